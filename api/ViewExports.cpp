@@ -1,0 +1,82 @@
+// Exports of the view lifecycle and the notification channel.
+#include <chrono>
+#include <exception>
+#include <memory>
+
+#include "Korvane.h"
+#include "platform/MessageBus.h"
+#include "view/ProcessState.h"
+#include "view/Render.h"
+
+extern "C" {
+
+SIM_EXPORT int32_t SIM_SetMessageHandler(SIM_Window window, SIM_MessageHandler handler, void* context) {
+  platform::setMessageHandler(window, handler, context);
+  return 0;
+}
+
+SIM_EXPORT int32_t SIM_InitOpenGL(void) { return view::initWindowSystem(); }
+
+SIM_EXPORT int32_t SIM_TerminateOpenGL(void) { return view::terminateWindowSystem(); }
+
+SIM_EXPORT int32_t SIM_Hint(uint32_t hint, int32_t value) {
+  view::setHint(hint, value);
+  return 0;
+}
+
+SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
+  try {
+    auto view = std::make_unique<Render>();
+    view->startRenderThread(parent, view::currentHints());
+    if (!wait) return view.release();
+    if (view->waitForFirstFrame(true) != view::WindowStatus::Created) {
+      view->stopThreads();
+      return nullptr;
+    }
+    return view.release();
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
+SIM_EXPORT int32_t SIM_CloseView(Render* view) {
+  if (!view) return 0;
+  // A view's own thread (a handler of a sent notification) cannot wait for
+  // itself to end; the host closes the view after the handler returned.
+  if (view->isOwnThread()) return -1;
+  try {
+    view->stopThreads();
+  } catch (const std::exception&) {
+    return -1;
+  }
+  delete view;
+  return 0;
+}
+
+SIM_EXPORT int32_t SIM_GetWindowHandle(Render* view, SIM_Window* window) {
+  if (!view) return 1;
+  if (view->waitForFirstFrame(false) != view::WindowStatus::Created) return 1;
+  if (window) *window = view->windowHandle();
+  return 0;
+}
+
+SIM_EXPORT int32_t SIM_SetCallbackWindow(Render* view, SIM_Window window, bool hostHandles) {
+  if (!view) return 1;
+  if (window == 0) return 0;
+  view->notifier().setCallbackWindow(window, hostHandles);
+  return 0;
+}
+
+SIM_EXPORT int32_t SIM_AddKeyBinding(Render* view, SIM_KeyBinding binding) {
+  if (!view) return -1;
+  view->mouseBindings().add(binding);
+  return 0;
+}
+
+SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view) {
+  if (!view) return -1;
+  view->mouseBindings().release();
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,137 @@
+#include "gpu/SSBO.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace gpu {
+
+std::atomic<int64_t> SSBO::live_{0};
+
+namespace {
+
+GLuint generateBuffer() {
+  GLuint id = 0;
+  glGenBuffers(1, &id);
+  return id;
+}
+
+}  // namespace
+
+SSBO::SSBO() : id_(generateBuffer()) { ++live_; }
+
+SSBO::SSBO(uint64_t bytes) : SSBO() { allocate(bytes); }
+
+SSBO::SSBO(uint64_t bytes, uint32_t value) : SSBO(bytes) { fill(value); }
+
+SSBO::SSBO(SSBO&& other) noexcept
+    : elementCount(other.elementCount),
+      id_(std::exchange(other.id_, kNoBuffer)),
+      size_(std::exchange(other.size_, 0)),
+      fillSigned_(other.fillSigned_),
+      fillUnsigned_(other.fillUnsigned_),
+      fillVector_(other.fillVector_) {}
+
+SSBO& SSBO::operator=(SSBO&& other) noexcept {
+  if (this != &other) {
+    release();
+    id_ = std::exchange(other.id_, kNoBuffer);
+    size_ = std::exchange(other.size_, 0);
+    elementCount = other.elementCount;
+    fillSigned_ = other.fillSigned_;
+    fillUnsigned_ = other.fillUnsigned_;
+    fillVector_ = other.fillVector_;
+  }
+  return *this;
+}
+
+SSBO::~SSBO() { release(); }
+
+void SSBO::release() {
+  if (id_ == kNoBuffer) return;
+  glDeleteBuffers(1, &id_);
+  id_ = kNoBuffer;
+  size_ = 0;
+  --live_;
+}
+
+void SSBO::allocate(uint64_t bytes) {
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
+  glBufferData(GL_SHADER_STORAGE_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_DYNAMIC_DRAW);
+  size_ = bytes;
+}
+
+void SSBO::reset() {
+  release();
+  id_ = generateBuffer();
+  ++live_;
+}
+
+void SSBO::resize(uint64_t bytes) {
+  if (bytes != size_) allocate(bytes);
+}
+
+void SSBO::reserve(uint64_t bytes) {
+  if (bytes > size_) allocate(bytes);
+}
+
+void SSBO::growPreserving(uint64_t bytes) {
+  if (bytes <= size_) return;
+  GLuint grown = generateBuffer();
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, grown);
+  glBufferData(GL_SHADER_STORAGE_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_DYNAMIC_DRAW);
+  if (size_ > 0) {
+    glBindBuffer(GL_COPY_READ_BUFFER, id_);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, grown);
+    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(size_));
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  }
+  glDeleteBuffers(1, &id_);
+  id_ = grown;
+  size_ = bytes;
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
+}
+
+void SSBO::clear(GLenum internalFormat, GLenum format, GLenum type, uint64_t offset, uint64_t bytes,
+                 const void* value) {
+  if (bytes == 0) return;
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
+  glClearBufferSubData(GL_SHADER_STORAGE_BUFFER, internalFormat, static_cast<GLintptr>(offset),
+                       static_cast<GLsizeiptr>(bytes), format, type, value);
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
+}
+
+void SSBO::fill(int32_t value) {
+  fillSigned_ = value;
+  clear(GL_R32I, GL_RED_INTEGER, GL_INT, 0, size_ & ~3ull, &value);
+}
+
+void SSBO::fill(uint32_t value) {
+  fillUnsigned_ = value;
+  clear(GL_R32UI, GL_RED_INTEGER, GL_UNSIGNED_INT, 0, size_ & ~3ull, &value);
+}
+
+void SSBO::fill(uint32_t value, uint64_t firstElement, uint64_t count) {
+  fillUnsigned_ = value;
+  const uint64_t offset = firstElement * 4;
+  if (offset >= size_) return;
+  const uint64_t bytes = std::min<uint64_t>(count * 4, (size_ - offset) & ~3ull);
+  clear(GL_R32UI, GL_RED_INTEGER, GL_UNSIGNED_INT, offset, bytes, &value);
+}
+
+void SSBO::fill(const std::array<int32_t, 4>& value) {
+  fillVector_ = value;
+  clear(GL_RGBA32I, GL_RGBA_INTEGER, GL_INT, 0, size_ & ~15ull, value.data());
+}
+
+void SSBO::resizeAndFill(uint64_t bytes, int32_t value) {
+  resize(bytes);
+  fill(value);
+}
+
+void SSBO::resizeAndFill(uint64_t bytes, uint32_t value) {
+  resize(bytes);
+  fill(value);
+}
+
+}  // namespace gpu

@@ -1,0 +1,29 @@
+#pragma once
+// Embedding a view's window into a host window on X11.
+#include <cstdint>
+
+#include "Korvane.h"
+
+struct GLFWwindow;
+
+namespace platform {
+
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The X11 window id of a GLFW window (0 when there is none).
+SIM_Window nativeWindow(GLFWwindow* window);
+
+// Size of a host window's client area; zero when the window does not exist.
+WindowSize hostWindowSize(SIM_Window window);
+
+// Moves `window` into `parent` at the origin, sizes it to the parent's
+// client area, maps it and gives it the input focus once it is viewable.
+bool embedIntoParent(GLFWwindow* window, SIM_Window parent);
+
+// Moves an embedded window back to the root window before it is destroyed.
+void releaseFromParent(GLFWwindow* window);
+
+}  // namespace platform

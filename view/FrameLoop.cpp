@@ -1,0 +1,154 @@
+// The frame loop of a view's render thread.
+#include <glad/gl.h>
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
+#include <thread>
+
+#include "platform/GlfwLock.h"
+#include "view/Render.h"
+
+namespace {
+
+constexpr double kIdleAfterMs = 1000.0;
+constexpr double kActiveIdleSleepMs = 35.0;
+constexpr double kIdleSleepMs = 75.0;
+
+void sleepMs(double ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
+}
+
+view::ButtonPhase phaseOf(const view::InputState& frame, int button) {
+  if (frame.wentDown[button]) return view::ButtonPhase::Pressed;
+  if (frame.wentUp[button]) return view::ButtonPhase::Released;
+  return frame.buttonDown[button] ? view::ButtonPhase::Held : view::ButtonPhase::Up;
+}
+
+view::BindingInput bindingInputOf(const view::InputState& frame) {
+  view::BindingInput input;
+  if (frame.control) input.modifierMask |= view::MouseBindingTable::kControlBit;
+  if (frame.shift) input.modifierMask |= view::MouseBindingTable::kShiftBit;
+  if (frame.alt) input.modifierMask |= view::MouseBindingTable::kAltBit;
+  for (int button = 0; button < 3; ++button) input.buttons[button] = phaseOf(frame, button);
+  input.wheel = frame.wheelSteps;
+  return input;
+}
+
+}  // namespace
+
+void Render::runFrameLoop() {
+  double lastIteration = seconds() * 1000.0;
+  double lastDraw = lastIteration;
+  lastActivity_ = lastIteration;
+  bool workPending = false;
+  bool firstIteration = true;
+  frameCounter_ = 0;
+  redrawRequested_ = 1;
+
+  bool closedByUser = false;
+  while (closeRequested_.load() == 0) {
+    // Pacing: an idle view sleeps out the frame interval and draws; a busy
+    // one never sleeps and draws only when the interval has passed.
+    bool drawing;
+    double now = seconds() * 1000.0;
+    if (!workPending) {
+      sleepMs(frameIntervalMs_ - (now - lastIteration));
+      now = seconds() * 1000.0;
+      drawing = true;
+    } else {
+      drawing = firstIteration || now - lastDraw >= frameIntervalMs_;
+    }
+    frameTimeRatio_ = (now - lastIteration) / frameIntervalMs_;
+    lastIteration = now;
+    firstIteration = false;
+
+    applyQueuedRequests();
+
+    if (drawing) {
+      view::InputState frame;
+      {
+        std::lock_guard glfw(platform::glfwLock());
+        frame = input_.takeFrame();
+      }
+      handleInput(frame, now);
+      const auto drawStart = view::Clock::now();
+      draw();
+      if (profiling_) drawTimeNs_ += static_cast<uint64_t>((view::Clock::now() - drawStart).count());
+      lastDraw = now;
+    }
+
+    // Nothing computes ahead yet, so no stock work keeps the loop busy.
+    workPending = false;
+    if (!workPending && (now - lastActivity_ > kIdleAfterMs || !activeMode_.load()))
+      sleepMs(activeMode_.load() ? kActiveIdleSleepMs : kIdleSleepMs);
+
+    if (drawing && !hints_.headless) {
+      std::lock_guard glfw(platform::glfwLock());
+      glfwPollEvents();
+    }
+
+    frameDone_ = 1;
+    ++frameCounter_;
+    ++iterations_;
+    {
+      std::lock_guard glfw(platform::glfwLock());
+      closedByUser = glfwWindowShouldClose(window_);
+    }
+    if (closedByUser) break;
+  }
+  shutdown(closedByUser);
+}
+
+void Render::applyQueuedRequests() {
+  if (removalPending_.load() != 0) {
+    std::vector<std::string> names;
+    {
+      std::lock_guard lock(locks_.requestQueue);
+      names.swap(removalQueue_);
+      removalPending_ = 0;
+    }
+    // The stock collection drops these geometries once it exists.
+    (void)names;
+  }
+}
+
+void Render::handleInput(const view::InputState& frame, double now) {
+  if (frame.activity || frame.resized || frame.exposed) lastActivity_ = now;
+  if (frame.resized) applyResize(frame.width, frame.height);
+  if (frame.exposed) redrawRequested_ = 1;
+  mouseBindings_.evaluate(bindingInputOf(frame));
+
+  std::function<void(const view::KeyPress&)> stepKeys;
+  {
+    std::lock_guard lock(locks_.requestQueue);
+    stepKeys = stepKeyHandler_;
+  }
+  if (stepKeys)
+    for (const view::KeyPress& key : frame.stepKeys) stepKeys(key);
+
+  for (int i = 0; i < frame.clicks; ++i)
+    callbackWindow_(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
+  if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
+}
+
+void Render::applyResize(int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  if (!hints_.headless) glViewport(0, 0, width, height);
+  readDpi();
+  if (width != framebufferWidth_.load() || height != framebufferHeight_.load()) {
+    framebufferWidth_ = width;
+    framebufferHeight_ = height;
+    redrawRequested_ = 1;
+  }
+}
+
+void Render::draw() {
+  // Only a changed scene is drawn again: an unchanged frame costs no GPU work.
+  if (redrawRequested_.exchange(0) == 0) return;
+  if (!hints_.headless) {
+    glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  glfwSwapBuffers(window_);
+  ++framesDrawn_;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// What the window callbacks saw since the render thread last looked. The
+// callbacks of every view run inside whichever render thread polls events, so
+// they only record here, under the GLFW lock; the view's own render thread
+// takes the record once per frame under the same lock.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace view {
+
+struct KeyPress {
+  int key = 0;
+  int mods = 0;
+  bool repeat = false;
+};
+
+struct InputState {
+  // Mouse
+  double cursorX = 0, cursorY = 0;
+  std::array<bool, 3> buttonDown{};        // left, right, middle
+  std::array<bool, 3> wentDown{};          // since the last frame
+  std::array<bool, 3> wentUp{};            // since the last frame
+  std::array<double, 3> downX{}, downY{};  // where each button went down
+  int wheelSteps = 0;                      // > 0 forward
+  int clicks = 0;                          // released within 2 pixels of the press
+  bool exportGesture = false;              // a button went down while S and E were held
+
+  // Keyboard
+  bool control = false, shift = false, alt = false;
+  bool keyS = false, keyE = false;
+  std::vector<KeyPress> stepKeys;          // Space, N, P, R, Home presses; Up/Down repeats
+  int textEditKeys = 0;                    // Enter, Backspace, Delete, Right, Left presses and repeats
+  std::vector<uint32_t> typed;             // characters typed, as code points
+
+  // Window
+  bool resized = false;
+  int width = 0, height = 0;
+  bool exposed = false;
+  bool activity = false;                   // any input at all since the last frame
+
+  // Hands over the per-frame part and keeps the held state.
+  InputState takeFrame() {
+    InputState frame = *this;
+    wentDown = {};
+    wentUp = {};
+    wheelSteps = 0;
+    clicks = 0;
+    exportGesture = false;
+    stepKeys.clear();
+    textEditKeys = 0;
+    typed.clear();
+    resized = false;
+    exposed = false;
+    activity = false;
+    return frame;
+  }
+};
+
+}  // namespace view

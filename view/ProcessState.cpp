@@ -1,0 +1,48 @@
+#include "view/ProcessState.h"
+
+#include <GLFW/glfw3.h>
+
+#include <atomic>
+#include <mutex>
+
+namespace view {
+namespace {
+
+std::mutex gInitMutex;
+uint32_t gReferences = 0;
+std::atomic<uint8_t> gHints[4] = {0, 0, 0, 0};
+
+}  // namespace
+
+int32_t initWindowSystem() {
+  std::lock_guard lock(gInitMutex);
+  if (gReferences != 0) return static_cast<int32_t>(++gReferences);
+  const int result = glfwInit();
+  ++gReferences;  // counted whatever glfwInit answered, so terminate stays paired
+  return result;
+}
+
+int32_t terminateWindowSystem() {
+  std::lock_guard lock(gInitMutex);
+  if (gReferences == 0) {
+    glfwTerminate();
+    return 0;
+  }
+  if (--gReferences == 0) glfwTerminate();
+  return static_cast<int32_t>(gReferences);
+}
+
+uint32_t windowSystemReferences() {
+  std::lock_guard lock(gInitMutex);
+  return gReferences;
+}
+
+void setHint(uint32_t hint, int32_t value) {
+  if (hint < 4) gHints[hint] = value >= 1 ? 1 : 0;
+}
+
+CreationHints currentHints() {
+  return {gHints[0] != 0, gHints[1] != 0, gHints[2] != 0, gHints[3] != 0};
+}
+
+}  // namespace view

@@ -1,0 +1,79 @@
+#include "view/Render.h"
+
+#include <system_error>
+
+namespace {
+
+void joinThread(std::thread& thread) {
+  if (!thread.joinable()) return;
+  if (thread.get_id() == std::this_thread::get_id())
+    throw std::system_error(std::make_error_code(std::errc::resource_deadlock_would_occur));
+  thread.join();
+}
+
+}  // namespace
+
+Render::Render() : clockStart_(view::Clock::now()) {
+  callbackWindow_ = notifier_.callback();
+  view::DefaultHandling handling;
+  handling.redraw = [this] { requestRedraw(); };
+  notifier_.setDefaultHandling(std::move(handling));
+}
+
+Render::~Render() {
+  closeRequested_ = 1;
+  // A destructor must not throw; the owner joins from another thread first.
+  for (std::thread* thread : {&renderThread_, &collisionThread_, &toolpathWorker_})
+    if (thread->joinable() && thread->get_id() != std::this_thread::get_id()) thread->join();
+}
+
+void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {
+  joinThread(renderThread_);
+  hints_ = hints;
+  windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Pending);
+  frameDone_ = 0;
+  closeRequested_ = 0;
+  renderThread_ = std::thread([this, parent, startHidden = hints.startHidden] {
+    renderThreadMain(parent, startHidden);
+  });
+}
+
+void Render::stopThreads() {
+  closeRequested_ = 1;
+  joinThread(collisionThread_);
+  joinThread(toolpathWorker_);
+  joinThread(renderThread_);
+}
+
+bool Render::isOwnThread() const {
+  const auto self = std::this_thread::get_id();
+  return self == renderThread_.get_id() || self == collisionThread_.get_id() ||
+         self == toolpathWorker_.get_id();
+}
+
+view::WindowStatus Render::waitForFirstFrame(bool pollEvery10ms) const {
+  while (windowStatus() == view::WindowStatus::Pending) {
+    if (pollEvery10ms)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    else
+      std::this_thread::yield();
+  }
+  if (windowStatus() == view::WindowStatus::Created)
+    while (!frameDone() && closeRequested_.load() == 0) std::this_thread::yield();
+  return windowStatus();
+}
+
+void Render::queueGeometryRemoval(std::string name) {
+  std::lock_guard lock(locks_.requestQueue);
+  removalQueue_.push_back(std::move(name));
+  removalPending_ = 1;
+}
+
+void Render::setStepKeyHandler(std::function<void(const view::KeyPress&)> handler) {
+  std::lock_guard lock(locks_.requestQueue);
+  stepKeyHandler_ = std::move(handler);
+}
+
+double Render::seconds() const {
+  return std::chrono::duration<double>(view::Clock::now() - clockStart_).count();
+}

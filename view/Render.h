@@ -1,0 +1,141 @@
+#pragma once
+// One simulation view: its window, its render thread with the frame loop,
+// its worker threads, its locks and its notification channel.
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Korvane.h"
+#include "view/InputState.h"
+#include "view/MouseBindings.h"
+#include "view/Notifier.h"
+#include "view/ProcessState.h"
+#include "view/ViewLocks.h"
+
+struct GLFWwindow;
+struct GLFWcursor;
+
+namespace view {
+
+enum class WindowStatus : uint32_t { Pending = 0, Created = 1, Failed = 2 };
+
+using Clock = std::chrono::steady_clock;
+
+}  // namespace view
+
+class Render {
+ public:
+  Render();
+  ~Render();
+  Render(const Render&) = delete;
+  Render& operator=(const Render&) = delete;
+
+  // Host thread: starts the render thread, which creates the window and runs
+  // the frame loop.
+  void startRenderThread(SIM_Window parent, const view::CreationHints& hints);
+  // Host thread: asks every thread to stop and joins them. Throws
+  // std::system_error when called from one of the view's own threads.
+  void stopThreads();
+  bool isOwnThread() const;
+
+  view::WindowStatus windowStatus() const { return static_cast<view::WindowStatus>(windowStatus_.load()); }
+  bool frameDone() const { return frameDone_.load() != 0; }
+  // Waits until creation is decided (polling every 10 ms, or yielding) and,
+  // when it succeeded, yields until the first frame is done.
+  view::WindowStatus waitForFirstFrame(bool pollEvery10ms) const;
+  SIM_Window windowHandle() const { return nativeWindow_.load(); }
+
+  view::Notifier& notifier() { return notifier_; }
+  const view::CallbackWindow& callbackWindow() const { return callbackWindow_; }
+  view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
+  view::ViewLocks& locks() { return locks_; }
+
+  void requestRedraw() { redrawRequested_ = 1; }
+  void setActiveMode(bool on) { activeMode_ = on; }
+  void queueGeometryRemoval(std::string name);
+  // Called on the render thread at the first frame that sees a queued Up/Down
+  // repeat or a Space, N, P, R or Home press; playback installs it.
+  void setStepKeyHandler(std::function<void(const view::KeyPress&)> handler);
+
+  // Statistics
+  uint64_t frameCounter() const { return frameCounter_.load(); }
+  uint64_t framesDrawn() const { return framesDrawn_.load(); }
+  uint64_t iterations() const { return iterations_.load(); }
+  double frameTimeRatio() const { return frameTimeRatio_.load(); }
+  int framebufferWidth() const { return framebufferWidth_.load(); }
+  int framebufferHeight() const { return framebufferHeight_.load(); }
+  int dpiX() const { return dpi_[0].load(); }
+
+  // Window callbacks record input here; see InputState.
+  view::InputState& inputUnderGlfwLock() { return input_; }
+
+ private:
+  // Render thread
+  void renderThreadMain(SIM_Window parent, bool startHidden);
+  int createRenderWindow(SIM_Window parent, bool startHidden);
+  void registerCallbacks();
+  void runFrameLoop();
+  void applyQueuedRequests();
+  void handleInput(const view::InputState& frame, double now);
+  void applyResize(int width, int height);
+  void readDpi();
+  void draw();
+  void shutdown(bool closedByUser);
+
+  double seconds() const;
+
+  // Window and host
+  GLFWwindow* window_ = nullptr;
+  std::atomic<SIM_Window> nativeWindow_{0};
+  SIM_Window parentWindow_ = 0;
+  view::CreationHints hints_;
+  std::array<GLFWcursor*, 5> cursors_{};  // arrow, hand, crosshair, I-beam, horizontal resize
+
+  // Notification channel
+  view::Notifier notifier_;
+  view::CallbackWindow callbackWindow_;
+
+  // Cross-thread flags
+  std::atomic<uint8_t> closeRequested_{0};
+  std::atomic<uint8_t> frameDone_{0};
+  std::atomic<uint8_t> dataReady_{0};
+  std::atomic<uint32_t> windowStatus_{0};
+  std::atomic<uint8_t> redrawRequested_{0};
+  std::atomic<bool> activeMode_{true};
+
+  // Frame timing and statistics
+  double frameIntervalMs_ = 15.0;
+  std::atomic<uint64_t> frameCounter_{0};
+  std::atomic<double> frameTimeRatio_{0.0};
+  std::atomic<uint64_t> framesDrawn_{0};
+  std::atomic<uint64_t> iterations_{0};
+  std::atomic<uint64_t> drawTimeNs_{0};
+  bool profiling_ = false;
+  view::Clock::time_point clockStart_;
+  double lastActivity_ = 0;
+
+  // Size and pixel density
+  std::atomic<int> framebufferWidth_{1600};
+  std::atomic<int> framebufferHeight_{900};
+  std::array<std::atomic<int>, 2> dpi_{96, 96};
+  std::array<float, 2> scale_{1.0f, 1.0f};
+
+  // Host requests for the next frame
+  std::vector<std::string> removalQueue_;
+  std::atomic<uint8_t> removalPending_{0};
+  std::function<void(const view::KeyPress&)> stepKeyHandler_;
+
+  view::InputState input_;  // guarded by the GLFW lock
+  view::MouseBindingTable mouseBindings_;
+  view::ViewLocks locks_;
+
+  // Thread slots
+  std::thread renderThread_;
+  std::thread collisionThread_;
+  std::thread toolpathWorker_;
+};

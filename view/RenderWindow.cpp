@@ -1,0 +1,242 @@
+// Creation and teardown of a view's window, on its render thread.
+#include <glad/gl.h>
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
+#include <mutex>
+
+#include "gpu/ProgramCache.h"
+#include "platform/GlfwLock.h"
+#include "platform/X11Embedding.h"
+#include "view/Render.h"
+
+namespace {
+
+constexpr const char* kWindowTitle = "TARVO Simulation";
+
+// The loader's entry points are process-wide and the same for every context
+// of the display, so they are loaded once, by the first window.
+bool loadGlEntryPoints() {
+  static std::mutex mutex;
+  static bool loaded = false;
+  std::lock_guard lock(mutex);
+  if (!loaded) loaded = gladLoadGL(glfwGetProcAddress) != 0;
+  return loaded;
+}
+
+Render* viewOf(GLFWwindow* window) { return static_cast<Render*>(glfwGetWindowUserPointer(window)); }
+
+// The callbacks run inside glfwPollEvents, under the GLFW lock, on whichever
+// render thread polled: they only record what happened.
+void onSize(GLFWwindow* window, int width, int height) {
+  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
+  input.resized = true;
+  input.width = width;
+  input.height = height;
+  input.activity = true;
+}
+
+void onRefresh(GLFWwindow* window) { viewOf(window)->inputUnderGlfwLock().exposed = true; }
+
+bool isTextEditKey(int key) {
+  return key == GLFW_KEY_ENTER || key == GLFW_KEY_BACKSPACE || key == GLFW_KEY_DELETE ||
+         key == GLFW_KEY_RIGHT || key == GLFW_KEY_LEFT;
+}
+
+bool isStepKey(int key, int action) {
+  if (action == GLFW_REPEAT) return key == GLFW_KEY_UP || key == GLFW_KEY_DOWN;
+  if (action == GLFW_PRESS)
+    return key == GLFW_KEY_SPACE || key == GLFW_KEY_N || key == GLFW_KEY_P || key == GLFW_KEY_R ||
+           key == GLFW_KEY_HOME;
+  return false;
+}
+
+void trackModifier(view::InputState& input, int key, bool down) {
+  switch (key) {
+    case GLFW_KEY_LEFT_CONTROL: case GLFW_KEY_RIGHT_CONTROL: input.control = down; break;
+    case GLFW_KEY_LEFT_SHIFT: case GLFW_KEY_RIGHT_SHIFT: input.shift = down; break;
+    case GLFW_KEY_LEFT_ALT: case GLFW_KEY_RIGHT_ALT: input.alt = down; break;
+    case GLFW_KEY_S: input.keyS = down; break;
+    case GLFW_KEY_E: input.keyE = down; break;
+    default: break;
+  }
+}
+
+void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
+  Render* view = viewOf(window);
+  view::InputState& input = view->inputUnderGlfwLock();
+  input.activity = true;
+  if (action != GLFW_RELEASE && isTextEditKey(key)) ++input.textEditKeys;
+  if (action != GLFW_REPEAT) trackModifier(input, key, action == GLFW_PRESS);
+  if (isStepKey(key, action)) input.stepKeys.push_back({key, mods, action == GLFW_REPEAT});
+  const int64_t value = (static_cast<int64_t>(key) << 32) | (static_cast<int64_t>(action & 3) << 16) |
+                        static_cast<int64_t>(mods & 0xFF);
+  view->callbackWindow()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+}
+
+void onCharacter(GLFWwindow* window, unsigned int codepoint) {
+  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
+  input.typed.push_back(codepoint);
+  input.activity = true;
+}
+
+void onMouseButton(GLFWwindow* window, int button, int action, int /*mods*/) {
+  if (button < 0 || button > 2) return;
+  // GLFW numbers left, right, middle as 0, 1, 2: the binding rows 1, 2, 3.
+  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
+  input.activity = true;
+  if (action == GLFW_PRESS) {
+    input.buttonDown[button] = true;
+    input.wentDown[button] = true;
+    input.downX[button] = input.cursorX;
+    input.downY[button] = input.cursorY;
+    if (input.keyS && input.keyE) input.exportGesture = true;
+  } else if (action == GLFW_RELEASE) {
+    input.buttonDown[button] = false;
+    input.wentUp[button] = true;
+    const double dx = input.cursorX - input.downX[button];
+    const double dy = input.cursorY - input.downY[button];
+    if (dx * dx + dy * dy <= 4.0) ++input.clicks;
+  }
+}
+
+void onCursor(GLFWwindow* window, double x, double y) {
+  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
+  input.cursorX = x;
+  input.cursorY = y;
+  input.activity = true;
+}
+
+void onScroll(GLFWwindow* window, double /*dx*/, double dy) {
+  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
+  input.wheelSteps += dy > 0 ? 1 : (dy < 0 ? -1 : 0);
+  input.activity = true;
+}
+
+}  // namespace
+
+void Render::renderThreadMain(SIM_Window parent, bool startHidden) {
+  if (createRenderWindow(parent, startHidden) == 0) runFrameLoop();
+  // Nobody may wait for a first frame that will never come.
+  frameDone_ = 1;
+}
+
+int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
+  const bool headless = hints_.headless;
+  {
+    std::lock_guard glfw(platform::glfwLock());
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_SAMPLES, 4);
+    glfwWindowHint(GLFW_CONTEXT_NO_ERROR, GLFW_TRUE);
+    if (headless) {
+      glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    } else {
+      glfwWindowHint(GLFW_DECORATED, parent == 0 ? GLFW_TRUE : GLFW_FALSE);
+      glfwWindowHint(GLFW_VISIBLE, parent == 0 && !startHidden ? GLFW_TRUE : GLFW_FALSE);
+      glfwWindowHint(GLFW_FOCUS_ON_SHOW, GLFW_TRUE);
+      glfwWindowHint(GLFW_FOCUSED, GLFW_TRUE);
+    }
+    const int width = headless ? 1 : framebufferWidth_.load();
+    const int height = headless ? 1 : framebufferHeight_.load();
+    window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
+    if (window_) glfwSetWindowUserPointer(window_, this);
+  }
+  if (!window_) {
+    windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
+    return -1;
+  }
+
+  glfwGetWindowContentScale(window_, &scale_[0], &scale_[1]);
+  glfwMakeContextCurrent(window_);
+  glfwSwapInterval(0);
+  if (!loadGlEntryPoints()) {
+    glfwMakeContextCurrent(nullptr);
+    std::lock_guard glfw(platform::glfwLock());
+    glfwDestroyWindow(window_);
+    window_ = nullptr;
+    windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
+    return -1;
+  }
+  nativeWindow_ = platform::nativeWindow(window_);
+  parentWindow_ = parent;
+
+  {
+    std::lock_guard glfw(platform::glfwLock());
+    glfwSetWindowSizeCallback(window_, onSize);
+    glfwSetWindowRefreshCallback(window_, onRefresh);
+    if (parent == 0) {
+      int width = 0, height = 0;
+      glfwGetWindowSize(window_, &width, &height);
+      onSize(window_, width, height);
+    }
+    if (parent != 0 && !headless) platform::embedIntoParent(window_, parent);
+  }
+
+  if (!headless) {
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window_, &width, &height);
+    glViewport(0, 0, width, height);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    registerCallbacks();
+  }
+  readDpi();
+
+  if (parent != 0) notifier_.setCallbackWindow(parent, true);
+
+  clockStart_ = view::Clock::now();
+  framesDrawn_ = 0;
+  iterations_ = 0;
+  drawTimeNs_ = 0;
+  windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Created);
+  return 0;
+}
+
+void Render::registerCallbacks() {
+  std::lock_guard glfw(platform::glfwLock());
+  glfwSetKeyCallback(window_, onKey);
+  glfwSetCharCallback(window_, onCharacter);
+  glfwSetMouseButtonCallback(window_, onMouseButton);
+  glfwSetCursorPosCallback(window_, onCursor);
+  glfwSetScrollCallback(window_, onScroll);
+  glfwSetInputMode(window_, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
+  const int shapes[5] = {GLFW_ARROW_CURSOR, GLFW_HAND_CURSOR, GLFW_CROSSHAIR_CURSOR, GLFW_IBEAM_CURSOR,
+                         GLFW_HRESIZE_CURSOR};
+  for (int i = 0; i < 5; ++i) cursors_[i] = glfwCreateStandardCursor(shapes[i]);
+}
+
+void Render::readDpi() {
+  float sx = 1.0f, sy = 1.0f;
+  glfwGetWindowContentScale(window_, &sx, &sy);
+  scale_ = {sx, sy};
+  dpi_[0] = static_cast<int>(sx * 96.0f + 0.5f);
+  dpi_[1] = static_cast<int>(sy * 96.0f + 0.5f);
+}
+
+void Render::shutdown(bool closedByUser) {
+  if (closedByUser) callbackWindow_(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING, 0, false);
+  {
+    std::lock_guard scene(locks_.scene);
+    // Scene objects go in reverse order of creation; then the programs that
+    // were linked for this window and its context.
+    gpu::deleteContextPrograms();
+    gpu::deleteWindowPrograms();
+  }
+  glfwMakeContextCurrent(nullptr);
+  {
+    std::lock_guard glfw(platform::glfwLock());
+    if (parentWindow_ != 0 && !hints_.headless) platform::releaseFromParent(window_);
+    for (GLFWcursor*& cursor : cursors_) {
+      if (cursor) glfwDestroyCursor(cursor);
+      cursor = nullptr;
+    }
+    glfwDestroyWindow(window_);
+    window_ = nullptr;
+  }
+  nativeWindow_ = 0;
+  if (closedByUser) callbackWindow_(SIM_MESSAGE_VIEW_CLOSED, 0, 0, true);
+}
