@@ -15,5 +15,9 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/KorvaneConfigVersion.cmake
 install(FILES ${CMAKE_BINARY_DIR}/KorvaneConfig.cmake ${CMAKE_BINARY_DIR}/KorvaneConfigVersion.cmake
   DESTINATION ${KORVANE_CMAKE_DIR})
 
+# The pkg-config file finds its prefix relative to itself, so the installed
+# tree may be moved or installed with --prefix.
+file(RELATIVE_PATH KORVANE_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" KORVANE_PC_TO_PREFIX "${KORVANE_PC_TO_PREFIX}")
 configure_file(cmake/korvane.pc.in ${CMAKE_BINARY_DIR}/korvane.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/korvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,94 @@
+#include "support/X11TestWindow.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace testsupport {
+namespace {
+
+Display* asDisplay(void* display) { return static_cast<Display*>(display); }
+
+}  // namespace
+
+X11TestWindow::X11TestWindow(int width, int height) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  display_ = display;
+  window_ = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), 0, 0, 0);
+  XMapWindow(display, window_);
+  XSync(display, False);
+}
+
+X11TestWindow::~X11TestWindow() {
+  if (!display_) return;
+  if (window_) XDestroyWindow(asDisplay(display_), window_);
+  XCloseDisplay(asDisplay(display_));
+}
+
+SIM_Window X11TestWindow::parentOf(SIM_Window window) const {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(asDisplay(display_), window, &root, &parent, &children, &count)) return 0;
+  if (children) XFree(children);
+  return parent;
+}
+
+void X11TestWindow::sizeOf(SIM_Window window, int& width, int& height) const {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(asDisplay(display_), window, &attributes);
+  width = attributes.width;
+  height = attributes.height;
+}
+
+bool X11TestWindow::isViewable(SIM_Window window) const {
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(asDisplay(display_), window, &attributes);
+  return attributes.map_state == IsViewable;
+}
+
+void X11TestWindow::sendCloseRequest(SIM_Window target) const {
+  Display* display = asDisplay(display_);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = target;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, target, False, NoEventMask, &event);
+  XFlush(display);
+}
+
+void X11TestWindow::sendKey(SIM_Window target, unsigned long keysym, bool press) const {
+  Display* display = asDisplay(display_);
+  XEvent event{};
+  event.xkey.type = press ? KeyPress : KeyRelease;
+  event.xkey.display = display;
+  event.xkey.window = target;
+  event.xkey.root = DefaultRootWindow(display);
+  event.xkey.time = CurrentTime;
+  event.xkey.same_screen = True;
+  event.xkey.keycode = XKeysymToKeycode(display, keysym);
+  XSendEvent(display, target, True, press ? KeyPressMask : KeyReleaseMask, &event);
+  XFlush(display);
+}
+
+void X11TestWindow::sendButton(SIM_Window target, unsigned button, int x, int y, bool press) const {
+  Display* display = asDisplay(display_);
+  XEvent event{};
+  event.xbutton.type = press ? ButtonPress : ButtonRelease;
+  event.xbutton.display = display;
+  event.xbutton.window = target;
+  event.xbutton.root = DefaultRootWindow(display);
+  event.xbutton.time = CurrentTime;
+  event.xbutton.x = x;
+  event.xbutton.y = y;
+  event.xbutton.button = button;
+  event.xbutton.same_screen = True;
+  XSendEvent(display, target, True, press ? ButtonPressMask : ButtonReleaseMask, &event);
+  XFlush(display);
+}
+
+}  // namespace testsupport

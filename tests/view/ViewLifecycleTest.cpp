@@ -1,0 +1,238 @@
+// Views through the exports, the way a host drives them, on a virtual display.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "Korvane.h"
+#include "support/X11TestWindow.h"
+#include "view/Render.h"
+
+namespace {
+
+struct Message {
+  std::thread::id thread;
+  uint32_t message;
+  uint64_t wparam;
+  int64_t lparam;
+};
+
+// What the host window hears.
+class HostInbox {
+ public:
+  explicit HostInbox(SIM_Window window) : window_(window) {
+    SIM_SetMessageHandler(window_, &HostInbox::handle, this);
+  }
+  ~HostInbox() { SIM_SetMessageHandler(window_, nullptr, nullptr); }
+
+  // Waits until a message matching (message, wparam) arrived; returns it.
+  bool waitFor(uint32_t message, uint64_t wparam, Message* found = nullptr) {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::seconds(10), [&] {
+      for (const Message& m : messages_)
+        if (m.message == message && m.wparam == wparam) {
+          if (found) *found = m;
+          return true;
+        }
+      return false;
+    });
+  }
+  std::vector<Message> messages() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+
+ private:
+  static void handle(void* context, SIM_Window, uint32_t message, uint64_t wparam, int64_t lparam) {
+    auto* self = static_cast<HostInbox*>(context);
+    std::lock_guard lock(self->mutex_);
+    self->messages_.push_back({std::this_thread::get_id(), message, wparam, lparam});
+    self->arrived_.notify_all();
+  }
+
+  SIM_Window window_;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<Message> messages_;
+};
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display"; }
+  void TearDown() override {
+    while (SIM_TerminateOpenGL() > 0) {
+    }
+  }
+};
+
+TEST(WindowSystem, ReferenceCountedInitialisation) {
+  EXPECT_EQ(SIM_InitOpenGL(), 1);
+  EXPECT_EQ(SIM_InitOpenGL(), 2);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 1);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0) << "terminating with no reference is harmless";
+  EXPECT_EQ(SIM_InitOpenGL(), 1) << "initialises again after the last reference went";
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
+}
+
+TEST(WindowSystem, ViewCreationFailsCleanlyWithoutInitialisation) {
+  EXPECT_EQ(SIM_CreateView(0, true), nullptr);
+  // Without waiting the view exists but reports the failure.
+  Render* view = SIM_CreateView(0, false);
+  ASSERT_NE(view, nullptr);
+  SIM_Window window = 123;
+  EXPECT_EQ(SIM_GetWindowHandle(view, &window), 1);
+  EXPECT_EQ(window, SIM_Window{123});
+  EXPECT_EQ(SIM_CloseView(view), 0);
+  // The process stays healthy: a view works once the window system is up.
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
+  view = SIM_CreateView(0, true);
+  EXPECT_NE(view, nullptr);
+  EXPECT_EQ(SIM_CloseView(view), 0);
+  SIM_TerminateOpenGL();
+}
+
+TEST(Exports, NullViewResults) {
+  SIM_Window window = 0;
+  SIM_KeyBinding binding{};
+  EXPECT_EQ(SIM_CloseView(nullptr), 0);
+  EXPECT_EQ(SIM_GetWindowHandle(nullptr, &window), 1);
+  EXPECT_EQ(SIM_SetCallbackWindow(nullptr, 5, true), 1);
+  EXPECT_EQ(SIM_AddKeyBinding(nullptr, binding), -1);
+  EXPECT_EQ(SIM_ReleaseKeyBindings(nullptr), -1);
+  EXPECT_EQ(SIM_Hint(9, 1), 0);
+}
+
+TEST_F(ViewTest, WaitingCreationReturnsAfterTheFirstFrame) {
+  Render* view = SIM_CreateView(0, true);
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->frameDone());
+  EXPECT_GE(view->frameCounter(), 1u);
+  SIM_Window window = 0;
+  EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_NE(window, 0u);
+  testsupport::X11TestWindow probe(8, 8);
+  EXPECT_TRUE(probe.isViewable(window)) << "a view without parent is shown";
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+TEST_F(ViewTest, NoWaitCreationReturnsAViewThatFinishesOnItsOwn) {
+  Render* view = SIM_CreateView(0, false);
+  ASSERT_NE(view, nullptr);
+  SIM_Window window = 0;
+  EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0) << "waits for the window";
+  EXPECT_TRUE(view->frameDone());
+  EXPECT_NE(window, 0u);
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+TEST_F(ViewTest, HiddenAndHeadlessHintsKeepTheWindowUnmapped) {
+  testsupport::X11TestWindow probe(8, 8);
+  for (uint32_t hint : {uint32_t{SIM_HINT_START_HIDDEN}, uint32_t{SIM_HINT_HEADLESS}}) {
+    SIM_Hint(hint, 1);
+    Render* view = SIM_CreateView(0, true);
+    SIM_Hint(hint, 0);
+    ASSERT_NE(view, nullptr) << hint;
+    SIM_Window window = 0;
+    EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0);
+    EXPECT_FALSE(probe.isViewable(window)) << hint;
+    EXPECT_EQ(SIM_CloseView(view), 0);
+  }
+}
+
+TEST_F(ViewTest, ParentedViewFillsItsHostAndReportsToIt) {
+  testsupport::X11TestWindow host(640, 480);
+  ASSERT_TRUE(host.ok());
+  HostInbox inbox(host.id());
+  Render* view = SIM_CreateView(host.id(), true);
+  ASSERT_NE(view, nullptr);
+  SIM_Window window = 0;
+  ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_EQ(host.parentOf(window), host.id());
+  int width = 0, height = 0;
+  host.sizeOf(window, width, height);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
+  EXPECT_EQ(view->notifier().callbackWindow(), host.id()) << "the parent becomes the callback window";
+  EXPECT_TRUE(view->notifier().hostHandles());
+  EXPECT_EQ(SIM_SetCallbackWindow(view, 0, false), 0);
+  EXPECT_EQ(view->notifier().callbackWindow(), host.id()) << "a null window changes nothing";
+
+  // Key events reach the host with the key code in the high half.
+  host.sendKey(window, XK_a, true);
+  Message key{};
+  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, &key));
+  EXPECT_EQ(SIM_KEY_EVENT_KEY(key.lparam), 'A');
+  EXPECT_EQ(SIM_KEY_EVENT_ACTION(key.lparam), 1);
+
+  // A press and release at one spot is a click.
+  host.sendButton(window, 1, 100, 100, true);
+  host.sendButton(window, 1, 100, 100, false);
+  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED));
+
+  // The user closes the window: event 18 is sent from the render thread,
+  // then 1026 is posted, and the host still closes the view.
+  host.sendCloseRequest(window);
+  Message closing{}, closed{};
+  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING, &closing));
+  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_VIEW_CLOSED, 0, &closed));
+  EXPECT_NE(closing.thread, closed.thread) << "18 is sent on the render thread, 1026 posted";
+  const auto all = inbox.messages();
+  size_t closingAt = 0, closedAt = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i].message == SIM_MESSAGE_NOTIFY && all[i].wparam == SIM_EVENT_VIEW_CLOSING) closingAt = i;
+    if (all[i].message == SIM_MESSAGE_VIEW_CLOSED) closedAt = i;
+  }
+  EXPECT_LT(closingAt, closedAt);
+  EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_EQ(window, 0u) << "the window is gone";
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+TEST_F(ViewTest, ClosingFromTheRenderThreadIsRefused) {
+  testsupport::X11TestWindow host(64, 64);
+  struct Context {
+    Render* view = nullptr;
+    int result = 0;
+  } context;
+  SIM_SetMessageHandler(host.id(),
+                        [](void* c, SIM_Window, uint32_t message, uint64_t wparam, int64_t) {
+                          auto* ctx = static_cast<Context*>(c);
+                          if (message == SIM_MESSAGE_NOTIFY && wparam == SIM_EVENT_VIEW_CLOSING)
+                            ctx->result = SIM_CloseView(ctx->view);
+                        },
+                        &context);
+  context.view = SIM_CreateView(host.id(), true);
+  ASSERT_NE(context.view, nullptr);
+  SIM_Window window = 0;
+  SIM_GetWindowHandle(context.view, &window);
+  host.sendCloseRequest(window);
+  for (int i = 0; i < 1000 && SIM_GetWindowHandle(context.view, &window) == 0 && window != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(context.result, -1);
+  SIM_SetMessageHandler(host.id(), nullptr, nullptr);
+  EXPECT_EQ(SIM_CloseView(context.view), 0);
+}
+
+TEST_F(ViewTest, KeyBindingsAreStoredPerView) {
+  Render* view = SIM_CreateView(0, true);
+  ASSERT_NE(view, nullptr);
+  SIM_KeyBinding binding{};
+  binding.input = 1;
+  binding.state = 1;
+  binding.action = 6;
+  EXPECT_EQ(SIM_AddKeyBinding(view, binding), 0);
+  EXPECT_TRUE(view->mouseBindings().isBound(6));
+  binding.input = 9;
+  EXPECT_EQ(SIM_AddKeyBinding(view, binding), 0) << "rejected silently";
+  EXPECT_EQ(SIM_ReleaseKeyBindings(view), 0);
+  EXPECT_FALSE(view->mouseBindings().isBound(6));
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+}  // namespace
