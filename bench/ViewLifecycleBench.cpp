@@ -1,0 +1,89 @@
+// Figures of the view lifecycle: how long creating (waiting for the first
+// frame) and closing a view take, and how much CPU an idle view costs.
+#include <Korvane.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double processCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Stats {
+  double median, min, max;
+};
+
+Stats stats(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return {v[v.size() / 2], v.front(), v.back()};
+}
+
+// CPU time of the whole process over wall time while one view sits idle.
+double idleCpuPercent(bool headless, double seconds) {
+  SIM_Hint(SIM_HINT_HEADLESS, headless ? 1 : 0);
+  Render* view = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_HEADLESS, 0);
+  if (!view) return -1;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the first second of activity
+  const double cpu0 = processCpuSeconds();
+  const auto wall0 = Clock::now();
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  const double percent = 100.0 * (processCpuSeconds() - cpu0) / (msSince(wall0) / 1000.0);
+  SIM_CloseView(view);
+  return percent;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  if (SIM_InitOpenGL() != 1) {
+    std::fprintf(stderr, "view_lifecycle_bench: no display\n");
+    return 1;
+  }
+  // The first view pays for loading the driver; it is reported apart.
+  auto start = Clock::now();
+  Render* first = SIM_CreateView(0, true);
+  const double firstCreate = msSince(start);
+  start = Clock::now();
+  SIM_CloseView(first);
+  const double firstClose = msSince(start);
+
+  std::vector<double> create, close;
+  for (int i = 0; i < rounds; ++i) {
+    start = Clock::now();
+    Render* view = SIM_CreateView(0, true);
+    create.push_back(msSince(start));
+    if (!view) {
+      std::fprintf(stderr, "view_lifecycle_bench: view creation failed\n");
+      return 1;
+    }
+    start = Clock::now();
+    SIM_CloseView(view);
+    close.push_back(msSince(start));
+  }
+  const Stats c = stats(create), d = stats(close);
+  std::printf("first view: create(wait) %.1f ms, close %.1f ms\n", firstCreate, firstClose);
+  std::printf("create(wait) over %d views: median %.1f ms (min %.1f, max %.1f)\n", rounds, c.median, c.min, c.max);
+  std::printf("close over %d views:        median %.1f ms (min %.1f, max %.1f)\n", rounds, d.median, d.min, d.max);
+  std::printf("idle visible view, 5 s:  %.2f %% of one core\n", idleCpuPercent(false, 5.0));
+  std::printf("idle headless view, 5 s: %.2f %% of one core\n", idleCpuPercent(true, 5.0));
+  SIM_TerminateOpenGL();
+  return 0;
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds everything and runs the benchmarks, printing their figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/build.sh
+runner=()
+[[ -n "${DISPLAY:-}" ]] || runner=(xvfb-run -a -s "-screen 0 1920x1080x24")
+"${runner[@]}" build/bench/view_lifecycle_bench "$@"

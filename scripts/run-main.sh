@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything and runs the sample host's main job. Without a display it
+# runs on a virtual one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/build.sh
+if [[ -n "${DISPLAY:-}" ]]; then
+  build/host/korvane-view "$@"
+else
+  xvfb-run -a -s "-screen 0 1920x1080x24" build/host/korvane-view "$@"
+fi
