@@ -49,6 +49,7 @@ SIM_EXPORT int32_t SIM_CloseView(Render* view) {
   } catch (const std::exception&) {
     return -1;
   }
+  view->destroyHostWindow();
   delete view;
   return 0;
 }
@@ -62,8 +63,7 @@ SIM_EXPORT int32_t SIM_GetWindowHandle(Render* view, SIM_Window* window) {
 
 SIM_EXPORT int32_t SIM_SetCallbackWindow(Render* view, SIM_Window window, bool hostHandles) {
   if (!view) return 1;
-  if (window == 0) return 0;
-  view->notifier().setCallbackWindow(window, hostHandles);
+  view->setCallbackWindow(window, hostHandles);
   return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "gpu/ProgramCache.h"
 
+#define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
+#define GLFW_EXPOSE_NATIVE_X11
+#include <GLFW/glfw3native.h>
 
 #include <vector>
 
@@ -22,8 +25,21 @@ uint64_t drawProgramKey(std::string_view vertex, std::string_view fragment, std:
 ProgramCache::ProgramCache(const ShaderTable& (*table)(), Naming naming, bool alwaysCheckStatus)
     : table_(table), naming_(naming), alwaysCheckStatus_(alwaysCheckStatus) {}
 
+namespace {
+
+// Programs belong to the context current on this thread, which here is the
+// context of exactly one window. Its X11 window id names it: unlike the
+// address of a window object, an id is not handed out again as soon as a
+// window is freed.
+uintptr_t currentContextKey() {
+  GLFWwindow* window = glfwGetCurrentContext();
+  return window ? static_cast<uintptr_t>(glfwGetX11Window(window)) : 0;
+}
+
+}  // namespace
+
 ProgramCache::ProgramMap& ProgramCache::currentPrograms() {
-  auto context = reinterpret_cast<uintptr_t>(glfwGetCurrentContext());
+  const uintptr_t context = currentContextKey();
   std::lock_guard lock(outerMutex_);
   return programs_[context];
 }
@@ -65,7 +81,7 @@ GLuint ProgramCache::draw(std::string_view vertex, std::string_view fragment, st
 }
 
 void ProgramCache::deleteCurrent() {
-  auto context = reinterpret_cast<uintptr_t>(glfwGetCurrentContext());
+  const uintptr_t context = currentContextKey();
   ProgramMap doomed;
   {
     std::lock_guard lock(outerMutex_);

@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/build.sh
 runner=()
-[[ -n "${DISPLAY:-}" ]] || runner=(xvfb-run -a -s "-screen 0 1920x1080x24")
+[[ -n "${DISPLAY:-}" ]] || runner=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 "${runner[@]}" build/bench/view_lifecycle_bench "$@"

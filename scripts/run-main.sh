@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 if [[ -n "${DISPLAY:-}" ]]; then
   build/host/korvane-view "$@"
 else
-  xvfb-run -a -s "-screen 0 1920x1080x24" build/host/korvane-view "$@"
+  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" build/host/korvane-view "$@"
 fi

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "platform/GlfwLock.h"
+#include "platform/OffscreenTransfer.h"
+#include "platform/SimpleWnd.h"
 #include "view/Render.h"
 
 namespace {
@@ -47,6 +49,7 @@ void Render::runFrameLoop() {
 
   bool closedByUser = false;
   while (closeRequested_.load() == 0) {
+    if (transfer_) transfer_->finishPending(*hostWindow_);
     // Pacing: an idle view sleeps out the frame interval and draws; a busy
     // one never sleeps and draws only when the interval has passed.
     bool drawing;
@@ -71,6 +74,7 @@ void Render::runFrameLoop() {
         frame = input_.takeFrame();
       }
       handleInput(frame, now);
+      if (hostWindow_) followHostWindowSize();
       const auto drawStart = view::Clock::now();
       draw();
       if (profiling_) drawTimeNs_ += static_cast<uint64_t>((view::Clock::now() - drawStart).count());
@@ -142,12 +146,24 @@ void Render::applyResize(int width, int height) {
   }
 }
 
+void Render::followHostWindowSize() {
+  const platform::WindowSize client = hostWindow_->size();
+  if (client.width <= 0 || client.height <= 0) return;
+  if (client.width == framebufferWidth_.load() && client.height == framebufferHeight_.load()) return;
+  {
+    std::lock_guard glfw(platform::glfwLock());
+    glfwSetWindowSize(window_, client.width, client.height);
+  }
+  applyResize(client.width, client.height);
+}
+
 void Render::draw() {
   // Only a changed scene is drawn again: an unchanged frame costs no GPU work.
   if (redrawRequested_.exchange(0) == 0) return;
   if (!hints_.headless) {
     glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load());
   }
   glfwSwapBuffers(window_);
   ++framesDrawn_;

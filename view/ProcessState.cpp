@@ -10,6 +10,7 @@ namespace {
 
 std::mutex gInitMutex;
 uint32_t gReferences = 0;
+std::atomic<uint64_t> gGeneration{0};
 std::atomic<uint8_t> gHints[4] = {0, 0, 0, 0};
 
 }  // namespace
@@ -18,6 +19,7 @@ int32_t initWindowSystem() {
   std::lock_guard lock(gInitMutex);
   if (gReferences != 0) return static_cast<int32_t>(++gReferences);
   const int result = glfwInit();
+  ++gGeneration;
   ++gReferences;  // counted whatever glfwInit answered, so terminate stays paired
   return result;
 }
@@ -36,6 +38,8 @@ uint32_t windowSystemReferences() {
   std::lock_guard lock(gInitMutex);
   return gReferences;
 }
+
+uint64_t windowSystemGeneration() { return gGeneration.load(); }
 
 void setHint(uint32_t hint, int32_t value) {
   if (hint < 4) gHints[hint] = value >= 1 ? 1 : 0;

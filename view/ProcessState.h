@@ -15,6 +15,9 @@ struct CreationHints {
 int32_t initWindowSystem();       // SIM_InitOpenGL
 int32_t terminateWindowSystem();  // SIM_TerminateOpenGL
 uint32_t windowSystemReferences();
+// Counts window-system initialisations. Entry points loaded from the GL
+// library are only valid within the initialisation that loaded them.
+uint64_t windowSystemGeneration();
 
 void setHint(uint32_t hint, int32_t value);
 CreationHints currentHints();

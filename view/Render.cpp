@@ -2,6 +2,9 @@
 
 #include <system_error>
 
+#include "platform/OffscreenTransfer.h"
+#include "platform/SimpleWnd.h"
+
 namespace {
 
 void joinThread(std::thread& thread) {
@@ -31,6 +34,8 @@ void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hin
   joinThread(renderThread_);
   hints_ = hints;
   windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Pending);
+  if (hints.offscreenHost && !hints.headless && !hostWindow_)
+    hostWindow_ = platform::SimpleWnd::create(parent, framebufferWidth_.load(), framebufferHeight_.load());
   frameDone_ = 0;
   closeRequested_ = 0;
   renderThread_ = std::thread([this, parent, startHidden = hints.startHidden] {
@@ -50,6 +55,19 @@ bool Render::isOwnThread() const {
   return self == renderThread_.get_id() || self == collisionThread_.get_id() ||
          self == toolpathWorker_.get_id();
 }
+
+SIM_Window Render::windowHandle() const {
+  if (hostWindow_) return hostWindow_->handle();
+  return nativeWindow_.load();
+}
+
+void Render::setCallbackWindow(SIM_Window window, bool hostHandles) {
+  if (window == 0) return;
+  notifier_.setCallbackWindow(window, hostHandles);
+  if (hostHandles && hostWindow_) hostWindow_->reparent(window);
+}
+
+void Render::destroyHostWindow() { hostWindow_.reset(); }
 
 view::WindowStatus Render::waitForFirstFrame(bool pollEvery10ms) const {
   while (windowStatus() == view::WindowStatus::Pending) {

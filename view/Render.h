@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,11 @@
 
 struct GLFWwindow;
 struct GLFWcursor;
+
+namespace platform {
+class SimpleWnd;
+class OffscreenTransfer;
+}  // namespace platform
 
 namespace view {
 
@@ -48,7 +54,12 @@ class Render {
   // Waits until creation is decided (polling every 10 ms, or yielding) and,
   // when it succeeded, yields until the first frame is done.
   view::WindowStatus waitForFirstFrame(bool pollEvery10ms) const;
-  SIM_Window windowHandle() const { return nativeWindow_.load(); }
+  // The offscreen host window in offscreen host mode, else the view's own window.
+  SIM_Window windowHandle() const;
+  // Sets the callback window; with hostHandles an offscreen host window moves into it.
+  void setCallbackWindow(SIM_Window window, bool hostHandles);
+  // Host thread, after the threads stopped: destroys the offscreen host window.
+  void destroyHostWindow();
 
   view::Notifier& notifier() { return notifier_; }
   const view::CallbackWindow& callbackWindow() const { return callbackWindow_; }
@@ -85,12 +96,15 @@ class Render {
   void applyResize(int width, int height);
   void readDpi();
   void draw();
+  void followHostWindowSize();
   void shutdown(bool closedByUser);
 
   double seconds() const;
 
   // Window and host
   GLFWwindow* window_ = nullptr;
+  std::unique_ptr<platform::SimpleWnd> hostWindow_;          // offscreen host mode only
+  std::unique_ptr<platform::OffscreenTransfer> transfer_;    // offscreen host mode only
   std::atomic<SIM_Window> nativeWindow_{0};
   SIM_Window parentWindow_ = 0;
   view::CreationHints hints_;

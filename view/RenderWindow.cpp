@@ -3,10 +3,13 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "gpu/ProgramCache.h"
 #include "platform/GlfwLock.h"
+#include "platform/OffscreenTransfer.h"
+#include "platform/SimpleWnd.h"
 #include "platform/X11Embedding.h"
 #include "view/Render.h"
 
@@ -15,13 +18,15 @@ namespace {
 constexpr const char* kWindowTitle = "TARVO Simulation";
 
 // The loader's entry points are process-wide and the same for every context
-// of the display, so they are loaded once, by the first window.
+// of the display. They are loaded by the first window of each window-system
+// initialisation: the GL library is unloaded when the window system ends.
 bool loadGlEntryPoints() {
   static std::mutex mutex;
-  static bool loaded = false;
+  static uint64_t loadedGeneration = 0;
   std::lock_guard lock(mutex);
-  if (!loaded) loaded = gladLoadGL(glfwGetProcAddress) != 0;
-  return loaded;
+  const uint64_t generation = view::windowSystemGeneration();
+  if (loadedGeneration != generation && gladLoadGL(glfwGetProcAddress) != 0) loadedGeneration = generation;
+  return loadedGeneration == generation;
 }
 
 Render* viewOf(GLFWwindow* window) { return static_cast<Render*>(glfwGetWindowUserPointer(window)); }
@@ -123,6 +128,13 @@ void Render::renderThreadMain(SIM_Window parent, bool startHidden) {
 
 int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
   const bool headless = hints_.headless;
+  // Offscreen host mode draws into a hidden window sized to the host window.
+  const bool offscreen = hostWindow_ != nullptr;
+  if (offscreen) {
+    const platform::WindowSize client = hostWindow_->size();
+    framebufferWidth_ = std::max(1, client.width);
+    framebufferHeight_ = std::max(1, client.height);
+  }
   {
     std::lock_guard glfw(platform::glfwLock());
     glfwDefaultWindowHints();
@@ -135,7 +147,7 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
       glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     } else {
       glfwWindowHint(GLFW_DECORATED, parent == 0 ? GLFW_TRUE : GLFW_FALSE);
-      glfwWindowHint(GLFW_VISIBLE, parent == 0 && !startHidden ? GLFW_TRUE : GLFW_FALSE);
+      glfwWindowHint(GLFW_VISIBLE, parent == 0 && !startHidden && !offscreen ? GLFW_TRUE : GLFW_FALSE);
       glfwWindowHint(GLFW_FOCUS_ON_SHOW, GLFW_TRUE);
       glfwWindowHint(GLFW_FOCUSED, GLFW_TRUE);
     }
@@ -172,8 +184,9 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
       glfwGetWindowSize(window_, &width, &height);
       onSize(window_, width, height);
     }
-    if (parent != 0 && !headless) platform::embedIntoParent(window_, parent);
+    if (parent != 0 && !headless && !offscreen) platform::embedIntoParent(window_, parent);
   }
+  if (offscreen) transfer_ = std::make_unique<platform::OffscreenTransfer>();
 
   if (!headless) {
     int width = 0, height = 0;
@@ -223,13 +236,14 @@ void Render::shutdown(bool closedByUser) {
     std::lock_guard scene(locks_.scene);
     // Scene objects go in reverse order of creation; then the programs that
     // were linked for this window and its context.
+    transfer_.reset();
     gpu::deleteContextPrograms();
     gpu::deleteWindowPrograms();
   }
   glfwMakeContextCurrent(nullptr);
   {
     std::lock_guard glfw(platform::glfwLock());
-    if (parentWindow_ != 0 && !hints_.headless) platform::releaseFromParent(window_);
+    if (parentWindow_ != 0 && !hints_.headless && !hostWindow_) platform::releaseFromParent(window_);
     for (GLFWcursor*& cursor : cursors_) {
       if (cursor) glfwDestroyCursor(cursor);
       cursor = nullptr;

@@ -19,7 +19,6 @@ class BuffersTest : public ::testing::Test {
     ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
     context_.makeCurrent();
   }
-  void TearDown() override { gpu::deleteWindowPrograms(); }
 
   static void upload(gpu::SSBO& buffer, const std::vector<uint32_t>& words) {
     glBindBuffer(GL_SHADER_STORAGE_BUFFER, buffer.id());

@@ -21,11 +21,7 @@ class ProgramCacheTest : public ::testing::Test {
     ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
     context_.makeCurrent();
   }
-  void TearDown() override {
-    gpu::deleteWindowPrograms();
-    gpu::deleteContextPrograms();
-    gpu::setShaderErrorHook({});
-  }
+  void TearDown() override { gpu::setShaderErrorHook({}); }
   testsupport::GlContext context_;
 };
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "gpu/ProgramCache.h"
 #include "platform/GlfwLock.h"
 #include "view/ProcessState.h"
 
@@ -42,6 +43,10 @@ GlContext::GlContext() {
 
 GlContext::~GlContext() {
   if (window_) {
+    // As a view does at teardown: the window's programs go with it.
+    glfwMakeContextCurrent(window_);
+    gpu::deleteWindowPrograms();
+    gpu::deleteContextPrograms();
     glfwMakeContextCurrent(nullptr);
     std::lock_guard glfw(platform::glfwLock());
     glfwDestroyWindow(window_);

@@ -48,6 +48,19 @@ bool X11TestWindow::isViewable(SIM_Window window) const {
   return attributes.map_state == IsViewable;
 }
 
+void X11TestWindow::resize(SIM_Window window, int width, int height) const {
+  XResizeWindow(asDisplay(display_), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(asDisplay(display_), False);
+}
+
+uint32_t X11TestWindow::pixelAt(SIM_Window window, int x, int y) const {
+  XImage* image = XGetImage(asDisplay(display_), window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xFFFFFFFFu;
+  const auto pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+  XDestroyImage(image);
+  return pixel;
+}
+
 void X11TestWindow::sendCloseRequest(SIM_Window target) const {
   Display* display = asDisplay(display_);
   XEvent event{};

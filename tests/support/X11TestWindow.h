@@ -22,6 +22,9 @@ class X11TestWindow {
   SIM_Window parentOf(SIM_Window window) const;
   void sizeOf(SIM_Window window, int& width, int& height) const;
   bool isViewable(SIM_Window window) const;
+  void resize(SIM_Window window, int width, int height) const;
+  // The colour of one pixel of window as 0xRRGGBB.
+  uint32_t pixelAt(SIM_Window window, int x, int y) const;
 
   // Events delivered to `target` as if the user acted on it.
   void sendCloseRequest(SIM_Window target) const;

@@ -194,6 +194,47 @@ TEST_F(ViewTest, ParentedViewFillsItsHostAndReportsToIt) {
   EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
+TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
+  testsupport::X11TestWindow host(320, 200);
+  ASSERT_TRUE(host.ok());
+  SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 1);
+  Render* view = SIM_CreateView(host.id(), true);
+  SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 0);
+  ASSERT_NE(view, nullptr);
+  SIM_Window window = 0;
+  ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_EQ(host.parentOf(window), host.id());
+  EXPECT_TRUE(host.isViewable(window));
+  EXPECT_EQ(view->framebufferWidth(), 320);
+  EXPECT_EQ(view->framebufferHeight(), 200);
+
+  // The background of the drawn frame arrives in the child window.
+  auto waitForPixel = [&](int x, int y, uint32_t colour) {
+    for (int i = 0; i < 400; ++i) {
+      if (host.pixelAt(window, x, y) == colour) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  };
+  const uint32_t background = 0xEDF0F5;  // (0.93, 0.94, 0.96)
+  EXPECT_TRUE(waitForPixel(10, 10, background)) << std::hex << host.pixelAt(window, 10, 10);
+  EXPECT_TRUE(waitForPixel(319, 199, background));
+
+  // The host resizes the child window; the hidden framebuffer follows.
+  host.resize(window, 200, 120);
+  for (int i = 0; i < 400 && view->framebufferWidth() != 200; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(view->framebufferWidth(), 200);
+  EXPECT_EQ(view->framebufferHeight(), 120);
+  EXPECT_TRUE(waitForPixel(199, 119, background));
+
+  // Handing notifications to another host window moves the child along.
+  testsupport::X11TestWindow other(100, 80);
+  EXPECT_EQ(SIM_SetCallbackWindow(view, other.id(), true), 0);
+  EXPECT_EQ(host.parentOf(window), other.id());
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
 TEST_F(ViewTest, ClosingFromTheRenderThreadIsRefused) {
   testsupport::X11TestWindow host(64, 64);
   struct Context {
