@@ -28,12 +28,12 @@ SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
   try {
     auto view = std::make_unique<Render>();
     view->startRenderThread(parent, view::currentHints());
-    if (!wait) return view.release();
-    if (view->waitForFirstFrame(true) != view::WindowStatus::Created) {
-      view->stopThreads();
-      return nullptr;
-    }
-    return view.release();
+    view::viewOpened();
+    if (!wait || view->waitForFirstFrame(true) == view::WindowStatus::Created) return view.release();
+    view->stopThreads();
+    view.reset();
+    view::viewClosed();
+    return nullptr;
   } catch (const std::exception&) {
     return nullptr;
   }
@@ -51,6 +51,7 @@ SIM_EXPORT int32_t SIM_CloseView(Render* view) {
   }
   view->destroyHostWindow();
   delete view;
+  view::viewClosed();
   return 0;
 }
 

@@ -115,7 +115,7 @@ void SSBO::fill(uint32_t value, uint64_t firstElement, uint64_t count) {
   fillUnsigned_ = value;
   const uint64_t offset = firstElement * 4;
   if (offset >= size_) return;
-  const uint64_t bytes = std::min<uint64_t>(count * 4, (size_ - offset) & ~3ull);
+  const uint64_t bytes = std::min<uint64_t>(count, (size_ - offset) / 4) * 4;
   clear(GL_R32UI, GL_RED_INTEGER, GL_UNSIGNED_INT, offset, bytes, &value);
 }
 

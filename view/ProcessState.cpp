@@ -10,6 +10,8 @@ namespace {
 
 std::mutex gInitMutex;
 uint32_t gReferences = 0;
+uint32_t gOpenViews = 0;
+bool gTerminatePending = false;  // the last reference went while views were open
 std::atomic<uint64_t> gGeneration{0};
 std::atomic<uint8_t> gHints[4] = {0, 0, 0, 0};
 
@@ -18,6 +20,11 @@ std::atomic<uint8_t> gHints[4] = {0, 0, 0, 0};
 int32_t initWindowSystem() {
   std::lock_guard lock(gInitMutex);
   if (gReferences != 0) return static_cast<int32_t>(++gReferences);
+  if (gTerminatePending) {  // still up: the open views kept it
+    gTerminatePending = false;
+    ++gReferences;
+    return 1;
+  }
   const int result = glfwInit();
   ++gGeneration;
   ++gReferences;  // counted whatever glfwInit answered, so terminate stays paired
@@ -26,12 +33,26 @@ int32_t initWindowSystem() {
 
 int32_t terminateWindowSystem() {
   std::lock_guard lock(gInitMutex);
-  if (gReferences == 0) {
-    glfwTerminate();
-    return 0;
+  if (gReferences == 0 || --gReferences == 0) {
+    if (gOpenViews == 0)
+      glfwTerminate();
+    else
+      gTerminatePending = true;
   }
-  if (--gReferences == 0) glfwTerminate();
   return static_cast<int32_t>(gReferences);
+}
+
+void viewOpened() {
+  std::lock_guard lock(gInitMutex);
+  ++gOpenViews;
+}
+
+void viewClosed() {
+  std::lock_guard lock(gInitMutex);
+  if (gOpenViews > 0 && --gOpenViews == 0 && gTerminatePending) {
+    gTerminatePending = false;
+    glfwTerminate();
+  }
 }
 
 uint32_t windowSystemReferences() {

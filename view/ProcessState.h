@@ -13,7 +13,13 @@ struct CreationHints {
 };
 
 int32_t initWindowSystem();       // SIM_InitOpenGL
-int32_t terminateWindowSystem();  // SIM_TerminateOpenGL
+// SIM_TerminateOpenGL. While views are still open the window system stays up
+// until the last of them is closed, so their threads never lose their windows.
+int32_t terminateWindowSystem();
+
+// Views count as users of the window system from creation until closed.
+void viewOpened();
+void viewClosed();
 uint32_t windowSystemReferences();
 // Counts window-system initialisations. Entry points loaded from the GL
 // library are only valid within the initialisation that loaded them.

@@ -97,6 +97,29 @@ TEST(WindowSystem, ViewCreationFailsCleanlyWithoutInitialisation) {
   SIM_TerminateOpenGL();
 }
 
+TEST(WindowSystem, LastTerminateWaitsForOpenViewsToClose) {
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
+  Render* view = SIM_CreateView(0, true);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
+  // The view keeps drawing in its window until the host closes it.
+  const uint64_t frames = view->frameCounter();
+  for (int i = 0; i < 400 && view->frameCounter() == frames; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_GT(view->frameCounter(), frames);
+  SIM_Window window = 0;
+  EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_NE(window, 0u);
+  EXPECT_EQ(SIM_CloseView(view), 0);
+  // Closed with the last view: a new view needs a new initialisation.
+  EXPECT_EQ(SIM_CreateView(0, true), nullptr);
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
+  view = SIM_CreateView(0, true);
+  EXPECT_NE(view, nullptr);
+  EXPECT_EQ(SIM_CloseView(view), 0);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
+}
+
 TEST(Exports, NullViewResults) {
   SIM_Window window = 0;
   SIM_KeyBinding binding{};
