@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 
 #include "platform/GlfwLock.h"
+#include "platform/XErrorTrap.h"
 
 namespace platform {
 
@@ -53,10 +54,10 @@ SimpleWnd::~SimpleWnd() {
   std::lock_guard glfw(glfwLock());
   Display* display = glfwGetX11Display();
   if (!display) return;
+  XErrorTrap trap(display);  // the host may have destroyed it with its parent
   if (gc_) XFreeGC(display, static_cast<GC>(gc_));
   if (window_) XDestroyWindow(display, static_cast<Window>(window_));
   if (colormap_) XFreeColormap(display, colormap_);
-  XSync(display, False);
 }
 
 WindowSize SimpleWnd::size() const {
@@ -74,7 +75,6 @@ void SimpleWnd::reparent(SIM_Window parent) {
   XResizeWindow(display, static_cast<Window>(window_), static_cast<unsigned>(client.width),
                 static_cast<unsigned>(client.height));
   XMapWindow(display, static_cast<Window>(window_));
-  XSync(display, False);
   parent_ = parent;
 }
 
@@ -83,6 +83,7 @@ void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
   std::lock_guard glfw(glfwLock());
   Display* display = glfwGetX11Display();
   if (!display) return;
+  XErrorTrap trap(display);
   // The image borrows the pixels; it must not free them.
   XImage* image = XCreateImage(display, static_cast<Visual*>(visual_), static_cast<unsigned>(depth_), ZPixmap, 0,
                                const_cast<char*>(reinterpret_cast<const char*>(pixels)),
@@ -92,7 +93,6 @@ void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
             static_cast<unsigned>(width), static_cast<unsigned>(height));
   image->data = nullptr;
   XDestroyImage(image);
-  XFlush(display);
 }
 
 }  // namespace platform

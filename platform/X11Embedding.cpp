@@ -5,28 +5,9 @@
 #define GLFW_EXPOSE_NATIVE_X11
 #include <GLFW/glfw3native.h>
 
+#include "platform/XErrorTrap.h"
+
 namespace platform {
-namespace {
-
-// Errors from requests on windows that a host destroyed meanwhile must not end
-// the process; they are caught for the duration of one call and ignored.
-class IgnoreXErrors {
- public:
-  explicit IgnoreXErrors(Display* display) : display_(display) {
-    XSync(display_, False);
-    previous_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  }
-  ~IgnoreXErrors() {
-    XSync(display_, False);
-    XSetErrorHandler(previous_);
-  }
-
- private:
-  Display* display_;
-  int (*previous_)(Display*, XErrorEvent*);
-};
-
-}  // namespace
 
 SIM_Window nativeWindow(GLFWwindow* window) {
   return window ? static_cast<SIM_Window>(glfwGetX11Window(window)) : 0;
@@ -35,7 +16,7 @@ SIM_Window nativeWindow(GLFWwindow* window) {
 WindowSize hostWindowSize(SIM_Window window) {
   Display* display = glfwGetX11Display();
   if (!display || window == 0) return {};
-  IgnoreXErrors guard(display);
+  XErrorTrap trap(display);
   XWindowAttributes attributes{};
   if (!XGetWindowAttributes(display, static_cast<Window>(window), &attributes)) return {};
   return {attributes.width, attributes.height};
@@ -47,7 +28,7 @@ bool embedIntoParent(GLFWwindow* window, SIM_Window parent) {
   const Window child = glfwGetX11Window(window);
   WindowSize size = hostWindowSize(parent);
   if (size.width <= 0 || size.height <= 0) return false;
-  IgnoreXErrors guard(display);
+  XErrorTrap trap(display);
   XReparentWindow(display, child, static_cast<Window>(parent), 0, 0);
   XResizeWindow(display, child, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
   XMapWindow(display, child);
@@ -58,13 +39,24 @@ bool embedIntoParent(GLFWwindow* window, SIM_Window parent) {
   return true;
 }
 
-void releaseFromParent(GLFWwindow* window) {
+bool windowExists(SIM_Window window) {
+  Display* display = glfwGetX11Display();
+  if (!display || window == 0) return false;
+  XErrorTrap trap(display);
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display, static_cast<Window>(window), &attributes) != 0;
+}
+
+void destroyWindow(GLFWwindow* window, bool embedded) {
   Display* display = glfwGetX11Display();
   if (!display || !window) return;
-  IgnoreXErrors guard(display);
+  XErrorTrap trap(display);
   const Window child = glfwGetX11Window(window);
-  XUnmapWindow(display, child);
-  XReparentWindow(display, child, DefaultRootWindow(display), 0, 0);
+  if (embedded && windowExists(child)) {
+    XUnmapWindow(display, child);
+    XReparentWindow(display, child, DefaultRootWindow(display), 0, 0);
+  }
+  glfwDestroyWindow(window);
 }
 
 }  // namespace platform

@@ -23,7 +23,12 @@ WindowSize hostWindowSize(SIM_Window window);
 // client area, maps it and gives it the input focus once it is viewable.
 bool embedIntoParent(GLFWwindow* window, SIM_Window parent);
 
-// Moves an embedded window back to the root window before it is destroyed.
-void releaseFromParent(GLFWwindow* window);
+// Whether the X server still knows window (a host may destroy its window,
+// and with it the view's window, before it closes the view).
+bool windowExists(SIM_Window window);
+
+// Destroys a window that may have been embedded: moved back to the root
+// window first when it still exists, errors about it already being gone ignored.
+void destroyWindow(GLFWwindow* window, bool embedded);
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "platform/GlfwLock.h"
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
+#include "platform/X11Embedding.h"
 #include "view/Render.h"
 
 namespace {
@@ -157,9 +158,19 @@ void Render::followHostWindowSize() {
   applyResize(client.width, client.height);
 }
 
+bool Render::windowLost() {
+  if (windowLost_ || parentWindow_ == 0 || hints_.headless || hostWindow_) return windowLost_;
+  std::lock_guard glfw(platform::glfwLock());
+  windowLost_ = !platform::windowExists(nativeWindow_.load());
+  return windowLost_;
+}
+
 void Render::draw() {
   // Only a changed scene is drawn again: an unchanged frame costs no GPU work.
   if (redrawRequested_.exchange(0) == 0) return;
+  // A host that destroyed its window took the embedded view window with it;
+  // nothing can be shown any more until the host closes the view.
+  if (windowLost()) return;
   if (!hints_.headless) {
     glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

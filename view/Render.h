@@ -96,6 +96,7 @@ class Render {
   void applyResize(int width, int height);
   void readDpi();
   void draw();
+  bool windowLost();
   void followHostWindowSize();
   void shutdown(bool closedByUser);
 
@@ -107,6 +108,7 @@ class Render {
   std::unique_ptr<platform::OffscreenTransfer> transfer_;    // offscreen host mode only
   std::atomic<SIM_Window> nativeWindow_{0};
   SIM_Window parentWindow_ = 0;
+  bool windowLost_ = false;  // the host destroyed the window the view was embedded in
   view::CreationHints hints_;
   std::array<GLFWcursor*, 5> cursors_{};  // arrow, hand, crosshair, I-beam, horizontal resize
 

@@ -243,12 +243,11 @@ void Render::shutdown(bool closedByUser) {
   glfwMakeContextCurrent(nullptr);
   {
     std::lock_guard glfw(platform::glfwLock());
-    if (parentWindow_ != 0 && !hints_.headless && !hostWindow_) platform::releaseFromParent(window_);
     for (GLFWcursor*& cursor : cursors_) {
       if (cursor) glfwDestroyCursor(cursor);
       cursor = nullptr;
     }
-    glfwDestroyWindow(window_);
+    platform::destroyWindow(window_, parentWindow_ != 0 && !hints_.headless && !hostWindow_);
     window_ = nullptr;
   }
   nativeWindow_ = 0;

@@ -4,6 +4,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <memory>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -297,6 +298,35 @@ TEST_F(ViewTest, KeyBindingsAreStoredPerView) {
   EXPECT_EQ(SIM_ReleaseKeyBindings(view), 0);
   EXPECT_FALSE(view->mouseBindings().isBound(6));
   EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The host destroys its window, and with it the embedded view window, before
+// closing the view; the view must neither crash nor take the process down.
+TEST(HostWindow, DestroyedBeforeTheViewIsClosed) {
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
+  for (int offscreen = 0; offscreen < 2; ++offscreen) {
+    auto host = std::make_unique<testsupport::X11TestWindow>(200, 100);
+    SIM_Hint(SIM_HINT_OFFSCREEN_HOST, offscreen);
+    Render* view = SIM_CreateView(host->id(), true);
+    SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 0);
+    ASSERT_NE(view, nullptr);
+    host.reset();
+    view->requestRedraw();
+    const uint64_t frames = view->frameCounter();
+    for (int i = 0; i < 400 && view->frameCounter() < frames + 3; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GE(view->frameCounter(), frames + 3) << "the view keeps running";
+    EXPECT_EQ(SIM_CloseView(view), 0);
+  }
+  // Views in a bogus parent come up and close as well.
+  Render* view = SIM_CreateView(0x7FFFFFF0, true);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(SIM_CloseView(view), 0);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
 }
 
 }  // namespace
