@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 
 #include "platform/GlfwLock.h"
+#include "platform/XErrorGuard.h"
 #include "platform/XErrorTrap.h"
 
 namespace platform {
@@ -44,6 +45,8 @@ std::unique_ptr<SimpleWnd> SimpleWnd::create(SIM_Window parent, int width, int h
   wnd->visual_ = info.visual;
   wnd->depth_ = info.depth;
   wnd->gc_ = XCreateGC(display, wnd->window_, 0, nullptr);
+  installXErrorGuard();
+  watchWindow(wnd->window_);  // the host may destroy it with its own window
   if (parent == 0) XStoreName(display, wnd->window_, "TARVO Simulation");
   XMapWindow(display, wnd->window_);
   XSync(display, False);
@@ -58,6 +61,7 @@ SimpleWnd::~SimpleWnd() {
   if (gc_) XFreeGC(display, static_cast<GC>(gc_));
   if (window_) XDestroyWindow(display, static_cast<Window>(window_));
   if (colormap_) XFreeColormap(display, colormap_);
+  forgetWindow(window_);
 }
 
 WindowSize SimpleWnd::size() const {
@@ -71,6 +75,7 @@ void SimpleWnd::reparent(SIM_Window parent) {
   if (!display || parent == 0) return;
   const WindowSize client = hostWindowSize(parent);
   if (client.width <= 0 || client.height <= 0) return;
+  XErrorTrap trap(display);
   XReparentWindow(display, static_cast<Window>(window_), static_cast<Window>(parent), 0, 0);
   XResizeWindow(display, static_cast<Window>(window_), static_cast<unsigned>(client.width),
                 static_cast<unsigned>(client.height));
@@ -82,8 +87,7 @@ void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
   if (width <= 0 || height <= 0) return;
   std::lock_guard glfw(glfwLock());
   Display* display = glfwGetX11Display();
-  if (!display) return;
-  XErrorTrap trap(display);
+  if (!display || windowLost(window_)) return;
   // The image borrows the pixels; it must not free them.
   XImage* image = XCreateImage(display, static_cast<Visual*>(visual_), static_cast<unsigned>(depth_), ZPixmap, 0,
                                const_cast<char*>(reinterpret_cast<const char*>(pixels)),
@@ -93,6 +97,7 @@ void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
             static_cast<unsigned>(width), static_cast<unsigned>(height));
   image->data = nullptr;
   XDestroyImage(image);
+  XFlush(display);
 }
 
 }  // namespace platform

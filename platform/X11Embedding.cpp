@@ -3,6 +3,7 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 #define GLFW_EXPOSE_NATIVE_X11
+#define GLFW_EXPOSE_NATIVE_GLX
 #include <GLFW/glfw3native.h>
 
 #include "platform/XErrorTrap.h"
@@ -11,6 +12,10 @@ namespace platform {
 
 SIM_Window nativeWindow(GLFWwindow* window) {
   return window ? static_cast<SIM_Window>(glfwGetX11Window(window)) : 0;
+}
+
+SIM_Window drawableOf(GLFWwindow* window) {
+  return window ? static_cast<SIM_Window>(glfwGetGLXWindow(window)) : 0;
 }
 
 WindowSize hostWindowSize(SIM_Window window) {
@@ -39,20 +44,13 @@ bool embedIntoParent(GLFWwindow* window, SIM_Window parent) {
   return true;
 }
 
-bool windowExists(SIM_Window window) {
-  Display* display = glfwGetX11Display();
-  if (!display || window == 0) return false;
-  XErrorTrap trap(display);
-  XWindowAttributes attributes{};
-  return XGetWindowAttributes(display, static_cast<Window>(window), &attributes) != 0;
-}
-
 void destroyWindow(GLFWwindow* window, bool embedded) {
   Display* display = glfwGetX11Display();
   if (!display || !window) return;
   XErrorTrap trap(display);
   const Window child = glfwGetX11Window(window);
-  if (embedded && windowExists(child)) {
+  XWindowAttributes attributes{};
+  if (embedded && XGetWindowAttributes(display, child, &attributes)) {
     XUnmapWindow(display, child);
     XReparentWindow(display, child, DefaultRootWindow(display), 0, 0);
   }

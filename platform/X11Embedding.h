@@ -16,16 +16,15 @@ struct WindowSize {
 // The X11 window id of a GLFW window (0 when there is none).
 SIM_Window nativeWindow(GLFWwindow* window);
 
+// The GLX drawable of a GLFW window's context (0 when there is none).
+SIM_Window drawableOf(GLFWwindow* window);
+
 // Size of a host window's client area; zero when the window does not exist.
 WindowSize hostWindowSize(SIM_Window window);
 
 // Moves `window` into `parent` at the origin, sizes it to the parent's
 // client area, maps it and gives it the input focus once it is viewable.
 bool embedIntoParent(GLFWwindow* window, SIM_Window parent);
-
-// Whether the X server still knows window (a host may destroy its window,
-// and with it the view's window, before it closes the view).
-bool windowExists(SIM_Window window);
 
 // Destroys a window that may have been embedded: moved back to the root
 // window first when it still exists, errors about it already being gone ignored.

@@ -8,7 +8,7 @@
 #include "platform/GlfwLock.h"
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
-#include "platform/X11Embedding.h"
+#include "platform/XErrorGuard.h"
 #include "view/Render.h"
 
 namespace {
@@ -123,13 +123,13 @@ void Render::handleInput(const view::InputState& frame, double now) {
   if (frame.exposed) redrawRequested_ = 1;
   mouseBindings_.evaluate(bindingInputOf(frame));
 
-  std::function<void(const view::KeyPress&)> stepKeys;
+  std::function<void(const view::StepKey&)> stepKeys;
   {
     std::lock_guard lock(locks_.requestQueue);
     stepKeys = stepKeyHandler_;
   }
   if (stepKeys)
-    for (const view::KeyPress& key : frame.stepKeys) stepKeys(key);
+    for (const view::StepKey& key : frame.stepKeys) stepKeys(key);
 
   for (int i = 0; i < frame.clicks; ++i)
     callbackWindow_(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
@@ -158,19 +158,12 @@ void Render::followHostWindowSize() {
   applyResize(client.width, client.height);
 }
 
-bool Render::windowLost() {
-  if (windowLost_ || parentWindow_ == 0 || hints_.headless || hostWindow_) return windowLost_;
-  std::lock_guard glfw(platform::glfwLock());
-  windowLost_ = !platform::windowExists(nativeWindow_.load());
-  return windowLost_;
-}
-
 void Render::draw() {
   // Only a changed scene is drawn again: an unchanged frame costs no GPU work.
   if (redrawRequested_.exchange(0) == 0) return;
   // A host that destroyed its window took the embedded view window with it;
   // nothing can be shown any more until the host closes the view.
-  if (windowLost()) return;
+  if (platform::windowLost(nativeWindow_.load())) return;
   if (!hints_.headless) {
     glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -9,7 +9,7 @@
 
 namespace view {
 
-struct KeyPress {
+struct StepKey {
   int key = 0;
   int mods = 0;
   bool repeat = false;
@@ -29,7 +29,7 @@ struct InputState {
   // Keyboard
   bool control = false, shift = false, alt = false;
   bool keyS = false, keyE = false;
-  std::vector<KeyPress> stepKeys;          // Space, N, P, R, Home presses; Up/Down repeats
+  std::vector<StepKey> stepKeys;          // Space, N, P, R, Home presses; Up/Down repeats
   int textEditKeys = 0;                    // Enter, Backspace, Delete, Right, Left presses and repeats
   std::vector<uint32_t> typed;             // characters typed, as code points
 

@@ -87,7 +87,7 @@ void Render::queueGeometryRemoval(std::string name) {
   removalPending_ = 1;
 }
 
-void Render::setStepKeyHandler(std::function<void(const view::KeyPress&)> handler) {
+void Render::setStepKeyHandler(std::function<void(const view::StepKey&)> handler) {
   std::lock_guard lock(locks_.requestQueue);
   stepKeyHandler_ = std::move(handler);
 }

@@ -71,7 +71,7 @@ class Render {
   void queueGeometryRemoval(std::string name);
   // Called on the render thread at the first frame that sees a queued Up/Down
   // repeat or a Space, N, P, R or Home press; playback installs it.
-  void setStepKeyHandler(std::function<void(const view::KeyPress&)> handler);
+  void setStepKeyHandler(std::function<void(const view::StepKey&)> handler);
 
   // Statistics
   uint64_t frameCounter() const { return frameCounter_.load(); }
@@ -96,7 +96,6 @@ class Render {
   void applyResize(int width, int height);
   void readDpi();
   void draw();
-  bool windowLost();
   void followHostWindowSize();
   void shutdown(bool closedByUser);
 
@@ -108,7 +107,6 @@ class Render {
   std::unique_ptr<platform::OffscreenTransfer> transfer_;    // offscreen host mode only
   std::atomic<SIM_Window> nativeWindow_{0};
   SIM_Window parentWindow_ = 0;
-  bool windowLost_ = false;  // the host destroyed the window the view was embedded in
   view::CreationHints hints_;
   std::array<GLFWcursor*, 5> cursors_{};  // arrow, hand, crosshair, I-beam, horizontal resize
 
@@ -144,7 +142,7 @@ class Render {
   // Host requests for the next frame
   std::vector<std::string> removalQueue_;
   std::atomic<uint8_t> removalPending_{0};
-  std::function<void(const view::KeyPress&)> stepKeyHandler_;
+  std::function<void(const view::StepKey&)> stepKeyHandler_;
 
   view::InputState input_;  // guarded by the GLFW lock
   view::MouseBindingTable mouseBindings_;

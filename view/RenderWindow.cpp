@@ -11,6 +11,7 @@
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
 #include "platform/X11Embedding.h"
+#include "platform/XErrorGuard.h"
 #include "view/Render.h"
 
 namespace {
@@ -154,6 +155,7 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
     const int width = headless ? 1 : framebufferWidth_.load();
     const int height = headless ? 1 : framebufferHeight_.load();
     window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
+    platform::installXErrorGuard();  // window creation resets the error handler
     if (window_) glfwSetWindowUserPointer(window_, this);
   }
   if (!window_) {
@@ -184,7 +186,12 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
       glfwGetWindowSize(window_, &width, &height);
       onSize(window_, width, height);
     }
-    if (parent != 0 && !headless && !offscreen) platform::embedIntoParent(window_, parent);
+    if (parent != 0 && !headless && !offscreen) {
+      // The host may destroy this window with its own; watch it from now on.
+      platform::watchWindow(nativeWindow_.load());
+      platform::watchWindow(platform::drawableOf(window_));
+      platform::embedIntoParent(window_, parent);
+    }
   }
   if (offscreen) transfer_ = std::make_unique<platform::OffscreenTransfer>();
 
@@ -247,8 +254,11 @@ void Render::shutdown(bool closedByUser) {
       if (cursor) glfwDestroyCursor(cursor);
       cursor = nullptr;
     }
+    const SIM_Window drawable = platform::drawableOf(window_);
     platform::destroyWindow(window_, parentWindow_ != 0 && !hints_.headless && !hostWindow_);
     window_ = nullptr;
+    platform::forgetWindow(nativeWindow_.load());
+    platform::forgetWindow(drawable);
   }
   nativeWindow_ = 0;
   if (closedByUser) callbackWindow_(SIM_MESSAGE_VIEW_CLOSED, 0, 0, true);

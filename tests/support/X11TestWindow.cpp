@@ -61,6 +61,11 @@ uint32_t X11TestWindow::pixelAt(SIM_Window window, int x, int y) const {
   return pixel;
 }
 
+void X11TestWindow::provokeError() const {
+  XMapWindow(asDisplay(display_), 0x7FFFFFF1);
+  XSync(asDisplay(display_), False);
+}
+
 void X11TestWindow::sendCloseRequest(SIM_Window target) const {
   Display* display = asDisplay(display_);
   XEvent event{};

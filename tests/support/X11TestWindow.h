@@ -26,6 +26,9 @@ class X11TestWindow {
   // The colour of one pixel of window as 0xRRGGBB.
   uint32_t pixelAt(SIM_Window window, int x, int y) const;
 
+  // Makes a request that fails (on this connection) and waits for the answer.
+  void provokeError() const;
+
   // Events delivered to `target` as if the user acted on it.
   void sendCloseRequest(SIM_Window target) const;
   void sendKey(SIM_Window target, unsigned long keysym, bool press) const;

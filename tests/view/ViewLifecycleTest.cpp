@@ -1,6 +1,7 @@
 // Views through the exports, the way a host drives them, on a virtual display.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <chrono>
@@ -322,6 +323,17 @@ TEST(HostWindow, DestroyedBeforeTheViewIsClosed) {
     EXPECT_GE(view->frameCounter(), frames + 3) << "the view keeps running";
     EXPECT_EQ(SIM_CloseView(view), 0);
   }
+  // Errors that are not about the view's windows still reach the host's handler.
+  static int hostErrors = 0;
+  auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return ++hostErrors, 0; });
+  auto host = std::make_unique<testsupport::X11TestWindow>(200, 100);
+  Render* embedded = SIM_CreateView(host->id(), true);
+  ASSERT_NE(embedded, nullptr);
+  host->provokeError();
+  EXPECT_EQ(hostErrors, 1);
+  EXPECT_EQ(SIM_CloseView(embedded), 0);
+  XSetErrorHandler(previous);
+
   // Views in a bogus parent come up and close as well.
   Render* view = SIM_CreateView(0x7FFFFFF0, true);
   ASSERT_NE(view, nullptr);

@@ -1,0 +1,22 @@
+#pragma once
+// A view embedded in a host window loses its window when the host destroys
+// its own window first; the X server then answers the view's drawing with
+// errors, which Xlib's default handler turns into an exit of the process.
+// The guard is a process-wide error handler that ignores errors about the
+// windows it watches, marks those windows lost, and passes every other error
+// on to the handler that was there before.
+#include <cstdint>
+
+#include "Korvane.h"
+
+namespace platform {
+
+// (Re)installs the guard; the window system resets error handlers while it
+// creates windows. Call with the GLFW lock held.
+void installXErrorGuard();
+
+void watchWindow(SIM_Window window);
+void forgetWindow(SIM_Window window);
+bool windowLost(SIM_Window window);
+
+}  // namespace platform
