@@ -66,13 +66,12 @@ enum {
   SIM_EVENT_KEY = 19                        /* see SIM_KEY_EVENT_* below */
 };
 
-/* The value of SIM_EVENT_KEY: the key code (GLFW key numbering, which for
- * letters and digits is their ASCII upper-case code) in bits 32..63, the
- * modifier bits (1 Shift, 2 Control, 4 Alt, 8 Super) in bits 0..7 and the
- * action (0 release, 1 press, 2 repeat) in bits 16..17. */
+/* The value of SIM_EVENT_KEY (sent for presses, repeats and releases alike):
+ * the key code shifted left 32 bits, OR the modifier bits (1 Shift,
+ * 2 Control, 4 Alt, 8 Super). Key codes follow GLFW's numbering, which for
+ * letters and digits is their ASCII upper-case code. */
 #define SIM_KEY_EVENT_KEY(value) ((int32_t)((int64_t)(value) >> 32))
 #define SIM_KEY_EVENT_MODIFIERS(value) ((int32_t)((value) & 0xFF))
-#define SIM_KEY_EVENT_ACTION(value) ((int32_t)(((value) >> 16) & 0x3))
 
 typedef void (*SIM_MessageHandler)(void* context, SIM_Window window, uint32_t message,
                                    uint64_t wparam, int64_t lparam);

@@ -11,8 +11,7 @@
 extern "C" {
 
 SIM_EXPORT int32_t SIM_SetMessageHandler(SIM_Window window, SIM_MessageHandler handler, void* context) {
-  platform::setMessageHandler(window, handler, context);
-  return 0;
+  return platform::setMessageHandler(window, handler, context) ? 0 : -1;
 }
 
 SIM_EXPORT int32_t SIM_InitOpenGL(void) { return view::initWindowSystem(); }
@@ -27,14 +26,20 @@ SIM_EXPORT int32_t SIM_Hint(uint32_t hint, int32_t value) {
 SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
   try {
     auto view = std::make_unique<Render>();
-    view->startRenderThread(parent, view::currentHints());
     view::viewOpened();
+    try {
+      view->startRenderThread(parent, view::currentHints());
+    } catch (...) {
+      view::viewClosed();
+      throw;
+    }
     if (!wait || view->waitForFirstFrame(true) == view::WindowStatus::Created) return view.release();
     view->stopThreads();
+    view->destroyHostWindow();
     view.reset();
     view::viewClosed();
     return nullptr;
-  } catch (const std::exception&) {
+  } catch (...) {
     return nullptr;
   }
 }
@@ -42,11 +47,15 @@ SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
 SIM_EXPORT int32_t SIM_CloseView(Render* view) {
   if (!view) return 0;
   // A view's own thread (a handler of a sent notification) cannot wait for
-  // itself to end; the host closes the view after the handler returned.
-  if (view->isOwnThread()) return -1;
+  // itself to end: the view closes and frees itself once that handler returned.
+  if (view->isOwnThread()) {
+    view->releaseFromOwnThread();
+    return 0;
+  }
   try {
+    platform::DispatcherWait dispatcherWaits;  // when closing from a posted handler
     view->stopThreads();
-  } catch (const std::exception&) {
+  } catch (...) {
     return -1;
   }
   view->destroyHostWindow();

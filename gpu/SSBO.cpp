@@ -54,7 +54,14 @@ void SSBO::release() {
   --live_;
 }
 
+void SSBO::ensureBuffer() {
+  if (id_ != kNoBuffer) return;
+  id_ = generateBuffer();
+  ++live_;
+}
+
 void SSBO::allocate(uint64_t bytes) {
+  ensureBuffer();
   glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
   glBufferData(GL_SHADER_STORAGE_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_DYNAMIC_DRAW);
   size_ = bytes;
@@ -76,19 +83,18 @@ void SSBO::reserve(uint64_t bytes) {
 
 void SSBO::growPreserving(uint64_t bytes) {
   if (bytes <= size_) return;
-  GLuint grown = generateBuffer();
-  glBindBuffer(GL_SHADER_STORAGE_BUFFER, grown);
-  glBufferData(GL_SHADER_STORAGE_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_DYNAMIC_DRAW);
+  SSBO grown(bytes);
   if (size_ > 0) {
     glBindBuffer(GL_COPY_READ_BUFFER, id_);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, grown);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, grown.id_);
     glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(size_));
     glBindBuffer(GL_COPY_READ_BUFFER, 0);
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
   }
-  glDeleteBuffers(1, &id_);
-  id_ = grown;
-  size_ = bytes;
+  // Only the storage changes hands: counts and fill values stay this buffer's.
+  release();
+  id_ = std::exchange(grown.id_, kNoBuffer);
+  size_ = std::exchange(grown.size_, 0);
   glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
 }
 

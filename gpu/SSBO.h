@@ -46,6 +46,7 @@ class SSBO {
  private:
   void allocate(uint64_t bytes);
   void release();
+  void ensureBuffer();  // a moved-from wrapper gets a buffer name again
   void clear(GLenum internalFormat, GLenum format, GLenum type, uint64_t offset, uint64_t bytes,
              const void* value);
 

@@ -24,7 +24,7 @@ const ShaderTable& AlgoShaderTable() { return gAlgoShaderTable; }
 
 std::string_view lookupSource(const ShaderTable& table, std::string_view name) {
   auto it = table.find(std::string(name));
-  return it == table.end() ? std::string_view() : std::string_view(it->second);
+  return it == table.end() ? std::string_view("") : std::string_view(it->second);
 }
 
 std::string_view bareShaderName(std::string_view path) {

@@ -6,9 +6,17 @@
 
 namespace platform {
 
-OffscreenTransfer::OffscreenTransfer() { glGenBuffers(2, buffers_); }
+std::atomic<int> OffscreenTransfer::live_{0};
 
-OffscreenTransfer::~OffscreenTransfer() { glDeleteBuffers(2, buffers_); }
+OffscreenTransfer::OffscreenTransfer() {
+  glGenBuffers(2, buffers_);
+  ++live_;
+}
+
+OffscreenTransfer::~OffscreenTransfer() {
+  glDeleteBuffers(2, buffers_);
+  --live_;
+}
 
 void OffscreenTransfer::capture(int width, int height) {
   if (width <= 0 || height <= 0) return;

@@ -2,6 +2,7 @@
 // Read-back of drawn frames for the offscreen host mode through two
 // alternating pixel-pack buffers: a frame is captured after it is drawn and
 // shown at the start of the next iteration, when the copy has long finished.
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,8 @@ class OffscreenTransfer {
   // Shows the captured frame in window, if one is pending.
   void finishPending(SimpleWnd& window);
 
+  static int liveCount() { return live_.load(); }  // for leak checks
+
  private:
   GLuint buffers_[2] = {0, 0};
   uint64_t bytes_[2] = {0, 0};
@@ -31,6 +34,7 @@ class OffscreenTransfer {
   int next_ = 0;
   int pending_ = -1;
   std::vector<uint8_t> flipped_;
+  static std::atomic<int> live_;
 };
 
 }  // namespace platform

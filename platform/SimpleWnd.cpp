@@ -66,7 +66,8 @@ SimpleWnd::~SimpleWnd() {
 
 WindowSize SimpleWnd::size() const {
   std::lock_guard glfw(glfwLock());
-  return hostWindowSize(window_);
+  if (windowLost(window_)) return {};
+  return watchedWindowSize(window_);
 }
 
 void SimpleWnd::reparent(SIM_Window parent) {

@@ -63,6 +63,11 @@ void forgetWindow(SIM_Window window) {
   gWatched.erase(window);
 }
 
+size_t watchedWindowCount() {
+  std::lock_guard lock(gMutex);
+  return gWatched.size();
+}
+
 bool windowLost(SIM_Window window) {
   std::lock_guard lock(gMutex);
   auto it = gWatched.find(window);

@@ -5,6 +5,7 @@
 // The guard is a process-wide error handler that ignores errors about the
 // windows it watches, marks those windows lost, and passes every other error
 // on to the handler that was there before.
+#include <cstddef>
 #include <cstdint>
 
 #include "Korvane.h"
@@ -18,5 +19,6 @@ void installXErrorGuard();
 void watchWindow(SIM_Window window);
 void forgetWindow(SIM_Window window);
 bool windowLost(SIM_Window window);
+size_t watchedWindowCount();
 
 }  // namespace platform

@@ -66,7 +66,7 @@ void Render::runFrameLoop() {
     lastIteration = now;
     firstIteration = false;
 
-    applyQueuedRequests();
+    applyQueuedRequests(now);
 
     if (drawing) {
       view::InputState frame;
@@ -77,7 +77,7 @@ void Render::runFrameLoop() {
       handleInput(frame, now);
       if (hostWindow_) followHostWindowSize();
       const auto drawStart = view::Clock::now();
-      draw();
+      draw(now);
       if (profiling_) drawTimeNs_ += static_cast<uint64_t>((view::Clock::now() - drawStart).count());
       lastDraw = now;
     }
@@ -104,7 +104,7 @@ void Render::runFrameLoop() {
   shutdown(closedByUser);
 }
 
-void Render::applyQueuedRequests() {
+void Render::applyQueuedRequests(double now) {
   if (removalPending_.load() != 0) {
     std::vector<std::string> names;
     {
@@ -112,9 +112,34 @@ void Render::applyQueuedRequests() {
       names.swap(removalQueue_);
       removalPending_ = 0;
     }
-    // The stock collection drops these geometries once it exists.
-    (void)names;
+    // Without a stock collection there is nothing to drop.
+    if (geometryRemover_)
+      for (const std::string& name : names) geometryRemover_(name);
+    lastActivity_ = now;
   }
+  if (requestsPending_.load() == 0) return;
+  std::vector<std::function<void()>> requests, stockRequests;
+  {
+    std::lock_guard lock(locks_.requestQueue);
+    requests.swap(requests_);
+    requestsPending_ = 0;
+  }
+  for (auto& request : requests) request();
+  {
+    // The stock model changes only when no host call reads or writes it.
+    std::unique_lock view(locks_.view, std::try_to_lock);
+    if (view.owns_lock()) {
+      {
+        std::lock_guard lock(locks_.requestQueue);
+        stockRequests.swap(stockRequests_);
+      }
+      for (auto& request : stockRequests) request();
+    }
+  }
+  std::lock_guard lock(locks_.requestQueue);
+  if (!stockRequests_.empty()) requestsPending_ = 1;  // try again next frame
+  lastActivity_ = now;
+  redrawRequested_ = 1;
 }
 
 void Render::handleInput(const view::InputState& frame, double now) {
@@ -158,9 +183,11 @@ void Render::followHostWindowSize() {
   applyResize(client.width, client.height);
 }
 
-void Render::draw() {
-  // Only a changed scene is drawn again: an unchanged frame costs no GPU work.
-  if (redrawRequested_.exchange(0) == 0) return;
+void Render::draw(double now) {
+  if (redrawRequested_.exchange(0) != 0) lastActivity_ = now;
+  // A view where nothing happened for a second shows the picture it drew
+  // last; drawing it again would cost the same GPU work for the same pixels.
+  if (now - lastActivity_ > kIdleAfterMs) return;
   // A host that destroyed its window took the embedded view window with it;
   // nothing can be shown any more until the host closes the view.
   if (platform::windowLost(nativeWindow_.load())) return;

@@ -47,6 +47,11 @@ void viewOpened() {
   ++gOpenViews;
 }
 
+uint32_t openViewCount() {
+  std::lock_guard lock(gInitMutex);
+  return gOpenViews;
+}
+
 void viewClosed() {
   std::lock_guard lock(gInitMutex);
   if (gOpenViews > 0 && --gOpenViews == 0 && gTerminatePending) {

@@ -20,6 +20,7 @@ int32_t terminateWindowSystem();
 // Views count as users of the window system from creation until closed.
 void viewOpened();
 void viewClosed();
+uint32_t openViewCount();
 uint32_t windowSystemReferences();
 // Counts window-system initialisations. Entry points loaded from the GL
 // library are only valid within the initialisation that loaded them.

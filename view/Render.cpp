@@ -43,6 +43,22 @@ void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hin
   });
 }
 
+void Render::releaseFromOwnThread() {
+  releaseItself_ = true;
+  closeRequested_ = 1;
+}
+
+void Render::finishOwnRelease() {
+  // Runs last on the render thread, which may not join itself.
+  renderThread_.detach();
+  closeRequested_ = 1;
+  joinThread(collisionThread_);
+  joinThread(toolpathWorker_);
+  destroyHostWindow();
+  delete this;
+  view::viewClosed();
+}
+
 void Render::stopThreads() {
   closeRequested_ = 1;
   joinThread(collisionThread_);
@@ -79,6 +95,22 @@ view::WindowStatus Render::waitForFirstFrame(bool pollEvery10ms) const {
   if (windowStatus() == view::WindowStatus::Created)
     while (!frameDone() && closeRequested_.load() == 0) std::this_thread::yield();
   return windowStatus();
+}
+
+void Render::queueRequest(std::function<void()> request) {
+  std::lock_guard lock(locks_.requestQueue);
+  requests_.push_back(std::move(request));
+  requestsPending_ = 1;
+}
+
+void Render::queueStockRequest(std::function<void()> request) {
+  std::lock_guard lock(locks_.requestQueue);
+  stockRequests_.push_back(std::move(request));
+  requestsPending_ = 1;
+}
+
+void Render::setGeometryRemover(std::function<void(const std::string&)> remover) {
+  geometryRemover_ = std::move(remover);
 }
 
 void Render::queueGeometryRemoval(std::string name) {

@@ -48,6 +48,9 @@ class Render {
   // std::system_error when called from one of the view's own threads.
   void stopThreads();
   bool isOwnThread() const;
+  // From one of the view's own threads: asks the view to close and to free
+  // itself when its render thread ends.
+  void releaseFromOwnThread();
 
   view::WindowStatus windowStatus() const { return static_cast<view::WindowStatus>(windowStatus_.load()); }
   bool frameDone() const { return frameDone_.load() != 0; }
@@ -68,7 +71,16 @@ class Render {
 
   void requestRedraw() { redrawRequested_ = 1; }
   void setActiveMode(bool on) { activeMode_ = on; }
+
+  // Host thread: work for the render thread, run at the start of its next frame.
+  void queueRequest(std::function<void()> request);
+  // Host thread: work on the stock model, run on the render thread at the
+  // first frame that can take the view lock exclusively without waiting.
+  void queueStockRequest(std::function<void()> request);
+  // Host thread: a geometry to drop from the stock collection at the next frame.
   void queueGeometryRemoval(std::string name);
+  // Render thread: who drops queued geometries (the stock collection).
+  void setGeometryRemover(std::function<void(const std::string&)> remover);
   // Called on the render thread at the first frame that sees a queued Up/Down
   // repeat or a Space, N, P, R or Home press; playback installs it.
   void setStepKeyHandler(std::function<void(const view::StepKey&)> handler);
@@ -88,14 +100,15 @@ class Render {
  private:
   // Render thread
   void renderThreadMain(SIM_Window parent, bool startHidden);
+  void finishOwnRelease();
   int createRenderWindow(SIM_Window parent, bool startHidden);
   void registerCallbacks();
   void runFrameLoop();
-  void applyQueuedRequests();
+  void applyQueuedRequests(double now);
   void handleInput(const view::InputState& frame, double now);
   void applyResize(int width, int height);
   void readDpi();
-  void draw();
+  void draw(double now);
   void followHostWindowSize();
   void shutdown(bool closedByUser);
 
@@ -116,6 +129,7 @@ class Render {
 
   // Cross-thread flags
   std::atomic<uint8_t> closeRequested_{0};
+  std::atomic<bool> releaseItself_{false};
   std::atomic<uint8_t> frameDone_{0};
   std::atomic<uint8_t> dataReady_{0};
   std::atomic<uint32_t> windowStatus_{0};
@@ -139,9 +153,13 @@ class Render {
   std::array<std::atomic<int>, 2> dpi_{96, 96};
   std::array<float, 2> scale_{1.0f, 1.0f};
 
-  // Host requests for the next frame
+  // Host requests for the next frame, under the request-queue lock
   std::vector<std::string> removalQueue_;
   std::atomic<uint8_t> removalPending_{0};
+  std::vector<std::function<void()>> requests_;
+  std::vector<std::function<void()>> stockRequests_;
+  std::atomic<uint8_t> requestsPending_{0};
+  std::function<void(const std::string&)> geometryRemover_;  // render thread only
   std::function<void(const view::StepKey&)> stepKeyHandler_;
 
   view::InputState input_;  // guarded by the GLFW lock

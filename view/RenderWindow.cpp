@@ -75,8 +75,7 @@ void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) 
   if (action != GLFW_RELEASE && isTextEditKey(key)) ++input.textEditKeys;
   if (action != GLFW_REPEAT) trackModifier(input, key, action == GLFW_PRESS);
   if (isStepKey(key, action)) input.stepKeys.push_back({key, mods, action == GLFW_REPEAT});
-  const int64_t value = (static_cast<int64_t>(key) << 32) | (static_cast<int64_t>(action & 3) << 16) |
-                        static_cast<int64_t>(mods & 0xFF);
+  const int64_t value = (static_cast<int64_t>(key) << 32) | static_cast<int64_t>(mods & 0xFF);
   view->callbackWindow()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
 }
 
@@ -122,13 +121,31 @@ void onScroll(GLFWwindow* window, double /*dx*/, double dy) {
 }  // namespace
 
 void Render::renderThreadMain(SIM_Window parent, bool startHidden) {
-  if (createRenderWindow(parent, startHidden) == 0) runFrameLoop();
+  try {
+    if (createRenderWindow(parent, startHidden) == 0) runFrameLoop();
+  } catch (...) {
+    // Nothing may leave the thread: the host process would end. A view
+    // whose thread failed stays a view without window until it is closed.
+    if (windowStatus() == view::WindowStatus::Pending)
+      windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
+    try {
+      if (window_) shutdown(false);
+    } catch (...) {
+    }
+  }
   // Nobody may wait for a first frame that will never come.
   frameDone_ = 1;
+  if (releaseItself_.load()) finishOwnRelease();
 }
 
 int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
   const bool headless = hints_.headless;
+  // After the host's last SIM_TerminateOpenGL no new window is made, even
+  // while open views keep the window system up.
+  if (view::windowSystemReferences() == 0) {
+    windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
+    return -1;
+  }
   // Offscreen host mode draws into a hidden window sized to the host window.
   const bool offscreen = hostWindow_ != nullptr;
   if (offscreen) {

@@ -90,6 +90,10 @@ TEST_F(BuffersTest, MovesTransferOwnershipAndEveryBufferIsFreed) {
     c.reset();
     EXPECT_EQ(c.size(), 0u);
     EXPECT_EQ(gpu::SSBO::liveCount(), live + 1);
+    // A moved-from wrapper can be given storage again.
+    a.growPreserving(8);
+    a.resize(12);
+    EXPECT_EQ(gpu::SSBO::liveCount(), live + 2);
   }
   EXPECT_EQ(gpu::SSBO::liveCount(), live);
 }

@@ -84,6 +84,26 @@ TEST(MessageBus, MessagesToWindowsWithoutHandlerAreDropped) {
   EXPECT_EQ(got[0].lparam, 42);
 }
 
+TEST(MessageBus, RemovingAHandlerWaitsForItsRunningDelivery) {
+  struct Context {
+    std::atomic<bool> running{false};
+    std::atomic<bool> finished{false};
+  } context;
+  platform::setMessageHandler(
+      0x1005,
+      [](void* c, SIM_Window, uint32_t, uint64_t, int64_t) {
+        auto* ctx = static_cast<Context*>(c);
+        ctx->running = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ctx->finished = true;
+      },
+      &context);
+  platform::postMessage(0x1005, 1258, 6, 0);
+  while (!context.running) std::this_thread::yield();
+  platform::setMessageHandler(0x1005, nullptr, nullptr);
+  EXPECT_TRUE(context.finished) << "the host may free the context once removal returned";
+}
+
 TEST(Notifier, OnlyOnChangeEventsAreNotRepeated) {
   Recorder recorder(0x1003);
   view::Notifier notifier;

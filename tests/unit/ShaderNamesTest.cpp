@@ -40,6 +40,8 @@ TEST(UniformName, EncodesTheHashOfThePlainName) {
               std::string::npos);
   }
   EXPECT_NE(gpu::encodeUniformName("cam_hi"), gpu::encodeUniformName("cam_lo"));
+  // The same answer as the build step that rewrites the sources.
+  EXPECT_EQ(gpu::encodeUniformName("cam_hi"), "cedaOgTXDBrk");
 }
 
 TEST(ShaderRegistry, BareNameDropsEverythingUpToTheLastSeparator) {

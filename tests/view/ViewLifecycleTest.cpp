@@ -4,7 +4,13 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <shared_mutex>
+#include <utility>
 #include <memory>
 #include <condition_variable>
 #include <mutex>
@@ -13,6 +19,7 @@
 
 #include "Korvane.h"
 #include "support/X11TestWindow.h"
+#include "view/ProcessState.h"
 #include "view/Render.h"
 
 namespace {
@@ -149,6 +156,7 @@ TEST_F(ViewTest, WaitingCreationReturnsAfterTheFirstFrame) {
 TEST_F(ViewTest, NoWaitCreationReturnsAViewThatFinishesOnItsOwn) {
   Render* view = SIM_CreateView(0, false);
   ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(view->frameDone()) << "returned before the window was made";
   SIM_Window window = 0;
   EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0) << "waits for the window";
   EXPECT_TRUE(view->frameDone());
@@ -193,7 +201,7 @@ TEST_F(ViewTest, ParentedViewFillsItsHostAndReportsToIt) {
   Message key{};
   ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, &key));
   EXPECT_EQ(SIM_KEY_EVENT_KEY(key.lparam), 'A');
-  EXPECT_EQ(SIM_KEY_EVENT_ACTION(key.lparam), 1);
+  EXPECT_EQ(key.lparam, int64_t{'A'} << 32) << "no modifier held";
 
   // A press and release at one spot is a click.
   host.sendButton(window, 1, 100, 100, true);
@@ -260,29 +268,120 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
-TEST_F(ViewTest, ClosingFromTheRenderThreadIsRefused) {
+// Runs body on another thread; a body that does not finish in time means a
+// deadlock, and the process ends rather than hang the suite.
+template <typename Body>
+void finishesOrDie(Body body) {
+  auto done = std::async(std::launch::async, body);
+  if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    std::fprintf(stderr, "deadlock: the body did not finish within 20 s\n");
+    std::_Exit(1);
+  }
+  done.get();
+}
+
+struct CloseFromHandler {
+  Render* view = nullptr;
+  uint64_t onEvent = 0;
+  int result = 1;
+  int sleepMs = 0;
+  std::atomic<bool> started{false};
+};
+
+void closeOnEvent(void* c, SIM_Window, uint32_t message, uint64_t wparam, int64_t) {
+  auto* ctx = static_cast<CloseFromHandler*>(c);
+  if (message != SIM_MESSAGE_NOTIFY || wparam != ctx->onEvent || !ctx->view) return;
+  ctx->started = true;
+  std::this_thread::sleep_for(std::chrono::milliseconds(ctx->sleepMs));
+  Render* view = std::exchange(ctx->view, nullptr);
+  ctx->result = SIM_CloseView(view);
+}
+
+void waitUntilNoViewIsOpen() {
+  for (int i = 0; i < 2000 && view::openViewCount() != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TEST_F(ViewTest, ClosingFromASentHandlerFreesTheViewAfterwards) {
   testsupport::X11TestWindow host(64, 64);
-  struct Context {
-    Render* view = nullptr;
-    int result = 0;
-  } context;
-  SIM_SetMessageHandler(host.id(),
-                        [](void* c, SIM_Window, uint32_t message, uint64_t wparam, int64_t) {
-                          auto* ctx = static_cast<Context*>(c);
-                          if (message == SIM_MESSAGE_NOTIFY && wparam == SIM_EVENT_VIEW_CLOSING)
-                            ctx->result = SIM_CloseView(ctx->view);
-                        },
-                        &context);
+  CloseFromHandler context;
+  context.onEvent = SIM_EVENT_VIEW_CLOSING;  // sent on the render thread itself
+  SIM_SetMessageHandler(host.id(), closeOnEvent, &context);
   context.view = SIM_CreateView(host.id(), true);
   ASSERT_NE(context.view, nullptr);
   SIM_Window window = 0;
   SIM_GetWindowHandle(context.view, &window);
   host.sendCloseRequest(window);
-  for (int i = 0; i < 1000 && SIM_GetWindowHandle(context.view, &window) == 0 && window != 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(context.result, -1);
+  waitUntilNoViewIsOpen();
+  EXPECT_EQ(context.result, 0);
+  EXPECT_EQ(view::openViewCount(), 0u);
   SIM_SetMessageHandler(host.id(), nullptr, nullptr);
-  EXPECT_EQ(SIM_CloseView(context.view), 0);
+}
+
+TEST_F(ViewTest, ClosingFromAPostedHandlerWhileTheViewSendsDoesNotDeadlock) {
+  // The posted click handler closes the view while the render thread, after
+  // the user closed the window, waits to send event 18 behind that click.
+  testsupport::X11TestWindow host(64, 64);
+  CloseFromHandler context;
+  context.onEvent = SIM_EVENT_VIEWPORT_CLICKED;
+  context.sleepMs = 300;
+  SIM_SetMessageHandler(host.id(), closeOnEvent, &context);
+  context.view = SIM_CreateView(host.id(), true);
+  ASSERT_NE(context.view, nullptr);
+  SIM_Window window = 0;
+  SIM_GetWindowHandle(context.view, &window);
+  finishesOrDie([&] {
+    host.sendButton(window, 1, 5, 5, true);
+    host.sendButton(window, 1, 5, 5, false);
+    while (!context.started) std::this_thread::yield();
+    host.sendCloseRequest(window);
+    waitUntilNoViewIsOpen();
+    SIM_SetMessageHandler(host.id(), nullptr, nullptr);
+  });
+  EXPECT_EQ(context.result, 0);
+  EXPECT_EQ(view::openViewCount(), 0u);
+}
+
+TEST_F(ViewTest, HostRequestsRunOnTheRenderThreadAndStockWorkWaitsForTheViewLock) {
+  Render* view = SIM_CreateView(0, true);
+  ASSERT_NE(view, nullptr);
+  std::promise<std::thread::id> ranOn;
+  view->queueRequest([&] { ranOn.set_value(std::this_thread::get_id()); });
+  auto id = ranOn.get_future();
+  ASSERT_EQ(id.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_NE(id.get(), std::this_thread::get_id());
+
+  std::atomic<bool> stockDone{false};
+  {
+    std::shared_lock reading(view->locks().view);  // a host call reads the stock
+    view->queueStockRequest([&] { stockDone = true; });
+    const uint64_t frames = view->frameCounter();
+    for (int i = 0; i < 400 && view->frameCounter() < frames + 3; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(stockDone.load()) << "not while the view lock is held";
+  }
+  for (int i = 0; i < 400 && !stockDone.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(stockDone.load());
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+TEST_F(ViewTest, AnIdleViewSleepsBetweenIterations) {
+  Render* view = SIM_CreateView(0, true);
+  ASSERT_NE(view, nullptr);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // past the active second
+  const uint64_t iterations = view->iterations();
+  const uint64_t drawn = view->framesDrawn();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const uint64_t ran = view->iterations() - iterations;
+  // 15 ms pacing plus 35 ms idle sleep: about ten iterations, never a busy loop.
+  EXPECT_GE(ran, 2u);
+  EXPECT_LE(ran, 40u);
+  EXPECT_EQ(view->framesDrawn(), drawn) << "an unchanged idle view is not drawn again";
+  view->requestRedraw();
+  for (int i = 0; i < 200 && view->framesDrawn() == drawn; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_GT(view->framesDrawn(), drawn);
+  EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
 TEST_F(ViewTest, KeyBindingsAreStoredPerView) {
@@ -295,7 +394,9 @@ TEST_F(ViewTest, KeyBindingsAreStoredPerView) {
   EXPECT_EQ(SIM_AddKeyBinding(view, binding), 0);
   EXPECT_TRUE(view->mouseBindings().isBound(6));
   binding.input = 9;
+  binding.action = 7;
   EXPECT_EQ(SIM_AddKeyBinding(view, binding), 0) << "rejected silently";
+  EXPECT_FALSE(view->mouseBindings().isBound(7));
   EXPECT_EQ(SIM_ReleaseKeyBindings(view), 0);
   EXPECT_FALSE(view->mouseBindings().isBound(6));
   EXPECT_EQ(SIM_CloseView(view), 0);
