@@ -87,7 +87,9 @@ SIM_EXPORT int32_t SIM_SetMessageHandler(SIM_Window window, SIM_MessageHandler h
  * success (0 on failure); later calls return the new reference count. */
 SIM_EXPORT int32_t SIM_InitOpenGL(void);
 /* Drops one reference and shuts the window system down with the last one;
- * returns the remaining count while it is above 0. */
+ * returns the remaining count while it is above 0. Views still open keep
+ * their windows: the shutdown then happens when the last of them is closed,
+ * and no new view can be created in between. */
 SIM_EXPORT int32_t SIM_TerminateOpenGL(void);
 
 /* Creation hints, read when a view is created; a value >= 1 sets the hint. */
@@ -105,7 +107,9 @@ SIM_EXPORT int32_t SIM_Hint(uint32_t hint, int32_t value);
  * returns after the first frame, or null when the window could not be
  * created; without wait it returns at once. */
 SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait);
-/* Closes the view and frees it; 0, also for a null view. */
+/* Closes the view and frees it; 0, also for a null view. Called from a
+ * notification handler that runs on the view's own thread (a sent event), the
+ * view closes and frees itself as soon as that handler has returned. */
 SIM_EXPORT int32_t SIM_CloseView(Render* view);
 /* The view's own window. 1 for a null view or a view whose window could not be created. */
 SIM_EXPORT int32_t SIM_GetWindowHandle(Render* view, SIM_Window* window);
