@@ -71,11 +71,9 @@ TEST_F(ProgramCacheTest, UnknownNameGivesACachedFailedProgramThatDoesNothing) {
   EXPECT_EQ(linkStatus(program), GL_FALSE);
   EXPECT_EQ(gpu::computeProgram("Shaders\\NoSuchShader.comp"), program);
 
-  ASSERT_EQ(errors.size(), 2u);
-  const std::string trailer = "\n -- --------------------------------------------------- -- ";
+  ASSERT_EQ(errors.size(), 2u) << "one compile and one link error, composed once";
   EXPECT_EQ(errors[0].rfind("ERROR::SHADER_COMPILATION_ERROR of type: COMPUTE\n", 0), 0u);
   EXPECT_EQ(errors[1].rfind("ERROR::PROGRAM_LINKING_ERROR of type: PROGRAM\n", 0), 0u);
-  for (const std::string& text : errors) EXPECT_EQ(text.substr(text.size() - trailer.size()), trailer);
 
   gpu::SSBO buffer(64, 7u);
   glUseProgram(program);

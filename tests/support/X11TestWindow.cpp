@@ -83,10 +83,8 @@ void X11TestWindow::sendKey(SIM_Window target, unsigned long keysym, bool press)
   Display* display = asDisplay(display_);
   XEvent event{};
   event.xkey.type = press ? KeyPress : KeyRelease;
-  event.xkey.display = display;
   event.xkey.window = target;
   event.xkey.root = DefaultRootWindow(display);
-  event.xkey.time = CurrentTime;
   event.xkey.same_screen = True;
   event.xkey.keycode = XKeysymToKeycode(display, keysym);
   XSendEvent(display, target, True, press ? KeyPressMask : KeyReleaseMask, &event);
@@ -97,14 +95,12 @@ void X11TestWindow::sendButton(SIM_Window target, unsigned button, int x, int y,
   Display* display = asDisplay(display_);
   XEvent event{};
   event.xbutton.type = press ? ButtonPress : ButtonRelease;
-  event.xbutton.display = display;
   event.xbutton.window = target;
   event.xbutton.root = DefaultRootWindow(display);
-  event.xbutton.time = CurrentTime;
+  event.xbutton.same_screen = True;
   event.xbutton.x = x;
   event.xbutton.y = y;
   event.xbutton.button = button;
-  event.xbutton.same_screen = True;
   XSendEvent(display, target, True, press ? ButtonPressMask : ButtonReleaseMask, &event);
   XFlush(display);
 }
