@@ -4,91 +4,114 @@
 #include <GLFW/glfw3.h>
 #define GLFW_EXPOSE_NATIVE_X11
 #include <GLFW/glfw3native.h>
+#include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 
+#include <string>
+
 #include "platform/GlfwLock.h"
+#include "platform/X11Keys.h"
 #include "platform/XErrorGuard.h"
 #include "platform/XErrorTrap.h"
 
 namespace platform {
+namespace {
+
+Display* asDisplay(void* display) { return static_cast<Display*>(display); }
+
+constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
+                            ButtonReleaseMask | PointerMotionMask;
+
+}  // namespace
 
 std::unique_ptr<SimpleWnd> SimpleWnd::create(SIM_Window parent, int width, int height) {
-  std::lock_guard glfw(glfwLock());
-  Display* display = glfwGetX11Display();
-  if (!display) return nullptr;
-  if (parent != 0) {
-    const WindowSize client = hostWindowSize(parent);
-    if (client.width <= 0 || client.height <= 0) return nullptr;
-    width = client.width;
-    height = client.height;
+  std::string displayName;
+  {
+    std::lock_guard glfw(glfwLock());
+    Display* shared = glfwGetX11Display();
+    if (!shared) return nullptr;
+    displayName = DisplayString(shared);
+    if (parent != 0) {
+      const WindowSize client = hostWindowSize(parent);
+      if (client.width <= 0 || client.height <= 0) return nullptr;
+      width = client.width;
+      height = client.height;
+    }
   }
+  Display* display = XOpenDisplay(displayName.c_str());
+  if (!display) return nullptr;
+  std::unique_ptr<SimpleWnd> wnd(new SimpleWnd());
+  wnd->display_ = display;
+
   const int screen = DefaultScreen(display);
   XVisualInfo info{};
   if (!XMatchVisualInfo(display, screen, 24, TrueColor, &info)) return nullptr;
-
-  std::unique_ptr<SimpleWnd> wnd(new SimpleWnd());
   XSetWindowAttributes attributes{};
   attributes.colormap = XCreateColormap(display, RootWindow(display, screen), info.visual, AllocNone);
   attributes.background_pixel = 0;
   attributes.border_pixel = 0;
-  const Window container = parent != 0 ? static_cast<Window>(parent) : RootWindow(display, screen);
-  wnd->window_ = XCreateWindow(display, container, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                               0, info.depth, InputOutput, info.visual,
-                               CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+  attributes.event_mask = kEventMask;
   wnd->colormap_ = attributes.colormap;
-  if (wnd->window_ == 0) {
-    XFreeColormap(display, attributes.colormap);
-    wnd->colormap_ = 0;
-    return nullptr;
+  const Window container = parent != 0 ? static_cast<Window>(parent) : RootWindow(display, screen);
+  std::lock_guard glfw(glfwLock());
+  {
+    XErrorTrap trap(display);  // the parent may vanish meanwhile
+    wnd->window_ = XCreateWindow(display, container, 0, 0, static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 0, info.depth, InputOutput, info.visual,
+                                 CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
   }
-  wnd->parent_ = parent;
+  if (wnd->window_ == 0) return nullptr;
   wnd->visual_ = info.visual;
   wnd->depth_ = info.depth;
+  wnd->width_ = width;
+  wnd->height_ = height;
   wnd->gc_ = XCreateGC(display, wnd->window_, 0, nullptr);
+  XkbSetDetectableAutoRepeat(display, True, nullptr);  // a held key repeats presses, not release-press pairs
+  if (parent == 0) {
+    XStoreName(display, wnd->window_, "TARVO Simulation");
+    Atom deleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, wnd->window_, &deleteAtom, 1);
+    wnd->deleteAtom_ = deleteAtom;
+  }
   installXErrorGuard();
+  watchDisplay(display);
   watchWindow(wnd->window_);  // the host may destroy it with its own window
-  if (parent == 0) XStoreName(display, wnd->window_, "TARVO Simulation");
   XMapWindow(display, wnd->window_);
   XSync(display, False);
   return wnd;
 }
 
 SimpleWnd::~SimpleWnd() {
-  std::lock_guard glfw(glfwLock());
-  Display* display = glfwGetX11Display();
+  Display* display = asDisplay(display_);
   if (!display) return;
-  XErrorTrap trap(display);  // the host may have destroyed it with its parent
-  if (gc_) XFreeGC(display, static_cast<GC>(gc_));
-  if (window_) XDestroyWindow(display, static_cast<Window>(window_));
-  if (colormap_) XFreeColormap(display, colormap_);
-  forgetWindow(window_);
-}
-
-WindowSize SimpleWnd::size() const {
-  std::lock_guard glfw(glfwLock());
-  if (windowLost(window_)) return {};
-  return watchedWindowSize(window_);
+  {
+    std::lock_guard glfw(glfwLock());
+    XErrorTrap trap(display);  // the host may have destroyed it with its parent
+    if (gc_) XFreeGC(display, static_cast<GC>(gc_));
+    if (window_) XDestroyWindow(display, static_cast<Window>(window_));
+    if (colormap_) XFreeColormap(display, colormap_);
+    forgetWindow(window_);
+    forgetDisplay(display);
+  }
+  XCloseDisplay(display);
 }
 
 void SimpleWnd::reparent(SIM_Window parent) {
+  if (parent == 0) return;
   std::lock_guard glfw(glfwLock());
-  Display* display = glfwGetX11Display();
-  if (!display || parent == 0) return;
   const WindowSize client = hostWindowSize(parent);
   if (client.width <= 0 || client.height <= 0) return;
+  Display* display = asDisplay(display_);
   XErrorTrap trap(display);
   XReparentWindow(display, static_cast<Window>(window_), static_cast<Window>(parent), 0, 0);
   XResizeWindow(display, static_cast<Window>(window_), static_cast<unsigned>(client.width),
                 static_cast<unsigned>(client.height));
   XMapWindow(display, static_cast<Window>(window_));
-  parent_ = parent;
 }
 
 void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
-  if (width <= 0 || height <= 0) return;
-  std::lock_guard glfw(glfwLock());
-  Display* display = glfwGetX11Display();
-  if (!display || windowLost(window_)) return;
+  if (width <= 0 || height <= 0 || windowLost(window_)) return;
+  Display* display = asDisplay(display_);
   // The image borrows the pixels; it must not free them.
   XImage* image = XCreateImage(display, static_cast<Visual*>(visual_), static_cast<unsigned>(depth_), ZPixmap, 0,
                                const_cast<char*>(reinterpret_cast<const char*>(pixels)),
@@ -99,6 +122,70 @@ void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
   image->data = nullptr;
   XDestroyImage(image);
   XFlush(display);
+}
+
+void SimpleWnd::handleKey(EventSink& sink, void* keyEvent, bool pressed) {
+  auto* event = static_cast<XKeyEvent*>(keyEvent);
+  const int key = glfwKeyFromKeysym(XLookupKeysym(event, 0));
+  const int mods = glfwModsFromState(event->state);
+  if (!pressed) {
+    keysDown_.erase(event->keycode);
+    sink.key(key, GLFW_RELEASE, mods);
+    return;
+  }
+  const bool repeat = !keysDown_.insert(event->keycode).second;
+  sink.key(key, repeat ? GLFW_REPEAT : GLFW_PRESS, mods);
+  char text[16];
+  KeySym typed = NoSymbol;
+  XLookupString(event, text, sizeof text, &typed, nullptr);
+  if (const uint32_t codepoint = codepointFromKeysym(typed); codepoint != 0 && !(event->state & ControlMask))
+    sink.character(codepoint);
+}
+
+void SimpleWnd::pollEvents(EventSink& sink) {
+  Display* display = asDisplay(display_);
+  while (XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    switch (event.type) {
+      case ConfigureNotify:
+        width_ = event.xconfigure.width;
+        height_ = event.xconfigure.height;
+        sink.resized(event.xconfigure.width, event.xconfigure.height);
+        break;
+      case Expose:
+        if (event.xexpose.count == 0) sink.exposed();
+        break;
+      case KeyPress:
+      case KeyRelease:
+        handleKey(sink, &event.xkey, event.type == KeyPress);
+        break;
+      case ButtonPress:
+      case ButtonRelease: {
+        const bool pressed = event.type == ButtonPress;
+        sink.cursor(event.xbutton.x, event.xbutton.y);
+        if (event.xbutton.button == Button4 || event.xbutton.button == Button5) {
+          if (pressed) sink.scroll(event.xbutton.button == Button4 ? 1.0 : -1.0);
+          break;
+        }
+        // X numbers left, middle, right as 1, 2, 3.
+        static constexpr int kButtons[] = {-1, 0, 2, 1};
+        if (event.xbutton.button <= Button3) sink.button(kButtons[event.xbutton.button], pressed);
+        // A click inside the view gives it the keyboard, as a child window expects.
+        if (pressed) XSetInputFocus(display, static_cast<Window>(window_), RevertToParent, CurrentTime);
+        break;
+      }
+      case MotionNotify:
+        sink.cursor(event.xmotion.x, event.xmotion.y);
+        break;
+      case ClientMessage:
+        if (deleteAtom_ != 0 && static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom_)
+          sink.closeRequested();
+        break;
+      default:
+        break;
+    }
+  }
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace platform {
 namespace {
@@ -16,13 +17,14 @@ using Handler = int (*)(Display*, XErrorEvent*);
 std::mutex gMutex;
 std::unordered_map<SIM_Window, bool> gWatched;  // window -> lost
 Handler gPrevious = nullptr;
-Display* gDisplay = nullptr;
+Display* gDisplay = nullptr;               // the window system's connection
+std::unordered_set<void*> gOtherDisplays;  // connections of offscreen host windows
 
 int guard(Display* display, XErrorEvent* error) {
   Handler previous;
   {
     std::lock_guard lock(gMutex);
-    if (display == gDisplay) {
+    if (display == gDisplay || gOtherDisplays.count(display) != 0) {
       auto it = gWatched.find(static_cast<SIM_Window>(error->resourceid));
       if (it != gWatched.end()) {
         it->second = true;
@@ -50,6 +52,16 @@ void installXErrorGuard() {
   std::lock_guard lock(gMutex);
   gDisplay = display;
   if (current != guard) gPrevious = current ? current : defaultHandler();
+}
+
+void watchDisplay(void* display) {
+  std::lock_guard lock(gMutex);
+  gOtherDisplays.insert(display);
+}
+
+void forgetDisplay(void* display) {
+  std::lock_guard lock(gMutex);
+  gOtherDisplays.erase(display);
 }
 
 void watchWindow(SIM_Window window) {

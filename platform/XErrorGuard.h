@@ -16,6 +16,11 @@ namespace platform {
 // creates windows. Call with the GLFW lock held.
 void installXErrorGuard();
 
+// Connections whose errors about watched windows are ignored; the window
+// system's own connection always is one.
+void watchDisplay(void* display);
+void forgetDisplay(void* display);
+
 void watchWindow(SIM_Window window);
 void forgetWindow(SIM_Window window);
 bool windowLost(SIM_Window window);

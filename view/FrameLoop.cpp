@@ -69,6 +69,7 @@ void Render::runFrameLoop() {
     applyQueuedRequests(now);
 
     if (drawing) {
+      if (hostWindow_) pollHostWindow();
       view::InputState frame;
       {
         std::lock_guard glfw(platform::glfwLock());
@@ -82,8 +83,7 @@ void Render::runFrameLoop() {
       lastDraw = now;
     }
 
-    // Nothing computes ahead yet, so no stock work keeps the loop busy.
-    workPending = false;
+    workPending = hasPendingWork();
     if (!workPending && (now - lastActivity_ > kIdleAfterMs || !activeMode_.load()))
       sleepMs(activeMode_.load() ? kActiveIdleSleepMs : kIdleSleepMs);
 
@@ -97,7 +97,7 @@ void Render::runFrameLoop() {
     ++iterations_;
     {
       std::lock_guard glfw(platform::glfwLock());
-      closedByUser = glfwWindowShouldClose(window_);
+      closedByUser = glfwWindowShouldClose(window_) || hostWindowClosed_;
     }
     if (closedByUser) break;
   }
@@ -170,6 +170,35 @@ void Render::applyResize(int width, int height) {
     framebufferHeight_ = height;
     redrawRequested_ = 1;
   }
+}
+
+// Events of the offscreen host window go into the same input record as the
+// window callbacks' do.
+class Render::HostWindowEvents : public platform::SimpleWnd::EventSink {
+ public:
+  explicit HostWindowEvents(Render& view) : view_(view), glfw_(platform::glfwLock()) {}
+
+  // The hidden window follows the host window's size in followHostWindowSize.
+  void resized(int, int) override { view_.input_.activity = true; }
+  void exposed() override { view_.input_.recordExpose(); }
+  void key(int key, int action, int mods) override {
+    const int64_t value = view_.input_.recordKey(key, action, mods);
+    view_.callbackWindow_(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+  }
+  void character(uint32_t codepoint) override { view_.input_.recordCharacter(codepoint); }
+  void button(int button, bool pressed) override { view_.input_.recordButton(button, pressed); }
+  void cursor(double x, double y) override { view_.input_.recordCursor(x, y); }
+  void scroll(double dy) override { view_.input_.recordScroll(dy); }
+  void closeRequested() override { view_.hostWindowClosed_ = true; }
+
+ private:
+  Render& view_;
+  std::lock_guard<std::recursive_mutex> glfw_;  // the input record is guarded by it
+};
+
+void Render::pollHostWindow() {
+  HostWindowEvents events(*this);
+  hostWindow_->pollEvents(events);
 }
 
 void Render::followHostWindowSize() {

@@ -1,8 +1,10 @@
 #pragma once
-// What the window callbacks saw since the render thread last looked. The
-// callbacks of every view run inside whichever render thread polls events, so
-// they only record here, under the GLFW lock; the view's own render thread
-// takes the record once per frame under the same lock.
+// What the window's input did since the render thread last looked. The
+// window callbacks of every view run inside whichever render thread polls
+// events, so they only record here, under the GLFW lock; the view's own
+// render thread takes the record once per frame under the same lock.
+// Keys, actions and modifiers use GLFW's numbering whatever window they came
+// from; mouse buttons are 0 left, 1 right, 2 middle.
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -38,6 +40,15 @@ struct InputState {
   int width = 0, height = 0;
   bool exposed = false;
   bool activity = false;                   // any input at all since the last frame
+
+  void recordResize(int newWidth, int newHeight);
+  void recordExpose() { exposed = true; }
+  // Returns the value the host hears as the key event: key << 32 | modifiers.
+  int64_t recordKey(int key, int action, int mods);
+  void recordCharacter(uint32_t codepoint);
+  void recordButton(int button, bool pressed);
+  void recordCursor(double x, double y);
+  void recordScroll(double dy);
 
   // Hands over the per-frame part and keeps the held state.
   InputState takeFrame() {

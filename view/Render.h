@@ -105,11 +105,16 @@ class Render {
   void registerCallbacks();
   void runFrameLoop();
   void applyQueuedRequests(double now);
+  // Work that keeps the loop from sleeping (stock cuts and extraction still
+  // to do); the stock collection reports it once a view has one.
+  bool hasPendingWork() const { return false; }
   void handleInput(const view::InputState& frame, double now);
   void applyResize(int width, int height);
   void readDpi();
   void draw(double now);
   void followHostWindowSize();
+  class HostWindowEvents;  // input of the offscreen host window
+  void pollHostWindow();
   void shutdown(bool closedByUser);
 
   double seconds() const;
@@ -118,6 +123,7 @@ class Render {
   GLFWwindow* window_ = nullptr;
   std::unique_ptr<platform::SimpleWnd> hostWindow_;          // offscreen host mode only
   std::unique_ptr<platform::OffscreenTransfer> transfer_;    // offscreen host mode only
+  bool hostWindowClosed_ = false;                            // the user closed the offscreen host window
   std::atomic<SIM_Window> nativeWindow_{0};
   SIM_Window parentWindow_ = 0;
   view::CreationHints hints_;

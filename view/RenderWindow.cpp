@@ -34,89 +34,27 @@ Render* viewOf(GLFWwindow* window) { return static_cast<Render*>(glfwGetWindowUs
 
 // The callbacks run inside glfwPollEvents, under the GLFW lock, on whichever
 // render thread polled: they only record what happened.
-void onSize(GLFWwindow* window, int width, int height) {
-  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
-  input.resized = true;
-  input.width = width;
-  input.height = height;
-  input.activity = true;
-}
+view::InputState& inputOf(GLFWwindow* window) { return viewOf(window)->inputUnderGlfwLock(); }
 
-void onRefresh(GLFWwindow* window) { viewOf(window)->inputUnderGlfwLock().exposed = true; }
+void onSize(GLFWwindow* window, int width, int height) { inputOf(window).recordResize(width, height); }
 
-bool isTextEditKey(int key) {
-  return key == GLFW_KEY_ENTER || key == GLFW_KEY_BACKSPACE || key == GLFW_KEY_DELETE ||
-         key == GLFW_KEY_RIGHT || key == GLFW_KEY_LEFT;
-}
-
-bool isStepKey(int key, int action) {
-  if (action == GLFW_REPEAT) return key == GLFW_KEY_UP || key == GLFW_KEY_DOWN;
-  if (action == GLFW_PRESS)
-    return key == GLFW_KEY_SPACE || key == GLFW_KEY_N || key == GLFW_KEY_P || key == GLFW_KEY_R ||
-           key == GLFW_KEY_HOME;
-  return false;
-}
-
-void trackModifier(view::InputState& input, int key, bool down) {
-  switch (key) {
-    case GLFW_KEY_LEFT_CONTROL: case GLFW_KEY_RIGHT_CONTROL: input.control = down; break;
-    case GLFW_KEY_LEFT_SHIFT: case GLFW_KEY_RIGHT_SHIFT: input.shift = down; break;
-    case GLFW_KEY_LEFT_ALT: case GLFW_KEY_RIGHT_ALT: input.alt = down; break;
-    case GLFW_KEY_S: input.keyS = down; break;
-    case GLFW_KEY_E: input.keyE = down; break;
-    default: break;
-  }
-}
+void onRefresh(GLFWwindow* window) { inputOf(window).recordExpose(); }
 
 void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
-  Render* view = viewOf(window);
-  view::InputState& input = view->inputUnderGlfwLock();
-  input.activity = true;
-  if (action != GLFW_RELEASE && isTextEditKey(key)) ++input.textEditKeys;
-  if (action != GLFW_REPEAT) trackModifier(input, key, action == GLFW_PRESS);
-  if (isStepKey(key, action)) input.stepKeys.push_back({key, mods, action == GLFW_REPEAT});
-  const int64_t value = (static_cast<int64_t>(key) << 32) | static_cast<int64_t>(mods & 0xFF);
-  view->callbackWindow()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+  const int64_t value = inputOf(window).recordKey(key, action, mods);
+  viewOf(window)->callbackWindow()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
 }
 
-void onCharacter(GLFWwindow* window, unsigned int codepoint) {
-  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
-  input.typed.push_back(codepoint);
-  input.activity = true;
-}
+void onCharacter(GLFWwindow* window, unsigned int codepoint) { inputOf(window).recordCharacter(codepoint); }
 
+// GLFW numbers the buttons left, right, middle as 0, 1, 2, as the input record does.
 void onMouseButton(GLFWwindow* window, int button, int action, int /*mods*/) {
-  if (button < 0 || button > 2) return;
-  // GLFW numbers left, right, middle as 0, 1, 2: the binding rows 1, 2, 3.
-  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
-  input.activity = true;
-  if (action == GLFW_PRESS) {
-    input.buttonDown[button] = true;
-    input.wentDown[button] = true;
-    input.downX[button] = input.cursorX;
-    input.downY[button] = input.cursorY;
-    if (input.keyS && input.keyE) input.exportGesture = true;
-  } else if (action == GLFW_RELEASE) {
-    input.buttonDown[button] = false;
-    input.wentUp[button] = true;
-    const double dx = input.cursorX - input.downX[button];
-    const double dy = input.cursorY - input.downY[button];
-    if (dx * dx + dy * dy <= 4.0) ++input.clicks;
-  }
+  inputOf(window).recordButton(button, action == GLFW_PRESS);
 }
 
-void onCursor(GLFWwindow* window, double x, double y) {
-  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
-  input.cursorX = x;
-  input.cursorY = y;
-  input.activity = true;
-}
+void onCursor(GLFWwindow* window, double x, double y) { inputOf(window).recordCursor(x, y); }
 
-void onScroll(GLFWwindow* window, double /*dx*/, double dy) {
-  view::InputState& input = viewOf(window)->inputUnderGlfwLock();
-  input.wheelSteps += dy > 0 ? 1 : (dy < 0 ? -1 : 0);
-  input.activity = true;
-}
+void onScroll(GLFWwindow* window, double /*dx*/, double dy) { inputOf(window).recordScroll(dy); }
 
 }  // namespace
 

@@ -230,6 +230,7 @@ TEST_F(ViewTest, ParentedViewFillsItsHostAndReportsToIt) {
 TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   testsupport::X11TestWindow host(320, 200);
   ASSERT_TRUE(host.ok());
+  HostInbox inbox(host.id());
   SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 1);
   Render* view = SIM_CreateView(host.id(), true);
   SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 0);
@@ -260,6 +261,15 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   EXPECT_EQ(view->framebufferWidth(), 200);
   EXPECT_EQ(view->framebufferHeight(), 120);
   EXPECT_TRUE(waitForPixel(199, 119, background));
+
+  // Input of the child window drives the view like its own window's would.
+  host.sendKey(window, XK_n, true);
+  Message key{};
+  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, &key));
+  EXPECT_EQ(key.lparam, int64_t{'N'} << 32);
+  host.sendButton(window, 1, 20, 20, true);
+  host.sendButton(window, 1, 20, 20, false);
+  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED));
 
   // Handing notifications to another host window moves the child along.
   testsupport::X11TestWindow other(100, 80);
@@ -300,6 +310,23 @@ void closeOnEvent(void* c, SIM_Window, uint32_t message, uint64_t wparam, int64_
 void waitUntilNoViewIsOpen() {
   for (int i = 0; i < 2000 && view::openViewCount() != 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TEST_F(ViewTest, ClosingAStandaloneOffscreenWindowClosesTheView) {
+  testsupport::X11TestWindow listener(8, 8);
+  HostInbox inbox(listener.id());
+  SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 1);
+  Render* view = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 0);
+  ASSERT_NE(view, nullptr);
+  SIM_Window window = 0;
+  ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_TRUE(listener.isViewable(window)) << "a top-level window of its own";
+  EXPECT_EQ(SIM_SetCallbackWindow(view, listener.id(), false), 0);
+  listener.sendCloseRequest(window);
+  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING));
+  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_VIEW_CLOSED, 0));
+  EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
 TEST_F(ViewTest, ClosingFromASentHandlerFreesTheViewAfterwards) {
