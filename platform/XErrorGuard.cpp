@@ -45,13 +45,23 @@ Handler defaultHandler() {
 
 }  // namespace
 
-void installXErrorGuard() {
+XErrorHandlerRef currentXErrorHandler() {
+  Handler current = XSetErrorHandler(nullptr);
+  XSetErrorHandler(current);
+  return reinterpret_cast<XErrorHandlerRef>(current);
+}
+
+void installXErrorGuard(XErrorHandlerRef before) {
   Display* display = glfwGetX11Display();
   if (!display) return;
   Handler current = XSetErrorHandler(guard);
+  auto earlier = reinterpret_cast<Handler>(before);
   std::lock_guard lock(gMutex);
   gDisplay = display;
-  if (current != guard) gPrevious = current ? current : defaultHandler();
+  if (earlier && earlier != guard)
+    gPrevious = earlier;  // what was there before the window system reset it
+  else if (current != guard)
+    gPrevious = current ? current : defaultHandler();
 }
 
 void watchDisplay(void* display) {

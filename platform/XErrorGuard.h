@@ -12,9 +12,15 @@
 
 namespace platform {
 
-// (Re)installs the guard; the window system resets error handlers while it
-// creates windows. Call with the GLFW lock held.
-void installXErrorGuard();
+// The error handler installed now (opaque), to be passed on by the guard.
+using XErrorHandlerRef = void*;
+XErrorHandlerRef currentXErrorHandler();
+
+// (Re)installs the guard. The window system resets the error handler to
+// Xlib's default while it creates windows, which would lose a host's own
+// handler: take it with currentXErrorHandler before such calls and give it
+// here. Call with the GLFW lock held.
+void installXErrorGuard(XErrorHandlerRef before = nullptr);
 
 // Connections whose errors about watched windows are ignored; the window
 // system's own connection always is one.

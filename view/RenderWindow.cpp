@@ -109,8 +109,9 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
     }
     const int width = headless ? 1 : framebufferWidth_.load();
     const int height = headless ? 1 : framebufferHeight_.load();
+    const platform::XErrorHandlerRef hostHandler = platform::currentXErrorHandler();
     window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
-    platform::installXErrorGuard();  // window creation resets the error handler
+    platform::installXErrorGuard(hostHandler);  // window creation resets the error handler
     if (window_) glfwSetWindowUserPointer(window_, this);
   }
   if (!window_) {

@@ -393,7 +393,10 @@ TEST_F(ViewTest, HostRequestsRunOnTheRenderThreadAndStockWorkWaitsForTheViewLock
 }
 
 TEST_F(ViewTest, AnIdleViewSleepsBetweenIterations) {
+  // Hidden, so that windows of other programs on the display cannot expose it.
+  SIM_Hint(SIM_HINT_START_HIDDEN, 1);
   Render* view = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_START_HIDDEN, 0);
   ASSERT_NE(view, nullptr);
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // past the active second
   const uint64_t iterations = view->iterations();
