@@ -1,10 +1,12 @@
 #include "platform/MessageBus.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -22,28 +24,18 @@ struct Handler {
   void* context = nullptr;
 };
 
-// Handler calls running on this thread; a thread inside a handler never
-// waits for handler calls to finish, or it would wait for itself.
-thread_local int tHandlerDepth = 0;
+// Windows whose handler runs on this thread: removing such a handler from
+// inside it must not wait for the call to finish, or it would wait for itself.
+thread_local std::vector<SIM_Window> tCallsInProgress;
 
 class MessageBus {
  public:
-  ~MessageBus() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    queued_.notify_all();
-    delivered_.notify_all();
-    if (dispatcher_.joinable()) dispatcher_.join();
-  }
-
   void setHandler(SIM_Window window, SIM_MessageHandler function, void* context) {
     std::unique_lock lock(mutex_);
     // Once this returns, the old handler is not running and will not run
     // again, so the host may free what its context points to.
-    if (tHandlerDepth == 0)
-      delivered_.wait(lock, [&] { return stopping_ || activeCalls_[window] == 0; });
+    const int own = static_cast<int>(std::count(tCallsInProgress.begin(), tCallsInProgress.end(), window));
+    delivered_.wait(lock, [&] { return activeCalls_[window] <= own; });
     if (function)
       handlers_[window] = {function, context};
     else
@@ -52,7 +44,6 @@ class MessageBus {
 
   void post(SIM_Window window, uint32_t message, uint64_t wparam, int64_t lparam) {
     std::lock_guard lock(mutex_);
-    if (stopping_) return;
     if (!dispatcher_.joinable()) dispatcher_ = std::thread([this] { dispatch(); });
     queue_.push_back({window, message, wparam, lparam, ++lastPosted_[window]});
     queued_.notify_one();
@@ -65,7 +56,7 @@ class MessageBus {
     // thread may be holding up (a view being closed from a handler).
     if (std::this_thread::get_id() != dispatcher_.get_id()) {
       const uint64_t posted = lastPosted_[window];
-      delivered_.wait(lock, [&] { return stopping_ || dispatcherBlocked_ || lastDelivered_[window] >= posted; });
+      delivered_.wait(lock, [&] { return dispatcherBlocked_ || lastDelivered_[window] >= posted; });
     }
     call(lock, window, message, wparam, lparam);
   }
@@ -91,11 +82,16 @@ class MessageBus {
     if (it == handlers_.end()) return;
     const Handler handler = it->second;
     ++activeCalls_[window];
-    ++tHandlerDepth;
+    tCallsInProgress.push_back(window);
     lock.unlock();
-    handler.function(handler.context, window, message, wparam, lparam);
+    try {
+      handler.function(handler.context, window, message, wparam, lparam);
+    } catch (...) {
+      // A host handler's exception ends at the channel: nothing is thrown
+      // into the view's threads or the dispatcher.
+    }
     lock.lock();
-    --tHandlerDepth;
+    tCallsInProgress.pop_back();
     --activeCalls_[window];
     delivered_.notify_all();
   }
@@ -103,8 +99,7 @@ class MessageBus {
   void dispatch() {
     std::unique_lock lock(mutex_);
     for (;;) {
-      queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-      if (queue_.empty()) return;  // stopping with nothing left
+      queued_.wait(lock, [this] { return !queue_.empty(); });
       const Message m = queue_.front();
       queue_.pop_front();
       call(lock, m.window, m.message, m.wparam, m.lparam);
@@ -122,13 +117,14 @@ class MessageBus {
   std::unordered_map<SIM_Window, uint64_t> lastDelivered_;
   std::unordered_map<SIM_Window, int> activeCalls_;
   std::thread dispatcher_;
-  bool stopping_ = false;
   bool dispatcherBlocked_ = false;
 };
 
+// Never destroyed: the dispatcher and the views' threads may still post
+// while the process exits.
 MessageBus& bus() {
-  static MessageBus instance;
-  return instance;
+  static MessageBus* instance = new MessageBus();
+  return *instance;
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "platform/GlfwLock.h"
 #include "platform/X11Keys.h"
 #include "platform/XErrorGuard.h"
-#include "platform/XErrorTrap.h"
 
 namespace platform {
 namespace {
@@ -20,7 +19,7 @@ namespace {
 Display* asDisplay(void* display) { return static_cast<Display*>(display); }
 
 constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
-                            ButtonReleaseMask | PointerMotionMask;
+                            ButtonReleaseMask | PointerMotionMask | FocusChangeMask;
 
 }  // namespace
 
@@ -37,12 +36,15 @@ std::unique_ptr<SimpleWnd> SimpleWnd::create(SIM_Window parent, int width, int h
       width = client.width;
       height = client.height;
     }
+    WindowSystemCall guarded;  // the guard is in place before this connection's first request
   }
   Display* display = XOpenDisplay(displayName.c_str());
   if (!display) return nullptr;
+  watchDisplay(display);
   std::unique_ptr<SimpleWnd> wnd(new SimpleWnd());
   wnd->display_ = display;
 
+  XTraffic traffic = xTraffic();
   const int screen = DefaultScreen(display);
   XVisualInfo info{};
   if (!XMatchVisualInfo(display, screen, 24, TrueColor, &info)) return nullptr;
@@ -53,14 +55,10 @@ std::unique_ptr<SimpleWnd> SimpleWnd::create(SIM_Window parent, int width, int h
   attributes.event_mask = kEventMask;
   wnd->colormap_ = attributes.colormap;
   const Window container = parent != 0 ? static_cast<Window>(parent) : RootWindow(display, screen);
-  std::lock_guard glfw(glfwLock());
-  {
-    XErrorTrap trap(display);  // the parent may vanish meanwhile
-    wnd->window_ = XCreateWindow(display, container, 0, 0, static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 0, info.depth, InputOutput, info.visual,
-                                 CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-  }
-  if (wnd->window_ == 0) return nullptr;
+  wnd->window_ = XCreateWindow(display, container, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                               0, info.depth, InputOutput, info.visual,
+                               CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+  watchWindow(wnd->window_);  // the host may destroy it with its own window
   wnd->visual_ = info.visual;
   wnd->depth_ = info.depth;
   wnd->width_ = width;
@@ -73,11 +71,12 @@ std::unique_ptr<SimpleWnd> SimpleWnd::create(SIM_Window parent, int width, int h
     XSetWMProtocols(display, wnd->window_, &deleteAtom, 1);
     wnd->deleteAtom_ = deleteAtom;
   }
-  installXErrorGuard();
-  watchDisplay(display);
-  watchWindow(wnd->window_);  // the host may destroy it with its own window
   XMapWindow(display, wnd->window_);
-  XSync(display, False);
+  // A parent that vanished meanwhile took the new window with it.
+  Window root = 0;
+  int x = 0, y = 0;
+  unsigned w = 0, h = 0, border = 0, depth = 0;
+  if (!XGetGeometry(display, wnd->window_, &root, &x, &y, &w, &h, &border, &depth)) return nullptr;
   return wnd;
 }
 
@@ -85,33 +84,38 @@ SimpleWnd::~SimpleWnd() {
   Display* display = asDisplay(display_);
   if (!display) return;
   {
-    std::lock_guard glfw(glfwLock());
-    XErrorTrap trap(display);  // the host may have destroyed it with its parent
+    XTraffic traffic = xTraffic();
     if (gc_) XFreeGC(display, static_cast<GC>(gc_));
     if (window_) XDestroyWindow(display, static_cast<Window>(window_));
     if (colormap_) XFreeColormap(display, colormap_);
-    forgetWindow(window_);
-    forgetDisplay(display);
+    XSync(display, False);  // errors about a window the host destroyed arrive now
   }
+  forgetWindow(window_);
+  forgetDisplay(display);
   XCloseDisplay(display);
 }
 
 void SimpleWnd::reparent(SIM_Window parent) {
   if (parent == 0) return;
-  std::lock_guard glfw(glfwLock());
-  const WindowSize client = hostWindowSize(parent);
+  WindowSize client;
+  {
+    std::lock_guard glfw(glfwLock());
+    client = hostWindowSize(parent);
+  }
   if (client.width <= 0 || client.height <= 0) return;
   Display* display = asDisplay(display_);
-  XErrorTrap trap(display);
+  XTraffic traffic = xTraffic();
   XReparentWindow(display, static_cast<Window>(window_), static_cast<Window>(parent), 0, 0);
   XResizeWindow(display, static_cast<Window>(window_), static_cast<unsigned>(client.width),
                 static_cast<unsigned>(client.height));
   XMapWindow(display, static_cast<Window>(window_));
+  XSync(display, False);
 }
 
 void SimpleWnd::present(const uint8_t* pixels, int width, int height) {
   if (width <= 0 || height <= 0 || windowLost(window_)) return;
   Display* display = asDisplay(display_);
+  XTraffic traffic = xTraffic();
   // The image borrows the pixels; it must not free them.
   XImage* image = XCreateImage(display, static_cast<Visual*>(visual_), static_cast<unsigned>(depth_), ZPixmap, 0,
                                const_cast<char*>(reinterpret_cast<const char*>(pixels)),
@@ -133,7 +137,7 @@ void SimpleWnd::handleKey(EventSink& sink, void* keyEvent, bool pressed) {
     sink.key(key, GLFW_RELEASE, mods);
     return;
   }
-  const bool repeat = !keysDown_.insert(event->keycode).second;
+  const bool repeat = !keysDown_.emplace(event->keycode, key).second;
   sink.key(key, repeat ? GLFW_REPEAT : GLFW_PRESS, mods);
   char text[16];
   KeySym typed = NoSymbol;
@@ -144,6 +148,7 @@ void SimpleWnd::handleKey(EventSink& sink, void* keyEvent, bool pressed) {
 
 void SimpleWnd::pollEvents(EventSink& sink) {
   Display* display = asDisplay(display_);
+  XTraffic traffic = xTraffic();
   while (XPending(display) > 0) {
     XEvent event;
     XNextEvent(display, &event);
@@ -175,6 +180,11 @@ void SimpleWnd::pollEvents(EventSink& sink) {
         if (pressed) XSetInputFocus(display, static_cast<Window>(window_), RevertToParent, CurrentTime);
         break;
       }
+      case FocusOut:
+        // Keys held while the focus goes elsewhere are never released here.
+        for (const auto& [code, key] : keysDown_) sink.key(key, GLFW_RELEASE, 0);
+        keysDown_.clear();
+        break;
       case MotionNotify:
         sink.cursor(event.xmotion.x, event.xmotion.y);
         break;

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "Korvane.h"
 #include "platform/X11Embedding.h"
@@ -62,7 +62,7 @@ class SimpleWnd {
   unsigned long deleteAtom_ = 0;
   std::atomic<int> width_{0};
   std::atomic<int> height_{0};
-  std::unordered_set<unsigned> keysDown_;  // render thread: tells repeats from presses
+  std::unordered_map<unsigned, int> keysDown_;  // render thread: key code -> key, tells repeats from presses
 };
 
 }  // namespace platform

@@ -26,7 +26,12 @@ WindowSize watchedWindowSize(SIM_Window window);
 
 // Moves `window` into `parent` at the origin, sizes it to the parent's
 // client area, maps it and gives it the input focus once it is viewable.
+// These functions use the window system's connection: call them with the
+// GLFW lock held.
 bool embedIntoParent(GLFWwindow* window, SIM_Window parent);
+
+// Whether window still exists, asked of the X server (a round trip).
+bool windowExists(SIM_Window window);
 
 // Destroys a window that may have been embedded: moved back to the root
 // window first when it still exists, errors about it already being gone ignored.

@@ -5,7 +5,6 @@
 #define GLFW_EXPOSE_NATIVE_X11
 #include <GLFW/glfw3native.h>
 
-#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -16,62 +15,75 @@ using Handler = int (*)(Display*, XErrorEvent*);
 
 std::mutex gMutex;
 std::unordered_map<SIM_Window, bool> gWatched;  // window -> lost
-Handler gPrevious = nullptr;
-Display* gDisplay = nullptr;               // the window system's connection
-std::unordered_set<void*> gOtherDisplays;  // connections of offscreen host windows
+std::unordered_set<void*> gDisplays;            // the library's connections
+Display* gWindowSystemDisplay = nullptr;
+Handler gPrevious = nullptr;                    // for every other connection
+thread_local bool tInGuard = false;
 
 int guard(Display* display, XErrorEvent* error) {
+  // A host handler that hands errors back to the one it replaced (this
+  // guard) must not start a loop.
+  if (tInGuard) return 0;
   Handler previous;
   {
     std::lock_guard lock(gMutex);
-    if (display == gDisplay || gOtherDisplays.count(display) != 0) {
+    if (display == gWindowSystemDisplay || gDisplays.count(display) != 0) {
       auto it = gWatched.find(static_cast<SIM_Window>(error->resourceid));
-      if (it != gWatched.end()) {
-        it->second = true;
-        return 0;
-      }
+      if (it != gWatched.end()) it->second = true;
+      return 0;
     }
     previous = gPrevious;
   }
-  return previous ? previous(display, error) : 0;
+  if (!previous) return 0;
+  tInGuard = true;
+  const int result = previous(display, error);
+  tInGuard = false;
+  return result;
 }
 
-// Xlib's own handler, which is what a null handler stands for.
+// Xlib's own handler, which a null handler stands for.
 Handler defaultHandler() {
   Handler current = XSetErrorHandler(nullptr);
-  Handler builtin = XSetErrorHandler(current);
-  return builtin;
+  return XSetErrorHandler(current);
+}
+
+void install(bool keepCurrentForOthers) {
+  Display* display = glfwGetX11Display();
+  Handler current = XSetErrorHandler(guard);
+  if (keepCurrentForOthers && current != guard && !current) current = defaultHandler();
+  std::lock_guard lock(gMutex);
+  if (display) gWindowSystemDisplay = display;
+  if (keepCurrentForOthers && current != guard) gPrevious = current;
 }
 
 }  // namespace
 
-XErrorHandlerRef currentXErrorHandler() {
-  Handler current = XSetErrorHandler(nullptr);
-  XSetErrorHandler(current);
-  return reinterpret_cast<XErrorHandlerRef>(current);
+std::shared_mutex& xHandlerLock() {
+  static std::shared_mutex lock;
+  return lock;
 }
 
-void installXErrorGuard(XErrorHandlerRef before) {
-  Display* display = glfwGetX11Display();
-  if (!display) return;
-  Handler current = XSetErrorHandler(guard);
-  auto earlier = reinterpret_cast<Handler>(before);
+WindowSystemCall::WindowSystemCall() : lock_(xHandlerLock()) { install(true); }
+
+// Whatever the call left installed (the default handler, or the window
+// system's own) is not the host's: it is not kept.
+WindowSystemCall::~WindowSystemCall() { install(false); }
+
+void uninstallXErrorGuard() {
+  std::unique_lock exclusive(xHandlerLock());
+  Handler current = XSetErrorHandler(nullptr);
   std::lock_guard lock(gMutex);
-  gDisplay = display;
-  if (earlier && earlier != guard)
-    gPrevious = earlier;  // what was there before the window system reset it
-  else if (current != guard)
-    gPrevious = current ? current : defaultHandler();
+  XSetErrorHandler(current == guard ? gPrevious : current);
 }
 
 void watchDisplay(void* display) {
   std::lock_guard lock(gMutex);
-  gOtherDisplays.insert(display);
+  gDisplays.insert(display);
 }
 
 void forgetDisplay(void* display) {
   std::lock_guard lock(gMutex);
-  gOtherDisplays.erase(display);
+  gDisplays.erase(display);
 }
 
 void watchWindow(SIM_Window window) {
@@ -83,6 +95,11 @@ void watchWindow(SIM_Window window) {
 void forgetWindow(SIM_Window window) {
   std::lock_guard lock(gMutex);
   gWatched.erase(window);
+}
+
+void markWindowLost(SIM_Window window) {
+  std::lock_guard lock(gMutex);
+  if (auto it = gWatched.find(window); it != gWatched.end()) it->second = true;
 }
 
 size_t watchedWindowCount() {

@@ -8,6 +8,7 @@
 #include "platform/GlfwLock.h"
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
+#include "platform/X11Embedding.h"
 #include "platform/XErrorGuard.h"
 #include "view/Render.h"
 
@@ -92,9 +93,9 @@ void Render::runFrameLoop() {
       glfwPollEvents();
     }
 
-    frameDone_ = 1;
     ++frameCounter_;
     ++iterations_;
+    frameDone_ = 1;
     {
       std::lock_guard glfw(platform::glfwLock());
       closedByUser = glfwWindowShouldClose(window_) || hostWindowClosed_;
@@ -218,8 +219,20 @@ void Render::draw(double now) {
   // last; drawing it again would cost the same GPU work for the same pixels.
   if (now - lastActivity_ > kIdleAfterMs) return;
   // A host that destroyed its window took the embedded view window with it;
-  // nothing can be shown any more until the host closes the view.
-  if (platform::windowLost(nativeWindow_.load())) return;
+  // nothing can be shown any more until the host closes the view. The driver
+  // must not even start drawing into a window that is gone (it asks the
+  // window's size first, and a failed answer is no size at all), so an
+  // embedded window is looked up right before each frame.
+  const SIM_Window window = nativeWindow_.load();
+  if (platform::windowLost(window)) return;
+  if (parentWindow_ != 0 && !hints_.headless && !hostWindow_) {
+    std::lock_guard glfw(platform::glfwLock());
+    if (!platform::windowExists(window)) {
+      platform::markWindowLost(window);
+      return;
+    }
+  }
+  platform::XTraffic traffic = platform::xTraffic();
   if (!hints_.headless) {
     glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

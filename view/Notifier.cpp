@@ -7,9 +7,23 @@ namespace view {
 Notifier::Notifier() { lastValues_.fill(-1); }
 
 void Notifier::setCallbackWindow(SIM_Window window, bool hostHandles) {
-  window_ = window;
-  hostHandles_ = hostHandles;
+  std::lock_guard lock(targetMutex_);
+  target_ = {window, hostHandles};
 }
+
+void Notifier::setCallbackWindowIfUnset(SIM_Window window, bool hostHandles) {
+  std::lock_guard lock(targetMutex_);
+  if (target_.window == 0) target_ = {window, hostHandles};
+}
+
+Notifier::Target Notifier::target() const {
+  std::lock_guard lock(targetMutex_);
+  return target_;
+}
+
+SIM_Window Notifier::callbackWindow() const { return target().window; }
+
+bool Notifier::hostHandles() const { return target().hostHandles; }
 
 void Notifier::setDefaultHandling(DefaultHandling handling) {
   std::lock_guard lock(mutex_);
@@ -39,13 +53,13 @@ void Notifier::notify(uint32_t message, uint64_t wparam, int64_t lparam, bool po
   if (message == SIM_MESSAGE_NOTIFY && wparam == SIM_EVENT_CURRENT_LINE_CHANGED) {
     if (auto showLine = currentHandling().showLine) showLine(lparam);
   }
-  const SIM_Window window = window_.load();
-  if (window != 0) {
+  const Target to = target();
+  if (to.window != 0) {
     if (post)
-      platform::postMessage(window, message, wparam, lparam);
+      platform::postMessage(to.window, message, wparam, lparam);
     else
-      platform::sendMessage(window, message, wparam, lparam);
-    if (hostHandles_.load()) return;
+      platform::sendMessage(to.window, message, wparam, lparam);
+    if (to.hostHandles) return;
   }
   if (message == SIM_MESSAGE_NOTIFY) handleByDefault(wparam, lparam);
 }

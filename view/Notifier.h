@@ -46,8 +46,10 @@ class Notifier {
   Notifier();
 
   void setCallbackWindow(SIM_Window window, bool hostHandles);
-  SIM_Window callbackWindow() const { return window_.load(); }
-  bool hostHandles() const { return hostHandles_.load(); }
+  // Sets the pair unless a callback window was set already.
+  void setCallbackWindowIfUnset(SIM_Window window, bool hostHandles);
+  SIM_Window callbackWindow() const;
+  bool hostHandles() const;
 
   void setDefaultHandling(DefaultHandling handling);
 
@@ -69,8 +71,14 @@ class Notifier {
   std::mutex mutex_;
   std::array<int32_t, kTrackedEventCodes> lastValues_;
   DefaultHandling handling_;
-  std::atomic<SIM_Window> window_{0};
-  std::atomic<bool> hostHandles_{false};
+  struct Target {
+    SIM_Window window = 0;
+    bool hostHandles = false;
+  };
+  Target target() const;
+
+  mutable std::mutex targetMutex_;
+  Target target_;
   std::atomic<int32_t> shownProgress_{-1};
 };
 

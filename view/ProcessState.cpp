@@ -5,8 +5,19 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/GlfwLock.h"
+#include "platform/XErrorGuard.h"
+
 namespace view {
 namespace {
+
+// Ends the window system; the X error handler the library put in place goes
+// with it. glfwTerminate must run on the thread that called glfwInit.
+void shutDownWindowSystem() {
+  std::lock_guard glfw(platform::glfwLock());
+  glfwTerminate();
+  platform::uninstallXErrorGuard();
+}
 
 std::mutex gInitMutex;
 uint32_t gReferences = 0;
@@ -35,7 +46,7 @@ int32_t terminateWindowSystem() {
   std::lock_guard lock(gInitMutex);
   if (gReferences == 0 || --gReferences == 0) {
     if (gOpenViews == 0)
-      glfwTerminate();
+      shutDownWindowSystem();
     else
       gTerminatePending = true;
   }
@@ -56,7 +67,7 @@ void viewClosed() {
   std::lock_guard lock(gInitMutex);
   if (gOpenViews > 0 && --gOpenViews == 0 && gTerminatePending) {
     gTerminatePending = false;
-    glfwTerminate();
+    shutDownWindowSystem();
   }
 }
 

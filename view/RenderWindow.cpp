@@ -33,28 +33,50 @@ bool loadGlEntryPoints() {
 Render* viewOf(GLFWwindow* window) { return static_cast<Render*>(glfwGetWindowUserPointer(window)); }
 
 // The callbacks run inside glfwPollEvents, under the GLFW lock, on whichever
-// render thread polled: they only record what happened.
+// render thread polled: they only record what happened. Nothing they do may
+// throw into the window system's C code.
 view::InputState& inputOf(GLFWwindow* window) { return viewOf(window)->inputUnderGlfwLock(); }
 
-void onSize(GLFWwindow* window, int width, int height) { inputOf(window).recordResize(width, height); }
-
-void onRefresh(GLFWwindow* window) { inputOf(window).recordExpose(); }
-
-void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
-  const int64_t value = inputOf(window).recordKey(key, action, mods);
-  viewOf(window)->callbackWindow()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+template <typename Record>
+void record(Record&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    // Out of memory while recording: the event is dropped.
+  }
 }
 
-void onCharacter(GLFWwindow* window, unsigned int codepoint) { inputOf(window).recordCharacter(codepoint); }
+void onSize(GLFWwindow* window, int width, int height) {
+  record([&] { inputOf(window).recordResize(width, height); });
+}
+
+void onRefresh(GLFWwindow* window) {
+  record([&] { inputOf(window).recordExpose(); });
+}
+
+void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
+  record([&] {
+    const int64_t value = inputOf(window).recordKey(key, action, mods);
+    viewOf(window)->callbackWindow()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+  });
+}
+
+void onCharacter(GLFWwindow* window, unsigned int codepoint) {
+  record([&] { inputOf(window).recordCharacter(codepoint); });
+}
 
 // GLFW numbers the buttons left, right, middle as 0, 1, 2, as the input record does.
 void onMouseButton(GLFWwindow* window, int button, int action, int /*mods*/) {
-  inputOf(window).recordButton(button, action == GLFW_PRESS);
+  record([&] { inputOf(window).recordButton(button, action == GLFW_PRESS); });
 }
 
-void onCursor(GLFWwindow* window, double x, double y) { inputOf(window).recordCursor(x, y); }
+void onCursor(GLFWwindow* window, double x, double y) {
+  record([&] { inputOf(window).recordCursor(x, y); });
+}
 
-void onScroll(GLFWwindow* window, double /*dx*/, double dy) { inputOf(window).recordScroll(dy); }
+void onScroll(GLFWwindow* window, double /*dx*/, double dy) {
+  record([&] { inputOf(window).recordScroll(dy); });
+}
 
 }  // namespace
 
@@ -109,9 +131,10 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
     }
     const int width = headless ? 1 : framebufferWidth_.load();
     const int height = headless ? 1 : framebufferHeight_.load();
-    const platform::XErrorHandlerRef hostHandler = platform::currentXErrorHandler();
-    window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
-    platform::installXErrorGuard(hostHandler);  // window creation resets the error handler
+    {
+      platform::WindowSystemCall guarded;  // window creation resets the X error handler
+      window_ = glfwCreateWindow(width, height, kWindowTitle, nullptr, nullptr);
+    }
     if (window_) glfwSetWindowUserPointer(window_, this);
   }
   if (!window_) {
@@ -125,6 +148,7 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
   if (!loadGlEntryPoints()) {
     glfwMakeContextCurrent(nullptr);
     std::lock_guard glfw(platform::glfwLock());
+    platform::WindowSystemCall guarded;
     glfwDestroyWindow(window_);
     window_ = nullptr;
     windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
@@ -153,7 +177,10 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
 
   if (!headless) {
     int width = 0, height = 0;
-    glfwGetFramebufferSize(window_, &width, &height);
+    {
+      std::lock_guard glfw(platform::glfwLock());
+      glfwGetFramebufferSize(window_, &width, &height);
+    }
     glViewport(0, 0, width, height);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -162,7 +189,8 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
   }
   readDpi();
 
-  if (parent != 0) notifier_.setCallbackWindow(parent, true);
+  // The parent hears the notifications, unless the host chose another window meanwhile.
+  if (parent != 0) notifier_.setCallbackWindowIfUnset(parent, true);
 
   clockStart_ = view::Clock::now();
   framesDrawn_ = 0;
@@ -211,7 +239,10 @@ void Render::shutdown(bool closedByUser) {
       cursor = nullptr;
     }
     const SIM_Window drawable = platform::drawableOf(window_);
-    platform::destroyWindow(window_, parentWindow_ != 0 && !hints_.headless && !hostWindow_);
+    {
+      platform::WindowSystemCall guarded;
+      platform::destroyWindow(window_, parentWindow_ != 0 && !hints_.headless && !hostWindow_);
+    }
     window_ = nullptr;
     platform::forgetWindow(nativeWindow_.load());
     platform::forgetWindow(drawable);

@@ -35,6 +35,16 @@ SIM_Window X11TestWindow::parentOf(SIM_Window window) const {
   return parent;
 }
 
+int X11TestWindow::childCount(SIM_Window window) const {
+  Display* display = asDisplay(display_);
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, window ? window : DefaultRootWindow(display), &root, &parent, &children, &count)) return -1;
+  if (children) XFree(children);
+  return static_cast<int>(count);
+}
+
 void X11TestWindow::sizeOf(SIM_Window window, int& width, int& height) const {
   XWindowAttributes attributes{};
   XGetWindowAttributes(asDisplay(display_), window, &attributes);

@@ -20,6 +20,8 @@ class X11TestWindow {
 
   // The parent of `window` as the X server sees it.
   SIM_Window parentOf(SIM_Window window) const;
+  // Windows directly inside window (0: the root window).
+  int childCount(SIM_Window window) const;
   void sizeOf(SIM_Window window, int& width, int& height) const;
   bool isViewable(SIM_Window window) const;
   void resize(SIM_Window window, int width, int height) const;

@@ -254,13 +254,15 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   EXPECT_TRUE(waitForPixel(10, 10, background)) << std::hex << host.pixelAt(window, 10, 10);
   EXPECT_TRUE(waitForPixel(319, 199, background));
 
-  // The host resizes the child window; the hidden framebuffer follows.
-  host.resize(window, 200, 120);
-  for (int i = 0; i < 400 && view->framebufferWidth() != 200; ++i)
+  // The host grows its window and the child; the hidden framebuffer follows,
+  // and the new corner shows the background only once a grown frame arrived.
+  host.resize(host.id(), 400, 300);
+  host.resize(window, 400, 300);
+  for (int i = 0; i < 400 && view->framebufferWidth() != 400; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(view->framebufferWidth(), 200);
-  EXPECT_EQ(view->framebufferHeight(), 120);
-  EXPECT_TRUE(waitForPixel(199, 119, background));
+  EXPECT_EQ(view->framebufferWidth(), 400);
+  EXPECT_EQ(view->framebufferHeight(), 300);
+  EXPECT_TRUE(waitForPixel(399, 299, background)) << std::hex << host.pixelAt(window, 399, 299);
 
   // Input of the child window drives the view like its own window's would.
   host.sendKey(window, XK_n, true);
@@ -296,10 +298,12 @@ struct CloseFromHandler {
   int result = 1;
   int sleepMs = 0;
   std::atomic<bool> started{false};
+  std::atomic<bool> closingSent{false};
 };
 
 void closeOnEvent(void* c, SIM_Window, uint32_t message, uint64_t wparam, int64_t) {
   auto* ctx = static_cast<CloseFromHandler*>(c);
+  if (message == SIM_MESSAGE_NOTIFY && wparam == SIM_EVENT_VIEW_CLOSING) ctx->closingSent = true;
   if (message != SIM_MESSAGE_NOTIFY || wparam != ctx->onEvent || !ctx->view) return;
   ctx->started = true;
   std::this_thread::sleep_for(std::chrono::milliseconds(ctx->sleepMs));
@@ -366,6 +370,7 @@ TEST_F(ViewTest, ClosingFromAPostedHandlerWhileTheViewSendsDoesNotDeadlock) {
     SIM_SetMessageHandler(host.id(), nullptr, nullptr);
   });
   EXPECT_EQ(context.result, 0);
+  EXPECT_TRUE(context.closingSent) << "the render thread sent event 18 while the handler closed the view";
   EXPECT_EQ(view::openViewCount(), 0u);
 }
 
@@ -454,21 +459,42 @@ TEST(HostWindow, DestroyedBeforeTheViewIsClosed) {
     EXPECT_GE(view->frameCounter(), frames + 3) << "the view keeps running";
     EXPECT_EQ(SIM_CloseView(view), 0);
   }
-  // Errors that are not about the view's windows still reach the host's handler.
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
+}
+
+TEST(HostWindow, ErrorsOfTheHostsOwnConnectionStillReachItsHandler) {
   static int hostErrors = 0;
   auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return ++hostErrors, 0; });
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
   auto host = std::make_unique<testsupport::X11TestWindow>(200, 100);
-  Render* embedded = SIM_CreateView(host->id(), true);
-  ASSERT_NE(embedded, nullptr);
+  // Every window creation resets the handler; the second view must not lose it either.
+  Render* first = SIM_CreateView(host->id(), true);
+  Render* second = SIM_CreateView(0, true);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
   host->provokeError();
   EXPECT_EQ(hostErrors, 1);
-  EXPECT_EQ(SIM_CloseView(embedded), 0);
+  EXPECT_EQ(SIM_CloseView(first), 0);
+  EXPECT_EQ(SIM_CloseView(second), 0);
+  EXPECT_EQ(SIM_TerminateOpenGL(), 0);
+  host->provokeError();
+  EXPECT_EQ(hostErrors, 2) << "and after the window system ended";
+  host.reset();
   XSetErrorHandler(previous);
+}
 
-  // Views in a bogus parent come up and close as well.
-  Render* view = SIM_CreateView(0x7FFFFFF0, true);
-  ASSERT_NE(view, nullptr);
-  EXPECT_EQ(SIM_CloseView(view), 0);
+TEST(HostWindow, BogusParentsDoNotEndTheProcess) {
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
+
+  for (int offscreen = 0; offscreen < 2; ++offscreen) {
+    SIM_Hint(SIM_HINT_OFFSCREEN_HOST, offscreen);
+    Render* view = SIM_CreateView(0x7FFFFFF0, true);
+    SIM_Hint(SIM_HINT_OFFSCREEN_HOST, 0);
+    ASSERT_NE(view, nullptr);
+    SIM_Window window = 0;
+    SIM_GetWindowHandle(view, &window);
+    EXPECT_EQ(SIM_CloseView(view), 0);
+  }
   EXPECT_EQ(SIM_TerminateOpenGL(), 0);
 }
 
