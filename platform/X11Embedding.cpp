@@ -25,17 +25,6 @@ WindowSize hostWindowSize(SIM_Window window) {
   return {attributes.width, attributes.height};
 }
 
-WindowSize watchedWindowSize(SIM_Window window) {
-  Display* display = glfwGetX11Display();
-  if (!display || window == 0) return {};
-  Window root = 0;
-  int x = 0, y = 0;
-  unsigned width = 0, height = 0, border = 0, depth = 0;
-  if (!XGetGeometry(display, static_cast<Window>(window), &root, &x, &y, &width, &height, &border, &depth))
-    return {};
-  return {static_cast<int>(width), static_cast<int>(height)};
-}
-
 bool embedIntoParent(GLFWwindow* window, SIM_Window parent) {
   Display* display = glfwGetX11Display();
   if (!display || !window || parent == 0) return false;

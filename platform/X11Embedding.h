@@ -21,8 +21,6 @@ SIM_Window drawableOf(GLFWwindow* window);
 
 // Size of a host window's client area; zero when the window does not exist.
 WindowSize hostWindowSize(SIM_Window window);
-// The same for a window the X error guard watches, without trapping errors.
-WindowSize watchedWindowSize(SIM_Window window);
 
 // Moves `window` into `parent` at the origin, sizes it to the parent's
 // client area, maps it and gives it the input focus once it is viewable.
