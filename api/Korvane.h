@@ -37,6 +37,9 @@ typedef uintptr_t SIM_Window;
 /* One simulation view (opaque). */
 typedef struct Render Render;
 
+/* The records exchanged with a view: toolpath, tools, stock, geometries. */
+#include "KorvaneRecords.h"
+
 /* ---- Window messages ------------------------------------------------ */
 
 enum {
@@ -136,6 +139,71 @@ SIM_STATIC_ASSERT(offsetof(SIM_KeyBinding, action) == 12, "action at 12");
  * neither a state nor a modifier, are ignored. */
 SIM_EXPORT int32_t SIM_AddKeyBinding(Render* view, SIM_KeyBinding binding);
 SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view);
+
+/* ---- Job data --------------------------------------------------------
+ * Everything passed is copied during the call. Arrays and texts a getter
+ * returns belong to the view and stay valid until the next call of the same
+ * getter or until the view is closed. */
+
+/* Hands over the toolpath (see SIM_ToolpathRecord) and replaces the previous
+ * one; a null record loads an empty toolpath. The host hears
+ * SIM_EVENT_TOOLPATH_LOADED when the view has taken it over. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* record);
+/* Shows or hides one operation; an index past the operations changes nothing. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetToolpathOperationVisibility(Render* view, uint32_t operation, bool visible);
+/* What part of the toolpath is shown while playing: 0 to 8 and 10; other
+ * values are ignored. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetToolpathMode(Render* view, uint32_t mode);
+/* The mode set last; 0 for a null view. */
+SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view);
+/* Move the playback, at the next frame, to the end of the last move of the
+ * given NC line (or of the nearest earlier line that has moves) or of the
+ * given entity (the start when no move carries it). -1 for a null view. */
+SIM_EXPORT int32_t SIM_GotoLine(Render* view, uint32_t line);
+SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
+
+/* Defines a stock, or replaces the stock with the same identifier (both
+ * calls do the same). 1 for a null view. */
+SIM_EXPORT int32_t SIM_CreateStock(Render* view, SIM_StockRecord record);
+SIM_EXPORT int32_t SIM_UpdateStock(Render* view, SIM_StockRecord record);
+/* The stock with that identifier, lengths in host units; for an unknown
+ * identifier or a null view the default record (quality 0.5, colour 0.176). */
+SIM_EXPORT SIM_StockRecord SIM_GetStock(Render* view, uint32_t identifier);
+/* Every stock, in the order they were first defined. */
+SIM_EXPORT SIM_StockList SIM_GetStockModels(Render* view);
+/* Identifier of the stock defined or updated last; -1 when there is none. */
+SIM_EXPORT int64_t SIM_GetCurrentStockModel(Render* view);
+/* Removes a stock; an unknown identifier changes nothing. -1 for a null view. */
+SIM_EXPORT int32_t SIM_RemoveStock(Render* view, uint32_t identifier);
+
+/* Copies the geometries into the view's list. With replace the list is
+ * replaced; otherwise they are added, and one with a name already in the
+ * list replaces that entry. 1 for a null view. */
+SIM_EXPORT int32_t SIM_CreateGeometries(Render* view, SIM_GeometryList list, bool replace);
+SIM_EXPORT SIM_GeometryList SIM_GetGeometries(Render* view);
+/* The named geometry; the default record (role SIM_GEOMETRY_OTHER) when no
+ * geometry has that name. */
+SIM_EXPORT SIM_GeometryRecord SIM_GetGeometry(Render* view, const char* name);
+/* Replaces the geometry with the record's name; 1 for a null view or when
+ * no geometry has that name. */
+SIM_EXPORT int32_t SIM_UpdateGeometry(Render* view, const SIM_GeometryRecord* record);
+/* Removes the named geometry at the view's next frame. -1 for a null view. */
+SIM_EXPORT int32_t SIM_RemoveGeometry(Render* view, const char* name);
+/* Makes the named geometry the selected one; an unknown name changes
+ * nothing. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SelectGeometry(Render* view, const char* name);
+
+/* ---- Settings --------------------------------------------------------- */
+
+/* The host's length unit: 0 millimetres, anything else inches. Lengths in
+ * the stock and geometry records are in this unit. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit);
+
+/* ---- Files ------------------------------------------------------------ */
+
+/* Reads an STL file (binary or ASCII, UTF-8 path) and reports its bounding
+ * box; status 1 with an all-zero box when it holds no usable triangles. */
+SIM_EXPORT SIM_StlAnalysis SIM_AnalyseSTL(const char* path);
 
 #ifdef __cplusplus
 }

@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 ./scripts/build.sh
 runner=()
 [[ -n "${DISPLAY:-}" ]] || runner=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
-"${runner[@]}" build/bench/view_lifecycle_bench "$@"
+build/bench/toolpath_load_bench
+build/bench/stl_parse_bench
+"${runner[@]}" build/bench/view_lifecycle_bench

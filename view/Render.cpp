@@ -21,6 +21,25 @@ Render::Render() : clockStart_(view::Clock::now()) {
   view::DefaultHandling handling;
   handling.redraw = [this] { requestRedraw(); };
   notifier_.setDefaultHandling(std::move(handling));
+  geometryRemover_ = [this](const std::string& name) {
+    if (stock::StockCollection* stocks = job_.stocks()) {
+      std::lock_guard scene(locks_.scene);
+      stocks->removeGeometry(name);
+    }
+  };
+}
+
+void Render::toolpathChanged() {
+  toolpath::Toolpath* toolpath = job_.toolpath();
+  if (toolpath) {
+    const toolpath::ToolOrientationSource* tools = job_.toolOrientations();
+    if (tools && tools->anyToolHasOrientation()) toolpath->rebuildOrientations(*tools);
+    toolpath->applyCompensation(job_.kinematics());
+  }
+  job_.toolpathChanged = 1;
+  job_.stockChanged = 1;
+  requestRedraw();
+  notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_TOOLPATH_LOADED, 0, true);
 }
 
 Render::~Render() {
@@ -107,10 +126,6 @@ void Render::queueStockRequest(std::function<void()> request) {
   std::lock_guard lock(locks_.requestQueue);
   stockRequests_.push_back(std::move(request));
   requestsPending_ = 1;
-}
-
-void Render::setGeometryRemover(std::function<void(const std::string&)> remover) {
-  geometryRemover_ = std::move(remover);
 }
 
 void Render::queueGeometryRemoval(std::string name) {

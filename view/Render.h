@@ -13,6 +13,7 @@
 
 #include "Korvane.h"
 #include "view/InputState.h"
+#include "view/JobData.h"
 #include "view/MouseBindings.h"
 #include "view/Notifier.h"
 #include "view/ProcessState.h"
@@ -69,6 +70,12 @@ class Render {
   view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
   view::ViewLocks& locks() { return locks_; }
 
+  view::JobData& job() { return job_; }
+  // Host thread, after a new toolpath was loaded: orientations and
+  // compensation follow it, the display and the stock refresh, and the host
+  // hears event 0.
+  void toolpathChanged();
+
   void requestRedraw() { redrawRequested_ = 1; }
   void setActiveMode(bool on) { activeMode_ = on; }
 
@@ -79,8 +86,6 @@ class Render {
   void queueStockRequest(std::function<void()> request);
   // Host thread: a geometry to drop from the stock collection at the next frame.
   void queueGeometryRemoval(std::string name);
-  // Render thread: who drops queued geometries (the stock collection).
-  void setGeometryRemover(std::function<void(const std::string&)> remover);
   // Called on the render thread at the first frame that sees a queued Up/Down
   // repeat or a Space, N, P, R or Home press; playback installs it.
   void setStepKeyHandler(std::function<void(const view::StepKey&)> handler);
@@ -165,9 +170,10 @@ class Render {
   std::vector<std::function<void()>> requests_;
   std::vector<std::function<void()>> stockRequests_;
   std::atomic<uint8_t> requestsPending_{0};
-  std::function<void(const std::string&)> geometryRemover_;  // render thread only
+  std::function<void(const std::string&)> geometryRemover_;  // drops from the stock collection
   std::function<void(const view::StepKey&)> stepKeyHandler_;
 
+  view::JobData job_;
   view::InputState input_;  // guarded by the GLFW lock
   view::MouseBindingTable mouseBindings_;
   view::ViewLocks locks_;

@@ -1,0 +1,120 @@
+// Figures of toolpath loading: a host hands over a million moves (lines and
+// arcs, NC lines, feeds) and computes nothing else; the view copies them and
+// derives cumulative length and time, arcs, palettes and bounds.
+//
+//   toolpath_load_bench [moves]    (default 1000000)
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "Korvane.h"
+#include "toolpath/Toolpath.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A zig-zag of feed moves joined by quarter arcs, stepping down now and then,
+// with a rapid between layers: what a pocketing job looks like.
+struct HostToolpath {
+  std::vector<SIM_ToolpathMove> moves;
+  std::vector<uint32_t> lines;
+  std::vector<double> feeds;
+  std::vector<SIM_ValueChange> valueChanges;
+
+  explicit HostToolpath(size_t count) {
+    moves.resize(count);
+    lines.resize(count);
+    feeds.resize(count);
+    std::mt19937 random(7);
+    double x = 0, y = 0, z = 0;
+    for (size_t i = 0; i < count; ++i) {
+      SIM_ToolpathMove& m = moves[i];
+      const double r = 2.0;
+      if (i % 500 == 0) {
+        m.type = SIM_MOVE_RAPID;
+        z -= 0.5;
+      } else if (i % 2 == 1) {
+        m.type = SIM_MOVE_LINEAR;
+        x += (i % 4 == 1 ? 40.0 : -40.0);
+      } else {
+        // Quarter arc turning the path around: centre beside the start.
+        m.type = (i % 4 == 2) ? SIM_MOVE_ARC_CCW : SIM_MOVE_ARC_CW;
+        m.centre[0] = x;
+        m.centre[1] = y + r;
+        m.centre[2] = z;
+        m.normal[2] = -1.0;
+        x += (i % 4 == 2 ? r : -r);
+        y += r;
+      }
+      m.end[0] = x;
+      m.end[1] = y;
+      m.end[2] = z;
+      lines[i] = static_cast<uint32_t>(i / 2 + 10);
+      feeds[i] = m.type == SIM_MOVE_RAPID ? 0.0 : 800.0 + random() % 5 * 100.0;
+      if (i % 1000 == 0) valueChanges.push_back({static_cast<uint32_t>(i), 0, {}, feeds[i]});
+    }
+  }
+
+  SIM_ToolpathRecord record() const {
+    SIM_ToolpathRecord r{};
+    r.moveCount = moves.size();
+    r.moves = moves.data();
+    r.lineNumbers = lines.data();
+    r.feeds = feeds.data();
+    r.valueChangeCount = valueChanges.size();
+    r.valueChanges = valueChanges.data();
+    return r;
+  }
+};
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const size_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+  if (count < 2 || count > 50000000) {
+    std::fprintf(stderr, "moves must be 2 .. 50000000\n");
+    return 2;
+  }
+  const HostToolpath host(count);
+  const SIM_ToolpathRecord record = host.record();
+
+  toolpath::Toolpath toolpath;
+  double best = 1e30;
+  for (int run = 0; run < 3; ++run) {
+    const auto start = Clock::now();
+    toolpath.load(record);
+    best = std::min(best, secondsSince(start));
+  }
+  if (toolpath.moveCount() != count || !(toolpath.totalLength() > 0.0)) {
+    std::fprintf(stderr, "load lost moves or length\n");
+    return 1;
+  }
+  std::printf("toolpath load: %zu moves (%.1f MB of move records), %.3f s best of 3, %.1f M moves/s\n", count,
+              count * sizeof(SIM_ToolpathMove) / 1e6, best, count / best / 1e6);
+  std::printf("  total length %.1f mm, total time %.2f min, bounds x %.1f .. %.1f\n", toolpath.totalLength(),
+              toolpath.totalTime(), toolpath.bounds().min.x, toolpath.bounds().max.x);
+
+  // Lookups a playing view makes every frame.
+  const int lookups = 1000000;
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> fraction(0.0, 1.0);
+  int64_t checksum = 0;
+  const auto start = Clock::now();
+  for (int i = 0; i < lookups; ++i) {
+    const int64_t move = toolpath.moveAtFraction(fraction(random), toolpath::Measure::Time);
+    checksum += move + toolpath.lineOf(move);
+  }
+  const double lookupSeconds = secondsSince(start);
+  std::printf("move at time fraction + line: %.0f ns per lookup (checksum %lld)\n", lookupSeconds / lookups * 1e9,
+              static_cast<long long>(checksum));
+  return 0;
+}

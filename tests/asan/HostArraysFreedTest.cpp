@@ -1,0 +1,157 @@
+// Under AddressSanitizer: the host frees every array right after each call,
+// then the view reads everything it was given. Any pointer kept into the
+// host's memory reads freed memory and fails the run.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Korvane.h"
+#include "common/Fnv1a.h"
+#include "view/Render.h"
+
+namespace {
+
+template <typename T>
+T* heapArray(size_t count, T fill = T{}) {
+  T* array = new T[count];
+  std::fill(array, array + count, fill);
+  return array;
+}
+
+char* heapText(const char* text) {
+  char* copy = new char[std::strlen(text) + 1];
+  std::strcpy(copy, text);
+  return copy;
+}
+
+}  // namespace
+
+TEST(HostArraysFreed, ToolpathRecordArraysMayBeFreedAfterTheCall) {
+  Render view;
+  const size_t n = 64;
+  SIM_ToolpathRecord r{};
+  r.moveCount = n;
+  auto* moves = heapArray<SIM_ToolpathMove>(n);
+  for (size_t i = 0; i < n; ++i) {
+    moves[i].type = i % 5 == 3 ? SIM_MOVE_ARC_CCW : SIM_MOVE_LINEAR;
+    moves[i].end[0] = static_cast<double>(i % 7);
+    moves[i].end[1] = static_cast<double>(i % 3);
+    moves[i].normal[2] = -1.0;
+  }
+  r.moves = moves;
+  r.entityIds = heapArray<uint32_t>(n, 4);
+  r.lineNumbers = heapArray<uint32_t>(n, 9);
+  r.feeds = heapArray<double>(n, 250.0);
+  r.spindleSpeeds = heapArray<double>(n, 8000.0);
+  r.moveFlags = heapArray<uint16_t>(n, 1);
+  r.extraAxes = heapArray<double>(3 * n, 0.5);
+  auto* changes = heapArray<SIM_NamedMove>(2);
+  std::strcpy(changes[0].name, "T1");
+  changes[1].move = 10;
+  r.toolChangeCount = 2;
+  r.toolChanges = changes;
+  r.operationCount = 2;
+  r.operations = heapArray<SIM_OperationRange>(2, {0, 30, 1});
+  r.infoRecordCount = 1;
+  r.infoRecords = heapArray<SIM_ToolpathInfoRecord>(1);
+  r.orientationCount = 1;
+  r.orientations = heapArray<SIM_OrientationEntry>(1, {5, {1, 0, 0, 0, 1, 0, 0, 0, 1}});
+  r.textRecordCount1 = r.textRecordCount2 = r.textRecordCount3 = r.textRecordCount4 = 2;
+  r.textRecords1 = heapArray<SIM_ToolpathTextRecord>(2);
+  r.textRecords2 = heapArray<SIM_ToolpathTextRecord>(2);
+  r.textRecords3 = heapArray<SIM_ToolpathTextRecord>(2);
+  r.textRecords4 = heapArray<SIM_ToolpathTextRecord>(2);
+  char* eventName = heapText("coolant on");
+  auto* events = heapArray<SIM_MoveEvent>(2);
+  events[0].categories = 0xF;
+  events[0].name = eventName;
+  events[1].move = 7;
+  r.eventCount = 2;
+  r.events = events;
+  r.valueCount = 3;
+  r.values = heapArray<uint32_t>(3, 77);
+  r.compensationCount = 1;
+  r.compensations = heapArray<SIM_CompensationChange>(1, {2, {0.1f, 0.2f, 0.3f}});
+  uint32_t* localLines = heapArray<uint32_t>(4, 12);
+  r.subprogramCount = 1;
+  r.subprograms = heapArray<SIM_SubprogramLines>(1, {3, 100, 104, 0, localLines});
+  r.valueChangeCount = 2;
+  r.valueChanges = heapArray<SIM_ValueChange>(2, {3, 1, {}, 2.5});
+
+  ASSERT_EQ(SIM_SetToolpath(&view, &r), 0);
+
+  delete[] moves;
+  delete[] r.entityIds;
+  delete[] r.lineNumbers;
+  delete[] r.feeds;
+  delete[] r.spindleSpeeds;
+  delete[] r.moveFlags;
+  delete[] r.extraAxes;
+  delete[] changes;
+  delete[] r.operations;
+  delete[] r.infoRecords;
+  delete[] r.orientations;
+  delete[] r.textRecords1;
+  delete[] r.textRecords2;
+  delete[] r.textRecords3;
+  delete[] r.textRecords4;
+  delete[] eventName;
+  delete[] events;
+  delete[] r.values;
+  delete[] r.compensations;
+  delete[] localLines;
+  delete[] r.subprograms;
+  delete[] r.valueChanges;
+
+  // Read back everything the load took over.
+  toolpath::Toolpath& t = *view.job().toolpath();
+  double sum = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const SIM_ToolpathMove m = t.move(static_cast<int64_t>(i));
+    sum += m.end[0] + t.feedOf(i) + t.spindleOf(i) + t.lineOf(i) + t.entityOf(i) + t.flagsOf(i) +
+           t.extraAxesOf(i).x + t.cumulativeLength(i) + t.paletteIndexesOf(i);
+  }
+  EXPECT_GT(sum, 0.0);
+  EXPECT_EQ(t.toolChanges()[0].nameHash, common::fnv1a64("T1"));
+  EXPECT_EQ(t.operation(1).end, 30u);
+  EXPECT_EQ(t.orientations().size(), 1u);
+  EXPECT_EQ(t.textRecords(3).size(), 2u);
+  EXPECT_EQ(t.eventsNamed(common::fnv1a64("coolant on")).size(), 1u);
+  EXPECT_EQ(t.values()[2], 77u);
+  EXPECT_EQ(t.fileLineOf(102).line, 12u);
+  EXPECT_TRUE(t.compensationApplied());
+  EXPECT_EQ(t.paletteValue(true, 1), 2.5);
+}
+
+TEST(HostArraysFreed, StockAndGeometryTextsAndArraysMayBeFreed) {
+  Render view;
+  SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
+  stock.identifier = 3;
+  stock.kind = SIM_STOCK_MESH;
+  stock.meshGeometry = heapText("part");
+  stock.meshPath = heapText("/tmp/stock.stl");
+  ASSERT_EQ(SIM_CreateStock(&view, stock), 0);
+  delete[] stock.meshGeometry;
+  delete[] stock.meshPath;
+
+  auto* geometry = new SIM_GeometryRecord(SIM_GetGeometry(nullptr, ""));
+  std::strcpy(geometry->name, "part");
+  geometry->modelPath = heapText("/tmp/part.stl");
+  geometry->vertices = heapArray<float>(9, 2.0f);
+  geometry->vertexCount = 3;
+  ASSERT_EQ(SIM_CreateGeometries(&view, {geometry, 1}, true), 0);
+  delete[] geometry->modelPath;
+  delete[] geometry->vertices;
+  delete geometry;
+
+  const SIM_StockRecord back = SIM_GetStock(&view, 3);
+  EXPECT_STREQ(back.meshGeometry, "part");
+  EXPECT_STREQ(back.meshPath, "/tmp/stock.stl");
+  const SIM_GeometryList list = SIM_GetGeometries(&view);
+  ASSERT_EQ(list.count, 1u);
+  EXPECT_STREQ(list.geometries[0].modelPath, "/tmp/part.stl");
+  EXPECT_EQ(list.geometries[0].vertices[8], 2.0f);
+}

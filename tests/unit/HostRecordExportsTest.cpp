@@ -1,0 +1,288 @@
+// The job-data exports on a view object without a window: result codes,
+// default records, copies and host units.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Korvane.h"
+#include "platform/MessageBus.h"
+#include "support/ToolpathBuilder.h"
+#include "view/Render.h"
+
+using testing_support::ToolpathBuilder;
+
+namespace {
+
+template <typename T>
+void put(std::vector<uint8_t>& bytes, size_t offset, T value) {
+  std::memcpy(bytes.data() + offset, &value, sizeof value);
+}
+
+template <typename Record>
+std::vector<uint8_t> bytesOf(const Record& r) {
+  std::vector<uint8_t> bytes(sizeof r);
+  std::memcpy(bytes.data(), &r, sizeof r);
+  return bytes;
+}
+
+// The default stock record written out field by field from its description.
+std::vector<uint8_t> expectedDefaultStock() {
+  std::vector<uint8_t> bytes(464, 0);
+  put<uint32_t>(bytes, 8, 4);
+  put<uint32_t>(bytes, 40, 2);
+  put<float>(bytes, 80, 0.5f);
+  for (size_t offset : {440, 444, 448}) put<float>(bytes, offset, 0.176f);
+  put<uint32_t>(bytes, 456, 2);
+  bytes[460] = 1;
+  bytes[461] = 2;
+  return bytes;
+}
+
+std::vector<uint8_t> expectedDefaultGeometry() {
+  std::vector<uint8_t> bytes(424, 0);
+  put<uint64_t>(bytes, 0, 6);
+  put<uint32_t>(bytes, 420, 10);
+  return bytes;
+}
+
+SIM_StockRecord boxStock(uint32_t id, double size) {
+  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
+  r.identifier = id;
+  r.kind = SIM_STOCK_BOX;
+  for (int k = 0; k < 3; ++k) r.boxMax[k] = size;
+  return r;
+}
+
+SIM_GeometryRecord namedGeometry(const char* name, uint64_t role) {
+  SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");
+  std::strncpy(g.name, name, sizeof g.name - 1);
+  g.role = role;
+  return g;
+}
+
+struct ViewWithoutWindow : ::testing::Test {
+  std::unique_ptr<Render> owner = std::make_unique<Render>();
+  Render* view = owner.get();
+};
+
+}  // namespace
+
+TEST(HostRecordExports, NullViewResults) {
+  SIM_ToolpathRecord toolpath{};
+  SIM_GeometryRecord geometry{};
+  EXPECT_EQ(SIM_SetToolpath(nullptr, &toolpath), -1);
+  EXPECT_EQ(SIM_SetToolpathOperationVisibility(nullptr, 0, true), -1);
+  EXPECT_EQ(SIM_SetToolpathMode(nullptr, 1), -1);
+  EXPECT_EQ(SIM_GetToolpathMode(nullptr), 0u);
+  EXPECT_EQ(SIM_GotoLine(nullptr, 3), -1);
+  EXPECT_EQ(SIM_GotoEntity(nullptr, 3), -1);
+  EXPECT_EQ(SIM_RemoveStock(nullptr, 0), -1);
+  EXPECT_EQ(SIM_RemoveGeometry(nullptr, "a"), -1);
+  EXPECT_EQ(SIM_SelectGeometry(nullptr, "a"), -1);
+  EXPECT_EQ(SIM_SetUnits(nullptr, 1), -1);
+  EXPECT_EQ(SIM_CreateStock(nullptr, boxStock(1, 1)), 1);
+  EXPECT_EQ(SIM_UpdateStock(nullptr, boxStock(1, 1)), 1);
+  EXPECT_EQ(SIM_CreateGeometries(nullptr, {&geometry, 1}, true), 1);
+  EXPECT_EQ(SIM_UpdateGeometry(nullptr, &geometry), 1);
+  EXPECT_EQ(SIM_GetGeometries(nullptr).count, 0u);
+  EXPECT_EQ(SIM_GetStockModels(nullptr).count, 0u);
+  EXPECT_EQ(SIM_GetCurrentStockModel(nullptr), -1);
+}
+
+TEST(HostRecordExports, DefaultRecordsAreAnsweredByteForByte) {
+  EXPECT_EQ(bytesOf(SIM_GetStock(nullptr, 0)), expectedDefaultStock());
+  EXPECT_EQ(bytesOf(SIM_GetGeometry(nullptr, "none")), expectedDefaultGeometry());
+  Render view;
+  EXPECT_EQ(bytesOf(SIM_GetStock(&view, 3)), expectedDefaultStock());
+  SIM_CreateStock(&view, boxStock(4, 10));
+  EXPECT_EQ(bytesOf(SIM_GetStock(&view, 3)), expectedDefaultStock());  // another identifier
+  EXPECT_EQ(bytesOf(SIM_GetGeometry(&view, "none")), expectedDefaultGeometry());
+}
+
+TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
+  ASSERT_EQ(SIM_SetUnits(view, 1), 0);  // inches
+  SIM_StockRecord cylinder = SIM_GetStock(nullptr, 0);
+  cylinder.identifier = 7;
+  cylinder.kind = SIM_STOCK_CYLINDER;
+  cylinder.cylinderLength = 2.0;
+  cylinder.outerDiameter = 1.0;
+  cylinder.boreDiameter = 0.25;
+  cylinder.placement[3] = 1.0;  // translation x
+  cylinder.placement[0] = 1.0;  // rotation is not a length
+  std::string path = "/tmp/part.stl";
+  cylinder.meshPath = path.c_str();
+  ASSERT_EQ(SIM_CreateStock(view, cylinder), 0);
+  ASSERT_EQ(SIM_CreateStock(view, boxStock(8, 4.0)), 0);
+  path.assign("changed after the call");
+
+  const stock::StockDescription kept = *view->job().stocks()->stock(7);
+  EXPECT_DOUBLE_EQ(kept.record.cylinderLength, 50.8);
+  EXPECT_DOUBLE_EQ(kept.record.placement[3], 25.4);
+  EXPECT_EQ(kept.record.placement[0], 1.0);
+  EXPECT_EQ(kept.record.refine, 0);  // "the view's setting" became the setting
+  EXPECT_EQ(kept.meshPath, "/tmp/part.stl");
+
+  SIM_StockRecord back = SIM_GetStock(view, 7);
+  EXPECT_DOUBLE_EQ(back.outerDiameter, 1.0);
+  EXPECT_DOUBLE_EQ(back.boreDiameter, 0.25);
+  ASSERT_NE(back.meshPath, nullptr);
+  EXPECT_STREQ(back.meshPath, "/tmp/part.stl");
+  EXPECT_EQ(back.meshGeometry, nullptr);
+  SIM_SetUnits(view, 0);
+  EXPECT_DOUBLE_EQ(SIM_GetStock(view, 7).outerDiameter, 25.4);
+
+  // The same identifier replaces; the list keeps the first order.
+  ASSERT_EQ(SIM_UpdateStock(view, boxStock(7, 3.0)), 0);
+  SIM_StockList list = SIM_GetStockModels(view);
+  ASSERT_EQ(list.count, 2u);
+  EXPECT_EQ(list.stocks[0].identifier, 7u);
+  EXPECT_EQ(list.stocks[0].kind, SIM_STOCK_BOX);
+  EXPECT_EQ(list.stocks[1].boxMax[2], 4.0 * 25.4);
+  EXPECT_EQ(SIM_GetCurrentStockModel(view), 7);
+
+  EXPECT_EQ(SIM_RemoveStock(view, 99), 0);
+  EXPECT_EQ(SIM_GetStockModels(view).count, 2u);
+  EXPECT_EQ(SIM_RemoveStock(view, 7), 0);
+  EXPECT_EQ(SIM_GetStockModels(view).count, 1u);
+  EXPECT_EQ(SIM_GetCurrentStockModel(view), 8);
+  EXPECT_EQ(bytesOf(SIM_GetStock(view, 7)), expectedDefaultStock());
+}
+
+TEST_F(ViewWithoutWindow, ToleranceModeQualityIsALength) {
+  SIM_SetUnits(view, 1);
+  SIM_StockRecord r = boxStock(1, 1.0);
+  r.precision = SIM_STOCK_PRECISION_TOLERANCE;
+  r.quality = 0.01f;
+  SIM_CreateStock(view, r);
+  EXPECT_FLOAT_EQ(view->job().stocks()->stock(1)->record.quality, 0.254f);
+  EXPECT_FLOAT_EQ(SIM_GetStock(view, 1).quality, 0.01f);
+}
+
+TEST_F(ViewWithoutWindow, GeometriesAreReplacedOrAddedByName) {
+  std::vector<float> triangle = {0, 0, 0, 1, 0, 0, 0, 1, 0, 9};  // one stray value
+  std::vector<SIM_GeometryRecord> first = {namedGeometry("fixture", SIM_GEOMETRY_FIXTURE),
+                                           namedGeometry("part", SIM_GEOMETRY_WORKPIECE)};
+  first[1].vertices = triangle.data();
+  first[1].vertexCount = 4;  // only whole triangles are kept
+  first[1].origin[2] = 5;
+  ASSERT_EQ(SIM_CreateGeometries(view, {first.data(), first.size()}, false), 0);
+  triangle.assign(triangle.size(), -1.0f);
+
+  SIM_GeometryRecord part = SIM_GetGeometry(view, "part");
+  EXPECT_EQ(part.role, uint64_t{SIM_GEOMETRY_WORKPIECE});
+  ASSERT_EQ(part.vertexCount, 3u);
+  EXPECT_EQ(part.vertices[3], 1.0f);
+  EXPECT_EQ(part.origin[2], 5.0);
+
+  // Added with a known name: replaces that entry.
+  std::vector<SIM_GeometryRecord> second = {namedGeometry("part", SIM_GEOMETRY_OTHER),
+                                            namedGeometry("clamp", SIM_GEOMETRY_FIXTURE)};
+  ASSERT_EQ(SIM_CreateGeometries(view, {second.data(), second.size()}, false), 0);
+  SIM_GeometryList list = SIM_GetGeometries(view);
+  ASSERT_EQ(list.count, 3u);
+  EXPECT_STREQ(list.geometries[1].name, "part");
+  EXPECT_EQ(list.geometries[1].role, uint64_t{SIM_GEOMETRY_OTHER});
+  EXPECT_EQ(list.geometries[1].vertexCount, 0u);
+
+  EXPECT_EQ(SIM_SelectGeometry(view, "clamp"), 0);
+  EXPECT_EQ(SIM_SelectGeometry(view, "nothing"), 0);  // keeps the selection
+  EXPECT_EQ(SIM_GetGeometry(view, "clamp").selected, 1);
+  SIM_SelectGeometry(view, "fixture");
+  EXPECT_EQ(SIM_GetGeometry(view, "clamp").selected, 0);
+
+  SIM_GeometryRecord update = namedGeometry("fixture", SIM_GEOMETRY_FIXTURE);
+  update.colour[0] = 1.0f;
+  EXPECT_EQ(SIM_UpdateGeometry(view, &update), 0);
+  EXPECT_EQ(SIM_GetGeometry(view, "fixture").colour[0], 1.0f);
+  EXPECT_EQ(SIM_GetGeometry(view, "fixture").selected, 1);  // an update keeps the selection
+  SIM_GeometryRecord unknown = namedGeometry("unknown", SIM_GEOMETRY_FIXTURE);
+  EXPECT_EQ(SIM_UpdateGeometry(view, &unknown), 1);
+
+  ASSERT_EQ(SIM_CreateGeometries(view, {second.data(), 1}, true), 0);
+  EXPECT_EQ(SIM_GetGeometries(view).count, 1u);
+}
+
+TEST_F(ViewWithoutWindow, GeometryLengthsFollowTheHostUnit) {
+  SIM_SetUnits(view, 1);
+  std::vector<float> triangle = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  SIM_GeometryRecord g = namedGeometry("part", SIM_GEOMETRY_WORKPIECE);
+  g.vertices = triangle.data();
+  g.vertexCount = 3;
+  SIM_CreateGeometries(view, {&g, 1}, true);
+  EXPECT_FLOAT_EQ(view->job().stocks()->geometry("part")->vertices[3], 25.4f);
+  EXPECT_FLOAT_EQ(SIM_GetGeometry(view, "part").vertices[3], 1.0f);
+}
+
+namespace {
+
+// Collects what the host would receive for one made-up window.
+struct EventRecorder {
+  SIM_Window window = 0x5EED;
+  std::mutex mutex;
+  std::vector<std::pair<uint64_t, int64_t>> events;
+  EventRecorder() { SIM_SetMessageHandler(window, &EventRecorder::handle, this); }
+  ~EventRecorder() { SIM_SetMessageHandler(window, nullptr, nullptr); }
+  static void handle(void* self, SIM_Window, uint32_t message, uint64_t w, int64_t l) {
+    auto* r = static_cast<EventRecorder*>(self);
+    std::lock_guard lock(r->mutex);
+    if (message == SIM_MESSAGE_NOTIFY) r->events.emplace_back(w, l);
+  }
+  size_t countOf(uint64_t event) {
+    for (int i = 0; i < 500; ++i) {
+      {
+        std::lock_guard lock(mutex);
+        size_t n = std::count_if(events.begin(), events.end(), [&](auto& e) { return e.first == event; });
+        if (n > 0) return n;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return 0;
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPosition) {
+  EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}), 1, 1);
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}), 2, 1);
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 0, 0}), 3, 2);
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}), 3, 2);
+  SIM_ToolpathRecord record = b.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  EXPECT_EQ(host.countOf(SIM_EVENT_TOOLPATH_LOADED), 1u);
+  EXPECT_EQ(view->job().loadingToolpath.load(), 0);
+
+  EXPECT_EQ(SIM_GotoLine(view, 2), 0);
+  EXPECT_DOUBLE_EQ(view->job().playback.pending.load(), 0.25);
+  EXPECT_EQ(SIM_GotoEntity(view, 2), 0);
+  EXPECT_DOUBLE_EQ(view->job().playback.pending.load(), 1.0);
+  view->job().playback.pending = -1.0;
+  // Already on line 1 at position 0: nothing to do.
+  EXPECT_EQ(SIM_GotoLine(view, 1), 0);
+  EXPECT_EQ(view->job().playback.pending.load(), -1.0);
+  EXPECT_EQ(SIM_GotoEntity(view, 5), 0);  // no such entity: the start
+  EXPECT_EQ(view->job().playback.pending.load(), 0.0);
+
+  EXPECT_EQ(SIM_SetToolpathMode(view, 10), 0);
+  EXPECT_EQ(SIM_SetToolpathMode(view, 9), 0);  // not a mode
+  EXPECT_EQ(SIM_GetToolpathMode(view), 10u);
+
+  view->job().toolpathChanged = 0;
+  EXPECT_EQ(SIM_SetToolpathOperationVisibility(view, 0, false), 0);  // no operations
+  EXPECT_EQ(view->job().toolpathChanged.load(), 0);
+
+  // A null record loads an empty toolpath and is announced again.
+  ASSERT_EQ(SIM_SetToolpath(view, nullptr), 0);
+  EXPECT_EQ(view->job().toolpath()->moveCount(), 0u);
+  EXPECT_EQ(SIM_GotoLine(view, 2), 0);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Move end points are kept in single precision before they start the next
+// move, as the drawing and cutting buffers hold them.
+#include <glm/vec3.hpp>
+
+namespace toolpath {
+
+inline glm::dvec3 throughSinglePrecision(const double (&v)[3]) {
+  // g++ 12 at -O2 drops a double -> float -> double round trip once it
+  // vectorises it; going through memory keeps the rounding.
+  volatile float rounded[3] = {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
+  return {rounded[0], rounded[1], rounded[2]};
+}
+
+}  // namespace toolpath

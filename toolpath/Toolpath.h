@@ -1,0 +1,221 @@
+#pragma once
+// The toolpath of one view as the host handed it over, plus what the view
+// derives from it: cumulative length and time per move, arcs, and the
+// mapping between moves, NC lines, entities, operations and tools. Everything
+// that plays, draws, cuts or checks the toolpath asks this object.
+//
+// One recursive mutex guards all of it; every member function takes it, so
+// composite lookups may call simple ones.
+#include <array>
+#include <cfloat>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include <glm/vec3.hpp>
+
+#include "Korvane.h"
+#include "toolpath/ArcGeometry.h"
+#include "toolpath/MoveEvents.h"
+#include "toolpath/SubprogramLineMap.h"
+#include "toolpath/ValuePalette.h"
+
+namespace machine {
+class Kinematics;
+}
+
+namespace toolpath {
+
+using ToolpathMove = SIM_ToolpathMove;
+using OperationRange = SIM_OperationRange;
+using Mat3 = std::array<double, 9>;  // row by row
+inline constexpr Mat3 kIdentity3 = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+// Move type 0 is called NoMotion here because X11 headers define None.
+enum MoveType : uint32_t { NoMotion = 0, Rapid = 1, Linear = 2, ArcCW = 3, ArcCCW = 4 };
+constexpr bool isCutting(uint32_t type) { return type == Linear || type == ArcCW || type == ArcCCW; }
+constexpr bool isArc(uint32_t type) { return type == ArcCW || type == ArcCCW; }
+
+inline constexpr double kDefaultFeed = 1000.0;
+inline constexpr double kDefaultSpindleSpeed = 3000.0;
+
+struct NamedMove {
+  uint64_t nameHash = 0;  // FNV-1a of the tool name
+  uint32_t move = 0;
+};
+
+struct OrientationEntry {
+  uint64_t move = 0;
+  Mat3 rotation = kIdentity3;
+};
+
+struct CompensationChange {
+  uint32_t firstMove = 0;
+  glm::vec3 offset{0.0f};  // tool coordinates
+};
+
+struct Box {
+  glm::dvec3 min{DBL_MAX};
+  glm::dvec3 max{-DBL_MAX};
+  void add(const glm::dvec3& p);
+  bool empty() const { return min.x > max.x; }
+};
+
+enum class Measure { Length, Time };
+
+// Where a playback fraction falls: the move, the one before it, how far
+// along the move, its flags, and how far the rotary axes turn over the move.
+struct PositionAtFraction {
+  int64_t move = -1;
+  int64_t previous = -1;
+  double fraction = 0.0;
+  uint16_t flags = 0;
+  glm::dvec3 axesDelta{0.0};
+};
+
+// The tool table's side of tool orientations.
+class ToolOrientationSource {
+ public:
+  virtual ~ToolOrientationSource() = default;
+  virtual bool anyToolHasOrientation() const = 0;
+  // The orientation of the tool whose name hashes to toolNameHash, when that
+  // tool exists and carries one.
+  virtual std::optional<Mat3> orientationOf(uint64_t toolNameHash) const = 0;
+};
+
+class Toolpath {
+ public:
+  // Replaces everything with the host's record and recomputes what derives
+  // from it. Offsets applied to the previous moves are dropped with them.
+  void load(const SIM_ToolpathRecord& record);
+
+  std::recursive_mutex& mutex() const { return mutex_; }
+
+  // ---- Moves and per-move values. Indexes are clamped to the last move;
+  // negative indexes and an empty toolpath give zero values.
+  size_t moveCount() const;
+  ToolpathMove move(int64_t index) const;
+  // Start of a move: the previous move's end as stored in single precision.
+  glm::dvec3 startOf(int64_t index) const;
+  ArcGeometry arcOf(int64_t index) const;  // invalid for moves that are not arcs
+  uint32_t lineOf(int64_t index) const;
+  uint32_t entityOf(int64_t index) const;
+  double feedOf(int64_t index) const;     // 0 out of range
+  double spindleOf(int64_t index) const;  // 0 out of range
+  uint16_t flagsOf(int64_t index) const;
+  glm::dvec3 extraAxesOf(int64_t index) const;
+  bool hasExtraAxes() const;
+  bool feedsFromHost() const;
+  bool spindleSpeedsFromHost() const;
+  bool cumulativeValid() const;
+
+  double totalLength() const;
+  double totalTime() const;
+  double cumulativeLength(int64_t index) const;
+  double cumulativeTime(int64_t index) const;
+
+  // ---- Lookups
+  // Move at a fraction of the total length or time; -1 when empty.
+  int64_t moveAtFraction(double fraction, Measure measure) const;
+  // How far along move the fraction lies, in [0, 1].
+  double fractionWithinMove(int64_t move, double fraction, Measure measure) const;
+  double timeFractionOfMove(int64_t move) const;
+  double lengthFractionOfMove(int64_t move) const;
+  PositionAtFraction positionAt(double fraction, Measure measure) const;
+  // Index of the operation playing at move and time fraction; the operation
+  // count when none; 0 without operations.
+  uint32_t operationAt(int64_t move, double timeFraction) const;
+  // The first later move that adds length (or time); the last move if none.
+  int64_t nextMoveWithExtent(int64_t move, Measure measure) const;
+  // The last move of the run of moves on line (on the line before it when
+  // no move carries it); 0 when empty.
+  int64_t lastMoveOfLine(uint32_t line) const;
+  // The last move of the run of moves of entity; 0 when no move carries it.
+  int64_t lastMoveOfEntity(uint32_t entity) const;
+
+  // ---- Operations
+  size_t operationCount() const;
+  OperationRange operation(size_t index) const;
+  bool operationVisible(size_t index) const;
+  // True when the bit changed; an index out of range changes nothing.
+  bool setOperationVisible(uint32_t index, bool visible);
+
+  // ---- Tables
+  std::vector<NamedMove> toolChanges() const;
+  std::vector<OrientationEntry> orientations() const;
+  Mat3 orientationAt(int64_t move) const;  // identity when none holds
+  std::vector<MoveEvent> eventsOfCategory(int category) const;
+  std::vector<MoveEvent> eventsNamed(uint64_t nameHash) const;
+  std::vector<uint32_t> eventMoves() const;
+  std::vector<uint32_t> values() const;
+  std::vector<SIM_ToolpathInfoRecord> infoRecords() const;
+  std::vector<SIM_ToolpathTextRecord> textRecords(int list) const;  // lists 0..3
+  std::vector<CompensationChange> compensationChanges() const;
+  FileLine fileLineOf(uint32_t globalLine) const;
+  uint8_t paletteIndexesOf(int64_t move) const;  // (A << 4) | B
+  double paletteValue(bool paletteB, uint8_t slot) const;
+  uint16_t paletteSummary() const;
+  Box bounds() const;          // every move
+  Box cuttingBounds() const;   // feed moves
+  uint16_t flagUnion() const;  // OR of every move's flags
+  // Largest |X| over the non-rapid moves with flag bit 0 (the turned radius).
+  double maxTurningRadius() const;
+
+  // ---- Tool orientations and cutter compensation
+  // Rebuilds the orientation list from the tool changes and the tools'
+  // orientations; an applied compensation is then due again.
+  void rebuildOrientations(const ToolOrientationSource& tools);
+  // Adds each move's compensation offset (tool coordinates, turned into
+  // world space at the move) to its end point and arc centre, after
+  // removing offsets applied before. Does nothing while they are current.
+  void applyCompensation(const machine::Kinematics& kinematics);
+  bool compensationApplied() const;
+  bool compensationCurrent() const;
+  glm::vec3 appliedOffsetOf(int64_t move) const;
+
+ private:
+  // Everything a load replaces. A load builds a new one outside the lock and
+  // swaps it in, so readers wait only for the swap.
+  struct Data {
+    std::vector<ToolpathMove> moves;
+    std::vector<uint32_t> entities, lines;
+    std::vector<double> feeds, spindles;
+    std::vector<double> cumLength, cumTime;
+    std::vector<uint16_t> flags;
+    std::vector<double> extraAxes;  // three per move, only when given
+    bool feedsFromHost = false;
+    bool spindlesFromHost = false;
+    bool cumulativeValid = false;
+
+    std::vector<OperationRange> operations;
+    std::vector<bool> operationVisible;
+    std::vector<NamedMove> toolChanges;
+    std::vector<SIM_ToolpathInfoRecord> infoRecords;
+    std::array<std::vector<SIM_ToolpathTextRecord>, 4> textRecords;
+    std::vector<OrientationEntry> orientations;
+    MoveEvents events;
+    std::vector<uint32_t> values;
+    std::vector<CompensationChange> compensations;
+    std::vector<glm::vec3> appliedOffsets;  // world space, one per move while applied
+    bool compensationCurrent = false;
+    SubprogramLineMap lineMap;
+    PaletteIndexes palettes;
+    Box bounds, cuttingBounds;
+    uint16_t flagUnion = 0;
+  };
+  static void fill(Data& d, const SIM_ToolpathRecord& record);
+  static void computeCumulative(Data& d, bool lengthsGiven, bool timesGiven);
+  static void computeBounds(Data& d);
+
+  size_t clampIndex(int64_t index) const;
+  int64_t moveAtCumulative(const std::vector<double>& cumulative, double value) const;
+  const std::vector<double>& cumulative(Measure measure) const;
+  void undoCompensation();
+
+  mutable std::recursive_mutex mutex_;
+  Data d_;
+  mutable std::optional<double> maxTurningRadius_;
+};
+
+}  // namespace toolpath

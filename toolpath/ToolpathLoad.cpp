@@ -1,0 +1,200 @@
+// Loading a toolpath record and computing what derives from it.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <string_view>
+
+#include <glm/geometric.hpp>
+
+#include "common/Fnv1a.h"
+#include "toolpath/SinglePrecision.h"
+#include "toolpath/Toolpath.h"
+
+namespace toolpath {
+
+namespace {
+
+// Copies count host elements, or count default elements when the array is absent.
+template <typename T, typename Host = T>
+void copyOr(std::vector<T>& out, const Host* host, size_t count, T fallback) {
+  if (host)
+    out.assign(host, host + count);
+  else
+    out.assign(count, fallback);
+}
+
+template <typename T>
+std::vector<T> copyList(const T* host, uint64_t count) {
+  if (!host) return std::vector<T>(count, T{});  // a count without its array gives zero entries
+  return std::vector<T>(host, host + count);
+}
+
+glm::dvec3 vec(const double (&v)[3]) { return {v[0], v[1], v[2]}; }
+
+double moveLength(const ToolpathMove& move, const glm::dvec3& start) {
+  const glm::dvec3 end = vec(move.end);
+  double length = 0.0;
+  switch (move.type) {
+    case Rapid:
+    case Linear:
+      length = glm::distance(start, end);
+      break;
+    case ArcCW:
+    case ArcCCW: {
+      const ArcGeometry arc = analyseArc(start, end, vec(move.centre), vec(move.normal), move.type == ArcCCW);
+      length = arc.valid ? arc.length() : glm::distance(start, end);
+      break;
+    }
+    default:
+      break;
+  }
+  return std::isnan(length) ? 0.0 : length;
+}
+
+// Adds the points where the arc reaches furthest along each axis.
+void addArcExtremes(Box& box, const ArcGeometry& arc) {
+  constexpr double kTwoPi = 2.0 * std::numbers::pi;
+  if (!arc.valid || arc.sweep == 0.0) return;
+  for (int axis = 0; axis < 3; ++axis) {
+    const double furthest = std::atan2(arc.yAxis[axis], arc.xAxis[axis]);
+    for (double angle : {furthest, furthest + std::numbers::pi}) {
+      // pointAt turns by -sweep * t; find t in [0, 1] reaching this angle.
+      double turn = std::fmod(-angle, kTwoPi);
+      if (arc.sweep > 0.0 && turn < 0.0) turn += kTwoPi;
+      if (arc.sweep < 0.0 && turn > 0.0) turn -= kTwoPi;
+      const double t = turn / arc.sweep;
+      if (t >= 0.0 && t <= 1.0) box.add(arc.pointAt(t));
+    }
+  }
+}
+
+}  // namespace
+
+void Box::add(const glm::dvec3& p) {
+  min = glm::min(min, p);
+  max = glm::max(max, p);
+}
+
+void Toolpath::load(const SIM_ToolpathRecord& record) {
+  Data next;
+  fill(next, record);
+  std::lock_guard lock(mutex_);
+  std::swap(d_, next);
+  maxTurningRadius_.reset();
+  // The previous data is freed when next goes out of scope, after the lock.
+}
+
+void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
+  const size_t n = r.moveCount;
+  copyOr(d.moves, r.moves, n, ToolpathMove{});
+  copyOr(d.entities, r.entityIds, n, 0u);
+  copyOr(d.lines, r.lineNumbers, n, 0u);
+  copyOr(d.feeds, r.feeds, n, kDefaultFeed);
+  copyOr(d.spindles, r.spindleSpeeds, n, kDefaultSpindleSpeed);
+  copyOr(d.flags, r.moveFlags, n, uint16_t{0});
+  if (r.extraAxes) d.extraAxes.assign(r.extraAxes, r.extraAxes + 3 * n);
+  d.feedsFromHost = r.feeds != nullptr;
+  d.spindlesFromHost = r.spindleSpeeds != nullptr;
+
+  d.operations = copyList(r.operations, r.operationCount);
+  d.operationVisible.assign(d.operations.size(), true);
+
+  // Tool changes select tools by the hash of their name; the move of a
+  // change itself does not move.
+  d.toolChanges.clear();
+  for (const SIM_NamedMove& change : copyList(r.toolChanges, r.toolChangeCount)) {
+    const std::string_view name(change.name, strnlen(change.name, sizeof change.name));
+    d.toolChanges.push_back({common::fnv1a64(name), change.move});
+    if (change.move < n) d.moves[change.move].type = NoMotion;
+  }
+
+  d.infoRecords = copyList(r.infoRecords, r.infoRecordCount);
+  d.textRecords[0] = copyList(r.textRecords1, r.textRecordCount1);
+  d.textRecords[1] = copyList(r.textRecords2, r.textRecordCount2);
+  d.textRecords[2] = copyList(r.textRecords3, r.textRecordCount3);
+  d.textRecords[3] = copyList(r.textRecords4, r.textRecordCount4);
+
+  d.orientations.clear();
+  for (const SIM_OrientationEntry& entry : copyList(r.orientations, r.orientationCount)) {
+    OrientationEntry own{entry.move, {}};
+    std::copy(std::begin(entry.rotation), std::end(entry.rotation), own.rotation.begin());
+    d.orientations.push_back(own);
+  }
+  std::stable_sort(d.orientations.begin(), d.orientations.end(),
+                   [](const OrientationEntry& a, const OrientationEntry& b) { return a.move < b.move; });
+
+  const size_t eventCount = r.eventCount > 0 ? static_cast<size_t>(r.eventCount) : 0;
+  if (r.events)
+    d.events.load({r.events, eventCount});
+  else
+    d.events.clear();
+  d.values = copyList(r.values, r.valueCount);
+
+  d.compensations.clear();
+  for (const SIM_CompensationChange& change : copyList(r.compensations, r.compensationCount))
+    d.compensations.push_back({change.firstMove, {change.offset[0], change.offset[1], change.offset[2]}});
+  std::stable_sort(d.compensations.begin(), d.compensations.end(),
+                   [](const CompensationChange& a, const CompensationChange& b) { return a.firstMove < b.firstMove; });
+  d.appliedOffsets.clear();
+  d.compensationCurrent = false;
+
+  if (r.subprograms)
+    d.lineMap.load({r.subprograms, r.subprogramCount});
+  else
+    d.lineMap.clear();
+  if (r.valueChanges)
+    d.palettes.build({r.valueChanges, static_cast<size_t>(r.valueChangeCount)}, n);
+  else
+    d.palettes.build({}, n);
+
+  if (r.cumulativeLengths) d.cumLength.assign(r.cumulativeLengths, r.cumulativeLengths + n);
+  if (r.cumulativeTimes) d.cumTime.assign(r.cumulativeTimes, r.cumulativeTimes + n);
+  computeCumulative(d, r.cumulativeLengths != nullptr, r.cumulativeTimes != nullptr);
+
+  d.flagUnion = 0;
+  for (uint16_t f : d.flags) d.flagUnion |= f;
+  computeBounds(d);
+}
+
+void Toolpath::computeCumulative(Data& d, bool lengthsGiven, bool timesGiven) {
+  const size_t n = d.moves.size();
+  if (!lengthsGiven) d.cumLength.assign(n, 0.0);
+  if (!timesGiven) d.cumTime.assign(n, 0.0);
+  for (size_t i = 1; i < n && !(lengthsGiven && timesGiven); ++i) {
+    // Each end point is kept in single precision before it starts the next move.
+    const glm::dvec3 start = throughSinglePrecision(d.moves[i - 1].end);
+    if (!lengthsGiven) d.cumLength[i] = d.cumLength[i - 1] + moveLength(d.moves[i], start);
+    if (!timesGiven) {
+      double length = d.cumLength[i] - d.cumLength[i - 1];
+      if (std::isnan(length)) length = 0.0;
+      const double feed = d.feeds[i] >= 1e-9 ? d.feeds[i] : kDefaultFeed;  // feed 0 is timed at the default
+      d.cumTime[i] = d.cumTime[i - 1] + length / feed;
+    }
+  }
+  d.cumulativeValid = true;
+}
+
+void Toolpath::computeBounds(Data& d) {
+  d.bounds = {};
+  d.cuttingBounds = {};
+  for (size_t i = 0; i < d.moves.size(); ++i) {
+    const ToolpathMove& move = d.moves[i];
+    const glm::dvec3 end = vec(move.end);
+    d.bounds.add(end);
+    if (i == 0) continue;
+    const glm::dvec3 start = throughSinglePrecision(d.moves[i - 1].end);
+    ArcGeometry arc;
+    if (isArc(move.type)) {
+      arc = analyseArc(start, end, vec(move.centre), vec(move.normal), move.type == ArcCCW);
+      addArcExtremes(d.bounds, arc);
+    }
+    if (isCutting(move.type)) {
+      d.cuttingBounds.add(start);
+      d.cuttingBounds.add(end);
+      addArcExtremes(d.cuttingBounds, arc);
+    }
+  }
+}
+
+}  // namespace toolpath

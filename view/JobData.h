@@ -1,0 +1,80 @@
+#pragma once
+// The job data of one view that host calls hand over: toolpath, stocks and
+// geometries, host units, the playback position a host call asks for, and
+// what getters hand back until their next call.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "machine/Kinematics.h"
+#include "stock/StockCollection.h"
+#include "toolpath/Toolpath.h"
+
+namespace view {
+
+// Millimetres (unit 0) or inches (any other unit).
+struct HostUnits {
+  std::atomic<uint32_t> unit{0};
+  std::atomic<double> scale{1.0};
+  void set(uint32_t newUnit) {
+    unit = newUnit;
+    scale = newUnit == 0 ? 1.0 : 25.4;
+  }
+};
+
+// Host calls write a time fraction to pending; the render thread moves the
+// playback there at its next frame and empties it (-1).
+struct PlaybackRequest {
+  std::atomic<double> pending{-1.0};
+  std::atomic<double> position{0.0};  // current playback position, a time fraction
+};
+
+// Arrays and texts that getters return; each stays valid until the next
+// call of the same getter.
+struct GetterResults {
+  std::mutex stockMutex, stockListMutex, geometryMutex, geometryListMutex;
+  stock::StockRecords stock, stockList;
+  stock::GeometryRecords geometry, geometryList;
+};
+
+// Animation display modes the view accepts (what part of the toolpath is
+// shown while playing).
+constexpr bool isToolpathMode(uint32_t mode) { return mode <= 8 || mode == 10; }
+
+class JobData {
+ public:
+  JobData();
+  ~JobData();
+
+  // Null until the first toolpath arrives; then the same object for the
+  // view's lifetime.
+  toolpath::Toolpath* toolpath() const { return toolpath_.load(); }
+  toolpath::Toolpath& ensureToolpath();
+  stock::StockCollection* stocks() const { return stocks_.load(); }
+  stock::StockCollection& ensureStocks();
+
+  // The machine's kinematics; the identity until a machine is loaded.
+  const machine::Kinematics& kinematics() const { return *kinematics_; }
+  // The tool table's orientations; none until a tool table exists.
+  const toolpath::ToolOrientationSource* toolOrientations() const { return nullptr; }
+
+  HostUnits units;
+  PlaybackRequest playback;
+  std::atomic<uint32_t> toolpathMode{0};
+  std::atomic<uint8_t> loadingToolpath{0};
+  // Raised by host calls; the render thread refreshes what they name.
+  std::atomic<uint8_t> toolpathChanged{0};
+  std::atomic<uint8_t> stockChanged{0};
+  GetterResults results;
+
+ private:
+  std::mutex creation_;
+  std::unique_ptr<toolpath::Toolpath> toolpathOwner_;
+  std::atomic<toolpath::Toolpath*> toolpath_{nullptr};
+  std::unique_ptr<stock::StockCollection> stocksOwner_;
+  std::atomic<stock::StockCollection*> stocks_{nullptr};
+  std::unique_ptr<machine::Kinematics> kinematics_;
+};
+
+}  // namespace view
