@@ -87,10 +87,15 @@ int main(int argc, char** argv) {
   const HostToolpath host(count);
   const SIM_ToolpathRecord record = host.record();
 
+  // The first load also pays for fresh memory; a reload (the host sends an
+  // edited program) reuses it.
   toolpath::Toolpath toolpath;
+  auto start = Clock::now();
+  toolpath.load(record);
+  const double first = secondsSince(start);
   double best = 1e30;
   for (int run = 0; run < 3; ++run) {
-    const auto start = Clock::now();
+    start = Clock::now();
     toolpath.load(record);
     best = std::min(best, secondsSince(start));
   }
@@ -98,8 +103,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "load lost moves or length\n");
     return 1;
   }
-  std::printf("toolpath load: %zu moves (%.1f MB of move records), %.3f s best of 3, %.1f M moves/s\n", count,
-              count * sizeof(SIM_ToolpathMove) / 1e6, best, count / best / 1e6);
+  std::printf("toolpath load: %zu moves (%.1f MB of move records): first load %.3f s, reload %.3f s (best of 3)\n",
+              count, count * sizeof(SIM_ToolpathMove) / 1e6, first, best);
   std::printf("  total length %.1f mm, total time %.2f min, bounds x %.1f .. %.1f\n", toolpath.totalLength(),
               toolpath.totalTime(), toolpath.bounds().min.x, toolpath.bounds().max.x);
 
@@ -108,7 +113,7 @@ int main(int argc, char** argv) {
   std::mt19937 random(3);
   std::uniform_real_distribution<double> fraction(0.0, 1.0);
   int64_t checksum = 0;
-  const auto start = Clock::now();
+  start = Clock::now();
   for (int i = 0; i < lookups; ++i) {
     const int64_t move = toolpath.moveAtFraction(fraction(random), toolpath::Measure::Time);
     checksum += move + toolpath.lineOf(move);

@@ -16,6 +16,7 @@
 #include <glm/vec3.hpp>
 
 #include "Korvane.h"
+#include "common/PopulatedAllocator.h"
 #include "toolpath/ArcGeometry.h"
 #include "toolpath/MoveEvents.h"
 #include "toolpath/SubprogramLineMap.h"
@@ -59,6 +60,7 @@ struct Box {
   glm::dvec3 min{DBL_MAX};
   glm::dvec3 max{-DBL_MAX};
   void add(const glm::dvec3& p);
+  void add(const Box& other);
   bool empty() const { return min.x > max.x; }
 };
 
@@ -175,15 +177,14 @@ class Toolpath {
   glm::vec3 appliedOffsetOf(int64_t move) const;
 
  private:
-  // Everything a load replaces. A load builds a new one outside the lock and
-  // swaps it in, so readers wait only for the swap.
+  // Everything a load replaces.
   struct Data {
-    std::vector<ToolpathMove> moves;
-    std::vector<uint32_t> entities, lines;
-    std::vector<double> feeds, spindles;
-    std::vector<double> cumLength, cumTime;
-    std::vector<uint16_t> flags;
-    std::vector<double> extraAxes;  // three per move, only when given
+    common::MoveArray<ToolpathMove> moves;
+    common::MoveArray<uint32_t> entities, lines;
+    common::MoveArray<double> feeds, spindles;
+    common::MoveArray<double> cumLength, cumTime;
+    common::MoveArray<uint16_t> flags;
+    common::MoveArray<double> extraAxes;  // three per move, only when given
     bool feedsFromHost = false;
     bool spindlesFromHost = false;
     bool cumulativeValid = false;
@@ -205,12 +206,11 @@ class Toolpath {
     uint16_t flagUnion = 0;
   };
   static void fill(Data& d, const SIM_ToolpathRecord& record);
-  static void computeCumulative(Data& d, bool lengthsGiven, bool timesGiven);
-  static void computeBounds(Data& d);
+  static void computeDerived(Data& d, bool lengthsGiven, bool timesGiven);
 
   size_t clampIndex(int64_t index) const;
-  int64_t moveAtCumulative(const std::vector<double>& cumulative, double value) const;
-  const std::vector<double>& cumulative(Measure measure) const;
+  int64_t moveAtCumulative(const common::MoveArray<double>& cumulative, double value) const;
+  const common::MoveArray<double>& cumulative(Measure measure) const;
   void undoCompensation();
 
   mutable std::recursive_mutex mutex_;

@@ -16,8 +16,8 @@ namespace toolpath {
 namespace {
 
 // Copies count host elements, or count default elements when the array is absent.
-template <typename T, typename Host = T>
-void copyOr(std::vector<T>& out, const Host* host, size_t count, T fallback) {
+template <typename Array, typename T = typename Array::value_type>
+void copyOr(Array& out, const T* host, size_t count, T fallback) {
   if (host)
     out.assign(host, host + count);
   else
@@ -31,26 +31,6 @@ std::vector<T> copyList(const T* host, uint64_t count) {
 }
 
 glm::dvec3 vec(const double (&v)[3]) { return {v[0], v[1], v[2]}; }
-
-double moveLength(const ToolpathMove& move, const glm::dvec3& start) {
-  const glm::dvec3 end = vec(move.end);
-  double length = 0.0;
-  switch (move.type) {
-    case Rapid:
-    case Linear:
-      length = glm::distance(start, end);
-      break;
-    case ArcCW:
-    case ArcCCW: {
-      const ArcGeometry arc = analyseArc(start, end, vec(move.centre), vec(move.normal), move.type == ArcCCW);
-      length = arc.valid ? arc.length() : glm::distance(start, end);
-      break;
-    }
-    default:
-      break;
-  }
-  return std::isnan(length) ? 0.0 : length;
-}
 
 // Adds the points where the arc reaches furthest along each axis.
 void addArcExtremes(Box& box, const ArcGeometry& arc) {
@@ -76,13 +56,21 @@ void Box::add(const glm::dvec3& p) {
   max = glm::max(max, p);
 }
 
+void Box::add(const Box& other) {
+  min = glm::min(min, other.min);
+  max = glm::max(max, other.max);
+}
+
 void Toolpath::load(const SIM_ToolpathRecord& record) {
-  Data next;
-  fill(next, record);
   std::lock_guard lock(mutex_);
-  std::swap(d_, next);
   maxTurningRadius_.reset();
-  // The previous data is freed when next goes out of scope, after the lock.
+  // Filled in place, so a reload reuses the memory of the previous toolpath.
+  try {
+    fill(d_, record);
+  } catch (...) {
+    d_ = Data{};  // never half a toolpath
+    throw;
+  }
 }
 
 void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
@@ -150,51 +138,54 @@ void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
 
   if (r.cumulativeLengths) d.cumLength.assign(r.cumulativeLengths, r.cumulativeLengths + n);
   if (r.cumulativeTimes) d.cumTime.assign(r.cumulativeTimes, r.cumulativeTimes + n);
-  computeCumulative(d, r.cumulativeLengths != nullptr, r.cumulativeTimes != nullptr);
+  computeDerived(d, r.cumulativeLengths != nullptr, r.cumulativeTimes != nullptr);
 
   d.flagUnion = 0;
   for (uint16_t f : d.flags) d.flagUnion |= f;
-  computeBounds(d);
 }
 
-void Toolpath::computeCumulative(Data& d, bool lengthsGiven, bool timesGiven) {
+// One pass over the moves: lengths, times and bounds.
+void Toolpath::computeDerived(Data& d, bool lengthsGiven, bool timesGiven) {
   const size_t n = d.moves.size();
   if (!lengthsGiven) d.cumLength.assign(n, 0.0);
   if (!timesGiven) d.cumTime.assign(n, 0.0);
-  for (size_t i = 1; i < n && !(lengthsGiven && timesGiven); ++i) {
-    // Each end point is kept in single precision before it starts the next move.
-    const glm::dvec3 start = throughSinglePrecision(d.moves[i - 1].end);
-    if (!lengthsGiven) d.cumLength[i] = d.cumLength[i - 1] + moveLength(d.moves[i], start);
-    if (!timesGiven) {
-      double length = d.cumLength[i] - d.cumLength[i - 1];
-      if (std::isnan(length)) length = 0.0;
-      const double feed = d.feeds[i] >= 1e-9 ? d.feeds[i] : kDefaultFeed;  // feed 0 is timed at the default
-      d.cumTime[i] = d.cumTime[i - 1] + length / feed;
-    }
-  }
-  d.cumulativeValid = true;
-}
-
-void Toolpath::computeBounds(Data& d) {
   d.bounds = {};
   d.cuttingBounds = {};
-  for (size_t i = 0; i < d.moves.size(); ++i) {
+  for (size_t i = 0; i < n; ++i) {
     const ToolpathMove& move = d.moves[i];
     const glm::dvec3 end = vec(move.end);
     d.bounds.add(end);
     if (i == 0) continue;
+    // Each end point is kept in single precision before it starts the next move.
     const glm::dvec3 start = throughSinglePrecision(d.moves[i - 1].end);
-    ArcGeometry arc;
-    if (isArc(move.type)) {
-      arc = analyseArc(start, end, vec(move.centre), vec(move.normal), move.type == ArcCCW);
-      addArcExtremes(d.bounds, arc);
+
+    double length = 0.0;
+    Box arcExtremes;
+    if (move.type == Rapid || move.type == Linear) {
+      length = glm::distance(start, end);
+    } else if (isArc(move.type)) {
+      const ArcGeometry arc = analyseArc(start, end, vec(move.centre), vec(move.normal), move.type == ArcCCW);
+      // An arc that fails the analysis is measured and drawn as its chord.
+      length = arc.valid ? arc.length() : glm::distance(start, end);
+      addArcExtremes(arcExtremes, arc);
     }
+    if (std::isnan(length)) length = 0.0;
+    if (!arcExtremes.empty()) d.bounds.add(arcExtremes);
     if (isCutting(move.type)) {
       d.cuttingBounds.add(start);
       d.cuttingBounds.add(end);
-      addArcExtremes(d.cuttingBounds, arc);
+      if (!arcExtremes.empty()) d.cuttingBounds.add(arcExtremes);
+    }
+
+    if (!lengthsGiven) d.cumLength[i] = d.cumLength[i - 1] + length;
+    if (!timesGiven) {
+      double step = d.cumLength[i] - d.cumLength[i - 1];
+      if (std::isnan(step)) step = 0.0;
+      const double feed = d.feeds[i] >= 1e-9 ? d.feeds[i] : kDefaultFeed;  // feed 0 is timed at the default
+      d.cumTime[i] = d.cumTime[i - 1] + step / feed;
     }
   }
+  d.cumulativeValid = true;
 }
 
 }  // namespace toolpath

@@ -11,15 +11,15 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 namespace {
 
-template <typename T>
-T valueAt(const std::vector<T>& values, int64_t index) {
+template <typename Array, typename T = typename Array::value_type>
+T valueAt(const Array& values, int64_t index) {
   if (values.empty() || index < 0) return T{};
   return values[std::min<size_t>(static_cast<size_t>(index), values.size() - 1)];
 }
 
 // For values that have no meaning past the end (feed, spindle speed).
-template <typename T>
-T valueWithin(const std::vector<T>& values, int64_t index) {
+template <typename Array, typename T = typename Array::value_type>
+T valueWithin(const Array& values, int64_t index) {
   if (index < 0 || static_cast<size_t>(index) >= values.size()) return T{};
   return values[static_cast<size_t>(index)];
 }
@@ -128,11 +128,11 @@ double Toolpath::cumulativeTime(int64_t index) const {
   return valueAt(d_.cumTime, index);
 }
 
-const std::vector<double>& Toolpath::cumulative(Measure measure) const {
+const common::MoveArray<double>& Toolpath::cumulative(Measure measure) const {
   return measure == Measure::Length ? d_.cumLength : d_.cumTime;
 }
 
-int64_t Toolpath::moveAtCumulative(const std::vector<double>& cum, double value) const {
+int64_t Toolpath::moveAtCumulative(const common::MoveArray<double>& cum, double value) const {
   if (cum.empty()) return -1;
   size_t i = static_cast<size_t>(std::upper_bound(cum.begin(), cum.end(), value + 1e-9) - cum.begin());
   i = std::min(i, cum.size() - 1);
@@ -215,7 +215,7 @@ namespace {
 
 // Upper bound of key, back to the last element not greater than it, then
 // forward over the run of elements equal to it.
-size_t lastOfRun(const std::vector<uint32_t>& values, uint32_t key) {
+size_t lastOfRun(const common::MoveArray<uint32_t>& values, uint32_t key) {
   const size_t bound = static_cast<size_t>(std::upper_bound(values.begin(), values.end(), key) - values.begin());
   if (bound == 0) return 0;
   size_t i = bound - 1;
