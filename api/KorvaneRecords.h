@@ -45,7 +45,15 @@ enum {
 };
 
 /* One move of the interpreted NC program. The start point is the previous
- * move's end. */
+ * move's end.
+ *
+ * Arcs: a counter-clockwise arc (type 4) turns clockwise about its normal,
+ * so an arc in the XY plane seen from +Z (G17) has the normal (0, 0, -1),
+ * XZ (G18) (0, -1, 0) and YZ (G19) (-1, 0, 0), each plane seen from the
+ * positive end of its third axis. Start and end may lie at
+ * different heights along the normal (a helix); start equal to end is a full
+ * circle. When the start and end radius differ by more than 0.01 the move
+ * is measured and drawn as a straight move. */
 typedef struct SIM_ToolpathMove {
   uint32_t type;    /* SIM_MOVE_* */
   uint32_t padding;
