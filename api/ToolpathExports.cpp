@@ -27,8 +27,8 @@ SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* recor
     toolpath::Toolpath& toolpath = view->job().ensureToolpath();
     toolpath.load(record ? *record : SIM_ToolpathRecord{});
   } catch (const std::exception&) {
-    // Counts that cannot be held in memory: the previous toolpath stays.
-    return 0;
+    // Counts that cannot be held in memory leave an empty toolpath, which
+    // the view takes over like any other.
   }
   view->toolpathChanged();
   return 0;

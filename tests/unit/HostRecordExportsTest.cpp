@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -281,8 +282,37 @@ TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPositio
   EXPECT_EQ(SIM_SetToolpathOperationVisibility(view, 0, false), 0);  // no operations
   EXPECT_EQ(view->job().toolpathChanged.load(), 0);
 
+  // Counts no memory can hold leave an empty toolpath instead of a crash.
+  SIM_ToolpathRecord absurd{};
+  absurd.moveCount = uint64_t{1} << 62;
+  absurd.operationCount = uint64_t{1} << 61;
+  EXPECT_EQ(SIM_SetToolpath(view, &absurd), 0);
+  EXPECT_EQ(view->job().toolpath()->moveCount(), 0u);
+
   // A null record loads an empty toolpath and is announced again.
   ASSERT_EQ(SIM_SetToolpath(view, nullptr), 0);
   EXPECT_EQ(view->job().toolpath()->moveCount(), 0u);
   EXPECT_EQ(SIM_GotoLine(view, 2), 0);
+}
+
+TEST(HostRecordExports, AnalyseStlReportsTheBoxOrStatusOne) {
+  const std::string path = ::testing::TempDir() + "analyse.stl";
+  {
+    FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("solid t\nfacet normal 0 0 1\nouter loop\nvertex -1 2 3\nvertex 4 -5 6\nvertex 0 0 -7", file);
+    std::fclose(file);
+  }
+  const SIM_StlAnalysis box = SIM_AnalyseSTL(path.c_str());
+  EXPECT_EQ(box.status, 0u);
+  EXPECT_EQ(box.min[0], -1.0f);
+  EXPECT_EQ(box.min[2], -7.0f);
+  EXPECT_EQ(box.max[1], 2.0f);
+  std::remove(path.c_str());
+
+  for (const char* bad : {"/nonexistent/part.stl", static_cast<const char*>(nullptr)}) {
+    const SIM_StlAnalysis none = SIM_AnalyseSTL(bad);
+    EXPECT_EQ(none.status, 1u);
+    EXPECT_EQ(none.max[0], 0.0f);
+  }
 }
