@@ -287,25 +287,23 @@ StlVertices readStl(const std::string& path) noexcept {
   return readStlDetailed(path).vertices;
 }
 
-// NaN compares false both ways, so std::min/std::max would quietly skip it;
-// it is tracked on its own and makes the box unusable.
+// A NaN coordinate compares false both ways and drops out of the box; an
+// axis with nothing but NaN leaves max below min, which makes the box unusable.
 StlBox analyseStl(const StlVertices& vertices) noexcept {
   StlBox box{};
   box.status = kStlBoxNoTriangles;
   if (vertices.empty() || vertices.size() % 3 != 0) return box;
   float lo[3] = {FLT_MAX, FLT_MAX, FLT_MAX};
   float hi[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
-  bool sawNan = false;
   for (const StlVertex& v : vertices) {
     const float c[3] = {v.x, v.y, v.z};
     for (int axis = 0; axis < 3; ++axis) {
-      sawNan |= std::isnan(c[axis]);
       lo[axis] = std::min(lo[axis], c[axis]);
       hi[axis] = std::max(hi[axis], c[axis]);
     }
   }
   for (int axis = 0; axis < 3; ++axis) {
-    if (sawNan || !(hi[axis] >= lo[axis])) return box;
+    if (!(hi[axis] >= lo[axis])) return box;
   }
   std::copy(lo, lo + 3, box.min);
   std::copy(hi, hi + 3, box.max);

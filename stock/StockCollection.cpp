@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "common/Fnv1a.h"
 
@@ -130,7 +131,9 @@ Geometry StockCollection::copyGeometry(const SIM_GeometryRecord& host, double un
   g.record.selected = 0;
   g.nameHash = common::fnv1a64(nameOf(g.record));
   g.modelPath = textOf(host.modelPath);
-  // Only whole triangles are kept.
+  // Only whole triangles are kept; a count no memory could hold is refused
+  // before it is used to address the host's array.
+  if (host.vertices && host.vertexCount > g.vertices.max_size()) throw std::length_error("vertex count");
   if (host.vertices) g.vertices.assign(host.vertices, host.vertices + 3 * (host.vertexCount - host.vertexCount % 3));
   for (double& v : g.record.origin) v *= unitScale;
   for (float& v : g.vertices) v = static_cast<float>(v * unitScale);

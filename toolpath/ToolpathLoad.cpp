@@ -81,7 +81,10 @@ void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
   copyOr(d.feeds, r.feeds, n, kDefaultFeed);
   copyOr(d.spindles, r.spindleSpeeds, n, kDefaultSpindleSpeed);
   copyOr(d.flags, r.moveFlags, n, uint16_t{0});
-  if (r.extraAxes) d.extraAxes.assign(r.extraAxes, r.extraAxes + 3 * n);
+  if (r.extraAxes)
+    d.extraAxes.assign(r.extraAxes, r.extraAxes + 3 * n);
+  else
+    d.extraAxes.clear();
   d.feedsFromHost = r.feeds != nullptr;
   d.spindlesFromHost = r.spindleSpeeds != nullptr;
 
@@ -113,10 +116,7 @@ void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
                    [](const OrientationEntry& a, const OrientationEntry& b) { return a.move < b.move; });
 
   const size_t eventCount = r.eventCount > 0 ? static_cast<size_t>(r.eventCount) : 0;
-  if (r.events)
-    d.events.load({r.events, eventCount});
-  else
-    d.events.clear();
+  d.events.load(copyList(r.events, eventCount));
   d.values = copyList(r.values, r.valueCount);
 
   d.compensations.clear();
@@ -131,10 +131,7 @@ void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
     d.lineMap.load({r.subprograms, r.subprogramCount});
   else
     d.lineMap.clear();
-  if (r.valueChanges)
-    d.palettes.build({r.valueChanges, static_cast<size_t>(r.valueChangeCount)}, n);
-  else
-    d.palettes.build({}, n);
+  d.palettes.build(copyList(r.valueChanges, r.valueChangeCount), n);
 
   if (r.cumulativeLengths) d.cumLength.assign(r.cumulativeLengths, r.cumulativeLengths + n);
   if (r.cumulativeTimes) d.cumTime.assign(r.cumulativeTimes, r.cumulativeTimes + n);
@@ -177,12 +174,11 @@ void Toolpath::computeDerived(Data& d, bool lengthsGiven, bool timesGiven) {
       if (!arcExtremes.empty()) d.cuttingBounds.add(arcExtremes);
     }
 
+    // Times follow the moves' own lengths, also when the host gave lengths.
     if (!lengthsGiven) d.cumLength[i] = d.cumLength[i - 1] + length;
     if (!timesGiven) {
-      double step = d.cumLength[i] - d.cumLength[i - 1];
-      if (std::isnan(step)) step = 0.0;
       const double feed = d.feeds[i] >= 1e-9 ? d.feeds[i] : kDefaultFeed;  // feed 0 is timed at the default
-      d.cumTime[i] = d.cumTime[i - 1] + step / feed;
+      d.cumTime[i] = d.cumTime[i - 1] + length / feed;
     }
   }
   d.cumulativeValid = true;

@@ -43,16 +43,18 @@ ToolpathMove Toolpath::move(int64_t index) const {
 
 glm::dvec3 Toolpath::startOf(int64_t index) const {
   Lock lock(mutex_);
-  if (index <= 0 || d_.moves.empty()) return glm::dvec3(0.0);
-  return throughSinglePrecision(d_.moves[clampIndex(index) - 1].end);
+  const size_t i = clampIndex(index);
+  if (i == 0) return glm::dvec3(0.0);
+  return throughSinglePrecision(d_.moves[i - 1].end);
 }
 
 ArcGeometry Toolpath::arcOf(int64_t index) const {
   Lock lock(mutex_);
-  if (index <= 0 || d_.moves.empty()) return {};
-  const ToolpathMove& m = d_.moves[clampIndex(index)];
+  const size_t i = clampIndex(index);
+  if (i == 0) return {};
+  const ToolpathMove& m = d_.moves[i];
   if (!isArc(m.type)) return {};
-  return analyseArc(startOf(index), {m.end[0], m.end[1], m.end[2]}, {m.centre[0], m.centre[1], m.centre[2]},
+  return analyseArc(startOf(static_cast<int64_t>(i)), {m.end[0], m.end[1], m.end[2]}, {m.centre[0], m.centre[1], m.centre[2]},
                     {m.normal[0], m.normal[1], m.normal[2]}, m.type == ArcCCW);
 }
 

@@ -172,11 +172,15 @@ TEST(StlReaderAnalyse, BoxCoversEveryVertexOfWholeTrianglesOnly) {
   EXPECT_EQ(box.status, formats::kStlBoxValid);
   EXPECT_EQ(xyz(box.min), (Xyz{1, -9, 5}));
   EXPECT_EQ(xyz(box.max), (Xyz{7, -2, 5}));
-  // A stray vertex, no vertex at all, NaN first or last.
+  // A NaN coordinate drops out of its axis...
+  const formats::StlBox withNan = formats::analyseStl({{NAN, 2, 3}, {4, 5, 6}, {7, 8, NAN}});
+  EXPECT_EQ(withNan.status, formats::kStlBoxValid);
+  EXPECT_EQ(xyz(withNan.min), (Xyz{4, 2, 3}));
+  EXPECT_EQ(xyz(withNan.max), (Xyz{7, 8, 6}));
+  // ...but an axis of NaN only, a stray vertex or no vertex at all give no box.
   const formats::StlVertices lists[] = {{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}},
                                         {},
-                                        {{NAN, 2, 3}, {4, 5, 6}, {7, 8, 9}},
-                                        {{1, 2, 3}, {4, 5, 6}, {7, 8, NAN}}};
+                                        {{1, NAN, 3}, {4, NAN, 6}, {7, NAN, 9}}};
   for (const formats::StlVertices& list : lists) {
     const formats::StlBox none = formats::analyseStl(list);
     EXPECT_EQ(none.status, formats::kStlBoxNoTriangles) << list.size();

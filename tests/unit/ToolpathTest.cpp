@@ -84,6 +84,31 @@ TEST(ToolpathLoad, HostCumulativeArraysAreTakenAsGiven) {
   EXPECT_EQ(t.totalLength(), 4.0);
   EXPECT_EQ(t.totalTime(), 8.0);
   EXPECT_EQ(t.moveAtFraction(5.5 / 8.0, Measure::Time), 2);
+  // Without host times, the moves are timed by their own lengths.
+  r.cumulativeTimes = nullptr;
+  t.load(r);
+  EXPECT_DOUBLE_EQ(t.totalTime(), 40.0 / 1000.0);
+}
+
+TEST(ToolpathLoad, AReloadReplacesEverythingTheHostGaveBefore) {
+  ToolpathBuilder b = square();
+  std::vector<double> extra(3 * b.moves.size(), 1.5);
+  SIM_ToolpathRecord r = b.record();
+  r.extraAxes = extra.data();
+  Toolpath t;
+  t.load(r);
+  EXPECT_TRUE(t.hasExtraAxes());
+  for (int i = 0; i < 20; ++i) b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, double(i)}));
+  t.load(b.record());
+  EXPECT_FALSE(t.hasExtraAxes());
+  EXPECT_EQ(t.extraAxesOf(24), glm::dvec3(0.0));
+
+  // One arc alone: there is no start to measure from.
+  ToolpathBuilder single;
+  single.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {1, 0, 0}, {0, 0, 0}, kArcNormalXY));
+  t.load(single.record());
+  EXPECT_FALSE(t.arcOf(1).valid);
+  EXPECT_EQ(t.startOf(5), glm::dvec3(0.0));
 }
 
 TEST(ToolpathLoad, StartPointsPassThroughSinglePrecision) {
