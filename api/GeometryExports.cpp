@@ -1,6 +1,7 @@
 // Exports that define, read, select and remove named geometries.
 #include <cstring>
 #include <exception>
+#include <span>
 #include <string_view>
 
 #include "Korvane.h"
@@ -34,9 +35,7 @@ SIM_EXPORT SIM_GeometryList SIM_GetGeometries(Render* view) {
   if (!stocks) return {nullptr, 0};
   auto& results = view->job().results;
   std::lock_guard lock(results.geometryListMutex);
-  results.geometryList = {};
-  for (const stock::Geometry& g : stocks->geometries()) results.geometryList.add(g, view->job().units.scale.load());
-  results.geometryList.finish();
+  stock::refill(results.geometryList, stocks->geometries(), view->job().units.scale.load());
   if (results.geometryList.records.empty()) return {nullptr, 0};
   return {results.geometryList.records.data(), results.geometryList.records.size()};
 }
@@ -48,9 +47,7 @@ SIM_EXPORT SIM_GeometryRecord SIM_GetGeometry(Render* view, const char* name) {
   if (!found) return api::defaultGeometryRecord();
   auto& results = view->job().results;
   std::lock_guard lock(results.geometryMutex);
-  results.geometry = {};
-  results.geometry.add(*found, view->job().units.scale.load());
-  results.geometry.finish();
+  stock::refill(results.geometry, std::span(&*found, 1), view->job().units.scale.load());
   return results.geometry.records.front();
 }
 

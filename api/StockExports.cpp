@@ -1,5 +1,6 @@
 // Exports that define, read and remove stocks.
 #include <exception>
+#include <span>
 
 #include "Korvane.h"
 #include "api/RecordDefaults.h"
@@ -42,9 +43,7 @@ SIM_EXPORT SIM_StockRecord SIM_GetStock(Render* view, uint32_t identifier) {
   if (!found) return api::defaultStockRecord();
   auto& results = view->job().results;
   std::lock_guard lock(results.stockMutex);
-  results.stock = {};
-  results.stock.add(*found, view->job().units.scale.load());
-  results.stock.finish();
+  stock::refill(results.stock, std::span(&*found, 1), view->job().units.scale.load());
   return results.stock.records.front();
 }
 
@@ -54,9 +53,7 @@ SIM_EXPORT SIM_StockList SIM_GetStockModels(Render* view) {
   if (!stocks) return {nullptr, 0};
   auto& results = view->job().results;
   std::lock_guard lock(results.stockListMutex);
-  results.stockList = {};
-  for (const stock::StockDescription& s : stocks->stocks()) results.stockList.add(s, view->job().units.scale.load());
-  results.stockList.finish();
+  stock::refill(results.stockList, stocks->stocks(), view->job().units.scale.load());
   if (results.stockList.records.empty()) return {nullptr, 0};
   return {results.stockList.records.data(), results.stockList.records.size()};
 }

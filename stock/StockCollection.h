@@ -45,6 +45,14 @@ struct GeometryRecords {
   void finish();
 };
 
+// Replaces what a getter hands out with items, in host units.
+template <typename Records, typename Items>
+void refill(Records& records, const Items& items, double unitScale) {
+  records = {};
+  for (const auto& item : items) records.add(item, unitScale);
+  records.finish();
+}
+
 class StockCollection {
  public:
   // ---- Stocks, addressed by identifier
