@@ -2,6 +2,7 @@
 # also rewrites the names of plain uniforms to their encoded form, so the
 # files under Shaders/ keep readable names.
 file(GLOB KORVANE_RENDER_SHADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/render/*)
+file(GLOB KORVANE_SHADER_INCLUDES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/include/*.glsl)
 file(GLOB KORVANE_ALGO_SHADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/algo/*)
 set(KORVANE_SHADER_SOURCES ${CMAKE_BINARY_DIR}/generated/EmbeddedShaders.cpp)
 add_custom_command(
@@ -10,6 +11,8 @@ add_custom_command(
           --output ${KORVANE_SHADER_SOURCES}
           --render ${KORVANE_RENDER_SHADERS}
           --algo ${KORVANE_ALGO_SHADERS}
+          --include-dir ${CMAKE_SOURCE_DIR}/Shaders/include
   DEPENDS ${CMAKE_SOURCE_DIR}/cmake/embed_shaders.py ${KORVANE_RENDER_SHADERS} ${KORVANE_ALGO_SHADERS}
+          ${KORVANE_SHADER_INCLUDES}
   COMMENT "Embedding GLSL sources"
   VERBATIM)

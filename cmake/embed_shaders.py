@@ -5,6 +5,10 @@ Every plain uniform (one that host code sets by name, that is every uniform
 declared outside a uniform block) is renamed to its encoded name, the same
 encoding the library applies when it looks a location up. Sources in the
 repository therefore keep their readable names.
+
+A line `#include "name.glsl"` is replaced by that file from the include
+folder, so kernels shared by several programs are written once; every
+embedded source is still whole and self-contained.
 """
 import argparse
 import os
@@ -71,6 +75,23 @@ def encode_uniforms(source: str) -> str:
     return IDENT.sub(replace, source)
 
 
+INCLUDE = re.compile(r'^[ \t]*#include\s+"([^"]+)"[ \t]*$', re.M)
+
+
+def expand_includes(source: str, include_dir: str, seen: tuple = ()) -> str:
+    def replace(match: re.Match) -> str:
+        name = match.group(1)
+        if name in seen:
+            sys.exit(f"{name}: included from itself")
+        path = os.path.join(include_dir, name)
+        if not os.path.isfile(path):
+            sys.exit(f"{name}: no such shader include in {include_dir}")
+        with open(path, encoding="utf-8") as f:
+            return expand_includes(f.read(), include_dir, seen + (name,)).rstrip("\n")
+
+    return INCLUDE.sub(replace, source)
+
+
 def cxx_literal(text: str) -> str:
     out = []
     for line in text.splitlines(keepends=True):
@@ -80,13 +101,14 @@ def cxx_literal(text: str) -> str:
     return "\n".join(out) if out else '    ""'
 
 
-def table(name: str, files: list[str]) -> str:
+def table(name: str, files: list[str], include_dir: str) -> str:
     entries = []
     for path in sorted(files, key=os.path.basename):
         with open(path, encoding="utf-8") as f:
             source = f.read()
         if not source.startswith("#version"):
             sys.exit(f"{path}: a shader source must start with its version line")
+        source = expand_includes(source, include_dir)
         entries.append(f'  {{"{os.path.basename(path)}",\n{cxx_literal(encode_uniforms(source))}}},')
     body = "\n".join(entries)
     return (f"const EmbeddedShader {name}[] = {{\n{body}\n  {{nullptr, nullptr}}\n}};\n")
@@ -97,12 +119,13 @@ def main() -> None:
     parser.add_argument("--output", required=True)
     parser.add_argument("--render", nargs="*", default=[])
     parser.add_argument("--algo", nargs="*", default=[])
+    parser.add_argument("--include-dir", default="")
     args = parser.parse_args()
     text = ("// Generated from Shaders/ by cmake/embed_shaders.py; do not edit.\n"
             "#include \"gpu/EmbeddedShaders.h\"\n\n"
             "namespace gpu {\n\n"
-            + table("kEmbeddedRenderShaders", args.render) + "\n"
-            + table("kEmbeddedAlgoShaders", args.algo)
+            + table("kEmbeddedRenderShaders", args.render, args.include_dir) + "\n"
+            + table("kEmbeddedAlgoShaders", args.algo, args.include_dir)
             + "\n}  // namespace gpu\n")
     os.makedirs(os.path.dirname(args.output), exist_ok=True)
     try:

@@ -77,6 +77,22 @@ void SSBO::resize(uint64_t bytes) {
   if (bytes != size_) allocate(bytes);
 }
 
+bool SSBO::tryResize(uint64_t bytes) {
+  if (bytes == size_) return true;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  allocate(bytes);
+  bool failed = false;
+  for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) failed = true;
+  if (!failed) return true;
+  // Whatever the driver kept of the failed request is given back.
+  glBufferData(GL_SHADER_STORAGE_BUFFER, 0, nullptr, GL_DYNAMIC_DRAW);
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  size_ = 0;
+  return false;
+}
+
 void SSBO::reserve(uint64_t bytes) {
   if (bytes > size_) allocate(bytes);
 }

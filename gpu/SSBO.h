@@ -28,6 +28,9 @@ class SSBO {
 
   void reset();                        // a fresh buffer name, size 0
   void resize(uint64_t bytes);         // reallocates when the size differs
+  // As resize, but a device that cannot allocate the storage leaves the
+  // buffer empty (size 0) and no GL error behind; false then.
+  bool tryResize(uint64_t bytes);
   void reserve(uint64_t bytes);        // reallocates only to grow
   void growPreserving(uint64_t bytes); // grows keeping the contents; never shrinks
 

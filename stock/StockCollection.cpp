@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/Fnv1a.h"
+#include "formats/StlReader.h"
 
 namespace stock {
 
@@ -63,6 +64,29 @@ void GeometryRecords::add(const Geometry& geometry, double unitScale) {
   records.push_back(r);
 }
 
+std::optional<StockShape> StockCollection::shapeOf(const StockDescription& stock, double unitScale) const {
+  if (stock.record.kind != SIM_STOCK_MESH) return analyticShape(stock.record);
+  std::vector<float> soup;
+  glm::dmat4 modelToWorld(1.0);
+  std::string path = stock.meshPath;
+  double fileScale = unitScale;
+  if (!stock.meshGeometry.empty()) {
+    std::optional<Geometry> source = geometry(stock.meshGeometry);
+    if (!source) return std::nullopt;
+    modelToWorld = geometryPlacement(source->record);
+    soup = std::move(source->vertices);
+    path = soup.empty() ? source->modelPath : std::string();
+  }
+  if (!path.empty()) {
+    const formats::StlVertices vertices = formats::readStl(path);
+    soup.reserve(vertices.size() * 3);
+    for (const formats::StlVertex& v : vertices)
+      for (float c : {v.x, v.y, v.z}) soup.push_back(static_cast<float>(c * fileScale));
+  }
+  auto mesh = std::make_shared<const StockMesh>(StockMesh::fromTriangleSoup(soup));
+  return meshShape(stock.record, std::move(mesh), modelToWorld);
+}
+
 void StockCollection::setStock(const SIM_StockRecord& host, double unitScale) {
   StockDescription stock;
   stock.record = host;
@@ -71,8 +95,12 @@ void StockCollection::setStock(const SIM_StockRecord& host, double unitScale) {
   stock.record.meshGeometry = nullptr;
   stock.record.meshPath = nullptr;
   scaleStockLengths(stock.record, unitScale);
+  // Files are read and meshes prepared before the collection is locked.
+  stock.shape = shapeOf(stock, unitScale);
+  if (stock.shape) stock.plan = planGrid(boundsOf(*stock.shape), stock.record.quality, stock.record.precision);
 
   std::lock_guard lock(mutex_);
+  stock.revision = ++stockRevision_;
   if (stock.record.refine == 2) stock.record.refine = refineByDefault_ ? 1 : 0;
   auto same = std::find_if(stocks_.begin(), stocks_.end(), [&](const StockDescription& s) {
     return s.record.identifier == host.identifier;
@@ -82,7 +110,6 @@ void StockCollection::setStock(const SIM_StockRecord& host, double unitScale) {
   else
     stocks_.push_back(std::move(stock));
   current_ = host.identifier;
-  ++stockRevision_;
 }
 
 bool StockCollection::removeStock(uint32_t identifier) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Korvane.h"
+#include "stock/GridFrame.h"
+#include "stock/StockShape.h"
 
 namespace stock {
 
@@ -18,6 +20,12 @@ struct StockDescription {
   SIM_StockRecord record{};  // millimetres; the text pointers are not kept
   std::string meshGeometry;
   std::string meshPath;
+  // The solid and its lattice, fixed when the record is applied; none when
+  // the record describes nothing with volume (the stock is not set up).
+  std::optional<StockShape> shape;
+  std::optional<GridPlan> plan;
+  // Changes whenever the record is applied again.
+  uint64_t revision = 0;
 };
 
 struct Geometry {
@@ -56,8 +64,10 @@ void refill(Records& records, const Items& items, double unitScale) {
 class StockCollection {
  public:
   // ---- Stocks, addressed by identifier
-  // Creates the stock or replaces the one with the same identifier. A refine
-  // option of 2 takes the view's own setting.
+  // Creates the stock or replaces the one with the same identifier, and
+  // fixes its solid and lattice. A refine option of 2 takes the view's own
+  // setting. A mesh stock takes a copy of the named geometry's triangles, or
+  // reads its STL file (host units), now.
   void setStock(const SIM_StockRecord& host, double unitScale);
   bool removeStock(uint32_t identifier);
   std::optional<StockDescription> stock(uint32_t identifier) const;
@@ -81,6 +91,7 @@ class StockCollection {
 
  private:
   static Geometry copyGeometry(const SIM_GeometryRecord& host, double unitScale);
+  std::optional<StockShape> shapeOf(const StockDescription& stock, double unitScale) const;
 
   mutable std::mutex mutex_;
   std::vector<StockDescription> stocks_;

@@ -10,6 +10,7 @@
 #include "platform/SimpleWnd.h"
 #include "platform/X11Embedding.h"
 #include "platform/XErrorGuard.h"
+#include "stock/StockModel.h"
 #include "view/Render.h"
 
 namespace {
@@ -68,6 +69,7 @@ void Render::runFrameLoop() {
     firstIteration = false;
 
     applyQueuedRequests(now);
+    updateStock(now);
 
     if (drawing) {
       if (hostWindow_) pollHostWindow();
@@ -139,6 +141,26 @@ void Render::applyQueuedRequests(double now) {
   }
   std::lock_guard lock(locks_.requestQueue);
   if (!stockRequests_.empty()) requestsPending_ = 1;  // try again next frame
+  lastActivity_ = now;
+  redrawRequested_ = 1;
+}
+
+bool Render::hasPendingWork() const {
+  const stock::StockCollection* stocks = job_.stocks();
+  return stocks && stocks->stockRevision() != stockRevisionBuilt_;
+}
+
+void Render::updateStock(double now) {
+  stock::StockCollection* stocks = job_.stocks();
+  if (!stocks) return;
+  const uint64_t revision = stocks->stockRevision();
+  if (revision == stockRevisionBuilt_) return;
+  // The stock model changes only when no host call reads or writes it.
+  std::unique_lock view(locks_.view, std::try_to_lock);
+  if (!view.owns_lock()) return;
+  if (!stockScene_) stockScene_ = std::make_unique<stock::StockScene>();
+  stockScene_->sync(stocks->stocks(), deviceLimits_);
+  stockRevisionBuilt_ = revision;
   lastActivity_ = now;
   redrawRequested_ = 1;
 }

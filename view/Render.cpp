@@ -4,6 +4,7 @@
 
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
+#include "stock/StockModel.h"
 
 namespace {
 

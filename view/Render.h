@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Korvane.h"
+#include "gpu/DeviceLimits.h"
 #include "view/InputState.h"
 #include "view/JobData.h"
 #include "view/MouseBindings.h"
@@ -21,6 +22,10 @@
 
 struct GLFWwindow;
 struct GLFWcursor;
+
+namespace stock {
+class StockScene;
+}  // namespace stock
 
 namespace platform {
 class SimpleWnd;
@@ -76,6 +81,10 @@ class Render {
   // hears event 0.
   void toolpathChanged();
 
+  // Render thread only: the stock models with their lattices; null until
+  // the first stock was built.
+  stock::StockScene* stockScene() { return stockScene_.get(); }
+
   void requestRedraw() { redrawRequested_ = 1; }
   void setActiveMode(bool on) { activeMode_ = on; }
 
@@ -110,9 +119,11 @@ class Render {
   void registerCallbacks();
   void runFrameLoop();
   void applyQueuedRequests(double now);
-  // Work that keeps the loop from sleeping (stock cuts and extraction still
-  // to do); the stock collection reports it once a view has one.
-  bool hasPendingWork() const { return false; }
+  // Work that keeps the loop from sleeping: stocks to build (cuts and
+  // extraction join later).
+  bool hasPendingWork() const;
+  // Builds the stocks whose description changed, when the view lock is free.
+  void updateStock(double now);
   void handleInput(const view::InputState& frame, double now);
   void applyResize(int width, int height);
   void readDpi();
@@ -174,6 +185,9 @@ class Render {
   std::function<void(const view::StepKey&)> stepKeyHandler_;
 
   view::JobData job_;
+  std::unique_ptr<stock::StockScene> stockScene_;  // render thread
+  uint64_t stockRevisionBuilt_ = 0;
+  gpu::DeviceLimits deviceLimits_;
   view::InputState input_;  // guarded by the GLFW lock
   view::MouseBindingTable mouseBindings_;
   view::ViewLocks locks_;

@@ -12,6 +12,7 @@
 #include "platform/SimpleWnd.h"
 #include "platform/X11Embedding.h"
 #include "platform/XErrorGuard.h"
+#include "stock/StockModel.h"
 #include "view/Render.h"
 
 namespace {
@@ -154,6 +155,7 @@ int Render::createRenderWindow(SIM_Window parent, bool startHidden) {
     windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
     return -1;
   }
+  deviceLimits_ = gpu::queryDeviceLimits();
   nativeWindow_ = platform::nativeWindow(window_);
   parentWindow_ = parent;
 
@@ -228,6 +230,8 @@ void Render::shutdown(bool closedByUser) {
     // Scene objects go in reverse order of creation; then the programs that
     // were linked for this window and its context.
     transfer_.reset();
+    if (stockScene_) stockScene_->release();
+    stockScene_.reset();
     gpu::deleteContextPrograms();
     gpu::deleteWindowPrograms();
   }

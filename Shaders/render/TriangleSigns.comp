@@ -1,0 +1,110 @@
+#version 430
+// Signed distances near the surface. For each ray of a triangle's grown box
+// the nodes from two before to three after the ray's crossing with the
+// triangle's plane get the distance to the triangle, signed by the
+// pseudo-normal of the closest feature (face, edge or vertex). Distances up
+// to 1.42 cells are stored as sign * (whole cells * 1,000,000 + the first
+// six decimals) where they are smaller in magnitude than what the node holds.
+layout(local_size_x = 128) in;
+
+layout(std430, binding = 0) buffer NodeValues { int nodeValues[]; };
+
+#include "MeshRays.glsl"
+
+uniform int Expand;
+
+const float kLargestStored = 1.42;
+
+// Closest point of triangle (a, b, c) to p; feature is 0 for the face,
+// 1 + i for edge i (0: ab, 1: bc, 2: ca), 4 + i for vertex i.
+vec3 closestPoint(vec3 p, vec3 a, vec3 b, vec3 c, out int feature) {
+  vec3 ab = b - a, ac = c - a, ap = p - a;
+  float d1 = dot(ab, ap), d2 = dot(ac, ap);
+  if (d1 <= 0.0 && d2 <= 0.0) { feature = 4; return a; }
+  vec3 bp = p - b;
+  float d3 = dot(ab, bp), d4 = dot(ac, bp);
+  if (d3 >= 0.0 && d4 <= d3) { feature = 5; return b; }
+  float vc = d1 * d4 - d3 * d2;
+  if (vc <= 0.0 && d1 >= 0.0 && d3 <= 0.0) { feature = 1; return a + ab * (d1 / (d1 - d3)); }
+  vec3 cp = p - c;
+  float d5 = dot(ab, cp), d6 = dot(ac, cp);
+  if (d6 >= 0.0 && d5 <= d6) { feature = 6; return c; }
+  float vb = d5 * d2 - d1 * d6;
+  if (vb <= 0.0 && d2 >= 0.0 && d6 <= 0.0) { feature = 3; return a + ac * (d2 / (d2 - d6)); }
+  float va = d3 * d6 - d5 * d4;
+  if (va <= 0.0 && d4 - d3 >= 0.0 && d5 - d6 >= 0.0) {
+    feature = 2;
+    return b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6)));
+  }
+  float denominator = 1.0 / (va + vb + vc);
+  feature = 0;
+  return a + ab * (vb * denominator) + ac * (vc * denominator);
+}
+
+vec3 faceNormal(uint tri) {
+  vec3 a, b, c;
+  triangleVertices(tri, a, b, c);
+  vec3 n = cross(b - a, c - a);
+  float len = length(n);
+  return len > 0.0 ? n / len : n;
+}
+
+// The pseudo-normal of a feature: the face normal inside the face, the sum
+// of the two face normals on an edge (the two vertex normals on an open
+// edge), the vertex normal at a vertex.
+vec3 pseudoNormal(uint tri, int feature, vec3 normal) {
+  if (feature == 0) return normal;
+  if (feature >= 4) return gridVertexNormal(triangleCorners[3u * tri + uint(feature - 4)]);
+  uint edge = uint(feature - 1);
+  int neighbour = triangleNeighbours[3u * tri + edge];
+  if (neighbour >= 0) return normal + faceNormal(uint(neighbour));
+  return gridVertexNormal(triangleCorners[3u * tri + edge]) +
+         gridVertexNormal(triangleCorners[3u * tri + (edge + 1u) % 3u]);
+}
+
+void storeSmaller(uint node, int value) {
+  int current = nodeValues[node];
+  while (abs(value) < abs(current)) {
+    int seen = atomicCompSwap(nodeValues[node], current, value);
+    if (seen == current) break;
+    current = seen;
+  }
+}
+
+void main() {
+  uint tri, firstRay, chunkRays;
+  if (!chunkOfInvocation(tri, firstRay, chunkRays)) return;
+  ivec3 low, high;
+  triangleRayBox(tri, Expand, low, high);
+  uint endRay = min(firstRay + chunkRays, triangleRayCount(low, high));
+  vec3 a, b, c;
+  triangleVertices(tri, a, b, c);
+  vec3 normal = cross(b - a, c - a);
+  float normalLength = length(normal);
+  if (normalLength <= 0.0) return;
+  normal /= normalLength;
+
+  for (uint r = firstRay; r < endRay; ++r) {
+    uint axis;
+    uvec3 node = triangleRay(low, high, r, axis);
+    if (abs(normal[axis]) < 1e-7) continue;
+    vec3 origin = vec3(node);
+    origin[axis] = 0.0;
+    float t = dot(normal, a - origin) / normal[axis];
+    int crossing = int(clamp(floor(t), -4.0, float(Resolution[axis]) + 4.0));
+    int first = max(crossing - 2, 0);
+    int last = min(crossing + 3, int(Resolution[axis]) - 1);
+    for (int i = first; i <= last; ++i) {
+      node[axis] = uint(i);
+      vec3 p = vec3(node);
+      int feature;
+      vec3 closest = closestPoint(p, a, b, c, feature);
+      float distance = length(p - closest);
+      if (distance > kLargestStored) continue;
+      float whole = floor(distance);
+      int magnitude = int(whole) * 1000000 + int(floor((distance - whole) * 1000000.0));
+      bool outside = dot(p - closest, pseudoNormal(tri, feature, normal)) >= 0.0;
+      storeSmaller(gridNode(node), outside ? magnitude : -magnitude);
+    }
+  }
+}

@@ -1,0 +1,64 @@
+#include "stock/StockModel.h"
+
+#include <algorithm>
+#include <variant>
+
+namespace stock {
+
+void StockModel::build(const StockDescription& description, const gpu::DeviceLimits& limits) {
+  description_ = description;
+  revision_ = description.revision;
+  built_ = false;
+  if (!description.shape || !description.plan) {
+    release();
+    return;
+  }
+  const GridPlan& plan = *description.plan;
+  if (!grid_.setUp(plan.box, plan.budget.cells, limits)) return;
+  const StockShape& shape = *description.shape;
+  if (const auto* box = std::get_if<BoxShape>(&shape)) {
+    solidCreator_.create(grid_, *box);
+    built_ = true;
+  } else if (const auto* cylinder = std::get_if<CylinderShape>(&shape)) {
+    solidCreator_.create(grid_, *cylinder);
+    built_ = true;
+  } else {
+    if (!meshCreator_) meshCreator_ = std::make_unique<MeshStockCreator>();
+    built_ = meshCreator_->create(grid_, std::get<MeshShape>(shape));
+  }
+  ++buildCount_;
+}
+
+void StockModel::release() {
+  grid_.releaseBuffers();
+  meshCreator_.reset();
+  built_ = false;
+}
+
+void StockScene::sync(const std::vector<StockDescription>& stocks, const gpu::DeviceLimits& limits) {
+  std::erase_if(models_, [&](const std::unique_ptr<StockModel>& model) {
+    const bool kept = std::any_of(stocks.begin(), stocks.end(), [&](const StockDescription& s) {
+      return s.record.identifier == model->identifier();
+    });
+    if (!kept) model->release();
+    return !kept;
+  });
+  for (const StockDescription& stock : stocks) {
+    StockModel* existing = model(stock.record.identifier);
+    if (!existing) existing = models_.emplace_back(std::make_unique<StockModel>(stock.record.identifier)).get();
+    if (existing->revision() != stock.revision) existing->build(stock, limits);
+  }
+}
+
+StockModel* StockScene::model(uint32_t identifier) {
+  for (auto& model : models_)
+    if (model->identifier() == identifier) return model.get();
+  return nullptr;
+}
+
+void StockScene::release() {
+  for (auto& model : models_) model->release();
+  models_.clear();
+}
+
+}  // namespace stock

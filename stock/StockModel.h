@@ -1,0 +1,61 @@
+#pragma once
+// One stock's lattice on the render thread: the description it was built
+// from and the grid with the uncut workpiece.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "gpu/DeviceLimits.h"
+#include "stock/MeshStockCreator.h"
+#include "stock/SolidStockCreator.h"
+#include "stock/StockCollection.h"
+#include "stock/StockGrid.h"
+
+namespace stock {
+
+class StockModel {
+ public:
+  explicit StockModel(uint32_t identifier) : identifier_(identifier) {}
+
+  uint32_t identifier() const { return identifier_; }
+  uint64_t revision() const { return revision_; }
+  const StockDescription& description() const { return description_; }
+  StockGrid& grid() { return grid_; }
+  const StockGrid& grid() const { return grid_; }
+  // Set up and filled with the uncut stock.
+  bool built() const { return built_; }
+  // Counts the builds, so that cuts know when to replay onto fresh contents.
+  uint64_t buildCount() const { return buildCount_; }
+
+  // Render thread: sets up the lattice for the description and replaces all
+  // contents with the uncut stock.
+  void build(const StockDescription& description, const gpu::DeviceLimits& limits);
+  void release();
+
+ private:
+  uint32_t identifier_;
+  uint64_t revision_ = 0;
+  StockDescription description_;
+  StockGrid grid_;
+  SolidStockCreator solidCreator_;
+  std::unique_ptr<MeshStockCreator> meshCreator_;  // with its scratch buffers, on first use
+  bool built_ = false;
+  uint64_t buildCount_ = 0;
+};
+
+// The stock models of a view, following the stock descriptions.
+class StockScene {
+ public:
+  // Render thread: new and changed stocks are built, removed ones dropped.
+  void sync(const std::vector<StockDescription>& stocks, const gpu::DeviceLimits& limits);
+  StockModel* model(uint32_t identifier);
+  const std::vector<std::unique_ptr<StockModel>>& models() const { return models_; }
+  // Render thread: gives every GL object back.
+  void release();
+
+ private:
+  std::vector<std::unique_ptr<StockModel>> models_;
+};
+
+}  // namespace stock
