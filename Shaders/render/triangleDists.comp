@@ -10,7 +10,11 @@ layout(local_size_x = 128) in;
 #include "StockLattice.glsl"
 #include "MeshRays.glsl"
 
+// The top bit of a node's code byte tells whether it is outside, except on
+// the nodes next to the +x and +y border: they are outside, and their x or
+// y byte holds the leaving crossing that closes the surface there.
 bool outsideAt(uvec3 node, uint axis) {
+  if (axis < 2u && node[axis] == Resolution[axis] - 2u) return true;
   return ((nodeWords[gridNode(node)] >> (8u * axis)) & 0x80u) != 0u;
 }
 

@@ -49,6 +49,9 @@ struct SolidReference {
   // Where the surface crosses the segment from a to b, as a fraction of it;
   // negative when it cannot be told (then only signs are checked).
   std::function<double(const glm::dvec3&, const glm::dvec3&)> crossing;
+  // The exact distance to the surface, where the lower bound above is too
+  // coarse to tell which edges have their nodes off the surface; optional.
+  std::function<double(const glm::dvec3&)> exactDistance;
 };
 
 // A reference from a signed distance function (negative inside).
@@ -72,6 +75,7 @@ struct LatticeReport {
   uint64_t nodesChecked = 0, wrongNodes = 0, borderInside = 0;
   uint64_t copyBitsChecked = 0, wrongCopyBits = 0;
   uint64_t codesChecked = 0, wrongCodes = 0;
+  uint64_t wrongCodesByAxis[3] = {0, 0, 0};
   double worstCodeError = 0;  // in cells
   std::string firstProblem;
 
@@ -81,7 +85,8 @@ struct LatticeReport {
     s << "nodes checked " << nodesChecked << ", wrong " << wrongNodes << ", border inside " << borderInside
       << "; copy bits checked " << copyBitsChecked << ", wrong " << wrongCopyBits
       << "; codes checked " << codesChecked << ", wrong " << wrongCodes << ", worst error " << worstCodeError * 128
-      << "/128 cell; " << firstProblem;
+      << "/128 cell (wrong by axis " << wrongCodesByAxis[0] << " " << wrongCodesByAxis[1] << " "
+      << wrongCodesByAxis[2] << "); " << firstProblem;
     return s.str();
   }
 };
@@ -125,7 +130,8 @@ inline LatticeReport checkLattice(const LatticeImage& image, const SolidReferenc
       if (inside == image.inside(next)) continue;
       const glm::dvec3 q = image.world(next);
       if (reference.inside(p) != inside || reference.inside(q) == inside) continue;
-      if (reference.distance(p) < 1e-3 * h || reference.distance(q) < 1e-3 * h) continue;
+      const auto& offSurface = reference.exactDistance ? reference.exactDistance : reference.distance;
+      if (offSurface(p) < 1e-3 * h || offSurface(q) < 1e-3 * h) continue;
       const double exact = reference.crossing(p, q);
       if (exact < 0) continue;
       ++report.codesChecked;
@@ -134,6 +140,7 @@ inline LatticeReport checkLattice(const LatticeImage& image, const SolidReferenc
       const double error = std::abs(stock::CrossingCode::fraction(code) / 128.0 - exact);
       if (!directionRight || error > codeTolerance) {
         ++report.wrongCodes;
+        ++report.wrongCodesByAxis[axis];
         std::ostringstream s;
         s << "code " << int(code) << " on axis " << axis << " at " << name(n) << ", exact " << exact * 128 << "/128";
         note(s.str());
