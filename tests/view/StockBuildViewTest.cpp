@@ -1,0 +1,151 @@
+// Stocks a host defines are built by the view's render thread at its next
+// frame, rebuilt when redefined and dropped when removed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <thread>
+
+#include "Korvane.h"
+#include "stock/StockModel.h"
+#include "support/LatticeCheck.h"
+#include "support/TestMeshes.h"
+#include "view/Render.h"
+
+namespace {
+
+class StockOnView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
+    SIM_Hint(SIM_HINT_HEADLESS, 1);
+    view = SIM_CreateView(0, true);
+    SIM_Hint(SIM_HINT_HEADLESS, 0);
+    ASSERT_NE(view, nullptr);
+  }
+  void TearDown() override {
+    SIM_CloseView(view);
+    while (SIM_TerminateOpenGL() > 0) {
+    }
+  }
+
+  // Runs work on the render thread at its next frame and waits for it.
+  template <typename Work>
+  auto onRenderThread(Work work) {
+    std::packaged_task<decltype(work())()> task(std::move(work));
+    auto result = task.get_future();
+    view->queueRequest([&task] { task(); });
+    return result.get();
+  }
+
+  struct Built {
+    bool exists = false, built = false;
+    uint64_t builds = 0, insideNodes = 0;
+    double cellSize = 0;
+  };
+  // The stock's model once its latest description is built.
+  Built waitForStock(uint32_t identifier, uint64_t revisionAtLeast = 1) {
+    for (int attempt = 0; attempt < 300; ++attempt) {
+      Built b = onRenderThread([&] {
+        Built now;
+        stock::StockScene* scene = view->stockScene();
+        stock::StockModel* model = scene ? scene->model(identifier) : nullptr;
+        if (!model || model->revision() < revisionAtLeast) return now;
+        now.exists = true;
+        now.built = model->built();
+        now.builds = model->buildCount();
+        if (now.built) {
+          testsupport::LatticeImage image(model->grid());
+          now.insideNodes = image.insideCount();
+          now.cellSize = image.frame.exactCellSize;
+        }
+        return now;
+      });
+      if (b.exists) return b;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return {};
+  }
+
+  Render* view = nullptr;
+};
+
+SIM_StockRecord boxStock(uint32_t identifier, double size) {
+  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
+  r.identifier = identifier;
+  r.kind = SIM_STOCK_BOX;
+  r.quality = 0.0f;
+  for (int k = 0; k < 3; ++k) {
+    r.boxMin[k] = -size / 2;
+    r.boxMax[k] = size / 2;
+  }
+  return r;
+}
+
+double volumeOf(const auto& built) { return built.insideNodes * std::pow(built.cellSize, 3); }
+
+}  // namespace
+
+TEST_F(StockOnView, DefinedUpdatedAndRemovedStocks) {
+  ASSERT_EQ(SIM_CreateStock(view, boxStock(3, 20)), 0);
+  Built box = waitForStock(3);
+  ASSERT_TRUE(box.built);
+  EXPECT_NEAR(volumeOf(box), 8000, 8000 * 0.05);
+
+  // Inches: the same numbers make a stock 25.4 times larger per axis.
+  SIM_SetUnits(view, 1);
+  SIM_StockRecord cylinder = boxStock(3, 0);
+  cylinder.kind = SIM_STOCK_CYLINDER;
+  cylinder.cylinderAxis = 0;
+  cylinder.cylinderLength = 2;
+  cylinder.outerDiameter = 1;
+  cylinder.boreDiameter = 0.5;
+  ASSERT_EQ(SIM_UpdateStock(view, cylinder), 0);
+  Built tube = waitForStock(3, 2);
+  ASSERT_TRUE(tube.built);
+  EXPECT_EQ(tube.builds, box.builds + 1);
+  const double tubeVolume = M_PI * (12.7 * 12.7 - 6.35 * 6.35) * 50.8;
+  EXPECT_NEAR(volumeOf(tube), tubeVolume, tubeVolume * 0.08);
+  SIM_SetUnits(view, 0);
+
+  // A stock that encloses nothing is kept as a description, without a lattice.
+  ASSERT_EQ(SIM_CreateStock(view, boxStock(4, 0)), 0);
+  Built empty = waitForStock(4, 3);
+  EXPECT_TRUE(empty.exists);
+  EXPECT_FALSE(empty.built);
+
+  ASSERT_EQ(SIM_RemoveStock(view, 3), 0);
+  for (int attempt = 0; attempt < 300; ++attempt) {
+    if (!onRenderThread([&] { return view->stockScene()->model(3) != nullptr; })) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(onRenderThread([&] { return view->stockScene()->model(3) != nullptr; }));
+  EXPECT_TRUE(onRenderThread([&] { return view->stockScene()->model(4) != nullptr; }));
+}
+
+TEST_F(StockOnView, MeshStockFromANamedGeometry) {
+  const testsupport::Soup soup = testsupport::sphereMesh(glm::dvec3(0), 8, 2);
+  SIM_GeometryRecord part = SIM_GetGeometry(nullptr, "");
+  std::strncpy(part.name, "blank", sizeof part.name - 1);
+  part.vertices = soup.data();
+  part.vertexCount = soup.size() / 3;
+  part.origin[2] = 100;  // the geometry's own placement carries over
+  ASSERT_EQ(SIM_CreateGeometries(view, {&part, 1}, true), 0);
+
+  SIM_StockRecord record = boxStock(9, 0);
+  record.kind = SIM_STOCK_MESH;
+  record.meshGeometry = "blank";
+  ASSERT_EQ(SIM_CreateStock(view, record), 0);
+  Built sphere = waitForStock(9);
+  ASSERT_TRUE(sphere.built);
+  const double volume = 4.0 / 3 * M_PI * 512;
+  EXPECT_NEAR(volumeOf(sphere), volume, volume * 0.1);
+  const double z = onRenderThread([&] { return view->stockScene()->model(9)->grid().frame().toWorld(glm::dvec3(0)).z; });
+  EXPECT_NEAR(z, 100 - 8, 2.0) << "the lattice sits where the geometry was placed";
+
+  record.identifier = 10;
+  record.meshGeometry = "no such geometry";
+  ASSERT_EQ(SIM_CreateStock(view, record), 0);
+  EXPECT_FALSE(waitForStock(10).built);
+}
