@@ -419,7 +419,18 @@ enum {
 /* A stock (the workpiece before cutting), addressed by its identifier.
  * The solid is defined in its own frame and placed by placement, a 3 x 4
  * matrix row by row (rotation | translation); an all-zero placement is the
- * identity. Lengths are in host units. */
+ * identity. Lengths are in host units.
+ *   box:      boxMin and boxMax, opposite corners in its own frame;
+ *   cylinder: cylinderBase (centre of the first end face), cylinderAxis,
+ *             cylinderLength along the axis (negative: the other way),
+ *             outerDiameter and boreDiameter (0 or at least the outer
+ *             diameter: solid);
+ *   mesh:     the triangles of the geometry named meshGeometry as that
+ *             geometry is placed (copied when the stock is defined), or
+ *             else the STL file meshPath in host units.
+ * quality sizes the lattice: 0..1 in precision modes 0 and 1, a cell length
+ * in mode 2. The lattice is fixed when the stock is defined and filled at
+ * the view's next frame. */
 typedef struct SIM_StockRecord {
   uint32_t identifier;
   uint8_t kind;               /* SIM_STOCK_* */

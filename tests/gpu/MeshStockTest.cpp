@@ -159,6 +159,12 @@ TEST_F(MeshStockTest, BoxWithAThroughHole) {
   expectCopiesAgree(image);
   const double h = image.frame.exactCellSize;
   EXPECT_NEAR(image.insideCount() * h * h * h, 8.0 * 8 * 8 * 8, 8.0 * 8 * 8 * 8 * 0.15);
+
+  // Limited to its own box, a closed mesh keeps the same material: the top
+  // layer polls only what the vote decided below it.
+  const LatticeImage limited = build(shapeOf(soup, true));
+  EXPECT_EQ(limited.signWords, image.signWords);
+  EXPECT_EQ(limited.nodeWords, image.nodeWords);
 }
 
 TEST_F(MeshStockTest, StlFileThroughTheStockDescription) {
