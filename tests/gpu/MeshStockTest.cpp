@@ -10,7 +10,7 @@
 #include "stock/MeshStockCreator.h"
 #include "stock/StockCollection.h"
 #include "stock/StockModel.h"
-#include "support/GlContext.h"
+#include "support/GpuTest.h"
 #include "support/LatticeCheck.h"
 #include "support/TestMeshes.h"
 
@@ -79,14 +79,8 @@ SolidReference meshReference(const Soup& soup, std::function<double(const glm::d
 
 constexpr double kMeshCodeTolerance = 4.0 / 128;
 
-class MeshStockTest : public ::testing::Test {
+class MeshStockTest : public testsupport::GpuTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
-    context_.makeCurrent();
-    limits_ = gpu::queryDeviceLimits();
-  }
-  void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
 
   stock::MeshShape shapeOf(const Soup& soup, bool limitToBox = false) {
     stock::MeshShape shape;
@@ -112,8 +106,6 @@ class MeshStockTest : public ::testing::Test {
     EXPECT_EQ(disagreeing, 0u);
   }
 
-  testsupport::GlContext context_;
-  gpu::DeviceLimits limits_;
   stock::StockGrid grid_;
   stock::MeshStockCreator creator_;
 };

@@ -8,7 +8,7 @@
 #include "gpu/GL.h"
 #include "stock/SolidStockCreator.h"
 #include "stock/StockGrid.h"
-#include "support/GlContext.h"
+#include "support/GpuTest.h"
 #include "support/LatticeCheck.h"
 
 namespace {
@@ -39,14 +39,8 @@ testsupport::LatticeReport checkSolid(const LatticeImage& image, const SolidRefe
   return report;
 }
 
-class SolidStockTest : public ::testing::Test {
+class SolidStockTest : public testsupport::GpuTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
-    context_.makeCurrent();
-    limits_ = gpu::queryDeviceLimits();
-  }
-  void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
 
   // A lattice of about `cells` cells around the shape's box.
   void setUpGrid(const stock::StockShape& shape, double cells = 60'000) {
@@ -63,8 +57,6 @@ class SolidStockTest : public ::testing::Test {
     return LatticeImage(grid_);
   }
 
-  testsupport::GlContext context_;
-  gpu::DeviceLimits limits_;
   stock::StockGrid grid_;
   stock::SolidStockCreator creator_;
 };

@@ -6,25 +6,11 @@
 #include <thread>
 
 #include "Korvane.h"
+#include "support/HeadlessView.h"
 
 namespace {
 
-class RunningView : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
-    SIM_Hint(SIM_HINT_HEADLESS, 1);
-    view = SIM_CreateView(0, true);
-    SIM_Hint(SIM_HINT_HEADLESS, 0);
-    ASSERT_NE(view, nullptr);
-  }
-  void TearDown() override {
-    SIM_CloseView(view);
-    while (SIM_TerminateOpenGL() > 0) {
-    }
-  }
-  Render* view = nullptr;
-};
+using RunningView = testsupport::HeadlessViewTest;
 
 SIM_GeometryRecord named(const char* name) {
   SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");

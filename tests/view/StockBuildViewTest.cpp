@@ -9,27 +9,15 @@
 
 #include "Korvane.h"
 #include "stock/StockModel.h"
+#include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"
 #include "support/TestMeshes.h"
 #include "view/Render.h"
 
 namespace {
 
-class StockOnView : public ::testing::Test {
+class StockOnView : public testsupport::HeadlessViewTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
-    SIM_Hint(SIM_HINT_HEADLESS, 1);
-    view = SIM_CreateView(0, true);
-    SIM_Hint(SIM_HINT_HEADLESS, 0);
-    ASSERT_NE(view, nullptr);
-  }
-  void TearDown() override {
-    SIM_CloseView(view);
-    while (SIM_TerminateOpenGL() > 0) {
-    }
-  }
-
   // Runs work on the render thread at its next frame and waits for it.
   template <typename Work>
   auto onRenderThread(Work work) {
@@ -67,8 +55,6 @@ class StockOnView : public ::testing::Test {
     }
     return {};
   }
-
-  Render* view = nullptr;
 };
 
 SIM_StockRecord boxStock(uint32_t identifier, double size) {

@@ -1,0 +1,28 @@
+#pragma once
+// Base of tests that need a running view: a headless view created with
+// waiting for its first frame, closed after the test.
+#include <gtest/gtest.h>
+
+#include "Korvane.h"
+
+namespace testsupport {
+
+class HeadlessViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
+    SIM_Hint(SIM_HINT_HEADLESS, 1);
+    view = SIM_CreateView(0, true);
+    SIM_Hint(SIM_HINT_HEADLESS, 0);
+    ASSERT_NE(view, nullptr);
+  }
+  void TearDown() override {
+    SIM_CloseView(view);
+    while (SIM_TerminateOpenGL() > 0) {
+    }
+  }
+
+  Render* view = nullptr;
+};
+
+}  // namespace testsupport
