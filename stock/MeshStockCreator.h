@@ -29,7 +29,7 @@ class MeshStockCreator {
   void bindMesh() const;
 
   std::shared_ptr<const StockMesh> mesh_;
-  uint32_t raysPerChunk_ = 8;
+  uint32_t raysPerChunk_ = 16;
   std::optional<gpu::SSBO> vertices_, triangles_, neighbours_, workIndex_, raySpans_, insideBits_;
 };
 

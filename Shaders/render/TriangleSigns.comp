@@ -84,10 +84,16 @@ void main() {
   if (normalLength <= 0.0) return;
   normal /= normalLength;
 
+  vec3 triangleLow = min(a, min(b, c)), triangleHigh = max(a, max(b, c));
   for (uint r = firstRay; r < endRay; ++r) {
     uint axis;
     uvec3 node = triangleRay(low, high, r, axis);
     if (abs(normal[axis]) < 1e-7) continue;
+    // A ray farther than the stored distance from the triangle's box, seen
+    // along the ray, passes no node close enough to store.
+    vec3 outsideBox = max(max(triangleLow - vec3(node), vec3(node) - triangleHigh), vec3(0.0));
+    outsideBox[axis] = 0.0;
+    if (dot(outsideBox, outsideBox) > kLargestStored * kLargestStored) continue;
     vec3 origin = vec3(node);
     origin[axis] = 0.0;
     float t = dot(normal, a - origin) / normal[axis];
@@ -97,6 +103,7 @@ void main() {
     for (int i = first; i <= last; ++i) {
       node[axis] = uint(i);
       vec3 p = vec3(node);
+      if (abs(dot(p - a, normal)) > kLargestStored) continue;
       int feature;
       vec3 closest = closestPoint(p, a, b, c, feature);
       float distance = length(p - closest);
