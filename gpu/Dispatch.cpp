@@ -1,9 +1,19 @@
 #include "gpu/Dispatch.h"
 
+#include <algorithm>
+
 namespace gpu {
 
 void dispatch1D(uint32_t groups) {
   if (groups != 0) glDispatchCompute(groups, 1, 1);
+}
+
+void dispatchInBatches(uint64_t invocations, uint32_t groupSize, GLint offsetLocation) {
+  const uint64_t perBatch = kMaxChunksPerDispatch * groupSize;
+  for (uint64_t offset = 0; offset < invocations; offset += perBatch) {
+    glUniform1ui(offsetLocation, static_cast<GLuint>(offset));
+    dispatch1D(groupsRoundedUp(std::min(perBatch, invocations - offset), groupSize));
+  }
 }
 
 void storageBarrier() { glMemoryBarrier(GL_SHADER_STORAGE_BARRIER_BIT); }

@@ -26,6 +26,11 @@ constexpr uint32_t groupsWithSpare(uint64_t n, uint32_t groupSize) {
 // Dispatches `groups` one-dimensional work groups; nothing for zero groups.
 void dispatch1D(uint32_t groups);
 
+// Dispatches `invocations` invocations of the bound program in batches of at
+// most kMaxChunksPerDispatch groups, the count every device accepts, setting
+// the uniform at offsetLocation to each batch's first invocation.
+void dispatchInBatches(uint64_t invocations, uint32_t groupSize, GLint offsetLocation);
+
 // The one barrier between a dispatch and the next that reads what it wrote.
 void storageBarrier();
 
@@ -44,6 +49,8 @@ template <typename T>
 std::vector<T> readBack(const SSBO& buffer, uint64_t first, uint64_t count) {
   std::vector<T> values(count);
   if (count == 0) return values;
+  // What shaders wrote becomes visible to buffer reads only behind this bit.
+  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
   glBindBuffer(GL_SHADER_STORAGE_BUFFER, buffer.id());
   glGetBufferSubData(GL_SHADER_STORAGE_BUFFER, static_cast<GLintptr>(first * sizeof(T)),
                      static_cast<GLsizeiptr>(count * sizeof(T)), values.data());

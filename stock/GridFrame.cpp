@@ -46,9 +46,9 @@ double thinStockCellSize(const glm::dvec3& e, double cells) {
 GridFrame frameForBudget(const StockBox& box, double cells) {
   const glm::dvec3 e = box.extents();
   const double zCells = std::floor(std::pow(cells / (e.x * e.y * e.z), kCubeRootExponent) * e.z);
-  // A stock thinner than one cell of its budget would otherwise get a cell
-  // as thick as the stock and far more cells than the budget.
-  if (zCells < 1) {
+  // A stock thinner than one cell of its budget on any axis would otherwise
+  // get far more cells than the budget.
+  if (zCells < 1 || e.x < e.z / zCells || e.y < e.z / zCells) {
     const double h = thinStockCellSize(e, cells);
     return frameForCellSize(box, h, std::ceil(e.z / h));
   }

@@ -57,6 +57,12 @@ GLuint useProgram(const char* name) {
   return program;
 }
 
+// One invocation per element, in as many dispatches as the device needs.
+void dispatchEach(GLuint program, uint64_t invocations) {
+  gpu::dispatchInBatches(invocations, kGroupSize, gpu::uniformLocation(program, "InvocationOffset"));
+  gpu::storageBarrier();
+}
+
 }  // namespace
 
 void MeshStockCreator::upload(const std::shared_ptr<const StockMesh>& mesh) {
@@ -86,7 +92,7 @@ void MeshStockCreator::setMeshUniforms(unsigned program, const GridFrame& frame,
   setUint(program, "InvocationChunkSize", raysPerChunk_);
 }
 
-uint64_t MeshStockCreator::splitWork(const GridFrame& frame, const glm::mat4& toGrid, int expand) {
+std::optional<uint64_t> MeshStockCreator::splitWork(const GridFrame& frame, const glm::mat4& toGrid, int expand) {
   const uint64_t triangles = mesh_->triangles.size();
   if (!workIndex_) workIndex_.emplace();
   workIndex_->resize(std::max<uint64_t>(triangles * 4, 16));
@@ -95,31 +101,27 @@ uint64_t MeshStockCreator::splitWork(const GridFrame& frame, const glm::mat4& to
     setMeshUniforms(program, frame, toGrid);
     glUniform1i(gpu::uniformLocation(program, "Expand"), expand);
     bindMesh();
-    gpu::dispatch1D(gpu::groupsRoundedUp(triangles, kGroupSize));
-    gpu::storageBarrier();
+    dispatchEach(program, triangles);
     std::vector<uint32_t> counts = gpu::readBack<uint32_t>(*workIndex_, 0, triangles);
     std::vector<uint64_t> sums(counts.size());
     std::inclusive_scan(counts.begin(), counts.end(), sums.begin(), std::plus<>(), uint64_t{0});
     const uint64_t total = sums.empty() ? 0 : sums.back();
     // Very large triangles on a fine lattice: fewer, longer chunks keep the
     // chunk numbers within 32 bits.
-    if (total > kMaxChunks && raysPerChunk_ < (1u << 20)) {
+    if (total > kMaxChunks) {
+      if (raysPerChunk_ >= (1u << 20)) return std::nullopt;
       raysPerChunk_ *= 2;
       continue;
     }
-    for (size_t i = 0; i < counts.size(); ++i) counts[i] = static_cast<uint32_t>(std::min(sums[i], kMaxChunks));
+    for (size_t i = 0; i < counts.size(); ++i) counts[i] = static_cast<uint32_t>(sums[i]);
     uploadTo(workIndex_, counts);
-    return std::min(total, kMaxChunks);
+    return total;
   }
 }
 
 void MeshStockCreator::dispatchChunks(unsigned program, uint64_t chunks) const {
   setUint(program, "InvocationChunkEnd", chunks);
-  const uint64_t perDispatch = gpu::kMaxChunksPerDispatch * kGroupSize;
-  for (uint64_t offset = 0; offset < chunks; offset += perDispatch) {
-    setUint(program, "InvocationChunkOffset", offset);
-    gpu::dispatch1D(gpu::groupsRoundedUp(std::min(perDispatch, chunks - offset), kGroupSize));
-  }
+  gpu::dispatchInBatches(chunks, kGroupSize, gpu::uniformLocation(program, "InvocationChunkOffset"));
   gpu::storageBarrier();
 }
 
@@ -136,16 +138,18 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
   const glm::mat4 toGrid(frame.exactWorldToGrid() * shape.placement);
 
   // 2, 3. Signed distances near the surface.
-  uint64_t chunks = splitWork(frame, toGrid, kDistanceGrowth);
+  std::optional<uint64_t> chunks = splitWork(frame, toGrid, kDistanceGrowth);
+  if (!chunks) return false;
   GLuint program = useProgram("Shaders\\TriangleSigns.comp");
   setMeshUniforms(program, frame, toGrid);
   glUniform1i(gpu::uniformLocation(program, "Expand"), kDistanceGrowth);
   grid.nodeWords().bindBase(0);
   bindMesh();
-  dispatchChunks(program, chunks);
+  dispatchChunks(program, *chunks);
 
   // 4. First, second, last and second-to-last hit of every ray.
   chunks = splitWork(frame, toGrid, 0);
+  if (!chunks) return false;
   if (!raySpans_) raySpans_.emplace();
   raySpans_->resize(frame.rayCount() * 16);
   raySpans_->fill(std::array<int32_t, 4>{std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max(),
@@ -156,7 +160,7 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
   raySpans_->bindBase(6);
   for (uint32_t layer = 0; layer < 2; ++layer) {
     setUint(program, "Layer", layer);
-    dispatchChunks(program, chunks);
+    dispatchChunks(program, *chunks);
   }
 
   // 5. The vote of each node's three rays.
@@ -165,8 +169,7 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
   setUint(program, "ChunkSize", kNodesPerVote);
   grid.nodeWords().bindBase(0);
   raySpans_->bindBase(6);
-  gpu::dispatch1D(gpu::groupsRoundedUp(gpu::groupsRoundedUp(nodeCount, kNodesPerVote), kGroupSize));
-  gpu::storageBarrier();
+  dispatchEach(program, gpu::groupsRoundedUp(nodeCount, kNodesPerVote));
 
   // 6. A stock limited to its box takes its top layer's signs from below.
   if (shape.limitToBox) {
@@ -175,8 +178,7 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
     for (uint32_t phase = 0; phase < 3; ++phase) {
       setUint(program, "Phase", phase);
       const uint64_t walkers = phase == 0 ? columns : phase == 1 ? frame.nodes.x : 1;
-      gpu::dispatch1D(gpu::groupsRoundedUp(walkers, kGroupSize));
-      gpu::storageBarrier();
+      dispatchEach(program, walkers);
     }
   }
 
@@ -190,8 +192,7 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
   for (uint32_t phase = 0; phase < 3; ++phase) {
     setUint(program, "Phase", phase);
     const uint64_t walkers = phase == 0 ? 1 : phase == 1 ? frame.nodes.x : columns;
-    gpu::dispatch1D(gpu::groupsRoundedUp(walkers, kGroupSize));
-    gpu::storageBarrier();
+    dispatchEach(program, walkers);
   }
 
   // 8. The z copy of the sign field and the node words.
@@ -200,8 +201,7 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
   setUvec3(program, "BoolPointsSize", frame.padded);
   grid.bind();
   insideBits_->bindBase(7);
-  gpu::dispatch1D(gpu::groupsRoundedUp(columns, kGroupSize));
-  gpu::storageBarrier();
+  dispatchEach(program, columns);
 
   // 9. The x and y copies from the z copy.
   const SignField layout(frame);
@@ -209,15 +209,14 @@ bool MeshStockCreator::create(StockGrid& grid, const MeshShape& shape) {
   setUvec3(program, "Resolution", frame.nodes);
   setUvec3(program, "BoolPointsSize", frame.padded);
   grid.bind();
-  gpu::dispatch1D(gpu::groupsRoundedUp(layout.copyStart(2), kGroupSize));
-  gpu::storageBarrier();
+  dispatchEach(program, layout.copyStart(2));
 
   // 10. The exact crossing of every triangle hit.
   program = useProgram("Shaders\\triangleDists.comp");
   setMeshUniforms(program, frame, toGrid);
   grid.bind();
   bindMesh();
-  dispatchChunks(program, chunks);
+  dispatchChunks(program, *chunks);
   return true;
 }
 

@@ -16,15 +16,17 @@ namespace stock {
 class MeshStockCreator {
  public:
   // Render thread. Replaces all contents of the grid, whose buffers must be
-  // allocated. False when the mesh has no triangles (the grid stays empty).
+  // allocated. False when the mesh has no triangles (the grid stays empty)
+  // or too much work to number.
   bool create(StockGrid& grid, const MeshShape& shape);
 
  private:
   void upload(const std::shared_ptr<const StockMesh>& mesh);
   void setMeshUniforms(unsigned program, const GridFrame& frame, const glm::mat4& toGrid) const;
   // Chunk counts per triangle for rays through boxes grown by expand cells,
-  // summed into the work index; the total number of chunks.
-  uint64_t splitWork(const GridFrame& frame, const glm::mat4& toGrid, int expand);
+  // summed into the work index; the total number of chunks, none when they
+  // cannot be numbered in 32 bits.
+  std::optional<uint64_t> splitWork(const GridFrame& frame, const glm::mat4& toGrid, int expand);
   void dispatchChunks(unsigned program, uint64_t chunks) const;
   void bindMesh() const;
 

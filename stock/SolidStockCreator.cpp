@@ -1,5 +1,7 @@
 #include "stock/SolidStockCreator.h"
 
+#include <algorithm>
+
 #include <glm/gtc/type_ptr.hpp>
 
 #include "gpu/Dispatch.h"
@@ -24,18 +26,27 @@ void setVec3(GLuint program, const char* name, const glm::dvec3& v) {
               static_cast<float>(v.z));
 }
 
+void dispatchRays(GLuint program, const GridFrame& frame) {
+  gpu::dispatchInBatches(gpu::groupsRoundedUp(frame.rayCount(), kRaysPerInvocation), kGroupSize,
+                         gpu::uniformLocation(program, "InvocationOffset"));
+  gpu::storageBarrier();
+}
+
 }  // namespace
 
 void clearWords(gpu::SSBO& buffer, uint32_t value) {
   const uint64_t count = buffer.size() / 4;
   if (count == 0) return;
+  // Longer strides keep a huge buffer within one dispatch.
+  const uint64_t stride =
+      std::max<uint64_t>(kClearStride, gpu::groupsRoundedUp(count, gpu::kMaxChunksPerDispatch * kClearGroupSize));
   const GLuint program = gpu::computeProgram("Shaders\\ClearBuffer.comp");
   glUseProgram(program);
   glUniform1ui(gpu::uniformLocation(program, "BufferCount"), static_cast<GLuint>(count));
   glUniform1ui(gpu::uniformLocation(program, "ClearVal"), value);
-  glUniform1ui(gpu::uniformLocation(program, "Stride"), kClearStride);
+  glUniform1ui(gpu::uniformLocation(program, "Stride"), static_cast<GLuint>(stride));
   buffer.bindBase(0);
-  gpu::dispatch1D(gpu::groupsRoundedUp(gpu::groupsRoundedUp(count, kClearStride), kClearGroupSize));
+  gpu::dispatch1D(gpu::groupsRoundedUp(gpu::groupsRoundedUp(count, stride), kClearGroupSize));
   gpu::storageBarrier();
 }
 
@@ -55,8 +66,7 @@ void SolidStockCreator::create(StockGrid& grid, const BoxShape& box) {
   setVec3(program, "BoxMaximumCorner", box.max);
   const glm::mat4 toGrid(grid.frame().exactWorldToGrid() * box.placement);
   glUniformMatrix4fv(gpu::uniformLocation(program, "Transformation"), 1, GL_FALSE, glm::value_ptr(toGrid));
-  gpu::dispatch1D(gpu::groupsRoundedUp(gpu::groupsRoundedUp(grid.frame().rayCount(), kRaysPerInvocation), kGroupSize));
-  gpu::storageBarrier();
+  dispatchRays(program, grid.frame());
 }
 
 void SolidStockCreator::create(StockGrid& grid, const CylinderShape& cylinder) {
@@ -68,8 +78,7 @@ void SolidStockCreator::create(StockGrid& grid, const CylinderShape& cylinder) {
   glUniform1f(gpu::uniformLocation(program, "Radius"), static_cast<float>(cylinder.radius / frame.exactCellSize));
   glUniform1f(gpu::uniformLocation(program, "InnerRadius"),
               static_cast<float>(cylinder.boreRadius / frame.exactCellSize));
-  gpu::dispatch1D(gpu::groupsRoundedUp(gpu::groupsRoundedUp(frame.rayCount(), kRaysPerInvocation), kGroupSize));
-  gpu::storageBarrier();
+  dispatchRays(program, frame);
 }
 
 }  // namespace stock

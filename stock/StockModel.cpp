@@ -14,7 +14,9 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
     return;
   }
   const GridPlan& plan = *description.plan;
+  secondGrid_.setFrame(plan.secondFrame);
   if (!grid_.setUp(plan.box, plan.budget.cells, limits)) return;
+  tolerance_ = std::min(2 * grid_.frame().exactCellSize, 0.02);
   const StockShape& shape = *description.shape;
   if (const auto* box = std::get_if<BoxShape>(&shape)) {
     solidCreator_.create(grid_, *box);
@@ -26,11 +28,13 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
     if (!meshCreator_) meshCreator_ = std::make_unique<MeshStockCreator>();
     built_ = meshCreator_->create(grid_, std::get<MeshShape>(shape));
   }
+  grid_.clearGridChanged();
   ++buildCount_;
 }
 
 void StockModel::release() {
   grid_.releaseBuffers();
+  secondGrid_.releaseBuffers();
   meshCreator_.reset();
   built_ = false;
 }

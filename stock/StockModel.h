@@ -23,6 +23,12 @@ class StockModel {
   const StockDescription& description() const { return description_; }
   StockGrid& grid() { return grid_; }
   const StockGrid& grid() const { return grid_; }
+  // The coarse companion lattice: its frame is set with every build; its
+  // buffers are made only by a part of the system that asks for them.
+  StockGrid& secondGrid() { return secondGrid_; }
+  // The tolerance the enhancement works to, min(2h, 0.02), from the lattice
+  // in use (which the device may have made coarser than planned).
+  double tolerance() const { return tolerance_; }
   // Set up and filled with the uncut stock.
   bool built() const { return built_; }
   // Counts the builds, so that cuts know when to replay onto fresh contents.
@@ -38,6 +44,8 @@ class StockModel {
   uint64_t revision_ = 0;
   StockDescription description_;
   StockGrid grid_;
+  StockGrid secondGrid_;
+  double tolerance_ = 0;
   SolidStockCreator solidCreator_;
   std::unique_ptr<MeshStockCreator> meshCreator_;  // with its scratch buffers, on first use
   bool built_ = false;

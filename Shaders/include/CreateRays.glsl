@@ -12,6 +12,7 @@ layout(local_size_x = 128) in;
 
 uniform uvec3 PointsSize;      // node counts G
 uniform uvec3 BoolPointsSize;  // padded counts P
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 const uint kRaysPerInvocation = 32u;
 
@@ -24,9 +25,9 @@ void writeInterval(uvec3 rayNode, uint axis, float a, float b) {
   if (!(a < b)) return;
   int entry = int(floor(a * 128.0 + 0.5));
   int exit = min(int(floor(b * 128.0 + 0.5)), int(count - 1u) * 128 - 1);
-  if (exit <= entry) return;
   uint i = uint(entry) / 128u;
-  uint k = uint(exit) / 128u;
+  if (i >= count) return;  // entering at the very end of the ray
+  uint k = exit > entry ? uint(exit) / 128u : i;
   uvec3 node = rayNode;
   node[axis] = i;
   setCrossing(nodeIndex(PointsSize, node), axis, 128u + uint(entry) - 128u * i);
@@ -65,7 +66,7 @@ bool onBoundary(uvec3 node, uint axis) {
 void main() {
   uvec3 g = PointsSize;
   uint rayCount = g.y * g.z + g.x * g.z + g.x * g.y;
-  uint first = gl_GlobalInvocationID.x * kRaysPerInvocation;
+  uint first = (gl_GlobalInvocationID.x + InvocationOffset) * kRaysPerInvocation;
   if (first >= rayCount) return;
   prepareSolid();
   uint end = min(first + kRaysPerInvocation, rayCount);

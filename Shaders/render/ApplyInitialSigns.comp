@@ -11,6 +11,7 @@ layout(std430, binding = 7) readonly buffer InsideBits { uint insideBits[]; };
 
 uniform uvec3 Resolution;
 uniform uvec3 BoolPointsSize;
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 const uint kOutside = 0x00FFFFFFu;
 const uint kClosedTowardsX = 0x00FFFF7Fu;
@@ -18,7 +19,7 @@ const uint kClosedTowardsY = 0x00FF7FFFu;
 
 void main() {
   uvec3 g = Resolution;
-  uint column = gl_GlobalInvocationID.x;
+  uint column = gl_GlobalInvocationID.x + InvocationOffset;
   if (column >= g.x * g.y) return;
   uint x = column / g.y, y = column % g.y;
   uint words = BoolPointsSize.z / 32u;
@@ -33,8 +34,8 @@ void main() {
     bool inside = !border && !beforeBorderX && !beforeBorderY &&
                   ((insideBits[bitsStart + z / 32u] >> (z % 32u)) & 1u) != 0u;
     uint word = inside ? 0u : kOutside;
-    if (!border && beforeBorderX) word &= kClosedTowardsX;
-    if (!border && beforeBorderY) word &= kClosedTowardsY;
+    if (beforeBorderX) word &= kClosedTowardsX;
+    if (beforeBorderY) word &= kClosedTowardsY;
     nodeWords[nodeIndex(g, uvec3(x, y, z))] = word;
     if (inside) signWord |= 1u << (z % 32u);
     if (z % 32u == 31u || z == g.z - 1u) {

@@ -13,6 +13,7 @@ layout(std430, binding = 6) readonly buffer RaySpans { ivec4 raySpans[]; };
 
 uniform uvec3 Resolution;
 uniform uint ChunkSize;  // nodes per invocation
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 uint globalRay(uint axis, uvec3 node) {
   uvec3 g = Resolution;
@@ -24,7 +25,7 @@ uint globalRay(uint axis, uvec3 node) {
 void main() {
   uvec3 g = Resolution;
   uint nodeCount = g.x * g.y * g.z;
-  uint first = gl_GlobalInvocationID.x * ChunkSize;
+  uint first = (gl_GlobalInvocationID.x + InvocationOffset) * ChunkSize;
   if (first >= nodeCount) return;
   uint end = min(first + ChunkSize, nodeCount);
   for (uint index = first; index < end; ++index) {

@@ -10,6 +10,7 @@ layout(std430, binding = 0) buffer NodeValues { int nodeValues[]; };
 
 uniform uvec3 Resolution;
 uniform uint Phase;
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 const int kUndecided = 0x00FFFFFF;
 
@@ -17,7 +18,7 @@ uint gridNode(uvec3 n) { return (n.x * Resolution.y + n.y) * Resolution.z + n.z;
 
 void main() {
   uvec3 g = Resolution;
-  uint i = gl_GlobalInvocationID.x;
+  uint i = gl_GlobalInvocationID.x + InvocationOffset;
   uint top = g.z - 1u;
   uint walkers = Phase == 0u ? g.x * g.y : Phase == 1u ? g.x : 1u;
   if (i >= walkers) return;

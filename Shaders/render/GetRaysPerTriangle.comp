@@ -6,9 +6,10 @@ layout(local_size_x = 128) in;
 #include "MeshRays.glsl"
 
 uniform int Expand;  // bounding-box growth in cells
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 void main() {
-  uint tri = gl_GlobalInvocationID.x;
+  uint tri = gl_GlobalInvocationID.x + InvocationOffset;
   if (tri >= TrianglesCount) return;
   ivec3 low, high;
   triangleRayBox(tri, Expand, low, high);

@@ -12,6 +12,7 @@ layout(std430, binding = 7) buffer InsideBits { uint insideBits[]; };
 uniform uvec3 Resolution;
 uniform uvec3 BoolPointsSize;  // padded counts P
 uniform uint Phase;
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 const int kUndecided = 0x00FFFFFF;
 
@@ -19,7 +20,7 @@ uint gridNode(uvec3 n) { return (n.x * Resolution.y + n.y) * Resolution.z + n.z;
 
 void main() {
   uvec3 g = Resolution;
-  uint i = gl_GlobalInvocationID.x;
+  uint i = gl_GlobalInvocationID.x + InvocationOffset;
   uint top = g.z - 1u;
   uint walkers = Phase == 0u ? 1u : Phase == 1u ? g.x : g.x * g.y;
   if (i >= walkers) return;

@@ -7,6 +7,7 @@ layout(local_size_x = 128) in;
 
 uniform uvec3 Resolution;
 uniform uvec3 BoolPointsSize;
+uniform uint InvocationOffset;  // first invocation of this dispatch
 
 bool insideInZCopy(uvec3 n) {
   uint word = signCopyStart(Resolution, BoolPointsSize, 2u) + signRay(Resolution, 2u, n) * wordsPerRay(BoolPointsSize, 2u) + n.z / 32u;
@@ -15,7 +16,7 @@ bool insideInZCopy(uvec3 n) {
 
 void main() {
   uvec3 g = Resolution;
-  uint outWord = gl_GlobalInvocationID.x;
+  uint outWord = gl_GlobalInvocationID.x + InvocationOffset;
   uint xWords = signCopyStart(g, BoolPointsSize, 1u);
   uint yWords = signCopyStart(g, BoolPointsSize, 2u) - xWords;
   if (outWord >= xWords + yWords) return;

@@ -14,11 +14,12 @@ void prepareSolid() {}
 bool cylinderSpan(vec3 origin, vec3 direction, float radius, out vec2 span) {
   vec3 axisVector = CylinderEnd - CylinderFrom;
   float lengthSquared = dot(axisVector, axisVector);
-  if (lengthSquared <= 1e-4) return false;
+  if (lengthSquared == 0.0) return false;
   vec3 axisDirection = axisVector / sqrt(lengthSquared);
   float nearest = 3.0e38, farthest = -3.0e38;
 
-  if (radius >= 1e-4) {
+  // A very thin or very short cylinder is its end discs only.
+  if (radius >= 1e-4 && lengthSquared > 1e-4) {
     vec3 relative = origin - CylinderFrom;
     vec3 m = relative - dot(relative, axisDirection) * axisDirection;
     vec3 d = direction - dot(direction, axisDirection) * axisDirection;

@@ -20,7 +20,10 @@ bool outsideAt(uvec3 node, uint axis) {
 
 uint codeFor(bool outside, uint fraction) { return outside ? 128u + fraction : 127u - fraction; }
 
-// Sets a moved crossing only where the edge holds none yet (0 or 255).
+// Sets a moved crossing only where the edge holds none yet: 0 and 255 are
+// what every inside and outside node starts with (they also stand for a
+// crossing at the far end of the edge, which a moved placement may then
+// replace by one just as far along).
 void setCrossingIfFree(uint node, uint axis, uint code) {
   uint shift = 8u * axis;
   uint current = nodeWords[node];

@@ -9,6 +9,7 @@
 #include "gpu/ProgramCache.h"
 #include "gpu/SSBO.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderCompiler.h"
 #include "support/GlContext.h"
 
 namespace {
@@ -138,6 +139,34 @@ TEST_F(BuffersTest, ClearBufferKernelWritesExactlyItsRange) {
   const auto words = gpu::readBackAll<uint32_t>(buffer);
   for (uint32_t i = 0; i < kCount; ++i) ASSERT_EQ(words[i], 0x00FFFFFFu) << i;
   for (uint32_t i = kCount; i < kCount + kSpare; ++i) ASSERT_EQ(words[i], 100 + i) << i;
+}
+
+TEST_F(BuffersTest, BatchedDispatchesReachEveryInvocationOnce) {
+  // More invocations than one dispatch of 65,535 groups holds: each one
+  // counts itself in the word of its index.
+  const std::string source =
+      "#version 430\n"
+      "layout(local_size_x = 32) in;\n"
+      "layout(std430, binding = 0) buffer Counts { uint counts[]; };\n"
+      "uniform uint InvocationOffset;\n"
+      "uniform uint Total;\n"
+      "void main() {\n"
+      "  uint i = gl_GlobalInvocationID.x + InvocationOffset;\n"
+      "  if (i >= Total) return;\n"
+      "  atomicAdd(counts[i], 1u);\n"
+      "}\n";
+  const GLuint program = gpu::linkProgram({{gpu::ShaderStage::Compute, source}}, true);
+  const uint32_t total = 65535u * 32u * 2u + 77u;
+  gpu::SSBO counts(uint64_t{total + 64} * 4, 0u);
+  glUseProgram(program);
+  glUniform1ui(glGetUniformLocation(program, "Total"), total);
+  counts.bindBase(0);
+  gpu::dispatchInBatches(total, 32, glGetUniformLocation(program, "InvocationOffset"));
+  gpu::storageBarrier();
+  const auto words = gpu::readBackAll<uint32_t>(counts);
+  for (uint32_t i = 0; i < total; ++i) ASSERT_EQ(words[i], 1u) << i;
+  for (uint32_t i = total; i < total + 64; ++i) ASSERT_EQ(words[i], 0u) << i;
+  glDeleteProgram(program);
 }
 
 }  // namespace

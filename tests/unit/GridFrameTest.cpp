@@ -101,6 +101,10 @@ TEST(GridFrameTest, ElongatedAndFlatStocks) {
   ASSERT_TRUE(sheet);
   EXPECT_LT(sheet->nodeCount(), 4 * 300'000u * 1.1);
   EXPECT_EQ(sheet->nodes.z, 4u) << "one cell through the sheet, one spare on each side";
+  auto wall = stock::frameFromBudget(boxOf(glm::dvec3(0), glm::dvec3(0.001, 100, 100)), 8'000'000);
+  ASSERT_TRUE(wall);
+  EXPECT_LT(wall->nodeCount(), 4 * 8'000'000u * 1.1);
+  EXPECT_EQ(wall->nodes.x, 4u);
   auto needle = stock::frameFromBudget(boxOf(glm::dvec3(0), glm::dvec3(1000, 0.001, 0.001)), 300'000);
   ASSERT_TRUE(needle);
   EXPECT_LT(needle->nodeCount(), 16 * 300'000u * 1.1);
