@@ -162,6 +162,23 @@ SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view);
 SIM_EXPORT int32_t SIM_GotoLine(Render* view, uint32_t line);
 SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
 
+/* Replaces the tool table: tools (with their parts and profiles) and
+ * holders are copied, tool meshes and cut shapes built, and a toolpath
+ * takes over the tools' orientations. Lengths in host units. -1 for a null
+ * view. */
+SIM_EXPORT int32_t SIM_SetToolTable(Render* view, const SIM_ToolTableRecord* table);
+/* The tool table in the host's layout: tool records without parts, holders
+ * shared by tools with equal holder data (a tool's holder index points into
+ * them, -1 for none). The arrays stay valid until the next call. An empty
+ * record for a null view. */
+SIM_EXPORT SIM_ToolTableRecord SIM_GetToolTable(Render* view);
+/* Measures every tool of the given table without changing the view's own:
+ * one result per tool, valid until the next call; holder placements in the
+ * table are updated with the machine's. {0, null} for a null view. */
+SIM_EXPORT SIM_CompensationList SIM_ResolveToolTableCompensation(Render* view, SIM_ToolTableRecord* table);
+/* Slot slots[i] holds tool tools[i] (an index into the tool table). -1 for a null view. */
+SIM_EXPORT int32_t SIM_MountMachineSlots(Render* view, uint32_t count, const uint32_t* slots, const uint32_t* tools);
+
 /* Defines a stock, or replaces the stock with the same identifier (both
  * calls do the same). 1 for a null view. */
 SIM_EXPORT int32_t SIM_CreateStock(Render* view, SIM_StockRecord record);

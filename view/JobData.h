@@ -10,6 +10,7 @@
 #include "machine/Kinematics.h"
 #include "stock/StockCollection.h"
 #include "toolpath/Toolpath.h"
+#include "tools/ToolTable.h"
 
 namespace view {
 
@@ -33,9 +34,12 @@ struct PlaybackRequest {
 // Arrays and texts that getters return; each stays valid until the next
 // call of the same getter.
 struct GetterResults {
-  std::mutex stockMutex, stockListMutex, geometryMutex, geometryListMutex;
+  std::mutex stockMutex, stockListMutex, geometryMutex, geometryListMutex, toolTableMutex, compensationMutex;
   stock::StockRecords stock, stockList;
   stock::GeometryRecords geometry, geometryList;
+  std::vector<SIM_ToolRecord> tools;
+  std::vector<SIM_HolderRecord> holders;
+  std::vector<SIM_CompensationResult> compensation;
 };
 
 // Animation display modes the view accepts (what part of the toolpath is
@@ -56,8 +60,13 @@ class JobData {
 
   // The machine's kinematics; the identity until a machine is loaded.
   const machine::Kinematics& kinematics() const { return *kinematics_; }
-  // The tool table's orientations; none until a tool table exists.
-  const toolpath::ToolOrientationSource* toolOrientations() const { return nullptr; }
+  // Under the view's tool-table lock: shared to read, exclusive to load.
+  tools::ToolTable& toolTable() { return toolTable_; }
+  const tools::ToolTable& toolTable() const { return toolTable_; }
+  // The machine's holders; none until a machine is loaded.
+  const tools::MachineHolders& machineHolders() const { return noMachineHolders_; }
+  // The tool table's orientations (under the tool-table lock).
+  const toolpath::ToolOrientationSource* toolOrientations() const { return &toolTable_; }
 
   HostUnits units;
   PlaybackRequest playback;
@@ -66,6 +75,8 @@ class JobData {
   // Raised by host calls; the render thread refreshes what they name.
   std::atomic<uint8_t> toolpathChanged{0};
   std::atomic<uint8_t> stockChanged{0};
+  // Raised by a tool table load: cut records and tool shapes are new.
+  std::atomic<uint8_t> toolsChanged{0};
   GetterResults results;
 
  private:
@@ -75,6 +86,8 @@ class JobData {
   std::unique_ptr<stock::StockCollection> stocksOwner_;
   std::atomic<stock::StockCollection*> stocks_{nullptr};
   std::unique_ptr<machine::Kinematics> kinematics_;
+  tools::ToolTable toolTable_;
+  tools::NoMachineHolders noMachineHolders_;
 };
 
 }  // namespace view

@@ -1,5 +1,6 @@
 #include "view/Render.h"
 
+#include <shared_mutex>
 #include <system_error>
 
 #include "platform/OffscreenTransfer.h"
@@ -33,6 +34,7 @@ Render::Render() : clockStart_(view::Clock::now()) {
 void Render::toolpathChanged() {
   toolpath::Toolpath* toolpath = job_.toolpath();
   if (toolpath) {
+    std::shared_lock toolTable(locks_.toolTable);
     const toolpath::ToolOrientationSource* tools = job_.toolOrientations();
     if (tools && tools->anyToolHasOrientation()) toolpath->rebuildOrientations(*tools);
     toolpath->applyCompensation(job_.kinematics());

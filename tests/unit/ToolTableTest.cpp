@@ -1,0 +1,344 @@
+// The tool table: cutter classification, cut records and their profile
+// block, model files, the host round trip and parallel loading.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Korvane.h"
+#include "common/Fnv1a.h"
+#include "support/ToolBuilder.h"
+#include "support/ToolpathBuilder.h"
+#include "tools/CutRecords.h"
+#include "tools/CutterShape.h"
+#include "tools/ToolDataReader.h"
+#include "tools/ToolTable.h"
+#include "view/Render.h"
+
+namespace {
+
+using testsupport::arcTo;
+using testsupport::Points;
+using testsupport::straightTo;
+using testsupport::ToolTableBuilder;
+using tools::CutterKind;
+
+tools::CutterShape classify(const Points& points, uint32_t profileKind = SIM_PROFILE_REVOLVED) {
+  return tools::classifyCutter(tools::profileFrom(points, 1.0), profileKind);
+}
+
+// The cutting record of a one-part tool.
+tools::CutRecord cuttingRecord(const Points& points, glm::dvec3 axis = {0, 0, 0},
+                               uint32_t profileKind = SIM_PROFILE_REVOLVED) {
+  ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, points}});
+  b.parts.back()[0].profileKind = profileKind;
+  for (int k = 0; k < 3; ++k) b.parts.back()[0].axis[k] = axis[k];
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  return table.cutRecords(0)[0];
+}
+
+TEST(CutterShapeTest, FourPointProfilesAndTheBullNoseRule) {
+  tools::CutterShape s = classify(testsupport::flatProfile(5, 30));
+  EXPECT_EQ(s.kind, CutterKind::Flat);
+  EXPECT_FLOAT_EQ(s.p1, 5);
+  EXPECT_FLOAT_EQ(s.p2, 30);
+  s = classify(testsupport::ballProfile(3, 25));
+  EXPECT_EQ(s.kind, CutterKind::Ball);
+  EXPECT_FLOAT_EQ(s.p1, 3);
+  EXPECT_FLOAT_EQ(s.p2, 25);
+  for (bool closed : {false, true}) {
+    s = classify(testsupport::bullNoseProfile(4, 1.5f, 20, closed));
+    EXPECT_EQ(s.kind, CutterKind::BullNose) << closed;
+    EXPECT_FLOAT_EQ(s.p1, 4);
+    EXPECT_FLOAT_EQ(s.p2, 20);
+    EXPECT_FLOAT_EQ(s.p3, 1.5f);
+    EXPECT_FLOAT_EQ(s.outerRadius(), 5.5f);
+  }
+  EXPECT_EQ(classify(testsupport::flatProfile(5, 30), SIM_PROFILE_EXTRUDED).kind, CutterKind::Extruded);
+
+  // Near misses: one coordinate 1e-6 beyond the rule's tolerance.
+  Points offFlat = testsupport::flatProfile(5, 30);
+  offFlat[1].y = 1e-6f;
+  EXPECT_EQ(classify(offFlat).kind, CutterKind::General);
+  Points offBall = testsupport::ballProfile(3, 25);
+  offBall[1].centreY = 3 + 1e-5f;  // 1e-6 is below float resolution at 3
+  EXPECT_EQ(classify(offBall).kind, CutterKind::General);
+  Points offStart = testsupport::flatProfile(5, 30);
+  offStart[0].x = 1e-6f;
+  EXPECT_EQ(classify(offStart).kind, CutterKind::General);
+  Points offBull = testsupport::bullNoseProfile(4, 1.5f, 20, true);
+  offBull[2].centreX = 4 + 1e-5f;
+  EXPECT_EQ(classify(offBull).kind, CutterKind::General);
+  Points fivePointFlat = testsupport::flatProfile(5, 30);
+  fivePointFlat.insert(fivePointFlat.begin() + 2, straightTo(5, 10));
+  EXPECT_EQ(classify(fivePointFlat).kind, CutterKind::General) << "the flat rule wants exactly four points";
+}
+
+TEST(CutRecordTest, ShapeCodesByPurposeRules) {
+  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30)).shape, tools::kShapeFlat);
+  tools::CutRecord bull = cuttingRecord(testsupport::bullNoseProfile(4, 1.5f, 20, true));
+  EXPECT_EQ(bull.shape, tools::kShapeBullNose);
+  EXPECT_FLOAT_EQ(bull.outerRadius, 5.5f);
+  // A cone is convex; with a notch it is not; closed it is the closed cutter
+  // even though convex.
+  const Points cone{straightTo(0, 0), straightTo(6, 10), straightTo(6, 30), straightTo(0, 30)};
+  EXPECT_EQ(cuttingRecord(cone).shape, tools::kShapeConvex);
+  const Points notched{straightTo(0, 0), straightTo(6, 10), straightTo(4, 12), straightTo(6, 14), straightTo(0, 30)};
+  EXPECT_EQ(cuttingRecord(notched).shape, tools::kShapeCustom);
+  const Points closedTriangle{straightTo(1, 0), straightTo(6, 0), straightTo(3, 5), straightTo(1, 0)};
+  EXPECT_EQ(cuttingRecord(closedTriangle).shape, tools::kShapeClosed);
+  // Tilted, or not revolved: the extruded cutter.
+  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0.3, 1, 0}).shape, tools::kShapeExtruded);
+  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0, 0, 0}, SIM_PROFILE_EXTRUDED).shape, tools::kShapeExtruded);
+  // An axis within 0.0002 of +Y counts as the tool axis.
+  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0.0001, 1, 0}).shape, tools::kShapeFlat);
+
+  EXPECT_TRUE(cuttingRecord(cone).monotonic);
+  EXPECT_FALSE(cuttingRecord(Points{straightTo(0, 0), straightTo(6, 10), straightTo(7, 8), straightTo(0, 30)}).monotonic);
+}
+
+TEST(CutRecordTest, ProfileBlockFollowsTheStd140Layout) {
+  const Points profile{straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 2, 2, 0, 2), straightTo(2, 5),
+                       arcTo(SIM_SEGMENT_ARC_CW, 4, 7, 4, 5), straightTo(0, 12)};
+  const tools::CutRecord record = cuttingRecord(profile);
+  ASSERT_EQ(record.shape, tools::kShapeCustom);
+
+  std::vector<uint8_t> expected(2064, 0);
+  auto putFloat = [&](size_t at, float v) { std::memcpy(&expected[at], &v, 4); };
+  const uint32_t segments = 4;
+  std::memcpy(&expected[0], &segments, 4);
+  putFloat(8, 0), putFloat(12, 0);
+  const float ends[4][2] = {{2, 2}, {2, 5}, {4, 7}, {0, 12}};
+  const float centres[4][2] = {{0, 2}, {0, -1e9f}, {4, 5}, {0, -1e9f}};
+  for (int s = 0; s < 4; ++s) {
+    putFloat(16 + 16 * s, ends[s][0]), putFloat(20 + 16 * s, ends[s][1]);
+    putFloat(24 + 16 * s, centres[s][0]), putFloat(28 + 16 * s, centres[s][1]);
+  }
+  EXPECT_EQ(std::vector<uint8_t>(record.profile.begin(), record.profile.end()), expected);
+  EXPECT_FLOAT_EQ(record.lowest, 0);
+  EXPECT_FLOAT_EQ(record.highest, 12);
+  EXPECT_NEAR(record.widest, 4.0, 1e-3) << "the concave arc bulges no further than its end";
+}
+
+TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
+  ToolTableBuilder b;
+  const Points shaft = testsupport::flatProfile(5, 20);
+  b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)},
+                  {SIM_PART_SHOULDER, shaft},
+                  {SIM_PART_SHAFT_ALTERNATE, shaft},
+                  {SIM_PART_HOLDER, shaft}});
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const tools::ToolCutRecords& r = table.cutRecords(0);
+  // Size 20 (the height): +0.2 % is 0.04 all round; -0.2 % takes 0.04 off.
+  ASSERT_TRUE(r[1].valid);
+  EXPECT_EQ(r[1].shape, tools::kShapeRevolvedConvex);
+  EXPECT_NEAR(r[1].widest, 5.04, 1e-3);
+  EXPECT_NEAR(r[1].lowest, -0.04, 1e-3);
+  ASSERT_TRUE(r[2].valid) << "the alternate shaft stands in for a missing shaft";
+  ASSERT_TRUE(r[3].valid);
+  EXPECT_NEAR(r[3].widest, 4.96, 1e-3);
+  ASSERT_TRUE(r[3].secondProfile);
+  float secondWidest = 0;
+  uint32_t n = 0;
+  std::memcpy(&n, r[3].secondProfile->data(), 4);
+  for (uint32_t s = 0; s < n; ++s) {
+    float x;
+    std::memcpy(&x, r[3].secondProfile->data() + 16 + 16 * s, 4);
+    secondWidest = std::max(secondWidest, x);
+  }
+  EXPECT_NEAR(secondWidest, 5.24, 2e-3) << "+1.2 % for the second buffer";
+  EXPECT_FALSE(r[4].valid) << "no extra profile";
+}
+
+TEST(ToolDataTest, FilesReadBackAndTruncationGivesNothing) {
+  // Two triangles over four vertices.
+  std::vector<uint8_t> image;
+  auto add = [&](const void* p, size_t n) { image.insert(image.end(), (const uint8_t*)p, (const uint8_t*)p + n); };
+  const uint32_t vertexCount = 4, triangleCount = 2;
+  add(&vertexCount, 4);
+  const float vertices[4][10] = {{0, 0, 0, 0, 0, 1, 1, 0, 0, 0.5f},
+                                 {1, 0, 0, 0, 0, 1, 0, 1, 0, 1.5f},
+                                 {1, 1, 0, 0, 0, -1, 0, 0, 1, 2.5f},
+                                 {0, 1, 0, 1, 0, 0, 0.5f, 0.5f, 2.0f, 3.5f}};
+  add(vertices, sizeof vertices);
+  add(&triangleCount, 4);
+  const uint32_t indices[6] = {0, 1, 2, 0, 2, 3};
+  add(indices, sizeof indices);
+
+  const tools::PackedMesh mesh = tools::parseToolData(image, 2.0f, {10, 20, 30});
+  ASSERT_EQ(mesh.size(), 6u);
+  EXPECT_FLOAT_EQ(mesh[2].x, 12);
+  EXPECT_FLOAT_EQ(mesh[2].y, 22);
+  EXPECT_FLOAT_EQ(mesh[2].z, 30);
+  EXPECT_EQ(mesh[0].normal, 511u | 511u << 10 | 1023u << 20);
+  EXPECT_EQ(mesh[2].normal, 511u | 511u << 10 | 0u << 20);
+  EXPECT_EQ(mesh[0].colour, 255u);
+  EXPECT_EQ(mesh[5].colour, 127u | 127u << 8 | 255u << 16) << "colour bytes truncated and limited";
+  EXPECT_FLOAT_EQ(mesh[5].scalar, 3.5f);
+
+  for (size_t cut = 0; cut < image.size(); ++cut)
+    ASSERT_TRUE(tools::parseToolData(std::span(image.data(), cut), 1, {}).empty()) << "cut at " << cut;
+  std::vector<uint8_t> badIndex = image;
+  badIndex[badIndex.size() - 4] = 9;
+  EXPECT_TRUE(tools::parseToolData(badIndex, 1, {}).empty());
+
+  // The extension decides, exactly.
+  const std::string dir = ::testing::TempDir();
+  {
+    std::ofstream(dir + "holder.ToolData", std::ios::binary).write((const char*)image.data(), image.size());
+    std::ofstream stl(dir + "holder.tooldata", std::ios::binary);
+    char header[80] = {};
+    const uint32_t one = 1;
+    const float facet[12] = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const uint16_t attribute = 0;
+    stl.write(header, 80).write((const char*)&one, 4).write((const char*)facet, 48).write((const char*)&attribute, 2);
+  }
+  EXPECT_EQ(tools::readModel(dir + "holder.ToolData", 1, {}).size(), 6u);
+  EXPECT_EQ(tools::readModel(dir + "holder.tooldata", 1, {}).size(), 3u) << "read as STL";
+  EXPECT_TRUE(tools::readModel(dir + "missing.ToolData", 1, {}).empty());
+  std::remove((dir + "holder.ToolData").c_str());
+  std::remove((dir + "holder.tooldata").c_str());
+}
+
+TEST(ToolTableExportsTest, GetToolTableRoundTrip) {
+  Render view;
+  ToolTableBuilder b;
+  b.addHolder("a.stl").origin[0] = 0.0f;
+  b.addHolder("a.stl").origin[0] = -0.0f;  // the same holder data: shared
+  b.addHolder("b.stl");
+  // 13 three-byte characters: 39 bytes, cut to 36 at a character boundary.
+  std::string longName;
+  for (int i = 0; i < 13; ++i) longName += "\xE2\x82\xAC";
+  b.addTool(longName, {{SIM_PART_CUTTING, testsupport::flatProfile(5, 30)}}, 0);
+  b.addTool("second", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 20)}}, 1);
+  b.addTool("third", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 20)}}, 2);
+  b.addTool("none", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 20)}}, 7);
+  // The whole 256-byte field, no terminator, a two-byte character in its
+  // last two bytes: at most 255 come back, so that character goes whole.
+  std::string description(254, 'd');
+  description += "\xC3\xA9";
+  std::memcpy(b.tools[0].description, description.data(), 256);
+  b.tools[1].number = 17;
+  b.tools[1].machineNumber = 4;
+  const SIM_ToolTableRecord host = b.record();
+  ASSERT_EQ(SIM_SetToolTable(&view, &host), 0);
+  EXPECT_EQ(SIM_SetToolTable(nullptr, &host), -1);
+
+  const SIM_ToolTableRecord got = SIM_GetToolTable(&view);
+  ASSERT_EQ(got.toolCount, 4u);
+  ASSERT_EQ(got.holderCount, 2);
+  EXPECT_EQ(got.tools[0].holder, 0);
+  EXPECT_EQ(got.tools[1].holder, 0) << "-0 and 0 are the same holder";
+  EXPECT_EQ(got.tools[2].holder, 1);
+  EXPECT_EQ(got.tools[3].holder, -1) << "an index past the holders names none";
+  EXPECT_EQ(std::string(got.tools[0].name), longName.substr(0, 36));
+  EXPECT_EQ(std::string(got.tools[0].description), std::string(254, 'd')) << "the split character is left out whole";
+  EXPECT_EQ(got.tools[1].number, 17u);
+  EXPECT_EQ(got.tools[1].machineNumber, 4u);
+  for (size_t i = 0; i < got.toolCount; ++i) {
+    EXPECT_EQ(got.tools[i].reserved336, 2u);
+    EXPECT_EQ(got.tools[i].reserved340, 2u);
+    EXPECT_EQ(got.tools[i].parts, nullptr);
+  }
+  EXPECT_FLOAT_EQ(got.tools[0].mountPoint[1], 30) << "derived: the top of the tool";
+  EXPECT_EQ(SIM_GetToolTable(nullptr).toolCount, 0u);
+}
+
+TEST(ToolTableExportsTest, OrientedToolsTurnTheToolpathAndCompensationMeasures) {
+  Render view;
+  testing_support::ToolpathBuilder path;
+  path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}))
+      .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 0, 0}))
+      .toolChange("angled", 1);
+  const SIM_ToolpathRecord toolpath = path.record();
+  ASSERT_EQ(SIM_SetToolpath(&view, &toolpath), 0);
+
+  ToolTableBuilder b;
+  b.addTool("angled", {{SIM_PART_CUTTING, testsupport::ballProfile(2, 15)}});
+  b.parts.back()[0].axis[0] = 1;  // the tool points along +X
+  SIM_ToolRecord& mill = b.addTool("mill", {{SIM_PART_CUTTING, testsupport::ballProfile(4, 25)}}, 0);
+  mill.deriveMountPoint = 0;
+  mill.mountPoint[1] = 60;
+  b.addHolder("");
+  SIM_ToolTableRecord host = b.record();
+  ASSERT_EQ(SIM_SetToolTable(&view, &host), 0);
+  const toolpath::Mat3 turned = view.job().toolpath()->orientationAt(1);
+  // +Y onto +X: the second row maps y to x.
+  EXPECT_NEAR(turned[1], 1.0, 1e-9);
+  EXPECT_NEAR(turned[3], -1.0, 1e-9);
+
+  SIM_CompensationList list = SIM_ResolveToolTableCompensation(&view, &host);
+  ASSERT_EQ(list.count, 2u);
+  EXPECT_EQ(list.results[0].identifier, common::fnv1a64("angled"));
+  EXPECT_EQ(list.results[0].status, uint32_t{SIM_COMPENSATION_NO_HOLDER});
+  const SIM_CompensationResult& m = list.results[1];
+  EXPECT_EQ(m.status, uint32_t{SIM_COMPENSATION_OK});
+  EXPECT_DOUBLE_EQ(m.length, 60);
+  EXPECT_NEAR(m.radius, 4, 1e-6);
+  EXPECT_NEAR(m.cornerRadius, 4, 1e-6);
+  EXPECT_NEAR(m.cuttingLength, 25, 1e-6);
+  EXPECT_DOUBLE_EQ(m.tip[1], -60);
+  // In inches the lengths come back in inches: the same numbers.
+  SIM_SetUnits(&view, 1);
+  list = SIM_ResolveToolTableCompensation(&view, &host);
+  EXPECT_DOUBLE_EQ(list.results[1].length, 60);
+  EXPECT_EQ(SIM_ResolveToolTableCompensation(nullptr, &host).count, 0u);
+}
+
+TEST(ToolTableTest, RepeatedParallelLoadsGiveTheSameTable) {
+  ToolTableBuilder b;
+  for (int i = 0; i < 2000; ++i) {
+    const float r = 1 + (i % 40) * 0.5f;
+    b.addTool("tool-" + std::to_string(i), {{SIM_PART_CUTTING, i % 2 ? testsupport::ballProfile(r, 20) : testsupport::flatProfile(r, 20)},
+                                            {SIM_PART_SHOULDER, testsupport::flatProfile(r + 1, 30)},
+                                            {SIM_PART_SHAFT, testsupport::flatProfile(r + 2, 50)},
+                                            {SIM_PART_HOLDER, testsupport::flatProfile(r + 8, 80)},
+                                            {SIM_PART_SHAFT_ALTERNATE, testsupport::flatProfile(r + 3, 60)}});
+  }
+  const SIM_ToolTableRecord host = b.record();
+  tools::ToolTable first;
+  first.rebuild(host, 1.0, tools::NoMachineHolders());
+  for (int round = 0; round < 3; ++round) {
+    tools::ToolTable again;
+    again.rebuild(host, 1.0, tools::NoMachineHolders());
+    ASSERT_EQ(again.toolCount(), 2000u);
+    for (size_t i = 0; i < again.toolCount(); ++i) {
+      ASSERT_EQ(again.indexOf(common::fnv1a64("tool-" + std::to_string(i))), i) << "name map entry " << i;
+      ASSERT_EQ(again.tool(i).parts.size(), 5u);
+      ASSERT_EQ(again.tool(i).parts[0].mesh.size(), first.tool(i).parts[0].mesh.size());
+      ASSERT_EQ(again.cutRecords(i)[0].profile, first.cutRecords(i)[0].profile);
+      ASSERT_EQ(again.cutRecords(i)[3].profile, first.cutRecords(i)[3].profile);
+    }
+  }
+}
+
+TEST(ToolMeshTest, RevolvedPartsLookEquallyRoundAtAnySize) {
+  for (float radius : {0.5f, 50.0f}) {
+    ToolTableBuilder b;
+    b.addTool("T", {{SIM_PART_CUTTING, testsupport::ballProfile(radius, radius * 4)}});
+    tools::ToolTable table;
+    table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+    const tools::Tool& tool = table.tool(0);
+    // Every vertex lies on the surface of revolution: on the ball or the shank.
+    double worst = 0;
+    for (const tools::PackedVertex& v : tool.parts[0].mesh) {
+      const double r = std::hypot(v.x, v.z);
+      const double onBall = std::abs(std::hypot(r, v.y - radius) - radius);
+      const double onShank = v.y >= radius ? std::min(std::abs(r - radius), r) : 1e9;
+      worst = std::max(worst, std::min(onBall, onShank));
+    }
+    EXPECT_LT(worst / radius, 1e-5);
+    EXPECT_NEAR(tool.box.max.x, radius, radius * 1e-4);
+    EXPECT_NEAR(tool.box.max.y, radius * 4, radius * 1e-4);
+    EXPECT_GT(tool.parts[0].mesh.size(), 24u * 3 * 8);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "tools/CutRecords.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "tools/ProfileOffset.h"
+
+namespace tools {
+
+namespace {
+
+constexpr double kAxisSnap = 0.0002;
+
+void put(ProfileBlock& block, size_t offset, const void* value, size_t size) {
+  std::memcpy(block.data() + offset, value, size);
+}
+
+void putPoint(ProfileBlock& block, size_t offset, const glm::dvec2& p) {
+  const float xy[2] = {static_cast<float>(p.x), static_cast<float>(p.y)};
+  put(block, offset, xy, sizeof xy);
+}
+
+bool onToolAxis(const PartPlacement& placement) {
+  const glm::dvec3& a = placement.axis;
+  return std::abs(a.x) <= kAxisSnap && std::abs(a.y - 1) <= kAxisSnap && std::abs(a.z) <= kAxisSnap;
+}
+
+// Snaps a revolved profile onto the axis and drops redundant points.
+Profile prepared(const ToolPartShape& part) {
+  Profile profile = part.profile;
+  if (part.profileKind == SIM_PROFILE_REVOLVED && onToolAxis(part.placement) && !profile.vertices.empty()) {
+    for (ProfileVertex* v : {&profile.vertices.front(), &profile.vertices.back()})
+      if (std::abs(v->point.x) <= kAxisSnap) v->point.x = 0;
+  }
+  removeRedundantPoints(profile);
+  return profile;
+}
+
+void sizeFrom(CutRecord& record, const Profile& profile) {
+  record.lowest = static_cast<float>(lowestHeight(profile));
+  record.highest = static_cast<float>(highestHeight(profile));
+  record.widest = static_cast<float>(largestRadius(profile));
+}
+
+double sizeOf(const Profile& profile) {
+  return std::max(2 * largestRadius(profile), highestHeight(profile) - lowestHeight(profile));
+}
+
+CutRecord cuttingRecord(const Tool& tool) {
+  CutRecord record;
+  const ToolPartShape* part = tool.part(SIM_PART_CUTTING);
+  if (!part) return record;
+  Profile profile = prepared(*part);
+  if (profile.empty()) return record;
+  const bool revolvedOnAxis = part->profileKind == SIM_PROFILE_REVOLVED && onToolAxis(part->placement);
+  const CutterKind kind = revolvedOnAxis ? tool.cutter.kind : CutterKind::Extruded;
+  if (kind == CutterKind::Flat || kind == CutterKind::Ball || kind == CutterKind::BullNose) {
+    makeHeightsNonDecreasing(profile);
+    record.shape = static_cast<uint32_t>(kind);
+    record.p1 = tool.cutter.p1;
+    record.p2 = tool.cutter.p2;
+    record.p3 = tool.cutter.p3;
+    record.outerRadius = tool.cutter.outerRadius();
+  } else if (kind == CutterKind::Extruded) {
+    record.shape = kShapeExtruded;
+  } else if (isClosed(profile)) {
+    record.shape = kShapeClosed;
+  } else {
+    record.shape = isConvex(profile) ? kShapeConvex : kShapeCustom;
+  }
+  record.profile = profileBlock(profile);
+  sizeFrom(record, profile);
+  if (record.outerRadius == 0) record.outerRadius = record.widest;
+  record.monotonic = isMonotonicInHeight(profile);
+  // A holder part level with the cutter's top that reaches inside its
+  // radius sits where the cut would climb past the cutter.
+  for (const ToolPartShape& other : tool.parts) {
+    if (other.kind != SIM_PART_HOLDER || other.profile.empty()) continue;
+    const bool level = std::abs(lowestHeight(other.profile) + other.placement.origin.y - record.highest) <= 0.001;
+    const glm::dvec2 first = other.profile.vertices.front().point;
+    if (level && first.x < record.widest) record.monotonic = false;
+  }
+  record.valid = true;
+  return record;
+}
+
+CutRecord collisionRecord(const ToolPartShape* part, Purpose purpose) {
+  CutRecord record;
+  if (!part) return record;
+  const Profile profile = prepared(*part);
+  if (profile.empty()) return record;
+  const bool revolved = part->profileKind == SIM_PROFILE_REVOLVED;
+  const bool convex = isConvex(profile);
+  if (revolved && onToolAxis(part->placement)) {
+    const bool anyArc = std::any_of(profile.vertices.begin() + 1, profile.vertices.end(),
+                                    [](const ProfileVertex& v) { return v.segment == SIM_SEGMENT_ARC_CCW; });
+    record.shape = anyArc ? kShapeRevolvedWithArcs : convex ? kShapeRevolvedConvex : kShapeRevolvedConcave;
+  } else {
+    record.shape = convex ? kShapeExtrudedConvex : kShapeExtrudedConcave;
+  }
+  const double size = sizeOf(profile);
+  const double share = purpose == Purpose::Collision3 ? -kClearance : kClearance;
+  const Profile offset = offsetProfile(profile, share * size, kOffsetTolerance, revolved);
+  record.profile = profileBlock(offset);
+  if (purpose == Purpose::Collision3)
+    record.secondProfile = profileBlock(offsetProfile(profile, kSecondClearance * size, kOffsetTolerance, revolved));
+  sizeFrom(record, offset);
+  record.outerRadius = record.widest;
+  record.valid = true;
+  return record;
+}
+
+CutRecord extraRecord(const ToolPartShape* part) {
+  CutRecord record;
+  if (!part || part->profile.vertices.size() < 2) return record;
+  const Profile profile = prepared(*part);
+  if (profile.empty()) return record;
+  record.shape = isConvex(profile) ? kShapeRevolvedConvex : kShapeRevolvedConcave;
+  record.profile = profileBlock(profile);
+  sizeFrom(record, profile);
+  record.outerRadius = record.widest;
+  record.valid = true;
+  return record;
+}
+
+}  // namespace
+
+ProfileBlock profileBlock(const Profile& profile) {
+  ProfileBlock block{};
+  if (profile.vertices.empty()) return block;
+  const uint32_t segments = static_cast<uint32_t>(std::min(profile.segmentCount(), kMaxProfileSegments));
+  put(block, 0, &segments, 4);
+  putPoint(block, 8, profile.vertices.front().point);
+  for (uint32_t s = 0; s < segments; ++s) {
+    const ProfileVertex& v = profile.vertices[s + 1];
+    putPoint(block, 16 + 16 * s, v.point);
+    putPoint(block, 24 + 16 * s, v.segment == SIM_SEGMENT_STRAIGHT ? glm::dvec2(0.0, kStraightCentreHeight) : v.centre);
+  }
+  return block;
+}
+
+ToolCutRecords buildCutRecords(const Tool& tool) {
+  ToolCutRecords records;
+  records[0] = cuttingRecord(tool);
+  records[1] = collisionRecord(tool.part(SIM_PART_SHOULDER), Purpose::Collision1);
+  const ToolPartShape* shaft = tool.part(SIM_PART_SHAFT);
+  records[2] = collisionRecord(shaft ? shaft : tool.part(SIM_PART_SHAFT_ALTERNATE), Purpose::Collision2);
+  records[3] = collisionRecord(tool.part(SIM_PART_HOLDER), Purpose::Collision3);
+  records[4] = extraRecord(tool.part(kExtraProfilePart));
+  return records;
+}
+
+}  // namespace tools

@@ -1,0 +1,64 @@
+#pragma once
+// What the cut and collision shaders get per tool and purpose: the shape
+// code with its dimensions, or a profile in the 2064-byte std140 block the
+// profile shaders read at binding 8.
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "tools/Profile.h"
+#include "tools/Tool.h"
+
+namespace tools {
+
+inline constexpr size_t kProfileBlockBytes = 2064;
+inline constexpr size_t kMaxProfileSegments = 128;
+// A straight segment's centre height: below every shader's arc threshold.
+inline constexpr float kStraightCentreHeight = -1.0e9f;
+
+// offset 0: u32 segment count n; 8: start point (radius, height);
+// 16 + 16 s: end point of segment s; 24 + 16 s: its arc centre.
+using ProfileBlock = std::array<uint8_t, kProfileBlockBytes>;
+
+// At most 128 segments after the first point; further points are dropped.
+ProfileBlock profileBlock(const Profile& profile);
+
+enum class Purpose : uint32_t {
+  Cutting = 0,
+  Collision1 = 1,  // from the shoulder part
+  Collision2 = 2,  // from the shaft (or the alternate shaft)
+  Collision3 = 3,  // from the holder part
+  Extra = 4,       // from the extra profile
+};
+inline constexpr size_t kPurposeCount = 5;
+
+// Shape codes of the records.
+enum : uint32_t {
+  kShapeFlat = 0, kShapeBall = 1, kShapeBullNose = 2, kShapeCustom = 3, kShapeClosed = 4, kShapeConvex = 5,
+  kShapeRevolvedConvex = 6, kShapeRevolvedConcave = 7, kShapeRevolvedWithArcs = 8,
+  kShapeExtrudedConcave = 9, kShapeExtruded = 10, kShapeExtrudedConvex = 11,
+};
+
+struct CutRecord {
+  bool valid = false;
+  uint32_t shape = 0;
+  float p1 = 0, p2 = 0, p3 = 0;
+  float outerRadius = 0;
+  // Lowest and highest profile heights and the widest radius: they size
+  // the sweep box of the profile shapes.
+  float lowest = 0, highest = 0, widest = 0;
+  bool monotonic = false;  // cutting: the profile never falls in height
+  ProfileBlock profile{};
+  std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
+};
+
+using ToolCutRecords = std::array<CutRecord, kPurposeCount>;
+
+// Collision profiles keep this share of the profile's size as clearance.
+inline constexpr double kClearance = 0.002;
+inline constexpr double kSecondClearance = 0.012;
+inline constexpr double kOffsetTolerance = 0.01;
+
+ToolCutRecords buildCutRecords(const Tool& tool);
+
+}  // namespace tools
