@@ -261,13 +261,15 @@ SIM_ASSERT_OFFSET(SIM_ProfilePoint, x, 4);
 SIM_ASSERT_OFFSET(SIM_ProfilePoint, centreX, 12);
 
 /* Part kinds: 0 the cutting part; 1 shoulder, 2 shaft, 3 holder part,
- * 4 a second shaft used when the tool has no part of kind 2. */
+ * 4 a second shaft used when the tool has no part of kind 2; 5 the tool's
+ * extra profile (an insert outline and the like), checked for collisions. */
 enum {
   SIM_PART_CUTTING = 0,
   SIM_PART_SHOULDER = 1,
   SIM_PART_SHAFT = 2,
   SIM_PART_HOLDER = 3,
-  SIM_PART_SHAFT_ALTERNATE = 4
+  SIM_PART_SHAFT_ALTERNATE = 4,
+  SIM_PART_EXTRA_PROFILE = 5
 };
 
 /* Profile kinds: 1 revolved about the tool axis; 0 and 2 extruded. */

@@ -8,4 +8,5 @@ runner=()
 build/bench/toolpath_load_bench
 build/bench/stl_parse_bench
 "${runner[@]}" build/bench/view_lifecycle_bench
+[[ ! -x build/bench/tool_table_bench ]] || build/bench/tool_table_bench
 [[ ! -x build/bench/stock_creation_bench ]] || "${runner[@]}" build/bench/stock_creation_bench

@@ -62,6 +62,10 @@ std::vector<glm::dvec2> rightHalf(const std::vector<glm::dvec2>& polygon) {
 Profile offsetProfile(const Profile& profile, double distance, double tolerance, bool revolved) {
   if (profile.empty()) return profile;
   std::vector<glm::dvec2> line = polyline(profile, tolerance);
+  // Beyond a kilometre the integer coordinates of the offset would overflow.
+  constexpr double kLargest = 1e6;
+  for (const glm::dvec2& p : line)
+    if (!(std::abs(p.x) < kLargest && std::abs(p.y) < kLargest)) return profile;
   const bool throughAxis = revolved && !isClosed(profile) && std::abs(line.front().x) <= 1e-7 &&
                            std::abs(line.back().x) <= 1e-7;
   ClipperLib::Path path;

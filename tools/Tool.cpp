@@ -1,5 +1,6 @@
 #include "tools/Tool.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -56,11 +57,17 @@ Tool buildTool(const SIM_ToolRecord& record, const HolderGeometry* holder, int32
   for (uint32_t i = 0; i < partCount; ++i) {
     const SIM_ToolPart& host = record.parts[i];
     if (!host.points || host.pointCount < 2) continue;
+    const std::span<const SIM_ProfilePoint> points(host.points, static_cast<size_t>(host.pointCount));
+    // A profile with a coordinate that is not a number describes nothing.
+    if (!std::all_of(points.begin(), points.end(), [](const SIM_ProfilePoint& p) {
+          return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.centreX) && std::isfinite(p.centreY);
+        }))
+      continue;
     ToolPartShape part;
     part.kind = host.kind;
     part.profileKind = host.profileKind;
     part.placement = placementOf(host, unitScale);
-    part.profile = profileFrom({host.points, static_cast<size_t>(host.pointCount)}, unitScale);
+    part.profile = profileFrom(points, unitScale);
     part.mesh = part.profileKind == SIM_PROFILE_REVOLVED
                     ? revolvedMesh(part.profile, part.placement, colour)
                     : extrudedMesh(part.profile, part.placement, part.profileKind == SIM_PROFILE_EXTRUDED_SYMMETRIC, colour);

@@ -29,7 +29,7 @@ struct ToolPartShape {
 };
 
 // The part kind the extra profile comes in (turning inserts and the like).
-inline constexpr uint32_t kExtraProfilePart = 5;
+inline constexpr uint32_t kExtraProfilePart = SIM_PART_EXTRA_PROFILE;
 
 struct Tool {
   uint64_t identifierHash = 0;
