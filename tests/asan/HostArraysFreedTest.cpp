@@ -10,6 +10,7 @@
 
 #include "Korvane.h"
 #include "common/Fnv1a.h"
+#include "support/ToolBuilder.h"
 #include "view/Render.h"
 
 namespace {
@@ -154,4 +155,23 @@ TEST(HostArraysFreed, StockAndGeometryTextsAndArraysMayBeFreed) {
   ASSERT_EQ(list.count, 1u);
   EXPECT_STREQ(list.geometries[0].modelPath, "/tmp/part.stl");
   EXPECT_EQ(list.geometries[0].vertices[8], 2.0f);
+}
+
+TEST(HostArraysFreed, ToolTableArraysMayBeFreedAfterTheCall) {
+  Render view;
+  {
+    auto table = std::make_unique<testsupport::ToolTableBuilder>();
+    table->addTool("ball", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 20)},
+                            {SIM_PART_HOLDER, testsupport::flatProfile(8, 40)}}, 0);
+    table->addTool("bull", {{SIM_PART_CUTTING, testsupport::bullNoseProfile(2, 1, 15, true)}});
+    table->addHolder("holder.stl");
+    const SIM_ToolTableRecord record = table->record();
+    ASSERT_EQ(SIM_SetToolTable(&view, &record), 0);
+  }  // every array the host passed is gone
+  const SIM_ToolTableRecord got = SIM_GetToolTable(&view);
+  ASSERT_EQ(got.toolCount, 2u);
+  EXPECT_STREQ(got.tools[1].name, "bull");
+  EXPECT_EQ(got.holderCount, 1);
+  EXPECT_EQ(view.job().toolTable().tool(0).cutter.kind, tools::CutterKind::Ball);
+  EXPECT_TRUE(view.job().toolTable().cutRecords(0)[3].valid);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -317,6 +318,39 @@ TEST(ToolTableTest, RepeatedParallelLoadsGiveTheSameTable) {
       ASSERT_EQ(again.cutRecords(i)[3].profile, first.cutRecords(i)[3].profile);
     }
   }
+}
+
+TEST(ToolTableExportsTest, HostileProfilesLoadWithoutHarm) {
+  std::mt19937 rng(2024);
+  const float specials[] = {0.0f, -0.0f, 1e-30f, 1e30f, -1e30f, NAN, INFINITY, 3.0f, -7.5f};
+  std::uniform_int_distribution<int> pick(0, 8), segment(0, 4), count(0, 9);
+  ToolTableBuilder b;
+  for (int t = 0; t < 300; ++t) {
+    Points points(count(rng));
+    for (SIM_ProfilePoint& p : points)
+      p = {uint32_t(segment(rng)), specials[pick(rng)], specials[pick(rng)], specials[pick(rng)], specials[pick(rng)]};
+    b.addTool("t" + std::to_string(t), {{uint32_t(t % 6), points}}, t % 5 - 2);
+    b.parts.back()[0].profileKind = t % 3;
+    b.parts.back()[0].axis[t % 3] = specials[pick(rng)];
+  }
+  b.addHolder("/no/such/file.ToolData");
+  Render view;
+  const SIM_ToolTableRecord host = b.record();
+  ASSERT_EQ(SIM_SetToolTable(&view, &host), 0);
+  EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u);
+  SIM_ToolTableRecord copy = host;
+  EXPECT_EQ(SIM_ResolveToolTableCompensation(&view, &copy).count, 300u);
+  SIM_ToolTableRecord broken{};
+  broken.toolCount = 5;  // no array behind the count
+  broken.holderCount = -3;
+  EXPECT_EQ(SIM_SetToolTable(&view, &broken), 0);
+  EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 0u);
+  EXPECT_EQ(SIM_SetToolTable(&view, nullptr), 0);
+  const uint32_t slots[] = {1, 2, 3}, toolsInSlots[] = {0, 1, 0};
+  EXPECT_EQ(SIM_MountMachineSlots(&view, 3, slots, toolsInSlots), 0);
+  EXPECT_EQ(view.job().toolTable().slots().size(), 2u) << "tool 0 moved from slot 1 to slot 3";
+  EXPECT_EQ(view.job().toolTable().slots().at(3), 0u);
+  EXPECT_EQ(SIM_MountMachineSlots(nullptr, 3, slots, toolsInSlots), -1);
 }
 
 TEST(ToolMeshTest, RevolvedPartsLookEquallyRoundAtAnySize) {
