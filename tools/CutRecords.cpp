@@ -75,11 +75,15 @@ CutRecord cuttingRecord(const Tool& tool) {
   record.monotonic = isMonotonicInHeight(profile);
   // A holder part level with the cutter's top that reaches inside its
   // radius sits where the cut would climb past the cutter.
+  const double cutterTop = part->placement.origin.y + record.highest;
   for (const ToolPartShape& other : tool.parts) {
     if (other.kind != SIM_PART_HOLDER || other.profile.empty()) continue;
-    const bool level = std::abs(lowestHeight(other.profile) + other.placement.origin.y - record.highest) <= 0.001;
-    const glm::dvec2 first = other.profile.vertices.front().point;
-    if (level && first.x < record.widest) record.monotonic = false;
+    const double bottom = lowestHeight(other.profile);
+    if (std::abs(other.placement.origin.y + bottom - cutterTop) > 0.001) continue;
+    double reach = INFINITY;
+    for (const ProfileVertex& v : other.profile.vertices)
+      if (std::abs(v.point.y - bottom) <= 0.001) reach = std::min(reach, v.point.x);
+    if (reach < record.widest) record.monotonic = false;
   }
   record.valid = true;
   return record;

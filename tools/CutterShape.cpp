@@ -31,16 +31,19 @@ std::optional<CutterShape> ballMill(const Profile& p) {
   return CutterShape{CutterKind::Ball, float(at(p, 1).x), float(std::max(at(p, 2).y, at(p, 3).y)), 0};
 }
 
+// Bull-nose dimensions are sums the host computes in single precision.
+bool nearlyEqual(double a, double b) { return std::abs(a - b) <= 1e-6 * std::max({1.0, std::abs(a), std::abs(b)}); }
+
 std::optional<CutterShape> bullNoseMill(const Profile& p) {
   const size_t n = p.vertices.size();
   if (n != 4 && n != 5) return std::nullopt;
   if (!straight(p, 1) || straight(p, 2) || !straight(p, 3) || (n == 5 && !straight(p, 4))) return std::nullopt;
   const double flat = at(p, 1).x, corner = at(p, 2).y;
   const glm::dvec2& centre = p.vertices[2].centre;
-  if (!(flat > kSame) || !(corner > kSame) || !same(at(p, 1).y, 0)) return std::nullopt;
-  if (!same(centre.x, flat) || !same(centre.y, corner) || !same(at(p, 2).x, flat + corner)) return std::nullopt;
-  if (!same(at(p, 3).x, at(p, 2).x) || !(at(p, 3).y > corner)) return std::nullopt;
-  if (n == 5 && (!same(at(p, 4).x, 0) || !same(at(p, 4).y, at(p, 3).y))) return std::nullopt;
+  if (!(flat > kSame) || !(corner > kSame) || !nearlyEqual(at(p, 1).y, 0)) return std::nullopt;
+  if (!nearlyEqual(centre.x, flat) || !nearlyEqual(centre.y, corner) || !nearlyEqual(at(p, 2).x, flat + corner)) return std::nullopt;
+  if (!nearlyEqual(at(p, 3).x, at(p, 2).x) || !(at(p, 3).y > corner)) return std::nullopt;
+  if (n == 5 && (!nearlyEqual(at(p, 4).x, 0) || !nearlyEqual(at(p, 4).y, at(p, 3).y))) return std::nullopt;
   return CutterShape{CutterKind::BullNose, float(flat), float(at(p, 3).y), float(corner)};
 }
 

@@ -29,7 +29,9 @@ static_assert(sizeof(CutterShape) == 16);
 // first makes a ball mill. Bull nose: a straight bottom from (0, 0) to
 // (f, 0), an arc about (f, r) to (f + r, r), a vertical side up to the
 // length and, as a fifth point, optionally back to the axis at that height.
-// Every comparison allows 1e-7; anything else revolved is a general profile.
+// The flat and ball rules allow 1e-7; the bull-nose rule, whose corner sits
+// at a sum of two dimensions, allows a relative 1e-6. Anything else
+// revolved is a general profile.
 CutterShape classifyCutter(const Profile& profile, uint32_t profileKind);
 
 }  // namespace tools

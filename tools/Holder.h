@@ -35,6 +35,13 @@ class MachineHolders {
   virtual std::optional<HolderGeometry> holderFor(const SIM_ToolRecord& tool, const HolderGeometry& host) const = 0;
   // Machine holder number `index` (tool records address them past the host holders).
   virtual const HolderGeometry* holder(size_t index) const = 0;
+  // Where the machine places the host holder a tool mounts (millimetres);
+  // none when the machine does not place it.
+  struct Placement {
+    glm::vec3 origin{0.0f};
+    glm::mat3 rotation{1.0f};
+  };
+  virtual std::optional<Placement> placementFor(const SIM_ToolRecord& tool, const SIM_HolderRecord& holder) const = 0;
 };
 
 class NoMachineHolders final : public MachineHolders {
@@ -43,6 +50,9 @@ class NoMachineHolders final : public MachineHolders {
     return std::nullopt;
   }
   const HolderGeometry* holder(size_t) const override { return nullptr; }
+  std::optional<Placement> placementFor(const SIM_ToolRecord&, const SIM_HolderRecord&) const override {
+    return std::nullopt;
+  }
 };
 
 }  // namespace tools

@@ -81,8 +81,10 @@ std::vector<glm::dvec2> polyline(const Profile& profile, double tolerance) {
 bool isConvex(const Profile& profile) {
   if (profile.empty()) return false;
   std::vector<glm::dvec2> polygon = polyline(profile, 1e-3 * std::max(1.0, largestRadius(profile)));
-  // Closed through the axis: from the last point down the axis to the first.
-  if (!isClosed(profile)) {
+  if (isClosed(profile)) {
+    polygon.pop_back();  // the closing point is the first one again
+  } else {
+    // Closed through the axis: from the last point down the axis to the first.
     if (std::abs(polygon.back().x) > kSame) polygon.push_back({0.0, polygon.back().y});
     if (std::abs(polygon.front().x) > kSame) polygon.insert(polygon.begin(), {0.0, polygon.front().y});
   }

@@ -57,9 +57,38 @@ std::vector<glm::dvec2> rightHalf(const std::vector<glm::dvec2>& polygon) {
   return half;
 }
 
+// One offset of the prepared path at the given arc tolerance; empty when
+// nothing is left.
+std::vector<glm::dvec2> offsetOnce(const ClipperLib::Path& path, double distance, double tolerance, bool throughAxis) {
+  ClipperLib::ClipperOffset offset;
+  offset.ArcTolerance = std::max(tolerance, 1e-6) * kUnits;
+  offset.AddPath(path, ClipperLib::jtRound, ClipperLib::etClosedPolygon);
+  ClipperLib::Paths solution;
+  offset.Execute(solution, distance * kUnits);
+  if (solution.empty()) return {};
+  const auto largest = std::max_element(solution.begin(), solution.end(), [](const auto& a, const auto& b) {
+    return std::abs(ClipperLib::Area(a)) < std::abs(ClipperLib::Area(b));
+  });
+  std::vector<glm::dvec2> polygon;
+  for (const ClipperLib::IntPoint& p : *largest) polygon.push_back(toPoint(p));
+  if (!throughAxis) {
+    polygon.push_back(polygon.front());
+    return polygon;
+  }
+  return rightHalf(polygon);
+}
+
+// Keeps the first and the last point and an even spread of the others.
+std::vector<glm::dvec2> thinnedTo(const std::vector<glm::dvec2>& points, size_t count) {
+  if (points.size() <= count || count < 2) return points;
+  std::vector<glm::dvec2> kept;
+  for (size_t i = 0; i < count; ++i) kept.push_back(points[i * (points.size() - 1) / (count - 1)]);
+  return kept;
+}
+
 }  // namespace
 
-Profile offsetProfile(const Profile& profile, double distance, double tolerance, bool revolved) {
+Profile offsetProfile(const Profile& profile, double distance, double tolerance, bool revolved, size_t maxPoints) {
   if (profile.empty()) return profile;
   std::vector<glm::dvec2> line = polyline(profile, tolerance);
   // Beyond a kilometre the integer coordinates of the offset would overflow.
@@ -75,23 +104,13 @@ Profile offsetProfile(const Profile& profile, double distance, double tolerance,
   ClipperLib::CleanPolygon(path);
   if (path.size() < 3) return profile;
 
-  ClipperLib::ClipperOffset offset;
-  offset.ArcTolerance = std::max(tolerance, 1e-6) * kUnits;
-  offset.AddPath(path, ClipperLib::jtRound, ClipperLib::etClosedPolygon);
-  ClipperLib::Paths solution;
-  offset.Execute(solution, distance * kUnits);
-  if (solution.empty()) return profile;
-  const auto largest = std::max_element(solution.begin(), solution.end(), [](const auto& a, const auto& b) {
-    return std::abs(ClipperLib::Area(a)) < std::abs(ClipperLib::Area(b));
-  });
-  std::vector<glm::dvec2> polygon;
-  for (const ClipperLib::IntPoint& p : *largest) polygon.push_back(toPoint(p));
-  if (!throughAxis) {
-    polygon.push_back(polygon.front());
-    return straightProfile(polygon);
+  std::vector<glm::dvec2> result;
+  for (int attempt = 0; attempt < 12; ++attempt, tolerance *= 2) {
+    result = offsetOnce(path, distance, tolerance, throughAxis);
+    if (result.size() <= maxPoints) break;
   }
-  std::vector<glm::dvec2> half = rightHalf(polygon);
-  return half.size() < 2 ? profile : straightProfile(half);
+  result = thinnedTo(result, maxPoints);
+  return result.size() < 2 ? profile : straightProfile(result);
 }
 
 }  // namespace tools

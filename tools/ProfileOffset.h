@@ -13,6 +13,9 @@ namespace tools {
 // revolved is false, is offset as the closed polygon of its own points.
 // The result has straight segments only; the profile itself when the offset
 // leaves nothing.
-Profile offsetProfile(const Profile& profile, double distance, double tolerance, bool revolved);
+// Rounded corners are coarsened until the result has at most maxPoints
+// points.
+Profile offsetProfile(const Profile& profile, double distance, double tolerance, bool revolved,
+                      size_t maxPoints = 129);
 
 }  // namespace tools

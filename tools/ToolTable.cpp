@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 
 #include <glm/geometric.hpp>
 
@@ -35,11 +36,34 @@ const HolderGeometry* resolveHolder(int32_t index, const std::vector<std::unique
   return machine.holder(static_cast<size_t>(index) - host.size());
 }
 
+// An exception cannot leave a parallel loop: each iteration keeps the
+// first one, and it is thrown again once the loop is over.
+class LoopFailure {
+ public:
+  template <typename Work>
+  void run(Work&& work) {
+    try {
+      work();
+    } catch (...) {
+#pragma omp critical(toolTableFailure)
+      if (!failure_) failure_ = std::current_exception();
+    }
+  }
+  void rethrow() const {
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  std::exception_ptr failure_;
+};
+
 std::vector<std::unique_ptr<HolderGeometry>> buildHolders(std::span<const SIM_HolderRecord> records, double unitScale) {
   std::vector<std::unique_ptr<HolderGeometry>> holders(records.size());
+  LoopFailure failure;
 #pragma omp parallel for schedule(dynamic)
   for (int64_t i = 0; i < static_cast<int64_t>(records.size()); ++i)
-    holders[i] = std::make_unique<HolderGeometry>(holderFrom(records[i], unitScale));
+    failure.run([&] { holders[i] = std::make_unique<HolderGeometry>(holderFrom(records[i], unitScale)); });
+  failure.rethrow();
   return holders;
 }
 
@@ -55,9 +79,13 @@ void adoptMachineHolders(std::span<const SIM_ToolRecord> tools, std::vector<std:
     decided[tool.holder] = true;
     if (holders[tool.holder]->mesh.empty()) matches[tool.holder] = machine.holderFor(tool, *holders[tool.holder]);
   }
+  LoopFailure failure;
 #pragma omp parallel for schedule(dynamic)
   for (int64_t i = 0; i < static_cast<int64_t>(holders.size()); ++i)
-    if (matches[i]) holders[i]->mesh = matches[i]->mesh;
+    failure.run([&] {
+      if (matches[i]) holders[i]->mesh = matches[i]->mesh;
+    });
+  failure.rethrow();
 }
 
 // Holder data compared for sharing: twelve floats with -0 equal to 0, and the name.
@@ -92,6 +120,7 @@ void copyText(char* field, size_t limit, const std::string& text) {
 void ToolTable::rebuild(const SIM_ToolTableRecord& record, double unitScale, const MachineHolders& machine) {
   tools_.clear();
   nameMap_.clear();
+  slots_.clear();  // slots name tools by their index in the old table
   cutRecords_.clear();
   machineHolderCopies_.clear();
   const std::span<const SIM_ToolRecord> tools = toolsOf(record);
@@ -100,18 +129,22 @@ void ToolTable::rebuild(const SIM_ToolTableRecord& record, double unitScale, con
 
   tools_.resize(tools.size());
   cutRecords_.resize(tools.size());
+  LoopFailure failure;
 #pragma omp parallel for schedule(dynamic)
   for (int64_t i = 0; i < static_cast<int64_t>(tools.size()); ++i) {
-    const SIM_ToolRecord& host = tools[i];
-    const HolderGeometry* holder = resolveHolder(host.holder, holders_, machine);
-    auto tool = std::make_unique<Tool>(buildTool(host, holder, holder ? host.holder : -1, unitScale));
-    cutRecords_[i] = buildCutRecords(*tool);
-    const uint64_t hash = tool->identifierHash;
-    tools_[i] = std::move(tool);
+    failure.run([&] {
+      const SIM_ToolRecord& host = tools[i];
+      const HolderGeometry* holder = resolveHolder(host.holder, holders_, machine);
+      auto tool = std::make_unique<Tool>(buildTool(host, holder, holder ? host.holder : -1, unitScale));
+      cutRecords_[i] = buildCutRecords(*tool);
+      const uint64_t hash = tool->identifierHash;
+      tools_[i] = std::move(tool);
 #pragma omp critical(toolNameMap)
-    nameMap_[hash] = static_cast<size_t>(i);
+      nameMap_[hash] = static_cast<size_t>(i);
+    });
   }
   ++revision_;
+  failure.rethrow();
 }
 
 const Tool* ToolTable::toolByHash(uint64_t hash) const {
@@ -167,7 +200,9 @@ void ToolTable::hostRecords(std::vector<SIM_ToolRecord>& tools, std::vector<SIM_
     for (int k = 0; k < 3; ++k) r.colour[k] = tool.colour[k];
     r.holder = -1;
     if (tool.holder) {
-      const SIM_HolderRecord& holder = tool.holder->record;
+      SIM_HolderRecord holder = tool.holder->record;
+      holder.modelPath[sizeof holder.modelPath - 1] = '\0';
+      for (int k = 0; k < 3; ++k) holder.origin[k] = static_cast<float>(tool.holder->origin[k] / unitScale);
       auto [it, added] = shared.try_emplace(holderKey(holder), static_cast<int32_t>(holders.size()));
       if (added) holders.push_back(holder);
       r.holder = it->second;
@@ -175,10 +210,19 @@ void ToolTable::hostRecords(std::vector<SIM_ToolRecord>& tools, std::vector<SIM_
   }
 }
 
-std::vector<SIM_CompensationResult> resolveCompensation(const SIM_ToolTableRecord& record, double unitScale,
+std::vector<SIM_CompensationResult> resolveCompensation(SIM_ToolTableRecord& record, double unitScale,
                                                         const MachineHolders& machine) {
   ToolTable table;
   table.rebuild(record, unitScale, machine);
+  for (const SIM_ToolRecord& tool : toolsOf(record)) {
+    if (tool.holder < 0 || tool.holder >= record.holderCount || !record.holders) continue;
+    SIM_HolderRecord& holder = record.holders[tool.holder];
+    if (const auto placed = machine.placementFor(tool, holder)) {
+      for (int k = 0; k < 3; ++k) holder.origin[k] = static_cast<float>(placed->origin[k] / unitScale);
+      for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) holder.rotation[3 * row + column] = placed->rotation[column][row];
+    }
+  }
   std::vector<SIM_CompensationResult> results(table.toolCount());
   for (size_t i = 0; i < table.toolCount(); ++i) {
     const Tool& tool = table.tool(i);

@@ -60,8 +60,9 @@ class ToolTable final : public toolpath::ToolOrientationSource {
 };
 
 // One result per tool of a table, measured without keeping the table:
-// gauge length, radius, corner radius, cutting length, tip and axis.
-std::vector<SIM_CompensationResult> resolveCompensation(const SIM_ToolTableRecord& record, double unitScale,
+// gauge length, radius, corner radius, cutting length, tip and axis. Host
+// holders the machine places get that placement written into the table.
+std::vector<SIM_CompensationResult> resolveCompensation(SIM_ToolTableRecord& record, double unitScale,
                                                         const MachineHolders& machine);
 
 // Copies text into a fixed field, cut at a whole UTF-8 character so that at

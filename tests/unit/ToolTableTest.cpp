@@ -158,6 +158,137 @@ TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
   EXPECT_FALSE(r[4].valid) << "no extra profile";
 }
 
+// The records of a tool with the given parts.
+tools::ToolCutRecords recordsOf(std::vector<std::pair<uint32_t, Points>> parts, uint32_t extraProfileKind = 1) {
+  ToolTableBuilder b;
+  b.addTool("T", std::move(parts));
+  for (SIM_ToolPart& part : b.parts.back())
+    if (part.kind == SIM_PART_EXTRA_PROFILE) part.profileKind = extraProfileKind;
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  return table.cutRecords(0);
+}
+
+uint32_t segmentsIn(const tools::ProfileBlock& block) {
+  uint32_t n;
+  std::memcpy(&n, block.data(), 4);
+  return n;
+}
+
+glm::vec2 blockPoint(const tools::ProfileBlock& block, size_t offset) {
+  glm::vec2 p;
+  std::memcpy(&p, block.data() + offset, 8);
+  return p;
+}
+
+TEST(CutRecordTest, PreparationAndTheOtherPurposes) {
+  // A ball longer in radius than in length: heights raised to the running
+  // maximum.
+  tools::CutRecord r = recordsOf({{SIM_PART_CUTTING, testsupport::ballProfile(5, 3)}})[0];
+  EXPECT_EQ(r.shape, tools::kShapeBall);
+  EXPECT_FLOAT_EQ(blockPoint(r.profile, 32).y, 5) << "3 raised to the 5 before it";
+  // Ends 0.0001 off the axis snap onto it (too far for the mill rules).
+  const Points cone{straightTo(0.0001f, 0), straightTo(6, 10), straightTo(6, 30), straightTo(-0.0001f, 30)};
+  r = recordsOf({{SIM_PART_CUTTING, cone}})[0];
+  EXPECT_EQ(r.shape, tools::kShapeConvex);
+  EXPECT_EQ(blockPoint(r.profile, 8).x, 0.0f);
+  EXPECT_EQ(blockPoint(r.profile, 48).x, 0.0f);
+
+  // At most 128 segments reach the block.
+  Points many{straightTo(0, 0)};
+  for (int i = 1; i <= 200; ++i) many.push_back(straightTo(5 + (i % 2) * 0.5f, float(i)));
+  many.push_back(straightTo(0, 201));
+  EXPECT_EQ(segmentsIn(recordsOf({{SIM_PART_CUTTING, many}})[0].profile), 128u);
+
+  // Collision kinds: arcs of type 1 on the axis give 8; off the axis convex
+  // 11, concave 9. The shaft comes before the alternate shaft.
+  const Points arched{straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 4, 4, 0, 4), straightTo(0, 10)};
+  const Points notch{straightTo(0, 0), straightTo(4, 0), straightTo(2, 3), straightTo(4, 6), straightTo(0, 6)};
+  tools::ToolCutRecords all = recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)},
+                                         {SIM_PART_SHOULDER, arched},
+                                         {SIM_PART_SHAFT_ALTERNATE, testsupport::flatProfile(9, 9)},
+                                         {SIM_PART_SHAFT, testsupport::flatProfile(3, 12)}});
+  EXPECT_EQ(all[1].shape, tools::kShapeRevolvedWithArcs);
+  EXPECT_NEAR(all[2].widest, 3 + 0.002 * 12, 1e-3) << "from the shaft, not the alternate";
+  ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}, {SIM_PART_SHOULDER, notch},
+                  {SIM_PART_SHAFT, testsupport::flatProfile(3, 12)}});
+  b.parts.back()[1].profileKind = SIM_PROFILE_EXTRUDED;
+  b.parts.back()[2].axis[0] = 1;
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  EXPECT_EQ(table.cutRecords(0)[1].shape, tools::kShapeExtrudedConcave);
+  EXPECT_EQ(table.cutRecords(0)[2].shape, tools::kShapeExtrudedConvex);
+
+  // The extra profile: a closed square is convex, a closed L is not, even
+  // when its one inward corner is the first point.
+  const Points square{straightTo(1, 1), straightTo(3, 1), straightTo(3, 3), straightTo(1, 3), straightTo(1, 1)};
+  const Points ell{straightTo(2, 2), straightTo(2, 4), straightTo(1, 4), straightTo(1, 1), straightTo(4, 1),
+                   straightTo(4, 2), straightTo(2, 2)};
+  EXPECT_EQ(recordsOf({{SIM_PART_EXTRA_PROFILE, square}})[4].shape, tools::kShapeRevolvedConvex);
+  EXPECT_EQ(recordsOf({{SIM_PART_EXTRA_PROFILE, ell}})[4].shape, tools::kShapeRevolvedConcave);
+  EXPECT_TRUE(recordsOf({{SIM_PART_EXTRA_PROFILE, ell}})[4].valid);
+}
+
+TEST(CutRecordTest, AHolderPartLevelWithTheCutterTopBreaksMonotony) {
+  const Points cutter = testsupport::flatProfile(5, 20);
+  EXPECT_TRUE(recordsOf({{SIM_PART_CUTTING, cutter}, {SIM_PART_HOLDER, testsupport::flatProfile(12, 30)}})[0].monotonic)
+      << "a holder from the tip up is not level with the top";
+  ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, cutter}, {SIM_PART_HOLDER, testsupport::flatProfile(12, 30)}});
+  b.parts.back()[1].origin[1] = 20;  // sits on the cutter's top and reaches the axis
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  EXPECT_FALSE(table.cutRecords(0)[0].monotonic);
+  b.parts.back()[1].origin[1] = 21;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  EXPECT_TRUE(table.cutRecords(0)[0].monotonic) << "a millimetre above the top";
+}
+
+// A machine with one holder of its own, which host holders without a mesh
+// take over.
+class OneMachineHolder final : public tools::MachineHolders {
+ public:
+  OneMachineHolder() {
+    own_.name = "machine";
+    own_.mesh.assign(6, tools::PackedVertex{});
+  }
+  std::optional<tools::HolderGeometry> holderFor(const SIM_ToolRecord& tool, const tools::HolderGeometry&) const override {
+    ++asked;
+    if (tool.mountingSide != 1) return std::nullopt;
+    return own_;
+  }
+  const tools::HolderGeometry* holder(size_t index) const override { return index == 0 ? &own_ : nullptr; }
+  std::optional<Placement> placementFor(const SIM_ToolRecord&, const SIM_HolderRecord&) const override {
+    return Placement{glm::vec3(0, 0, 127), glm::mat3(1.0f)};
+  }
+  mutable int asked = 0;
+
+ private:
+  tools::HolderGeometry own_;
+};
+
+TEST(ToolTableTest, MachineHoldersPastTheHostOnesAndAdoptedMeshes) {
+  ToolTableBuilder b;
+  b.addHolder("");  // no mesh of its own
+  b.addTool("first", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}}, 0).mountingSide = 1;
+  b.addTool("second", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}}, 0).mountingSide = 0;
+  b.addTool("machine's", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}}, 1);
+  b.addTool("beyond", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}}, 2);
+  OneMachineHolder machine;
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, machine);
+  EXPECT_EQ(machine.asked, 1) << "the first referencing tool decides";
+  EXPECT_EQ(table.holders()[0]->mesh.size(), 6u);
+  EXPECT_EQ(table.tool(2).holder->name, "machine");
+  EXPECT_EQ(table.tool(3).holder, nullptr);
+
+  SIM_ToolTableRecord host = b.record();
+  const auto results = tools::resolveCompensation(host, 25.4, machine);
+  EXPECT_EQ(results[2].holder, 1);
+  EXPECT_FLOAT_EQ(b.holders[0].origin[2], 5) << "the machine's placement, in host units";
+}
+
 TEST(ToolDataTest, FilesReadBackAndTruncationGivesNothing) {
   // Two triangles over four vertices.
   std::vector<uint8_t> image;
@@ -214,9 +345,8 @@ TEST(ToolTableExportsTest, GetToolTableRoundTrip) {
   b.addHolder("a.stl").origin[0] = 0.0f;
   b.addHolder("a.stl").origin[0] = -0.0f;  // the same holder data: shared
   b.addHolder("b.stl");
-  // 13 three-byte characters: 39 bytes, cut to 36 at a character boundary.
-  std::string longName;
-  for (int i = 0; i < 13; ++i) longName += "\xE2\x82\xAC";
+  // 37 bytes whose last character would be split by a cut at 36.
+  const std::string longName = std::string(34, 'n') + "\xE2\x82\xAC";
   b.addTool(longName, {{SIM_PART_CUTTING, testsupport::flatProfile(5, 30)}}, 0);
   b.addTool("second", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 20)}}, 1);
   b.addTool("third", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 20)}}, 2);
@@ -239,7 +369,7 @@ TEST(ToolTableExportsTest, GetToolTableRoundTrip) {
   EXPECT_EQ(got.tools[1].holder, 0) << "-0 and 0 are the same holder";
   EXPECT_EQ(got.tools[2].holder, 1);
   EXPECT_EQ(got.tools[3].holder, -1) << "an index past the holders names none";
-  EXPECT_EQ(std::string(got.tools[0].name), longName.substr(0, 36));
+  EXPECT_EQ(std::string(got.tools[0].name), std::string(34, 'n'));
   EXPECT_EQ(std::string(got.tools[0].description), std::string(254, 'd')) << "the split character is left out whole";
   EXPECT_EQ(got.tools[1].number, 17u);
   EXPECT_EQ(got.tools[1].machineNumber, 4u);
