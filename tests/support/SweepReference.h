@@ -1,0 +1,109 @@
+#pragma once
+// Exact answers for milling tests, independent of the cut shaders: tools as
+// solids of revolution about their axis (tip at height 0), and the solid a
+// tool sweeps along a straight move with a fixed axis. A point is inside the
+// sweep when some position of the tool along the move contains it.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include <glm/geometric.hpp>
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
+namespace testsupport {
+
+// Signed distance in the meridian plane: (radius >= 0, height), negative
+// inside. Exact outside; inside it may under-state the depth.
+using MeridianDistance = std::function<double(double radius, double height)>;
+
+inline double boxDistance2d(glm::dvec2 p, glm::dvec2 min, glm::dvec2 max) {
+  const glm::dvec2 q = glm::abs(p - (min + max) * 0.5) - (max - min) * 0.5;
+  return glm::length(glm::max(q, 0.0)) + std::min(std::max(q.x, q.y), 0.0);
+}
+
+struct ToolSolid {
+  MeridianDistance distance;
+  bool convex = true;
+  double radius = 0;  // widest
+  double length = 0;  // height of the top
+};
+
+inline ToolSolid flatMillSolid(double radius, double length) {
+  return {[=](double r, double h) { return boxDistance2d({r, h}, {-radius, 0}, {radius, length}); }, true, radius,
+          length};
+}
+
+inline ToolSolid ballMillSolid(double radius, double length) {
+  return {[=](double r, double h) {
+            const double ball = glm::length(glm::dvec2(r, h - radius)) - radius;
+            return std::min(ball, boxDistance2d({r, h}, {-radius, radius}, {radius, std::max(length, radius)}));
+          },
+          true, radius, length};
+}
+
+// A flat bottom of radius flat, a corner of radius corner, the side at
+// flat + corner up to length.
+inline ToolSolid bullNoseSolid(double flat, double corner, double length) {
+  return {[=](double r, double h) {
+            const double core = boxDistance2d({r, h}, {-flat, 0}, {flat, length});
+            const double side = boxDistance2d({r, h}, {-(flat + corner), corner}, {flat + corner, length});
+            const double torus = glm::length(glm::dvec2(std::abs(r) - flat, h - corner)) - corner;
+            return std::min({core, side, torus});
+          },
+          true, flat + corner, length};
+}
+
+// A tool on a straight move from `from` to `to` (tip positions) with one axis.
+struct LinearSweep {
+  glm::dvec3 from{0.0}, to{0.0};
+  glm::dvec3 axis{0.0, 0.0, 1.0};  // unit, from the tip into the holder
+  ToolSolid tool;
+
+  // Signed distance of p to the tool placed with its tip at tip.
+  double toolDistance(const glm::dvec3& p, const glm::dvec3& tip) const {
+    const glm::dvec3 d = p - tip;
+    const double height = glm::dot(d, axis);
+    return tool.distance(glm::length(d - height * axis), height);
+  }
+
+  // The least signed distance over the tool's positions: exact outside the
+  // sweep; inside, a lower bound of the depth. For a convex tool it is a
+  // convex function of the position, found by golden-section search; other
+  // tools are sampled and refined.
+  double distance(const glm::dvec3& p) const {
+    auto at = [&](double t) { return toolDistance(p, from + (to - from) * t); };
+    if (glm::length(to - from) < 1e-12) return at(0);
+    double low = 0, high = 1;
+    if (!tool.convex) {
+      constexpr int kSamples = 256;
+      int best = 0;
+      double bestValue = at(0);
+      for (int i = 1; i <= kSamples; ++i)
+        if (const double v = at(double(i) / kSamples); v < bestValue) bestValue = v, best = i;
+      low = std::max(0.0, (best - 1.0) / kSamples);
+      high = std::min(1.0, (best + 1.0) / kSamples);
+    }
+    const double golden = (std::sqrt(5.0) - 1) / 2;
+    double a = high - golden * (high - low), b = low + golden * (high - low);
+    double fa = at(a), fb = at(b);
+    for (int i = 0; i < 80; ++i) {
+      if (fa < fb) {
+        high = b, b = a, fb = fa;
+        a = high - golden * (high - low);
+        fa = at(a);
+      } else {
+        low = a, a = b, fa = fb;
+        b = low + golden * (high - low);
+        fb = at(b);
+      }
+    }
+    return std::min({fa, fb, at(0), at(1)});
+  }
+
+  bool inside(const glm::dvec3& p) const { return distance(p) < 0; }
+};
+
+}  // namespace testsupport
