@@ -1,10 +1,16 @@
 // The stock lattice as every stock shader sees it: node words at binding 0
-// (crossing codes of the +x, +y, +z edges in bytes 0-2, owner in byte 3,
+// (or NODE_WORDS_BINDING; crossing codes of the +x, +y, +z edges in bytes 0-2, owner in byte 3,
 // node (x, y, z) at x * G.y * G.z + y * G.z + z) and the sign field at
-// binding 1 (inside flags stored once along x rays by (y, z), once along y
+// binding 1 (or SIGN_FIELD_BINDING; inside flags stored once along x rays by (y, z), once along y
 // rays by (z, x), once along z rays by (x, y); each ray P / 32 words).
-layout(std430, binding = 0) buffer NodeWords { uint nodeWords[]; };
-layout(std430, binding = 1) buffer SignField { uint signWords[]; };
+#ifndef NODE_WORDS_BINDING
+#define NODE_WORDS_BINDING 0
+#endif
+#ifndef SIGN_FIELD_BINDING
+#define SIGN_FIELD_BINDING 1
+#endif
+layout(std430, binding = NODE_WORDS_BINDING) buffer NodeWords { uint nodeWords[]; };
+layout(std430, binding = SIGN_FIELD_BINDING) buffer SignField { uint signWords[]; };
 
 uint nodeIndex(uvec3 nodes, uvec3 n) { return (n.x * nodes.y + n.y) * nodes.z + n.z; }
 

@@ -62,7 +62,7 @@ inline SolidReference referenceFromDistance(std::function<double(const glm::dvec
   r.crossing = [sdf](const glm::dvec3& a, const glm::dvec3& b) {
     double low = 0, high = 1;
     const bool startInside = sdf(a) < 0;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 30; ++i) {
       const double middle = (low + high) / 2;
       ((sdf(a + (b - a) * middle) < 0) == startInside ? low : high) = middle;
     }

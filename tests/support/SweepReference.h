@@ -89,7 +89,7 @@ struct LinearSweep {
     const double golden = (std::sqrt(5.0) - 1) / 2;
     double a = high - golden * (high - low), b = low + golden * (high - low);
     double fa = at(a), fb = at(b);
-    for (int i = 0; i < 80; ++i) {
+    for (int i = 0; i < 48; ++i) {
       if (fa < fb) {
         high = b, b = a, fb = fa;
         a = high - golden * (high - low);

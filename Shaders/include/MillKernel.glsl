@@ -1,0 +1,289 @@
+// The framework every mill shader shares. Each group of 128 invocations
+// takes 128 rays of one move's sweep box; invocation 0 finds the move and
+// builds it in grid space for the group. Every ray subtracts its interval
+// of the swept tool from the lattice: codes move only to greater values (so
+// cuts in any order leave the same result), the tool's colour goes into the
+// owner bytes, and inside bits are cleared. A group that removes material
+// with a rapid or spindle-stopped move it reports sets that move's bit.
+//
+// The including source declares its tool uniforms and defines:
+//   void toolDimensions(out float radius, out float len);  // tool units
+//   void prepareShape();   // invocation 0, after the move is built
+//   bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
+layout(local_size_x = 128) in;
+
+#define NODE_WORDS_BINDING 2
+#define SIGN_FIELD_BINDING 3
+#include "StockLattice.glsl"
+#include "SweepPieces.glsl"
+
+struct GPUMoveRecord {
+  float x, y, z;
+  float i, j, k;
+  float parameter;
+  uint type;
+};
+
+layout(std430, binding = 0) readonly buffer ChunkIndex { uint chunkIndex[]; };
+layout(std430, binding = 1) readonly buffer MoveRecords { GPUMoveRecord moveRecords[]; };
+layout(std430, binding = 4) buffer CutReportBits { uint reportBits[]; };
+
+uniform uvec3 NoOfCells;       // node counts G
+uniform uvec3 BoolPointsSize;  // padded counts P
+uniform uint InvocationChunkSize;
+uniform uint ElementCount;     // entries of the chunk index
+uniform mat4 ToolpathToSolid;
+uniform float ToolScale;
+uniform uint ApplyRapidMoves;
+uniform uint ReportRapidMoves;
+uniform uint StoppedSpindleMode;
+uniform uint ReportSpindleStoppedMoves;
+uniform uint InvocationChunkOffset;
+uniform uint InvocationChunkEnd;       // first chunk of the partial move
+uniform uint InvocationChunkExtraEnd;  // end of all chunks
+uniform uint ExtraElemType;
+uniform vec3 ExtraElemStart;
+uniform vec3 ExtraElemEnd;
+uniform vec3 ExtraElemToolDirFrom;
+uniform vec3 ExtraElemToolDirTo;
+uniform uint ToolColorIndex;
+
+const uint kRapid = 0u;
+const uint kStopped = 3u;
+const uint kNoMove = 0xFFFFFFFFu;
+
+shared uint sMove;          // end record of the move, kNoMove for the partial move
+shared uint sChunkInMove;
+shared vec3 sStart, sEnd;   // tip positions, grid coordinates
+shared vec3 sStartAxis, sEndAxis, sAxis;
+shared vec3 sU, sV, sW;     // move frame
+shared float sRadius, sLength, sFullRadius, sShrink;
+shared bool sApply, sReport;
+shared uint sOwner;
+shared ivec3 sLow, sHigh;   // sweep box, inclusive node range
+shared bool sFlagged;
+
+void toolDimensions(out float radius, out float len);
+void prepareShape();
+bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
+
+uint lastEntryAtMost(uint chunk) {
+  uint lo = 0u, hi = ElementCount;  // the answer lies in [lo, hi)
+  while (hi - lo > 1u) {
+    uint mid = (lo + hi) / 2u;
+    if (chunkIndex[mid] <= chunk) lo = mid; else hi = mid;
+  }
+  return lo;
+}
+
+vec3 toGrid(vec3 p) { return (ToolpathToSolid * vec4(p, 1.0)).xyz; }
+
+vec3 axisToGrid(vec3 a) {
+  vec3 g = mat3(ToolpathToSolid) * a;
+  float len = length(g);
+  return len > 0.0 ? g / len : vec3(0.0, 0.0, 1.0);
+}
+
+void buildMove(uint chunk) {
+  uint type;
+  vec3 start, end, axisFrom, axisTo;
+  if (chunk >= InvocationChunkEnd) {
+    sMove = kNoMove;
+    sChunkInMove = chunk - InvocationChunkEnd;
+    type = ExtraElemType;
+    start = ExtraElemStart;
+    end = ExtraElemEnd;
+    axisFrom = ExtraElemToolDirFrom;
+    axisTo = ExtraElemToolDirTo;
+  } else {
+    uint k = max(lastEntryAtMost(chunk), 1u);
+    sMove = k;
+    sChunkInMove = chunk - chunkIndex[k];
+    GPUMoveRecord from = moveRecords[k - 1u], to = moveRecords[k];
+    type = to.type;
+    start = vec3(from.x, from.y, from.z);
+    end = vec3(to.x, to.y, to.z);
+    axisTo = vec3(to.i, to.j, to.k);
+    // A continuation record starts with the axis of its own move's end.
+    axisFrom = (from.type & 63u) == 34u ? axisTo : vec3(from.i, from.j, from.k);
+  }
+  uint kind = type & 31u;
+  bool rapid = kind == kRapid, stopped = kind == kStopped;
+  sApply = !(rapid && ApplyRapidMoves == 0u) && !(stopped && StoppedSpindleMode == 0u);
+  sReport = (rapid && ReportRapidMoves != 0u) || (stopped && ReportSpindleStoppedMoves != 0u);
+  sOwner = (rapid || (stopped && StoppedSpindleMode == 2u)) ? 1u : ToolColorIndex;
+
+  sStart = toGrid(start);
+  sEnd = toGrid(end);
+  sStartAxis = axisToGrid(axisFrom);
+  sEndAxis = axisToGrid(axisTo);
+  sAxis = axisToGrid(axisFrom + axisTo);
+  float radius, len;
+  toolDimensions(radius, len);
+  sFullRadius = radius * ToolScale;
+  sLength = len * ToolScale;
+  // A rapid that only grazes the stock removes nothing.
+  sShrink = rapid ? clamp(0.01 * min(radius, len) * ToolScale, 2.0 / 128.0, 16.0 / 128.0) : 0.0;
+  sRadius = max(sFullRadius - sShrink, 0.0);
+
+  vec3 move = sEnd - sStart;
+  sU = length(move) < 1e-7 ? vec3(0.0, 0.0, 1.0) : normalize(move);
+  if (abs(dot(sU, sAxis)) > 0.9999) {
+    vec3 helper = abs(sU.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 1.0, 0.0);
+    sV = normalize(cross(sU, helper));
+    sW = cross(sU, sV);
+  } else {
+    sV = normalize(cross(sU, sAxis));
+    sW = cross(sV, sAxis);
+  }
+
+  vec3 grow = (abs(sV) + abs(sW)) * sFullRadius;
+  vec3 lo = min(min(sStart, sEnd), min(sStart, sEnd) + sAxis * sLength);
+  vec3 hi = max(max(sStart, sEnd), max(sStart, sEnd) + sAxis * sLength);
+  lo = min(lo, min(sStart + sAxis * sLength, sEnd + sAxis * sLength)) - grow;
+  hi = max(hi, max(sStart + sAxis * sLength, sEnd + sAxis * sLength)) + grow;
+  ivec3 last = ivec3(NoOfCells) - 1;
+  sLow = clamp(ivec3(floor(lo)), ivec3(0), last);
+  sHigh = clamp(ivec3(ceil(hi)), ivec3(0), last);
+  if (any(lessThan(hi, vec3(0.0))) || any(greaterThan(lo, vec3(last)))) sHigh = sLow - 1;
+  sFlagged = false;
+  prepareShape();
+}
+
+uint raysAcross(uint axis) {
+  ivec3 n = max(sHigh - sLow + 1, ivec3(0));
+  return axis == 0u ? uint(n.y * n.z) : axis == 1u ? uint(n.x * n.z) : uint(n.x * n.y);
+}
+
+// Ray r of the move's list: x rays by (y, z), then y rays by (x, z), then z
+// rays by (x, y); false past the list.
+bool rayOfMove(uint r, out uint axis, out uvec3 node) {
+  for (axis = 0u; axis < 3u; ++axis) {
+    uint count = raysAcross(axis);
+    if (r < count) break;
+    r -= count;
+  }
+  if (axis == 3u) return false;
+  uint u = axis == 0u ? 1u : 0u;
+  uint v = axis == 2u ? 1u : 2u;
+  uint spanV = uint(sHigh[v] - sLow[v] + 1);
+  node = uvec3(0u);
+  node[u] = uint(sLow[u]) + r / spanV;
+  node[v] = uint(sLow[v]) + r % spanV;
+  return true;
+}
+
+bool insideAt(uint rayStart, uint along, uint count) {
+  if (along >= count) return false;
+  return ((signWords[rayStart + along / 32u] >> (along % 32u)) & 1u) != 0u;
+}
+
+// Replaces one axis's code of a node when the new code is greater, with the
+// owner; true when it did.
+bool raiseCode(uint node, uint axis, uint code, uint owner) {
+  uint shift = 8u * axis;
+  uint current = nodeWords[node];
+  while (((current >> shift) & 0xFFu) < code) {
+    uint wanted = (current & ~(0xFFu << shift) & 0x00FFFFFFu) | (code << shift) | (owner << 24);
+    uint seen = atomicCompSwap(nodeWords[node], current, wanted);
+    if (seen == current) return true;
+    current = seen;
+  }
+  return false;
+}
+
+// Stamps the owner; a node whose code for this axis still says "no crossing
+// recorded" is left alone unless this cut just wrote next to it.
+void stampOwner(uint node, uint axis, uint owner, bool wrote) {
+  uint current = nodeWords[node];
+  while (true) {
+    if (!wrote && ((current >> (8u * axis)) & 0xFFu) == 255u) return;
+    uint wanted = (current & 0x00FFFFFFu) | (owner << 24);
+    if (wanted == current) return;
+    uint seen = atomicCompSwap(nodeWords[node], current, wanted);
+    if (seen == current) return;
+    current = seen;
+  }
+}
+
+void clearBits(uint rayStart, uint first, uint last) {
+  if (first > last) return;
+  uint firstWord = first / 32u, lastWord = last / 32u;
+  for (uint w = firstWord; w <= lastWord; ++w) {
+    uint low = w == firstWord ? first % 32u : 0u;
+    uint high = w == lastWord ? last % 32u : 31u;
+    uint mask = (0xFFFFFFFFu >> (31u - high)) & (0xFFFFFFFFu << low);
+    if (mask == 0xFFFFFFFFu)
+      signWords[rayStart + w] = 0u;
+    else
+      atomicAnd(signWords[rayStart + w], ~mask);
+  }
+}
+
+void cutRay(uint axis, uvec3 rayNode) {
+  vec3 dir = vec3(0.0);
+  dir[axis] = 1.0;
+  vec3 origin = vec3(rayNode);
+  origin[axis] = 0.0;
+  float lo, hi;
+  if (!shapeInterval(origin, dir, lo, hi)) return;
+  lo = max(lo, 0.0);
+  uint count = NoOfCells[axis];
+  hi = min(hi, float(count) + 1.0);
+  if (!(hi > lo)) return;
+  uint entry = uint(floor(lo * 128.0)), exit = uint(floor(hi * 128.0));
+  uint i = entry / 128u, k = exit / 128u;
+  uint rayStart = signCopyStart(NoOfCells, BoolPointsSize, axis) +
+                  signRay(NoOfCells, axis, rayNode) * wordsPerRay(BoolPointsSize, axis);
+  bool insideI = insideAt(rayStart, i, count), insideNext = insideAt(rayStart, i + 1u, count);
+  bool insideK = insideAt(rayStart, k, count), insideAfter = insideAt(rayStart, k + 1u, count);
+  uvec3 node = rayNode;
+  if (!sApply) {
+    if (!sReport) return;
+    bool would = false;
+    if (insideI && i < count) {
+      node[axis] = i;
+      would = would || 127u - (entry - 128u * i) > ((nodeWords[nodeIndex(NoOfCells, node)] >> (8u * axis)) & 0xFFu) + 1u;
+    }
+    if (insideAfter && k < count && (k > i || !insideI)) {
+      node[axis] = k;
+      would = would || 128u + (exit - 128u * k) > ((nodeWords[nodeIndex(NoOfCells, node)] >> (8u * axis)) & 0xFFu) + 1u;
+    }
+    if (would) sFlagged = true;
+    return;
+  }
+  bool replacedI = false, replacedK = false;
+  if (insideI && i < count) {
+    node[axis] = i;
+    replacedI = raiseCode(nodeIndex(NoOfCells, node), axis, 127u - (entry - 128u * i), sOwner);
+  }
+  if ((replacedI || insideNext) && i + 1u < k && i + 1u < count) {
+    node[axis] = i + 1u;
+    stampOwner(nodeIndex(NoOfCells, node), axis, sOwner, replacedI);
+  }
+  if (insideAfter && k < count && (k > i || (k == i && !insideI))) {
+    node[axis] = k;
+    replacedK = raiseCode(nodeIndex(NoOfCells, node), axis, 128u + (exit - 128u * k), sOwner);
+  }
+  if ((replacedK || insideK) && k + 1u < count) {
+    node[axis] = k + 1u;
+    stampOwner(nodeIndex(NoOfCells, node), axis, sOwner, replacedK);
+  }
+  clearBits(rayStart, i + 1u, min(k, count - 1u));
+  if (sReport && (replacedI || replacedK)) sFlagged = true;
+}
+
+void main() {
+  uint groupsPerChunk = InvocationChunkSize / 128u;
+  uint chunk = InvocationChunkOffset + gl_WorkGroupID.x / groupsPerChunk;
+  if (chunk >= InvocationChunkExtraEnd) return;
+  if (gl_LocalInvocationID.x == 0u) buildMove(chunk);
+  barrier();
+  uint r = sChunkInMove * InvocationChunkSize + (gl_WorkGroupID.x % groupsPerChunk) * 128u + gl_LocalInvocationID.x;
+  uint axis;
+  uvec3 rayNode;
+  if (rayOfMove(r, axis, rayNode)) cutRay(axis, rayNode);
+  barrier();
+  if (gl_LocalInvocationID.x == 0u && sFlagged && sMove != kNoMove)
+    atomicOr(reportBits[sMove / 32u], 1u << (31u - sMove % 32u));
+}
