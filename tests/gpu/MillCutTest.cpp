@@ -3,7 +3,9 @@
 // independence.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <set>
 
 #include "stock/MillCut.h"
 #include "stock/SolidStockCreator.h"
@@ -121,6 +123,122 @@ TEST_F(MillCutTest, FlatAndBallMillsOnRandomMoves) {
     EXPECT_LE(report.wrongCodes, std::max<uint64_t>(2, report.codesChecked / 500)) << c.name << ": " << report.summary();
     EXPECT_GT(report.codesChecked, 500u) << c.name;
   }
+}
+
+TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
+  const tools::CutRecord flat = toolRecord(testsupport::flatProfile(3, 12));
+  const glm::dvec3 up(0, 0, 1);
+  const double h = grid_.frame().exactCellSize;
+  // Along the top face, the tool's bottom a hair (0.2 % of a cell) into it.
+  const double graze = kBoxMax.z - 0.002 * h;
+  const std::vector<uint8_t> uncut = [&] {
+    testsupport::LatticeImage image(grid_);
+    std::vector<uint8_t> bytes(image.nodeWords.size() * 4);
+    std::memcpy(bytes.data(), image.nodeWords.data(), bytes.size());
+    return bytes;
+  }();
+  auto words = [&] { return testsupport::LatticeImage(grid_).nodeWords; };
+  const std::vector<uint32_t> before = words();
+
+  std::vector<stock::GPUMoveRecord> rapid{record({5, 15, graze}, up, stock::kMoveRapid),
+                                          record({35, 15, graze}, up, stock::kMoveRapid)};
+  stock::CutSwitches report;
+  report.reportRapidMoves = true;
+  mill_.cut(grid_, rapid, 1, 2, flat, 7, report);
+  EXPECT_EQ(words(), before) << "a grazing rapid removes nothing";
+  EXPECT_TRUE(mill_.reportedMoves().empty());
+
+  std::vector<stock::GPUMoveRecord> cut = rapid;
+  cut[1].type = stock::kMoveCut;
+  const double topCell = kBoxMax.z / h;
+  (void)topCell;
+  mill_.cut(grid_, cut, 1, 2, flat, 7, {});
+  EXPECT_NE(words(), before) << "the same move as a cut takes a thin layer";
+
+  // A rapid through the stock with the rapid moves not applied: the stock
+  // stays, the report bit is set.
+  freshStock();
+  mill_.clearReport();
+  std::vector<stock::GPUMoveRecord> through{record({5, 15, 10}, up, stock::kMoveRapid),
+                                            record({35, 15, 10}, up, stock::kMoveRapid)};
+  stock::CutSwitches noApply;
+  noApply.applyRapidMoves = false;
+  noApply.reportRapidMoves = true;
+  mill_.cut(grid_, through, 1, 2, flat, 7, noApply);
+  EXPECT_EQ(words(), before);
+  EXPECT_EQ(mill_.reportedMoves(), std::vector<uint32_t>{1});
+
+  // Spindle stopped: mode 0 cuts nothing, 1 stamps the tool colour, 2 the
+  // rapid colour.
+  std::vector<stock::GPUMoveRecord> stopped = through;
+  stopped[1].type = stock::kMoveStopped;
+  for (uint32_t mode : {0u, 1u, 2u}) {
+    freshStock();
+    stock::CutSwitches switches;
+    switches.stoppedSpindleMode = mode;
+    mill_.cut(grid_, stopped, 1, 2, flat, 7, switches);
+    std::set<uint32_t> owners;
+    for (uint32_t w : words()) owners.insert(w >> 24);
+    if (mode == 0) {
+      EXPECT_EQ(words(), before);
+    } else {
+      EXPECT_TRUE(owners.count(mode == 1 ? 7u : 1u)) << "mode " << mode;
+      EXPECT_FALSE(owners.count(mode == 1 ? 1u : 7u)) << "mode " << mode;
+    }
+  }
+  (void)uncut;
+}
+
+TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
+  const tools::CutRecord flat = toolRecord(testsupport::flatProfile(4, 15));
+  const glm::dvec3 up(0, 0, 1);
+  // A plunge along the axis cuts a clean cylinder.
+  std::vector<stock::GPUMoveRecord> plunge{record({20, 15, 25}, up, stock::kMoveCut),
+                                           record({20, 15, 8}, up, stock::kMoveCut)};
+  mill_.cut(grid_, plunge, 1, 2, flat, 5, {});
+  auto report = compare(plunge, testsupport::flatMillSolid(4, 15));
+  EXPECT_TRUE(report.good()) << report.summary();
+
+  // The partial move cuts up to where the tool stands: the first 40 % of a slot.
+  freshStock();
+  std::vector<stock::GPUMoveRecord> slot{record({5, 15, 12}, up, stock::kMoveCut), record({35, 15, 12}, up, stock::kMoveCut)};
+  stock::PartialMove partial;
+  partial.start = {5, 15, 12};
+  partial.end = {17, 15, 12};
+  partial.axisFrom = partial.axisTo = up;
+  mill_.cut(grid_, slot, 1, 1, flat, 5, {}, partial);
+  std::vector<stock::GPUMoveRecord> part{slot[0], record({17, 15, 12}, up, stock::kMoveCut)};
+  report = compare(part, testsupport::flatMillSolid(4, 15));
+  EXPECT_TRUE(report.good()) << report.summary();
+
+  // The same moves in another order, or twice, leave the same lattice.
+  std::mt19937 rng(5);
+  const std::vector<stock::GPUMoveRecord> moves = randomMoves(rng, 10, false);
+  freshStock();
+  mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
+  const testsupport::LatticeImage forwards(grid_);
+  mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
+  const testsupport::LatticeImage twice(grid_);
+  freshStock();
+  for (uint32_t k = static_cast<uint32_t>(moves.size()) - 1; k >= 1; --k) mill_.cut(grid_, moves, k, k + 1, flat, 5, {});
+  const testsupport::LatticeImage backwards(grid_);
+  EXPECT_EQ(twice.nodeWords, forwards.nodeWords);
+  EXPECT_EQ(twice.signWords, forwards.signWords);
+  EXPECT_EQ(backwards.signWords, forwards.signWords);
+  // The codes that mean something, those on edges whose nodes differ (owner
+  // bytes record which cut came last, and codes between two outside nodes
+  // are left from earlier cuts).
+  size_t meaningful = 0, differentCodes = 0;
+  forwards.forEachNode([&](const glm::uvec3& n) {
+    for (int axis = 0; axis < 3; ++axis) {
+      glm::uvec3 next = n;
+      if (++next[axis] >= forwards.frame.nodes[axis] || forwards.inside(n) == forwards.inside(next)) continue;
+      ++meaningful;
+      differentCodes += forwards.code(n, axis) != backwards.code(n, axis);
+    }
+  });
+  EXPECT_GT(meaningful, 1000u);
+  EXPECT_LE(differentCodes, meaningful / 500) << "only where a sub-cell sliver met another cut";
 }
 
 }  // namespace
