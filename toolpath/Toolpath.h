@@ -88,6 +88,9 @@ class ToolOrientationSource {
 
 class Toolpath {
  public:
+  // The toolpath as the cut shaders read it (GPUToolpath.h).
+  class GPUToolpath;
+
   // Replaces everything with the host's record and recomputes what derives
   // from it. Offsets applied to the previous moves are dropped with them.
   void load(const SIM_ToolpathRecord& record);

@@ -1,0 +1,71 @@
+// The toolpath turned into the cut shaders' records: kinds, chords of arcs,
+// their back references, and tool axes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "machine/Kinematics.h"
+#include "support/ToolpathBuilder.h"
+#include "toolpath/GPUToolpath.h"
+
+namespace {
+
+using testing_support::ToolpathBuilder;
+
+TEST(GPUToolpathTest, KindsChordsAndAxes) {
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 5}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}))
+      .add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, 0}, {0, 0, 0}, {0, 0, -1}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 20, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}));
+  b.flags = {0, 4, 0, 0, 0};
+  b.spindles = {3000, 3000, 3000, 3000, 0};
+  toolpath::Toolpath path;
+  path.load(b.record());
+  const machine::IdentityKinematics identity;
+  const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, identity, 0.01);
+
+  const int chords = toolpath::segmentCount(10, M_PI / 2, 0.01);
+  ASSERT_GT(chords, 4);
+  ASSERT_EQ(gpu.records().size(), 1u + 2 + chords + 2);
+  EXPECT_EQ(gpu.records()[1].type, uint32_t{stock::kMoveRapid});
+  EXPECT_EQ(gpu.records()[2].type, uint32_t{stock::kMoveMarked}) << "the host's mark";
+  for (int c = 1; c <= chords; ++c) {
+    const stock::GPUMoveRecord& r = gpu.records()[2 + c];
+    EXPECT_EQ(r.type & 31u, uint32_t{stock::kMoveMarked});
+    EXPECT_EQ((r.type & stock::kContinuation) != 0, c == 1);
+    EXPECT_EQ(r.type >> 8, uint32_t(c)) << "records back to where the arc began";
+    EXPECT_NEAR(std::hypot(r.x, r.y), 10.0, 1e-5);
+    EXPECT_GT(r.x * r.x + r.y * r.y, 0);
+  }
+  const stock::GPUMoveRecord& arcEnd = gpu.records()[2 + chords];
+  EXPECT_NEAR(arcEnd.x, 0, 1e-6);
+  EXPECT_NEAR(arcEnd.y, 10, 1e-6);
+  EXPECT_GT(gpu.records()[3].y, 0) << "counter-clockwise seen from +Z";
+  EXPECT_EQ(gpu.records()[3 + chords].type, uint32_t{stock::kMoveCut});
+  EXPECT_EQ(gpu.records()[4 + chords].type, uint32_t{stock::kMoveStopped}) << "spindle at 0";
+  EXPECT_EQ(gpu.endRecordOf(2), uint32_t(2 + chords));
+  EXPECT_EQ(gpu.moveOfRecord(3), 2u);
+  EXPECT_EQ(gpu.moveOfRecord(3 + chords), 3u);
+  for (const stock::GPUMoveRecord& r : gpu.records()) EXPECT_FLOAT_EQ(r.k, 1.0f) << "the spindle points up";
+}
+
+TEST(GPUToolpathTest, OrientedToolsTurnTheAxis) {
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}));
+  SIM_OrientationEntry entry{};
+  entry.move = 0;
+  // The tool's +Y turned onto its +X: rows (0 1 0), (-1 0 0), (0 0 1).
+  const double rows[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+  std::copy(rows, rows + 9, entry.rotation);
+  b.orientations.push_back(entry);
+  toolpath::Toolpath path;
+  path.load(b.record());
+  const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, machine::IdentityKinematics(), 0.01);
+  ASSERT_EQ(gpu.records().size(), 2u);
+  EXPECT_NEAR(gpu.records()[1].i, 1.0, 1e-6) << "the tool now points along +X";
+  EXPECT_NEAR(gpu.records()[1].k, 0.0, 1e-6);
+}
+
+}  // namespace

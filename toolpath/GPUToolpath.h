@@ -1,0 +1,36 @@
+#pragma once
+// The toolpath as the cut shaders read it: one 32-byte record per tool
+// position, a move running from record k - 1 to record k. Arcs become chord
+// records (kind 2) at the cut's chord tolerance; the first chord's record
+// carries the continuation bit, and every chord record counts, in bits
+// 8-31, the records back to the one where its arc began.
+#include <cstdint>
+#include <vector>
+
+#include "machine/Kinematics.h"
+#include "stock/GPUMoveRecord.h"
+#include "toolpath/Toolpath.h"
+
+namespace toolpath {
+
+class Toolpath::GPUToolpath {
+ public:
+  // Built under the toolpath's lock. The tool axis at a point is the
+  // kinematics' tool direction at the rotary axes there, turned by the tool
+  // orientation in force (which works in the tool's frame, where +Y runs
+  // from the tip into the holder).
+  static GPUToolpath build(const Toolpath& toolpath, const machine::Kinematics& kinematics, double chordTolerance);
+
+  const std::vector<stock::GPUMoveRecord>& records() const { return records_; }
+  // Toolpath move i ends at record endRecordOf(i); record k belongs to move moveOfRecord(k).
+  uint32_t endRecordOf(size_t move) const { return endRecord_[move]; }
+  uint32_t moveOfRecord(size_t record) const { return moveOfRecord_[record]; }
+  size_t moveCount() const { return endRecord_.size(); }
+
+ private:
+  std::vector<stock::GPUMoveRecord> records_;
+  std::vector<uint32_t> endRecord_;
+  std::vector<uint32_t> moveOfRecord_;
+};
+
+}  // namespace toolpath
