@@ -179,6 +179,11 @@ SIM_EXPORT SIM_CompensationList SIM_ResolveToolTableCompensation(Render* view, S
 /* Slot slots[i] holds tool tools[i] (an index into the tool table). -1 for a null view. */
 SIM_EXPORT int32_t SIM_MountMachineSlots(Render* view, uint32_t count, const uint32_t* slots, const uint32_t* tools);
 
+/* Cuts the toolpath moves [range[0], range[1]) out of every stock at the
+ * view's next frame, in full and whatever playback has cut before, each with
+ * the tool its tool change selects. -1 for a null view or a null range. */
+SIM_EXPORT int32_t SIM_CutStock(Render* view, const uint32_t* range);
+
 /* Defines a stock, or replaces the stock with the same identifier (both
  * calls do the same). 1 for a null view. */
 SIM_EXPORT int32_t SIM_CreateStock(Render* view, SIM_StockRecord record);

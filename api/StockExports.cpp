@@ -26,6 +26,13 @@ int32_t applyStock(Render& view, const SIM_StockRecord& record) {
 
 extern "C" {
 
+SIM_EXPORT int32_t SIM_CutStock(Render* view, const uint32_t* range) {
+  if (!view || !range) return -1;
+  const uint32_t first = range[0], end = range[1];
+  view->queueRequest([view, first, end] { view->cutStockMoves(first, end); });
+  return 0;
+}
+
 SIM_EXPORT int32_t SIM_CreateStock(Render* view, SIM_StockRecord record) {
   if (!view) return 1;
   return applyStock(*view, record);

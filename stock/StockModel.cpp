@@ -29,10 +29,12 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
     built_ = meshCreator_->create(grid_, std::get<MeshShape>(shape));
   }
   grid_.clearGridChanged();
+  cutter_.reset();
   ++buildCount_;
 }
 
 void StockModel::release() {
+  cutter_ = StockCutter();
   grid_.releaseBuffers();
   secondGrid_.releaseBuffers();
   meshCreator_.reset();

@@ -10,6 +10,7 @@
 #include "stock/MeshStockCreator.h"
 #include "stock/SolidStockCreator.h"
 #include "stock/StockCollection.h"
+#include "stock/StockCutter.h"
 #include "stock/StockGrid.h"
 
 namespace stock {
@@ -33,10 +34,14 @@ class StockModel {
   bool built() const { return built_; }
   // Counts the builds, so that cuts know when to replay onto fresh contents.
   uint64_t buildCount() const { return buildCount_; }
+  // What of the toolpath is cut out of this stock.
+  StockCutter& cutter() { return cutter_; }
 
   // Render thread: sets up the lattice for the description and replaces all
   // contents with the uncut stock.
   void build(const StockDescription& description, const gpu::DeviceLimits& limits);
+  // Render thread: the uncut stock again, nothing cut.
+  void rebuild(const gpu::DeviceLimits& limits) { build(StockDescription(description_), limits); }
   void release();
 
  private:
@@ -48,6 +53,7 @@ class StockModel {
   double tolerance_ = 0;
   SolidStockCreator solidCreator_;
   std::unique_ptr<MeshStockCreator> meshCreator_;  // with its scratch buffers, on first use
+  StockCutter cutter_;
   bool built_ = false;
   uint64_t buildCount_ = 0;
 };

@@ -54,8 +54,10 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
   if (moves == 0) return out;
   out.records_.reserve(moves + 1);
   glm::dvec3 previousAxes = vec(toolpath.move(0).axes);
-  out.records_.push_back(recordAt(toolpath.startOf(0), toolAxis(kinematics, previousAxes, toolpath.orientationAt(0)),
-                                  stock::kMoveRapid));
+  // The tool appears where the first move ends: nothing is cut on the way
+  // from wherever the program assumes it stood before.
+  out.records_.push_back(recordAt(vec(toolpath.move(0).end),
+                                  toolAxis(kinematics, previousAxes, toolpath.orientationAt(0)), stock::kMoveRapid));
   out.moveOfRecord_.push_back(0);
   out.endRecord_.resize(moves);
   for (size_t i = 0; i < moves; ++i) {

@@ -70,6 +70,7 @@ void Render::runFrameLoop() {
 
     applyQueuedRequests(now);
     updateStock(now);
+    updateCuts(now);
 
     if (drawing) {
       if (hostWindow_) pollHostWindow();

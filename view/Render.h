@@ -25,6 +25,7 @@ struct GLFWcursor;
 
 namespace stock {
 class StockScene;
+struct ToolAssignment;
 }  // namespace stock
 
 namespace platform {
@@ -84,6 +85,9 @@ class Render {
   // Render thread only: the stock models with their lattices; null until
   // the first stock was built.
   stock::StockScene* stockScene() { return stockScene_.get(); }
+  // Render thread only: cuts the toolpath moves [first, end) out of every
+  // stock, in full, at once.
+  void cutStockMoves(uint32_t first, uint32_t end);
 
   void requestRedraw() { redrawRequested_ = 1; }
   void setActiveMode(bool on) { activeMode_ = on; }
@@ -124,6 +128,10 @@ class Render {
   bool hasPendingWork() const;
   // Builds the stocks whose description changed, when the view lock is free.
   void updateStock(double now);
+  // Cuts every stock up to the playback position (view/StockCuts.cpp).
+  void updateCuts(double now);
+  // Refreshes the cut records and tools after a toolpath or tool change.
+  void refreshCutPath();
   void handleInput(const view::InputState& frame, double now);
   void applyResize(int width, int height);
   void readDpi();
@@ -186,6 +194,8 @@ class Render {
 
   view::JobData job_;
   std::unique_ptr<stock::StockScene> stockScene_;  // render thread
+  std::shared_ptr<const toolpath::Toolpath::GPUToolpath> cutPath_;  // render thread
+  std::unique_ptr<stock::ToolAssignment> cutTools_;                 // render thread
   uint64_t stockRevisionBuilt_ = 0;
   gpu::DeviceLimits deviceLimits_;
   view::InputState input_;  // guarded by the GLFW lock

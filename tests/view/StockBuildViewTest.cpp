@@ -12,6 +12,8 @@
 #include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"
 #include "support/TestMeshes.h"
+#include "support/ToolBuilder.h"
+#include "support/ToolpathBuilder.h"
 #include "view/Render.h"
 
 namespace {
@@ -134,4 +136,60 @@ TEST_F(StockOnView, MeshStockFromANamedGeometry) {
   record.meshGeometry = "no such geometry";
   ASSERT_EQ(SIM_CreateStock(view, record), 0);
   EXPECT_FALSE(waitForStock(10).built);
+}
+
+namespace {
+
+// A flat end mill of radius 3 and a 20 mm slot through a 40 x 30 x 20 box,
+// 5 mm deep: 20 x 6 x 5 plus the half discs at its ends.
+struct SlotJob {
+  testsupport::ToolTableBuilder tools;
+  testing_support::ToolpathBuilder path;
+  SlotJob() {
+    tools.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}});
+    path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 15, 30}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 15, 15}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {30, 15, 15}))
+        .toolChange("flat6", 0);
+  }
+  static double slotVolume() { return 20.0 * 6 * 5 + M_PI * 9 * 5; }
+};
+
+}  // namespace
+
+TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
+  SIM_StockRecord box = boxStock(1, 0);
+  box.boxMin[0] = 0, box.boxMin[1] = 0, box.boxMin[2] = 0;
+  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
+  ASSERT_EQ(SIM_CreateStock(view, box), 0);
+  SlotJob job;
+  const SIM_ToolTableRecord table = job.tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  const SIM_ToolpathRecord path = job.path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+  const double full = volumeOf(waitForStock(1));
+  ASSERT_NEAR(full, 24000, 24000 * 0.03);
+
+  auto volumeWhen = [&](auto done) {
+    double v = 0;
+    for (int attempt = 0; attempt < 300; ++attempt) {
+      v = volumeOf(waitForStock(1));
+      if (done(v)) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return v;
+  };
+  view->job().playback.position = 1.0;
+  const double cut = volumeWhen([&](double v) { return v < full - 100; });
+  EXPECT_NEAR(full - cut, SlotJob::slotVolume(), SlotJob::slotVolume() * 0.12);
+
+  view->job().playback.position = 0.0;
+  EXPECT_NEAR(volumeWhen([&](double v) { return v > full - 1; }), full, 1.0) << "back to the start: the stock is whole";
+
+  const uint32_t range[2] = {0, 3};
+  ASSERT_EQ(SIM_CutStock(view, range), 0);
+  EXPECT_NEAR(full - volumeWhen([&](double v) { return v < full - 100; }), SlotJob::slotVolume(),
+              SlotJob::slotVolume() * 0.12);
+  EXPECT_EQ(SIM_CutStock(nullptr, range), -1);
+  EXPECT_EQ(SIM_CutStock(view, nullptr), -1);
 }

@@ -1,0 +1,77 @@
+#include "stock/StockCutter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace stock {
+
+ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table) {
+  ToolAssignment out;
+  out.toolOfMove.assign(toolpath.moveCount(), -1);
+  for (const toolpath::NamedMove& change : toolpath.toolChanges()) {
+    const std::optional<size_t> tool = table.indexOf(change.nameHash);
+    for (size_t m = change.move; m < out.toolOfMove.size(); ++m) out.toolOfMove[m] = tool ? static_cast<int32_t>(*tool) : -1;
+  }
+  for (size_t t = 0; t < table.toolCount(); ++t) {
+    out.cutRecords.push_back(table.cutRecords(t)[0]);
+    out.colours.push_back(static_cast<uint32_t>(2 + t % 254));
+  }
+  return out;
+}
+
+void StockCutter::cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+                           uint32_t first, uint32_t end, const CutSwitches& switches) {
+  end = std::min<uint32_t>(end, static_cast<uint32_t>(path.moveCount()));
+  // Runs of moves with one tool go out in one cut each.
+  for (uint32_t m = first; m < end;) {
+    const int32_t tool = m < tools.toolOfMove.size() ? tools.toolOfMove[m] : -1;
+    uint32_t stop = m + 1;
+    while (stop < end && tools.toolOfMove[stop] == tool) ++stop;
+    if (tool >= 0) {
+      const uint32_t firstRecord = m == 0 ? 1 : path.endRecordOf(m - 1) + 1;
+      const uint32_t endRecord = path.endRecordOf(stop - 1) + 1;
+      mill_.cut(grid, path.records(), firstRecord, endRecord, tools.cutRecords[tool], tools.colours[tool], switches);
+    }
+    m = stop;
+  }
+}
+
+void StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+                        int64_t move, double fraction, const CutSwitches& switches) {
+  if (path.moveCount() == 0 || move < 0) return;
+  if (move == lastMove_ && fraction == lastFraction_) return;
+  lastMove_ = move;
+  lastFraction_ = fraction;
+  const uint32_t current = static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount() - 1));
+  if (current > cutMoves_) {
+    cutMoves(grid, path, tools, cutMoves_, current, switches);
+    cutMoves_ = current;
+  }
+  fraction = std::clamp(fraction, 0.0, 1.0);
+  if (fraction >= 1.0) {
+    cutMoves(grid, path, tools, current, current + 1, switches);
+    cutMoves_ = std::max(cutMoves_, current + 1);
+    return;
+  }
+  const int32_t tool = current < tools.toolOfMove.size() ? tools.toolOfMove[current] : -1;
+  if (tool < 0 || fraction <= 0.0) return;
+  // The chords played in full, then the part of the chord under way.
+  const uint32_t startRecord = current == 0 ? 0 : path.endRecordOf(current - 1);
+  const uint32_t records = path.endRecordOf(current) - startRecord;
+  const double position = fraction * records;
+  const uint32_t whole = std::min<uint32_t>(static_cast<uint32_t>(std::floor(position)), records - 1);
+  const auto& r = path.records();
+  const GPUMoveRecord& from = r[startRecord + whole];
+  const GPUMoveRecord& to = r[startRecord + whole + 1];
+  const float t = static_cast<float>(position - whole);
+  PartialMove partial;
+  partial.type = to.type & 63u;
+  partial.start = {from.x, from.y, from.z};
+  partial.end = partial.start + t * (glm::vec3(to.x, to.y, to.z) - partial.start);
+  partial.axisFrom = {from.i, from.j, from.k};
+  partial.axisTo = partial.axisFrom + t * (glm::vec3(to.i, to.j, to.k) - partial.axisFrom);
+  mill_.cut(grid, r, startRecord + 1, startRecord + whole + 1, tools.cutRecords[tool], tools.colours[tool], switches,
+            partial);
+}
+
+}  // namespace stock

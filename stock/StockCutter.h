@@ -1,0 +1,57 @@
+#pragma once
+// Keeps one stock lattice cut up to the playback position: every move not
+// yet cut up to the position, with the tool of its run, plus the part of the
+// current move played so far (cut again in full once playback passes it).
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "stock/MillCut.h"
+#include "stock/StockGrid.h"
+#include "toolpath/GPUToolpath.h"
+#include "toolpath/Toolpath.h"
+#include "tools/ToolTable.h"
+
+namespace stock {
+
+// The tool of every move: from the toolpath's tool changes and the table.
+struct ToolAssignment {
+  std::vector<int32_t> toolOfMove;             // -1: no tool (nothing is cut)
+  std::vector<tools::CutRecord> cutRecords;    // per tool of the table
+  std::vector<uint32_t> colours;               // owner code per tool, 2 ... 255
+
+  static ToolAssignment build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table);
+};
+
+class StockCutter {
+ public:
+  // The lattice was rebuilt: nothing of it is cut.
+  void reset() {
+    cutMoves_ = 0;
+    lastMove_ = -1;
+    lastFraction_ = 0;
+  }
+  // Nothing cut since the lattice was built.
+  bool fresh() const { return cutMoves_ == 0 && lastMove_ < 0; }
+  // Moves cut in full: [0, movesCut()).
+  uint32_t movesCut() const { return cutMoves_; }
+  // Playing back to before what is cut needs fresh contents first.
+  bool needsRebuild(int64_t move) const { return move < static_cast<int64_t>(cutMoves_); }
+
+  // Render thread: cuts up to fraction of move (moves before it in full).
+  void cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+             int64_t move, double fraction, const CutSwitches& switches);
+  // Render thread: cuts the toolpath moves [first, end) in full, whatever was cut before.
+  void cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+                uint32_t first, uint32_t end, const CutSwitches& switches);
+
+  MillCut& mill() { return mill_; }
+
+ private:
+  MillCut mill_;
+  uint32_t cutMoves_ = 0;
+  int64_t lastMove_ = -1;  // the position cut last
+  double lastFraction_ = 0;
+};
+
+}  // namespace stock
