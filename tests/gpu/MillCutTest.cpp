@@ -241,4 +241,60 @@ TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   EXPECT_LE(differentCodes, meaningful / 500) << "only where a sub-cell sliver met another cut";
 }
 
+// Volume a vertical flat mill removes from the box: per column of 0.05 mm,
+// from the top down to the lowest bottom of the tool over the column, the
+// tool's centre sampled densely along the moves.
+double flatMillVolume(const std::vector<glm::dvec3>& centres, double radius) {
+  constexpr double kStep = 0.05;
+  const int nx = int(kBoxMax.x / kStep), ny = int(kBoxMax.y / kStep);
+  std::vector<double> lowest(size_t(nx) * ny, kBoxMax.z);
+  for (size_t i = 1; i < centres.size(); ++i) {
+    const int samples = std::max(1, int(glm::length(centres[i] - centres[i - 1]) / 0.01));
+    for (int s = 0; s <= samples; ++s) {
+      const glm::dvec3 c = centres[i - 1] + (centres[i] - centres[i - 1]) * (double(s) / samples);
+      for (int x = std::max(0, int((c.x - radius) / kStep)); x < std::min(nx, int((c.x + radius) / kStep) + 1); ++x)
+        for (int y = std::max(0, int((c.y - radius) / kStep)); y < std::min(ny, int((c.y + radius) / kStep) + 1); ++y)
+          if (std::hypot((x + 0.5) * kStep - c.x, (y + 0.5) * kStep - c.y) <= radius)
+            lowest[size_t(x) * ny + y] = std::min(lowest[size_t(x) * ny + y], std::max(c.z, kBoxMin.z));
+    }
+  }
+  double volume = 0;
+  for (double z : lowest) volume += (kBoxMax.z - z) * kStep * kStep;
+  return volume;
+}
+
+TEST_F(MillCutTest, RemovedVolumesOfSlotPocketAndHelix) {
+  ASSERT_TRUE(grid_.setUp(stock::boundsOf(box_), 400'000, limits_));
+  const glm::dvec3 up(0, 0, 1);
+  const double r = 3;
+  const tools::CutRecord flat = toolRecord(testsupport::flatProfile(float(r), 30));
+  const double h = grid_.frame().exactCellSize;
+  auto insideVolume = [&] { return testsupport::LatticeImage(grid_).insideCount() * h * h * h; };
+  freshStock();
+  const double full = insideVolume();
+  auto cutAndCompare = [&](const std::vector<glm::dvec3>& centres, double surface, const char* what) {
+    freshStock();
+    std::vector<stock::GPUMoveRecord> records;
+    for (const glm::dvec3& c : centres) records.push_back(record(c, up, stock::kMoveMarked));
+    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), flat, 5, {});
+    const double expected = flatMillVolume(centres, r);
+    // Nodes sample the cut surfaces: the count may be off by up to half a
+    // cell over their area.
+    EXPECT_NEAR(full - insideVolume(), expected, 0.5 * surface * h) << what << ", expected " << expected;
+  };
+
+  // A straight slot 4 deep.
+  cutAndCompare({{10, 15, 16}, {30, 15, 16}}, (20 * 6 + M_PI * 9) + (40 + 6 * M_PI) * 4, "slot");
+  // A circular pocket in chords: an annulus of radii 5 and 11, 3 deep.
+  std::vector<glm::dvec3> circle;
+  for (int c = 0; c <= 180; ++c)
+    circle.push_back({20 + 8 * std::cos(2 * M_PI * c / 180), 15 + 8 * std::sin(2 * M_PI * c / 180), 17});
+  cutAndCompare(circle, M_PI * (121 - 25) + 2 * M_PI * 16 * 3, "pocket");
+  // A helix of radius 6 going down 2 per turn for three turns.
+  std::vector<glm::dvec3> helix;
+  for (int c = 0; c <= 360; ++c)
+    helix.push_back({20 + 6 * std::cos(2 * M_PI * c / 120), 15 + 6 * std::sin(2 * M_PI * c / 120), 20 - 2.0 * c / 120});
+  cutAndCompare(helix, M_PI * (81 - 9) * 1.2 + 2 * M_PI * 12 * 6, "helix");
+}
+
 }  // namespace
