@@ -10,3 +10,4 @@ build/bench/stl_parse_bench
 "${runner[@]}" build/bench/view_lifecycle_bench
 [[ ! -x build/bench/tool_table_bench ]] || build/bench/tool_table_bench
 [[ ! -x build/bench/stock_creation_bench ]] || "${runner[@]}" build/bench/stock_creation_bench
+[[ ! -x build/bench/mill_cut_bench ]] || "${runner[@]}" build/bench/mill_cut_bench

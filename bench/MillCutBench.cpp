@@ -1,0 +1,90 @@
+// Figures of the milling cut on this machine's GPU, on the standard job (see
+// StandardJob.h): moves per second, rays tested per second (rays of the
+// moves' sweep boxes) and the whole job, at stock quality 0.5 and 0.75.
+#include <chrono>
+#include <cstdio>
+
+#include "StandardJob.h"
+#include "gpu/DeviceLimits.h"
+#include "gpu/GL.h"
+#include "stock/CellBudget.h"
+#include "stock/MillCut.h"
+#include "stock/SolidStockCreator.h"
+#include "support/GlContext.h"
+#include "support/ToolBuilder.h"
+#include "tools/ToolTable.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+tools::CutRecord cutterOf(const testsupport::Points& profile) {
+  testsupport::ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, profile}});
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  return table.cutRecords(0)[0];
+}
+
+std::vector<stock::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
+  std::vector<stock::GPUMoveRecord> records;
+  for (const glm::dvec3& p : points)
+    records.push_back({float(p.x), float(p.y), float(p.z), 0.0f, 0.0f, 1.0f, 0.0f, stock::kMoveCut});
+  return records;
+}
+
+uint64_t raysOf(const stock::GridFrame& frame, const std::vector<stock::GPUMoveRecord>& r, double radius, double length) {
+  uint64_t rays = 0;
+  for (size_t k = 1; k < r.size(); ++k)
+    rays += stock::sweepRays(frame, {r[k - 1].x, r[k - 1].y, r[k - 1].z}, {r[k].x, r[k].y, r[k].z}, {0, 0, 1}, radius,
+                             length);
+  return rays;
+}
+
+}  // namespace
+
+int main() {
+  testsupport::GlContext context;
+  if (!context.ok()) {
+    std::fprintf(stderr, "no OpenGL 4.3 context\n");
+    return 1;
+  }
+  context.makeCurrent();
+  std::printf("device: %s\n", glGetString(GL_RENDERER));
+  const bench::StandardJob job;
+  const tools::CutRecord flat = cutterOf(testsupport::flatProfile(3, 40));
+  const tools::CutRecord ball = cutterOf(testsupport::ballProfile(3, 40));
+  const auto pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
+  const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
+  for (double quality : {0.5, 0.75}) {
+    stock::BoxShape box;
+    box.min = job.boxMin;
+    box.max = job.boxMax;
+    stock::StockGrid grid;
+    grid.setUp(stock::boundsOf(box), stock::qualityBudget(quality, box.max - box.min).cells, limits);
+    stock::SolidStockCreator().create(grid, box);
+    stock::MillCut mill;
+    // One warm-up cut compiles the programs.
+    mill.cut(grid, pocket, 1, 2, flat, 5, {});
+    mill.cut(grid, finish, 1, 2, ball, 6, {});
+    stock::SolidStockCreator().create(grid, box);
+    glFinish();
+    auto timed = [&](const std::vector<stock::GPUMoveRecord>& moves, const tools::CutRecord& tool) {
+      const auto start = Clock::now();
+      mill.cut(grid, moves, 1, static_cast<uint32_t>(moves.size()), tool, 5, {});
+      glFinish();
+      return std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    const double pocketTime = timed(pocket, flat);
+    const double finishTime = timed(finish, ball);
+    const uint64_t pocketRays = raysOf(grid.frame(), pocket, 3, 40), finishRays = raysOf(grid.frame(), finish, 3, 40);
+    std::printf("quality %.2f (%u x %u x %u nodes, h %.3f mm):\n", quality, grid.frame().nodes.x, grid.frame().nodes.y,
+                grid.frame().nodes.z, grid.frame().exactCellSize);
+    std::printf("  pocket, flat 6 mm: %zu moves in %.3f s: %.0f moves/s, %.1f M rays/s\n", pocket.size() - 1,
+                pocketTime, (pocket.size() - 1) / pocketTime, pocketRays / pocketTime / 1e6);
+    std::printf("  finish, ball 6 mm: %zu moves in %.3f s: %.0f moves/s, %.1f M rays/s\n", finish.size() - 1,
+                finishTime, (finish.size() - 1) / finishTime, finishRays / finishTime / 1e6);
+    std::printf("  whole job: %.3f s\n", pocketTime + finishTime);
+  }
+  return 0;
+}
