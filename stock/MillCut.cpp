@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <glm/geometric.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -18,6 +19,7 @@ const char* shaderOf(uint32_t shape) {
   switch (shape) {
     case tools::kShapeFlat: return "Shaders\\flatMill.comp";
     case tools::kShapeBall: return "Shaders\\ballMill.comp";
+    case tools::kShapeConvex: return "Shaders\\ConvexMill.comp";
     default: return nullptr;
   }
 }
@@ -38,7 +40,7 @@ glm::dvec3 axisOf(const GPUMoveRecord& r) { return {r.i, r.j, r.k}; }
 }  // namespace
 
 uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
-                   double radius, double length) {
+                   double radius, double length, double bottom) {
   const double scale = 1.0 / frame.exactCellSize;
   const glm::dvec3 s = frame.toGrid(start), e = frame.toGrid(end);
   const glm::dvec3 a = glm::length(axis) > 0 ? glm::normalize(axis) : glm::dvec3(0, 0, 1);
@@ -55,15 +57,40 @@ uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::d
   }
   // One cell more on every side than the shaders' own box.
   const glm::dvec3 grow = (glm::abs(v) + glm::abs(w)) * radius * scale + 1.0;
-  const glm::dvec3 up = a * length * scale;
-  glm::dvec3 lo = glm::min(glm::min(s, e), glm::min(s + up, e + up)) - grow;
-  glm::dvec3 hi = glm::max(glm::max(s, e), glm::max(s + up, e + up)) + grow;
+  const glm::dvec3 up = a * length * scale, down = a * bottom * scale;
+  glm::dvec3 lo = glm::min(glm::min(s + down, e + down), glm::min(s + up, e + up)) - grow;
+  glm::dvec3 hi = glm::max(glm::max(s + down, e + down), glm::max(s + up, e + up)) + grow;
   const glm::dvec3 last = glm::dvec3(frame.nodes) - 1.0;
   if (glm::any(glm::lessThan(hi, glm::dvec3(0.0))) || glm::any(glm::greaterThan(lo, last))) return 0;
   lo = glm::clamp(glm::floor(lo), glm::dvec3(0.0), last);
   hi = glm::clamp(glm::ceil(hi), glm::dvec3(0.0), last);
   const glm::dvec3 n = hi - lo + 1.0;
   return static_cast<uint64_t>(n.y * n.z + n.x * n.z + n.x * n.y);
+}
+
+MillCut::MillCut(MillCut&& other) noexcept
+    : chunkIndex_(std::move(other.chunkIndex_)),
+      records_(std::move(other.records_)),
+      reportBits_(std::move(other.reportBits_)),
+      profileBlock_(std::exchange(other.profileBlock_, std::nullopt)),
+      reportWords_(std::move(other.reportWords_)),
+      reported_(std::move(other.reported_)) {}
+
+MillCut& MillCut::operator=(MillCut&& other) noexcept {
+  if (this != &other) {
+    if (profileBlock_) glDeleteBuffers(1, &*profileBlock_);
+    chunkIndex_ = std::move(other.chunkIndex_);
+    records_ = std::move(other.records_);
+    reportBits_ = std::move(other.reportBits_);
+    profileBlock_ = std::exchange(other.profileBlock_, std::nullopt);
+    reportWords_ = std::move(other.reportWords_);
+    reported_ = std::move(other.reported_);
+  }
+  return *this;
+}
+
+MillCut::~MillCut() {
+  if (profileBlock_) glDeleteBuffers(1, &*profileBlock_);
 }
 
 void MillCut::clearReport() {
@@ -80,7 +107,8 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   firstEnd = std::max(firstEnd, 1u);
   endEnd = std::min<uint32_t>(endEnd, static_cast<uint32_t>(records.size()));
   const GridFrame& frame = grid.frame();
-  const double radius = tool.outerRadius, length = std::max(tool.p2, tool.highest);
+  const double radius = std::max(tool.outerRadius, tool.widest), length = std::max(tool.p2, tool.highest);
+  const double bottom = std::min(0.0f, tool.lowest);
 
   // Entry k: the chunks of the moves ending before record k; one more entry
   // closes the last move.
@@ -90,7 +118,7 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
     index[k] = static_cast<uint32_t>(total);
     if (k < firstEnd || k >= endEnd) continue;
     const uint64_t rays = sweepRays(frame, positionOf(records[k - 1]), positionOf(records[k]),
-                                    axisOf(records[k - 1]) + axisOf(records[k]), radius, length);
+                                    axisOf(records[k - 1]) + axisOf(records[k]), radius, length, bottom);
     total += (rays + kInvocationsPerChunk - 1) / kInvocationsPerChunk;
   }
   index[records.size()] = static_cast<uint32_t>(total);
@@ -99,7 +127,8 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   uint32_t extra = 0;
   if (partial)
     extra = static_cast<uint32_t>(
-        (sweepRays(frame, partial->start, partial->end, glm::dvec3(partial->axisFrom + partial->axisTo), radius, length) +
+        (sweepRays(frame, partial->start, partial->end, glm::dvec3(partial->axisFrom + partial->axisTo), radius, length,
+                   bottom) +
          kInvocationsPerChunk - 1) /
         kInvocationsPerChunk);
   if (end == first && extra == 0) return;
@@ -137,7 +166,19 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   glUniform1f(gpu::uniformLocation(id, "ToolLength"), static_cast<float>(length));
   glUniform1f(gpu::uniformLocation(id, tool.shape == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
               static_cast<float>(radius));
+  glUniform1f(gpu::uniformLocation(id, "ToolOffset"), tool.lowest);
+  glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
   glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
+  if (tool.shape != tools::kShapeFlat && tool.shape != tools::kShapeBall) {
+    if (!profileBlock_) {
+      profileBlock_.emplace();
+      glGenBuffers(1, &*profileBlock_);
+    }
+    glBindBuffer(GL_UNIFORM_BUFFER, *profileBlock_);
+    glBufferData(GL_UNIFORM_BUFFER, tool.profile.size(), tool.profile.data(), GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 8, *profileBlock_);
+  }
   if (partial) {
     glUniform1ui(at.extraElemType, partial->type);
     glUniform3fv(at.extraElemStart, 1, glm::value_ptr(partial->start));

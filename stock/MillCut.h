@@ -33,6 +33,10 @@ struct PartialMove {
 
 class MillCut {
  public:
+  MillCut() = default;
+  MillCut(MillCut&& other) noexcept;
+  MillCut& operator=(MillCut&& other) noexcept;
+  ~MillCut();
   // Invocations per chunk: one group of 128 rays.
   static constexpr uint32_t kInvocationsPerChunk = 128;
 
@@ -50,6 +54,7 @@ class MillCut {
 
  private:
   std::optional<gpu::SSBO> chunkIndex_, records_, reportBits_;
+  std::optional<GLuint> profileBlock_;  // the tool's profile, a uniform block
   std::vector<uint32_t> reportWords_;
   std::vector<uint32_t> reported_;
 };
@@ -57,6 +62,6 @@ class MillCut {
 // Rays of a move's sweep box (a generous count: the shaders find no ray
 // past the box they compute).
 uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
-                   double radius, double length);
+                   double radius, double length, double bottom = 0);
 
 }  // namespace stock

@@ -7,7 +7,8 @@
 // with a rapid or spindle-stopped move it reports sets that move's bit.
 //
 // The including source declares its tool uniforms and defines:
-//   void toolDimensions(out float radius, out float len);  // tool units
+//   void toolDimensions(out float radius, out float bottom, out float top);
+//     widest radius, lowest and highest height, in tool units
 //   void prepareShape();   // invocation 0, after the move is built
 //   bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
 layout(local_size_x = 128) in;
@@ -57,13 +58,13 @@ shared uint sChunkInMove;
 shared vec3 sStart, sEnd;   // tip positions, grid coordinates
 shared vec3 sStartAxis, sEndAxis, sAxis;
 shared vec3 sU, sV, sW;     // move frame
-shared float sRadius, sLength, sFullRadius, sShrink;
+shared float sRadius, sLength, sFullRadius, sShrink, sBottom;
 shared bool sApply, sReport;
 shared uint sOwner;
 shared ivec3 sLow, sHigh;   // sweep box, inclusive node range
 shared bool sFlagged;
 
-void toolDimensions(out float radius, out float len);
+void toolDimensions(out float radius, out float bottom, out float top);
 void prepareShape();
 bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
 
@@ -118,10 +119,11 @@ void buildMove(uint chunk) {
   sStartAxis = axisToGrid(axisFrom);
   sEndAxis = axisToGrid(axisTo);
   sAxis = axisToGrid(axisFrom + axisTo);
-  float radius, len;
-  toolDimensions(radius, len);
+  float radius, bottom, len;
+  toolDimensions(radius, bottom, len);
   sFullRadius = radius * ToolScale;
   sLength = len * ToolScale;
+  sBottom = bottom * ToolScale;
   // A rapid that only grazes the stock removes nothing.
   sShrink = rapid ? clamp(0.01 * min(radius, len) * ToolScale, 2.0 / 128.0, 16.0 / 128.0) : 0.0;
   sRadius = max(sFullRadius - sShrink, 0.0);
@@ -138,10 +140,9 @@ void buildMove(uint chunk) {
   }
 
   vec3 grow = (abs(sV) + abs(sW)) * sFullRadius;
-  vec3 lo = min(min(sStart, sEnd), min(sStart, sEnd) + sAxis * sLength);
-  vec3 hi = max(max(sStart, sEnd), max(sStart, sEnd) + sAxis * sLength);
-  lo = min(lo, min(sStart + sAxis * sLength, sEnd + sAxis * sLength)) - grow;
-  hi = max(hi, max(sStart + sAxis * sLength, sEnd + sAxis * sLength)) + grow;
+  vec3 low = sAxis * sBottom, high = sAxis * sLength;
+  vec3 lo = min(min(sStart, sEnd) + min(low, high), min(sStart, sEnd) + max(low, high)) - grow;
+  vec3 hi = max(max(sStart, sEnd) + min(low, high), max(sStart, sEnd) + max(low, high)) + grow;
   ivec3 last = ivec3(NoOfCells) - 1;
   sLow = clamp(ivec3(floor(lo)), ivec3(0), last);
   sHigh = clamp(ivec3(ceil(hi)), ivec3(0), last);

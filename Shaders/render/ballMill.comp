@@ -11,9 +11,10 @@ uniform float BallRadius;
 shared vec3 sCentre0, sCentre1;  // ball centres
 shared float sShank;             // shank length above the ball centre
 
-void toolDimensions(out float radius, out float len) {
+void toolDimensions(out float radius, out float bottom, out float top) {
   radius = BallRadius;
-  len = ToolLength;
+  bottom = 0.0;
+  top = ToolLength;
 }
 
 void prepareShape() {

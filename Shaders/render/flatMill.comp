@@ -9,9 +9,10 @@ uniform float ToolRadius;
 
 shared vec3 sBottom0, sBottom1;  // tip centres, lifted for rapids
 
-void toolDimensions(out float radius, out float len) {
+void toolDimensions(out float radius, out float bottom, out float top) {
   radius = ToolRadius;
-  len = ToolLength;
+  bottom = 0.0;
+  top = ToolLength;
 }
 
 void prepareShape() {

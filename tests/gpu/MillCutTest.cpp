@@ -96,7 +96,7 @@ class MillCutTest : public testsupport::GpuTest {
   stock::MillCut mill_;
 };
 
-TEST_F(MillCutTest, FlatAndBallMillsOnRandomMoves) {
+TEST_F(MillCutTest, MillShapesOnRandomMoves) {
   struct Case {
     const char* name;
     testsupport::Points profile;
@@ -108,12 +108,23 @@ TEST_F(MillCutTest, FlatAndBallMillsOnRandomMoves) {
       {"ball", testsupport::ballProfile(2.5f, 12), testsupport::ballMillSolid(2.5, 12), false},
       {"flat tilted", testsupport::flatProfile(3, 12), testsupport::flatMillSolid(3, 12), true},
       {"ball tilted", testsupport::ballProfile(2.5f, 12), testsupport::ballMillSolid(2.5, 12), true},
+      {"convex flat", {testsupport::straightTo(0, 0), testsupport::straightTo(1.5f, 0), testsupport::straightTo(3, 0),
+                       testsupport::straightTo(3, 12), testsupport::straightTo(0, 12)},
+       testsupport::flatMillSolid(3, 12), false},
+      {"convex", {testsupport::straightTo(0, 0), testsupport::straightTo(1, 0), testsupport::straightTo(3.5f, 2.5f),
+                  testsupport::straightTo(3.5f, 12), testsupport::straightTo(0, 12)},
+       testsupport::profileSolid({{0, 0}, {1, 0}, {3.5, 2.5}, {3.5, 12}, {0, 12}}, true), false},
+      {"convex tilted", {testsupport::straightTo(0, 0), testsupport::straightTo(1, 0), testsupport::straightTo(3.5f, 2.5f),
+                         testsupport::straightTo(3.5f, 12), testsupport::straightTo(0, 12)},
+       testsupport::profileSolid({{0, 0}, {1, 0}, {3.5, 2.5}, {3.5, 12}, {0, 12}}, true), true},
   };
   std::mt19937 rng(99);
   for (const Case& c : cases) {
     freshStock();
-    const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 12, c.tilted);
-    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), toolRecord(c.profile), 7, {});
+    const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
+    const tools::CutRecord tool = toolRecord(c.profile);
+    ASSERT_NE(tool.shape, uint32_t{tools::kShapeCustom}) << c.name;
+    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
     const testsupport::LatticeReport report = compare(records, c.solid);
     EXPECT_EQ(report.wrongNodes, 0u) << c.name << ": " << report.summary();
     EXPECT_EQ(report.borderInside, 0u) << c.name;
@@ -121,7 +132,7 @@ TEST_F(MillCutTest, FlatAndBallMillsOnRandomMoves) {
     // leaves between two inside nodes: when a later cut of the same edge
     // opens the first node, the sliver's side is gone. Such edges are rare.
     EXPECT_LE(report.wrongCodes, std::max<uint64_t>(2, report.codesChecked / 500)) << c.name << ": " << report.summary();
-    EXPECT_GT(report.codesChecked, 500u) << c.name;
+    EXPECT_GT(report.codesChecked, 300u) << c.name;
   }
 }
 

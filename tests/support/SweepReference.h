@@ -56,6 +56,29 @@ inline ToolSolid bullNoseSolid(double flat, double corner, double length) {
           true, flat + corner, length};
 }
 
+// A tool whose profile runs from the axis at the bottom to the axis at the
+// top through (radius, height) points; its cross-section is the profile and
+// its mirror image.
+inline ToolSolid profileSolid(const std::vector<glm::dvec2>& profile, bool convex) {
+  std::vector<glm::dvec2> polygon = profile;
+  for (size_t i = profile.size(); i-- > 0;) polygon.push_back({-profile[i].x, profile[i].y});
+  double widest = 0, top = 0;
+  for (const glm::dvec2& p : profile) widest = std::max(widest, p.x), top = std::max(top, p.y);
+  return {[polygon](double r, double h) {
+            const glm::dvec2 p(r, h);
+            double nearest = 1e300;
+            bool inside = false;
+            for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+              const glm::dvec2 a = polygon[j], b = polygon[i], e = b - a;
+              const double t = std::clamp(glm::dot(p - a, e) / std::max(glm::dot(e, e), 1e-300), 0.0, 1.0);
+              nearest = std::min(nearest, glm::length(p - (a + t * e)));
+              if ((a.y > h) != (b.y > h) && r < a.x + (h - a.y) / (b.y - a.y) * (b.x - a.x)) inside = !inside;
+            }
+            return inside ? -nearest : nearest;
+          },
+          convex, widest, top};
+}
+
 // A tool on a straight move from `from` to `to` (tip positions) with one axis.
 struct LinearSweep {
   glm::dvec3 from{0.0}, to{0.0};

@@ -1,0 +1,36 @@
+// A tool's profile as the profile shaders read it: a std140 uniform block at
+// binding 8 with the segment count, the start point and, per segment, its
+// end point (xy) and arc centre (zw); straight segments carry a centre
+// height far below any arc's.
+layout(std140, binding = 8) uniform ProfileBlock {
+  uint segmentCount;
+  vec2 profileStart;
+  vec4 segments[128];
+};
+
+// The profile as a polyline of (radius, height) points, arcs whose centre
+// height is at least arcThreshold replaced by 7 chords of equal angle.
+const int kMaxProfilePoints = 1 + 128 * 7;
+
+int profilePolyline(float arcThreshold, out vec2 points[kMaxProfilePoints]) {
+  int count = 0;
+  points[count++] = profileStart;
+  vec2 previous = profileStart;
+  uint n = min(segmentCount, 128u);
+  for (uint s = 0u; s < n; ++s) {
+    vec2 end = segments[s].xy, centre = segments[s].zw;
+    if (centre.y >= arcThreshold) {
+      vec2 a = previous - centre, b = end - centre;
+      float start = atan(a.y, a.x);
+      float sweep = atan(a.x * b.y - a.y * b.x, dot(a, b));
+      float radius = length(a);
+      for (int c = 1; c < 7; ++c) {
+        float angle = start + sweep * float(c) / 7.0;
+        points[count++] = centre + radius * vec2(cos(angle), sin(angle));
+      }
+    }
+    points[count++] = end;
+    previous = end;
+  }
+  return count;
+}
