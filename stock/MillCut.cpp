@@ -20,6 +20,7 @@ const char* shaderOf(uint32_t shape) {
     case tools::kShapeFlat: return "Shaders\\flatMill.comp";
     case tools::kShapeBall: return "Shaders\\ballMill.comp";
     case tools::kShapeConvex: return "Shaders\\ConvexMill.comp";
+    case tools::kShapeCustom: return "Shaders\\customMill.comp";
     default: return nullptr;
   }
 }

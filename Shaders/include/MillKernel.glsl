@@ -10,7 +10,9 @@
 //   void toolDimensions(out float radius, out float bottom, out float top);
 //     widest radius, lowest and highest height, in tool units
 //   void prepareShape();   // invocation 0, after the move is built
-//   bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
+//   void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode);
+//     calls subtractInterval for the material the sweep takes off the ray
+// (SingleInterval.glsl defines shapeCut for shapes with convex sweeps).
 layout(local_size_x = 128) in;
 
 #define NODE_WORDS_BINDING 2
@@ -66,7 +68,7 @@ shared bool sFlagged;
 
 void toolDimensions(out float radius, out float bottom, out float top);
 void prepareShape();
-bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
+void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode);
 
 uint lastEntryAtMost(uint chunk) {
   uint lo = 0u, hi = ElementCount;  // the answer lies in [lo, hi)
@@ -221,13 +223,8 @@ void clearBits(uint rayStart, uint first, uint last) {
   }
 }
 
-void cutRay(uint axis, uvec3 rayNode) {
-  vec3 dir = vec3(0.0);
-  dir[axis] = 1.0;
-  vec3 origin = vec3(rayNode);
-  origin[axis] = 0.0;
-  float lo, hi;
-  if (!shapeInterval(origin, dir, lo, hi)) return;
+// Takes the interval [lo, hi] (grid units from the ray's node 0) off the ray.
+void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
   lo = max(lo, 0.0);
   uint count = NoOfCells[axis];
   hi = min(hi, float(count) + 1.0);
@@ -272,6 +269,14 @@ void cutRay(uint axis, uvec3 rayNode) {
   }
   clearBits(rayStart, i + 1u, min(k, count - 1u));
   if (sReport && (replacedI || replacedK)) sFlagged = true;
+}
+
+void cutRay(uint axis, uvec3 rayNode) {
+  vec3 dir = vec3(0.0);
+  dir[axis] = 1.0;
+  vec3 origin = vec3(rayNode);
+  origin[axis] = 0.0;
+  shapeCut(origin, dir, axis, rayNode);
 }
 
 void main() {

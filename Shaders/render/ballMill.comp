@@ -7,6 +7,7 @@ uniform float ToolLength;
 uniform float BallRadius;
 
 #include "MillKernel.glsl"
+#include "SingleInterval.glsl"
 
 shared vec3 sCentre0, sCentre1;  // ball centres
 shared float sShank;             // shank length above the ball centre

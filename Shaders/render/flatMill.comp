@@ -6,6 +6,7 @@ uniform float ToolLength;
 uniform float ToolRadius;
 
 #include "MillKernel.glsl"
+#include "SingleInterval.glsl"
 
 shared vec3 sBottom0, sBottom1;  // tip centres, lifted for rapids
 

@@ -29,6 +29,9 @@ struct ToolSolid {
   bool convex = true;
   double radius = 0;  // widest
   double length = 0;  // height of the top
+  // A tool that is not convex may be given as a union of convex pieces,
+  // whose sweeps are then searched one by one.
+  std::vector<ToolSolid> convexPieces;
 };
 
 inline ToolSolid flatMillSolid(double radius, double length) {
@@ -59,6 +62,21 @@ inline ToolSolid bullNoseSolid(double flat, double corner, double length) {
 // A tool whose profile runs from the axis at the bottom to the axis at the
 // top through (radius, height) points; its cross-section is the profile and
 // its mirror image.
+inline ToolSolid profileSolid(const std::vector<glm::dvec2>& profile, bool convex);
+
+// A tool whose every level is a disc, as the union of the frusta under its
+// profile segments.
+inline ToolSolid frustaSolid(const std::vector<glm::dvec2>& profile) {
+  ToolSolid tool = profileSolid(profile, false);
+  for (size_t i = 1; i < profile.size(); ++i) {
+    const glm::dvec2 a = profile[i - 1], b = profile[i];
+    if (a.y == b.y) continue;
+    const glm::dvec2 low = a.y < b.y ? a : b, high = a.y < b.y ? b : a;
+    tool.convexPieces.push_back(profileSolid({{0, low.y}, low, high, {0, high.y}}, true));
+  }
+  return tool;
+}
+
 inline ToolSolid profileSolid(const std::vector<glm::dvec2>& profile, bool convex) {
   std::vector<glm::dvec2> polygon = profile;
   for (size_t i = profile.size(); i-- > 0;) polygon.push_back({-profile[i].x, profile[i].y});
@@ -97,6 +115,18 @@ struct LinearSweep {
   // convex function of the position, found by golden-section search; other
   // tools are sampled and refined.
   double distance(const glm::dvec3& p) const {
+    // Far from the tip's path the tool cannot reach: the distance to the
+    // path less the tool's reach is a lower bound, and enough.
+    const glm::dvec3 path = to - from;
+    const double along = glm::dot(path, path) > 0 ? std::clamp(glm::dot(p - from, path) / glm::dot(path, path), 0.0, 1.0) : 0.0;
+    const double reach = tool.radius + tool.length;
+    const double far = glm::length(p - (from + along * path)) - reach;
+    if (far > 1.0) return far;
+    if (!tool.convexPieces.empty()) {
+      double nearest = 1e300;
+      for (const ToolSolid& piece : tool.convexPieces) nearest = std::min(nearest, LinearSweep{from, to, axis, piece}.distance(p));
+      return nearest;
+    }
     auto at = [&](double t) { return toolDistance(p, from + (to - from) * t); };
     if (glm::length(to - from) < 1e-12) return at(0);
     double low = 0, high = 1;
