@@ -19,6 +19,7 @@ const char* shaderOf(uint32_t shape) {
   switch (shape) {
     case tools::kShapeFlat: return "Shaders\\flatMill.comp";
     case tools::kShapeBall: return "Shaders\\ballMill.comp";
+    case tools::kShapeBullNose: return "Shaders\\bullNoseMill.comp";
     case tools::kShapeConvex: return "Shaders\\ConvexMill.comp";
     case tools::kShapeCustom: return "Shaders\\customMill.comp";
     default: return nullptr;
@@ -167,10 +168,12 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   glUniform1f(gpu::uniformLocation(id, "ToolLength"), static_cast<float>(length));
   glUniform1f(gpu::uniformLocation(id, tool.shape == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
               static_cast<float>(radius));
+  glUniform1f(gpu::uniformLocation(id, "BaseRadius"), tool.p1);
+  glUniform1f(gpu::uniformLocation(id, "PipeRadius"), tool.p3);
   glUniform1f(gpu::uniformLocation(id, "ToolOffset"), tool.lowest);
   glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
   glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
-  if (tool.shape != tools::kShapeFlat && tool.shape != tools::kShapeBall) {
+  if (tool.shape != tools::kShapeFlat && tool.shape != tools::kShapeBall && tool.shape != tools::kShapeBullNose) {
     if (!profileBlock_) {
       profileBlock_.emplace();
       glGenBuffers(1, &*profileBlock_);

@@ -108,6 +108,8 @@ TEST_F(MillCutTest, MillShapesOnRandomMoves) {
       {"ball", testsupport::ballProfile(2.5f, 12), testsupport::ballMillSolid(2.5, 12), false},
       {"flat tilted", testsupport::flatProfile(3, 12), testsupport::flatMillSolid(3, 12), true},
       {"ball tilted", testsupport::ballProfile(2.5f, 12), testsupport::ballMillSolid(2.5, 12), true},
+      {"bull nose", testsupport::bullNoseProfile(2, 1.2f, 12, true), testsupport::bullNoseSolid(2, 1.2, 12), false},
+      {"bull nose tilted", testsupport::bullNoseProfile(2, 1.2f, 12, true), testsupport::bullNoseSolid(2, 1.2, 12), true},
       {"convex flat", {testsupport::straightTo(0, 0), testsupport::straightTo(1.5f, 0), testsupport::straightTo(3, 0),
                        testsupport::straightTo(3, 12), testsupport::straightTo(0, 12)},
        testsupport::flatMillSolid(3, 12), false},
