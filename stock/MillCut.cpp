@@ -49,9 +49,11 @@ uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::d
   const glm::dvec3 move = e - s;
   const glm::dvec3 u = glm::length(move) < 1e-7 ? glm::dvec3(0, 0, 1) : glm::normalize(move);
   glm::dvec3 v, w;
-  if (std::abs(glm::dot(u, a)) > 0.9999) {
-    // Any pair across the move: the widest reach covers every choice.
-    v = glm::dvec3(1.0);
+  if (std::abs(glm::dot(u, a)) > 0.99) {
+    // Any pair across the move (the shaders pick one): |v| + |w| reaches
+    // at most sqrt(2) on any axis. Near plunges take this too, so that float
+    // rounding cannot put host and shader on different sides of the test.
+    v = glm::dvec3(std::sqrt(2.0));
     w = glm::dvec3(0.0);
   } else {
     v = glm::normalize(glm::cross(u, a));
@@ -119,8 +121,11 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   for (size_t k = 1; k < records.size(); ++k) {
     index[k] = static_cast<uint32_t>(total);
     if (k < firstEnd || k >= endEnd) continue;
+    // A continuation record starts its move with the end's axis.
+    const glm::dvec3 startAxis = (records[k - 1].type & 63u) == (kMoveMarked | kContinuation) ? axisOf(records[k])
+                                                                                              : axisOf(records[k - 1]);
     const uint64_t rays = sweepRays(frame, positionOf(records[k - 1]), positionOf(records[k]),
-                                    axisOf(records[k - 1]) + axisOf(records[k]), radius, length, bottom);
+                                    startAxis + axisOf(records[k]), radius, length, bottom);
     total += (rays + kInvocationsPerChunk - 1) / kInvocationsPerChunk;
   }
   index[records.size()] = static_cast<uint32_t>(total);

@@ -21,10 +21,10 @@ ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const t
 
 void StockCutter::cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
                            uint32_t first, uint32_t end, const CutSwitches& switches) {
-  end = std::min<uint32_t>(end, static_cast<uint32_t>(path.moveCount()));
+  end = std::min<uint32_t>({end, static_cast<uint32_t>(path.moveCount()), static_cast<uint32_t>(tools.toolOfMove.size())});
   // Runs of moves with one tool go out in one cut each.
   for (uint32_t m = first; m < end;) {
-    const int32_t tool = m < tools.toolOfMove.size() ? tools.toolOfMove[m] : -1;
+    const int32_t tool = tools.toolOfMove[m];
     uint32_t stop = m + 1;
     while (stop < end && tools.toolOfMove[stop] == tool) ++stop;
     if (tool >= 0) {
@@ -36,10 +36,10 @@ void StockCutter::cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpat
   }
 }
 
-void StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+bool StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
                         int64_t move, double fraction, const CutSwitches& switches) {
-  if (path.moveCount() == 0 || move < 0) return;
-  if (move == lastMove_ && fraction == lastFraction_) return;
+  if (path.moveCount() == 0 || move < 0) return false;
+  if (move == lastMove_ && fraction == lastFraction_) return false;
   lastMove_ = move;
   lastFraction_ = fraction;
   const uint32_t current = static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount() - 1));
@@ -51,10 +51,10 @@ void StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& 
   if (fraction >= 1.0) {
     cutMoves(grid, path, tools, current, current + 1, switches);
     cutMoves_ = std::max(cutMoves_, current + 1);
-    return;
+    return true;
   }
   const int32_t tool = current < tools.toolOfMove.size() ? tools.toolOfMove[current] : -1;
-  if (tool < 0 || fraction <= 0.0) return;
+  if (tool < 0 || fraction <= 0.0) return true;
   // The chords played in full, then the part of the chord under way.
   const uint32_t startRecord = current == 0 ? 0 : path.endRecordOf(current - 1);
   const uint32_t records = path.endRecordOf(current) - startRecord;
@@ -72,6 +72,7 @@ void StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& 
   partial.axisTo = partial.axisFrom + t * (glm::vec3(to.i, to.j, to.k) - partial.axisFrom);
   mill_.cut(grid, r, startRecord + 1, startRecord + whole + 1, tools.cutRecords[tool], tools.colours[tool], switches,
             partial);
+  return true;
 }
 
 }  // namespace stock

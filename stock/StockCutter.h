@@ -36,10 +36,14 @@ class StockCutter {
   // Moves cut in full: [0, movesCut()).
   uint32_t movesCut() const { return cutMoves_; }
   // Playing back to before what is cut needs fresh contents first.
-  bool needsRebuild(int64_t move) const { return move < static_cast<int64_t>(cutMoves_); }
+  bool needsRebuild(int64_t move, double fraction) const {
+    if (move < static_cast<int64_t>(cutMoves_)) return true;
+    return lastMove_ >= 0 && (move < lastMove_ || (move == lastMove_ && fraction < lastFraction_));
+  }
 
-  // Render thread: cuts up to fraction of move (moves before it in full).
-  void cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+  // Render thread: cuts up to fraction of move (moves before it in full);
+  // true when anything was cut.
+  bool cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
              int64_t move, double fraction, const CutSwitches& switches);
   // Render thread: cuts the toolpath moves [first, end) in full, whatever was cut before.
   void cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,

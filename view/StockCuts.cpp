@@ -44,13 +44,11 @@ void Render::updateCuts(double now) {
     if (!model->built()) continue;
     stock::StockCutter& cutter = model->cutter();
     // Earlier moves, or other moves, to cut: the uncut stock first.
-    if ((recut && !cutter.fresh()) || cutter.needsRebuild(at.move)) {
+    if ((recut && !cutter.fresh()) || cutter.needsRebuild(at.move, at.fraction)) {
       model->rebuild(deviceLimits_);
       if (!model->built()) continue;
     }
-    const uint32_t before = cutter.movesCut();
-    model->cutter().cutTo(model->grid(), *cutPath_, *cutTools_, at.move, at.fraction, stock::CutSwitches{});
-    cut = cut || cutter.movesCut() != before || recut;
+    cut = cutter.cutTo(model->grid(), *cutPath_, *cutTools_, at.move, at.fraction, stock::CutSwitches{}) || cut || recut;
   }
   if (cut) {
     lastActivity_ = now;

@@ -127,7 +127,12 @@ void buildMove(uint chunk) {
   sLength = len * ToolScale;
   sBottom = bottom * ToolScale;
   // A rapid that only grazes the stock removes nothing.
-  sShrink = rapid ? clamp(0.01 * min(radius, len) * ToolScale, 2.0 / 128.0, 16.0 / 128.0) : 0.0;
+#ifdef SHRINK_FROM_WIDEST_RADIUS
+  float shrinkBasis = radius;  // profile tools
+#else
+  float shrinkBasis = min(radius, len);
+#endif
+  sShrink = rapid ? clamp(0.01 * shrinkBasis * ToolScale, 2.0 / 128.0, 16.0 / 128.0) : 0.0;
   sRadius = max(sFullRadius - sShrink, 0.0);
 
   vec3 move = sEnd - sStart;

@@ -3,6 +3,7 @@
 // every profile segment together bound one convex sweep, so each ray meets
 // it in one interval.
 
+#define SHRINK_FROM_WIDEST_RADIUS
 #include "MillKernel.glsl"
 #include "SingleInterval.glsl"
 #include "ProfileSweep.glsl"

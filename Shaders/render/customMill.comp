@@ -5,6 +5,7 @@
 // intervals. Intervals that overlap are merged; two disjoint ones are kept
 // pending and a third one first takes the second off the ray.
 
+#define SHRINK_FROM_WIDEST_RADIUS
 #include "MillKernel.glsl"
 #include "ProfileSweep.glsl"
 
@@ -19,12 +20,18 @@ void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode) {
     segmentPieces(origin, dir, sProfile[i - 1], sProfile[i], move, true, lo, hi);
     if (!(hi > lo)) continue;
     vec2 span = vec2(lo, hi);
-    // Merge with every pending interval it touches.
-    for (int p = count - 1; p >= 0; --p) {
-      if (span.x <= pending[p].y && pending[p].x <= span.y) {
-        span = vec2(min(span.x, pending[p].x), max(span.y, pending[p].y));
-        pending[p] = pending[count - 1];
-        --count;
+    // Merge with every pending interval it touches, again after each merge.
+    bool merged = true;
+    while (merged) {
+      merged = false;
+      for (int p = 0; p < count; ++p) {
+        if (span.x <= pending[p].y && pending[p].x <= span.y) {
+          span = vec2(min(span.x, pending[p].x), max(span.y, pending[p].y));
+          pending[p] = pending[count - 1];
+          --count;
+          merged = true;
+          break;
+        }
       }
     }
     if (count == 2) {

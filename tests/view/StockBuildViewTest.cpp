@@ -183,6 +183,12 @@ TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
   const double cut = volumeWhen([&](double v) { return v < full - 100; });
   EXPECT_NEAR(full - cut, SlotJob::slotVolume(), SlotJob::slotVolume() * 0.12);
 
+  // Back within the slot: less is cut than at its end.
+  view->job().playback.position = 0.8;
+  const double partway = volumeWhen([&](double v) { return v > cut + 50; });
+  EXPECT_GT(partway, cut + 50);
+  EXPECT_LT(partway, full - 100);
+
   view->job().playback.position = 0.0;
   EXPECT_NEAR(volumeWhen([&](double v) { return v > full - 1; }), full, 1.0) << "back to the start: the stock is whole";
 
