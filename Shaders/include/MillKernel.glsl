@@ -214,13 +214,13 @@ void stampOwner(uint node, uint axis, uint owner, bool wrote) {
   }
 }
 
+// Clears the inside bits of nodes first ... last: whole words by plain
+// stores (no other ray of this direction shares them), partial words with
+// atomic AND.
 void clearBits(uint rayStart, uint first, uint last) {
   if (first > last) return;
-  uint firstWord = first / 32u, lastWord = last / 32u;
-  for (uint w = firstWord; w <= lastWord; ++w) {
-    uint low = w == firstWord ? first % 32u : 0u;
-    uint high = w == lastWord ? last % 32u : 31u;
-    uint mask = (0xFFFFFFFFu >> (31u - high)) & (0xFFFFFFFFu << low);
+  for (uint w = first / 32u; w <= last / 32u; ++w) {
+    uint mask = rangeMask(w, first, last);
     if (mask == 0xFFFFFFFFu)
       signWords[rayStart + w] = 0u;
     else

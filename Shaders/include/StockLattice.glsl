@@ -41,15 +41,16 @@ void setCrossing(uint node, uint axis, uint code) {
   }
 }
 
+// The bits of word w (of a ray) that belong to nodes first ... last.
+uint rangeMask(uint w, uint first, uint last) {
+  uint low = w == first / 32u ? first % 32u : 0u;
+  uint high = w == last / 32u ? last % 32u : 31u;
+  return (0xFFFFFFFFu >> (31u - high)) & (0xFFFFFFFFu << low);
+}
+
 // Sets the inside bits of nodes first ... last (inclusive) of one ray whose
 // flags start at word rayStart.
 void setInsideBits(uint rayStart, uint first, uint last) {
   if (first > last) return;
-  uint firstWord = first / 32u, lastWord = last / 32u;
-  for (uint w = firstWord; w <= lastWord; ++w) {
-    uint low = w == firstWord ? first % 32u : 0u;
-    uint high = w == lastWord ? last % 32u : 31u;
-    uint mask = (0xFFFFFFFFu >> (31u - high)) & (0xFFFFFFFFu << low);
-    atomicOr(signWords[rayStart + w], mask);
-  }
+  for (uint w = first / 32u; w <= last / 32u; ++w) atomicOr(signWords[rayStart + w], rangeMask(w, first, last));
 }
