@@ -220,6 +220,14 @@ SIM_EXPORT int32_t SIM_SelectGeometry(Render* view, const char* name);
 /* The host's length unit: 0 millimetres, anything else inches. Lengths in
  * the stock and geometry records are in this unit. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit);
+/* The chord tolerance (host units) models and the cut path are made with;
+ * 0.01 mm until set. With applyNow the toolpath is cut again at the new
+ * precision; otherwise it applies from the next toolpath or tool table.
+ * A precision that is not a positive length changes nothing. -1 for a null
+ * view. */
+SIM_EXPORT int32_t SIM_SetGeometryPrecision(Render* view, double precision, bool applyNow);
+/* The precision in host units; 0.0 for a null view. */
+SIM_EXPORT double SIM_GetGeometryPrecision(Render* view);
 
 /* ---- Files ------------------------------------------------------------ */
 

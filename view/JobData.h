@@ -69,6 +69,8 @@ class JobData {
   const toolpath::ToolOrientationSource* toolOrientations() const { return &toolTable_; }
 
   HostUnits units;
+  // Chord tolerance of models and of the cut path, millimetres.
+  std::atomic<double> geometryPrecision{0.01};
   PlaybackRequest playback;
   std::atomic<uint32_t> toolpathMode{0};
   std::atomic<uint8_t> loadingToolpath{0};

@@ -7,14 +7,6 @@
 #include "toolpath/GPUToolpath.h"
 #include "view/Render.h"
 
-namespace {
-
-// Chord tolerance of arcs in the cut until the view has a geometry
-// precision setting (millimetres).
-constexpr double kCutChordTolerance = 0.01;
-
-}  // namespace
-
 void Render::refreshCutPath() {
   toolpath::Toolpath* path = job_.toolpath();
   if (!path) {
@@ -24,7 +16,7 @@ void Render::refreshCutPath() {
   }
   std::shared_lock tools(locks_.toolTable);
   cutPath_ = std::make_shared<const toolpath::Toolpath::GPUToolpath>(
-      toolpath::Toolpath::GPUToolpath::build(*path, job_.kinematics(), kCutChordTolerance));
+      toolpath::Toolpath::GPUToolpath::build(*path, job_.kinematics(), job_.geometryPrecision.load()));
   cutTools_ = std::make_unique<stock::ToolAssignment>(stock::ToolAssignment::build(*path, job_.toolTable()));
 }
 

@@ -36,7 +36,7 @@ struct ToolSolid {
 
 inline ToolSolid flatMillSolid(double radius, double length) {
   return {[=](double r, double h) { return boxDistance2d({r, h}, {-radius, 0}, {radius, length}); }, true, radius,
-          length};
+          length, {}};
 }
 
 inline ToolSolid ballMillSolid(double radius, double length) {
@@ -44,7 +44,7 @@ inline ToolSolid ballMillSolid(double radius, double length) {
             const double ball = glm::length(glm::dvec2(r, h - radius)) - radius;
             return std::min(ball, boxDistance2d({r, h}, {-radius, radius}, {radius, std::max(length, radius)}));
           },
-          true, radius, length};
+          true, radius, length, {}};
 }
 
 // A flat bottom of radius flat, a corner of radius corner, the side at
@@ -56,7 +56,7 @@ inline ToolSolid bullNoseSolid(double flat, double corner, double length) {
             const double torus = glm::length(glm::dvec2(std::abs(r) - flat, h - corner)) - corner;
             return std::min({core, side, torus});
           },
-          true, flat + corner, length};
+          true, flat + corner, length, {}};
 }
 
 // A tool whose profile runs from the axis at the bottom to the axis at the
@@ -94,7 +94,7 @@ inline ToolSolid profileSolid(const std::vector<glm::dvec2>& profile, bool conve
             }
             return inside ? -nearest : nearest;
           },
-          convex, widest, top};
+          convex, widest, top, {}};
 }
 
 // A tool on a straight move from `from` to `to` (tip positions) with one axis.

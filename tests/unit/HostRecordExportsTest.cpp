@@ -316,3 +316,20 @@ TEST(HostRecordExports, AnalyseStlReportsTheBoxOrStatusOne) {
     EXPECT_EQ(none.max[0], 0.0f);
   }
 }
+
+TEST(SettingsExports, GeometryPrecisionInHostUnits) {
+  Render view;
+  EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.01);
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.05, false), 0);
+  EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.05);
+  SIM_SetUnits(&view, 1);
+  EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.05 / 25.4) << "kept in millimetres";
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.001, true), 0);
+  EXPECT_NEAR(view.job().geometryPrecision.load(), 0.0254, 1e-12);
+  EXPECT_EQ(view.job().toolpathChanged.load(), 1) << "applied now: the cut path is made again";
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, -1, true), 0);
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, NAN, true), 0);
+  EXPECT_NEAR(SIM_GetGeometryPrecision(&view), 0.001, 1e-12) << "not a length: nothing changes";
+  EXPECT_EQ(SIM_SetGeometryPrecision(nullptr, 0.1, true), -1);
+  EXPECT_EQ(SIM_GetGeometryPrecision(nullptr), 0.0);
+}
