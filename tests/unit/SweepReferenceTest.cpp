@@ -40,11 +40,14 @@ TEST(SweepReferenceTest, SweepDistanceMatchesDenseSampling) {
       double sampled = 1e300;
       for (int s = 0; s <= 4000; ++s) sampled = std::min(sampled, sweep.toolDistance(p, sweep.from + (sweep.to - sweep.from) * (s / 4000.0)));
       // Near the sweep the distance is exact; farther out, a lower bound.
-      if (sweep.distance(p) <= 1.0)
+      if (sweep.distance(p) <= 1.0) {
         EXPECT_NEAR(sweep.distance(p), sampled, 2e-3) << i;
-      else
+      } else {
         EXPECT_LE(sweep.distance(p), sampled + 1e-9) << i;
-      if (std::abs(sampled) > 1e-2) EXPECT_EQ(sweep.inside(p), sampled < 0);
+      }
+      if (std::abs(sampled) > 1e-2) {
+        EXPECT_EQ(sweep.inside(p), sampled < 0);
+      }
     }
   }
   // A plunge sweeps a cylinder: inside exactly within the radius.
