@@ -65,6 +65,8 @@ uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::d
   glm::dvec3 lo = glm::min(glm::min(s + down, e + down), glm::min(s + up, e + up)) - grow;
   glm::dvec3 hi = glm::max(glm::max(s + down, e + down), glm::max(s + up, e + up)) + grow;
   const glm::dvec3 last = glm::dvec3(frame.nodes) - 1.0;
+  for (int k = 0; k < 3; ++k)
+    if (!std::isfinite(lo[k]) || !std::isfinite(hi[k])) return 0;  // a move to nowhere cuts nothing
   if (glm::any(glm::lessThan(hi, glm::dvec3(0.0))) || glm::any(glm::greaterThan(lo, last))) return 0;
   lo = glm::clamp(glm::floor(lo), glm::dvec3(0.0), last);
   hi = glm::clamp(glm::ceil(hi), glm::dvec3(0.0), last);

@@ -207,6 +207,20 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
   (void)uncut;
 }
 
+TEST_F(MillCutTest, MovesOutsideOrBrokenCutNothing) {
+  const tools::CutRecord ball = toolRecord(testsupport::ballProfile(3, 12));
+  const glm::dvec3 up(0, 0, 1);
+  const std::vector<uint32_t> before = testsupport::LatticeImage(grid_).nodeWords;
+  std::vector<stock::GPUMoveRecord> moves{record({-500, -500, 5}, up, stock::kMoveCut),
+                                          record({-400, -450, 5}, up, stock::kMoveCut),
+                                          record({NAN, 15, 10}, up, stock::kMoveCut),
+                                          record({1e30, 15, 10}, up, stock::kMoveCut),
+                                          record({20, 15, 40}, {0, 0, 0}, stock::kMoveCut)};
+  mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), ball, 5, {});
+  EXPECT_EQ(testsupport::LatticeImage(grid_).nodeWords, before);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   const tools::CutRecord flat = toolRecord(testsupport::flatProfile(4, 15));
   const glm::dvec3 up(0, 0, 1);
