@@ -42,20 +42,8 @@ void hitConeBetween(vec3 origin, vec3 dir, vec3 A, float ra, vec3 B, float rb, i
   float l0 = (dot(origin, sAxis) - hA) / (hB - hA), l1 = dot(dir, sAxis) / (hB - hA);
   vec3 x0 = origin - (A + l0 * (B - A)), x1 = dir - l1 * (B - A);
   float r0 = ra + l0 * (rb - ra), r1 = l1 * (rb - ra);
-  float a = dot(x1, x1) - r1 * r1;
-  float b = dot(x0, x1) - r0 * r1;
-  float c = dot(x0, x0) - r0 * r0;
   float roots[2];
-  int count = 0;
-  if (abs(a) < 1e-9) {
-    if (abs(b) > 1e-12) roots[count++] = -c / (2.0 * b);
-  } else {
-    float discriminant = b * b - a * c;
-    if (discriminant < 0.0) return;
-    float root = sqrt(discriminant);
-    roots[count++] = (-b - root) / a;
-    roots[count++] = (-b + root) / a;
-  }
+  int count = quadraticRoots(dot(x1, x1) - r1 * r1, dot(x0, x1) - r0 * r1, dot(x0, x0) - r0 * r0, roots);
   for (int i = 0; i < count; ++i) {
     float t = roots[i];
     float level = l0 + l1 * t;

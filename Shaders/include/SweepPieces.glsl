@@ -8,6 +8,22 @@ void widen(float t, inout float lo, inout float hi) {
   hi = max(hi, t);
 }
 
+// Roots of a t^2 + 2 b t + c = 0 (a linear equation when a is about 0);
+// how many there are.
+int quadraticRoots(float a, float b, float c, out float roots[2]) {
+  if (abs(a) < 1e-9) {
+    if (abs(b) < 1e-12) return 0;
+    roots[0] = -c / (2.0 * b);
+    return 1;
+  }
+  float discriminant = b * b - a * c;
+  if (discriminant < 0.0) return 0;
+  float root = sqrt(discriminant);
+  roots[0] = (-b - root) / a;
+  roots[1] = (-b + root) / a;
+  return 2;
+}
+
 // A sphere.
 void hitSphere(vec3 origin, vec3 dir, vec3 centre, float radius, inout float lo, inout float hi) {
   vec3 m = origin - centre;
@@ -28,16 +44,12 @@ void hitCylinder(vec3 origin, vec3 dir, vec3 base, vec3 axis, float radius, floa
   vec3 mPerp = m - dot(m, axis) * axis;
   vec3 dPerp = dir - dot(dir, axis) * axis;
   float a = dot(dPerp, dPerp);
-  if (a < 1e-12) return;
-  float b = dot(mPerp, dPerp);
-  float c = dot(mPerp, mPerp) - radius * radius;
-  float discriminant = b * b - a * c;
-  if (discriminant < 0.0) return;
-  float root = sqrt(discriminant);
-  for (int i = 0; i < 2; ++i) {
-    float t = (-b + (i == 0 ? -root : root)) / a;
-    float h = dot(m + t * dir, axis);
-    if (h >= low && h <= high) widen(t, lo, hi);
+  if (a < 1e-12) return;  // along the axis: the mantle is never crossed
+  float roots[2];
+  int count = quadraticRoots(a, dot(mPerp, dPerp), dot(mPerp, mPerp) - radius * radius, roots);
+  for (int i = 0; i < count; ++i) {
+    float h = dot(m + roots[i] * dir, axis);
+    if (h >= low && h <= high) widen(roots[i], lo, hi);
   }
 }
 
@@ -87,14 +99,10 @@ void hitSweptCircle(vec3 origin, vec3 dir, vec3 centre, vec3 normal, float radiu
   vec3 x0 = m - s0 * move, x1 = dir - s1 * move;
   float a = dot(x1, x1);
   if (a < 1e-12) return;
-  float b = dot(x0, x1);
-  float c = dot(x0, x0) - radius * radius;
-  float discriminant = b * b - a * c;
-  if (discriminant < 0.0) return;
-  float root = sqrt(discriminant);
-  for (int i = 0; i < 2; ++i) {
-    float t = (-b + (i == 0 ? -root : root)) / a;
-    float s = s0 + s1 * t;
-    if (s >= 0.0 && s <= 1.0) widen(t, lo, hi);
+  float roots[2];
+  int count = quadraticRoots(a, dot(x0, x1), dot(x0, x0) - radius * radius, roots);
+  for (int i = 0; i < count; ++i) {
+    float s = s0 + s1 * roots[i];
+    if (s >= 0.0 && s <= 1.0) widen(roots[i], lo, hi);
   }
 }
