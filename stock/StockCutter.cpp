@@ -19,6 +19,16 @@ ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const t
   return out;
 }
 
+std::vector<uint32_t> StockCutter::reportedMoves(const toolpath::Toolpath::GPUToolpath& path) const {
+  std::vector<uint32_t> moves;
+  for (uint32_t record : mill_.reportedMoves()) {
+    if (record == 0 || record > path.records().size() - 1) continue;
+    const uint32_t move = path.moveOfRecord(record);
+    if (moves.empty() || moves.back() != move) moves.push_back(move);
+  }
+  return moves;
+}
+
 void StockCutter::cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
                            uint32_t first, uint32_t end, const CutSwitches& switches) {
   end = std::min<uint32_t>({end, static_cast<uint32_t>(path.moveCount()), static_cast<uint32_t>(tools.toolOfMove.size())});

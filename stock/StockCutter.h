@@ -27,6 +27,7 @@ class StockCutter {
  public:
   // The lattice was rebuilt: nothing of it is cut.
   void reset() {
+    mill_.clearReport();
     cutMoves_ = 0;
     lastMove_ = -1;
     lastFraction_ = 0;
@@ -50,6 +51,9 @@ class StockCutter {
                 uint32_t first, uint32_t end, const CutSwitches& switches);
 
   MillCut& mill() { return mill_; }
+  // The toolpath moves that removed material while rapid or with the
+  // spindle stopped, in move order, from every cut since the last rebuild.
+  std::vector<uint32_t> reportedMoves(const toolpath::Toolpath::GPUToolpath& path) const;
 
  private:
   MillCut mill_;

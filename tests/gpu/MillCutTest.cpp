@@ -7,12 +7,15 @@
 #include <random>
 #include <set>
 
+#include "machine/Kinematics.h"
 #include "stock/MillCut.h"
+#include "stock/StockCutter.h"
 #include "stock/SolidStockCreator.h"
 #include "support/GpuTest.h"
 #include "support/LatticeCheck.h"
 #include "support/SweepReference.h"
 #include "support/ToolBuilder.h"
+#include "support/ToolpathBuilder.h"
 #include "tools/ToolTable.h"
 
 namespace {
@@ -205,6 +208,32 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
     }
   }
   (void)uncut;
+}
+
+TEST_F(MillCutTest, ReportedRapidsAreToolpathMoves) {
+  // A toolpath whose second move is a rapid through the stock; an arc
+  // before it makes records and moves part ways.
+  testing_support::ToolpathBuilder path;
+  path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {5, 15, 30}))
+      .add(testing_support::ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {15, 15, 30}, {10, 15, 30}, {0, 0, -1}))
+      .add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {35, 15, 10}))
+      .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {35, 15, 30}))
+      .toolChange("mill", 0);
+  toolpath::Toolpath toolpath;
+  toolpath.load(path.record());
+  const auto gpu = toolpath::Toolpath::GPUToolpath::build(toolpath, machine::IdentityKinematics(), 0.05);
+  testsupport::ToolTableBuilder b;
+  b.addTool("mill", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 12)}});
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const stock::ToolAssignment tools = stock::ToolAssignment::build(toolpath, table);
+  stock::StockCutter cutter;
+  stock::CutSwitches switches;
+  switches.reportRapidMoves = true;
+  EXPECT_TRUE(cutter.cutTo(grid_, gpu, tools, 3, 1.0, switches));
+  EXPECT_EQ(cutter.reportedMoves(gpu), std::vector<uint32_t>{2});
+  EXPECT_EQ(cutter.movesCut(), 4u);
+  EXPECT_TRUE(cutter.needsRebuild(2, 0.5));
 }
 
 TEST_F(MillCutTest, MovesOutsideOrBrokenCutNothing) {
