@@ -18,14 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-tools::CutRecord cutterOf(const testsupport::Points& profile) {
-  testsupport::ToolTableBuilder b;
-  b.addTool("T", {{SIM_PART_CUTTING, profile}});
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0)[0];
-}
-
 std::vector<stock::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
   std::vector<stock::GPUMoveRecord> records;
   for (const glm::dvec3& p : points)
@@ -52,8 +44,8 @@ int main() {
   context.makeCurrent();
   std::printf("device: %s\n", glGetString(GL_RENDERER));
   const bench::StandardJob job;
-  const tools::CutRecord flat = cutterOf(testsupport::flatProfile(3, 40));
-  const tools::CutRecord ball = cutterOf(testsupport::ballProfile(3, 40));
+  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
+  const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
   const auto pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   for (double quality : {0.5, 0.75}) {

@@ -30,15 +30,6 @@ double boxSdf(const glm::dvec3& p) {
   return glm::length(glm::max(q, 0.0)) + std::min(std::max({q.x, q.y, q.z}), 0.0);
 }
 
-// A cutting record of a one-part tool.
-tools::CutRecord toolRecord(const testsupport::Points& profile) {
-  testsupport::ToolTableBuilder b;
-  b.addTool("T", {{SIM_PART_CUTTING, profile}});
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0)[0];
-}
-
 stock::GPUMoveRecord record(const glm::dvec3& p, const glm::dvec3& axis, uint32_t kind) {
   return {float(p.x), float(p.y), float(p.z), float(axis.x), float(axis.y), float(axis.z), 0.0f, kind};
 }
@@ -132,7 +123,7 @@ TEST_F(MillCutTest, MillShapesOnRandomMoves) {
   for (const Case& c : cases) {
     freshStock();
     const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
-    const tools::CutRecord tool = toolRecord(c.profile);
+    const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile);
     ASSERT_NE(tool.shape, uint32_t{tools::kShapeClosed}) << c.name;
     mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
     const testsupport::LatticeReport report = compare(records, c.solid);
@@ -147,7 +138,7 @@ TEST_F(MillCutTest, MillShapesOnRandomMoves) {
 }
 
 TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
-  const tools::CutRecord flat = toolRecord(testsupport::flatProfile(3, 12));
+  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 12));
   const glm::dvec3 up(0, 0, 1);
   const double h = grid_.frame().exactCellSize;
   // Along the top face, the tool's bottom a hair (0.2 % of a cell) into it.
@@ -237,7 +228,7 @@ TEST_F(MillCutTest, ReportedRapidsAreToolpathMoves) {
 }
 
 TEST_F(MillCutTest, MovesOutsideOrBrokenCutNothing) {
-  const tools::CutRecord ball = toolRecord(testsupport::ballProfile(3, 12));
+  const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 12));
   const glm::dvec3 up(0, 0, 1);
   const std::vector<uint32_t> before = testsupport::LatticeImage(grid_).nodeWords;
   std::vector<stock::GPUMoveRecord> moves{record({-500, -500, 5}, up, stock::kMoveCut),
@@ -251,7 +242,7 @@ TEST_F(MillCutTest, MovesOutsideOrBrokenCutNothing) {
 }
 
 TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
-  const tools::CutRecord flat = toolRecord(testsupport::flatProfile(4, 15));
+  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(4, 15));
   const glm::dvec3 up(0, 0, 1);
   // A plunge along the axis cuts a clean cylinder.
   std::vector<stock::GPUMoveRecord> plunge{record({20, 15, 25}, up, stock::kMoveCut),
@@ -328,7 +319,7 @@ TEST_F(MillCutTest, RemovedVolumesOfSlotPocketAndHelix) {
   ASSERT_TRUE(grid_.setUp(stock::boundsOf(box_), 400'000, limits_));
   const glm::dvec3 up(0, 0, 1);
   const double r = 3;
-  const tools::CutRecord flat = toolRecord(testsupport::flatProfile(float(r), 30));
+  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(float(r), 30));
   const double h = grid_.frame().exactCellSize;
   auto insideVolume = [&] { return testsupport::LatticeImage(grid_).insideCount() * h * h * h; };
   freshStock();

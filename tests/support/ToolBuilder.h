@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Korvane.h"
+#include "tools/ToolTable.h"
 
 namespace testsupport {
 
@@ -81,5 +82,14 @@ struct ToolTableBuilder {
     return r;
   }
 };
+
+// The cutting record of a tool whose one part is the given cutting profile.
+inline tools::CutRecord cuttingRecordOf(const Points& profile) {
+  ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, profile}});
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  return table.cutRecords(0)[0];
+}
 
 }  // namespace testsupport
