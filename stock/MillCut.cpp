@@ -22,6 +22,8 @@ const char* shaderOf(uint32_t shape) {
     case tools::kShapeBullNose: return "Shaders\\bullNoseMill.comp";
     case tools::kShapeConvex: return "Shaders\\ConvexMill.comp";
     case tools::kShapeCustom: return "Shaders\\customMill.comp";
+    case tools::kShapeClosed: return "Shaders\\ClosedMill.comp";
+    case tools::kShapeExtruded: return "Shaders\\CustomExtrude.comp";
     default: return nullptr;
   }
 }
@@ -177,7 +179,9 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
               static_cast<float>(radius));
   glUniform1f(gpu::uniformLocation(id, "BaseRadius"), tool.p1);
   glUniform1f(gpu::uniformLocation(id, "PipeRadius"), tool.p3);
-  glUniform1f(gpu::uniformLocation(id, "ToolOffset"), tool.lowest);
+  const bool extruded = tool.shape == tools::kShapeExtruded;
+  glUniform1f(gpu::uniformLocation(id, "ToolOffset"), extruded ? tool.extrusionStart : tool.lowest);
+  glUniform1f(gpu::uniformLocation(id, "ToolDimension"), tool.extrusionDepth);
   glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
   glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
   if (tool.shape != tools::kShapeFlat && tool.shape != tools::kShapeBall && tool.shape != tools::kShapeBullNose) {

@@ -3,8 +3,10 @@
 // position, a move running from record k - 1 to record k. Arcs become chord
 // records (kind 2) at the cut's chord tolerance; the first chord's record
 // carries the continuation bit, and every chord record counts, in bits
-// 8-31, the records back to the one where its arc began. Record 0 is the
-// first move's end: the tool appears there, cutting nothing on its way.
+// 8-31, the records back to the one where its arc began. A straight move
+// that turns the tool axis becomes pieces of its own kind, each turning it
+// by at most half a degree. Record 0 is the first move's end: the tool
+// appears there, cutting nothing on its way.
 #include <cstdint>
 #include <vector>
 

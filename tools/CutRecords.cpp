@@ -47,6 +47,23 @@ double sizeOf(const Profile& profile) {
   return std::max(2 * largestRadius(profile), highestHeight(profile) - lowestHeight(profile));
 }
 
+// The extruded cutter's depth as the part's mesh has it. A turned profile
+// on a tilted axis is cut as its profile extruded over its full diameter:
+// a prism that holds the turned solid.
+void setExtrusion(CutRecord& record, const ToolPartShape& part) {
+  double start = 0, depth = part.placement.depth;
+  if (part.profileKind == SIM_PROFILE_REVOLVED) {
+    depth = 2.0 * record.widest;
+    start = -record.widest;
+  } else if (part.profileKind == SIM_PROFILE_EXTRUDED_SYMMETRIC) {
+    start = -depth / 2;
+  }
+  record.extrusionStart = static_cast<float>(start);
+  record.extrusionDepth = static_cast<float>(depth);
+  const double across = std::max(std::abs(start), std::abs(start + depth));
+  record.widest = static_cast<float>(std::hypot(record.widest, across));
+}
+
 CutRecord cuttingRecord(const Tool& tool) {
   CutRecord record;
   const ToolPartShape* part = tool.part(SIM_PART_CUTTING);
@@ -71,6 +88,7 @@ CutRecord cuttingRecord(const Tool& tool) {
   }
   record.profile = profileBlock(profile);
   sizeFrom(record, profile);
+  if (kind == CutterKind::Extruded) setExtrusion(record, *part);
   if (record.outerRadius == 0) record.outerRadius = record.widest;
   record.monotonic = isMonotonicInHeight(profile);
   // A holder part level with the cutter's top that reaches inside its

@@ -48,6 +48,9 @@ struct CutRecord {
   // the sweep box of the profile shapes.
   float lowest = 0, highest = 0, widest = 0;
   bool monotonic = false;  // cutting: the profile never falls in height
+  // Extruded cutters: the extrusion across the profile plane, from start
+  // over depth, along axis x tool x. The widest radius then counts it in.
+  float extrusionStart = 0, extrusionDepth = 0;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };

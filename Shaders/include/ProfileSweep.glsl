@@ -17,8 +17,7 @@ void toolDimensions(out float radius, out float bottom, out float top) {
   top = ToolLength;
 }
 
-shared vec2 sProfile[kMaxProfilePoints];
-shared int sProfileCount;
+#include "ProfilePolygon.glsl"
 
 // Arcs whose centre height is at least arcThreshold become chords.
 void prepareProfile(float arcThreshold) {

@@ -3,9 +3,22 @@
 // widens [lo, hi]. The pieces of a convex sweep together cover its surface
 // and lie in it, so the lowest and highest hit bound the ray's material.
 
+//
+// With COLLECT_HITS defined every hit is also kept, in the order found, for
+// shapes whose sweep is not convex (SweepMembership.glsl).
+#ifdef COLLECT_HITS
+const int kMaxHits = 96;
+float gHits[kMaxHits];
+int gHitCount;  // may pass kMaxHits: the hits beyond it are lost
+#endif
+
 void widen(float t, inout float lo, inout float hi) {
   lo = min(lo, t);
   hi = max(hi, t);
+#ifdef COLLECT_HITS
+  if (gHitCount < kMaxHits) gHits[gHitCount] = t;
+  ++gHitCount;
+#endif
 }
 
 // Roots of a t^2 + 2 b t + c = 0 (a linear equation when a is about 0);

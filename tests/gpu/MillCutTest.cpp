@@ -14,8 +14,10 @@
 #include "support/GpuTest.h"
 #include "support/LatticeCheck.h"
 #include "support/SweepReference.h"
+#include "support/TiltingHead.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
+#include "toolpath/GPUToolpath.h"
 #include "tools/ToolTable.h"
 
 namespace {
@@ -75,6 +77,10 @@ class MillCutTest : public testsupport::GpuTest {
       sweeps.push_back({glm::dvec3(a.x, a.y, a.z), glm::dvec3(b.x, b.y, b.z),
                         glm::normalize(glm::dvec3(b.i, b.j, b.k)), tool});
     }
+    return compare(sweeps);
+  }
+
+  testsupport::LatticeReport compare(const std::vector<LinearSweep>& sweeps) {
     auto sdf = [&](const glm::dvec3& p) {
       double cut = 1e300;
       for (const LinearSweep& s : sweeps) cut = std::min(cut, s.distance(p));
@@ -347,6 +353,112 @@ TEST_F(MillCutTest, RemovedVolumesOfSlotPocketAndHelix) {
   for (int c = 0; c <= 360; ++c)
     helix.push_back({20 + 6 * std::cos(2 * M_PI * c / 120), 15 + 6 * std::sin(2 * M_PI * c / 120), 20 - 2.0 * c / 120});
   cutAndCompare(helix, M_PI * (81 - 9) * 1.2 + 2 * M_PI * 12 * 6, "helix");
+}
+
+TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
+  using testsupport::straightTo;
+  struct Case {
+    const char* name;
+    testsupport::Points profile;
+    uint32_t profileKind;
+    double depth;
+    ToolSolid solid;
+    uint32_t shape;
+    bool tilted;
+  };
+  // A ring cutter: a closed loop away from the axis, whose core stays.
+  const testsupport::Points ring{straightTo(1.5f, 0), straightTo(3.5f, 0), straightTo(3.5f, 4),
+                                 straightTo(2.5f, 6), straightTo(1.5f, 6), straightTo(1.5f, 0)};
+  const ToolSolid ringSolid = testsupport::loopSolid({{1.5, 0}, {3.5, 0}, {3.5, 4}, {2.5, 6}, {1.5, 6}});
+  // An L-shaped blade extruded 2 to one side, and a T-shaped one 3 deep
+  // about its plane.
+  const testsupport::Points blade{straightTo(0, 0), straightTo(3, 0), straightTo(3, 2),
+                                  straightTo(1, 2), straightTo(1, 8), straightTo(0, 8)};
+  const ToolSolid bladeSolid = testsupport::prismSolid({{0, 0}, {3, 0}, {3, 2}, {1, 2}, {1, 8}, {0, 8}}, 0, 2);
+  const testsupport::Points tee{straightTo(-2.5f, 0), straightTo(2.5f, 0), straightTo(2.5f, 1.5f),
+                                straightTo(0.5f, 1.5f), straightTo(0.5f, 7), straightTo(-0.5f, 7),
+                                straightTo(-0.5f, 1.5f), straightTo(-2.5f, 1.5f)};
+  const ToolSolid teeSolid = testsupport::prismSolid(
+      {{-2.5, 0}, {2.5, 0}, {2.5, 1.5}, {0.5, 1.5}, {0.5, 7}, {-0.5, 7}, {-0.5, 1.5}, {-2.5, 1.5}}, -1.5, 1.5);
+  const Case cases[] = {
+      {"ring", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, false},
+      {"ring tilted", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, true},
+      {"blade", blade, SIM_PROFILE_EXTRUDED, 2, bladeSolid, tools::kShapeExtruded, false},
+      {"blade tilted", blade, SIM_PROFILE_EXTRUDED, 2, bladeSolid, tools::kShapeExtruded, true},
+      {"tee", tee, SIM_PROFILE_EXTRUDED_SYMMETRIC, 3, teeSolid, tools::kShapeExtruded, false},
+  };
+  std::mt19937 rng(31);
+  for (const Case& c : cases) {
+    freshStock();
+    const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
+    const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile, c.profileKind, c.depth);
+    ASSERT_EQ(tool.shape, c.shape) << c.name;
+    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
+    const testsupport::LatticeReport report = compare(records, c.solid);
+    EXPECT_EQ(report.wrongNodes, 0u) << c.name << ": " << report.summary();
+    EXPECT_EQ(report.borderInside, 0u) << c.name;
+    EXPECT_LE(report.wrongCodes, std::max<uint64_t>(2, report.codesChecked / 500)) << c.name << ": " << report.summary();
+    EXPECT_GT(report.codesChecked, 300u) << c.name;
+  }
+}
+
+TEST_F(MillCutTest, RingToolPlungeLeavesItsCore) {
+  using testsupport::straightTo;
+  const tools::CutRecord ring = testsupport::cuttingRecordOf(
+      {straightTo(2, 0), straightTo(4, 0), straightTo(4, 10), straightTo(2, 10), straightTo(2, 0)});
+  ASSERT_EQ(ring.shape, uint32_t{tools::kShapeClosed});
+  const glm::dvec3 up(0, 0, 1);
+  std::vector<stock::GPUMoveRecord> plunge{record({20, 15, 24}, up, stock::kMoveCut), record({20, 15, 12}, up, stock::kMoveCut)};
+  mill_.cut(grid_, plunge, 1, 2, ring, 5, {});
+  const testsupport::LatticeImage image(grid_);
+  // Down the axis the core stands; half-way out in the ring it is gone.
+  const stock::GridFrame& f = grid_.frame();
+  auto nodeAt = [&](const glm::dvec3& p) { return glm::uvec3(glm::round(glm::vec3(f.worldToGrid * glm::vec4(glm::vec3(p), 1.0f)))); };
+  EXPECT_TRUE(image.inside(nodeAt({20, 15, 14})));
+  EXPECT_FALSE(image.inside(nodeAt({23, 15, 14})));
+  EXPECT_FALSE(image.inside(nodeAt({20, 12, 16})));
+  EXPECT_TRUE(image.inside(nodeAt({20, 15, 11})));
+}
+
+TEST_F(MillCutTest, AxisTurningWithinAMoveSweepsTheTurningTool) {
+  testing_support::ToolpathBuilder b;
+  b.add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {8, 15, 23}));
+  SIM_ToolpathMove turn = testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {30, 15, 14});
+  turn.axes[1] = 0.6;
+  b.add(turn);
+  b.spindles = {1000, 1000};
+  toolpath::Toolpath path;
+  path.load(b.record());
+  const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, testsupport::TiltingHead(), 0.01);
+  ASSERT_GT(gpu.records().size(), 60u) << "the move is cut in pieces";
+
+  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(2.5f, 12));
+  const std::vector<stock::GPUMoveRecord>& records = gpu.records();
+  mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), flat, 5, {});
+  LinearSweep sweep{{8, 15, 23}, {30, 15, 14}, {0, 0, 1}, testsupport::flatMillSolid(2.5, 12)};
+  sweep.endAxis = glm::dvec3(std::sin(0.6), 0, std::cos(0.6));
+  // Every record sweeps the tool with one axis, so the pieces hold the
+  // turning tool to within a few hundredths of a millimetre: every node
+  // agrees with the turning sweep, and the lattice is exactly the pieces'.
+  testsupport::LatticeReport report = compare({sweep});
+  EXPECT_EQ(report.wrongNodes, 0u) << report.summary();
+  std::vector<LinearSweep> pieces;
+  for (size_t k = 1; k < records.size(); ++k) {
+    const auto& a = records[k - 1];
+    const auto& c = records[k];
+    pieces.push_back({glm::dvec3(a.x, a.y, a.z), glm::dvec3(c.x, c.y, c.z),
+                      glm::normalize(glm::dvec3(a.i + c.i, a.j + c.j, a.k + c.k)), testsupport::flatMillSolid(2.5, 12)});
+  }
+  report = compare(pieces);
+  EXPECT_TRUE(report.good()) << report.summary();
+  EXPECT_GT(report.codesChecked, 300u);
+
+  // The move as one record sweeps one averaged axis: visibly another solid.
+  freshStock();
+  const std::vector<stock::GPUMoveRecord> whole{records.front(), records.back()};
+  mill_.cut(grid_, whole, 1, 2, flat, 5, {});
+  report = compare({sweep});
+  EXPECT_GT(report.wrongNodes, 10u);
 }
 
 }  // namespace

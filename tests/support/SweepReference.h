@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,20 @@ inline double boxDistance2d(glm::dvec2 p, glm::dvec2 min, glm::dvec2 max) {
   return glm::length(glm::max(q, 0.0)) + std::min(std::max(q.x, q.y), 0.0);
 }
 
+// Signed distance to a polygon (closed from its last point back to its
+// first), negative inside.
+inline double polygonDistance(const std::vector<glm::dvec2>& polygon, glm::dvec2 p) {
+  double nearest = 1e300;
+  bool inside = false;
+  for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+    const glm::dvec2 a = polygon[j], b = polygon[i], e = b - a;
+    const double t = std::clamp(glm::dot(p - a, e) / std::max(glm::dot(e, e), 1e-300), 0.0, 1.0);
+    nearest = std::min(nearest, glm::length(p - (a + t * e)));
+    if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) / (b.y - a.y) * (b.x - a.x)) inside = !inside;
+  }
+  return inside ? -nearest : nearest;
+}
+
 struct ToolSolid {
   MeridianDistance distance;
   bool convex = true;
@@ -32,6 +47,10 @@ struct ToolSolid {
   // A tool that is not convex may be given as a union of convex pieces,
   // whose sweeps are then searched one by one.
   std::vector<ToolSolid> convexPieces;
+  // A tool that is not turned about its axis: signed distance in its own
+  // coordinates (x across, y up the axis, z along axis x across). Replaces
+  // distance when set.
+  std::function<double(const glm::dvec3&)> localDistance{};
 };
 
 inline ToolSolid flatMillSolid(double radius, double length) {
@@ -82,19 +101,30 @@ inline ToolSolid profileSolid(const std::vector<glm::dvec2>& profile, bool conve
   for (size_t i = profile.size(); i-- > 0;) polygon.push_back({-profile[i].x, profile[i].y});
   double widest = 0, top = 0;
   for (const glm::dvec2& p : profile) widest = std::max(widest, p.x), top = std::max(top, p.y);
-  return {[polygon](double r, double h) {
-            const glm::dvec2 p(r, h);
-            double nearest = 1e300;
-            bool inside = false;
-            for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-              const glm::dvec2 a = polygon[j], b = polygon[i], e = b - a;
-              const double t = std::clamp(glm::dot(p - a, e) / std::max(glm::dot(e, e), 1e-300), 0.0, 1.0);
-              nearest = std::min(nearest, glm::length(p - (a + t * e)));
-              if ((a.y > h) != (b.y > h) && r < a.x + (h - a.y) / (b.y - a.y) * (b.x - a.x)) inside = !inside;
-            }
-            return inside ? -nearest : nearest;
-          },
-          convex, widest, top, {}};
+  return {[polygon](double r, double h) { return polygonDistance(polygon, {r, h}); }, convex, widest, top, {}, {}};
+}
+
+// A closed loop of (radius, height) points turned about the axis: a ring
+// whose inside stays standing.
+inline ToolSolid loopSolid(const std::vector<glm::dvec2>& loop) {
+  double widest = 0, top = 0;
+  for (const glm::dvec2& p : loop) widest = std::max(widest, p.x), top = std::max(top, p.y);
+  return {[loop](double r, double h) { return polygonDistance(loop, {std::abs(r), h}); }, false, widest, top, {}, {}};
+}
+
+// A polygon of (x, height) points extruded from near to far across its plane.
+inline ToolSolid prismSolid(const std::vector<glm::dvec2>& polygon, double near, double far) {
+  double widest = 0, top = 0;
+  for (const glm::dvec2& p : polygon) widest = std::max(widest, std::abs(p.x)), top = std::max(top, p.y);
+  ToolSolid tool;
+  tool.convex = false;
+  tool.radius = std::hypot(widest, std::max(std::abs(near), std::abs(far)));
+  tool.length = top;
+  tool.localDistance = [=](const glm::dvec3& q) {
+    const glm::dvec2 w(polygonDistance(polygon, {q.x, q.y}), std::abs(q.z - (near + far) / 2) - (far - near) / 2);
+    return std::min(std::max(w.x, w.y), 0.0) + glm::length(glm::max(w, 0.0));
+  };
+  return tool;
 }
 
 // A tool on a straight move from `from` to `to` (tip positions) with one axis.
@@ -102,12 +132,29 @@ struct LinearSweep {
   glm::dvec3 from{0.0}, to{0.0};
   glm::dvec3 axis{0.0, 0.0, 1.0};  // unit, from the tip into the holder
   ToolSolid tool;
+  // Tools that are not turned: their x direction, made square to the axis.
+  glm::dvec3 across{1.0, 0.0, 0.0};
+  // When set, the axis turns at an even rate from axis to endAxis.
+  std::optional<glm::dvec3> endAxis{};
 
-  // Signed distance of p to the tool placed with its tip at tip.
-  double toolDistance(const glm::dvec3& p, const glm::dvec3& tip) const {
+  glm::dvec3 axisAt(double t) const {
+    if (!endAxis) return axis;
+    const double angle = std::acos(std::clamp(glm::dot(axis, *endAxis), -1.0, 1.0));
+    if (angle < 1e-12) return axis;
+    return (std::sin((1 - t) * angle) * axis + std::sin(t * angle) * *endAxis) / std::sin(angle);
+  }
+
+  // Signed distance of p to the tool placed with its tip at tip and its
+  // axis along up (the start axis unless given).
+  double toolDistance(const glm::dvec3& p, const glm::dvec3& tip) const { return toolDistance(p, tip, axis); }
+  double toolDistance(const glm::dvec3& p, const glm::dvec3& tip, const glm::dvec3& up) const {
     const glm::dvec3 d = p - tip;
-    const double height = glm::dot(d, axis);
-    return tool.distance(glm::length(d - height * axis), height);
+    const double height = glm::dot(d, up);
+    if (tool.localDistance) {
+      const glm::dvec3 x = glm::normalize(across - glm::dot(across, up) * up);
+      return tool.localDistance({glm::dot(d, x), height, glm::dot(d, glm::cross(up, x))});
+    }
+    return tool.distance(glm::length(d - height * up), height);
   }
 
   // The least signed distance over the tool's positions: exact outside the
@@ -124,13 +171,22 @@ struct LinearSweep {
     if (far > 1.0) return far;
     if (!tool.convexPieces.empty()) {
       double nearest = 1e300;
-      for (const ToolSolid& piece : tool.convexPieces) nearest = std::min(nearest, LinearSweep{from, to, axis, piece}.distance(p));
+      for (const ToolSolid& piece : tool.convexPieces)
+        nearest = std::min(nearest, LinearSweep{from, to, axis, piece, across, endAxis}.distance(p));
       return nearest;
     }
-    auto at = [&](double t) { return toolDistance(p, from + (to - from) * t); };
-    if (glm::length(to - from) < 1e-12) return at(0);
+    auto at = [&](double t) { return toolDistance(p, from + (to - from) * t, axisAt(t)); };
+    if (glm::length(to - from) < 1e-12 && !endAxis) return at(0);
     double low = 0, high = 1;
-    if (!tool.convex) {
+    if (!tool.convex || endAxis) {
+      // The tool's distance changes no faster than its points move, so a
+      // few samples bound it from below; far from the sweep that is enough.
+      constexpr int kCoarse = 16;
+      double coarse = 1e300;
+      for (int i = 0; i <= kCoarse; ++i) coarse = std::min(coarse, at(double(i) / kCoarse));
+      const double turn = endAxis ? std::acos(std::clamp(glm::dot(axis, *endAxis), -1.0, 1.0)) : 0.0;
+      const double bound = coarse - 0.5 * (glm::length(path) + reach * turn) / kCoarse;
+      if (bound > 1.0) return bound;
       constexpr int kSamples = 256;
       int best = 0;
       double bestValue = at(0);

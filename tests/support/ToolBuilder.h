@@ -83,10 +83,14 @@ struct ToolTableBuilder {
   }
 };
 
-// The cutting record of a tool whose one part is the given cutting profile.
-inline tools::CutRecord cuttingRecordOf(const Points& profile) {
+// The cutting record of a tool whose one part is the given cutting profile
+// (extruded profiles: over depth).
+inline tools::CutRecord cuttingRecordOf(const Points& profile, uint32_t profileKind = SIM_PROFILE_REVOLVED,
+                                        double depth = 0) {
   ToolTableBuilder b;
   b.addTool("T", {{SIM_PART_CUTTING, profile}});
+  b.parts.back()[0].profileKind = profileKind;
+  b.parts.back()[0].depth = depth;
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
   return table.cutRecords(0)[0];

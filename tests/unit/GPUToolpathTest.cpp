@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "machine/Kinematics.h"
+#include "support/TiltingHead.h"
 #include "support/ToolpathBuilder.h"
 #include "toolpath/GPUToolpath.h"
 
@@ -66,6 +67,47 @@ TEST(GPUToolpathTest, OrientedToolsTurnTheAxis) {
   ASSERT_EQ(gpu.records().size(), 2u);
   EXPECT_NEAR(gpu.records()[1].i, 1.0, 1e-6) << "the tool now points along +X";
   EXPECT_NEAR(gpu.records()[1].k, 0.0, 1e-6);
+}
+
+TEST(GPUToolpathTest, MovesThatTurnTheAxisComeInPieces) {
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, 10}));
+  SIM_ToolpathMove turn = ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 0, 0});
+  turn.axes[1] = 0.6;
+  b.add(turn);
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 10, 0}));  // keeps the tilt
+  SIM_ToolpathMove back = ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 10, 10});
+  back.axes[1] = 0.0;
+  b.add(back);
+  b.add(back);  // the same place and axes again
+  b.spindles = {1000, 1000, 1000, 1000, 1000};
+  b.moves[2].axes[1] = 0.6;
+  toolpath::Toolpath path;
+  path.load(b.record());
+  const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, testsupport::TiltingHead(), 0.01);
+  const int pieces = static_cast<int>(std::ceil(0.6 / (0.5 * M_PI / 180)));
+  ASSERT_EQ(gpu.records().size(), 1u + 1 + pieces + 1 + pieces + 1);
+  EXPECT_EQ(gpu.endRecordOf(1), uint32_t(1 + pieces));
+  EXPECT_EQ(gpu.endRecordOf(2), uint32_t(2 + pieces));
+  EXPECT_EQ(gpu.endRecordOf(4), uint32_t(gpu.records().size() - 1));
+  for (int p = 1; p <= pieces; ++p) {
+    const stock::GPUMoveRecord& r = gpu.records()[1 + p];
+    const stock::GPUMoveRecord& before = gpu.records()[p];
+    EXPECT_EQ(r.type, uint32_t{stock::kMoveCut});
+    EXPECT_EQ(gpu.moveOfRecord(1 + p), 1u);
+    // Evenly along the straight line, the axis turning evenly about Y.
+    EXPECT_NEAR(r.x, 20.0 * p / pieces, 1e-4);
+    EXPECT_NEAR(r.z, 10.0 - 10.0 * p / pieces, 1e-4);
+    const double angle = 0.6 * p / pieces;
+    EXPECT_NEAR(r.i, std::sin(angle), 1e-6);
+    EXPECT_NEAR(r.k, std::cos(angle), 1e-6);
+    const double step = std::acos(std::min(1.0, double(r.i * before.i + r.j * before.j + r.k * before.k)));
+    EXPECT_LE(step, 0.5 * M_PI / 180 + 1e-3);
+  }
+  EXPECT_EQ(gpu.records()[2 + pieces].type, uint32_t{stock::kMoveCut});
+  EXPECT_NEAR(gpu.records()[2 + pieces].i, std::sin(0.6), 1e-6) << "a tilted move that keeps its tilt is one record";
+  for (int p = 1; p <= pieces; ++p)
+    EXPECT_EQ(gpu.records()[2 + pieces + p].type, uint32_t{stock::kMoveRapid}) << "pieces keep the move's kind";
 }
 
 }  // namespace

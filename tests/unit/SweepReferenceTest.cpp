@@ -24,6 +24,15 @@ TEST(SweepReferenceTest, ToolsAgreeWithClosedForms) {
   EXPECT_NEAR(bull.distance(1, -0.5), 0.5, 1e-12) << "under the flat bottom";
   EXPECT_NEAR(bull.distance(3, 0), std::sqrt(2.0) - 1, 1e-12) << "off the rounded corner";
   EXPECT_NEAR(bull.distance(4, 5), 1, 1e-12) << "beside the side";
+  const auto ring = testsupport::loopSolid({{2, 0}, {4, 0}, {4, 5}, {2, 5}});
+  EXPECT_NEAR(ring.distance(0, 2), 2, 1e-12) << "the core is outside";
+  EXPECT_NEAR(ring.distance(-3, 1), -1, 1e-12) << "either side of the axis";
+  EXPECT_NEAR(ring.distance(3, 7), 2, 1e-12);
+  const auto prism = testsupport::prismSolid({{0, 0}, {3, 0}, {3, 2}, {1, 2}, {1, 8}, {0, 8}}, 0, 2);
+  EXPECT_NEAR(prism.localDistance({2, 5, 1}), 1, 1e-12) << "in the notch of the L";
+  EXPECT_NEAR(prism.localDistance({0.5, 5, 3}), 1, 1e-12) << "beyond the far face";
+  EXPECT_NEAR(prism.localDistance({0.5, 5, 1}), -0.5, 1e-12);
+  EXPECT_NEAR(prism.radius, std::hypot(3.0, 2.0), 1e-12);
 }
 
 TEST(SweepReferenceTest, SweepDistanceMatchesDenseSampling) {
@@ -33,12 +42,20 @@ TEST(SweepReferenceTest, SweepDistanceMatchesDenseSampling) {
       {{-5, 0, 0}, {6, 3, -2}, {0, 0, 1}, testsupport::ballMillSolid(2, 10)},
       {{0, 0, 0}, {0, 0, -6}, {0, 0, 1}, testsupport::flatMillSolid(3, 8)},
       {{1, 1, 1}, {7, -4, 2}, glm::normalize(glm::dvec3(0.3, -0.2, 1)), testsupport::bullNoseSolid(2, 1, 9)},
+      {{-4, 2, 0}, {5, -1, -3}, {0, 0, 1}, testsupport::loopSolid({{1.5, 0}, {3.5, 0}, {3.5, 4}, {1.5, 6}})},
+      {{-4, 2, 0}, {5, -1, 3}, glm::normalize(glm::dvec3(0.3, 0.1, 1)),
+       testsupport::prismSolid({{0, 0}, {3, 0}, {3, 2}, {1, 2}, {1, 8}, {0, 8}}, -1, 1), {0.6, 0.8, 0}},
+      {{-3, 0, 0}, {4, 0, -1}, {0, 0, 1}, testsupport::flatMillSolid(2, 9), {1, 0, 0},
+       glm::dvec3(std::sin(0.7), 0, std::cos(0.7))},
   };
   for (const LinearSweep& sweep : sweeps) {
     for (int i = 0; i < 300; ++i) {
       const glm::dvec3 p(coordinate(rng), coordinate(rng), coordinate(rng));
       double sampled = 1e300;
-      for (int s = 0; s <= 4000; ++s) sampled = std::min(sampled, sweep.toolDistance(p, sweep.from + (sweep.to - sweep.from) * (s / 4000.0)));
+      for (int s = 0; s <= 4000; ++s) {
+        const double t = s / 4000.0;
+        sampled = std::min(sampled, sweep.toolDistance(p, sweep.from + (sweep.to - sweep.from) * t, sweep.axisAt(t)));
+      }
       // Near the sweep the distance is exact; farther out, a lower bound.
       if (sweep.distance(p) <= 1.0) {
         EXPECT_NEAR(sweep.distance(p), sampled, 2e-3) << i;

@@ -95,7 +95,13 @@ TEST(CutRecordTest, ShapeCodesByPurposeRules) {
   const Points closedTriangle{straightTo(1, 0), straightTo(6, 0), straightTo(3, 5), straightTo(1, 0)};
   EXPECT_EQ(cuttingRecord(closedTriangle).shape, tools::kShapeClosed);
   // Tilted, or not revolved: the extruded cutter.
-  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0.3, 1, 0}).shape, tools::kShapeExtruded);
+  // A turned profile on a tilted axis is cut as a prism over its diameter,
+  // which holds the turned solid.
+  const tools::CutRecord tilted = cuttingRecord(testsupport::flatProfile(5, 30), {0.3, 1, 0});
+  EXPECT_EQ(tilted.shape, tools::kShapeExtruded);
+  EXPECT_FLOAT_EQ(tilted.extrusionStart, -5);
+  EXPECT_FLOAT_EQ(tilted.extrusionDepth, 10);
+  EXPECT_NEAR(tilted.widest, std::hypot(5.0, 5.0), 1e-5) << "the sweep box reaches the prism's corners";
   EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0, 0, 0}, SIM_PROFILE_EXTRUDED).shape, tools::kShapeExtruded);
   // An axis within 0.0002 of +Y counts as the tool axis.
   EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0.0001, 1, 0}).shape, tools::kShapeFlat);
