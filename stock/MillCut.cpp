@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include <glm/geometric.hpp>
@@ -15,8 +16,9 @@ namespace stock {
 
 namespace {
 
-const char* shaderOf(uint32_t shape) {
-  switch (shape) {
+const char* shaderOf(const tools::CutRecord& tool) {
+  if (tool.shape == tools::kShapeExtruded && tool.convexPolygon) return "Shaders\\polygonXY.comp";
+  switch (tool.shape) {
     case tools::kShapeFlat: return "Shaders\\flatMill.comp";
     case tools::kShapeBall: return "Shaders\\ballMill.comp";
     case tools::kShapeBullNose: return "Shaders\\bullNoseMill.comp";
@@ -110,7 +112,7 @@ void MillCut::clearReport() {
 void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint32_t firstEnd, uint32_t endEnd,
                   const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
                   const std::optional<PartialMove>& partial) {
-  const char* shader = shaderOf(tool.shape);
+  const char* shader = shaderOf(tool);
   if (!tool.valid || !shader || !grid.buffersReady() || records.empty()) return;
   firstEnd = std::max(firstEnd, 1u);
   endEnd = std::min<uint32_t>(endEnd, static_cast<uint32_t>(records.size()));
@@ -182,6 +184,9 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   const bool extruded = tool.shape == tools::kShapeExtruded;
   glUniform1f(gpu::uniformLocation(id, "ToolOffset"), extruded ? tool.extrusionStart : tool.lowest);
   glUniform1f(gpu::uniformLocation(id, "ToolDimension"), tool.extrusionDepth);
+  uint32_t segments = 0;
+  std::memcpy(&segments, tool.profile.data(), sizeof segments);
+  glUniform1ui(gpu::uniformLocation(id, "PolygonSides"), segments + 1);
   glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
   glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
   if (tool.shape != tools::kShapeFlat && tool.shape != tools::kShapeBall && tool.shape != tools::kShapeBullNose) {

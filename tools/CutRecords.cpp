@@ -48,7 +48,7 @@ double sizeOf(const Profile& profile) {
 }
 
 // The extruded cutter's depth as the part's mesh has it. A turned profile
-// on a tilted axis is cut as its profile extruded over its full diameter:
+// on a tilted axis is cut as its cross-section extruded over its diameter:
 // a prism that holds the turned solid.
 void setExtrusion(CutRecord& record, const ToolPartShape& part) {
   double start = 0, depth = part.placement.depth;
@@ -85,6 +85,11 @@ CutRecord cuttingRecord(const Tool& tool) {
     record.shape = kShapeClosed;
   } else {
     record.shape = isConvex(profile) ? kShapeConvex : kShapeCustom;
+  }
+  if (kind == CutterKind::Extruded) {
+    // A turned profile on a tilted axis: its whole cross-section.
+    if (part->profileKind == SIM_PROFILE_REVOLVED) profile = withMirrorImage(profile);
+    record.convexPolygon = isConvexPolygon(profile) && profile.segmentCount() <= kMaxProfileSegments;
   }
   record.profile = profileBlock(profile);
   sizeFrom(record, profile);

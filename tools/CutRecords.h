@@ -51,6 +51,8 @@ struct CutRecord {
   // Extruded cutters: the extrusion across the profile plane, from start
   // over depth, along axis x tool x. The widest radius then counts it in.
   float extrusionStart = 0, extrusionDepth = 0;
+  // The extruded polygon is convex with straight sides: one interval per ray.
+  bool convexPolygon = false;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };

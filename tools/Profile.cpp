@@ -102,6 +102,43 @@ bool isConvex(const Profile& profile) {
   return true;
 }
 
+bool isConvexPolygon(const Profile& profile) {
+  if (profile.empty()) return false;
+  for (size_t i = 1; i < profile.vertices.size(); ++i)
+    if (profile.isArc(i)) return false;
+  std::vector<glm::dvec2> polygon;
+  for (const ProfileVertex& v : profile.vertices)
+    if (polygon.empty() || glm::length(v.point - polygon.back()) > kSame) polygon.push_back(v.point);
+  if (polygon.size() > 1 && glm::length(polygon.front() - polygon.back()) <= kSame) polygon.pop_back();
+  const size_t n = polygon.size();
+  if (n < 3) return false;
+  // One way round, and once round: the turns add up to a full turn.
+  int sign = 0;
+  double turning = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const glm::dvec2 a = polygon[(i + 1) % n] - polygon[i], b = polygon[(i + 2) % n] - polygon[(i + 1) % n];
+    const double turn = cross(a, b);
+    turning += std::atan2(turn, glm::dot(a, b));
+    if (std::abs(turn) <= 1e-9 * glm::length(a) * glm::length(b)) continue;
+    const int s = turn > 0 ? 1 : -1;
+    if (sign != 0 && s != sign) return false;
+    sign = s;
+  }
+  return sign != 0 && std::abs(std::abs(turning) - 2 * M_PI) < 1e-6;
+}
+
+Profile withMirrorImage(const Profile& profile) {
+  Profile whole = profile;
+  const std::vector<ProfileVertex>& v = profile.vertices;
+  if (v.empty()) return whole;
+  auto mirrored = [](glm::dvec2 p) { return glm::dvec2(-p.x, p.y); };
+  // Mirrored and run backwards, an arc keeps its sense of turning.
+  if (std::abs(v.back().point.x) > kSame) whole.vertices.push_back({SIM_SEGMENT_STRAIGHT, mirrored(v.back().point), {}});
+  for (size_t i = v.size() - 1; i-- > 0;)
+    whole.vertices.push_back({v[i + 1].segment, mirrored(v[i].point), mirrored(v[i + 1].centre)});
+  return whole;
+}
+
 bool isMonotonicInHeight(const Profile& profile) {
   constexpr double kLevel = 0.001;
   for (size_t i = 1; i < profile.vertices.size(); ++i) {

@@ -40,6 +40,14 @@ std::vector<glm::dvec2> polyline(const Profile& profile, double tolerance);
 // of its points, closed through the axis, turns one way only.
 bool isConvex(const Profile& profile);
 
+// The polygon of the points as they stand (closed from the last point back
+// to the first, not through the axis) is convex and every segment straight.
+bool isConvexPolygon(const Profile& profile);
+
+// The whole cross-section of a turned profile: the profile, then its mirror
+// image across the axis back to the start point's mirror image.
+Profile withMirrorImage(const Profile& profile);
+
 // Height never falls along the profile: straight segments rise or stay level
 // within 0.001, and arcs do not dip below their start or rise above their end
 // between their end points (within 0.001).

@@ -365,6 +365,8 @@ TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
     ToolSolid solid;
     uint32_t shape;
     bool tilted;
+    bool convexPolygon = false;
+    glm::dvec3 partAxis{0.0};
   };
   // A ring cutter: a closed loop away from the axis, whose core stays.
   const testsupport::Points ring{straightTo(1.5f, 0), straightTo(3.5f, 0), straightTo(3.5f, 4),
@@ -380,19 +382,32 @@ TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
                                 straightTo(-0.5f, 1.5f), straightTo(-2.5f, 1.5f)};
   const ToolSolid teeSolid = testsupport::prismSolid(
       {{-2.5, 0}, {2.5, 0}, {2.5, 1.5}, {0.5, 1.5}, {0.5, 7}, {-0.5, 7}, {-0.5, 1.5}, {-2.5, 1.5}}, -1.5, 1.5);
+  const testsupport::Points wedge{straightTo(-1, 0), straightTo(1, 0), straightTo(3, 4),
+                                  straightTo(3, 9), straightTo(-3, 9), straightTo(-3, 3)};
+  const testsupport::Points clockwiseWedge(wedge.rbegin(), wedge.rend());
+  const ToolSolid wedgeSolid =
+      testsupport::prismSolid({{-1, 0}, {1, 0}, {3, 4}, {3, 9}, {-3, 9}, {-3, 3}}, -1.25, 1.25);
   const Case cases[] = {
       {"ring", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, false},
       {"ring tilted", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, true},
       {"blade", blade, SIM_PROFILE_EXTRUDED, 2, bladeSolid, tools::kShapeExtruded, false},
       {"blade tilted", blade, SIM_PROFILE_EXTRUDED, 2, bladeSolid, tools::kShapeExtruded, true},
       {"tee", tee, SIM_PROFILE_EXTRUDED_SYMMETRIC, 3, teeSolid, tools::kShapeExtruded, false},
+      // Convex with straight sides: the one-interval prism cut.
+      {"wedge", wedge, SIM_PROFILE_EXTRUDED_SYMMETRIC, 2.5, wedgeSolid, tools::kShapeExtruded, false, true},
+      {"wedge clockwise, tilted", clockwiseWedge, SIM_PROFILE_EXTRUDED_SYMMETRIC, 2.5, wedgeSolid, tools::kShapeExtruded, true, true},
+      // A turned flat end on a tilted part axis: its cross-section over its diameter.
+      {"turned on a tilted part axis", testsupport::flatProfile(2, 10), SIM_PROFILE_REVOLVED, 0,
+       testsupport::prismSolid({{-2, 0}, {2, 0}, {2, 10}, {-2, 10}}, -2, 2), tools::kShapeExtruded, false, true,
+       {0.3, 1, 0}},
   };
   std::mt19937 rng(31);
   for (const Case& c : cases) {
     freshStock();
     const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
-    const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile, c.profileKind, c.depth);
+    const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile, c.profileKind, c.depth, c.partAxis);
     ASSERT_EQ(tool.shape, c.shape) << c.name;
+    ASSERT_EQ(tool.convexPolygon, c.convexPolygon) << c.name;
     mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
     const testsupport::LatticeReport report = compare(records, c.solid);
     EXPECT_EQ(report.wrongNodes, 0u) << c.name << ": " << report.summary();

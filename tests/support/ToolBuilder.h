@@ -84,13 +84,15 @@ struct ToolTableBuilder {
 };
 
 // The cutting record of a tool whose one part is the given cutting profile
-// (extruded profiles: over depth).
+// (extruded profiles: over depth; the part's axis when not zero).
 inline tools::CutRecord cuttingRecordOf(const Points& profile, uint32_t profileKind = SIM_PROFILE_REVOLVED,
-                                        double depth = 0) {
+                                        double depth = 0, glm::dvec3 partAxis = glm::dvec3(0.0)) {
   ToolTableBuilder b;
   b.addTool("T", {{SIM_PART_CUTTING, profile}});
-  b.parts.back()[0].profileKind = profileKind;
-  b.parts.back()[0].depth = depth;
+  SIM_ToolPart& part = b.parts.back()[0];
+  part.profileKind = profileKind;
+  part.depth = depth;
+  for (int k = 0; k < 3; ++k) part.axis[k] = partAxis[k];
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
   return table.cutRecords(0)[0];

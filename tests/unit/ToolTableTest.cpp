@@ -35,13 +35,7 @@ tools::CutterShape classify(const Points& points, uint32_t profileKind = SIM_PRO
 // The cutting record of a one-part tool.
 tools::CutRecord cuttingRecord(const Points& points, glm::dvec3 axis = {0, 0, 0},
                                uint32_t profileKind = SIM_PROFILE_REVOLVED) {
-  ToolTableBuilder b;
-  b.addTool("T", {{SIM_PART_CUTTING, points}});
-  b.parts.back()[0].profileKind = profileKind;
-  for (int k = 0; k < 3; ++k) b.parts.back()[0].axis[k] = axis[k];
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0)[0];
+  return testsupport::cuttingRecordOf(points, profileKind, 0, axis);
 }
 
 TEST(CutterShapeTest, FourPointProfilesAndTheBullNoseRule) {
@@ -108,6 +102,41 @@ TEST(CutRecordTest, ShapeCodesByPurposeRules) {
 
   EXPECT_TRUE(cuttingRecord(cone).monotonic);
   EXPECT_FALSE(cuttingRecord(Points{straightTo(0, 0), straightTo(6, 10), straightTo(7, 8), straightTo(0, 30)}).monotonic);
+}
+
+TEST(CutRecordTest, ExtrudedPolygonsAndTurnedCrossSections) {
+  // A straight-sided convex polygon, either way round, takes the one-interval
+  // cut; a notch, an arc or a polygon that winds twice does not.
+  const Points wedge{straightTo(-1, 0), straightTo(1, 0), straightTo(3, 4), straightTo(-3, 4)};
+  const Points backwards(wedge.rbegin(), wedge.rend());
+  EXPECT_TRUE(cuttingRecord(wedge, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
+  EXPECT_TRUE(cuttingRecord(backwards, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
+  const Points notched{straightTo(0, 0), straightTo(3, 0), straightTo(3, 2), straightTo(1, 2), straightTo(1, 8),
+                       straightTo(0, 8)};
+  EXPECT_FALSE(cuttingRecord(notched, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
+  const Points rounded{straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 2, 2, 0, 2), straightTo(0, 4)};
+  EXPECT_FALSE(cuttingRecord(rounded, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
+  const Points pentagram{straightTo(0, 3), straightTo(1.76f, -2.43f), straightTo(-2.85f, 0.93f),
+                         straightTo(2.85f, 0.93f), straightTo(-1.76f, -2.43f)};
+  EXPECT_FALSE(cuttingRecord(pentagram, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
+
+  // A ball end on a tilted part axis: the tip arc, the side, the top and
+  // the same mirrored, the arc keeping its sense of turning.
+  const tools::CutRecord ball = cuttingRecord(testsupport::ballProfile(2, 10), {0.3, 1, 0});
+  ASSERT_EQ(ball.shape, tools::kShapeExtruded);
+  uint32_t segments = 0;
+  std::memcpy(&segments, ball.profile.data(), 4);
+  ASSERT_EQ(segments, 6u);
+  auto at = [&](size_t offset) {
+    float xy[2];
+    std::memcpy(xy, ball.profile.data() + offset, sizeof xy);
+    return glm::dvec2(xy[0], xy[1]);
+  };
+  EXPECT_EQ(at(16 + 16 * 3), glm::dvec2(-2, 10)) << "the top mirrored";
+  EXPECT_EQ(at(16 + 16 * 5), glm::dvec2(0, 0)) << "back at the tip through the mirrored arc";
+  EXPECT_EQ(at(24 + 16 * 5), glm::dvec2(0, 2)) << "its centre stays on the axis";
+  EXPECT_EQ(at(16 + 16 * 4), glm::dvec2(-2, 2));
+  EXPECT_FALSE(ball.convexPolygon) << "arcs are left to the general prism cut";
 }
 
 TEST(CutRecordTest, ProfileBlockFollowsTheStd140Layout) {
