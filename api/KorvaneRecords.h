@@ -290,7 +290,8 @@ typedef struct SIM_ToolPart {
   double depth;          /* extruded profiles: thickness of the extrusion */
   double sweep;          /* revolved profiles: revolution angle in radians, 0 = full */
   float tolerance;       /* chord tolerance for the part's mesh, 0 = the view's */
-  uint32_t reserved76;
+  uint32_t polygonSides; /* revolved profiles: 0 round; 3 or more: a tool that does not turn, with
+                            that many flat sides at the profile's radius */
   uint64_t reserved80;
   const SIM_ProfilePoint* points;
   uint64_t pointCount;   /* a part with fewer than 2 points is ignored */

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include <glm/geometric.hpp>
@@ -10,24 +11,74 @@
 
 #include "gpu/BaseToolShader.h"
 #include "gpu/Dispatch.h"
+#include "gpu/PolygonToolShaders.h"
 #include "gpu/UniformName.h"
 
 namespace stock {
 
 namespace {
 
-const char* shaderOf(const tools::CutRecord& tool) {
-  if (tool.shape == tools::kShapeExtruded && tool.convexPolygon) return "Shaders\\polygonXY.comp";
-  switch (tool.shape) {
+// The six mill shaders; the extruded-polygon family has wrappers of its own.
+const char* millShaderOf(uint32_t shape) {
+  switch (shape) {
     case tools::kShapeFlat: return "Shaders\\flatMill.comp";
     case tools::kShapeBall: return "Shaders\\ballMill.comp";
     case tools::kShapeBullNose: return "Shaders\\bullNoseMill.comp";
     case tools::kShapeConvex: return "Shaders\\ConvexMill.comp";
     case tools::kShapeCustom: return "Shaders\\customMill.comp";
     case tools::kShapeClosed: return "Shaders\\ClosedMill.comp";
-    case tools::kShapeExtruded: return "Shaders\\CustomExtrude.comp";
     default: return nullptr;
   }
+}
+
+// The tool's program, bound, with its own uniforms set; null for shapes that
+// do not mill.
+std::unique_ptr<gpu::BaseToolShader> toolProgram(const tools::CutRecord& tool, uint32_t colourIndex, double radius,
+                                                 double length) {
+  if (tool.shape == tools::kShapeExtruded && tool.polygonSides >= 3) {
+    auto program = std::make_unique<gpu::PolygonToolZShader>();
+    program->use();
+    glUniform1ui(program->toolColorIndex, colourIndex);
+    glUniform1ui(program->polygonSides, tool.polygonSides);
+    return program;
+  }
+  if (tool.shape == tools::kShapeExtruded && tool.convexPolygon) {
+    auto program = std::make_unique<gpu::PolygonToolXYShader>();
+    program->use();
+    uint32_t segments = 0;
+    std::memcpy(&segments, tool.profile.data(), sizeof segments);
+    glUniform1f(program->toolDimension, tool.extrusionDepth);
+    glUniform1f(program->toolOffset, tool.extrusionStart);
+    glUniform1ui(program->toolColorIndex, colourIndex);
+    glUniform1ui(program->polygonSides, segments + 1);
+    return program;
+  }
+  if (tool.shape == tools::kShapeExtruded) {
+    auto program = std::make_unique<gpu::CustomExtrudeToolShader>();
+    program->use();
+    glUniform1f(program->toolDimension, tool.extrusionDepth);
+    glUniform1f(program->toolOffset, tool.extrusionStart);
+    glUniform1ui(program->toolColorIndex, colourIndex);
+    return program;
+  }
+  const char* shader = millShaderOf(tool.shape);
+  if (!shader) return nullptr;
+  auto program = std::make_unique<gpu::BaseToolShader>(shader);
+  program->use();
+  const GLuint id = program->program();
+  glUniform1f(gpu::uniformLocation(id, "ToolLength"), static_cast<float>(length));
+  glUniform1f(gpu::uniformLocation(id, tool.shape == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
+              static_cast<float>(radius));
+  glUniform1f(gpu::uniformLocation(id, "BaseRadius"), tool.p1);
+  glUniform1f(gpu::uniformLocation(id, "PipeRadius"), tool.p3);
+  glUniform1f(gpu::uniformLocation(id, "ToolOffset"), tool.lowest);
+  glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
+  glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
+  return program;
+}
+
+bool usesProfileBlock(uint32_t shape) {
+  return shape != tools::kShapeFlat && shape != tools::kShapeBall && shape != tools::kShapeBullNose;
 }
 
 template <typename T>
@@ -112,8 +163,8 @@ void MillCut::clearReport() {
 void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint32_t firstEnd, uint32_t endEnd,
                   const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
                   const std::optional<PartialMove>& partial) {
-  const char* shader = shaderOf(tool);
-  if (!tool.valid || !shader || !grid.buffersReady() || records.empty()) return;
+  const bool mills = millShaderOf(tool.shape) || tool.shape == tools::kShapeExtruded;
+  if (!tool.valid || !mills || !grid.buffersReady() || records.empty()) return;
   firstEnd = std::max(firstEnd, 1u);
   endEnd = std::min<uint32_t>(endEnd, static_cast<uint32_t>(records.size()));
   const GridFrame& frame = grid.frame();
@@ -160,8 +211,7 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
     upload(reportBits_, zeros.data(), zeros.size());
   }
 
-  gpu::BaseToolShader program(shader);
-  program.use();
+  const std::unique_ptr<gpu::BaseToolShader> program = toolProgram(tool, colourIndex, radius, length);
   gpu::ToolShaderParams params;
   params.invocationsPerChunk = kInvocationsPerChunk;
   params.nodeCounts = {frame.nodes.x, frame.nodes.y, frame.nodes.z};
@@ -173,23 +223,9 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   params.reportRapidMoves = switches.reportRapidMoves;
   params.stoppedSpindleMode = switches.stoppedSpindleMode;
   params.reportSpindleStoppedMoves = switches.reportSpindleStoppedMoves;
-  params.apply(program);
-  const gpu::ToolUniformLocations& at = program.locations();
-  const GLuint id = program.program();
-  glUniform1f(gpu::uniformLocation(id, "ToolLength"), static_cast<float>(length));
-  glUniform1f(gpu::uniformLocation(id, tool.shape == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
-              static_cast<float>(radius));
-  glUniform1f(gpu::uniformLocation(id, "BaseRadius"), tool.p1);
-  glUniform1f(gpu::uniformLocation(id, "PipeRadius"), tool.p3);
-  const bool extruded = tool.shape == tools::kShapeExtruded;
-  glUniform1f(gpu::uniformLocation(id, "ToolOffset"), extruded ? tool.extrusionStart : tool.lowest);
-  glUniform1f(gpu::uniformLocation(id, "ToolDimension"), tool.extrusionDepth);
-  uint32_t segments = 0;
-  std::memcpy(&segments, tool.profile.data(), sizeof segments);
-  glUniform1ui(gpu::uniformLocation(id, "PolygonSides"), segments + 1);
-  glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
-  glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
-  if (tool.shape != tools::kShapeFlat && tool.shape != tools::kShapeBall && tool.shape != tools::kShapeBullNose) {
+  params.apply(*program);
+  const gpu::ToolUniformLocations& at = program->locations();
+  if (usesProfileBlock(tool.shape)) {
     if (!profileBlock_) {
       profileBlock_.emplace();
       glGenBuffers(1, &*profileBlock_);
@@ -222,7 +258,7 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
     glUniform1ui(at.invocationChunkOffset, start);
     glUniform1ui(at.invocationChunkEnd, stop);
     glUniform1ui(at.invocationChunkExtraEnd, start + chunks);
-    gpu::dispatch1D(chunks * groupsPerChunk / program.chunkDivisor());
+    gpu::dispatch1D(chunks * groupsPerChunk / program->chunkDivisor());
     gpu::storageBarrier();
     if (last) {
       // Partial chunks beyond one dispatch follow in pieces of their own.

@@ -70,7 +70,8 @@ CutRecord cuttingRecord(const Tool& tool) {
   if (!part) return record;
   Profile profile = prepared(*part);
   if (profile.empty()) return record;
-  const bool revolvedOnAxis = part->profileKind == SIM_PROFILE_REVOLVED && onToolAxis(part->placement);
+  const bool polygonSided = part->profileKind == SIM_PROFILE_REVOLVED && part->placement.sides >= 3;
+  const bool revolvedOnAxis = part->profileKind == SIM_PROFILE_REVOLVED && onToolAxis(part->placement) && !polygonSided;
   const CutterKind kind = revolvedOnAxis ? tool.cutter.kind : CutterKind::Extruded;
   if (kind == CutterKind::Flat || kind == CutterKind::Ball || kind == CutterKind::BullNose) {
     makeHeightsNonDecreasing(profile);
@@ -86,14 +87,19 @@ CutRecord cuttingRecord(const Tool& tool) {
   } else {
     record.shape = isConvex(profile) ? kShapeConvex : kShapeCustom;
   }
-  if (kind == CutterKind::Extruded) {
+  if (kind == CutterKind::Extruded && !polygonSided) {
     // A turned profile on a tilted axis: its whole cross-section.
     if (part->profileKind == SIM_PROFILE_REVOLVED) profile = withMirrorImage(profile);
     record.convexPolygon = isConvexPolygon(profile) && profile.segmentCount() <= kMaxProfileSegments;
   }
   record.profile = profileBlock(profile);
   sizeFrom(record, profile);
-  if (kind == CutterKind::Extruded) setExtrusion(record, *part);
+  if (polygonSided) {
+    record.polygonSides = static_cast<uint32_t>(part->placement.sides);
+    record.widest = static_cast<float>(record.widest / std::cos(M_PI / part->placement.sides));
+  } else if (kind == CutterKind::Extruded) {
+    setExtrusion(record, *part);
+  }
   if (record.outerRadius == 0) record.outerRadius = record.widest;
   record.monotonic = isMonotonicInHeight(profile);
   // A holder part level with the cutter's top that reaches inside its

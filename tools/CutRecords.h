@@ -53,6 +53,9 @@ struct CutRecord {
   float extrusionStart = 0, extrusionDepth = 0;
   // The extruded polygon is convex with straight sides: one interval per ray.
   bool convexPolygon = false;
+  // A turned profile with this many flat sides (0: round); the widest
+  // radius then reaches the corners.
+  uint32_t polygonSides = 0;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };

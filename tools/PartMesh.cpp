@@ -49,6 +49,7 @@ PartPlacement placementOf(const SIM_ToolPart& part, double scale) {
   p.depth = part.depth * scale;
   p.sweep = std::isfinite(part.sweep) ? std::abs(part.sweep) : 0;
   p.tolerance = std::isfinite(part.tolerance) && part.tolerance > 0 ? part.tolerance * scale : 0;
+  if (part.polygonSides >= 3 && part.polygonSides <= kMaxPolygonSides) p.sides = static_cast<int>(part.polygonSides);
   return p;
 }
 
@@ -58,12 +59,19 @@ PackedMesh revolvedMesh(const Profile& profile, const PartPlacement& placement, 
   const std::vector<glm::dvec2> line = polyline(profile, chordTolerance(profile, placement));
   glm::dvec3 u, w;
   crossAxes(placement.axis, u, w);
-  const bool fullTurn = placement.sweep <= 0 || placement.sweep >= 2 * M_PI;
+  const bool fullTurn = placement.sweep <= 0 || placement.sweep >= 2 * M_PI || placement.sides >= 3;
   const double sweep = fullTurn ? 2 * M_PI : placement.sweep;
-  const int around = std::max(3, static_cast<int>(std::ceil(segmentsAround() * sweep / (2 * M_PI))));
+  int around = std::max(3, static_cast<int>(std::ceil(segmentsAround() * sweep / (2 * M_PI))));
+  // A polygon-sided part: corners every 360 / sides degrees from u, the
+  // flats at the profile's radius.
+  double toCorner = 1;
+  if (placement.sides >= 3) {
+    around = placement.sides;
+    toCorner = 1 / std::cos(M_PI / around);
+  }
   auto at = [&](const glm::dvec2& p, int step) {
     const double angle = sweep * step / around;
-    return placement.origin + p.y * placement.axis + p.x * (std::cos(angle) * u + std::sin(angle) * w);
+    return placement.origin + p.y * placement.axis + p.x * toCorner * (std::cos(angle) * u + std::sin(angle) * w);
   };
   mesh.reserve((line.size() - 1) * around * 6);
   for (size_t i = 0; i + 1 < line.size(); ++i)

@@ -13,10 +13,14 @@ struct PartPlacement {
   glm::dvec3 origin{0.0};
   double depth = 0;   // extruded profiles
   double sweep = 0;   // revolved profiles: radians, 0 = a full turn
+  int sides = 0;      // revolved profiles: 0 round, else flat sides at the profile's radius
   double tolerance = 0;  // chord tolerance, 0 = relative to the part's size
 };
 
 PartPlacement placementOf(const SIM_ToolPart& part, double scale);
+
+// Polygon-sided parts have 3 to this many sides; more count as round.
+inline constexpr int kMaxPolygonSides = 120;
 
 // Chords deviate from the true surface by at most this share of the part's
 // largest radius, so a 1 mm and a 100 mm tool look equally round.

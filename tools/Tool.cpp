@@ -75,7 +75,9 @@ Tool buildTool(const SIM_ToolRecord& record, const HolderGeometry* holder, int32
     tool.parts.push_back(std::move(part));
   }
   if (const ToolPartShape* cutting = tool.part(SIM_PART_CUTTING)) {
-    tool.cutter = classifyCutter(cutting->profile, cutting->profileKind);
+    // A polygon-sided tool does not turn: not a solid of revolution.
+    tool.cutter = cutting->placement.sides >= 3 ? CutterShape{CutterKind::Extruded}
+                                                : classifyCutter(cutting->profile, cutting->profileKind);
     if (!isToolAxis(cutting->placement.axis)) tool.orientation = rotationFromToolAxis(cutting->placement.axis);
   }
   if (record.deriveMountPoint)

@@ -1,16 +1,15 @@
 // A tool whose profile is extruded rather than turned (a blade, a form tool
 // that does not spin): the polygon the profile closes, in the plane of the
 // tool's axis and its x direction, extruded across that plane from
-// ToolOffset over ToolDimension. The tool's x direction is the toolpath's x
-// made square to the axis (its y where the axis runs along x), and the
-// extrusion runs along axis x tool x.
+// ToolOffset over ToolDimension. The extrusion runs along the tool's third
+// direction (ToolAcross.glsl).
 #include "ProfileBlock.glsl"
 #include "ProfilePolygon.glsl"
+#include "ToolAcross.glsl"
 
 uniform float ToolOffset;     // start of the extrusion across the profile plane
 uniform float ToolDimension;  // depth of the extrusion
 
-shared vec3 sAcross, sDepth;  // the tool's x and extrusion directions, grid space
 shared float sNear, sFar;     // the extrusion range, grid units
 shared vec2 sBoundsLow, sBoundsHigh;
 
@@ -50,12 +49,5 @@ void prepareShape() {
   float far = max(ToolOffset, ToolOffset + ToolDimension) * ToolScale;
   sNear = near + sShrink;
   sFar = max(far - sShrink, sNear);
-  vec3 x = mat3(ToolpathToSolid) * vec3(1.0, 0.0, 0.0);
-  vec3 square = x - dot(x, sAxis) * sAxis;
-  if (length(square) < 1e-3 * length(x)) {
-    x = mat3(ToolpathToSolid) * vec3(0.0, 1.0, 0.0);
-    square = x - dot(x, sAxis) * sAxis;
-  }
-  sAcross = normalize(square);
-  sDepth = cross(sAxis, sAcross);
+  setToolAcross();
 }

@@ -355,7 +355,7 @@ TEST_F(MillCutTest, RemovedVolumesOfSlotPocketAndHelix) {
   cutAndCompare(helix, M_PI * (81 - 9) * 1.2 + 2 * M_PI * 12 * 6, "helix");
 }
 
-TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
+TEST_F(MillCutTest, RingExtrudedAndPolygonSidedToolsOnRandomMoves) {
   using testsupport::straightTo;
   struct Case {
     const char* name;
@@ -367,6 +367,7 @@ TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
     bool tilted;
     bool convexPolygon = false;
     glm::dvec3 partAxis{0.0};
+    uint32_t polygonSides = 0;
   };
   // A ring cutter: a closed loop away from the axis, whose core stays.
   const testsupport::Points ring{straightTo(1.5f, 0), straightTo(3.5f, 0), straightTo(3.5f, 4),
@@ -387,6 +388,9 @@ TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
   const testsupport::Points clockwiseWedge(wedge.rbegin(), wedge.rend());
   const ToolSolid wedgeSolid =
       testsupport::prismSolid({{-1, 0}, {1, 0}, {3, 4}, {3, 9}, {-3, 9}, {-3, 3}}, -1.25, 1.25);
+  const testsupport::Points hexagonal{straightTo(0, 0), straightTo(1.5f, 0), straightTo(3, 2), straightTo(3, 10),
+                                      straightTo(0, 10)};
+  const ToolSolid hexagonalSolid = testsupport::polygonSidedSolid({{0, 0}, {1.5, 0}, {3, 2}, {3, 10}, {0, 10}}, 6);
   const Case cases[] = {
       {"ring", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, false},
       {"ring tilted", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, true},
@@ -400,14 +404,22 @@ TEST_F(MillCutTest, RingAndExtrudedToolsOnRandomMoves) {
       {"turned on a tilted part axis", testsupport::flatProfile(2, 10), SIM_PROFILE_REVOLVED, 0,
        testsupport::prismSolid({{-2, 0}, {2, 0}, {2, 10}, {-2, 10}}, -2, 2), tools::kShapeExtruded, false, true,
        {0.3, 1, 0}},
+      // Tools that do not turn, with flat sides: a pointed hexagonal punch
+      // and a square one.
+      {"hexagonal", hexagonal, SIM_PROFILE_REVOLVED, 0, hexagonalSolid, tools::kShapeExtruded, false, false, {}, 6},
+      {"square tilted", testsupport::flatProfile(2.5f, 10), SIM_PROFILE_REVOLVED, 0,
+       testsupport::polygonSidedSolid({{0, 0}, {2.5, 0}, {2.5, 10}, {0, 10}}, 4), tools::kShapeExtruded, true, false,
+       {}, 4},
   };
   std::mt19937 rng(31);
   for (const Case& c : cases) {
     freshStock();
     const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
-    const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile, c.profileKind, c.depth, c.partAxis);
+    const tools::CutRecord tool =
+        testsupport::cuttingRecordOf(c.profile, c.profileKind, c.depth, c.partAxis, c.polygonSides);
     ASSERT_EQ(tool.shape, c.shape) << c.name;
     ASSERT_EQ(tool.convexPolygon, c.convexPolygon) << c.name;
+    ASSERT_EQ(tool.polygonSides, c.polygonSides) << c.name;
     mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
     const testsupport::LatticeReport report = compare(records, c.solid);
     EXPECT_EQ(report.wrongNodes, 0u) << c.name << ": " << report.summary();

@@ -127,6 +127,33 @@ inline ToolSolid prismSolid(const std::vector<glm::dvec2>& polygon, double near,
   return tool;
 }
 
+// A tool that does not turn, whose every level is a regular polygon with
+// the given number of sides: the profile (from the axis at the bottom to
+// the axis at the top) gives the distance to the flats; one corner lies
+// along x, the others every 360 / sides degrees towards z. The solid is the
+// intersection, over the flats, of the profile's cross-section extruded
+// along each flat: inside exactly, its distance a lower bound outside.
+inline ToolSolid polygonSidedSolid(const std::vector<glm::dvec2>& profile, int sides) {
+  std::vector<glm::dvec2> section = profile;
+  for (size_t i = profile.size(); i-- > 0;) section.push_back({-profile[i].x, profile[i].y});
+  std::vector<glm::dvec2> flats;
+  for (int k = 0; k < sides; ++k) {
+    const double angle = M_PI * (2 * k + 1) / sides;
+    flats.push_back({std::cos(angle), std::sin(angle)});
+  }
+  const ToolSolid round = profileSolid(profile, false);
+  ToolSolid tool;
+  tool.convex = false;
+  tool.radius = round.radius / std::cos(M_PI / sides);
+  tool.length = round.length;
+  tool.localDistance = [section, flats](const glm::dvec3& q) {
+    double d = -1e300;
+    for (const glm::dvec2& n : flats) d = std::max(d, polygonDistance(section, {q.x * n.x + q.z * n.y, q.y}));
+    return d;
+  };
+  return tool;
+}
+
 // A tool on a straight move from `from` to `to` (tip positions) with one axis.
 struct LinearSweep {
   glm::dvec3 from{0.0}, to{0.0};
@@ -178,10 +205,16 @@ struct LinearSweep {
     auto at = [&](double t) { return toolDistance(p, from + (to - from) * t, axisAt(t)); };
     if (glm::length(to - from) < 1e-12 && !endAxis) return at(0);
     double low = 0, high = 1;
+    if (!tool.convex && !endAxis) {
+      // The tool lies in the cylinder of its widest radius from the tip up,
+      // whose sweep is convex: its distance is a cheap lower bound.
+      const double bound = LinearSweep{from, to, axis, flatMillSolid(tool.radius, tool.length)}.distance(p);
+      if (bound > 1.0) return bound;
+    }
     if (!tool.convex || endAxis) {
       // The tool's distance changes no faster than its points move, so a
       // few samples bound it from below; far from the sweep that is enough.
-      constexpr int kCoarse = 16;
+      constexpr int kCoarse = 32;
       double coarse = 1e300;
       for (int i = 0; i <= kCoarse; ++i) coarse = std::min(coarse, at(double(i) / kCoarse));
       const double turn = endAxis ? std::acos(std::clamp(glm::dot(axis, *endAxis), -1.0, 1.0)) : 0.0;

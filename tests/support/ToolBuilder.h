@@ -84,15 +84,18 @@ struct ToolTableBuilder {
 };
 
 // The cutting record of a tool whose one part is the given cutting profile
-// (extruded profiles: over depth; the part's axis when not zero).
+// (extruded profiles: over depth; the part's axis when not zero; flat
+// sides when polygonSides is 3 or more).
 inline tools::CutRecord cuttingRecordOf(const Points& profile, uint32_t profileKind = SIM_PROFILE_REVOLVED,
-                                        double depth = 0, glm::dvec3 partAxis = glm::dvec3(0.0)) {
+                                        double depth = 0, glm::dvec3 partAxis = glm::dvec3(0.0),
+                                        uint32_t polygonSides = 0) {
   ToolTableBuilder b;
   b.addTool("T", {{SIM_PART_CUTTING, profile}});
   SIM_ToolPart& part = b.parts.back()[0];
   part.profileKind = profileKind;
   part.depth = depth;
   for (int k = 0; k < 3; ++k) part.axis[k] = partAxis[k];
+  part.polygonSides = polygonSides;
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
   return table.cutRecords(0)[0];

@@ -540,4 +540,35 @@ TEST(ToolMeshTest, RevolvedPartsLookEquallyRoundAtAnySize) {
   }
 }
 
+TEST(ToolMeshTest, PolygonSidedPartsHaveFlatsAtTheProfileRadius) {
+  ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)}});
+  b.parts.back()[0].polygonSides = 6;
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const tools::Tool& tool = table.tool(0);
+  EXPECT_EQ(tool.cutter.kind, CutterKind::Extruded) << "it does not turn";
+  // Corners on the x axis and every 60 degrees, flats 3 from the axis.
+  const double corner = 3 / std::cos(M_PI / 6);
+  size_t corners = 0;
+  for (const tools::PackedVertex& v : tool.parts[0].mesh) {
+    const double r = std::hypot(v.x, v.z);
+    if (r < 1e-5) continue;
+    EXPECT_NEAR(r, corner, 1e-4);
+    const double sixths = std::atan2(v.z, v.x) / (M_PI / 3);
+    EXPECT_NEAR(sixths, std::round(sixths), 1e-4);
+    ++corners;
+  }
+  EXPECT_GT(corners, 0u);
+  EXPECT_NEAR(tool.box.max.x, corner, 1e-4);
+  const tools::CutRecord record = table.cutRecords(0)[0];
+  EXPECT_EQ(record.shape, tools::kShapeExtruded);
+  EXPECT_EQ(record.polygonSides, 6u);
+  EXPECT_NEAR(record.widest, corner, 1e-4) << "the sweep box reaches the corners";
+  // Two sides make no polygon: the part is round.
+  b.parts.back()[0].polygonSides = 2;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeFlat);
+}
+
 }  // namespace
