@@ -33,6 +33,46 @@ uint64_t raysOf(const stock::GridFrame& frame, const std::vector<stock::GPUMoveR
   return rays;
 }
 
+// The other shapes on the first 2,000 moves of the pocket, each of about the
+// flat mill's 6 mm: how the general cuts compare.
+void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::vector<stock::GPUMoveRecord>& pocket) {
+  using testsupport::straightTo;
+  const std::vector<stock::GPUMoveRecord> moves(pocket.begin(), pocket.begin() + std::min<size_t>(2001, pocket.size()));
+  struct Shape {
+    const char* name;
+    tools::CutRecord record;
+  };
+  const Shape shapes[] = {
+      {"flat (for comparison)", testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40))},
+      {"custom profile", testsupport::cuttingRecordOf({straightTo(0, 0), straightTo(3, 0), straightTo(3, 4),
+                                                       straightTo(2, 6), straightTo(3, 8), straightTo(3, 40),
+                                                       straightTo(0, 40)})},
+      {"closed profile (ring)", testsupport::cuttingRecordOf({straightTo(1.5f, 0), straightTo(3, 0), straightTo(3, 40),
+                                                              straightTo(1.5f, 40), straightTo(1.5f, 0)})},
+      {"extruded, any polygon", testsupport::cuttingRecordOf({straightTo(0, 0), straightTo(3, 0), straightTo(3, 2),
+                                                              straightTo(1, 2), straightTo(1, 40), straightTo(0, 40)},
+                                                             SIM_PROFILE_EXTRUDED_SYMMETRIC, 6)},
+      {"extruded, convex polygon", testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40), SIM_PROFILE_REVOLVED,
+                                                                0, {0.3, 1, 0})},
+      {"polygon-sided (6 sides)",
+       testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40), SIM_PROFILE_REVOLVED, 0, glm::dvec3(0.0), 6)},
+  };
+  stock::MillCut mill;
+  for (const Shape& shape : shapes) {
+    stock::SolidStockCreator().create(grid, box);
+    mill.cut(grid, moves, 1, 2, shape.record, 5, {});  // compiles the program
+    stock::SolidStockCreator().create(grid, box);
+    glFinish();
+    const auto start = Clock::now();
+    mill.cut(grid, moves, 1, static_cast<uint32_t>(moves.size()), shape.record, 5, {});
+    glFinish();
+    const double time = std::chrono::duration<double>(Clock::now() - start).count();
+    const uint64_t rays = raysOf(grid.frame(), moves, shape.record.widest, 40);
+    std::printf("  %s: %zu moves in %.3f s: %.0f moves/s, %.1f M rays/s\n", shape.name, moves.size() - 1, time,
+                (moves.size() - 1) / time, rays / time / 1e6);
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -77,6 +117,7 @@ int main() {
     std::printf("  finish, ball 6 mm: %zu moves in %.3f s: %.0f moves/s, %.1f M rays/s\n", finish.size() - 1,
                 finishTime, (finish.size() - 1) / finishTime, finishRays / finishTime / 1e6);
     std::printf("  whole job: %.3f s\n", pocketTime + finishTime);
+    if (quality == 0.5) otherShapes(grid, box, pocket);
   }
   return 0;
 }
