@@ -90,6 +90,20 @@ class MillCutTest : public testsupport::GpuTest {
                                      2.5 / 128);
   }
 
+  // Cuts the moves and holds the lattice against the exact sweeps.
+  void cutAndCompare(const std::vector<stock::GPUMoveRecord>& records, const tools::CutRecord& tool,
+                     const ToolSolid& solid, const char* name) {
+    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
+    const testsupport::LatticeReport report = compare(records, solid);
+    EXPECT_EQ(report.wrongNodes, 0u) << name << ": " << report.summary();
+    EXPECT_EQ(report.borderInside, 0u) << name;
+    // One code per edge cannot hold a sliver thinner than a cell that a cut
+    // leaves between two inside nodes: when a later cut of the same edge
+    // opens the first node, the sliver's side is gone. Such edges are rare.
+    EXPECT_LE(report.wrongCodes, std::max<uint64_t>(2, report.codesChecked / 500)) << name << ": " << report.summary();
+    EXPECT_GT(report.codesChecked, 300u) << name;
+  }
+
   stock::StockGrid grid_;
   stock::BoxShape box_;
   stock::SolidStockCreator solids_;
@@ -131,15 +145,7 @@ TEST_F(MillCutTest, MillShapesOnRandomMoves) {
     const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
     const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile);
     ASSERT_NE(tool.shape, uint32_t{tools::kShapeClosed}) << c.name;
-    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
-    const testsupport::LatticeReport report = compare(records, c.solid);
-    EXPECT_EQ(report.wrongNodes, 0u) << c.name << ": " << report.summary();
-    EXPECT_EQ(report.borderInside, 0u) << c.name;
-    // One code per edge cannot hold a sliver thinner than a cell that a cut
-    // leaves between two inside nodes: when a later cut of the same edge
-    // opens the first node, the sliver's side is gone. Such edges are rare.
-    EXPECT_LE(report.wrongCodes, std::max<uint64_t>(2, report.codesChecked / 500)) << c.name << ": " << report.summary();
-    EXPECT_GT(report.codesChecked, 300u) << c.name;
+    cutAndCompare(records, tool, c.solid, c.name);
   }
 }
 
@@ -420,12 +426,7 @@ TEST_F(MillCutTest, RingExtrudedAndPolygonSidedToolsOnRandomMoves) {
     ASSERT_EQ(tool.shape, c.shape) << c.name;
     ASSERT_EQ(tool.convexPolygon, c.convexPolygon) << c.name;
     ASSERT_EQ(tool.polygonSides, c.polygonSides) << c.name;
-    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
-    const testsupport::LatticeReport report = compare(records, c.solid);
-    EXPECT_EQ(report.wrongNodes, 0u) << c.name << ": " << report.summary();
-    EXPECT_EQ(report.borderInside, 0u) << c.name;
-    EXPECT_LE(report.wrongCodes, std::max<uint64_t>(2, report.codesChecked / 500)) << c.name << ": " << report.summary();
-    EXPECT_GT(report.codesChecked, 300u) << c.name;
+    cutAndCompare(records, tool, c.solid, c.name);
   }
 }
 
