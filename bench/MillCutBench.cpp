@@ -52,8 +52,9 @@ void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::
       {"extruded, any polygon", testsupport::cuttingRecordOf({straightTo(0, 0), straightTo(3, 0), straightTo(3, 2),
                                                               straightTo(1, 2), straightTo(1, 40), straightTo(0, 40)},
                                                              SIM_PROFILE_EXTRUDED_SYMMETRIC, 6)},
-      {"extruded, convex polygon", testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40), SIM_PROFILE_REVOLVED,
-                                                                0, {0.3, 1, 0})},
+      {"extruded, convex polygon",
+       testsupport::cuttingRecordOf({straightTo(-3, 0), straightTo(3, 0), straightTo(3, 40), straightTo(-3, 40)},
+                                    SIM_PROFILE_EXTRUDED_SYMMETRIC, 6)},
       {"polygon-sided (6 sides)",
        testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40), SIM_PROFILE_REVOLVED, 0, glm::dvec3(0.0), 6)},
   };

@@ -31,18 +31,24 @@ const char* millShaderOf(uint32_t shape) {
   }
 }
 
+// The shape whose shader cuts the record: its own, except for a turned
+// profile on a tilted part axis.
+uint32_t cutShapeOf(const tools::CutRecord& tool) {
+  return tool.shape == tools::kShapeExtruded && tool.turnedShape != 0 ? tool.turnedShape : tool.shape;
+}
+
 // The tool's program, bound, with its own uniforms set; null for shapes that
 // do not mill.
 std::unique_ptr<gpu::BaseToolShader> toolProgram(const tools::CutRecord& tool, uint32_t colourIndex, double radius,
                                                  double length) {
-  if (tool.shape == tools::kShapeExtruded && tool.polygonSides >= 3) {
+  if (cutShapeOf(tool) == tools::kShapeExtruded && tool.polygonSides >= 3) {
     auto program = std::make_unique<gpu::PolygonToolZShader>();
     program->use();
     glUniform1ui(program->toolColorIndex, colourIndex);
     glUniform1ui(program->polygonSides, tool.polygonSides);
     return program;
   }
-  if (tool.shape == tools::kShapeExtruded && tool.convexPolygon) {
+  if (cutShapeOf(tool) == tools::kShapeExtruded && tool.convexPolygon) {
     auto program = std::make_unique<gpu::PolygonToolXYShader>();
     program->use();
     uint32_t segments = 0;
@@ -53,7 +59,7 @@ std::unique_ptr<gpu::BaseToolShader> toolProgram(const tools::CutRecord& tool, u
     glUniform1ui(program->polygonSides, segments + 1);
     return program;
   }
-  if (tool.shape == tools::kShapeExtruded) {
+  if (cutShapeOf(tool) == tools::kShapeExtruded) {
     auto program = std::make_unique<gpu::CustomExtrudeToolShader>();
     program->use();
     glUniform1f(program->toolDimension, tool.extrusionDepth);
@@ -61,13 +67,13 @@ std::unique_ptr<gpu::BaseToolShader> toolProgram(const tools::CutRecord& tool, u
     glUniform1ui(program->toolColorIndex, colourIndex);
     return program;
   }
-  const char* shader = millShaderOf(tool.shape);
+  const char* shader = millShaderOf(cutShapeOf(tool));
   if (!shader) return nullptr;
   auto program = std::make_unique<gpu::BaseToolShader>(shader);
   program->use();
   const GLuint id = program->program();
   glUniform1f(gpu::uniformLocation(id, "ToolLength"), static_cast<float>(length));
-  glUniform1f(gpu::uniformLocation(id, tool.shape == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
+  glUniform1f(gpu::uniformLocation(id, cutShapeOf(tool) == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
               static_cast<float>(radius));
   glUniform1f(gpu::uniformLocation(id, "BaseRadius"), tool.p1);
   glUniform1f(gpu::uniformLocation(id, "PipeRadius"), tool.p3);
@@ -225,7 +231,7 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
   params.reportSpindleStoppedMoves = switches.reportSpindleStoppedMoves;
   params.apply(*program);
   const gpu::ToolUniformLocations& at = program->locations();
-  if (usesProfileBlock(tool.shape)) {
+  if (usesProfileBlock(cutShapeOf(tool))) {
     if (!profileBlock_) {
       profileBlock_.emplace();
       glGenBuffers(1, &*profileBlock_);

@@ -67,6 +67,13 @@ double axisTurn(const machine::Kinematics& kinematics, const glm::dvec3& from, c
 constexpr double kMaxTurnPerRecord = 0.5 * M_PI / 180;
 constexpr int kMaxPiecesPerMove = 1024;
 
+int piecesForTurn(const machine::Kinematics& kinematics, const glm::dvec3& from, const glm::dvec3& to,
+                  const Mat3& orientation) {
+  if (from == to) return 1;
+  const double turn = axisTurn(kinematics, from, to, orientation);
+  return std::clamp(static_cast<int>(std::ceil(turn / kMaxTurnPerRecord)), 1, kMaxPiecesPerMove);
+}
+
 }  // namespace
 
 Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, const machine::Kinematics& kinematics,
@@ -87,7 +94,10 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
     const ToolpathMove m = toolpath.move(static_cast<int64_t>(i));
     const Mat3 orientation = toolpath.orientationAt(static_cast<int64_t>(i));
     const ArcGeometry arc = isArc(m.type) ? toolpath.arcOf(static_cast<int64_t>(i)) : ArcGeometry{};
-    const int chords = arc.valid ? std::max(1, segmentCount(arc.radius, arc.sweep, chordTolerance)) : 0;
+    const int chords =
+        arc.valid ? std::max({1, segmentCount(arc.radius, arc.sweep, chordTolerance),
+                              piecesForTurn(kinematics, previousAxes, vec(m.axes), orientation)})
+                  : 0;
     if (chords > 0) {
       const size_t arcStart = out.records_.size() - 1;
       for (int c = 1; c <= chords; ++c) {
@@ -103,12 +113,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
       // The tip runs straight while the rotary axes turn evenly.
       const glm::dvec3 from = i == 0 ? vec(m.end) : vec(toolpath.move(static_cast<int64_t>(i) - 1).end);
       const glm::dvec3 turn = vec(m.axes) - previousAxes;
-      const int pieces = turn == glm::dvec3(0.0)
-                             ? 1
-                             : std::clamp(static_cast<int>(std::ceil(axisTurn(kinematics, previousAxes, vec(m.axes),
-                                                                              orientation) /
-                                                                     kMaxTurnPerRecord)),
-                                          1, kMaxPiecesPerMove);
+      const int pieces = piecesForTurn(kinematics, previousAxes, vec(m.axes), orientation);
       for (int p = 1; p <= pieces; ++p) {
         const double t = double(p) / pieces;
         const glm::dvec3 at = p == pieces ? vec(m.end) : from + (vec(m.end) - from) * t;

@@ -5,7 +5,7 @@
 // carries the continuation bit, and every chord record counts, in bits
 // 8-31, the records back to the one where its arc began. A straight move
 // that turns the tool axis becomes pieces of its own kind, each turning it
-// by at most half a degree. Record 0 is the first move's end: the tool
+// by at most half a degree; an arc that turns it gets as many chords. Record 0 is the first move's end: the tool
 // appears there, cutting nothing on its way.
 #include <cstdint>
 #include <vector>

@@ -47,17 +47,10 @@ double sizeOf(const Profile& profile) {
   return std::max(2 * largestRadius(profile), highestHeight(profile) - lowestHeight(profile));
 }
 
-// The extruded cutter's depth as the part's mesh has it. A turned profile
-// on a tilted axis is cut as its cross-section extruded over its diameter:
-// a prism that holds the turned solid.
+// The extruded cutter's depth as the part's mesh has it.
 void setExtrusion(CutRecord& record, const ToolPartShape& part) {
   double start = 0, depth = part.placement.depth;
-  if (part.profileKind == SIM_PROFILE_REVOLVED) {
-    depth = 2.0 * record.widest;
-    start = -record.widest;
-  } else if (part.profileKind == SIM_PROFILE_EXTRUDED_SYMMETRIC) {
-    start = -depth / 2;
-  }
+  if (part.profileKind == SIM_PROFILE_EXTRUDED_SYMMETRIC) start = -depth / 2;
   record.extrusionStart = static_cast<float>(start);
   record.extrusionDepth = static_cast<float>(depth);
   const double across = std::max(std::abs(start), std::abs(start + depth));
@@ -87,17 +80,19 @@ CutRecord cuttingRecord(const Tool& tool) {
   } else {
     record.shape = isConvex(profile) ? kShapeConvex : kShapeCustom;
   }
-  if (kind == CutterKind::Extruded && !polygonSided) {
-    // A turned profile on a tilted axis: its whole cross-section.
-    if (part->profileKind == SIM_PROFILE_REVOLVED) profile = withMirrorImage(profile);
+  // A turned profile on a tilted part axis still turns: the toolpath
+  // carries the tilt in the tool's axis, and the turned-profile cuts take it.
+  const bool turnedOnTilt = part->profileKind == SIM_PROFILE_REVOLVED && !polygonSided && !revolvedOnAxis;
+  if (turnedOnTilt)
+    record.turnedShape = isClosed(profile) ? kShapeClosed : isConvex(profile) ? kShapeConvex : kShapeCustom;
+  else if (kind == CutterKind::Extruded && !polygonSided)
     record.convexPolygon = isConvexPolygon(profile) && profile.segmentCount() <= kMaxProfileSegments;
-  }
   record.profile = profileBlock(profile);
   sizeFrom(record, profile);
   if (polygonSided) {
     record.polygonSides = static_cast<uint32_t>(part->placement.sides);
     record.widest = static_cast<float>(record.widest / std::cos(M_PI / part->placement.sides));
-  } else if (kind == CutterKind::Extruded) {
+  } else if (kind == CutterKind::Extruded && !turnedOnTilt) {
     setExtrusion(record, *part);
   }
   if (record.outerRadius == 0) record.outerRadius = record.widest;

@@ -56,6 +56,9 @@ struct CutRecord {
   // A turned profile with this many flat sides (0: round); the widest
   // radius then reaches the corners.
   uint32_t polygonSides = 0;
+  // Extruded-family records of a turned profile on a tilted part axis: the
+  // turned-profile shape that cuts it (custom, closed or convex; 0: none).
+  uint32_t turnedShape = 0;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };

@@ -9,15 +9,14 @@ namespace tools {
 
 namespace {
 
-// Two unit vectors completing axis to a right-handed frame.
+// Two unit vectors completing axis to a right-handed frame: u is the tool's
+// x made square to the axis (-z where the axis runs along x), w = axis x u.
+// The cut of a tool that does not turn takes the same directions.
 void crossAxes(const glm::dvec3& axis, glm::dvec3& u, glm::dvec3& w) {
-  const glm::dvec3 helper = std::abs(axis.x) < 0.9 ? glm::dvec3(1, 0, 0) : glm::dvec3(0, 0, 1);
-  u = glm::normalize(glm::cross(helper, axis));
+  glm::dvec3 square = glm::dvec3(1, 0, 0) - axis.x * axis;
+  if (glm::length(square) < 1e-3) square = glm::dvec3(0, 0, -1) - (-axis.z) * axis;
+  u = glm::normalize(square);
   w = glm::cross(axis, u);
-  if (std::abs(axis.y - 1.0) < 1e-12) {  // the usual tool axis: u = +x, w = -z
-    u = {1, 0, 0};
-    w = glm::cross(axis, u);
-  }
 }
 
 void addTriangle(PackedMesh& mesh, const glm::dvec3& a, const glm::dvec3& b, const glm::dvec3& c, uint32_t colour) {

@@ -127,18 +127,6 @@ bool isConvexPolygon(const Profile& profile) {
   return sign != 0 && std::abs(std::abs(turning) - 2 * M_PI) < 1e-6;
 }
 
-Profile withMirrorImage(const Profile& profile) {
-  Profile whole = profile;
-  const std::vector<ProfileVertex>& v = profile.vertices;
-  if (v.empty()) return whole;
-  auto mirrored = [](glm::dvec2 p) { return glm::dvec2(-p.x, p.y); };
-  // Mirrored and run backwards, an arc keeps its sense of turning.
-  if (std::abs(v.back().point.x) > kSame) whole.vertices.push_back({SIM_SEGMENT_STRAIGHT, mirrored(v.back().point), {}});
-  for (size_t i = v.size() - 1; i-- > 0;)
-    whole.vertices.push_back({v[i + 1].segment, mirrored(v[i].point), mirrored(v[i + 1].centre)});
-  return whole;
-}
-
 bool isMonotonicInHeight(const Profile& profile) {
   constexpr double kLevel = 0.001;
   for (size_t i = 1; i < profile.vertices.size(); ++i) {

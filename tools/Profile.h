@@ -44,10 +44,6 @@ bool isConvex(const Profile& profile);
 // to the first, not through the axis) is convex and every segment straight.
 bool isConvexPolygon(const Profile& profile);
 
-// The whole cross-section of a turned profile: the profile, then its mirror
-// image across the axis back to the start point's mirror image.
-Profile withMirrorImage(const Profile& profile);
-
 // Height never falls along the profile: straight segments rise or stay level
 // within 0.001, and arcs do not dip below their start or rise above their end
 // between their end points (within 0.001).

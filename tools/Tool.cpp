@@ -68,6 +68,9 @@ Tool buildTool(const SIM_ToolRecord& record, const HolderGeometry* holder, int32
     part.profileKind = host.profileKind;
     part.placement = placementOf(host, unitScale);
     part.profile = profileFrom(points, unitScale);
+    // Flat sides make a polygon of an open profile's levels; a closed loop
+    // stays round.
+    if (isClosed(part.profile)) part.placement.sides = 0;
     part.mesh = part.profileKind == SIM_PROFILE_REVOLVED
                     ? revolvedMesh(part.profile, part.placement, colour)
                     : extrudedMesh(part.profile, part.placement, part.profileKind == SIM_PROFILE_EXTRUDED_SYMMETRIC, colour);

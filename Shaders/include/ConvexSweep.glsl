@@ -18,8 +18,11 @@ void clipRegion(float a, float b, float c) {
   for (int i = 0; i < gCorners; ++i) {
     vec2 p = gRegion[i], q = gRegion[(i + 1) % gCorners];
     float dp = a * p.x + b * p.y - c, dq = a * q.x + b * q.y - c;
-    if (dp <= 0.0) gKept[n++] = p;
-    if ((dp < 0.0 && dq > 0.0) || (dp > 0.0 && dq < 0.0)) gKept[n++] = p + (q - p) * (dp / (dp - dq));
+    // Rounding could make a nearly flat corner look like two crossings:
+    // the region never holds more corners than fit.
+    if (dp <= 0.0 && n < kMaxRegionCorners) gKept[n++] = p;
+    if (((dp < 0.0 && dq > 0.0) || (dp > 0.0 && dq < 0.0)) && n < kMaxRegionCorners)
+      gKept[n++] = p + (q - p) * (dp / (dp - dq));
   }
   gCorners = n;
   for (int i = 0; i < n; ++i) gRegion[i] = gKept[i];

@@ -2,7 +2,8 @@
 // lies in the pieces the shape hits (kept by widen with COLLECT_HITS), so
 // between two neighbouring hits a ray is wholly inside or wholly outside;
 // the shape's sweepContains decides at the middle of each stretch, and the
-// inside stretches that touch become one interval.
+// inside stretches that touch become one interval. A ray with more hits than
+// fit is taken a window at a time.
 //
 // The including source defines:
 //   void collectHits(vec3 origin, vec3 dir, inout float lo, inout float hi);
@@ -24,29 +25,53 @@ void sortHits(int count) {
   }
 }
 
+// Takes the inside stretches between the sorted hits, and between them and
+// the window's ends, off the ray.
+void cutStretches(uint axis, uvec3 rayNode, vec3 origin, vec3 dir, float from, float to) {
+  bool open = false;
+  float runStart = 0.0;
+  float previous = from;
+  for (int i = 0; i <= gHitCount; ++i) {
+    float next = i < gHitCount ? gHits[i] : to;
+    if (next - previous >= 1e-5) {
+      bool inside = sweepContains(origin + dir * (0.5 * (previous + next)));
+      if (inside && !open) runStart = previous;
+      if (!inside && open) subtractInterval(axis, rayNode, runStart, previous);
+      open = inside;
+    }
+    previous = next;
+  }
+  if (open) subtractInterval(axis, rayNode, runStart, to);
+}
+
 void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode) {
+  // The part of the ray over the lattice, and a little beyond.
+  float from = -1.0, to = float(NoOfCells[axis]) + 1.0;
+  gWindowLow = from;
+  gWindowHigh = to;
   gHitCount = 0;
   float lo = 3.0e38, hi = -3.0e38;
   collectHits(origin, dir, lo, hi);
   if (!(hi > lo)) return;
-  if (gHitCount > kMaxHits) {
-    // More surfaces on one ray than can be sorted out: the whole span goes,
-    // as for a convex tool.
-    subtractInterval(axis, rayNode, lo, hi);
-    return;
+  from = max(from, lo);
+  to = min(to, hi);
+  if (!(to > from)) return;
+  // Too many hits at once: the ray is taken in windows that each hold about
+  // half as many as fit; a window that still overflows loses its detail.
+  int windows = gHitCount <= kMaxHits ? 1 : min((2 * gHitCount + kMaxHits - 1) / kMaxHits, 64);
+  for (int w = 0; w < windows; ++w) {
+    float a = mix(from, to, float(w) / float(windows)), b = mix(from, to, float(w + 1) / float(windows));
+    if (windows > 1) {
+      gWindowLow = a;
+      gWindowHigh = b;
+      gHitCount = 0;
+      collectHits(origin, dir, lo, hi);
+    }
+    if (gHitCount > kMaxHits) {
+      if (sweepContains(origin + dir * (0.5 * (a + b)))) subtractInterval(axis, rayNode, a, b);
+      continue;
+    }
+    sortHits(gHitCount);
+    cutStretches(axis, rayNode, origin, dir, a, b);
   }
-  sortHits(gHitCount);
-  float end = float(NoOfCells[axis]) + 1.0;
-  bool open = false;
-  float from = 0.0;
-  for (int i = 0; i + 1 < gHitCount; ++i) {
-    float a = gHits[i], b = gHits[i + 1];
-    if (b - a < 1e-5 || b <= 0.0) continue;
-    if (a >= end) break;
-    bool inside = sweepContains(origin + dir * (0.5 * (a + b)));
-    if (inside && !open) from = a;
-    if (!inside && open) subtractInterval(axis, rayNode, from, a);
-    open = inside;
-  }
-  if (open) subtractInterval(axis, rayNode, from, gHits[gHitCount - 1]);
 }

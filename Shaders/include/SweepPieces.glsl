@@ -10,14 +10,17 @@
 const int kMaxHits = 96;
 float gHits[kMaxHits];
 int gHitCount;  // may pass kMaxHits: the hits beyond it are lost
+float gWindowLow, gWindowHigh;  // only hits in this range are kept
 #endif
 
 void widen(float t, inout float lo, inout float hi) {
   lo = min(lo, t);
   hi = max(hi, t);
 #ifdef COLLECT_HITS
-  if (gHitCount < kMaxHits) gHits[gHitCount] = t;
-  ++gHitCount;
+  if (t >= gWindowLow && t <= gWindowHigh) {
+    if (gHitCount < kMaxHits) gHits[gHitCount] = t;
+    ++gHitCount;
+  }
 #endif
 }
 

@@ -13,10 +13,14 @@
 
 void prepareShape() { prepareProfile(-10000.0); }
 
+// Each segment's cones and strips, and each corner's level pieces, once.
 void collectHits(vec3 origin, vec3 dir, inout float lo, inout float hi) {
   vec3 move = sEnd - sStart;
-  for (int i = 1; i < sProfileCount; ++i) segmentPieces(origin, dir, sProfile[i - 1], sProfile[i], move, true, lo, hi);
-  segmentPieces(origin, dir, sProfile[sProfileCount - 1], sProfile[0], move, true, lo, hi);
+  for (int i = 0, j = sProfileCount - 1; i < sProfileCount; j = i++) {
+    if (sProfile[i] == sProfile[j]) continue;
+    if (sProfile[i].y != sProfile[j].y) segmentPieces(origin, dir, sProfile[j], sProfile[i], move, false, lo, hi);
+    hitCircleLevel(origin, dir, sProfile[i], move, lo, hi);
+  }
 }
 
 // The tool holds p at some point of the move when the path p - t move,

@@ -379,6 +379,16 @@ TEST_F(MillCutTest, RingExtrudedAndPolygonSidedToolsOnRandomMoves) {
   const testsupport::Points ring{straightTo(1.5f, 0), straightTo(3.5f, 0), straightTo(3.5f, 4),
                                  straightTo(2.5f, 6), straightTo(1.5f, 6), straightTo(1.5f, 0)};
   const ToolSolid ringSolid = testsupport::loopSolid({{1.5, 0}, {3.5, 0}, {3.5, 4}, {2.5, 6}, {1.5, 6}});
+  // Rounded outside corners: many pieces on one ray. The cut takes each arc
+  // as 7 chords of equal angle, and so does the reference.
+  const testsupport::Points roundedRing{straightTo(1.5f, 0), straightTo(2.5f, 0),
+                                        testsupport::arcTo(SIM_SEGMENT_ARC_CCW, 3.5f, 1, 2.5f, 1), straightTo(3.5f, 5),
+                                        testsupport::arcTo(SIM_SEGMENT_ARC_CCW, 2.5f, 6, 2.5f, 5), straightTo(1.5f, 6),
+                                        straightTo(1.5f, 0)};
+  std::vector<glm::dvec2> roundedLoop{{1.5, 0}};
+  for (int i = 0; i <= 7; ++i) roundedLoop.push_back({2.5 + std::sin(M_PI / 2 * i / 7), 1 - std::cos(M_PI / 2 * i / 7)});
+  for (int i = 0; i <= 7; ++i) roundedLoop.push_back({2.5 + std::cos(M_PI / 2 * i / 7), 5 + std::sin(M_PI / 2 * i / 7)});
+  roundedLoop.push_back({1.5, 6});
   // An L-shaped blade extruded 2 to one side, and a T-shaped one 3 deep
   // about its plane.
   const testsupport::Points blade{straightTo(0, 0), straightTo(3, 0), straightTo(3, 2),
@@ -394,22 +404,26 @@ TEST_F(MillCutTest, RingExtrudedAndPolygonSidedToolsOnRandomMoves) {
   const testsupport::Points clockwiseWedge(wedge.rbegin(), wedge.rend());
   const ToolSolid wedgeSolid =
       testsupport::prismSolid({{-1, 0}, {1, 0}, {3, 4}, {3, 9}, {-3, 9}, {-3, 3}}, -1.25, 1.25);
+  const testsupport::Points notched{straightTo(0, 0), straightTo(3, 0), straightTo(3, 3), straightTo(1.5f, 5),
+                                    straightTo(3, 7), straightTo(3, 10), straightTo(0, 10)};
   const testsupport::Points hexagonal{straightTo(0, 0), straightTo(1.5f, 0), straightTo(3, 2), straightTo(3, 10),
                                       straightTo(0, 10)};
   const ToolSolid hexagonalSolid = testsupport::polygonSidedSolid({{0, 0}, {1.5, 0}, {3, 2}, {3, 10}, {0, 10}}, 6);
   const Case cases[] = {
       {"ring", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, false},
       {"ring tilted", ring, SIM_PROFILE_REVOLVED, 0, ringSolid, tools::kShapeClosed, true},
+      {"rounded ring tilted", roundedRing, SIM_PROFILE_REVOLVED, 0, testsupport::loopSolid(roundedLoop),
+       tools::kShapeClosed, true},
       {"blade", blade, SIM_PROFILE_EXTRUDED, 2, bladeSolid, tools::kShapeExtruded, false},
       {"blade tilted", blade, SIM_PROFILE_EXTRUDED, 2, bladeSolid, tools::kShapeExtruded, true},
       {"tee", tee, SIM_PROFILE_EXTRUDED_SYMMETRIC, 3, teeSolid, tools::kShapeExtruded, false},
       // Convex with straight sides: the one-interval prism cut.
       {"wedge", wedge, SIM_PROFILE_EXTRUDED_SYMMETRIC, 2.5, wedgeSolid, tools::kShapeExtruded, false, true},
       {"wedge clockwise, tilted", clockwiseWedge, SIM_PROFILE_EXTRUDED_SYMMETRIC, 2.5, wedgeSolid, tools::kShapeExtruded, true, true},
-      // A turned flat end on a tilted part axis: its cross-section over its diameter.
-      {"turned on a tilted part axis", testsupport::flatProfile(2, 10), SIM_PROFILE_REVOLVED, 0,
-       testsupport::prismSolid({{-2, 0}, {2, 0}, {2, 10}, {-2, 10}}, -2, 2), tools::kShapeExtruded, false, true,
-       {0.3, 1, 0}},
+      // A turned profile with a notch on a tilted part axis still turns.
+      {"turned on a tilted part axis", notched, SIM_PROFILE_REVOLVED, 0,
+       testsupport::frustaSolid({{0, 0}, {3, 0}, {3, 3}, {1.5, 5}, {3, 7}, {3, 10}, {0, 10}}), tools::kShapeExtruded,
+       true, false, {0.3, 1, 0}},
       // Tools that do not turn, with flat sides: a pointed hexagonal punch
       // and a square one.
       {"hexagonal", hexagonal, SIM_PROFILE_REVOLVED, 0, hexagonalSolid, tools::kShapeExtruded, false, false, {}, 6},

@@ -38,6 +38,10 @@ tools::CutRecord cuttingRecord(const Points& points, glm::dvec3 axis = {0, 0, 0}
   return testsupport::cuttingRecordOf(points, profileKind, 0, axis);
 }
 
+Points notchedProfile() {
+  return {straightTo(0, 0), straightTo(6, 10), straightTo(4, 12), straightTo(6, 14), straightTo(0, 30)};
+}
+
 TEST(CutterShapeTest, FourPointProfilesAndTheBullNoseRule) {
   tools::CutterShape s = classify(testsupport::flatProfile(5, 30));
   EXPECT_EQ(s.kind, CutterKind::Flat);
@@ -84,18 +88,18 @@ TEST(CutRecordTest, ShapeCodesByPurposeRules) {
   // even though convex.
   const Points cone{straightTo(0, 0), straightTo(6, 10), straightTo(6, 30), straightTo(0, 30)};
   EXPECT_EQ(cuttingRecord(cone).shape, tools::kShapeConvex);
-  const Points notched{straightTo(0, 0), straightTo(6, 10), straightTo(4, 12), straightTo(6, 14), straightTo(0, 30)};
-  EXPECT_EQ(cuttingRecord(notched).shape, tools::kShapeCustom);
+  EXPECT_EQ(cuttingRecord(notchedProfile()).shape, tools::kShapeCustom);
   const Points closedTriangle{straightTo(1, 0), straightTo(6, 0), straightTo(3, 5), straightTo(1, 0)};
   EXPECT_EQ(cuttingRecord(closedTriangle).shape, tools::kShapeClosed);
   // Tilted, or not revolved: the extruded cutter.
-  // A turned profile on a tilted axis is cut as a prism over its diameter,
-  // which holds the turned solid.
+  // A turned profile on a tilted axis keeps its turned cut: the toolpath
+  // carries the tilt.
   const tools::CutRecord tilted = cuttingRecord(testsupport::flatProfile(5, 30), {0.3, 1, 0});
   EXPECT_EQ(tilted.shape, tools::kShapeExtruded);
-  EXPECT_FLOAT_EQ(tilted.extrusionStart, -5);
-  EXPECT_FLOAT_EQ(tilted.extrusionDepth, 10);
-  EXPECT_NEAR(tilted.widest, std::hypot(5.0, 5.0), 1e-5) << "the sweep box reaches the prism's corners";
+  EXPECT_EQ(tilted.turnedShape, uint32_t{tools::kShapeConvex});
+  EXPECT_FLOAT_EQ(tilted.widest, 5);
+  EXPECT_EQ(cuttingRecord(notchedProfile(), {0.3, 1, 0}).turnedShape, uint32_t{tools::kShapeCustom});
+  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30)).turnedShape, 0u) << "only on a tilted axis";
   EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0, 0, 0}, SIM_PROFILE_EXTRUDED).shape, tools::kShapeExtruded);
   // An axis within 0.0002 of +Y counts as the tool axis.
   EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0.0001, 1, 0}).shape, tools::kShapeFlat);
@@ -104,7 +108,7 @@ TEST(CutRecordTest, ShapeCodesByPurposeRules) {
   EXPECT_FALSE(cuttingRecord(Points{straightTo(0, 0), straightTo(6, 10), straightTo(7, 8), straightTo(0, 30)}).monotonic);
 }
 
-TEST(CutRecordTest, ExtrudedPolygonsAndTurnedCrossSections) {
+TEST(CutRecordTest, ConvexExtrudedPolygons) {
   // A straight-sided convex polygon, either way round, takes the one-interval
   // cut; a notch, an arc or a polygon that winds twice does not.
   const Points wedge{straightTo(-1, 0), straightTo(1, 0), straightTo(3, 4), straightTo(-3, 4)};
@@ -120,23 +124,6 @@ TEST(CutRecordTest, ExtrudedPolygonsAndTurnedCrossSections) {
                          straightTo(2.85f, 0.93f), straightTo(-1.76f, -2.43f)};
   EXPECT_FALSE(cuttingRecord(pentagram, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
 
-  // A ball end on a tilted part axis: the tip arc, the side, the top and
-  // the same mirrored, the arc keeping its sense of turning.
-  const tools::CutRecord ball = cuttingRecord(testsupport::ballProfile(2, 10), {0.3, 1, 0});
-  ASSERT_EQ(ball.shape, tools::kShapeExtruded);
-  uint32_t segments = 0;
-  std::memcpy(&segments, ball.profile.data(), 4);
-  ASSERT_EQ(segments, 6u);
-  auto at = [&](size_t offset) {
-    float xy[2];
-    std::memcpy(xy, ball.profile.data() + offset, sizeof xy);
-    return glm::dvec2(xy[0], xy[1]);
-  };
-  EXPECT_EQ(at(16 + 16 * 3), glm::dvec2(-2, 10)) << "the top mirrored";
-  EXPECT_EQ(at(16 + 16 * 5), glm::dvec2(0, 0)) << "back at the tip through the mirrored arc";
-  EXPECT_EQ(at(24 + 16 * 5), glm::dvec2(0, 2)) << "its centre stays on the axis";
-  EXPECT_EQ(at(16 + 16 * 4), glm::dvec2(-2, 2));
-  EXPECT_FALSE(ball.convexPolygon) << "arcs are left to the general prism cut";
 }
 
 TEST(CutRecordTest, ProfileBlockFollowsTheStd140Layout) {
@@ -565,10 +552,41 @@ TEST(ToolMeshTest, PolygonSidedPartsHaveFlatsAtTheProfileRadius) {
   EXPECT_EQ(record.shape, tools::kShapeExtruded);
   EXPECT_EQ(record.polygonSides, 6u);
   EXPECT_NEAR(record.widest, corner, 1e-4) << "the sweep box reaches the corners";
-  // Two sides make no polygon: the part is round.
+  // Two sides make no polygon: the part is round; so is a closed loop.
   b.parts.back()[0].polygonSides = 2;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
   EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeFlat);
+  ToolTableBuilder ring;
+  ring.addTool("R", {{SIM_PART_CUTTING, {straightTo(2, 0), straightTo(4, 0), straightTo(4, 5), straightTo(2, 0)}}});
+  ring.parts.back()[0].polygonSides = 6;
+  table.rebuild(ring.record(), 1.0, tools::NoMachineHolders());
+  EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeClosed);
+  EXPECT_EQ(table.cutRecords(0)[0].polygonSides, 0u);
+}
+
+TEST(ToolMeshTest, TiltedExtrudedPartsUseTheCutsFrame) {
+  // The cut of a tool that does not turn takes x square to the axis and
+  // extrudes along axis x that; the drawn part must stand the same way.
+  const glm::dvec3 axis = glm::normalize(glm::dvec3(0.3, 1, 0.4));
+  ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, {straightTo(0, 0), straightTo(3, 0), straightTo(3, 8), straightTo(0, 8)}}});
+  SIM_ToolPart& part = b.parts.back()[0];
+  part.profileKind = SIM_PROFILE_EXTRUDED;
+  part.depth = 2;
+  for (int k = 0; k < 3; ++k) part.axis[k] = axis[k];
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const glm::dvec3 x = glm::normalize(glm::dvec3(1, 0, 0) - axis.x * axis), depth = glm::cross(axis, x);
+  double lowX = 1e9, highX = -1e9, lowDepth = 1e9, highDepth = -1e9;
+  for (const tools::PackedVertex& v : table.tool(0).parts[0].mesh) {
+    const glm::dvec3 p(v.x, v.y, v.z);
+    lowX = std::min(lowX, glm::dot(p, x)), highX = std::max(highX, glm::dot(p, x));
+    lowDepth = std::min(lowDepth, glm::dot(p, depth)), highDepth = std::max(highDepth, glm::dot(p, depth));
+  }
+  EXPECT_NEAR(lowX, 0, 1e-5);
+  EXPECT_NEAR(highX, 3, 1e-5);
+  EXPECT_NEAR(lowDepth, 0, 1e-5);
+  EXPECT_NEAR(highDepth, 2, 1e-5);
 }
 
 }  // namespace
