@@ -110,4 +110,22 @@ TEST(GPUToolpathTest, MovesThatTurnTheAxisComeInPieces) {
     EXPECT_EQ(gpu.records()[2 + pieces + p].type, uint32_t{stock::kMoveRapid}) << "pieces keep the move's kind";
 }
 
+TEST(GPUToolpathTest, ArcsThatTurnTheAxisGetEnoughChords) {
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}));
+  SIM_ToolpathMove arc = ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, 0}, {0, 0, 0}, {0, 0, -1});
+  arc.axes[1] = 0.3;
+  b.add(arc);
+  b.spindles = {1000, 1000};
+  toolpath::Toolpath path;
+  path.load(b.record());
+  const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, testsupport::TiltingHead(), 0.01);
+  const int forTheTurn = static_cast<int>(std::ceil(0.3 / (0.5 * M_PI / 180)));
+  ASSERT_GT(forTheTurn, toolpath::segmentCount(10, M_PI / 2, 0.01)) << "the turn asks for more chords than the arc";
+  ASSERT_EQ(gpu.records().size(), 2u + forTheTurn);
+  const stock::GPUMoveRecord& last = gpu.records().back();
+  EXPECT_NEAR(last.i, std::sin(0.3), 1e-6);
+  EXPECT_NEAR(std::hypot(gpu.records()[5].x, gpu.records()[5].y), 10.0, 1e-4) << "chords stay on the arc";
+}
+
 }  // namespace
