@@ -1,0 +1,164 @@
+#pragma once
+// The view's camera: the viewing pose in double precision in the Y-up
+// display frame, its clip planes, view and projection matrices, the split of
+// projection x view into two float matrices (cam_hi + cam_lo) that keeps
+// machine-scale coordinates precise on the GPU, and the moves of the pose:
+// standard views, transitions, pan, rotate, zoom and zoom window.
+//
+// Every public operation takes the camera's lock; host calls, the frame
+// loop and mouse navigation may call from their own threads.
+#include <cfloat>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
+
+#include <glm/gtc/quaternion.hpp>
+#include <glm/mat3x3.hpp>
+#include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
+#include "gpu/GL.h"
+
+namespace camera {
+
+enum class StandardView : int32_t {
+  Isometric = 0,
+  Top = 1,
+  Bottom = 2,
+  Front = 3,
+  Back = 4,
+  Left = 5,
+  Right = 6,
+  Fit = 7,
+  FromTool = 8,
+  ZoomToSelection = 9,
+};
+
+// An axis-aligned box; empty until something is included.
+struct SceneBox {
+  glm::vec3 min{FLT_MAX}, max{-FLT_MAX};
+  bool valid() const { return min.x <= max.x && min.y <= max.y && min.z <= max.z; }
+};
+
+struct CameraSnapshot {
+  double projView[16];  // column-major, widened from its float copy
+  int32_t width, height;
+  double eye[3];
+  double viewNormal[3];  // -direction
+  uint8_t perspective;
+};
+
+// What the host's camera record says, in host coordinates.
+struct HostCamera {
+  glm::dvec3 up{0.0, 1.0, 0.0};
+  glm::dvec3 viewNormal{0.0, 0.0, 1.0};
+  glm::dvec2 offset{0.0};
+  glm::dvec2 size{0.0};
+};
+
+class Camera {
+ public:
+  Camera(int width, int height, glm::vec3 eye = {100.0f, 200.0f, 400.0f}, double fieldOfView = 45.0);
+
+  // Clip planes and matrices: d is the signed distance from the eye to the
+  // scene (0 when unknown), s the scene's diagonal (0 when unknown).
+  void update(double distanceToScene, double sceneDiagonal);
+  // The frame loop's per-frame update with the scene box (the stored one
+  // when this one is empty); also advances a running transition.
+  void updateForScene(const SceneBox& box, double frameFactor = 1.0);
+  void setViewport(int width, int height);
+
+  // False (nothing happens) for an invalid box or an unknown code.
+  bool setView(StandardView code, const SceneBox& box, bool animate);
+  void setProjection(bool perspective);
+  // Both return false and change nothing when both numbers are 0.
+  bool pan(double a, double b);
+  bool rotate(double pitchDegrees, double yawDegrees);
+  // Cursor in window pixels (y down).
+  void panToCursor(double x, double y);
+  void choosePivot(const glm::dvec3& pivot, glm::dvec2 screen);
+  // Positive steps zoom in, about the pivot.
+  void zoom(double steps);
+  // Corners as fractions of the window, y up; depthAt(px, py) gives the
+  // window depth 0 ... 1 at a pixel (1 where nothing was drawn).
+  void zoomWindow(glm::dvec2 corner1, glm::dvec2 corner2, const std::function<double(int, int)>& depthAt);
+  // True when the pose changed. axisTransformation turns host vectors into
+  // the display frame; origin is the turned workpiece origin.
+  bool setHostCamera(const HostCamera& host, const glm::dmat3& axisTransformation, const glm::dvec3& origin);
+  void setKeepHorizonLevel(bool on);
+  void setToolAxes(const glm::mat3& axes);
+
+  // One frame of a running transition; false when none runs.
+  bool advanceTransition(double frameFactor);
+  bool transitionRunning() const;
+
+  // Uploads cam_hi and cam_lo to the bound program; false when either
+  // uniform is missing.
+  bool uploadCamera(GLuint program);
+  CameraSnapshot snapshot() const;
+
+  // Reading the state (copies, under the lock).
+  struct Pose {
+    glm::dvec3 eye, direction, up;
+    double orthoSize, nearPlane, farPlane, sceneSize, maxOrthoSize;
+    bool perspective;
+  };
+  Pose pose() const;
+  glm::dmat4 projView() const;
+  glm::dmat4 inverseProjView() const;
+  glm::mat4 camHi() const;
+  glm::mat4 camLo() const;
+  glm::dvec3 pivot() const;
+  // Returns the changed flag and clears it.
+  bool takeChanged();
+
+  static constexpr double kMinOrthoSize = 0.002;
+
+ private:
+  struct Transition {
+    bool active = false;
+    double t = 0, speed = 0.1;
+    glm::dquat from{1, 0, 0, 0}, to{1, 0, 0, 0};
+    glm::dvec3 centre{0.0}, offsetFrom{0.0}, offsetTo{0.0};
+    double orthoFrom = 0;
+  };
+
+  void updateLocked(double distanceToScene, double sceneDiagonal);
+  void buildMatrices();
+  void applyTarget(const glm::dvec3& eye, const glm::dvec3& direction, const glm::dvec3& up, double orthoSize);
+  void startTransition(const glm::dvec3& centre, double speed);
+  void finishTransition();
+  bool stepTransition(double frameFactor);
+  void panToNdc(glm::dvec2 ndc);
+  glm::dvec3 unproject(const glm::dvec3& ndc) const;
+
+  mutable std::mutex lock_;
+  bool perspective_ = false;
+  glm::dvec3 eye_, direction_, up_{0.0, 1.0, -0.001};
+  glm::dvec3 targetEye_{0.0}, targetDirection_{0.0}, targetUp_{0.0};
+  double targetOrthoSize_ = 0;
+  Transition transition_;
+  glm::dmat4 view_{1.0}, projection_{1.0}, projView_{1.0}, invProjView_{1.0};
+  glm::mat4 viewFloat_{1.0f}, projectionFloat_{1.0f};
+  glm::mat4 camHi_{1.0f}, camLo_{0.0f}, invCamHi_{1.0f}, invCamLo_{0.0f};
+  int width_, height_;
+  double aspect_ = 1.0;
+  double pivotDistance_ = 0;
+  glm::dvec3 pivot_{0.0};
+  glm::dvec2 pivotScreen_{0.0};
+  double orbitRadius_ = 0;
+  double fieldOfView_;
+  double minDistance_ = static_cast<double>(0.01f), maxDistance_ = 15000;
+  double sceneSize_ = 0, orthoSize_ = 0, maxOrthoSize_ = 0;
+  bool changed_ = true;
+  double near_ = 0, far_ = 0;
+  bool keepHorizonLevel_ = true;
+  SceneBox sceneBox_;
+  glm::vec3 isoDirection_{-1.0f, -1.0f, -1.0f};
+  glm::mat3 toolAxes_{1.0f};
+  std::unordered_map<GLuint, std::pair<GLint, GLint>> uniformCache_;
+};
+
+}  // namespace camera
