@@ -229,6 +229,28 @@ SIM_EXPORT int32_t SIM_SetGeometryPrecision(Render* view, double precision, bool
 /* The precision in host units; 0.0 for a null view. */
 SIM_EXPORT double SIM_GetGeometryPrecision(Render* view);
 
+/* ---- Camera ----------------------------------------------------------- */
+
+/* Standard views: 0 isometric, 1 top, 2 bottom, 3 front, 4 back, 5 left,
+ * 6 right, 7 fit keeping the direction, 8 from the tool, 9 zoom to the
+ * selection; the view moves there in a short transition at its next frame.
+ * Before the view shows anything the code is kept and applied once it does.
+ * Other codes change nothing. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetView(Render* view, int32_t code);
+/* 1 perspective, anything else orthographic. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetProjection(Render* view, int32_t projection);
+/* Moves the view across the screen by (a, b) in device units (2 = the
+ * window's width or height). 0 and nothing happens for (0, 0); -1 for a
+ * null view. */
+SIM_EXPORT int32_t SIM_PanView(Render* view, double a, double b);
+/* Turns the view by pitch and yaw degrees about its pivot (the scene's
+ * centre until one is chosen). 0 and nothing happens for (0, 0); -1 for a
+ * null view. */
+SIM_EXPORT int32_t SIM_RotateView(Render* view, double pitch, double yaw);
+/* Sets the pose from a host camera record (see SIM_CameraRecord). -1 for a
+ * null view or record. */
+SIM_EXPORT int32_t SIM_SetCamera(Render* view, const SIM_CameraRecord* camera);
+
 /* ---- Files ------------------------------------------------------------ */
 
 /* Reads an STL file (binary or ASCII, UTF-8 path) and reports its bounding

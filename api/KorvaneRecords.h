@@ -549,6 +549,26 @@ typedef struct SIM_GeometryList {
 } SIM_GeometryList;
 SIM_ASSERT_SIZE(SIM_GeometryList, 16);
 
+/* ==== Camera ============================================================ */
+
+/* A camera pose from the host (SIM_SetCamera), in host coordinates: the view
+ * looks against viewNormal with up as its vertical; offset moves the view
+ * across (right, up) from the workpiece origin; size is the visible width
+ * and height. The view keeps the visible extent (width / aspect + height) / 2
+ * across the window's shorter side and stands that far back. */
+typedef struct SIM_CameraRecord {
+  double reserved[3]; /* elements 0-2: ignored */
+  double up[3];
+  double viewNormal[3];
+  double offset[2];
+  double size[2];
+} SIM_CameraRecord;
+SIM_ASSERT_SIZE(SIM_CameraRecord, 104);
+SIM_ASSERT_OFFSET(SIM_CameraRecord, up, 24);
+SIM_ASSERT_OFFSET(SIM_CameraRecord, viewNormal, 48);
+SIM_ASSERT_OFFSET(SIM_CameraRecord, offset, 72);
+SIM_ASSERT_OFFSET(SIM_CameraRecord, size, 88);
+
 /* ==== STL analysis ====================================================== */
 
 typedef struct SIM_StlAnalysis {

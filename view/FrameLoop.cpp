@@ -71,6 +71,7 @@ void Render::runFrameLoop() {
     applyQueuedRequests(now);
     updateStock(now);
     updateCuts(now);
+    updateCamera();
 
     if (drawing) {
       if (hostWindow_) pollHostWindow();
@@ -188,6 +189,7 @@ void Render::handleInput(const view::InputState& frame, double now) {
 void Render::applyResize(int width, int height) {
   if (width <= 0 || height <= 0) return;
   if (!hints_.headless) glViewport(0, 0, width, height);
+  camera_.setViewport(width, height);
   readDpi();
   if (width != framebufferWidth_.load() || height != framebufferHeight_.load()) {
     framebufferWidth_ = width;

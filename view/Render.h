@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Korvane.h"
+#include "camera/Camera.h"
 #include "gpu/DeviceLimits.h"
 #include "view/InputState.h"
 #include "view/JobData.h"
@@ -92,6 +93,13 @@ class Render {
   void requestRedraw() { redrawRequested_ = 1; }
   void setActiveMode(bool on) { activeMode_ = on; }
 
+  // The view's camera; its operations take its own lock, from any thread.
+  camera::Camera& camera() { return camera_; }
+  // Host thread: a standard view for the next frame (view/ViewCamera.cpp).
+  void requestView(int32_t code);
+  // A pose was set: later standard views apply at once.
+  void markPositioned() { positioned_ = true; }
+
   // Host thread: work for the render thread, run at the start of its next frame.
   void queueRequest(std::function<void()> request);
   // Host thread: work on the stock model, run on the render thread at the
@@ -134,6 +142,13 @@ class Render {
   void refreshCutPath();
   void handleInput(const view::InputState& frame, double now);
   void applyResize(int width, int height);
+  // Render thread: a standard view about the scene's box, or kept for later
+  // while the view shows nothing and has no pose yet.
+  void applyView(int32_t code);
+  // Render thread, every frame: clip planes to the scene, a kept view, the
+  // running transition.
+  void updateCamera();
+  camera::SceneBox sceneBox();
   void readDpi();
   void draw(double now);
   void followHostWindowSize();
@@ -193,6 +208,9 @@ class Render {
   std::function<void(const view::StepKey&)> stepKeyHandler_;
 
   view::JobData job_;
+  camera::Camera camera_{1600, 900};
+  std::atomic<bool> positioned_{false};
+  int32_t keptView_ = -1;  // render thread
   std::unique_ptr<stock::StockScene> stockScene_;  // render thread
   std::shared_ptr<const toolpath::Toolpath::GPUToolpath> cutPath_;  // render thread
   std::unique_ptr<stock::ToolAssignment> cutTools_;                 // render thread

@@ -3,7 +3,10 @@
 // waiting for its first frame, closed after the test.
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "Korvane.h"
+#include "view/Render.h"
 
 namespace testsupport {
 
@@ -20,6 +23,15 @@ class HeadlessViewTest : public ::testing::Test {
     SIM_CloseView(view);
     while (SIM_TerminateOpenGL() > 0) {
     }
+  }
+
+  // Runs work on the render thread at its next frame and waits for it.
+  template <typename Work>
+  auto onRenderThread(Work work) {
+    std::packaged_task<decltype(work())()> task(std::move(work));
+    auto result = task.get_future();
+    view->queueRequest([&task] { task(); });
+    return result.get();
   }
 
   Render* view = nullptr;

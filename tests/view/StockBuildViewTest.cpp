@@ -20,15 +20,6 @@ namespace {
 
 class StockOnView : public testsupport::HeadlessViewTest {
  protected:
-  // Runs work on the render thread at its next frame and waits for it.
-  template <typename Work>
-  auto onRenderThread(Work work) {
-    std::packaged_task<decltype(work())()> task(std::move(work));
-    auto result = task.get_future();
-    view->queueRequest([&task] { task(); });
-    return result.get();
-  }
-
   struct Built {
     bool exists = false, built = false;
     uint64_t builds = 0, insideNodes = 0;

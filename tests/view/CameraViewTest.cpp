@@ -1,0 +1,86 @@
+// The camera exports on a running view: a standard view asked for before
+// there is anything to see is kept until a stock appears; pan, rotate and
+// the host camera record move the pose.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "Korvane.h"
+#include "stock/StockModel.h"
+#include "support/HeadlessView.h"
+#include "view/Render.h"
+
+namespace {
+
+class CameraOnView : public testsupport::HeadlessViewTest {
+ protected:
+  // Waits until the view's camera stands still (no transition running).
+  camera::Camera::Pose settledPose() {
+    for (int frame = 0; frame < 200 && view->camera().transitionRunning(); ++frame)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    onRenderThread([] { return 0; });
+    return view->camera().pose();
+  }
+};
+
+TEST(CameraExports, NullArguments) {
+  EXPECT_EQ(SIM_SetView(nullptr, 0), -1);
+  EXPECT_EQ(SIM_SetProjection(nullptr, 1), -1);
+  EXPECT_EQ(SIM_PanView(nullptr, 1, 0), -1);
+  EXPECT_EQ(SIM_RotateView(nullptr, 1, 0), -1);
+  EXPECT_EQ(SIM_SetCamera(nullptr, nullptr), -1);
+}
+
+TEST_F(CameraOnView, AViewAskedForEarlyWaitsForTheStock) {
+  const glm::dvec3 initial = view->camera().pose().direction;
+  ASSERT_EQ(SIM_SetView(view, 3), 0);  // front
+  onRenderThread([] { return 0; });
+  onRenderThread([] { return 0; });
+  EXPECT_EQ(view->camera().pose().direction, initial) << "nothing to see yet";
+
+  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
+  r.identifier = 1;
+  r.kind = SIM_STOCK_BOX;
+  for (int k = 0; k < 3; ++k) r.boxMin[k] = 0, r.boxMax[k] = 10 * (k + 1);
+  ASSERT_EQ(SIM_CreateStock(view, r), 0);
+  camera::Camera::Pose pose{};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    pose = settledPose();
+    if (glm::distance(pose.direction, glm::dvec3(0, 0, -1)) < 1e-9) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_NEAR(glm::distance(pose.direction, glm::dvec3(0, 0, -1)), 0, 1e-9);
+  // The box 10 x 20 x 30 (machine) is 10 x 30 x 20 in the display frame,
+  // machine y running along display -z: the front view centres on it.
+  EXPECT_NEAR(pose.eye.x, 5, 1e-6);
+  EXPECT_NEAR(pose.eye.y, 15, 1e-6);
+  EXPECT_DOUBLE_EQ(pose.orthoSize, 30);
+
+  EXPECT_EQ(SIM_PanView(view, 0.0, 0.0), 0);
+  EXPECT_EQ(view->camera().pose().eye, pose.eye) << "a zero pan changes nothing";
+  EXPECT_EQ(SIM_PanView(view, 0.5, 0.0), 0);
+  EXPECT_GT(glm::distance(view->camera().pose().eye, pose.eye), 1.0);
+  EXPECT_EQ(SIM_RotateView(view, 0.0, 30.0), 0);
+  EXPECT_GT(glm::distance(view->camera().pose().direction, pose.direction), 0.4);
+}
+
+TEST_F(CameraOnView, HostCameraRecordAndProjection) {
+  SIM_CameraRecord record{};
+  record.up[2] = 1;
+  record.viewNormal[1] = -1;
+  record.size[0] = 160;
+  record.size[1] = 90;
+  ASSERT_EQ(SIM_SetCamera(view, &record), 0);
+  const camera::Camera::Pose pose = view->camera().pose();
+  const double aspect = double(view->framebufferWidth()) / view->framebufferHeight();
+  EXPECT_DOUBLE_EQ(pose.orthoSize, (160 / aspect + 90) / 2);
+  EXPECT_NEAR(glm::distance(pose.direction, glm::dvec3(0, 0, -1)), 0, 1e-12);
+  EXPECT_EQ(SIM_SetCamera(view, nullptr), -1);
+  EXPECT_EQ(SIM_SetProjection(view, 1), 0);
+  EXPECT_TRUE(view->camera().pose().perspective);
+  EXPECT_EQ(SIM_SetProjection(view, 0), 0);
+  EXPECT_FALSE(view->camera().pose().perspective);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// The view's camera on the render thread: standard views about the scene,
+// kept until there is a scene, and the per-frame clip planes and transition.
+#include "camera/DisplayFrame.h"
+#include "stock/StockModel.h"
+#include "view/Render.h"
+
+camera::SceneBox Render::sceneBox() {
+  camera::SceneBox box;
+  if (!stockScene_) return box;
+  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
+  for (const auto& model : stockScene_->models()) {
+    if (!model->description().shape) continue;
+    const stock::StockBox bounds = stock::boundsOf(*model->description().shape);
+    const camera::SceneBox part = camera::displayBox(bounds.min, bounds.max, toDisplay);
+    if (!part.valid()) continue;
+    box.min = glm::min(box.min, part.min);
+    box.max = glm::max(box.max, part.max);
+  }
+  return box;
+}
+
+void Render::requestView(int32_t code) {
+  queueRequest([this, code] { applyView(code); });
+}
+
+void Render::applyView(int32_t code) {
+  const camera::SceneBox box = sceneBox();
+  if (!box.valid() && !positioned_) {
+    keptView_ = code;
+    return;
+  }
+  keptView_ = -1;
+  if (camera_.setView(static_cast<camera::StandardView>(code), box, true)) positioned_ = true;
+  requestRedraw();
+}
+
+void Render::updateCamera() {
+  const camera::SceneBox box = sceneBox();
+  if (keptView_ >= 0 && box.valid()) applyView(keptView_);
+  camera_.updateForScene(box, std::min(frameTimeRatio_.load(), 1.0));
+  if (camera_.transitionRunning()) requestRedraw();
+}
