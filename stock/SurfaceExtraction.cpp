@@ -1,0 +1,163 @@
+#include "stock/SurfaceExtraction.h"
+
+#include <algorithm>
+#include <bit>
+#include <unordered_map>
+
+#include "gpu/Dispatch.h"
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+#include "stock/TriangleTable.h"
+
+namespace stock {
+
+namespace {
+
+constexpr uint32_t kGroupSize = 128;
+constexpr uint32_t kMeshGroupSize = 256;
+
+GLuint useProgram(const char* name) {
+  const GLuint program = gpu::computeProgram(name);
+  glUseProgram(program);
+  return program;
+}
+
+void run(GLuint program, uint64_t invocations, uint32_t groupSize) {
+  gpu::dispatchInBatches(invocations, groupSize, gpu::uniformLocation(program, "InvocationOffset"));
+  gpu::storageBarrier();
+}
+
+}  // namespace
+
+gpu::SSBO& SurfaceExtraction::buffer(std::optional<gpu::SSBO>& slot, uint64_t bytes) {
+  if (!slot) slot.emplace();
+  slot->resize(std::max<uint64_t>(bytes, 16));  // reallocates only for a new size
+  return *slot;
+}
+
+void SurfaceExtraction::prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t count) {
+  const GLuint program = useProgram("Shaders\\prefixSum.comp");
+  values.bindBase(0);
+  sums.bindBase(1);
+  glUniform1ui(gpu::uniformLocation(program, "SizesCount"), count);
+  const uint32_t steps = std::min<uint32_t>(std::bit_width(std::max<uint32_t>(count, 1) - 1) + 1, 32);
+  for (uint32_t step = 0; step < steps; ++step) {
+    glUniform1ui(gpu::uniformLocation(program, "Iteration"), step);
+    run(program, count, kMeshGroupSize);
+  }
+  if ((steps - 1) % 2 == 1) {  // the last step wrote the first buffer
+    glBindBuffer(GL_COPY_READ_BUFFER, values.id());
+    glBindBuffer(GL_COPY_WRITE_BUFFER, sums.id());
+    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{count} * 4);
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  }
+}
+
+void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
+  cubeCount_ = 0;
+  if (!grid.buffersReady()) return;
+  const GridFrame& frame = grid.frame();
+  const glm::uvec3 g = frame.nodes;
+  if (g.x < 2 || g.y < 2 || g.z < 2) return;
+  cells_ = g - 1u;
+  const uint64_t wordsPerColumn = frame.padded.z / 32;
+  const uint64_t columns = uint64_t{cells_.x} * cells_.y;
+
+  // 1. Outside bits.
+  gpu::SSBO& outside = buffer(outsideBits_, uint64_t{g.x} * g.y * wordsPerColumn * 4);
+  GLuint program = useProgram("Shaders\\pointsPos.comp");
+  glUniform3ui(gpu::uniformLocation(program, "NoOfPoints"), g.x, g.y, g.z);
+  grid.bind();
+  outside.bindBase(2);
+  run(program, uint64_t{g.x} * g.y * wordsPerColumn, kGroupSize);
+
+  // 2. Words per column, 3. their sums, and the list's size from the last.
+  gpu::SSBO& counts = buffer(columnCounts_, columns * 4);
+  gpu::SSBO& sums = buffer(columnSums_, columns * 4);
+  program = useProgram("Shaders\\cubesCount.comp");
+  glUniform3ui(gpu::uniformLocation(program, "NoOfPoints"), g.x, g.y, g.z);
+  outside.bindBase(2);
+  counts.bindBase(3);
+  run(program, columns, kGroupSize);
+  prefixSum(counts, sums, static_cast<uint32_t>(columns));
+  const uint32_t words = gpu::readElement<uint32_t>(sums, columns - 1);
+  cubeCount_ = words / 5;
+  if (cubeCount_ == 0) return;
+
+  // 4. The records.
+  gpu::SSBO& cubes = buffer(cubes_, uint64_t{words} * 4);
+  program = useProgram("Shaders\\getCubes.comp");
+  glUniform3ui(gpu::uniformLocation(program, "NoOfPoints"), g.x, g.y, g.z);
+  glUniform1i(gpu::uniformLocation(program, "InitialBlockDistinct"), initialBlockDistinct ? 1 : 0);
+  grid.bind();
+  outside.bindBase(2);
+  sums.bindBase(3);
+  cubes.bindBase(4);
+  run(program, columns, kGroupSize);
+}
+
+IndexedSurface SurfaceExtraction::indexedSurface() {
+  IndexedSurface surface;
+  if (cubeCount_ == 0) return surface;
+  if (!triangleTable_) {
+    triangleTable_.emplace(sizeof(TriangleTable));
+    glBindBuffer(GL_SHADER_STORAGE_BUFFER, triangleTable_->id());
+    glBufferSubData(GL_SHADER_STORAGE_BUFFER, 0, sizeof(TriangleTable), triangleTable().data());
+    glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
+  }
+  const uint32_t cubes = static_cast<uint32_t>(cubeCount_);
+  auto common = [&](const char* name) {
+    const GLuint program = useProgram(name);
+    glUniform1ui(gpu::uniformLocation(program, "nCubes"), cubes);
+    glUniform3ui(gpu::uniformLocation(program, "nCells"), cells_.x, cells_.y, cells_.z);
+    cubes_->bindBase(0);
+    triangleTable_->bindBase(1);
+    return program;
+  };
+  gpu::SSBO& counts = buffer(indexCounts_, uint64_t{cubes} * 4);
+  gpu::SSBO& sums = buffer(indexSums_, uint64_t{cubes} * 4);
+  GLuint program = common("Shaders\\MarchingCubesCounts.comp");
+  counts.bindBase(2);
+  run(program, cubes, kMeshGroupSize);
+  prefixSum(counts, sums, cubes);
+  const uint32_t indices = gpu::readElement<uint32_t>(sums, cubes - 1);
+  if (indices == 0) return surface;
+
+  gpu::SSBO& identifiers = buffer(identifiers_, uint64_t{indices} * 4);
+  program = common("Shaders\\MarchingCubesIDs.comp");
+  sums.bindBase(2);
+  identifiers.bindBase(3);
+  run(program, cubes, kMeshGroupSize);
+  gpu::SSBO& positions = buffer(positions_, uint64_t{indices} * 16);
+  program = common("Shaders\\MarchingCubesPositions.comp");
+  sums.bindBase(2);
+  positions.bindBase(3);
+  run(program, cubes, kMeshGroupSize);
+  surface.identifiers = gpu::readBack<uint32_t>(identifiers, 0, indices);
+  surface.positions = gpu::readBack<glm::vec4>(positions, 0, indices);
+  return surface;
+}
+
+SurfaceMesh SurfaceExtraction::weldedMesh(const GridFrame& frame) {
+  const IndexedSurface surface = indexedSurface();
+  SurfaceMesh mesh;
+  std::unordered_map<uint32_t, uint32_t> vertexOf;
+  vertexOf.reserve(surface.identifiers.size() / 4);
+  mesh.triangles.reserve(surface.identifiers.size());
+  auto vertex = [&](size_t k) {
+    const auto [at, added] = vertexOf.try_emplace(surface.identifiers[k], static_cast<uint32_t>(mesh.vertices.size()));
+    if (added) mesh.vertices.push_back(frame.toWorld(glm::dvec3(surface.positions[k])));
+    return at->second;
+  };
+  // The passes give each triangle as its first, third and second edge; the
+  // table's own order turns counter-clockwise seen from outside.
+  for (size_t k = 0; k + 2 < surface.identifiers.size(); k += 3) {
+    mesh.triangles.push_back(vertex(k));
+    mesh.triangles.push_back(vertex(k + 2));
+    mesh.triangles.push_back(vertex(k + 1));
+  }
+  return mesh;
+}
+
+}  // namespace stock

@@ -1,0 +1,58 @@
+#pragma once
+// The stock surface out of its lattice, on the GPU. The cube list holds
+// five words per mixed cube (codes of its twelve edges, owners, corner mask,
+// cell index), column by column: the viewport draws it as points, and the
+// indexed mesh passes turn it into triangles whose vertices are named by
+// their edge, so that neighbouring cubes share them. Work grows with the
+// surface: uniform stretches of a column are skipped 32 nodes at a time.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <glm/vec3.hpp>
+
+#include "gpu/SSBO.h"
+#include "stock/StockGrid.h"
+
+namespace stock {
+
+// A closed triangle mesh in world coordinates, each vertex once; triangles
+// turn counter-clockwise seen from outside.
+struct SurfaceMesh {
+  std::vector<glm::dvec3> vertices;
+  std::vector<uint32_t> triangles;  // three vertex indices each
+};
+
+// What the indexed mesh passes wrote, in their order: per triangle its
+// first, third and second edge.
+struct IndexedSurface {
+  std::vector<uint32_t> identifiers;
+  std::vector<glm::vec4> positions;  // grid coordinates
+};
+
+class SurfaceExtraction {
+ public:
+  // Render thread: the cube list of the grid's current contents. Owner 0
+  // (never cut) is recorded as 2 unless initialBlockDistinct.
+  void extract(StockGrid& grid, bool initialBlockDistinct = false);
+  uint64_t cubeCount() const { return cubeCount_; }
+  // The list; valid until the next extraction.
+  const gpu::SSBO* cubes() const { return cubes_ ? &*cubes_ : nullptr; }
+
+  // Render thread: the indexed mesh passes over the current list.
+  IndexedSurface indexedSurface();
+  // The same welded by vertex identifier, in world coordinates.
+  SurfaceMesh weldedMesh(const GridFrame& frame);
+
+ private:
+  // Inclusive prefix sums of count values: they end up in sums.
+  void prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t count);
+  gpu::SSBO& buffer(std::optional<gpu::SSBO>& slot, uint64_t bytes);
+
+  std::optional<gpu::SSBO> outsideBits_, columnCounts_, columnSums_, cubes_;
+  std::optional<gpu::SSBO> triangleTable_, indexCounts_, indexSums_, identifiers_, positions_;
+  uint64_t cubeCount_ = 0;
+  glm::uvec3 cells_{0};
+};
+
+}  // namespace stock
