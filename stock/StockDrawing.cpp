@@ -1,0 +1,85 @@
+#include "stock/StockDrawing.h"
+
+#include <iterator>
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+#include "stock/TriangleTable.h"
+
+namespace stock {
+
+OwnerColours defaultOwnerColours() {
+  OwnerColours colours;
+  // A soft palette for the tools, by colour index.
+  static const uint32_t kTools[] = {packRgba(86, 156, 214), packRgba(214, 157, 86), packRgba(120, 190, 110),
+                                    packRgba(200, 110, 160), packRgba(150, 130, 210), packRgba(90, 190, 190),
+                                    packRgba(210, 200, 100), packRgba(170, 120, 90)};
+  for (size_t i = 0; i < colours.size(); ++i) colours[i] = kTools[i % std::size(kTools)];
+  colours[0] = packRgba(176, 182, 190);  // never cut
+  colours[1] = packRgba(220, 60, 50);    // taken by rapid moves
+  colours[2] = packRgba(176, 182, 190);  // never cut
+  return colours;
+}
+
+StockDrawing::StockDrawing() {
+  program_ = gpu::drawProgram("Shaders\\marchingCubes.vert", "Shaders\\marchingCubes.frag",
+                              "Shaders\\marchingCubes.geom");
+  // The table as 16 x 256 bytes, 255 after the last edge.
+  std::array<uint8_t, 256 * 16> bytes{};
+  for (size_t c = 0; c < 256; ++c)
+    for (size_t k = 0; k < 16; ++k) bytes[c * 16 + k] = static_cast<uint8_t>(triangleTable()[c][k] & 0xFF);
+  glGenTextures(1, &triTable_);
+  glBindTexture(GL_TEXTURE_2D, triTable_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, 16, 256, 0, GL_RED, GL_UNSIGNED_BYTE, bytes.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glGenVertexArrays(1, &vertexArray_);
+}
+
+StockDrawing::~StockDrawing() {
+  if (triTable_) glDeleteTextures(1, &triTable_);
+  if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+}
+
+void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, camera::Camera& camera,
+                                  const glm::mat4& worldToDisplay, const StockLook& look) {
+  if (!program_ || surface.cubeCount() == 0 || !surface.cubes()) return;
+  glUseProgram(program_);
+  auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
+  const glm::uvec3 cells = frame.nodes - 1u;
+  glUniform3ui(at("aCellCount"), cells.x, cells.y, cells.z);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, triTable_);
+  glUniform1i(at("triTable"), 0);
+  const glm::mat4 model = worldToDisplay * frame.gridToWorld;
+  glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(model));
+  camera.uploadCamera(program_);
+  glUniform1uiv(at("Colors"), 256, look.colours.data());
+  glUniform3fv(at("lightDir"), 1, glm::value_ptr(look.lightDirection));
+  const camera::Camera::Pose pose = camera.pose();
+  const glm::vec3 viewer = pose.perspective ? glm::vec3(pose.eye) : glm::vec3(-pose.direction);
+  glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
+  glUniform1i(at("projectionView"), pose.perspective ? 0 : 1);
+  glUniform1i(at("cuttingPlaneEnabled"), look.cuttingPlane.enabled ? 1 : 0);
+  glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(look.cuttingPlane.direction));
+  glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(look.cuttingPlane.origin));
+  const glm::vec4 uniform = look.uniformColour.value_or(glm::vec4(1.0f));
+  glUniform4fv(at("uniformColor"), 1, glm::value_ptr(uniform));
+  glUniform1ui(at("useUniformColor"), look.uniformColour ? 1u : 0u);
+
+  glBindVertexArray(vertexArray_);
+  glBindBuffer(GL_ARRAY_BUFFER, surface.cubes()->id());
+  for (GLuint word = 0; word < 5; ++word) {
+    glEnableVertexAttribArray(word);
+    glVertexAttribIPointer(word, 1, GL_UNSIGNED_INT, 20, reinterpret_cast<const void*>(uintptr_t{word} * 4));
+  }
+  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(surface.cubeCount()));
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+}  // namespace stock

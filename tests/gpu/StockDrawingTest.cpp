@@ -1,0 +1,142 @@
+// The drawn stock against an independent CPU rasterisation of its extracted
+// mesh: the same silhouette from a standard view, and the cutting plane
+// taking away exactly the half it should.
+#include <gtest/gtest.h>
+
+#include "camera/Camera.h"
+#include "camera/DisplayFrame.h"
+#include "stock/MillCut.h"
+#include "stock/SolidStockCreator.h"
+#include "stock/StockDrawing.h"
+#include "stock/SurfaceExtraction.h"
+#include "support/GpuTest.h"
+#include "support/ToolBuilder.h"
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 180;
+
+// Pixels covered by the mesh seen through projView: a pixel counts when its
+// centre lies in a triangle.
+std::vector<bool> rasterise(const stock::SurfaceMesh& mesh, const glm::dmat4& projView, const glm::dmat3& toDisplay) {
+  std::vector<glm::dvec2> screen;
+  for (const glm::dvec3& v : mesh.vertices) {
+    const glm::dvec4 clip = projView * glm::dvec4(toDisplay * v, 1.0);
+    screen.push_back({(clip.x / clip.w + 1) / 2 * kWidth, (clip.y / clip.w + 1) / 2 * kHeight});
+  }
+  std::vector<bool> covered(size_t(kWidth) * kHeight, false);
+  for (size_t t = 0; t + 2 < mesh.triangles.size(); t += 3) {
+    const glm::dvec2 a = screen[mesh.triangles[t]], b = screen[mesh.triangles[t + 1]], c = screen[mesh.triangles[t + 2]];
+    const double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    if (area == 0) continue;
+    const int x0 = std::max(0, int(std::floor(std::min({a.x, b.x, c.x})))),
+              x1 = std::min(kWidth - 1, int(std::ceil(std::max({a.x, b.x, c.x}))));
+    const int y0 = std::max(0, int(std::floor(std::min({a.y, b.y, c.y})))),
+              y1 = std::min(kHeight - 1, int(std::ceil(std::max({a.y, b.y, c.y}))));
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) {
+        const glm::dvec2 p(x + 0.5, y + 0.5);
+        auto side = [&](glm::dvec2 u, glm::dvec2 v) { return ((v.x - u.x) * (p.y - u.y) - (v.y - u.y) * (p.x - u.x)) / area; };
+        if (side(a, b) >= 0 && side(b, c) >= 0 && side(c, a) >= 0) covered[size_t(y) * kWidth + x] = true;
+      }
+  }
+  return covered;
+}
+
+class StockDrawingTest : public testsupport::GpuTest {
+ protected:
+  void SetUp() override {
+    GpuTest::SetUp();
+    glGenFramebuffers(1, &framebuffer_);
+    glGenRenderbuffers(2, renderbuffers_);
+    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[0]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
+    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers_[0]);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers_[1]);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+    glViewport(0, 0, kWidth, kHeight);
+  }
+  void TearDown() override {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(2, renderbuffers_);
+    glDeleteFramebuffers(1, &framebuffer_);
+    GpuTest::TearDown();
+  }
+
+  // Covered pixels of one draw.
+  std::vector<bool> draw(stock::StockDrawing& drawing, camera::Camera& camera, const stock::StockLook& look) {
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    drawing.drawStockCubes(extraction_, grid_.frame(), camera, glm::mat4(camera::defaultAxisTransformation()), look);
+    std::vector<uint8_t> pixels(size_t(kWidth) * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    std::vector<bool> covered(size_t(kWidth) * kHeight);
+    for (size_t i = 0; i < covered.size(); ++i) covered[i] = pixels[4 * i + 3] != 0;
+    return covered;
+  }
+
+  GLuint framebuffer_ = 0, renderbuffers_[2] = {0, 0};
+  stock::StockGrid grid_;
+  stock::SurfaceExtraction extraction_;
+};
+
+TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
+  stock::BoxShape box;
+  box.min = {0, 0, 0};
+  box.max = {30, 20, 12};
+  ASSERT_TRUE(grid_.setUp(stock::boundsOf(box), 60'000, limits_));
+  stock::SolidStockCreator().create(grid_, box);
+  stock::MillCut mill;
+  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 20));
+  const std::vector<stock::GPUMoveRecord> pocket{{4, 10, 6, 0, 0, 1, 0, stock::kMoveCut},
+                                                 {26, 10, 6, 0, 0, 1, 0, stock::kMoveCut},
+                                                 {26, 16, 9, 0, 0, 1, 0, stock::kMoveCut}};
+  mill.cut(grid_, pocket, 1, 3, flat, 7, {});
+  extraction_.extract(grid_);
+  const stock::SurfaceMesh mesh = extraction_.weldedMesh(grid_.frame());
+  ASSERT_GT(mesh.triangles.size(), 300u);
+
+  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
+  const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
+  stock::StockDrawing drawing;
+  for (auto view : {camera::StandardView::Isometric, camera::StandardView::Top, camera::StandardView::Front}) {
+    camera::Camera camera(kWidth, kHeight);
+    camera.setView(view, scene, false);
+    camera.updateForScene(scene);
+    const std::vector<bool> drawn = draw(drawing, camera, {});
+    const std::vector<bool> expected = rasterise(mesh, camera.projView(), toDisplay);
+    size_t agree = 0, inside = 0;
+    for (size_t i = 0; i < drawn.size(); ++i) agree += drawn[i] == expected[i], inside += expected[i];
+    EXPECT_GT(inside, drawn.size() / 10) << int(view);
+    EXPECT_GT(double(agree) / drawn.size(), 0.99) << int(view);
+  }
+
+  // Front view, plane through the middle, its normal to the right.
+  camera::Camera camera(kWidth, kHeight);
+  camera.setView(camera::StandardView::Front, scene, false);
+  camera.updateForScene(scene);
+  stock::StockLook look;
+  look.cuttingPlane = {true, {1, 0, 0}, {15, 0, 0}};
+  const std::vector<bool> whole = draw(drawing, camera, {});
+  const std::vector<bool> cut = draw(drawing, camera, look);
+  const double planeX = (camera.projView() * glm::dvec4(15, 0, 0, 1)).x;  // orthographic: w = 1
+  const int planeColumn = int((planeX + 1) / 2 * kWidth);
+  size_t leftDrawn = 0, differences = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const size_t i = size_t(y) * kWidth + x;
+      if (x > planeColumn + 1) {
+        EXPECT_FALSE(cut[i]) << x << ", " << y;
+      } else if (x < planeColumn - 1) {
+        differences += cut[i] != whole[i], leftDrawn += cut[i];
+      }
+    }
+  EXPECT_GT(leftDrawn, 1000u);
+  EXPECT_EQ(differences, 0u) << "the kept half looks as before";
+}
+
+}  // namespace
