@@ -9,6 +9,7 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
   description_ = description;
   revision_ = description.revision;
   built_ = false;
+  markChanged();
   if (!description.shape || !description.plan) {
     release();
     return;
@@ -33,7 +34,17 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
   ++buildCount_;
 }
 
+SurfaceExtraction& StockModel::surface() {
+  if (built_ && extracted_ != contents_) {
+    surface_.extract(grid_);
+    extracted_ = contents_;
+  }
+  return surface_;
+}
+
 void StockModel::release() {
+  surface_ = SurfaceExtraction();
+  ++contents_;
   cutter_ = StockCutter();
   grid_.releaseBuffers();
   secondGrid_.releaseBuffers();

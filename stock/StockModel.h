@@ -11,6 +11,7 @@
 #include "stock/SolidStockCreator.h"
 #include "stock/StockCollection.h"
 #include "stock/StockCutter.h"
+#include "stock/SurfaceExtraction.h"
 #include "stock/StockGrid.h"
 
 namespace stock {
@@ -36,6 +37,11 @@ class StockModel {
   uint64_t buildCount() const { return buildCount_; }
   // What of the toolpath is cut out of this stock.
   StockCutter& cutter() { return cutter_; }
+  // The lattice's contents changed (cuts): the surface is extracted again
+  // before it is next shown.
+  void markChanged() { ++contents_; }
+  // Render thread: the cube list of the current contents.
+  SurfaceExtraction& surface();
 
   // Render thread: sets up the lattice for the description and replaces all
   // contents with the uncut stock.
@@ -54,6 +60,8 @@ class StockModel {
   SolidStockCreator solidCreator_;
   std::unique_ptr<MeshStockCreator> meshCreator_;  // with its scratch buffers, on first use
   StockCutter cutter_;
+  SurfaceExtraction surface_;
+  uint64_t contents_ = 1, extracted_ = 0;
   bool built_ = false;
   uint64_t buildCount_ = 0;
 };

@@ -261,6 +261,7 @@ void Render::draw(double now) {
   if (!hints_.headless) {
     glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawStocks();
     if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load());
   }
   glfwSwapBuffers(window_);

@@ -13,6 +13,7 @@
 
 #include "Korvane.h"
 #include "camera/Camera.h"
+#include "stock/StockDrawing.h"
 #include "gpu/DeviceLimits.h"
 #include "view/InputState.h"
 #include "view/JobData.h"
@@ -149,6 +150,9 @@ class Render {
   // running transition.
   void updateCamera();
   camera::SceneBox sceneBox();
+  // Render thread: every built stock's surface, extracted again after
+  // changes.
+  void drawStocks();
   void readDpi();
   void draw(double now);
   void followHostWindowSize();
@@ -209,6 +213,8 @@ class Render {
 
   view::JobData job_;
   camera::Camera camera_{1600, 900};
+  std::unique_ptr<stock::StockDrawing> stockDrawing_;  // render thread
+  stock::StockLook stockLook_;
   std::atomic<bool> positioned_{false};
   int32_t keptView_ = -1;  // render thread
   std::unique_ptr<stock::StockScene> stockScene_;  // render thread

@@ -230,6 +230,7 @@ void Render::shutdown(bool closedByUser) {
     // Scene objects go in reverse order of creation; then the programs that
     // were linked for this window and its context.
     transfer_.reset();
+    stockDrawing_.reset();
     if (stockScene_) stockScene_->release();
     stockScene_.reset();
     gpu::deleteContextPrograms();

@@ -40,7 +40,11 @@ void Render::updateCuts(double now) {
       model->rebuild(deviceLimits_);
       if (!model->built()) continue;
     }
-    cut = cutter.cutTo(model->grid(), *cutPath_, *cutTools_, at.move, at.fraction, stock::CutSwitches{}) || cut || recut;
+    if (cutter.cutTo(model->grid(), *cutPath_, *cutTools_, at.move, at.fraction, stock::CutSwitches{})) {
+      model->markChanged();
+      cut = true;
+    }
+    cut = cut || recut;
   }
   if (cut) {
     lastActivity_ = now;
@@ -54,7 +58,10 @@ void Render::cutStockMoves(uint32_t first, uint32_t end) {
   std::unique_lock view(locks_.view);
   if (!cutPath_) refreshCutPath();
   if (!cutPath_ || !cutTools_) return;
-  for (const auto& model : stockScene_->models())
-    if (model->built()) model->cutter().cutMoves(model->grid(), *cutPath_, *cutTools_, first, end, stock::CutSwitches{});
+  for (const auto& model : stockScene_->models()) {
+    if (!model->built()) continue;
+    model->cutter().cutMoves(model->grid(), *cutPath_, *cutTools_, first, end, stock::CutSwitches{});
+    model->markChanged();
+  }
   redrawRequested_ = 1;
 }

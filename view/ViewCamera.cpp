@@ -1,5 +1,6 @@
 // The view's camera on the render thread: standard views about the scene,
-// kept until there is a scene, and the per-frame clip planes and transition.
+// kept until there is a scene, the per-frame clip planes and transition,
+// and the stocks drawn with it.
 #include "camera/DisplayFrame.h"
 #include "stock/StockModel.h"
 #include "view/Render.h"
@@ -39,4 +40,15 @@ void Render::updateCamera() {
   if (keptView_ >= 0 && box.valid()) applyView(keptView_);
   camera_.updateForScene(box, std::min(frameTimeRatio_.load(), 1.0));
   if (camera_.transitionRunning()) requestRedraw();
+}
+
+void Render::drawStocks() {
+  if (!stockScene_) return;
+  if (!stockDrawing_) stockDrawing_ = std::make_unique<stock::StockDrawing>();
+  glEnable(GL_DEPTH_TEST);
+  const glm::mat4 toDisplay(camera::defaultAxisTransformation());
+  for (const auto& model : stockScene_->models()) {
+    if (!model->built()) continue;
+    stockDrawing_->drawStockCubes(model->surface(), model->grid().frame(), camera_, toDisplay, stockLook_);
+  }
 }
