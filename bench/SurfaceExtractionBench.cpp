@@ -2,16 +2,19 @@
 // the welded mesh of the standard job's stock after its pocket and finish
 // (see StandardJob.h), at quality 0.5 and 0.75; and how the cube list's time
 // grows when the lattice doubles per axis (eight times the nodes, about four
-// times the surface).
+// times the surface); and one frame of drawing the cube list at 1600 x 900.
 #include <chrono>
 #include <cstdio>
 
 #include "StandardJob.h"
+#include "camera/Camera.h"
+#include "camera/DisplayFrame.h"
 #include "gpu/DeviceLimits.h"
 #include "gpu/GL.h"
 #include "stock/CellBudget.h"
 #include "stock/MillCut.h"
 #include "stock/SolidStockCreator.h"
+#include "stock/StockDrawing.h"
 #include "stock/SurfaceExtraction.h"
 #include "support/GlContext.h"
 #include "support/ToolBuilder.h"
@@ -38,6 +41,38 @@ double bestOf(int runs, Work work) {
     best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
   }
   return best;
+}
+
+// One frame of the stock drawn from the isometric view into a 1600 x 900
+// target, the best of a few.
+double frameTime(const stock::SurfaceExtraction& extraction, const stock::GridFrame& frame, const stock::BoxShape& box) {
+  constexpr int kWidth = 1600, kHeight = 900;
+  GLuint framebuffer = 0, renderbuffers[2] = {0, 0};
+  glGenFramebuffers(1, &framebuffer);
+  glGenRenderbuffers(2, renderbuffers);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
+  glViewport(0, 0, kWidth, kHeight);
+  glEnable(GL_DEPTH_TEST);
+  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
+  const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
+  camera::Camera camera(kWidth, kHeight);
+  camera.setView(camera::StandardView::Isometric, scene, false);
+  camera.updateForScene(scene);
+  stock::StockDrawing drawing;
+  const double time = bestOf(5, [&] {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawing.drawStockCubes(extraction, frame, camera, glm::mat4(toDisplay), {});
+  });
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteRenderbuffers(2, renderbuffers);
+  glDeleteFramebuffers(1, &framebuffer);
+  return time;
 }
 
 }  // namespace
@@ -76,6 +111,7 @@ int main() {
     std::printf("quality %.2f (%u x %u x %u nodes): cube list %.1f ms (%llu cubes), welded mesh %.1f ms (%zu triangles)\n",
                 quality, g.x, g.y, g.z, list * 1e3, static_cast<unsigned long long>(extraction.cubeCount()),
                 mesh * 1e3, triangles);
+    std::printf("  drawing it at 1600 x 900: %.1f ms a frame\n", frameTime(extraction, grid.frame(), box) * 1e3);
   }
   // Doubling the lattice per axis on the cut stock.
   for (double cells : {2'000'000.0, 16'000'000.0}) {
