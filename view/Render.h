@@ -87,6 +87,10 @@ class Render {
   // Render thread only: the stock models with their lattices; null until
   // the first stock was built.
   stock::StockScene* stockScene() { return stockScene_.get(); }
+  // Render thread only: the stocks drawn from the camera into an offscreen
+  // image of the given size, RGBA rows from the bottom up (snapshots, and
+  // the sample host's pictures).
+  std::vector<uint8_t> renderImage(int width, int height);
   // Render thread only: cuts the toolpath moves [first, end) out of every
   // stock, in full, at once.
   void cutStockMoves(uint32_t first, uint32_t end);

@@ -10,38 +10,12 @@
 #include "stock/StockDrawing.h"
 #include "stock/SurfaceExtraction.h"
 #include "support/GpuTest.h"
+#include "support/MeshRaster.h"
 #include "support/ToolBuilder.h"
 
 namespace {
 
 constexpr int kWidth = 320, kHeight = 180;
-
-// Pixels covered by the mesh seen through projView: a pixel counts when its
-// centre lies in a triangle.
-std::vector<bool> rasterise(const stock::SurfaceMesh& mesh, const glm::dmat4& projView, const glm::dmat3& toDisplay) {
-  std::vector<glm::dvec2> screen;
-  for (const glm::dvec3& v : mesh.vertices) {
-    const glm::dvec4 clip = projView * glm::dvec4(toDisplay * v, 1.0);
-    screen.push_back({(clip.x / clip.w + 1) / 2 * kWidth, (clip.y / clip.w + 1) / 2 * kHeight});
-  }
-  std::vector<bool> covered(size_t(kWidth) * kHeight, false);
-  for (size_t t = 0; t + 2 < mesh.triangles.size(); t += 3) {
-    const glm::dvec2 a = screen[mesh.triangles[t]], b = screen[mesh.triangles[t + 1]], c = screen[mesh.triangles[t + 2]];
-    const double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-    if (area == 0) continue;
-    const int x0 = std::max(0, int(std::floor(std::min({a.x, b.x, c.x})))),
-              x1 = std::min(kWidth - 1, int(std::ceil(std::max({a.x, b.x, c.x}))));
-    const int y0 = std::max(0, int(std::floor(std::min({a.y, b.y, c.y})))),
-              y1 = std::min(kHeight - 1, int(std::ceil(std::max({a.y, b.y, c.y}))));
-    for (int y = y0; y <= y1; ++y)
-      for (int x = x0; x <= x1; ++x) {
-        const glm::dvec2 p(x + 0.5, y + 0.5);
-        auto side = [&](glm::dvec2 u, glm::dvec2 v) { return ((v.x - u.x) * (p.y - u.y) - (v.y - u.y) * (p.x - u.x)) / area; };
-        if (side(a, b) >= 0 && side(b, c) >= 0 && side(c, a) >= 0) covered[size_t(y) * kWidth + x] = true;
-      }
-  }
-  return covered;
-}
 
 class StockDrawingTest : public testsupport::GpuTest {
  protected:
@@ -108,7 +82,7 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
     camera.setView(view, scene, false);
     camera.updateForScene(scene);
     const std::vector<bool> drawn = draw(drawing, camera, {});
-    const std::vector<bool> expected = rasterise(mesh, camera.projView(), toDisplay);
+    const std::vector<bool> expected = testsupport::coveredPixels(mesh, camera.projView(), toDisplay, kWidth, kHeight);
     size_t agree = 0, inside = 0;
     for (size_t i = 0; i < drawn.size(); ++i) agree += drawn[i] == expected[i], inside += expected[i];
     EXPECT_GT(inside, drawn.size() / 10) << int(view);

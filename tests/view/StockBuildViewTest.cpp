@@ -11,6 +11,8 @@
 #include "stock/StockModel.h"
 #include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"
+#include "support/MeshRaster.h"
+#include "camera/DisplayFrame.h"
 #include "support/TestMeshes.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
@@ -190,3 +192,52 @@ TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
   EXPECT_EQ(SIM_CutStock(nullptr, range), -1);
   EXPECT_EQ(SIM_CutStock(view, nullptr), -1);
 }
+
+TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
+  SIM_StockRecord box = boxStock(1, 0);
+  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
+  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
+  ASSERT_EQ(SIM_CreateStock(view, box), 0);
+  SlotJob job;
+  const SIM_ToolTableRecord table = job.tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  const SIM_ToolpathRecord path = job.path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+  const double full = volumeOf(waitForStock(1));
+  const uint32_t range[2] = {0, 3};
+  ASSERT_EQ(SIM_CutStock(view, range), 0);
+  for (int attempt = 0; attempt < 300 && volumeOf(waitForStock(1)) > full - 100; ++attempt)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(SIM_SetView(view, 0), 0);  // isometric
+  onRenderThread([] { return 0; });
+  for (int frame = 0; frame < 300 && view->camera().transitionRunning(); ++frame)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+  constexpr int kWidth = 320, kHeight = 180;
+  struct Picture {
+    std::vector<uint8_t> pixels;
+    stock::SurfaceMesh mesh;
+    glm::dmat4 projView;
+  };
+  const Picture picture = onRenderThread([&] {
+    Picture p;
+    stock::StockModel* model = view->stockScene()->model(1);
+    p.mesh = model->surface().weldedMesh(model->grid().frame());
+    p.pixels = view->renderImage(kWidth, kHeight);
+    view->camera().setViewport(kWidth, kHeight);
+    p.projView = view->camera().projView();
+    view->camera().setViewport(view->framebufferWidth(), view->framebufferHeight());
+    return p;
+  });
+  ASSERT_EQ(picture.pixels.size(), size_t(kWidth) * kHeight * 4);
+  const std::vector<bool> expected =
+      testsupport::coveredPixels(picture.mesh, picture.projView, camera::defaultAxisTransformation(), kWidth, kHeight);
+  size_t agree = 0, covered = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    agree += (picture.pixels[4 * i + 3] != 0) == expected[i];
+    covered += expected[i];
+  }
+  EXPECT_GT(covered, expected.size() / 10);
+  EXPECT_GT(double(agree) / expected.size(), 0.99);
+}
+
