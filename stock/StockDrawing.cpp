@@ -26,6 +26,7 @@ OwnerColours defaultOwnerColours() {
 StockDrawing::StockDrawing() {
   program_ = gpu::drawProgram("Shaders\\marchingCubes.vert", "Shaders\\marchingCubes.frag",
                               "Shaders\\marchingCubes.geom");
+  solidProgram_ = gpu::drawProgram("Shaders\\solid.vert", "Shaders\\solid.frag");
   // The table as 16 x 256 bytes, 255 after the last edge.
   std::array<uint8_t, 256 * 16> bytes{};
   for (size_t c = 0; c < 256; ++c)
@@ -57,8 +58,23 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
   glUniform1i(at("triTable"), 0);
   const glm::mat4 model = worldToDisplay * frame.gridToWorld;
   glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(model));
-  camera.uploadCamera(program_);
   glUniform1uiv(at("Colors"), 256, look.colours.data());
+  setLook(program_, camera, look);
+
+  glBindVertexArray(vertexArray_);
+  glBindBuffer(GL_ARRAY_BUFFER, surface.cubes()->id());
+  for (GLuint word = 0; word < 5; ++word) {
+    glEnableVertexAttribArray(word);
+    glVertexAttribIPointer(word, 1, GL_UNSIGNED_INT, 20, reinterpret_cast<const void*>(uintptr_t{word} * 4));
+  }
+  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(surface.cubeCount()));
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void StockDrawing::setLook(GLuint program, camera::Camera& camera, const StockLook& look) {
+  auto at = [program](const char* name) { return gpu::uniformLocation(program, name); };
+  camera.uploadCamera(program);
   glUniform3fv(at("lightDir"), 1, glm::value_ptr(look.lightDirection));
   const camera::Camera::Pose pose = camera.pose();
   const glm::vec3 viewer = pose.perspective ? glm::vec3(pose.eye) : glm::vec3(-pose.direction);
@@ -70,16 +86,28 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
   const glm::vec4 uniform = look.uniformColour.value_or(glm::vec4(1.0f));
   glUniform4fv(at("uniformColor"), 1, glm::value_ptr(uniform));
   glUniform1ui(at("useUniformColor"), look.uniformColour ? 1u : 0u);
+}
 
-  glBindVertexArray(vertexArray_);
-  glBindBuffer(GL_ARRAY_BUFFER, surface.cubes()->id());
-  for (GLuint word = 0; word < 5; ++word) {
-    glEnableVertexAttribArray(word);
-    glVertexAttribIPointer(word, 1, GL_UNSIGNED_INT, 20, reinterpret_cast<const void*>(uintptr_t{word} * 4));
-  }
-  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(surface.cubeCount()));
+void StockDrawing::drawStockMesh(const SolidMesh& mesh, const glm::mat4& model, camera::Camera& camera,
+                                 const StockLook& look) {
+  if (!solidProgram_ || mesh.indexCount() == 0) return;
+  glUseProgram(solidProgram_);
+  auto at = [this](const char* name) { return gpu::uniformLocation(solidProgram_, name); };
+  glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(model));
+  glUniform4fv(at("lightColor"), 1, glm::value_ptr(look.lightColour));
+  glUniform1i(at("HasVertexNormals"), look.vertexNormals ? 1 : 0);
+  const CompareLook& compare = look.compare;
+  glUniform1i(at("UseStockCompareColors"), compare.enabled ? 1 : 0);
+  glUniform3fv(at("Colors"), 5, glm::value_ptr(compare.colours[0]));
+  glUniform3i(at("StockCompareVisibility"), compare.visible.x, compare.visible.y, compare.visible.z);
+  glUniform1i(at("UseBinaryColorThreshold"), compare.stepped ? 1 : 0);
+  glUniform1f(at("Tolerance"), compare.tolerance);
+  glUniform1f(at("StockOffset"), compare.offset);
+  setLook(solidProgram_, camera, look);
+  mesh.triangles().bindBase(2);
+  glBindVertexArray(mesh.vertexArray());
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indexCount()), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 }  // namespace stock

@@ -8,11 +8,13 @@
 #include <optional>
 
 #include <glm/vec3.hpp>
+#include <glm/vector_relational.hpp>
 #include <glm/vec4.hpp>
 
 #include "camera/Camera.h"
 #include "gpu/GL.h"
 #include "stock/GridFrame.h"
+#include "stock/SolidMesh.h"
 #include "stock/SurfaceExtraction.h"
 
 namespace stock {
@@ -31,8 +33,21 @@ inline constexpr uint32_t packRgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 
   return uint32_t{r} | uint32_t{g} << 8 | uint32_t{b} << 16 | uint32_t{a} << 24;
 }
 
+// The colours of compare mode (solid program): below, a little below, within,
+// a little above and above the tolerance band about the offset.
+struct CompareLook {
+  bool enabled = false;
+  std::array<glm::vec3, 5> colours{};
+  glm::bvec3 visible{true, true, true};
+  bool stepped = false;
+  float tolerance = 0.1f, offset = 0.0f;
+};
+
 struct StockLook {
   OwnerColours colours = defaultOwnerColours();
+  glm::vec4 lightColour{1.0f};
+  bool vertexNormals = false;
+  CompareLook compare;
   glm::vec3 lightDirection{0.3f, 0.8f, 0.5f};
   CuttingPlane cuttingPlane;
   std::optional<glm::vec4> uniformColour;
@@ -50,8 +65,14 @@ class StockDrawing {
   void drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, camera::Camera& camera,
                       const glm::mat4& worldToDisplay, const StockLook& look);
 
+  // Render thread: draws a stock mesh with the solid program; model places
+  // the mesh's world in the camera's frame.
+  void drawStockMesh(const SolidMesh& mesh, const glm::mat4& model, camera::Camera& camera, const StockLook& look);
+
  private:
-  GLuint program_ = 0;
+  void setLook(GLuint program, camera::Camera& camera, const StockLook& look);
+
+  GLuint program_ = 0, solidProgram_ = 0;
   GLuint triTable_ = 0;
   GLuint vertexArray_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "camera/Camera.h"
 #include "camera/DisplayFrame.h"
 #include "stock/MillCut.h"
+#include "stock/SolidMesh.h"
 #include "stock/SolidStockCreator.h"
 #include "stock/StockDrawing.h"
 #include "stock/SurfaceExtraction.h"
@@ -113,4 +114,63 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
   EXPECT_EQ(differences, 0u) << "the kept half looks as before";
 }
 
+TEST_F(StockDrawingTest, SolidMeshLooksLikeTheCubesAndComparesByColour) {
+  stock::BoxShape box;
+  box.min = {0, 0, 0};
+  box.max = {30, 20, 12};
+  ASSERT_TRUE(grid_.setUp(stock::boundsOf(box), 30'000, limits_));
+  stock::SolidStockCreator().create(grid_, box);
+  extraction_.extract(grid_);
+  const stock::SurfaceMesh mesh = extraction_.weldedMesh(grid_.frame());
+  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
+  const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
+  camera::Camera camera(kWidth, kHeight);
+  camera.setView(camera::StandardView::Isometric, scene, false);
+  camera.updateForScene(scene);
+  stock::StockDrawing drawing;
+  const std::vector<bool> cubes = draw(drawing, camera, {});
+
+  stock::SolidMesh solid;
+  auto drawSolid = [&](const stock::StockLook& look, float distance) {
+    solid.upload(mesh, stock::packRgba(200, 200, 200), 0.5f, std::vector<float>(mesh.vertices.size(), distance));
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawing.drawStockMesh(solid, glm::mat4(toDisplay), camera, look);
+    std::vector<uint8_t> pixels(size_t(kWidth) * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+  };
+  std::vector<uint8_t> pixels = drawSolid({}, 0);
+  size_t agree = 0;
+  for (size_t i = 0; i < cubes.size(); ++i) agree += (pixels[4 * i + 3] != 0) == cubes[i];
+  EXPECT_GT(double(agree) / cubes.size(), 0.99);
+
+  // Compare mode: stepped colours red, yellow, green, cyan, blue about the
+  // offset; every drawn pixel takes the band its distance falls in.
+  stock::StockLook look;
+  look.compare.enabled = true;
+  look.compare.stepped = true;
+  look.compare.tolerance = 1.0f;
+  look.compare.colours = {glm::vec3(1, 0, 0), glm::vec3(1, 1, 0), glm::vec3(0, 1, 0), glm::vec3(0, 1, 1),
+                          glm::vec3(0, 0, 1)};
+  auto dominant = [&](float distance, int channel) {
+    const std::vector<uint8_t> p = drawSolid(look, distance);
+    size_t drawn = 0, right = 0;
+    for (size_t i = 0; i < cubes.size(); ++i) {
+      if (p[4 * i + 3] == 0) continue;
+      ++drawn;
+      const int c[3] = {p[4 * i], p[4 * i + 1], p[4 * i + 2]};
+      right += c[channel] > c[(channel + 1) % 3] && c[channel] > c[(channel + 2) % 3];
+    }
+    return std::pair{drawn, right};
+  };
+  for (auto [distance, channel] : {std::pair{0.0f, 1}, std::pair{-5.0f, 0}, std::pair{5.0f, 2}}) {
+    const auto [drawn, right] = dominant(distance, channel);
+    EXPECT_GT(drawn, cubes.size() / 10) << distance;
+    EXPECT_EQ(right, drawn) << distance;
+  }
+  look.compare.visible = {false, false, false};
+  EXPECT_EQ(dominant(0.0f, 1).first, 0u) << "nothing shown";
+}
+
 }  // namespace
+

@@ -1,0 +1,38 @@
+#pragma once
+// A stock mesh on the GPU for the solid program: per vertex the position,
+// a compare distance and a packed normal; per triangle a record at binding
+// 2 with its packed face normal and its colour.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "gpu/GL.h"
+#include "gpu/SSBO.h"
+#include "stock/SurfaceExtraction.h"
+
+namespace stock {
+
+class SolidMesh {
+ public:
+  SolidMesh();
+  ~SolidMesh();
+  SolidMesh(const SolidMesh&) = delete;
+  SolidMesh& operator=(const SolidMesh&) = delete;
+
+  // Render thread. One colour (RGB bytes) and specular weight for every
+  // triangle; distances per vertex (0 when not given); flat shading unless
+  // smooth, where each triangle takes its vertices' averaged normals.
+  void upload(const SurfaceMesh& mesh, uint32_t rgb, float specularWeight, const std::vector<float>& distances = {},
+              bool smooth = false);
+
+  GLuint vertexArray() const { return vertexArray_; }
+  uint32_t indexCount() const { return indexCount_; }
+  const gpu::SSBO& triangles() const { return *triangles_; }
+
+ private:
+  GLuint vertexArray_ = 0, vertices_ = 0, indices_ = 0;
+  std::optional<gpu::SSBO> triangles_;
+  uint32_t indexCount_ = 0;
+};
+
+}  // namespace stock
