@@ -18,13 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<stock::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
-  std::vector<stock::GPUMoveRecord> records;
-  for (const glm::dvec3& p : points)
-    records.push_back({float(p.x), float(p.y), float(p.z), 0.0f, 0.0f, 1.0f, 0.0f, stock::kMoveCut});
-  return records;
-}
-
 uint64_t raysOf(const stock::GridFrame& frame, const std::vector<stock::GPUMoveRecord>& r, double radius, double length) {
   uint64_t rays = 0;
   for (size_t k = 1; k < r.size(); ++k)
@@ -87,7 +80,7 @@ int main() {
   const bench::StandardJob job;
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
   const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
-  const auto pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
+  const auto pocket = bench::recordsOf(job.pocket), finish = bench::recordsOf(job.finish);
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   for (double quality : {0.5, 0.75}) {
     stock::BoxShape box;

@@ -8,6 +8,8 @@
 
 #include <glm/vec3.hpp>
 
+#include "stock/GPUMoveRecord.h"
+
 namespace bench {
 
 struct StandardJob {
@@ -36,5 +38,13 @@ struct StandardJob {
     }
   }
 };
+
+// Cut records of a tool standing upright at the given points.
+inline std::vector<stock::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
+  std::vector<stock::GPUMoveRecord> records;
+  for (const glm::dvec3& p : points)
+    records.push_back({float(p.x), float(p.y), float(p.z), 0.0f, 0.0f, 1.0f, 0.0f, stock::kMoveCut});
+  return records;
+}
 
 }  // namespace bench

@@ -11,6 +11,7 @@
 #include "camera/DisplayFrame.h"
 #include "gpu/DeviceLimits.h"
 #include "gpu/GL.h"
+#include "gpu/OffscreenTarget.h"
 #include "stock/CellBudget.h"
 #include "stock/MillCut.h"
 #include "stock/SolidStockCreator.h"
@@ -22,13 +23,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::vector<stock::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
-  std::vector<stock::GPUMoveRecord> records;
-  for (const glm::dvec3& p : points)
-    records.push_back({float(p.x), float(p.y), float(p.z), 0.0f, 0.0f, 1.0f, 0.0f, stock::kMoveCut});
-  return records;
-}
 
 template <typename Work>
 double bestOf(int runs, Work work) {
@@ -47,17 +41,7 @@ double bestOf(int runs, Work work) {
 // target, the best of a few.
 double frameTime(const stock::SurfaceExtraction& extraction, const stock::GridFrame& frame, const stock::BoxShape& box) {
   constexpr int kWidth = 1600, kHeight = 900;
-  GLuint framebuffer = 0, renderbuffers[2] = {0, 0};
-  glGenFramebuffers(1, &framebuffer);
-  glGenRenderbuffers(2, renderbuffers);
-  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
-  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
-  glViewport(0, 0, kWidth, kHeight);
+  const gpu::OffscreenTarget target(kWidth, kHeight);
   glEnable(GL_DEPTH_TEST);
   const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
   const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
@@ -69,9 +53,6 @@ double frameTime(const stock::SurfaceExtraction& extraction, const stock::GridFr
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawing.drawStockCubes(extraction, frame, camera, glm::mat4(toDisplay), {});
   });
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteRenderbuffers(2, renderbuffers);
-  glDeleteFramebuffers(1, &framebuffer);
   return time;
 }
 
@@ -88,7 +69,7 @@ int main() {
   const bench::StandardJob job;
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
   const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
-  const auto pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
+  const auto pocket = bench::recordsOf(job.pocket), finish = bench::recordsOf(job.finish);
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   stock::BoxShape box;
   box.min = job.boxMin;

@@ -2,6 +2,7 @@
 // kept until there is a scene, the per-frame clip planes and transition,
 // and the stocks drawn with it.
 #include "camera/DisplayFrame.h"
+#include "gpu/OffscreenTarget.h"
 #include "stock/StockModel.h"
 #include "view/Render.h"
 
@@ -54,34 +55,14 @@ void Render::drawStocks() {
 }
 
 std::vector<uint8_t> Render::renderImage(int width, int height) {
-  std::vector<uint8_t> pixels;
-  if (width <= 0 || height <= 0) return pixels;
-  GLuint framebuffer = 0, renderbuffers[2] = {0, 0};
-  glGenFramebuffers(1, &framebuffer);
-  glGenRenderbuffers(2, renderbuffers);
-  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
-  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-    // The camera frames the image as it would a window of that size.
-    camera_.setViewport(width, height);
-    glViewport(0, 0, width, height);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawStocks();
-    pixels.resize(size_t(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    camera_.setViewport(framebufferWidth_.load(), framebufferHeight_.load());
-    glViewport(0, 0, framebufferWidth_.load(), framebufferHeight_.load());
-  }
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteRenderbuffers(2, renderbuffers);
-  glDeleteFramebuffers(1, &framebuffer);
-  return pixels;
+  if (width <= 0 || height <= 0) return {};
+  const gpu::OffscreenTarget target(width, height);
+  if (!target.complete()) return {};
+  // The camera frames the image as it would a window of that size.
+  camera_.setViewport(width, height);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawStocks();
+  camera_.setViewport(framebufferWidth_.load(), framebufferHeight_.load());
+  return target.readPixels();
 }

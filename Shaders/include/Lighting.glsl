@@ -23,8 +23,8 @@ vec4 lit(vec4 c, vec3 n, vec3 p, float specularWeight, vec4 light) {
   float strength = specularWeight * 0.5 * (1.0 - 0.4);
   float split = 0.3 * (1.0 - 0.4);
   vec3 v = projectionView ? normalize(camPos) : normalize(camPos - p);
-  float spec = pow(max(dot(v, reflect(-l, n)), 0.0), 4.0);
-  vec4 colour = c * base * (diffuse * (1.0 - split) + 0.30 + spec * strength * 0.7) +
-                base * (spec * strength * 0.3 + diffuse * split);
+  float highlight = pow(max(dot(v, reflect(-l, n)), 0.0), 4.0);
+  vec4 colour = c * base * (diffuse * (1.0 - split) + 0.30 + highlight * strength * 0.7) +
+                base * (highlight * strength * 0.3 + diffuse * split);
   return vec4(colour.rgb, 1.0);
 }

@@ -3,8 +3,11 @@
 // taking away exactly the half it should.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "camera/Camera.h"
 #include "camera/DisplayFrame.h"
+#include "gpu/OffscreenTarget.h"
 #include "stock/MillCut.h"
 #include "stock/SolidMesh.h"
 #include "stock/SolidStockCreator.h"
@@ -22,22 +25,11 @@ class StockDrawingTest : public testsupport::GpuTest {
  protected:
   void SetUp() override {
     GpuTest::SetUp();
-    glGenFramebuffers(1, &framebuffer_);
-    glGenRenderbuffers(2, renderbuffers_);
-    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[0]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
-    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers_[0]);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers_[1]);
-    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
-    glViewport(0, 0, kWidth, kHeight);
+    target_.emplace(kWidth, kHeight);
+    ASSERT_TRUE(target_->complete());
   }
   void TearDown() override {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteRenderbuffers(2, renderbuffers_);
-    glDeleteFramebuffers(1, &framebuffer_);
+    target_.reset();
     GpuTest::TearDown();
   }
 
@@ -47,14 +39,13 @@ class StockDrawingTest : public testsupport::GpuTest {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     drawing.drawStockCubes(extraction_, grid_.frame(), camera, glm::mat4(camera::defaultAxisTransformation()), look);
-    std::vector<uint8_t> pixels(size_t(kWidth) * kHeight * 4);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const std::vector<uint8_t> pixels = target_->readPixels();
     std::vector<bool> covered(size_t(kWidth) * kHeight);
     for (size_t i = 0; i < covered.size(); ++i) covered[i] = pixels[4 * i + 3] != 0;
     return covered;
   }
 
-  GLuint framebuffer_ = 0, renderbuffers_[2] = {0, 0};
+  std::optional<gpu::OffscreenTarget> target_;
   stock::StockGrid grid_;
   stock::SurfaceExtraction extraction_;
 };
@@ -135,9 +126,7 @@ TEST_F(StockDrawingTest, SolidMeshLooksLikeTheCubesAndComparesByColour) {
     solid.upload(mesh, stock::packRgba(200, 200, 200), 0.5f, std::vector<float>(mesh.vertices.size(), distance));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawing.drawStockMesh(solid, glm::mat4(toDisplay), camera, look);
-    std::vector<uint8_t> pixels(size_t(kWidth) * kHeight * 4);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
+    return target_->readPixels();
   };
   std::vector<uint8_t> pixels = drawSolid({}, 0);
   size_t agree = 0;

@@ -148,18 +148,23 @@ struct SlotJob {
   static double slotVolume() { return 20.0 * 6 * 5 + M_PI * 9 * 5; }
 };
 
-}  // namespace
-
-TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
+// Stock 1, a 40 x 30 x 20 box, with the slot job's tools and toolpath.
+void loadSlotJob(Render* view, SlotJob& job) {
   SIM_StockRecord box = boxStock(1, 0);
-  box.boxMin[0] = 0, box.boxMin[1] = 0, box.boxMin[2] = 0;
+  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
   box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
   ASSERT_EQ(SIM_CreateStock(view, box), 0);
-  SlotJob job;
   const SIM_ToolTableRecord table = job.tools.record();
   ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
   const SIM_ToolpathRecord path = job.path.record();
   ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+}
+
+}  // namespace
+
+TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
+  SlotJob job;
+  loadSlotJob(view, job);
   const double full = volumeOf(waitForStock(1));
   ASSERT_NEAR(full, 24000, 24000 * 0.03);
 
@@ -194,15 +199,8 @@ TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
 }
 
 TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
-  SIM_StockRecord box = boxStock(1, 0);
-  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
-  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
-  ASSERT_EQ(SIM_CreateStock(view, box), 0);
   SlotJob job;
-  const SIM_ToolTableRecord table = job.tools.record();
-  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
-  const SIM_ToolpathRecord path = job.path.record();
-  ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+  loadSlotJob(view, job);
   const double full = volumeOf(waitForStock(1));
   const uint32_t range[2] = {0, 3};
   ASSERT_EQ(SIM_CutStock(view, range), 0);
