@@ -1,6 +1,8 @@
 // The view's camera on the render thread: standard views about the scene,
 // kept until there is a scene, the per-frame clip planes and transition,
 // and the stocks drawn with it.
+#include <algorithm>
+
 #include "camera/DisplayFrame.h"
 #include "gpu/OffscreenTarget.h"
 #include "stock/StockModel.h"
@@ -11,7 +13,7 @@ camera::SceneBox Render::sceneBox() {
   if (!stockScene_) return box;
   const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
   for (const auto& model : stockScene_->models()) {
-    if (!model->description().shape) continue;
+    if (!model->description().shape || !model->description().record.visible) continue;
     const stock::StockBox bounds = stock::boundsOf(*model->description().shape);
     const camera::SceneBox part = camera::displayBox(bounds.min, bounds.max, toDisplay);
     if (!part.valid()) continue;
@@ -49,8 +51,13 @@ void Render::drawStocks() {
   glEnable(GL_DEPTH_TEST);
   const glm::mat4 toDisplay(camera::defaultAxisTransformation());
   for (const auto& model : stockScene_->models()) {
-    if (!model->built()) continue;
-    stockDrawing_->drawStockCubes(model->surface(), model->grid().frame(), camera_, toDisplay, stockLook_);
+    const SIM_StockRecord& record = model->description().record;
+    if (!model->built() || !record.visible) continue;
+    // Material never cut shows the stock's own colour.
+    stock::StockLook look = stockLook_;
+    auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    look.colours[0] = look.colours[2] = stock::packRgba(byte(record.colour[0]), byte(record.colour[1]), byte(record.colour[2]));
+    stockDrawing_->drawStockCubes(model->surface(), model->grid().frame(), camera_, toDisplay, look);
   }
 }
 

@@ -237,5 +237,15 @@ TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
   }
   EXPECT_GT(covered, expected.size() / 10);
   EXPECT_GT(double(agree) / expected.size(), 0.99);
+
+  // A hidden stock is not drawn.
+  SIM_StockRecord hidden = SIM_GetStock(view, 1);
+  hidden.visible = 0;
+  ASSERT_EQ(SIM_UpdateStock(view, hidden), 0);
+  waitForStock(1, 2);
+  const std::vector<uint8_t> none = onRenderThread([&] { return view->renderImage(kWidth, kHeight); });
+  size_t drawn = 0;
+  for (size_t i = 0; i < none.size(); i += 4) drawn += none[i + 3] != 0;
+  EXPECT_EQ(drawn, 0u);
 }
 
