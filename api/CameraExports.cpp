@@ -1,5 +1,9 @@
 // Camera exports: standard views, projection, pan, rotate and the host's
 // camera record.
+#include <cmath>
+
+#include <glm/geometric.hpp>
+
 #include "Korvane.h"
 #include "camera/DisplayFrame.h"
 #include "view/Render.h"
@@ -33,6 +37,13 @@ SIM_EXPORT int32_t SIM_RotateView(Render* view, double pitch, double yaw) {
 
 SIM_EXPORT int32_t SIM_SetCamera(Render* view, const SIM_CameraRecord* record) {
   if (!view || !record) return -1;
+  const double* values = &record->up[0];
+  for (int k = 0; k < 10; ++k)
+    if (!std::isfinite(values[k])) return -1;
+  if (record->size[0] < 0 || record->size[1] < 0 || !(record->size[0] + record->size[1] > 0)) return -1;
+  const glm::dvec3 up(record->up[0], record->up[1], record->up[2]);
+  const glm::dvec3 normal(record->viewNormal[0], record->viewNormal[1], record->viewNormal[2]);
+  if (!(glm::length(glm::cross(up, normal)) > 1e-12 * glm::length(up) * glm::length(normal))) return -1;
   camera::HostCamera host;
   host.up = {record->up[0], record->up[1], record->up[2]};
   host.viewNormal = {record->viewNormal[0], record->viewNormal[1], record->viewNormal[2]};

@@ -234,21 +234,24 @@ SIM_EXPORT double SIM_GetGeometryPrecision(Render* view);
 /* Standard views: 0 isometric, 1 top, 2 bottom, 3 front, 4 back, 5 left,
  * 6 right, 7 fit keeping the direction, 8 from the tool, 9 zoom to the
  * selection; the view moves there in a short transition at its next frame.
- * Before the view shows anything the code is kept and applied once it does.
- * Other codes change nothing. -1 for a null view. */
+ * Asked for before the view shows anything or has any pose, the code is kept
+ * and applied once there is a stock to see. Other codes change nothing. -1
+ * for a null view. */
 SIM_EXPORT int32_t SIM_SetView(Render* view, int32_t code);
 /* 1 perspective, anything else orthographic. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetProjection(Render* view, int32_t projection);
-/* Moves the view across the screen by (a, b) in device units (2 = the
- * window's width or height). 0 and nothing happens for (0, 0); -1 for a
- * null view. */
+/* Moves the view by a along the screen's vertical and by b against its
+ * horizontal, in device units (2 = the window's height or width) carried
+ * through the inverse projection. 0 and nothing happens for (0, 0); -1 for
+ * a null view. */
 SIM_EXPORT int32_t SIM_PanView(Render* view, double a, double b);
 /* Turns the view by pitch and yaw degrees about its pivot (the scene's
  * centre until one is chosen). 0 and nothing happens for (0, 0); -1 for a
  * null view. */
 SIM_EXPORT int32_t SIM_RotateView(Render* view, double pitch, double yaw);
 /* Sets the pose from a host camera record (see SIM_CameraRecord). -1 for a
- * null view or record. */
+ * null view or record, and for a record that shows nothing (no size, a zero
+ * or not finite vector, up along the normal); the pose stays. */
 SIM_EXPORT int32_t SIM_SetCamera(Render* view, const SIM_CameraRecord* camera);
 
 /* ---- Files ------------------------------------------------------------ */

@@ -62,15 +62,7 @@ void Camera::updateForScene(const SceneBox& box, double frameFactor) {
   std::lock_guard guard(lock_);
   stepTransition(std::min(frameFactor, 1.0));
   if (box.valid()) sceneBox_ = box;
-  if (!sceneBox_.valid()) {
-    updateLocked(0, 0);
-    return;
-  }
-  const glm::dvec3 low(sceneBox_.min), high(sceneBox_.max);
-  // Signed distance from the eye to the box: negative when strictly inside.
-  const glm::dvec3 q = glm::abs(eye_ - (low + high) * 0.5) - (high - low) * 0.5;
-  const double distance = glm::length(glm::max(q, 0.0)) + std::min(std::max({q.x, q.y, q.z}), 0.0);
-  updateLocked(distance, glm::length(high - low));
+  updateLocked(0, 0);
 }
 
 void Camera::setViewport(int width, int height) {
@@ -82,6 +74,15 @@ void Camera::setViewport(int width, int height) {
 }
 
 void Camera::updateLocked(double d, double s) {
+  // Without figures of its own a pose change keeps the planes fitted to the
+  // last scene the frame loop gave.
+  if (d == 0 && s == 0 && sceneBox_.valid()) {
+    const glm::dvec3 low(sceneBox_.min), high(sceneBox_.max);
+    // Signed distance from the eye to the box: negative when strictly inside.
+    const glm::dvec3 q = glm::abs(eye_ - (low + high) * 0.5) - (high - low) * 0.5;
+    d = glm::length(glm::max(q, 0.0)) + std::min(std::max({q.x, q.y, q.z}), 0.0);
+    s = glm::length(high - low);
+  }
   const double size = s == 0 ? 100.0 : s;
   if (sceneSize_ == 0 || (sceneSize_ == 100 && size != 100)) {
     sceneSize_ = size;
@@ -163,6 +164,7 @@ bool Camera::setView(StandardView code, const SceneBox& box, bool animate) {
   const glm::dvec3 centre = (low + high) * 0.5;
   const glm::dvec3 extent = high - low;
   const double largest = std::max({extent.x, extent.y, extent.z});
+  if (!(largest > 0)) return false;  // a point has no size to fit
   const float distance = std::clamp(static_cast<float>(largest / 2 / std::tan(glm::radians(fieldOfView_) / 2)),
                                     static_cast<float>(minDistance_), static_cast<float>(maxDistance_));
   targetEye_ = centre - glm::normalize(direction) * double(distance) * factor;
@@ -379,8 +381,12 @@ bool Camera::setHostCamera(const HostCamera& host, const glm::dmat3& axisTransfo
   const glm::dvec3 direction = -glm::normalize(normal);
   up = keepHorizonLevel_ ? horizonUp(up) : glm::normalize(up);
   const double orthoSize = (host.size.x / aspect_ + host.size.y) / 2;
-  const glm::dvec3 right = glm::cross(direction, up);
-  const glm::dvec3 eye = origin + host.offset.x * right + host.offset.y * up - orthoSize * direction;
+  const glm::dvec3 across = glm::cross(direction, up);
+  if (!(orthoSize > 0) || !std::isfinite(orthoSize) || !(glm::length(across) > 1e-9)) return false;
+  // The offset runs along the screen's own axes.
+  const glm::dvec3 right = glm::normalize(across), screenUp = glm::cross(right, direction);
+  const glm::dvec3 eye = origin + host.offset.x * right + host.offset.y * screenUp - orthoSize * direction;
+  if (!std::isfinite(eye.x) || !std::isfinite(eye.y) || !std::isfinite(eye.z)) return false;
   direction_ = direction;
   up_ = up;
   if (orthoSize == orthoSize_ && eye == eye_) {

@@ -73,7 +73,10 @@ class Camera {
   // False (nothing happens) for an invalid box or an unknown code.
   bool setView(StandardView code, const SceneBox& box, bool animate);
   void setProjection(bool perspective);
-  // Both return false and change nothing when both numbers are 0.
+  // Both return false and change nothing when both numbers are 0. A pan
+  // moves the eye by a along the screen's vertical and by b against its
+  // horizontal, in device units (2 = the window's height or width) carried
+  // through the inverse projection.
   bool pan(double a, double b);
   bool rotate(double pitchDegrees, double yawDegrees);
   // Cursor in window pixels (y down).
@@ -84,8 +87,9 @@ class Camera {
   // Corners as fractions of the window, y up; depthAt(px, py) gives the
   // window depth 0 ... 1 at a pixel (1 where nothing was drawn).
   void zoomWindow(glm::dvec2 corner1, glm::dvec2 corner2, const std::function<double(int, int)>& depthAt);
-  // True when the pose changed. axisTransformation turns host vectors into
-  // the display frame; origin is the turned workpiece origin.
+  // True when the pose changed; a record without a size or with up along the
+  // normal changes nothing. axisTransformation turns host vectors into the
+  // display frame; origin is the turned workpiece origin.
   bool setHostCamera(const HostCamera& host, const glm::dmat3& axisTransformation, const glm::dvec3& origin);
   void setKeepHorizonLevel(bool on);
   void setToolAxes(const glm::mat3& axes);

@@ -46,6 +46,7 @@ void SurfaceExtraction::prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t c
     run(program, count, kMeshGroupSize);
   }
   if ((steps - 1) % 2 == 1) {  // the last step wrote the first buffer
+    glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
     glBindBuffer(GL_COPY_READ_BUFFER, values.id());
     glBindBuffer(GL_COPY_WRITE_BUFFER, sums.id());
     glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{count} * 4);
@@ -95,6 +96,7 @@ void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   sums.bindBase(3);
   cubes.bindBase(4);
   run(program, columns, kGroupSize);
+  glMemoryBarrier(GL_VERTEX_ATTRIB_ARRAY_BARRIER_BIT);  // drawn as points next
 }
 
 IndexedSurface SurfaceExtraction::indexedSurface() {

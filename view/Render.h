@@ -102,8 +102,9 @@ class Render {
   camera::Camera& camera() { return camera_; }
   // Host thread: a standard view for the next frame (view/ViewCamera.cpp).
   void requestView(int32_t code);
-  // A pose was set: later standard views apply at once.
-  void markPositioned() { positioned_ = true; }
+  // Host thread: the host set a pose; later standard views apply at once,
+  // and one kept from before gives way.
+  void markPositioned();
 
   // Host thread: work for the render thread, run at the start of its next frame.
   void queueRequest(std::function<void()> request);

@@ -27,6 +27,11 @@ void Render::requestView(int32_t code) {
   queueRequest([this, code] { applyView(code); });
 }
 
+void Render::markPositioned() {
+  positioned_ = true;
+  queueRequest([this] { keptView_ = -1; });
+}
+
 void Render::applyView(int32_t code) {
   const camera::SceneBox box = sceneBox();
   if (!box.valid() && !positioned_) {

@@ -47,7 +47,9 @@ vec3 edgePoint(uint cube, uint edge) {
 }
 
 // Vertex identifier of an edge: its node's index (cell counts as strides)
-// times 3 plus its axis.
+// times 3 plus its axis. Nodes of the last layer would alias the next row,
+// but the lattice's outermost layer is always outside, so no surface edge
+// starts there.
 uint edgeIdentifier(uint cube, uint edge) {
   uvec3 node = cellOf(cube) + uvec3(kCornerAt[kEdgeCorners[edge].x]);
   uint axis = edge < 8u ? edge % 2u : 2u;

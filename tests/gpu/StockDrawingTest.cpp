@@ -33,13 +33,18 @@ class StockDrawingTest : public testsupport::GpuTest {
     GpuTest::TearDown();
   }
 
-  // Covered pixels of one draw.
-  std::vector<bool> draw(stock::StockDrawing& drawing, camera::Camera& camera, const stock::StockLook& look) {
+  // The picture of one draw, RGBA from the bottom row up.
+  std::vector<uint8_t> drawPixels(stock::StockDrawing& drawing, camera::Camera& camera, const stock::StockLook& look) {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     drawing.drawStockCubes(extraction_, grid_.frame(), camera, glm::mat4(camera::defaultAxisTransformation()), look);
-    const std::vector<uint8_t> pixels = target_->readPixels();
+    return target_->readPixels();
+  }
+
+  // Covered pixels of one draw.
+  std::vector<bool> draw(stock::StockDrawing& drawing, camera::Camera& camera, const stock::StockLook& look) {
+    const std::vector<uint8_t> pixels = drawPixels(drawing, camera, look);
     std::vector<bool> covered(size_t(kWidth) * kHeight);
     for (size_t i = 0; i < covered.size(); ++i) covered[i] = pixels[4 * i + 3] != 0;
     return covered;
@@ -120,6 +125,19 @@ TEST_F(StockDrawingTest, SolidMeshLooksLikeTheCubesAndComparesByColour) {
   camera.updateForScene(scene);
   stock::StockDrawing drawing;
   const std::vector<bool> cubes = draw(drawing, camera, {});
+
+  // Lit by the default light from above: the top face brightest, then the
+  // face towards +z, then the one towards +x (display frame).
+  const std::vector<uint8_t> lit = drawPixels(drawing, camera, {});
+  auto brightness = [&](glm::dvec3 point) {
+    const glm::dvec4 clip = camera.projView() * glm::dvec4(point, 1.0);
+    const int x = int((clip.x / clip.w + 1) / 2 * kWidth), y = int((clip.y / clip.w + 1) / 2 * kHeight);
+    const size_t i = 4 * (size_t(y) * kWidth + x);
+    return int(lit[i]) + lit[i + 1] + lit[i + 2];
+  };
+  const int top = brightness({15, 12, -10}), front = brightness({15, 6, 0}), side = brightness({30, 6, -10});
+  EXPECT_GT(top, front);
+  EXPECT_GT(front, side);
 
   stock::SolidMesh solid;
   auto drawSolid = [&](const stock::StockLook& look, float distance) {

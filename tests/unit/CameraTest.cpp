@@ -70,10 +70,10 @@ TEST(CameraTest, LookingAlongUpNeverDegenerates) {
   Camera camera(800, 600);
   camera.setKeepHorizonLevel(false);
   camera::HostCamera host;
-  host.up = {0, 1, 0};
-  host.viewNormal = {0, 1, 0};  // looking straight down the up vector
+  host.up = {0, 1, 1e-5};
+  host.viewNormal = {0, 1, 0};  // looking all but straight down the up vector
   host.size = {10, 10};
-  camera.setHostCamera(host, glm::dmat3(1.0), glm::dvec3(0.0));
+  ASSERT_TRUE(camera.setHostCamera(host, glm::dmat3(1.0), glm::dvec3(0.0)));
   EXPECT_TRUE(finite(camera.projView()));
   EXPECT_TRUE(finite(camera.inverseProjView()));
   EXPECT_NE(camera.pose().direction.z, 0.0) << "the direction is nudged off the up vector";
@@ -223,9 +223,33 @@ TEST(CameraTest, HostCameraRecord) {
   EXPECT_NEAR(glm::distance(pose.direction, glm::dvec3(0, 0, -1)), 0, 1e-12);
   EXPECT_EQ(pose.up, glm::dvec3(0, 1, -0.001)) << "held level";
   EXPECT_DOUBLE_EQ(pose.orthoSize, (40.0 / 2 + 10) / 2);
-  const glm::dvec3 right = glm::cross(pose.direction, pose.up);
-  EXPECT_NEAR(glm::distance(pose.eye, 3.0 * right + 4.0 * pose.up - pose.orthoSize * pose.direction), 0, 1e-12);
+  // The offset runs along the screen's own axes; the eye stands orthoSize back.
+  const glm::dvec3 right = glm::normalize(glm::cross(pose.direction, pose.up));
+  EXPECT_NEAR(glm::dot(pose.eye, right), 3, 1e-12);
+  EXPECT_NEAR(glm::dot(pose.eye, glm::cross(right, pose.direction)), 4, 1e-12);
+  EXPECT_NEAR(glm::dot(pose.eye, pose.direction), -pose.orthoSize, 1e-12);
   EXPECT_FALSE(camera.setHostCamera(host, axes, glm::dvec3(0.0))) << "the same record changes nothing";
+  camera::HostCamera nothing = host;
+  nothing.size = {0, 0};
+  EXPECT_FALSE(camera.setHostCamera(nothing, axes, glm::dvec3(0.0)));
+  EXPECT_EQ(camera.pose().eye, pose.eye);
+  EXPECT_TRUE(finite(camera.projView()));
+}
+
+TEST(CameraTest, PoseChangesKeepThePlanesOfTheScene) {
+  // A 150-unit part seen from 180 away: a pan or a resize between frames
+  // must not fall back to a 100-unit scene and clip it.
+  Camera camera(800, 600);
+  camera.setProjection(true);
+  const SceneBox part = box({-75, -75, -75}, {75, 75, 75});
+  camera.setView(StandardView::Front, part, false);
+  camera.updateForScene(part);
+  const double farPlane = camera.pose().farPlane;
+  EXPECT_GT(farPlane, glm::distance(camera.pose().eye, glm::dvec3(0.0)) + 75);
+  camera.setViewport(640, 480);
+  camera.pan(0.01, 0.0);
+  EXPECT_NEAR(camera.pose().farPlane, farPlane, 1.0);
+  EXPECT_FALSE(camera.setView(StandardView::Front, box({1, 1, 1}, {1, 1, 1}), false)) << "a point has no size";
 }
 
 }  // namespace

@@ -77,6 +77,13 @@ TEST_F(CameraOnView, HostCameraRecordAndProjection) {
   EXPECT_DOUBLE_EQ(pose.orthoSize, (160 / aspect + 90) / 2);
   EXPECT_NEAR(glm::distance(pose.direction, glm::dvec3(0, 0, -1)), 0, 1e-12);
   EXPECT_EQ(SIM_SetCamera(view, nullptr), -1);
+  SIM_CameraRecord empty = record;
+  empty.size[0] = empty.size[1] = 0;
+  EXPECT_EQ(SIM_SetCamera(view, &empty), -1) << "nothing to show";
+  SIM_CameraRecord along = record;
+  along.up[2] = 0, along.up[1] = -1;  // up along the normal
+  EXPECT_EQ(SIM_SetCamera(view, &along), -1);
+  EXPECT_DOUBLE_EQ(view->camera().pose().orthoSize, pose.orthoSize) << "the pose stays";
   EXPECT_EQ(SIM_SetProjection(view, 1), 0);
   EXPECT_TRUE(view->camera().pose().perspective);
   EXPECT_EQ(SIM_SetProjection(view, 0), 0);
