@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "GpuBench.h"
 #include "StandardJob.h"
 #include "gpu/DeviceLimits.h"
 #include "gpu/GL.h"
@@ -71,16 +72,11 @@ void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::
 
 int main() {
   testsupport::GlContext context;
-  if (!context.ok()) {
-    std::fprintf(stderr, "no OpenGL 4.3 context\n");
-    return 1;
-  }
-  context.makeCurrent();
-  std::printf("device: %s\n", glGetString(GL_RENDERER));
-  const bench::StandardJob job;
-  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
-  const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
-  const auto pocket = bench::recordsOf(job.pocket), finish = bench::recordsOf(job.finish);
+  if (!bench::openContext(context)) return 1;
+  const bench::StandardCut standard;
+  const bench::StandardJob& job = standard.job;
+  const tools::CutRecord &flat = standard.flat, &ball = standard.ball;
+  const auto &pocket = standard.pocket, &finish = standard.finish;
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   for (double quality : {0.5, 0.75}) {
     stock::BoxShape box;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "GpuBench.h"
 #include "StandardJob.h"
 #include "camera/Camera.h"
 #include "camera/DisplayFrame.h"
@@ -43,11 +44,9 @@ double frameTime(const stock::SurfaceExtraction& extraction, const stock::GridFr
   constexpr int kWidth = 1600, kHeight = 900;
   const gpu::OffscreenTarget target(kWidth, kHeight);
   glEnable(GL_DEPTH_TEST);
-  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
-  const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
   camera::Camera camera(kWidth, kHeight);
-  camera.setView(camera::StandardView::Isometric, scene, false);
-  camera.updateForScene(scene);
+  camera::showMachineBox(camera, box.min, box.max, camera::StandardView::Isometric);
+  const glm::mat3 toDisplay(camera::defaultAxisTransformation());
   stock::StockDrawing drawing;
   const double time = bestOf(5, [&] {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -60,16 +59,11 @@ double frameTime(const stock::SurfaceExtraction& extraction, const stock::GridFr
 
 int main() {
   testsupport::GlContext context;
-  if (!context.ok()) {
-    std::fprintf(stderr, "no OpenGL 4.3 context\n");
-    return 1;
-  }
-  context.makeCurrent();
-  std::printf("device: %s\n", glGetString(GL_RENDERER));
-  const bench::StandardJob job;
-  const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
-  const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
-  const auto pocket = bench::recordsOf(job.pocket), finish = bench::recordsOf(job.finish);
+  if (!bench::openContext(context)) return 1;
+  const bench::StandardCut standard;
+  const bench::StandardJob& job = standard.job;
+  const tools::CutRecord &flat = standard.flat, &ball = standard.ball;
+  const auto &pocket = standard.pocket, &finish = standard.finish;
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   stock::BoxShape box;
   box.min = job.boxMin;

@@ -24,4 +24,12 @@ inline SceneBox displayBox(const glm::dvec3& min, const glm::dvec3& max, const g
   return box;
 }
 
+// Shows a machine-frame box from a standard view at once, the clip planes
+// fitted to it (the default axis transformation).
+inline void showMachineBox(Camera& camera, const glm::dvec3& min, const glm::dvec3& max, StandardView view) {
+  const SceneBox scene = displayBox(min, max, defaultAxisTransformation());
+  camera.setView(view, scene, false);
+  camera.updateForScene(scene);
+}
+
 }  // namespace camera

@@ -72,12 +72,10 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
   ASSERT_GT(mesh.triangles.size(), 300u);
 
   const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
-  const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
   stock::StockDrawing drawing;
   for (auto view : {camera::StandardView::Isometric, camera::StandardView::Top, camera::StandardView::Front}) {
     camera::Camera camera(kWidth, kHeight);
-    camera.setView(view, scene, false);
-    camera.updateForScene(scene);
+    camera::showMachineBox(camera, box.min, box.max, view);
     const std::vector<bool> drawn = draw(drawing, camera, {});
     const std::vector<bool> expected = testsupport::coveredPixels(mesh, camera.projView(), toDisplay, kWidth, kHeight);
     size_t agree = 0, inside = 0;
@@ -88,8 +86,7 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
 
   // Front view, plane through the middle, its normal to the right.
   camera::Camera camera(kWidth, kHeight);
-  camera.setView(camera::StandardView::Front, scene, false);
-  camera.updateForScene(scene);
+  camera::showMachineBox(camera, box.min, box.max, camera::StandardView::Front);
   stock::StockLook look;
   look.cuttingPlane = {true, {1, 0, 0}, {15, 0, 0}};
   const std::vector<bool> whole = draw(drawing, camera, {});
@@ -119,10 +116,8 @@ TEST_F(StockDrawingTest, SolidMeshLooksLikeTheCubesAndComparesByColour) {
   extraction_.extract(grid_);
   const stock::SurfaceMesh mesh = extraction_.weldedMesh(grid_.frame());
   const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
-  const camera::SceneBox scene = camera::displayBox(box.min, box.max, toDisplay);
   camera::Camera camera(kWidth, kHeight);
-  camera.setView(camera::StandardView::Isometric, scene, false);
-  camera.updateForScene(scene);
+  camera::showMachineBox(camera, box.min, box.max, camera::StandardView::Isometric);
   stock::StockDrawing drawing;
   const std::vector<bool> cubes = draw(drawing, camera, {});
 
