@@ -17,7 +17,8 @@ int32_t applyStock(Render& view, const SIM_StockRecord& record) {
   } catch (const std::exception&) {
     return 0;  // out of memory copying the texts: the stock stays as it was
   }
-  view.job().stockChanged = 1;
+  // A new material is built uncut and cut again by the next frame; a stock
+  // that only looks different keeps its lattice.
   view.requestRedraw();
   return 0;
 }
@@ -83,10 +84,7 @@ SIM_EXPORT int32_t SIM_RemoveStock(Render* view, uint32_t identifier) {
     std::unique_lock stockModel(view->locks().view);
     removed = stocks->removeStock(identifier);
   }
-  if (removed) {
-    view->job().stockChanged = 1;
-    view->requestRedraw();
-  }
+  if (removed) view->requestRedraw();
   return 0;
 }
 

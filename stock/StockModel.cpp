@@ -1,6 +1,7 @@
 #include "stock/StockModel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <variant>
 
 namespace stock {
@@ -42,6 +43,41 @@ SurfaceExtraction& StockModel::surface() {
   return surface_;
 }
 
+void StockModel::restyle(const StockDescription& description) {
+  description_ = description;
+  revision_ = description.revision;
+}
+
+namespace {
+
+SIM_StockRecord withoutLooks(SIM_StockRecord record) {
+  std::fill(std::begin(record.colour), std::end(record.colour), 0.0f);
+  record.visible = 0;
+  return record;
+}
+
+bool sameShape(const std::optional<StockShape>& a, const std::optional<StockShape>& b) {
+  if (a.has_value() != b.has_value()) return false;
+  if (!a) return true;
+  // Boxes and cylinders follow from the record; a mesh is compared by its
+  // triangles, since a geometry of the same name may have been replaced.
+  const auto* meshA = std::get_if<MeshShape>(&*a);
+  const auto* meshB = std::get_if<MeshShape>(&*b);
+  if (!meshA || !meshB) return !meshA && !meshB;
+  if (meshA->placement != meshB->placement || meshA->limitToBox != meshB->limitToBox) return false;
+  if (meshA->mesh == meshB->mesh) return true;
+  return meshA->mesh && meshB->mesh && meshA->mesh->positions == meshB->mesh->positions &&
+         meshA->mesh->triangles == meshB->mesh->triangles;
+}
+
+}  // namespace
+
+bool sameMaterial(const StockDescription& a, const StockDescription& b) {
+  const SIM_StockRecord ra = withoutLooks(a.record), rb = withoutLooks(b.record);
+  return std::memcmp(&ra, &rb, sizeof ra) == 0 && a.meshGeometry == b.meshGeometry && a.meshPath == b.meshPath &&
+         sameShape(a.shape, b.shape);
+}
+
 void StockModel::release() {
   surface_ = SurfaceExtraction();
   ++contents_;
@@ -63,7 +99,11 @@ void StockScene::sync(const std::vector<StockDescription>& stocks, const gpu::De
   for (const StockDescription& stock : stocks) {
     StockModel* existing = model(stock.record.identifier);
     if (!existing) existing = models_.emplace_back(std::make_unique<StockModel>(stock.record.identifier)).get();
-    if (existing->revision() != stock.revision) existing->build(stock, limits);
+    if (existing->revision() == stock.revision) continue;
+    if (existing->built() && sameMaterial(existing->description(), stock))
+      existing->restyle(stock);
+    else
+      existing->build(stock, limits);
   }
 }
 

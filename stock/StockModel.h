@@ -48,6 +48,9 @@ class StockModel {
   void build(const StockDescription& description, const gpu::DeviceLimits& limits);
   // Render thread: the uncut stock again, nothing cut.
   void rebuild(const gpu::DeviceLimits& limits) { build(StockDescription(description_), limits); }
+  // A description of the same material that only looks different (colour,
+  // shown or hidden): the lattice and everything cut from it stay.
+  void restyle(const StockDescription& description);
   void release();
 
  private:
@@ -65,6 +68,10 @@ class StockModel {
   bool built_ = false;
   uint64_t buildCount_ = 0;
 };
+
+// Whether two descriptions make the same lattice, whatever their colour and
+// visibility.
+bool sameMaterial(const StockDescription& a, const StockDescription& b);
 
 // The stock models of a view, following the stock descriptions.
 class StockScene {

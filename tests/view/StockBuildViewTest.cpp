@@ -238,11 +238,14 @@ TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
   EXPECT_GT(covered, expected.size() / 10);
   EXPECT_GT(double(agree) / expected.size(), 0.99);
 
-  // A hidden stock is not drawn.
+  // A hidden stock is not drawn, and keeps its lattice with the cut in it.
+  const Built shown = waitForStock(1);
   SIM_StockRecord hidden = SIM_GetStock(view, 1);
   hidden.visible = 0;
   ASSERT_EQ(SIM_UpdateStock(view, hidden), 0);
-  waitForStock(1, 2);
+  const Built kept = waitForStock(1, 2);
+  EXPECT_EQ(kept.builds, shown.builds);
+  EXPECT_EQ(kept.insideNodes, shown.insideNodes);
   const std::vector<uint8_t> none = onRenderThread([&] { return view->renderImage(kWidth, kHeight); });
   size_t drawn = 0;
   for (size_t i = 0; i < none.size(); i += 4) drawn += none[i + 3] != 0;
