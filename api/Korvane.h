@@ -162,6 +162,41 @@ SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view);
 SIM_EXPORT int32_t SIM_GotoLine(Render* view, uint32_t line);
 SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
 
+/* ---- Playback --------------------------------------------------------
+ * The playback position is a fraction of the toolpath's total time. Calls
+ * hand a position to the view, which moves there at its next frame. */
+
+/* Mode 0: value is a time fraction; 1: a length fraction; 2: a time in the
+ * host's time unit; 3: a length. Other modes change nothing. The position
+ * is kept within 0 to 1. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetProgress(Render* view, double value, int32_t mode);
+/* Playback steps, worked out at the next frame from the position then:
+ * 0 start, 1 end, 2 next element, 3 next Z level, 4 next cutting pass,
+ * 5 next tool, 6 next operation, 7 previous element, 8 previous Z level,
+ * 9 previous cutting pass, 10 previous tool, 11 previous operation; other
+ * codes do nothing. 1 for a null view. */
+SIM_EXPORT int32_t SIM_GotoCommand(Render* view, uint32_t code);
+/* Moves the speed slider (0 to 1; 0.35 stands still, 0.58 plays in real
+ * time, 1 plays as fast as the view allows, below 0.35 plays backwards) by
+ * delta within its half: from 0.5 up delta speeds up, below 0.5 delta
+ * slows backwards play down. -1 for a null view. */
+SIM_EXPORT int32_t SIM_UpdateSpeed(Render* view, double delta);
+/* Shows task's percentage and caption (UTF-8) on the view's progress bar;
+ * a percentage above 99 ends the task. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetProgressBar(Render* view, uint32_t task, uint32_t percent, const char* text);
+
+/* Additions of this library: playing without the in-view playback bar.
+ * SIM_Play plays from the current position at the speed slider's rate and
+ * stops at the end (the start, playing backwards); SIM_Pause stops.
+ * SIM_IsPlaying: 1 while playing, 0 when stopped. SIM_GetProgress: the
+ * position the view last moved to; SIM_GetSpeed: the speed slider's value.
+ * -1 for a null view. */
+SIM_EXPORT int32_t SIM_Play(Render* view);
+SIM_EXPORT int32_t SIM_Pause(Render* view);
+SIM_EXPORT int32_t SIM_IsPlaying(Render* view);
+SIM_EXPORT double SIM_GetProgress(Render* view);
+SIM_EXPORT double SIM_GetSpeed(Render* view);
+
 /* Replaces the tool table: tools (with their parts and profiles) and
  * holders are copied, tool meshes and cut shapes built, and a toolpath
  * takes over the tools' orientations. Lengths in host units. -1 for a null

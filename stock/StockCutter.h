@@ -38,7 +38,9 @@ class StockCutter {
   uint32_t movesCut() const { return cutMoves_; }
   // Playing back to before what is cut needs fresh contents first.
   bool needsRebuild(int64_t move, double fraction) const {
-    if (move < static_cast<int64_t>(cutMoves_)) return true;
+    // A move played to its end is cut in full.
+    const int64_t wholeMoves = fraction >= 1.0 ? move + 1 : move;
+    if (wholeMoves < static_cast<int64_t>(cutMoves_)) return true;
     return lastMove_ >= 0 && (move < lastMove_ || (move == lastMove_ && fraction < lastFraction_));
   }
 

@@ -69,6 +69,7 @@ void Render::runFrameLoop() {
     firstIteration = false;
 
     applyQueuedRequests(now);
+    updatePlayback(now);
     updateStock(now);
     updateCuts(now);
     updateCamera();
@@ -173,6 +174,7 @@ void Render::handleInput(const view::InputState& frame, double now) {
   if (frame.exposed) redrawRequested_ = 1;
   mouseBindings_.evaluate(bindingInputOf(frame));
 
+  applyStepKeys(frame.stepKeys, now);
   std::function<void(const view::StepKey&)> stepKeys;
   {
     std::lock_guard lock(locks_.requestQueue);

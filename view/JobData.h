@@ -29,6 +29,8 @@ struct HostUnits {
 struct PlaybackRequest {
   std::atomic<double> pending{-1.0};
   std::atomic<double> position{0.0};  // current playback position, a time fraction
+  std::atomic<double> speed{0.58};    // the speed slider: real time
+  std::atomic<bool> playing{false};
 };
 
 // Arrays and texts that getters return; each stays valid until the next

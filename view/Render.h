@@ -19,6 +19,8 @@
 #include "view/JobData.h"
 #include "view/MouseBindings.h"
 #include "view/Notifier.h"
+#include "view/PositionReport.h"
+#include "view/ProgressTasks.h"
 #include "view/ProcessState.h"
 #include "view/ViewLocks.h"
 
@@ -117,6 +119,13 @@ class Render {
   // repeat or a Space, N, P, R or Home press; playback installs it.
   void setStepKeyHandler(std::function<void(const view::StepKey&)> handler);
 
+  // Host thread: a playback step (SIM_GotoCommand), worked out at the next
+  // frame from the position then and handed over as the pending position.
+  void queueStep(uint32_t code);
+  // The tasks of the view's progress bar.
+  view::ProgressTasks& progressTasks() { return progressTasks_; }
+  bool dataReady() const { return dataReady_.load() != 0; }
+
   // Statistics
   uint64_t frameCounter() const { return frameCounter_.load(); }
   uint64_t framesDrawn() const { return framesDrawn_.load(); }
@@ -146,6 +155,14 @@ class Render {
   void updateCuts(double now);
   // Refreshes the cut records and tools after a toolpath or tool change.
   void refreshCutPath();
+  // Playback (view/PlaybackFrame.cpp): the pending position, the advance
+  // while playing, the position published for the cut, the line report.
+  void updatePlayback(double now);
+  double playbackPosition() const;
+  void moveSlider(double position);
+  // Render thread: a step applied at once (keys), the stock cut for it.
+  void applyStep(uint32_t code, double now);
+  void applyStepKeys(const std::vector<view::StepKey>& keys, double now);
   void handleInput(const view::InputState& frame, double now);
   void applyResize(int width, int height);
   // Render thread: a standard view about the scene's box, or kept for later
@@ -223,6 +240,10 @@ class Render {
   std::atomic<bool> positioned_{false};
   int32_t keptView_ = -1;  // render thread
   std::unique_ptr<stock::StockScene> stockScene_;  // render thread
+  // Playback on the render thread: the position slider and its range.
+  double sliderValue_ = 0.0, rangeLow_ = 0.0, rangeHigh_ = 1.0;
+  view::PositionReport positionReport_;
+  view::ProgressTasks progressTasks_;
   std::shared_ptr<const toolpath::Toolpath::GPUToolpath> cutPath_;  // render thread
   std::unique_ptr<stock::ToolAssignment> cutTools_;                 // render thread
   uint64_t stockRevisionBuilt_ = 0;

@@ -8,6 +8,7 @@
 #include "stock/MillCut.h"
 #include "stock/SolidStockCreator.h"
 #include "stock/SurfaceExtraction.h"
+#include "support/CubeList.h"
 #include "support/GpuTest.h"
 #include "support/LatticeCheck.h"
 #include "support/ToolBuilder.h"
@@ -17,11 +18,9 @@ namespace {
 // The cube list as the extraction should write it, from the lattice.
 std::vector<uint32_t> expectedCubes(const testsupport::LatticeImage& image, bool initialBlockDistinct) {
   const glm::uvec3 g = image.frame.nodes;
-  static const glm::uvec3 kCorner[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                                        {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-  // Edge by (corner, axis), in the record's byte order.
-  static const int kBytes[12][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 2}, {2, 2},
-                                    {3, 0}, {3, 2}, {4, 0}, {4, 1}, {5, 1}, {7, 0}};
+  auto corner = [](int i) {
+    return glm::uvec3(testsupport::kCubeCorner[i][0], testsupport::kCubeCorner[i][1], testsupport::kCubeCorner[i][2]);
+  };
   std::vector<uint32_t> words;
   for (uint32_t y = 0; y + 1 < g.y; ++y)
     for (uint32_t x = 0; x + 1 < g.x; ++x)
@@ -29,20 +28,20 @@ std::vector<uint32_t> expectedCubes(const testsupport::LatticeImage& image, bool
         bool outside[8];
         uint32_t mask = 0;
         for (int i = 0; i < 8; ++i) {
-          outside[i] = !image.inside(glm::uvec3(x, y, z) + kCorner[i]);
+          outside[i] = !image.inside(glm::uvec3(x, y, z) + corner(i));
           if (!outside[i]) mask |= 1u << i;
         }
         if (mask == 0 || mask == 255) continue;
         uint32_t record[5] = {0, 0, 0, 0, 0};
         for (int k = 0; k < 12; ++k) {
-          const int c = kBytes[k][0], axis = kBytes[k][1];
-          const uint32_t code = (image.code(glm::uvec3(x, y, z) + kCorner[c], axis) & 0x7Fu) | (outside[c] ? 0x80u : 0u);
+          const int c = testsupport::kCubeEdge[k][0], axis = testsupport::kCubeEdge[k][1];
+          const uint32_t code = (image.code(glm::uvec3(x, y, z) + corner(c), axis) & 0x7Fu) | (outside[c] ? 0x80u : 0u);
           record[k / 4] |= code << (8 * (k % 4));
         }
         uint32_t a = 0, b = 0, slots = 0;
         for (int i = 0; i < 8; ++i) {
           if (!outside[i]) continue;
-          uint32_t owner = image.word(glm::uvec3(x, y, z) + kCorner[i]) >> 24;
+          uint32_t owner = image.word(glm::uvec3(x, y, z) + corner(i)) >> 24;
           if (owner == 0 && !initialBlockDistinct) owner = 2;
           if (owner != a && owner != b) (a <= b ? a : b) = std::max(a <= b ? a : b, owner);
           if (owner == b) slots |= 1u << i;

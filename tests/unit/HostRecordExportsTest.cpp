@@ -14,10 +14,12 @@
 
 #include "Korvane.h"
 #include "platform/MessageBus.h"
+#include "support/EventRecorder.h"
 #include "support/ToolpathBuilder.h"
 #include "view/Render.h"
 
 using testing_support::ToolpathBuilder;
+using testsupport::EventRecorder;
 
 namespace {
 
@@ -220,35 +222,6 @@ TEST_F(ViewWithoutWindow, GeometryLengthsFollowTheHostUnit) {
   EXPECT_FLOAT_EQ(view->job().stocks()->geometry("part")->vertices[3], 25.4f);
   EXPECT_FLOAT_EQ(SIM_GetGeometry(view, "part").vertices[3], 1.0f);
 }
-
-namespace {
-
-// Collects what the host would receive for one made-up window.
-struct EventRecorder {
-  SIM_Window window = 0x5EED;
-  std::mutex mutex;
-  std::vector<std::pair<uint64_t, int64_t>> events;
-  EventRecorder() { SIM_SetMessageHandler(window, &EventRecorder::handle, this); }
-  ~EventRecorder() { SIM_SetMessageHandler(window, nullptr, nullptr); }
-  static void handle(void* self, SIM_Window, uint32_t message, uint64_t w, int64_t l) {
-    auto* r = static_cast<EventRecorder*>(self);
-    std::lock_guard lock(r->mutex);
-    if (message == SIM_MESSAGE_NOTIFY) r->events.emplace_back(w, l);
-  }
-  size_t countOf(uint64_t event) {
-    for (int i = 0; i < 500; ++i) {
-      {
-        std::lock_guard lock(mutex);
-        size_t n = std::count_if(events.begin(), events.end(), [&](auto& e) { return e.first == event; });
-        if (n > 0) return n;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return 0;
-  }
-};
-
-}  // namespace
 
 TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPosition) {
   EventRecorder host;

@@ -16,9 +16,14 @@
 #include "support/TestMeshes.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
+#include "support/ViewJobs.h"
 #include "view/Render.h"
 
 namespace {
+
+using testsupport::boxStock;
+using testsupport::loadSlotJob;
+using testsupport::SlotJob;
 
 class StockOnView : public testsupport::HeadlessViewTest {
  protected:
@@ -51,18 +56,6 @@ class StockOnView : public testsupport::HeadlessViewTest {
     return {};
   }
 };
-
-SIM_StockRecord boxStock(uint32_t identifier, double size) {
-  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
-  r.identifier = identifier;
-  r.kind = SIM_STOCK_BOX;
-  r.quality = 0.0f;
-  for (int k = 0; k < 3; ++k) {
-    r.boxMin[k] = -size / 2;
-    r.boxMax[k] = size / 2;
-  }
-  return r;
-}
 
 double volumeOf(const auto& built) { return built.insideNodes * std::pow(built.cellSize, 3); }
 
@@ -131,36 +124,6 @@ TEST_F(StockOnView, MeshStockFromANamedGeometry) {
   EXPECT_FALSE(waitForStock(10).built);
 }
 
-namespace {
-
-// A flat end mill of radius 3 and a 20 mm slot through a 40 x 30 x 20 box,
-// 5 mm deep: 20 x 6 x 5 plus the half discs at its ends.
-struct SlotJob {
-  testsupport::ToolTableBuilder tools;
-  testing_support::ToolpathBuilder path;
-  SlotJob() {
-    tools.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}});
-    path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 15, 30}))
-        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 15, 15}))
-        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {30, 15, 15}))
-        .toolChange("flat6", 0);
-  }
-  static double slotVolume() { return 20.0 * 6 * 5 + M_PI * 9 * 5; }
-};
-
-// Stock 1, a 40 x 30 x 20 box, with the slot job's tools and toolpath.
-void loadSlotJob(Render* view, SlotJob& job) {
-  SIM_StockRecord box = boxStock(1, 0);
-  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
-  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
-  ASSERT_EQ(SIM_CreateStock(view, box), 0);
-  const SIM_ToolTableRecord table = job.tools.record();
-  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
-  const SIM_ToolpathRecord path = job.path.record();
-  ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
-}
-
-}  // namespace
 
 TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
   SlotJob job;
@@ -177,17 +140,17 @@ TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
     }
     return v;
   };
-  view->job().playback.position = 1.0;
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, 0), 0);
   const double cut = volumeWhen([&](double v) { return v < full - 100; });
   EXPECT_NEAR(full - cut, SlotJob::slotVolume(), SlotJob::slotVolume() * 0.12);
 
   // Back within the slot: less is cut than at its end.
-  view->job().playback.position = 0.8;
+  ASSERT_EQ(SIM_SetProgress(view, 0.8, 0), 0);
   const double partway = volumeWhen([&](double v) { return v > cut + 50; });
   EXPECT_GT(partway, cut + 50);
   EXPECT_LT(partway, full - 100);
 
-  view->job().playback.position = 0.0;
+  ASSERT_EQ(SIM_SetProgress(view, 0.0, 0), 0);
   EXPECT_NEAR(volumeWhen([&](double v) { return v > full - 1; }), full, 1.0) << "back to the start: the stock is whole";
 
   const uint32_t range[2] = {0, 3};

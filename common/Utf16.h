@@ -1,0 +1,11 @@
+#pragma once
+// UTF-8 text from the host to the wide (UTF-16) text the view keeps.
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Malformed sequences become U+FFFD, one per offending byte.
+std::u16string utf16FromUtf8(std::string_view text);
+
+}  // namespace common

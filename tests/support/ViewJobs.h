@@ -1,0 +1,55 @@
+#pragma once
+// Small jobs handed to a view the way a host would: a box stock, a tool
+// table and a toolpath.
+#include <cmath>
+
+#include "Korvane.h"
+#include "support/ToolBuilder.h"
+#include "support/ToolpathBuilder.h"
+
+namespace testsupport {
+
+// A box stock centred on the origin with the given edge length.
+inline SIM_StockRecord boxStock(uint32_t identifier, double size) {
+  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
+  r.identifier = identifier;
+  r.kind = SIM_STOCK_BOX;
+  r.quality = 0.0f;
+  for (int k = 0; k < 3; ++k) {
+    r.boxMin[k] = -size / 2;
+    r.boxMax[k] = size / 2;
+  }
+  return r;
+}
+
+// A flat end mill of radius 3 and a 20 mm slot through a 40 x 30 x 20 box,
+// 5 mm deep: 20 x 6 x 5 plus the half discs at its ends.
+struct SlotJob {
+  ToolTableBuilder tools;
+  testing_support::ToolpathBuilder path;
+  SlotJob() {
+    tools.addTool("flat6", {{SIM_PART_CUTTING, flatProfile(3, 30)}});
+    path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 15, 30}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 15, 15}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {30, 15, 15}))
+        .toolChange("flat6", 0);
+  }
+  static double slotVolume() { return 20.0 * 6 * 5 + M_PI * 9 * 5; }
+};
+
+// Stock 1, a 40 x 30 x 20 box from the origin, with a job's tools and toolpath.
+template <typename Job>
+void loadJob(Render* view, Job& job) {
+  SIM_StockRecord box = boxStock(1, 0);
+  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
+  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
+  ASSERT_EQ(SIM_CreateStock(view, box), 0);
+  const SIM_ToolTableRecord table = job.tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  const SIM_ToolpathRecord path = job.path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+}
+
+inline void loadSlotJob(Render* view, SlotJob& job) { loadJob(view, job); }
+
+}  // namespace testsupport

@@ -1,0 +1,196 @@
+// Playback on a running view: positions and steps from the host, playing
+// to the end and scrubbing, which must leave the stock as one batch cut
+// leaves it, and the throttled line report.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "Korvane.h"
+#include "gpu/DeviceLimits.h"
+#include "stock/StockModel.h"
+#include "support/CubeList.h"
+#include "support/EventRecorder.h"
+#include "support/HeadlessView.h"
+#include "support/LatticeCheck.h"
+#include "support/ViewJobs.h"
+#include "view/Render.h"
+
+namespace {
+
+using testing_support::ToolpathBuilder;
+using namespace std::chrono_literals;
+
+// A flat 6 mm mill zig-zagging 4 mm deep over the 40 x 30 box: every move
+// its own NC line (10, 20, ...), and entity.
+struct ZigzagJob {
+  testsupport::ToolTableBuilder tools;
+  ToolpathBuilder path;
+  explicit ZigzagJob(int passes = 7) {
+    tools.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}});
+    uint32_t line = 10;
+    auto add = [&](uint32_t type, glm::dvec3 end) {
+      path.add(ToolpathBuilder::line(type, end), line, line / 10);
+      line += 10;
+    };
+    add(SIM_MOVE_RAPID, {5, 5, 30});
+    add(SIM_MOVE_LINEAR, {5, 5, 16});
+    for (int pass = 0; pass < passes; ++pass) {
+      const double x = 5 + 30.0 * pass / std::max(passes - 1, 1);
+      add(SIM_MOVE_LINEAR, {x, pass % 2 == 0 ? 25 : 5, 16});
+      if (pass + 1 < passes) add(SIM_MOVE_LINEAR, {5 + 30.0 * (pass + 1) / std::max(passes - 1, 1), pass % 2 == 0 ? 25 : 5, 16});
+    }
+    add(SIM_MOVE_RAPID, {35, 5, 30});
+    path.toolChange("flat6", 0);
+  }
+};
+
+class PlaybackOnView : public testsupport::HeadlessViewTest {
+ protected:
+  // Waits for a few frames of the render thread.
+  void frames(int count = 3) {
+    for (int i = 0; i < count; ++i) onRenderThread([] { return 0; });
+  }
+  bool waitUntil(auto done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::sleep_for(5ms);
+    }
+    return true;
+  }
+  void playToTheEnd() {
+    ASSERT_EQ(SIM_Play(view), 0);
+    EXPECT_EQ(SIM_IsPlaying(view), 1);
+    ASSERT_TRUE(waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
+    EXPECT_EQ(SIM_GetProgress(view), 1.0);
+    frames();
+  }
+  testsupport::LatticeImage lattice() {
+    return onRenderThread([&] { return testsupport::LatticeImage(view->stockScene()->model(1)->grid()); });
+  }
+  // The stock's surface: its cube list, word by word.
+  static std::vector<uint32_t> surfaceOf(stock::StockModel& model) {
+    stock::SurfaceExtraction& surface = model.surface();
+    if (surface.cubeCount() == 0) return {};
+    return gpu::readBack<uint32_t>(*surface.cubes(), 0, surface.cubeCount() * 5);
+  }
+  std::vector<uint32_t> surface() {
+    return onRenderThread([&] { return surfaceOf(*view->stockScene()->model(1)); });
+  }
+};
+
+size_t wordsDiffering(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return std::max(a.size(), b.size());
+  size_t count = 0;
+  for (size_t i = 0; i < a.size(); ++i) count += a[i] != b[i];
+  return count;
+}
+
+}  // namespace
+
+TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
+  ZigzagJob job;
+  testsupport::loadJob(view, job);
+  frames();
+  ASSERT_EQ(SIM_SetProgress(view, 0.5, 0), 0);
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), 0.5) << "half the total time at the next frame";
+  ASSERT_EQ(SIM_SetProgress(view, 0.9, 7), 0);
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), 0.5) << "mode 7 changes nothing";
+  ASSERT_EQ(SIM_SetProgress(view, 2.0, 0), 0);
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), 1.0);
+
+  ASSERT_EQ(SIM_GotoCommand(view, 0), 0);
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), 0.0);
+  ASSERT_EQ(SIM_GotoCommand(view, 2), 0);  // next element: the rapid, then the plunge
+  frames(2);
+  const double afterOne = SIM_GetProgress(view);
+  EXPECT_GT(afterOne, 0.0);
+  ASSERT_EQ(SIM_GotoCommand(view, 6), 0);  // no second operation: nothing
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), afterOne);
+  EXPECT_EQ(SIM_GotoCommand(nullptr, 0), 1);
+
+  EXPECT_NEAR(SIM_GetSpeed(view), 0.58, 1e-12);
+  ASSERT_EQ(SIM_UpdateSpeed(view, 0.3), 0);
+  EXPECT_NEAR(SIM_GetSpeed(view), 0.88, 1e-12);
+  ASSERT_EQ(SIM_UpdateSpeed(view, -0.7), 0);
+  EXPECT_NEAR(SIM_GetSpeed(view), 0.5, 1e-12);
+  EXPECT_EQ(SIM_UpdateSpeed(nullptr, 0.1), -1);
+  EXPECT_EQ(SIM_SetProgress(nullptr, 0.5, 0), -1);
+  EXPECT_EQ(SIM_Play(nullptr), -1);
+  EXPECT_EQ(SIM_IsPlaying(nullptr), -1);
+  EXPECT_EQ(SIM_SetProgressBar(view, 1, 40, "Cutting \xE2\x80\xA6"), 0);
+  EXPECT_EQ(view->progressTasks().shown()->caption, u"Cutting \u2026");
+}
+
+TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
+  ZigzagJob job;
+  testsupport::loadJob(view, job);
+  frames();
+  const uint32_t moves = static_cast<uint32_t>(job.path.moves.size());
+  ASSERT_EQ(SIM_UpdateSpeed(view, 1.0), 0);  // as fast as the view allows
+  auto builds = [&] { return onRenderThread([&] { return view->stockScene()->model(1)->buildCount(); }); };
+  const uint64_t buildsBefore = builds();
+  playToTheEnd();
+  frames(5);
+  EXPECT_EQ(builds(), buildsBefore) << "playing forwards and resting at the end never starts over";
+  const testsupport::LatticeImage played = lattice();
+  const std::vector<uint32_t> playedSurface = surface();
+  ASSERT_FALSE(playedSurface.empty());
+
+  // The same moves cut at once. Inside flags and the surface must agree;
+  // what a partly played move wrote at its end stays on edges that the
+  // surface no longer crosses, where it is never read.
+  struct Batch {
+    testsupport::LatticeImage lattice;
+    std::vector<uint32_t> surface;
+  };
+  const Batch batch = onRenderThread([&] {
+    stock::StockModel* model = view->stockScene()->model(1);
+    model->rebuild(gpu::queryDeviceLimits());
+    view->cutStockMoves(0, moves);
+    return Batch{testsupport::LatticeImage(model->grid()), surfaceOf(*model)};
+  });
+  EXPECT_EQ(wordsDiffering(played.signWords, batch.lattice.signWords), 0u);
+  EXPECT_EQ(testsupport::cubesDrawnDifferently(playedSurface, batch.surface), 0u);
+  const uint64_t insideAtTheEnd = played.insideCount();
+  frames();  // the playback's own cut follows the batch before the position moves
+
+  // Back to 30 %: less is cut; then forwards again to the same end.
+  ASSERT_EQ(SIM_SetProgress(view, 0.3, 0), 0);
+  frames();
+  EXPECT_GT(lattice().insideCount(), insideAtTheEnd + 100);
+  playToTheEnd();
+  const testsupport::LatticeImage replayed = lattice();
+  EXPECT_EQ(wordsDiffering(played.signWords, replayed.signWords), 0u);
+  EXPECT_EQ(testsupport::cubesDrawnDifferently(playedSurface, surface()), 0u);
+}
+
+TEST_F(PlaybackOnView, LinesSteppedQuicklyGiveOneReportOfTheLast) {
+  ZigzagJob job(60);  // 121 moves on lines 10, 20, ...
+  testsupport::EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+  testsupport::loadJob(view, job);
+  frames();
+  std::this_thread::sleep_for(200ms);  // the report of the first line is out
+  const size_t before = host.valuesOf(SIM_EVENT_CURRENT_LINE_CHANGED).size();
+  EXPECT_EQ(before, 1u);
+
+  const auto start = std::chrono::steady_clock::now();
+  for (uint32_t k = 1; k <= 100; ++k) {
+    ASSERT_EQ(SIM_GotoLine(view, 10 * k), 0);
+    std::this_thread::sleep_until(start + std::chrono::microseconds(500 * k));
+  }
+  const size_t duringSteps = host.valuesOf(SIM_EVENT_CURRENT_LINE_CHANGED).size() - before;
+  std::this_thread::sleep_for(300ms);
+  const std::vector<int64_t> lines = host.valuesOf(SIM_EVENT_CURRENT_LINE_CHANGED);
+  EXPECT_LE(duringSteps, 1u);
+  ASSERT_GT(lines.size(), before);
+  EXPECT_LE(lines.size() - before, 2u) << "at most one while stepping and the last one after";
+  EXPECT_EQ(lines.back(), 1000);
+}
