@@ -50,6 +50,8 @@ Render::~Render() {
   // A destructor must not throw; the owner joins from another thread first.
   for (std::thread* thread : {&renderThread_, &collisionThread_, &toolpathWorker_})
     if (thread->joinable() && thread->get_id() != std::this_thread::get_id()) thread->join();
+  closeRequestQueue();
+  solidExports_.joinAll();
 }
 
 void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {
@@ -60,6 +62,10 @@ void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hin
     hostWindow_ = platform::SimpleWnd::create(parent, framebufferWidth_.load(), framebufferHeight_.load());
   frameDone_ = 0;
   closeRequested_ = 0;
+  {
+    std::lock_guard lock(locks_.requestQueue);
+    requestsClosed_ = false;
+  }
   renderThread_ = std::thread([this, parent, startHidden = hints.startHidden] {
     renderThreadMain(parent, startHidden);
   });
@@ -86,6 +92,8 @@ void Render::stopThreads() {
   joinThread(collisionThread_);
   joinThread(toolpathWorker_);
   joinThread(renderThread_);
+  closeRequestQueue();
+  solidExports_.joinAll();
 }
 
 bool Render::isOwnThread() const {
@@ -119,14 +127,26 @@ view::WindowStatus Render::waitForFirstFrame(bool pollEvery10ms) const {
   return windowStatus();
 }
 
+void Render::closeRequestQueue() {
+  std::vector<std::function<void()>> dropped, droppedStock;
+  {
+    std::lock_guard lock(locks_.requestQueue);
+    requestsClosed_ = true;
+    dropped.swap(requests_);
+    droppedStock.swap(stockRequests_);
+  }
+}
+
 void Render::queueRequest(std::function<void()> request) {
   std::lock_guard lock(locks_.requestQueue);
+  if (requestsClosed_) return;
   requests_.push_back(std::move(request));
   requestsPending_ = 1;
 }
 
 void Render::queueStockRequest(std::function<void()> request) {
   std::lock_guard lock(locks_.requestQueue);
+  if (requestsClosed_) return;
   stockRequests_.push_back(std::move(request));
   requestsPending_ = 1;
 }

@@ -21,6 +21,7 @@
 #include "view/Notifier.h"
 #include "view/PositionReport.h"
 #include "view/ProgressTasks.h"
+#include "view/SolidExports.h"
 #include "view/ProcessState.h"
 #include "view/ViewLocks.h"
 
@@ -122,6 +123,10 @@ class Render {
   // Host thread: a playback step (SIM_GotoCommand), worked out at the next
   // frame from the position then and handed over as the pending position.
   void queueStep(uint32_t code);
+  // Host thread: starts writing a stock solid's surface as binary STL in
+  // host units on the solid's export thread (view/SolidExport.cpp); false
+  // while that solid's last export still runs.
+  bool exportSolid(uint32_t solid, std::string path);
   // The tasks of the view's progress bar.
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   bool dataReady() const { return dataReady_.load() != 0; }
@@ -181,6 +186,11 @@ class Render {
   class HostWindowEvents;  // input of the offscreen host window
   void pollHostWindow();
   void shutdown(bool closedByUser);
+  // Once the render thread has ended nobody serves requests: the queued
+  // ones are dropped and later ones too, so no thread waits for them.
+  void closeRequestQueue();
+  // Render thread: a stock solid's welded surface in world millimetres.
+  stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);
 
   double seconds() const;
 
@@ -230,6 +240,7 @@ class Render {
   std::vector<std::function<void()>> requests_;
   std::vector<std::function<void()>> stockRequests_;
   std::atomic<uint8_t> requestsPending_{0};
+  bool requestsClosed_ = false;
   std::function<void(const std::string&)> geometryRemover_;  // drops from the stock collection
   std::function<void(const view::StepKey&)> stepKeyHandler_;
 
@@ -244,6 +255,7 @@ class Render {
   double sliderValue_ = 0.0, rangeLow_ = 0.0, rangeHigh_ = 1.0;
   view::PositionReport positionReport_;
   view::ProgressTasks progressTasks_;
+  view::SolidExports solidExports_;  // joined before the view is freed
   std::shared_ptr<const toolpath::Toolpath::GPUToolpath> cutPath_;  // render thread
   std::unique_ptr<stock::ToolAssignment> cutTools_;                 // render thread
   uint64_t stockRevisionBuilt_ = 0;

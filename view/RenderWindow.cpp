@@ -94,6 +94,7 @@ void Render::renderThreadMain(SIM_Window parent, bool startHidden) {
     } catch (...) {
     }
   }
+  closeRequestQueue();
   // Nobody may wait for a first frame that will never come.
   frameDone_ = 1;
   if (releaseItself_.load()) finishOwnRelease();

@@ -1,0 +1,147 @@
+// Stock solids exported as STL from a running view: the file is the cut
+// stock's closed surface in host units, progress reaches the host, a solid
+// exports once at a time, and failures leave no file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+#include <map>
+#include <tuple>
+
+#include "Korvane.h"
+#include "formats/StlReader.h"
+#include "stock/StockModel.h"
+#include "support/EventRecorder.h"
+#include "support/HeadlessView.h"
+#include "support/LatticeCheck.h"
+#include "support/ViewJobs.h"
+#include "view/Render.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct SoupFacts {
+  bool closed = true;
+  double volume = 0;
+  formats::StlVertex min{1e30f, 1e30f, 1e30f}, max{-1e30f, -1e30f, -1e30f};
+};
+
+// Closed when every edge, keyed by its end positions, is used once each way.
+SoupFacts factsOf(const formats::StlVertices& soup) {
+  SoupFacts facts;
+  using Key = std::tuple<float, float, float>;
+  std::map<std::pair<Key, Key>, int> sides;
+  auto key = [](const formats::StlVertex& v) { return Key{v.x, v.y, v.z}; };
+  for (size_t t = 0; t + 2 < soup.size(); t += 3) {
+    for (int k = 0; k < 3; ++k) ++sides[{key(soup[t + k]), key(soup[t + (k + 1) % 3])}];
+    const glm::dvec3 a(soup[t].x, soup[t].y, soup[t].z), b(soup[t + 1].x, soup[t + 1].y, soup[t + 1].z),
+        c(soup[t + 2].x, soup[t + 2].y, soup[t + 2].z);
+    facts.volume += glm::dot(a, glm::cross(b, c)) / 6;
+  }
+  for (const formats::StlVertex& v : soup) {
+    facts.min = {std::min(facts.min.x, v.x), std::min(facts.min.y, v.y), std::min(facts.min.z, v.z)};
+    facts.max = {std::max(facts.max.x, v.x), std::max(facts.max.y, v.y), std::max(facts.max.z, v.z)};
+  }
+  for (const auto& [side, count] : sides) {
+    const auto back = sides.find({side.second, side.first});
+    if (count != 1 || back == sides.end() || back->second != 1) facts.closed = false;
+  }
+  return facts;
+}
+
+class SolidExportOnView : public testsupport::HeadlessViewTest {
+ protected:
+  void SetUp() override {
+    HeadlessViewTest::SetUp();
+    folder_ = std::filesystem::temp_directory_path() / ("korvane-export-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    ASSERT_EQ(SIM_SetCallbackWindow(view, host_.window, true), 0);
+  }
+  void TearDown() override {
+    HeadlessViewTest::TearDown();
+    std::filesystem::remove_all(folder_);
+  }
+  // Waits for the export's last progress event.
+  bool finished(size_t exports) {
+    for (int i = 0; i < 1000; ++i) {
+      const std::vector<int64_t> values = host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS);
+      if (size_t(std::count(values.begin(), values.end(), 100)) >= exports) return true;
+      std::this_thread::sleep_for(5ms);
+    }
+    return false;
+  }
+  std::filesystem::path folder_;
+  testsupport::EventRecorder host_;
+};
+
+}  // namespace
+
+TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
+  testsupport::SlotJob job;
+  testsupport::loadSlotJob(view, job);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, 0), 0);
+  // The lattice's volume once the slot is cut.
+  double latticeVolume = 0;
+  for (int attempt = 0; attempt < 300; ++attempt) {
+    latticeVolume = onRenderThread([&] {
+      stock::StockModel* model = view->stockScene() ? view->stockScene()->model(1) : nullptr;
+      if (!model || !model->built()) return 0.0;
+      testsupport::LatticeImage image(model->grid());
+      return image.insideCount() * std::pow(image.frame.exactCellSize, 3);
+    });
+    if (latticeVolume > 0 && latticeVolume < 24000 - 400) break;
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_LT(latticeVolume, 24000 - 400);
+
+  // The render thread held up: the first export cannot finish, so a second
+  // one of the same solid is refused.
+  std::promise<void> gate;
+  std::shared_future<void> opened = gate.get_future().share();
+  view->queueRequest([opened] { opened.wait(); });
+  const std::string mm = (folder_ / "slot.stl").string();
+  EXPECT_EQ(SIM_ExportSolid(view, 1, mm.c_str()), 0);
+  EXPECT_EQ(SIM_ExportSolid(view, 1, mm.c_str()), -1) << "busy";
+  EXPECT_EQ(SIM_ExportSolid(view, 7, mm.c_str()), -1) << "no such solid";
+  EXPECT_EQ(SIM_ExportSolid(nullptr, 1, mm.c_str()), -1);
+  gate.set_value();
+  ASSERT_TRUE(finished(1));
+  EXPECT_EQ(host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS), (std::vector<int64_t>{10, 50, 90, 100}));
+
+  const formats::StlVertices soup = formats::readStl(mm);
+  ASSERT_FALSE(soup.empty());
+  EXPECT_EQ(std::filesystem::file_size(mm), 84 + 50 * soup.size() / 3);
+  const SoupFacts facts = factsOf(soup);
+  EXPECT_TRUE(facts.closed);
+  // The surface runs within a cell of the nodes, so the volumes agree to
+  // about a cell layer over the box's area.
+  EXPECT_NEAR(facts.volume, latticeVolume, 0.01 * latticeVolume);
+  EXPECT_NEAR(facts.volume, 24000 - testsupport::SlotJob::slotVolume(), 0.03 * 24000);
+  EXPECT_NEAR(facts.max.x, 40.0, 0.5);
+
+  // In inches the same surface is 25.4 times smaller.
+  SIM_SetUnits(view, 1);
+  const std::string inch = (folder_ / "slot-inch.stl").string();
+  ASSERT_EQ(SIM_ExportSolid(view, 1, inch.c_str()), 0);
+  ASSERT_TRUE(finished(2));
+  const SoupFacts inches = factsOf(formats::readStl(inch));
+  EXPECT_NEAR(inches.max.x, facts.max.x / 25.4, 1e-4);
+  EXPECT_NEAR(inches.volume, facts.volume / (25.4 * 25.4 * 25.4), 1e-4 * inches.volume);
+}
+
+TEST_F(SolidExportOnView, APathThatCannotBeWrittenGetsNoFileButTheLastProgress) {
+  testsupport::SlotJob job;
+  testsupport::loadSlotJob(view, job);
+  const std::string nowhere = (folder_ / "no such folder" / "slot.stl").string();
+  ASSERT_EQ(SIM_ExportSolid(view, 1, nowhere.c_str()), 0);
+  ASSERT_TRUE(finished(1));
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+  // A finished export frees the solid for the next.
+  const std::string here = (folder_ / "slot.stl").string();
+  EXPECT_EQ(SIM_ExportSolid(view, 1, here.c_str()), 0);
+  ASSERT_TRUE(finished(2));
+  EXPECT_TRUE(std::filesystem::exists(here));
+  // Closing the view while an export waits for the render thread ends both.
+  EXPECT_EQ(SIM_ExportSolid(view, 1, here.c_str()), 0);
+}
