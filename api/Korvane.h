@@ -304,6 +304,15 @@ SIM_EXPORT SIM_StlAnalysis SIM_AnalyseSTL(const char* path);
  * an unknown solid, or while that solid's previous export runs. */
 SIM_EXPORT int32_t SIM_ExportSolid(Render* view, int32_t solid, const char* path);
 
+/* Addition of this library: a picture of the view drawn for the host, the
+ * stocks as the view's camera sees them in an image of width x height
+ * (the camera framing it as it would a window of that size). rgba receives
+ * width * height * 4 bytes, rows from the top down; alpha is 0 where
+ * nothing was drawn. Waits for the render thread (at most a minute).
+ * 0 done; -1 for a null view or bad arguments; 1 when the view could not
+ * draw it (closed, or called from the view's own thread). */
+SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, uint8_t* rgba);
+
 #ifdef __cplusplus
 }
 #endif

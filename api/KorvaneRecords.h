@@ -285,7 +285,8 @@ enum {
 typedef struct SIM_ToolPart {
   uint32_t kind;         /* SIM_PART_* */
   uint32_t profileKind;  /* SIM_PROFILE_* */
-  double axis[3];        /* direction of the profile's axis in tool coordinates */
+  double axis[3];        /* direction of the profile's axis in tool coordinates, where the
+                            spindle axis is +y; all zero: +y */
   double origin[3];      /* where the profile's (0, 0) lies in tool coordinates */
   double depth;          /* extruded profiles: thickness of the extrusion */
   double sweep;          /* revolved profiles: revolution angle in radians, 0 = full */

@@ -1,79 +1,316 @@
-// korvane-view: embeds the simulation view the way an NC editor would.
-// For now it opens a view, lets it draw for a few seconds and closes it,
-// reporting what the view told it on the way.
+// korvane-view: embeds the simulation view the way an NC editor would. It
+// reads a G-code program and a tool table, hands toolpath, tools and stock
+// to a view, plays the job to the end and writes the cut stock as STL and a
+// picture of it as PNG. Without a program it runs its built-in main job.
 #include <Korvane.h>
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "DefaultJob.h"
+#include "GCodeReader.h"
+#include "JobRecords.h"
+#include "PngWriter.h"
+#include "ToolLibrary.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+constexpr int kInputError = 2;
+constexpr int kRunError = 1;
+
 void usage() {
   std::fprintf(stderr,
-               "usage: korvane-view [--seconds N] [--headless] [--hidden]\n"
-               "  --seconds N  how long the view stays open (default 3)\n"
-               "  --headless   create an invisible view that draws nothing\n"
-               "  --hidden     create the window without showing it\n");
+               "usage: korvane-view [options] [program.nc]\n"
+               "  program.nc         G-code to play; without it the built-in main job runs\n"
+               "  --tools FILE       tool table: lines 'T1 flat|ball D L' or 'T1 bull D R L' (mm)\n"
+               "  --tool N:KIND:...  one tool, e.g. 1:ball:3.175:25.4 or 2:bull:10:1:40\n"
+               "  --stock X0,Y0,Z0,X1,Y1,Z1  stock box (mm); default: around the feed moves\n"
+               "  --quality Q        stock quality 0..1 (default 0.5)\n"
+               "  --speed V          speed slider 0.5..1 (default 1, as fast as the view goes)\n"
+               "  --out DIR          where NAME.stl and NAME.png go (default korvane-out)\n"
+               "  --size WxH         picture size (default 1600x900)\n"
+               "  --no-stl, --no-png leave that file out\n"
+               "  --headless         an invisible view that draws only the picture\n"
+               "  --hidden           a window that is not shown\n"
+               "  --timeout S        give up playing after S seconds (default 900)\n");
 }
 
-void onMessage(void*, SIM_Window, uint32_t message, uint64_t wparam, int64_t lparam) {
-  if (message == SIM_MESSAGE_NOTIFY)
-    std::printf("event %llu value %lld\n", static_cast<unsigned long long>(wparam), static_cast<long long>(lparam));
-  else
-    std::printf("message %u\n", message);
+struct Options {
+  std::string program;
+  std::string toolFile;
+  std::vector<std::string> tools;
+  std::optional<host::StockBox> stock;
+  double quality = 0.5, speed = 1.0, timeout = 900;
+  std::string out = "korvane-out";
+  int width = 1600, height = 900;
+  bool stl = true, png = true, headless = false, hidden = false;
+};
+
+struct InputError {
+  std::string what;
+};
+
+double numberOf(const std::string& text, const char* option) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value))
+    throw InputError{std::string(option) + " needs a number, got '" + text + "'"};
+  return value;
+}
+
+Options optionsOf(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw InputError{arg + " needs a value"};
+      return argv[++i];
+    };
+    if (arg == "--tools") {
+      o.toolFile = value();
+    } else if (arg == "--tool") {
+      o.tools.push_back(value());
+    } else if (arg == "--stock") {
+      const std::string text = value();
+      double v[6];
+      size_t at = 0;
+      for (int k = 0; k < 6; ++k) {
+        const size_t comma = text.find(',', at);
+        if ((k < 5) != (comma != std::string::npos)) throw InputError{"--stock needs six numbers X0,Y0,Z0,X1,Y1,Z1"};
+        v[k] = numberOf(text.substr(at, comma == std::string::npos ? std::string::npos : comma - at), "--stock");
+        at = comma + 1;
+      }
+      if (!(v[0] < v[3] && v[1] < v[4] && v[2] < v[5])) throw InputError{"--stock: each minimum must be below its maximum"};
+      o.stock = host::StockBox{{v[0], v[1], v[2]}, {v[3], v[4], v[5]}};
+    } else if (arg == "--quality") {
+      o.quality = numberOf(value(), "--quality");
+      if (o.quality < 0 || o.quality > 1) throw InputError{"--quality must lie between 0 and 1"};
+    } else if (arg == "--speed") {
+      o.speed = numberOf(value(), "--speed");
+      if (o.speed < 0.5 || o.speed > 1) throw InputError{"--speed must lie between 0.5 and 1"};
+    } else if (arg == "--timeout") {
+      o.timeout = numberOf(value(), "--timeout");
+    } else if (arg == "--out") {
+      o.out = value();
+    } else if (arg == "--size") {
+      const std::string text = value();
+      if (std::sscanf(text.c_str(), "%dx%d", &o.width, &o.height) != 2 || o.width < 16 || o.height < 16 ||
+          o.width > 8192 || o.height > 8192)
+        throw InputError{"--size needs WIDTHxHEIGHT between 16 and 8192"};
+    } else if (arg == "--no-stl") {
+      o.stl = false;
+    } else if (arg == "--no-png") {
+      o.png = false;
+    } else if (arg == "--headless") {
+      o.headless = true;
+    } else if (arg == "--hidden") {
+      o.hidden = true;
+    } else if (arg == "--help" || arg == "-h") {
+      usage();
+      std::exit(0);
+    } else if (!arg.empty() && arg[0] == '-') {
+      throw InputError{"unknown option " + arg};
+    } else if (o.program.empty()) {
+      o.program = arg;
+    } else {
+      throw InputError{"only one program at a time"};
+    }
+  }
+  return o;
+}
+
+// What the view tells the host, kept for the main thread.
+struct ViewNews {
+  std::atomic<int> exportDone{0};
+  std::atomic<int> line{0};
+};
+
+void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int64_t value) {
+  auto* news = static_cast<ViewNews*>(context);
+  if (message != SIM_MESSAGE_NOTIFY) return;
+  if (event == SIM_EVENT_EXPORT_PROGRESS && value == 100) ++news->exportDone;
+  if (event == SIM_EVENT_CURRENT_LINE_CHANGED) news->line = static_cast<int>(value);
+}
+
+// Every tool the program changes to is in the table, and no feed move comes
+// before the first tool change.
+void checkTools(const host::Program& program, const host::ToolLibrary& tools, const std::string& name) {
+  for (const host::ProgramToolChange& change : program.toolChanges)
+    if (!tools.has(change.tool))
+      throw InputError{name + ":" + std::to_string(change.line) + ": tool T" + std::to_string(change.tool) +
+                       " is not defined (give it with --tool or --tools)"};
+  const size_t firstChange = program.toolChanges.empty() ? program.moves.size() : program.toolChanges.front().move;
+  for (size_t i = 0; i < firstChange; ++i)
+    if (program.moves[i].motion != host::Motion::Rapid)
+      throw InputError{name + ":" + std::to_string(program.moves[i].line) + ": a feed move before any tool change (T.. M6)"};
+}
+
+double largestRadius(const host::ToolLibrary& tools) {
+  double r = 0;
+  for (const auto& [number, spec] : tools.specs()) r = std::max(r, spec.diameter / 2);
+  return r;
+}
+
+// The picture over a light background.
+std::vector<uint8_t> overBackground(std::vector<uint8_t> rgba) {
+  for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+    const unsigned alpha = rgba[i + 3];
+    for (int k = 0; k < 3; ++k) rgba[i + k] = static_cast<uint8_t>((rgba[i + k] * alpha + 238u * (255u - alpha)) / 255u);
+    rgba[i + 3] = 255;
+  }
+  return rgba;
+}
+
+bool waitFor(const auto& done, double seconds) {
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+int run(const Options& o) {
+  // The job: program, tools, stock.
+  const bool builtIn = o.program.empty();
+  const std::string name = builtIn ? "main-job" : std::filesystem::path(o.program).stem().string();
+  const host::Program program =
+      builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc") : host::readGCodeFile(o.program);
+  host::ToolLibrary tools;
+  if (builtIn) tools.readText(host::defaultJobTools(), "main-job tools");
+  if (!o.toolFile.empty()) tools.readFile(o.toolFile);
+  for (const std::string& tool : o.tools) tools.addOption(tool);
+  checkTools(program, tools, builtIn ? "main-job.nc" : o.program);
+  host::StockBox box;
+  if (o.stock) {
+    box = *o.stock;
+  } else if (builtIn) {
+    box = {{host::kDefaultStockMin[0], host::kDefaultStockMin[1], host::kDefaultStockMin[2]},
+           {host::kDefaultStockMax[0], host::kDefaultStockMax[1], host::kDefaultStockMax[2]}};
+  } else if (!host::stockAround(program, largestRadius(tools), box)) {
+    throw InputError{o.program + ": no feed moves, so no stock to guess; give one with --stock"};
+  }
+  const host::ToolpathArrays path = host::toolpathOf(program);
+  std::printf("%s: %zu moves, %zu tool changes; stock %.3g,%.3g,%.3g to %.3g,%.3g,%.3g mm\n", name.c_str(),
+              program.moves.size(), program.toolChanges.size(), box.min.x, box.min.y, box.min.z, box.max.x, box.max.y,
+              box.max.z);
+
+  // The view.
+  if (SIM_InitOpenGL() != 1) {
+    std::fprintf(stderr, "korvane-view: the window system could not be initialised (is DISPLAY set?)\n");
+    return kRunError;
+  }
+  SIM_Hint(SIM_HINT_HEADLESS, o.headless ? 1 : 0);
+  SIM_Hint(SIM_HINT_START_HIDDEN, o.hidden ? 1 : 0);
+  Render* view = SIM_CreateView(0, true);
+  if (!view) {
+    std::fprintf(stderr, "korvane-view: the view window could not be created (OpenGL 4.3 core needed)\n");
+    SIM_TerminateOpenGL();
+    return kRunError;
+  }
+  ViewNews news;
+  SIM_Window window = 0;
+  SIM_GetWindowHandle(view, &window);
+  SIM_SetMessageHandler(window, onMessage, &news);
+  SIM_SetCallbackWindow(view, window, true);
+
+  const SIM_ToolTableRecord toolTable = tools.record();
+  SIM_SetToolTable(view, &toolTable);
+  SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
+  stock.identifier = 1;
+  stock.kind = SIM_STOCK_BOX;
+  stock.quality = static_cast<float>(o.quality);
+  // Light bar stock, so that the shading of the cut shows.
+  stock.colour[0] = 0.62f, stock.colour[1] = 0.65f, stock.colour[2] = 0.70f;
+  const double lo[3] = {box.min.x, box.min.y, box.min.z}, hi[3] = {box.max.x, box.max.y, box.max.z};
+  for (int k = 0; k < 3; ++k) stock.boxMin[k] = lo[k], stock.boxMax[k] = hi[k];
+  SIM_CreateStock(view, stock);
+  const SIM_ToolpathRecord toolpath = path.record();
+  SIM_SetToolpath(view, &toolpath);
+  SIM_SetView(view, 0);  // isometric, once the stock is there
+  SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
+
+  // Play to the end.
+  const auto start = Clock::now();
+  SIM_Play(view);
+  int lastPercent = -1;
+  const bool finished = waitFor(
+      [&] {
+        const int percent = static_cast<int>(SIM_GetProgress(view) * 100);
+        if (percent / 10 != lastPercent / 10) {
+          std::printf("  %3d %% (line %d)\n", percent, news.line.load());
+          std::fflush(stdout);
+          lastPercent = percent;
+        }
+        return SIM_IsPlaying(view) == 0;
+      },
+      o.timeout);
+  const double played = std::chrono::duration<double>(Clock::now() - start).count();
+  int status = 0;
+  if (!finished) {
+    std::fprintf(stderr, "korvane-view: playing did not finish within %.0f s\n", o.timeout);
+    status = kRunError;
+  } else {
+    std::printf("played to the end in %.2f s\n", played);
+  }
+
+  // The results.
+  std::error_code error;
+  std::filesystem::create_directories(o.out, error);
+  if (status == 0 && o.stl) {
+    const std::string stl = (std::filesystem::path(o.out) / (name + ".stl")).string();
+    const bool written = SIM_ExportSolid(view, 1, stl.c_str()) == 0 &&
+                         waitFor([&] { return news.exportDone.load() > 0; }, 120) && std::filesystem::exists(stl);
+    if (written) {
+      std::printf("wrote %s (%ju bytes)\n", stl.c_str(), static_cast<uintmax_t>(std::filesystem::file_size(stl)));
+    } else {
+      std::fprintf(stderr, "korvane-view: %s could not be written\n", stl.c_str());
+      status = kRunError;
+    }
+  }
+  if (status == 0 && o.png) {
+    const std::string png = (std::filesystem::path(o.out) / (name + ".png")).string();
+    std::vector<uint8_t> rgba(size_t(o.width) * o.height * 4);
+    if (SIM_RenderImage(view, o.width, o.height, rgba.data()) == 0 &&
+        host::writePng(png, overBackground(std::move(rgba)), o.width, o.height)) {
+      std::printf("wrote %s\n", png.c_str());
+    } else {
+      std::fprintf(stderr, "korvane-view: %s could not be written\n", png.c_str());
+      status = kRunError;
+    }
+  }
+  SIM_CloseView(view);
+  SIM_SetMessageHandler(window, nullptr, nullptr);
+  SIM_TerminateOpenGL();
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  double seconds = 3.0;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      seconds = std::strtod(argv[++i], &end);
-      if (*end != '\0' || seconds < 0) {
-        std::fprintf(stderr, "korvane-view: --seconds needs a non-negative number, got '%s'\n", argv[i]);
-        return 2;
-      }
-    } else if (std::strcmp(argv[i], "--headless") == 0) {
-      SIM_Hint(SIM_HINT_HEADLESS, 1);
-    } else if (std::strcmp(argv[i], "--hidden") == 0) {
-      SIM_Hint(SIM_HINT_START_HIDDEN, 1);
-    } else {
-      usage();
-      return 2;
-    }
+  try {
+    return run(optionsOf(argc, argv));
+  } catch (const InputError& e) {
+    std::fprintf(stderr, "korvane-view: %s\n", e.what.c_str());
+    return kInputError;
+  } catch (const host::GCodeError& e) {
+    std::fprintf(stderr, "korvane-view: %s\n", e.what());
+    return kInputError;
+  } catch (const host::ToolError& e) {
+    std::fprintf(stderr, "korvane-view: %s\n", e.what());
+    return kInputError;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "korvane-view: %s\n", e.what());
+    return kRunError;
   }
-
-  if (SIM_InitOpenGL() != 1) {
-    std::fprintf(stderr, "korvane-view: the window system could not be initialised (is DISPLAY set?)\n");
-    return 1;
-  }
-  const auto start = std::chrono::steady_clock::now();
-  Render* view = SIM_CreateView(0, true);
-  if (!view) {
-    std::fprintf(stderr, "korvane-view: the view window could not be created (OpenGL 4.3 core needed)\n");
-    SIM_TerminateOpenGL();
-    return 1;
-  }
-  const double createdMs =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  SIM_Window window = 0;
-  SIM_GetWindowHandle(view, &window);
-  SIM_SetMessageHandler(window, onMessage, nullptr);
-  SIM_SetCallbackWindow(view, window, true);
-  std::printf("view open in window 0x%lx after %.1f ms\n", static_cast<unsigned long>(window), createdMs);
-  std::fflush(stdout);
-
-  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-
-  SIM_CloseView(view);
-  SIM_SetMessageHandler(window, nullptr, nullptr);
-  SIM_TerminateOpenGL();
-  std::printf("view closed\n");
-  return 0;
 }

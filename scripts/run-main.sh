@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/build.sh
+# The main job leaves build/main-job/main-job.stl and main-job.png.
 if [[ -n "${DISPLAY:-}" ]]; then
-  build/host/korvane-view "$@"
+  build/host/korvane-view --out build/main-job "$@"
 else
-  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" build/host/korvane-view "$@"
+  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" build/host/korvane-view --out build/main-job "$@"
 fi

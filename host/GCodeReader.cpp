@@ -1,0 +1,300 @@
+#include "GCodeReader.h"
+
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+namespace host {
+
+namespace {
+
+constexpr double kInch = 25.4;
+
+struct Word {
+  char letter;
+  double value;
+};
+
+enum class Plane { XY, ZX, YZ };
+
+// What stays in force from block to block.
+struct Modes {
+  std::optional<Motion> motion;
+  Plane plane = Plane::XY;
+  bool inches = false;
+  bool incremental = false;
+  std::optional<double> feed;  // mm/min
+  double speed = 0;
+  bool spindleOn = false;
+  std::optional<int> selectedTool;
+  Point position;
+};
+
+class BlockError {
+ public:
+  explicit BlockError(std::string what) : what_(std::move(what)) {}
+  const std::string& what() const { return what_; }
+
+ private:
+  std::string what_;
+};
+
+std::string number(double value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+// The words of one line, comments removed.
+std::vector<Word> wordsOf(std::string_view line) {
+  std::vector<Word> words;
+  size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+  };
+  while (true) {
+    skipBlanks();
+    if (i >= line.size() || line[i] == ';') break;
+    const char c = line[i];
+    if (c == '(') {
+      const size_t close = line.find(')', i);
+      if (close == std::string_view::npos) throw BlockError("comment without ')'");
+      i = close + 1;
+      continue;
+    }
+    if (c == '%' || (c == '/' && words.empty())) {
+      ++i;
+      continue;
+    }
+    if (!std::isalpha(static_cast<unsigned char>(c))) throw BlockError(std::string("unexpected character '") + c + "'");
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ++i;
+    skipBlanks();
+    const size_t start = i;
+    if (i < line.size() && (line[i] == '+' || line[i] == '-')) ++i;
+    while (i < line.size() && (std::isdigit(static_cast<unsigned char>(line[i])) || line[i] == '.')) ++i;
+    const std::string text(line.substr(start, i - start));
+    char* end = nullptr;
+    const double value = text.empty() ? NAN : std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value))
+      throw BlockError(std::string("word ") + letter + " has no number");
+    words.push_back({letter, value});
+  }
+  return words;
+}
+
+// The integer code of a G or M word, with G90.1-style decimals kept apart.
+int codeOf(const Word& w) {
+  const double rounded = std::round(w.value * 10.0) / 10.0;
+  if (std::abs(w.value - rounded) > 1e-6 || rounded < 0)
+    throw BlockError(std::string("unsupported ") + w.letter + number(w.value));
+  return static_cast<int>(std::lround(rounded * 10.0));  // G90.1 gives 901
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string name) : name_(std::move(name)) {}
+
+  Program read(std::string_view text) {
+    size_t begin = 0;
+    uint32_t line = 0;
+    while (begin <= text.size() && !ended_) {
+      size_t end = text.find('\n', begin);
+      if (end == std::string_view::npos) end = text.size();
+      ++line;
+      try {
+        block(wordsOf(text.substr(begin, end - begin)), line);
+      } catch (const BlockError& e) {
+        throw GCodeError(name_ + ":" + std::to_string(line) + ": " + e.what());
+      }
+      if (end == text.size()) break;
+      begin = end + 1;
+    }
+    return std::move(program_);
+  }
+
+ private:
+  void block(const std::vector<Word>& words, uint32_t line) {
+    if (words.empty()) return;
+    std::map<char, double> values;  // axis and parameter words
+    std::optional<Motion> motion;
+    bool toolChange = false, dwell = false, lengthOffset = false;
+    for (const Word& w : words) {
+      switch (w.letter) {
+        case 'G':
+          gCode(codeOf(w), motion, dwell, lengthOffset);
+          break;
+        case 'M':
+          mCode(codeOf(w), toolChange);
+          break;
+        case 'N':
+          break;
+        case 'X': case 'Y': case 'Z': case 'I': case 'J': case 'K': case 'R': case 'F': case 'S': case 'T':
+        case 'P': case 'H':
+          if (values.count(w.letter)) throw BlockError(std::string("word ") + w.letter + " twice in one block");
+          values[w.letter] = w.value;
+          break;
+        default:
+          throw BlockError(std::string("unsupported word ") + w.letter);
+      }
+    }
+    if (values.count('P') && !dwell) throw BlockError("word P without G4");
+    if (values.count('H') && !lengthOffset) throw BlockError("word H without G43");
+    const double scale = modes_.inches ? kInch : 1.0;
+    if (values.count('F')) {
+      if (values['F'] <= 0) throw BlockError("feed rate must be positive");
+      modes_.feed = values['F'] * scale;
+    }
+    if (values.count('S')) {
+      if (values['S'] < 0) throw BlockError("spindle speed must not be negative");
+      modes_.speed = values['S'];
+    }
+    if (values.count('T')) {
+      const double t = values['T'];
+      if (t < 0 || t != std::floor(t)) throw BlockError("tool number must be a whole number");
+      modes_.selectedTool = static_cast<int>(t);
+    }
+    if (toolChange) {
+      if (!modes_.selectedTool) throw BlockError("M6 without a tool selected by T");
+      program_.toolChanges.push_back({*modes_.selectedTool, program_.moves.size(), line});
+    }
+    if (motion) modes_.motion = motion;
+    const bool axes = values.count('X') || values.count('Y') || values.count('Z');
+    const bool arcWords = values.count('I') || values.count('J') || values.count('K') || values.count('R');
+    if (!axes && !arcWords) return;
+    if (dwell) throw BlockError("axis words with G4");
+    if (!modes_.motion) throw BlockError("axis words before any G0, G1, G2 or G3");
+    move(values, line, scale);
+  }
+
+  void gCode(int code, std::optional<Motion>& motion, bool& dwell, bool& lengthOffset) {
+    switch (code) {
+      case 0: motion = Motion::Rapid; break;
+      case 10: motion = Motion::Linear; break;
+      case 20: motion = Motion::ArcClockwise; break;
+      case 30: motion = Motion::ArcCounterClockwise; break;
+      case 40: dwell = true; break;
+      case 170: modes_.plane = Plane::XY; break;
+      case 180: modes_.plane = Plane::ZX; break;
+      case 190: modes_.plane = Plane::YZ; break;
+      case 200: modes_.inches = true; break;
+      case 210: modes_.inches = false; break;
+      case 900: modes_.incremental = false; break;
+      case 910: modes_.incremental = true; break;
+      case 911: break;  // arc centres relative to the start: the only kind read
+      case 430: lengthOffset = true; break;
+      case 400: case 490: case 540: case 610: case 640: case 800: case 940: break;
+      default:
+        throw BlockError("unsupported G" + number(code / 10.0));
+    }
+  }
+
+  void mCode(int code, bool& toolChange) {
+    switch (code) {
+      case 30: case 40: modes_.spindleOn = true; break;
+      case 50: modes_.spindleOn = false; break;
+      case 60: toolChange = true; break;
+      case 20: case 300: ended_ = true; break;
+      case 0: case 10: case 70: case 80: case 90: break;
+      default:
+        throw BlockError("unsupported M" + number(code / 10.0));
+    }
+  }
+
+  void move(std::map<char, double>& values, uint32_t line, double scale) {
+    const Point from = modes_.position;
+    Point to = from;
+    auto axis = [&](char letter, double& coordinate, double origin) {
+      if (values.count(letter)) coordinate = (modes_.incremental ? origin : 0.0) + values[letter] * scale;
+    };
+    axis('X', to.x, from.x);
+    axis('Y', to.y, from.y);
+    axis('Z', to.z, from.z);
+    ProgramMove m;
+    m.motion = *modes_.motion;
+    m.end = to;
+    m.line = line;
+    m.spindle = modes_.spindleOn ? modes_.speed : 0.0;
+    if (m.motion != Motion::Rapid) {
+      if (!modes_.feed) throw BlockError("feed move without a feed rate (F)");
+      m.feed = *modes_.feed;
+    }
+    if (m.motion == Motion::ArcClockwise || m.motion == Motion::ArcCounterClockwise) {
+      arc(m, from, values, scale);
+    } else if (values.count('I') || values.count('J') || values.count('K') || values.count('R')) {
+      throw BlockError("I, J, K or R without G2 or G3");
+    }
+    program_.moves.push_back(m);
+    modes_.position = to;
+  }
+
+  // In-plane coordinates (u, v) and the coordinate across the plane.
+  struct PlaneAxes {
+    double Point::*u;
+    double Point::*v;
+    char uOffset, vOffset;
+    Point seenFrom;
+  };
+  PlaneAxes planeAxes() const {
+    switch (modes_.plane) {
+      case Plane::XY: return {&Point::x, &Point::y, 'I', 'J', {0, 0, 1}};
+      case Plane::ZX: return {&Point::z, &Point::x, 'K', 'I', {0, 1, 0}};
+      case Plane::YZ: return {&Point::y, &Point::z, 'J', 'K', {1, 0, 0}};
+    }
+    return {&Point::x, &Point::y, 'I', 'J', {0, 0, 1}};
+  }
+
+  void arc(ProgramMove& m, const Point& from, std::map<char, double>& values, double scale) {
+    const PlaneAxes p = planeAxes();
+    m.axis = p.seenFrom;
+    const double su = from.*p.u, sv = from.*p.v, eu = m.end.*p.u, ev = m.end.*p.v;
+    double cu = 0, cv = 0;
+    if (values.count('R')) {
+      if (values.count(p.uOffset) || values.count(p.vOffset)) throw BlockError("an arc with both R and centre offsets");
+      const double r = values['R'] * scale;
+      const double du = eu - su, dv = ev - sv, chord = std::hypot(du, dv);
+      if (chord < 1e-9) throw BlockError("an R arc must not end where it starts");
+      const double half = chord / 2, radius = std::abs(r);
+      if (radius < half - 0.002) throw BlockError("arc radius " + number(radius) + " is shorter than half the chord");
+      const double rise = std::sqrt(std::max(radius * radius - half * half, 0.0));
+      // The centre lies left of the chord for a short counter-clockwise arc.
+      const bool left = (m.motion == Motion::ArcCounterClockwise) == (r > 0);
+      const double side = left ? 1.0 : -1.0;
+      cu = su + du / 2 - side * rise * dv / chord;
+      cv = sv + dv / 2 + side * rise * du / chord;
+    } else {
+      if (!values.count(p.uOffset) && !values.count(p.vOffset)) throw BlockError("an arc needs a centre (I, J, K) or R");
+      cu = su + (values.count(p.uOffset) ? values[p.uOffset] * scale : 0.0);
+      cv = sv + (values.count(p.vOffset) ? values[p.vOffset] * scale : 0.0);
+      const double rs = std::hypot(su - cu, sv - cv), re = std::hypot(eu - cu, ev - cv);
+      if (std::abs(rs - re) > std::max(0.002, 0.001 * rs))
+        throw BlockError("arc radius differs at start (" + number(rs) + ") and end (" + number(re) + ")");
+      if (rs < 1e-6) throw BlockError("arc of radius 0");
+    }
+    m.centre = from;
+    m.centre.*p.u = cu;
+    m.centre.*p.v = cv;
+  }
+
+  std::string name_;
+  Modes modes_;
+  Program program_;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+Program readGCode(std::string_view text, const std::string& name) { return Reader(name).read(text); }
+
+Program readGCodeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw GCodeError(path + ": cannot be read");
+  std::ostringstream text;
+  text << file.rdbuf();
+  return readGCode(text.str(), path);
+}
+
+}  // namespace host

@@ -1,0 +1,107 @@
+#include "JobRecords.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ToolLibrary.h"
+
+namespace host {
+
+namespace {
+
+SIM_ToolpathMove moveTo(uint32_t type, const Point& end) {
+  SIM_ToolpathMove m{};
+  m.type = type;
+  m.end[0] = end.x, m.end[1] = end.y, m.end[2] = end.z;
+  return m;
+}
+
+uint32_t typeOf(Motion motion) {
+  switch (motion) {
+    case Motion::Rapid: return SIM_MOVE_RAPID;
+    case Motion::Linear: return SIM_MOVE_LINEAR;
+    case Motion::ArcClockwise: return SIM_MOVE_ARC_CW;
+    case Motion::ArcCounterClockwise: return SIM_MOVE_ARC_CCW;
+  }
+  return SIM_MOVE_NONE;
+}
+
+}  // namespace
+
+SIM_ToolpathRecord ToolpathArrays::record() const {
+  SIM_ToolpathRecord r{};
+  r.moveCount = moves.size();
+  r.moves = moves.empty() ? nullptr : moves.data();
+  r.lineNumbers = lines.empty() ? nullptr : lines.data();
+  r.feeds = feeds.empty() ? nullptr : feeds.data();
+  r.spindleSpeeds = spindles.empty() ? nullptr : spindles.data();
+  r.toolChangeCount = toolChanges.size();
+  r.toolChanges = toolChanges.empty() ? nullptr : toolChanges.data();
+  return r;
+}
+
+ToolpathArrays toolpathOf(const Program& program) {
+  ToolpathArrays out;
+  Point at = program.start;
+  auto add = [&](const SIM_ToolpathMove& m, uint32_t line, double feed, double spindle) {
+    out.moves.push_back(m);
+    out.lines.push_back(line);
+    out.feeds.push_back(feed);
+    out.spindles.push_back(spindle);
+  };
+  add(moveTo(SIM_MOVE_NONE, at), 0, 0, 0);
+  size_t change = 0;
+  auto toolChangesUpTo = [&](size_t move) {
+    for (; change < program.toolChanges.size() && program.toolChanges[change].move <= move; ++change) {
+      const ProgramToolChange& c = program.toolChanges[change];
+      SIM_NamedMove named{};
+      std::strncpy(named.name, ToolLibrary::nameOf(c.tool).c_str(), sizeof named.name - 1);
+      named.move = static_cast<uint32_t>(out.moves.size());
+      out.toolChanges.push_back(named);
+      add(moveTo(SIM_MOVE_NONE, at), c.line, 0, 0);
+    }
+  };
+  for (size_t i = 0; i < program.moves.size(); ++i) {
+    toolChangesUpTo(i);
+    const ProgramMove& p = program.moves[i];
+    SIM_ToolpathMove m = moveTo(typeOf(p.motion), p.end);
+    if (p.motion == Motion::ArcClockwise || p.motion == Motion::ArcCounterClockwise) {
+      m.centre[0] = p.centre.x, m.centre[1] = p.centre.y, m.centre[2] = p.centre.z;
+      // The view turns an arc of normal n counter-clockwise about -n.
+      m.normal[0] = -p.axis.x, m.normal[1] = -p.axis.y, m.normal[2] = -p.axis.z;
+    }
+    add(m, p.line, p.motion == Motion::Rapid ? kRapidFeed : p.feed, p.spindle);
+    at = p.end;
+  }
+  toolChangesUpTo(program.moves.size());
+  return out;
+}
+
+bool stockAround(const Program& program, double toolRadius, StockBox& box) {
+  bool any = false;
+  double highestRapid = -1e300;
+  Point from = program.start;
+  for (const ProgramMove& m : program.moves) {
+    if (m.motion == Motion::Rapid) {
+      highestRapid = std::max({highestRapid, m.end.z, from.z});
+    } else {
+      for (const Point& p : {from, m.end}) {
+        if (!any) box.min = box.max = p;
+        any = true;
+        box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
+        box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
+      }
+    }
+    from = m.end;
+  }
+  if (!any) return false;
+  box.min.x -= toolRadius, box.min.y -= toolRadius;
+  box.max.x += toolRadius, box.max.y += toolRadius;
+  const double deepest = box.min.z;
+  box.min.z = deepest - 1.0;
+  if (deepest < 0 && highestRapid > 0) box.max.z = 0;
+  if (box.max.z - box.min.z < 1.0) box.max.z = box.min.z + 1.0;
+  return true;
+}
+
+}  // namespace host

@@ -1,0 +1,40 @@
+#pragma once
+// The records the sample host hands to the view for a G-code program: the
+// toolpath with its NC lines and tool changes, and a stock box.
+#include <string>
+#include <vector>
+
+#include <Korvane.h>
+
+#include "GCodeReader.h"
+
+namespace host {
+
+// Rapid moves are timed at this feed (mm/min); the program gives none.
+inline constexpr double kRapidFeed = 5000.0;
+
+struct ToolpathArrays {
+  std::vector<SIM_ToolpathMove> moves;
+  std::vector<uint32_t> lines;  // NC line of each move, from 1; 0 for the start
+  std::vector<double> feeds, spindles;
+  std::vector<SIM_NamedMove> toolChanges;
+
+  // Points into these arrays.
+  SIM_ToolpathRecord record() const;
+};
+
+// Move 0 stands at the program's start; each tool change gets a move of
+// its own that goes nowhere (the view makes it one), named "T<n>".
+ToolpathArrays toolpathOf(const Program& program);
+
+struct StockBox {
+  Point min, max;
+};
+
+// A box around the feed moves: in x and y their extent plus the largest
+// tool radius; in z from 1 mm below the deepest cut up to Z0 when the
+// program cuts below Z0 and retracts above it (the usual "Z0 on top of the
+// stock"), else to the highest cutting point. None without feed moves.
+bool stockAround(const Program& program, double toolRadius, StockBox& box);
+
+}  // namespace host

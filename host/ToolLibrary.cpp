@@ -1,0 +1,157 @@
+#include "ToolLibrary.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace host {
+
+namespace {
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> fields;
+  std::string field;
+  std::istringstream in(text);
+  if (separator == ' ') {
+    while (in >> field) fields.push_back(field);
+  } else {
+    while (std::getline(in, field, separator)) fields.push_back(field);
+  }
+  return fields;
+}
+
+double positive(const std::string& text, const std::string& what, const std::string& where) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0)
+    throw ToolError(where + ": " + what + " must be a positive number, got '" + text + "'");
+  return value;
+}
+
+int toolNumber(std::string text, const std::string& where) {
+  if (!text.empty() && (text[0] == 'T' || text[0] == 't')) text.erase(0, 1);
+  char* end = nullptr;
+  const long number = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || number < 0 || number > 99999)
+    throw ToolError(where + ": '" + text + "' is not a tool number");
+  return static_cast<int>(number);
+}
+
+SIM_ProfilePoint straight(double radius, double height) {
+  return {SIM_SEGMENT_STRAIGHT, float(radius), float(height), 0, 0};
+}
+
+SIM_ProfilePoint arc(double radius, double height, double centreRadius, double centreHeight) {
+  return {SIM_SEGMENT_ARC_CCW, float(radius), float(height), float(centreRadius), float(centreHeight)};
+}
+
+}  // namespace
+
+std::vector<SIM_ProfilePoint> profileOf(const ToolSpec& spec) {
+  const double r = spec.diameter / 2, length = spec.length;
+  std::vector<SIM_ProfilePoint> points{straight(0, 0)};
+  switch (spec.kind) {
+    case ToolSpec::Kind::Flat:
+      points.push_back(straight(r, 0));
+      break;
+    case ToolSpec::Kind::Ball:
+      points.push_back(arc(r, r, 0, r));
+      break;
+    case ToolSpec::Kind::BullNose: {
+      const double c = spec.cornerRadius;
+      if (r - c > 1e-9) points.push_back(straight(r - c, 0));
+      points.push_back(arc(r, c, r - c, c));
+      break;
+    }
+  }
+  points.push_back(straight(r, length));
+  points.push_back(straight(0, length));
+  return points;
+}
+
+ToolSpec ToolLibrary::specOf(const std::vector<std::string>& fields, const std::string& where) {
+  // fields: kind and its numbers
+  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball or bull)");
+  ToolSpec spec;
+  const std::string& kind = fields[0];
+  const size_t numbers = fields.size() - 1;
+  if (kind == "flat" || kind == "ball") {
+    spec.kind = kind == "flat" ? ToolSpec::Kind::Flat : ToolSpec::Kind::Ball;
+    if (numbers != 2) throw ToolError(where + ": " + kind + " needs a diameter and a length");
+    spec.diameter = positive(fields[1], "the diameter", where);
+    spec.length = positive(fields[2], "the length", where);
+  } else if (kind == "bull") {
+    spec.kind = ToolSpec::Kind::BullNose;
+    if (numbers != 3) throw ToolError(where + ": bull needs a diameter, a corner radius and a length");
+    spec.diameter = positive(fields[1], "the diameter", where);
+    spec.cornerRadius = positive(fields[2], "the corner radius", where);
+    spec.length = positive(fields[3], "the length", where);
+    if (spec.cornerRadius > spec.diameter / 2)
+      throw ToolError(where + ": the corner radius is larger than half the diameter");
+  } else {
+    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball or bull)");
+  }
+  if (spec.length < spec.diameter / 2) throw ToolError(where + ": the length is shorter than the tool's tip");
+  return spec;
+}
+
+void ToolLibrary::readText(const std::string& text, const std::string& name) {
+  std::istringstream in(text);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    const size_t comment = line.find('#');
+    if (comment != std::string::npos) line.erase(comment);
+    const std::vector<std::string> fields = split(line, ' ');
+    if (fields.empty()) continue;
+    const std::string where = name + ":" + std::to_string(number);
+    add(toolNumber(fields[0], where), specOf({fields.begin() + 1, fields.end()}, where));
+  }
+}
+
+void ToolLibrary::readFile(const std::string& path) {
+  std::ifstream file(path);
+  if (!file) throw ToolError(path + ": cannot be read");
+  std::ostringstream text;
+  text << file.rdbuf();
+  readText(text.str(), path);
+}
+
+void ToolLibrary::addOption(const std::string& option) {
+  const std::vector<std::string> fields = split(option, ':');
+  const std::string where = "--tool " + option;
+  if (fields.empty()) throw ToolError(where + ": empty");
+  add(toolNumber(fields[0], where), specOf({fields.begin() + 1, fields.end()}, where));
+}
+
+void ToolLibrary::add(int number, const ToolSpec& spec) { specs_[number] = spec; }
+
+SIM_ToolTableRecord ToolLibrary::record() {
+  profiles_.clear();
+  parts_.clear();
+  records_.clear();
+  for (const auto& [number, spec] : specs_) {
+    profiles_.push_back(profileOf(spec));
+    SIM_ToolPart part{};
+    part.kind = SIM_PART_CUTTING;
+    part.profileKind = SIM_PROFILE_REVOLVED;
+    part.axis[1] = 1.0;  // tool coordinates have the spindle axis along +y
+    part.points = profiles_.back().data();
+    part.pointCount = profiles_.back().size();
+    parts_.push_back(part);
+    SIM_ToolRecord tool{};
+    std::strncpy(tool.name, nameOf(number).c_str(), sizeof tool.name - 1);
+    tool.number = static_cast<uint32_t>(number);
+    tool.parts = &parts_.back();
+    tool.partCount = 1;
+    tool.holder = -1;
+    tool.deriveMountPoint = 1;
+    records_.push_back(tool);
+  }
+  SIM_ToolTableRecord table{};
+  table.tools = records_.empty() ? nullptr : records_.data();
+  table.toolCount = records_.size();
+  return table;
+}
+
+}  // namespace host

@@ -1,0 +1,61 @@
+#pragma once
+// The sample host's tool table: flat, ball and bull-nose end mills by
+// diameter, corner radius and length, from a text file or the command line,
+// turned into the view's tool records. Tool n is named "T<n>".
+//
+// File lines: "T<n> flat <diameter> <length>", "T<n> ball <diameter>
+// <length>", "T<n> bull <diameter> <corner radius> <length>"; millimetres;
+// '#' starts a comment. The command line takes the same as
+// "<n>:flat:<diameter>:<length>" and so on.
+#include <deque>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <Korvane.h>
+
+namespace host {
+
+struct ToolSpec {
+  enum class Kind { Flat, Ball, BullNose };
+  Kind kind = Kind::Flat;
+  double diameter = 0;
+  double cornerRadius = 0;
+  double length = 0;
+};
+
+class ToolError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ToolLibrary {
+ public:
+  // Throws ToolError with "name:line: what" for a bad line.
+  void readText(const std::string& text, const std::string& name);
+  void readFile(const std::string& path);
+  // "<n>:<kind>:<numbers...>"; throws ToolError.
+  void addOption(const std::string& option);
+  void add(int number, const ToolSpec& spec);
+
+  bool has(int number) const { return specs_.count(number) != 0; }
+  const std::map<int, ToolSpec>& specs() const { return specs_; }
+  static std::string nameOf(int number) { return "T" + std::to_string(number); }
+
+  // The tool table record; it points into this library until it changes.
+  SIM_ToolTableRecord record();
+
+ private:
+  static ToolSpec specOf(const std::vector<std::string>& fields, const std::string& where);
+
+  std::map<int, ToolSpec> specs_;
+  std::deque<std::vector<SIM_ProfilePoint>> profiles_;
+  std::deque<SIM_ToolPart> parts_;
+  std::vector<SIM_ToolRecord> records_;
+};
+
+// The cutting profile of an end mill, from the tip (radius, height) up.
+std::vector<SIM_ProfilePoint> profileOf(const ToolSpec& spec);
+
+}  // namespace host

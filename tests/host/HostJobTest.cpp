@@ -1,0 +1,145 @@
+// The sample host's job records: tools and their profiles, the toolpath the
+// view takes over (tool changes, arcs turning the way G2 and G3 say), the
+// stock it guesses, and the PNG files it writes.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "DefaultJob.h"
+#include "GCodeReader.h"
+#include "JobRecords.h"
+#include "PngWriter.h"
+#include "ToolLibrary.h"
+#include "toolpath/Toolpath.h"
+
+TEST(HostTools, FileAndOptionsMakeEndMills) {
+  host::ToolLibrary tools;
+  tools.readText("# comment\nT1 flat 6 40\n\nT2 ball 3.175 25.4  # a ball\nT3 bull 10 1 40\n", "tools.txt");
+  tools.addOption("7:ball:4:30");
+  EXPECT_TRUE(tools.has(1) && tools.has(2) && tools.has(3) && tools.has(7));
+  EXPECT_FALSE(tools.has(4));
+  const std::vector<SIM_ProfilePoint> bull = host::profileOf(tools.specs().at(3));
+  ASSERT_EQ(bull.size(), 5u);
+  EXPECT_EQ(bull[1].x, 4.0f) << "the flat of the tip";
+  EXPECT_EQ(bull[2].segment, uint32_t{SIM_SEGMENT_ARC_CCW});
+  EXPECT_EQ(bull[2].x, 5.0f);
+  EXPECT_EQ(bull[2].y, 1.0f);
+  EXPECT_EQ(bull[2].centreX, 4.0f);
+  const SIM_ToolTableRecord table = tools.record();
+  ASSERT_EQ(table.toolCount, 4u);
+  EXPECT_STREQ(table.tools[3].name, "T7");
+  EXPECT_EQ(table.tools[0].parts[0].axis[1], 1.0) << "the spindle axis in tool coordinates";
+
+  auto errorOf = [](const std::string& text) {
+    try {
+      host::ToolLibrary t;
+      t.readText(text, "tools.txt");
+    } catch (const host::ToolError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball or bull)");
+  EXPECT_EQ(errorOf("\nT1 flat 6\n"), "tools.txt:2: flat needs a diameter and a length");
+  EXPECT_EQ(errorOf("T1 bull 6 4 40\n"), "tools.txt:1: the corner radius is larger than half the diameter");
+  EXPECT_EQ(errorOf("T1 ball -3 40\n"), "tools.txt:1: the diameter must be a positive number, got '-3'");
+  EXPECT_THROW(host::ToolLibrary().addOption("x:flat:1:2"), host::ToolError);
+}
+
+TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
+  const host::Program program = host::readGCode(
+      "T1 M6\nG0 X20 Y0 Z1\nG1 Z0 F100\nG3 X0 Y20 I-20 J0\nT2 M6\nG2 X20 Y0 R20\nG18 G3 X40 Z0 I10 K0\n", "job.nc");
+  const host::ToolpathArrays arrays = host::toolpathOf(program);
+  // Start, change, 3 moves, change, 2 moves.
+  ASSERT_EQ(arrays.moves.size(), 8u);
+  ASSERT_EQ(arrays.toolChanges.size(), 2u);
+  EXPECT_STREQ(arrays.toolChanges[0].name, "T1");
+  EXPECT_EQ(arrays.toolChanges[0].move, 1u);
+  EXPECT_EQ(arrays.toolChanges[1].move, 5u);
+  EXPECT_EQ(arrays.lines[5], 5u);
+  EXPECT_EQ(arrays.feeds[2], host::kRapidFeed);
+
+  toolpath::Toolpath path;
+  path.load(arrays.record());
+  // G3 from (20, 0) about the origin to (0, 20): through (14.1, 14.1).
+  const glm::dvec3 ccw = path.arcOf(4).pointAt(0.5);
+  EXPECT_NEAR(ccw.x, 20 / std::sqrt(2.0), 1e-6);
+  EXPECT_NEAR(ccw.y, 20 / std::sqrt(2.0), 1e-6);
+  // G2 back the same way round.
+  const glm::dvec3 cw = path.arcOf(6).pointAt(0.5);
+  EXPECT_NEAR(cw.x, 20 / std::sqrt(2.0), 1e-6);
+  EXPECT_NEAR(cw.y, 20 / std::sqrt(2.0), 1e-6);
+  // G18 G3 from (20, 0, 0) about (30, 0, 0): counter-clockwise seen from +Y
+  // turns -x towards +z, so half way it is straight above the centre.
+  const glm::dvec3 zx = path.arcOf(7).pointAt(0.5);
+  EXPECT_NEAR(zx.x, 30, 1e-6);
+  EXPECT_NEAR(zx.z, 10, 1e-6);
+}
+
+TEST(HostToolpath, StockAroundTheFeedMoves) {
+  const host::Program program =
+      host::readGCode("T1 M6\nG0 X0 Y0 Z5\nG1 Z-3 F100\nX50\nY20\nG0 Z5\nX200 Y200\n", "job.nc");
+  host::StockBox box;
+  ASSERT_TRUE(host::stockAround(program, 3, box));
+  EXPECT_EQ(box.min.x, -3);
+  EXPECT_EQ(box.max.x, 53);
+  EXPECT_EQ(box.max.y, 23) << "rapids do not count";
+  EXPECT_EQ(box.min.z, -4);
+  EXPECT_EQ(box.max.z, 0) << "Z0 on top";
+  EXPECT_FALSE(host::stockAround(host::readGCode("G0 X1\n", "job.nc"), 3, box));
+}
+
+TEST(HostPng, ChunksAndPixelsReadBack) {
+  const uint32_t width = 3, height = 2;
+  std::vector<uint8_t> rgba(width * height * 4);
+  for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(i * 7);
+  const std::vector<uint8_t> png = host::pngImage(rgba, width, height);
+  ASSERT_EQ(std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
+  // Walk the chunks, checking each CRC, and gather the image data.
+  size_t at = 8;
+  std::vector<uint8_t> packed;
+  std::vector<std::string> types;
+  auto big = [&](size_t p) { return uint32_t(png[p]) << 24 | uint32_t(png[p + 1]) << 16 | uint32_t(png[p + 2]) << 8 | png[p + 3]; };
+  while (at + 12 <= png.size()) {
+    const uint32_t length = big(at);
+    types.emplace_back(reinterpret_cast<const char*>(&png[at + 4]), 4);
+    EXPECT_EQ(big(at + 8 + length), crc32(0, &png[at + 4], length + 4)) << types.back();
+    if (types.back() == "IHDR") {
+      EXPECT_EQ(big(at + 8), width);
+      EXPECT_EQ(big(at + 12), height);
+      EXPECT_EQ(png[at + 16], 8);
+      EXPECT_EQ(png[at + 17], 6);
+    }
+    if (types.back() == "IDAT") packed.insert(packed.end(), &png[at + 8], &png[at + 8 + length]);
+    at += 12 + length;
+  }
+  EXPECT_EQ(at, png.size());
+  EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+  std::vector<uint8_t> raw((width * 4 + 1) * height);
+  uLongf rawSize = raw.size();
+  ASSERT_EQ(uncompress(raw.data(), &rawSize, packed.data(), packed.size()), Z_OK);
+  ASSERT_EQ(rawSize, raw.size());
+  for (uint32_t y = 0; y < height; ++y) {
+    EXPECT_EQ(raw[y * (width * 4 + 1)], 0);
+    EXPECT_EQ(std::memcmp(&raw[y * (width * 4 + 1) + 1], &rgba[y * width * 4], width * 4), 0);
+  }
+}
+
+TEST(HostDefaultJob, ReadsAndUsesOnlyItsOwnTools) {
+  const host::Program program = host::readGCode(host::defaultJobProgram(), "main-job.nc");
+  host::ToolLibrary tools;
+  tools.readText(host::defaultJobTools(), "main-job tools");
+  ASSERT_EQ(program.toolChanges.size(), 3u);
+  for (const host::ProgramToolChange& change : program.toolChanges) EXPECT_TRUE(tools.has(change.tool));
+  size_t arcs = 0;
+  for (const host::ProgramMove& m : program.moves) {
+    arcs += m.motion == host::Motion::ArcCounterClockwise;
+    EXPECT_GE(m.end.x, -1.0);
+    EXPECT_LE(m.end.x, 81.0);
+  }
+  EXPECT_EQ(arcs, 8u);
+  EXPECT_GT(program.moves.size(), 1000u);
+}

@@ -1,0 +1,101 @@
+// korvane-view run as a host would be: a real program played to the end
+// leaves a closed STL and a PNG; bad input stops it with a message and a
+// non-zero exit.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "formats/StlReader.h"
+
+namespace {
+
+struct Finished {
+  int exitCode = -1;
+  std::string output;
+};
+
+Finished run(const std::string& arguments) {
+  Finished r;
+  const std::string command = std::string(KORVANE_VIEW) + " " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) r.output += buffer;
+  const int status = pclose(pipe);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class HostRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    out_ = std::filesystem::temp_directory_path() / ("korvane-host-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(out_);
+  }
+  void TearDown() override { std::filesystem::remove_all(out_); }
+  std::filesystem::path out_;
+};
+
+}  // namespace
+
+TEST_F(HostRun, ARealProgramLeavesAClosedStlAndAPicture) {
+  const Finished r = run("--headless --tool 1:ball:3.175:25.4 --stock 0,0,-20,80,80,0 --quality 0.3 --size 320x200 --out " +
+                    out_.string() + " " KORVANE_TEST_DATA "/bear.nc");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  const formats::StlVertices soup = formats::readStl((out_ / "bear.stl").string());
+  ASSERT_GT(soup.size(), 3000u);
+  // Closed: every edge, keyed by its ends, once each way; the relief lies
+  // in the box, and the deepest cut (17.4 mm, a 1.6 mm ball) shows.
+  using Key = std::tuple<float, float, float>;
+  std::map<std::pair<Key, Key>, int> sides;
+  float lowestTop = 0, minX = 1e9f, maxX = -1e9f;
+  for (size_t t = 0; t + 2 < soup.size(); t += 3)
+    for (int k = 0; k < 3; ++k) {
+      const formats::StlVertex &a = soup[t + k], &b = soup[t + (k + 1) % 3];
+      ++sides[{Key{a.x, a.y, a.z}, Key{b.x, b.y, b.z}}];
+      minX = std::min(minX, a.x);
+      maxX = std::max(maxX, a.x);
+      if (a.x > 1 && a.x < 79 && a.y > 1 && a.y < 79 && a.z > -19.9f) lowestTop = std::min(lowestTop, a.z);
+    }
+  size_t open = 0;
+  for (const auto& [side, count] : sides) {
+    const auto back = sides.find({side.second, side.first});
+    open += count != 1 || back == sides.end() || back->second != 1;
+  }
+  EXPECT_EQ(open, 0u);
+  EXPECT_NEAR(minX, 0.0f, 0.05f);
+  EXPECT_NEAR(maxX, 80.0f, 0.05f);
+  EXPECT_NEAR(lowestTop, -17.4f, 0.4f);
+  EXPECT_GT(std::filesystem::file_size(out_ / "bear.png"), 1000u);
+}
+
+TEST_F(HostRun, BadInputStopsWithAMessage) {
+  const std::string out = " --headless --out " + out_.string() + " ";
+  Finished r = run(out + "/nonexistent/job.nc");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("/nonexistent/job.nc: cannot be read"), std::string::npos) << r.output;
+
+  const std::filesystem::path bad = out_ / "bad.nc";
+  std::FILE* f = std::fopen(bad.c_str(), "w");
+  std::fputs("T1 M6\nG0 X0 Y0\nG2 X10 Y0 I4 F100\n", f);
+  std::fclose(f);
+  r = run(out + "--tool 1:flat:6:30 " + bad.string());
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("bad.nc:3: arc radius differs"), std::string::npos) << r.output;
+
+  r = run(out + KORVANE_TEST_DATA "/bear.nc");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("bear.nc:1: tool T1 is not defined"), std::string::npos) << r.output;
+
+  r = run(out + "--tool 1:drill:6:30");
+  EXPECT_EQ(r.exitCode, 2);
+  r = run("--frobnicate");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_FALSE(std::filesystem::exists(out_ / "bad.stl"));
+}
