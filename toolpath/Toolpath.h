@@ -104,6 +104,9 @@ class Toolpath {
   // Start of a move: the previous move's end as stored in single precision.
   glm::dvec3 startOf(int64_t index) const;
   ArcGeometry arcOf(int64_t index) const;  // invalid for moves that are not arcs
+  // The tool tip part way (fraction 0 to 1) along a move: on its arc, or on
+  // the straight line from its start; move 0 stands at its end.
+  glm::dvec3 pointAt(int64_t index, double fraction) const;
   uint32_t lineOf(int64_t index) const;
   uint32_t entityOf(int64_t index) const;
   double feedOf(int64_t index) const;     // 0 out of range

@@ -58,6 +58,20 @@ ArcGeometry Toolpath::arcOf(int64_t index) const {
                     {m.normal[0], m.normal[1], m.normal[2]}, m.type == ArcCCW);
 }
 
+glm::dvec3 Toolpath::pointAt(int64_t index, double fraction) const {
+  Lock lock(mutex_);
+  if (d_.moves.empty()) return glm::dvec3(0.0);
+  const size_t i = clampIndex(index);
+  const ToolpathMove& m = d_.moves[i];
+  const glm::dvec3 end(m.end[0], m.end[1], m.end[2]);
+  if (i == 0) return end;
+  fraction = std::clamp(fraction, 0.0, 1.0);
+  const ArcGeometry arc = arcOf(static_cast<int64_t>(i));
+  if (arc.valid) return arc.pointAt(fraction);
+  const glm::dvec3 start = startOf(static_cast<int64_t>(i));
+  return start + fraction * (end - start);
+}
+
 uint32_t Toolpath::lineOf(int64_t index) const {
   Lock lock(mutex_);
   return valueAt(d_.lines, index);

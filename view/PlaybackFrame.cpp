@@ -42,10 +42,20 @@ void Render::updatePlayback(double now) {
   job_.playback.position = playbackPosition();
 
   if (!hasMoves) return;
-  const int64_t move = path->moveAtFraction(playbackPosition(), toolpath::Measure::Time);
+  const toolpath::PositionAtFraction at = path->positionAt(playbackPosition(), toolpath::Measure::Time);
+  {
+    std::lock_guard lock(toolPoseMutex_);
+    toolPose_ = {at.move, at.fraction, path->pointAt(at.move, at.fraction)};
+  }
+  const int64_t move = at.move;
   positionReport_.observe(static_cast<int32_t>(path->lineOf(move)), static_cast<int32_t>(path->entityOf(move)));
   for (const auto& [event, value] : positionReport_.due(view::PositionReport::Clock::now()))
     notifier_.notify(SIM_MESSAGE_NOTIFY, event, value, true);
+}
+
+Render::ToolPose Render::toolPose() const {
+  std::lock_guard lock(toolPoseMutex_);
+  return toolPose_;
 }
 
 void Render::queueStep(uint32_t code) {

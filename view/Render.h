@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +131,13 @@ class Render {
   // The tasks of the view's progress bar.
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   bool dataReady() const { return dataReady_.load() != 0; }
+  // Where the tool stands at the playback position, as of the last frame.
+  struct ToolPose {
+    int64_t move = -1;
+    double fraction = 0;
+    glm::dvec3 tip{0.0};
+  };
+  ToolPose toolPose() const;
 
   // Statistics
   uint64_t frameCounter() const { return frameCounter_.load(); }
@@ -254,6 +262,8 @@ class Render {
   // Playback on the render thread: the position slider and its range.
   double sliderValue_ = 0.0, rangeLow_ = 0.0, rangeHigh_ = 1.0;
   view::PositionReport positionReport_;
+  mutable std::mutex toolPoseMutex_;
+  ToolPose toolPose_;  // under toolPoseMutex_
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_;  // joined before the view is freed
   std::shared_ptr<const toolpath::Toolpath::GPUToolpath> cutPath_;  // render thread

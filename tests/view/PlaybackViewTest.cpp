@@ -6,8 +6,12 @@
 #include <chrono>
 #include <thread>
 
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
 #include "Korvane.h"
 #include "gpu/DeviceLimits.h"
+#include "platform/GlfwLock.h"
 #include "stock/StockModel.h"
 #include "support/CubeList.h"
 #include "support/EventRecorder.h"
@@ -96,6 +100,26 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
   ASSERT_EQ(SIM_SetProgress(view, 0.5, 0), 0);
   frames(2);
   EXPECT_EQ(SIM_GetProgress(view), 0.5) << "half the total time at the next frame";
+  // The tool stands half way along the job (every move at the same feed,
+  // so half the time is half the length).
+  {
+    const auto& moves = job.path.moves;
+    auto point = [&](size_t i) { return glm::dvec3(moves[i].end[0], moves[i].end[1], moves[i].end[2]); };
+    double length = 0;
+    for (size_t i = 1; i < moves.size(); ++i) length += glm::distance(point(i - 1), point(i));
+    double left = length / 2;
+    glm::dvec3 expected = point(0);
+    for (size_t i = 1; i < moves.size(); ++i) {
+      const double step = glm::distance(point(i - 1), point(i));
+      if (left <= step) {
+        expected = point(i - 1) + (left / step) * (point(i) - point(i - 1));
+        break;
+      }
+      left -= step;
+    }
+    const glm::dvec3 tip = view->toolPose().tip;
+    EXPECT_NEAR(glm::distance(tip, expected), 0.0, 1e-4) << tip.x << " " << tip.y << " " << tip.z;
+  }
   ASSERT_EQ(SIM_SetProgress(view, 0.9, 7), 0);
   frames(2);
   EXPECT_EQ(SIM_GetProgress(view), 0.5) << "mode 7 changes nothing";
@@ -126,6 +150,26 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
   EXPECT_EQ(SIM_IsPlaying(nullptr), -1);
   EXPECT_EQ(SIM_SetProgressBar(view, 1, 40, "Cutting \xE2\x80\xA6"), 0);
   EXPECT_EQ(view->progressTasks().shown()->caption, u"Cutting \u2026");
+}
+
+TEST_F(PlaybackOnView, KeysStepAtOnce) {
+  ZigzagJob job;
+  testsupport::loadJob(view, job);
+  frames();
+  auto press = [&](int key) {
+    {
+      std::lock_guard glfw(platform::glfwLock());
+      view->inputUnderGlfwLock().recordKey(key, GLFW_PRESS, 0);
+    }
+    frames(3);
+  };
+  press(GLFW_KEY_SPACE);
+  EXPECT_EQ(SIM_GetProgress(view), 1.0) << "Space goes to the end";
+  EXPECT_EQ(view->toolPose().tip.x, 35.0);
+  press(GLFW_KEY_HOME);
+  EXPECT_EQ(SIM_GetProgress(view), 0.0);
+  press(GLFW_KEY_P);
+  EXPECT_EQ(SIM_GetProgress(view), 0.0) << "no operation before the start";
 }
 
 TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
