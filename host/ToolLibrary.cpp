@@ -48,18 +48,18 @@ SIM_ProfilePoint arc(double radius, double height, double centreRadius, double c
 
 }  // namespace
 
-std::vector<SIM_ProfilePoint> profileOf(const ToolSpec& spec) {
-  const double r = spec.diameter / 2, length = spec.length;
+std::vector<SIM_ProfilePoint> profileOf(const EndMill& mill) {
+  const double r = mill.diameter / 2, length = mill.length;
   std::vector<SIM_ProfilePoint> points{straight(0, 0)};
-  switch (spec.kind) {
-    case ToolSpec::Kind::Flat:
+  switch (mill.kind) {
+    case EndMill::Kind::Flat:
       points.push_back(straight(r, 0));
       break;
-    case ToolSpec::Kind::Ball:
+    case EndMill::Kind::Ball:
       points.push_back(arc(r, r, 0, r));
       break;
-    case ToolSpec::Kind::BullNose: {
-      const double c = spec.cornerRadius;
+    case EndMill::Kind::BullNose: {
+      const double c = mill.cornerRadius;
       if (r - c > 1e-9) points.push_back(straight(r - c, 0));
       points.push_back(arc(r, c, r - c, c));
       break;
@@ -70,30 +70,30 @@ std::vector<SIM_ProfilePoint> profileOf(const ToolSpec& spec) {
   return points;
 }
 
-ToolSpec ToolLibrary::specOf(const std::vector<std::string>& fields, const std::string& where) {
+EndMill ToolLibrary::millOf(const std::vector<std::string>& fields, const std::string& where) {
   // fields: kind and its numbers
   if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball or bull)");
-  ToolSpec spec;
+  EndMill mill;
   const std::string& kind = fields[0];
   const size_t numbers = fields.size() - 1;
   if (kind == "flat" || kind == "ball") {
-    spec.kind = kind == "flat" ? ToolSpec::Kind::Flat : ToolSpec::Kind::Ball;
+    mill.kind = kind == "flat" ? EndMill::Kind::Flat : EndMill::Kind::Ball;
     if (numbers != 2) throw ToolError(where + ": " + kind + " needs a diameter and a length");
-    spec.diameter = positive(fields[1], "the diameter", where);
-    spec.length = positive(fields[2], "the length", where);
+    mill.diameter = positive(fields[1], "the diameter", where);
+    mill.length = positive(fields[2], "the length", where);
   } else if (kind == "bull") {
-    spec.kind = ToolSpec::Kind::BullNose;
+    mill.kind = EndMill::Kind::BullNose;
     if (numbers != 3) throw ToolError(where + ": bull needs a diameter, a corner radius and a length");
-    spec.diameter = positive(fields[1], "the diameter", where);
-    spec.cornerRadius = positive(fields[2], "the corner radius", where);
-    spec.length = positive(fields[3], "the length", where);
-    if (spec.cornerRadius > spec.diameter / 2)
+    mill.diameter = positive(fields[1], "the diameter", where);
+    mill.cornerRadius = positive(fields[2], "the corner radius", where);
+    mill.length = positive(fields[3], "the length", where);
+    if (mill.cornerRadius > mill.diameter / 2)
       throw ToolError(where + ": the corner radius is larger than half the diameter");
   } else {
     throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball or bull)");
   }
-  if (spec.length < spec.diameter / 2) throw ToolError(where + ": the length is shorter than the tool's tip");
-  return spec;
+  if (mill.length < mill.diameter / 2) throw ToolError(where + ": the length is shorter than the tool's tip");
+  return mill;
 }
 
 void ToolLibrary::readText(const std::string& text, const std::string& name) {
@@ -105,7 +105,7 @@ void ToolLibrary::readText(const std::string& text, const std::string& name) {
     const std::vector<std::string> fields = split(line, ' ');
     if (fields.empty()) continue;
     const std::string where = name + ":" + std::to_string(number);
-    add(toolNumber(fields[0], where), specOf({fields.begin() + 1, fields.end()}, where));
+    add(toolNumber(fields[0], where), millOf({fields.begin() + 1, fields.end()}, where));
   }
 }
 
@@ -121,17 +121,17 @@ void ToolLibrary::addOption(const std::string& option) {
   const std::vector<std::string> fields = split(option, ':');
   const std::string where = "--tool " + option;
   if (fields.empty()) throw ToolError(where + ": empty");
-  add(toolNumber(fields[0], where), specOf({fields.begin() + 1, fields.end()}, where));
+  add(toolNumber(fields[0], where), millOf({fields.begin() + 1, fields.end()}, where));
 }
 
-void ToolLibrary::add(int number, const ToolSpec& spec) { specs_[number] = spec; }
+void ToolLibrary::add(int number, const EndMill& mill) { mills_[number] = mill; }
 
 SIM_ToolTableRecord ToolLibrary::record() {
   profiles_.clear();
   parts_.clear();
   records_.clear();
-  for (const auto& [number, spec] : specs_) {
-    profiles_.push_back(profileOf(spec));
+  for (const auto& [number, mill] : mills_) {
+    profiles_.push_back(profileOf(mill));
     SIM_ToolPart part{};
     part.kind = SIM_PART_CUTTING;
     part.profileKind = SIM_PROFILE_REVOLVED;

@@ -17,7 +17,7 @@
 
 namespace host {
 
-struct ToolSpec {
+struct EndMill {
   enum class Kind { Flat, Ball, BullNose };
   Kind kind = Kind::Flat;
   double diameter = 0;
@@ -37,25 +37,25 @@ class ToolLibrary {
   void readFile(const std::string& path);
   // "<n>:<kind>:<numbers...>"; throws ToolError.
   void addOption(const std::string& option);
-  void add(int number, const ToolSpec& spec);
+  void add(int number, const EndMill& mill);
 
-  bool has(int number) const { return specs_.count(number) != 0; }
-  const std::map<int, ToolSpec>& specs() const { return specs_; }
+  bool has(int number) const { return mills_.count(number) != 0; }
+  const std::map<int, EndMill>& mills() const { return mills_; }
   static std::string nameOf(int number) { return "T" + std::to_string(number); }
 
   // The tool table record; it points into this library until it changes.
   SIM_ToolTableRecord record();
 
  private:
-  static ToolSpec specOf(const std::vector<std::string>& fields, const std::string& where);
+  static EndMill millOf(const std::vector<std::string>& fields, const std::string& where);
 
-  std::map<int, ToolSpec> specs_;
+  std::map<int, EndMill> mills_;
   std::deque<std::vector<SIM_ProfilePoint>> profiles_;
   std::deque<SIM_ToolPart> parts_;
   std::vector<SIM_ToolRecord> records_;
 };
 
 // The cutting profile of an end mill, from the tip (radius, height) up.
-std::vector<SIM_ProfilePoint> profileOf(const ToolSpec& spec);
+std::vector<SIM_ProfilePoint> profileOf(const EndMill& mill);
 
 }  // namespace host

@@ -157,7 +157,7 @@ void checkTools(const host::Program& program, const host::ToolLibrary& tools, co
 
 double largestRadius(const host::ToolLibrary& tools) {
   double r = 0;
-  for (const auto& [number, spec] : tools.specs()) r = std::max(r, spec.diameter / 2);
+  for (const auto& [number, mill] : tools.mills()) r = std::max(r, mill.diameter / 2);
   return r;
 }
 

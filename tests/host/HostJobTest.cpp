@@ -21,7 +21,7 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
   tools.addOption("7:ball:4:30");
   EXPECT_TRUE(tools.has(1) && tools.has(2) && tools.has(3) && tools.has(7));
   EXPECT_FALSE(tools.has(4));
-  const std::vector<SIM_ProfilePoint> bull = host::profileOf(tools.specs().at(3));
+  const std::vector<SIM_ProfilePoint> bull = host::profileOf(tools.mills().at(3));
   ASSERT_EQ(bull.size(), 5u);
   EXPECT_EQ(bull[1].x, 4.0f) << "the flat of the tip";
   EXPECT_EQ(bull[2].segment, uint32_t{SIM_SEGMENT_ARC_CCW});
