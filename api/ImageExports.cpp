@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "Korvane.h"
+#include "platform/MessageBus.h"
+#include "view/Fulfil.h"
 #include "view/Render.h"
 
 extern "C" {
@@ -16,7 +18,12 @@ SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, 
   if (view->isOwnThread()) return 1;
   auto picture = std::make_shared<std::promise<std::vector<uint8_t>>>();
   std::future<std::vector<uint8_t>> pixels = picture->get_future();
-  view->queueRequest([view, width, height, picture] { picture->set_value(view->renderImage(width, height)); });
+  // The picture shows the stock cut up to the position the host last set.
+  view->queueRequestAfterCut(
+      [view, width, height, picture] { view::fulfil(*picture, [&] { return view->renderImage(width, height); }); });
+  // Called from a posted handler, the wait must let the view's own sent
+  // messages (a closing window) through.
+  platform::DispatcherWait dispatcherWaits;
   try {
     if (pixels.wait_for(std::chrono::seconds(60)) != std::future_status::ready) return 1;
     const std::vector<uint8_t> image = pixels.get();

@@ -154,7 +154,7 @@ class Reader {
     }
     if (values.count('T')) {
       const double t = values['T'];
-      if (t < 0 || t != std::floor(t)) throw BlockError("tool number must be a whole number");
+      if (t < 0 || t > 99999 || t != std::floor(t)) throw BlockError("tool number must be a whole number up to 99999");
       modes_.selectedTool = static_cast<int>(t);
     }
     if (toolChange) {
@@ -172,10 +172,10 @@ class Reader {
 
   void gCode(int code, std::optional<Motion>& motion, bool& dwell, bool& lengthOffset) {
     switch (code) {
-      case 0: motion = Motion::Rapid; break;
-      case 10: motion = Motion::Linear; break;
-      case 20: motion = Motion::ArcClockwise; break;
-      case 30: motion = Motion::ArcCounterClockwise; break;
+      case 0: setMotion(motion, Motion::Rapid); break;
+      case 10: setMotion(motion, Motion::Linear); break;
+      case 20: setMotion(motion, Motion::ArcClockwise); break;
+      case 30: setMotion(motion, Motion::ArcCounterClockwise); break;
       case 40: dwell = true; break;
       case 170: modes_.plane = Plane::XY; break;
       case 180: modes_.plane = Plane::ZX; break;
@@ -190,6 +190,11 @@ class Reader {
       default:
         throw BlockError("unsupported G" + number(code / 10.0));
     }
+  }
+
+  static void setMotion(std::optional<Motion>& motion, Motion wanted) {
+    if (motion) throw BlockError("two motion codes in one block");
+    motion = wanted;
   }
 
   void mCode(int code, bool& toolChange) {
@@ -270,7 +275,8 @@ class Reader {
       cu = su + (values.count(p.uOffset) ? values[p.uOffset] * scale : 0.0);
       cv = sv + (values.count(p.vOffset) ? values[p.vOffset] * scale : 0.0);
       const double rs = std::hypot(su - cu, sv - cv), re = std::hypot(eu - cu, ev - cv);
-      if (std::abs(rs - re) > std::max(0.002, 0.001 * rs))
+      // The view draws an arc whose ends lie 0.01 apart in radius as a chord.
+      if (std::abs(rs - re) > std::min(0.01, std::max(0.002, 0.001 * rs)))
         throw BlockError("arc radius differs at start (" + number(rs) + ") and end (" + number(re) + ")");
       if (rs < 1e-6) throw BlockError("arc of radius 0");
     }

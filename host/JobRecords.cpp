@@ -1,6 +1,7 @@
 #include "JobRecords.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "ToolLibrary.h"
@@ -24,6 +25,30 @@ uint32_t typeOf(Motion motion) {
     case Motion::ArcCounterClockwise: return SIM_MOVE_ARC_CCW;
   }
   return SIM_MOVE_NONE;
+}
+
+// A move's ends, and for an arc points every 10 degrees along it, so that
+// its bulge counts; the angle runs as the motion turns about its axis.
+std::vector<Point> pointsAlong(const Point& from, const ProgramMove& m) {
+  std::vector<Point> points{from, m.end};
+  if (m.motion != Motion::ArcClockwise && m.motion != Motion::ArcCounterClockwise) return points;
+  double Point::*u = m.axis.x != 0 ? &Point::y : m.axis.y != 0 ? &Point::z : &Point::x;
+  double Point::*v = m.axis.x != 0 ? &Point::z : m.axis.y != 0 ? &Point::x : &Point::y;
+  const double a0 = std::atan2(from.*v - m.centre.*v, from.*u - m.centre.*u);
+  const double a1 = std::atan2(m.end.*v - m.centre.*v, m.end.*u - m.centre.*u);
+  const double radius = std::hypot(from.*u - m.centre.*u, from.*v - m.centre.*v);
+  const double turn = 2 * std::acos(-1.0);
+  double sweep = m.motion == Motion::ArcCounterClockwise ? a1 - a0 : a0 - a1;
+  while (sweep <= 1e-12) sweep += turn;  // a full circle when the ends meet
+  const int steps = static_cast<int>(std::ceil(sweep / (turn / 36)));
+  for (int k = 1; k < steps; ++k) {
+    const double a = a0 + (m.motion == Motion::ArcCounterClockwise ? 1 : -1) * sweep * k / steps;
+    Point p = from;
+    p.*u = m.centre.*u + radius * std::cos(a);
+    p.*v = m.centre.*v + radius * std::sin(a);
+    points.push_back(p);
+  }
+  return points;
 }
 
 }  // namespace
@@ -85,7 +110,7 @@ bool stockAround(const Program& program, double toolRadius, StockBox& box) {
     if (m.motion == Motion::Rapid) {
       highestRapid = std::max({highestRapid, m.end.z, from.z});
     } else {
-      for (const Point& p : {from, m.end}) {
+      for (const Point& p : pointsAlong(from, m)) {
         if (!any) box.min = box.max = p;
         any = true;
         box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};

@@ -100,6 +100,7 @@ Options optionsOf(int argc, char** argv) {
       if (o.speed < 0.5 || o.speed > 1) throw InputError{"--speed must lie between 0.5 and 1"};
     } else if (arg == "--timeout") {
       o.timeout = numberOf(value(), "--timeout");
+      if (o.timeout <= 0 || o.timeout > 86400) throw InputError{"--timeout must lie between 0 and 86400 seconds"};
     } else if (arg == "--out") {
       o.out = value();
     } else if (arg == "--size") {
@@ -269,6 +270,7 @@ int run(const Options& o) {
   std::filesystem::create_directories(o.out, error);
   if (status == 0 && o.stl) {
     const std::string stl = (std::filesystem::path(o.out) / (name + ".stl")).string();
+    std::filesystem::remove(stl, error);  // what is there afterwards is this run's
     const bool written = SIM_ExportSolid(view, 1, stl.c_str()) == 0 &&
                          waitFor([&] { return news.exportDone.load() > 0; }, 120) && std::filesystem::exists(stl);
     if (written) {

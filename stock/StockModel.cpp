@@ -100,7 +100,11 @@ void StockScene::sync(const std::vector<StockDescription>& stocks, const gpu::De
     StockModel* existing = model(stock.record.identifier);
     if (!existing) existing = models_.emplace_back(std::make_unique<StockModel>(stock.record.identifier)).get();
     if (existing->revision() == stock.revision) continue;
-    if (existing->built() && sameMaterial(existing->description(), stock))
+    // A record sent again unchanged asks for the uncut stock once more.
+    const bool looksChanged =
+        std::memcmp(existing->description().record.colour, stock.record.colour, sizeof stock.record.colour) != 0 ||
+        existing->description().record.visible != stock.record.visible;
+    if (existing->built() && looksChanged && sameMaterial(existing->description(), stock))
       existing->restyle(stock);
     else
       existing->build(stock, limits);

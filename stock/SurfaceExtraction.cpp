@@ -71,7 +71,11 @@ void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   glUniform3ui(gpu::uniformLocation(program, "NoOfPoints"), g.x, g.y, g.z);
   grid.bind();
   outside.bindBase(2);
-  run(program, uint64_t{frame.padded.x / 32} * (frame.padded.y / 32) * wordsPerColumn, kGroupSize);  // 32 x 32 column tiles
+  // The z and x copies for 32 columns along x, then the y copy along y.
+  glUniform1ui(gpu::uniformLocation(program, "Pass"), 0);
+  run(program, uint64_t{frame.padded.x / 32} * g.y * wordsPerColumn, kGroupSize);
+  glUniform1ui(gpu::uniformLocation(program, "Pass"), 1);
+  run(program, uint64_t{g.x} * (frame.padded.y / 32) * wordsPerColumn, kGroupSize);
 
   // 2. Words per column, 3. their sums, and the list's size from the last.
   gpu::SSBO& counts = buffer(columnCounts_, columns * 4);

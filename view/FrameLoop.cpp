@@ -39,6 +39,15 @@ view::BindingInput bindingInputOf(const view::InputState& frame) {
   return input;
 }
 
+// A request that fails leaves the view running; requests that hand results
+// to waiting threads pass their failures on themselves.
+void runRequest(const std::function<void()>& request) {
+  try {
+    request();
+  } catch (const std::exception&) {
+  }
+}
+
 }  // namespace
 
 void Render::runFrameLoop() {
@@ -72,6 +81,7 @@ void Render::runFrameLoop() {
     updatePlayback(now);
     updateStock(now);
     updateCuts(now);
+    applyLateRequests();
     updateCamera();
 
     if (drawing) {
@@ -130,7 +140,7 @@ void Render::applyQueuedRequests(double now) {
     requests.swap(requests_);
     requestsPending_ = 0;
   }
-  for (auto& request : requests) request();
+  for (auto& request : requests) runRequest(request);
   {
     // The stock model changes only when no host call reads or writes it.
     std::unique_lock view(locks_.view, std::try_to_lock);
@@ -139,13 +149,22 @@ void Render::applyQueuedRequests(double now) {
         std::lock_guard lock(locks_.requestQueue);
         stockRequests.swap(stockRequests_);
       }
-      for (auto& request : stockRequests) request();
+      for (auto& request : stockRequests) runRequest(request);
     }
   }
   std::lock_guard lock(locks_.requestQueue);
   if (!stockRequests_.empty()) requestsPending_ = 1;  // try again next frame
   lastActivity_ = now;
   redrawRequested_ = 1;
+}
+
+void Render::applyLateRequests() {
+  std::vector<std::function<void()>> late;
+  {
+    std::lock_guard lock(locks_.requestQueue);
+    late.swap(lateRequests_);
+  }
+  for (auto& request : late) runRequest(request);
 }
 
 bool Render::hasPendingWork() const {

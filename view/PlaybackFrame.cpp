@@ -59,11 +59,14 @@ Render::ToolPose Render::toolPose() const {
 }
 
 void Render::queueStep(uint32_t code) {
+  // Worked out from a position the host set just before, and one step
+  // after another, at the frame that takes them.
   queueRequest([this, code] {
+    const double pending = job_.playback.pending.exchange(-1.0);
+    if (pending >= 0.0) moveSlider(pending);
     toolpath::Toolpath* path = job_.toolpath();
     if (!path) return;
-    if (const std::optional<double> target = view::stepTarget(*path, code, playbackPosition()))
-      job_.playback.pending = *target;
+    if (const std::optional<double> target = view::stepTarget(*path, code, playbackPosition())) moveSlider(*target);
   });
 }
 

@@ -134,6 +134,9 @@ void Render::closeRequestQueue() {
     requestsClosed_ = true;
     dropped.swap(requests_);
     droppedStock.swap(stockRequests_);
+    dropped.insert(dropped.end(), std::make_move_iterator(lateRequests_.begin()),
+                   std::make_move_iterator(lateRequests_.end()));
+    lateRequests_.clear();
   }
 }
 
@@ -141,6 +144,13 @@ void Render::queueRequest(std::function<void()> request) {
   std::lock_guard lock(locks_.requestQueue);
   if (requestsClosed_) return;
   requests_.push_back(std::move(request));
+  requestsPending_ = 1;
+}
+
+void Render::queueRequestAfterCut(std::function<void()> request) {
+  std::lock_guard lock(locks_.requestQueue);
+  if (requestsClosed_) return;
+  lateRequests_.push_back(std::move(request));
   requestsPending_ = 1;
 }
 

@@ -112,6 +112,10 @@ class Render {
 
   // Host thread: work for the render thread, run at the start of its next frame.
   void queueRequest(std::function<void()> request);
+  // Host thread: work for the render thread once its next frame has taken
+  // the pending position, built the stocks and cut them up to it (exports
+  // and pictures of the stock as the host last set it).
+  void queueRequestAfterCut(std::function<void()> request);
   // Host thread: work on the stock model, run on the render thread at the
   // first frame that can take the view lock exclusively without waiting.
   void queueStockRequest(std::function<void()> request);
@@ -159,6 +163,7 @@ class Render {
   void registerCallbacks();
   void runFrameLoop();
   void applyQueuedRequests(double now);
+  void applyLateRequests();
   // Work that keeps the loop from sleeping: stocks to build (cuts and
   // extraction join later).
   bool hasPendingWork() const;
@@ -247,6 +252,7 @@ class Render {
   std::atomic<uint8_t> removalPending_{0};
   std::vector<std::function<void()>> requests_;
   std::vector<std::function<void()>> stockRequests_;
+  std::vector<std::function<void()>> lateRequests_;
   std::atomic<uint8_t> requestsPending_{0};
   bool requestsClosed_ = false;
   std::function<void(const std::string&)> geometryRemover_;  // drops from the stock collection

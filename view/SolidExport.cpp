@@ -1,8 +1,10 @@
 // Stock solids written out as STL: the export thread asks the render thread
-// for the surface, which only it may extract.
+// for the surface, which only it may extract, once the frame has cut the
+// stock up to the position the host last set.
 #include <memory>
 
 #include "stock/StockModel.h"
+#include "view/Fulfil.h"
 #include "view/Render.h"
 
 bool Render::exportSolid(uint32_t solid, std::string path) {
@@ -10,7 +12,8 @@ bool Render::exportSolid(uint32_t solid, std::string path) {
   auto requestMesh = [this, solid](std::function<void(uint32_t)> progress) {
     auto promise = std::make_shared<std::promise<stock::SurfaceMesh>>();
     std::future<stock::SurfaceMesh> mesh = promise->get_future();
-    queueRequest([this, solid, promise, progress] { promise->set_value(solidMesh(solid, progress)); });
+    queueRequestAfterCut(
+        [this, solid, promise, progress] { view::fulfil(*promise, [&] { return solidMesh(solid, progress); }); });
     return mesh;
   };
   auto progress = [this](uint32_t percent) {

@@ -1,5 +1,7 @@
 #include "view/SolidExports.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -45,8 +47,21 @@ void SolidExports::run(Slot& slot, const std::string& path, double factor, const
   if (!mesh.vertices.empty() && !mesh.triangles.empty()) {
     try {
       const std::vector<uint8_t> image = formats::binaryStlImage(mesh.vertices, mesh.triangles, factor);
-      std::ofstream file(path, std::ios::binary | std::ios::trunc);
-      if (file) file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+      // Written beside the target and renamed over it, so a failed write
+      // never leaves half a file where a good one was.
+      const std::string partial = path + ".part";
+      bool written = false;
+      {
+        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+        if (file) {
+          file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+          file.close();
+          written = static_cast<bool>(file);
+        }
+      }
+      std::error_code error;
+      if (written) std::filesystem::rename(partial, path, error);
+      if (!written || error) std::filesystem::remove(partial, error);
     } catch (const std::exception&) {
       // Out of memory for the image, or a malformed mesh: nothing is written.
     }

@@ -85,6 +85,11 @@ TEST(GCodeReader, ErrorsNameTheFileAndLine) {
   EXPECT_EQ(errorOf("G0 X1 X2\n"), "job.nc:1: word X twice in one block");
   EXPECT_EQ(errorOf("G1 X1 F-5\n"), "job.nc:1: feed rate must be positive");
   EXPECT_EQ(errorOf("G0 X1 #\n"), "job.nc:1: unexpected character '#'");
+  EXPECT_EQ(errorOf("G0 G1 X1 F100\n"), "job.nc:1: two motion codes in one block");
+  EXPECT_EQ(errorOf("T3000000000 M6\n"), "job.nc:1: tool number must be a whole number up to 99999");
+  EXPECT_EQ(errorOf("G0 X0 Y0\nG2 X20 Y0 I10.008 F100\n").substr(0, 40), "job.nc:2: arc radius differs at start (1")
+      << "more than the view draws as an arc";
+  EXPECT_EQ(errorOf("G0 X" + std::string(400, '9') + "\n"), "job.nc:1: word X has no number") << "too large";
   EXPECT_THROW(host::readGCodeFile("/nonexistent/job.nc"), host::GCodeError);
 }
 

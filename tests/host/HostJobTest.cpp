@@ -90,6 +90,10 @@ TEST(HostToolpath, StockAroundTheFeedMoves) {
   EXPECT_EQ(box.min.z, -4);
   EXPECT_EQ(box.max.z, 0) << "Z0 on top";
   EXPECT_FALSE(host::stockAround(host::readGCode("G0 X1\n", "job.nc"), 3, box));
+  // An arc's bulge counts: a half circle below the start of radius 10.
+  ASSERT_TRUE(host::stockAround(host::readGCode("T1 M6\nG0 X0 Y0 Z5\nG1 Z-1 F100\nG3 X20 Y0 I10 J0\n", "job.nc"), 0, box));
+  EXPECT_NEAR(box.min.y, -10, 1e-9);
+  EXPECT_NEAR(box.max.y, 0, 1e-9);
 }
 
 TEST(HostPng, ChunksAndPixelsReadBack) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <memory>
 
 #include "Korvane.h"
 #include "view/Render.h"
@@ -25,12 +26,13 @@ class HeadlessViewTest : public ::testing::Test {
     }
   }
 
-  // Runs work on the render thread at its next frame and waits for it.
+  // Runs work on the render thread at its next frame and waits for it; a
+  // request the view drops fails the wait instead of hanging it.
   template <typename Work>
   auto onRenderThread(Work work) {
-    std::packaged_task<decltype(work())()> task(std::move(work));
-    auto result = task.get_future();
-    view->queueRequest([&task] { task(); });
+    auto task = std::make_shared<std::packaged_task<decltype(work())()>>(std::move(work));
+    auto result = task->get_future();
+    view->queueRequest([task] { (*task)(); });
     return result.get();
   }
 

@@ -25,6 +25,9 @@ TEST(PlaybackRate, MarksAndEnds) {
   EXPECT_NEAR(view::playbackRate(0.35 + 1e-6, kPixels), 0.0, 1e-4);
   EXPECT_LT(view::playbackRate(0.2, kPixels), 0.0);
   EXPECT_NEAR(view::playbackRate(0.58, kPixels), 1.0, 1e-12);
+  // Half way along each lower curve: 16^0.5 and 81^0.5.
+  EXPECT_NEAR(view::playbackRate(0.465, kPixels), 0.2, 1e-12);
+  EXPECT_NEAR(view::playbackRate(0.175, kPixels), -1.0, 1e-12);
   const double stop = 1.0 - 6.0 / kPixels;
   EXPECT_NEAR(view::playbackRate(stop, kPixels), 1000.0, 1e-9);
   EXPECT_NEAR(view::playbackRate((0.58 + stop) / 2, kPixels), std::sqrt(1000.0), 1e-9);

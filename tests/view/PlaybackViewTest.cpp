@@ -46,6 +46,8 @@ struct ZigzagJob {
     }
     add(SIM_MOVE_RAPID, {35, 5, 30});
     path.toolChange("flat6", 0);
+    // Two operations: the first pass, and the rest.
+    path.operations = {{0, 4, 1}, {4, static_cast<uint32_t>(path.moves.size()), 2}};
   }
 };
 
@@ -130,13 +132,24 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
   ASSERT_EQ(SIM_GotoCommand(view, 0), 0);
   frames(2);
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
-  ASSERT_EQ(SIM_GotoCommand(view, 2), 0);  // next element: the rapid, then the plunge
+  // A position set just before a step counts, and steps add up.
+  auto endOfMove = [&](uint32_t move) {
+    return onRenderThread([&] { return view->job().toolpath()->timeFractionOfMove(move); });
+  };
+  ASSERT_EQ(SIM_SetProgress(view, endOfMove(5), 0), 0);
+  ASSERT_EQ(SIM_GotoCommand(view, 2), 0);
+  ASSERT_EQ(SIM_GotoCommand(view, 2), 0);
   frames(2);
-  const double afterOne = SIM_GetProgress(view);
-  EXPECT_GT(afterOne, 0.0);
-  ASSERT_EQ(SIM_GotoCommand(view, 6), 0);  // no second operation: nothing
+  EXPECT_EQ(SIM_GetProgress(view), endOfMove(7));
+  ASSERT_EQ(SIM_GotoCommand(view, 11), 0);  // back to the first operation
   frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), afterOne);
+  EXPECT_EQ(SIM_GetProgress(view), endOfMove(0));
+  ASSERT_EQ(SIM_GotoCommand(view, 6), 0);  // on to the second
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), endOfMove(4));
+  ASSERT_EQ(SIM_GotoCommand(view, 6), 0);  // no third operation: nothing
+  frames(2);
+  EXPECT_EQ(SIM_GetProgress(view), endOfMove(4));
   EXPECT_EQ(SIM_GotoCommand(nullptr, 0), 1);
 
   EXPECT_NEAR(SIM_GetSpeed(view), 0.58, 1e-12);
@@ -170,6 +183,9 @@ TEST_F(PlaybackOnView, KeysStepAtOnce) {
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
   press(GLFW_KEY_P);
   EXPECT_EQ(SIM_GetProgress(view), 0.0) << "no operation before the start";
+  const double secondOperation = onRenderThread([&] { return view->job().toolpath()->timeFractionOfMove(4); });
+  press(GLFW_KEY_N);
+  EXPECT_EQ(SIM_GetProgress(view), secondOperation);
 }
 
 TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
@@ -231,10 +247,13 @@ TEST_F(PlaybackOnView, LinesSteppedQuicklyGiveOneReportOfTheLast) {
     std::this_thread::sleep_until(start + std::chrono::microseconds(500 * k));
   }
   const size_t duringSteps = host.valuesOf(SIM_EVENT_CURRENT_LINE_CHANGED).size() - before;
+  // A loaded machine may stretch the stepping: one report per 100 ms of it.
+  const auto stepping = std::chrono::steady_clock::now() - start;
+  const size_t allowed = 1 + static_cast<size_t>(stepping / 100ms);
   std::this_thread::sleep_for(300ms);
   const std::vector<int64_t> lines = host.valuesOf(SIM_EVENT_CURRENT_LINE_CHANGED);
-  EXPECT_LE(duringSteps, 1u);
+  EXPECT_LE(duringSteps, allowed);
   ASSERT_GT(lines.size(), before);
-  EXPECT_LE(lines.size() - before, 2u) << "at most one while stepping and the last one after";
+  EXPECT_LE(lines.size() - before, allowed + 1) << "at most one a 100 ms while stepping and the last one after";
   EXPECT_EQ(lines.back(), 1000);
 }

@@ -80,20 +80,8 @@ class SolidExportOnView : public testsupport::HeadlessViewTest {
 TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
   testsupport::SlotJob job;
   testsupport::loadSlotJob(view, job);
+  // Exported right after the position is set: the file shows the cut.
   ASSERT_EQ(SIM_SetProgress(view, 1.0, 0), 0);
-  // The lattice's volume once the slot is cut.
-  double latticeVolume = 0;
-  for (int attempt = 0; attempt < 300; ++attempt) {
-    latticeVolume = onRenderThread([&] {
-      stock::StockModel* model = view->stockScene() ? view->stockScene()->model(1) : nullptr;
-      if (!model || !model->built()) return 0.0;
-      testsupport::LatticeImage image(model->grid());
-      return image.insideCount() * std::pow(image.frame.exactCellSize, 3);
-    });
-    if (latticeVolume > 0 && latticeVolume < 24000 - 400) break;
-    std::this_thread::sleep_for(10ms);
-  }
-  ASSERT_LT(latticeVolume, 24000 - 400);
 
   // The render thread held up: the first export cannot finish, so a second
   // one of the same solid is refused.
@@ -108,6 +96,11 @@ TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
   gate.set_value();
   ASSERT_TRUE(finished(1));
   EXPECT_EQ(host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS), (std::vector<int64_t>{10, 50, 90, 100}));
+  const double latticeVolume = onRenderThread([&] {
+    testsupport::LatticeImage image(view->stockScene()->model(1)->grid());
+    return image.insideCount() * std::pow(image.frame.exactCellSize, 3);
+  });
+  ASSERT_LT(latticeVolume, 24000 - 400) << "the slot is cut";
 
   const formats::StlVertices soup = formats::readStl(mm);
   ASSERT_FALSE(soup.empty());
@@ -133,15 +126,22 @@ TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
 TEST_F(SolidExportOnView, APathThatCannotBeWrittenGetsNoFileButTheLastProgress) {
   testsupport::SlotJob job;
   testsupport::loadSlotJob(view, job);
-  const std::string nowhere = (folder_ / "no such folder" / "slot.stl").string();
-  ASSERT_EQ(SIM_ExportSolid(view, 1, nowhere.c_str()), 0);
-  ASSERT_TRUE(finished(1));
-  EXPECT_FALSE(std::filesystem::exists(nowhere));
-  // A finished export frees the solid for the next.
   const std::string here = (folder_ / "slot.stl").string();
-  EXPECT_EQ(SIM_ExportSolid(view, 1, here.c_str()), 0);
+  ASSERT_EQ(SIM_ExportSolid(view, 1, here.c_str()), 0);
+  ASSERT_TRUE(finished(1));
+  ASSERT_TRUE(std::filesystem::exists(here)) << "the stock is there to export";
+  // A folder where the file should go: nothing replaces it, and the host
+  // still hears the end.
+  const std::filesystem::path folder = folder_ / "taken.stl";
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(SIM_ExportSolid(view, 1, folder.c_str()), 0);
   ASSERT_TRUE(finished(2));
-  EXPECT_TRUE(std::filesystem::exists(here));
-  // Closing the view while an export waits for the render thread ends both.
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1u) << "no partial file is left behind";
+  // Closing the view while an export waits for the render thread must end
+  // both (a hang here fails the test by its time limit).
   EXPECT_EQ(SIM_ExportSolid(view, 1, here.c_str()), 0);
 }
