@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <thread>
+#include <utility>
 
 #include "platform/GlfwLock.h"
 #include "platform/OffscreenTransfer.h"
@@ -78,10 +79,13 @@ void Render::runFrameLoop() {
     firstIteration = false;
 
     applyQueuedRequests(now);
+    // Work that needs the stock cut as the host last set it: only what was
+    // asked before this frame took the pending position.
+    std::vector<std::function<void()>> afterCut = takeLateRequests();
     updatePlayback(now);
     updateStock(now);
     updateCuts(now);
-    applyLateRequests();
+    for (auto& request : afterCut) runRequest(request);
     updateCamera();
 
     if (drawing) {
@@ -158,13 +162,9 @@ void Render::applyQueuedRequests(double now) {
   redrawRequested_ = 1;
 }
 
-void Render::applyLateRequests() {
-  std::vector<std::function<void()>> late;
-  {
-    std::lock_guard lock(locks_.requestQueue);
-    late.swap(lateRequests_);
-  }
-  for (auto& request : late) runRequest(request);
+std::vector<std::function<void()>> Render::takeLateRequests() {
+  std::lock_guard lock(locks_.requestQueue);
+  return std::exchange(lateRequests_, {});
 }
 
 bool Render::hasPendingWork() const {

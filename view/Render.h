@@ -163,7 +163,7 @@ class Render {
   void registerCallbacks();
   void runFrameLoop();
   void applyQueuedRequests(double now);
-  void applyLateRequests();
+  std::vector<std::function<void()>> takeLateRequests();
   // Work that keeps the loop from sleeping: stocks to build (cuts and
   // extraction join later).
   bool hasPendingWork() const;
