@@ -46,12 +46,23 @@ void StockCutter::cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpat
   }
 }
 
+void StockCutter::cutBatch(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path,
+                           const ToolAssignment& tools, uint32_t first, uint32_t end, int64_t move, double fraction,
+                           const CutSwitches& switches) {
+  cutMoves(grid, path, tools, first, end, switches);
+  batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moveCount())));
+  batchMove_ = move;
+  batchFraction_ = fraction;
+}
+
 bool StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
                         int64_t move, double fraction, const CutSwitches& switches) {
   if (path.moveCount() == 0 || move < 0) return false;
   if (move == lastMove_ && fraction == lastFraction_) return false;
   lastMove_ = move;
   lastFraction_ = fraction;
+  // Played past a batch: playback cuts all of it again anyway.
+  if (static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount())) >= batchEnd_) batchEnd_ = 0;
   const uint32_t current = static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount() - 1));
   if (current > cutMoves_) {
     cutMoves(grid, path, tools, cutMoves_, current, switches);

@@ -31,9 +31,10 @@ class StockCutter {
     cutMoves_ = 0;
     lastMove_ = -1;
     lastFraction_ = 0;
+    batchEnd_ = 0;
   }
   // Nothing cut since the lattice was built.
-  bool fresh() const { return cutMoves_ == 0 && lastMove_ < 0; }
+  bool fresh() const { return cutMoves_ == 0 && lastMove_ < 0 && batchEnd_ == 0; }
   // Moves cut in full: [0, movesCut()).
   uint32_t movesCut() const { return cutMoves_; }
   // Playing back to before what is cut needs fresh contents first.
@@ -41,6 +42,8 @@ class StockCutter {
     // A move played to its end is cut in full.
     const int64_t wholeMoves = fraction >= 1.0 ? move + 1 : move;
     if (wholeMoves < static_cast<int64_t>(cutMoves_)) return true;
+    // A batch stays shown until the position moves to before its end.
+    if (wholeMoves < static_cast<int64_t>(batchEnd_) && (move != batchMove_ || fraction != batchFraction_)) return true;
     return lastMove_ >= 0 && (move < lastMove_ || (move == lastMove_ && fraction < lastFraction_));
   }
 
@@ -48,9 +51,11 @@ class StockCutter {
   // true when anything was cut.
   bool cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
              int64_t move, double fraction, const CutSwitches& switches);
-  // Render thread: cuts the toolpath moves [first, end) in full, whatever was cut before.
-  void cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
-                uint32_t first, uint32_t end, const CutSwitches& switches);
+  // Render thread: cuts the toolpath moves [first, end) in full at once,
+  // with the playback at (move, fraction); they stay cut until the position
+  // moves to before end.
+  void cutBatch(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+                uint32_t first, uint32_t end, int64_t move, double fraction, const CutSwitches& switches);
 
   MillCut& mill() { return mill_; }
   // The toolpath moves that removed material while rapid or with the
@@ -58,8 +63,15 @@ class StockCutter {
   std::vector<uint32_t> reportedMoves(const toolpath::Toolpath::GPUToolpath& path) const;
 
  private:
+  // Cuts the toolpath moves [first, end) in full, whatever was cut before.
+  void cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
+                uint32_t first, uint32_t end, const CutSwitches& switches);
+
   MillCut mill_;
   uint32_t cutMoves_ = 0;
+  uint32_t batchEnd_ = 0;  // moves cut at once reach to here
+  int64_t batchMove_ = -1;  // the position then
+  double batchFraction_ = 0;
   int64_t lastMove_ = -1;  // the position cut last
   double lastFraction_ = 0;
 };

@@ -58,9 +58,12 @@ void Render::cutStockMoves(uint32_t first, uint32_t end) {
   std::unique_lock view(locks_.view);
   if (!cutPath_) refreshCutPath();
   if (!cutPath_ || !cutTools_) return;
+  const toolpath::PositionAtFraction at =
+      job_.toolpath()->positionAt(job_.playback.position.load(), toolpath::Measure::Time);
   for (const auto& model : stockScene_->models()) {
     if (!model->built()) continue;
-    model->cutter().cutMoves(model->grid(), *cutPath_, *cutTools_, first, end, stock::CutSwitches{});
+    model->cutter().cutBatch(model->grid(), *cutPath_, *cutTools_, first, end, at.move, at.fraction,
+                             stock::CutSwitches{});
     model->markChanged();
   }
   redrawRequested_ = 1;

@@ -155,8 +155,13 @@ TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
 
   const uint32_t range[2] = {0, 3};
   ASSERT_EQ(SIM_CutStock(view, range), 0);
-  EXPECT_NEAR(full - volumeWhen([&](double v) { return v < full - 100; }), SlotJob::slotVolume(),
-              SlotJob::slotVolume() * 0.12);
+  const double batch = volumeWhen([&](double v) { return v < full - 100; });
+  EXPECT_NEAR(full - batch, SlotJob::slotVolume(), SlotJob::slotVolume() * 0.12);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_NEAR(volumeOf(waitForStock(1)), batch, 1.0) << "the batch stays while the position rests";
+  // Moving the position shows the stock as played to there.
+  ASSERT_EQ(SIM_SetProgress(view, 0.8, 0), 0);
+  EXPECT_NEAR(volumeWhen([&](double v) { return v > batch + 50; }), partway, 1.0);
   EXPECT_EQ(SIM_CutStock(nullptr, range), -1);
   EXPECT_EQ(SIM_CutStock(view, nullptr), -1);
 }
