@@ -5,7 +5,11 @@
 #include <optional>
 
 #include "StandardJob.h"
+#include "gpu/DeviceLimits.h"
 #include "gpu/GL.h"
+#include "stock/CellBudget.h"
+#include "stock/SolidStockCreator.h"
+#include "stock/StockGrid.h"
 #include "support/GlContext.h"
 #include "support/ToolBuilder.h"
 
@@ -29,6 +33,21 @@ struct StandardCut {
   tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
   tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
   std::vector<stock::GPUMoveRecord> pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
+
+  stock::BoxShape box() const {
+    stock::BoxShape b;
+    b.min = job.boxMin;
+    b.max = job.boxMax;
+    return b;
+  }
+  // The cell budget of a stock quality for the standard box.
+  double cellsAt(double quality) const { return stock::qualityBudget(quality, job.boxMax - job.boxMin).cells; }
+  // The uncut standard stock in a lattice of about that many cells.
+  void freshStock(stock::StockGrid& grid, double cells, const gpu::DeviceLimits& limits) const {
+    const stock::BoxShape b = box();
+    grid.setUp(stock::boundsOf(b), cells, limits);
+    stock::SolidStockCreator().create(grid, b);
+  }
 };
 
 }  // namespace bench

@@ -74,17 +74,13 @@ int main() {
   testsupport::GlContext context;
   if (!bench::openContext(context)) return 1;
   const bench::StandardCut standard;
-  const bench::StandardJob& job = standard.job;
   const tools::CutRecord &flat = standard.flat, &ball = standard.ball;
   const auto &pocket = standard.pocket, &finish = standard.finish;
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   for (double quality : {0.5, 0.75}) {
-    stock::BoxShape box;
-    box.min = job.boxMin;
-    box.max = job.boxMax;
+    const stock::BoxShape box = standard.box();
     stock::StockGrid grid;
-    grid.setUp(stock::boundsOf(box), stock::qualityBudget(quality, box.max - box.min).cells, limits);
-    stock::SolidStockCreator().create(grid, box);
+    standard.freshStock(grid, standard.cellsAt(quality), limits);
     stock::MillCut mill;
     // One warm-up cut compiles the programs.
     mill.cut(grid, pocket, 1, 2, flat, 5, {});

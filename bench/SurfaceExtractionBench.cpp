@@ -61,19 +61,15 @@ int main() {
   testsupport::GlContext context;
   if (!bench::openContext(context)) return 1;
   const bench::StandardCut standard;
-  const bench::StandardJob& job = standard.job;
   const tools::CutRecord &flat = standard.flat, &ball = standard.ball;
   const auto &pocket = standard.pocket, &finish = standard.finish;
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
-  stock::BoxShape box;
-  box.min = job.boxMin;
-  box.max = job.boxMax;
+  const stock::BoxShape box = standard.box();
   double previousList = 0;
   uint64_t previousCells = 0;
   for (double quality : {0.5, 0.75}) {
     stock::StockGrid grid;
-    grid.setUp(stock::boundsOf(box), stock::qualityBudget(quality, box.max - box.min).cells, limits);
-    stock::SolidStockCreator().create(grid, box);
+    standard.freshStock(grid, standard.cellsAt(quality), limits);
     stock::MillCut mill;
     mill.cut(grid, pocket, 1, static_cast<uint32_t>(pocket.size()), flat, 5, {});
     mill.cut(grid, finish, 1, static_cast<uint32_t>(finish.size()), ball, 6, {});
@@ -91,8 +87,7 @@ int main() {
   // Doubling the lattice per axis on the cut stock.
   for (double cells : {2'000'000.0, 16'000'000.0}) {
     stock::StockGrid grid;
-    grid.setUp(stock::boundsOf(box), cells, limits);
-    stock::SolidStockCreator().create(grid, box);
+    standard.freshStock(grid, cells, limits);
     stock::MillCut mill;
     mill.cut(grid, pocket, 1, static_cast<uint32_t>(pocket.size()), flat, 5, {});
     stock::SurfaceExtraction extraction;
