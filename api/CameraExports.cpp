@@ -4,7 +4,7 @@
 
 #include <glm/geometric.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "camera/DisplayFrame.h"
 #include "view/Render.h"
 

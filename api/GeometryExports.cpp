@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "api/RecordDefaults.h"
 #include "view/Render.h"
 

@@ -4,7 +4,7 @@
 #include <future>
 #include <memory>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "platform/MessageBus.h"
 #include "view/Fulfil.h"
 #include "view/Render.h"

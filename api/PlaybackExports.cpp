@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "common/Utf16.h"
 #include "view/PlaybackRules.h"
 #include "view/Render.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The records a view answers when it has nothing else to give, and the
 // start of its own copies.
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace api {
 

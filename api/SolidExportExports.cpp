@@ -2,7 +2,7 @@
 #include <mutex>
 #include <shared_mutex>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "view/Render.h"
 
 extern "C" {

@@ -1,7 +1,7 @@
 // STL analysis without a view.
 #include <cstring>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "formats/StlReader.h"
 
 extern "C" {

@@ -2,7 +2,7 @@
 #include <exception>
 #include <span>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "api/RecordDefaults.h"
 #include "view/Render.h"
 

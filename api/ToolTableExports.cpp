@@ -4,7 +4,7 @@
 #include <shared_mutex>
 #include <span>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "view/Render.h"
 
 extern "C" {

@@ -1,7 +1,7 @@
 // Exports that hand over the toolpath and move the playback along it.
 #include <exception>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 #include "view/Render.h"
 

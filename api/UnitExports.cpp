@@ -1,7 +1,7 @@
 // The host's length unit.
 #include <cmath>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "view/Render.h"
 
 extern "C" {

@@ -3,7 +3,7 @@
 #include <exception>
 #include <memory>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "platform/MessageBus.h"
 #include "view/ProcessState.h"
 #include "view/Render.h"

@@ -32,7 +32,7 @@ struct StandardCut {
   StandardJob job;
   tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 40));
   tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 40));
-  std::vector<stock::GPUMoveRecord> pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
+  std::vector<toolpath::GPUMoveRecord> pocket = recordsOf(job.pocket), finish = recordsOf(job.finish);
 
   stock::BoxShape box() const {
     stock::BoxShape b;

@@ -19,7 +19,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-uint64_t raysOf(const stock::GridFrame& frame, const std::vector<stock::GPUMoveRecord>& r, double radius, double length) {
+uint64_t raysOf(const stock::GridFrame& frame, const std::vector<toolpath::GPUMoveRecord>& r, double radius, double length) {
   uint64_t rays = 0;
   for (size_t k = 1; k < r.size(); ++k)
     rays += stock::sweepRays(frame, {r[k - 1].x, r[k - 1].y, r[k - 1].z}, {r[k].x, r[k].y, r[k].z}, {0, 0, 1}, radius,
@@ -29,9 +29,9 @@ uint64_t raysOf(const stock::GridFrame& frame, const std::vector<stock::GPUMoveR
 
 // The other shapes on the first 2,000 moves of the pocket, each of about the
 // flat mill's 6 mm: how the general cuts compare.
-void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::vector<stock::GPUMoveRecord>& pocket) {
+void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::vector<toolpath::GPUMoveRecord>& pocket) {
   using testsupport::straightTo;
-  const std::vector<stock::GPUMoveRecord> moves(pocket.begin(), pocket.begin() + std::min<size_t>(2001, pocket.size()));
+  const std::vector<toolpath::GPUMoveRecord> moves(pocket.begin(), pocket.begin() + std::min<size_t>(2001, pocket.size()));
   struct Shape {
     const char* name;
     tools::CutRecord record;
@@ -87,7 +87,7 @@ int main() {
     mill.cut(grid, finish, 1, 2, ball, 6, {});
     stock::SolidStockCreator().create(grid, box);
     glFinish();
-    auto timed = [&](const std::vector<stock::GPUMoveRecord>& moves, const tools::CutRecord& tool) {
+    auto timed = [&](const std::vector<toolpath::GPUMoveRecord>& moves, const tools::CutRecord& tool) {
       const auto start = Clock::now();
       mill.cut(grid, moves, 1, static_cast<uint32_t>(moves.size()), tool, 5, {});
       glFinish();

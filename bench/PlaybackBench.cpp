@@ -3,7 +3,7 @@
 // same moves cut in one batch with SIM_CutStock; on a headless view, and on
 // a hidden window of 1600 x 900 that extracts and draws the stock every
 // frame. Also the frames it took and the time a frame spent on average.
-#include <Korvane.h>
+#include <korvane/Korvane.h>
 
 #include <chrono>
 #include <cstdio>

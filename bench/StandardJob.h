@@ -8,7 +8,7 @@
 
 #include <glm/vec3.hpp>
 
-#include "stock/GPUMoveRecord.h"
+#include "toolpath/GPUMoveRecord.h"
 
 namespace bench {
 
@@ -40,10 +40,10 @@ struct StandardJob {
 };
 
 // Cut records of a tool standing upright at the given points.
-inline std::vector<stock::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
-  std::vector<stock::GPUMoveRecord> records;
+inline std::vector<toolpath::GPUMoveRecord> recordsOf(const std::vector<glm::dvec3>& points) {
+  std::vector<toolpath::GPUMoveRecord> records;
   for (const glm::dvec3& p : points)
-    records.push_back({float(p.x), float(p.y), float(p.z), 0.0f, 0.0f, 1.0f, 0.0f, stock::kMoveCut});
+    records.push_back({float(p.x), float(p.y), float(p.z), 0.0f, 0.0f, 1.0f, 0.0f, toolpath::kMoveCut});
   return records;
 }
 

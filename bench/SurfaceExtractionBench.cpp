@@ -50,7 +50,7 @@ double frameTime(const stock::SurfaceExtraction& extraction, const stock::GridFr
   stock::StockDrawing drawing;
   const double time = bestOf(5, [&] {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawing.drawStockCubes(extraction, frame, camera, glm::mat4(toDisplay), {});
+    drawing.drawStockCubes(extraction, frame, camera.drawState(), glm::mat4(toDisplay), {});
   });
   return time;
 }

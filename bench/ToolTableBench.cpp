@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "support/ToolBuilder.h"
 #include "view/Render.h"
 

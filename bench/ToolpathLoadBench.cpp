@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Figures of the view lifecycle: how long creating (waiting for the first
 // frame) and closing a view take, and how much CPU an idle view costs.
-#include <Korvane.h>
+#include <korvane/Korvane.h>
 #include <sys/resource.h>
 
 #include <algorithm>

@@ -9,7 +9,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
-#include "gpu/UniformName.h"
 
 namespace camera {
 
@@ -415,19 +414,9 @@ void Camera::setToolAxes(const glm::mat3& axes) {
   toolAxes_ = axes;
 }
 
-bool Camera::uploadCamera(GLuint program) {
+Camera::DrawState Camera::drawState() const {
   std::lock_guard guard(lock_);
-  auto found = uniformCache_.find(program);
-  if (found == uniformCache_.end())
-    found = uniformCache_
-                .emplace(program, std::make_pair(gpu::uniformLocation(program, "cam_hi"),
-                                                 gpu::uniformLocation(program, "cam_lo")))
-                .first;
-  const auto [hi, lo] = found->second;
-  if (hi < 0 || lo < 0) return false;
-  glUniformMatrix4fv(hi, 1, GL_FALSE, glm::value_ptr(camHi_));
-  glUniformMatrix4fv(lo, 1, GL_FALSE, glm::value_ptr(camLo_));
-  return true;
+  return {camHi_, camLo_, eye_, direction_, perspective_};
 }
 
 CameraSnapshot Camera::snapshot() const {

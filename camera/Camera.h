@@ -11,15 +11,12 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <unordered_map>
 
 #include <glm/gtc/quaternion.hpp>
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
-
-#include "gpu/GL.h"
 
 namespace camera {
 
@@ -98,9 +95,13 @@ class Camera {
   bool advanceTransition(double frameFactor);
   bool transitionRunning() const;
 
-  // Uploads cam_hi and cam_lo to the bound program; false when either
-  // uniform is missing.
-  bool uploadCamera(GLuint program);
+  // What drawing needs of the camera for one frame, read under one lock.
+  struct DrawState {
+    glm::mat4 camHi{1.0f}, camLo{0.0f};
+    glm::dvec3 eye{0.0}, direction{0.0, 0.0, -1.0};
+    bool perspective = false;
+  };
+  DrawState drawState() const;
   CameraSnapshot snapshot() const;
 
   // Reading the state (copies, under the lock).
@@ -162,7 +163,6 @@ class Camera {
   SceneBox sceneBox_;
   glm::vec3 isoDirection_{-1.0f, -1.0f, -1.0f};
   glm::mat3 toolAxes_{1.0f};
-  std::unordered_map<GLuint, std::pair<GLint, GLint>> uniformCache_;
 };
 
 }  // namespace camera

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include <Korvane.h>
+#include <korvane/Korvane.h>
 
 #include "GCodeReader.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <Korvane.h>
+#include <korvane/Korvane.h>
 
 namespace host {
 

@@ -2,7 +2,7 @@
 // reads a G-code program and a tool table, hands toolpath, tools and stock
 // to a view, plays the job to the end and writes the cut stock as STL and a
 // picture of it as PNG. Without a program it runs its built-in main job.
-#include <Korvane.h>
+#include <korvane/Korvane.h>
 
 #include <atomic>
 #include <chrono>

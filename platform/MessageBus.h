@@ -6,7 +6,7 @@
 // dropped.
 #include <cstdint>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace platform {
 

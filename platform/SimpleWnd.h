@@ -9,7 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "platform/X11Embedding.h"
 
 namespace platform {

@@ -2,7 +2,7 @@
 // Embedding a view's window into a host window on X11.
 #include <cstdint>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 struct GLFWwindow;
 

@@ -18,7 +18,7 @@
 #include <mutex>
 #include <shared_mutex>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace platform {
 

@@ -11,11 +11,16 @@
 #include <glm/vec3.hpp>
 
 #include "gpu/SSBO.h"
-#include "stock/GPUMoveRecord.h"
+#include "toolpath/GPUMoveRecord.h"
 #include "stock/StockGrid.h"
 #include "tools/CutRecords.h"
 
 namespace stock {
+
+using toolpath::GPUMoveRecord;
+using toolpath::kContinuation;
+using toolpath::kMoveCut;
+using toolpath::kMoveMarked;
 
 struct CutSwitches {
   bool applyRapidMoves = true;

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "stock/GridFrame.h"
 #include "stock/StockShape.h"
 

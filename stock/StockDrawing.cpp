@@ -46,7 +46,7 @@ StockDrawing::~StockDrawing() {
   if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
 }
 
-void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, camera::Camera& camera,
+void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, const camera::Camera::DrawState& camera,
                                   const glm::mat4& worldToDisplay, const StockLook& look) {
   if (!program_ || surface.cubeCount() == 0 || !surface.cubes()) return;
   glUseProgram(program_);
@@ -72,14 +72,15 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
   glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void StockDrawing::setLook(GLuint program, camera::Camera& camera, const StockLook& look) {
+void StockDrawing::setLook(GLuint program, const camera::Camera::DrawState& camera, const StockLook& look) {
   auto at = [program](const char* name) { return gpu::uniformLocation(program, name); };
-  camera.uploadCamera(program);
+  // Every vertex stage computes cam_hi * p + cam_lo * p.
+  glUniformMatrix4fv(at("cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
+  glUniformMatrix4fv(at("cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
   glUniform3fv(at("lightDir"), 1, glm::value_ptr(look.lightDirection));
-  const camera::Camera::Pose pose = camera.pose();
-  const glm::vec3 viewer = pose.perspective ? glm::vec3(pose.eye) : glm::vec3(-pose.direction);
+  const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
   glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
-  glUniform1i(at("projectionView"), pose.perspective ? 0 : 1);
+  glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
   glUniform1i(at("cuttingPlaneEnabled"), look.cuttingPlane.enabled ? 1 : 0);
   glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(look.cuttingPlane.direction));
   glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(look.cuttingPlane.origin));
@@ -88,7 +89,7 @@ void StockDrawing::setLook(GLuint program, camera::Camera& camera, const StockLo
   glUniform1ui(at("useUniformColor"), look.uniformColour ? 1u : 0u);
 }
 
-void StockDrawing::drawStockMesh(const SolidMesh& mesh, const glm::mat4& model, camera::Camera& camera,
+void StockDrawing::drawStockMesh(const SolidMesh& mesh, const glm::mat4& model, const camera::Camera::DrawState& camera,
                                  const StockLook& look) {
   if (!solidProgram_ || mesh.indexCount() == 0) return;
   glUseProgram(solidProgram_);

@@ -62,15 +62,15 @@ class StockDrawing {
 
   // Render thread: draws the cube list of the last extraction. The grid
   // frame places it; the camera projects it (world = display frame).
-  void drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, camera::Camera& camera,
+  void drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, const camera::Camera::DrawState& camera,
                       const glm::mat4& worldToDisplay, const StockLook& look);
 
   // Render thread: draws a stock mesh with the solid program; model places
   // the mesh's world in the camera's frame.
-  void drawStockMesh(const SolidMesh& mesh, const glm::mat4& model, camera::Camera& camera, const StockLook& look);
+  void drawStockMesh(const SolidMesh& mesh, const glm::mat4& model, const camera::Camera::DrawState& camera, const StockLook& look);
 
  private:
-  void setLook(GLuint program, camera::Camera& camera, const StockLook& look);
+  void setLook(GLuint program, const camera::Camera::DrawState& camera, const StockLook& look);
 
   GLuint program_ = 0, solidProgram_ = 0;
   GLuint triTable_ = 0;

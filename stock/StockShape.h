@@ -9,7 +9,7 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "stock/GridFrame.h"
 #include "stock/StockMesh.h"
 

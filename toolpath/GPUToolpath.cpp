@@ -31,16 +31,16 @@ glm::dvec3 toolAxis(const machine::Kinematics& kinematics, const glm::dvec3& axe
   return length > 0 ? axis / length : glm::dvec3(0, 0, 1);
 }
 
-stock::GPUMoveRecord recordAt(const glm::dvec3& p, const glm::dvec3& axis, uint32_t type) {
+toolpath::GPUMoveRecord recordAt(const glm::dvec3& p, const glm::dvec3& axis, uint32_t type) {
   return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z), static_cast<float>(axis.x),
           static_cast<float>(axis.y), static_cast<float>(axis.z), 0.0f, type};
 }
 
 uint32_t kindOf(const Toolpath& toolpath, size_t move, uint32_t type) {
-  if (!isCutting(type)) return stock::kMoveRapid;
-  if (toolpath.spindleOf(static_cast<int64_t>(move)) == 0.0) return stock::kMoveStopped;
-  if (toolpath.flagsOf(static_cast<int64_t>(move)) & kHostMarkFlag) return stock::kMoveMarked;
-  return stock::kMoveCut;
+  if (!isCutting(type)) return toolpath::kMoveRapid;
+  if (toolpath.spindleOf(static_cast<int64_t>(move)) == 0.0) return toolpath::kMoveStopped;
+  if (toolpath.flagsOf(static_cast<int64_t>(move)) & kHostMarkFlag) return toolpath::kMoveMarked;
+  return toolpath::kMoveCut;
 }
 
 glm::dvec3 vec(const double (&v)[3]) { return {v[0], v[1], v[2]}; }
@@ -87,7 +87,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
   // The tool appears where the first move ends: nothing is cut on the way
   // from wherever the program assumes it stood before.
   out.records_.push_back(recordAt(vec(toolpath.move(0).end),
-                                  toolAxis(kinematics, previousAxes, toolpath.orientationAt(0)), stock::kMoveRapid));
+                                  toolAxis(kinematics, previousAxes, toolpath.orientationAt(0)), toolpath::kMoveRapid));
   out.moveOfRecord_.push_back(0);
   out.endRecord_.resize(moves);
   for (size_t i = 0; i < moves; ++i) {
@@ -105,7 +105,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
         const glm::dvec3 p = c == chords ? vec(m.end) : arc.pointAt(t);
         const glm::dvec3 axes = previousAxes + (vec(m.axes) - previousAxes) * t;
         const uint32_t back = static_cast<uint32_t>(out.records_.size() - arcStart);
-        const uint32_t type = stock::kMoveMarked | (c == 1 ? stock::kContinuation : 0u) | back << 8;
+        const uint32_t type = toolpath::kMoveMarked | (c == 1 ? toolpath::kContinuation : 0u) | back << 8;
         out.records_.push_back(recordAt(p, toolAxis(kinematics, axes, orientation), type));
         out.moveOfRecord_.push_back(static_cast<uint32_t>(i));
       }

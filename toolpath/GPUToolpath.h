@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "machine/Kinematics.h"
-#include "stock/GPUMoveRecord.h"
+#include "toolpath/GPUMoveRecord.h"
 #include "toolpath/Toolpath.h"
 
 namespace toolpath {
@@ -24,14 +24,14 @@ class Toolpath::GPUToolpath {
   // from the tip into the holder).
   static GPUToolpath build(const Toolpath& toolpath, const machine::Kinematics& kinematics, double chordTolerance);
 
-  const std::vector<stock::GPUMoveRecord>& records() const { return records_; }
+  const std::vector<toolpath::GPUMoveRecord>& records() const { return records_; }
   // Toolpath move i ends at record endRecordOf(i); record k belongs to move moveOfRecord(k).
   uint32_t endRecordOf(size_t move) const { return endRecord_[move]; }
   uint32_t moveOfRecord(size_t record) const { return moveOfRecord_[record]; }
   size_t moveCount() const { return endRecord_.size(); }
 
  private:
-  std::vector<stock::GPUMoveRecord> records_;
+  std::vector<toolpath::GPUMoveRecord> records_;
   std::vector<uint32_t> endRecord_;
   std::vector<uint32_t> moveOfRecord_;
 };

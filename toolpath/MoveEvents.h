@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace toolpath {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace toolpath {
 

@@ -15,7 +15,7 @@
 
 #include <glm/vec3.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "common/PopulatedAllocator.h"
 #include "toolpath/ArcGeometry.h"
 #include "toolpath/MoveEvents.h"

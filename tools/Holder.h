@@ -8,7 +8,7 @@
 #include <glm/mat3x3.hpp>
 #include <glm/vec3.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "tools/PackedMesh.h"
 
 namespace tools {

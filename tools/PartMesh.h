@@ -1,7 +1,7 @@
 #pragma once
 // The triangle mesh of one tool part: a revolved profile turned about the
 // part's axis, or a profile extruded across it.
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "tools/PackedMesh.h"
 #include "tools/Profile.h"
 

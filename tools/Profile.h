@@ -8,7 +8,7 @@
 
 #include <glm/vec2.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace tools {
 

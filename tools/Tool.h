@@ -11,7 +11,7 @@
 #include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "tools/CutterShape.h"
 #include "tools/Holder.h"
 #include "tools/PackedMesh.h"

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 #include "tools/CutRecords.h"
 #include "tools/Holder.h"

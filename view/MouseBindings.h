@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace view {
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <mutex>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace view {
 

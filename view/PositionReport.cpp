@@ -1,6 +1,6 @@
 #include "view/PositionReport.h"
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace view {
 

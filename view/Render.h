@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "camera/Camera.h"
 #include "stock/StockDrawing.h"
 #include "gpu/DeviceLimits.h"

@@ -62,7 +62,7 @@ void Render::drawStocks() {
     stock::StockLook look = stockLook_;
     auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
     look.colours[0] = look.colours[2] = stock::packRgba(byte(record.colour[0]), byte(record.colour[1]), byte(record.colour[2]));
-    stockDrawing_->drawStockCubes(model->surface(), model->grid().frame(), camera_, toDisplay, look);
+    stockDrawing_->drawStockCubes(model->surface(), model->grid().frame(), camera_.drawState(), toDisplay, look);
   }
 }
 

@@ -32,7 +32,7 @@ double boxSdf(const glm::dvec3& p) {
   return glm::length(glm::max(q, 0.0)) + std::min(std::max({q.x, q.y, q.z}), 0.0);
 }
 
-stock::GPUMoveRecord record(const glm::dvec3& p, const glm::dvec3& axis, uint32_t kind) {
+toolpath::GPUMoveRecord record(const glm::dvec3& p, const glm::dvec3& axis, uint32_t kind) {
   return {float(p.x), float(p.y), float(p.z), float(axis.x), float(axis.y), float(axis.z), 0.0f, kind};
 }
 
@@ -50,26 +50,26 @@ class MillCutTest : public testsupport::GpuTest {
   void freshStock() { solids_.create(grid_, box_); }
 
   // Random moves through and around the box, each with its own axis.
-  std::vector<stock::GPUMoveRecord> randomMoves(std::mt19937& rng, int count, bool tilted) {
+  std::vector<toolpath::GPUMoveRecord> randomMoves(std::mt19937& rng, int count, bool tilted) {
     std::uniform_real_distribution<double> x(-5, 45), y(-5, 35), z(8, 24), unit(-1, 1);
-    std::vector<stock::GPUMoveRecord> records;
+    std::vector<toolpath::GPUMoveRecord> records;
     // A tilted tool keeps one tilt for the whole sequence.
     const glm::dvec3 axis = tilted ? glm::normalize(glm::dvec3(0.4 * unit(rng), 0.4 * unit(rng), 1)) : glm::dvec3(0, 0, 1);
     glm::dvec3 at(x(rng), y(rng), z(rng));
-    records.push_back(record(at, axis, stock::kMoveCut));
+    records.push_back(record(at, axis, toolpath::kMoveCut));
     for (int i = 0; i < count; ++i) {
       const int kind = i % 4;  // line, plunge, ramp, zero length
       glm::dvec3 next = at;
       if (kind == 0) next = {x(rng), y(rng), at.z};
       if (kind == 1) next = at - axis * 6.0;
       if (kind == 2) next = {x(rng), y(rng), z(rng)};
-      records.push_back(record(next, axis, stock::kMoveCut));
+      records.push_back(record(next, axis, toolpath::kMoveCut));
       at = next;
     }
     return records;
   }
 
-  testsupport::LatticeReport compare(const std::vector<stock::GPUMoveRecord>& records, const ToolSolid& tool) {
+  testsupport::LatticeReport compare(const std::vector<toolpath::GPUMoveRecord>& records, const ToolSolid& tool) {
     std::vector<LinearSweep> sweeps;
     for (size_t k = 1; k < records.size(); ++k) {
       const auto& a = records[k - 1];
@@ -91,7 +91,7 @@ class MillCutTest : public testsupport::GpuTest {
   }
 
   // Cuts the moves and holds the lattice against the exact sweeps.
-  void cutAndCompare(const std::vector<stock::GPUMoveRecord>& records, const tools::CutRecord& tool,
+  void cutAndCompare(const std::vector<toolpath::GPUMoveRecord>& records, const tools::CutRecord& tool,
                      const ToolSolid& solid, const char* name) {
     mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
     const testsupport::LatticeReport report = compare(records, solid);
@@ -142,7 +142,7 @@ TEST_F(MillCutTest, MillShapesOnRandomMoves) {
   std::mt19937 rng(99);
   for (const Case& c : cases) {
     freshStock();
-    const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
+    const std::vector<toolpath::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
     const tools::CutRecord tool = testsupport::cuttingRecordOf(c.profile);
     ASSERT_NE(tool.shape, uint32_t{tools::kShapeClosed}) << c.name;
     cutAndCompare(records, tool, c.solid, c.name);
@@ -164,16 +164,16 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
   auto words = [&] { return testsupport::LatticeImage(grid_).nodeWords; };
   const std::vector<uint32_t> before = words();
 
-  std::vector<stock::GPUMoveRecord> rapid{record({5, 15, graze}, up, stock::kMoveRapid),
-                                          record({35, 15, graze}, up, stock::kMoveRapid)};
+  std::vector<toolpath::GPUMoveRecord> rapid{record({5, 15, graze}, up, toolpath::kMoveRapid),
+                                          record({35, 15, graze}, up, toolpath::kMoveRapid)};
   stock::CutSwitches report;
   report.reportRapidMoves = true;
   mill_.cut(grid_, rapid, 1, 2, flat, 7, report);
   EXPECT_EQ(words(), before) << "a grazing rapid removes nothing";
   EXPECT_TRUE(mill_.reportedMoves().empty());
 
-  std::vector<stock::GPUMoveRecord> cut = rapid;
-  cut[1].type = stock::kMoveCut;
+  std::vector<toolpath::GPUMoveRecord> cut = rapid;
+  cut[1].type = toolpath::kMoveCut;
   const double topCell = kBoxMax.z / h;
   (void)topCell;
   mill_.cut(grid_, cut, 1, 2, flat, 7, {});
@@ -183,8 +183,8 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
   // stays, the report bit is set.
   freshStock();
   mill_.clearReport();
-  std::vector<stock::GPUMoveRecord> through{record({5, 15, 10}, up, stock::kMoveRapid),
-                                            record({35, 15, 10}, up, stock::kMoveRapid)};
+  std::vector<toolpath::GPUMoveRecord> through{record({5, 15, 10}, up, toolpath::kMoveRapid),
+                                            record({35, 15, 10}, up, toolpath::kMoveRapid)};
   stock::CutSwitches noApply;
   noApply.applyRapidMoves = false;
   noApply.reportRapidMoves = true;
@@ -194,8 +194,8 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
 
   // Spindle stopped: mode 0 cuts nothing, 1 stamps the tool colour, 2 the
   // rapid colour.
-  std::vector<stock::GPUMoveRecord> stopped = through;
-  stopped[1].type = stock::kMoveStopped;
+  std::vector<toolpath::GPUMoveRecord> stopped = through;
+  stopped[1].type = toolpath::kMoveStopped;
   for (uint32_t mode : {0u, 1u, 2u}) {
     freshStock();
     stock::CutSwitches switches;
@@ -243,11 +243,11 @@ TEST_F(MillCutTest, MovesOutsideOrBrokenCutNothing) {
   const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(3, 12));
   const glm::dvec3 up(0, 0, 1);
   const std::vector<uint32_t> before = testsupport::LatticeImage(grid_).nodeWords;
-  std::vector<stock::GPUMoveRecord> moves{record({-500, -500, 5}, up, stock::kMoveCut),
-                                          record({-400, -450, 5}, up, stock::kMoveCut),
-                                          record({NAN, 15, 10}, up, stock::kMoveCut),
-                                          record({1e30, 15, 10}, up, stock::kMoveCut),
-                                          record({20, 15, 40}, {0, 0, 0}, stock::kMoveCut)};
+  std::vector<toolpath::GPUMoveRecord> moves{record({-500, -500, 5}, up, toolpath::kMoveCut),
+                                          record({-400, -450, 5}, up, toolpath::kMoveCut),
+                                          record({NAN, 15, 10}, up, toolpath::kMoveCut),
+                                          record({1e30, 15, 10}, up, toolpath::kMoveCut),
+                                          record({20, 15, 40}, {0, 0, 0}, toolpath::kMoveCut)};
   mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), ball, 5, {});
   EXPECT_EQ(testsupport::LatticeImage(grid_).nodeWords, before);
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -257,27 +257,27 @@ TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(4, 15));
   const glm::dvec3 up(0, 0, 1);
   // A plunge along the axis cuts a clean cylinder.
-  std::vector<stock::GPUMoveRecord> plunge{record({20, 15, 25}, up, stock::kMoveCut),
-                                           record({20, 15, 8}, up, stock::kMoveCut)};
+  std::vector<toolpath::GPUMoveRecord> plunge{record({20, 15, 25}, up, toolpath::kMoveCut),
+                                           record({20, 15, 8}, up, toolpath::kMoveCut)};
   mill_.cut(grid_, plunge, 1, 2, flat, 5, {});
   auto report = compare(plunge, testsupport::flatMillSolid(4, 15));
   EXPECT_TRUE(report.good()) << report.summary();
 
   // The partial move cuts up to where the tool stands: the first 40 % of a slot.
   freshStock();
-  std::vector<stock::GPUMoveRecord> slot{record({5, 15, 12}, up, stock::kMoveCut), record({35, 15, 12}, up, stock::kMoveCut)};
+  std::vector<toolpath::GPUMoveRecord> slot{record({5, 15, 12}, up, toolpath::kMoveCut), record({35, 15, 12}, up, toolpath::kMoveCut)};
   stock::PartialMove partial;
   partial.start = {5, 15, 12};
   partial.end = {17, 15, 12};
   partial.axisFrom = partial.axisTo = up;
   mill_.cut(grid_, slot, 1, 1, flat, 5, {}, partial);
-  std::vector<stock::GPUMoveRecord> part{slot[0], record({17, 15, 12}, up, stock::kMoveCut)};
+  std::vector<toolpath::GPUMoveRecord> part{slot[0], record({17, 15, 12}, up, toolpath::kMoveCut)};
   report = compare(part, testsupport::flatMillSolid(4, 15));
   EXPECT_TRUE(report.good()) << report.summary();
 
   // The same moves in another order, or twice, leave the same lattice.
   std::mt19937 rng(5);
-  const std::vector<stock::GPUMoveRecord> moves = randomMoves(rng, 10, false);
+  const std::vector<toolpath::GPUMoveRecord> moves = randomMoves(rng, 10, false);
   freshStock();
   mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
   const testsupport::LatticeImage forwards(grid_);
@@ -338,8 +338,8 @@ TEST_F(MillCutTest, RemovedVolumesOfSlotPocketAndHelix) {
   const double full = insideVolume();
   auto cutAndCompare = [&](const std::vector<glm::dvec3>& centres, double surface, const char* what) {
     freshStock();
-    std::vector<stock::GPUMoveRecord> records;
-    for (const glm::dvec3& c : centres) records.push_back(record(c, up, stock::kMoveMarked));
+    std::vector<toolpath::GPUMoveRecord> records;
+    for (const glm::dvec3& c : centres) records.push_back(record(c, up, toolpath::kMoveMarked));
     mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), flat, 5, {});
     const double expected = flatMillVolume(centres, r);
     // Nodes sample the cut surfaces: the count may be off by up to half a
@@ -434,7 +434,7 @@ TEST_F(MillCutTest, RingExtrudedAndPolygonSidedToolsOnRandomMoves) {
   std::mt19937 rng(31);
   for (const Case& c : cases) {
     freshStock();
-    const std::vector<stock::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
+    const std::vector<toolpath::GPUMoveRecord> records = randomMoves(rng, 8, c.tilted);
     const tools::CutRecord tool =
         testsupport::cuttingRecordOf(c.profile, c.profileKind, c.depth, c.partAxis, c.polygonSides);
     ASSERT_EQ(tool.shape, c.shape) << c.name;
@@ -450,7 +450,7 @@ TEST_F(MillCutTest, RingToolPlungeLeavesItsCore) {
       {straightTo(2, 0), straightTo(4, 0), straightTo(4, 10), straightTo(2, 10), straightTo(2, 0)});
   ASSERT_EQ(ring.shape, uint32_t{tools::kShapeClosed});
   const glm::dvec3 up(0, 0, 1);
-  std::vector<stock::GPUMoveRecord> plunge{record({20, 15, 24}, up, stock::kMoveCut), record({20, 15, 12}, up, stock::kMoveCut)};
+  std::vector<toolpath::GPUMoveRecord> plunge{record({20, 15, 24}, up, toolpath::kMoveCut), record({20, 15, 12}, up, toolpath::kMoveCut)};
   mill_.cut(grid_, plunge, 1, 2, ring, 5, {});
   const testsupport::LatticeImage image(grid_);
   // Down the axis the core stands; half-way out in the ring it is gone.
@@ -475,7 +475,7 @@ TEST_F(MillCutTest, AxisTurningWithinAMoveSweepsTheTurningTool) {
   ASSERT_GT(gpu.records().size(), 60u) << "the move is cut in pieces";
 
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(2.5f, 12));
-  const std::vector<stock::GPUMoveRecord>& records = gpu.records();
+  const std::vector<toolpath::GPUMoveRecord>& records = gpu.records();
   mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), flat, 5, {});
   LinearSweep sweep{{8, 15, 23}, {30, 15, 14}, {0, 0, 1}, testsupport::flatMillSolid(2.5, 12)};
   sweep.endAxis = glm::dvec3(std::sin(0.6), 0, std::cos(0.6));
@@ -497,7 +497,7 @@ TEST_F(MillCutTest, AxisTurningWithinAMoveSweepsTheTurningTool) {
 
   // The move as one record sweeps one averaged axis: visibly another solid.
   freshStock();
-  const std::vector<stock::GPUMoveRecord> whole{records.front(), records.back()};
+  const std::vector<toolpath::GPUMoveRecord> whole{records.front(), records.back()};
   mill_.cut(grid_, whole, 1, 2, flat, 5, {});
   report = compare({sweep});
   EXPECT_GT(report.wrongNodes, 10u);

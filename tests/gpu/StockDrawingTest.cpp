@@ -38,7 +38,7 @@ class StockDrawingTest : public testsupport::GpuTest {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
-    drawing.drawStockCubes(extraction_, grid_.frame(), camera, glm::mat4(camera::defaultAxisTransformation()), look);
+    drawing.drawStockCubes(extraction_, grid_.frame(), camera.drawState(), glm::mat4(camera::defaultAxisTransformation()), look);
     return target_->readPixels();
   }
 
@@ -63,9 +63,9 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
   stock::SolidStockCreator().create(grid_, box);
   stock::MillCut mill;
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(3, 20));
-  const std::vector<stock::GPUMoveRecord> pocket{{4, 10, 6, 0, 0, 1, 0, stock::kMoveCut},
-                                                 {26, 10, 6, 0, 0, 1, 0, stock::kMoveCut},
-                                                 {26, 16, 9, 0, 0, 1, 0, stock::kMoveCut}};
+  const std::vector<toolpath::GPUMoveRecord> pocket{{4, 10, 6, 0, 0, 1, 0, toolpath::kMoveCut},
+                                                 {26, 10, 6, 0, 0, 1, 0, toolpath::kMoveCut},
+                                                 {26, 16, 9, 0, 0, 1, 0, toolpath::kMoveCut}};
   mill.cut(grid_, pocket, 1, 3, flat, 7, {});
   extraction_.extract(grid_);
   const stock::SurfaceMesh mesh = extraction_.weldedMesh(grid_.frame());
@@ -138,7 +138,7 @@ TEST_F(StockDrawingTest, SolidMeshLooksLikeTheCubesAndComparesByColour) {
   auto drawSolid = [&](const stock::StockLook& look, float distance) {
     solid.upload(mesh, stock::packRgba(200, 200, 200), 0.5f, std::vector<float>(mesh.vertices.size(), distance));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawing.drawStockMesh(solid, glm::mat4(toDisplay), camera, look);
+    drawing.drawStockMesh(solid, glm::mat4(toDisplay), camera.drawState(), look);
     return target_->readPixels();
   };
   std::vector<uint8_t> pixels = drawSolid({}, 0);

@@ -148,8 +148,8 @@ TEST_F(SurfaceExtractionTest, OwnersAfterCutsAndTheUncutColour) {
   stock::MillCut mill;
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(2, 20));
   auto slot = [&](glm::vec3 from, glm::vec3 to, uint32_t colour) {
-    const std::vector<stock::GPUMoveRecord> moves{{from.x, from.y, from.z, 0, 0, 1, 0, stock::kMoveCut},
-                                                  {to.x, to.y, to.z, 0, 0, 1, 0, stock::kMoveCut}};
+    const std::vector<toolpath::GPUMoveRecord> moves{{from.x, from.y, from.z, 0, 0, 1, 0, toolpath::kMoveCut},
+                                                  {to.x, to.y, to.z, 0, 0, 1, 0, toolpath::kMoveCut}};
     mill.cut(grid_, moves, 1, 2, flat, colour, {});
   };
   slot({2, 6, 5}, {18, 6, 5}, 7);

@@ -7,7 +7,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${PREF
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(path include/Korvane.h lib/cmake/Korvane/KorvaneConfig.cmake lib/pkgconfig/korvane.pc)
+foreach(path include/korvane/Korvane.h lib/cmake/Korvane/KorvaneConfig.cmake lib/pkgconfig/korvane.pc)
   file(GLOB_RECURSE found ${PREFIX}/*/${path} ${PREFIX}/${path})
   if(NOT found)
     message(FATAL_ERROR "not installed: ${path}")

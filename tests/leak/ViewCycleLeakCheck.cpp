@@ -10,7 +10,7 @@
 #include <thread>
 #include <utility>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "gpu/ProgramCache.h"
 #include "gpu/SSBO.h"
 #include "platform/OffscreenTransfer.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "platform/MessageBus.h"
 
 namespace testsupport {

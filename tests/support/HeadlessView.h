@@ -6,7 +6,7 @@
 #include <future>
 #include <memory>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "view/Render.h"
 
 namespace testsupport {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "tools/ToolTable.h"
 
 namespace testsupport {

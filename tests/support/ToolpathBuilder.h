@@ -7,7 +7,7 @@
 
 #include <glm/vec3.hpp>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace testing_support {
 

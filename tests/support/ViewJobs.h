@@ -3,7 +3,7 @@
 // table and a toolpath.
 #include <cmath>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
 

@@ -4,7 +4,7 @@
 // to a view's window as the X server would.
 #include <cstdint>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 
 namespace testsupport {
 

@@ -30,26 +30,26 @@ TEST(GPUToolpathTest, KindsChordsAndAxes) {
   const int chords = toolpath::segmentCount(10, M_PI / 2, 0.01);
   ASSERT_GT(chords, 4);
   ASSERT_EQ(gpu.records().size(), 1u + 2 + chords + 2);
-  EXPECT_EQ(gpu.records()[1].type, uint32_t{stock::kMoveRapid});
-  EXPECT_EQ(gpu.records()[2].type, uint32_t{stock::kMoveMarked}) << "the host's mark";
+  EXPECT_EQ(gpu.records()[1].type, uint32_t{toolpath::kMoveRapid});
+  EXPECT_EQ(gpu.records()[2].type, uint32_t{toolpath::kMoveMarked}) << "the host's mark";
   for (int c = 1; c <= chords; ++c) {
-    const stock::GPUMoveRecord& r = gpu.records()[2 + c];
-    EXPECT_EQ(r.type & 31u, uint32_t{stock::kMoveMarked});
-    EXPECT_EQ((r.type & stock::kContinuation) != 0, c == 1);
+    const toolpath::GPUMoveRecord& r = gpu.records()[2 + c];
+    EXPECT_EQ(r.type & 31u, uint32_t{toolpath::kMoveMarked});
+    EXPECT_EQ((r.type & toolpath::kContinuation) != 0, c == 1);
     EXPECT_EQ(r.type >> 8, uint32_t(c)) << "records back to where the arc began";
     EXPECT_NEAR(std::hypot(r.x, r.y), 10.0, 1e-5);
     EXPECT_GT(r.x * r.x + r.y * r.y, 0);
   }
-  const stock::GPUMoveRecord& arcEnd = gpu.records()[2 + chords];
+  const toolpath::GPUMoveRecord& arcEnd = gpu.records()[2 + chords];
   EXPECT_NEAR(arcEnd.x, 0, 1e-6);
   EXPECT_NEAR(arcEnd.y, 10, 1e-6);
   EXPECT_GT(gpu.records()[3].y, 0) << "counter-clockwise seen from +Z";
-  EXPECT_EQ(gpu.records()[3 + chords].type, uint32_t{stock::kMoveCut});
-  EXPECT_EQ(gpu.records()[4 + chords].type, uint32_t{stock::kMoveStopped}) << "spindle at 0";
+  EXPECT_EQ(gpu.records()[3 + chords].type, uint32_t{toolpath::kMoveCut});
+  EXPECT_EQ(gpu.records()[4 + chords].type, uint32_t{toolpath::kMoveStopped}) << "spindle at 0";
   EXPECT_EQ(gpu.endRecordOf(2), uint32_t(2 + chords));
   EXPECT_EQ(gpu.moveOfRecord(3), 2u);
   EXPECT_EQ(gpu.moveOfRecord(3 + chords), 3u);
-  for (const stock::GPUMoveRecord& r : gpu.records()) EXPECT_FLOAT_EQ(r.k, 1.0f) << "the spindle points up";
+  for (const toolpath::GPUMoveRecord& r : gpu.records()) EXPECT_FLOAT_EQ(r.k, 1.0f) << "the spindle points up";
 }
 
 TEST(GPUToolpathTest, OrientedToolsTurnTheAxis) {
@@ -91,9 +91,9 @@ TEST(GPUToolpathTest, MovesThatTurnTheAxisComeInPieces) {
   EXPECT_EQ(gpu.endRecordOf(2), uint32_t(2 + pieces));
   EXPECT_EQ(gpu.endRecordOf(4), uint32_t(gpu.records().size() - 1));
   for (int p = 1; p <= pieces; ++p) {
-    const stock::GPUMoveRecord& r = gpu.records()[1 + p];
-    const stock::GPUMoveRecord& before = gpu.records()[p];
-    EXPECT_EQ(r.type, uint32_t{stock::kMoveCut});
+    const toolpath::GPUMoveRecord& r = gpu.records()[1 + p];
+    const toolpath::GPUMoveRecord& before = gpu.records()[p];
+    EXPECT_EQ(r.type, uint32_t{toolpath::kMoveCut});
     EXPECT_EQ(gpu.moveOfRecord(1 + p), 1u);
     // Evenly along the straight line, the axis turning evenly about Y.
     EXPECT_NEAR(r.x, 20.0 * p / pieces, 1e-4);
@@ -104,10 +104,10 @@ TEST(GPUToolpathTest, MovesThatTurnTheAxisComeInPieces) {
     const double step = std::acos(std::min(1.0, double(r.i * before.i + r.j * before.j + r.k * before.k)));
     EXPECT_LE(step, 0.5 * M_PI / 180 + 1e-3);
   }
-  EXPECT_EQ(gpu.records()[2 + pieces].type, uint32_t{stock::kMoveCut});
+  EXPECT_EQ(gpu.records()[2 + pieces].type, uint32_t{toolpath::kMoveCut});
   EXPECT_NEAR(gpu.records()[2 + pieces].i, std::sin(0.6), 1e-6) << "a tilted move that keeps its tilt is one record";
   for (int p = 1; p <= pieces; ++p)
-    EXPECT_EQ(gpu.records()[2 + pieces + p].type, uint32_t{stock::kMoveRapid}) << "pieces keep the move's kind";
+    EXPECT_EQ(gpu.records()[2 + pieces + p].type, uint32_t{toolpath::kMoveRapid}) << "pieces keep the move's kind";
 }
 
 TEST(GPUToolpathTest, ArcsThatTurnTheAxisGetEnoughChords) {
@@ -123,7 +123,7 @@ TEST(GPUToolpathTest, ArcsThatTurnTheAxisGetEnoughChords) {
   const int forTheTurn = static_cast<int>(std::ceil(0.3 / (0.5 * M_PI / 180)));
   ASSERT_GT(forTheTurn, toolpath::segmentCount(10, M_PI / 2, 0.01)) << "the turn asks for more chords than the arc";
   ASSERT_EQ(gpu.records().size(), 2u + forTheTurn);
-  const stock::GPUMoveRecord& last = gpu.records().back();
+  const toolpath::GPUMoveRecord& last = gpu.records().back();
   EXPECT_NEAR(last.i, std::sin(0.3), 1e-6);
   EXPECT_NEAR(std::hypot(gpu.records()[5].x, gpu.records()[5].y), 10.0, 1e-4) << "chords stay on the arc";
 }

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "platform/MessageBus.h"
 #include "support/EventRecorder.h"
 #include "support/ToolpathBuilder.h"

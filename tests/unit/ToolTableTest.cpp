@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "common/Fnv1a.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"

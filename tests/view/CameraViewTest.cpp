@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "stock/StockModel.h"
 #include "support/HeadlessView.h"
 #include "view/Render.h"

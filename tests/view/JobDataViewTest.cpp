@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "support/HeadlessView.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "gpu/DeviceLimits.h"
 #include "platform/GlfwLock.h"
 #include "stock/StockModel.h"

@@ -8,7 +8,7 @@
 #include <map>
 #include <tuple>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "formats/StlReader.h"
 #include "stock/StockModel.h"
 #include "support/EventRecorder.h"

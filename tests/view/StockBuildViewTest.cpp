@@ -7,7 +7,7 @@
 #include <future>
 #include <thread>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "stock/StockModel.h"
 #include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "support/X11TestWindow.h"
 #include "view/ProcessState.h"
 #include "view/Render.h"

@@ -1,5 +1,5 @@
 /* A C host that only links and calls exports that need no display. */
-#include <Korvane.h>
+#include <korvane/Korvane.h>
 
 int main(void) {
   SIM_Window window = 0;

@@ -1,6 +1,6 @@
-// Under AddressSanitizer: the host frees every array right after each call,
-// then the view reads everything it was given. Any pointer kept into the
-// host's memory reads freed memory and fails the run.
+// The host frees every array right after each call, then the view reads
+// everything it was given. Under AddressSanitizer (the sanitizer build of
+// the suite) any pointer kept into the host's memory fails the run.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Korvane.h"
+#include "korvane/Korvane.h"
 #include "common/Fnv1a.h"
 #include "support/ToolBuilder.h"
 #include "view/Render.h"
