@@ -2,7 +2,10 @@
 # also rewrites the names of plain uniforms to their encoded form, so the
 # files under Shaders/ keep readable names.
 file(GLOB KORVANE_RENDER_SHADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/render/*)
-file(GLOB KORVANE_SHADER_INCLUDES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/include/*.glsl)
+# Shaders include their own pieces from Shaders/include and the headers they
+# share with the library from common/.
+file(GLOB KORVANE_SHADER_INCLUDES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/include/*.glsl
+     ${CMAKE_SOURCE_DIR}/common/ShaderContract.h ${CMAKE_SOURCE_DIR}/common/SweepBox.h)
 file(GLOB KORVANE_ALGO_SHADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Shaders/algo/*)
 set(KORVANE_SHADER_SOURCES ${CMAKE_BINARY_DIR}/generated/EmbeddedShaders.cpp)
 add_custom_command(
@@ -12,6 +15,7 @@ add_custom_command(
           --render ${KORVANE_RENDER_SHADERS}
           --algo ${KORVANE_ALGO_SHADERS}
           --include-dir ${CMAKE_SOURCE_DIR}/Shaders/include
+          --include-dir ${CMAKE_SOURCE_DIR}/common
   DEPENDS ${CMAKE_SOURCE_DIR}/cmake/embed_shaders.py ${KORVANE_RENDER_SHADERS} ${KORVANE_ALGO_SHADERS}
           ${KORVANE_SHADER_INCLUDES}
   COMMENT "Embedding GLSL sources"

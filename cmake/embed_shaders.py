@@ -6,9 +6,12 @@ declared outside a uniform block) is renamed to its encoded name, the same
 encoding the library applies when it looks a location up. Sources in the
 repository therefore keep their readable names.
 
-A line `#include "name.glsl"` is replaced by that file from the include
-folder, so kernels shared by several programs are written once; every
-embedded source is still whole and self-contained.
+A line `#include "name"` is replaced by that file from the first include
+folder that has it, so kernels shared by several programs are written once
+and headers shared with the library's C++ code (written in the subset both
+languages read) are pasted in as well; every embedded source is still whole
+and self-contained. Lines that include `<...>` belong to the C++ side of such
+headers and are dropped.
 """
 import argparse
 import os
@@ -76,18 +79,21 @@ def encode_uniforms(source: str) -> str:
 
 
 INCLUDE = re.compile(r'^[ \t]*#include\s+"([^"]+)"[ \t]*$', re.M)
+SYSTEM_INCLUDE = re.compile(r'^[ \t]*#include\s*<[^>]*>[ \t]*\n', re.M)
 
 
-def expand_includes(source: str, include_dir: str, seen: tuple = ()) -> str:
+def expand_includes(source: str, include_dirs: list[str], seen: tuple = ()) -> str:
     def replace(match: re.Match) -> str:
         name = match.group(1)
         if name in seen:
             sys.exit(f"{name}: included from itself")
-        path = os.path.join(include_dir, name)
-        if not os.path.isfile(path):
-            sys.exit(f"{name}: no such shader include in {include_dir}")
-        with open(path, encoding="utf-8") as f:
-            return expand_includes(f.read(), include_dir, seen + (name,)).rstrip("\n")
+        for folder in include_dirs:
+            path = os.path.join(folder, name)
+            if os.path.isfile(path):
+                with open(path, encoding="utf-8") as f:
+                    text = SYSTEM_INCLUDE.sub("", f.read())
+                return expand_includes(text, include_dirs, seen + (name,)).rstrip("\n")
+        sys.exit(f"{name}: no such shader include in {', '.join(include_dirs)}")
 
     return INCLUDE.sub(replace, source)
 
@@ -101,14 +107,14 @@ def cxx_literal(text: str) -> str:
     return "\n".join(out) if out else '    ""'
 
 
-def table(name: str, files: list[str], include_dir: str) -> str:
+def table(name: str, files: list[str], include_dirs: list[str]) -> str:
     entries = []
     for path in sorted(files, key=os.path.basename):
         with open(path, encoding="utf-8") as f:
             source = f.read()
         if not source.startswith("#version"):
             sys.exit(f"{path}: a shader source must start with its version line")
-        source = expand_includes(source, include_dir)
+        source = expand_includes(source, include_dirs)
         entries.append(f'  {{"{os.path.basename(path)}",\n{cxx_literal(encode_uniforms(source))}}},')
     body = "\n".join(entries)
     return (f"const EmbeddedShader {name}[] = {{\n{body}\n  {{nullptr, nullptr}}\n}};\n")
@@ -119,7 +125,7 @@ def main() -> None:
     parser.add_argument("--output", required=True)
     parser.add_argument("--render", nargs="*", default=[])
     parser.add_argument("--algo", nargs="*", default=[])
-    parser.add_argument("--include-dir", default="")
+    parser.add_argument("--include-dir", action="append", default=[])
     args = parser.parse_args()
     text = ("// Generated from Shaders/ by cmake/embed_shaders.py; do not edit.\n"
             "#include \"gpu/EmbeddedShaders.h\"\n\n"

@@ -17,7 +17,7 @@
 
 // ---- Cut and collision kernels: one group of this many invocations takes
 // as many rays of one move's sweep box.
-#define GPU_CUT_GROUP_SIZE 128u
+#define GPU_CUT_GROUP_SIZE 128
 
 // Storage buffers of the cut kernels, and the profile block (uniforms).
 #define GPU_CUT_CHUNK_INDEX_BINDING 0
@@ -58,6 +58,9 @@
 #define GPU_CROSSING_NONE 255u  // no crossing recorded yet (mesh stocks)
 #define GPU_CROSSING_ENTERING(f) (GPU_CROSSING_STEPS + (f))
 #define GPU_CROSSING_LEAVING(f) (GPU_CROSSING_STEPS - 1u - (f))
+#define GPU_CROSSING_IS_ENTERING(code) ((code) >= GPU_CROSSING_STEPS)
+#define GPU_CROSSING_FRACTION(code) \
+  (GPU_CROSSING_IS_ENTERING(code) ? (code) - GPU_CROSSING_STEPS : GPU_CROSSING_STEPS - 1u - (code))
 
 // ---- One point of the toolpath as the cut and collision shaders read it
 // (32 bytes, std430): a move runs from record k - 1 to record k.

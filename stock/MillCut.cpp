@@ -13,6 +13,7 @@
 #include "gpu/Dispatch.h"
 #include "gpu/PolygonToolShaders.h"
 #include "gpu/UniformName.h"
+#include "common/SweepBox.h"
 
 namespace stock {
 
@@ -105,26 +106,14 @@ glm::dvec3 axisOf(const GPUMoveRecord& r) { return {r.i, r.j, r.k}; }
 uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
                    double radius, double length, double bottom) {
   const double scale = 1.0 / frame.exactCellSize;
-  const glm::dvec3 s = frame.toGrid(start), e = frame.toGrid(end);
   const glm::dvec3 a = glm::length(axis) > 0 ? glm::normalize(axis) : glm::dvec3(0, 0, 1);
-  const glm::dvec3 move = e - s;
-  const glm::dvec3 u = glm::length(move) < 1e-7 ? glm::dvec3(0, 0, 1) : glm::normalize(move);
-  glm::dvec3 v, w;
-  if (std::abs(glm::dot(u, a)) > 0.99) {
-    // Any pair across the move (the shaders pick one): |v| + |w| reaches
-    // at most sqrt(2) on any axis. Near plunges take this too, so that float
-    // rounding cannot put host and shader on different sides of the test.
-    v = glm::dvec3(std::sqrt(2.0));
-    w = glm::dvec3(0.0);
-  } else {
-    v = glm::normalize(glm::cross(u, a));
-    w = glm::cross(v, a);
-  }
-  // One cell more on every side than the shaders' own box.
-  const glm::dvec3 grow = (glm::abs(v) + glm::abs(w)) * radius * scale + 1.0;
-  const glm::dvec3 up = a * length * scale, down = a * bottom * scale;
-  glm::dvec3 lo = glm::min(glm::min(s + down, e + down), glm::min(s + up, e + up)) - grow;
-  glm::dvec3 hi = glm::max(glm::max(s + down, e + down), glm::max(s + up, e + up)) + grow;
+  const contract::SweepBox box =
+      contract::sweepBoxOf(glm::vec3(frame.toGrid(start)), glm::vec3(frame.toGrid(end)), glm::vec3(a),
+                           static_cast<float>(radius * scale), static_cast<float>(bottom * scale),
+                           static_cast<float>(length * scale), HOST_SWEEP_PLUNGE_LIMIT);
+  // One cell more on every side than the shaders' own box: the two round
+  // differently.
+  glm::dvec3 lo = glm::dvec3(box.lo) - 1.0, hi = glm::dvec3(box.hi) + 1.0;
   const glm::dvec3 last = glm::dvec3(frame.nodes) - 1.0;
   for (int k = 0; k < 3; ++k)
     if (!std::isfinite(lo[k]) || !std::isfinite(hi[k])) return 0;  // a move to nowhere cuts nothing

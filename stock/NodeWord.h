@@ -7,6 +7,8 @@
 
 #include <glm/vec3.hpp>
 
+#include "common/ShaderContract.h"
+
 namespace stock {
 
 // Where the surface crosses an edge, in 1/128 of a cell from the edge's
@@ -14,15 +16,15 @@ namespace stock {
 // 127 - f leaves it (first node inside).
 namespace CrossingCode {
 
-inline constexpr uint32_t kSteps = 128;
+inline constexpr uint32_t kSteps = GPU_CROSSING_STEPS;
 // Stocks built from a mesh start every code as "no crossing recorded".
-inline constexpr uint8_t kNone = 255;
+inline constexpr uint8_t kNone = GPU_CROSSING_NONE;
 
-constexpr uint8_t entering(uint32_t fraction) { return static_cast<uint8_t>(128 + fraction); }
-constexpr uint8_t leaving(uint32_t fraction) { return static_cast<uint8_t>(127 - fraction); }
-constexpr bool isEntering(uint8_t code) { return code >= 128; }
+constexpr uint8_t entering(uint32_t fraction) { return static_cast<uint8_t>(GPU_CROSSING_ENTERING(fraction)); }
+constexpr uint8_t leaving(uint32_t fraction) { return static_cast<uint8_t>(GPU_CROSSING_LEAVING(fraction)); }
+constexpr bool isEntering(uint8_t code) { return GPU_CROSSING_IS_ENTERING(uint32_t{code}); }
 // Position of the crossing from the edge's first node, in 1/128 cell.
-constexpr uint32_t fraction(uint8_t code) { return isEntering(code) ? code - 128u : 127u - code; }
+constexpr uint32_t fraction(uint8_t code) { return GPU_CROSSING_FRACTION(uint32_t{code}); }
 
 }  // namespace CrossingCode
 

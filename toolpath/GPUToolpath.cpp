@@ -105,7 +105,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
         const glm::dvec3 p = c == chords ? vec(m.end) : arc.pointAt(t);
         const glm::dvec3 axes = previousAxes + (vec(m.axes) - previousAxes) * t;
         const uint32_t back = static_cast<uint32_t>(out.records_.size() - arcStart);
-        const uint32_t type = toolpath::kMoveMarked | (c == 1 ? toolpath::kContinuation : 0u) | back << 8;
+        const uint32_t type = toolpath::kMoveMarked | (c == 1 ? toolpath::kContinuation : 0u) | back << GPU_MOVE_BACK_SHIFT;
         out.records_.push_back(recordAt(p, toolAxis(kinematics, axes, orientation), type));
         out.moveOfRecord_.push_back(static_cast<uint32_t>(i));
       }

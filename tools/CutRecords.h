@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/ShaderContract.h"
 #include "tools/Profile.h"
 #include "tools/Tool.h"
 
 namespace tools {
 
 inline constexpr size_t kProfileBlockBytes = 2064;
-inline constexpr size_t kMaxProfileSegments = 128;
+inline constexpr size_t kMaxProfileSegments = GPU_PROFILE_MAX_SEGMENTS;
 // A straight segment's centre height: below every shader's arc threshold.
 inline constexpr float kStraightCentreHeight = -1.0e9f;
 

@@ -23,17 +23,18 @@ void writeInterval(uvec3 rayNode, uint axis, float a, float b) {
   a = max(a, 0.0);
   b = min(b, float(count));
   if (!(a < b)) return;
-  int entry = int(floor(a * 128.0 + 0.5));
-  int exit = min(int(floor(b * 128.0 + 0.5)), int(count - 1u) * 128 - 1);
-  uint i = uint(entry) / 128u;
+  const uint steps = GPU_CROSSING_STEPS;
+  int entry = int(floor(a * float(steps) + 0.5));
+  int exit = min(int(floor(b * float(steps) + 0.5)), int((count - 1u) * steps) - 1);
+  uint i = uint(entry) / steps;
   if (i >= count) return;  // entering at the very end of the ray
-  uint k = exit > entry ? uint(exit) / 128u : i;
+  uint k = exit > entry ? uint(exit) / steps : i;
   uvec3 node = rayNode;
   node[axis] = i;
-  setCrossing(nodeIndex(PointsSize, node), axis, 128u + uint(entry) - 128u * i);
+  setCrossing(nodeIndex(PointsSize, node), axis, GPU_CROSSING_ENTERING(uint(entry) - steps * i));
   if (k > i) {
     node[axis] = k;
-    setCrossing(nodeIndex(PointsSize, node), axis, 127u - (uint(exit) - 128u * k));
+    setCrossing(nodeIndex(PointsSize, node), axis, GPU_CROSSING_LEAVING(uint(exit) - steps * k));
   }
   uint rayStart = signCopyStart(PointsSize, BoolPointsSize, axis) +
                   signRay(PointsSize, axis, rayNode) * wordsPerRay(BoolPointsSize, axis);

@@ -2,6 +2,8 @@
 // edges in words 0-2, owners and corner mask in word 3, cell index in word
 // 4) and the triangle table (256 x 16 ints: edge numbers, -1 after the
 // last).
+#include "ShaderContract.h"
+
 layout(std430, binding = 0) readonly buffer Cubes { uint cubes[]; };
 layout(std430, binding = 1) readonly buffer TriangleTable { int triangleTable[]; };
 
@@ -41,9 +43,9 @@ uint triangleCountOf(uint caseIndex) {
 // The surface point on an edge of a cube, in grid coordinates.
 vec3 edgePoint(uint cube, uint edge) {
   uint code = codeOf(cube, edge);
-  float along = code > 127u ? float(code - 128u) : float(127u - code);
+  float along = float(GPU_CROSSING_FRACTION(code));
   vec3 a = kCornerAt[kEdgeCorners[edge].x], b = kCornerAt[kEdgeCorners[edge].y];
-  return vec3(cellOf(cube)) + a + (b - a) * (along + 0.5) / 128.0;
+  return vec3(cellOf(cube)) + a + (b - a) * (along + 0.5) / float(GPU_CROSSING_STEPS);
 }
 
 // Vertex identifier of an edge: its node's index (cell counts as strides)

@@ -13,23 +13,19 @@
 //   void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode);
 //     calls subtractInterval for the material the sweep takes off the ray
 // (SingleInterval.glsl defines shapeCut for shapes with convex sweeps).
-layout(local_size_x = 128) in;
+#include "ShaderContract.h"
+#include "SweepBox.h"
 
-#define NODE_WORDS_BINDING 2
-#define SIGN_FIELD_BINDING 3
+layout(local_size_x = GPU_CUT_GROUP_SIZE) in;
+
+#define NODE_WORDS_BINDING GPU_CUT_NODE_WORDS_BINDING
+#define SIGN_FIELD_BINDING GPU_CUT_SIGN_FIELD_BINDING
 #include "StockLattice.glsl"
 #include "SweepPieces.glsl"
 
-struct GPUMoveRecord {
-  float x, y, z;
-  float i, j, k;
-  float parameter;
-  uint type;
-};
-
-layout(std430, binding = 0) readonly buffer ChunkIndex { uint chunkIndex[]; };
-layout(std430, binding = 1) readonly buffer MoveRecords { GPUMoveRecord moveRecords[]; };
-layout(std430, binding = 4) buffer CutReportBits { uint reportBits[]; };
+layout(std430, binding = GPU_CUT_CHUNK_INDEX_BINDING) readonly buffer ChunkIndex { uint chunkIndex[]; };
+layout(std430, binding = GPU_CUT_MOVE_RECORDS_BINDING) readonly buffer MoveRecords { GPUMoveRecord moveRecords[]; };
+layout(std430, binding = GPU_CUT_REPORT_BITS_BINDING) buffer CutReportBits { uint reportBits[]; };
 
 uniform uvec3 NoOfCells;       // node counts G
 uniform uvec3 BoolPointsSize;  // padded counts P
@@ -51,8 +47,6 @@ uniform vec3 ExtraElemToolDirFrom;
 uniform vec3 ExtraElemToolDirTo;
 uniform uint ToolColorIndex;
 
-const uint kRapid = 0u;
-const uint kStopped = 3u;
 const uint kNoMove = 0xFFFFFFFFu;
 
 shared uint sMove;          // end record of the move, kNoMove for the partial move
@@ -108,10 +102,10 @@ void buildMove(uint chunk) {
     end = vec3(to.x, to.y, to.z);
     axisTo = vec3(to.i, to.j, to.k);
     // A continuation record starts with the axis of its own move's end.
-    axisFrom = (from.type & 63u) == 34u ? axisTo : vec3(from.i, from.j, from.k);
+    axisFrom = (from.type & GPU_MOVE_SHADER_BITS) == GPU_MOVE_ARC_START ? axisTo : vec3(from.i, from.j, from.k);
   }
-  uint kind = type & 31u;
-  bool rapid = kind == kRapid, stopped = kind == kStopped;
+  uint kind = type & GPU_MOVE_KIND_MASK;
+  bool rapid = kind == GPU_MOVE_RAPID, stopped = kind == GPU_MOVE_STOPPED;
   sApply = !(rapid && ApplyRapidMoves == 0u) && !(stopped && StoppedSpindleMode == 0u);
   sReport = (rapid && ReportRapidMoves != 0u) || (stopped && ReportSpindleStoppedMoves != 0u);
   sOwner = (rapid || (stopped && StoppedSpindleMode == 2u)) ? 1u : ToolColorIndex;
@@ -146,10 +140,8 @@ void buildMove(uint chunk) {
     sW = cross(sV, sAxis);
   }
 
-  vec3 grow = (abs(sV) + abs(sW)) * sFullRadius;
-  vec3 low = sAxis * sBottom, high = sAxis * sLength;
-  vec3 lo = min(min(sStart, sEnd) + min(low, high), min(sStart, sEnd) + max(low, high)) - grow;
-  vec3 hi = max(max(sStart, sEnd) + min(low, high), max(sStart, sEnd) + max(low, high)) + grow;
+  SweepBox box = sweepBoxOf(sStart, sEnd, sAxis, sFullRadius, sBottom, sLength, GPU_SWEEP_PLUNGE_LIMIT);
+  vec3 lo = box.lo, hi = box.hi;
   ivec3 last = ivec3(NoOfCells) - 1;
   sLow = clamp(ivec3(floor(lo)), ivec3(0), last);
   sHigh = clamp(ivec3(ceil(hi)), ivec3(0), last);
@@ -205,7 +197,7 @@ bool raiseCode(uint node, uint axis, uint code, uint owner) {
 void stampOwner(uint node, uint axis, uint owner, bool wrote) {
   uint current = nodeWords[node];
   while (true) {
-    if (!wrote && ((current >> (8u * axis)) & 0xFFu) == 255u) return;
+    if (!wrote && ((current >> (8u * axis)) & 0xFFu) == GPU_CROSSING_NONE) return;
     uint wanted = (current & 0x00FFFFFFu) | (owner << 24);
     if (wanted == current) return;
     uint seen = atomicCompSwap(nodeWords[node], current, wanted);
@@ -234,8 +226,9 @@ void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
   uint count = NoOfCells[axis];
   hi = min(hi, float(count) + 1.0);
   if (!(hi > lo)) return;
-  uint entry = uint(floor(lo * 128.0)), exit = uint(floor(hi * 128.0));
-  uint i = entry / 128u, k = exit / 128u;
+  const uint steps = GPU_CROSSING_STEPS;
+  uint entry = uint(floor(lo * float(steps))), exit = uint(floor(hi * float(steps)));
+  uint i = entry / steps, k = exit / steps;
   uint rayStart = signCopyStart(NoOfCells, BoolPointsSize, axis) +
                   signRay(NoOfCells, axis, rayNode) * wordsPerRay(BoolPointsSize, axis);
   bool insideI = insideAt(rayStart, i, count), insideNext = insideAt(rayStart, i + 1u, count);
@@ -246,11 +239,11 @@ void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
     bool would = false;
     if (insideI && i < count) {
       node[axis] = i;
-      would = would || 127u - (entry - 128u * i) > ((nodeWords[nodeIndex(NoOfCells, node)] >> (8u * axis)) & 0xFFu) + 1u;
+      would = would || GPU_CROSSING_LEAVING(entry - steps * i) > ((nodeWords[nodeIndex(NoOfCells, node)] >> (8u * axis)) & 0xFFu) + 1u;
     }
     if (insideAfter && k < count && (k > i || !insideI)) {
       node[axis] = k;
-      would = would || 128u + (exit - 128u * k) > ((nodeWords[nodeIndex(NoOfCells, node)] >> (8u * axis)) & 0xFFu) + 1u;
+      would = would || GPU_CROSSING_ENTERING(exit - steps * k) > ((nodeWords[nodeIndex(NoOfCells, node)] >> (8u * axis)) & 0xFFu) + 1u;
     }
     if (would) sFlagged = true;
     return;
@@ -258,7 +251,7 @@ void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
   bool replacedI = false, replacedK = false;
   if (insideI && i < count) {
     node[axis] = i;
-    replacedI = raiseCode(nodeIndex(NoOfCells, node), axis, 127u - (entry - 128u * i), sOwner);
+    replacedI = raiseCode(nodeIndex(NoOfCells, node), axis, GPU_CROSSING_LEAVING(entry - steps * i), sOwner);
   }
   if ((replacedI || insideNext) && i + 1u < k && i + 1u < count) {
     node[axis] = i + 1u;
@@ -266,7 +259,7 @@ void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
   }
   if (insideAfter && k < count && (k > i || (k == i && !insideI))) {
     node[axis] = k;
-    replacedK = raiseCode(nodeIndex(NoOfCells, node), axis, 128u + (exit - 128u * k), sOwner);
+    replacedK = raiseCode(nodeIndex(NoOfCells, node), axis, GPU_CROSSING_ENTERING(exit - steps * k), sOwner);
   }
   if ((replacedK || insideK) && k + 1u < count) {
     node[axis] = k + 1u;
@@ -285,16 +278,17 @@ void cutRay(uint axis, uvec3 rayNode) {
 }
 
 void main() {
-  uint groupsPerChunk = InvocationChunkSize / 128u;
+  uint groupsPerChunk = InvocationChunkSize / GPU_CUT_GROUP_SIZE;
   uint chunk = InvocationChunkOffset + gl_WorkGroupID.x / groupsPerChunk;
   if (chunk >= InvocationChunkExtraEnd) return;
   if (gl_LocalInvocationID.x == 0u) buildMove(chunk);
   barrier();
-  uint r = sChunkInMove * InvocationChunkSize + (gl_WorkGroupID.x % groupsPerChunk) * 128u + gl_LocalInvocationID.x;
+  uint r = sChunkInMove * InvocationChunkSize + (gl_WorkGroupID.x % groupsPerChunk) * GPU_CUT_GROUP_SIZE +
+           gl_LocalInvocationID.x;
   uint axis;
   uvec3 rayNode;
   if (rayOfMove(r, axis, rayNode)) cutRay(axis, rayNode);
   barrier();
   if (gl_LocalInvocationID.x == 0u && sFlagged && sMove != kNoMove)
-    atomicOr(reportBits[sMove / 32u], 1u << (31u - sMove % 32u));
+    atomicOr(reportBits[GPU_REPORT_WORD(sMove)], GPU_REPORT_BIT(sMove));
 }

@@ -3,11 +3,12 @@
 // node (x, y, z) at x * G.y * G.z + y * G.z + z) and the sign field at
 // binding 1 (or SIGN_FIELD_BINDING; inside flags stored once along x rays by (y, z), once along y
 // rays by (z, x), once along z rays by (x, y); each ray P / 32 words).
+#include "ShaderContract.h"
 #ifndef NODE_WORDS_BINDING
-#define NODE_WORDS_BINDING 0
+#define NODE_WORDS_BINDING GPU_LATTICE_NODE_WORDS_BINDING
 #endif
 #ifndef SIGN_FIELD_BINDING
-#define SIGN_FIELD_BINDING 1
+#define SIGN_FIELD_BINDING GPU_LATTICE_SIGN_FIELD_BINDING
 #endif
 layout(std430, binding = NODE_WORDS_BINDING) buffer NodeWords { uint nodeWords[]; };
 layout(std430, binding = SIGN_FIELD_BINDING) buffer SignField { uint signWords[]; };

@@ -3,6 +3,8 @@
 // vertices on its edges from their crossing codes, one face normal and one
 // owner colour per triangle (the smallest owner among its three edges, an
 // edge's owner being that of its outside corner).
+#include "ShaderContract.h"
+
 layout(points) in;
 layout(triangle_strip, max_vertices = 15) out;
 
@@ -35,9 +37,9 @@ int tableEdge(uint caseIndex, int k) {
 vec3 edgePoint(vec3 cell, uint edge) {
   uvec2 at = kEdgeCode[edge];
   uint code = (vCodesAndOwners[0][at.x] >> (8u * at.y)) & 0xFFu;
-  float along = code > 127u ? float(code - 128u) : float(127u - code);
+  float along = float(GPU_CROSSING_FRACTION(code));
   vec3 a = kCornerAt[kEdgeCorners[edge].x], b = kCornerAt[kEdgeCorners[edge].y];
-  return cell + a + (b - a) * (along + 0.5) / 128.0;
+  return cell + a + (b - a) * (along + 0.5) / float(GPU_CROSSING_STEPS);
 }
 
 uint edgeOwner(uint edge) {

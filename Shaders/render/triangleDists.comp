@@ -18,7 +18,9 @@ bool outsideAt(uvec3 node, uint axis) {
   return ((nodeWords[gridNode(node)] >> (8u * axis)) & 0x80u) != 0u;
 }
 
-uint codeFor(bool outside, uint fraction) { return outside ? 128u + fraction : 127u - fraction; }
+uint codeFor(bool outside, uint fraction) {
+  return outside ? GPU_CROSSING_ENTERING(fraction) : GPU_CROSSING_LEAVING(fraction);
+}
 
 // Sets a moved crossing only where the edge holds none yet: 0 and 255 are
 // what every inside and outside node starts with (they also stand for a
@@ -55,7 +57,7 @@ void main() {
     float t;
     if (!rayHit(a, b, c, axis, node, t)) continue;
     uint hit = uint(hitCode(t, axis));
-    uint n = hit / 128u, f = hit % 128u;
+    uint n = hit / GPU_CROSSING_STEPS, f = hit % GPU_CROSSING_STEPS;
     uint last = Resolution[axis] - 1u;
     uvec3 at = node, next = node;
     at[axis] = n;
