@@ -1,11 +1,13 @@
 // Exports that define, read, select and remove named geometries.
-#include <cstring>
-#include <exception>
-#include <span>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
 #include <string_view>
 
-#include "korvane/Korvane.h"
+#include "api/OnView.h"
 #include "api/RecordDefaults.h"
+#include "api/StockRecords.h"
+#include "korvane/Korvane.h"
 #include "view/Render.h"
 
 namespace {
@@ -17,68 +19,74 @@ std::string_view textOf(const char* name) { return name ? std::string_view(name)
 extern "C" {
 
 SIM_EXPORT int32_t SIM_CreateGeometries(Render* view, SIM_GeometryList list, bool replace) {
-  if (!view) return 1;
-  try {
-    std::lock_guard scene(view->locks().scene);
+  // A failure leaves the list as it was.
+  return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    const double unitScale = v.job().units.scale.load();
+    std::vector<stock::Geometry> geometries;
     const size_t count = list.geometries ? list.count : 0;
-    view->job().ensureStocks().setGeometries({list.geometries, count}, replace, view->job().units.scale.load());
-  } catch (const std::exception&) {
-    return 0;  // the list stays as it was
-  }
-  view->requestRedraw();
-  return 0;
+    for (size_t i = 0; i < count; ++i) geometries.push_back(api::geometryOf(list.geometries[i], unitScale));
+    {
+      std::unique_lock stockLock(v.stock().lock());
+      v.job().stocks.setGeometries(std::move(geometries), replace);
+    }
+    v.requestRedraw();
+    return 0;
+  });
 }
 
 SIM_EXPORT SIM_GeometryList SIM_GetGeometries(Render* view) {
-  if (!view) return {nullptr, 0};
-  stock::StockCollection* stocks = view->job().stocks();
-  if (!stocks) return {nullptr, 0};
-  auto& results = view->job().results;
-  std::lock_guard lock(results.geometryListMutex);
-  stock::refill(results.geometryList, stocks->geometries(), view->job().units.scale.load());
-  if (results.geometryList.records.empty()) return {nullptr, 0};
-  return {results.geometryList.records.data(), results.geometryList.records.size()};
+  const SIM_GeometryList none{nullptr, 0};
+  return api::onView(view, none, none, [&](Render& v) {
+    view::HostAnswers& answers = v.job().answers;
+    std::lock_guard lock(answers.geometryListMutex);
+    api::answerGeometries(answers.geometryList, v.job().stocks.geometries(), v.job().units.scale.load());
+    if (answers.geometryList.records.empty()) return none;
+    return SIM_GeometryList{answers.geometryList.records.data(), answers.geometryList.records.size()};
+  });
 }
 
 SIM_EXPORT SIM_GeometryRecord SIM_GetGeometry(Render* view, const char* name) {
-  if (!view) return api::defaultGeometryRecord();
-  stock::StockCollection* stocks = view->job().stocks();
-  std::optional<stock::Geometry> found = stocks ? stocks->geometry(textOf(name)) : std::nullopt;
-  if (!found) return api::defaultGeometryRecord();
-  auto& results = view->job().results;
-  std::lock_guard lock(results.geometryMutex);
-  stock::refill(results.geometry, std::span(&*found, 1), view->job().units.scale.load());
-  return results.geometry.records.front();
+  const SIM_GeometryRecord none = api::defaultGeometryRecord();
+  return api::onView(view, none, none, [&](Render& v) {
+    const std::optional<stock::Geometry> found = v.job().stocks.geometry(textOf(name));
+    if (!found) return none;
+    view::HostAnswers& answers = v.job().answers;
+    std::lock_guard lock(answers.geometryMutex);
+    api::answerGeometries(answers.geometry, {*found}, v.job().units.scale.load());
+    return answers.geometry.records.front();
+  });
 }
 
 SIM_EXPORT int32_t SIM_UpdateGeometry(Render* view, const SIM_GeometryRecord* record) {
-  if (!view || !record) return 1;
-  stock::StockCollection* stocks = view->job().stocks();
-  if (!stocks) return 1;
-  bool found = false;
-  try {
-    std::lock_guard scene(view->locks().scene);
-    found = stocks->updateGeometry(*record, view->job().units.scale.load());
-  } catch (const std::exception&) {
-    return 0;  // the geometry stays as it was
-  }
-  if (!found) return 1;
-  view->requestRedraw();
-  return 0;
+  if (!record) return 1;
+  // A failure leaves the geometry as it was.
+  return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    stock::Geometry geometry = api::geometryOf(*record, v.job().units.scale.load());
+    bool found = false;
+    {
+      std::unique_lock stockLock(v.stock().lock());
+      found = v.job().stocks.updateGeometry(std::move(geometry));
+    }
+    if (!found) return 1;
+    v.requestRedraw();
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_RemoveGeometry(Render* view, const char* name) {
-  if (!view) return -1;
-  std::lock_guard scene(view->locks().scene);
-  if (view->job().stocks()) view->queueGeometryRemoval(std::string(textOf(name)));
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    // At the next frame that can do stock work.
+    v.commands().post(view::CommandStage::StockUnlocked,
+                      [&v, name = std::string(textOf(name))] { v.job().stocks.removeGeometry(name); });
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_SelectGeometry(Render* view, const char* name) {
-  if (!view) return -1;
-  stock::StockCollection* stocks = view->job().stocks();
-  if (stocks && stocks->selectGeometry(textOf(name))) view->requestRedraw();
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    if (v.job().stocks.selectGeometry(textOf(name))) v.requestRedraw();
+    return 0;
+  });
 }
 
 }  // extern "C"

@@ -1,6 +1,9 @@
 // Exports that hand over the toolpath and move the playback along it.
-#include <exception>
+#include <atomic>
+#include <mutex>
+#include <shared_mutex>
 
+#include "api/OnView.h"
 #include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 #include "view/Render.h"
@@ -14,62 +17,72 @@ struct LoadingMark {
   ~LoadingMark() { mark = 0; }
 };
 
-void requestPosition(Render& view, double timeFraction) { view.job().playback.pending = timeFraction; }
+// Counts no memory can hold leave an empty toolpath, which the view takes
+// over like any other.
+toolpath::Toolpath loaded(const SIM_ToolpathRecord* record) {
+  try {
+    return toolpath::Toolpath::fromRecord(record ? *record : SIM_ToolpathRecord{});
+  } catch (const std::exception&) {
+    return toolpath::Toolpath();
+  }
+}
 
 }  // namespace
 
 extern "C" {
 
 SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* record) {
-  if (!view) return -1;
-  LoadingMark loading(view->job().loadingToolpath);
-  try {
-    toolpath::Toolpath& toolpath = view->job().ensureToolpath();
-    toolpath.load(record ? *record : SIM_ToolpathRecord{});
-  } catch (const std::exception&) {
-    // Counts that cannot be held in memory leave an empty toolpath, which
-    // the view takes over like any other.
-  }
-  view->toolpathChanged();
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    view::JobData& job = v.job();
+    LoadingMark loading(job.loadingToolpath);
+    // Built without holding anything; published with the tools' orientations.
+    toolpath::Toolpath path = loaded(record);
+    {
+      std::shared_lock tools(job.toolTableLock);
+      job.toolpath.publish(std::move(path), &job.toolTable(), job.kinematics());
+    }
+    v.toolpathChanged();
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_SetToolpathOperationVisibility(Render* view, uint32_t operation, bool visible) {
-  if (!view) return -1;
-  toolpath::Toolpath* toolpath = view->job().toolpath();
-  if (toolpath && toolpath->setOperationVisible(operation, visible)) {
-    view->job().toolpathChanged = 1;
-    view->job().stockChanged = 1;
-    view->requestRedraw();
-  }
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    const bool changed = v.job().toolpath.update(
+        [&](const toolpath::Toolpath& path) { return path.withOperationVisible(operation, visible); });
+    if (changed) v.requestRedraw();
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_SetToolpathMode(Render* view, uint32_t mode) {
-  if (!view) return -1;
-  if (view::isToolpathMode(mode) && view->job().toolpathMode.exchange(mode) != mode) view->requestRedraw();
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    if (view::isToolpathMode(mode) && v.job().toolpathMode.exchange(mode) != mode) v.requestRedraw();
+    return 0;
+  });
 }
 
-SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view) { return view ? view->job().toolpathMode.load() : 0; }
+SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view) {
+  return api::onView<uint32_t>(view, 0, 0, [](Render& v) { return v.job().toolpathMode.load(); });
+}
 
 SIM_EXPORT int32_t SIM_GotoLine(Render* view, uint32_t line) {
-  if (!view) return -1;
-  toolpath::Toolpath* toolpath = view->job().toolpath();
-  if (!toolpath || toolpath->moveCount() == 0) return 0;
-  std::lock_guard lock(toolpath->mutex());
-  const int64_t current = toolpath->moveAtFraction(view->job().playback.position.load(), toolpath::Measure::Time);
-  if (toolpath->lineOf(current) == line) return 0;
-  requestPosition(*view, toolpath->timeFractionOfMove(toolpath->lastMoveOfLine(line)));
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    const std::shared_ptr<const toolpath::Toolpath> path = v.job().toolpath.current();
+    if (!path || path->moveCount() == 0) return 0;
+    const int64_t current = path->moveAtFraction(v.playback().position(), toolpath::Measure::Time);
+    if (path->lineOf(current) != line) v.playback().requestPosition(path->timeFractionOfMove(path->lastMoveOfLine(line)));
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity) {
-  if (!view) return -1;
-  toolpath::Toolpath* toolpath = view->job().toolpath();
-  if (!toolpath || toolpath->moveCount() == 0) return 0;
-  requestPosition(*view, toolpath->timeFractionOfMove(toolpath->lastMoveOfEntity(entity)));
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    const std::shared_ptr<const toolpath::Toolpath> path = v.job().toolpath.current();
+    if (!path || path->moveCount() == 0) return 0;
+    v.playback().requestPosition(path->timeFractionOfMove(path->lastMoveOfEntity(entity)));
+    return 0;
+  });
 }
 
 }  // extern "C"

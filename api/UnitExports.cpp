@@ -1,32 +1,36 @@
-// The host's length unit.
+// The host's length unit and the chord tolerance of models and the cut.
 #include <cmath>
 
+#include "api/OnView.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
 extern "C" {
 
 SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit) {
-  if (!view) return -1;
-  view->job().units.set(unit);
-  view->requestRedraw();
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    v.job().units.set(unit);
+    v.requestRedraw();
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_SetGeometryPrecision(Render* view, double precision, bool applyNow) {
-  if (!view) return -1;
-  view::JobData& job = view->job();
-  // A precision that is not a positive length changes nothing.
-  if (!(precision > 0) || !std::isfinite(precision)) return 0;
-  job.geometryPrecision = precision * job.units.scale.load();
-  if (applyNow) job.toolpathChanged = 1;
-  view->requestRedraw();
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    view::JobData& job = v.job();
+    // A precision that is not a positive length changes nothing.
+    if (!(precision > 0) || !std::isfinite(precision)) return 0;
+    job.geometryPrecision = precision * job.units.scale.load();
+    if (applyNow) ++job.cutInputsVersion;
+    v.requestRedraw();
+    return 0;
+  });
 }
 
 SIM_EXPORT double SIM_GetGeometryPrecision(Render* view) {
-  if (!view) return 0.0;
-  return view->job().geometryPrecision.load() / view->job().units.scale.load();
+  return api::onView(view, 0.0, 0.0, [](Render& v) {
+    return v.job().geometryPrecision.load() / v.job().units.scale.load();
+  });
 }
 
 }  // extern "C"

@@ -1,8 +1,7 @@
 // Exports of the view lifecycle and the notification channel.
-#include <chrono>
-#include <exception>
 #include <memory>
 
+#include "api/OnView.h"
 #include "korvane/Korvane.h"
 #include "platform/MessageBus.h"
 #include "view/ProcessState.h"
@@ -11,7 +10,11 @@
 extern "C" {
 
 SIM_EXPORT int32_t SIM_SetMessageHandler(SIM_Window window, SIM_MessageHandler handler, void* context) {
-  return platform::setMessageHandler(window, handler, context) ? 0 : -1;
+  try {
+    return platform::setMessageHandler(window, handler, context) ? 0 : -1;
+  } catch (...) {
+    return -1;
+  }
 }
 
 SIM_EXPORT int32_t SIM_InitOpenGL(void) { return view::initWindowSystem(); }
@@ -45,48 +48,51 @@ SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
 }
 
 SIM_EXPORT int32_t SIM_CloseView(Render* view) {
-  if (!view) return 0;
-  // A view's own thread (a handler of a sent notification) cannot wait for
-  // itself to end: the view closes and frees itself once that handler returned.
-  if (view->isOwnThread()) {
-    view->releaseFromOwnThread();
+  return api::onView<int32_t>(view, 0, -1, [](Render& closing) {
+    // A view's own thread (a handler of a sent notification) cannot wait for
+    // itself to end: the view closes and frees itself once that handler returned.
+    if (closing.isOwnThread()) {
+      closing.releaseFromOwnThread();
+      return 0;
+    }
+    {
+      platform::DispatcherWait dispatcherWaits;  // when closing from a posted handler
+      closing.stopThreads();
+    }
+    closing.destroyHostWindow();
+    delete &closing;
+    view::viewClosed();
     return 0;
-  }
-  try {
-    platform::DispatcherWait dispatcherWaits;  // when closing from a posted handler
-    view->stopThreads();
-  } catch (...) {
-    return -1;
-  }
-  view->destroyHostWindow();
-  delete view;
-  view::viewClosed();
-  return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_GetWindowHandle(Render* view, SIM_Window* window) {
-  if (!view) return 1;
-  if (view->waitForFirstFrame(false) != view::WindowStatus::Created) return 1;
-  if (window) *window = view->windowHandle();
-  return 0;
+  return api::onView<int32_t>(view, 1, 1, [&](Render& v) {
+    if (v.waitForFirstFrame(false) != view::WindowStatus::Created) return 1;
+    if (window) *window = v.windowHandle();
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_SetCallbackWindow(Render* view, SIM_Window window, bool hostHandles) {
-  if (!view) return 1;
-  view->setCallbackWindow(window, hostHandles);
-  return 0;
+  return api::onView<int32_t>(view, 1, 1, [&](Render& v) {
+    v.setCallbackWindow(window, hostHandles);
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_AddKeyBinding(Render* view, SIM_KeyBinding binding) {
-  if (!view) return -1;
-  view->mouseBindings().add(binding);
-  return 0;
+  return api::onView(view, [&](Render& v) {
+    v.mouseBindings().add(binding);
+    return 0;
+  });
 }
 
 SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view) {
-  if (!view) return -1;
-  view->mouseBindings().release();
-  return 0;
+  return api::onView(view, [](Render& v) {
+    v.mouseBindings().release();
+    return 0;
+  });
 }
 
 }  // extern "C"

@@ -55,11 +55,11 @@ void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::
   stock::MillCut mill;
   for (const Shape& shape : shapes) {
     stock::SolidStockCreator().create(grid, box);
-    mill.cut(grid, moves, 1, 2, shape.record, 5, {});  // compiles the program
+    mill.cut(grid, stock::MoveStream(moves), 1, 2, shape.record, 5, {});  // compiles the program
     stock::SolidStockCreator().create(grid, box);
     glFinish();
     const auto start = Clock::now();
-    mill.cut(grid, moves, 1, static_cast<uint32_t>(moves.size()), shape.record, 5, {});
+    mill.cut(grid, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), shape.record, 5, {});
     glFinish();
     const double time = std::chrono::duration<double>(Clock::now() - start).count();
     const uint64_t rays = raysOf(grid.frame(), moves, shape.record.widest, 40);
@@ -83,13 +83,13 @@ int main() {
     standard.freshStock(grid, standard.cellsAt(quality), limits);
     stock::MillCut mill;
     // One warm-up cut compiles the programs.
-    mill.cut(grid, pocket, 1, 2, flat, 5, {});
-    mill.cut(grid, finish, 1, 2, ball, 6, {});
+    mill.cut(grid, stock::MoveStream(pocket), 1, 2, flat, 5, {});
+    mill.cut(grid, stock::MoveStream(finish), 1, 2, ball, 6, {});
     stock::SolidStockCreator().create(grid, box);
     glFinish();
     auto timed = [&](const std::vector<toolpath::GPUMoveRecord>& moves, const tools::CutRecord& tool) {
       const auto start = Clock::now();
-      mill.cut(grid, moves, 1, static_cast<uint32_t>(moves.size()), tool, 5, {});
+      mill.cut(grid, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), tool, 5, {});
       glFinish();
       return std::chrono::duration<double>(Clock::now() - start).count();
     };

@@ -29,7 +29,7 @@ template <typename Work>
 auto onRenderThread(Render* view, Work work) {
   std::packaged_task<decltype(work())()> task(std::move(work));
   auto result = task.get_future();
-  view->queueRequest([&task] { task(); });
+  view->commands().post(view::CommandStage::BeforeFrame, [&task] { task(); });
   return result.get();
 }
 
@@ -75,11 +75,11 @@ void measure(bool headless, int rounds) {
   const SIM_ToolpathRecord record = path.record();
   SIM_SetToolpath(view, &record);
   while (!onRenderThread(view, [&] {
-    stock::StockModel* model = view->stockScene() ? view->stockScene()->model(1) : nullptr;
+    stock::StockModel* model = view->stock().scene() ? view->stock().scene()->model(1) : nullptr;
     return model && model->built();
   }))
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  const glm::uvec3 nodes = onRenderThread(view, [&] { return view->stockScene()->model(1)->grid().frame().nodes; });
+  const glm::uvec3 nodes = onRenderThread(view, [&] { return view->stock().scene()->model(1)->grid().frame().nodes; });
   std::printf("standard job: %zu moves, lattice %u x %u x %u nodes (quality 0.5), %s\n", path.moves.size(), nodes.x,
               nodes.y, nodes.z, headless ? "headless view" : "hidden 1600 x 900 window drawing every frame");
 

@@ -71,8 +71,8 @@ int main() {
     stock::StockGrid grid;
     standard.freshStock(grid, standard.cellsAt(quality), limits);
     stock::MillCut mill;
-    mill.cut(grid, pocket, 1, static_cast<uint32_t>(pocket.size()), flat, 5, {});
-    mill.cut(grid, finish, 1, static_cast<uint32_t>(finish.size()), ball, 6, {});
+    mill.cut(grid, stock::MoveStream(pocket), 1, static_cast<uint32_t>(pocket.size()), flat, 5, {});
+    mill.cut(grid, stock::MoveStream(finish), 1, static_cast<uint32_t>(finish.size()), ball, 6, {});
     stock::SurfaceExtraction extraction;
     extraction.extract(grid);  // compiles the programs
     const double list = bestOf(3, [&] { extraction.extract(grid); });
@@ -89,7 +89,7 @@ int main() {
     stock::StockGrid grid;
     standard.freshStock(grid, cells, limits);
     stock::MillCut mill;
-    mill.cut(grid, pocket, 1, static_cast<uint32_t>(pocket.size()), flat, 5, {});
+    mill.cut(grid, stock::MoveStream(pocket), 1, static_cast<uint32_t>(pocket.size()), flat, 5, {});
     stock::SurfaceExtraction extraction;
     extraction.extract(grid);
     const double list = bestOf(3, [&] { extraction.extract(grid); });

@@ -91,12 +91,12 @@ int main(int argc, char** argv) {
   // edited program) reuses it.
   toolpath::Toolpath toolpath;
   auto start = Clock::now();
-  toolpath.load(record);
+  toolpath = toolpath::Toolpath::fromRecord(record);
   const double first = secondsSince(start);
   double best = 1e30;
   for (int run = 0; run < 3; ++run) {
     start = Clock::now();
-    toolpath.load(record);
+    toolpath = toolpath::Toolpath::fromRecord(record);
     best = std::min(best, secondsSince(start));
   }
   if (toolpath.moveCount() != count || !(toolpath.totalLength() > 0.0)) {

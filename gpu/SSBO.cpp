@@ -6,6 +6,7 @@
 namespace gpu {
 
 std::atomic<int64_t> SSBO::live_{0};
+std::atomic<uint64_t> SSBO::uploaded_{0};
 
 namespace {
 
@@ -112,6 +113,14 @@ void SSBO::growPreserving(uint64_t bytes) {
   id_ = std::exchange(grown.id_, kNoBuffer);
   size_ = std::exchange(grown.size_, 0);
   glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
+}
+
+void SSBO::upload(const void* data, uint64_t bytes, uint64_t byteOffset) {
+  if (bytes == 0) return;
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, id_);
+  glBufferSubData(GL_SHADER_STORAGE_BUFFER, static_cast<GLintptr>(byteOffset), static_cast<GLsizeiptr>(bytes), data);
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
+  countUpload(bytes);
 }
 
 void SSBO::clear(GLenum internalFormat, GLenum format, GLenum type, uint64_t offset, uint64_t bytes,

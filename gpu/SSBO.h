@@ -41,10 +41,18 @@ class SSBO {
   void resizeAndFill(uint64_t bytes, int32_t value);
   void resizeAndFill(uint64_t bytes, uint32_t value);
 
+  // Sends bytes from the host into the buffer from byteOffset on; the
+  // buffer must be large enough.
+  void upload(const void* data, uint64_t bytes, uint64_t byteOffset = 0);
+
   void bindBase(GLuint binding) const { glBindBufferBase(GL_SHADER_STORAGE_BUFFER, binding, id_); }
 
   // Buffer objects alive in this process; lets leak checks see GL objects.
   static int64_t liveCount() { return live_.load(); }
+  // Bytes sent from the host into buffers by this process (upload and
+  // uniform blocks); benchmarks read it.
+  static uint64_t uploadedBytes() { return uploaded_.load(); }
+  static void countUpload(uint64_t bytes) { uploaded_ += bytes; }
 
  private:
   void allocate(uint64_t bytes);
@@ -59,6 +67,7 @@ class SSBO {
   uint32_t fillUnsigned_ = 0;
   std::array<int32_t, 4> fillVector_{};
   static std::atomic<int64_t> live_;
+  static std::atomic<uint64_t> uploaded_;
 };
 
 }  // namespace gpu

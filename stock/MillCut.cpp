@@ -2,104 +2,44 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <memory>
-#include <utility>
 
 #include <glm/geometric.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
-#include "gpu/BaseToolShader.h"
-#include "gpu/Dispatch.h"
-#include "gpu/PolygonToolShaders.h"
-#include "gpu/UniformName.h"
 #include "common/SweepBox.h"
+#include "gpu/Dispatch.h"
 
 namespace stock {
 
 namespace {
 
-// The six mill shaders; the extruded-polygon family has wrappers of its own.
-const char* millShaderOf(uint32_t shape) {
-  switch (shape) {
-    case tools::kShapeFlat: return "Shaders\\flatMill.comp";
-    case tools::kShapeBall: return "Shaders\\ballMill.comp";
-    case tools::kShapeBullNose: return "Shaders\\bullNoseMill.comp";
-    case tools::kShapeConvex: return "Shaders\\ConvexMill.comp";
-    case tools::kShapeCustom: return "Shaders\\customMill.comp";
-    case tools::kShapeClosed: return "Shaders\\ClosedMill.comp";
-    default: return nullptr;
-  }
-}
-
-// The shape whose shader cuts the record: its own, except for a turned
-// profile on a tilted part axis.
-uint32_t cutShapeOf(const tools::CutRecord& tool) {
-  return tool.shape == tools::kShapeExtruded && tool.turnedShape != 0 ? tool.turnedShape : tool.shape;
-}
-
-// The tool's program, bound, with its own uniforms set; null for shapes that
-// do not mill.
-std::unique_ptr<gpu::BaseToolShader> toolProgram(const tools::CutRecord& tool, uint32_t colourIndex, double radius,
-                                                 double length) {
-  if (cutShapeOf(tool) == tools::kShapeExtruded && tool.polygonSides >= 3) {
-    auto program = std::make_unique<gpu::PolygonToolZShader>();
-    program->use();
-    glUniform1ui(program->toolColorIndex, colourIndex);
-    glUniform1ui(program->polygonSides, tool.polygonSides);
-    return program;
-  }
-  if (cutShapeOf(tool) == tools::kShapeExtruded && tool.convexPolygon) {
-    auto program = std::make_unique<gpu::PolygonToolXYShader>();
-    program->use();
-    uint32_t segments = 0;
-    std::memcpy(&segments, tool.profile.data(), sizeof segments);
-    glUniform1f(program->toolDimension, tool.extrusionDepth);
-    glUniform1f(program->toolOffset, tool.extrusionStart);
-    glUniform1ui(program->toolColorIndex, colourIndex);
-    glUniform1ui(program->polygonSides, segments + 1);
-    return program;
-  }
-  if (cutShapeOf(tool) == tools::kShapeExtruded) {
-    auto program = std::make_unique<gpu::CustomExtrudeToolShader>();
-    program->use();
-    glUniform1f(program->toolDimension, tool.extrusionDepth);
-    glUniform1f(program->toolOffset, tool.extrusionStart);
-    glUniform1ui(program->toolColorIndex, colourIndex);
-    return program;
-  }
-  const char* shader = millShaderOf(cutShapeOf(tool));
-  if (!shader) return nullptr;
-  auto program = std::make_unique<gpu::BaseToolShader>(shader);
-  program->use();
-  const GLuint id = program->program();
-  glUniform1f(gpu::uniformLocation(id, "ToolLength"), static_cast<float>(length));
-  glUniform1f(gpu::uniformLocation(id, cutShapeOf(tool) == tools::kShapeBall ? "BallRadius" : "ToolRadius"),
-              static_cast<float>(radius));
-  glUniform1f(gpu::uniformLocation(id, "BaseRadius"), tool.p1);
-  glUniform1f(gpu::uniformLocation(id, "PipeRadius"), tool.p3);
-  glUniform1f(gpu::uniformLocation(id, "ToolOffset"), tool.lowest);
-  glUniform1f(gpu::uniformLocation(id, "ToolWidestRadius"), tool.widest);
-  glUniform1ui(gpu::uniformLocation(id, "ToolColorIndex"), colourIndex);
-  return program;
-}
-
-bool usesProfileBlock(uint32_t shape) {
-  return shape != tools::kShapeFlat && shape != tools::kShapeBall && shape != tools::kShapeBullNose;
-}
-
-template <typename T>
-void upload(std::optional<gpu::SSBO>& buffer, const T* data, size_t count) {
-  if (!buffer) buffer.emplace();
-  buffer->reserve(std::max<uint64_t>(count * sizeof(T), 16));
-  if (count == 0) return;
-  glBindBuffer(GL_SHADER_STORAGE_BUFFER, buffer->id());
-  glBufferSubData(GL_SHADER_STORAGE_BUFFER, 0, static_cast<GLsizeiptr>(count * sizeof(T)), data);
-  glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
-}
+using toolpath::GPUMoveRecord;
 
 glm::dvec3 positionOf(const GPUMoveRecord& r) { return {r.x, r.y, r.z}; }
 glm::dvec3 axisOf(const GPUMoveRecord& r) { return {r.i, r.j, r.k}; }
+
+// A piece of a cut counts its chunks in 32 bits; well below that, so that
+// the partial move's chunks fit after them.
+constexpr uint64_t kMaxChunksPerPiece = uint64_t{1} << 31;
+
+uint32_t chunksOf(uint64_t rays) {
+  return static_cast<uint32_t>((rays + MillCut::kInvocationsPerChunk - 1) / MillCut::kInvocationsPerChunk);
+}
+
+// The chunks of each move of [firstEnd, endEnd), in order.
+std::vector<uint32_t> moveChunks(const GridFrame& frame, std::span<const GPUMoveRecord> records, uint32_t firstEnd,
+                                 uint32_t endEnd, const ToolReach& reach) {
+  std::vector<uint32_t> chunks;
+  chunks.reserve(endEnd - firstEnd);
+  for (uint32_t k = firstEnd; k < endEnd; ++k) {
+    // A record that starts an arc's chords moves with its end's axis.
+    const bool arcStart = (records[k - 1].type & toolpath::kShaderTypeBits) == GPU_MOVE_ARC_START;
+    const glm::dvec3 startAxis = arcStart ? axisOf(records[k]) : axisOf(records[k - 1]);
+    chunks.push_back(chunksOf(sweepRays(frame, positionOf(records[k - 1]), positionOf(records[k]),
+                                        startAxis + axisOf(records[k]), reach.radius, reach.top, reach.bottom)));
+  }
+  return chunks;
+}
 
 }  // namespace
 
@@ -124,128 +64,108 @@ uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::d
   return static_cast<uint64_t>(n.y * n.z + n.x * n.z + n.x * n.y);
 }
 
-MillCut::MillCut(MillCut&& other) noexcept
-    : chunkIndex_(std::move(other.chunkIndex_)),
-      records_(std::move(other.records_)),
-      reportBits_(std::move(other.reportBits_)),
-      profileBlock_(std::exchange(other.profileBlock_, std::nullopt)),
-      reportWords_(std::move(other.reportWords_)),
-      reported_(std::move(other.reported_)) {}
-
-MillCut& MillCut::operator=(MillCut&& other) noexcept {
-  if (this != &other) {
-    if (profileBlock_) glDeleteBuffers(1, &*profileBlock_);
-    chunkIndex_ = std::move(other.chunkIndex_);
-    records_ = std::move(other.records_);
-    reportBits_ = std::move(other.reportBits_);
-    profileBlock_ = std::exchange(other.profileBlock_, std::nullopt);
-    reportWords_ = std::move(other.reportWords_);
-    reported_ = std::move(other.reported_);
-  }
-  return *this;
-}
-
-MillCut::~MillCut() {
-  if (profileBlock_) glDeleteBuffers(1, &*profileBlock_);
-}
-
 void MillCut::clearReport() {
   reported_.clear();
   reportWords_.clear();
   if (reportBits_) reportBits_->fill(0u);
 }
 
-void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint32_t firstEnd, uint32_t endEnd,
-                  const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
-                  const std::optional<PartialMove>& partial) {
-  const bool mills = millShaderOf(tool.shape) || tool.shape == tools::kShapeExtruded;
-  if (!tool.valid || !mills || !grid.buffersReady() || records.empty()) return;
-  firstEnd = std::max(firstEnd, 1u);
-  endEnd = std::min<uint32_t>(endEnd, static_cast<uint32_t>(records.size()));
+void MillCut::release() {
+  chunkIndex_.reset();
+  reportBits_.reset();
+  profileBlock_.reset();
+  indexWrittenFrom_ = indexWrittenTo_ = 0;
+  reportWords_.clear();
+  reported_.clear();
+}
+
+void MillCut::sizeReport(size_t records) {
+  const uint64_t bytes = std::max<uint64_t>((records + 31) / 32 * 4, 16);
+  if (!reportBits_) reportBits_.emplace(bytes, 0u);
+  const uint64_t had = reportBits_->size();
+  if (had < bytes) {
+    reportBits_->growPreserving(bytes);
+    reportBits_->fill(0u, had / 4, (bytes - had) / 4);
+  }
+  reportWords_.resize((records + 31) / 32, 0u);
+}
+
+const gpu::BaseToolShader* MillCut::bindTool(const tools::CutRecord& tool, uint32_t colourIndex) {
+  if (MillPrograms::usesProfileBlock(tool)) {
+    if (!profileBlock_) profileBlock_.emplace();
+    profileBlock_->update(tool.profile);
+    profileBlock_->bindBase(GPU_PROFILE_BLOCK_BINDING);
+  }
+  return programs_.bind(tool, colourIndex);
+}
+
+MillCut::RangeIndex MillCut::writeIndex(const std::vector<uint32_t>& chunks, uint32_t chunksFrom, uint32_t firstEnd,
+                                        uint32_t endEnd, size_t streamSize) {
+  const uint64_t entriesBytes = (uint64_t{streamSize} + 1) * 4;
+  if (!chunkIndex_ || chunkIndex_->size() < entriesBytes) {
+    chunkIndex_.emplace(entriesBytes, 0u);
+    indexWrittenFrom_ = indexWrittenTo_ = 0;
+  }
+  // What the last cut wrote goes back to 0, so that the entries before this
+  // range never exceed its first.
+  if (indexWrittenTo_ > indexWrittenFrom_)
+    chunkIndex_->fill(0u, indexWrittenFrom_, indexWrittenTo_ - indexWrittenFrom_);
+  std::vector<uint32_t> entries;
+  entries.reserve(endEnd - firstEnd + 1);
+  uint32_t total = 0;
+  for (uint32_t k = firstEnd; k < endEnd; ++k) {
+    entries.push_back(total);
+    total += chunks[k - chunksFrom];
+  }
+  entries.push_back(total);
+  chunkIndex_->upload(entries.data(), entries.size() * 4, uint64_t{firstEnd} * 4);
+  indexWrittenFrom_ = firstEnd;
+  indexWrittenTo_ = endEnd + 1;
+  RangeIndex range;
+  range.endChunk = total;
+  range.elementCount = endEnd + 1;
+  return range;
+}
+
+void MillCut::setCommonUniforms(const gpu::BaseToolShader& program, const StockGrid& grid, const RangeIndex& range,
+                                const CutSwitches& switches, const std::optional<PartialMove>& partial) const {
   const GridFrame& frame = grid.frame();
-  const double radius = std::max(tool.outerRadius, tool.widest), length = std::max(tool.p2, tool.highest);
-  const double bottom = std::min(0.0f, tool.lowest);
-
-  // Entry k: the chunks of the moves ending before record k; one more entry
-  // closes the last move.
-  std::vector<uint32_t> index(records.size() + 1, 0);
-  uint64_t total = 0;
-  for (size_t k = 1; k < records.size(); ++k) {
-    index[k] = static_cast<uint32_t>(total);
-    if (k < firstEnd || k >= endEnd) continue;
-    // A continuation record starts its move with the end's axis.
-    const glm::dvec3 startAxis = (records[k - 1].type & 63u) == (kMoveMarked | kContinuation) ? axisOf(records[k])
-                                                                                              : axisOf(records[k - 1]);
-    const uint64_t rays = sweepRays(frame, positionOf(records[k - 1]), positionOf(records[k]),
-                                    startAxis + axisOf(records[k]), radius, length, bottom);
-    total += (rays + kInvocationsPerChunk - 1) / kInvocationsPerChunk;
-  }
-  index[records.size()] = static_cast<uint32_t>(total);
-  const uint32_t first = index[firstEnd];
-  const uint32_t end = static_cast<uint32_t>(total);
-  uint32_t extra = 0;
-  if (partial)
-    extra = static_cast<uint32_t>(
-        (sweepRays(frame, partial->start, partial->end, glm::dvec3(partial->axisFrom + partial->axisTo), radius, length,
-                   bottom) +
-         kInvocationsPerChunk - 1) /
-        kInvocationsPerChunk);
-  if (end == first && extra == 0) return;
-
-  upload(chunkIndex_, index.data(), index.size());
-  upload(records_, records.data(), records.size());
-  const size_t reportWordCount = (records.size() + 31) / 32;
-  if (!reportBits_ || reportBits_->size() < reportWordCount * 4) {
-    std::vector<uint32_t> zeros(reportWordCount, 0);
-    if (reportBits_) {
-      const std::vector<uint32_t> kept = gpu::readBackAll<uint32_t>(*reportBits_);
-      std::copy(kept.begin(), kept.end(), zeros.begin());
-    }
-    if (!reportBits_) reportBits_.emplace();
-    reportBits_->resize(reportWordCount * 4);
-    upload(reportBits_, zeros.data(), zeros.size());
-  }
-
-  const std::unique_ptr<gpu::BaseToolShader> program = toolProgram(tool, colourIndex, radius, length);
   gpu::ToolShaderParams params;
   params.invocationsPerChunk = kInvocationsPerChunk;
   params.nodeCounts = {frame.nodes.x, frame.nodes.y, frame.nodes.z};
   params.paddedNodeCounts = {frame.padded.x, frame.padded.y, frame.padded.z};
-  params.elementCount = static_cast<uint32_t>(index.size());
+  params.elementCount = range.elementCount;
   std::copy_n(glm::value_ptr(frame.worldToGrid), 16, params.toolpathToGrid.begin());
   params.toolScale = frame.inverseCellSize;
   params.applyRapidMoves = switches.applyRapidMoves;
   params.reportRapidMoves = switches.reportRapidMoves;
   params.stoppedSpindleMode = switches.stoppedSpindleMode;
   params.reportSpindleStoppedMoves = switches.reportSpindleStoppedMoves;
-  params.apply(*program);
-  const gpu::ToolUniformLocations& at = program->locations();
-  if (usesProfileBlock(cutShapeOf(tool))) {
-    if (!profileBlock_) {
-      profileBlock_.emplace();
-      glGenBuffers(1, &*profileBlock_);
-    }
-    glBindBuffer(GL_UNIFORM_BUFFER, *profileBlock_);
-    glBufferData(GL_UNIFORM_BUFFER, tool.profile.size(), tool.profile.data(), GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_UNIFORM_BUFFER, 0);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 8, *profileBlock_);
-  }
-  if (partial) {
-    glUniform1ui(at.extraElemType, partial->type);
-    glUniform3fv(at.extraElemStart, 1, glm::value_ptr(partial->start));
-    glUniform3fv(at.extraElemEnd, 1, glm::value_ptr(partial->end));
-    glUniform3fv(at.extraElemToolDirFrom, 1, glm::value_ptr(partial->axisFrom));
-    glUniform3fv(at.extraElemToolDirTo, 1, glm::value_ptr(partial->axisTo));
-  }
-  chunkIndex_->bindBase(0);
-  records_->bindBase(1);
-  grid.nodeWords().bindBase(2);
-  grid.signField().bindBase(3);
-  reportBits_->bindBase(4);
+  params.apply(program);
+  if (range.extraChunks == 0) return;
+  const gpu::ToolUniformLocations& at = program.locations();
+  glUniform1ui(at.extraElemType, partial->type);
+  glUniform3fv(at.extraElemStart, 1, glm::value_ptr(partial->start));
+  glUniform3fv(at.extraElemEnd, 1, glm::value_ptr(partial->end));
+  glUniform3fv(at.extraElemToolDirFrom, 1, glm::value_ptr(partial->axisFrom));
+  glUniform3fv(at.extraElemToolDirTo, 1, glm::value_ptr(partial->axisTo));
+}
 
-  // Pieces of at most 65,535 chunks; the last one runs on into the partial move.
-  const uint32_t groupsPerChunk = kInvocationsPerChunk / 128;
-  for (uint32_t start = first; start < end || (start == end && extra > 0);) {
+void MillCut::bindBuffers(StockGrid& grid, const MoveStream& stream) {
+  chunkIndex_->bindBase(GPU_CUT_CHUNK_INDEX_BINDING);
+  stream.buffer().bindBase(GPU_CUT_MOVE_RECORDS_BINDING);
+  grid.nodeWords().bindBase(GPU_CUT_NODE_WORDS_BINDING);
+  grid.signField().bindBase(GPU_CUT_SIGN_FIELD_BINDING);
+  reportBits_->bindBase(GPU_CUT_REPORT_BITS_BINDING);
+}
+
+// Chunks [first, end) in pieces of at most 65,535; the last piece runs on
+// into the partial move's chunks.
+void MillCut::dispatch(const gpu::BaseToolShader& program, const RangeIndex& range) const {
+  const gpu::ToolUniformLocations& at = program.locations();
+  const uint32_t end = range.endChunk, extra = range.extraChunks;
+  const uint32_t groupsPerChunk = kInvocationsPerChunk / GPU_CUT_GROUP_SIZE;
+  for (uint32_t start = range.firstChunk; start < end || (start == end && extra > 0);) {
     const uint32_t stop = std::min<uint64_t>(end, uint64_t{start} + gpu::kMaxChunksPerDispatch);
     const bool last = stop == end;
     const uint32_t extraHere = last ? extra : 0;
@@ -253,7 +173,7 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
     glUniform1ui(at.invocationChunkOffset, start);
     glUniform1ui(at.invocationChunkEnd, stop);
     glUniform1ui(at.invocationChunkExtraEnd, start + chunks);
-    gpu::dispatch1D(chunks * groupsPerChunk / program->chunkDivisor());
+    gpu::dispatch1D(chunks * groupsPerChunk / program.chunkDivisor());
     gpu::storageBarrier();
     if (last) {
       // Partial chunks beyond one dispatch follow in pieces of their own.
@@ -269,16 +189,57 @@ void MillCut::cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint3
     }
     start = stop;
   }
+}
 
-  // The report is stored only when it changed.
-  std::vector<uint32_t> words = gpu::readBack<uint32_t>(*reportBits_, 0, reportWordCount);
-  if (words != reportWords_) {
-    reportWords_ = std::move(words);
-    reported_.clear();
-    for (size_t w = 0; w < reportWords_.size(); ++w)
-      for (uint32_t bit = 0; bit < 32; ++bit)
-        if (reportWords_[w] & (1u << (31 - bit))) reported_.push_back(static_cast<uint32_t>(w * 32 + bit));
+// The report words of the range; the move list is made again only when
+// they changed.
+void MillCut::readReport(uint32_t firstEnd, uint32_t endEnd) {
+  if (endEnd <= firstEnd) return;  // a partial move reports nothing
+  const uint32_t firstWord = GPU_REPORT_WORD(firstEnd), endWord = GPU_REPORT_WORD(endEnd - 1) + 1;
+  const std::vector<uint32_t> words = gpu::readBack<uint32_t>(*reportBits_, firstWord, endWord - firstWord);
+  if (std::equal(words.begin(), words.end(), reportWords_.begin() + firstWord)) return;
+  std::copy(words.begin(), words.end(), reportWords_.begin() + firstWord);
+  reported_.clear();
+  for (uint32_t w = 0; w < reportWords_.size(); ++w)
+    for (uint32_t bit = 0; bit < 32; ++bit)
+      if (reportWords_[w] & GPU_REPORT_BIT(bit)) reported_.push_back(w * 32 + bit);
+}
+
+void MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
+                  const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
+                  const std::optional<PartialMove>& partial) {
+  const std::span<const GPUMoveRecord> records = stream.records();
+  if (!tool.valid || !grid.buffersReady() || records.empty()) return;
+  const uint32_t size = static_cast<uint32_t>(records.size());
+  firstEnd = std::min(std::max(firstEnd, 1u), size);
+  endEnd = std::max(std::min(endEnd, size), firstEnd);
+  const ToolReach reach = reachOf(tool);
+  const std::vector<uint32_t> chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach);
+  const uint32_t extra =
+      partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
+                                   glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius, reach.top, reach.bottom))
+              : 0;
+  if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return;
+
+  const gpu::BaseToolShader* program = bindTool(tool, colourIndex);
+  if (!program) return;
+  sizeReport(records.size());
+  // Pieces whose chunks a 32-bit count holds; the partial move follows the last.
+  for (uint32_t pieceFirst = firstEnd;;) {
+    uint32_t pieceEnd = pieceFirst;
+    for (uint64_t total = 0; pieceEnd < endEnd && total + chunks[pieceEnd - firstEnd] < kMaxChunksPerPiece; ++pieceEnd)
+      total += chunks[pieceEnd - firstEnd];
+    if (pieceEnd == pieceFirst && pieceEnd < endEnd) ++pieceEnd;  // one move always fits
+    RangeIndex range = writeIndex(chunks, firstEnd, pieceFirst, pieceEnd, records.size());
+    const bool last = pieceEnd == endEnd;
+    if (last) range.extraChunks = extra;
+    bindBuffers(grid, stream);
+    setCommonUniforms(*program, grid, range, switches, partial);
+    dispatch(*program, range);
+    if (last) break;
+    pieceFirst = pieceEnd;
   }
+  readReport(firstEnd, endEnd);
 }
 
 }  // namespace stock

@@ -1,26 +1,24 @@
 #pragma once
-// Cuts moves out of a stock lattice with one milling tool, on the GPU: the
-// chunk index of the moves' sweep boxes, the batches of at most 65,535
-// chunks, and the report of moves that removed material while rapid or with
-// the spindle stopped.
+// Cuts moves out of a stock lattice with one milling tool, on the GPU. A cut
+// takes a range of a move stream that is already on the GPU: only the chunk
+// index of that range is sent (each move's share of the sweep-box rays in
+// chunks of 128), then batches of at most 65,535 chunks are dispatched, and
+// the report of moves that removed material while rapid or with the spindle
+// stopped is read back for the range.
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include <glm/vec3.hpp>
 
 #include "gpu/SSBO.h"
-#include "toolpath/GPUMoveRecord.h"
+#include "gpu/UniformBuffer.h"
+#include "stock/MillPrograms.h"
+#include "stock/MoveStream.h"
 #include "stock/StockGrid.h"
 #include "tools/CutRecords.h"
 
 namespace stock {
-
-using toolpath::GPUMoveRecord;
-using toolpath::kContinuation;
-using toolpath::kMoveCut;
-using toolpath::kMoveMarked;
 
 struct CutSwitches {
   bool applyRapidMoves = true;
@@ -31,24 +29,20 @@ struct CutSwitches {
 
 // The move being played, cut up to where the tool stands now.
 struct PartialMove {
-  uint32_t type = kMoveCut;
+  uint32_t type = toolpath::kMoveCut;
   glm::vec3 start{0.0f}, end{0.0f};
   glm::vec3 axisFrom{0.0f, 0.0f, 1.0f}, axisTo{0.0f, 0.0f, 1.0f};
 };
 
 class MillCut {
  public:
-  MillCut() = default;
-  MillCut(MillCut&& other) noexcept;
-  MillCut& operator=(MillCut&& other) noexcept;
-  ~MillCut();
-  // Invocations per chunk: one group of 128 rays.
-  static constexpr uint32_t kInvocationsPerChunk = 128;
+  // Invocations per chunk: one group of rays.
+  static constexpr uint32_t kInvocationsPerChunk = GPU_CUT_GROUP_SIZE;
 
-  // Render thread. Cuts the moves ending at records [firstEnd, endEnd) and,
-  // when given, the partial move, with one tool; the grid's buffers must be
-  // allocated. Shapes without a mill shader cut nothing.
-  void cut(StockGrid& grid, std::span<const GPUMoveRecord> records, uint32_t firstEnd, uint32_t endEnd,
+  // Render thread. Cuts the moves ending at records [firstEnd, endEnd) of
+  // the stream and, when given, the partial move, with one tool; the grid's
+  // buffers must be allocated. Shapes without a mill shader cut nothing.
+  void cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
            const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
            const std::optional<PartialMove>& partial = std::nullopt);
 
@@ -56,10 +50,32 @@ class MillCut {
   // spindle stopped, from every cut since the last clearReport.
   const std::vector<uint32_t>& reportedMoves() const { return reported_; }
   void clearReport();
+  // Render thread: gives the buffers back; the next cut makes them again.
+  void release();
 
  private:
-  std::optional<gpu::SSBO> chunkIndex_, records_, reportBits_;
-  std::optional<GLuint> profileBlock_;  // the tool's profile, a uniform block
+  // The chunk index of the range: entry k counts the chunks of the moves of
+  // the range that end before record k. Entries outside the range stay 0
+  // and the shaders search no further than the range's end.
+  struct RangeIndex {
+    uint32_t firstChunk = 0, endChunk = 0, extraChunks = 0;
+    uint32_t elementCount = 0;
+  };
+  // chunks[i] belongs to the move ending at record chunksFrom + i.
+  RangeIndex writeIndex(const std::vector<uint32_t>& chunks, uint32_t chunksFrom, uint32_t firstEnd, uint32_t endEnd,
+                        size_t streamSize);
+  const gpu::BaseToolShader* bindTool(const tools::CutRecord& tool, uint32_t colourIndex);
+  void setCommonUniforms(const gpu::BaseToolShader& program, const StockGrid& grid, const RangeIndex& range,
+                         const CutSwitches& switches, const std::optional<PartialMove>& partial) const;
+  void bindBuffers(StockGrid& grid, const MoveStream& stream);
+  void dispatch(const gpu::BaseToolShader& program, const RangeIndex& range) const;
+  void readReport(uint32_t firstEnd, uint32_t endEnd);
+  void sizeReport(size_t records);
+
+  MillPrograms programs_;
+  std::optional<gpu::SSBO> chunkIndex_, reportBits_;
+  std::optional<gpu::UniformBuffer> profileBlock_;
+  uint32_t indexWrittenFrom_ = 0, indexWrittenTo_ = 0;  // entries to clear before the next cut
   std::vector<uint32_t> reportWords_;
   std::vector<uint32_t> reported_;
 };

@@ -5,58 +5,47 @@
 
 namespace stock {
 
-ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table) {
-  ToolAssignment out;
-  out.toolOfMove.assign(toolpath.moveCount(), -1);
-  for (const toolpath::NamedMove& change : toolpath.toolChanges()) {
-    const std::optional<size_t> tool = table.indexOf(change.nameHash);
-    for (size_t m = change.move; m < out.toolOfMove.size(); ++m) out.toolOfMove[m] = tool ? static_cast<int32_t>(*tool) : -1;
-  }
-  for (size_t t = 0; t < table.toolCount(); ++t) {
-    out.cutRecords.push_back(table.cutRecords(t)[0]);
-    out.colours.push_back(static_cast<uint32_t>(2 + t % 254));
-  }
-  return out;
-}
-
-std::vector<uint32_t> StockCutter::reportedMoves(const toolpath::Toolpath::GPUToolpath& path) const {
+std::vector<uint32_t> StockCutter::reportedMoves(const CutPath& path) const {
   std::vector<uint32_t> moves;
   for (uint32_t record : mill_.reportedMoves()) {
-    if (record == 0 || record > path.records().size() - 1) continue;
-    const uint32_t move = path.moveOfRecord(record);
+    if (record == 0 || record > path.moves().records().size() - 1) continue;
+    const uint32_t move = path.moves().moveOfRecord(record);
     if (moves.empty() || moves.back() != move) moves.push_back(move);
   }
   return moves;
 }
 
-void StockCutter::cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
-                           uint32_t first, uint32_t end, const CutSwitches& switches) {
-  end = std::min<uint32_t>({end, static_cast<uint32_t>(path.moveCount()), static_cast<uint32_t>(tools.toolOfMove.size())});
+void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end,
+                           const CutSwitches& switches) {
+  const ToolAssignment& tools = path.tools();
+  const toolpath::Toolpath::GPUToolpath& moves = path.moves();
+  end = std::min<uint32_t>({end, static_cast<uint32_t>(moves.moveCount()), static_cast<uint32_t>(tools.toolOfMove.size())});
   // Runs of moves with one tool go out in one cut each.
   for (uint32_t m = first; m < end;) {
     const int32_t tool = tools.toolOfMove[m];
     uint32_t stop = m + 1;
     while (stop < end && tools.toolOfMove[stop] == tool) ++stop;
     if (tool >= 0) {
-      const uint32_t firstRecord = m == 0 ? 1 : path.endRecordOf(m - 1) + 1;
-      const uint32_t endRecord = path.endRecordOf(stop - 1) + 1;
-      mill_.cut(grid, path.records(), firstRecord, endRecord, tools.cutRecords[tool], tools.colours[tool], switches);
+      const uint32_t firstRecord = m == 0 ? 1 : moves.endRecordOf(m - 1) + 1;
+      const uint32_t endRecord = moves.endRecordOf(stop - 1) + 1;
+      mill_.cut(grid, path.stream(), firstRecord, endRecord, tools.cutRecords[tool], tools.colours[tool], switches);
     }
     m = stop;
   }
 }
 
-void StockCutter::cutBatch(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path,
-                           const ToolAssignment& tools, uint32_t first, uint32_t end, int64_t move, double fraction,
-                           const CutSwitches& switches) {
-  cutMoves(grid, path, tools, first, end, switches);
-  batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moveCount())));
+void StockCutter::cutBatch(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, int64_t move,
+                           double fraction, const CutSwitches& switches) {
+  cutMoves(grid, path, first, end, switches);
+  batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moves().moveCount())));
   batchMove_ = move;
   batchFraction_ = fraction;
 }
 
-bool StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
-                        int64_t move, double fraction, const CutSwitches& switches) {
+bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, double fraction,
+                        const CutSwitches& switches) {
+  const toolpath::Toolpath::GPUToolpath& path = cutPath.moves();
+  const ToolAssignment& tools = cutPath.tools();
   if (path.moveCount() == 0 || move < 0) return false;
   if (move == lastMove_ && fraction == lastFraction_) return false;
   lastMove_ = move;
@@ -65,12 +54,12 @@ bool StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& 
   if (static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount())) >= batchEnd_) batchEnd_ = 0;
   const uint32_t current = static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount() - 1));
   if (current > cutMoves_) {
-    cutMoves(grid, path, tools, cutMoves_, current, switches);
+    cutMoves(grid, cutPath, cutMoves_, current, switches);
     cutMoves_ = current;
   }
   fraction = std::clamp(fraction, 0.0, 1.0);
   if (fraction >= 1.0) {
-    cutMoves(grid, path, tools, current, current + 1, switches);
+    cutMoves(grid, cutPath, current, current + 1, switches);
     cutMoves_ = std::max(cutMoves_, current + 1);
     return true;
   }
@@ -82,17 +71,17 @@ bool StockCutter::cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& 
   const double position = fraction * records;
   const uint32_t whole = std::min<uint32_t>(static_cast<uint32_t>(std::floor(position)), records - 1);
   const auto& r = path.records();
-  const GPUMoveRecord& from = r[startRecord + whole];
-  const GPUMoveRecord& to = r[startRecord + whole + 1];
+  const toolpath::GPUMoveRecord& from = r[startRecord + whole];
+  const toolpath::GPUMoveRecord& to = r[startRecord + whole + 1];
   const float t = static_cast<float>(position - whole);
   PartialMove partial;
-  partial.type = to.type & 63u;
+  partial.type = to.type & toolpath::kShaderTypeBits;
   partial.start = {from.x, from.y, from.z};
   partial.end = partial.start + t * (glm::vec3(to.x, to.y, to.z) - partial.start);
   partial.axisFrom = {from.i, from.j, from.k};
   partial.axisTo = partial.axisFrom + t * (glm::vec3(to.i, to.j, to.k) - partial.axisFrom);
-  mill_.cut(grid, r, startRecord + 1, startRecord + whole + 1, tools.cutRecords[tool], tools.colours[tool], switches,
-            partial);
+  mill_.cut(grid, cutPath.stream(), startRecord + 1, startRecord + whole + 1, tools.cutRecords[tool], tools.colours[tool],
+            switches, partial);
   return true;
 }
 

@@ -3,25 +3,13 @@
 // yet cut up to the position, with the tool of its run, plus the part of the
 // current move played so far (cut again in full once playback passes it).
 #include <cstdint>
-#include <memory>
 #include <vector>
 
+#include "stock/CutPath.h"
 #include "stock/MillCut.h"
 #include "stock/StockGrid.h"
-#include "toolpath/GPUToolpath.h"
-#include "toolpath/Toolpath.h"
-#include "tools/ToolTable.h"
 
 namespace stock {
-
-// The tool of every move: from the toolpath's tool changes and the table.
-struct ToolAssignment {
-  std::vector<int32_t> toolOfMove;             // -1: no tool (nothing is cut)
-  std::vector<tools::CutRecord> cutRecords;    // per tool of the table
-  std::vector<uint32_t> colours;               // owner code per tool, 2 ... 255
-
-  static ToolAssignment build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table);
-};
 
 class StockCutter {
  public:
@@ -32,6 +20,11 @@ class StockCutter {
     lastMove_ = -1;
     lastFraction_ = 0;
     batchEnd_ = 0;
+  }
+  // Render thread: the lattice is gone; the buffers of the cut go too.
+  void release() {
+    mill_.release();
+    reset();
   }
   // Nothing cut since the lattice was built.
   bool fresh() const { return cutMoves_ == 0 && lastMove_ < 0 && batchEnd_ == 0; }
@@ -49,23 +42,21 @@ class StockCutter {
 
   // Render thread: cuts up to fraction of move (moves before it in full);
   // true when anything was cut.
-  bool cutTo(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
-             int64_t move, double fraction, const CutSwitches& switches);
+  bool cutTo(StockGrid& grid, const CutPath& path, int64_t move, double fraction, const CutSwitches& switches);
   // Render thread: cuts the toolpath moves [first, end) in full at once,
   // with the playback at (move, fraction); they stay cut until the position
   // moves to before end.
-  void cutBatch(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
-                uint32_t first, uint32_t end, int64_t move, double fraction, const CutSwitches& switches);
+  void cutBatch(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, int64_t move, double fraction,
+                const CutSwitches& switches);
 
   MillCut& mill() { return mill_; }
   // The toolpath moves that removed material while rapid or with the
   // spindle stopped, in move order, from every cut since the last rebuild.
-  std::vector<uint32_t> reportedMoves(const toolpath::Toolpath::GPUToolpath& path) const;
+  std::vector<uint32_t> reportedMoves(const CutPath& path) const;
 
  private:
   // Cuts the toolpath moves [first, end) in full, whatever was cut before.
-  void cutMoves(StockGrid& grid, const toolpath::Toolpath::GPUToolpath& path, const ToolAssignment& tools,
-                uint32_t first, uint32_t end, const CutSwitches& switches);
+  void cutMoves(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, const CutSwitches& switches);
 
   MillCut mill_;
   uint32_t cutMoves_ = 0;

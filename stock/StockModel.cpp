@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <variant>
 
 namespace stock {
@@ -50,10 +51,15 @@ void StockModel::restyle(const StockDescription& description) {
 
 namespace {
 
-SIM_StockRecord withoutLooks(SIM_StockRecord record) {
-  std::fill(std::begin(record.colour), std::end(record.colour), 0.0f);
-  record.visible = 0;
-  return record;
+// What of a definition makes its lattice: everything but the colour and
+// whether it is shown.
+bool sameSolidDefinition(const StockDefinition& a, const StockDefinition& b) {
+  auto solid = [](const StockDefinition& d) {
+    return std::tie(d.identifier, d.kind, d.boxMin, d.boxMax, d.cylinderBase, d.cylinderAxis, d.cylinderLength,
+                    d.outerDiameter, d.boreDiameter, d.placement, d.meshGeometry, d.meshPath, d.meshPathScale,
+                    d.limitToBox, d.precision, d.quality, d.level, d.refine);
+  };
+  return solid(a) == solid(b) && std::memcmp(&a.given, &b.given, sizeof a.given) == 0;
 }
 
 bool sameShape(const std::optional<StockShape>& a, const std::optional<StockShape>& b) {
@@ -73,15 +79,13 @@ bool sameShape(const std::optional<StockShape>& a, const std::optional<StockShap
 }  // namespace
 
 bool sameMaterial(const StockDescription& a, const StockDescription& b) {
-  const SIM_StockRecord ra = withoutLooks(a.record), rb = withoutLooks(b.record);
-  return std::memcmp(&ra, &rb, sizeof ra) == 0 && a.meshGeometry == b.meshGeometry && a.meshPath == b.meshPath &&
-         sameShape(a.shape, b.shape);
+  return sameSolidDefinition(a.definition, b.definition) && sameShape(a.shape, b.shape);
 }
 
 void StockModel::release() {
   surface_ = SurfaceExtraction();
   ++contents_;
-  cutter_ = StockCutter();
+  cutter_.release();
   grid_.releaseBuffers();
   secondGrid_.releaseBuffers();
   meshCreator_.reset();
@@ -91,19 +95,19 @@ void StockModel::release() {
 void StockScene::sync(const std::vector<StockDescription>& stocks, const gpu::DeviceLimits& limits) {
   std::erase_if(models_, [&](const std::unique_ptr<StockModel>& model) {
     const bool kept = std::any_of(stocks.begin(), stocks.end(), [&](const StockDescription& s) {
-      return s.record.identifier == model->identifier();
+      return s.definition.identifier == model->identifier();
     });
     if (!kept) model->release();
     return !kept;
   });
   for (const StockDescription& stock : stocks) {
-    StockModel* existing = model(stock.record.identifier);
-    if (!existing) existing = models_.emplace_back(std::make_unique<StockModel>(stock.record.identifier)).get();
+    StockModel* existing = model(stock.definition.identifier);
+    if (!existing) existing = models_.emplace_back(std::make_unique<StockModel>(stock.definition.identifier)).get();
     if (existing->revision() == stock.revision) continue;
     // A record sent again unchanged asks for the uncut stock once more.
+    const StockDefinition& before = existing->description().definition;
     const bool looksChanged =
-        std::memcmp(existing->description().record.colour, stock.record.colour, sizeof stock.record.colour) != 0 ||
-        existing->description().record.visible != stock.record.visible;
+        before.colour != stock.definition.colour || before.visible != stock.definition.visible;
     if (existing->built() && looksChanged && sameMaterial(existing->description(), stock))
       existing->restyle(stock);
     else

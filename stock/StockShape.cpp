@@ -59,31 +59,9 @@ StockBox boundsOfMesh(const MeshShape& shape) {
 
 }  // namespace
 
-glm::dmat4 placementOf(const SIM_StockRecord& record) {
-  const bool allZero = std::all_of(std::begin(record.placement), std::end(record.placement),
-                                   [](double v) { return v == 0.0; });
-  glm::dmat4 m(1.0);
-  if (allZero) return m;
-  for (int row = 0; row < 3; ++row)
-    for (int column = 0; column < 4; ++column) m[column][row] = record.placement[4 * row + column];
-  return m;
-}
-
-glm::dmat4 geometryPlacement(const SIM_GeometryRecord& record) {
-  const bool noRotation = std::all_of(std::begin(record.rotation), std::end(record.rotation),
-                                      [](float v) { return v == 0.0f; });
-  glm::dmat4 rotation(1.0);
-  if (!noRotation)
-    for (int row = 0; row < 3; ++row)
-      for (int column = 0; column < 3; ++column) rotation[column][row] = record.rotation[3 * row + column];
-  const double scale = record.scale == 0.0f ? 1.0 : record.scale;
-  const glm::dvec3 origin(record.origin[0], record.origin[1], record.origin[2]);
-  return glm::translate(glm::dmat4(1.0), origin) * rotation * glm::scale(glm::dmat4(1.0), glm::dvec3(scale));
-}
-
-std::optional<StockShape> analyticShape(const SIM_StockRecord& record) {
-  const glm::dmat4 placement = placementOf(record);
-  if (record.kind == SIM_STOCK_BOX) {
+std::optional<StockShape> analyticShape(const StockDefinition& record) {
+  const glm::dmat4 placement = record.placementMatrix();
+  if (record.kind == StockKind::Box) {
     BoxShape box;
     box.placement = placement;
     for (int k = 0; k < 3; ++k) {
@@ -92,10 +70,10 @@ std::optional<StockShape> analyticShape(const SIM_StockRecord& record) {
     }
     return box;
   }
-  if (record.kind == SIM_STOCK_CYLINDER) {
+  if (record.kind == StockKind::Cylinder) {
     glm::dvec3 axis(0.0);
     axis[record.cylinderAxis <= 2 ? record.cylinderAxis : 2] = 1.0;
-    const glm::dvec3 base(record.cylinderBase[0], record.cylinderBase[1], record.cylinderBase[2]);
+    const glm::dvec3 base = record.cylinderBase;
     CylinderShape cylinder;
     cylinder.from = transformPoint(placement, base);
     cylinder.to = transformPoint(placement, base + axis * record.cylinderLength);
@@ -106,12 +84,12 @@ std::optional<StockShape> analyticShape(const SIM_StockRecord& record) {
   return std::nullopt;
 }
 
-MeshShape meshShape(const SIM_StockRecord& record, std::shared_ptr<const StockMesh> mesh,
+MeshShape meshShape(const StockDefinition& record, std::shared_ptr<const StockMesh> mesh,
                     const glm::dmat4& modelToWorld) {
   MeshShape shape;
   shape.mesh = std::move(mesh);
-  shape.placement = placementOf(record) * modelToWorld;
-  shape.limitToBox = record.limitToBox != 0;
+  shape.placement = record.placementMatrix() * modelToWorld;
+  shape.limitToBox = record.limitToBox;
   return shape;
 }
 

@@ -9,8 +9,8 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
-#include "korvane/Korvane.h"
 #include "stock/GridFrame.h"
+#include "stock/StockDefinition.h"
 #include "stock/StockMesh.h"
 
 namespace stock {
@@ -34,22 +34,13 @@ struct MeshShape {
 
 using StockShape = std::variant<BoxShape, CylinderShape, MeshShape>;
 
-// The placement of a stock record: its 3 x 4 matrix, row by row, with the
-// all-zero matrix standing for the identity.
-glm::dmat4 placementOf(const SIM_StockRecord& record);
-
-// The map of a geometry record from its model's frame to the world: scale
-// (0 counts as 1), then the rotation (row by row; all zero is the identity),
-// then the origin.
-glm::dmat4 geometryPlacement(const SIM_GeometryRecord& record);
-
-// Box and cylinder shapes of a record in millimetres; none for a mesh stock,
-// which needs its triangles (see meshShape).
-std::optional<StockShape> analyticShape(const SIM_StockRecord& record);
+// Box and cylinder shapes of a definition; none for a mesh stock, which
+// needs its triangles (see meshShape).
+std::optional<StockShape> analyticShape(const StockDefinition& definition);
 
 // A mesh stock from triangles given in the mesh's frame, placed by
 // modelToWorld and then by the stock's placement.
-MeshShape meshShape(const SIM_StockRecord& record, std::shared_ptr<const StockMesh> mesh,
+MeshShape meshShape(const StockDefinition& definition, std::shared_ptr<const StockMesh> mesh,
                     const glm::dmat4& modelToWorld);
 
 // The world box of the solid; the lattice is set up around it.

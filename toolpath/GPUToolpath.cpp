@@ -78,7 +78,6 @@ int piecesForTurn(const machine::Kinematics& kinematics, const glm::dvec3& from,
 
 Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, const machine::Kinematics& kinematics,
                                                    double chordTolerance) {
-  std::lock_guard lock(toolpath.mutex());
   GPUToolpath out;
   const size_t moves = toolpath.moveCount();
   if (moves == 0) return out;

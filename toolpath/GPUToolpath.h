@@ -18,7 +18,7 @@ namespace toolpath {
 
 class Toolpath::GPUToolpath {
  public:
-  // Built under the toolpath's lock. The tool axis at a point is the
+  // The tool axis at a point is the
   // kinematics' tool direction at the rotary axes there, turned by the tool
   // orientation in force (which works in the tool's frame, where +Y runs
   // from the tip into the holder).

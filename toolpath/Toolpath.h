@@ -4,12 +4,14 @@
 // mapping between moves, NC lines, entities, operations and tools. Everything
 // that plays, draws, cuts or checks the toolpath asks this object.
 //
-// One recursive mutex guards all of it; every member function takes it, so
-// composite lookups may call simple ones.
+// A toolpath is a value that never changes once it is shared: a view
+// publishes each one as a snapshot (toolpath/PublishedToolpath.h), and tool
+// orientations, compensation and operation visibility give new snapshots.
+// Copies are cheap: the host's arrays are shared between them.
 #include <array>
 #include <cfloat>
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -91,15 +93,26 @@ class Toolpath {
   // The toolpath as the cut shaders read it (GPUToolpath.h).
   class GPUToolpath;
 
-  // Replaces everything with the host's record and recomputes what derives
-  // from it. Offsets applied to the previous moves are dropped with them.
-  void load(const SIM_ToolpathRecord& record);
+  // An empty toolpath.
+  Toolpath();
+  // Everything from the host's record, and what derives from it. Throws
+  // std::bad_alloc or std::length_error for counts no memory holds.
+  static Toolpath fromRecord(const SIM_ToolpathRecord& record);
 
-  std::recursive_mutex& mutex() const { return mutex_; }
+  // ---- New snapshots made from this one.
+  // The orientation list rebuilt from the tool changes and the tools'
+  // orientations; an applied compensation is then due again.
+  Toolpath withOrientationsOf(const ToolOrientationSource& tools) const;
+  // Each move's compensation offset (tool coordinates, turned into world
+  // space at the move) added to its end point and arc centre of the host's
+  // moves.
+  Toolpath withCompensation(const machine::Kinematics& kinematics) const;
+  // None when the index is out of range or the bit is already so.
+  std::optional<Toolpath> withOperationVisible(uint32_t index, bool visible) const;
 
   // ---- Moves and per-move values. Indexes are clamped to the last move;
   // negative indexes and an empty toolpath give zero values.
-  size_t moveCount() const;
+  size_t moveCount() const { return moves_->size(); }
   ToolpathMove move(int64_t index) const;
   // Start of a move: the previous move's end as stored in single precision.
   glm::dvec3 startOf(int64_t index) const;
@@ -113,10 +126,10 @@ class Toolpath {
   double spindleOf(int64_t index) const;  // 0 out of range
   uint16_t flagsOf(int64_t index) const;
   glm::dvec3 extraAxesOf(int64_t index) const;
-  bool hasExtraAxes() const;
-  bool feedsFromHost() const;
-  bool spindleSpeedsFromHost() const;
-  bool cumulativeValid() const;
+  bool hasExtraAxes() const { return !host_->extraAxes.empty(); }
+  bool feedsFromHost() const { return host_->feedsFromHost; }
+  bool spindleSpeedsFromHost() const { return host_->spindlesFromHost; }
+  bool cumulativeValid() const { return host_->cumulativeValid; }
 
   double totalLength() const;
   double totalTime() const;
@@ -143,49 +156,42 @@ class Toolpath {
   int64_t lastMoveOfEntity(uint32_t entity) const;
 
   // ---- Operations
-  size_t operationCount() const;
+  size_t operationCount() const { return host_->operations.size(); }
   OperationRange operation(size_t index) const;
   bool operationVisible(size_t index) const;
-  // True when the bit changed; an index out of range changes nothing.
-  bool setOperationVisible(uint32_t index, bool visible);
 
   // ---- Tables
-  std::vector<NamedMove> toolChanges() const;
-  std::vector<OrientationEntry> orientations() const;
+  const std::vector<NamedMove>& toolChanges() const { return host_->toolChanges; }
+  const std::vector<OrientationEntry>& orientations() const { return *orientations_; }
   Mat3 orientationAt(int64_t move) const;  // identity when none holds
   std::vector<MoveEvent> eventsOfCategory(int category) const;
   std::vector<MoveEvent> eventsNamed(uint64_t nameHash) const;
   std::vector<uint32_t> eventMoves() const;
-  std::vector<uint32_t> values() const;
-  std::vector<SIM_ToolpathInfoRecord> infoRecords() const;
+  const std::vector<uint32_t>& values() const { return host_->values; }
+  const std::vector<SIM_ToolpathInfoRecord>& infoRecords() const { return host_->infoRecords; }
   std::vector<SIM_ToolpathTextRecord> textRecords(int list) const;  // lists 0..3
-  std::vector<CompensationChange> compensationChanges() const;
-  FileLine fileLineOf(uint32_t globalLine) const;
+  const std::vector<CompensationChange>& compensationChanges() const { return host_->compensations; }
+  FileLine fileLineOf(uint32_t globalLine) const { return host_->lineMap.lookup(globalLine); }
   uint8_t paletteIndexesOf(int64_t move) const;  // (A << 4) | B
   double paletteValue(bool paletteB, uint8_t slot) const;
-  uint16_t paletteSummary() const;
-  Box bounds() const;          // every move
-  Box cuttingBounds() const;   // feed moves
-  uint16_t flagUnion() const;  // OR of every move's flags
+  uint16_t paletteSummary() const { return host_->palettes.summary; }
+  Box bounds() const { return host_->bounds; }                // every move
+  Box cuttingBounds() const { return host_->cuttingBounds; }  // feed moves
+  uint16_t flagUnion() const { return host_->flagUnion; }     // OR of every move's flags
   // Largest |X| over the non-rapid moves with flag bit 0 (the turned radius).
-  double maxTurningRadius() const;
+  double maxTurningRadius() const { return host_->maxTurningRadius; }
 
-  // ---- Tool orientations and cutter compensation
-  // Rebuilds the orientation list from the tool changes and the tools'
-  // orientations; an applied compensation is then due again.
-  void rebuildOrientations(const ToolOrientationSource& tools);
-  // Adds each move's compensation offset (tool coordinates, turned into
-  // world space at the move) to its end point and arc centre, after
-  // removing offsets applied before. Does nothing while they are current.
-  void applyCompensation(const machine::Kinematics& kinematics);
-  bool compensationApplied() const;
-  bool compensationCurrent() const;
+  // ---- Cutter compensation
+  bool compensationApplied() const { return appliedOffsets_ != nullptr; }
+  // The compensation was made with the orientations in force.
+  bool compensationCurrent() const { return compensationCurrent_; }
   glm::vec3 appliedOffsetOf(int64_t move) const;
 
  private:
-  // Everything a load replaces.
-  struct Data {
-    common::MoveArray<ToolpathMove> moves;
+  using Moves = common::MoveArray<ToolpathMove>;
+  // What a load makes and every snapshot made from it shares.
+  struct HostData {
+    Moves moves;  // as the host gave them
     common::MoveArray<uint32_t> entities, lines;
     common::MoveArray<double> feeds, spindles;
     common::MoveArray<double> cumLength, cumTime;
@@ -196,32 +202,34 @@ class Toolpath {
     bool cumulativeValid = false;
 
     std::vector<OperationRange> operations;
-    std::vector<bool> operationVisible;
     std::vector<NamedMove> toolChanges;
     std::vector<SIM_ToolpathInfoRecord> infoRecords;
     std::array<std::vector<SIM_ToolpathTextRecord>, 4> textRecords;
-    std::vector<OrientationEntry> orientations;
     MoveEvents events;
     std::vector<uint32_t> values;
     std::vector<CompensationChange> compensations;
-    std::vector<glm::vec3> appliedOffsets;  // world space, one per move while applied
-    bool compensationCurrent = false;
     SubprogramLineMap lineMap;
     PaletteIndexes palettes;
     Box bounds, cuttingBounds;
     uint16_t flagUnion = 0;
+    double maxTurningRadius = 0.0;
   };
-  static void fill(Data& d, const SIM_ToolpathRecord& record);
-  static void computeDerived(Data& d, bool lengthsGiven, bool timesGiven);
+  static void fill(HostData& d, std::vector<OrientationEntry>& orientations, const SIM_ToolpathRecord& record);
+  static void computeDerived(HostData& d, bool lengthsGiven, bool timesGiven);
 
   size_t clampIndex(int64_t index) const;
   int64_t moveAtCumulative(const common::MoveArray<double>& cumulative, double value) const;
   const common::MoveArray<double>& cumulative(Measure measure) const;
-  void undoCompensation();
+  const ToolpathMove& at(size_t index) const { return (*moves_)[index]; }
 
-  mutable std::recursive_mutex mutex_;
-  Data d_;
-  mutable std::optional<double> maxTurningRadius_;
+  std::shared_ptr<const HostData> host_;
+  // The host's moves, or the compensated ones.
+  std::shared_ptr<const Moves> moves_;
+  std::shared_ptr<const std::vector<OrientationEntry>> orientations_;
+  std::shared_ptr<const std::vector<bool>> operationVisible_;
+  // World space, one per move while a compensation is applied.
+  std::shared_ptr<const std::vector<glm::vec3>> appliedOffsets_;
+  bool compensationCurrent_ = false;
 };
 
 }  // namespace toolpath

@@ -12,8 +12,6 @@
 
 namespace toolpath {
 
-using Lock = std::lock_guard<std::recursive_mutex>;
-
 namespace {
 
 glm::dmat4 withoutTranslation(const Mat3& rowByRow) {
@@ -38,73 +36,63 @@ void shift(ToolpathMove& move, const glm::dvec3& by) {
 
 }  // namespace
 
-void Toolpath::rebuildOrientations(const ToolOrientationSource& tools) {
-  Lock lock(mutex_);
-  std::vector<OrientationEntry> rebuilt;
+Toolpath Toolpath::withOrientationsOf(const ToolOrientationSource& tools) const {
+  auto rebuilt = std::make_shared<std::vector<OrientationEntry>>();
   auto append = [&](uint64_t move, const Mat3& rotation) {
-    if (rebuilt.empty() || !sameBytes(rebuilt.back().rotation, rotation)) rebuilt.push_back({move, rotation});
+    if (rebuilt->empty() || !sameBytes(rebuilt->back().rotation, rotation)) rebuilt->push_back({move, rotation});
   };
-  if (d_.toolChanges.empty() || d_.toolChanges.front().move > 0) {
-    const bool firstIsAtStart = !d_.orientations.empty() && d_.orientations.front().move == 0;
-    append(0, firstIsAtStart ? d_.orientations.front().rotation : kIdentity3);
+  const std::vector<NamedMove>& changes = host_->toolChanges;
+  if (changes.empty() || changes.front().move > 0) {
+    const bool firstIsAtStart = !orientations_->empty() && orientations_->front().move == 0;
+    append(0, firstIsAtStart ? orientations_->front().rotation : kIdentity3);
   }
-  for (const NamedMove& change : d_.toolChanges) {
+  for (const NamedMove& change : changes) {
     const std::optional<Mat3> own = tools.orientationOf(change.nameHash);
     append(change.move, own ? *own : orientationAt(change.move));
   }
-  d_.orientations = std::move(rebuilt);
-  if (!d_.appliedOffsets.empty()) d_.compensationCurrent = false;
+  Toolpath path(*this);
+  path.orientations_ = std::move(rebuilt);
+  if (compensationApplied()) path.compensationCurrent_ = false;
+  return path;
 }
 
-void Toolpath::undoCompensation() {
-  if (d_.appliedOffsets.size() == d_.moves.size())
-    for (size_t i = 0; i < d_.moves.size(); ++i) shift(d_.moves[i], -glm::dvec3(d_.appliedOffsets[i]));
-  d_.appliedOffsets.clear();
-}
+Toolpath Toolpath::withCompensation(const machine::Kinematics& kinematics) const {
+  Toolpath path(*this);
+  path.compensationCurrent_ = true;
+  // Offsets always go onto the host's own moves, so a new compensation
+  // replaces an earlier one instead of adding to it.
+  path.moves_ = std::shared_ptr<const Moves>(host_, &host_->moves);
+  path.appliedOffsets_.reset();
+  const std::vector<CompensationChange>& changes = host_->compensations;
+  if (std::all_of(changes.begin(), changes.end(), [](const CompensationChange& c) { return isZero(c.offset); }))
+    return path;
 
-void Toolpath::applyCompensation(const machine::Kinematics& kinematics) {
-  Lock lock(mutex_);
-  if (d_.compensationCurrent) return;
-  undoCompensation();
-  d_.compensationCurrent = true;
-  if (std::all_of(d_.compensations.begin(), d_.compensations.end(),
-                  [](const CompensationChange& c) { return isZero(c.offset); }))
-    return;
-
-  const size_t n = d_.moves.size();
-  d_.appliedOffsets.assign(n, glm::vec3(0.0f));
-  for (size_t entry = 0; entry < d_.compensations.size(); ++entry) {
-    const CompensationChange& change = d_.compensations[entry];
+  const size_t n = host_->moves.size();
+  auto moves = std::make_shared<Moves>(host_->moves);
+  auto offsets = std::make_shared<std::vector<glm::vec3>>(n, glm::vec3(0.0f));
+  for (size_t entry = 0; entry < changes.size(); ++entry) {
+    const CompensationChange& change = changes[entry];
     if (isZero(change.offset)) continue;
-    const size_t end = entry + 1 < d_.compensations.size() ? d_.compensations[entry + 1].firstMove : n;
+    const size_t end = entry + 1 < changes.size() ? changes[entry + 1].firstMove : n;
     for (size_t i = change.firstMove; i < std::min(end, n); ++i) {
-      ToolpathMove& move = d_.moves[i];
+      ToolpathMove& move = (*moves)[i];
       glm::dmat4 transform = kinematics.toolTransform({move.axes[0], move.axes[1], move.axes[2]});
-      if ((d_.flags[i] & SIM_MOVE_FLAG_TURNING) && kinematics.rebasesTurningMoves())
+      if ((host_->flags[i] & SIM_MOVE_FLAG_TURNING) && kinematics.rebasesTurningMoves())
         transform = kinematics.turningRotation(transform);
       const glm::dmat4 orientation = withoutTranslation(orientationAt(static_cast<int64_t>(i)));
       const glm::dvec3 world(transform * orientation * glm::dvec4(glm::dvec3(change.offset), 1.0));
-      // The stored offset is what is added, so removing it restores the move.
-      d_.appliedOffsets[i] = glm::vec3(world);
-      shift(move, glm::dvec3(d_.appliedOffsets[i]));
+      (*offsets)[i] = glm::vec3(world);
+      shift(move, glm::dvec3((*offsets)[i]));
     }
   }
-}
-
-bool Toolpath::compensationApplied() const {
-  Lock lock(mutex_);
-  return !d_.appliedOffsets.empty();
-}
-
-bool Toolpath::compensationCurrent() const {
-  Lock lock(mutex_);
-  return d_.compensationCurrent;
+  path.moves_ = std::move(moves);
+  path.appliedOffsets_ = std::move(offsets);
+  return path;
 }
 
 glm::vec3 Toolpath::appliedOffsetOf(int64_t move) const {
-  Lock lock(mutex_);
-  if (d_.appliedOffsets.empty() || move < 0) return glm::vec3(0.0f);
-  return d_.appliedOffsets[clampIndex(move)];
+  if (!appliedOffsets_ || move < 0) return glm::vec3(0.0f);
+  return (*appliedOffsets_)[clampIndex(move)];
 }
 
 }  // namespace toolpath

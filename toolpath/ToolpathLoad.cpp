@@ -61,19 +61,34 @@ void Box::add(const Box& other) {
   max = glm::max(max, other.max);
 }
 
-void Toolpath::load(const SIM_ToolpathRecord& record) {
-  std::lock_guard lock(mutex_);
-  maxTurningRadius_.reset();
-  // Filled in place, so a reload reuses the memory of the previous toolpath.
-  try {
-    fill(d_, record);
-  } catch (...) {
-    d_ = Data{};  // never half a toolpath
-    throw;
-  }
+Toolpath::Toolpath()
+    : host_(std::make_shared<const HostData>()),
+      moves_(host_, &host_->moves),
+      orientations_(std::make_shared<const std::vector<OrientationEntry>>()),
+      operationVisible_(std::make_shared<const std::vector<bool>>()) {}
+
+Toolpath Toolpath::fromRecord(const SIM_ToolpathRecord& record) {
+  auto host = std::make_shared<HostData>();
+  auto orientations = std::make_shared<std::vector<OrientationEntry>>();
+  fill(*host, *orientations, record);
+  Toolpath path;
+  path.host_ = std::move(host);
+  path.moves_ = std::shared_ptr<const Moves>(path.host_, &path.host_->moves);
+  path.orientations_ = std::move(orientations);
+  path.operationVisible_ = std::make_shared<const std::vector<bool>>(path.host_->operations.size(), true);
+  return path;
 }
 
-void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
+std::optional<Toolpath> Toolpath::withOperationVisible(uint32_t index, bool visible) const {
+  if (index >= operationVisible_->size() || (*operationVisible_)[index] == visible) return std::nullopt;
+  auto bits = std::make_shared<std::vector<bool>>(*operationVisible_);
+  (*bits)[index] = visible;
+  Toolpath path(*this);
+  path.operationVisible_ = std::move(bits);
+  return path;
+}
+
+void Toolpath::fill(HostData& d, std::vector<OrientationEntry>& orientations, const SIM_ToolpathRecord& r) {
   const size_t n = r.moveCount;
   copyOr(d.moves, r.moves, n, ToolpathMove{});
   copyOr(d.entities, r.entityIds, n, 0u);
@@ -81,19 +96,14 @@ void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
   copyOr(d.feeds, r.feeds, n, kDefaultFeed);
   copyOr(d.spindles, r.spindleSpeeds, n, kDefaultSpindleSpeed);
   copyOr(d.flags, r.moveFlags, n, uint16_t{0});
-  if (r.extraAxes)
-    d.extraAxes.assign(r.extraAxes, r.extraAxes + 3 * n);
-  else
-    d.extraAxes.clear();
+  if (r.extraAxes) d.extraAxes.assign(r.extraAxes, r.extraAxes + 3 * n);
   d.feedsFromHost = r.feeds != nullptr;
   d.spindlesFromHost = r.spindleSpeeds != nullptr;
 
   d.operations = copyList(r.operations, r.operationCount);
-  d.operationVisible.assign(d.operations.size(), true);
 
   // Tool changes select tools by the hash of their name; the move of a
   // change itself does not move.
-  d.toolChanges.clear();
   for (const SIM_NamedMove& change : copyList(r.toolChanges, r.toolChangeCount)) {
     const std::string_view name(change.name, strnlen(change.name, sizeof change.name));
     d.toolChanges.push_back({common::fnv1a64(name), change.move});
@@ -106,43 +116,37 @@ void Toolpath::fill(Data& d, const SIM_ToolpathRecord& r) {
   d.textRecords[2] = copyList(r.textRecords3, r.textRecordCount3);
   d.textRecords[3] = copyList(r.textRecords4, r.textRecordCount4);
 
-  d.orientations.clear();
   for (const SIM_OrientationEntry& entry : copyList(r.orientations, r.orientationCount)) {
     OrientationEntry own{entry.move, {}};
     std::copy(std::begin(entry.rotation), std::end(entry.rotation), own.rotation.begin());
-    d.orientations.push_back(own);
+    orientations.push_back(own);
   }
-  std::stable_sort(d.orientations.begin(), d.orientations.end(),
+  std::stable_sort(orientations.begin(), orientations.end(),
                    [](const OrientationEntry& a, const OrientationEntry& b) { return a.move < b.move; });
 
   const size_t eventCount = r.eventCount > 0 ? static_cast<size_t>(r.eventCount) : 0;
   d.events.load(copyList(r.events, eventCount));
   d.values = copyList(r.values, r.valueCount);
 
-  d.compensations.clear();
   for (const SIM_CompensationChange& change : copyList(r.compensations, r.compensationCount))
     d.compensations.push_back({change.firstMove, {change.offset[0], change.offset[1], change.offset[2]}});
   std::stable_sort(d.compensations.begin(), d.compensations.end(),
                    [](const CompensationChange& a, const CompensationChange& b) { return a.firstMove < b.firstMove; });
-  d.appliedOffsets.clear();
-  d.compensationCurrent = false;
-
-  if (r.subprograms)
-    d.lineMap.load({r.subprograms, r.subprogramCount});
-  else
-    d.lineMap.clear();
+  if (r.subprograms) d.lineMap.load({r.subprograms, r.subprogramCount});
   d.palettes.build(copyList(r.valueChanges, r.valueChangeCount), n);
 
   if (r.cumulativeLengths) d.cumLength.assign(r.cumulativeLengths, r.cumulativeLengths + n);
   if (r.cumulativeTimes) d.cumTime.assign(r.cumulativeTimes, r.cumulativeTimes + n);
   computeDerived(d, r.cumulativeLengths != nullptr, r.cumulativeTimes != nullptr);
 
-  d.flagUnion = 0;
   for (uint16_t f : d.flags) d.flagUnion |= f;
+  for (size_t i = 0; i < n; ++i)
+    if ((d.flags[i] & SIM_MOVE_FLAG_TURNING) && d.moves[i].type != Rapid)
+      d.maxTurningRadius = std::max(d.maxTurningRadius, std::abs(d.moves[i].end[0]));
 }
 
 // One pass over the moves: lengths, times and bounds.
-void Toolpath::computeDerived(Data& d, bool lengthsGiven, bool timesGiven) {
+void Toolpath::computeDerived(HostData& d, bool lengthsGiven, bool timesGiven) {
   const size_t n = d.moves.size();
   if (!lengthsGiven) d.cumLength.assign(n, 0.0);
   if (!timesGiven) d.cumTime.assign(n, 0.0);

@@ -1,17 +1,11 @@
-// The frame loop of a view's render thread.
-#include <glad/gl.h>
-#define GLFW_INCLUDE_NONE
-#include <GLFW/glfw3.h>
-
+// The render thread of a view: window creation, the frame loop and the
+// teardown.
+#include <cstdio>
+#include <exception>
 #include <thread>
 #include <utility>
 
-#include "platform/GlfwLock.h"
-#include "platform/OffscreenTransfer.h"
-#include "platform/SimpleWnd.h"
-#include "platform/X11Embedding.h"
-#include "platform/XErrorGuard.h"
-#include "stock/StockModel.h"
+#include "gpu/ProgramCache.h"
 #include "view/Render.h"
 
 namespace {
@@ -40,36 +34,63 @@ view::BindingInput bindingInputOf(const view::InputState& frame) {
   return input;
 }
 
-// A request that fails leaves the view running; requests that hand results
-// to waiting threads pass their failures on themselves.
-void runRequest(const std::function<void()>& request) {
-  try {
-    request();
-  } catch (const std::exception&) {
-  }
-}
-
 }  // namespace
 
+void Render::renderThreadMain(SIM_Window parent) {
+  try {
+    if (createWindow(parent)) runFrameLoop();
+  } catch (...) {
+    // Nothing may leave the thread: the host process would end. A view
+    // whose thread failed stays a view without window until it is closed.
+    if (windowStatus() == view::WindowStatus::Pending)
+      windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
+    try {
+      if (window_.created()) shutdown(false);
+    } catch (...) {
+    }
+  }
+  commands_.close();
+  // Nobody may wait for a first frame that will never come.
+  frameDone_ = true;
+  if (releaseItself_.load()) finishOwnRelease();
+}
+
+bool Render::createWindow(SIM_Window parent) {
+  // After the host's last SIM_TerminateOpenGL no new window is made, even
+  // while open views keep the window system up.
+  if (view::windowSystemReferences() == 0 || !window_.create(parent, hints_)) {
+    windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
+    return false;
+  }
+  stock_.setDeviceLimits(window_.deviceLimits());
+  // The parent hears the notifications, unless the host chose another window meanwhile.
+  if (parent != 0) notifier_.setCallbackWindowIfUnset(parent, true);
+  clockStart_ = view::Clock::now();
+  framesDrawn_ = 0;
+  iterations_ = 0;
+  windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Created);
+  return true;
+}
+
 void Render::runFrameLoop() {
-  double lastIteration = seconds() * 1000.0;
+  double lastIteration = milliseconds();
   double lastDraw = lastIteration;
   lastActivity_ = lastIteration;
   bool workPending = false;
   bool firstIteration = true;
   frameCounter_ = 0;
-  redrawRequested_ = 1;
+  redrawRequested_ = true;
 
   bool closedByUser = false;
-  while (closeRequested_.load() == 0) {
-    if (transfer_) transfer_->finishPending(*hostWindow_);
+  while (!closeRequested_.load()) {
+    window_.finishTransfer();
     // Pacing: an idle view sleeps out the frame interval and draws; a busy
     // one never sleeps and draws only when the interval has passed.
     bool drawing;
-    double now = seconds() * 1000.0;
+    double now = milliseconds();
     if (!workPending) {
       sleepMs(frameIntervalMs_ - (now - lastIteration));
-      now = seconds() * 1000.0;
+      now = milliseconds();
       drawing = true;
     } else {
       drawing = firstIteration || now - lastDraw >= frameIntervalMs_;
@@ -78,213 +99,98 @@ void Render::runFrameLoop() {
     lastIteration = now;
     firstIteration = false;
 
-    applyQueuedRequests(now);
-    // Work that needs the stock cut as the host last set it: only what was
-    // asked before this frame took the pending position.
-    std::vector<std::function<void()>> afterCut = takeLateRequests();
-    updatePlayback(now);
-    updateStock(now);
-    updateCuts(now);
-    for (auto& request : afterCut) runRequest(request);
-    updateCamera();
+    runFrame(now, drawing);
+    if (drawing) lastDraw = now;
 
-    if (drawing) {
-      if (hostWindow_) pollHostWindow();
-      view::InputState frame;
-      {
-        std::lock_guard glfw(platform::glfwLock());
-        frame = input_.takeFrame();
-      }
-      handleInput(frame, now);
-      if (hostWindow_) followHostWindowSize();
-      const auto drawStart = view::Clock::now();
-      draw(now);
-      if (profiling_) drawTimeNs_ += static_cast<uint64_t>((view::Clock::now() - drawStart).count());
-      lastDraw = now;
-    }
-
-    workPending = hasPendingWork();
+    workPending = stock_.hasPendingWork();
     if (!workPending && (now - lastActivity_ > kIdleAfterMs || !activeMode_.load()))
       sleepMs(activeMode_.load() ? kActiveIdleSleepMs : kIdleSleepMs);
-
-    if (drawing && !hints_.headless) {
-      std::lock_guard glfw(platform::glfwLock());
-      glfwPollEvents();
-    }
+    if (drawing) window_.pollEvents();
 
     ++frameCounter_;
     ++iterations_;
-    frameDone_ = 1;
-    {
-      std::lock_guard glfw(platform::glfwLock());
-      closedByUser = glfwWindowShouldClose(window_) || hostWindowClosed_;
-    }
+    frameDone_ = true;
+    closedByUser = window_.closedByUser();
     if (closedByUser) break;
   }
   shutdown(closedByUser);
 }
 
-void Render::applyQueuedRequests(double now) {
-  if (removalPending_.load() != 0) {
-    std::vector<std::string> names;
-    {
-      std::lock_guard lock(locks_.requestQueue);
-      names.swap(removalQueue_);
-      removalPending_ = 0;
-    }
-    // Without a stock collection there is nothing to drop.
-    if (geometryRemover_)
-      for (const std::string& name : names) geometryRemover_(name);
+void Render::runFrame(double now, bool drawing) {
+  // Work after the cut: only what was asked before this frame took the
+  // pending position.
+  std::vector<view::FrameCommands::Work> afterCut = commands_.take(view::CommandStage::AfterCut);
+  if (runCommands(commands_.take(view::CommandStage::BeforeFrame))) lastActivity_ = now;
+
+  // One toolpath snapshot for everything this frame does with the toolpath.
+  std::shared_ptr<const toolpath::Toolpath> path = job_.toolpath.current();
+  if (drawing) handleInput(window_.takeInput(), path.get(), now);
+  const view::PlayedPosition played = playback_.advance(std::move(path), frameTimeRatio_.load(), frameIntervalMs_);
+  if (playback_.playing()) lastActivity_ = now;
+  if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(stock_.sceneBox());
+
+  {
+    std::unique_lock stockLock(stock_.lock(), std::try_to_lock);
+    if (stockLock.owns_lock() && runCommands(commands_.take(view::CommandStage::StockUnlocked)))
+      lastActivity_ = now;
+  }
+  if (stock_.update(played)) {
     lastActivity_ = now;
+    redrawRequested_ = true;
   }
-  if (requestsPending_.load() == 0) return;
-  std::vector<std::function<void()>> requests, stockRequests;
-  {
-    std::lock_guard lock(locks_.requestQueue);
-    requests.swap(requests_);
-    requestsPending_ = 0;
-  }
-  for (auto& request : requests) runRequest(request);
-  {
-    // The stock model changes only when no host call reads or writes it.
-    std::unique_lock view(locks_.view, std::try_to_lock);
-    if (view.owns_lock()) {
-      {
-        std::lock_guard lock(locks_.requestQueue);
-        stockRequests.swap(stockRequests_);
-      }
-      for (auto& request : stockRequests) runRequest(request);
+  runCommands(std::move(afterCut));
+  if (camera_.update(stock_.sceneBox(), frameTimeRatio_.load())) redrawRequested_ = true;
+  if (drawing) draw(now);
+}
+
+bool Render::runCommands(std::vector<view::FrameCommands::Work> commands) {
+  for (auto& command : commands) {
+    // A command that fails leaves the view running; commands that hand
+    // results to waiting threads pass their failures on themselves.
+    try {
+      command();
+    } catch (const std::exception& failure) {
+#ifdef KORVANE_DEBUG_LOG
+      std::fprintf(stderr, "korvane: a render-thread command failed: %s\n", failure.what());
+#else
+      (void)failure;
+#endif
     }
   }
-  std::lock_guard lock(locks_.requestQueue);
-  if (!stockRequests_.empty()) requestsPending_ = 1;  // try again next frame
-  lastActivity_ = now;
-  redrawRequested_ = 1;
+  if (commands.empty()) return false;
+  redrawRequested_ = true;
+  return true;
 }
 
-std::vector<std::function<void()>> Render::takeLateRequests() {
-  std::lock_guard lock(locks_.requestQueue);
-  return std::exchange(lateRequests_, {});
-}
-
-bool Render::hasPendingWork() const {
-  const stock::StockCollection* stocks = job_.stocks();
-  return stocks && stocks->stockRevision() != stockRevisionBuilt_;
-}
-
-void Render::updateStock(double now) {
-  stock::StockCollection* stocks = job_.stocks();
-  if (!stocks) return;
-  const uint64_t revision = stocks->stockRevision();
-  if (revision == stockRevisionBuilt_) return;
-  // The stock model changes only when no host call reads or writes it.
-  std::unique_lock view(locks_.view, std::try_to_lock);
-  if (!view.owns_lock()) return;
-  if (!stockScene_) stockScene_ = std::make_unique<stock::StockScene>();
-  stockScene_->sync(stocks->stocks(), deviceLimits_);
-  stockRevisionBuilt_ = revision;
-  lastActivity_ = now;
-  redrawRequested_ = 1;
-}
-
-void Render::handleInput(const view::InputState& frame, double now) {
+void Render::handleInput(const view::InputState& frame, const toolpath::Toolpath* path, double now) {
   if (frame.activity || frame.resized || frame.exposed) lastActivity_ = now;
-  if (frame.resized) applyResize(frame.width, frame.height);
-  if (frame.exposed) redrawRequested_ = 1;
-  mouseBindings_.evaluate(bindingInputOf(frame));
-
-  applyStepKeys(frame.stepKeys, now);
-  std::function<void(const view::StepKey&)> stepKeys;
-  {
-    std::lock_guard lock(locks_.requestQueue);
-    stepKeys = stepKeyHandler_;
+  if (frame.resized && frame.width > 0 && frame.height > 0) {
+    camera_.camera().setViewport(frame.width, frame.height);
+    if (window_.resize(frame.width, frame.height)) redrawRequested_ = true;
   }
-  if (stepKeys)
-    for (const view::StepKey& key : frame.stepKeys) stepKeys(key);
-
-  for (int i = 0; i < frame.clicks; ++i)
-    callbackWindow_(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
+  if (frame.exposed) redrawRequested_ = true;
+  mouseBindings_.evaluate(bindingInputOf(frame));
+  playback_.applyStepKeys(frame.stepKeys, path);
+  for (int i = 0; i < frame.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
 }
 
-void Render::applyResize(int width, int height) {
-  if (width <= 0 || height <= 0) return;
-  if (!hints_.headless) glViewport(0, 0, width, height);
-  camera_.setViewport(width, height);
-  readDpi();
-  if (width != framebufferWidth_.load() || height != framebufferHeight_.load()) {
-    framebufferWidth_ = width;
-    framebufferHeight_ = height;
-    redrawRequested_ = 1;
-  }
-}
-
-// Events of the offscreen host window go into the same input record as the
-// window callbacks' do.
-class Render::HostWindowEvents : public platform::SimpleWnd::EventSink {
- public:
-  explicit HostWindowEvents(Render& view) : view_(view), glfw_(platform::glfwLock()) {}
-
-  // The hidden window follows the host window's size in followHostWindowSize.
-  void resized(int, int) override { view_.input_.activity = true; }
-  void exposed() override { view_.input_.recordExpose(); }
-  void key(int key, int action, int mods) override {
-    const int64_t value = view_.input_.recordKey(key, action, mods);
-    view_.callbackWindow_(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
-  }
-  void character(uint32_t codepoint) override { view_.input_.recordCharacter(codepoint); }
-  void button(int button, bool pressed) override { view_.input_.recordButton(button, pressed); }
-  void cursor(double x, double y) override { view_.input_.recordCursor(x, y); }
-  void scroll(double dy) override { view_.input_.recordScroll(dy); }
-  void closeRequested() override { view_.hostWindowClosed_ = true; }
-
- private:
-  Render& view_;
-  std::lock_guard<std::recursive_mutex> glfw_;  // the input record is guarded by it
-};
-
-void Render::pollHostWindow() {
-  HostWindowEvents events(*this);
-  hostWindow_->pollEvents(events);
-}
-
-void Render::followHostWindowSize() {
-  const platform::WindowSize client = hostWindow_->size();
-  if (client.width <= 0 || client.height <= 0) return;
-  if (client.width == framebufferWidth_.load() && client.height == framebufferHeight_.load()) return;
-  {
-    std::lock_guard glfw(platform::glfwLock());
-    glfwSetWindowSize(window_, client.width, client.height);
-  }
-  applyResize(client.width, client.height);
-}
-
 void Render::draw(double now) {
-  if (redrawRequested_.exchange(0) != 0) lastActivity_ = now;
+  if (redrawRequested_.exchange(false)) lastActivity_ = now;
   // A view where nothing happened for a second shows the picture it drew
   // last; drawing it again would cost the same GPU work for the same pixels.
   if (now - lastActivity_ > kIdleAfterMs) return;
-  // A host that destroyed its window took the embedded view window with it;
-  // nothing can be shown any more until the host closes the view. The driver
-  // must not even start drawing into a window that is gone (it asks the
-  // window's size first, and a failed answer is no size at all), so an
-  // embedded window is looked up right before each frame.
-  const SIM_Window window = nativeWindow_.load();
-  if (platform::windowLost(window)) return;
-  if (parentWindow_ != 0 && !hints_.headless && !hostWindow_) {
-    std::lock_guard glfw(platform::glfwLock());
-    if (!platform::windowExists(window)) {
-      platform::markWindowLost(window);
-      return;
-    }
-  }
-  platform::XTraffic traffic = platform::xTraffic();
-  if (!hints_.headless) {
-    glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawStocks();
-    if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load());
-  }
-  glfwSwapBuffers(window_);
-  ++framesDrawn_;
+  const camera::Camera::DrawState camera = camera_.camera().drawState();
+  if (window_.drawFrame([&] { stock_.draw(camera); })) ++framesDrawn_;
+}
+
+void Render::shutdown(bool closedByUser) {
+  if (closedByUser) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING, 0, false);
+  // The scene's objects go first, then the programs that were linked for
+  // this window and its context, then the window.
+  stock_.release();
+  gpu::deleteContextPrograms();
+  gpu::deleteWindowPrograms();
+  window_.destroy();
+  if (closedByUser) notifier_.notify(SIM_MESSAGE_VIEW_CLOSED, 0, 0, true);
 }

@@ -103,7 +103,6 @@ class Steps {
 }  // namespace
 
 std::optional<int64_t> stepMove(const toolpath::Toolpath& path, uint32_t code, double p) {
-  std::lock_guard lock(path.mutex());
   if (path.moveCount() == 0) return std::nullopt;
   const Steps steps(path, p);
   switch (static_cast<StepCommand>(code)) {

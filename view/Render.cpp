@@ -1,11 +1,8 @@
 #include "view/Render.h"
 
-#include <shared_mutex>
 #include <system_error>
 
-#include "platform/OffscreenTransfer.h"
-#include "platform/SimpleWnd.h"
-#include "stock/StockModel.h"
+#include "view/Fulfil.h"
 
 namespace {
 
@@ -18,39 +15,17 @@ void joinThread(std::thread& thread) {
 
 }  // namespace
 
-Render::Render() : clockStart_(view::Clock::now()) {
-  callbackWindow_ = notifier_.callback();
+Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()) {
   view::DefaultHandling handling;
   handling.redraw = [this] { requestRedraw(); };
   notifier_.setDefaultHandling(std::move(handling));
-  geometryRemover_ = [this](const std::string& name) {
-    if (stock::StockCollection* stocks = job_.stocks()) {
-      std::lock_guard scene(locks_.scene);
-      stocks->removeGeometry(name);
-    }
-  };
-}
-
-void Render::toolpathChanged() {
-  toolpath::Toolpath* toolpath = job_.toolpath();
-  if (toolpath) {
-    std::shared_lock toolTable(locks_.toolTable);
-    const toolpath::ToolOrientationSource* tools = job_.toolOrientations();
-    if (tools && tools->anyToolHasOrientation()) toolpath->rebuildOrientations(*tools);
-    toolpath->applyCompensation(job_.kinematics());
-  }
-  job_.toolpathChanged = 1;
-  job_.stockChanged = 1;
-  requestRedraw();
-  notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_TOOLPATH_LOADED, 0, true);
 }
 
 Render::~Render() {
-  closeRequested_ = 1;
+  closeRequested_ = true;
   // A destructor must not throw; the owner joins from another thread first.
-  for (std::thread* thread : {&renderThread_, &collisionThread_, &toolpathWorker_})
-    if (thread->joinable() && thread->get_id() != std::this_thread::get_id()) thread->join();
-  closeRequestQueue();
+  if (renderThread_.joinable() && renderThread_.get_id() != std::this_thread::get_id()) renderThread_.join();
+  commands_.close();
   solidExports_.joinAll();
 }
 
@@ -58,62 +33,40 @@ void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hin
   joinThread(renderThread_);
   hints_ = hints;
   windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Pending);
-  if (hints.offscreenHost && !hints.headless && !hostWindow_)
-    hostWindow_ = platform::SimpleWnd::create(parent, framebufferWidth_.load(), framebufferHeight_.load());
-  frameDone_ = 0;
-  closeRequested_ = 0;
-  {
-    std::lock_guard lock(locks_.requestQueue);
-    requestsClosed_ = false;
-  }
-  renderThread_ = std::thread([this, parent, startHidden = hints.startHidden] {
-    renderThreadMain(parent, startHidden);
-  });
+  window_.prepareHostWindow(parent, hints);
+  frameDone_ = false;
+  closeRequested_ = false;
+  commands_.open();
+  renderThread_ = std::thread([this, parent] { renderThreadMain(parent); });
 }
 
 void Render::releaseFromOwnThread() {
   releaseItself_ = true;
-  closeRequested_ = 1;
+  closeRequested_ = true;
 }
 
 void Render::finishOwnRelease() {
   // Runs last on the render thread, which may not join itself.
   renderThread_.detach();
-  closeRequested_ = 1;
-  joinThread(collisionThread_);
-  joinThread(toolpathWorker_);
   destroyHostWindow();
   delete this;
   view::viewClosed();
 }
 
 void Render::stopThreads() {
-  closeRequested_ = 1;
-  joinThread(collisionThread_);
-  joinThread(toolpathWorker_);
+  closeRequested_ = true;
   joinThread(renderThread_);
-  closeRequestQueue();
+  commands_.close();
   solidExports_.joinAll();
 }
 
-bool Render::isOwnThread() const {
-  const auto self = std::this_thread::get_id();
-  return self == renderThread_.get_id() || self == collisionThread_.get_id() ||
-         self == toolpathWorker_.get_id();
-}
-
-SIM_Window Render::windowHandle() const {
-  if (hostWindow_) return hostWindow_->handle();
-  return nativeWindow_.load();
-}
+bool Render::isOwnThread() const { return std::this_thread::get_id() == renderThread_.get_id(); }
 
 void Render::setCallbackWindow(SIM_Window window, bool hostHandles) {
   if (window == 0) return;
   notifier_.setCallbackWindow(window, hostHandles);
-  if (hostHandles && hostWindow_) hostWindow_->reparent(window);
+  if (hostHandles) window_.reparentHostWindow(window);
 }
-
-void Render::destroyHostWindow() { hostWindow_.reset(); }
 
 view::WindowStatus Render::waitForFirstFrame(bool pollEvery10ms) const {
   while (windowStatus() == view::WindowStatus::Pending) {
@@ -123,55 +76,66 @@ view::WindowStatus Render::waitForFirstFrame(bool pollEvery10ms) const {
       std::this_thread::yield();
   }
   if (windowStatus() == view::WindowStatus::Created)
-    while (!frameDone() && closeRequested_.load() == 0) std::this_thread::yield();
+    while (!frameDone() && !closeRequested_.load()) std::this_thread::yield();
   return windowStatus();
 }
 
-void Render::closeRequestQueue() {
-  std::vector<std::function<void()>> dropped, droppedStock;
-  {
-    std::lock_guard lock(locks_.requestQueue);
-    requestsClosed_ = true;
-    dropped.swap(requests_);
-    droppedStock.swap(stockRequests_);
-    dropped.insert(dropped.end(), std::make_move_iterator(lateRequests_.begin()),
-                   std::make_move_iterator(lateRequests_.end()));
-    lateRequests_.clear();
-  }
+void Render::toolpathChanged() {
+  requestRedraw();
+  notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_TOOLPATH_LOADED, 0, true);
 }
 
-void Render::queueRequest(std::function<void()> request) {
-  std::lock_guard lock(locks_.requestQueue);
-  if (requestsClosed_) return;
-  requests_.push_back(std::move(request));
-  requestsPending_ = 1;
+void Render::requestView(int32_t code) {
+  commands_.post(view::CommandStage::BeforeFrame, [this, code] {
+    camera_.applyView(code, stock_.sceneBox());
+    requestRedraw();
+  });
 }
 
-void Render::queueRequestAfterCut(std::function<void()> request) {
-  std::lock_guard lock(locks_.requestQueue);
-  if (requestsClosed_) return;
-  lateRequests_.push_back(std::move(request));
-  requestsPending_ = 1;
+void Render::markPositioned() {
+  camera_.markPositioned();
+  commands_.post(view::CommandStage::BeforeFrame, [this] { camera_.dropKeptView(); });
 }
 
-void Render::queueStockRequest(std::function<void()> request) {
-  std::lock_guard lock(locks_.requestQueue);
-  if (requestsClosed_) return;
-  stockRequests_.push_back(std::move(request));
-  requestsPending_ = 1;
+void Render::queueStep(uint32_t code) {
+  // Worked out from a position the host set just before, and one step
+  // after another, at the frame that takes them.
+  commands_.post(view::CommandStage::BeforeFrame,
+                 [this, code] { playback_.step(job_.toolpath.current().get(), code); });
 }
 
-void Render::queueGeometryRemoval(std::string name) {
-  std::lock_guard lock(locks_.requestQueue);
-  removalQueue_.push_back(std::move(name));
-  removalPending_ = 1;
+void Render::cutStockMoves(uint32_t first, uint32_t end) {
+  stock_.cutBatch(first, end, job_.toolpath.current(), playback_.position());
+  requestRedraw();
 }
 
-void Render::setStepKeyHandler(std::function<void(const view::StepKey&)> handler) {
-  std::lock_guard lock(locks_.requestQueue);
-  stepKeyHandler_ = std::move(handler);
+bool Render::exportSolid(uint32_t solid, std::string path) {
+  const double factor = 1.0 / job_.units.scale.load();
+  auto requestMesh = [this, solid](std::function<void(uint32_t)> progress) {
+    auto promise = std::make_shared<std::promise<stock::SurfaceMesh>>();
+    std::future<stock::SurfaceMesh> mesh = promise->get_future();
+    // The surface as the host last set the position: after that frame's cut.
+    commands_.post(view::CommandStage::AfterCut, [this, solid, promise, progress] {
+      view::fulfil(*promise, [&] { return stock_.solidMesh(solid, progress); });
+    });
+    return mesh;
+  };
+  auto progress = [this](uint32_t percent) {
+    notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_EXPORT_PROGRESS, percent, true);
+  };
+  return solidExports_.start(solid, std::move(path), factor, std::move(requestMesh), std::move(progress));
 }
 
-double Render::seconds() const {
-  return std::chrono::duration<double>(view::Clock::now() - clockStart_).count();
+std::vector<uint8_t> Render::renderImage(int width, int height) {
+  if (width <= 0 || height <= 0) return {};
+  // The camera frames the image as it would a window of that size.
+  camera::Camera& camera = camera_.camera();
+  camera.setViewport(width, height);
+  std::vector<uint8_t> pixels = stock_.picture(width, height, camera.drawState());
+  camera.setViewport(window_.framebufferWidth(), window_.framebufferHeight());
+  return pixels;
+}
+
+double Render::milliseconds() const {
+  return std::chrono::duration<double, std::milli>(view::Clock::now() - clockStart_).count();
 }

@@ -151,8 +151,21 @@ SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view);
 SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* record);
 /* Shows or hides one operation; an index past the operations changes nothing. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetToolpathOperationVisibility(Render* view, uint32_t operation, bool visible);
-/* What part of the toolpath is shown while playing: 0 to 8 and 10; other
- * values are ignored. -1 for a null view. */
+/* What part of the toolpath is shown while playing (the "Animation shows"
+ * modes); other values are ignored. The view keeps the mode; drawing the
+ * toolpath by it arrives with the toolpath drawing. -1 for a null view. */
+enum {
+  SIM_TOOLPATH_MODE_WHOLE = 0,
+  SIM_TOOLPATH_MODE_START_TO_TOOL = 1,
+  SIM_TOOLPATH_MODE_REMAINING_DIMMED = 2,
+  SIM_TOOLPATH_MODE_TOOL_TO_END = 3,
+  SIM_TOOLPATH_MODE_CURRENT_Z_LEVEL = 4,
+  SIM_TOOLPATH_MODE_5 = 5, /* accepted; its meaning comes with the toolpath drawing */
+  SIM_TOOLPATH_MODE_TAIL = 6,
+  SIM_TOOLPATH_MODE_SINCE_LAST_RAPID = 7,
+  SIM_TOOLPATH_MODE_SINCE_LAST_TOOL_CHANGE = 8,
+  SIM_TOOLPATH_MODE_CURRENT_OPERATION = 10
+};
 SIM_EXPORT int32_t SIM_SetToolpathMode(Render* view, uint32_t mode);
 /* The mode set last; 0 for a null view. */
 SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view);
@@ -166,15 +179,32 @@ SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
  * The playback position is a fraction of the toolpath's total time. Calls
  * hand a position to the view, which moves there at its next frame. */
 
-/* Mode 0: value is a time fraction; 1: a length fraction; 2: a time in the
- * host's time unit; 3: a length. Other modes change nothing. The position
- * is kept within 0 to 1. -1 for a null view. */
+/* How SIM_SetProgress reads its value. */
+enum {
+  SIM_PROGRESS_TIME_FRACTION = 0,   /* a fraction of the toolpath's total time */
+  SIM_PROGRESS_LENGTH_FRACTION = 1, /* a fraction of its total length */
+  SIM_PROGRESS_TIME = 2,            /* a time in the host's time unit (the feeds' minutes) */
+  SIM_PROGRESS_LENGTH = 3           /* a length along the toolpath */
+};
+/* Moves the playback to value read in mode (SIM_PROGRESS_*); other modes
+ * change nothing. The position is kept within 0 to 1. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetProgress(Render* view, double value, int32_t mode);
-/* Playback steps, worked out at the next frame from the position then:
- * 0 start, 1 end, 2 next element, 3 next Z level, 4 next cutting pass,
- * 5 next tool, 6 next operation, 7 previous element, 8 previous Z level,
- * 9 previous cutting pass, 10 previous tool, 11 previous operation; other
- * codes do nothing. 1 for a null view. */
+/* Playback steps, worked out at the next frame from the position then;
+ * other codes do nothing. 1 for a null view. */
+enum {
+  SIM_STEP_START = 0,
+  SIM_STEP_END = 1,
+  SIM_STEP_NEXT_ELEMENT = 2,
+  SIM_STEP_NEXT_Z_LEVEL = 3,
+  SIM_STEP_NEXT_CUTTING_PASS = 4,
+  SIM_STEP_NEXT_TOOL = 5,
+  SIM_STEP_NEXT_OPERATION = 6,
+  SIM_STEP_PREVIOUS_ELEMENT = 7,
+  SIM_STEP_PREVIOUS_Z_LEVEL = 8,
+  SIM_STEP_PREVIOUS_CUTTING_PASS = 9,
+  SIM_STEP_PREVIOUS_TOOL = 10,
+  SIM_STEP_PREVIOUS_OPERATION = 11
+};
 SIM_EXPORT int32_t SIM_GotoCommand(Render* view, uint32_t code);
 /* Moves the speed slider (0 to 1; 0.35 stands still, 0.58 plays in real
  * time, 1 plays as fast as the view allows, below 0.35 plays backwards) by
@@ -266,14 +296,25 @@ SIM_EXPORT double SIM_GetGeometryPrecision(Render* view);
 
 /* ---- Camera ----------------------------------------------------------- */
 
-/* Standard views: 0 isometric, 1 top, 2 bottom, 3 front, 4 back, 5 left,
- * 6 right, 7 fit keeping the direction, 8 from the tool, 9 zoom to the
- * selection; the view moves there in a short transition at its next frame.
- * Asked for before the view shows anything or has any pose, the code is kept
- * and applied once there is a stock to see. Other codes change nothing. -1
- * for a null view. */
+/* Standard views; the view moves there in a short transition at its next
+ * frame, about the box of the stocks shown. Asked for before the view shows
+ * anything or has any pose, the code is kept and applied once there is a
+ * stock to see. Other codes change nothing. -1 for a null view. */
+enum {
+  SIM_VIEW_ISOMETRIC = 0,
+  SIM_VIEW_TOP = 1,
+  SIM_VIEW_BOTTOM = 2,
+  SIM_VIEW_FRONT = 3,
+  SIM_VIEW_BACK = 4,
+  SIM_VIEW_LEFT = 5,
+  SIM_VIEW_RIGHT = 6,
+  SIM_VIEW_FIT = 7,              /* fit, keeping the direction */
+  SIM_VIEW_FROM_TOOL = 8,        /* along the tool's axis; until the tool is drawn, as the front view */
+  SIM_VIEW_ZOOM_TO_SELECTION = 9 /* closer, keeping the direction; about the stocks until picking selects */
+};
 SIM_EXPORT int32_t SIM_SetView(Render* view, int32_t code);
-/* 1 perspective, anything else orthographic. -1 for a null view. */
+/* SIM_PROJECTION_PERSPECTIVE, anything else orthographic. -1 for a null view. */
+enum { SIM_PROJECTION_ORTHOGRAPHIC = 0, SIM_PROJECTION_PERSPECTIVE = 1 };
 SIM_EXPORT int32_t SIM_SetProjection(Render* view, int32_t projection);
 /* Moves the view by a along the screen's vertical and by b against its
  * horizontal, in device units (2 = the window's height or width) carried

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "api/StockRecords.h"
 #include "gpu/DeviceLimits.h"
 #include "gpu/GL.h"
 #include "stock/MeshStockCreator.h"
@@ -185,7 +186,7 @@ TEST_F(MeshStockTest, StlFileThroughTheStockDescription) {
   record.placement[0] = record.placement[5] = record.placement[10] = 1;
   record.placement[3] = 50;
   stock::StockCollection stocks;
-  stocks.setStock(record, 1.0);
+  stocks.setStock(api::stockDefinitionOf(record, 1.0));
   std::optional<stock::StockDescription> description = stocks.stock(7);
   std::remove(path.c_str());
   ASSERT_TRUE(description && description->plan);

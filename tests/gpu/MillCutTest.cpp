@@ -9,6 +9,7 @@
 
 #include "machine/Kinematics.h"
 #include "stock/MillCut.h"
+#include "stock/CutPath.h"
 #include "stock/StockCutter.h"
 #include "stock/SolidStockCreator.h"
 #include "support/GpuTest.h"
@@ -93,7 +94,7 @@ class MillCutTest : public testsupport::GpuTest {
   // Cuts the moves and holds the lattice against the exact sweeps.
   void cutAndCompare(const std::vector<toolpath::GPUMoveRecord>& records, const tools::CutRecord& tool,
                      const ToolSolid& solid, const char* name) {
-    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), tool, 7, {});
+    mill_.cut(grid_, stock::MoveStream(records), 1, static_cast<uint32_t>(records.size()), tool, 7, {});
     const testsupport::LatticeReport report = compare(records, solid);
     EXPECT_EQ(report.wrongNodes, 0u) << name << ": " << report.summary();
     EXPECT_EQ(report.borderInside, 0u) << name;
@@ -168,7 +169,7 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
                                           record({35, 15, graze}, up, toolpath::kMoveRapid)};
   stock::CutSwitches report;
   report.reportRapidMoves = true;
-  mill_.cut(grid_, rapid, 1, 2, flat, 7, report);
+  mill_.cut(grid_, stock::MoveStream(rapid), 1, 2, flat, 7, report);
   EXPECT_EQ(words(), before) << "a grazing rapid removes nothing";
   EXPECT_TRUE(mill_.reportedMoves().empty());
 
@@ -176,7 +177,7 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
   cut[1].type = toolpath::kMoveCut;
   const double topCell = kBoxMax.z / h;
   (void)topCell;
-  mill_.cut(grid_, cut, 1, 2, flat, 7, {});
+  mill_.cut(grid_, stock::MoveStream(cut), 1, 2, flat, 7, {});
   EXPECT_NE(words(), before) << "the same move as a cut takes a thin layer";
 
   // A rapid through the stock with the rapid moves not applied: the stock
@@ -188,7 +189,7 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
   stock::CutSwitches noApply;
   noApply.applyRapidMoves = false;
   noApply.reportRapidMoves = true;
-  mill_.cut(grid_, through, 1, 2, flat, 7, noApply);
+  mill_.cut(grid_, stock::MoveStream(through), 1, 2, flat, 7, noApply);
   EXPECT_EQ(words(), before);
   EXPECT_EQ(mill_.reportedMoves(), std::vector<uint32_t>{1});
 
@@ -200,7 +201,7 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
     freshStock();
     stock::CutSwitches switches;
     switches.stoppedSpindleMode = mode;
-    mill_.cut(grid_, stopped, 1, 2, flat, 7, switches);
+    mill_.cut(grid_, stock::MoveStream(stopped), 1, 2, flat, 7, switches);
     std::set<uint32_t> owners;
     for (uint32_t w : words()) owners.insert(w >> 24);
     if (mode == 0) {
@@ -222,19 +223,17 @@ TEST_F(MillCutTest, ReportedRapidsAreToolpathMoves) {
       .add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {35, 15, 10}))
       .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {35, 15, 30}))
       .toolChange("mill", 0);
-  toolpath::Toolpath toolpath;
-  toolpath.load(path.record());
-  const auto gpu = toolpath::Toolpath::GPUToolpath::build(toolpath, machine::IdentityKinematics(), 0.05);
+  auto toolpath = std::make_shared<const toolpath::Toolpath>(toolpath::Toolpath::fromRecord(path.record()));
   testsupport::ToolTableBuilder b;
   b.addTool("mill", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 12)}});
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  const stock::ToolAssignment tools = stock::ToolAssignment::build(toolpath, table);
+  const stock::CutPath cutPath({toolpath, 0, 0.05}, machine::IdentityKinematics(), table);
   stock::StockCutter cutter;
   stock::CutSwitches switches;
   switches.reportRapidMoves = true;
-  EXPECT_TRUE(cutter.cutTo(grid_, gpu, tools, 3, 1.0, switches));
-  EXPECT_EQ(cutter.reportedMoves(gpu), std::vector<uint32_t>{2});
+  EXPECT_TRUE(cutter.cutTo(grid_, cutPath, 3, 1.0, switches));
+  EXPECT_EQ(cutter.reportedMoves(cutPath), std::vector<uint32_t>{2});
   EXPECT_EQ(cutter.movesCut(), 4u);
   EXPECT_TRUE(cutter.needsRebuild(2, 0.5));
 }
@@ -248,7 +247,7 @@ TEST_F(MillCutTest, MovesOutsideOrBrokenCutNothing) {
                                           record({NAN, 15, 10}, up, toolpath::kMoveCut),
                                           record({1e30, 15, 10}, up, toolpath::kMoveCut),
                                           record({20, 15, 40}, {0, 0, 0}, toolpath::kMoveCut)};
-  mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), ball, 5, {});
+  mill_.cut(grid_, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), ball, 5, {});
   EXPECT_EQ(testsupport::LatticeImage(grid_).nodeWords, before);
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -259,7 +258,7 @@ TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   // A plunge along the axis cuts a clean cylinder.
   std::vector<toolpath::GPUMoveRecord> plunge{record({20, 15, 25}, up, toolpath::kMoveCut),
                                            record({20, 15, 8}, up, toolpath::kMoveCut)};
-  mill_.cut(grid_, plunge, 1, 2, flat, 5, {});
+  mill_.cut(grid_, stock::MoveStream(plunge), 1, 2, flat, 5, {});
   auto report = compare(plunge, testsupport::flatMillSolid(4, 15));
   EXPECT_TRUE(report.good()) << report.summary();
 
@@ -270,7 +269,7 @@ TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   partial.start = {5, 15, 12};
   partial.end = {17, 15, 12};
   partial.axisFrom = partial.axisTo = up;
-  mill_.cut(grid_, slot, 1, 1, flat, 5, {}, partial);
+  mill_.cut(grid_, stock::MoveStream(slot), 1, 1, flat, 5, {}, partial);
   std::vector<toolpath::GPUMoveRecord> part{slot[0], record({17, 15, 12}, up, toolpath::kMoveCut)};
   report = compare(part, testsupport::flatMillSolid(4, 15));
   EXPECT_TRUE(report.good()) << report.summary();
@@ -279,12 +278,12 @@ TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   std::mt19937 rng(5);
   const std::vector<toolpath::GPUMoveRecord> moves = randomMoves(rng, 10, false);
   freshStock();
-  mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
+  mill_.cut(grid_, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
   const testsupport::LatticeImage forwards(grid_);
-  mill_.cut(grid_, moves, 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
+  mill_.cut(grid_, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
   const testsupport::LatticeImage twice(grid_);
   freshStock();
-  for (uint32_t k = static_cast<uint32_t>(moves.size()) - 1; k >= 1; --k) mill_.cut(grid_, moves, k, k + 1, flat, 5, {});
+  for (uint32_t k = static_cast<uint32_t>(moves.size()) - 1; k >= 1; --k) mill_.cut(grid_, stock::MoveStream(moves), k, k + 1, flat, 5, {});
   const testsupport::LatticeImage backwards(grid_);
   EXPECT_EQ(twice.nodeWords, forwards.nodeWords);
   EXPECT_EQ(twice.signWords, forwards.signWords);
@@ -340,7 +339,7 @@ TEST_F(MillCutTest, RemovedVolumesOfSlotPocketAndHelix) {
     freshStock();
     std::vector<toolpath::GPUMoveRecord> records;
     for (const glm::dvec3& c : centres) records.push_back(record(c, up, toolpath::kMoveMarked));
-    mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), flat, 5, {});
+    mill_.cut(grid_, stock::MoveStream(records), 1, static_cast<uint32_t>(records.size()), flat, 5, {});
     const double expected = flatMillVolume(centres, r);
     // Nodes sample the cut surfaces: the count may be off by up to half a
     // cell over their area.
@@ -451,7 +450,7 @@ TEST_F(MillCutTest, RingToolPlungeLeavesItsCore) {
   ASSERT_EQ(ring.shape, uint32_t{tools::kShapeClosed});
   const glm::dvec3 up(0, 0, 1);
   std::vector<toolpath::GPUMoveRecord> plunge{record({20, 15, 24}, up, toolpath::kMoveCut), record({20, 15, 12}, up, toolpath::kMoveCut)};
-  mill_.cut(grid_, plunge, 1, 2, ring, 5, {});
+  mill_.cut(grid_, stock::MoveStream(plunge), 1, 2, ring, 5, {});
   const testsupport::LatticeImage image(grid_);
   // Down the axis the core stands; half-way out in the ring it is gone.
   const stock::GridFrame& f = grid_.frame();
@@ -469,14 +468,13 @@ TEST_F(MillCutTest, AxisTurningWithinAMoveSweepsTheTurningTool) {
   turn.axes[1] = 0.6;
   b.add(turn);
   b.spindles = {1000, 1000};
-  toolpath::Toolpath path;
-  path.load(b.record());
+  toolpath::Toolpath path = toolpath::Toolpath::fromRecord(b.record());
   const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, testsupport::TiltingHead(), 0.01);
   ASSERT_GT(gpu.records().size(), 60u) << "the move is cut in pieces";
 
   const tools::CutRecord flat = testsupport::cuttingRecordOf(testsupport::flatProfile(2.5f, 12));
   const std::vector<toolpath::GPUMoveRecord>& records = gpu.records();
-  mill_.cut(grid_, records, 1, static_cast<uint32_t>(records.size()), flat, 5, {});
+  mill_.cut(grid_, stock::MoveStream(records), 1, static_cast<uint32_t>(records.size()), flat, 5, {});
   LinearSweep sweep{{8, 15, 23}, {30, 15, 14}, {0, 0, 1}, testsupport::flatMillSolid(2.5, 12)};
   sweep.endAxis = glm::dvec3(std::sin(0.6), 0, std::cos(0.6));
   // Every record sweeps the tool with one axis, so the pieces hold the
@@ -498,7 +496,7 @@ TEST_F(MillCutTest, AxisTurningWithinAMoveSweepsTheTurningTool) {
   // The move as one record sweeps one averaged axis: visibly another solid.
   freshStock();
   const std::vector<toolpath::GPUMoveRecord> whole{records.front(), records.back()};
-  mill_.cut(grid_, whole, 1, 2, flat, 5, {});
+  mill_.cut(grid_, stock::MoveStream(whole), 1, 2, flat, 5, {});
   report = compare({sweep});
   EXPECT_GT(report.wrongNodes, 10u);
 }

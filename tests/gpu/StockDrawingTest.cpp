@@ -66,7 +66,7 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
   const std::vector<toolpath::GPUMoveRecord> pocket{{4, 10, 6, 0, 0, 1, 0, toolpath::kMoveCut},
                                                  {26, 10, 6, 0, 0, 1, 0, toolpath::kMoveCut},
                                                  {26, 16, 9, 0, 0, 1, 0, toolpath::kMoveCut}};
-  mill.cut(grid_, pocket, 1, 3, flat, 7, {});
+  mill.cut(grid_, stock::MoveStream(pocket), 1, 3, flat, 7, {});
   extraction_.extract(grid_);
   const stock::SurfaceMesh mesh = extraction_.weldedMesh(grid_.frame());
   ASSERT_GT(mesh.triangles.size(), 300u);

@@ -150,7 +150,7 @@ TEST_F(SurfaceExtractionTest, OwnersAfterCutsAndTheUncutColour) {
   auto slot = [&](glm::vec3 from, glm::vec3 to, uint32_t colour) {
     const std::vector<toolpath::GPUMoveRecord> moves{{from.x, from.y, from.z, 0, 0, 1, 0, toolpath::kMoveCut},
                                                   {to.x, to.y, to.z, 0, 0, 1, 0, toolpath::kMoveCut}};
-    mill.cut(grid_, moves, 1, 2, flat, colour, {});
+    mill.cut(grid_, stock::MoveStream(moves), 1, 2, flat, colour, {});
   };
   slot({2, 6, 5}, {18, 6, 5}, 7);
   slot({10, 1, 4}, {10, 11, 4}, 9);

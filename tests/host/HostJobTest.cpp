@@ -62,8 +62,7 @@ TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
   EXPECT_EQ(arrays.lines[5], 5u);
   EXPECT_EQ(arrays.feeds[2], host::kRapidFeed);
 
-  toolpath::Toolpath path;
-  path.load(arrays.record());
+  toolpath::Toolpath path = toolpath::Toolpath::fromRecord(arrays.record());
   // G3 from (20, 0) about the origin to (0, 20): through (14.1, 14.1).
   const glm::dvec3 ccw = path.arcOf(4).pointAt(0.5);
   EXPECT_NEAR(ccw.x, 20 / std::sqrt(2.0), 1e-6);

@@ -32,7 +32,7 @@ class HeadlessViewTest : public ::testing::Test {
   auto onRenderThread(Work work) {
     auto task = std::make_shared<std::packaged_task<decltype(work())()>>(std::move(work));
     auto result = task->get_future();
-    view->queueRequest([task] { (*task)(); });
+    view->commands().post(view::CommandStage::BeforeFrame, [task] { (*task)(); });
     return result.get();
   }
 

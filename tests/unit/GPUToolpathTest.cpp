@@ -22,8 +22,7 @@ TEST(GPUToolpathTest, KindsChordsAndAxes) {
       .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}));
   b.flags = {0, 4, 0, 0, 0};
   b.spindles = {3000, 3000, 3000, 3000, 0};
-  toolpath::Toolpath path;
-  path.load(b.record());
+  toolpath::Toolpath path = toolpath::Toolpath::fromRecord(b.record());
   const machine::IdentityKinematics identity;
   const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, identity, 0.01);
 
@@ -61,8 +60,7 @@ TEST(GPUToolpathTest, OrientedToolsTurnTheAxis) {
   const double rows[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
   std::copy(rows, rows + 9, entry.rotation);
   b.orientations.push_back(entry);
-  toolpath::Toolpath path;
-  path.load(b.record());
+  toolpath::Toolpath path = toolpath::Toolpath::fromRecord(b.record());
   const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, machine::IdentityKinematics(), 0.01);
   ASSERT_EQ(gpu.records().size(), 2u);
   EXPECT_NEAR(gpu.records()[1].i, 1.0, 1e-6) << "the tool now points along +X";
@@ -82,8 +80,7 @@ TEST(GPUToolpathTest, MovesThatTurnTheAxisComeInPieces) {
   b.add(back);  // the same place and axes again
   b.spindles = {1000, 1000, 1000, 1000, 1000};
   b.moves[2].axes[1] = 0.6;
-  toolpath::Toolpath path;
-  path.load(b.record());
+  toolpath::Toolpath path = toolpath::Toolpath::fromRecord(b.record());
   const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, testsupport::TiltingHead(), 0.01);
   const int pieces = static_cast<int>(std::ceil(0.6 / (0.5 * M_PI / 180)));
   ASSERT_EQ(gpu.records().size(), 1u + 1 + pieces + 1 + pieces + 1);
@@ -117,8 +114,7 @@ TEST(GPUToolpathTest, ArcsThatTurnTheAxisGetEnoughChords) {
   arc.axes[1] = 0.3;
   b.add(arc);
   b.spindles = {1000, 1000};
-  toolpath::Toolpath path;
-  path.load(b.record());
+  toolpath::Toolpath path = toolpath::Toolpath::fromRecord(b.record());
   const auto gpu = toolpath::Toolpath::GPUToolpath::build(path, testsupport::TiltingHead(), 0.01);
   const int forTheTurn = static_cast<int>(std::ceil(0.3 / (0.5 * M_PI / 180)));
   ASSERT_GT(forTheTurn, toolpath::segmentCount(10, M_PI / 2, 0.01)) << "the turn asks for more chords than the arc";

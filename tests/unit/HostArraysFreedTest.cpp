@@ -108,7 +108,7 @@ TEST(HostArraysFreed, ToolpathRecordArraysMayBeFreedAfterTheCall) {
   delete[] r.valueChanges;
 
   // Read back everything the load took over.
-  toolpath::Toolpath& t = *view.job().toolpath();
+  const toolpath::Toolpath& t = *view.job().toolpath.current();
   double sum = 0;
   for (size_t i = 0; i < n; ++i) {
     const SIM_ToolpathMove m = t.move(static_cast<int64_t>(i));

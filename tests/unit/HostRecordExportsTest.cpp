@@ -125,12 +125,12 @@ TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
   ASSERT_EQ(SIM_CreateStock(view, boxStock(8, 4.0)), 0);
   path.assign("changed after the call");
 
-  const stock::StockDescription kept = *view->job().stocks()->stock(7);
-  EXPECT_DOUBLE_EQ(kept.record.cylinderLength, 50.8);
-  EXPECT_DOUBLE_EQ(kept.record.placement[3], 25.4);
-  EXPECT_EQ(kept.record.placement[0], 1.0);
-  EXPECT_EQ(kept.record.refine, 0);  // "the view's setting" became the setting
-  EXPECT_EQ(kept.meshPath, "/tmp/part.stl");
+  const stock::StockDescription kept = *view->job().stocks.stock(7);
+  EXPECT_DOUBLE_EQ(kept.definition.cylinderLength, 50.8);
+  EXPECT_DOUBLE_EQ(kept.definition.placement[3], 25.4);
+  EXPECT_EQ(kept.definition.placement[0], 1.0);
+  EXPECT_EQ(kept.definition.refine, 0);  // "the view's setting" became the setting
+  EXPECT_EQ(kept.definition.meshPath, "/tmp/part.stl");
 
   SIM_StockRecord back = SIM_GetStock(view, 7);
   EXPECT_DOUBLE_EQ(back.outerDiameter, 1.0);
@@ -164,7 +164,7 @@ TEST_F(ViewWithoutWindow, ToleranceModeQualityIsALength) {
   r.precision = SIM_STOCK_PRECISION_TOLERANCE;
   r.quality = 0.01f;
   SIM_CreateStock(view, r);
-  EXPECT_FLOAT_EQ(view->job().stocks()->stock(1)->record.quality, 0.254f);
+  EXPECT_FLOAT_EQ(view->job().stocks.stock(1)->definition.quality, 0.254f);
   EXPECT_FLOAT_EQ(SIM_GetStock(view, 1).quality, 0.01f);
 }
 
@@ -219,7 +219,7 @@ TEST_F(ViewWithoutWindow, GeometryLengthsFollowTheHostUnit) {
   g.vertices = triangle.data();
   g.vertexCount = 3;
   SIM_CreateGeometries(view, {&g, 1}, true);
-  EXPECT_FLOAT_EQ(view->job().stocks()->geometry("part")->vertices[3], 25.4f);
+  EXPECT_FLOAT_EQ(view->job().stocks.geometry("part")->vertices[3], 25.4f);
   EXPECT_FLOAT_EQ(SIM_GetGeometry(view, "part").vertices[3], 1.0f);
 }
 
@@ -237,34 +237,34 @@ TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPositio
   EXPECT_EQ(view->job().loadingToolpath.load(), 0);
 
   EXPECT_EQ(SIM_GotoLine(view, 2), 0);
-  EXPECT_DOUBLE_EQ(view->job().playback.pending.load(), 0.25);
+  EXPECT_DOUBLE_EQ(view->playback().pendingPosition(), 0.25);
   EXPECT_EQ(SIM_GotoEntity(view, 2), 0);
-  EXPECT_DOUBLE_EQ(view->job().playback.pending.load(), 1.0);
-  view->job().playback.pending = -1.0;
+  EXPECT_DOUBLE_EQ(view->playback().pendingPosition(), 1.0);
+  view->playback().requestPosition(-1.0);
   // Already on line 1 at position 0: nothing to do.
   EXPECT_EQ(SIM_GotoLine(view, 1), 0);
-  EXPECT_EQ(view->job().playback.pending.load(), -1.0);
+  EXPECT_EQ(view->playback().pendingPosition(), -1.0);
   EXPECT_EQ(SIM_GotoEntity(view, 5), 0);  // no such entity: the start
-  EXPECT_EQ(view->job().playback.pending.load(), 0.0);
+  EXPECT_EQ(view->playback().pendingPosition(), 0.0);
 
   EXPECT_EQ(SIM_SetToolpathMode(view, 10), 0);
   EXPECT_EQ(SIM_SetToolpathMode(view, 9), 0);  // not a mode
   EXPECT_EQ(SIM_GetToolpathMode(view), 10u);
 
-  view->job().toolpathChanged = 0;
+  const auto before = view->job().toolpath.current();
   EXPECT_EQ(SIM_SetToolpathOperationVisibility(view, 0, false), 0);  // no operations
-  EXPECT_EQ(view->job().toolpathChanged.load(), 0);
+  EXPECT_EQ(view->job().toolpath.current(), before) << "nothing changed: no new snapshot";
 
   // Counts no memory can hold leave an empty toolpath instead of a crash.
   SIM_ToolpathRecord absurd{};
   absurd.moveCount = uint64_t{1} << 62;
   absurd.operationCount = uint64_t{1} << 61;
   EXPECT_EQ(SIM_SetToolpath(view, &absurd), 0);
-  EXPECT_EQ(view->job().toolpath()->moveCount(), 0u);
+  EXPECT_EQ(view->job().toolpath.current()->moveCount(), 0u);
 
   // A null record loads an empty toolpath and is announced again.
   ASSERT_EQ(SIM_SetToolpath(view, nullptr), 0);
-  EXPECT_EQ(view->job().toolpath()->moveCount(), 0u);
+  EXPECT_EQ(view->job().toolpath.current()->moveCount(), 0u);
   EXPECT_EQ(SIM_GotoLine(view, 2), 0);
 }
 
@@ -295,11 +295,12 @@ TEST(SettingsExports, GeometryPrecisionInHostUnits) {
   EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.01);
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.05, false), 0);
   EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.05);
+  EXPECT_EQ(view.job().cutInputsVersion.load(), 0u) << "from the next toolpath or tool table on";
   SIM_SetUnits(&view, 1);
   EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.05 / 25.4) << "kept in millimetres";
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.001, true), 0);
   EXPECT_NEAR(view.job().geometryPrecision.load(), 0.0254, 1e-12);
-  EXPECT_EQ(view.job().toolpathChanged.load(), 1) << "applied now: the cut path is made again";
+  EXPECT_EQ(view.job().cutInputsVersion.load(), 1u) << "applied now: the cut path is made again";
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, -1, true), 0);
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, NAN, true), 0);
   EXPECT_NEAR(SIM_GetGeometryPrecision(&view), 0.001, 1e-12) << "not a length: nothing changes";

@@ -88,7 +88,7 @@ class PlaybackSteps : public ::testing::Test {
  protected:
   void SetUp() override {
     builder_ = stepJob();
-    path_.load(builder_.record());
+    path_ = Toolpath::fromRecord(builder_.record());
   }
   // The move the step leads to from the end of move from; -1 when the step
   // does nothing.
@@ -139,8 +139,7 @@ TEST_F(PlaybackSteps, CuttingPassesToolsAndOperations) {
 
   EXPECT_EQ(view::stepTarget(path_, uint32_t(GoToEnd), 0.3), 1.0);
   EXPECT_EQ(view::stepTarget(path_, uint32_t(NextTool), 0.0), path_.timeFractionOfMove(6));
-  Toolpath empty;
-  empty.load(SIM_ToolpathRecord{});
+  Toolpath empty = Toolpath::fromRecord(SIM_ToolpathRecord{});
   EXPECT_FALSE(view::stepTarget(empty, 0, 0.5));
 }
 
@@ -151,8 +150,7 @@ TEST(PlaybackProgress, EveryModeOnAJobWhoseTimeIsNotItsLength) {
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}));
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 0, 0}));
   b.feeds = {600, 600, 60};
-  Toolpath path;
-  path.load(b.record());
+  Toolpath path = Toolpath::fromRecord(b.record());
   const double total = path.totalTime();
   ASSERT_GT(total, 0.0);
   const double firstShare = path.cumulativeTime(1) / total;

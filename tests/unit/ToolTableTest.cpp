@@ -422,7 +422,7 @@ TEST(ToolTableExportsTest, OrientedToolsTurnTheToolpathAndCompensationMeasures) 
   b.addHolder("");
   SIM_ToolTableRecord host = b.record();
   ASSERT_EQ(SIM_SetToolTable(&view, &host), 0);
-  const toolpath::Mat3 turned = view.job().toolpath()->orientationAt(1);
+  const toolpath::Mat3 turned = view.job().toolpath.current()->orientationAt(1);
   // +Y onto +X: the second row maps y to x.
   EXPECT_NEAR(turned[1], 1.0, 1e-9);
   EXPECT_NEAR(turned[3], -1.0, 1e-9);

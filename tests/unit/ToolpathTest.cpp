@@ -39,8 +39,7 @@ ToolpathBuilder square() {
 }  // namespace
 
 TEST(ToolpathLoad, EmptyRecordGivesEmptyToolpath) {
-  Toolpath t;
-  t.load(SIM_ToolpathRecord{});
+  Toolpath t = Toolpath::fromRecord(SIM_ToolpathRecord{});
   EXPECT_EQ(t.moveCount(), 0u);
   EXPECT_EQ(t.moveAtFraction(0.5, Measure::Time), -1);
   EXPECT_EQ(t.totalLength(), 0.0);
@@ -51,8 +50,7 @@ TEST(ToolpathLoad, EmptyRecordGivesEmptyToolpath) {
 
 TEST(ToolpathLoad, AbsentArraysTakeTheirDefaultsAndFeedZeroIsTimedAsDefault) {
   ToolpathBuilder b = square();
-  Toolpath defaults;
-  defaults.load(b.record());
+  Toolpath defaults = Toolpath::fromRecord(b.record());
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(defaults.feedOf(i), 1000.0);
     EXPECT_EQ(defaults.spindleOf(i), 3000.0);
@@ -64,8 +62,7 @@ TEST(ToolpathLoad, AbsentArraysTakeTheirDefaultsAndFeedZeroIsTimedAsDefault) {
   EXPECT_EQ(defaults.feedOf(-1), 0.0);
 
   b.feeds = {500, 0.0, 100, 200, 1e-12};
-  Toolpath withFeeds;
-  withFeeds.load(b.record());
+  Toolpath withFeeds = Toolpath::fromRecord(b.record());
   EXPECT_TRUE(withFeeds.feedsFromHost());
   EXPECT_EQ(withFeeds.feedOf(1), 0.0);  // the array keeps the host's value
   // Move 1 at feed 0 and move 4 at a feed below 1e-9 are timed at 1000.
@@ -79,14 +76,13 @@ TEST(ToolpathLoad, HostCumulativeArraysAreTakenAsGiven) {
   SIM_ToolpathRecord r = b.record();
   r.cumulativeLengths = lengths.data();
   r.cumulativeTimes = times.data();
-  Toolpath t;
-  t.load(r);
+  Toolpath t = Toolpath::fromRecord(r);
   EXPECT_EQ(t.totalLength(), 4.0);
   EXPECT_EQ(t.totalTime(), 8.0);
   EXPECT_EQ(t.moveAtFraction(5.5 / 8.0, Measure::Time), 2);
   // Without host times, the moves are timed by their own lengths.
   r.cumulativeTimes = nullptr;
-  t.load(r);
+  t = Toolpath::fromRecord(r);
   EXPECT_DOUBLE_EQ(t.totalTime(), 40.0 / 1000.0);
 }
 
@@ -95,18 +91,17 @@ TEST(ToolpathLoad, AReloadReplacesEverythingTheHostGaveBefore) {
   std::vector<double> extra(3 * b.moves.size(), 1.5);
   SIM_ToolpathRecord r = b.record();
   r.extraAxes = extra.data();
-  Toolpath t;
-  t.load(r);
+  Toolpath t = Toolpath::fromRecord(r);
   EXPECT_TRUE(t.hasExtraAxes());
   for (int i = 0; i < 20; ++i) b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, double(i)}));
-  t.load(b.record());
+  t = Toolpath::fromRecord(b.record());
   EXPECT_FALSE(t.hasExtraAxes());
   EXPECT_EQ(t.extraAxesOf(24), glm::dvec3(0.0));
 
   // One arc alone: there is no start to measure from.
   ToolpathBuilder single;
   single.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {1, 0, 0}, {0, 0, 0}, kArcNormalXY));
-  t.load(single.record());
+  t = Toolpath::fromRecord(single.record());
   EXPECT_FALSE(t.arcOf(1).valid);
   EXPECT_EQ(t.startOf(5), glm::dvec3(0.0));
 }
@@ -115,8 +110,7 @@ TEST(ToolpathLoad, StartPointsPassThroughSinglePrecision) {
   ToolpathBuilder b;
   b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0.1, 0, 0}));
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0.3, 0, 0}));
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.startOf(1).x, static_cast<double>(0.1f));
   EXPECT_DOUBLE_EQ(t.totalLength(), 0.3 - static_cast<double>(0.1f));
 }
@@ -124,8 +118,7 @@ TEST(ToolpathLoad, StartPointsPassThroughSinglePrecision) {
 TEST(ToolpathLoad, ToolChangesBecomeMovesWithoutLengthOrTime) {
   ToolpathBuilder b = square();
   b.toolChange("T2 flat 6", 2).toolChange("beyond the end", 99);
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.move(2).type, uint32_t{SIM_MOVE_NONE});
   EXPECT_DOUBLE_EQ(t.cumulativeLength(2), t.cumulativeLength(1));
   EXPECT_DOUBLE_EQ(t.cumulativeTime(2), t.cumulativeTime(1));
@@ -147,8 +140,7 @@ TEST(ToolpathLoad, NamesAndPayloadsOfEventsAreCopied) {
   SIM_ToolpathRecord r = b.record();
   r.eventCount = 3;
   r.events = events.data();
-  Toolpath t;
-  t.load(r);
+  Toolpath t = Toolpath::fromRecord(r);
   stopName.assign("xxx");  // the host's texts may change after the call
 
   auto stops = t.eventsOfCategory(0);
@@ -166,8 +158,7 @@ TEST(ToolpathArcs, FullCirclesSweepAFullTurnInTheirDirection) {
   b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {5, 0, 0}));
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {5, 0, 0}, {0, 0, 0}, kArcNormalXY));
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {5, 0, 0}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_DOUBLE_EQ(t.arcOf(1).sweep, -2 * kPi);
   EXPECT_DOUBLE_EQ(t.arcOf(2).sweep, 2 * kPi);
   EXPECT_NEAR(t.totalLength(), 2 * 2 * kPi * 5, 1e-9);
@@ -181,8 +172,7 @@ TEST(ToolpathArcs, QuarterArcsTurnTheWayTheirTypeSays) {
   b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, 0}, {0, 0, 0}, kArcNormalXY));
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {10, 0, 0}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_NEAR(t.arcOf(1).sweep, kPi / 2, 1e-12);
   EXPECT_NEAR(t.arcOf(2).sweep, -kPi / 2, 1e-12);
   // Half way along the counter-clockwise arc lies at 45 degrees.
@@ -201,8 +191,7 @@ TEST(ToolpathArcs, ArcsWhoseRadiiDifferByMoreThanTheToleranceCountAsChords) {
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10.011, 0}, {0, 0, 0}, kArcNormalXY));
   b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10.009, 0}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_FALSE(t.arcOf(1).valid);
   const double chord = glm::distance(glm::dvec3(10, 0, 0), glm::dvec3(0, 10.011, 0));
   EXPECT_NEAR(t.cumulativeLength(1), chord, 1e-9);
@@ -216,8 +205,7 @@ TEST(ToolpathArcs, HelicesCountTheirLead) {
   b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {4, 0, 0}));
   // One and a half turns would not be one move; a full turn rising 3 mm is.
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {4, 0, -3}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_NEAR(t.totalLength(), std::hypot(2 * kPi * 4, 3.0), 1e-9);
 }
 
@@ -246,8 +234,7 @@ TEST(ToolpathPalettes, ValuesBeyondTheSixteenSlotsMapToNone) {
   b.valueChanges.push_back({15, 0, {}, 900.0});
   b.valueChanges.push_back({16, 0, {}, 100.0 + 3e-7});  // reuses slot 1
   b.valueChanges.push_back({17, 1, {}, 7.0});           // palette B
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.paletteIndexesOf(0), 1 << 4);
   EXPECT_EQ(t.paletteIndexesOf(14), 15 << 4);
   EXPECT_EQ(t.paletteIndexesOf(15), 0);
@@ -267,8 +254,7 @@ TEST(ToolpathLookups, FractionsMapToMovesAndBack) {
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}));
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 0, 0}));
   b.add(ToolpathBuilder::line(SIM_MOVE_NONE, {20, 0, 0}));
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.moveAtFraction(0.0, Measure::Length), 0);
   EXPECT_EQ(t.moveAtFraction(1.0, Measure::Length), 4);
   EXPECT_EQ(t.moveAtFraction(0.25, Measure::Time), 2);
@@ -294,20 +280,20 @@ TEST(ToolpathLookups, FractionsMapToMovesAndBack) {
 TEST(ToolpathLookups, OperationsAndTheirVisibility) {
   ToolpathBuilder b = square();
   b.operations = {{0, 2, 7}, {2, 5, 8}};
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.operationAt(1, t.timeFractionOfMove(1) - 0.1), 0u);
   // At the exact end of move 1 the next move, of the second operation, plays.
   EXPECT_EQ(t.operationAt(1, t.timeFractionOfMove(1)), 1u);
   EXPECT_EQ(t.operationAt(4, 1.0), 1u);  // the last move stays
   EXPECT_EQ(t.operationAt(9, 1.0), 2u);  // past every operation
   EXPECT_TRUE(t.operationVisible(1));
-  EXPECT_TRUE(t.setOperationVisible(1, false));
-  EXPECT_FALSE(t.setOperationVisible(1, false));
-  EXPECT_FALSE(t.setOperationVisible(2, false));
-  EXPECT_FALSE(t.operationVisible(1));
-  t.load(b.record());  // every load shows every operation again
-  EXPECT_TRUE(t.operationVisible(1));
+  const std::optional<Toolpath> hidden = t.withOperationVisible(1, false);
+  ASSERT_TRUE(hidden);
+  EXPECT_FALSE(hidden->operationVisible(1));
+  EXPECT_TRUE(t.operationVisible(1)) << "a snapshot never changes";
+  EXPECT_FALSE(hidden->withOperationVisible(1, false)) << "hidden already";
+  EXPECT_FALSE(t.withOperationVisible(2, false)) << "no such operation";
+  EXPECT_EQ(hidden->moveCount(), t.moveCount());
 }
 
 TEST(ToolpathLookups, LinesAndEntitiesFindTheLastMoveOfTheirRun) {
@@ -315,8 +301,7 @@ TEST(ToolpathLookups, LinesAndEntitiesFindTheLastMoveOfTheirRun) {
   const uint32_t lines[] = {5, 5, 7, 7, 7, 9, 12};
   const uint32_t entities[] = {1, 1, 1, 2, 2, 4, 4};
   for (int i = 0; i < 7; ++i) b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {double(i), 0, 0}), lines[i], entities[i]);
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.lastMoveOfLine(7), 4);
   EXPECT_EQ(t.lastMoveOfLine(8), 4);   // no move on line 8: the line before it
   EXPECT_EQ(t.lastMoveOfLine(3), 0);   // before every line
@@ -334,8 +319,7 @@ TEST(ToolpathLookups, SubprogramLinesMapToTheirFiles) {
   SIM_ToolpathRecord r = b.record();
   r.subprogramCount = 2;
   r.subprograms = map.data();
-  Toolpath t;
-  t.load(r);
+  Toolpath t = Toolpath::fromRecord(r);
   localA.assign(3, 0);  // copied during the load
   EXPECT_EQ(t.fileLineOf(11), (toolpath::FileLine{3, 2}));
   EXPECT_EQ(t.fileLineOf(21), (toolpath::FileLine{7, 41}));
@@ -349,8 +333,7 @@ TEST(ToolpathLookups, TurningRadiusCountsFlaggedFeedMovesOnly) {
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {-20, 0, 5}));
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {30, 0, 5}));
   b.flags = {SIM_MOVE_FLAG_TURNING, SIM_MOVE_FLAG_TURNING, 0};
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   EXPECT_EQ(t.maxTurningRadius(), 20.0);
   EXPECT_EQ(t.flagUnion(), SIM_MOVE_FLAG_TURNING);
 }
@@ -376,12 +359,11 @@ TEST(ToolpathOrientations, RebuiltFromToolChanges) {
   SIM_OrientationEntry hostFirst{0, {0, 0, 1, 0, 1, 0, -1, 0, 0}};
   b.orientations = {hostFirst};
   b.toolChange("A", 1).toolChange("unknown", 2).toolChange("B", 3).toolChange("B", 4);
-  Toolpath t;
-  t.load(b.record());
+  Toolpath t = Toolpath::fromRecord(b.record());
   FakeTools tools;
   tools.oriented[common::fnv1a64("A")] = kQuarterTurnAboutZ;
   tools.oriented[common::fnv1a64("B")] = toolpath::kIdentity3;
-  t.rebuildOrientations(tools);
+  t = t.withOrientationsOf(tools);
   const auto list = t.orientations();
   // Move 0 keeps the host's first matrix; A turns; the unknown tool takes
   // what the previous list held at its move; B returns to the identity once.
@@ -398,7 +380,7 @@ TEST(ToolpathOrientations, RebuiltFromToolChanges) {
   EXPECT_EQ(t.orientationAt(4), toolpath::kIdentity3);
 }
 
-TEST(ToolpathCompensation, OffsetsMoveEndsAndCentresAndComeOffAgain) {
+TEST(ToolpathCompensation, OffsetsMoveEndsAndCentresOfNewSnapshots) {
   ToolpathBuilder b;
   b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
   b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, 0}, {0, 0, 0}, kArcNormalXY));
@@ -406,10 +388,10 @@ TEST(ToolpathCompensation, OffsetsMoveEndsAndCentresAndComeOffAgain) {
   b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}));
   b.compensations = {{1, {0.5f, 0, 0}}, {3, {0, 0, 0}}};
   b.toolChange("A", 0);
-  Toolpath t;
-  t.load(b.record());
+  const Toolpath loaded = Toolpath::fromRecord(b.record());
+  Toolpath t = loaded;
   machine::IdentityKinematics identity;
-  t.applyCompensation(identity);
+  t = t.withCompensation(identity);
   EXPECT_TRUE(t.compensationCurrent());
   EXPECT_EQ(t.move(0).end[0], 10.0);  // before the first entry
   EXPECT_EQ(t.move(1).end[0], 0.5);
@@ -421,17 +403,17 @@ TEST(ToolpathCompensation, OffsetsMoveEndsAndCentresAndComeOffAgain) {
   // first instead of adding to them.
   FakeTools tools;
   tools.oriented[common::fnv1a64("A")] = kQuarterTurnAboutZ;
-  t.rebuildOrientations(tools);
+  t = t.withOrientationsOf(tools);
   EXPECT_FALSE(t.compensationCurrent());
-  t.applyCompensation(identity);
+  t = t.withCompensation(identity);
   EXPECT_NEAR(t.move(2).end[0], 0.0, 1e-7);
   EXPECT_NEAR(t.move(2).end[1], 20.5, 1e-6);
   EXPECT_NEAR(t.move(1).centre[1], 0.5, 1e-7);
 
-  // A new load drops the offsets with the moves.
-  t.load(b.record());
-  EXPECT_FALSE(t.compensationApplied());
-  EXPECT_EQ(t.move(2).end[1], 20.0);
+  // Each result is a snapshot of its own: the loaded one keeps its moves.
+  EXPECT_FALSE(loaded.compensationApplied());
+  EXPECT_EQ(loaded.move(2).end[1], 20.0);
+  EXPECT_EQ(loaded.move(2).end[0], 0.0);
 }
 
 TEST(ToolpathCompensation, TurningMovesUseTheRebasedRotation) {
@@ -450,9 +432,8 @@ TEST(ToolpathCompensation, TurningMovesUseTheRebasedRotation) {
   b.add(plain).add(plain);
   b.flags = {0, SIM_MOVE_FLAG_TURNING};
   b.compensations = {{0, {1, 0, 0}}};
-  Toolpath t;
-  t.load(b.record());
-  t.applyCompensation(kinematics);
+  Toolpath t = Toolpath::fromRecord(b.record());
+  t = t.withCompensation(kinematics);
   EXPECT_EQ(t.move(0).end[0], 3.0);  // transform applied to the offset as a point
   EXPECT_EQ(t.move(1).end[0], 1.0);  // the rotation replaced it
 }
@@ -495,8 +476,7 @@ TEST(ToolpathLookups, AgreeWithBruteForceOnRandomToolpaths) {
         expected.push_back(expected.back() + std::hypot(turn * radius, lead));
       }
     }
-    Toolpath t;
-  t.load(b.record());
+    Toolpath t = Toolpath::fromRecord(b.record());
     ASSERT_EQ(t.moveCount(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
       ASSERT_NEAR(t.cumulativeLength(i), expected[i], 1e-4 * (1 + expected[i])) << "trial " << trial << " move " << i;

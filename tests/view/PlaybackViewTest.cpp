@@ -73,7 +73,7 @@ class PlaybackOnView : public testsupport::HeadlessViewTest {
     frames();
   }
   testsupport::LatticeImage lattice() {
-    return onRenderThread([&] { return testsupport::LatticeImage(view->stockScene()->model(1)->grid()); });
+    return onRenderThread([&] { return testsupport::LatticeImage(view->stock().scene()->model(1)->grid()); });
   }
   // The stock's surface: its cube list, word by word.
   static std::vector<uint32_t> surfaceOf(stock::StockModel& model) {
@@ -82,7 +82,7 @@ class PlaybackOnView : public testsupport::HeadlessViewTest {
     return gpu::readBack<uint32_t>(*surface.cubes(), 0, surface.cubeCount() * 5);
   }
   std::vector<uint32_t> surface() {
-    return onRenderThread([&] { return surfaceOf(*view->stockScene()->model(1)); });
+    return onRenderThread([&] { return surfaceOf(*view->stock().scene()->model(1)); });
   }
 };
 
@@ -119,7 +119,7 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
       }
       left -= step;
     }
-    const glm::dvec3 tip = view->toolPose().tip;
+    const glm::dvec3 tip = view->playback().toolPose().tip;
     EXPECT_NEAR(glm::distance(tip, expected), 0.0, 1e-4) << tip.x << " " << tip.y << " " << tip.z;
   }
   ASSERT_EQ(SIM_SetProgress(view, 0.9, 7), 0);
@@ -134,7 +134,7 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
   // A position set just before a step counts, and steps add up.
   auto endOfMove = [&](uint32_t move) {
-    return onRenderThread([&] { return view->job().toolpath()->timeFractionOfMove(move); });
+    return onRenderThread([&] { return view->job().toolpath.current()->timeFractionOfMove(move); });
   };
   ASSERT_EQ(SIM_SetProgress(view, endOfMove(5), 0), 0);
   ASSERT_EQ(SIM_GotoCommand(view, 2), 0);
@@ -172,18 +172,18 @@ TEST_F(PlaybackOnView, KeysStepAtOnce) {
   auto press = [&](int key) {
     {
       std::lock_guard glfw(platform::glfwLock());
-      view->inputUnderGlfwLock().recordKey(key, GLFW_PRESS, 0);
+      view->window().inputUnderGlfwLock().recordKey(key, GLFW_PRESS, 0);
     }
     frames(3);
   };
   press(GLFW_KEY_SPACE);
   EXPECT_EQ(SIM_GetProgress(view), 1.0) << "Space goes to the end";
-  EXPECT_EQ(view->toolPose().tip.x, 35.0);
+  EXPECT_EQ(view->playback().toolPose().tip.x, 35.0);
   press(GLFW_KEY_HOME);
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
   press(GLFW_KEY_P);
   EXPECT_EQ(SIM_GetProgress(view), 0.0) << "no operation before the start";
-  const double secondOperation = onRenderThread([&] { return view->job().toolpath()->timeFractionOfMove(4); });
+  const double secondOperation = onRenderThread([&] { return view->job().toolpath.current()->timeFractionOfMove(4); });
   press(GLFW_KEY_N);
   EXPECT_EQ(SIM_GetProgress(view), secondOperation);
 }
@@ -194,7 +194,7 @@ TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
   frames();
   const uint32_t moves = static_cast<uint32_t>(job.path.moves.size());
   ASSERT_EQ(SIM_UpdateSpeed(view, 1.0), 0);  // as fast as the view allows
-  auto builds = [&] { return onRenderThread([&] { return view->stockScene()->model(1)->buildCount(); }); };
+  auto builds = [&] { return onRenderThread([&] { return view->stock().scene()->model(1)->buildCount(); }); };
   const uint64_t buildsBefore = builds();
   playToTheEnd();
   frames(5);
@@ -211,7 +211,7 @@ TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
     std::vector<uint32_t> surface;
   };
   const Batch batch = onRenderThread([&] {
-    stock::StockModel* model = view->stockScene()->model(1);
+    stock::StockModel* model = view->stock().scene()->model(1);
     model->rebuild(gpu::queryDeviceLimits());
     view->cutStockMoves(0, moves);
     return Batch{testsupport::LatticeImage(model->grid()), surfaceOf(*model)};

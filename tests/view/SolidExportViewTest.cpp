@@ -87,7 +87,7 @@ TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
   // one of the same solid is refused.
   std::promise<void> gate;
   std::shared_future<void> opened = gate.get_future().share();
-  view->queueRequest([opened] { opened.wait(); });
+  view->commands().post(view::CommandStage::BeforeFrame, [opened] { opened.wait(); });
   const std::string mm = (folder_ / "slot.stl").string();
   EXPECT_EQ(SIM_ExportSolid(view, 1, mm.c_str()), 0);
   EXPECT_EQ(SIM_ExportSolid(view, 1, mm.c_str()), -1) << "busy";
@@ -97,7 +97,7 @@ TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
   ASSERT_TRUE(finished(1));
   EXPECT_EQ(host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS), (std::vector<int64_t>{10, 50, 90, 100}));
   const double latticeVolume = onRenderThread([&] {
-    testsupport::LatticeImage image(view->stockScene()->model(1)->grid());
+    testsupport::LatticeImage image(view->stock().scene()->model(1)->grid());
     return image.insideCount() * std::pow(image.frame.exactCellSize, 3);
   });
   ASSERT_LT(latticeVolume, 24000 - 400) << "the slot is cut";

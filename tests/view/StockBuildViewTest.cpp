@@ -37,7 +37,7 @@ class StockOnView : public testsupport::HeadlessViewTest {
     for (int attempt = 0; attempt < 300; ++attempt) {
       Built b = onRenderThread([&] {
         Built now;
-        stock::StockScene* scene = view->stockScene();
+        stock::StockScene* scene = view->stock().scene();
         stock::StockModel* model = scene ? scene->model(identifier) : nullptr;
         if (!model || model->revision() < revisionAtLeast) return now;
         now.exists = true;
@@ -91,11 +91,11 @@ TEST_F(StockOnView, DefinedUpdatedAndRemovedStocks) {
 
   ASSERT_EQ(SIM_RemoveStock(view, 3), 0);
   for (int attempt = 0; attempt < 300; ++attempt) {
-    if (!onRenderThread([&] { return view->stockScene()->model(3) != nullptr; })) break;
+    if (!onRenderThread([&] { return view->stock().scene()->model(3) != nullptr; })) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  EXPECT_FALSE(onRenderThread([&] { return view->stockScene()->model(3) != nullptr; }));
-  EXPECT_TRUE(onRenderThread([&] { return view->stockScene()->model(4) != nullptr; }));
+  EXPECT_FALSE(onRenderThread([&] { return view->stock().scene()->model(3) != nullptr; }));
+  EXPECT_TRUE(onRenderThread([&] { return view->stock().scene()->model(4) != nullptr; }));
 }
 
 TEST_F(StockOnView, MeshStockFromANamedGeometry) {
@@ -115,7 +115,7 @@ TEST_F(StockOnView, MeshStockFromANamedGeometry) {
   ASSERT_TRUE(sphere.built);
   const double volume = 4.0 / 3 * M_PI * 512;
   EXPECT_NEAR(volumeOf(sphere), volume, volume * 0.1);
-  const double z = onRenderThread([&] { return view->stockScene()->model(9)->grid().frame().toWorld(glm::dvec3(0)).z; });
+  const double z = onRenderThread([&] { return view->stock().scene()->model(9)->grid().frame().toWorld(glm::dvec3(0)).z; });
   EXPECT_NEAR(z, 100 - 8, 2.0) << "the lattice sits where the geometry was placed";
 
   record.identifier = 10;
@@ -187,7 +187,7 @@ TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
   };
   const Picture picture = onRenderThread([&] {
     Picture p;
-    stock::StockModel* model = view->stockScene()->model(1);
+    stock::StockModel* model = view->stock().scene()->model(1);
     p.mesh = model->surface().weldedMesh(model->grid().frame());
     p.pixels = view->renderImage(kWidth, kHeight);
     view->camera().setViewport(kWidth, kHeight);

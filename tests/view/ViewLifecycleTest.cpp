@@ -374,23 +374,23 @@ TEST_F(ViewTest, ClosingFromAPostedHandlerWhileTheViewSendsDoesNotDeadlock) {
   EXPECT_EQ(view::openViewCount(), 0u);
 }
 
-TEST_F(ViewTest, HostRequestsRunOnTheRenderThreadAndStockWorkWaitsForTheViewLock) {
+TEST_F(ViewTest, HostRequestsRunOnTheRenderThreadAndStockWorkWaitsForTheStockLock) {
   Render* view = SIM_CreateView(0, true);
   ASSERT_NE(view, nullptr);
   std::promise<std::thread::id> ranOn;
-  view->queueRequest([&] { ranOn.set_value(std::this_thread::get_id()); });
+  view->commands().post(view::CommandStage::BeforeFrame, [&] { ranOn.set_value(std::this_thread::get_id()); });
   auto id = ranOn.get_future();
   ASSERT_EQ(id.wait_for(std::chrono::seconds(5)), std::future_status::ready);
   EXPECT_NE(id.get(), std::this_thread::get_id());
 
   std::atomic<bool> stockDone{false};
   {
-    std::shared_lock reading(view->locks().view);  // a host call reads the stock
-    view->queueStockRequest([&] { stockDone = true; });
+    std::unique_lock changing(view->stock().lock());  // a host call changes stocks
+    view->commands().post(view::CommandStage::StockUnlocked, [&] { stockDone = true; });
     const uint64_t frames = view->frameCounter();
     for (int i = 0; i < 400 && view->frameCounter() < frames + 3; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(stockDone.load()) << "not while the view lock is held";
+    EXPECT_FALSE(stockDone.load()) << "not while the stock lock is held";
   }
   for (int i = 0; i < 400 && !stockDone.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(stockDone.load());

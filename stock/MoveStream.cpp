@@ -1,0 +1,12 @@
+#include "stock/MoveStream.h"
+
+#include <algorithm>
+
+namespace stock {
+
+MoveStream::MoveStream(std::span<const toolpath::GPUMoveRecord> records)
+    : records_(records), buffer_(std::max<uint64_t>(records.size_bytes(), 16)) {
+  buffer_.upload(records.data(), records.size_bytes());
+}
+
+}  // namespace stock

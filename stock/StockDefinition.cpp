@@ -1,0 +1,26 @@
+#include "stock/StockDefinition.h"
+
+#include <algorithm>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+namespace stock {
+
+glm::dmat4 StockDefinition::placementMatrix() const {
+  glm::dmat4 m(1.0);
+  if (std::all_of(placement.begin(), placement.end(), [](double v) { return v == 0.0; })) return m;
+  for (int row = 0; row < 3; ++row)
+    for (int column = 0; column < 4; ++column) m[column][row] = placement[4 * row + column];
+  return m;
+}
+
+glm::dmat4 Geometry::placement() const {
+  glm::dmat4 turn(1.0);
+  if (!std::all_of(rotation.begin(), rotation.end(), [](float v) { return v == 0.0f; }))
+    for (int row = 0; row < 3; ++row)
+      for (int column = 0; column < 3; ++column) turn[column][row] = rotation[3 * row + column];
+  const double factor = scale == 0.0f ? 1.0 : scale;
+  return glm::translate(glm::dmat4(1.0), origin) * turn * glm::scale(glm::dmat4(1.0), glm::dvec3(factor));
+}
+
+}  // namespace stock

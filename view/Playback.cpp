@@ -1,0 +1,97 @@
+#include "view/Playback.h"
+
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "view/PlaybackRules.h"
+#include "view/PlaybackSteps.h"
+
+namespace view {
+
+void Playback::updateSpeed(double delta) {
+  double v = speed_.load();
+  while (!speed_.compare_exchange_weak(v, speedAfterUpdate(v, delta))) {
+  }
+}
+
+ToolPose Playback::toolPose() const {
+  std::lock_guard lock(poseMutex_);
+  return pose_;
+}
+
+void Playback::moveSlider(double position) {
+  const double span = rangeHigh_ - rangeLow_;
+  slider_ = span > 1e-12 ? std::clamp((position - rangeLow_) / span, 0.0, 1.0) : 0.0;
+}
+
+void Playback::takePending() {
+  const double pending = pending_.exchange(-1.0);
+  if (pending >= 0.0) moveSlider(pending);
+}
+
+PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path, double frameRatio,
+                                 double intervalMs) {
+  takePending();
+  const bool hasMoves = path && path->moveCount() > 0;
+  if (playing_.load()) {
+    const double rate = playbackRate(speed_.load());
+    if (rate != 0.0) {
+      std::optional<double> total;
+      if (hasMoves) total = path->totalTime();
+      double advance = positionAdvance(rate, frameRatio, intervalMs, total);
+      if (rate < 0.0 && advance > 0.0) advance = -advance;  // backwards without a toolpath time
+      const double p = std::clamp(sliderPosition() + advance, rangeLow_, rangeHigh_);
+      moveSlider(p);
+      // Playing stops at either end of the range.
+      if ((rate > 0.0 && p >= rangeHigh_) || (rate < 0.0 && p <= rangeLow_)) playing_ = false;
+    }
+  }
+  PlayedPosition played;
+  played.toolpath = std::move(path);
+  played.timeFraction = sliderPosition();
+  position_ = played.timeFraction;
+  if (!hasMoves) return played;
+
+  const toolpath::Toolpath& toolpath = *played.toolpath;
+  played.at = toolpath.positionAt(played.timeFraction, toolpath::Measure::Time);
+  const ToolPose pose{played.at.move, played.at.fraction, toolpath.pointAt(played.at.move, played.at.fraction),
+                      toolpath.lineOf(played.at.move), toolpath.entityOf(played.at.move)};
+  {
+    std::lock_guard lock(poseMutex_);
+    pose_ = pose;
+  }
+  report_.observe(static_cast<int32_t>(pose.line), static_cast<int32_t>(pose.entity));
+  for (const auto& [event, value] : report_.due(PositionReport::Clock::now()))
+    notifier_.notify(SIM_MESSAGE_NOTIFY, event, value, true);
+  return played;
+}
+
+void Playback::step(const toolpath::Toolpath* path, uint32_t code) {
+  takePending();
+  if (!path) return;
+  if (const std::optional<double> target = stepTarget(*path, code, sliderPosition())) moveSlider(*target);
+}
+
+void Playback::applyStepKeys(const std::vector<StepKey>& keys, const toolpath::Toolpath* path) {
+  for (const StepKey& key : keys) {
+    if (key.repeat || !path) continue;
+    std::optional<StepCommand> command;
+    switch (key.key) {
+      case GLFW_KEY_HOME: command = StepCommand::GoToStart; break;
+      case GLFW_KEY_SPACE: command = StepCommand::GoToEnd; break;
+      case GLFW_KEY_N: command = StepCommand::NextOperation; break;
+      case GLFW_KEY_P: command = StepCommand::PreviousOperation; break;
+      default: break;
+    }
+    if (!command) continue;
+    const std::optional<double> target = stepTarget(*path, static_cast<uint32_t>(*command), sliderPosition());
+    if (!target) continue;
+    pending_ = -1.0;
+    moveSlider(*target);
+  }
+}
+
+}  // namespace view

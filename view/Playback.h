@@ -1,0 +1,86 @@
+#pragma once
+// Playback: the position slider and its range, the pending position host
+// calls ask for, playing and its speed, steps, the tool's pose at the
+// position and the report of the current NC line and entity. The render
+// thread owns the slider; host calls write the pending position and the
+// play state and read the position the last frame played.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <glm/vec3.hpp>
+
+#include "toolpath/Toolpath.h"
+#include "view/InputState.h"
+#include "view/Notifier.h"
+#include "view/PositionReport.h"
+
+namespace view {
+
+// Where one frame plays: a toolpath snapshot and the position on it, for
+// everything the frame does with the toolpath.
+struct PlayedPosition {
+  std::shared_ptr<const toolpath::Toolpath> toolpath;  // none before the first toolpath
+  double timeFraction = 0;
+  toolpath::PositionAtFraction at;  // move -1 without moves
+};
+
+// Where the tool stands at the played position, as of the last frame; all
+// of it from one toolpath snapshot.
+struct ToolPose {
+  int64_t move = -1;
+  double fraction = 0;
+  glm::dvec3 tip{0.0};
+  uint32_t line = 0, entity = 0;
+};
+
+class Playback {
+ public:
+  explicit Playback(Notifier& notifier) : notifier_(notifier) {}
+
+  // ---- Any thread
+  // The position (a time fraction) the next frame moves to.
+  void requestPosition(double timeFraction) { pending_ = timeFraction; }
+  // -1 when no position waits.
+  double pendingPosition() const { return pending_.load(); }
+  // The position the last frame played.
+  double position() const { return position_.load(); }
+  void play() { playing_ = true; }
+  void pause() { playing_ = false; }
+  bool playing() const { return playing_.load(); }
+  // The speed slider (0.35 stands still, 0.58 real time).
+  double speed() const { return speed_.load(); }
+  // SIM_UpdateSpeed: each half of the slider keeps its values.
+  void updateSpeed(double delta);
+  ToolPose toolPose() const;
+
+  // ---- Render thread
+  // The frame's position: the pending one taken, the advance while
+  // playing, published with the tool's pose and reported to the host.
+  PlayedPosition advance(std::shared_ptr<const toolpath::Toolpath> path, double frameRatio, double intervalMs);
+  // A step (SIM_GotoCommand's codes) from the position now, a pending
+  // position taken first; nothing without moves.
+  void step(const toolpath::Toolpath* path, uint32_t code);
+  // Home, Space, N and P step at once; a pending host position gives way.
+  void applyStepKeys(const std::vector<StepKey>& keys, const toolpath::Toolpath* path);
+
+ private:
+  double sliderPosition() const { return rangeLow_ + (rangeHigh_ - rangeLow_) * slider_; }
+  void moveSlider(double position);
+  void takePending();
+
+  Notifier& notifier_;
+  std::atomic<double> pending_{-1.0};
+  std::atomic<double> position_{0.0};
+  std::atomic<double> speed_{0.58};  // real time
+  std::atomic<bool> playing_{false};
+  // Render thread: the position slider and its range.
+  double slider_ = 0.0, rangeLow_ = 0.0, rangeHigh_ = 1.0;
+  PositionReport report_;
+  mutable std::mutex poseMutex_;
+  ToolPose pose_;  // under poseMutex_
+};
+
+}  // namespace view

@@ -1,0 +1,132 @@
+#include "view/StockStage.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "camera/DisplayFrame.h"
+#include "gpu/GL.h"
+#include "gpu/OffscreenTarget.h"
+
+namespace view {
+
+StockStage::StockStage(JobData& job) : job_(job) {}
+
+StockStage::~StockStage() = default;
+
+bool StockStage::hasPendingWork() const { return job_.stocks.stockRevision() != revisionBuilt_; }
+
+bool StockStage::buildChanged() {
+  const uint64_t revision = job_.stocks.stockRevision();
+  if (revision == revisionBuilt_) return false;
+  if (!scene_) scene_ = std::make_unique<stock::StockScene>();
+  scene_->sync(job_.stocks.stocks(), limits_);
+  revisionBuilt_ = revision;
+  return true;
+}
+
+bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path) {
+  const uint64_t version = job_.cutInputsVersion.load();
+  if (cutPath_ && cutPath_->inputs().toolpath == path && cutPath_->inputs().toolsVersion == version) return false;
+  stock::CutPath::Inputs inputs{path, version, job_.geometryPrecision.load()};
+  std::shared_lock tools(job_.toolTableLock);
+  cutPath_ = std::make_unique<stock::CutPath>(std::move(inputs), job_.kinematics(), job_.toolTable());
+  return true;
+}
+
+bool StockStage::update(const PlayedPosition& played) {
+  std::unique_lock stockLock(lock_, std::try_to_lock);
+  if (!stockLock.owns_lock()) return false;
+  bool changed = buildChanged();
+  if (!scene_ || !played.toolpath) return changed;
+  const bool recut = refreshCutPath(played.toolpath);
+  const toolpath::PositionAtFraction& at = played.at;
+  for (const auto& model : scene_->models()) {
+    if (!model->built()) continue;
+    stock::StockCutter& cutter = model->cutter();
+    // Earlier moves, or other moves, to cut: the uncut stock first.
+    if ((recut && !cutter.fresh()) || cutter.needsRebuild(at.move, at.fraction)) {
+      model->rebuild(limits_);
+      if (!model->built()) continue;
+    }
+    if (cutter.cutTo(model->grid(), *cutPath_, at.move, at.fraction, stock::CutSwitches{})) {
+      model->markChanged();
+      changed = true;
+    }
+    changed = changed || recut;
+  }
+  return changed;
+}
+
+void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const toolpath::Toolpath> path,
+                          double timeFraction) {
+  std::unique_lock stockLock(lock_);
+  buildChanged();  // stocks defined in the same breath are built first
+  if (!scene_ || !path) return;
+  refreshCutPath(path);
+  const toolpath::PositionAtFraction at = path->positionAt(timeFraction, toolpath::Measure::Time);
+  for (const auto& model : scene_->models()) {
+    if (!model->built()) continue;
+    model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, stock::CutSwitches{});
+    model->markChanged();
+  }
+}
+
+camera::SceneBox StockStage::sceneBox() const {
+  camera::SceneBox box;
+  if (!scene_) return box;
+  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
+  for (const auto& model : scene_->models()) {
+    const stock::StockDescription& description = model->description();
+    if (!description.shape || !description.definition.visible) continue;
+    const stock::StockBox bounds = stock::boundsOf(*description.shape);
+    const camera::SceneBox part = camera::displayBox(bounds.min, bounds.max, toDisplay);
+    if (!part.valid()) continue;
+    box.min = glm::min(box.min, part.min);
+    box.max = glm::max(box.max, part.max);
+  }
+  return box;
+}
+
+void StockStage::draw(const camera::Camera::DrawState& camera) {
+  if (!scene_) return;
+  if (!drawing_) drawing_ = std::make_unique<stock::StockDrawing>();
+  glEnable(GL_DEPTH_TEST);
+  const glm::mat4 toDisplay(camera::defaultAxisTransformation());
+  for (const auto& model : scene_->models()) {
+    const stock::StockDefinition& definition = model->description().definition;
+    if (!model->built() || !definition.visible) continue;
+    // Material never cut shows the stock's own colour.
+    stock::StockLook look = look_;
+    auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    look.colours[0] = look.colours[2] =
+        stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
+    drawing_->drawStockCubes(model->surface(), model->grid().frame(), camera, toDisplay, look);
+  }
+}
+
+std::vector<uint8_t> StockStage::picture(int width, int height, const camera::Camera::DrawState& camera) {
+  const gpu::OffscreenTarget target(width, height);
+  if (!target.complete()) return {};
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  draw(camera);
+  return target.readPixels();
+}
+
+stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress) {
+  stock::StockModel* model = scene_ ? scene_->model(solid) : nullptr;
+  if (!model || !model->built()) return {};
+  stock::SurfaceExtraction& surface = model->surface();
+  progress(50);
+  return surface.weldedMesh(model->grid().frame());
+}
+
+void StockStage::release() {
+  drawing_.reset();
+  cutPath_.reset();
+  if (scene_) scene_->release();
+  scene_.reset();
+  revisionBuilt_ = 0;
+}
+
+}  // namespace view

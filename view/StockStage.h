@@ -1,0 +1,80 @@
+#pragma once
+// The stocks of a view on its render thread: the lattices built from the
+// host's definitions, the cut path every stock cuts from, each stock kept
+// cut up to the played position, their surfaces drawn, pictures and solid
+// meshes. Host calls that change stock or geometry definitions hold the
+// stock lock; the render thread does stock work only when it can take the
+// lock without waiting.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <shared_mutex>
+#include <vector>
+
+#include "camera/Camera.h"
+#include "gpu/DeviceLimits.h"
+#include "stock/CutPath.h"
+#include "stock/StockDrawing.h"
+#include "stock/StockModel.h"
+#include "view/JobData.h"
+#include "view/Playback.h"
+
+namespace view {
+
+class StockStage {
+ public:
+  explicit StockStage(JobData& job);
+  ~StockStage();
+  StockStage(const StockStage&) = delete;
+  StockStage& operator=(const StockStage&) = delete;
+
+  // The stock lock: exclusive for host calls that change definitions.
+  std::shared_mutex& lock() { return lock_; }
+
+  // ---- Render thread
+  void setDeviceLimits(const gpu::DeviceLimits& limits) { limits_ = limits; }
+  // Builds the stocks whose definitions changed and cuts every stock up to
+  // the played position; true when a stock changed. Nothing happens while a
+  // host call holds the stock lock.
+  bool update(const PlayedPosition& played);
+  // Cuts the toolpath moves [first, end) out of every stock, in full, at
+  // once; the playback stands at timeFraction of the same snapshot.
+  void cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const toolpath::Toolpath> path, double timeFraction);
+  // The cut path is made again at the next cut (a precision applied now).
+  void invalidateCutPath() { cutPath_.reset(); }
+  // Stocks wait to be built.
+  bool hasPendingWork() const;
+  // The box of the stocks shown, in the display frame.
+  camera::SceneBox sceneBox() const;
+  // Every stock shown, its surface extracted again after changes.
+  void draw(const camera::Camera::DrawState& camera);
+  // The stocks drawn from camera into an offscreen image of width x height,
+  // RGBA rows from the bottom up, alpha 0 where nothing was drawn.
+  std::vector<uint8_t> picture(int width, int height, const camera::Camera::DrawState& camera);
+  // A stock solid's welded surface in world millimetres; empty for an
+  // unknown or unbuilt solid.
+  stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);
+  // The stock models; null until the first stock was built.
+  stock::StockScene* scene() { return scene_.get(); }
+  const stock::CutPath* cutPath() const { return cutPath_.get(); }
+  // Gives every GL object back, before the window goes.
+  void release();
+
+ private:
+  // Under the stock lock.
+  bool buildChanged();
+  // Makes the cut path for the snapshot when it is not made from it; true
+  // when it was made anew.
+  bool refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path);
+
+  JobData& job_;
+  std::shared_mutex lock_;
+  gpu::DeviceLimits limits_;
+  std::unique_ptr<stock::StockScene> scene_;
+  std::unique_ptr<stock::StockDrawing> drawing_;
+  stock::StockLook look_;
+  std::unique_ptr<stock::CutPath> cutPath_;
+  uint64_t revisionBuilt_ = 0;
+};
+
+}  // namespace view

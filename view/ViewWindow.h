@@ -1,0 +1,101 @@
+#pragma once
+// The window side of a view: the GLFW window with its OpenGL context, its
+// embedding into the host's window, the offscreen host mode's plain window
+// and frame transfer, cursors, size and pixel density, and the input the
+// window callbacks record. Made, polled, drawn into and destroyed on the
+// view's render thread; the host's thread only prepares and destroys the
+// offscreen host window, before and after the render thread runs.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "gpu/DeviceLimits.h"
+#include "korvane/Korvane.h"
+#include "view/InputState.h"
+#include "view/Notifier.h"
+#include "view/ProcessState.h"
+
+struct GLFWwindow;
+struct GLFWcursor;
+
+namespace platform {
+class SimpleWnd;
+class OffscreenTransfer;
+}  // namespace platform
+
+namespace view {
+
+class ViewWindow {
+ public:
+  // keyEvents hears every key the window sees (event 19).
+  explicit ViewWindow(CallbackWindow keyEvents);
+  ~ViewWindow();
+  ViewWindow(const ViewWindow&) = delete;
+  ViewWindow& operator=(const ViewWindow&) = delete;
+
+  // ---- Host thread, while no render thread runs
+  // In offscreen host mode: the plain window inside parent that shows the frames.
+  void prepareHostWindow(SIM_Window parent, const CreationHints& hints);
+  void destroyHostWindow();
+  // The offscreen host window moves into parent.
+  void reparentHostWindow(SIM_Window parent);
+
+  // ---- Any thread
+  // The offscreen host window in that mode, else the view's own window.
+  SIM_Window handle() const;
+  int framebufferWidth() const { return framebufferWidth_.load(); }
+  int framebufferHeight() const { return framebufferHeight_.load(); }
+  int dpiX() const { return dpi_[0].load(); }
+
+  // ---- Render thread
+  // Creates the window (hidden and 1 x 1 when headless), makes its context
+  // current and loads the GL entry points; false when there is no window.
+  bool create(SIM_Window parent, const CreationHints& hints);
+  bool created() const { return window_ != nullptr; }
+  gpu::DeviceLimits deviceLimits() const { return limits_; }
+  // What the input did since the last call, the offscreen host window's
+  // events included; a size the host window changed to is taken over.
+  InputState takeInput();
+  // Takes a new framebuffer size (and the pixel density with it); true when
+  // the size changed.
+  bool resize(int width, int height);
+  // Shows a frame captured earlier in the offscreen host window.
+  void finishTransfer();
+  // Clears the window, lets drawScene draw and swaps, unless the window is
+  // gone with its host; false when nothing was drawn.
+  bool drawFrame(const std::function<void()>& drawScene);
+  void pollEvents();
+  // The user closed the window (or the offscreen host window).
+  bool closedByUser() const;
+  // Destroys the window after the context's objects were given back.
+  void destroy();
+
+  // Window callbacks record input here; see InputState.
+  InputState& inputUnderGlfwLock() { return input_; }
+  const CallbackWindow& keyEvents() const { return keyEvents_; }
+
+ private:
+  class HostWindowEvents;
+  void registerCallbacks();
+  void readDpi();
+  void followHostWindowSize();
+
+  CallbackWindow keyEvents_;
+  GLFWwindow* window_ = nullptr;
+  std::unique_ptr<platform::SimpleWnd> hostWindow_;        // offscreen host mode only
+  std::unique_ptr<platform::OffscreenTransfer> transfer_;  // offscreen host mode only
+  bool hostWindowClosed_ = false;                          // the user closed the offscreen host window
+  std::atomic<SIM_Window> nativeWindow_{0};
+  SIM_Window parent_ = 0;
+  bool headless_ = false;
+  std::array<GLFWcursor*, 5> cursors_{};  // arrow, hand, crosshair, I-beam, horizontal resize
+  gpu::DeviceLimits limits_;
+  std::atomic<int> framebufferWidth_{1600};
+  std::atomic<int> framebufferHeight_{900};
+  std::array<std::atomic<int>, 2> dpi_{96, 96};
+  InputState input_;  // guarded by the GLFW lock
+};
+
+}  // namespace view
