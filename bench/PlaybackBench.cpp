@@ -12,6 +12,7 @@
 
 #include "StandardJob.h"
 #include "gpu/GL.h"
+#include "gpu/SSBO.h"
 #include "stock/StockModel.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
@@ -96,7 +97,7 @@ void measure(bool headless, int rounds) {
     });
   };
   double played = 1e300, batch = 1e300;
-  uint64_t frames = 0;
+  uint64_t frames = 0, uploaded = 0;
   for (int round = 0; round < rounds; ++round) {
     backToTheStart();
     const uint32_t range[2] = {0, static_cast<uint32_t>(path.moves.size())};
@@ -110,6 +111,7 @@ void measure(bool headless, int rounds) {
 
     backToTheStart();
     const uint64_t framesBefore = view->frameCounter();
+    const uint64_t bytesBefore = gpu::SSBO::uploadedBytes();
     const Clock::time_point playStart = Clock::now();
     SIM_Play(view);
     while (SIM_IsPlaying(view) == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -121,11 +123,14 @@ void measure(bool headless, int rounds) {
     if (time < played) {
       played = time;
       frames = view->frameCounter() - framesBefore;
+      uploaded = gpu::SSBO::uploadedBytes() - bytesBefore;
     }
   }
 
   std::printf("best of %d: played at full speed %.2f s over %llu frames (%.1f ms a frame)\n", rounds, played,
               static_cast<unsigned long long>(frames), played * 1e3 / double(frames));
+  std::printf("sent to the GPU while playing: %.0f bytes a frame (buffers and uniform blocks)\n",
+              double(uploaded) / double(frames));
   std::printf("cut in one batch:     %.2f s\n", batch);
   std::printf("playback overhead:    %+.1f %%\n", (played / batch - 1.0) * 100.0);
   SIM_CloseView(view);

@@ -61,6 +61,12 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
   glUniform1uiv(at("Colors"), 256, look.colours.data());
   setLook(program_, camera, look);
 
+  const bool culling = look.cullBackFaces && !look.cuttingPlane.enabled;
+  if (culling) {
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+  }
   glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, surface.cubes()->id());
   for (GLuint word = 0; word < 5; ++word) {
@@ -70,6 +76,7 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
   glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(surface.cubeCount()));
   glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
+  if (culling) glDisable(GL_CULL_FACE);
 }
 
 void StockDrawing::setLook(GLuint program, const camera::Camera::DrawState& camera, const StockLook& look) {

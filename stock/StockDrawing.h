@@ -51,6 +51,10 @@ struct StockLook {
   glm::vec3 lightDirection{0.3f, 0.8f, 0.5f};
   CuttingPlane cuttingPlane;
   std::optional<glm::vec4> uniformColour;
+  // Triangles seen from behind are not drawn (the surface is closed and
+  // turns counter-clockwise seen from outside); never while a cutting plane
+  // opens the inside to view.
+  bool cullBackFaces = true;
 };
 
 class StockDrawing {

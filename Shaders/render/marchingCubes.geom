@@ -65,9 +65,10 @@ void main() {
     int e0 = tableEdge(caseIndex, 3 * t);
     if (e0 == 255) break;
     int e1 = tableEdge(caseIndex, 3 * t + 1), e2 = tableEdge(caseIndex, 3 * t + 2);
-    // Emitted as first, third, second edge.
-    vec3 v0 = edgePoint(cell, uint(e0)), v1 = edgePoint(cell, uint(e2)), v2 = edgePoint(cell, uint(e1));
-    gNormal = normalize(mat3(model) * -cross(v0 - v1, v1 - v2));
+    // The table's order turns counter-clockwise seen from outside, as the
+    // triangles are emitted: back faces may be culled.
+    vec3 v0 = edgePoint(cell, uint(e0)), v1 = edgePoint(cell, uint(e1)), v2 = edgePoint(cell, uint(e2));
+    gNormal = normalize(mat3(model) * cross(v1 - v0, v2 - v0));
     uint owner = min(edgeOwner(uint(e0)), min(edgeOwner(uint(e1)), edgeOwner(uint(e2))));
     uint rgba = Colors[owner];
     gColor = vec4(rgba & 0xFFu, (rgba >> 8) & 0xFFu, (rgba >> 16) & 0xFFu, rgba >> 24) / 255.0;
