@@ -52,7 +52,11 @@ template <typename MakeStages>
 GLuint ProgramCache::obtain(uint64_t key, MakeStages makeStages) {
   ProgramMap& programs = currentPrograms();
   if (auto it = programs.find(key); it != programs.end()) return it->second;
+#ifdef KORVANE_DEBUG_LOG
+  const bool check = true;  // the debug build prints every failed compile and link
+#else
   const bool check = alwaysCheckStatus_ || hasShaderErrorHook();
+#endif
   GLuint program = linkProgram(makeStages(), check);
   ++links_;
   programs.emplace(key, program);

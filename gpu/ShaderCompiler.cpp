@@ -1,5 +1,6 @@
 #include "gpu/ShaderCompiler.h"
 
+#include <cstdio>
 #include <mutex>
 
 namespace gpu {
@@ -13,7 +14,13 @@ ShaderErrorHook gHook;
 
 void report(const std::string& text) {
   std::lock_guard lock(gHookMutex);
-  if (gHook) gHook(text);
+  if (gHook) {
+    gHook(text);
+    return;
+  }
+#ifdef KORVANE_DEBUG_LOG
+  std::fprintf(stderr, "korvane: %s\n", text.c_str());
+#endif
 }
 
 GLenum glStage(ShaderStage stage) {

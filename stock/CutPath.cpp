@@ -1,5 +1,7 @@
 #include "stock/CutPath.h"
 
+#include <cassert>
+
 namespace stock {
 
 ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table) {
@@ -21,6 +23,10 @@ CutPath::CutPath(Inputs inputs, const machine::Kinematics& kinematics, const too
     : inputs_(std::move(inputs)),
       moves_(toolpath::Toolpath::GPUToolpath::build(*inputs_.toolpath, kinematics, inputs_.chordTolerance)),
       tools_(ToolAssignment::build(*inputs_.toolpath, table)),
-      stream_(moves_.records()) {}
+      stream_(moves_.records()) {
+  // Every move has a tool entry and an end record; the cut relies on both.
+  assert(tools_.toolOfMove.size() == inputs_.toolpath->moveCount());
+  assert(moves_.moveCount() == inputs_.toolpath->moveCount());
+}
 
 }  // namespace stock

@@ -1,6 +1,7 @@
 #include "stock/MillCut.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include <glm/geometric.hpp>
@@ -101,6 +102,7 @@ const gpu::BaseToolShader* MillCut::bindTool(const tools::CutRecord& tool, uint3
 
 MillCut::RangeIndex MillCut::writeIndex(const std::vector<uint32_t>& chunks, uint32_t chunksFrom, uint32_t firstEnd,
                                         uint32_t endEnd, size_t streamSize) {
+  assert(firstEnd >= 1 && firstEnd <= endEnd && endEnd <= streamSize);
   const uint64_t entriesBytes = (uint64_t{streamSize} + 1) * 4;
   if (!chunkIndex_ || chunkIndex_->size() < entriesBytes) {
     chunkIndex_.emplace(entriesBytes, 0u);

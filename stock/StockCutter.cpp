@@ -1,6 +1,7 @@
 #include "stock/StockCutter.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace stock {
@@ -25,6 +26,7 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
     const int32_t tool = tools.toolOfMove[m];
     uint32_t stop = m + 1;
     while (stop < end && tools.toolOfMove[stop] == tool) ++stop;
+    assert(tool < static_cast<int32_t>(tools.cutRecords.size()));
     if (tool >= 0) {
       const uint32_t firstRecord = m == 0 ? 1 : moves.endRecordOf(m - 1) + 1;
       const uint32_t endRecord = moves.endRecordOf(stop - 1) + 1;

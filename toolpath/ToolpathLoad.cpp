@@ -1,5 +1,6 @@
 // Loading a toolpath record and computing what derives from it.
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -76,6 +77,8 @@ Toolpath Toolpath::fromRecord(const SIM_ToolpathRecord& record) {
   path.moves_ = std::shared_ptr<const Moves>(path.host_, &path.host_->moves);
   path.orientations_ = std::move(orientations);
   path.operationVisible_ = std::make_shared<const std::vector<bool>>(path.host_->operations.size(), true);
+  // Every per-move array holds one value per move.
+  assert(path.host_->lines.size() == path.moveCount() && path.host_->cumTime.size() == path.moveCount());
   return path;
 }
 

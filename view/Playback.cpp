@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <cassert>
 #include <optional>
 
 #include "view/PlaybackRules.h"
@@ -49,6 +50,7 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
       if ((rate > 0.0 && p >= rangeHigh_) || (rate < 0.0 && p <= rangeLow_)) playing_ = false;
     }
   }
+  assert(slider_ >= 0.0 && slider_ <= 1.0);
   PlayedPosition played;
   played.toolpath = std::move(path);
   played.timeFraction = sliderPosition();

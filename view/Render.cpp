@@ -1,5 +1,6 @@
 #include "view/Render.h"
 
+#include <cassert>
 #include <system_error>
 
 #include "view/Fulfil.h"
@@ -105,6 +106,7 @@ void Render::queueStep(uint32_t code) {
 }
 
 void Render::cutStockMoves(uint32_t first, uint32_t end) {
+  assert(isOwnThread());
   stock_.cutBatch(first, end, job_.toolpath.current(), playback_.position());
   requestRedraw();
 }
@@ -127,6 +129,7 @@ bool Render::exportSolid(uint32_t solid, std::string path) {
 }
 
 std::vector<uint8_t> Render::renderImage(int width, int height) {
+  assert(isOwnThread());
   if (width <= 0 || height <= 0) return {};
   // The camera frames the image as it would a window of that size.
   camera::Camera& camera = camera_.camera();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "gpu/DebugOutput.h"
 #include "platform/GlfwLock.h"
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
@@ -175,6 +176,7 @@ bool ViewWindow::create(SIM_Window parent, const CreationHints& hints) {
     window_ = nullptr;
     return false;
   }
+  gpu::routeDebugOutputToStandardError();
   limits_ = gpu::queryDeviceLimits();
   nativeWindow_ = platform::nativeWindow(window_);
   parent_ = parent;
