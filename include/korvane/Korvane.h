@@ -5,6 +5,9 @@
  * them through the SIM_ exports. Every export returns a 32-bit status unless
  * stated otherwise: 0 done; a null view gives -1 for most exports and 1 for
  * the ones marked so. Everything the host passes is copied during the call.
+ * Nothing that fails inside the library crosses this interface: an export
+ * that cannot do its work (no memory for a copy, say) leaves the view as it
+ * was and returns its usual status, or the value stated for it.
  *
  * Notifications reach the host as window messages: register a handler for a
  * window handle with SIM_SetMessageHandler and make that window the view's
@@ -98,7 +101,8 @@ SIM_EXPORT int32_t SIM_TerminateOpenGL(void);
 /* Creation hints, read when a view is created; a value >= 1 sets the hint. */
 enum {
   SIM_HINT_OFFSCREEN_HOST = 0, /* draw hidden and copy each frame into a plain child window */
-  SIM_HINT_DIRECTION_MODE = 1, /* rotary values of toolpath moves are tool directions */
+  SIM_HINT_DIRECTION_MODE = 1, /* rotary values of toolpath moves are tool directions (kept; read once
+                                  machines are loaded) */
   SIM_HINT_HEADLESS = 2,       /* invisible 1 x 1 window, no drawing */
   SIM_HINT_START_HIDDEN = 3    /* a view without parent starts hidden */
 };
@@ -136,7 +140,9 @@ SIM_STATIC_ASSERT(offsetof(SIM_KeyBinding, modifiers) == 8, "modifiers at 8");
 SIM_STATIC_ASSERT(offsetof(SIM_KeyBinding, action) == 12, "action at 12");
 
 /* -1 for a null view. Bindings with an invalid input or action, or with
- * neither a state nor a modifier, are ignored. */
+ * neither a state nor a modifier, are ignored. The view evaluates the
+ * bindings against the mouse every frame; the navigation the actions drive
+ * arrives with the in-view mouse navigation. */
 SIM_EXPORT int32_t SIM_AddKeyBinding(Render* view, SIM_KeyBinding binding);
 SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view);
 
@@ -149,7 +155,10 @@ SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view);
  * one; a null record loads an empty toolpath. The host hears
  * SIM_EVENT_TOOLPATH_LOADED when the view has taken it over. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* record);
-/* Shows or hides one operation; an index past the operations changes nothing. -1 for a null view. */
+/* Shows or hides one operation; an index past the operations changes
+ * nothing. The view keeps the choice (a new toolpath snapshot) and cuts the
+ * stock again; hiding the operation's lines arrives with the toolpath
+ * drawing. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetToolpathOperationVisibility(Render* view, uint32_t operation, bool visible);
 /* What part of the toolpath is shown while playing (the "Animation shows"
  * modes); other values are ignored. The view keeps the mode; drawing the
@@ -211,8 +220,9 @@ SIM_EXPORT int32_t SIM_GotoCommand(Render* view, uint32_t code);
  * delta within its half: from 0.5 up delta speeds up, below 0.5 delta
  * slows backwards play down. -1 for a null view. */
 SIM_EXPORT int32_t SIM_UpdateSpeed(Render* view, double delta);
-/* Shows task's percentage and caption (UTF-8) on the view's progress bar;
- * a percentage above 99 ends the task. -1 for a null view. */
+/* Sets task's percentage and caption (UTF-8) for the view's progress bar;
+ * a percentage above 99 ends the task. The view keeps the tasks; the bar
+ * is drawn once the in-view interface arrives. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetProgressBar(Render* view, uint32_t task, uint32_t percent, const char* text);
 
 /* Additions of this library: playing without the in-view playback bar.
@@ -239,9 +249,12 @@ SIM_EXPORT int32_t SIM_SetToolTable(Render* view, const SIM_ToolTableRecord* tab
 SIM_EXPORT SIM_ToolTableRecord SIM_GetToolTable(Render* view);
 /* Measures every tool of the given table without changing the view's own:
  * one result per tool, valid until the next call; holder placements in the
- * table are updated with the machine's. {0, null} for a null view. */
+ * table are updated with the machine's (none until machines are loaded).
+ * {0, null} for a null view or table. */
 SIM_EXPORT SIM_CompensationList SIM_ResolveToolTableCompensation(Render* view, SIM_ToolTableRecord* table);
-/* Slot slots[i] holds tool tools[i] (an index into the tool table). -1 for a null view. */
+/* Slot slots[i] holds tool tools[i] (an index into the tool table). The
+ * view keeps the slot map; a machine's tool changer reads it once machines
+ * are loaded. -1 for a null view. */
 SIM_EXPORT int32_t SIM_MountMachineSlots(Render* view, uint32_t count, const uint32_t* slots, const uint32_t* tools);
 
 /* Cuts the toolpath moves [range[0], range[1]) out of every stock at the

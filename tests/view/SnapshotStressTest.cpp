@@ -62,8 +62,9 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
 
   std::atomic<bool> stop{false};
   std::atomic<uint64_t> calls{0};
-  // A host thread calling every few milliseconds (batch cuts less often:
-  // each one is real work for the render thread).
+  // A host thread calling every few milliseconds; new toolpaths and batch
+  // cuts less often, as each one is real work for the render thread (a
+  // stock cut anew).
   auto host = [&](unsigned seed, int pauseMs, auto action) {
     return std::thread([&, seed, pauseMs, action] {
       std::mt19937 rng(seed);
@@ -75,7 +76,7 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
     });
   };
   std::vector<std::thread> hosts;
-  hosts.push_back(host(1, 6, [&](std::mt19937& rng) {
+  hosts.push_back(host(1, 20, [&](std::mt19937& rng) {
     const SIM_ToolpathRecord record = paths[rng() % kTags].record();
     SIM_SetToolpath(view, &record);
   }));
@@ -92,7 +93,7 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
 
   // Every pose the frames publish, read as often as they come.
   uint64_t poses = 0, mixed = 0;
-  int64_t lastMove = -2;
+  const uint64_t framesBefore = view->frameCounter();
   const auto end = std::chrono::steady_clock::now() + 10s;
   while (std::chrono::steady_clock::now() < end) {
     const view::ToolPose pose = view->playback().toolPose();
@@ -103,16 +104,16 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
     const bool whole = tag >= 1 && tag <= kTags && pose.entity == uint32_t(tag) && pose.line / 1000 == uint32_t(tag) &&
                        pose.line % 1000 == pose.move && pose.move < int64_t(movesOf(tag));
     mixed += !whole;
-    poses += pose.move != lastMove;
-    lastMove = pose.move;
+    ++poses;
     std::this_thread::sleep_for(200us);
   }
   stop = true;
   for (std::thread& t : hosts) t.join();
 
   EXPECT_EQ(mixed, 0u);
-  EXPECT_GT(poses, 20u) << "the frames went on playing";
-  EXPECT_GT(calls.load(), 1000u);
+  EXPECT_GT(poses, 1000u);
+  EXPECT_GT(view->frameCounter(), framesBefore + 10) << "the frames went on";
+  EXPECT_GT(calls.load(), 500u);
   // The view still answers and draws.
   std::vector<uint8_t> picture(64 * 48 * 4);
   EXPECT_EQ(SIM_RenderImage(view, 64, 48, picture.data()), 0);
