@@ -20,14 +20,18 @@ SIM_EXPORT int32_t SIM_SetToolTable(Render* view, const SIM_ToolTableRecord* tab
       // Out of memory building the table: it stays empty.
       job.toolTable().rebuild(empty, 1.0, job.machineHolders());
     }
-    // The toolpath takes the tools' orientations over in a new snapshot.
-    if (job.toolTable().anyToolHasOrientation()) {
-      job.toolpath.update([&](const toolpath::Toolpath& path) {
-        return path.withOrientationsOf(job.toolTable()).withCompensation(job.kinematics());
-      });
-    }
-    ++job.cutInputsVersion;
+    ++job.toolsVersion;
     v.requestRedraw();
+    // The toolpath takes the tools' orientations over in a new snapshot; a
+    // failure keeps the snapshot it had.
+    if (job.toolTable().anyToolHasOrientation()) {
+      try {
+        job.toolpath.update([&](const toolpath::Toolpath& path) {
+          return path.withOrientationsOf(job.toolTable()).withCompensation(job.kinematics());
+        });
+      } catch (const std::exception&) {
+      }
+    }
     return 0;
   });
 }

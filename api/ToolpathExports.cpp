@@ -39,7 +39,11 @@ SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* recor
     toolpath::Toolpath path = loaded(record);
     {
       std::shared_lock tools(job.toolTableLock);
-      job.toolpath.publish(std::move(path), &job.toolTable(), job.kinematics());
+      try {
+        job.toolpath.publish(std::move(path), &job.toolTable(), job.kinematics());
+      } catch (const std::exception&) {
+        job.toolpath.publish(toolpath::Toolpath(), nullptr, job.kinematics());
+      }
     }
     v.toolpathChanged();
     return 0;

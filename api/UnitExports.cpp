@@ -21,7 +21,7 @@ SIM_EXPORT int32_t SIM_SetGeometryPrecision(Render* view, double precision, bool
     // A precision that is not a positive length changes nothing.
     if (!(precision > 0) || !std::isfinite(precision)) return 0;
     job.geometryPrecision = precision * job.units.scale.load();
-    if (applyNow) ++job.cutInputsVersion;
+    if (applyNow) ++job.precisionVersion;
     v.requestRedraw();
     return 0;
   });

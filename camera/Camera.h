@@ -18,19 +18,22 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
+#include "korvane/Korvane.h"
+
 namespace camera {
 
+// SIM_SetView's codes.
 enum class StandardView : int32_t {
-  Isometric = 0,
-  Top = 1,
-  Bottom = 2,
-  Front = 3,
-  Back = 4,
-  Left = 5,
-  Right = 6,
-  Fit = 7,
-  FromTool = 8,
-  ZoomToSelection = 9,
+  Isometric = SIM_VIEW_ISOMETRIC,
+  Top = SIM_VIEW_TOP,
+  Bottom = SIM_VIEW_BOTTOM,
+  Front = SIM_VIEW_FRONT,
+  Back = SIM_VIEW_BACK,
+  Left = SIM_VIEW_LEFT,
+  Right = SIM_VIEW_RIGHT,
+  Fit = SIM_VIEW_FIT,
+  FromTool = SIM_VIEW_FROM_TOOL,
+  ZoomToSelection = SIM_VIEW_ZOOM_TO_SELECTION,
 };
 
 // An axis-aligned box; empty until something is included.

@@ -26,7 +26,7 @@
 #define GPU_CUT_SIGN_FIELD_BINDING 3
 #define GPU_CUT_REPORT_BITS_BINDING 4
 #define GPU_PROFILE_BLOCK_BINDING 8
-#define GPU_PROFILE_MAX_SEGMENTS 128u
+#define GPU_PROFILE_MAX_SEGMENTS 128
 
 // The stock lattice as the creation and surface passes bind it.
 #define GPU_LATTICE_NODE_WORDS_BINDING 0

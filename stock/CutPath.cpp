@@ -1,5 +1,6 @@
 #include "stock/CutPath.h"
 
+#include <atomic>
 #include <cassert>
 
 namespace stock {
@@ -19,14 +20,30 @@ ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const t
   return out;
 }
 
-CutPath::CutPath(Inputs inputs, const machine::Kinematics& kinematics, const tools::ToolTable& table)
-    : inputs_(std::move(inputs)),
-      moves_(toolpath::Toolpath::GPUToolpath::build(*inputs_.toolpath, kinematics, inputs_.chordTolerance)),
-      tools_(ToolAssignment::build(*inputs_.toolpath, table)),
+uint64_t CutPath::nextSerial() {
+  static std::atomic<uint64_t> serials{0};
+  return ++serials;
+}
+
+CutPath::CutPath(std::shared_ptr<const toolpath::Toolpath> toolpath, double chordTolerance, uint64_t precisionVersion,
+                 const machine::Kinematics& kinematics, const tools::ToolTable& table, uint64_t toolsVersion)
+    : toolpath_(std::move(toolpath)),
+      chordTolerance_(chordTolerance),
+      precisionVersion_(precisionVersion),
+      toolsVersion_(toolsVersion),
+      serial_(nextSerial()),
+      moves_(toolpath::Toolpath::GPUToolpath::build(*toolpath_, kinematics, chordTolerance)),
+      tools_(ToolAssignment::build(*toolpath_, table)),
       stream_(moves_.records()) {
   // Every move has a tool entry and an end record; the cut relies on both.
-  assert(tools_.toolOfMove.size() == inputs_.toolpath->moveCount());
-  assert(moves_.moveCount() == inputs_.toolpath->moveCount());
+  assert(tools_.toolOfMove.size() == toolpath_->moveCount());
+  assert(moves_.moveCount() == toolpath_->moveCount());
+}
+
+void CutPath::retool(const tools::ToolTable& table, uint64_t toolsVersion) {
+  tools_ = ToolAssignment::build(*toolpath_, table);
+  toolsVersion_ = toolsVersion;
+  serial_ = nextSerial();
 }
 
 }  // namespace stock

@@ -1,7 +1,8 @@
 #pragma once
 // The toolpath as every stock of a view cuts it, made once for one toolpath
-// snapshot, one tool table and one chord tolerance: the move stream, sent to
-// the GPU once and shared by all stocks, and the tool of every move.
+// snapshot and one chord tolerance: the move stream, sent to the GPU once and
+// shared by all stocks, and the tool of every move, which a new tool table
+// changes without touching the stream.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -25,27 +26,36 @@ struct ToolAssignment {
 
 class CutPath {
  public:
-  // What a cut path is made from.
-  struct Inputs {
-    std::shared_ptr<const toolpath::Toolpath> toolpath;
-    uint64_t toolsVersion = 0;  // counts the changes of the tool table
-    double chordTolerance = 0.01;
-    bool operator==(const Inputs&) const = default;
-  };
-
   // Render thread (it sends the stream); the table under its lock.
-  CutPath(Inputs inputs, const machine::Kinematics& kinematics, const tools::ToolTable& table);
+  // toolsVersion and precisionVersion tell which table and which applied
+  // tolerance it was made with.
+  CutPath(std::shared_ptr<const toolpath::Toolpath> toolpath, double chordTolerance, uint64_t precisionVersion,
+          const machine::Kinematics& kinematics, const tools::ToolTable& table, uint64_t toolsVersion);
   CutPath(const CutPath&) = delete;
   CutPath& operator=(const CutPath&) = delete;
 
-  const Inputs& inputs() const { return inputs_; }
-  const toolpath::Toolpath& toolpath() const { return *inputs_.toolpath; }
+  // The tools of another table for the same moves.
+  void retool(const tools::ToolTable& table, uint64_t toolsVersion);
+
+  const std::shared_ptr<const toolpath::Toolpath>& snapshot() const { return toolpath_; }
+  uint64_t precisionVersion() const { return precisionVersion_; }
+  double chordTolerance() const { return chordTolerance_; }
+  uint64_t toolsVersion() const { return toolsVersion_; }
+  // Changes with every cut path made and every retool, process-wide: a
+  // stock cut with another serial holds cuts of other moves or tools.
+  uint64_t serial() const { return serial_; }
+
+  const toolpath::Toolpath& toolpath() const { return *toolpath_; }
   const toolpath::Toolpath::GPUToolpath& moves() const { return moves_; }
   const ToolAssignment& tools() const { return tools_; }
   const MoveStream& stream() const { return stream_; }
 
  private:
-  Inputs inputs_;
+  static uint64_t nextSerial();
+
+  std::shared_ptr<const toolpath::Toolpath> toolpath_;
+  double chordTolerance_;
+  uint64_t precisionVersion_ = 0, toolsVersion_ = 0, serial_ = 0;
   toolpath::Toolpath::GPUToolpath moves_;
   ToolAssignment tools_;
   MoveStream stream_;

@@ -19,10 +19,6 @@ using toolpath::GPUMoveRecord;
 glm::dvec3 positionOf(const GPUMoveRecord& r) { return {r.x, r.y, r.z}; }
 glm::dvec3 axisOf(const GPUMoveRecord& r) { return {r.i, r.j, r.k}; }
 
-// A piece of a cut counts its chunks in 32 bits; well below that, so that
-// the partial move's chunks fit after them.
-constexpr uint64_t kMaxChunksPerPiece = uint64_t{1} << 31;
-
 uint32_t chunksOf(uint64_t rays) {
   return static_cast<uint32_t>((rays + MillCut::kInvocationsPerChunk - 1) / MillCut::kInvocationsPerChunk);
 }
@@ -229,7 +225,7 @@ void MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
   // Pieces whose chunks a 32-bit count holds; the partial move follows the last.
   for (uint32_t pieceFirst = firstEnd;;) {
     uint32_t pieceEnd = pieceFirst;
-    for (uint64_t total = 0; pieceEnd < endEnd && total + chunks[pieceEnd - firstEnd] < kMaxChunksPerPiece; ++pieceEnd)
+    for (uint64_t total = 0; pieceEnd < endEnd && total + chunks[pieceEnd - firstEnd] < chunksPerPiece_; ++pieceEnd)
       total += chunks[pieceEnd - firstEnd];
     if (pieceEnd == pieceFirst && pieceEnd < endEnd) ++pieceEnd;  // one move always fits
     RangeIndex range = writeIndex(chunks, firstEnd, pieceFirst, pieceEnd, records.size());

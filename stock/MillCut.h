@@ -38,6 +38,11 @@ class MillCut {
  public:
   // Invocations per chunk: one group of rays.
   static constexpr uint32_t kInvocationsPerChunk = GPU_CUT_GROUP_SIZE;
+  // A cut goes out in pieces whose chunks a 32-bit count holds; well below
+  // that, so that the partial move's chunks fit after them.
+  static constexpr uint64_t kChunksPerPiece = uint64_t{1} << 31;
+
+  explicit MillCut(uint64_t chunksPerPiece = kChunksPerPiece) : chunksPerPiece_(chunksPerPiece) {}
 
   // Render thread. Cuts the moves ending at records [firstEnd, endEnd) of
   // the stream and, when given, the partial move, with one tool; the grid's
@@ -72,6 +77,7 @@ class MillCut {
   void readReport(uint32_t firstEnd, uint32_t endEnd);
   void sizeReport(size_t records);
 
+  uint64_t chunksPerPiece_;
   MillPrograms programs_;
   std::optional<gpu::SSBO> chunkIndex_, reportBits_;
   std::optional<gpu::UniformBuffer> profileBlock_;

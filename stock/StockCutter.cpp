@@ -20,6 +20,7 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
                            const CutSwitches& switches) {
   const ToolAssignment& tools = path.tools();
   const toolpath::Toolpath::GPUToolpath& moves = path.moves();
+  pathSerial_ = path.serial();
   end = std::min<uint32_t>({end, static_cast<uint32_t>(moves.moveCount()), static_cast<uint32_t>(tools.toolOfMove.size())});
   // Runs of moves with one tool go out in one cut each.
   for (uint32_t m = first; m < end;) {
@@ -49,6 +50,7 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   const toolpath::Toolpath::GPUToolpath& path = cutPath.moves();
   const ToolAssignment& tools = cutPath.tools();
   if (path.moveCount() == 0 || move < 0) return false;
+  pathSerial_ = cutPath.serial();
   if (move == lastMove_ && fraction == lastFraction_) return false;
   lastMove_ = move;
   lastFraction_ = fraction;

@@ -20,6 +20,7 @@ class StockCutter {
     lastMove_ = -1;
     lastFraction_ = 0;
     batchEnd_ = 0;
+    pathSerial_ = 0;
   }
   // Render thread: the lattice is gone; the buffers of the cut go too.
   void release() {
@@ -28,6 +29,8 @@ class StockCutter {
   }
   // Nothing cut since the lattice was built.
   bool fresh() const { return cutMoves_ == 0 && lastMove_ < 0 && batchEnd_ == 0; }
+  // What is cut came from another cut path (other moves or other tools).
+  bool cutFromOther(const CutPath& path) const { return !fresh() && pathSerial_ != path.serial(); }
   // Moves cut in full: [0, movesCut()).
   uint32_t movesCut() const { return cutMoves_; }
   // Playing back to before what is cut needs fresh contents first.
@@ -65,6 +68,7 @@ class StockCutter {
   double batchFraction_ = 0;
   int64_t lastMove_ = -1;  // the position cut last
   double lastFraction_ = 0;
+  uint64_t pathSerial_ = 0;  // the cut path of what is cut
 };
 
 }  // namespace stock

@@ -26,6 +26,15 @@ std::vector<FrameCommands::Work> FrameCommands::take(CommandStage stage) {
   return taken;
 }
 
+void FrameCommands::putBack(CommandStage stage, std::vector<Work> commands) {
+  std::vector<std::pair<CommandStage, Work>> front;
+  front.reserve(commands.size());
+  for (Work& work : commands) front.emplace_back(stage, std::move(work));
+  std::lock_guard lock(mutex_);
+  if (closed_) return;  // dropped with front, outside the lock
+  queue_.insert(queue_.begin(), std::make_move_iterator(front.begin()), std::make_move_iterator(front.end()));
+}
+
 bool FrameCommands::pending() const {
   std::lock_guard lock(mutex_);
   return !queue_.empty();

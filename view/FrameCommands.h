@@ -31,6 +31,9 @@ class FrameCommands {
   bool post(CommandStage stage, Work work);
   // Render thread: the commands of the stage posted so far, in order.
   std::vector<Work> take(CommandStage stage);
+  // Render thread: commands taken but not run go back before the ones
+  // posted since, for the next frame.
+  void putBack(CommandStage stage, std::vector<Work> commands);
   // Whether any command waits.
   bool pending() const;
 

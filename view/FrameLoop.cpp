@@ -1,5 +1,6 @@
 // The render thread of a view: window creation, the frame loop and the
 // teardown.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <thread>
@@ -102,7 +103,7 @@ void Render::runFrameLoop() {
     runFrame(now, drawing);
     if (drawing) lastDraw = now;
 
-    workPending = stock_.hasPendingWork();
+    workPending = std::any_of(parts_.begin(), parts_.end(), [](const view::FramePart* part) { return part->busy(); });
     if (!workPending && (now - lastActivity_ > kIdleAfterMs || !activeMode_.load()))
       sleepMs(activeMode_.load() ? kActiveIdleSleepMs : kIdleSleepMs);
     if (drawing) window_.pollEvents();
@@ -117,30 +118,52 @@ void Render::runFrameLoop() {
 }
 
 void Render::runFrame(double now, bool drawing) {
+  // One toolpath snapshot for everything this frame does with the
+  // toolpath, its commands included.
+  frameToolpath_ = job_.toolpath.current();
   // Work after the cut: only what was asked before this frame took the
   // pending position.
   std::vector<view::FrameCommands::Work> afterCut = commands_.take(view::CommandStage::AfterCut);
   if (runCommands(commands_.take(view::CommandStage::BeforeFrame))) lastActivity_ = now;
 
-  // One toolpath snapshot for everything this frame does with the toolpath.
-  std::shared_ptr<const toolpath::Toolpath> path = job_.toolpath.current();
-  if (drawing) handleInput(window_.takeInput(), path.get(), now);
-  const view::PlayedPosition played = playback_.advance(std::move(path), frameTimeRatio_.load(), frameIntervalMs_);
+  if (drawing) handleInput(window_.takeInput(), now);
+  const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
-  if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(stock_.sceneBox());
+  if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
 
   {
     std::unique_lock stockLock(stock_.lock(), std::try_to_lock);
     if (stockLock.owns_lock() && runCommands(commands_.take(view::CommandStage::StockUnlocked)))
       lastActivity_ = now;
   }
-  if (stock_.update(played)) {
+  view::FrameState frame{played};
+  for (view::FramePart* part : parts_) part->update(frame);
+  if (frame.changed) {
     lastActivity_ = now;
     redrawRequested_ = true;
   }
-  runCommands(std::move(afterCut));
-  if (camera_.update(stock_.sceneBox(), frameTimeRatio_.load())) redrawRequested_ = true;
+  // What waits for the cut waits for a frame that did it.
+  if (frame.deferred)
+    commands_.putBack(view::CommandStage::AfterCut, std::move(afterCut));
+  else
+    runCommands(std::move(afterCut));
+  if (camera_.update(sceneBox(), frameTimeRatio_.load())) redrawRequested_ = true;
   if (drawing) draw(now);
+}
+
+camera::SceneBox Render::sceneBox() const {
+  camera::SceneBox box;
+  for (const view::FramePart* part : parts_) {
+    const camera::SceneBox shown = part->sceneBox();
+    if (!shown.valid()) continue;
+    box.min = glm::min(box.min, shown.min);
+    box.max = glm::max(box.max, shown.max);
+  }
+  return box;
+}
+
+void Render::drawParts(const camera::Camera::DrawState& camera) {
+  for (view::FramePart* part : parts_) part->draw(camera);
 }
 
 bool Render::runCommands(std::vector<view::FrameCommands::Work> commands) {
@@ -162,7 +185,7 @@ bool Render::runCommands(std::vector<view::FrameCommands::Work> commands) {
   return true;
 }
 
-void Render::handleInput(const view::InputState& frame, const toolpath::Toolpath* path, double now) {
+void Render::handleInput(const view::InputState& frame, double now) {
   if (frame.activity || frame.resized || frame.exposed) lastActivity_ = now;
   if (frame.resized && frame.width > 0 && frame.height > 0) {
     camera_.camera().setViewport(frame.width, frame.height);
@@ -170,7 +193,7 @@ void Render::handleInput(const view::InputState& frame, const toolpath::Toolpath
   }
   if (frame.exposed) redrawRequested_ = true;
   mouseBindings_.evaluate(bindingInputOf(frame));
-  playback_.applyStepKeys(frame.stepKeys, path);
+  playback_.applyStepKeys(frame.stepKeys, frameToolpath_.get());
   for (int i = 0; i < frame.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
 }
@@ -181,14 +204,15 @@ void Render::draw(double now) {
   // last; drawing it again would cost the same GPU work for the same pixels.
   if (now - lastActivity_ > kIdleAfterMs) return;
   const camera::Camera::DrawState camera = camera_.camera().drawState();
-  if (window_.drawFrame([&] { stock_.draw(camera); })) ++framesDrawn_;
+  if (window_.drawFrame([&] { drawParts(camera); })) ++framesDrawn_;
 }
 
 void Render::shutdown(bool closedByUser) {
   if (closedByUser) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING, 0, false);
-  // The scene's objects go first, then the programs that were linked for
+  // The parts' objects go first, then the programs that were linked for
   // this window and its context, then the window.
-  stock_.release();
+  for (view::FramePart* part : parts_) part->release();
+  frameToolpath_.reset();
   gpu::deleteContextPrograms();
   gpu::deleteWindowPrograms();
   window_.destroy();

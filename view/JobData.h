@@ -7,6 +7,7 @@
 #include <memory>
 #include <shared_mutex>
 
+#include "korvane/Korvane.h"
 #include "machine/Kinematics.h"
 #include "stock/StockCollection.h"
 #include "toolpath/PublishedToolpath.h"
@@ -27,7 +28,9 @@ struct HostUnits {
 
 // Animation display modes the view accepts (what part of the toolpath is
 // shown while playing).
-constexpr bool isToolpathMode(uint32_t mode) { return mode <= 8 || mode == 10; }
+constexpr bool isToolpathMode(uint32_t mode) {
+  return mode <= SIM_TOOLPATH_MODE_SINCE_LAST_TOOL_CHANGE || mode == SIM_TOOLPATH_MODE_CURRENT_OPERATION;
+}
 
 class JobData {
  public:
@@ -47,9 +50,10 @@ class JobData {
   // The machine's holders; none until a machine is loaded.
   const tools::MachineHolders& machineHolders() const { return noMachineHolders_; }
 
-  // Counts what makes the cut path anew besides a new toolpath snapshot:
-  // tool table loads, and a chord tolerance applied at once.
-  std::atomic<uint64_t> cutInputsVersion{0};
+  // What the cut path follows besides the toolpath snapshot: each count
+  // goes up with a tool table load and a chord tolerance applied at once.
+  std::atomic<uint64_t> toolsVersion{0};
+  std::atomic<uint64_t> precisionVersion{0};
   HostUnits units;
   // Chord tolerance of models and of the cut path, millimetres.
   std::atomic<double> geometryPrecision{0.01};

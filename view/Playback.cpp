@@ -78,6 +78,8 @@ void Playback::step(const toolpath::Toolpath* path, uint32_t code) {
 }
 
 void Playback::applyStepKeys(const std::vector<StepKey>& keys, const toolpath::Toolpath* path) {
+  // A key steps from where the host put the position just before.
+  if (!keys.empty()) takePending();
   for (const StepKey& key : keys) {
     if (key.repeat || !path) continue;
     std::optional<StepCommand> command;
@@ -91,7 +93,6 @@ void Playback::applyStepKeys(const std::vector<StepKey>& keys, const toolpath::T
     if (!command) continue;
     const std::optional<double> target = stepTarget(*path, static_cast<uint32_t>(*command), sliderPosition());
     if (!target) continue;
-    pending_ = -1.0;
     moveSlider(*target);
   }
 }

@@ -63,7 +63,7 @@ class Playback {
   // A step (SIM_GotoCommand's codes) from the position now, a pending
   // position taken first; nothing without moves.
   void step(const toolpath::Toolpath* path, uint32_t code);
-  // Home, Space, N and P step at once; a pending host position gives way.
+  // Home, Space, N and P step at once, from a pending host position if any.
   void applyStepKeys(const std::vector<StepKey>& keys, const toolpath::Toolpath* path);
 
  private:

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 
 namespace view {
@@ -48,15 +49,15 @@ double timeAtLengthFraction(const toolpath::Toolpath& path, double lengthFractio
 
 std::optional<double> progressTarget(const toolpath::Toolpath* path, double value, int32_t mode) {
   switch (mode) {
-    case 0:
+    case SIM_PROGRESS_TIME_FRACTION:
       return value;
-    case 1:
+    case SIM_PROGRESS_LENGTH_FRACTION:
       return path ? timeAtLengthFraction(*path, value) : 0.0;
-    case 2: {
+    case SIM_PROGRESS_TIME: {
       const double total = path ? path->totalTime() : 0.0;
       return total <= 1e-9 ? 0.0 : value / total;
     }
-    case 3: {
+    case SIM_PROGRESS_LENGTH: {
       const double length = path ? path->totalLength() : 0.0;
       return length <= 1e-9 ? 0.0 : timeAtLengthFraction(*path, value / length);
     }

@@ -4,25 +4,28 @@
 #include <cstdint>
 #include <optional>
 
+#include "korvane/Korvane.h"
+
 namespace toolpath {
 class Toolpath;
 }
 
 namespace view {
 
+// SIM_GotoCommand's codes.
 enum class StepCommand : uint32_t {
-  GoToStart = 0,
-  GoToEnd = 1,
-  NextElement = 2,
-  NextZLevel = 3,
-  NextCuttingPass = 4,
-  NextTool = 5,
-  NextOperation = 6,
-  PreviousElement = 7,
-  PreviousZLevel = 8,
-  PreviousCuttingPass = 9,
-  PreviousTool = 10,
-  PreviousOperation = 11,
+  GoToStart = SIM_STEP_START,
+  GoToEnd = SIM_STEP_END,
+  NextElement = SIM_STEP_NEXT_ELEMENT,
+  NextZLevel = SIM_STEP_NEXT_Z_LEVEL,
+  NextCuttingPass = SIM_STEP_NEXT_CUTTING_PASS,
+  NextTool = SIM_STEP_NEXT_TOOL,
+  NextOperation = SIM_STEP_NEXT_OPERATION,
+  PreviousElement = SIM_STEP_PREVIOUS_ELEMENT,
+  PreviousZLevel = SIM_STEP_PREVIOUS_Z_LEVEL,
+  PreviousCuttingPass = SIM_STEP_PREVIOUS_CUTTING_PASS,
+  PreviousTool = SIM_STEP_PREVIOUS_TOOL,
+  PreviousOperation = SIM_STEP_PREVIOUS_OPERATION,
 };
 
 // The move the step leads to from position p; none when the step does

@@ -3,6 +3,8 @@
 #include <cassert>
 #include <system_error>
 
+#include "gpu/GL.h"
+#include "gpu/OffscreenTarget.h"
 #include "view/Fulfil.h"
 
 namespace {
@@ -88,7 +90,7 @@ void Render::toolpathChanged() {
 
 void Render::requestView(int32_t code) {
   commands_.post(view::CommandStage::BeforeFrame, [this, code] {
-    camera_.applyView(code, stock_.sceneBox());
+    camera_.applyView(code, sceneBox());
     requestRedraw();
   });
 }
@@ -101,13 +103,12 @@ void Render::markPositioned() {
 void Render::queueStep(uint32_t code) {
   // Worked out from a position the host set just before, and one step
   // after another, at the frame that takes them.
-  commands_.post(view::CommandStage::BeforeFrame,
-                 [this, code] { playback_.step(job_.toolpath.current().get(), code); });
+  commands_.post(view::CommandStage::BeforeFrame, [this, code] { playback_.step(frameToolpath_.get(), code); });
 }
 
 void Render::cutStockMoves(uint32_t first, uint32_t end) {
   assert(isOwnThread());
-  stock_.cutBatch(first, end, job_.toolpath.current(), playback_.position());
+  stock_.cutBatch(first, end, frameToolpath_, playback_.position());
   requestRedraw();
 }
 
@@ -131,12 +132,16 @@ bool Render::exportSolid(uint32_t solid, std::string path) {
 std::vector<uint8_t> Render::renderImage(int width, int height) {
   assert(isOwnThread());
   if (width <= 0 || height <= 0) return {};
+  const gpu::OffscreenTarget target(width, height);
+  if (!target.complete()) return {};
   // The camera frames the image as it would a window of that size.
   camera::Camera& camera = camera_.camera();
   camera.setViewport(width, height);
-  std::vector<uint8_t> pixels = stock_.picture(width, height, camera.drawState());
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawParts(camera.drawState());
   camera.setViewport(window_.framebufferWidth(), window_.framebufferHeight());
-  return pixels;
+  return target.readPixels();
 }
 
 double Render::milliseconds() const {

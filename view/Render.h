@@ -1,15 +1,16 @@
 #pragma once
 // One simulation view: the composition of its parts, its render thread and
 // the frame loop that runs them. Each part keeps its own state and locks:
-//   ViewWindow   the window, its context, embedding and input
+//   ViewWindow    the window, its context, embedding and input
 //   FrameCommands the work host calls hand to the render thread
-//   JobData      what the host handed over (toolpath snapshots, stocks, tools)
-//   Playback     the position, steps, the tool's pose and the line report
-//   StockStage   the stock lattices, their cut, drawing and pictures
-//   ViewCamera   the camera and standard views
-//   Notifier     the messages to the host
-// A frame runs them in this order: commands, input, playback, stock,
-// commands after the cut, camera, drawing.
+//   JobData       what the host handed over (toolpath snapshots, stocks, tools)
+//   Playback      the position, steps, the tool's pose and the line report
+//   ViewCamera    the camera and standard views
+//   Notifier      the messages to the host
+// and the frame parts (FramePart), which follow the played position and
+// draw: the stock stage so far. A frame runs commands, input, playback, the
+// frame parts in their order, the commands waiting for the cut, the camera
+// and the drawing.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -120,8 +121,10 @@ class Render {
   void runFrame(double now, bool drawing);
   // True when any command ran.
   bool runCommands(std::vector<view::FrameCommands::Work> commands);
-  void handleInput(const view::InputState& frame, const toolpath::Toolpath* path, double now);
+  void handleInput(const view::InputState& frame, double now);
   void draw(double now);
+  void drawParts(const camera::Camera::DrawState& camera);
+  camera::SceneBox sceneBox() const;
   void shutdown(bool closedByUser);
   double milliseconds() const;
 
@@ -133,6 +136,8 @@ class Render {
   view::ViewCamera camera_;
   view::StockStage stock_{job_};
   view::ViewWindow window_;
+  // The frame parts in frame order; each is a member above.
+  std::vector<view::FramePart*> parts_{&stock_};
   view::MouseBindingTable mouseBindings_;
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_;  // joined before the view is freed
@@ -154,6 +159,8 @@ class Render {
   std::atomic<uint64_t> iterations_{0};
   view::Clock::time_point clockStart_;
   double lastActivity_ = 0;  // render thread
+  // The toolpath snapshot of the frame under way, for commands too.
+  std::shared_ptr<const toolpath::Toolpath> frameToolpath_;  // render thread
 
   std::thread renderThread_;
 };

@@ -5,7 +5,6 @@
 
 #include "camera/DisplayFrame.h"
 #include "gpu/GL.h"
-#include "gpu/OffscreenTarget.h"
 
 namespace view {
 
@@ -13,7 +12,7 @@ StockStage::StockStage(JobData& job) : job_(job) {}
 
 StockStage::~StockStage() = default;
 
-bool StockStage::hasPendingWork() const { return job_.stocks.stockRevision() != revisionBuilt_; }
+bool StockStage::busy() const { return job_.stocks.stockRevision() != revisionBuilt_; }
 
 bool StockStage::buildChanged() {
   const uint64_t revision = job_.stocks.stockRevision();
@@ -24,37 +23,48 @@ bool StockStage::buildChanged() {
   return true;
 }
 
+// A tolerance set without applying it now takes effect with the next
+// toolpath or tool table: a new table then makes the moves again too.
 bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path) {
-  const uint64_t version = job_.cutInputsVersion.load();
-  if (cutPath_ && cutPath_->inputs().toolpath == path && cutPath_->inputs().toolsVersion == version) return false;
-  stock::CutPath::Inputs inputs{path, version, job_.geometryPrecision.load()};
-  std::shared_lock tools(job_.toolTableLock);
-  cutPath_ = std::make_unique<stock::CutPath>(std::move(inputs), job_.kinematics(), job_.toolTable());
+  const uint64_t tools = job_.toolsVersion.load(), precision = job_.precisionVersion.load();
+  const double tolerance = job_.geometryPrecision.load();
+  if (cutPath_ && cutPath_->snapshot() == path && cutPath_->precisionVersion() == precision) {
+    if (cutPath_->toolsVersion() == tools) return false;
+    if (cutPath_->chordTolerance() == tolerance) {
+      std::shared_lock table(job_.toolTableLock);
+      cutPath_->retool(job_.toolTable(), tools);
+      return true;
+    }
+  }
+  std::shared_lock table(job_.toolTableLock);
+  cutPath_ = std::make_unique<stock::CutPath>(path, tolerance, precision, job_.kinematics(), job_.toolTable(), tools);
   return true;
 }
 
-bool StockStage::update(const PlayedPosition& played) {
+bool StockStage::readyToCut(stock::StockModel& model, int64_t move, double fraction) {
+  const stock::StockCutter& cutter = model.cutter();
+  if (cutter.cutFromOther(*cutPath_) || cutter.needsRebuild(move, fraction)) model.rebuild(limits_);
+  return model.built();
+}
+
+void StockStage::update(FrameState& frame) {
   std::unique_lock stockLock(lock_, std::try_to_lock);
-  if (!stockLock.owns_lock()) return false;
-  bool changed = buildChanged();
-  if (!scene_ || !played.toolpath) return changed;
-  const bool recut = refreshCutPath(played.toolpath);
+  if (!stockLock.owns_lock()) {
+    frame.deferred = true;
+    return;
+  }
+  if (buildChanged()) frame.changed = true;
+  const PlayedPosition& played = frame.played;
+  if (!scene_ || !played.toolpath) return;
+  if (refreshCutPath(played.toolpath)) frame.changed = true;
   const toolpath::PositionAtFraction& at = played.at;
   for (const auto& model : scene_->models()) {
-    if (!model->built()) continue;
-    stock::StockCutter& cutter = model->cutter();
-    // Earlier moves, or other moves, to cut: the uncut stock first.
-    if ((recut && !cutter.fresh()) || cutter.needsRebuild(at.move, at.fraction)) {
-      model->rebuild(limits_);
-      if (!model->built()) continue;
-    }
-    if (cutter.cutTo(model->grid(), *cutPath_, at.move, at.fraction, stock::CutSwitches{})) {
+    if (!model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
+    if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, stock::CutSwitches{})) {
       model->markChanged();
-      changed = true;
+      frame.changed = true;
     }
-    changed = changed || recut;
   }
-  return changed;
 }
 
 void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const toolpath::Toolpath> path,
@@ -65,6 +75,9 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
   refreshCutPath(path);
   const toolpath::PositionAtFraction at = path->positionAt(timeFraction, toolpath::Measure::Time);
   for (const auto& model : scene_->models()) {
+    // Cuts of another cut path go first; the playback's own stay.
+    if (!model->built()) continue;
+    if (model->cutter().cutFromOther(*cutPath_)) model->rebuild(limits_);
     if (!model->built()) continue;
     model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, stock::CutSwitches{});
     model->markChanged();
@@ -102,15 +115,6 @@ void StockStage::draw(const camera::Camera::DrawState& camera) {
         stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
     drawing_->drawStockCubes(model->surface(), model->grid().frame(), camera, toDisplay, look);
   }
-}
-
-std::vector<uint8_t> StockStage::picture(int width, int height, const camera::Camera::DrawState& camera) {
-  const gpu::OffscreenTarget target(width, height);
-  if (!target.complete()) return {};
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  draw(camera);
-  return target.readPixels();
 }
 
 stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress) {

@@ -16,15 +16,16 @@
 #include "stock/CutPath.h"
 #include "stock/StockDrawing.h"
 #include "stock/StockModel.h"
+#include "view/FramePart.h"
 #include "view/JobData.h"
 #include "view/Playback.h"
 
 namespace view {
 
-class StockStage {
+class StockStage final : public FramePart {
  public:
   explicit StockStage(JobData& job);
-  ~StockStage();
+  ~StockStage() override;
   StockStage(const StockStage&) = delete;
   StockStage& operator=(const StockStage&) = delete;
 
@@ -34,38 +35,35 @@ class StockStage {
   // ---- Render thread
   void setDeviceLimits(const gpu::DeviceLimits& limits) { limits_ = limits; }
   // Builds the stocks whose definitions changed and cuts every stock up to
-  // the played position; true when a stock changed. Nothing happens while a
-  // host call holds the stock lock.
-  bool update(const PlayedPosition& played);
+  // the played position. Nothing happens while a host call holds the stock
+  // lock: the frame is told so.
+  void update(FrameState& frame) override;
   // Cuts the toolpath moves [first, end) out of every stock, in full, at
   // once; the playback stands at timeFraction of the same snapshot.
   void cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const toolpath::Toolpath> path, double timeFraction);
-  // The cut path is made again at the next cut (a precision applied now).
-  void invalidateCutPath() { cutPath_.reset(); }
   // Stocks wait to be built.
-  bool hasPendingWork() const;
-  // The box of the stocks shown, in the display frame.
-  camera::SceneBox sceneBox() const;
+  bool busy() const override;
+  // The box of the stocks shown.
+  camera::SceneBox sceneBox() const override;
   // Every stock shown, its surface extracted again after changes.
-  void draw(const camera::Camera::DrawState& camera);
-  // The stocks drawn from camera into an offscreen image of width x height,
-  // RGBA rows from the bottom up, alpha 0 where nothing was drawn.
-  std::vector<uint8_t> picture(int width, int height, const camera::Camera::DrawState& camera);
+  void draw(const camera::Camera::DrawState& camera) override;
   // A stock solid's welded surface in world millimetres; empty for an
   // unknown or unbuilt solid.
   stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);
   // The stock models; null until the first stock was built.
   stock::StockScene* scene() { return scene_.get(); }
   const stock::CutPath* cutPath() const { return cutPath_.get(); }
-  // Gives every GL object back, before the window goes.
-  void release();
+  void release() override;
 
  private:
   // Under the stock lock.
   bool buildChanged();
-  // Makes the cut path for the snapshot when it is not made from it; true
-  // when it was made anew.
+  // Makes the cut path for the snapshot when it is not made from it, or
+  // gives it the tools of a new tool table; true when it changed.
   bool refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path);
+  // Starts a stock over when it was cut from another cut path, or when the
+  // position went back before what it holds; false when it has no lattice.
+  bool readyToCut(stock::StockModel& model, int64_t move, double fraction);
 
   JobData& job_;
   std::shared_mutex lock_;

@@ -12,6 +12,8 @@ struct MeshVertex {
   uint packedNormal;  // three 10-bit fields at bits 0, 10, 20: field / 511.5 - 1
 };
 
+#include "ShaderContract.h"
+
 layout(std430, binding = 2) readonly buffer Vertices { MeshVertex vertices[]; };
 layout(std430, binding = 3) readonly buffer Triangles { uint triangleCorners[]; };
 layout(std430, binding = 4) readonly buffer Neighbours { int triangleNeighbours[]; };
@@ -164,8 +166,9 @@ vec3 pushOffLatticeLines(vec3 p) {
   return p;
 }
 
-// A hit in 1/128 cell (floor), clamped to the edges of the ray.
+// A hit in crossing steps (1/128 cell, floor), clamped to the edges of the ray.
 int hitCode(float t, uint axis) {
-  float last = float(Resolution[axis] - 1u) * 128.0 - 1.0;
-  return int(clamp(floor(t * 128.0), 0.0, last));
+  const float steps = float(GPU_CROSSING_STEPS);
+  float last = float(Resolution[axis] - 1u) * steps - 1.0;
+  return int(clamp(floor(t * steps), 0.0, last));
 }

@@ -1,22 +1,24 @@
-// A tool's profile as the profile shaders read it: a std140 uniform block at
-// binding 8 with the segment count, the start point and, per segment, its
-// end point (xy) and arc centre (zw); straight segments carry a centre
-// height far below any arc's.
-layout(std140, binding = 8) uniform ProfileBlock {
+// A tool's profile as the profile shaders read it: a std140 uniform block
+// with the segment count, the start point and, per segment, its end point
+// (xy) and arc centre (zw); straight segments carry a centre height far
+// below any arc's.
+#include "ShaderContract.h"
+
+layout(std140, binding = GPU_PROFILE_BLOCK_BINDING) uniform ProfileBlock {
   uint segmentCount;
   vec2 profileStart;
-  vec4 segments[128];
+  vec4 segments[GPU_PROFILE_MAX_SEGMENTS];
 };
 
 // The profile as a polyline of (radius, height) points, arcs whose centre
 // height is at least arcThreshold replaced by 7 chords of equal angle.
-const int kMaxProfilePoints = 1 + 128 * 7;
+const int kMaxProfilePoints = 1 + GPU_PROFILE_MAX_SEGMENTS * 7;
 
 int profilePolyline(float arcThreshold, out vec2 points[kMaxProfilePoints]) {
   int count = 0;
   points[count++] = profileStart;
   vec2 previous = profileStart;
-  uint n = min(segmentCount, 128u);
+  uint n = min(segmentCount, uint(GPU_PROFILE_MAX_SEGMENTS));
   for (uint s = 0u; s < n; ++s) {
     vec2 end = segments[s].xy, centre = segments[s].zw;
     if (centre.y >= arcThreshold) {

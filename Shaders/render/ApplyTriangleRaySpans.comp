@@ -6,6 +6,8 @@
 // first or last material span (or anywhere within a span of only two hits).
 // Two votes decide, or one outside vote against none inside; other nodes
 // keep their value.
+#include "ShaderContract.h"
+
 layout(local_size_x = 128) in;
 
 layout(std430, binding = 0) buffer NodeValues { int nodeValues[]; };
@@ -33,7 +35,7 @@ void main() {
     int insideVotes = 0, outsideVotes = 0;
     for (uint axis = 0u; axis < 3u; ++axis) {
       ivec4 s = raySpans[globalRay(axis, node)];
-      int p = int(node[axis]) * 128;
+      int p = int(node[axis] * GPU_CROSSING_STEPS);
       bool hasSpan = s.z > s.x;
       if (!hasSpan || p <= s.x || p > s.z) {
         ++outsideVotes;

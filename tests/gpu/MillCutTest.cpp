@@ -228,7 +228,7 @@ TEST_F(MillCutTest, ReportedRapidsAreToolpathMoves) {
   b.addTool("mill", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 12)}});
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  const stock::CutPath cutPath({toolpath, 0, 0.05}, machine::IdentityKinematics(), table);
+  const stock::CutPath cutPath(toolpath, 0.05, 0, machine::IdentityKinematics(), table, 0);
   stock::StockCutter cutter;
   stock::CutSwitches switches;
   switches.reportRapidMoves = true;
@@ -282,12 +282,25 @@ TEST_F(MillCutTest, PlungesPartialMovesAndOrder) {
   const testsupport::LatticeImage forwards(grid_);
   mill_.cut(grid_, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), flat, 5, {});
   const testsupport::LatticeImage twice(grid_);
+  const stock::MoveStream stream(moves);
+  const uint32_t records = static_cast<uint32_t>(moves.size());
   freshStock();
-  for (uint32_t k = static_cast<uint32_t>(moves.size()) - 1; k >= 1; --k) mill_.cut(grid_, stock::MoveStream(moves), k, k + 1, flat, 5, {});
+  for (uint32_t k = records - 1; k >= 1; --k) mill_.cut(grid_, stream, k, k + 1, flat, 5, {});
   const testsupport::LatticeImage backwards(grid_);
+  // Ranges of three moves one after another on one stream, and one cut sent
+  // in pieces of a few chunks each, leave it too.
+  freshStock();
+  for (uint32_t k = 1; k < records; k += 3) mill_.cut(grid_, stream, k, std::min(k + 3, records), flat, 5, {});
+  const testsupport::LatticeImage ranges(grid_);
+  freshStock();
+  stock::MillCut pieces(5);
+  pieces.cut(grid_, stream, 1, records, flat, 5, {});
+  const testsupport::LatticeImage inPieces(grid_);
   EXPECT_EQ(twice.nodeWords, forwards.nodeWords);
   EXPECT_EQ(twice.signWords, forwards.signWords);
   EXPECT_EQ(backwards.signWords, forwards.signWords);
+  EXPECT_EQ(ranges.signWords, forwards.signWords);
+  EXPECT_EQ(inPieces.signWords, forwards.signWords);
   // The codes that mean something, those on edges whose nodes differ (owner
   // bytes record which cut came last, and codes between two outside nodes
   // are left from earlier cuts).

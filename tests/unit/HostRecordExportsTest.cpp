@@ -295,12 +295,12 @@ TEST(SettingsExports, GeometryPrecisionInHostUnits) {
   EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.01);
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.05, false), 0);
   EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.05);
-  EXPECT_EQ(view.job().cutInputsVersion.load(), 0u) << "from the next toolpath or tool table on";
+  EXPECT_EQ(view.job().precisionVersion.load(), 0u) << "from the next toolpath or tool table on";
   SIM_SetUnits(&view, 1);
   EXPECT_DOUBLE_EQ(SIM_GetGeometryPrecision(&view), 0.05 / 25.4) << "kept in millimetres";
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.001, true), 0);
   EXPECT_NEAR(view.job().geometryPrecision.load(), 0.0254, 1e-12);
-  EXPECT_EQ(view.job().cutInputsVersion.load(), 1u) << "applied now: the cut path is made again";
+  EXPECT_EQ(view.job().precisionVersion.load(), 1u) << "applied now: the cut path is made again";
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, -1, true), 0);
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, NAN, true), 0);
   EXPECT_NEAR(SIM_GetGeometryPrecision(&view), 0.001, 1e-12) << "not a length: nothing changes";

@@ -166,6 +166,27 @@ TEST_F(StockOnView, PlaybackPositionCutsAndScrubbingBackRestores) {
   EXPECT_EQ(SIM_CutStock(view, nullptr), -1);
 }
 
+// A toolpath handed over and cut at once, before a frame has played it: the
+// stock starts over, so nothing of what the previous toolpath cut stays.
+TEST_F(StockOnView, ANewToolpathCutAtOnceKeepsNothingOfTheOld) {
+  SlotJob job;
+  loadSlotJob(view, job);
+  const double full = volumeOf(waitForStock(1));
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, 0), 0);
+  for (int attempt = 0; attempt < 300 && volumeOf(waitForStock(1)) > full - 100; ++attempt)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+  // The same slot 8 mm further along y.
+  testing_support::ToolpathBuilder other = job.path;
+  for (SIM_ToolpathMove& move : other.moves) move.end[1] += 8;
+  const SIM_ToolpathRecord record = other.record();
+  const uint32_t range[2] = {0, 3};
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  ASSERT_EQ(SIM_CutStock(view, range), 0);
+  const double once = volumeOf(waitForStock(1));
+  EXPECT_NEAR(full - once, SlotJob::slotVolume(), SlotJob::slotVolume() * 0.12) << "one slot, not two";
+}
+
 TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
   SlotJob job;
   loadSlotJob(view, job);
