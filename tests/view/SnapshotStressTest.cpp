@@ -25,15 +25,16 @@ using namespace std::chrono_literals;
 
 constexpr int kTags = 6;
 
-// Toolpath `tag`: 20 + 9 tag moves at height 10 + tag over the 40 x 30 x 20
-// box, every move on NC line 1000 tag + its index and of entity tag.
+// Toolpath `tag`: 20 + 9 tag short moves at height 10 + tag over the
+// 40 x 30 x 20 box, every move on NC line 1000 tag + its index and of
+// entity tag.
 uint32_t movesOf(int tag) { return 20 + 9 * static_cast<uint32_t>(tag); }
 
 ToolpathBuilder taggedToolpath(int tag) {
   ToolpathBuilder path;
   const double z = 10 + tag;
   for (uint32_t i = 0; i < movesOf(tag); ++i) {
-    const double x = 4 + 32.0 * i / movesOf(tag), y = i % 2 == 0 ? 5 : 25;
+    const double x = 4 + 32.0 * i / movesOf(tag), y = i % 2 == 0 ? 13 : 17;
     path.add(ToolpathBuilder::line(i == 0 ? SIM_MOVE_RAPID : SIM_MOVE_LINEAR, {x, y, z}), 1000 * tag + i, tag);
   }
   path.toolChange("flat4", 0);
@@ -54,6 +55,10 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
   SIM_StockRecord box = testsupport::boxStock(1, 0);
   for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
   box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
+  // Cells of a millimetre: every new toolpath starts the stock over, and
+  // the frames must keep coming while the host throws them in.
+  box.precision = SIM_STOCK_PRECISION_TOLERANCE;
+  box.quality = 1.0f;
   ASSERT_EQ(SIM_CreateStock(view, box), 0);
   const SIM_ToolpathRecord first = paths[0].record();
   ASSERT_EQ(SIM_SetToolpath(view, &first), 0);
