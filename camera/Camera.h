@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 
+#include <glm/common.hpp>
 #include <glm/gtc/quaternion.hpp>
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
@@ -40,6 +41,12 @@ enum class StandardView : int32_t {
 struct SceneBox {
   glm::vec3 min{FLT_MAX}, max{-FLT_MAX};
   bool valid() const { return min.x <= max.x && min.y <= max.y && min.z <= max.z; }
+  // Grows to take other in too; an empty box adds nothing.
+  void include(const SceneBox& other) {
+    if (!other.valid()) return;
+    min = glm::min(min, other.min);
+    max = glm::max(max, other.max);
+  }
 };
 
 struct CameraSnapshot {

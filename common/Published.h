@@ -18,10 +18,8 @@ class Published {
   }
   // The replaced snapshot lives on with its last reader.
   void store(std::shared_ptr<const T> next) {
-    {
-      std::lock_guard lock(mutex_);
-      current_.swap(next);
-    }
+    std::lock_guard lock(mutex_);
+    current_.swap(next);
   }
 
  private:

@@ -153,12 +153,7 @@ void Render::runFrame(double now, bool drawing) {
 
 camera::SceneBox Render::sceneBox() const {
   camera::SceneBox box;
-  for (const view::FramePart* part : parts_) {
-    const camera::SceneBox shown = part->sceneBox();
-    if (!shown.valid()) continue;
-    box.min = glm::min(box.min, shown.min);
-    box.max = glm::max(box.max, shown.max);
-  }
+  for (const view::FramePart* part : parts_) box.include(part->sceneBox());
   return box;
 }
 

@@ -92,10 +92,7 @@ camera::SceneBox StockStage::sceneBox() const {
     const stock::StockDescription& description = model->description();
     if (!description.shape || !description.definition.visible) continue;
     const stock::StockBox bounds = stock::boundsOf(*description.shape);
-    const camera::SceneBox part = camera::displayBox(bounds.min, bounds.max, toDisplay);
-    if (!part.valid()) continue;
-    box.min = glm::min(box.min, part.min);
-    box.max = glm::max(box.max, part.max);
+    box.include(camera::displayBox(bounds.min, bounds.max, toDisplay));
   }
   return box;
 }

@@ -52,7 +52,6 @@ class StockStage final : public FramePart {
   stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);
   // The stock models; null until the first stock was built.
   stock::StockScene* scene() { return scene_.get(); }
-  const stock::CutPath* cutPath() const { return cutPath_.get(); }
   void release() override;
 
  private:
