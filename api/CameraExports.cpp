@@ -44,6 +44,7 @@ SIM_EXPORT int32_t SIM_SetProjection(Render* view, int32_t projection) {
 
 SIM_EXPORT int32_t SIM_PanView(Render* view, double a, double b) {
   return api::onView(view, [&](Render& v) {
+    if (!std::isfinite(a) || !std::isfinite(b)) return int32_t{SIM_STATUS_NOT_FINITE};
     if (v.camera().pan(a, b)) v.requestRedraw();
     return 0;
   });
@@ -51,6 +52,7 @@ SIM_EXPORT int32_t SIM_PanView(Render* view, double a, double b) {
 
 SIM_EXPORT int32_t SIM_RotateView(Render* view, double pitch, double yaw) {
   return api::onView(view, [&](Render& v) {
+    if (!std::isfinite(pitch) || !std::isfinite(yaw)) return int32_t{SIM_STATUS_NOT_FINITE};
     if (v.camera().rotate(pitch, yaw)) v.requestRedraw();
     return 0;
   });

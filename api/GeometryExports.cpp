@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "api/OnView.h"
+#include "api/RecordChecks.h"
 #include "api/RecordDefaults.h"
 #include "api/StockRecords.h"
 #include "korvane/Korvane.h"
@@ -22,6 +23,7 @@ SIM_EXPORT int32_t SIM_CreateGeometries(Render* view, SIM_GeometryList list, boo
   // A failure leaves the list as it was.
   return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
     const double unitScale = v.job().units.scale.load();
+    if (int32_t refused = api::checkGeometries(list, unitScale)) return refused;
     std::vector<stock::Geometry> geometries;
     const size_t count = list.geometries ? list.count : 0;
     for (size_t i = 0; i < count; ++i) geometries.push_back(api::geometryOf(list.geometries[i], unitScale));
@@ -61,6 +63,7 @@ SIM_EXPORT int32_t SIM_UpdateGeometry(Render* view, const SIM_GeometryRecord* re
   if (!record) return 1;
   // A failure leaves the geometry as it was.
   return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    if (int32_t refused = api::checkGeometry(*record, v.job().units.scale.load())) return refused;
     stock::Geometry geometry = api::geometryOf(*record, v.job().units.scale.load());
     bool found = false;
     {

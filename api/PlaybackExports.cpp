@@ -13,7 +13,7 @@ extern "C" {
 
 SIM_EXPORT int32_t SIM_SetProgress(Render* view, double value, int32_t mode) {
   return api::onView(view, [&](Render& v) {
-    if (!std::isfinite(value)) return 0;
+    if (!std::isfinite(value)) return int32_t{SIM_STATUS_NOT_FINITE};
     const std::shared_ptr<const toolpath::Toolpath> path = v.job().toolpath.current();
     if (const std::optional<double> target = view::progressTarget(path.get(), value, mode))
       v.playback().requestPosition(std::clamp(*target, 0.0, 1.0));
@@ -30,7 +30,8 @@ SIM_EXPORT int32_t SIM_GotoCommand(Render* view, uint32_t code) {
 
 SIM_EXPORT int32_t SIM_UpdateSpeed(Render* view, double delta) {
   return api::onView(view, [&](Render& v) {
-    if (delta == 0.0 || !std::isfinite(delta)) return 0;
+    if (!std::isfinite(delta)) return int32_t{SIM_STATUS_NOT_FINITE};
+    if (delta == 0.0) return 0;
     v.playback().updateSpeed(delta);
     v.requestRedraw();
     return 0;

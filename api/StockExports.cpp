@@ -3,6 +3,7 @@
 #include <shared_mutex>
 
 #include "api/OnView.h"
+#include "api/RecordChecks.h"
 #include "api/RecordDefaults.h"
 #include "api/StockRecords.h"
 #include "korvane/Korvane.h"
@@ -14,6 +15,7 @@ namespace {
 // that only looks different keeps its lattice.
 int32_t applyStock(Render* view, const SIM_StockRecord& record) {
   return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    if (int32_t refused = api::checkStock(record, v.job().units.scale.load())) return refused;
     stock::StockDefinition definition = api::stockDefinitionOf(record, v.job().units.scale.load());
     {
       std::unique_lock stockLock(v.stock().lock());

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "api/OnView.h"
+#include "api/RecordChecks.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
@@ -12,6 +13,8 @@ extern "C" {
 SIM_EXPORT int32_t SIM_SetToolTable(Render* view, const SIM_ToolTableRecord* table) {
   return api::onView(view, [&](Render& v) {
     view::JobData& job = v.job();
+    if (table)
+      if (int32_t refused = api::checkToolTable(*table, job.units.scale.load())) return refused;
     const SIM_ToolTableRecord empty{};
     std::unique_lock tools(job.toolTableLock);
     try {
@@ -62,6 +65,7 @@ SIM_EXPORT SIM_CompensationList SIM_ResolveToolTableCompensation(Render* view, S
   if (!table) return none;
   return api::onView(view, none, none, [&](Render& v) {
     view::JobData& job = v.job();
+    if (api::checkToolTable(*table, job.units.scale.load()) != 0) return none;
     view::HostAnswers& out = job.answers;
     std::lock_guard answer(out.compensationMutex);
     try {
@@ -75,7 +79,8 @@ SIM_EXPORT SIM_CompensationList SIM_ResolveToolTableCompensation(Render* view, S
 
 SIM_EXPORT int32_t SIM_MountMachineSlots(Render* view, uint32_t count, const uint32_t* slots, const uint32_t* tools) {
   return api::onView(view, [&](Render& v) {
-    if (count == 0 || !slots || !tools) return 0;
+    if (count == 0) return 0;
+    if (!slots || !tools) return int32_t{SIM_STATUS_BAD_ARRAY};
     std::unique_lock lock(v.job().toolTableLock);
     v.job().toolTable().mountSlots(std::span(slots, count), std::span(tools, count));
     return 0;

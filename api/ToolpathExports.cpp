@@ -4,6 +4,7 @@
 #include <shared_mutex>
 
 #include "api/OnView.h"
+#include "api/RecordChecks.h"
 #include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 #include "view/Render.h"
@@ -33,6 +34,8 @@ extern "C" {
 
 SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* record) {
   return api::onView(view, [&](Render& v) {
+    if (record)
+      if (int32_t refused = api::checkToolpath(*record)) return refused;
     view::JobData& job = v.job();
     LoadingMark loading(job.loadingToolpath);
     // Built without holding anything; published with the tools' orientations.

@@ -5,6 +5,12 @@
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
+namespace {
+
+constexpr double kFinestPrecisionMm = 1e-4;
+
+}  // namespace
+
 extern "C" {
 
 SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit) {
@@ -18,8 +24,11 @@ SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit) {
 SIM_EXPORT int32_t SIM_SetGeometryPrecision(Render* view, double precision, bool applyNow) {
   return api::onView(view, [&](Render& v) {
     view::JobData& job = v.job();
-    // A precision that is not a positive length changes nothing.
-    if (!(precision > 0) || !std::isfinite(precision)) return 0;
+    // A precision that is not a length between a micrometre and the largest changes nothing.
+    if (!std::isfinite(precision)) return int32_t{SIM_STATUS_NOT_FINITE};
+    const double millimetres = precision * job.units.scale.load();
+    if (!(millimetres >= kFinestPrecisionMm) || millimetres > SIM_LARGEST_LENGTH_MM)
+      return int32_t{SIM_STATUS_OUT_OF_RANGE};
     job.geometryPrecision = precision * job.units.scale.load();
     if (applyNow) ++job.precisionVersion;
     v.requestRedraw();

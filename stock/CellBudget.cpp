@@ -29,14 +29,16 @@ constexpr uint32_t kFinestLevel = 7;
 }  // namespace
 
 double elongationFactor(const glm::dvec3& extents) {
-  uint64_t longest = 0, shortest = UINT64_MAX;
+  // Whole units, at least one each; in doubles, which hold any extent.
+  double longest = 1, shortest = HUGE_VAL;
   for (int k = 0; k < 3; ++k) {
-    const uint64_t e = static_cast<uint64_t>(std::max(1.0, std::ceil(extents[k])));
+    const double e = std::max(1.0, std::ceil(extents[k]));
     longest = std::max(longest, e);
     shortest = std::min(shortest, e);
   }
-  const uint64_t ratio = longest / shortest;
-  return std::clamp(9.0 / static_cast<double>(ratio), 0.5, 1.0);
+  if (!std::isfinite(longest) || !std::isfinite(shortest)) return 0.5;
+  const double ratio = std::floor(longest / shortest);
+  return std::clamp(9.0 / ratio, 0.5, 1.0);
 }
 
 CellBudget qualityBudget(double quality, const glm::dvec3& extents) {

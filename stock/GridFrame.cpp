@@ -55,6 +55,16 @@ GridFrame frameForBudget(const StockBox& box, double cells) {
   return frameForCellSize(box, e.z / zCells, zCells);
 }
 
+// The frame for a budget, coarser where an axis would get too many nodes.
+GridFrame frameWithinNodeLimit(const StockBox& box, double cells) {
+  GridFrame frame = frameForBudget(box, cells);
+  const glm::dvec3 e = box.extents();
+  // Three nodes beyond the cells of the extent, one more for rounding.
+  const double coarsest = std::max({e.x, e.y, e.z}) / (kMostNodesPerAxis - 4);
+  if (frame.exactCellSize < coarsest) frame = frameForCellSize(box, coarsest, std::ceil(e.z / coarsest));
+  return frame;
+}
+
 // Cells of about 0.0023 units: 0.002 is the smallest cell size.
 double smallestCellBudget(const glm::dvec3& e) {
   double cells = 1;
@@ -65,7 +75,7 @@ double smallestCellBudget(const glm::dvec3& e) {
 bool degenerate(const StockBox& box) {
   const glm::dvec3 e = box.extents();
   for (int k = 0; k < 3; ++k)
-    if (!(e[k] >= kDegenerateExtent) || !std::isfinite(e[k]) || !std::isfinite(box.min[k])) return true;
+    if (!(e[k] >= kDegenerateExtent) || !(e[k] <= kLargestExtent) || !std::isfinite(box.min[k])) return true;
   return false;
 }
 
@@ -92,8 +102,8 @@ bool GridFrame::sameAs(const GridFrame& other) const {
 
 std::optional<GridFrame> frameFromBudget(const StockBox& box, double cells) {
   if (degenerate(box) || !(cells >= 1)) return std::nullopt;
-  GridFrame frame = frameForBudget(box, cells);
-  if (frame.exactCellSize < kMinimumCellSize) frame = frameForBudget(box, smallestCellBudget(box.extents()));
+  GridFrame frame = frameWithinNodeLimit(box, cells);
+  if (frame.exactCellSize < kMinimumCellSize) frame = frameWithinNodeLimit(box, smallestCellBudget(box.extents()));
   return frame;
 }
 

@@ -21,8 +21,13 @@ struct StockBox {
 
 // Extents below this on any axis set up no lattice.
 inline constexpr double kDegenerateExtent = 1e-9;
+// Nor can it hold one beyond this (millimetres).
+inline constexpr double kLargestExtent = 1e6;
 // No cell is smaller than this.
 inline constexpr double kMinimumCellSize = 0.002;
+// Nodes along any axis: grid coordinates stay below 2^15, where a float
+// still resolves a crossing to 1/128 cell. A longer stock gets coarser cells.
+inline constexpr uint32_t kMostNodesPerAxis = 32768;
 // The budget of the coarse second lattice every stock gets.
 inline constexpr double kSecondFrameCells = 30'000'000;
 

@@ -38,10 +38,16 @@ std::vector<uint32_t> moveChunks(const GridFrame& frame, std::span<const GPUMove
   return chunks;
 }
 
+// One node more on every side: a cut also writes the codes and owners of
+// the nodes just past its interval.
+NodeBox widened(const NodeBox& box, const glm::uvec3& nodes) {
+  return {glm::max(box.low, 1u) - 1u, glm::min(box.high + 1u, nodes - 1u)};
+}
+
 }  // namespace
 
-uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
-                   double radius, double length, double bottom) {
+std::optional<NodeBox> sweepNodes(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end,
+                                  const glm::dvec3& axis, double radius, double length, double bottom) {
   const double scale = 1.0 / frame.exactCellSize;
   const glm::dvec3 a = glm::length(axis) > 0 ? glm::normalize(axis) : glm::dvec3(0, 0, 1);
   const contract::SweepBox box =
@@ -53,25 +59,38 @@ uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::d
   glm::dvec3 lo = glm::dvec3(box.lo) - 1.0, hi = glm::dvec3(box.hi) + 1.0;
   const glm::dvec3 last = glm::dvec3(frame.nodes) - 1.0;
   for (int k = 0; k < 3; ++k)
-    if (!std::isfinite(lo[k]) || !std::isfinite(hi[k])) return 0;  // a move to nowhere cuts nothing
-  if (glm::any(glm::lessThan(hi, glm::dvec3(0.0))) || glm::any(glm::greaterThan(lo, last))) return 0;
-  lo = glm::clamp(glm::floor(lo), glm::dvec3(0.0), last);
-  hi = glm::clamp(glm::ceil(hi), glm::dvec3(0.0), last);
-  const glm::dvec3 n = hi - lo + 1.0;
-  return static_cast<uint64_t>(n.y * n.z + n.x * n.z + n.x * n.y);
+    if (!std::isfinite(lo[k]) || !std::isfinite(hi[k])) return std::nullopt;  // a move to nowhere cuts nothing
+  if (glm::any(glm::lessThan(hi, glm::dvec3(0.0))) || glm::any(glm::greaterThan(lo, last))) return std::nullopt;
+  return NodeBox{glm::uvec3(glm::clamp(glm::floor(lo), glm::dvec3(0.0), last)),
+                 glm::uvec3(glm::clamp(glm::ceil(hi), glm::dvec3(0.0), last))};
+}
+
+uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
+                   double radius, double length, double bottom) {
+  const std::optional<NodeBox> box = sweepNodes(frame, start, end, axis, radius, length, bottom);
+  if (!box) return 0;
+  const glm::u64vec3 n = glm::u64vec3(box->high - box->low) + uint64_t{1};
+  return n.y * n.z + n.x * n.z + n.x * n.y;
 }
 
 void MillCut::clearReport() {
+  unreadFirst_ = UINT32_MAX;
+  unreadEnd_ = 0;
   reported_.clear();
   reportWords_.clear();
   if (reportBits_) reportBits_->fill(0u);
 }
 
+void MillCut::undoPartial(StockGrid& grid) { partialUndo_.restore(grid); }
+
 void MillCut::release() {
+  partialUndo_.release();
   chunkIndex_.reset();
   reportBits_.reset();
   profileBlock_.reset();
   indexWrittenFrom_ = indexWrittenTo_ = 0;
+  unreadFirst_ = UINT32_MAX;
+  unreadEnd_ = 0;
   reportWords_.clear();
   reported_.clear();
 }
@@ -157,42 +176,32 @@ void MillCut::bindBuffers(StockGrid& grid, const MoveStream& stream) {
   reportBits_->bindBase(GPU_CUT_REPORT_BITS_BINDING);
 }
 
-// Chunks [first, end) in pieces of at most 65,535; the last piece runs on
-// into the partial move's chunks.
-void MillCut::dispatch(const gpu::BaseToolShader& program, const RangeIndex& range) const {
+// The range's chunks, then the partial move's, in dispatches small enough
+// that a stop request waits for one of them only; false when it stopped.
+bool MillCut::dispatch(const gpu::BaseToolShader& program, const RangeIndex& range, const CutSwitches& switches) const {
   const gpu::ToolUniformLocations& at = program.locations();
-  const uint32_t end = range.endChunk, extra = range.extraChunks;
+  const uint32_t total = range.endChunk + range.extraChunks;
   const uint32_t groupsPerChunk = kInvocationsPerChunk / GPU_CUT_GROUP_SIZE;
-  for (uint32_t start = range.firstChunk; start < end || (start == end && extra > 0);) {
-    const uint32_t stop = std::min<uint64_t>(end, uint64_t{start} + gpu::kMaxChunksPerDispatch);
-    const bool last = stop == end;
-    const uint32_t extraHere = last ? extra : 0;
-    const uint32_t chunks = std::min<uint64_t>(stop - start + extraHere, gpu::kMaxChunksPerDispatch);
+  glUniform1ui(at.invocationChunkEnd, range.endChunk);
+  for (uint32_t start = range.firstChunk; start < total;) {
+    if (switches.stop && switches.stop->load(std::memory_order_relaxed)) return false;
+    const uint32_t stop = static_cast<uint32_t>(std::min<uint64_t>(total, uint64_t{start} + chunksPerDispatch_));
     glUniform1ui(at.invocationChunkOffset, start);
-    glUniform1ui(at.invocationChunkEnd, stop);
-    glUniform1ui(at.invocationChunkExtraEnd, start + chunks);
-    gpu::dispatch1D(chunks * groupsPerChunk / program.chunkDivisor());
+    glUniform1ui(at.invocationChunkExtraEnd, stop);
+    gpu::dispatch1D(uint64_t{stop - start} * groupsPerChunk / program.chunkDivisor());
     gpu::storageBarrier();
-    if (last) {
-      // Partial chunks beyond one dispatch follow in pieces of their own.
-      for (uint32_t done = chunks - (stop - start); done < extraHere;) {
-        const uint32_t more = std::min<uint32_t>(extraHere - done, gpu::kMaxChunksPerDispatch);
-        glUniform1ui(at.invocationChunkOffset, stop + done);
-        glUniform1ui(at.invocationChunkExtraEnd, stop + done + more);
-        gpu::dispatch1D(more * groupsPerChunk);
-        gpu::storageBarrier();
-        done += more;
-      }
-      break;
-    }
     start = stop;
   }
+  return true;
 }
 
-// The report words of the range; the move list is made again only when
-// they changed.
-void MillCut::readReport(uint32_t firstEnd, uint32_t endEnd) {
-  if (endEnd <= firstEnd) return;  // a partial move reports nothing
+// The report words of the moves cut since the last read; the move list is
+// made again only when they changed.
+void MillCut::readReport() {
+  if (unreadEnd_ <= unreadFirst_) return;
+  const uint32_t firstEnd = unreadFirst_, endEnd = unreadEnd_;
+  unreadFirst_ = UINT32_MAX;
+  unreadEnd_ = 0;
   const uint32_t firstWord = GPU_REPORT_WORD(firstEnd), endWord = GPU_REPORT_WORD(endEnd - 1) + 1;
   const std::vector<uint32_t> words = gpu::readBack<uint32_t>(*reportBits_, firstWord, endWord - firstWord);
   if (std::equal(words.begin(), words.end(), reportWords_.begin() + firstWord)) return;
@@ -203,41 +212,60 @@ void MillCut::readReport(uint32_t firstEnd, uint32_t endEnd) {
       if (reportWords_[w] & GPU_REPORT_BIT(bit)) reported_.push_back(w * 32 + bit);
 }
 
-void MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
+bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
                   const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
                   const std::optional<PartialMove>& partial) {
   const std::span<const GPUMoveRecord> records = stream.records();
-  if (!tool.valid || !grid.buffersReady() || records.empty()) return;
+  if (!tool.valid || !grid.buffersReady() || records.empty()) return true;
   const uint32_t size = static_cast<uint32_t>(records.size());
   firstEnd = std::min(std::max(firstEnd, 1u), size);
   endEnd = std::max(std::min(endEnd, size), firstEnd);
   const ToolReach reach = reachOf(tool);
   const std::vector<uint32_t> chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach);
-  const uint32_t extra =
-      partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
-                                   glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius, reach.top, reach.bottom))
-              : 0;
-  if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return;
+  const std::optional<NodeBox> partialBox =
+      partial ? sweepNodes(grid.frame(), partial->start, partial->end, glm::dvec3(partial->axisFrom + partial->axisTo),
+                           reach.radius, reach.top, reach.bottom)
+              : std::nullopt;
+  const uint32_t extra = partialBox ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
+                                                         glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius,
+                                                         reach.top, reach.bottom))
+                                    : 0;
+  if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return true;
 
   const gpu::BaseToolShader* program = bindTool(tool, colourIndex);
-  if (!program) return;
+  if (!program) return true;
   sizeReport(records.size());
-  // Pieces whose chunks a 32-bit count holds; the partial move follows the last.
-  for (uint32_t pieceFirst = firstEnd;;) {
+  // Pieces whose chunks a 32-bit count holds.
+  bool done = true;
+  for (uint32_t pieceFirst = firstEnd; done && pieceFirst < endEnd;) {
     uint32_t pieceEnd = pieceFirst;
     for (uint64_t total = 0; pieceEnd < endEnd && total + chunks[pieceEnd - firstEnd] < chunksPerPiece_; ++pieceEnd)
       total += chunks[pieceEnd - firstEnd];
-    if (pieceEnd == pieceFirst && pieceEnd < endEnd) ++pieceEnd;  // one move always fits
-    RangeIndex range = writeIndex(chunks, firstEnd, pieceFirst, pieceEnd, records.size());
-    const bool last = pieceEnd == endEnd;
-    if (last) range.extraChunks = extra;
+    if (pieceEnd == pieceFirst) ++pieceEnd;  // one move always fits
+    const RangeIndex range = writeIndex(chunks, firstEnd, pieceFirst, pieceEnd, records.size());
     bindBuffers(grid, stream);
-    setCommonUniforms(*program, grid, range, switches, partial);
-    dispatch(*program, range);
-    if (last) break;
+    setCommonUniforms(*program, grid, range, switches, std::nullopt);
+    done = dispatch(*program, range, switches);
     pieceFirst = pieceEnd;
   }
-  readReport(firstEnd, endEnd);
+  // The partial move last, on its own, after its box is saved for undoing.
+  if (done && extra > 0) {
+    partialUndo_.save(grid, widened(*partialBox, grid.frame().nodes));
+    program = bindTool(tool, colourIndex);
+    RangeIndex range;
+    range.extraChunks = extra;
+    range.elementCount = 1;
+    if (!chunkIndex_) chunkIndex_.emplace(16, 0u);  // bound, though the partial move reads no entry
+    bindBuffers(grid, stream);
+    setCommonUniforms(*program, grid, range, switches, partial);
+    done = dispatch(*program, range, switches);
+  }
+  // The report is read when asked for (see readReport).
+  if (endEnd > firstEnd) {
+    unreadFirst_ = std::min(unreadFirst_, firstEnd);
+    unreadEnd_ = std::max(unreadEnd_, endEnd);
+  }
+  return done;
 }
 
 }  // namespace stock

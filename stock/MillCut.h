@@ -5,6 +5,7 @@
 // chunks of 128), then batches of at most 65,535 chunks are dispatched, and
 // the report of moves that removed material while rapid or with the spindle
 // stopped is read back for the range.
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "gpu/UniformBuffer.h"
 #include "stock/MillPrograms.h"
 #include "stock/MoveStream.h"
+#include "stock/PartialUndo.h"
 #include "stock/StockGrid.h"
 #include "tools/CutRecords.h"
 
@@ -25,6 +27,8 @@ struct CutSwitches {
   bool reportRapidMoves = false;
   uint32_t stoppedSpindleMode = 1;  // 0 no cut, 1 tool colour, 2 rapid colour
   bool reportSpindleStoppedMoves = false;
+  // Set when the view closes: a cut stops between dispatches.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // The move being played, cut up to where the tool stands now.
@@ -42,19 +46,33 @@ class MillCut {
   // that, so that the partial move's chunks fit after them.
   static constexpr uint64_t kChunksPerPiece = uint64_t{1} << 31;
 
-  explicit MillCut(uint64_t chunksPerPiece = kChunksPerPiece) : chunksPerPiece_(chunksPerPiece) {}
+  // Chunks per dispatch: a software renderer takes about a tenth of a
+  // second for this many, and a stop request waits for no more than one.
+  static constexpr uint32_t kChunksPerDispatch = 4096;
+
+  explicit MillCut(uint64_t chunksPerPiece = kChunksPerPiece, uint32_t chunksPerDispatch = kChunksPerDispatch)
+      : chunksPerPiece_(chunksPerPiece), chunksPerDispatch_(chunksPerDispatch) {}
 
   // Render thread. Cuts the moves ending at records [firstEnd, endEnd) of
   // the stream and, when given, the partial move, with one tool; the grid's
   // buffers must be allocated. Shapes without a mill shader cut nothing.
-  void cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
+  // False when the switches' stop flag ended it early.
+  bool cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
            const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
            const std::optional<PartialMove>& partial = std::nullopt);
 
   // Moves (end record indices) that removed material while rapid or with the
-  // spindle stopped, from every cut since the last clearReport.
-  const std::vector<uint32_t>& reportedMoves() const { return reported_; }
+  // spindle stopped, from every cut since the last clearReport. Reading
+  // waits for the GPU, so it happens when asked, not after every cut.
+  const std::vector<uint32_t>& reportedMoves() {
+    readReport();
+    return reported_;
+  }
   void clearReport();
+  // Render thread: takes the last partial move's cut back out of the grid
+  // (restores what its box held); forgetPartial when the grid was made anew.
+  void undoPartial(StockGrid& grid);
+  void forgetPartial() { partialUndo_.forget(); }
   // Render thread: gives the buffers back; the next cut makes them again.
   void release();
 
@@ -73,11 +91,14 @@ class MillCut {
   void setCommonUniforms(const gpu::BaseToolShader& program, const StockGrid& grid, const RangeIndex& range,
                          const CutSwitches& switches, const std::optional<PartialMove>& partial) const;
   void bindBuffers(StockGrid& grid, const MoveStream& stream);
-  void dispatch(const gpu::BaseToolShader& program, const RangeIndex& range) const;
-  void readReport(uint32_t firstEnd, uint32_t endEnd);
+  bool dispatch(const gpu::BaseToolShader& program, const RangeIndex& range, const CutSwitches& switches) const;
+  void readReport();
   void sizeReport(size_t records);
 
   uint64_t chunksPerPiece_;
+  uint32_t chunksPerDispatch_;
+  PartialUndo partialUndo_;
+  uint32_t unreadFirst_ = UINT32_MAX, unreadEnd_ = 0;  // end records cut since the report was read
   MillPrograms programs_;
   std::optional<gpu::SSBO> chunkIndex_, reportBits_;
   std::optional<gpu::UniformBuffer> profileBlock_;
@@ -88,6 +109,10 @@ class MillCut {
 
 // Rays of a move's sweep box (a generous count: the shaders find no ray
 // past the box they compute).
+// The nodes of a move's sweep box, one cell wider on every side than the
+// shaders' own; none for a box outside the lattice.
+std::optional<NodeBox> sweepNodes(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end,
+                                  const glm::dvec3& axis, double radius, double length, double bottom = 0);
 uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
                    double radius, double length, double bottom = 0);
 

@@ -6,7 +6,7 @@
 
 namespace stock {
 
-std::vector<uint32_t> StockCutter::reportedMoves(const CutPath& path) const {
+std::vector<uint32_t> StockCutter::reportedMoves(const CutPath& path) {
   std::vector<uint32_t> moves;
   for (uint32_t record : mill_.reportedMoves()) {
     if (record == 0 || record > path.moves().records().size() - 1) continue;
@@ -39,6 +39,9 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
 
 void StockCutter::cutBatch(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, int64_t move,
                            double fraction, const CutSwitches& switches) {
+  // The playback's partial move goes first; the next frame cuts it again.
+  mill_.undoPartial(grid);
+  lastFraction_ = -1;
   cutMoves(grid, path, first, end, switches);
   batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moves().moveCount())));
   batchMove_ = move;
@@ -52,12 +55,16 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   if (path.moveCount() == 0 || move < 0) return false;
   pathSerial_ = cutPath.serial();
   if (move == lastMove_ && fraction == lastFraction_) return false;
+  // What the last frame cut of a move under way is taken back first.
+  mill_.undoPartial(grid);
   lastMove_ = move;
   lastFraction_ = fraction;
   // Played past a batch: playback cuts all of it again anyway.
   if (static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount())) >= batchEnd_) batchEnd_ = 0;
   const uint32_t current = static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount() - 1));
   if (current > cutMoves_) {
+    // The chords of a move played in part before are cut again with it:
+    // it is one run of records, and cutting them twice changes nothing.
     cutMoves(grid, cutPath, cutMoves_, current, switches);
     cutMoves_ = current;
   }
@@ -77,6 +84,14 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   const auto& r = path.records();
   const toolpath::GPUMoveRecord& from = r[startRecord + whole];
   const toolpath::GPUMoveRecord& to = r[startRecord + whole + 1];
+  // Chords played in full are cut once, not again from the move's start
+  // every frame.
+  if (chordsMove_ != current) {
+    chordsMove_ = current;
+    chordsEnd_ = startRecord + 1;
+  }
+  const uint32_t chordsFirst = std::max(chordsEnd_, startRecord + 1);
+  chordsEnd_ = std::max(chordsEnd_, startRecord + whole + 1);
   const float t = static_cast<float>(position - whole);
   PartialMove partial;
   partial.type = to.type & toolpath::kShaderTypeBits;
@@ -84,8 +99,8 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   partial.end = partial.start + t * (glm::vec3(to.x, to.y, to.z) - partial.start);
   partial.axisFrom = {from.i, from.j, from.k};
   partial.axisTo = partial.axisFrom + t * (glm::vec3(to.i, to.j, to.k) - partial.axisFrom);
-  mill_.cut(grid, cutPath.stream(), startRecord + 1, startRecord + whole + 1, tools.cutRecords[tool], tools.colours[tool],
-            switches, partial);
+  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches,
+            partial);
   return true;
 }
 

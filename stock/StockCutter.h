@@ -21,6 +21,9 @@ class StockCutter {
     lastFraction_ = 0;
     batchEnd_ = 0;
     pathSerial_ = 0;
+    chordsMove_ = -1;
+    chordsEnd_ = 0;
+    mill_.forgetPartial();
   }
   // Render thread: the lattice is gone; the buffers of the cut go too.
   void release() {
@@ -55,7 +58,7 @@ class StockCutter {
   MillCut& mill() { return mill_; }
   // The toolpath moves that removed material while rapid or with the
   // spindle stopped, in move order, from every cut since the last rebuild.
-  std::vector<uint32_t> reportedMoves(const CutPath& path) const;
+  std::vector<uint32_t> reportedMoves(const CutPath& path);
 
  private:
   // Cuts the toolpath moves [first, end) in full, whatever was cut before.
@@ -69,6 +72,8 @@ class StockCutter {
   int64_t lastMove_ = -1;  // the position cut last
   double lastFraction_ = 0;
   uint64_t pathSerial_ = 0;  // the cut path of what is cut
+  int64_t chordsMove_ = -1;  // the move under way and the end of its chords cut in full
+  uint32_t chordsEnd_ = 0;
 };
 
 }  // namespace stock

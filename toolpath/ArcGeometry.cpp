@@ -1,6 +1,7 @@
 #include "toolpath/ArcGeometry.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 
@@ -77,7 +78,8 @@ int segmentCount(double r, double sweep, double tol) {
   const double n = std::max(1.0, std::ceil(perCircle * magnitude / kTwoPi));
   const double step = std::clamp(magnitude / n, kMinStep, kMaxStep);
   if (magnitude <= step + 1e-9) return 1;  // one chord, two points
-  return static_cast<int>(std::ceil(magnitude / step));
+  const double count = std::ceil(magnitude / step);
+  return count < INT32_MAX ? static_cast<int>(count) : INT32_MAX;
 }
 
 }  // namespace toolpath

@@ -71,7 +71,8 @@ int piecesForTurn(const machine::Kinematics& kinematics, const glm::dvec3& from,
                   const Mat3& orientation) {
   if (from == to) return 1;
   const double turn = axisTurn(kinematics, from, to, orientation);
-  return std::clamp(static_cast<int>(std::ceil(turn / kMaxTurnPerRecord)), 1, kMaxPiecesPerMove);
+  const double pieces = std::ceil(turn / kMaxTurnPerRecord);
+  return pieces >= 1 ? static_cast<int>(std::min(pieces, double{kMaxPiecesPerMove})) : 1;
 }
 
 }  // namespace

@@ -31,7 +31,9 @@ void appendArc(std::vector<glm::dvec2>& out, const ProfileVertex& from, const Pr
   int chords = 1;
   if (radius > tolerance && tolerance > 0) {
     const double step = 2 * std::acos(1 - tolerance / radius);
-    chords = std::clamp(static_cast<int>(std::ceil(std::abs(sweep) / step)), 1, 1024);
+    // Clamped before the conversion: a tiny step gives counts no int holds.
+    const double wanted = std::ceil(std::abs(sweep) / step);
+    chords = wanted >= 1 ? static_cast<int>(std::min(wanted, 1024.0)) : 1;
   }
   const glm::dvec2 a = from.point - to.centre;
   const double start = std::atan2(a.y, a.x);

@@ -134,7 +134,7 @@ class Render {
   view::JobData job_;
   view::Playback playback_{notifier_};
   view::ViewCamera camera_;
-  view::StockStage stock_{job_};
+  view::StockStage stock_{job_, closeRequested_};
   view::ViewWindow window_;
   // The frame parts in frame order; each is a member above.
   std::vector<view::FramePart*> parts_{&stock_};

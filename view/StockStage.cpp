@@ -8,7 +8,13 @@
 
 namespace view {
 
-StockStage::StockStage(JobData& job) : job_(job) {}
+StockStage::StockStage(JobData& job, const std::atomic<bool>& stop) : job_(job), stop_(stop) {}
+
+stock::CutSwitches StockStage::switches() const {
+  stock::CutSwitches switches;
+  switches.stop = &stop_;
+  return switches;
+}
 
 StockStage::~StockStage() = default;
 
@@ -60,7 +66,7 @@ void StockStage::update(FrameState& frame) {
   const toolpath::PositionAtFraction& at = played.at;
   for (const auto& model : scene_->models()) {
     if (!model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
-    if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, stock::CutSwitches{})) {
+    if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
       model->markChanged();
       frame.changed = true;
     }
@@ -79,7 +85,7 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
     if (!model->built()) continue;
     if (model->cutter().cutFromOther(*cutPath_)) model->rebuild(limits_);
     if (!model->built()) continue;
-    model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, stock::CutSwitches{});
+    model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, switches());
     model->markChanged();
   }
 }

@@ -24,7 +24,8 @@ namespace view {
 
 class StockStage final : public FramePart {
  public:
-  explicit StockStage(JobData& job);
+  // stop: set when the view closes; cuts end between dispatches then.
+  StockStage(JobData& job, const std::atomic<bool>& stop);
   ~StockStage() override;
   StockStage(const StockStage&) = delete;
   StockStage& operator=(const StockStage&) = delete;
@@ -57,6 +58,7 @@ class StockStage final : public FramePart {
  private:
   // Under the stock lock.
   bool buildChanged();
+  stock::CutSwitches switches() const;
   // Makes the cut path for the snapshot when it is not made from it, or
   // gives it the tools of a new tool table; true when it changed.
   bool refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path);
@@ -65,6 +67,7 @@ class StockStage final : public FramePart {
   bool readyToCut(stock::StockModel& model, int64_t move, double fraction);
 
   JobData& job_;
+  const std::atomic<bool>& stop_;
   std::shared_mutex lock_;
   gpu::DeviceLimits limits_;
   std::unique_ptr<stock::StockScene> scene_;

@@ -34,6 +34,23 @@ extern "C" {
 #define SIM_STATIC_ASSERT(condition, text) _Static_assert(condition, text)
 #endif
 
+/* Statuses of refused input. An export that refuses what the host passed
+ * changes nothing in the view and returns one of these; each export's
+ * comment says which it can return. */
+enum {
+  SIM_STATUS_NOT_FINITE = -2,   /* a number is NaN or infinite */
+  SIM_STATUS_OUT_OF_RANGE = -3, /* a value beyond what the view represents: coordinates and lengths
+                                   larger than SIM_LARGEST_LENGTH_MM in size, negative sizes,
+                                   counts of sides or points past their limits */
+  SIM_STATUS_BAD_ARRAY = -4,    /* a count without its array, a count whose bytes or indices do not
+                                   fit, or ranges and running totals out of order */
+  SIM_STATUS_BAD_STOCK = -5     /* a box or cylinder stock without volume */
+};
+/* The largest coordinate or length any record may hold, in millimetres
+ * (inches are converted first): the GPU works in single precision, which
+ * at this size still resolves a tenth of a millimetre. */
+#define SIM_LARGEST_LENGTH_MM 1.0e6
+
 /* An X11 window id; 0 means none. */
 typedef uintptr_t SIM_Window;
 

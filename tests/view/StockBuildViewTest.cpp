@@ -83,11 +83,11 @@ TEST_F(StockOnView, DefinedUpdatedAndRemovedStocks) {
   EXPECT_NEAR(volumeOf(tube), tubeVolume, tubeVolume * 0.08);
   SIM_SetUnits(view, 0);
 
-  // A stock that encloses nothing is kept as a description, without a lattice.
-  ASSERT_EQ(SIM_CreateStock(view, boxStock(4, 0)), 0);
-  Built empty = waitForStock(4, 3);
-  EXPECT_TRUE(empty.exists);
-  EXPECT_FALSE(empty.built);
+  // A stock that encloses nothing is refused; a real one takes its place.
+  ASSERT_EQ(SIM_CreateStock(view, boxStock(4, 0)), SIM_STATUS_BAD_STOCK);
+  EXPECT_EQ(SIM_GetCurrentStockModel(view), 3);
+  ASSERT_EQ(SIM_CreateStock(view, boxStock(4, 10)), 0);
+  EXPECT_TRUE(waitForStock(4, 3).built);
 
   ASSERT_EQ(SIM_RemoveStock(view, 3), 0);
   for (int attempt = 0; attempt < 300; ++attempt) {

@@ -1,0 +1,110 @@
+// The stock playback leaves does not depend on which positions the frames
+// happened to show: cut at random positions along the way, with the move
+// under way cut in part each time, it ends equal to the same moves cut at
+// once.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "machine/Kinematics.h"
+#include "stock/CutPath.h"
+#include "stock/SolidStockCreator.h"
+#include "stock/StockCutter.h"
+#include "support/GpuTest.h"
+#include "support/LatticeCheck.h"
+#include "support/ToolBuilder.h"
+#include "support/ToolpathBuilder.h"
+#include "tools/ToolTable.h"
+
+namespace {
+
+using Builder = testing_support::ToolpathBuilder;
+
+class PlayedCutTest : public testsupport::GpuTest {
+ protected:
+  void SetUp() override {
+    GpuTest::SetUp();
+    box_.min = {0, 0, 0};
+    box_.max = {40, 30, 20};
+    ASSERT_TRUE(grid_.setUp(stock::boundsOf(box_), 60'000, limits_));
+    // Lines, a ramp, a full circle and a helix, with two tools.
+    path_.add(Builder::line(SIM_MOVE_RAPID, {8, 8, 25}))
+        .add(Builder::line(SIM_MOVE_LINEAR, {8, 8, 16}))
+        .add(Builder::line(SIM_MOVE_LINEAR, {31.3, 9.7, 14.2}))
+        .add(Builder::arc(SIM_MOVE_ARC_CCW, {31.3, 9.7, 14.2}, {22.1, 14.9, 14.2}, {0, 0, -1}))
+        .add(Builder::line(SIM_MOVE_LINEAR, {12.4, 21.7, 17.3}))
+        .add(Builder::line(SIM_MOVE_RAPID, {12.4, 21.7, 25}))
+        .add(Builder::line(SIM_MOVE_RAPID, {20, 10, 25}))
+        .add(Builder::line(SIM_MOVE_LINEAR, {20, 10, 18}))
+        .add(Builder::arc(SIM_MOVE_ARC_CW, {20, 10, 13.5}, {20, 15.3, 14}, {0, 0, -1}))
+        .add(Builder::line(SIM_MOVE_LINEAR, {35.5, 24.1, 12.9}))
+        .toolChange("flat", 0)
+        .toolChange("ball", 5);
+    toolpath_ = std::make_shared<const toolpath::Toolpath>(toolpath::Toolpath::fromRecord(path_.record()));
+    testsupport::ToolTableBuilder b;
+    b.addTool("flat", {{SIM_PART_CUTTING, testsupport::flatProfile(2.7, 15)}});
+    b.addTool("ball", {{SIM_PART_CUTTING, testsupport::ballProfile(3.1, 15)}});
+    table_.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  }
+
+  // The lattice after playing to the end through count random positions.
+  testsupport::LatticeImage played(const stock::CutPath& cutPath, uint32_t seed, int count) {
+    solids_.create(grid_, box_);
+    stock::StockCutter cutter;
+    const int64_t moves = static_cast<int64_t>(toolpath_->moveCount());
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> step(0.0, 2.0 * moves / count);
+    double at = 0;
+    while ((at += step(rng)) < moves) {
+      const int64_t move = static_cast<int64_t>(at);
+      cutter.cutTo(grid_, cutPath, move, at - move, {});
+    }
+    cutter.cutTo(grid_, cutPath, moves - 1, 1.0, {});
+    return testsupport::LatticeImage(grid_);
+  }
+
+  testsupport::LatticeImage batch(const stock::CutPath& cutPath) {
+    solids_.create(grid_, box_);
+    stock::StockCutter cutter;
+    cutter.cutBatch(grid_, cutPath, 0, static_cast<uint32_t>(toolpath_->moveCount()), -1, 0, {});
+    return testsupport::LatticeImage(grid_);
+  }
+
+  // The codes the surface is made from: those of edges whose nodes differ.
+  static size_t differentSurfaceCodes(const testsupport::LatticeImage& a, const testsupport::LatticeImage& b) {
+    size_t different = 0;
+    a.forEachNode([&](const glm::uvec3& n) {
+      for (int axis = 0; axis < 3; ++axis) {
+        glm::uvec3 next = n;
+        if (++next[axis] >= a.frame.nodes[axis] || a.inside(n) == a.inside(next)) continue;
+        different += a.code(n, axis) != b.code(n, axis);
+      }
+    });
+    return different;
+  }
+
+  stock::BoxShape box_;
+  stock::StockGrid grid_;
+  stock::SolidStockCreator solids_;
+  Builder path_;
+  std::shared_ptr<const toolpath::Toolpath> toolpath_;
+  tools::ToolTable table_;
+};
+
+}  // namespace
+
+TEST_F(PlayedCutTest, PartialCutsLeaveNoTrace) {
+  const stock::CutPath cutPath(toolpath_, 0.01, 0, machine::IdentityKinematics(), table_, 0);
+  solids_.create(grid_, box_);
+  const uint64_t uncut = testsupport::LatticeImage(grid_).insideCount();
+  const testsupport::LatticeImage atOnce = batch(cutPath);
+  ASSERT_LT(atOnce.insideCount() + 1000, uncut) << "the job cuts";
+  for (uint32_t seed : {1u, 2u, 3u}) {
+    // Few frames (long partial moves) and many (short ones).
+    for (int frames : {7, 60}) {
+      const testsupport::LatticeImage image = played(cutPath, seed, frames);
+      EXPECT_EQ(image.signWords, atOnce.signWords) << "seed " << seed << ", " << frames << " frames";
+      EXPECT_EQ(differentSurfaceCodes(image, atOnce), 0u) << "seed " << seed << ", " << frames << " frames";
+    }
+  }
+}
