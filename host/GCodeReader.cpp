@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -48,6 +49,15 @@ std::string number(double value) {
   return out.str();
 }
 
+// A character for a message: printable as it is, anything else by its code.
+std::string shown(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (std::isprint(byte)) return std::string("'") + c + "'";
+  char code[8];
+  std::snprintf(code, sizeof code, "0x%02X", byte);
+  return std::string("byte ") + code;
+}
+
 // The words of one line, comments removed.
 std::vector<Word> wordsOf(std::string_view line) {
   std::vector<Word> words;
@@ -69,8 +79,9 @@ std::vector<Word> wordsOf(std::string_view line) {
       ++i;
       continue;
     }
-    if (!std::isalpha(static_cast<unsigned char>(c))) throw BlockError(std::string("unexpected character '") + c + "'");
+    if (!std::isalpha(static_cast<unsigned char>(c))) throw BlockError("unexpected character " + shown(c));
     const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (letter == 'O') throw BlockError("O-word subroutines, loops and conditions are not read");
     ++i;
     skipBlanks();
     const size_t start = i;
@@ -102,21 +113,30 @@ class Reader {
     size_t begin = 0;
     uint32_t line = 0;
     while (begin <= text.size() && !ended_) {
-      size_t end = text.find('\n', begin);
+      // Lines end with LF, CR LF or a lone CR.
+      size_t end = text.find_first_of("\r\n", begin);
       if (end == std::string_view::npos) end = text.size();
       ++line;
+      const std::string_view content = text.substr(begin, end - begin);
+      // A program between two '%' lines ends at the second.
+      if (isPercentLine(content) && percentSeen_++ > 0) break;
       try {
-        block(wordsOf(text.substr(begin, end - begin)), line);
+        block(wordsOf(content), line);
       } catch (const BlockError& e) {
         throw GCodeError(name_ + ":" + std::to_string(line) + ": " + e.what());
       }
       if (end == text.size()) break;
-      begin = end + 1;
+      begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return std::move(program_);
   }
 
  private:
+  static bool isPercentLine(std::string_view line) {
+    const size_t first = line.find_first_not_of(" \t");
+    return first != std::string_view::npos && line[first] == '%';
+  }
+
   void block(const std::vector<Word>& words, uint32_t line) {
     if (words.empty()) return;
     std::map<char, double> values;  // axis and parameter words
@@ -289,6 +309,7 @@ class Reader {
   Modes modes_;
   Program program_;
   bool ended_ = false;
+  int percentSeen_ = 0;
 };
 
 }  // namespace

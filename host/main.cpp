@@ -56,6 +56,17 @@ struct Options {
   bool stl = true, png = true, headless = false, hidden = false;
 };
 
+// What a refusal status means, for messages.
+const char* refusalOf(int32_t status) {
+  switch (status) {
+    case SIM_STATUS_NOT_FINITE: return "a number that is not finite";
+    case SIM_STATUS_OUT_OF_RANGE: return "a value beyond what the view represents (lengths up to 1,000,000 mm)";
+    case SIM_STATUS_BAD_ARRAY: return "an array that does not fit";
+    case SIM_STATUS_BAD_STOCK: return "a stock without volume";
+    default: return "an error";
+  }
+}
+
 struct InputError {
   std::string what;
 };
@@ -105,8 +116,9 @@ Options optionsOf(int argc, char** argv) {
       o.out = value();
     } else if (arg == "--size") {
       const std::string text = value();
-      if (std::sscanf(text.c_str(), "%dx%d", &o.width, &o.height) != 2 || o.width < 16 || o.height < 16 ||
-          o.width > 8192 || o.height > 8192)
+      int used = 0;
+      if (std::sscanf(text.c_str(), "%dx%d%n", &o.width, &o.height, &used) != 2 || size_t(used) != text.size() ||
+          o.width < 16 || o.height < 16 || o.width > 8192 || o.height > 8192)
         throw InputError{"--size needs WIDTHxHEIGHT between 16 and 8192"};
     } else if (arg == "--no-stl") {
       o.stl = false;
@@ -226,7 +238,13 @@ int run(const Options& o) {
   SIM_SetCallbackWindow(view, window, true);
 
   const SIM_ToolTableRecord toolTable = tools.record();
-  SIM_SetToolTable(view, &toolTable);
+  if (const int32_t refused = SIM_SetToolTable(view, &toolTable); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the tools were refused: %s\n", refusalOf(refused));
+    SIM_CloseView(view);
+    SIM_SetMessageHandler(window, nullptr, nullptr);
+    SIM_TerminateOpenGL();
+    return kInputError;
+  }
   SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
   stock.identifier = 1;
   stock.kind = SIM_STOCK_BOX;
@@ -235,9 +253,22 @@ int run(const Options& o) {
   stock.colour[0] = 0.62f, stock.colour[1] = 0.65f, stock.colour[2] = 0.70f;
   const double lo[3] = {box.min.x, box.min.y, box.min.z}, hi[3] = {box.max.x, box.max.y, box.max.z};
   for (int k = 0; k < 3; ++k) stock.boxMin[k] = lo[k], stock.boxMax[k] = hi[k];
-  SIM_CreateStock(view, stock);
+  if (const int32_t refused = SIM_CreateStock(view, stock); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the stock box (%g, %g, %g) to (%g, %g, %g) was refused: %s\n", lo[0], lo[1], lo[2],
+                 hi[0], hi[1], hi[2], refusalOf(refused));
+    SIM_CloseView(view);
+    SIM_SetMessageHandler(window, nullptr, nullptr);
+    SIM_TerminateOpenGL();
+    return kInputError;
+  }
   const SIM_ToolpathRecord toolpath = path.record();
-  SIM_SetToolpath(view, &toolpath);
+  if (const int32_t refused = SIM_SetToolpath(view, &toolpath); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));
+    SIM_CloseView(view);
+    SIM_SetMessageHandler(window, nullptr, nullptr);
+    SIM_TerminateOpenGL();
+    return kInputError;
+  }
   SIM_SetView(view, 0);  // isometric, once the stock is there
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 
@@ -259,7 +290,7 @@ int run(const Options& o) {
   const double played = std::chrono::duration<double>(Clock::now() - start).count();
   int status = 0;
   if (!finished) {
-    std::fprintf(stderr, "korvane-view: playing did not finish within %.0f s\n", o.timeout);
+    std::fprintf(stderr, "korvane-view: playing did not finish within %g s\n", o.timeout);
     status = kRunError;
   } else {
     std::printf("played to the end in %.2f s\n", played);

@@ -91,6 +91,22 @@ TEST(GCodeReader, ErrorsNameTheFileAndLine) {
       << "more than the view draws as an arc";
   EXPECT_EQ(errorOf("G0 X" + std::string(400, '9') + "\n"), "job.nc:1: word X has no number") << "too large";
   EXPECT_THROW(host::readGCodeFile("/nonexistent/job.nc"), host::GCodeError);
+  EXPECT_EQ(errorOf("G0 X1\no100 sub\n"), "job.nc:2: O-word subroutines, loops and conditions are not read");
+  EXPECT_EQ(errorOf(std::string("G0 X1 \0 Y2\n", 12)), "job.nc:1: unexpected character byte 0x00");
+}
+
+TEST(GCodeReader, LineEndsAndPercentLines) {
+  // Lone CRs and CR LF end lines as LF does, and count once each.
+  for (const char* ends : {"\n", "\r", "\r\n"}) {
+    const std::string e = ends;
+    const host::Program p = readGCode("G0 X1" + e + "G1 X2 F100" + e + "G0 Y3" + e, "job.nc");
+    ASSERT_EQ(p.moves.size(), 3u) << "line end " << int(e[0]);
+    EXPECT_EQ(p.moves[2].line, 3u);
+  }
+  // What follows the closing '%' is not part of the program.
+  const host::Program p = readGCode("%\nG0 X1\n%\nG0 X9 garbage\n", "job.nc");
+  ASSERT_EQ(p.moves.size(), 1u);
+  EXPECT_EQ(p.moves[0].end.x, 1.0);
 }
 
 TEST(GCodeReader, ARealProgram) {

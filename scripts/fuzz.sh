@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (build-fuzz/) and runs each for
+# the given seconds (default 60): the STL reader, the sample host's G-code
+# reader and the record-taking exports on a headless view (on a virtual
+# display with Mesa's software OpenGL). Seeds come from the test data; what
+# a run finds is kept in build-fuzz/findings and fails the script.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+export LIBGL_ALWAYS_SOFTWARE=1
+cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKORVANE_SANITIZE=fuzzer-no-link,address,undefined -DKORVANE_FUZZ=ON -DKORVANE_BUILD_TESTS=OFF \
+  -DKORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports
+
+corpus=build-fuzz/corpus
+mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports build-fuzz/findings
+cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
+find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
+printf 'solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid s\n' \
+  >"$corpus"/stl/triangle.stl
+head -c 4096 /dev/urandom >"$corpus"/exports/random
+
+run() {
+  local target="$1" dir="$2"
+  shift 2
+  echo "== $target, $seconds s"
+  "$@" build-fuzz/fuzz/"$target" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=6144 \
+    -timeout=60 -artifact_prefix=build-fuzz/findings/"$target"- "$corpus/$dir"
+}
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_stl_reader stl
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_reader gcode
+# The driver is preloaded for the reason scripts/sanitize.sh gives; its
+# leaks at exit are the driver's.
+LD_PRELOAD=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \
+ASAN_OPTIONS="detect_leaks=0:verify_asan_link_order=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  run fuzz_record_exports exports xvfb-run -a -s "-screen 0 1024x768x24 -noreset"
