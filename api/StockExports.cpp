@@ -75,6 +75,11 @@ SIM_EXPORT int64_t SIM_GetCurrentStockModel(Render* view) {
   });
 }
 
+SIM_EXPORT double SIM_GetStockCellSize(Render* view, uint32_t identifier) {
+  return api::onView<double>(view, 0.0, 0.0,
+                             [&](Render& v) { return v.stock().cellSize(identifier) / v.job().units.scale.load(); });
+}
+
 SIM_EXPORT int32_t SIM_RemoveStock(Render* view, uint32_t identifier) {
   return api::onView(view, [&](Render& v) {
     bool removed = false;

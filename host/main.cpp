@@ -146,6 +146,7 @@ Options optionsOf(int argc, char** argv) {
 struct ViewNews {
   std::atomic<int> exportDone{0};
   std::atomic<int> line{0};
+  std::atomic<bool> tooCoarse{false};
 };
 
 void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int64_t value) {
@@ -153,6 +154,7 @@ void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int6
   if (message != SIM_MESSAGE_NOTIFY) return;
   if (event == SIM_EVENT_EXPORT_PROGRESS && value == 100) ++news->exportDone;
   if (event == SIM_EVENT_CURRENT_LINE_CHANGED) news->line = static_cast<int>(value);
+  if (event == SIM_EVENT_STOCK_TOO_COARSE) news->tooCoarse = true;
 }
 
 // Every tool the program changes to is in the table, and no feed move comes
@@ -321,6 +323,14 @@ int run(const Options& o) {
       std::fprintf(stderr, "korvane-view: %s could not be written\n", png.c_str());
       status = kRunError;
     }
+  }
+  // The files are written, but the solid is not to be trusted.
+  if (news.tooCoarse) {
+    std::fprintf(stderr,
+                 "korvane-view: the stock's cells of %.3g mm are coarser than a quarter of the smallest tool's radius;"
+                 " thin walls lose volume or vanish: give a higher --quality or a smaller stock\n",
+                 SIM_GetStockCellSize(view, 1));
+    if (status == 0) status = kRunError;
   }
   SIM_CloseView(view);
   SIM_SetMessageHandler(window, nullptr, nullptr);

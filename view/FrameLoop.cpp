@@ -138,6 +138,8 @@ void Render::runFrame(double now, bool drawing) {
   }
   view::FrameState frame{played};
   for (view::FramePart* part : parts_) part->update(frame);
+  for (uint32_t stock : stock_.takeTooCoarse())
+    notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_STOCK_TOO_COARSE, stock, true);
   if (frame.changed) {
     lastActivity_ = now;
     redrawRequested_ = true;

@@ -2,11 +2,31 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 #include "camera/DisplayFrame.h"
 #include "gpu/GL.h"
 
 namespace view {
+
+namespace {
+
+// The smallest widest radius of the tools the moves use, in millimetres.
+double smallestCuttingRadius(const stock::CutPath& path) {
+  const stock::ToolAssignment& tools = path.tools();
+  std::vector<bool> used(tools.cutRecords.size(), false);
+  for (int32_t tool : tools.toolOfMove)
+    if (tool >= 0) used[size_t(tool)] = true;
+  double smallest = 0;
+  for (size_t t = 0; t < used.size(); ++t) {
+    if (!used[t] || !tools.cutRecords[t].valid) continue;
+    const double radius = stock::reachOf(tools.cutRecords[t]).radius;
+    if (radius > 0 && (smallest == 0 || radius < smallest)) smallest = radius;
+  }
+  return smallest;
+}
+
+}  // namespace
 
 StockStage::StockStage(JobData& job, const std::atomic<bool>& stop) : job_(job), stop_(stop) {}
 
@@ -62,10 +82,14 @@ void StockStage::update(FrameState& frame) {
   if (buildChanged()) frame.changed = true;
   const PlayedPosition& played = frame.played;
   if (!scene_ || !played.toolpath) return;
-  if (refreshCutPath(played.toolpath)) frame.changed = true;
+  if (refreshCutPath(played.toolpath)) {
+    frame.changed = true;
+    smallestRadius_ = smallestCuttingRadius(*cutPath_);
+  }
   const toolpath::PositionAtFraction& at = played.at;
   for (const auto& model : scene_->models()) {
     if (!model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
+    checkFidelity(*model);
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
       model->markChanged();
       frame.changed = true;
@@ -88,6 +112,32 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
     model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, switches());
     model->markChanged();
   }
+}
+
+void StockStage::checkFidelity(const stock::StockModel& model) {
+  const uint32_t identifier = model.identifier();
+  const double cell = model.grid().frame().exactCellSize;
+  auto known = std::find_if(checked_.begin(), checked_.end(), [&](const Checked& c) { return c.identifier == identifier; });
+  if (known != checked_.end() && known->build == model.buildCount() && known->cutPath == cutPath_->serial()) return;
+  if (known == checked_.end()) known = checked_.insert(checked_.end(), Checked{identifier, 0, 0});
+  known->build = model.buildCount();
+  known->cutPath = cutPath_->serial();
+  std::lock_guard lock(fidelityMutex_);
+  std::erase_if(cellSizes_, [&](const auto& entry) { return entry.first == identifier; });
+  cellSizes_.emplace_back(identifier, cell);
+  if (smallestRadius_ > 0 && cell > kCellPerRadius * smallestRadius_) tooCoarse_.push_back(identifier);
+}
+
+std::vector<uint32_t> StockStage::takeTooCoarse() {
+  std::lock_guard lock(fidelityMutex_);
+  return std::exchange(tooCoarse_, {});
+}
+
+double StockStage::cellSize(uint32_t identifier) const {
+  std::lock_guard lock(fidelityMutex_);
+  for (const auto& [id, cell] : cellSizes_)
+    if (id == identifier) return cell;
+  return 0;
 }
 
 camera::SceneBox StockStage::sceneBox() const {
@@ -129,6 +179,11 @@ stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<voi
 }
 
 void StockStage::release() {
+  checked_.clear();
+  {
+    std::lock_guard lock(fidelityMutex_);
+    cellSizes_.clear();
+  }
   drawing_.reset();
   cutPath_.reset();
   if (scene_) scene_->release();

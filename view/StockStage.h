@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <vector>
 
@@ -51,6 +52,11 @@ class StockStage final : public FramePart {
   // A stock solid's welded surface in world millimetres; empty for an
   // unknown or unbuilt solid.
   stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);
+  // Stocks found too coarse for the toolpath's tools since the last call
+  // (see SIM_EVENT_STOCK_TOO_COARSE), each once per build and cut path.
+  std::vector<uint32_t> takeTooCoarse();
+  // A stock's cell size in millimetres, 0 while not built; any thread.
+  double cellSize(uint32_t identifier) const;
   // The stock models; null until the first stock was built.
   stock::StockScene* scene() { return scene_.get(); }
   void release() override;
@@ -59,6 +65,8 @@ class StockStage final : public FramePart {
   // Under the stock lock.
   bool buildChanged();
   stock::CutSwitches switches() const;
+  // Render thread: notes a stock whose cells are coarser than the tools allow.
+  void checkFidelity(const stock::StockModel& model);
   // Makes the cut path for the snapshot when it is not made from it, or
   // gives it the tools of a new tool table; true when it changed.
   bool refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path);
@@ -68,6 +76,18 @@ class StockStage final : public FramePart {
 
   JobData& job_;
   const std::atomic<bool>& stop_;
+  // A stock is faithful while its cell is at most this share of the
+  // smallest cutting radius the toolpath uses.
+  static constexpr double kCellPerRadius = 0.25;
+  double smallestRadius_ = 0;  // of the cut path's tools, mm; 0 without tools
+  struct Checked {
+    uint32_t identifier;
+    uint64_t build, cutPath;
+  };
+  std::vector<Checked> checked_;       // render thread
+  mutable std::mutex fidelityMutex_;   // guards the two below
+  std::vector<uint32_t> tooCoarse_;
+  std::vector<std::pair<uint32_t, double>> cellSizes_;
   std::shared_mutex lock_;
   gpu::DeviceLimits limits_;
   std::unique_ptr<stock::StockScene> scene_;

@@ -86,7 +86,8 @@ enum {
   SIM_EVENT_ABOUT_REQUESTED = 15,
   SIM_EVENT_SAVE_PRESENTATION_REQUESTED = 17,
   SIM_EVENT_VIEW_CLOSING = 18,              /* sent synchronously */
-  SIM_EVENT_KEY = 19                        /* see SIM_KEY_EVENT_* below */
+  SIM_EVENT_KEY = 19,                       /* see SIM_KEY_EVENT_* below */
+  SIM_EVENT_STOCK_TOO_COARSE = 20           /* lparam: stock identifier; see SIM_GetStockCellSize */
 };
 
 /* The value of SIM_EVENT_KEY (sent for presses, repeats and releases alike):
@@ -290,6 +291,15 @@ SIM_EXPORT SIM_StockRecord SIM_GetStock(Render* view, uint32_t identifier);
 SIM_EXPORT SIM_StockList SIM_GetStockModels(Render* view);
 /* Identifier of the stock defined or updated last; -1 when there is none. */
 SIM_EXPORT int64_t SIM_GetCurrentStockModel(Render* view);
+/* Addition of this library: the cell size of the stock's lattice in host
+ * units, 0 while it is not built (or for an unknown identifier or a null
+ * view). A lattice resolves nothing finer than a cell: the view cuts a
+ * stock whose cells are coarser than a quarter of the radius of the
+ * smallest tool the toolpath uses (the largest stocks, at low quality), but
+ * sends SIM_EVENT_STOCK_TOO_COARSE once for that stock, toolpath and tool
+ * table, so that the host can say so and offer a finer quality. Thin walls
+ * and slivers of a coarse stock lose volume or vanish. */
+SIM_EXPORT double SIM_GetStockCellSize(Render* view, uint32_t identifier);
 /* Removes a stock; an unknown identifier changes nothing. -1 for a null view. */
 SIM_EXPORT int32_t SIM_RemoveStock(Render* view, uint32_t identifier);
 

@@ -255,12 +255,13 @@ TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPositio
   EXPECT_EQ(SIM_SetToolpathOperationVisibility(view, 0, false), 0);  // no operations
   EXPECT_EQ(view->job().toolpath.current(), before) << "nothing changed: no new snapshot";
 
-  // Counts no memory can hold leave an empty toolpath instead of a crash.
+  // Counts no memory or index can hold are refused; the toolpath stays.
   SIM_ToolpathRecord absurd{};
   absurd.moveCount = uint64_t{1} << 62;
   absurd.operationCount = uint64_t{1} << 61;
-  EXPECT_EQ(SIM_SetToolpath(view, &absurd), 0);
-  EXPECT_EQ(view->job().toolpath.current()->moveCount(), 0u);
+  const auto kept = view->job().toolpath.current();
+  EXPECT_EQ(SIM_SetToolpath(view, &absurd), SIM_STATUS_BAD_ARRAY);
+  EXPECT_EQ(view->job().toolpath.current(), kept);
 
   // A null record loads an empty toolpath and is announced again.
   ASSERT_EQ(SIM_SetToolpath(view, nullptr), 0);
@@ -301,8 +302,9 @@ TEST(SettingsExports, GeometryPrecisionInHostUnits) {
   EXPECT_EQ(SIM_SetGeometryPrecision(&view, 0.001, true), 0);
   EXPECT_NEAR(view.job().geometryPrecision.load(), 0.0254, 1e-12);
   EXPECT_EQ(view.job().precisionVersion.load(), 1u) << "applied now: the cut path is made again";
-  EXPECT_EQ(SIM_SetGeometryPrecision(&view, -1, true), 0);
-  EXPECT_EQ(SIM_SetGeometryPrecision(&view, NAN, true), 0);
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, -1, true), SIM_STATUS_OUT_OF_RANGE);
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, 1e-9, true), SIM_STATUS_OUT_OF_RANGE) << "finer than any chord needs";
+  EXPECT_EQ(SIM_SetGeometryPrecision(&view, NAN, true), SIM_STATUS_NOT_FINITE);
   EXPECT_NEAR(SIM_GetGeometryPrecision(&view), 0.001, 1e-12) << "not a length: nothing changes";
   EXPECT_EQ(SIM_SetGeometryPrecision(nullptr, 0.1, true), -1);
   EXPECT_EQ(SIM_GetGeometryPrecision(nullptr), 0.0);

@@ -474,7 +474,9 @@ TEST(ToolTableTest, RepeatedParallelLoadsGiveTheSameTable) {
 
 TEST(ToolTableExportsTest, HostileProfilesLoadWithoutHarm) {
   std::mt19937 rng(2024);
-  const float specials[] = {0.0f, -0.0f, 1e-30f, 1e30f, -1e30f, NAN, INFINITY, 3.0f, -7.5f};
+  // Values every check lets through; what is not finite or too large is
+  // refused as a whole below.
+  const float specials[] = {0.0f, -0.0f, 1e-30f, 1e5f, -1e5f, 1e-44f, 123456.7f, 3.0f, -7.5f};
   std::uniform_int_distribution<int> pick(0, 8), segment(0, 4), count(0, 9);
   ToolTableBuilder b;
   for (int t = 0; t < 300; ++t) {
@@ -492,11 +494,20 @@ TEST(ToolTableExportsTest, HostileProfilesLoadWithoutHarm) {
   EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u);
   SIM_ToolTableRecord copy = host;
   EXPECT_EQ(SIM_ResolveToolTableCompensation(&view, &copy).count, 300u);
+  for (float refused : {NAN, INFINITY, 1e30f}) {
+    ToolTableBuilder bad;
+    bad.addTool("bad", {{SIM_PART_CUTTING, {{0, 0, 0, 0, 0}, {0, refused, 1, 0, 0}}}});
+    const SIM_ToolTableRecord record = bad.record();
+    EXPECT_LT(SIM_SetToolTable(&view, &record), -1) << refused;
+    EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u) << "the table stays";
+  }
   SIM_ToolTableRecord broken{};
   broken.toolCount = 5;  // no array behind the count
+  EXPECT_EQ(SIM_SetToolTable(&view, &broken), SIM_STATUS_BAD_ARRAY);
+  broken.toolCount = 0;
   broken.holderCount = -3;
-  EXPECT_EQ(SIM_SetToolTable(&view, &broken), 0);
-  EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 0u);
+  EXPECT_EQ(SIM_SetToolTable(&view, &broken), SIM_STATUS_BAD_ARRAY);
+  EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u);
   EXPECT_EQ(SIM_SetToolTable(&view, nullptr), 0);
   const uint32_t slots[] = {1, 2, 3}, toolsInSlots[] = {0, 1, 0};
   EXPECT_EQ(SIM_MountMachineSlots(&view, 3, slots, toolsInSlots), 0);
