@@ -83,6 +83,15 @@ void MillCut::clearReport() {
 
 void MillCut::undoPartial(StockGrid& grid) { partialUndo_.restore(grid); }
 
+void MillCut::holdForUndo(StockGrid& grid, const PartialMove& move, const tools::CutRecord& tool) {
+  if (!tool.valid || !grid.buffersReady()) return;
+  const ToolReach reach = reachOf(tool);
+  const std::optional<NodeBox> box = sweepNodes(grid.frame(), move.start, move.end,
+                                                glm::dvec3(move.axisFrom + move.axisTo), reach.radius, reach.top,
+                                                reach.bottom);
+  if (box) partialUndo_.save(grid, widened(*box, grid.frame().nodes));
+}
+
 void MillCut::release() {
   partialUndo_.release();
   chunkIndex_.reset();
@@ -222,14 +231,10 @@ bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
   endEnd = std::max(std::min(endEnd, size), firstEnd);
   const ToolReach reach = reachOf(tool);
   const std::vector<uint32_t> chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach);
-  const std::optional<NodeBox> partialBox =
-      partial ? sweepNodes(grid.frame(), partial->start, partial->end, glm::dvec3(partial->axisFrom + partial->axisTo),
-                           reach.radius, reach.top, reach.bottom)
-              : std::nullopt;
-  const uint32_t extra = partialBox ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
-                                                         glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius,
-                                                         reach.top, reach.bottom))
-                                    : 0;
+  const uint32_t extra = partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
+                                                    glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius,
+                                                    reach.top, reach.bottom))
+                                 : 0;
   if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return true;
 
   const gpu::BaseToolShader* program = bindTool(tool, colourIndex);
@@ -248,9 +253,8 @@ bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
     done = dispatch(*program, range, switches);
     pieceFirst = pieceEnd;
   }
-  // The partial move last, on its own, after its box is saved for undoing.
+  // The partial move last, on its own.
   if (done && extra > 0) {
-    partialUndo_.save(grid, widened(*partialBox, grid.frame().nodes));
     program = bindTool(tool, colourIndex);
     RangeIndex range;
     range.extraChunks = extra;

@@ -69,8 +69,10 @@ class MillCut {
     return reported_;
   }
   void clearReport();
-  // Render thread: takes the last partial move's cut back out of the grid
-  // (restores what its box held); forgetPartial when the grid was made anew.
+  // Render thread: keeps what the sweep box of move holds, so that partial
+  // cuts of it can be taken back out by undoPartial (which restores it);
+  // forgetPartial when the grid was made anew.
+  void holdForUndo(StockGrid& grid, const PartialMove& move, const tools::CutRecord& tool);
   void undoPartial(StockGrid& grid);
   void forgetPartial() { partialUndo_.forget(); }
   // Render thread: gives the buffers back; the next cut makes them again.

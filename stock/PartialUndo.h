@@ -1,9 +1,10 @@
 #pragma once
 // Undoes the cut of the move being played. Playback cuts the current move
-// up to where the tool stands, every frame a little further; those partial
-// cuts must leave no trace once the move is cut in full, or the final stock
-// would depend on which positions the frames happened to show. Before the
-// partial cut the box it can touch is saved; the next cut restores it first.
+// (the chord of it under way) up to where the tool stands, every frame the
+// piece since the last; those pieces must leave no trace once the chord is
+// cut in full, or the final stock would depend on which positions the
+// frames happened to show. Before the first piece, the box the chord's
+// sweep can touch is saved; it is restored when the tool leaves the chord.
 #include <cstdint>
 #include <optional>
 

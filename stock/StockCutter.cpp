@@ -41,6 +41,8 @@ void StockCutter::cutBatch(StockGrid& grid, const CutPath& path, uint32_t first,
                            double fraction, const CutSwitches& switches) {
   // The playback's partial move goes first; the next frame cuts it again.
   mill_.undoPartial(grid);
+  partialChord_ = 0;
+  partialT_ = 0;
   lastFraction_ = -1;
   cutMoves(grid, path, first, end, switches);
   batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moves().moveCount())));
@@ -55,35 +57,43 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   if (path.moveCount() == 0 || move < 0) return false;
   pathSerial_ = cutPath.serial();
   if (move == lastMove_ && fraction == lastFraction_) return false;
-  // What the last frame cut of a move under way is taken back first.
-  mill_.undoPartial(grid);
   lastMove_ = move;
   lastFraction_ = fraction;
   // Played past a batch: playback cuts all of it again anyway.
   if (static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount())) >= batchEnd_) batchEnd_ = 0;
   const uint32_t current = static_cast<uint32_t>(std::min<int64_t>(move, path.moveCount() - 1));
+  fraction = std::clamp(fraction, 0.0, 1.0);
+  const int32_t tool = current < tools.toolOfMove.size() ? tools.toolOfMove[current] : -1;
+
+  // Where the tool stands: inside the chord (record) under way, at t.
+  const uint32_t startRecord = current == 0 ? 0 : path.endRecordOf(current - 1);
+  const uint32_t records = path.endRecordOf(current) - startRecord;
+  const double position = fraction * records;
+  const uint32_t whole = std::min<uint32_t>(static_cast<uint32_t>(std::floor(position)), records - 1);
+  const bool underWay = fraction > 0.0 && fraction < 1.0 && tool >= 0;
+  const uint32_t chord = underWay ? startRecord + whole + 1 : 0;
+  const float t = static_cast<float>(position - whole);
+  // The pieces cut of the chord under way stay while the tool moves on
+  // along it; once it is left (or cut in full) they are taken back out.
+  const bool sameChord = chord != 0 && chord == partialChord_ && t >= partialT_;
+  if (!sameChord) {
+    mill_.undoPartial(grid);
+    partialChord_ = 0;
+    partialT_ = 0;
+  }
+
   if (current > cutMoves_) {
     // The chords of a move played in part before are cut again with it:
     // it is one run of records, and cutting them twice changes nothing.
     cutMoves(grid, cutPath, cutMoves_, current, switches);
     cutMoves_ = current;
   }
-  fraction = std::clamp(fraction, 0.0, 1.0);
   if (fraction >= 1.0) {
     cutMoves(grid, cutPath, current, current + 1, switches);
     cutMoves_ = std::max(cutMoves_, current + 1);
     return true;
   }
-  const int32_t tool = current < tools.toolOfMove.size() ? tools.toolOfMove[current] : -1;
-  if (tool < 0 || fraction <= 0.0) return true;
-  // The chords played in full, then the part of the chord under way.
-  const uint32_t startRecord = current == 0 ? 0 : path.endRecordOf(current - 1);
-  const uint32_t records = path.endRecordOf(current) - startRecord;
-  const double position = fraction * records;
-  const uint32_t whole = std::min<uint32_t>(static_cast<uint32_t>(std::floor(position)), records - 1);
-  const auto& r = path.records();
-  const toolpath::GPUMoveRecord& from = r[startRecord + whole];
-  const toolpath::GPUMoveRecord& to = r[startRecord + whole + 1];
+  if (!underWay) return true;
   // Chords played in full are cut once, not again from the move's start
   // every frame.
   if (chordsMove_ != current) {
@@ -91,16 +101,33 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
     chordsEnd_ = startRecord + 1;
   }
   const uint32_t chordsFirst = std::max(chordsEnd_, startRecord + 1);
-  chordsEnd_ = std::max(chordsEnd_, startRecord + whole + 1);
-  const float t = static_cast<float>(position - whole);
-  PartialMove partial;
-  partial.type = to.type & toolpath::kShaderTypeBits;
-  partial.start = {from.x, from.y, from.z};
-  partial.end = partial.start + t * (glm::vec3(to.x, to.y, to.z) - partial.start);
-  partial.axisFrom = {from.i, from.j, from.k};
-  partial.axisTo = partial.axisFrom + t * (glm::vec3(to.i, to.j, to.k) - partial.axisFrom);
-  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches,
-            partial);
+  chordsEnd_ = std::max(chordsEnd_, chord);
+  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches);
+
+  // The chord under way, from where the last frame left it to the tool.
+  const auto& r = path.records();
+  const toolpath::GPUMoveRecord& from = r[chord - 1];
+  const toolpath::GPUMoveRecord& to = r[chord];
+  PartialMove wholeChord;
+  wholeChord.type = to.type & toolpath::kShaderTypeBits;
+  wholeChord.start = {from.x, from.y, from.z};
+  wholeChord.end = {to.x, to.y, to.z};
+  wholeChord.axisFrom = {from.i, from.j, from.k};
+  wholeChord.axisTo = {to.i, to.j, to.k};
+  if (!sameChord) {
+    mill_.holdForUndo(grid, wholeChord, tools.cutRecords[tool]);
+    partialChord_ = chord;
+  }
+  auto at = [&](float u) { return wholeChord.start + u * (wholeChord.end - wholeChord.start); };
+  auto axisAt = [&](float u) { return wholeChord.axisFrom + u * (wholeChord.axisTo - wholeChord.axisFrom); };
+  PartialMove piece = wholeChord;
+  piece.start = at(partialT_);
+  piece.end = at(t);
+  piece.axisFrom = axisAt(partialT_);
+  piece.axisTo = axisAt(t);
+  partialT_ = t;
+  mill_.cut(grid, cutPath.stream(), chordsEnd_, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches,
+            piece);
   return true;
 }
 

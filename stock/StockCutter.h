@@ -23,6 +23,8 @@ class StockCutter {
     pathSerial_ = 0;
     chordsMove_ = -1;
     chordsEnd_ = 0;
+    partialChord_ = 0;
+    partialT_ = 0;
     mill_.forgetPartial();
   }
   // Render thread: the lattice is gone; the buffers of the cut go too.
@@ -74,6 +76,8 @@ class StockCutter {
   uint64_t pathSerial_ = 0;  // the cut path of what is cut
   int64_t chordsMove_ = -1;  // the move under way and the end of its chords cut in full
   uint32_t chordsEnd_ = 0;
+  uint32_t partialChord_ = 0;  // end record of the chord cut in pieces, 0 for none
+  float partialT_ = 0;         // how far along it the pieces reach
 };
 
 }  // namespace stock

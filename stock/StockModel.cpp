@@ -19,6 +19,7 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
   const GridPlan& plan = *description.plan;
   secondGrid_.setFrame(plan.secondFrame);
   if (!grid_.setUp(plan.box, plan.budget.cells, limits)) return;
+  surface_.setBufferLimit(limits.maxStorageBlockBytes);
   tolerance_ = std::min(2 * grid_.frame().exactCellSize, 0.02);
   const StockShape& shape = *description.shape;
   if (const auto* box = std::get_if<BoxShape>(&shape)) {

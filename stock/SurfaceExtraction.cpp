@@ -57,6 +57,7 @@ void SurfaceExtraction::prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t c
 
 void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   cubeCount_ = 0;
+  complete_ = true;
   if (!grid.buffersReady()) return;
   const GridFrame& frame = grid.frame();
   const glm::uvec3 g = frame.nodes;
@@ -87,6 +88,8 @@ void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   run(program, columns, kGroupSize);
   prefixSum(counts, sums, static_cast<uint32_t>(columns));
   const uint32_t words = gpu::readElement<uint32_t>(sums, columns - 1);
+  complete_ = fits(uint64_t{words} * 4);
+  if (!complete_) return;
   cubeCount_ = words / 5;
   if (cubeCount_ == 0) return;
 
@@ -129,6 +132,8 @@ IndexedSurface SurfaceExtraction::indexedSurface() {
   prefixSum(counts, sums, cubes);
   const uint32_t indices = gpu::readElement<uint32_t>(sums, cubes - 1);
   if (indices == 0) return surface;
+  complete_ = fits(uint64_t{indices} * 16);
+  if (!complete_) return surface;
 
   gpu::SSBO& identifiers = buffer(identifiers_, uint64_t{indices} * 4);
   program = common("Shaders\\MarchingCubesIDs.comp");

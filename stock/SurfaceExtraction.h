@@ -35,6 +35,11 @@ class SurfaceExtraction {
   // Render thread: the cube list of the grid's current contents. Owner 0
   // (never cut) is recorded as 2 unless initialBlockDistinct.
   void extract(StockGrid& grid, bool initialBlockDistinct = false);
+  // The largest buffer a shader of this device addresses (0: no limit). A
+  // surface whose lists would not fit is not made, rather than made in part.
+  void setBufferLimit(uint64_t bytes) { bufferLimit_ = bytes; }
+  // False when the last extraction or mesh did not fit the device.
+  bool complete() const { return complete_; }
   uint64_t cubeCount() const { return cubeCount_; }
   // The list; valid until the next extraction.
   const gpu::SSBO* cubes() const { return cubes_ ? &*cubes_ : nullptr; }
@@ -51,7 +56,11 @@ class SurfaceExtraction {
 
   std::optional<gpu::SSBO> outsideBits_, columnCounts_, columnSums_, cubes_;
   std::optional<gpu::SSBO> triangleTable_, indexCounts_, indexSums_, identifiers_, positions_;
+  bool fits(uint64_t bytes) const { return bufferLimit_ == 0 || bytes <= bufferLimit_; }
+
   uint64_t cubeCount_ = 0;
+  uint64_t bufferLimit_ = 0;
+  bool complete_ = true;
   glm::uvec3 cells_{0};
 };
 

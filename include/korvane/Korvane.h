@@ -381,7 +381,8 @@ SIM_EXPORT SIM_StlAnalysis SIM_AnalyseSTL(const char* path);
 /* Writes the surface of stock solid (its identifier) as binary STL in host
  * units to path (UTF-8), on an export thread of that solid. The host hears
  * SIM_EVENT_EXPORT_PROGRESS with 10, 50, 90 and 100; a path that cannot be
- * written gets no file but still the 100. 0 when started; -1 for a null view,
+ * written, or a surface too large for the device's buffers, gets no file
+ * (never a part of the surface) but still the 100. 0 when started; -1 for a null view,
  * an unknown solid, or while that solid's previous export runs. */
 SIM_EXPORT int32_t SIM_ExportSolid(Render* view, int32_t solid, const char* path);
 
