@@ -48,7 +48,7 @@ class MillCut {
 
   // Chunks per dispatch: a software renderer takes about a tenth of a
   // second for this many, and a stop request waits for no more than one.
-  static constexpr uint32_t kChunksPerDispatch = 4096;
+  static constexpr uint32_t kChunksPerDispatch = 2048;
 
   explicit MillCut(uint64_t chunksPerPiece = kChunksPerPiece, uint32_t chunksPerDispatch = kChunksPerDispatch)
       : chunksPerPiece_(chunksPerPiece), chunksPerDispatch_(chunksPerDispatch) {}
