@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
+./scripts/install-deps.sh
 export LIBGL_ALWAYS_SOFTWARE=1
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVANE_SANITIZE=fuzzer-no-link,address,undefined -DKORVANE_FUZZ=ON -DKORVANE_BUILD_TESTS=OFF \

@@ -17,6 +17,8 @@ packages=(
   libgtest-dev xvfb xauth libgl1-mesa-dri libglx-mesa0
   # benchmarks
   libbenchmark-dev
+  # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()
