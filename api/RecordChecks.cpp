@@ -162,7 +162,10 @@ int32_t stockShape(const SIM_StockRecord& r, double scale) {
 
 int32_t checkToolpath(const SIM_ToolpathRecord& r) {
   if (r.moveCount > kMostMoves || (r.moveCount > 0 && !r.moves)) return SIM_STATUS_BAD_ARRAY;
-  return first({toolpathLists(r), perMove(r), toolpathListValues(r)});
+  // One after the other: the values are read only once the arrays are known to be there.
+  if (int32_t status = toolpathLists(r)) return status;
+  if (int32_t status = perMove(r)) return status;
+  return toolpathListValues(r);
 }
 
 int32_t checkToolTable(const SIM_ToolTableRecord& table, double scale) {

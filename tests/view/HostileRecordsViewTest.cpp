@@ -162,6 +162,12 @@ std::vector<HostileCall> hostileCalls() {
                        return SIM_SetToolpath(v, &r);
                      },
                      SIM_STATUS_BAD_ARRAY});
+    calls.push_back({"orientations " + n + " without array", [=](Render* v) {
+                       SIM_ToolpathRecord r{};
+                       r.orientationCount = count;
+                       return SIM_SetToolpath(v, &r);
+                     },
+                     SIM_STATUS_BAD_ARRAY});
     calls.push_back({"text records " + n + " without array", [=](Render* v) {
                        SIM_ToolpathRecord r{};
                        r.textRecordCount3 = count;
