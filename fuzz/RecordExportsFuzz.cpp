@@ -103,7 +103,11 @@ void toolTable(Bytes& in) {
   }
   SIM_ToolTableRecord table{};
   table.tools = tools.empty() ? nullptr : tools.data();
-  table.toolCount = in.take<uint8_t>() % 8 == 0 ? in.take<uint64_t>() : tools.size();
+  table.toolCount = tools.size();
+  if (in.take<uint8_t>() % 8 == 0) {  // any count, without its array
+    table.tools = nullptr;
+    table.toolCount = in.take<uint64_t>();
+  }
   SIM_SetToolTable(gView, &table);
 }
 
