@@ -207,7 +207,9 @@ int32_t checkGeometry(const SIM_GeometryRecord& r, double scale) {
   if (r.scale < 0) return SIM_STATUS_OUT_OF_RANGE;
   // The mesh is scaled before it is placed.
   const double meshScale = scale * (r.scale > 0 ? r.scale : 1.0);
-  return r.vertices ? lengths(r.vertices, 3 * r.vertexCount, meshScale) : kFine;
+  // Only whole triangles are read, as the copy reads them.
+  const uint64_t wholeTriangleVertices = r.vertexCount - r.vertexCount % 3;
+  return r.vertices ? lengths(r.vertices, 3 * wholeTriangleVertices, meshScale) : kFine;
 }
 
 int32_t checkGeometries(const SIM_GeometryList& list, double scale) {
