@@ -17,7 +17,7 @@ std::vector<uint32_t> StockCutter::reportedMoves(const CutPath& path) {
 }
 
 void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end,
-                           const CutSwitches& switches) {
+                           const CutSwitches& switches, uint32_t firstRecord) {
   const ToolAssignment& tools = path.tools();
   const toolpath::Toolpath::GPUToolpath& moves = path.moves();
   pathSerial_ = path.serial();
@@ -29,9 +29,9 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
     while (stop < end && tools.toolOfMove[stop] == tool) ++stop;
     assert(tool < static_cast<int32_t>(tools.cutRecords.size()));
     if (tool >= 0) {
-      const uint32_t firstRecord = m == 0 ? 1 : moves.endRecordOf(m - 1) + 1;
+      const uint32_t runStart = std::max(firstRecord, m == 0 ? 1 : moves.endRecordOf(m - 1) + 1);
       const uint32_t endRecord = moves.endRecordOf(stop - 1) + 1;
-      mill_.cut(grid, path.stream(), firstRecord, endRecord, tools.cutRecords[tool], tools.colours[tool], switches);
+      mill_.cut(grid, path.stream(), runStart, endRecord, tools.cutRecords[tool], tools.colours[tool], switches);
     }
     m = stop;
   }
@@ -40,9 +40,7 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
 void StockCutter::cutBatch(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, int64_t move,
                            double fraction, const CutSwitches& switches) {
   // The playback's partial move goes first; the next frame cuts it again.
-  mill_.undoPartial(grid);
-  partialChord_ = 0;
-  partialT_ = 0;
+  undoPartialState(grid);
   lastFraction_ = -1;
   cutMoves(grid, path, first, end, switches);
   batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moves().moveCount())));
@@ -76,20 +74,14 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   // The pieces cut of the chord under way stay while the tool moves on
   // along it; once it is left (or cut in full) they are taken back out.
   const bool sameChord = chord != 0 && chord == partialChord_ && t >= partialT_;
-  if (!sameChord) {
-    mill_.undoPartial(grid);
-    partialChord_ = 0;
-    partialT_ = 0;
-  }
+  if (!sameChord) undoPartialState(grid);
 
   if (current > cutMoves_) {
-    // The chords of a move played in part before are cut again with it:
-    // it is one run of records, and cutting them twice changes nothing.
-    cutMoves(grid, cutPath, cutMoves_, current, switches);
+    cutMoves(grid, cutPath, cutMoves_, current, switches, chordsCutOf(cutMoves_));
     cutMoves_ = current;
   }
   if (fraction >= 1.0) {
-    cutMoves(grid, cutPath, current, current + 1, switches);
+    cutMoves(grid, cutPath, current, current + 1, switches, chordsCutOf(current));
     cutMoves_ = std::max(cutMoves_, current + 1);
     return true;
   }
@@ -103,32 +95,41 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   const uint32_t chordsFirst = std::max(chordsEnd_, startRecord + 1);
   chordsEnd_ = std::max(chordsEnd_, chord);
   mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches);
+  partialChord_ = chord;
+  partialTool_ = tool;
+  partialT_ = t;
+  return true;
+}
 
-  // The chord under way, from where the last frame left it to the tool.
-  const auto& r = path.records();
-  const toolpath::GPUMoveRecord& from = r[chord - 1];
-  const toolpath::GPUMoveRecord& to = r[chord];
+void StockCutter::settle(StockGrid& grid, const CutPath& cutPath, const CutSwitches& switches) {
+  if (partialChord_ == 0 || partialT_ <= settledT_ || cutPath.serial() != pathSerial_) return;
+  const auto& r = cutPath.moves().records();
+  const ToolAssignment& tools = cutPath.tools();
+  if (partialChord_ >= r.size() || partialTool_ < 0 || static_cast<size_t>(partialTool_) >= tools.cutRecords.size())
+    return;
+  const toolpath::GPUMoveRecord& from = r[partialChord_ - 1];
+  const toolpath::GPUMoveRecord& to = r[partialChord_];
   PartialMove wholeChord;
   wholeChord.type = to.type & toolpath::kShaderTypeBits;
   wholeChord.start = {from.x, from.y, from.z};
   wholeChord.end = {to.x, to.y, to.z};
   wholeChord.axisFrom = {from.i, from.j, from.k};
   wholeChord.axisTo = {to.i, to.j, to.k};
-  if (!sameChord) {
-    mill_.holdForUndo(grid, wholeChord, tools.cutRecords[tool]);
-    partialChord_ = chord;
+  const tools::CutRecord& tool = tools.cutRecords[partialTool_];
+  if (!held_) {
+    mill_.holdForUndo(grid, wholeChord, tool);
+    held_ = true;
   }
+  // From where the pieces end to the tool.
   auto at = [&](float u) { return wholeChord.start + u * (wholeChord.end - wholeChord.start); };
   auto axisAt = [&](float u) { return wholeChord.axisFrom + u * (wholeChord.axisTo - wholeChord.axisFrom); };
   PartialMove piece = wholeChord;
-  piece.start = at(partialT_);
-  piece.end = at(t);
-  piece.axisFrom = axisAt(partialT_);
-  piece.axisTo = axisAt(t);
-  partialT_ = t;
-  mill_.cut(grid, cutPath.stream(), chordsEnd_, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches,
-            piece);
-  return true;
+  piece.start = at(settledT_);
+  piece.end = at(partialT_);
+  piece.axisFrom = axisAt(settledT_);
+  piece.axisTo = axisAt(partialT_);
+  settledT_ = partialT_;
+  mill_.cut(grid, cutPath.stream(), partialChord_, partialChord_, tool, tools.colours[partialTool_], switches, piece);
 }
 
 }  // namespace stock

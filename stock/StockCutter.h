@@ -23,8 +23,7 @@ class StockCutter {
     pathSerial_ = 0;
     chordsMove_ = -1;
     chordsEnd_ = 0;
-    partialChord_ = 0;
-    partialT_ = 0;
+    forgetPartialState();
     mill_.forgetPartial();
   }
   // Render thread: the lattice is gone; the buffers of the cut go too.
@@ -49,8 +48,14 @@ class StockCutter {
   }
 
   // Render thread: cuts up to fraction of move (moves before it in full);
-  // true when anything was cut.
+  // true when the contents changed or will once settled. The part of the
+  // chord under way is only noted: settle cuts it when the lattice is read.
   bool cutTo(StockGrid& grid, const CutPath& path, int64_t move, double fraction, const CutSwitches& switches);
+  // Render thread, before the lattice is shown or exported: cuts the part of
+  // the chord under way that cutTo noted. Frames nobody looks at (a busy or
+  // headless view) skip it, and with it the save and restore that keep the
+  // final stock independent of the frames.
+  void settle(StockGrid& grid, const CutPath& path, const CutSwitches& switches);
   // Render thread: cuts the toolpath moves [first, end) in full at once,
   // with the playback at (move, fraction); they stay cut until the position
   // moves to before end.
@@ -63,8 +68,27 @@ class StockCutter {
   std::vector<uint32_t> reportedMoves(const CutPath& path);
 
  private:
-  // Cuts the toolpath moves [first, end) in full, whatever was cut before.
-  void cutMoves(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, const CutSwitches& switches);
+  // The chord under way is forgotten; what of it was cut is taken back out.
+  void undoPartialState(StockGrid& grid) {
+    mill_.undoPartial(grid);
+    forgetPartialState();
+  }
+  void forgetPartialState() {
+    partialChord_ = 0;
+    partialTool_ = -1;
+    partialT_ = 0;
+    settledT_ = 0;
+    held_ = false;
+  }
+  // Cuts the toolpath moves [first, end) in full, whatever was cut before,
+  // from firstRecord on when that is later.
+  void cutMoves(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, const CutSwitches& switches,
+                uint32_t firstRecord = 0);
+  // Where the rest of move starts: the chords played of it in full are cut
+  // already (cutting them again would change nothing but the time taken).
+  uint32_t chordsCutOf(uint32_t move) const {
+    return static_cast<int64_t>(move) == chordsMove_ ? chordsEnd_ : 0;
+  }
 
   MillCut mill_;
   uint32_t cutMoves_ = 0;
@@ -76,8 +100,11 @@ class StockCutter {
   uint64_t pathSerial_ = 0;  // the cut path of what is cut
   int64_t chordsMove_ = -1;  // the move under way and the end of its chords cut in full
   uint32_t chordsEnd_ = 0;
-  uint32_t partialChord_ = 0;  // end record of the chord cut in pieces, 0 for none
-  float partialT_ = 0;         // how far along it the pieces reach
+  uint32_t partialChord_ = 0;  // end record of the chord under way, 0 for none
+  int32_t partialTool_ = -1;   // and the tool cutting it
+  float partialT_ = 0;         // how far along it the tool stands
+  float settledT_ = 0;         // how far along it pieces are cut
+  bool held_ = false;          // its sweep box is kept for the undo
 };
 
 }  // namespace stock

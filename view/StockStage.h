@@ -65,6 +65,8 @@ class StockStage final : public FramePart {
   // Under the stock lock.
   bool buildChanged();
   stock::CutSwitches switches() const;
+  // The surface of a stock as played, the part of the move under way cut.
+  stock::SurfaceExtraction& playedSurface(stock::StockModel& model);
   // Render thread: notes a stock whose cells are coarser than the tools allow.
   void checkFidelity(const stock::StockModel& model);
   // Makes the cut path for the snapshot when it is not made from it, or

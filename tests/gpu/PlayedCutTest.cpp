@@ -1,7 +1,7 @@
 // The stock playback leaves does not depend on which positions the frames
 // happened to show: cut at random positions along the way, with the move
-// under way cut in part each time, it ends equal to the same moves cut at
-// once.
+// under way cut in part whenever a frame is drawn, it ends equal to the same
+// moves cut at once.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -54,10 +54,13 @@ class PlayedCutTest : public testsupport::GpuTest {
     const int64_t moves = static_cast<int64_t>(toolpath_->moveCount());
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> step(0.0, 2.0 * moves / count);
+    std::bernoulli_distribution shown(0.5);
     double at = 0;
     while ((at += step(rng)) < moves) {
       const int64_t move = static_cast<int64_t>(at);
       cutter.cutTo(grid_, cutPath, move, at - move, {});
+      // Some frames are drawn: the part of the move under way is cut.
+      if (shown(rng)) cutter.settle(grid_, cutPath, {});
     }
     cutter.cutTo(grid_, cutPath, moves - 1, 1.0, {});
     return testsupport::LatticeImage(grid_);
@@ -107,4 +110,25 @@ TEST_F(PlayedCutTest, PartialCutsLeaveNoTrace) {
       EXPECT_EQ(differentSurfaceCodes(image, atOnce), 0u) << "seed " << seed << ", " << frames << " frames";
     }
   }
+}
+
+TEST_F(PlayedCutTest, TheMoveUnderWayIsCutWhenShown) {
+  // A long line: half way along it the stock shows half of its groove once
+  // the frame is drawn, and only then.
+  const stock::CutPath cutPath(toolpath_, 0.01, 0, machine::IdentityKinematics(), table_, 0);
+  solids_.create(grid_, box_);
+  stock::StockCutter cutter;
+  cutter.cutTo(grid_, cutPath, 2, 0.0, {});
+  const uint64_t atLineStart = testsupport::LatticeImage(grid_).insideCount();
+  cutter.cutTo(grid_, cutPath, 2, 0.5, {});
+  EXPECT_EQ(testsupport::LatticeImage(grid_).insideCount(), atLineStart);
+  cutter.settle(grid_, cutPath, {});
+  const uint64_t halfWay = testsupport::LatticeImage(grid_).insideCount();
+  cutter.settle(grid_, cutPath, {});
+  EXPECT_EQ(testsupport::LatticeImage(grid_).insideCount(), halfWay) << "settled twice, cut once";
+  cutter.cutTo(grid_, cutPath, 2, 1.0, {});
+  const double removedHalf = double(atLineStart - halfWay);
+  const double removedAll = double(atLineStart - testsupport::LatticeImage(grid_).insideCount());
+  EXPECT_GT(removedHalf, 0.35 * removedAll);
+  EXPECT_LT(removedHalf, 0.65 * removedAll);
 }
