@@ -5,46 +5,27 @@
 // headless view and cut in one batch (SIM_CutStock) on the same stock;
 // then played again and closed half way, timing SIM_CloseView.
 //
-// pathological_jobs_bench [DIVISOR] divides the move counts of the large
-// jobs (for a quick look; the figures to report use 1).
+// pathological_jobs_bench [DIVISOR] [window] divides the move counts of the
+// large jobs (for a quick look; the figures to report use 1), and with
+// "window" plays on a hidden window that draws every frame instead of a
+// headless view.
 #include <korvane/Korvane.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <future>
+#include <cstring>
 #include <string>
 #include <thread>
 
-#include "gpu/GL.h"
-#include "stock/StockModel.h"
+#include "ViewBench.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
-#include "view/Render.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using testing_support::ToolpathBuilder;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-template <typename Work>
-auto onRenderThread(Render* view, Work work) {
-  std::packaged_task<decltype(work())()> task(std::move(work));
-  auto result = task.get_future();
-  view->commands().post(view::CommandStage::BeforeFrame, [&task] { task(); });
-  return result.get();
-}
-
-void waitForTheGpu(Render* view) {
-  onRenderThread(view, [] {
-    glFinish();
-    return 0;
-  });
-}
 
 struct Job {
   std::string name;
@@ -120,12 +101,11 @@ Job spiralJob(int divisor) {
   return job;
 }
 
-Render* viewFor(Job& job) {
-  SIM_Hint(SIM_HINT_HEADLESS, 1);
-  Render* view = SIM_CreateView(0, true);
-  SIM_Hint(SIM_HINT_HEADLESS, 0);
+// The view with the job's stock, tool and toolpath, at full speed.
+Render* viewFor(Job& job, bool headless, SIM_StockRecord& box) {
+  Render* view = bench::createView(headless);
   if (!view) return nullptr;
-  SIM_StockRecord box = SIM_GetStock(nullptr, 0);
+  box = SIM_GetStock(nullptr, 0);
   box.identifier = 1;
   box.kind = SIM_STOCK_BOX;
   box.quality = 0.5f;
@@ -139,45 +119,32 @@ Render* viewFor(Job& job) {
   const SIM_ToolpathRecord record = job.path.record();
   SIM_SetToolpath(view, &record);
   SIM_UpdateSpeed(view, 1.0);
-  while (!onRenderThread(view, [&] {
-    stock::StockModel* model = view->stock().scene() ? view->stock().scene()->model(1) : nullptr;
-    return model && model->built();
-  }))
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  bench::waitUntilBuilt(view, 1);
   return view;
 }
 
-void backToTheStart(Render* view) {
-  SIM_SetProgress(view, 0.0, 0);
-  SIM_UpdateStock(view, SIM_GetStock(view, 1));  // the same record again: the uncut stock
-  for (int i = 0; i < 3; ++i) waitForTheGpu(view);
-}
-
-void measure(Job job) {
-  Render* view = viewFor(job);
+void measure(Job job, bool headless) {
+  SIM_StockRecord box;
+  Render* view = viewFor(job, headless, box);
   if (!view) return;
   const uint32_t moves = static_cast<uint32_t>(job.path.moves.size());
-  backToTheStart(view);
+  bench::backToTheStart(view, box);
   const uint32_t range[2] = {0, moves};
   Clock::time_point begin = Clock::now();
   SIM_CutStock(view, range);
-  waitForTheGpu(view);
-  const double batch = secondsSince(begin);
+  bench::waitForTheGpu(view);
+  const double batch = bench::secondsSince(begin);
 
-  backToTheStart(view);
-  begin = Clock::now();
-  SIM_Play(view);
-  while (SIM_IsPlaying(view) == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  waitForTheGpu(view);
-  const double played = secondsSince(begin);
+  bench::backToTheStart(view, box);
+  const double played = bench::playToTheEnd(view);
 
   // Half way through playing again, the view is closed.
-  backToTheStart(view);
+  bench::backToTheStart(view, box);
   SIM_Play(view);
   std::this_thread::sleep_for(std::chrono::duration<double>(std::max(0.05, played / 2)));
   begin = Clock::now();
   SIM_CloseView(view);
-  const double closing = secondsSince(begin);
+  const double closing = bench::secondsSince(begin);
   std::printf("%-40s %9u moves  batch %7.2f s  played %7.2f s  ratio %5.2f  %9.0f moves/s played  close %5.0f ms\n",
               job.name.c_str(), moves, batch, played, played / batch, moves / played, closing * 1e3);
   std::fflush(stdout);
@@ -187,17 +154,19 @@ void measure(Job job) {
 
 int main(int argc, char** argv) {
   const int divisor = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+  const bool headless = !(argc > 2 && std::strcmp(argv[2], "window") == 0);
   if (SIM_InitOpenGL() != 1) {
     std::fprintf(stderr, "no display\n");
     return 1;
   }
-  std::printf("headless view, stock around each job at quality 0.5, 6 mm flat end mill, move counts / %d\n", divisor);
-  measure(lineJob());
-  measure(circleJob());
-  measure(helixJob());
-  measure(tinyMovesJob(divisor));
-  measure(toolChangesJob(divisor));
-  measure(spiralJob(divisor));
+  std::printf("%s, stock around each job at quality 0.5, 6 mm flat end mill, move counts / %d\n",
+              headless ? "headless view" : "hidden window drawing every frame", divisor);
+  measure(lineJob(), headless);
+  measure(circleJob(), headless);
+  measure(helixJob(), headless);
+  measure(tinyMovesJob(divisor), headless);
+  measure(toolChangesJob(divisor), headless);
+  measure(spiralJob(divisor), headless);
   SIM_TerminateOpenGL();
   return 0;
 }

@@ -5,34 +5,18 @@
 // frame. Also the frames it took and the time a frame spent on average.
 #include <korvane/Korvane.h>
 
-#include <chrono>
 #include <cstdio>
-#include <future>
-#include <thread>
 
 #include "StandardJob.h"
-#include "gpu/GL.h"
+#include "ViewBench.h"
 #include "gpu/SSBO.h"
-#include "stock/StockModel.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
-#include "view/Render.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using testing_support::ToolpathBuilder;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Runs work on the view's render thread at its next frame and waits.
-template <typename Work>
-auto onRenderThread(Render* view, Work work) {
-  std::packaged_task<decltype(work())()> task(std::move(work));
-  auto result = task.get_future();
-  view->commands().post(view::CommandStage::BeforeFrame, [&task] { task(); });
-  return result.get();
-}
 
 // The standard job as a host hands it over: a tool change before each
 // tool's moves (that move goes nowhere), every point a feed move.
@@ -50,11 +34,7 @@ ToolpathBuilder standardToolpath(const bench::StandardJob& job) {
 }
 
 void measure(bool headless, int rounds) {
-  SIM_Hint(SIM_HINT_HEADLESS, headless ? 1 : 0);
-  SIM_Hint(SIM_HINT_START_HIDDEN, headless ? 0 : 1);
-  Render* view = SIM_CreateView(0, true);
-  SIM_Hint(SIM_HINT_HEADLESS, 0);
-  SIM_Hint(SIM_HINT_START_HIDDEN, 0);
+  Render* view = bench::createView(headless);
   if (!view) return;
 
   const bench::StandardJob job;
@@ -75,12 +55,8 @@ void measure(bool headless, int rounds) {
   const ToolpathBuilder path = standardToolpath(job);
   const SIM_ToolpathRecord record = path.record();
   SIM_SetToolpath(view, &record);
-  while (!onRenderThread(view, [&] {
-    stock::StockModel* model = view->stock().scene() ? view->stock().scene()->model(1) : nullptr;
-    return model && model->built();
-  }))
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  const glm::uvec3 nodes = onRenderThread(view, [&] { return view->stock().scene()->model(1)->grid().frame().nodes; });
+  bench::waitUntilBuilt(view, 1);
+  const glm::uvec3 nodes = bench::onRenderThread(view, [&] { return view->stock().scene()->model(1)->grid().frame().nodes; });
   std::printf("standard job: %zu moves, lattice %u x %u x %u nodes (quality 0.5), %s\n", path.moves.size(), nodes.x,
               nodes.y, nodes.z, headless ? "headless view" : "hidden 1600 x 900 window drawing every frame");
 
@@ -88,38 +64,20 @@ void measure(bool headless, int rounds) {
   // back to the start again, played to the end at the top of the speed
   // slider. The best of each counts, as this machine's timings wander.
   SIM_UpdateSpeed(view, 1.0);
-  auto backToTheStart = [&] {
-    SIM_SetProgress(view, 0.0, 0);
-    SIM_UpdateStock(view, box);  // the same record again: the uncut stock
-    for (int i = 0; i < 3; ++i) onRenderThread(view, [] {
-      glFinish();
-      return 0;
-    });
-  };
   double played = 1e300, batch = 1e300;
   uint64_t frames = 0, uploaded = 0;
   for (int round = 0; round < rounds; ++round) {
-    backToTheStart();
+    bench::backToTheStart(view, box);
     const uint32_t range[2] = {0, static_cast<uint32_t>(path.moves.size())};
     const Clock::time_point batchStart = Clock::now();
     SIM_CutStock(view, range);
-    onRenderThread(view, [] {  // runs right after the batch
-      glFinish();
-      return 0;
-    });
-    batch = std::min(batch, secondsSince(batchStart));
+    bench::waitForTheGpu(view);  // runs right after the batch
+    batch = std::min(batch, bench::secondsSince(batchStart));
 
-    backToTheStart();
+    bench::backToTheStart(view, box);
     const uint64_t framesBefore = view->frameCounter();
     const uint64_t bytesBefore = gpu::SSBO::uploadedBytes();
-    const Clock::time_point playStart = Clock::now();
-    SIM_Play(view);
-    while (SIM_IsPlaying(view) == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    onRenderThread(view, [] {  // the last frame's cut is done
-      glFinish();
-      return 0;
-    });
-    const double time = secondsSince(playStart);
+    const double time = bench::playToTheEnd(view);
     if (time < played) {
       played = time;
       frames = view->frameCounter() - framesBefore;
