@@ -1,5 +1,6 @@
 #include "stock/StockDrawing.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include <glm/gtc/type_ptr.hpp>
@@ -47,7 +48,8 @@ StockDrawing::~StockDrawing() {
 }
 
 void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, const camera::Camera::DrawState& camera,
-                                  const glm::mat4& worldToDisplay, const StockLook& look) {
+                                  const glm::mat4& worldToDisplay, const StockLook& look,
+                                  const std::atomic<bool>* stop) {
   if (!program_ || surface.cubeCount() == 0 || !surface.cubes()) return;
   glUseProgram(program_);
   auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
@@ -73,7 +75,13 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
     glEnableVertexAttribArray(word);
     glVertexAttribIPointer(word, 1, GL_UNSIGNED_INT, 20, reinterpret_cast<const void*>(uintptr_t{word} * 4));
   }
-  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(surface.cubeCount()));
+  // A software renderer shades a part in well under a tenth of a second.
+  constexpr uint64_t kCubesPerDraw = uint64_t{1} << 18;
+  for (uint64_t first = 0; first < surface.cubeCount(); first += kCubesPerDraw) {
+    if (stop && stop->load(std::memory_order_relaxed)) break;
+    glDrawArrays(GL_POINTS, static_cast<GLint>(first),
+                 static_cast<GLsizei>(std::min(kCubesPerDraw, surface.cubeCount() - first)));
+  }
   glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   if (culling) glDisable(GL_CULL_FACE);

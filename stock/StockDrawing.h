@@ -4,6 +4,7 @@
 // cutting plane. Programs, the triangle-table texture and the vertex array
 // are made once, on the render thread, and kept.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -65,9 +66,11 @@ class StockDrawing {
   StockDrawing& operator=(const StockDrawing&) = delete;
 
   // Render thread: draws the cube list of the last extraction. The grid
-  // frame places it; the camera projects it (world = display frame).
+  // frame places it; the camera projects it (world = display frame). Large
+  // lists go out in parts; a set stop flag leaves the rest undrawn.
   void drawStockCubes(const SurfaceExtraction& surface, const GridFrame& frame, const camera::Camera::DrawState& camera,
-                      const glm::mat4& worldToDisplay, const StockLook& look);
+                      const glm::mat4& worldToDisplay, const StockLook& look,
+                      const std::atomic<bool>* stop = nullptr);
 
   // Render thread: draws a stock mesh with the solid program; model places
   // the mesh's world in the camera's frame.

@@ -37,11 +37,8 @@ void StockModel::build(const StockDescription& description, const gpu::DeviceLim
   ++buildCount_;
 }
 
-SurfaceExtraction& StockModel::surface() {
-  if (built_ && extracted_ != contents_) {
-    surface_.extract(grid_);
-    extracted_ = contents_;
-  }
+SurfaceExtraction& StockModel::surface(const std::atomic<bool>* stop) {
+  if (built_ && extracted_ != contents_ && surface_.extract(grid_, false, stop)) extracted_ = contents_;
   return surface_;
 }
 

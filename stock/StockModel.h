@@ -40,8 +40,9 @@ class StockModel {
   // The lattice's contents changed (cuts): the surface is extracted again
   // before it is next shown.
   void markChanged() { ++contents_; }
-  // Render thread: the cube list of the current contents.
-  SurfaceExtraction& surface();
+  // Render thread: the cube list of the current contents (an empty one
+  // when the stop flag ended the extraction).
+  SurfaceExtraction& surface(const std::atomic<bool>* stop = nullptr);
 
   // Render thread: sets up the lattice for the description and replaces all
   // contents with the uncut stock.

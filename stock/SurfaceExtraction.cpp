@@ -55,13 +55,18 @@ void SurfaceExtraction::prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t c
   }
 }
 
-void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
+bool SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct, const std::atomic<bool>* stop) {
   cubeCount_ = 0;
   complete_ = true;
-  if (!grid.buffersReady()) return;
+  if (!grid.buffersReady()) return true;
   const GridFrame& frame = grid.frame();
   const glm::uvec3 g = frame.nodes;
-  if (g.x < 2 || g.y < 2 || g.z < 2) return;
+  if (g.x < 2 || g.y < 2 || g.z < 2) return true;
+  auto stopped = [&] {
+    if (!stop || !stop->load(std::memory_order_relaxed)) return false;
+    complete_ = false;
+    return true;
+  };
   cells_ = g - 1u;
   const uint64_t wordsPerColumn = frame.padded.z / 32;
   const uint64_t columns = uint64_t{cells_.x} * cells_.y;
@@ -78,6 +83,8 @@ void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   glUniform1ui(gpu::uniformLocation(program, "Pass"), 1);
   run(program, uint64_t{g.x} * (frame.padded.y / 32) * wordsPerColumn, kGroupSize);
 
+  if (stopped()) return false;
+
   // 2. Words per column, 3. their sums, and the list's size from the last.
   gpu::SSBO& counts = buffer(columnCounts_, columns * 4);
   gpu::SSBO& sums = buffer(columnSums_, columns * 4);
@@ -87,11 +94,10 @@ void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   counts.bindBase(3);
   run(program, columns, kGroupSize);
   prefixSum(counts, sums, static_cast<uint32_t>(columns));
+  if (stopped()) return false;
   const uint32_t words = gpu::readElement<uint32_t>(sums, columns - 1);
   complete_ = fits(uint64_t{words} * 4);
-  if (!complete_) return;
-  cubeCount_ = words / 5;
-  if (cubeCount_ == 0) return;
+  if (!complete_ || words < 5) return true;
 
   // 4. The records.
   gpu::SSBO& cubes = buffer(cubes_, uint64_t{words} * 4);
@@ -104,6 +110,8 @@ void SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct) {
   cubes.bindBase(4);
   run(program, columns, kGroupSize);
   glMemoryBarrier(GL_VERTEX_ATTRIB_ARRAY_BARRIER_BIT);  // drawn as points next
+  cubeCount_ = words / 5;
+  return true;
 }
 
 IndexedSurface SurfaceExtraction::indexedSurface() {

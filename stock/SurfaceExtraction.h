@@ -5,6 +5,7 @@
 // indexed mesh passes turn it into triangles whose vertices are named by
 // their edge, so that neighbouring cubes share them. Work grows with the
 // surface: uniform stretches of a column are skipped 32 nodes at a time.
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,8 +34,9 @@ struct IndexedSurface {
 class SurfaceExtraction {
  public:
   // Render thread: the cube list of the grid's current contents. Owner 0
-  // (never cut) is recorded as 2 unless initialBlockDistinct.
-  void extract(StockGrid& grid, bool initialBlockDistinct = false);
+  // (never cut) is recorded as 2 unless initialBlockDistinct. A set stop
+  // flag ends it between passes with an empty, incomplete list (false).
+  bool extract(StockGrid& grid, bool initialBlockDistinct = false, const std::atomic<bool>* stop = nullptr);
   // The largest buffer a shader of this device addresses (0: no limit). A
   // surface whose lists would not fit is not made, rather than made in part.
   void setBufferLimit(uint64_t bytes) { bufferLimit_ = bytes; }

@@ -199,7 +199,7 @@ void Render::draw(double now) {
   if (redrawRequested_.exchange(false)) lastActivity_ = now;
   // A view where nothing happened for a second shows the picture it drew
   // last; drawing it again would cost the same GPU work for the same pixels.
-  if (now - lastActivity_ > kIdleAfterMs) return;
+  if (now - lastActivity_ > kIdleAfterMs || closeRequested_.load()) return;
   const camera::Camera::DrawState camera = camera_.camera().drawState();
   if (window_.drawFrame([&] { drawParts(camera); })) ++framesDrawn_;
 }

@@ -166,7 +166,7 @@ void StockStage::draw(const camera::Camera::DrawState& camera) {
     auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
     look.colours[0] = look.colours[2] =
         stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
-    drawing_->drawStockCubes(playedSurface(*model), model->grid().frame(), camera, toDisplay, look);
+    drawing_->drawStockCubes(playedSurface(*model), model->grid().frame(), camera, toDisplay, look, &stop_);
   }
 }
 
@@ -180,7 +180,7 @@ stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<voi
 
 stock::SurfaceExtraction& StockStage::playedSurface(stock::StockModel& model) {
   if (cutPath_) model.cutter().settle(model.grid(), *cutPath_, switches());
-  return model.surface();
+  return model.surface(&stop_);
 }
 
 void StockStage::release() {

@@ -57,6 +57,10 @@ class StockStage final : public FramePart {
   std::vector<uint32_t> takeTooCoarse();
   // A stock's cell size in millimetres, 0 while not built; any thread.
   double cellSize(uint32_t identifier) const;
+  // Render thread: the surface of a stock as played, the part of the move
+  // under way cut into its lattice first (playback leaves that to the
+  // frames that show or export the stock).
+  stock::SurfaceExtraction& playedSurface(stock::StockModel& model);
   // The stock models; null until the first stock was built.
   stock::StockScene* scene() { return scene_.get(); }
   void release() override;
@@ -65,8 +69,6 @@ class StockStage final : public FramePart {
   // Under the stock lock.
   bool buildChanged();
   stock::CutSwitches switches() const;
-  // The surface of a stock as played, the part of the move under way cut.
-  stock::SurfaceExtraction& playedSurface(stock::StockModel& model);
   // Render thread: notes a stock whose cells are coarser than the tools allow.
   void checkFidelity(const stock::StockModel& model);
   // Makes the cut path for the snapshot when it is not made from it, or

@@ -44,6 +44,7 @@ class StockOnView : public testsupport::HeadlessViewTest {
         now.built = model->built();
         now.builds = model->buildCount();
         if (now.built) {
+          view->stock().playedSurface(*model);  // as a frame that shows it leaves it
           testsupport::LatticeImage image(model->grid());
           now.insideNodes = image.insideCount();
           now.cellSize = image.frame.exactCellSize;
