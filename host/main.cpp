@@ -37,6 +37,7 @@ void usage() {
                "  --stock X0,Y0,Z0,X1,Y1,Z1  stock box (mm); default: around the feed moves\n"
                "  --quality Q        stock quality 0..1 (default 0.5)\n"
                "  --speed V          speed slider 0.5..1 (default 1, as fast as the view goes)\n"
+               "  --at-once          cut every move at once instead of playing (the same solid)\n"
                "  --out DIR          where NAME.stl and NAME.png go (default korvane-out)\n"
                "  --size WxH         picture size (default 1600x900)\n"
                "  --no-stl, --no-png leave that file out\n"
@@ -53,7 +54,7 @@ struct Options {
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
   int width = 1600, height = 900;
-  bool stl = true, png = true, headless = false, hidden = false;
+  bool stl = true, png = true, headless = false, hidden = false, atOnce = false;
 };
 
 // What a refusal status means, for messages.
@@ -124,6 +125,8 @@ Options optionsOf(int argc, char** argv) {
       o.stl = false;
     } else if (arg == "--no-png") {
       o.png = false;
+    } else if (arg == "--at-once") {
+      o.atOnce = true;
     } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--hidden") {
@@ -186,6 +189,14 @@ std::vector<uint8_t> overBackground(std::vector<uint8_t> rgba) {
   return rgba;
 }
 
+// The view closed, for a run that ends with status.
+int closeView(Render* view, SIM_Window window, int status) {
+  SIM_CloseView(view);
+  SIM_SetMessageHandler(window, nullptr, nullptr);
+  SIM_TerminateOpenGL();
+  return status;
+}
+
 bool waitFor(const auto& done, double seconds) {
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
@@ -242,10 +253,7 @@ int run(const Options& o) {
   const SIM_ToolTableRecord toolTable = tools.record();
   if (const int32_t refused = SIM_SetToolTable(view, &toolTable); refused != 0) {
     std::fprintf(stderr, "korvane-view: the tools were refused: %s\n", refusalOf(refused));
-    SIM_CloseView(view);
-    SIM_SetMessageHandler(window, nullptr, nullptr);
-    SIM_TerminateOpenGL();
-    return kInputError;
+    return closeView(view, window, kInputError);
   }
   SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
   stock.identifier = 1;
@@ -258,43 +266,43 @@ int run(const Options& o) {
   if (const int32_t refused = SIM_CreateStock(view, stock); refused != 0) {
     std::fprintf(stderr, "korvane-view: the stock box (%g, %g, %g) to (%g, %g, %g) was refused: %s\n", lo[0], lo[1], lo[2],
                  hi[0], hi[1], hi[2], refusalOf(refused));
-    SIM_CloseView(view);
-    SIM_SetMessageHandler(window, nullptr, nullptr);
-    SIM_TerminateOpenGL();
-    return kInputError;
+    return closeView(view, window, kInputError);
   }
   const SIM_ToolpathRecord toolpath = path.record();
   if (const int32_t refused = SIM_SetToolpath(view, &toolpath); refused != 0) {
     std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));
-    SIM_CloseView(view);
-    SIM_SetMessageHandler(window, nullptr, nullptr);
-    SIM_TerminateOpenGL();
-    return kInputError;
+    return closeView(view, window, kInputError);
   }
   SIM_SetView(view, 0);  // isometric, once the stock is there
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 
-  // Play to the end.
+  // Play to the end, or cut it all at once (the exports below wait for it).
   const auto start = Clock::now();
-  SIM_Play(view);
-  int lastPercent = -1;
-  const bool finished = waitFor(
-      [&] {
-        const int percent = static_cast<int>(SIM_GetProgress(view) * 100);
-        if (percent / 10 != lastPercent / 10) {
-          std::printf("  %3d %% (line %d)\n", percent, news.line.load());
-          std::fflush(stdout);
-          lastPercent = percent;
-        }
-        return SIM_IsPlaying(view) == 0;
-      },
-      o.timeout);
+  bool finished = true;
+  if (o.atOnce) {
+    const uint32_t everyMove[2] = {0, static_cast<uint32_t>(path.moves.size())};
+    SIM_CutStock(view, everyMove);
+  } else {
+    SIM_Play(view);
+    int lastPercent = -1;
+    finished = waitFor(
+        [&] {
+          const int percent = static_cast<int>(SIM_GetProgress(view) * 100);
+          if (percent / 10 != lastPercent / 10) {
+            std::printf("  %3d %% (line %d)\n", percent, news.line.load());
+            std::fflush(stdout);
+            lastPercent = percent;
+          }
+          return SIM_IsPlaying(view) == 0;
+        },
+        o.timeout);
+  }
   const double played = std::chrono::duration<double>(Clock::now() - start).count();
   int status = 0;
   if (!finished) {
     std::fprintf(stderr, "korvane-view: playing did not finish within %g s\n", o.timeout);
     status = kRunError;
-  } else {
+  } else if (!o.atOnce) {
     std::printf("played to the end in %.2f s\n", played);
   }
 
@@ -332,10 +340,7 @@ int run(const Options& o) {
                  SIM_GetStockCellSize(view, 1));
     if (status == 0) status = kRunError;
   }
-  SIM_CloseView(view);
-  SIM_SetMessageHandler(window, nullptr, nullptr);
-  SIM_TerminateOpenGL();
-  return status;
+  return closeView(view, window, status);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // korvane-view run as a host would be: a real program played to the end
-// leaves a closed STL and a PNG; bad input stops it with a message and a
-// non-zero exit.
+// leaves a closed STL and a PNG, the same bytes however it got there; bad
+// input stops it with a message and a non-zero exit.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <tuple>
@@ -73,6 +75,26 @@ TEST_F(HostRun, ARealProgramLeavesAClosedStlAndAPicture) {
   EXPECT_NEAR(maxX, 80.0f, 0.05f);
   EXPECT_NEAR(lowestTop, -17.4f, 0.4f);
   EXPECT_GT(std::filesystem::file_size(out_ / "bear.png"), 1000u);
+}
+
+TEST_F(HostRun, PlayedOrCutAtOnceTheSameSolidByteForByte) {
+  // Lines, arcs with a helical part and full circles: moves that frames
+  // end inside of at different places on every run.
+  const std::filesystem::path program = out_ / "knots.nc";
+  std::ofstream(program) << "G21 G90 G17\nT1 M6\nG0 X0 Y0 Z2\nG1 Z-1 F300\nG1 X20 Y5\nG2 X20 Y5 I-5 J3 Z-2\n"
+                            "G3 X5 Y15 R12\nG1 X3 Y3 Z-0.5\nG2 X3 Y3 I4 J0 Z-2.5\nG2 X3 Y3 I4 J0 Z-3\nG0 Z5\nM30\n";
+  auto solidOf = [&](const std::string& how, const std::string& options) {
+    const std::filesystem::path dir = out_ / how;
+    const Finished r = run("--headless --no-png --tool 1:ball:3:30 --stock -6,-6,-5,32,30,0 --quality 0.3 " + options +
+                           " --out " + dir.string() + " " + program.string());
+    EXPECT_EQ(r.exitCode, 0) << how << ": " << r.output;
+    std::ifstream stl(dir / "knots.stl", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stl), {});
+  };
+  const std::string played = solidOf("played", "");
+  ASSERT_GT(played.size(), 84u + 50u * 1000u) << "a solid of more than a thousand triangles";
+  EXPECT_TRUE(solidOf("played-again", "") == played);
+  EXPECT_TRUE(solidOf("at-once", "--at-once") == played);
 }
 
 TEST_F(HostRun, BadInputStopsWithAMessage) {
