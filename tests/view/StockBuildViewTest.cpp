@@ -9,6 +9,7 @@
 
 #include "korvane/Korvane.h"
 #include "stock/StockModel.h"
+#include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"
 #include "support/MeshRaster.h"
@@ -245,3 +246,30 @@ TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
   EXPECT_EQ(drawn, 0u);
 }
 
+
+TEST_F(StockOnView, CellsCoarserThanTheSmallestToolAreReportedOnce) {
+  testsupport::EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+  SlotJob job;  // a 6 mm end mill in a 40 x 30 x 20 block
+  loadSlotJob(view, job);
+  const double cell = waitForStock(1).cellSize;
+  ASSERT_GT(cell, 0.0);
+  for (int i = 0; i < 5; ++i) onRenderThread([] { return 0; });
+  EXPECT_DOUBLE_EQ(SIM_GetStockCellSize(view, 1), cell);
+  ASSERT_LT(cell, 0.25 * 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_TRUE(host.valuesOf(SIM_EVENT_STOCK_TOO_COARSE).empty()) << "cells of " << cell << " mm resolve a 3 mm radius";
+
+  // The same toolpath with an engraver whose radius is below four cells.
+  testsupport::ToolTableBuilder fine;
+  fine.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(float(cell), 30)}});
+  const SIM_ToolTableRecord table = fine.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  ASSERT_EQ(host.countOf(SIM_EVENT_STOCK_TOO_COARSE), 1u);
+  for (int i = 0; i < 5; ++i) onRenderThread([] { return 0; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(host.valuesOf(SIM_EVENT_STOCK_TOO_COARSE), std::vector<int64_t>{1}) << "once for that stock and tools";
+
+  EXPECT_EQ(SIM_GetStockCellSize(view, 2), 0.0);
+  EXPECT_EQ(SIM_GetStockCellSize(nullptr, 1), 0.0);
+}
