@@ -156,24 +156,18 @@ std::vector<HostileCall> hostileCalls() {
                    SIM_STATUS_OUT_OF_RANGE});
   for (uint64_t count : {uint64_t{1}, uint64_t{0xFFFFFFFF}, uint64_t{0xFFFFFFFFFFFFFFFF}}) {
     const std::string n = std::to_string(count);
-    calls.push_back({"moves " + n + " without array", [=](Render* v) {
-                       SIM_ToolpathRecord r{};
-                       r.moveCount = count;
-                       return SIM_SetToolpath(v, &r);
-                     },
-                     SIM_STATUS_BAD_ARRAY});
-    calls.push_back({"orientations " + n + " without array", [=](Render* v) {
-                       SIM_ToolpathRecord r{};
-                       r.orientationCount = count;
-                       return SIM_SetToolpath(v, &r);
-                     },
-                     SIM_STATUS_BAD_ARRAY});
-    calls.push_back({"text records " + n + " without array", [=](Render* v) {
-                       SIM_ToolpathRecord r{};
-                       r.textRecordCount3 = count;
-                       return SIM_SetToolpath(v, &r);
-                     },
-                     SIM_STATUS_BAD_ARRAY});
+    using CountOf = void (*)(SIM_ToolpathRecord&, uint64_t);
+    const std::pair<const char*, CountOf> toolpathCounts[] = {
+        {"moves", [](SIM_ToolpathRecord& r, uint64_t c) { r.moveCount = c; }},
+        {"orientations", [](SIM_ToolpathRecord& r, uint64_t c) { r.orientationCount = c; }},
+        {"text records", [](SIM_ToolpathRecord& r, uint64_t c) { r.textRecordCount3 = c; }}};
+    for (const auto& [what, setCount] : toolpathCounts)
+      calls.push_back({std::string(what) + " " + n + " without array", [=, setCount = setCount](Render* v) {
+                         SIM_ToolpathRecord r{};
+                         setCount(r, count);
+                         return SIM_SetToolpath(v, &r);
+                       },
+                       SIM_STATUS_BAD_ARRAY});
     calls.push_back({"tools " + n + " without array", [=](Render* v) {
                        SIM_ToolTableRecord t{};
                        t.toolCount = count;
