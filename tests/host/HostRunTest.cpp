@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
+#include <algorithm>
+#include <cmath>
+#include <vector>
 #include <string>
 #include <tuple>
 
@@ -34,6 +36,35 @@ Finished run(const std::string& arguments) {
   return r;
 }
 
+// Edges of a triangle soup that are not met once by an edge running the
+// other way: 0 for a closed, consistently wound solid.
+size_t openEdgesOf(const formats::StlVertices& soup) {
+  using Key = std::tuple<float, float, float>;
+  using Edge = std::pair<Key, Key>;
+  std::vector<Edge> edges, reversed;
+  for (size_t t = 0; t + 2 < soup.size(); t += 3)
+    for (int k = 0; k < 3; ++k) {
+      const formats::StlVertex &a = soup[t + k], &b = soup[t + (k + 1) % 3];
+      edges.push_back({Key{a.x, a.y, a.z}, Key{b.x, b.y, b.z}});
+      reversed.push_back({edges.back().second, edges.back().first});
+    }
+  std::sort(edges.begin(), edges.end());
+  std::sort(reversed.begin(), reversed.end());
+  size_t open = 0;
+  for (size_t i = 0; i < edges.size(); ++i) open += edges[i] != reversed[i] || (i > 0 && edges[i] == edges[i - 1]);
+  return open;
+}
+
+double volumeOf(const formats::StlVertices& soup) {
+  double volume = 0;
+  for (size_t t = 0; t + 2 < soup.size(); t += 3) {
+    const formats::StlVertex &a = soup[t], &b = soup[t + 1], &c = soup[t + 2];
+    volume += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) - double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+               double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6;
+  }
+  return volume;
+}
+
 class HostRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -52,25 +83,15 @@ TEST_F(HostRun, ARealProgramLeavesAClosedStlAndAPicture) {
   ASSERT_EQ(r.exitCode, 0) << r.output;
   const formats::StlVertices soup = formats::readStl((out_ / "bear.stl").string());
   ASSERT_GT(soup.size(), 3000u);
-  // Closed: every edge, keyed by its ends, once each way; the relief lies
-  // in the box, and the deepest cut (17.4 mm, a 1.6 mm ball) shows.
-  using Key = std::tuple<float, float, float>;
-  std::map<std::pair<Key, Key>, int> sides;
+  // Closed; the relief lies in the box, and the deepest cut (17.4 mm, a
+  // 1.6 mm ball) shows.
   float lowestTop = 0, minX = 1e9f, maxX = -1e9f;
-  for (size_t t = 0; t + 2 < soup.size(); t += 3)
-    for (int k = 0; k < 3; ++k) {
-      const formats::StlVertex &a = soup[t + k], &b = soup[t + (k + 1) % 3];
-      ++sides[{Key{a.x, a.y, a.z}, Key{b.x, b.y, b.z}}];
-      minX = std::min(minX, a.x);
-      maxX = std::max(maxX, a.x);
-      if (a.x > 1 && a.x < 79 && a.y > 1 && a.y < 79 && a.z > -19.9f) lowestTop = std::min(lowestTop, a.z);
-    }
-  size_t open = 0;
-  for (const auto& [side, count] : sides) {
-    const auto back = sides.find({side.second, side.first});
-    open += count != 1 || back == sides.end() || back->second != 1;
+  for (const formats::StlVertex& a : soup) {
+    minX = std::min(minX, a.x);
+    maxX = std::max(maxX, a.x);
+    if (a.x > 1 && a.x < 79 && a.y > 1 && a.y < 79 && a.z > -19.9f) lowestTop = std::min(lowestTop, a.z);
   }
-  EXPECT_EQ(open, 0u);
+  EXPECT_EQ(openEdgesOf(soup), 0u);
   EXPECT_NEAR(minX, 0.0f, 0.05f);
   EXPECT_NEAR(maxX, 80.0f, 0.05f);
   EXPECT_NEAR(lowestTop, -17.4f, 0.4f);
@@ -95,6 +116,36 @@ TEST_F(HostRun, PlayedOrCutAtOnceTheSameSolidByteForByte) {
   ASSERT_GT(played.size(), 84u + 50u * 1000u) << "a solid of more than a thousand triangles";
   EXPECT_TRUE(solidOf("played-again", "") == played);
   EXPECT_TRUE(solidOf("at-once", "--at-once") == played);
+}
+
+TEST_F(HostRun, ADeepPlungeGivesTheRightSolidOrSaysTheCellsAreTooCoarse) {
+  // A 6 mm end mill plunged to Z-depth in a stock 6 mm wide, then across
+  // the bottom: the stock (16 x 6 x depth + 1 mm) keeps the slab beside the
+  // hole and the 1 mm under the tool.
+  struct Case {
+    int depth;
+    bool fine;  // cells of at most a quarter of the tool's radius
+  };
+  for (const Case c : {Case{1000, true}, Case{100000, false}}) {
+    const std::string name = "plunge" + std::to_string(c.depth);
+    const std::filesystem::path program = out_ / (name + ".nc");
+    std::ofstream(program) << "G21 G90\nT1 M6\nG0 X0 Y0 Z1\nG1 Z-" << c.depth << " F100\nG1 X10\nM30\n";
+    const Finished r = run("--headless --no-png --tool 1:flat:6:30 --out " + out_.string() + " " + program.string());
+    if (!c.fine) {
+      EXPECT_EQ(r.exitCode, 1) << r.output;
+      EXPECT_NE(r.output.find("are coarser than a quarter of the smallest tool's radius"), std::string::npos) << r.output;
+      continue;
+    }
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    const formats::StlVertices soup = formats::readStl((out_ / (name + ".stl")).string());
+    EXPECT_EQ(openEdgesOf(soup), 0u);
+    // The block less the hole above the slot, less the slot's 30 mm across
+    // the whole section. Slivers thinner than a cell where the hole meets
+    // the sides are lost: under a square millimetre of the section.
+    const double d = c.depth, section = 16.0 * 6;
+    const double expected = section * (d + 1) - M_PI * 9 * (d - 30) - section * 30;
+    EXPECT_NEAR(volumeOf(soup), expected, 0.8 * d) << name;
+  }
 }
 
 TEST_F(HostRun, BadInputStopsWithAMessage) {
