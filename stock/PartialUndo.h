@@ -1,10 +1,11 @@
 #pragma once
 // Undoes the cut of the move being played. Playback cuts the current move
-// (the chord of it under way) up to where the tool stands, every frame the
-// piece since the last; those pieces must leave no trace once the chord is
-// cut in full, or the final stock would depend on which positions the
-// frames happened to show. Before the first piece, the box the chord's
-// sweep can touch is saved; it is restored when the tool leaves the chord.
+// (the chord of it under way) up to where the tool stands whenever a frame
+// shows the stock, each time the piece since the last; those pieces must
+// leave no trace once the chord is cut in full, or the final stock would
+// depend on which positions the frames happened to show. Before the first
+// piece, the box the chord's sweep can touch is saved; it is restored when
+// the tool leaves the chord.
 #include <cstdint>
 #include <optional>
 

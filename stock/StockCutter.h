@@ -1,7 +1,8 @@
 #pragma once
 // Keeps one stock lattice cut up to the playback position: every move not
 // yet cut up to the position, with the tool of its run, plus the part of the
-// current move played so far (cut again in full once playback passes it).
+// current move played so far once the stock is shown (taken back out and
+// cut in full once playback passes it).
 #include <cstdint>
 #include <vector>
 
