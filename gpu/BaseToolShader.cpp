@@ -31,6 +31,7 @@ void BaseToolShader::lookUpLocations() {
   l.reportRapidMoves = at("ReportRapidMoves");
   l.stoppedSpindleMode = at("StoppedSpindleMode");
   l.reportSpindleStoppedMoves = at("ReportSpindleStoppedMoves");
+  l.cutEveryRay = at("CutEveryRay");
 }
 
 void ToolShaderParams::apply(const BaseToolShader& shader) const {
@@ -46,6 +47,7 @@ void ToolShaderParams::apply(const BaseToolShader& shader) const {
   if (l.stoppedSpindleMode != -1) glUniform1ui(l.stoppedSpindleMode, stoppedSpindleMode);
   if (l.reportSpindleStoppedMoves != -1)
     glUniform1ui(l.reportSpindleStoppedMoves, reportSpindleStoppedMoves ? 1u : 0u);
+  if (l.cutEveryRay != -1) glUniform1ui(l.cutEveryRay, cutEveryRay ? 1u : 0u);
 }
 
 }  // namespace gpu

@@ -30,6 +30,7 @@ struct ToolUniformLocations {
   GLint reportRapidMoves = -1;
   GLint stoppedSpindleMode = -1;
   GLint reportSpindleStoppedMoves = -1;
+  GLint cutEveryRay = -1;
 };
 
 class BaseToolShader : public Shader {
@@ -60,6 +61,9 @@ struct ToolShaderParams {
   bool reportRapidMoves = false;
   uint32_t stoppedSpindleMode = 0;
   bool reportSpindleStoppedMoves = false;
+  // Rays that hold no material near the sweep are skipped unless this is
+  // set; the result is the same, only slower (for comparisons).
+  bool cutEveryRay = false;
 
   // Sets every value on shader's program, which must be bound.
   void apply(const BaseToolShader& shader) const;

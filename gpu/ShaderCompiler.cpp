@@ -1,6 +1,8 @@
 #include "gpu/ShaderCompiler.h"
 
+#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 namespace gpu {
@@ -11,6 +13,8 @@ constexpr const char* kErrorTrailer = "\n -- -----------------------------------
 
 std::mutex gHookMutex;
 ShaderErrorHook gHook;
+std::atomic<ComputeVariant> gComputeVariant{ComputeVariant::ByRenderer};
+constexpr std::string_view kEmulatedBarriers = "#define GPU_BARRIERS_EMULATED\n";
 
 void report(const std::string& text) {
   std::lock_guard lock(gHookMutex);
@@ -35,9 +39,19 @@ GLenum glStage(ShaderStage stage) {
 
 GLuint compileStage(const StageSource& stage, bool checkStatus) {
   GLuint shader = glCreateShader(glStage(stage.stage));
-  const GLchar* text = stage.source.data();
-  const GLint length = static_cast<GLint>(stage.source.size());
-  glShaderSource(shader, 1, &text, &length);
+  // The define goes right after the version line, which must come first.
+  std::string_view head = stage.source.substr(0, 0), body = stage.source;
+  const bool emulated = stage.stage == ShaderStage::Compute &&
+                        gComputeVariant.load() == ComputeVariant::ByRenderer && rendererEmulatesBarriers();
+  if (emulated && body.starts_with("#version")) {
+    const size_t lineEnd = body.find('\n');
+    head = body.substr(0, lineEnd == std::string_view::npos ? body.size() : lineEnd + 1);
+    body.remove_prefix(head.size());
+  }
+  const GLchar* texts[3] = {head.data(), kEmulatedBarriers.data(), body.data()};
+  const GLint lengths[3] = {static_cast<GLint>(head.size()), emulated ? static_cast<GLint>(kEmulatedBarriers.size()) : 0,
+                            static_cast<GLint>(body.size())};
+  glShaderSource(shader, 3, texts, lengths);
   glCompileShader(shader);
   if (checkStatus) {
     GLint ok = GL_FALSE;
@@ -52,6 +66,16 @@ GLuint compileStage(const StageSource& stage, bool checkStatus) {
 }
 
 }  // namespace
+
+void setComputeVariant(ComputeVariant variant) { gComputeVariant = variant; }
+
+bool rendererEmulatesBarriers() {
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  if (!renderer) return false;
+  for (const char* software : {"llvmpipe", "softpipe", "SwiftShader"})
+    if (std::strstr(renderer, software)) return true;
+  return false;
+}
 
 const char* stageName(ShaderStage stage) {
   switch (stage) {

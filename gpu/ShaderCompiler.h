@@ -27,6 +27,17 @@ using ShaderErrorHook = std::function<void(const std::string&)>;
 void setShaderErrorHook(ShaderErrorHook hook);
 bool hasShaderErrorHook();
 
+// Software renderers run a work group's invocations as coroutines, so that
+// a barrier anywhere in a compute program costs every group; compute stages
+// compiled on one get GPU_BARRIERS_EMULATED defined, and kernels that can do
+// without barriers leave them out. SharedSetUp compiles as for a hardware
+// device everywhere (to compare the two; programs already linked keep what
+// they were built with).
+enum class ComputeVariant { ByRenderer, SharedSetUp };
+void setComputeVariant(ComputeVariant variant);
+// Whether the current context's renderer emulates barriers.
+bool rendererEmulatesBarriers();
+
 // Compiles every stage, links them into a new program and deletes the stage
 // objects. With checkStatus the compile and link status are queried and
 // failures composed into error texts. A failed program is still returned.

@@ -167,6 +167,7 @@ void MillCut::setCommonUniforms(const gpu::BaseToolShader& program, const StockG
   params.reportRapidMoves = switches.reportRapidMoves;
   params.stoppedSpindleMode = switches.stoppedSpindleMode;
   params.reportSpindleStoppedMoves = switches.reportSpindleStoppedMoves;
+  params.cutEveryRay = switches.cutEveryRay;
   params.apply(program);
   if (range.extraChunks == 0) return;
   const gpu::ToolUniformLocations& at = program.locations();

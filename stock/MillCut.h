@@ -29,6 +29,9 @@ struct CutSwitches {
   bool reportSpindleStoppedMoves = false;
   // Set when the view closes: a cut stops between dispatches.
   const std::atomic<bool>* stop = nullptr;
+  // Every ray of a sweep box intersected, even where it holds no material
+  // near the sweep: the same result, slower; for comparisons.
+  bool cutEveryRay = false;
 };
 
 // The move being played, cut up to where the tool stands now.

@@ -13,6 +13,18 @@
 //   void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode);
 //     calls subtractInterval for the material the sweep takes off the ray
 // (SingleInterval.glsl defines shapeCut for shapes with convex sweeps).
+//
+// A software renderer runs a group's invocations as coroutines, and any
+// barrier in a program makes every group pay for them: there, shapes whose
+// set-up is a few values (they define SMALL_MOVE_SET_UP) let each
+// invocation build the move for itself, without shared variables or
+// barriers. The move and the cut are the same either way.
+#if defined(GPU_BARRIERS_EMULATED) && defined(SMALL_MOVE_SET_UP)
+#define MOVE_SET_UP_PER_INVOCATION
+#define MOVE_SHARED
+#else
+#define MOVE_SHARED shared
+#endif
 #include "ShaderContract.h"
 #include "SweepBox.h"
 
@@ -46,19 +58,20 @@ uniform vec3 ExtraElemEnd;
 uniform vec3 ExtraElemToolDirFrom;
 uniform vec3 ExtraElemToolDirTo;
 uniform uint ToolColorIndex;
+uniform uint CutEveryRay;  // 1: no ray is skipped for holding no material (for comparisons)
 
 const uint kNoMove = 0xFFFFFFFFu;
 
-shared uint sMove;          // end record of the move, kNoMove for the partial move
-shared uint sChunkInMove;
-shared vec3 sStart, sEnd;   // tip positions, grid coordinates
-shared vec3 sStartAxis, sEndAxis, sAxis;
-shared vec3 sU, sV, sW;     // move frame
-shared float sRadius, sLength, sFullRadius, sShrink, sBottom;
-shared bool sApply, sReport;
-shared uint sOwner;
-shared ivec3 sLow, sHigh;   // sweep box, inclusive node range
-shared bool sFlagged;
+MOVE_SHARED uint sMove;          // end record of the move, kNoMove for the partial move
+MOVE_SHARED uint sChunkInMove;
+MOVE_SHARED vec3 sStart, sEnd;   // tip positions, grid coordinates
+MOVE_SHARED vec3 sStartAxis, sEndAxis, sAxis;
+MOVE_SHARED vec3 sU, sV, sW;     // move frame
+MOVE_SHARED float sRadius, sLength, sFullRadius, sShrink, sBottom;
+MOVE_SHARED bool sApply, sReport;
+MOVE_SHARED uint sOwner;
+MOVE_SHARED ivec3 sLow, sHigh;   // sweep box, inclusive node range
+MOVE_SHARED bool sFlagged;
 
 void toolDimensions(out float radius, out float bottom, out float top);
 void prepareShape();
@@ -222,9 +235,11 @@ void clearBits(uint rayStart, uint first, uint last) {
 
 // Takes the interval [lo, hi] (grid units from the ray's node 0) off the ray.
 void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
-  lo = max(lo, 0.0);
+  // Within one node of the sweep box, as the rays across it are: so a cut
+  // touches no node outside [sLow - 1, sHigh + 2] along the ray.
   uint count = NoOfCells[axis];
-  hi = min(hi, float(count) + 1.0);
+  lo = max(lo, max(float(sLow[axis]) - 1.0, 0.0));
+  hi = min(hi, min(float(count), float(sHigh[axis])) + 1.0);
   if (!(hi > lo)) return;
   const uint steps = GPU_CROSSING_STEPS;
   uint entry = uint(floor(lo * float(steps))), exit = uint(floor(hi * float(steps)));
@@ -269,6 +284,20 @@ void subtractInterval(uint axis, uvec3 rayNode, float lo, float hi) {
   if (sReport && (replacedI || replacedK)) sFlagged = true;
 }
 
+// Whether the ray has an inside node among those a cut of this move may
+// touch (see subtractInterval). A ray without one would change nothing and
+// report nothing, so it skips the sweep's intersections: after roughing,
+// most rays of a move run through air.
+bool materialNear(uint axis, uvec3 rayNode) {
+  uint first = uint(max(sLow[axis] - 1, 0));
+  uint last = min(uint(sHigh[axis]) + 2u, NoOfCells[axis] - 1u);
+  uint rayStart = signCopyStart(NoOfCells, BoolPointsSize, axis) +
+                  signRay(NoOfCells, axis, rayNode) * wordsPerRay(BoolPointsSize, axis);
+  for (uint w = first / 32u; w <= last / 32u; ++w)
+    if ((signWords[rayStart + w] & rangeMask(w, first, last)) != 0u) return true;
+  return false;
+}
+
 void cutRay(uint axis, uvec3 rayNode) {
   vec3 dir = vec3(0.0);
   dir[axis] = 1.0;
@@ -281,14 +310,22 @@ void main() {
   uint groupsPerChunk = InvocationChunkSize / GPU_CUT_GROUP_SIZE;
   uint chunk = InvocationChunkOffset + gl_WorkGroupID.x / groupsPerChunk;
   if (chunk >= InvocationChunkExtraEnd) return;
+#ifdef MOVE_SET_UP_PER_INVOCATION
+  buildMove(chunk);
+#else
   if (gl_LocalInvocationID.x == 0u) buildMove(chunk);
   barrier();
+#endif
   uint r = sChunkInMove * InvocationChunkSize + (gl_WorkGroupID.x % groupsPerChunk) * GPU_CUT_GROUP_SIZE +
            gl_LocalInvocationID.x;
   uint axis;
   uvec3 rayNode;
-  if (rayOfMove(r, axis, rayNode)) cutRay(axis, rayNode);
+  if (rayOfMove(r, axis, rayNode) && (CutEveryRay != 0u || materialNear(axis, rayNode))) cutRay(axis, rayNode);
+#ifdef MOVE_SET_UP_PER_INVOCATION
+  bool reports = sFlagged;
+#else
   barrier();
-  if (gl_LocalInvocationID.x == 0u && sFlagged && sMove != kNoMove)
-    atomicOr(reportBits[GPU_REPORT_WORD(sMove)], GPU_REPORT_BIT(sMove));
+  bool reports = gl_LocalInvocationID.x == 0u && sFlagged;
+#endif
+  if (reports && sMove != kNoMove) atomicOr(reportBits[GPU_REPORT_WORD(sMove)], GPU_REPORT_BIT(sMove));
 }

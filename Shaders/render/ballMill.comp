@@ -6,11 +6,12 @@
 uniform float ToolLength;
 uniform float BallRadius;
 
+#define SMALL_MOVE_SET_UP
 #include "MillKernel.glsl"
 #include "SingleInterval.glsl"
 
-shared vec3 sCentre0, sCentre1;  // ball centres
-shared float sShank;             // shank length above the ball centre
+MOVE_SHARED vec3 sCentre0, sCentre1;  // ball centres
+MOVE_SHARED float sShank;             // shank length above the ball centre
 
 void toolDimensions(out float radius, out float bottom, out float top) {
   radius = BallRadius;

@@ -11,11 +11,12 @@ uniform float ToolLength;
 uniform float BaseRadius;
 uniform float PipeRadius;
 
+#define SMALL_MOVE_SET_UP
 #include "MillKernel.glsl"
 #include "SingleInterval.glsl"
 
-shared float sBase, sPipe;  // grid units
-shared vec3 sDisc0;         // centre of the corner's disc at the start
+MOVE_SHARED float sBase, sPipe;  // grid units
+MOVE_SHARED vec3 sDisc0;         // centre of the corner's disc at the start
 
 void toolDimensions(out float radius, out float bottom, out float top) {
   radius = BaseRadius + PipeRadius;

@@ -5,10 +5,11 @@
 uniform float ToolLength;
 uniform float ToolRadius;
 
+#define SMALL_MOVE_SET_UP
 #include "MillKernel.glsl"
 #include "SingleInterval.glsl"
 
-shared vec3 sBottom0, sBottom1;  // tip centres, lifted for rapids
+MOVE_SHARED vec3 sBottom0, sBottom1;  // tip centres, lifted for rapids
 
 void toolDimensions(out float radius, out float bottom, out float top) {
   radius = ToolRadius;
