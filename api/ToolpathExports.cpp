@@ -38,6 +38,7 @@ SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* recor
       if (int32_t refused = api::checkToolpath(*record)) return refused;
     view::JobData& job = v.job();
     LoadingMark loading(job.loadingToolpath);
+    const auto timed = v.timings().time(view::Phase::ToolpathLoad);
     // Built without holding anything; published with the tools' orientations.
     toolpath::Toolpath path = loaded(record);
     {

@@ -36,7 +36,10 @@ SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
       view::viewClosed();
       throw;
     }
-    if (!wait || view->waitForFirstFrame(true) == view::WindowStatus::Created) return view.release();
+    if (!wait || view->waitForFirstFrame(true) == view::WindowStatus::Created) {
+      view->timings().noteBare();
+      return view.release();
+    }
     view->stopThreads();
     view->destroyHostWindow();
     view.reset();

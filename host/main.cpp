@@ -43,7 +43,8 @@ void usage() {
                "  --no-stl, --no-png leave that file out\n"
                "  --headless         an invisible view that draws only the picture\n"
                "  --hidden           a window that is not shown\n"
-               "  --timeout S        give up playing after S seconds (default 900)\n");
+               "  --timeout S        give up playing after S seconds (default 900)\n"
+               "  --timings          print the time and peak memory of each phase at the end\n");
 }
 
 struct Options {
@@ -54,7 +55,7 @@ struct Options {
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
   int width = 1600, height = 900;
-  bool stl = true, png = true, headless = false, hidden = false, atOnce = false;
+  bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
 };
 
 // What a refusal status means, for messages.
@@ -127,6 +128,8 @@ Options optionsOf(int argc, char** argv) {
       o.png = false;
     } else if (arg == "--at-once") {
       o.atOnce = true;
+    } else if (arg == "--timings") {
+      o.timings = true;
     } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--hidden") {
@@ -189,6 +192,40 @@ std::vector<uint8_t> overBackground(std::vector<uint8_t> rgba) {
   return rgba;
 }
 
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// What the host measured itself, beside the view's own phases.
+struct HostTimes {
+  double read = 0, pngWrite = 0, whole = 0;
+};
+
+// Each phase's seconds and the most memory the process held during it,
+// above what it held with the bare view; then the whole run.
+void printTimings(Render* view, const HostTimes& host, double cell) {
+  SIM_PhaseTimes times{};
+  if (SIM_GetPhaseTimes(view, &times) != 0) return;
+  auto megabytes = [](uint64_t bytes) { return bytes / (1024.0 * 1024.0); };
+  const uint64_t bare = times.bareResidentBytes;
+  std::printf("timings (cell %.3g mm; memory: peak during the phase above the bare view's %.0f MB)\n", cell,
+              megabytes(bare));
+  std::printf("  %-14s %8.3f s\n", "read", host.read);
+  const char* names[SIM_PHASE_COUNT] = {"toolpath load", "stock build", "cut",    "extraction",
+                                        "weld",          "STL write",   "picture"};
+  uint64_t peak = 0;
+  for (int k = 0; k < SIM_PHASE_COUNT; ++k) {
+    const uint64_t phasePeak = times.peakResidentBytes[k];
+    peak = std::max(peak, phasePeak);
+    if (phasePeak == 0) {
+      std::printf("  %-14s %8.3f s\n", names[k], times.seconds[k]);
+    } else {
+      std::printf("  %-14s %8.3f s  %+7.1f MB\n", names[k], times.seconds[k],
+                  megabytes(phasePeak) - megabytes(bare));
+    }
+  }
+  std::printf("  %-14s %8.3f s\n", "PNG write", host.pngWrite);
+  std::printf("  %-14s %8.3f s  %+7.1f MB\n", "whole job", host.whole, megabytes(peak) - megabytes(bare));
+}
+
 // The view closed, for a run that ends with status.
 int closeView(Render* view, SIM_Window window, int status) {
   SIM_CloseView(view);
@@ -208,6 +245,8 @@ bool waitFor(const auto& done, double seconds) {
 
 int run(const Options& o) {
   // The job: program, tools, stock.
+  const auto runStart = Clock::now();
+  HostTimes hostTimes;
   const bool builtIn = o.program.empty();
   const std::string name = builtIn ? "main-job" : std::filesystem::path(o.program).stem().string();
   const host::Program program =
@@ -227,6 +266,7 @@ int run(const Options& o) {
     throw InputError{o.program + ": no feed moves, so no stock to guess; give one with --stock"};
   }
   const host::ToolpathArrays path = host::toolpathOf(program);
+  hostTimes.read = secondsSince(runStart);
   std::printf("%s: %zu moves, %zu tool changes; stock %.3g,%.3g,%.3g to %.3g,%.3g,%.3g mm\n", name.c_str(),
               program.moves.size(), program.toolChanges.size(), box.min.x, box.min.y, box.min.z, box.max.x, box.max.y,
               box.max.z);
@@ -238,6 +278,7 @@ int run(const Options& o) {
   }
   SIM_Hint(SIM_HINT_HEADLESS, o.headless ? 1 : 0);
   SIM_Hint(SIM_HINT_START_HIDDEN, o.hidden ? 1 : 0);
+  SIM_Hint(SIM_HINT_TIMINGS, o.timings ? 1 : 0);
   Render* view = SIM_CreateView(0, true);
   if (!view) {
     std::fprintf(stderr, "korvane-view: the view window could not be created (OpenGL 4.3 core needed)\n");
@@ -297,7 +338,7 @@ int run(const Options& o) {
         },
         o.timeout);
   }
-  const double played = std::chrono::duration<double>(Clock::now() - start).count();
+  const double played = secondsSince(start);
   int status = 0;
   if (!finished) {
     std::fprintf(stderr, "korvane-view: playing did not finish within %g s\n", o.timeout);
@@ -324,8 +365,11 @@ int run(const Options& o) {
   if (status == 0 && o.png) {
     const std::string png = (std::filesystem::path(o.out) / (name + ".png")).string();
     std::vector<uint8_t> rgba(size_t(o.width) * o.height * 4);
-    if (SIM_RenderImage(view, o.width, o.height, rgba.data()) == 0 &&
-        host::writePng(png, overBackground(std::move(rgba)), o.width, o.height)) {
+    const bool drawn = SIM_RenderImage(view, o.width, o.height, rgba.data()) == 0;
+    const auto pngStart = Clock::now();
+    const bool written = drawn && host::writePng(png, overBackground(std::move(rgba)), o.width, o.height);
+    hostTimes.pngWrite = secondsSince(pngStart);
+    if (written) {
       std::printf("wrote %s\n", png.c_str());
     } else {
       std::fprintf(stderr, "korvane-view: %s could not be written\n", png.c_str());
@@ -340,6 +384,8 @@ int run(const Options& o) {
                  SIM_GetStockCellSize(view, 1));
     if (status == 0) status = kRunError;
   }
+  hostTimes.whole = secondsSince(runStart);
+  if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, 1));
   return closeView(view, window, status);
 }
 

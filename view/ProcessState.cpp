@@ -24,7 +24,8 @@ uint32_t gReferences = 0;
 uint32_t gOpenViews = 0;
 bool gTerminatePending = false;  // the last reference went while views were open
 std::atomic<uint64_t> gGeneration{0};
-std::atomic<uint8_t> gHints[4] = {0, 0, 0, 0};
+constexpr uint32_t kHintCount = 5;
+std::atomic<uint8_t> gHints[kHintCount] = {0, 0, 0, 0, 0};
 
 }  // namespace
 
@@ -79,11 +80,11 @@ uint32_t windowSystemReferences() {
 uint64_t windowSystemGeneration() { return gGeneration.load(); }
 
 void setHint(uint32_t hint, int32_t value) {
-  if (hint < 4) gHints[hint] = value >= 1 ? 1 : 0;
+  if (hint < kHintCount) gHints[hint] = value >= 1 ? 1 : 0;
 }
 
 CreationHints currentHints() {
-  return {gHints[0] != 0, gHints[1] != 0, gHints[2] != 0, gHints[3] != 0};
+  return {gHints[0] != 0, gHints[1] != 0, gHints[2] != 0, gHints[3] != 0, gHints[4] != 0};
 }
 
 }  // namespace view

@@ -10,6 +10,7 @@ struct CreationHints {
   bool directionMode = false;  // hint 1
   bool headless = false;       // hint 2
   bool startHidden = false;    // hint 3
+  bool timings = false;        // hint 4
 };
 
 int32_t initWindowSystem();       // SIM_InitOpenGL

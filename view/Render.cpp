@@ -35,6 +35,7 @@ Render::~Render() {
 void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {
   joinThread(renderThread_);
   hints_ = hints;
+  timings_.enable(hints.timings);
   windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Pending);
   window_.prepareHostWindow(parent, hints);
   frameDone_ = false;
@@ -132,6 +133,7 @@ bool Render::exportSolid(uint32_t solid, std::string path) {
 std::vector<uint8_t> Render::renderImage(int width, int height) {
   assert(isOwnThread());
   if (width <= 0 || height <= 0) return {};
+  const auto timed = timings_.time(view::Phase::Picture, true);
   const gpu::OffscreenTarget target(width, height);
   if (!target.complete()) return {};
   // The camera frames the image as it would a window of that size.

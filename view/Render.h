@@ -26,6 +26,7 @@
 #include "view/Playback.h"
 #include "view/ProcessState.h"
 #include "view/ProgressTasks.h"
+#include "view/PhaseTimings.h"
 #include "view/SolidExports.h"
 #include "view/StockStage.h"
 #include "view/ViewCamera.h"
@@ -79,6 +80,7 @@ class Render {
   view::ViewWindow& window() { return window_; }
   view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
   view::ProgressTasks& progressTasks() { return progressTasks_; }
+  view::PhaseTimings& timings() { return timings_; }
 
   // ---- What host calls ask of several parts
   // A new toolpath snapshot was published: the display follows and the host
@@ -134,13 +136,14 @@ class Render {
   view::JobData job_;
   view::Playback playback_{notifier_};
   view::ViewCamera camera_;
-  view::StockStage stock_{job_, closeRequested_};
+  view::PhaseTimings timings_;
+  view::StockStage stock_{job_, closeRequested_, timings_};
   view::ViewWindow window_;
   // The frame parts in frame order; each is a member above.
   std::vector<view::FramePart*> parts_{&stock_};
   view::MouseBindingTable mouseBindings_;
   view::ProgressTasks progressTasks_;
-  view::SolidExports solidExports_;  // joined before the view is freed
+  view::SolidExports solidExports_{timings_};  // joined before the view is freed
 
   // Cross-thread flags
   std::atomic<bool> closeRequested_{false};

@@ -17,7 +17,7 @@ bool SolidExports::start(uint32_t solid, std::string path, double factor, MeshRe
   if (slot->busy.exchange(true)) return false;
   if (slot->thread.joinable()) slot->thread.join();  // finished: busy was clear
   Slot& own = *slot;
-  own.thread = std::thread([&own, path = std::move(path), factor, requestMesh = std::move(requestMesh),
+  own.thread = std::thread([this, &own, path = std::move(path), factor, requestMesh = std::move(requestMesh),
                             progress = std::move(progress)] { run(own, path, factor, requestMesh, progress); });
   return true;
 }
@@ -45,6 +45,7 @@ void SolidExports::run(Slot& slot, const std::string& path, double factor, const
   }
   progress(90);
   if (!mesh.vertices.empty() && !mesh.triangles.empty()) {
+    const auto timed = timings_.time(Phase::StlWrite);
     try {
       const std::vector<uint8_t> image = formats::binaryStlImage(mesh.vertices, mesh.triangles, factor);
       // Written beside the target and renamed over it, so a failed write

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "stock/SurfaceExtraction.h"
+#include "view/PhaseTimings.h"
 
 namespace view {
 
@@ -23,6 +24,7 @@ class SolidExports {
   using MeshRequest = std::function<std::future<stock::SurfaceMesh>(std::function<void(uint32_t)> progress)>;
   using Progress = std::function<void(uint32_t percent)>;
 
+  explicit SolidExports(PhaseTimings& timings) : timings_(timings) {}
   ~SolidExports() { joinAll(); }
 
   // Starts the export of solid to path, vertices multiplied by factor. False
@@ -38,9 +40,10 @@ class SolidExports {
     std::atomic<bool> busy{false};
     std::thread thread;
   };
-  static void run(Slot& slot, const std::string& path, double factor, const MeshRequest& requestMesh,
-                  const Progress& progress);
+  void run(Slot& slot, const std::string& path, double factor, const MeshRequest& requestMesh,
+           const Progress& progress);
 
+  PhaseTimings& timings_;
   mutable std::mutex mutex_;
   std::map<uint32_t, std::unique_ptr<Slot>> slots_;
 };

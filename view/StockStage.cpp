@@ -28,7 +28,8 @@ double smallestCuttingRadius(const stock::CutPath& path) {
 
 }  // namespace
 
-StockStage::StockStage(JobData& job, const std::atomic<bool>& stop) : job_(job), stop_(stop) {}
+StockStage::StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings& timings)
+    : job_(job), stop_(stop), timings_(timings) {}
 
 stock::CutSwitches StockStage::switches() const {
   stock::CutSwitches switches;
@@ -43,6 +44,7 @@ bool StockStage::busy() const { return job_.stocks.stockRevision() != revisionBu
 bool StockStage::buildChanged() {
   const uint64_t revision = job_.stocks.stockRevision();
   if (revision == revisionBuilt_) return false;
+  const auto timed = timings_.time(Phase::StockBuild, true);
   if (!scene_) scene_ = std::make_unique<stock::StockScene>();
   scene_->sync(job_.stocks.stocks(), limits_);
   revisionBuilt_ = revision;
@@ -54,8 +56,10 @@ bool StockStage::buildChanged() {
 bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path) {
   const uint64_t tools = job_.toolsVersion.load(), precision = job_.precisionVersion.load();
   const double tolerance = job_.geometryPrecision.load();
-  if (cutPath_ && cutPath_->snapshot() == path && cutPath_->precisionVersion() == precision) {
-    if (cutPath_->toolsVersion() == tools) return false;
+  const bool samePath = cutPath_ && cutPath_->snapshot() == path && cutPath_->precisionVersion() == precision;
+  if (samePath && cutPath_->toolsVersion() == tools) return false;
+  const auto timed = timings_.time(Phase::ToolpathLoad, true);
+  if (samePath) {
     if (cutPath_->chordTolerance() == tolerance) {
       std::shared_lock table(job_.toolTableLock);
       cutPath_->retool(job_.toolTable(), tools);
@@ -69,7 +73,10 @@ bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>&
 
 bool StockStage::readyToCut(stock::StockModel& model, int64_t move, double fraction) {
   const stock::StockCutter& cutter = model.cutter();
-  if (cutter.cutFromOther(*cutPath_) || cutter.needsRebuild(move, fraction)) model.rebuild(limits_);
+  if (cutter.cutFromOther(*cutPath_) || cutter.needsRebuild(move, fraction)) {
+    const auto timed = timings_.time(Phase::StockBuild, true);
+    model.rebuild(limits_);
+  }
   return model.built();
 }
 
@@ -90,6 +97,7 @@ void StockStage::update(FrameState& frame) {
   for (const auto& model : scene_->models()) {
     if (!model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
     checkFidelity(*model);
+    const auto timed = timings_.time(Phase::Cut, true);
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
       model->markChanged();
       frame.changed = true;
@@ -107,8 +115,12 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
   for (const auto& model : scene_->models()) {
     // Cuts of another cut path go first; the playback's own stay.
     if (!model->built()) continue;
-    if (model->cutter().cutFromOther(*cutPath_)) model->rebuild(limits_);
+    if (model->cutter().cutFromOther(*cutPath_)) {
+      const auto timed = timings_.time(Phase::StockBuild, true);
+      model->rebuild(limits_);
+    }
     if (!model->built()) continue;
+    const auto timed = timings_.time(Phase::Cut, true);
     model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, switches());
     model->markChanged();
   }
@@ -175,11 +187,16 @@ stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<voi
   if (!model || !model->built()) return {};
   stock::SurfaceExtraction& surface = playedSurface(*model);
   progress(50);
+  const auto timed = timings_.time(Phase::Weld, true);
   return surface.weldedMesh(model->grid().frame());
 }
 
 stock::SurfaceExtraction& StockStage::playedSurface(stock::StockModel& model) {
-  if (cutPath_) model.cutter().settle(model.grid(), *cutPath_, switches());
+  if (cutPath_) {
+    const auto timed = timings_.time(Phase::Cut, true);
+    model.cutter().settle(model.grid(), *cutPath_, switches());
+  }
+  const auto timed = timings_.time(Phase::Extraction, true);
   return model.surface(&stop_);
 }
 

@@ -19,6 +19,7 @@
 #include "stock/StockModel.h"
 #include "view/FramePart.h"
 #include "view/JobData.h"
+#include "view/PhaseTimings.h"
 #include "view/Playback.h"
 
 namespace view {
@@ -26,7 +27,7 @@ namespace view {
 class StockStage final : public FramePart {
  public:
   // stop: set when the view closes; cuts end between dispatches then.
-  StockStage(JobData& job, const std::atomic<bool>& stop);
+  StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings& timings);
   ~StockStage() override;
   StockStage(const StockStage&) = delete;
   StockStage& operator=(const StockStage&) = delete;
@@ -80,6 +81,7 @@ class StockStage final : public FramePart {
 
   JobData& job_;
   const std::atomic<bool>& stop_;
+  PhaseTimings& timings_;
   // A stock is faithful while its cell is at most this share of the
   // smallest cutting radius the toolpath uses.
   static constexpr double kCellPerRadius = 0.25;

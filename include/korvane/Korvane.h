@@ -122,7 +122,8 @@ enum {
   SIM_HINT_DIRECTION_MODE = 1, /* rotary values of toolpath moves are tool directions (kept; read once
                                   machines are loaded) */
   SIM_HINT_HEADLESS = 2,       /* invisible 1 x 1 window, no drawing */
-  SIM_HINT_START_HIDDEN = 3    /* a view without parent starts hidden */
+  SIM_HINT_START_HIDDEN = 3,   /* a view without parent starts hidden */
+  SIM_HINT_TIMINGS = 4         /* addition: the view times its phases (SIM_GetPhaseTimes) */
 };
 SIM_EXPORT int32_t SIM_Hint(uint32_t hint, int32_t value);
 
@@ -394,6 +395,33 @@ SIM_EXPORT int32_t SIM_ExportSolid(Render* view, int32_t solid, const char* path
  * 0 done; -1 for a null view or bad arguments; 1 when the view could not
  * draw it (closed, or called from the view's own thread). */
 SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, uint8_t* rgba);
+
+/* Addition of this library: where a view's time went, for views created
+ * with SIM_HINT_TIMINGS. Per phase the seconds summed over its runs (a
+ * phase of the render thread waits for the GPU at its end, so its GPU work
+ * counts in it) and the most resident memory the process held during them
+ * (bytes; 0 where the phase never ran or the system does not say); and the
+ * resident memory of the view as it was created, idle. The memory is the
+ * process's: phases that run at the same time share their peaks, and a
+ * phase run inside another counts in both (a picture whose surface had to
+ * be extracted first). Timing a view costs it those waits for the GPU.
+ * 0 done; -1 for a null view or record; 1 when the view is not timed. */
+enum {
+  SIM_PHASE_TOOLPATH_LOAD = 0, /* SIM_SetToolpath, and the moves made and sent to the GPU */
+  SIM_PHASE_STOCK_BUILD = 1,   /* lattices built from stock definitions, again when rebuilt */
+  SIM_PHASE_CUT = 2,           /* moves cut out of the lattices */
+  SIM_PHASE_EXTRACTION = 3,    /* stock surfaces extracted from the lattices */
+  SIM_PHASE_WELD = 4,          /* an exported solid's surface welded into one mesh */
+  SIM_PHASE_STL_WRITE = 5,     /* STL files made and written */
+  SIM_PHASE_PICTURE = 6,       /* SIM_RenderImage's drawing and read-back */
+  SIM_PHASE_COUNT = 7
+};
+typedef struct SIM_PhaseTimes {
+  double seconds[SIM_PHASE_COUNT];
+  uint64_t peakResidentBytes[SIM_PHASE_COUNT];
+  uint64_t bareResidentBytes;
+} SIM_PhaseTimes;
+SIM_EXPORT int32_t SIM_GetPhaseTimes(Render* view, SIM_PhaseTimes* times);
 
 #ifdef __cplusplus
 }
