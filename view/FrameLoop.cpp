@@ -196,12 +196,15 @@ void Render::handleInput(const view::InputState& frame, double now) {
 }
 
 void Render::draw(double now) {
+  // A skipped picture keeps its redraw request for the frame that draws.
+  if (!drawPacing_.shouldDraw(now, playback_.playing())) return;
   if (redrawRequested_.exchange(false)) lastActivity_ = now;
   // A view where nothing happened for a second shows the picture it drew
   // last; drawing it again would cost the same GPU work for the same pixels.
   if (now - lastActivity_ > kIdleAfterMs || closeRequested_.load()) return;
   const camera::Camera::DrawState camera = camera_.camera().drawState();
   if (window_.drawFrame([&] { drawParts(camera); })) ++framesDrawn_;
+  drawPacing_.drew(now, milliseconds());
 }
 
 void Render::shutdown(bool closedByUser) {

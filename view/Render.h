@@ -26,6 +26,7 @@
 #include "view/Playback.h"
 #include "view/ProcessState.h"
 #include "view/ProgressTasks.h"
+#include "view/DrawPacing.h"
 #include "view/PhaseTimings.h"
 #include "view/SolidExports.h"
 #include "view/StockStage.h"
@@ -162,6 +163,7 @@ class Render {
   std::atomic<uint64_t> iterations_{0};
   view::Clock::time_point clockStart_;
   double lastActivity_ = 0;  // render thread
+  view::DrawPacing drawPacing_;  // render thread
   // The toolpath snapshot of the frame under way, for commands too.
   std::shared_ptr<const toolpath::Toolpath> frameToolpath_;  // render thread
 

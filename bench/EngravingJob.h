@@ -1,0 +1,89 @@
+#pragma once
+// The engraving job the whole-job benchmark measures beside the standard
+// job: what costs a cutting simulation most per move. A 2.5 mm flat end
+// mill engraves rows of letters 0.4 mm deep into the top of a 94 x 90 x 32
+// block, leaving a thin floor under each stroke; every stroke is a chain of
+// feed moves of about 0.05 mm (curves as CAM systems write them out), with
+// a retract, a rapid and a plunge between strokes. About 67,000 moves.
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include <glm/vec2.hpp>
+
+namespace bench {
+
+struct EngravingJob {
+  static constexpr double kBoxMin[3] = {0.0, 0.0, -32.0}, kBoxMax[3] = {94.0, 90.0, 0.0};
+  static constexpr double kDepth = 0.4, kClearance = 1.0, kStep = 0.055;
+  static constexpr int kRows = 8, kColumns = 12;
+  static constexpr double kLetterWidth = 5.0, kLetterHeight = 7.0, kPitchX = 7.5, kPitchY = 10.5;
+  static constexpr const char* kTools = "T1 flat 2.5 20\n";
+
+  // A stroke as a curve over t in [0, 1], in letter units (0..1 by 0..1).
+  using Stroke = std::function<glm::dvec2(double)>;
+
+  // The G-code, millimetres, absolute.
+  static std::string program() {
+    std::string text = "G21 G90 G17\nT1 M6\nS12000 M3\nG0 Z5\n";
+    char line[96];
+    int letter = 0;
+    for (int row = 0; row < kRows; ++row)
+      for (int column = 0; column < kColumns; ++column, ++letter) {
+        const glm::dvec2 origin{4.0 + column * kPitchX, kBoxMax[1] - 4.0 - kLetterHeight - row * kPitchY};
+        for (int s = 0; s < 3; ++s) {
+          const Stroke stroke = strokeOf((letter * 7 + s * 3) % 6);
+          const auto at = [&](double t) {
+            const glm::dvec2 p = stroke(t);
+            return origin + glm::dvec2(p.x * kLetterWidth, p.y * kLetterHeight);
+          };
+          const int moves = std::max(1, int(std::ceil(lengthOf(at) / kStep)));
+          glm::dvec2 p = at(0.0);
+          std::snprintf(line, sizeof line, "G0 X%.4f Y%.4f\nG1 Z%.3f F200\n", p.x, p.y, -kDepth);
+          text += line;
+          text += "F600\n";
+          for (int i = 1; i <= moves; ++i) {
+            p = at(double(i) / moves);
+            std::snprintf(line, sizeof line, "X%.4f Y%.4f\n", p.x, p.y);
+            text += line;
+          }
+          std::snprintf(line, sizeof line, "G0 Z%.3f\n", kClearance);
+          text += line;
+        }
+      }
+    return text + "G0 Z5\nM5\nM30\n";
+  }
+
+ private:
+  static Stroke strokeOf(int kind) {
+    constexpr double kPi = 3.14159265358979323846;
+    switch (kind) {
+      case 0: return [=](double t) { return glm::dvec2(0.5 + 0.5 * std::cos(2 * kPi * t), 0.5 + 0.5 * std::sin(2 * kPi * t)); };
+      case 1: return [=](double t) { const double a = kPi * (0.25 + 1.5 * t); return glm::dvec2(0.5 + 0.5 * std::cos(a), 0.5 + 0.5 * std::sin(a)); };
+      case 2: return [](double t) { return glm::dvec2(0.5, t); };
+      case 3: return [](double t) { return glm::dvec2(t, 0.5); };
+      case 4: return [](double t) { return glm::dvec2(t, t); };
+      default:
+        return [=](double t) {  // an S: two half circles
+          const double a = t < 0.5 ? kPi * (0.5 + 2 * t * 1.5) : kPi * (0.5 - (2 * t - 1) * 1.5);
+          const double cy = t < 0.5 ? 0.75 : 0.25;
+          return glm::dvec2(0.5 + 0.5 * std::cos(a), cy + 0.25 * std::sin(a));
+        };
+    }
+  }
+
+  template <typename Curve>
+  static double lengthOf(const Curve& at) {
+    double length = 0;
+    glm::dvec2 last = at(0.0);
+    for (int i = 1; i <= 256; ++i) {
+      const glm::dvec2 p = at(i / 256.0);
+      length += std::hypot(p.x - last.x, p.y - last.y);
+      last = p;
+    }
+    return length;
+  }
+};
+
+}  // namespace bench
