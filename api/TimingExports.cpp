@@ -8,7 +8,7 @@
 static_assert(SIM_PHASE_COUNT == view::kPhaseCount);
 static_assert(SIM_PHASE_CUT == static_cast<int>(view::Phase::Cut) &&
               SIM_PHASE_PICTURE == static_cast<int>(view::Phase::Picture));
-static_assert(sizeof(SIM_PhaseTimes) == SIM_PHASE_COUNT * 16 + 8);
+static_assert(sizeof(SIM_PhaseTimes) == SIM_PHASE_COUNT * 16 + 16);
 
 extern "C" {
 
@@ -20,6 +20,7 @@ SIM_EXPORT int32_t SIM_GetPhaseTimes(Render* view, SIM_PhaseTimes* times) {
     std::copy(totals.seconds.begin(), totals.seconds.end(), times->seconds);
     std::copy(totals.peakResidentBytes.begin(), totals.peakResidentBytes.end(), times->peakResidentBytes);
     times->bareResidentBytes = totals.bareResidentBytes;
+    times->wholePeakResidentBytes = totals.wholePeakResidentBytes;
     return 0;
   });
 }

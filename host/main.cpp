@@ -211,10 +211,8 @@ void printTimings(Render* view, const HostTimes& host, double cell) {
   std::printf("  %-14s %8.3f s\n", "read", host.read);
   const char* names[SIM_PHASE_COUNT] = {"toolpath load", "stock build", "cut",    "extraction",
                                         "weld",          "STL write",   "picture"};
-  uint64_t peak = 0;
   for (int k = 0; k < SIM_PHASE_COUNT; ++k) {
     const uint64_t phasePeak = times.peakResidentBytes[k];
-    peak = std::max(peak, phasePeak);
     if (phasePeak == 0) {
       std::printf("  %-14s %8.3f s\n", names[k], times.seconds[k]);
     } else {
@@ -223,7 +221,7 @@ void printTimings(Render* view, const HostTimes& host, double cell) {
     }
   }
   std::printf("  %-14s %8.3f s\n", "PNG write", host.pngWrite);
-  std::printf("  %-14s %8.3f s  %+7.1f MB\n", "whole job", host.whole, megabytes(peak) - megabytes(bare));
+  std::printf("  %-14s %8.3f s  %+7.1f MB\n", "whole job", host.whole, megabytes(times.wholePeakResidentBytes) - megabytes(bare));
 }
 
 // The view closed, for a run that ends with status.

@@ -1,6 +1,8 @@
 #include "platform/ProcessMemory.h"
 
 #include <fstream>
+
+#include <malloc.h>
 #include <string>
 
 namespace platform {
@@ -30,5 +32,7 @@ bool resetPeakResident() {
   std::ofstream clear("/proc/self/clear_refs");
   return static_cast<bool>(clear << "5" << std::flush);
 }
+
+void returnFreeMemory() { malloc_trim(0); }
 
 }  // namespace platform

@@ -11,5 +11,8 @@ uint64_t peakResidentBytes();
 // Starts the peak over from what is resident now; false where the system
 // cannot. The peak is the whole process's, so this is for measuring only.
 bool resetPeakResident();
+// Hands memory the allocator holds free back to the system, after work that
+// made and dropped many small blocks (a welded mesh's vertex map).
+void returnFreeMemory();
 
 }  // namespace platform

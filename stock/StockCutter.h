@@ -57,6 +57,8 @@ class StockCutter {
   // headless view) skip it, and with it the save and restore that keep the
   // final stock independent of the frames.
   void settle(StockGrid& grid, const CutPath& path, const CutSwitches& switches);
+  // Whether settle has a piece to cut.
+  bool unsettled() const { return partialChord_ != 0 && partialT_ > settledT_; }
   // Render thread: cuts the toolpath moves [first, end) in full at once,
   // with the playback at (move, fraction); they stay cut until the position
   // moves to before end.

@@ -114,9 +114,8 @@ bool SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct, cons
   return true;
 }
 
-IndexedSurface SurfaceExtraction::indexedSurface() {
-  IndexedSurface surface;
-  if (cubeCount_ == 0) return surface;
+uint32_t SurfaceExtraction::runIndexedPasses() {
+  if (cubeCount_ == 0) return 0;
   if (!triangleTable_) {
     triangleTable_.emplace(sizeof(TriangleTable));
     glBindBuffer(GL_SHADER_STORAGE_BUFFER, triangleTable_->id());
@@ -139,9 +138,9 @@ IndexedSurface SurfaceExtraction::indexedSurface() {
   run(program, cubes, kMeshGroupSize);
   prefixSum(counts, sums, cubes);
   const uint32_t indices = gpu::readElement<uint32_t>(sums, cubes - 1);
-  if (indices == 0) return surface;
+  if (indices == 0) return 0;
   complete_ = fits(uint64_t{indices} * 16);
-  if (!complete_) return surface;
+  if (!complete_) return 0;
 
   gpu::SSBO& identifiers = buffer(identifiers_, uint64_t{indices} * 4);
   program = common("Shaders\\MarchingCubesIDs.comp");
@@ -153,29 +152,51 @@ IndexedSurface SurfaceExtraction::indexedSurface() {
   sums.bindBase(2);
   positions.bindBase(3);
   run(program, cubes, kMeshGroupSize);
-  surface.identifiers = gpu::readBack<uint32_t>(identifiers, 0, indices);
-  surface.positions = gpu::readBack<glm::vec4>(positions, 0, indices);
+  return indices;
+}
+
+void SurfaceExtraction::releaseIndexedBuffers() {
+  indexCounts_.reset();
+  indexSums_.reset();
+  identifiers_.reset();
+  positions_.reset();
+}
+
+IndexedSurface SurfaceExtraction::indexedSurface() {
+  IndexedSurface surface;
+  if (const uint32_t indices = runIndexedPasses(); indices > 0) {
+    surface.identifiers = gpu::readBack<uint32_t>(*identifiers_, 0, indices);
+    surface.positions = gpu::readBack<glm::vec4>(*positions_, 0, indices);
+  }
+  releaseIndexedBuffers();
   return surface;
 }
 
 SurfaceMesh SurfaceExtraction::weldedMesh(const GridFrame& frame) {
-  const IndexedSurface surface = indexedSurface();
   SurfaceMesh mesh;
+  const uint32_t indices = runIndexedPasses();
   std::unordered_map<uint32_t, uint32_t> vertexOf;
-  vertexOf.reserve(surface.identifiers.size() / 4);
-  mesh.triangles.reserve(surface.identifiers.size());
-  auto vertex = [&](size_t k) {
-    const auto [at, added] = vertexOf.try_emplace(surface.identifiers[k], static_cast<uint32_t>(mesh.vertices.size()));
-    if (added) mesh.vertices.push_back(frame.toWorld(glm::dvec3(surface.positions[k])));
-    return at->second;
-  };
+  vertexOf.reserve(indices / 5);
+  mesh.triangles.reserve(indices);
   // The passes give each triangle as its first, third and second edge; the
   // table's own order turns counter-clockwise seen from outside.
-  for (size_t k = 0; k + 2 < surface.identifiers.size(); k += 3) {
-    mesh.triangles.push_back(vertex(k));
-    mesh.triangles.push_back(vertex(k + 2));
-    mesh.triangles.push_back(vertex(k + 1));
+  constexpr uint32_t kTrianglesPerPiece = 1u << 16;
+  for (uint32_t first = 0; first < indices; first += 3 * kTrianglesPerPiece) {
+    const uint32_t count = std::min(3 * kTrianglesPerPiece, indices - first);
+    const std::vector<uint32_t> identifiers = gpu::readBack<uint32_t>(*identifiers_, first, count);
+    const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(*positions_, first, count);
+    auto vertex = [&](size_t k) {
+      const auto [at, added] = vertexOf.try_emplace(identifiers[k], static_cast<uint32_t>(mesh.vertices.size()));
+      if (added) mesh.vertices.push_back(frame.toWorld(glm::dvec3(positions[k])));
+      return at->second;
+    };
+    for (size_t k = 0; k + 2 < count; k += 3) {
+      mesh.triangles.push_back(vertex(k));
+      mesh.triangles.push_back(vertex(k + 2));
+      mesh.triangles.push_back(vertex(k + 1));
+    }
   }
+  releaseIndexedBuffers();
   return mesh;
 }
 

@@ -46,15 +46,21 @@ class SurfaceExtraction {
   // The list; valid until the next extraction.
   const gpu::SSBO* cubes() const { return cubes_ ? &*cubes_ : nullptr; }
 
-  // Render thread: the indexed mesh passes over the current list.
+  // Render thread: the indexed mesh passes over the current list. Their
+  // buffers are given back afterwards: the display never reads them.
   IndexedSurface indexedSurface();
-  // The same welded by vertex identifier, in world coordinates.
+  // The same welded by vertex identifier, in world coordinates; read back
+  // and welded piece by piece, so that the whole list is never held twice.
   SurfaceMesh weldedMesh(const GridFrame& frame);
 
  private:
   // Inclusive prefix sums of count values: they end up in sums.
   void prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t count);
   gpu::SSBO& buffer(std::optional<gpu::SSBO>& slot, uint64_t bytes);
+  // Runs the indexed mesh passes; the number of indices they wrote (0 for
+  // none, or when they would not fit the device).
+  uint32_t runIndexedPasses();
+  void releaseIndexedBuffers();
 
   std::optional<gpu::SSBO> outsideBits_, columnCounts_, columnSums_, cubes_;
   std::optional<gpu::SSBO> triangleTable_, indexCounts_, indexSums_, identifiers_, positions_;

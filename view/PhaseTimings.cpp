@@ -15,13 +15,17 @@ thread_local int tOpenScopes = 0;
 PhaseTimings::Scope::Scope(PhaseTimings* timings, Phase phase, bool waitForGpu)
     : timings_(timings), phase_(phase), waitForGpu_(waitForGpu) {
   if (!timings_) return;
-  if (tOpenScopes++ == 0) platform::resetPeakResident();
+  if (tOpenScopes++ == 0) {
+    timings_->notePeak();
+    platform::resetPeakResident();
+  }
   start_ = std::chrono::steady_clock::now();
 }
 
 PhaseTimings::Scope::~Scope() {
   if (!timings_) return;
   --tOpenScopes;
+  if (discarded_) return;
   if (waitForGpu_) glFinish();
   timings_->add(phase_, std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count());
 }
@@ -32,6 +36,13 @@ void PhaseTimings::add(Phase phase, double seconds) {
   const size_t k = static_cast<size_t>(phase);
   totals_.seconds[k] += seconds;
   totals_.peakResidentBytes[k] = std::max(totals_.peakResidentBytes[k], peak);
+  totals_.wholePeakResidentBytes = std::max(totals_.wholePeakResidentBytes, peak);
+}
+
+void PhaseTimings::notePeak() {
+  const uint64_t peak = platform::peakResidentBytes();
+  std::lock_guard lock(mutex_);
+  totals_.wholePeakResidentBytes = std::max(totals_.wholePeakResidentBytes, peak);
 }
 
 void PhaseTimings::noteBare() {
@@ -42,8 +53,11 @@ void PhaseTimings::noteBare() {
 }
 
 PhaseTotals PhaseTimings::totals() const {
+  const uint64_t peak = enabled_ ? platform::peakResidentBytes() : 0;
   std::lock_guard lock(mutex_);
-  return totals_;
+  PhaseTotals totals = totals_;
+  totals.wholePeakResidentBytes = std::max(totals.wholePeakResidentBytes, peak);
+  return totals;
 }
 
 }  // namespace view

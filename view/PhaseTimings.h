@@ -21,6 +21,7 @@ struct PhaseTotals {
   std::array<double, kPhaseCount> seconds{};
   std::array<uint64_t, kPhaseCount> peakResidentBytes{};
   uint64_t bareResidentBytes = 0;
+  uint64_t wholePeakResidentBytes = 0;  // since the view was made, in phases or not
 };
 
 class PhaseTimings {
@@ -32,11 +33,14 @@ class PhaseTimings {
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
+    // The run did no work after all: it counts neither time nor memory.
+    void discard() { discarded_ = true; }
 
    private:
     PhaseTimings* timings_;  // null when the view is not timed
     Phase phase_;
     bool waitForGpu_;
+    bool discarded_ = false;
     std::chrono::steady_clock::time_point start_;
   };
 
@@ -50,6 +54,8 @@ class PhaseTimings {
 
  private:
   void add(Phase phase, double seconds);
+  // Keeps the peak so far before a scope starts it over.
+  void notePeak();
 
   bool enabled_ = false;  // set before the threads start
   mutable std::mutex mutex_;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "formats/StlWriter.h"
+#include "platform/ProcessMemory.h"
 
 namespace view {
 
@@ -46,27 +47,28 @@ void SolidExports::run(Slot& slot, const std::string& path, double factor, const
   progress(90);
   if (!mesh.vertices.empty() && !mesh.triangles.empty()) {
     const auto timed = timings_.time(Phase::StlWrite);
+    // Written beside the target and renamed over it, so a failed write
+    // never leaves half a file where a good one was.
+    const std::string partial = path + ".part";
+    bool written = false;
     try {
-      const std::vector<uint8_t> image = formats::binaryStlImage(mesh.vertices, mesh.triangles, factor);
-      // Written beside the target and renamed over it, so a failed write
-      // never leaves half a file where a good one was.
-      const std::string partial = path + ".part";
-      bool written = false;
-      {
-        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-        if (file) {
-          file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-          file.close();
-          written = static_cast<bool>(file);
-        }
+      std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+      if (file) {
+        formats::writeBinaryStl(mesh.vertices, mesh.triangles, factor, [&](std::span<const uint8_t> bytes) {
+          file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        });
+        file.close();
+        written = static_cast<bool>(file);
       }
-      std::error_code error;
-      if (written) std::filesystem::rename(partial, path, error);
-      if (!written || error) std::filesystem::remove(partial, error);
     } catch (const std::exception&) {
-      // Out of memory for the image, or a malformed mesh: nothing is written.
+      // Out of memory, or a malformed mesh: nothing is written.
     }
+    std::error_code error;
+    if (written) std::filesystem::rename(partial, path, error);
+    if (!written || error) std::filesystem::remove(partial, error);
   }
+  mesh = {};
+  platform::returnFreeMemory();
   progress(100);
   slot.busy = false;
 }

@@ -6,6 +6,7 @@
 
 #include "camera/DisplayFrame.h"
 #include "gpu/GL.h"
+#include "platform/ProcessMemory.h"
 
 namespace view {
 
@@ -97,10 +98,12 @@ void StockStage::update(FrameState& frame) {
   for (const auto& model : scene_->models()) {
     if (!model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
     checkFidelity(*model);
-    const auto timed = timings_.time(Phase::Cut, true);
+    auto timed = timings_.time(Phase::Cut, true);
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
       model->markChanged();
       frame.changed = true;
+    } else {
+      timed.discard();
     }
   }
 }
@@ -188,14 +191,17 @@ stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<voi
   stock::SurfaceExtraction& surface = playedSurface(*model);
   progress(50);
   const auto timed = timings_.time(Phase::Weld, true);
-  return surface.weldedMesh(model->grid().frame());
+  stock::SurfaceMesh mesh = surface.weldedMesh(model->grid().frame());
+  platform::returnFreeMemory();  // the vertex map's blocks
+  return mesh;
 }
 
 stock::SurfaceExtraction& StockStage::playedSurface(stock::StockModel& model) {
-  if (cutPath_) {
+  if (cutPath_ && model.cutter().unsettled()) {
     const auto timed = timings_.time(Phase::Cut, true);
     model.cutter().settle(model.grid(), *cutPath_, switches());
   }
+  if (!model.surfaceStale()) return model.surface(&stop_);
   const auto timed = timings_.time(Phase::Extraction, true);
   return model.surface(&stop_);
 }

@@ -400,8 +400,9 @@ SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, 
  * with SIM_HINT_TIMINGS. Per phase the seconds summed over its runs (a
  * phase of the render thread waits for the GPU at its end, so its GPU work
  * counts in it) and the most resident memory the process held during them
- * (bytes; 0 where the phase never ran or the system does not say); and the
- * resident memory of the view as it was created, idle. The memory is the
+ * (bytes; 0 where the phase never ran or the system does not say); the
+ * resident memory of the view as it was created, idle; and the most the
+ * process held at any time since. The memory is the
  * process's: phases that run at the same time share their peaks, and a
  * phase run inside another counts in both (a picture whose surface had to
  * be extracted first). Timing a view costs it those waits for the GPU.
@@ -420,6 +421,7 @@ typedef struct SIM_PhaseTimes {
   double seconds[SIM_PHASE_COUNT];
   uint64_t peakResidentBytes[SIM_PHASE_COUNT];
   uint64_t bareResidentBytes;
+  uint64_t wholePeakResidentBytes; /* the most since the view was made, in a phase or not */
 } SIM_PhaseTimes;
 SIM_EXPORT int32_t SIM_GetPhaseTimes(Render* view, SIM_PhaseTimes* times);
 
