@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
 
 namespace bench {
 
@@ -24,13 +26,18 @@ struct EngravingJob {
   // A stroke as a curve over t in [0, 1], in letter units (0..1 by 0..1).
   using Stroke = std::function<glm::dvec2(double)>;
 
-  // The G-code, millimetres, absolute.
-  static std::string program() {
-    std::string text = "G21 G90 G17\nT1 M6\nS12000 M3\nG0 Z5\n";
-    char line[96];
+  struct Move {
+    glm::dvec3 to;
+    bool rapid = false;
+  };
+
+  // Tool tip positions from the tool change on, millimetres; the first
+  // letters only when given.
+  static std::vector<Move> moves(int letters = kRows * kColumns) {
+    std::vector<Move> path{{{4.0, kBoxMax[1] - 4.0, 5.0}, true}};
     int letter = 0;
     for (int row = 0; row < kRows; ++row)
-      for (int column = 0; column < kColumns; ++column, ++letter) {
+      for (int column = 0; column < kColumns && letter < letters; ++column, ++letter) {
         const glm::dvec2 origin{4.0 + column * kPitchX, kBoxMax[1] - 4.0 - kLetterHeight - row * kPitchY};
         for (int s = 0; s < 3; ++s) {
           const Stroke stroke = strokeOf((letter * 7 + s * 3) % 6);
@@ -38,21 +45,27 @@ struct EngravingJob {
             const glm::dvec2 p = stroke(t);
             return origin + glm::dvec2(p.x * kLetterWidth, p.y * kLetterHeight);
           };
-          const int moves = std::max(1, int(std::ceil(lengthOf(at) / kStep)));
-          glm::dvec2 p = at(0.0);
-          std::snprintf(line, sizeof line, "G0 X%.4f Y%.4f\nG1 Z%.3f F200\n", p.x, p.y, -kDepth);
-          text += line;
-          text += "F600\n";
-          for (int i = 1; i <= moves; ++i) {
-            p = at(double(i) / moves);
-            std::snprintf(line, sizeof line, "X%.4f Y%.4f\n", p.x, p.y);
-            text += line;
-          }
-          std::snprintf(line, sizeof line, "G0 Z%.3f\n", kClearance);
-          text += line;
+          const int count = std::max(1, int(std::ceil(lengthOf(at) / kStep)));
+          const glm::dvec2 start = at(0.0);
+          path.push_back({{start, kClearance}, true});
+          path.push_back({{start, -kDepth}, false});
+          for (int i = 1; i <= count; ++i) path.push_back({{at(double(i) / count), -kDepth}, false});
+          path.push_back({{path.back().to.x, path.back().to.y, kClearance}, true});
         }
       }
-    return text + "G0 Z5\nM5\nM30\n";
+    return path;
+  }
+
+  // The G-code, millimetres, absolute.
+  static std::string program() {
+    std::string text = "G21 G90 G17\nT1 M6\nS12000 M3\n";
+    char line[96];
+    for (const Move& m : moves()) {
+      std::snprintf(line, sizeof line, "%s X%.4f Y%.4f Z%.3f%s\n", m.rapid ? "G0" : "G1", m.to.x, m.to.y, m.to.z,
+                    m.rapid ? "" : " F600");
+      text += line;
+    }
+    return text + "M5\nM30\n";
   }
 
  private:

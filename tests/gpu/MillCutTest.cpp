@@ -7,6 +7,9 @@
 #include <random>
 #include <set>
 
+#include "EngravingJob.h"
+#include "gpu/ShaderCompiler.h"
+#include "gpu/ProgramCache.h"
 #include "machine/Kinematics.h"
 #include "stock/MillCut.h"
 #include "stock/CutPath.h"
@@ -512,6 +515,81 @@ TEST_F(MillCutTest, AxisTurningWithinAMoveSweepsTheTurningTool) {
   mill_.cut(grid_, stock::MoveStream(whole), 1, 2, flat, 5, {});
   report = compare({sweep});
   EXPECT_GT(report.wrongNodes, 10u);
+}
+
+}  // namespace
+
+namespace {
+
+// The first letters of the engraving job, as cut now (rays that hold no
+// material near a sweep skipped; on a software renderer the move set up by
+// every invocation) and as every device cut them before (every ray of the
+// sweep box intersected, the move set up by invocation 0 and shared).
+class CutVariantsTest : public testsupport::GpuTest {
+ protected:
+  void TearDown() override {
+    useVariant(gpu::ComputeVariant::ByRenderer);
+    GpuTest::TearDown();
+  }
+  static void useVariant(gpu::ComputeVariant variant) {
+    gpu::setComputeVariant(variant);
+    gpu::deleteWindowPrograms();  // built again on first use, as that variant
+  }
+
+  testsupport::LatticeImage cut(const std::vector<toolpath::GPUMoveRecord>& records, const tools::CutRecord& tool,
+                                bool everyRay) {
+    stock::BoxShape box;
+    box.min = kBoxMin;
+    box.max = kBoxMax;
+    stock::StockGrid grid;
+    EXPECT_TRUE(grid.setUp(stock::boundsOf(box), 150'000, limits_));
+    stock::SolidStockCreator().create(grid, box);
+    stock::CutSwitches switches;
+    switches.cutEveryRay = everyRay;
+    stock::MillCut mill;
+    mill.cut(grid, stock::MoveStream(records), 1, static_cast<uint32_t>(records.size()), tool, 7, switches);
+    return testsupport::LatticeImage(grid);
+  }
+};
+
+TEST_F(CutVariantsTest, EngravedLettersLeaveTheSameLatticeEitherWay) {
+  // Two letters of the job's top row, moved into the box's top face.
+  const glm::dvec3 shift(0.0, -60.0, kBoxMax.z);
+  std::vector<toolpath::GPUMoveRecord> records;
+  for (const bench::EngravingJob::Move& m : bench::EngravingJob::moves(2))
+    records.push_back(record(m.to + shift, {0, 0, 1}, m.rapid ? toolpath::kMoveRapid : toolpath::kMoveCut));
+  ASSERT_GT(records.size(), 500u);
+  const struct {
+    const char* name;
+    testsupport::Points profile;
+  } shapes[] = {{"flat", testsupport::flatProfile(1.25f, 20)},
+                {"ball", testsupport::ballProfile(1.25f, 20)}};
+  std::vector<testsupport::LatticeImage> before;
+  useVariant(gpu::ComputeVariant::SharedSetUp);
+  for (const auto& shape : shapes) before.push_back(cut(records, testsupport::cuttingRecordOf(shape.profile), true));
+  useVariant(gpu::ComputeVariant::ByRenderer);
+  const testsupport::LatticeImage uncut = cut({records.front()}, testsupport::cuttingRecordOf(shapes[0].profile), false);
+  for (size_t s = 0; s < std::size(shapes); ++s) {
+    const char* name = shapes[s].name;
+    const testsupport::LatticeImage now = cut(records, testsupport::cuttingRecordOf(shapes[s].profile), false);
+    ASSERT_EQ(before[s].signWords.size(), now.signWords.size()) << name;
+    EXPECT_TRUE(before[s].signWords == now.signWords) << name << ": the inside flags differ";
+    // Codes count where they place the surface: on edges between an inside
+    // and an outside node. Elsewhere two moves cutting one ray at the same
+    // time may leave either's code, which no surface reads.
+    size_t crossings = 0, differentCodes = 0;
+    now.forEachNode([&](const glm::uvec3& n) {
+      for (int axis = 0; axis < 3; ++axis) {
+        glm::uvec3 next = n;
+        if (++next[axis] >= now.frame.nodes[axis] || now.inside(n) == now.inside(next)) continue;
+        ++crossings;
+        differentCodes += before[s].code(n, axis) != now.code(n, axis);
+      }
+    });
+    EXPECT_EQ(differentCodes, 0u) << name << ": of " << crossings << " crossings";
+    // The letters took material off at all.
+    EXPECT_LT(now.insideCount() + 200, uncut.insideCount()) << name;
+  }
 }
 
 }  // namespace
