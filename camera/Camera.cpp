@@ -237,6 +237,11 @@ bool Camera::advanceTransition(double frameFactor) {
   return stepTransition(std::min(frameFactor, 1.0));
 }
 
+void Camera::completeTransition() {
+  std::lock_guard guard(lock_);
+  finishTransition();
+}
+
 bool Camera::transitionRunning() const {
   std::lock_guard guard(lock_);
   return transition_.active;

@@ -104,6 +104,8 @@ class Camera {
   // One frame of a running transition; false when none runs.
   bool advanceTransition(double frameFactor);
   bool transitionRunning() const;
+  // Jumps to the end of a running transition.
+  void completeTransition();
 
   // What drawing needs of the camera for one frame, read under one lock.
   struct DrawState {

@@ -13,3 +13,4 @@ build/bench/stl_parse_bench
 [[ ! -x build/bench/mill_cut_bench ]] || "${runner[@]}" build/bench/mill_cut_bench
 [[ ! -x build/bench/surface_extraction_bench ]] || "${runner[@]}" build/bench/surface_extraction_bench
 [[ ! -x build/bench/playback_bench ]] || "${runner[@]}" build/bench/playback_bench
+[[ ! -x build/bench/whole_job_bench ]] || "${runner[@]}" build/bench/whole_job_bench

@@ -136,8 +136,11 @@ std::vector<uint8_t> Render::renderImage(int width, int height) {
   const auto timed = timings_.time(view::Phase::Picture, true);
   const gpu::OffscreenTarget target(width, height);
   if (!target.complete()) return {};
-  // The camera frames the image as it would a window of that size.
+  // The camera frames the image as it would a window of that size, in the
+  // pose a running transition is heading for: a host that asked for a view
+  // and then a picture wants the view it asked for.
   camera::Camera& camera = camera_.camera();
+  camera.completeTransition();
   camera.setViewport(width, height);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
