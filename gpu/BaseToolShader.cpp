@@ -1,5 +1,7 @@
 #include "gpu/BaseToolShader.h"
 
+#include <algorithm>
+
 #include "gpu/UniformName.h"
 
 namespace gpu {
@@ -10,6 +12,9 @@ BaseToolShader::BaseToolShader(Adopt adopt) : Shader(adopt) { lookUpLocations();
 
 void BaseToolShader::lookUpLocations() {
   use();
+  GLint size[3] = {0, 0, 0};
+  glGetProgramiv(program_, GL_COMPUTE_WORK_GROUP_SIZE, size);
+  groupSize_ = static_cast<uint32_t>(std::max(size[0], 1));
   auto at = [this](std::string_view name) { return uniformLocation(program_, name); };
   ToolUniformLocations& l = locations_;
   l.noOfCells = at("NoOfCells");

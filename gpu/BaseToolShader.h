@@ -43,10 +43,13 @@ class BaseToolShader : public Shader {
   virtual uint32_t chunkDivisor() const { return 1; }
 
   const ToolUniformLocations& locations() const { return locations_; }
+  // Invocations of one work group, as the program declares them.
+  uint32_t groupSize() const { return groupSize_; }
 
  private:
   void lookUpLocations();
   ToolUniformLocations locations_;
+  uint32_t groupSize_ = 0;
 };
 
 // Values common to every cut dispatch.

@@ -19,13 +19,13 @@ using toolpath::GPUMoveRecord;
 glm::dvec3 positionOf(const GPUMoveRecord& r) { return {r.x, r.y, r.z}; }
 glm::dvec3 axisOf(const GPUMoveRecord& r) { return {r.i, r.j, r.k}; }
 
-uint32_t chunksOf(uint64_t rays) {
-  return static_cast<uint32_t>((rays + MillCut::kInvocationsPerChunk - 1) / MillCut::kInvocationsPerChunk);
+uint32_t chunksOf(uint64_t rays, uint32_t raysPerChunk) {
+  return static_cast<uint32_t>((rays + raysPerChunk - 1) / raysPerChunk);
 }
 
 // The chunks of each move of [firstEnd, endEnd), in order.
 std::vector<uint32_t> moveChunks(const GridFrame& frame, std::span<const GPUMoveRecord> records, uint32_t firstEnd,
-                                 uint32_t endEnd, const ToolReach& reach) {
+                                 uint32_t endEnd, const ToolReach& reach, uint32_t raysPerChunk) {
   std::vector<uint32_t> chunks;
   chunks.reserve(endEnd - firstEnd);
   for (uint32_t k = firstEnd; k < endEnd; ++k) {
@@ -33,7 +33,8 @@ std::vector<uint32_t> moveChunks(const GridFrame& frame, std::span<const GPUMove
     const bool arcStart = (records[k - 1].type & toolpath::kShaderTypeBits) == GPU_MOVE_ARC_START;
     const glm::dvec3 startAxis = arcStart ? axisOf(records[k]) : axisOf(records[k - 1]);
     chunks.push_back(chunksOf(sweepRays(frame, positionOf(records[k - 1]), positionOf(records[k]),
-                                        startAxis + axisOf(records[k]), reach.radius, reach.top, reach.bottom)));
+                                        startAxis + axisOf(records[k]), reach.radius, reach.top, reach.bottom),
+                              raysPerChunk));
   }
   return chunks;
 }
@@ -157,7 +158,7 @@ void MillCut::setCommonUniforms(const gpu::BaseToolShader& program, const StockG
                                 const CutSwitches& switches, const std::optional<PartialMove>& partial) const {
   const GridFrame& frame = grid.frame();
   gpu::ToolShaderParams params;
-  params.invocationsPerChunk = kInvocationsPerChunk;
+  params.invocationsPerChunk = program.groupSize();
   params.nodeCounts = {frame.nodes.x, frame.nodes.y, frame.nodes.z};
   params.paddedNodeCounts = {frame.padded.x, frame.padded.y, frame.padded.z};
   params.elementCount = range.elementCount;
@@ -191,14 +192,14 @@ void MillCut::bindBuffers(StockGrid& grid, const MoveStream& stream) {
 bool MillCut::dispatch(const gpu::BaseToolShader& program, const RangeIndex& range, const CutSwitches& switches) const {
   const gpu::ToolUniformLocations& at = program.locations();
   const uint32_t total = range.endChunk + range.extraChunks;
-  const uint32_t groupsPerChunk = kInvocationsPerChunk / GPU_CUT_GROUP_SIZE;
+  const uint64_t chunksPerDispatch = uint64_t{chunksPerDispatch_} * GPU_CUT_GROUP_SIZE / program.groupSize();
   glUniform1ui(at.invocationChunkEnd, range.endChunk);
   for (uint32_t start = range.firstChunk; start < total;) {
     if (switches.stop && switches.stop->load(std::memory_order_relaxed)) return false;
-    const uint32_t stop = static_cast<uint32_t>(std::min<uint64_t>(total, uint64_t{start} + chunksPerDispatch_));
+    const uint32_t stop = static_cast<uint32_t>(std::min<uint64_t>(total, uint64_t{start} + chunksPerDispatch));
     glUniform1ui(at.invocationChunkOffset, start);
     glUniform1ui(at.invocationChunkExtraEnd, stop);
-    gpu::dispatch1D(uint64_t{stop - start} * groupsPerChunk / program.chunkDivisor());
+    gpu::dispatch1D(uint64_t{stop - start} / program.chunkDivisor());
     gpu::storageBarrier();
     start = stop;
   }
@@ -230,16 +231,17 @@ bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
   const uint32_t size = static_cast<uint32_t>(records.size());
   firstEnd = std::min(std::max(firstEnd, 1u), size);
   endEnd = std::max(std::min(endEnd, size), firstEnd);
-  const ToolReach reach = reachOf(tool);
-  const std::vector<uint32_t> chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach);
-  const uint32_t extra = partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
-                                                    glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius,
-                                                    reach.top, reach.bottom))
-                                 : 0;
-  if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return true;
-
   const gpu::BaseToolShader* program = bindTool(tool, colourIndex);
   if (!program) return true;
+  const uint32_t raysPerChunk = program->groupSize();
+  const ToolReach reach = reachOf(tool);
+  const std::vector<uint32_t> chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach, raysPerChunk);
+  const uint32_t extra = partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
+                                                    glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius,
+                                                    reach.top, reach.bottom),
+                                            raysPerChunk)
+                                 : 0;
+  if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return true;
   sizeReport(records.size());
   // Pieces whose chunks a 32-bit count holds.
   bool done = true;

@@ -2,7 +2,9 @@
 // Cuts moves out of a stock lattice with one milling tool, on the GPU. A cut
 // takes a range of a move stream that is already on the GPU: only the chunk
 // index of that range is sent (each move's share of the sweep-box rays in
-// chunks of 128), then batches of at most 65,535 chunks are dispatched, and
+// chunks, a chunk being one work group of the program that cuts, one ray
+// per invocation: 128, or 32 on a software renderer for the shapes that set
+// their moves up per invocation), then batches of chunks are dispatched, and
 // the report of moves that removed material while rapid or with the spindle
 // stopped is read back for the range.
 #include <atomic>
@@ -43,14 +45,13 @@ struct PartialMove {
 
 class MillCut {
  public:
-  // Invocations per chunk: one group of rays.
-  static constexpr uint32_t kInvocationsPerChunk = GPU_CUT_GROUP_SIZE;
   // A cut goes out in pieces whose chunks a 32-bit count holds; well below
   // that, so that the partial move's chunks fit after them.
   static constexpr uint64_t kChunksPerPiece = uint64_t{1} << 31;
 
-  // Chunks per dispatch: a software renderer takes about a tenth of a
-  // second for this many, and a stop request waits for no more than one.
+  // Chunks of 128 rays per dispatch (a program of smaller groups takes as
+  // many rays): a software renderer takes about a tenth of a second for
+  // this many, and a stop request waits for no more than one.
   static constexpr uint32_t kChunksPerDispatch = 2048;
 
   explicit MillCut(uint64_t chunksPerPiece = kChunksPerPiece, uint32_t chunksPerDispatch = kChunksPerDispatch)
@@ -112,12 +113,12 @@ class MillCut {
   std::vector<uint32_t> reported_;
 };
 
-// Rays of a move's sweep box (a generous count: the shaders find no ray
-// past the box they compute).
 // The nodes of a move's sweep box, one cell wider on every side than the
 // shaders' own; none for a box outside the lattice.
 std::optional<NodeBox> sweepNodes(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end,
                                   const glm::dvec3& axis, double radius, double length, double bottom = 0);
+// Rays of a move's sweep box (a generous count: the shaders find no ray
+// past the box they compute).
 uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
                    double radius, double length, double bottom = 0);
 

@@ -113,7 +113,7 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
   std::unique_lock stockLock(lock_);
   buildChanged();  // stocks defined in the same breath are built first
   if (!scene_ || !path) return;
-  refreshCutPath(path);
+  if (refreshCutPath(path)) smallestRadius_ = smallestCuttingRadius(*cutPath_);
   const toolpath::PositionAtFraction at = path->positionAt(timeFraction, toolpath::Measure::Time);
   for (const auto& model : scene_->models()) {
     // Cuts of another cut path go first; the playback's own stay.
@@ -123,6 +123,7 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
       model->rebuild(limits_);
     }
     if (!model->built()) continue;
+    checkFidelity(*model);
     const auto timed = timings_.time(Phase::Cut, true);
     model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, switches());
     model->markChanged();

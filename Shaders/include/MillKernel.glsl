@@ -18,17 +18,22 @@
 // barrier in a program makes every group pay for them: there, shapes whose
 // set-up is a few values (they define SMALL_MOVE_SET_UP) let each
 // invocation build the move for itself, without shared variables or
-// barriers. The move and the cut are the same either way.
+// barriers. Those groups are 32 invocations, a chunk of 32 rays each: a
+// short move then leaves fewer invocations idle past its last ray, and the
+// host reads the chunk size from the program's work-group size. The move
+// and the cut are the same either way.
 #if defined(GPU_BARRIERS_EMULATED) && defined(SMALL_MOVE_SET_UP)
 #define MOVE_SET_UP_PER_INVOCATION
 #define MOVE_SHARED
+#define CUT_GROUP_SIZE 32
 #else
 #define MOVE_SHARED shared
+#define CUT_GROUP_SIZE GPU_CUT_GROUP_SIZE
 #endif
 #include "ShaderContract.h"
 #include "SweepBox.h"
 
-layout(local_size_x = GPU_CUT_GROUP_SIZE) in;
+layout(local_size_x = CUT_GROUP_SIZE) in;
 
 #define NODE_WORDS_BINDING GPU_CUT_NODE_WORDS_BINDING
 #define SIGN_FIELD_BINDING GPU_CUT_SIGN_FIELD_BINDING
@@ -307,7 +312,7 @@ void cutRay(uint axis, uvec3 rayNode) {
 }
 
 void main() {
-  uint groupsPerChunk = InvocationChunkSize / GPU_CUT_GROUP_SIZE;
+  uint groupsPerChunk = InvocationChunkSize / CUT_GROUP_SIZE;
   uint chunk = InvocationChunkOffset + gl_WorkGroupID.x / groupsPerChunk;
   if (chunk >= InvocationChunkExtraEnd) return;
 #ifdef MOVE_SET_UP_PER_INVOCATION
@@ -316,7 +321,7 @@ void main() {
   if (gl_LocalInvocationID.x == 0u) buildMove(chunk);
   barrier();
 #endif
-  uint r = sChunkInMove * InvocationChunkSize + (gl_WorkGroupID.x % groupsPerChunk) * GPU_CUT_GROUP_SIZE +
+  uint r = sChunkInMove * InvocationChunkSize + (gl_WorkGroupID.x % groupsPerChunk) * CUT_GROUP_SIZE +
            gl_LocalInvocationID.x;
   uint axis;
   uvec3 rayNode;
