@@ -145,3 +145,40 @@ TEST_F(SolidExportOnView, APathThatCannotBeWrittenGetsNoFileButTheLastProgress) 
   // both (a hang here fails the test by its time limit).
   EXPECT_EQ(SIM_ExportSolid(view, 1, here.c_str()), 0);
 }
+
+// A view created with the timings hint says where its time went: every
+// phase of a job cut at once, exported and pictured ran and counted, and
+// the memory figures are ordered. An untimed view says it is not timed.
+TEST_F(SolidExportOnView, ATimedViewCountsEveryPhaseOfAJob) {
+  SIM_PhaseTimes times{};
+  EXPECT_EQ(SIM_GetPhaseTimes(view, &times), 1) << "the fixture's view is not timed";
+  EXPECT_EQ(SIM_GetPhaseTimes(nullptr, &times), -1);
+  EXPECT_EQ(SIM_GetPhaseTimes(view, nullptr), -1);
+
+  SIM_Hint(SIM_HINT_HEADLESS, 1);
+  SIM_Hint(SIM_HINT_TIMINGS, 1);
+  Render* timed = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_TIMINGS, 0);
+  SIM_Hint(SIM_HINT_HEADLESS, 0);
+  ASSERT_NE(timed, nullptr);
+  ASSERT_EQ(SIM_SetCallbackWindow(timed, host_.window, true), 0);
+  testsupport::SlotJob job;
+  testsupport::loadSlotJob(timed, job);
+  const uint32_t everyMove[2] = {0, static_cast<uint32_t>(job.path.moves.size())};
+  ASSERT_EQ(SIM_CutStock(timed, everyMove), 0);
+  const std::string stl = (folder_ / "timed.stl").string();
+  ASSERT_EQ(SIM_ExportSolid(timed, 1, stl.c_str()), 0);
+  ASSERT_TRUE(finished(1));
+  std::vector<uint8_t> rgba(64 * 48 * 4);
+  ASSERT_EQ(SIM_RenderImage(timed, 64, 48, rgba.data()), 0);
+
+  ASSERT_EQ(SIM_GetPhaseTimes(timed, &times), 0);
+  SIM_CloseView(timed);
+  EXPECT_GT(times.bareResidentBytes, 0u);
+  EXPECT_GE(times.wholePeakResidentBytes, times.bareResidentBytes);
+  for (int phase = 0; phase < SIM_PHASE_COUNT; ++phase) {
+    EXPECT_GT(times.seconds[phase], 0.0) << "phase " << phase;
+    EXPECT_GT(times.peakResidentBytes[phase], 0u) << "phase " << phase;
+    EXPECT_LE(times.peakResidentBytes[phase], times.wholePeakResidentBytes) << "phase " << phase;
+  }
+}
