@@ -21,7 +21,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -88,10 +87,19 @@ void readTimings(const std::string& output, Figures& figures) {
   }
 }
 
-Figures run(std::vector<std::string> arguments) {
-  Figures figures;
+// A finished process: what it printed (both streams), how it ended, its
+// wall time and its peak resident memory.
+struct Finished {
+  std::string output;
+  bool exited = false;
+  int status = -1;
+  double wall = 0, peakMegabytes = 0;
+};
+
+Finished runProcess(std::vector<std::string> arguments) {
+  Finished finished;
   int out[2];
-  if (pipe(out) != 0) return figures;
+  if (pipe(out) != 0) return finished;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
@@ -105,21 +113,30 @@ Figures run(std::vector<std::string> arguments) {
   const bool spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
-  std::string output;
   char buffer[4096];
-  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) output.append(buffer, size_t(n));
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) finished.output.append(buffer, size_t(n));
   close(out[0]);
-  if (!spawned) return figures;
+  if (!spawned) return finished;
   int status = 0;
   rusage usage{};
   wait4(child, &status, 0, &usage);
-  figures.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  figures.peakResident = usage.ru_maxrss / 1024.0;
+  finished.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  finished.peakMegabytes = usage.ru_maxrss / 1024.0;
+  finished.exited = WIFEXITED(status);
+  finished.status = finished.exited ? WEXITSTATUS(status) : -1;
+  return finished;
+}
+
+Figures run(std::vector<std::string> arguments) {
+  const Finished finished = runProcess(std::move(arguments));
+  Figures figures;
+  figures.wall = finished.wall;
+  figures.peakResident = finished.peakMegabytes;
   // Cells coarser than the tools allow still give the files, and a status
   // that says so.
-  figures.ran = WIFEXITED(status) &&
-                (WEXITSTATUS(status) == 0 || output.find("coarser than a quarter") != std::string::npos);
-  readTimings(output, figures);
+  figures.ran = finished.exited && (finished.status == 0 ||
+                                    finished.output.find("coarser than a quarter") != std::string::npos);
+  readTimings(finished.output, figures);
   return figures;
 }
 
@@ -157,12 +174,7 @@ int main(int argc, char** argv) {
   } modes[] = {{"played, headless", "--headless"}, {"at once, headless", "--headless --at-once"}, {"played, window", ""}};
 
   // An older korvane-view refuses --timings; its help says whether it has it.
-  std::string help;
-  {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((view + " --help 2>&1").c_str(), "r"), pclose);
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get())) help += buffer;
-  }
+  const std::string help = runProcess({view, "--help"}).output;
   const std::string timings = help.find("--timings") != std::string::npos ? " --timings" : "";
   std::printf("%-10s %6s  %-18s %7s %7s | %6s %6s %6s %7s %6s %6s %7s | %9s %8s\n", "job", "cell", "how", "wall",
               "whole", "load", "build", "cut", "extract", "weld", "STL", "picture", "above bare", "peak MB");

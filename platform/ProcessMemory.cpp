@@ -1,8 +1,8 @@
 #include "platform/ProcessMemory.h"
 
-#include <fstream>
-
 #include <malloc.h>
+
+#include <fstream>
 #include <string>
 
 namespace platform {
