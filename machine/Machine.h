@@ -1,0 +1,95 @@
+#pragma once
+// A loaded machine: its definition, the axes of every part flattened into
+// nodes with their parents, the letter slots, the kinematic block, forward
+// posing and the inverse solve.
+//
+// Geometry in the definition (centres, mount positions, model origins) is in
+// machine coordinates with every axis at 0. Posing an axis moves everything
+// it carries: a linear axis by value along its direction, a rotary one by
+// value (radians) about its line. The program (work) frame sits at the end
+// of the table's chain, shifted by the machine origin; the tool hangs from
+// the last tool mount of the head's chain along the spindle direction.
+#include <array>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include <glm/mat4x4.hpp>
+
+#include "machine/KinematicBlock.h"
+#include "machine/MachineDefinition.h"
+
+namespace machine {
+
+struct AxisNode {
+  const Axis* axis = nullptr;
+  int32_t parent = -1;  // -1: the fixed base
+  int32_t letterSlot = -1;
+};
+
+// Where the tool is, in the program frame.
+struct ToolPose {
+  glm::dvec3 tip{0.0};
+  glm::dvec3 axis{0.0, 0.0, 1.0};  // from the tip towards the spindle
+};
+
+class Machine {
+ public:
+  Machine(MachineDefinition definition, bool directionMode);
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  const MachineDefinition& definition() const { return *definition_; }
+  const KinematicBlock& kinematics() const { return *block_; }
+  const std::vector<AxisNode>& nodes() const { return nodes_; }
+  // The node filed under a letter slot (0-31), or -1.
+  int32_t nodeInSlot(int32_t slot) const { return slot >= 0 && slot < 32 ? slots_[slot] : -1; }
+  int32_t nodeOf(const Axis* axis) const;
+
+  // Every axis at 0, or at the limit nearest 0 when 0 is outside its limits.
+  std::vector<double> initialState() const;
+  bool withinLimits(int32_t node, double value) const;
+
+  // Placement of each node (machine frame) at the values, one per node.
+  std::vector<glm::dmat4> pose(std::span<const double> values) const;
+  // Placement of a node's own models: its pose turned by the axis offset,
+  // which aligns the models without moving what the axis carries.
+  glm::dmat4 modelPlacement(int32_t node, std::span<const glm::dmat4> poses) const;
+  // The program frame in the machine frame: the table chain's end shifted by
+  // the origin (millimetres, machine coordinates at home).
+  glm::dmat4 programFrame(std::span<const glm::dmat4> poses, const glm::dvec3& origin) const;
+  ToolPose toolPose(std::span<const glm::dmat4> poses, const glm::dvec3& origin, double toolLength) const;
+
+  // Axis values that put the tool tip at `tip` in the program frame. The
+  // rotary values are the move's A, B, C (radians), or in direction mode a
+  // tool direction solved for the rotary slots. Values of axes that the solve
+  // does not drive are taken from `state`. None when the position cannot be
+  // reached (the linear axes cannot span the needed motion).
+  std::optional<std::vector<double>> solve(const glm::dvec3& tip, const glm::dvec3& rotary, double toolLength,
+                                           const glm::dvec3& origin, std::span<const double> state) const;
+
+  // The home (all axes 0) geometry of the tool: mount point and direction.
+  int32_t toolNode() const { return toolNode_; }
+  const glm::dvec3& mountPoint() const { return mountPoint_; }
+  const glm::dvec3& toolDirection() const { return toolDirection_; }
+
+ private:
+  void addTree(const Axis& root, int32_t parent);
+  void fileLetters();
+  void findTool();
+  void solveDirection(const glm::dvec3& direction, std::vector<double>& values) const;
+  bool solveLinear(const glm::dvec3& tip, double toolLength, const glm::dvec3& origin,
+                   std::vector<double>& values) const;
+
+  std::unique_ptr<const MachineDefinition> definition_;
+  std::unique_ptr<KinematicBlock> block_;
+  std::vector<AxisNode> nodes_;
+  std::array<int32_t, 32> slots_{};
+  int32_t tableEnd_ = -1;
+  int32_t toolNode_ = -1;
+  glm::dvec3 mountPoint_{0.0};
+  glm::dvec3 toolDirection_{0.0, 0.0, 1.0};
+};
+
+}  // namespace machine

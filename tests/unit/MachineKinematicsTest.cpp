@@ -1,0 +1,164 @@
+// The kinematic block's slots and transforms against posing the machine's
+// chains, and the inverse solve against posing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include <glm/geometric.hpp>
+
+#include "machine/AxisLetters.h"
+#include "machine/DefinitionReader.h"
+#include "machine/Machine.h"
+#include "support/MachineFiles.h"
+
+namespace {
+
+using machine::Machine;
+
+constexpr double kDegree = M_PI / 180;
+
+std::unique_ptr<Machine> load(const std::string& text, bool directionMode = false) {
+  machine::DefinitionRead read = machine::readDefinition(text, false, 0);
+  EXPECT_EQ(read.status, machine::LoadStatus::Loaded) << read.message;
+  return std::make_unique<Machine>(std::move(read.definition), directionMode);
+}
+
+// Two rotary axes in one of the three arrangements, with X, Y, Z and a
+// spindle whose direction may lean.
+std::string twoRotaryMachine(const std::string& arrangement, const std::string& spindle = "[0, 0, 1]") {
+  const std::string x = R"({"AxisLetter": "X", "Direction": [1, 0, 0], "Limits": {"Min": -500, "Max": 500}, "Axis": )";
+  const std::string y = R"({"AxisLetter": "Y", "Direction": [0, 1, 0], "Limits": {"Min": -500, "Max": 500}, "Axis": )";
+  const std::string z = R"({"AxisLetter": "Z", "Direction": [0, 0, 1], "Limits": {"Min": -500, "Max": 500}, "Axis": )";
+  const std::string a =
+      R"({"AxisLetter": "A", "AxisType": "Rotation", "Direction": [1, 0, 0], "Center": [0, 10, 40], "Limits": {"Min": -100, "Max": 100}, "Axis": )";
+  const std::string b =
+      R"({"AxisLetter": "B", "AxisType": "Rotation", "Direction": [0, 1, 0], "Center": [5, 0, 250], "Limits": {"Min": -100, "Max": 100}, "Axis": )";
+  const std::string c = R"({"AxisLetter": "C", "AxisType": "Rotation", "Direction": [0, 0, 1], "Center": [3, -2, 0], "Axis": )";
+  const std::string tool = R"({"AxisLetter": "S", "AxisType": "Spindle", "Center": [0, 0, 300], "Direction": )" + spindle +
+                           R"(, "Mounts": [{"MountPos": [0, 0, 300]}]})";
+  const std::string end = "[]";
+  if (arrangement == "table-table")
+    return R"({"Table": {"Axis": )" + y + x + a + c + end + "}}}}}, " + R"("Head": {"Axis": )" + z + tool + "}}}";
+  if (arrangement == "table-head")
+    return R"({"Table": {"Axis": )" + y + x + c + end + "}}}}, " + R"("Head": {"Axis": )" + z + b + tool + "}}}}";
+  return R"({"Table": {"Axis": )" + y + x + end + "}}}, " + R"("Head": {"Axis": )" + z + c + a + tool + "}}}}}";
+}
+
+TEST(MachineKinematicsTest, SlotsFollowTheChains) {
+  struct Case {
+    std::string text;
+    int index1, index2;
+    glm::dvec3 direction1, direction2;
+    int tableLetter;
+  } cases[] = {
+      // Slot 1 the table axis nearer the work, slot 2 the one nearer the base.
+      {twoRotaryMachine("table-table"), 2, 0, {0, 0, 1}, {1, 0, 0}, 2},
+      // Table first, then the head axis with its direction negated.
+      {twoRotaryMachine("table-head"), 2, 1, {0, 0, 1}, {0, -1, 0}, 2},
+      // Head axes from the base outwards, both negated.
+      {twoRotaryMachine("head-head"), 2, 0, {0, 0, -1}, {-1, 0, 0}, -1},
+      {testsupport::machineText("five-axis-ac.json"), 2, 0, {0, 0, 1}, {1, 0, 0}, 2},
+      // A lone table axis is slot 1.
+      {R"({"Table": {"Axis": {"AxisType": "Rotation", "AxisLetter": "B", "Direction": [0, 1, 0]}}})", 1, -1, {0, 1, 0},
+       {0, 0, 0}, 1},
+  };
+  for (const Case& c : cases) {
+    const auto m = load(c.text);
+    const machine::KinematicBlock& k = m->kinematics();
+    EXPECT_EQ(k.slot(1).valueIndex, c.index1);
+    EXPECT_EQ(k.slot(2).valueIndex, c.index2);
+    EXPECT_EQ(k.slot(1).direction, c.direction1);
+    EXPECT_EQ(k.slot(2).direction, c.direction2);
+    EXPECT_EQ(k.tableLetterIndex(), c.tableLetter);
+  }
+}
+
+// Posing the chains and reading the tool axis in the program frame gives
+// what the kinematic transform does to the tool's own axis.
+TEST(MachineKinematicsTest, TransformTurnsTheToolAxisAsPosingDoes) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> angle(-90 * kDegree, 90 * kDegree);
+  for (const char* arrangement : {"table-table", "table-head", "head-head"})
+    for (const char* spindle : {"[0, 0, 1]", "[0, 0.6, 0.8]", "[1, 0, 0]"}) {
+      const auto m = load(twoRotaryMachine(arrangement, spindle));
+      for (int trial = 0; trial < 20; ++trial) {
+        const glm::dvec3 abc(angle(random), angle(random), angle(random));
+        std::vector<double> values = m->initialState();
+        for (size_t i = 0; i < m->nodes().size(); ++i) {
+          const machine::Axis& axis = *m->nodes()[i].axis;
+          if (axis.kind == machine::AxisKind::Rotation) values[i] = abc[axis.letter];
+        }
+        const machine::ToolPose posed = m->toolPose(m->pose(values), glm::dvec3(0), 50.0);
+        const glm::dvec3 turned(m->kinematics().toolTransform(abc) * glm::dvec4(0, 0, 1, 0));
+        EXPECT_NEAR(glm::distance(turned, posed.axis), 0.0, 1e-6) << arrangement << " " << spindle;
+      }
+    }
+}
+
+TEST(MachineKinematicsTest, DirectionModeBuildsAFrameAroundTheGivenAxis) {
+  const auto m = load(twoRotaryMachine("table-table"), true);
+  for (const glm::dvec3 d : {glm::dvec3(0, 0, 2), glm::dvec3(1, 1, 0), glm::dvec3(0.3, -0.2, 0.95)}) {
+    const glm::dmat4 t = m->kinematics().toolTransform(d);
+    EXPECT_NEAR(glm::distance(glm::dvec3(t[2]), glm::normalize(d)), 0.0, 1e-6);
+    EXPECT_NEAR(glm::dot(glm::dvec3(t[0]), glm::dvec3(t[2])), 0.0, 1e-6);
+    EXPECT_NEAR(glm::length(glm::dvec3(t[1])), 1.0, 1e-6);
+  }
+  // No direction to build on: the identity, never NaN.
+  EXPECT_EQ(m->kinematics().toolTransform(glm::dvec3(0)), glm::dmat4(1.0));
+}
+
+// Random poses within the limits: solving for the posed tip and axis and
+// posing again returns both.
+TEST(MachineKinematicsTest, SolveThenPoseReturnsTipAndAxis) {
+  std::mt19937 random(11);
+  const glm::dvec3 origin(12, -7, 30);
+  for (bool directionMode : {false, true})
+    for (const std::string& text :
+         {testsupport::machineText("five-axis-ac.json"), twoRotaryMachine("table-head", "[0, 0.6, 0.8]"),
+          twoRotaryMachine("head-head"), testsupport::machineText("vertical-mill.json")}) {
+      const auto m = load(text, directionMode);
+      for (int trial = 0; trial < 50; ++trial) {
+        std::vector<double> values = m->initialState();
+        glm::dvec3 abc(0.0);
+        for (size_t i = 0; i < m->nodes().size(); ++i) {
+          const machine::Axis& axis = *m->nodes()[i].axis;
+          const auto limits = axis.limits.value_or(std::pair(-180.0, 180.0));
+          std::uniform_real_distribution<double> within(limits.first, limits.second);
+          if (axis.kind == machine::AxisKind::Linear && axis.letter >= 3 && axis.letter <= 5) values[i] = within(random);
+          if (axis.kind == machine::AxisKind::Rotation) abc[axis.letter] = values[i] = within(random) * kDegree;
+        }
+        const double length = 80.0;
+        const machine::ToolPose wanted = m->toolPose(m->pose(values), origin, length);
+        const auto solved =
+            m->solve(wanted.tip, directionMode ? wanted.axis : abc, length, origin, m->initialState());
+        ASSERT_TRUE(solved.has_value());
+        const machine::ToolPose again = m->toolPose(m->pose(*solved), origin, length);
+        EXPECT_NEAR(glm::distance(again.tip, wanted.tip), 0.0, 1e-9) << text.substr(0, 80);
+        EXPECT_NEAR(glm::distance(again.axis, wanted.axis), 0.0, 1e-9);
+      }
+    }
+}
+
+TEST(MachineKinematicsTest, LettersFillSlotsAndJawsTakeSpareOnes) {
+  const auto lathe = load(testsupport::machineText("lathe.json"));
+  const int32_t jawSlot = machine::letterCode("J");
+  ASSERT_GE(lathe->nodeInSlot(jawSlot), 0);
+  // Three jaws: the first takes J, the others the first spare slots.
+  EXPECT_EQ(lathe->nodes()[lathe->nodeInSlot(18)].axis->kind, machine::AxisKind::Collinear);
+  EXPECT_EQ(lathe->nodes()[lathe->nodeInSlot(19)].axis->kind, machine::AxisKind::Collinear);
+  EXPECT_EQ(lathe->nodeInSlot(20), -1);
+  // The turret rides on the X slide.
+  const auto turret = std::find_if(lathe->nodes().begin(), lathe->nodes().end(), [](const machine::AxisNode& n) {
+    return n.axis->kind == machine::AxisKind::Turret;
+  });
+  ASSERT_NE(turret, lathe->nodes().end());
+  EXPECT_EQ(turret->parent, lathe->nodeInSlot(machine::letterCode("X")));
+  // Limits hold the initial state: the X slide starts at 0, inside -20..200.
+  const std::vector<double> state = lathe->initialState();
+  for (size_t i = 0; i < state.size(); ++i) EXPECT_TRUE(lathe->withinLimits(static_cast<int32_t>(i), state[i]));
+}
+
+}  // namespace
