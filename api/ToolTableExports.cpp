@@ -30,7 +30,7 @@ SIM_EXPORT int32_t SIM_SetToolTable(Render* view, const SIM_ToolTableRecord* tab
     if (job.toolTable().anyToolHasOrientation()) {
       try {
         job.toolpath.update([&](const toolpath::Toolpath& path) {
-          return path.withOrientationsOf(job.toolTable()).withCompensation(job.kinematics());
+          return path.withOrientationsOf(job.toolTable()).withCompensation(*job.kinematics());
         });
       } catch (const std::exception&) {
       }

@@ -44,9 +44,9 @@ SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* recor
     {
       std::shared_lock tools(job.toolTableLock);
       try {
-        job.toolpath.publish(std::move(path), &job.toolTable(), job.kinematics());
+        job.toolpath.publish(std::move(path), &job.toolTable(), *job.kinematics());
       } catch (const std::exception&) {
-        job.toolpath.publish(toolpath::Toolpath(), nullptr, job.kinematics());
+        job.toolpath.publish(toolpath::Toolpath(), nullptr, *job.kinematics());
       }
     }
     v.toolpathChanged();

@@ -85,7 +85,7 @@ double nearestTurn(double angle, double near) { return angle + kTwoPi * std::rou
 
 Machine::Machine(MachineDefinition definition, bool directionMode)
     : definition_(std::make_unique<const MachineDefinition>(std::move(definition))) {
-  block_ = std::make_unique<KinematicBlock>(*definition_, directionMode);
+  block_ = std::make_shared<const KinematicBlock>(*definition_, directionMode);
   if (definition_->table) {
     addTree(*definition_->table, -1);
     const Axis* end = &*definition_->table;
@@ -190,20 +190,20 @@ glm::dmat4 Machine::modelPlacement(int32_t node, std::span<const glm::dmat4> pos
   return poses[node] * localMotion(*nodes_[node].axis, nodes_[node].axis->offset);
 }
 
-glm::dmat4 Machine::programFrame(std::span<const glm::dmat4> poses, const glm::dvec3& origin) const {
+glm::dmat4 Machine::programFrame(std::span<const glm::dmat4> poses, const glm::dvec3& programZero) const {
   const glm::dmat4 table = tableEnd_ >= 0 ? poses[tableEnd_] : glm::dmat4(1.0);
-  return table * glm::translate(glm::dmat4(1.0), origin);
+  return table * glm::translate(glm::dmat4(1.0), programZero);
 }
 
-ToolPose Machine::toolPose(std::span<const glm::dmat4> poses, const glm::dvec3& origin, double toolLength) const {
+ToolPose Machine::toolPose(std::span<const glm::dmat4> poses, const glm::dvec3& programZero, double toolLength) const {
   const glm::dmat4 head = toolNode_ >= 0 ? poses[toolNode_] : glm::dmat4(1.0);
-  const glm::dmat4 toProgram = glm::inverse(programFrame(poses, origin));
+  const glm::dmat4 toProgram = glm::inverse(programFrame(poses, programZero));
   const glm::dvec3 tipHome = mountPoint_ - toolDirection_ * toolLength;
   return {transformPoint(toProgram * head, tipHome), transformDirection(toProgram * head, toolDirection_)};
 }
 
 std::optional<std::vector<double>> Machine::solve(const glm::dvec3& tip, const glm::dvec3& rotary,
-                                                  double toolLength, const glm::dvec3& origin,
+                                                  double toolLength, const glm::dvec3& programZero,
                                                   std::span<const double> state) const {
   std::vector<double> values(nodes_.size(), 0.0);
   for (size_t i = 0; i < nodes_.size() && i < state.size(); ++i) values[i] = state[i];
@@ -215,7 +215,7 @@ std::optional<std::vector<double>> Machine::solve(const glm::dvec3& tip, const g
       if (axis.kind == AxisKind::Rotation && axis.letter >= 0 && axis.letter <= 2) values[i] = rotary[axis.letter];
     }
   }
-  if (!solveLinear(tip, toolLength, origin, values)) return std::nullopt;
+  if (!solveLinear(tip, toolLength, programZero, values)) return std::nullopt;
   return values;
 }
 
@@ -273,7 +273,7 @@ void Machine::solveDirection(const glm::dvec3& wanted, std::vector<double>& valu
 
 // The tip is affine in the X, Y and Z axis values once the rotary values are
 // fixed, so one evaluation per axis gives the exact linear system.
-bool Machine::solveLinear(const glm::dvec3& tip, double toolLength, const glm::dvec3& origin,
+bool Machine::solveLinear(const glm::dvec3& tip, double toolLength, const glm::dvec3& programZero,
                           std::vector<double>& values) const {
   std::vector<int32_t> unknowns;
   for (size_t i = 0; i < nodes_.size(); ++i) {
@@ -287,7 +287,7 @@ bool Machine::solveLinear(const glm::dvec3& tip, double toolLength, const glm::d
   auto mismatch = [&](const std::vector<double>& v) {
     const std::vector<glm::dmat4> poses = pose(v);
     const glm::dmat4 head = toolNode_ >= 0 ? poses[toolNode_] : glm::dmat4(1.0);
-    return transformPoint(head, tipHome) - transformPoint(programFrame(poses, origin), tip);
+    return transformPoint(head, tipHome) - transformPoint(programFrame(poses, programZero), tip);
   };
   const glm::dvec3 f0 = mismatch(values);
   std::vector<glm::dvec3> columns;
@@ -300,7 +300,7 @@ bool Machine::solveLinear(const glm::dvec3& tip, double toolLength, const glm::d
   if (!leastSquares(columns, f0, x)) return false;
   for (size_t k = 0; k < unknowns.size(); ++k) values[unknowns[k]] = x[k];
   std::vector<double> check = values;
-  return glm::length(mismatch(check)) <= 1e-6 * std::max(1.0, glm::length(tip) + glm::length(origin));
+  return glm::length(mismatch(check)) <= 1e-6 * std::max(1.0, glm::length(tip) + glm::length(programZero));
 }
 
 }  // namespace machine

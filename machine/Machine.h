@@ -7,8 +7,9 @@
 // machine coordinates with every axis at 0. Posing an axis moves everything
 // it carries: a linear axis by value along its direction, a rotary one by
 // value (radians) about its line. The program (work) frame sits at the end
-// of the table's chain, shifted by the machine origin; the tool hangs from
-// the last tool mount of the head's chain along the spindle direction.
+// of the table's chain, its zero at `programZero` (machine coordinates with
+// every axis at 0); the tool hangs from the last tool mount of the head's
+// chain along the spindle direction.
 #include <array>
 #include <memory>
 #include <optional>
@@ -42,6 +43,8 @@ class Machine {
 
   const MachineDefinition& definition() const { return *definition_; }
   const KinematicBlock& kinematics() const { return *block_; }
+  // The block for users that outlive a reload of the machine.
+  std::shared_ptr<const KinematicBlock> sharedKinematics() const { return block_; }
   const std::vector<AxisNode>& nodes() const { return nodes_; }
   // The node filed under a letter slot (0-31), or -1.
   int32_t nodeInSlot(int32_t slot) const { return slot >= 0 && slot < 32 ? slots_[slot] : -1; }
@@ -56,10 +59,10 @@ class Machine {
   // Placement of a node's own models: its pose turned by the axis offset,
   // which aligns the models without moving what the axis carries.
   glm::dmat4 modelPlacement(int32_t node, std::span<const glm::dmat4> poses) const;
-  // The program frame in the machine frame: the table chain's end shifted by
-  // the origin (millimetres, machine coordinates at home).
-  glm::dmat4 programFrame(std::span<const glm::dmat4> poses, const glm::dvec3& origin) const;
-  ToolPose toolPose(std::span<const glm::dmat4> poses, const glm::dvec3& origin, double toolLength) const;
+  // The program frame in the machine frame: the table chain's end shifted to
+  // the program zero.
+  glm::dmat4 programFrame(std::span<const glm::dmat4> poses, const glm::dvec3& programZero) const;
+  ToolPose toolPose(std::span<const glm::dmat4> poses, const glm::dvec3& programZero, double toolLength) const;
 
   // Axis values that put the tool tip at `tip` in the program frame. The
   // rotary values are the move's A, B, C (radians), or in direction mode a
@@ -67,7 +70,7 @@ class Machine {
   // does not drive are taken from `state`. None when the position cannot be
   // reached (the linear axes cannot span the needed motion).
   std::optional<std::vector<double>> solve(const glm::dvec3& tip, const glm::dvec3& rotary, double toolLength,
-                                           const glm::dvec3& origin, std::span<const double> state) const;
+                                           const glm::dvec3& programZero, std::span<const double> state) const;
 
   // The home (all axes 0) geometry of the tool: mount point and direction.
   int32_t toolNode() const { return toolNode_; }
@@ -79,11 +82,11 @@ class Machine {
   void fileLetters();
   void findTool();
   void solveDirection(const glm::dvec3& direction, std::vector<double>& values) const;
-  bool solveLinear(const glm::dvec3& tip, double toolLength, const glm::dvec3& origin,
+  bool solveLinear(const glm::dvec3& tip, double toolLength, const glm::dvec3& programZero,
                    std::vector<double>& values) const;
 
   std::unique_ptr<const MachineDefinition> definition_;
-  std::unique_ptr<KinematicBlock> block_;
+  std::shared_ptr<const KinematicBlock> block_;
   std::vector<AxisNode> nodes_;
   std::array<int32_t, 32> slots_{};
   int32_t tableEnd_ = -1;

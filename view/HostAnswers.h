@@ -28,6 +28,8 @@ struct HostAnswers {
   std::vector<SIM_ToolRecord> tools;
   std::vector<SIM_HolderRecord> holders;
   std::vector<SIM_CompensationResult> compensation;
+  std::mutex machineStatusMutex;
+  std::string machineStatusMessage;
 };
 
 }  // namespace view

@@ -2,7 +2,7 @@
 
 namespace view {
 
-JobData::JobData() : kinematics_(std::make_unique<machine::IdentityKinematics>()) {}
+JobData::JobData() = default;
 
 JobData::~JobData() = default;
 

@@ -9,6 +9,7 @@
 
 #include "korvane/Korvane.h"
 #include "machine/Kinematics.h"
+#include "machine/ViewMachine.h"
 #include "stock/StockCollection.h"
 #include "toolpath/PublishedToolpath.h"
 #include "tools/ToolTable.h"
@@ -40,8 +41,10 @@ class JobData {
   toolpath::PublishedToolpath toolpath;
   stock::StockCollection stocks;
 
+  // The machine, its lock (ViewLocks' machine lock) and origin.
+  machine::ViewMachine machine;
   // The machine's kinematics; the identity until a machine is loaded.
-  const machine::Kinematics& kinematics() const { return *kinematics_; }
+  std::shared_ptr<const machine::Kinematics> kinematics() const { return machine.kinematics(); }
 
   // The tool table, under toolTableLock: shared to read, exclusive to load.
   std::shared_mutex toolTableLock;
@@ -62,7 +65,6 @@ class JobData {
   HostAnswers answers;
 
  private:
-  std::unique_ptr<machine::Kinematics> kinematics_;
   tools::ToolTable toolTable_;
   tools::NoMachineHolders noMachineHolders_;
 };

@@ -56,6 +56,8 @@ class Render {
   // threads. Throws std::system_error when called from the render thread.
   void stopThreads();
   bool isOwnThread() const;
+  // The creation hints, fixed when the render thread starts.
+  const view::CreationHints& hints() const { return hints_; }
   // From the render thread (a handler of a sent notification): asks the view
   // to close and to free itself when its render thread ends.
   void releaseFromOwnThread();

@@ -68,7 +68,7 @@ bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>&
     }
   }
   std::shared_lock table(job_.toolTableLock);
-  cutPath_ = std::make_unique<stock::CutPath>(path, tolerance, precision, job_.kinematics(), job_.toolTable(), tools);
+  cutPath_ = std::make_unique<stock::CutPath>(path, tolerance, precision, *job_.kinematics(), job_.toolTable(), tools);
   return true;
 }
 

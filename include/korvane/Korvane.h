@@ -321,6 +321,44 @@ SIM_EXPORT int32_t SIM_RemoveGeometry(Render* view, const char* name);
  * nothing. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SelectGeometry(Render* view, const char* name);
 
+/* ---- Machine ---------------------------------------------------------- */
+
+/* Loads a machine definition (JSON text, UTF-8) in place of the view's
+ * machine. With legacy 1 the text has the legacy layout and is converted
+ * first. unit (0 millimetres, anything else inches) applies when the text
+ * names no "Unit". The machine origin moves to the table centre. Returns 1
+ * for a null view, else 0 whatever the text held: ask
+ * SIM_GetMachineLoadStatus how the load went. A text that does not parse
+ * leaves the view without a machine. */
+SIM_EXPORT int32_t SIM_CreateMachine(Render* view, const char* definition, uint32_t legacy, uint32_t unit);
+
+/* Addition: how the last SIM_CreateMachine went. */
+enum {
+  SIM_MACHINE_LOADED = 0,
+  SIM_MACHINE_NONE = 1,           /* no definition loaded yet (also for a null view) */
+  SIM_MACHINE_PARSE_ERROR = 2,    /* not JSON; the message gives line and column */
+  SIM_MACHINE_NOT_AN_OBJECT = 3,  /* the document is not a JSON object */
+  SIM_MACHINE_NO_LEGACY_ROOT = 4  /* legacy text without a "MachineDefinition" object */
+};
+typedef struct SIM_MachineLoadStatus {
+  int32_t status;
+  int32_t reserved;
+  const char* message; /* UTF-8; valid until the next call of this export for the view */
+} SIM_MachineLoadStatus;
+SIM_STATIC_ASSERT(sizeof(SIM_MachineLoadStatus) == 16, "SIM_MachineLoadStatus is 16 bytes");
+SIM_EXPORT SIM_MachineLoadStatus SIM_GetMachineLoadStatus(Render* view);
+
+/* The machine origin: where the machine's table centre stands in the
+ * program frame, in host units. The stock and toolpath stay where they are;
+ * the machine moves. -1 for a null view; SIM_STATUS_NOT_FINITE or
+ * SIM_STATUS_OUT_OF_RANGE refuse the point; SIM_STATUS_BAD_ARRAY a null
+ * output pointer. */
+SIM_EXPORT int32_t SIM_SetMachineOrigin(Render* view, float x, float y, float z);
+SIM_EXPORT int32_t SIM_GetMachineOrigin(Render* view, float* x, float* y, float* z);
+/* An origin that sets the stock made last on the table: its bottom centre;
+ * (0, 0, -250 mm) without a stock. */
+SIM_EXPORT int32_t SIM_SuggestMachineOrigin(Render* view, float* x, float* y, float* z);
+
 /* ---- Settings --------------------------------------------------------- */
 
 /* The host's length unit: 0 millimetres, anything else inches. Lengths in

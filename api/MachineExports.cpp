@@ -1,0 +1,112 @@
+// Exports that load the machine definition and place the machine against
+// the program frame.
+#include <cmath>
+#include <mutex>
+#include <string_view>
+
+#include "api/OnView.h"
+#include "korvane/Korvane.h"
+#include "stock/StockShape.h"
+#include "view/Render.h"
+
+namespace {
+
+// Lengths the host passes, in millimetres; none when not finite or too large.
+std::optional<glm::dvec3> hostPoint(float x, float y, float z, double scale, int32_t& refused) {
+  const glm::dvec3 p = glm::dvec3(x, y, z) * scale;
+  for (int i = 0; i < 3; ++i) {
+    if (!std::isfinite(p[i])) {
+      refused = SIM_STATUS_NOT_FINITE;
+      return std::nullopt;
+    }
+    if (std::fabs(p[i]) > SIM_LARGEST_LENGTH_MM) {
+      refused = SIM_STATUS_OUT_OF_RANGE;
+      return std::nullopt;
+    }
+  }
+  return p;
+}
+
+void writeHostPoint(const glm::dvec3& mm, double scale, float* x, float* y, float* z) {
+  *x = static_cast<float>(mm.x / scale);
+  *y = static_cast<float>(mm.y / scale);
+  *z = static_cast<float>(mm.z / scale);
+}
+
+int32_t standardViewOf(const glm::dvec3& direction) {
+  if (direction == glm::dvec3(0, -1, 0)) return SIM_VIEW_TOP;
+  if (direction == glm::dvec3(0, 0, -1)) return SIM_VIEW_FRONT;
+  return SIM_VIEW_ISOMETRIC;
+}
+
+}  // namespace
+
+extern "C" {
+
+SIM_EXPORT int32_t SIM_CreateMachine(Render* view, const char* definition, uint32_t legacy, uint32_t unit) {
+  return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    view::JobData& job = v.job();
+    const std::string_view text = definition ? std::string_view(definition) : std::string_view();
+    job.machine.load(text, legacy == 1, unit, v.hints().directionMode);
+    // The moves take the new kinematics over: compensation and, through the
+    // new snapshot, the cut records.
+    try {
+      job.toolpath.update([&](const toolpath::Toolpath& path) { return path.withCompensation(*job.kinematics()); });
+    } catch (const std::exception&) {
+    }
+    ++job.toolsVersion;
+    if (const machine::Machine* loaded = job.machine.machine(); loaded)
+      v.requestView(standardViewOf(loaded->definition().defaultViewDirection));
+    v.requestRedraw();
+    return 0;
+  });
+}
+
+SIM_EXPORT SIM_MachineLoadStatus SIM_GetMachineLoadStatus(Render* view) {
+  const SIM_MachineLoadStatus none{SIM_MACHINE_NONE, 0, ""};
+  return api::onView(view, none, none, [&](Render& v) {
+    view::HostAnswers& out = v.job().answers;
+    std::lock_guard answer(out.machineStatusMutex);
+    out.machineStatusMessage = v.job().machine.message();
+    return SIM_MachineLoadStatus{static_cast<int32_t>(v.job().machine.status()), 0,
+                                 out.machineStatusMessage.c_str()};
+  });
+}
+
+SIM_EXPORT int32_t SIM_SetMachineOrigin(Render* view, float x, float y, float z) {
+  return api::onView(view, [&](Render& v) {
+    int32_t refused = 0;
+    const auto origin = hostPoint(x, y, z, v.job().units.scale.load(), refused);
+    if (!origin) return refused;
+    v.job().machine.setOrigin(*origin, true);
+    v.requestRedraw();
+    return 0;
+  });
+}
+
+SIM_EXPORT int32_t SIM_GetMachineOrigin(Render* view, float* x, float* y, float* z) {
+  return api::onView(view, [&](Render& v) {
+    if (!x || !y || !z) return int32_t{SIM_STATUS_BAD_ARRAY};
+    writeHostPoint(v.job().machine.origin(), v.job().units.scale.load(), x, y, z);
+    return 0;
+  });
+}
+
+// The bottom centre of the stock made last, where a table would carry it;
+// 250 mm below the program zero without a stock.
+SIM_EXPORT int32_t SIM_SuggestMachineOrigin(Render* view, float* x, float* y, float* z) {
+  return api::onView(view, [&](Render& v) {
+    if (!x || !y || !z) return int32_t{SIM_STATUS_BAD_ARRAY};
+    glm::dvec3 suggestion(0.0, 0.0, -250.0);
+    const stock::StockCollection& stocks = v.job().stocks;
+    if (const auto current = stocks.currentStock())
+      if (const auto stock = stocks.stock(*current); stock && stock->shape) {
+        const stock::StockBox box = stock::boundsOf(*stock->shape);
+        suggestion = glm::dvec3(box.centre().x, box.centre().y, box.min.z);
+      }
+    writeHostPoint(suggestion, v.job().units.scale.load(), x, y, z);
+    return 0;
+  });
+}
+
+}  // extern "C"
