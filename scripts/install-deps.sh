@@ -9,8 +9,8 @@ packages=(
   # window, GL loader generator, maths, JSON, polygon clipping, images, ZIP
   libglfw3-dev libx11-dev libxrandr-dev python3-glad libglm-dev libjsoncpp-dev
   libpolyclipping-dev libstb-dev zlib1g-dev libminizip-dev
-  # convex decomposition
-  libbullet-extras-dev
+  # convex decomposition, with mesh welding and simplification before it
+  libbullet-extras-dev libmeshoptimizer-dev
   # text
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # tests: virtual display with Mesa's software OpenGL
