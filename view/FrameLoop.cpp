@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <thread>
 #include <utility>
 
 #include "gpu/ProgramCache.h"
+#include "machine/MeshCache.h"
+#include "platform/DataFolder.h"
 #include "view/Render.h"
 
 namespace {
@@ -39,7 +42,10 @@ view::BindingInput bindingInputOf(const view::InputState& frame) {
 
 void Render::renderThreadMain(SIM_Window parent) {
   try {
-    if (createWindow(parent)) runFrameLoop();
+    if (createWindow(parent)) {
+      cleanMeshCache();
+      runFrameLoop();
+    }
   } catch (...) {
     // Nothing may leave the thread: the host process would end. A view
     // whose thread failed stays a view without window until it is closed.
@@ -54,6 +60,16 @@ void Render::renderThreadMain(SIM_Window parent) {
   // Nobody may wait for a first frame that will never come.
   frameDone_ = true;
   if (releaseItself_.load()) finishOwnRelease();
+}
+
+// Stale convex decompositions go when a view starts, on its own thread; a
+// file system error only ends the clean-up.
+void Render::cleanMeshCache() {
+  try {
+    const std::filesystem::path root = platform::meshCacheRoot();
+    if (!root.empty()) machine::MeshCache(root).cleanUp();
+  } catch (const std::exception&) {
+  }
 }
 
 bool Render::createWindow(SIM_Window parent) {

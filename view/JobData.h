@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
+#include <string>
 
 #include "korvane/Korvane.h"
 #include "machine/Kinematics.h"
@@ -62,6 +64,9 @@ class JobData {
   std::atomic<double> geometryPrecision{0.01};
   std::atomic<uint32_t> toolpathMode{0};
   std::atomic<uint8_t> loadingToolpath{0};
+  // The stand-alone viewer program a presentation bundle packs.
+  std::mutex viewerProgramMutex;
+  std::string viewerProgram;
   HostAnswers answers;
 
  private:

@@ -121,6 +121,7 @@ class Render {
  private:
   void renderThreadMain(SIM_Window parent);
   bool createWindow(SIM_Window parent);
+  void cleanMeshCache();
   void finishOwnRelease();
   void runFrameLoop();
   void runFrame(double now, bool drawing);

@@ -321,6 +321,14 @@ SIM_EXPORT int32_t SIM_RemoveGeometry(Render* view, const char* name);
  * nothing. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SelectGeometry(Render* view, const char* name);
 
+/* Key 0: the process-wide data folder (settings and the machine mesh
+ * cache); a null or empty text goes back to the default,
+ * ${XDG_DATA_HOME:-$HOME/.local/share}/Tarvo/. Set it before creating the
+ * views that use it. Key 1: the path of the stand-alone viewer program for
+ * presentation bundles. Other keys are ignored. 1 for a null view, else 0. */
+enum { SIM_PARAMETER_DATA_FOLDER = 0, SIM_PARAMETER_VIEWER_PROGRAM = 1 };
+SIM_EXPORT int32_t SIM_SetParameter(Render* view, int32_t key, const char* text);
+
 /* ---- Machine ---------------------------------------------------------- */
 
 /* Loads a machine definition (JSON text, UTF-8) in place of the view's
