@@ -1,6 +1,8 @@
 // Exports that load the machine definition and place the machine against
 // the program frame.
 #include <cmath>
+#include <filesystem>
+#include <optional>
 #include <mutex>
 #include <string_view>
 
@@ -33,6 +35,30 @@ void writeHostPoint(const glm::dvec3& mm, double scale, float* x, float* y, floa
   *z = static_cast<float>(mm.z / scale);
 }
 
+// A record's mesh, or none when it cannot be used as given.
+std::optional<machine::IndexedMesh> meshOf(const SIM_MachineModelRecord& record) {
+  constexpr uint64_t kMostVertices = uint64_t{1} << 31;
+  if (!record.path || record.vertexCount == 0 || !record.vertices || record.vertexCount >= kMostVertices) return std::nullopt;
+  if (record.indexCount > 0 && !record.indices) return std::nullopt;
+  if (record.indexCount >= kMostVertices) return std::nullopt;
+  machine::IndexedMesh mesh;
+  mesh.vertices.reserve(record.vertexCount);
+  for (uint64_t i = 0; i < record.vertexCount; ++i) {
+    const glm::vec3 v(record.vertices[3 * i], record.vertices[3 * i + 1], record.vertices[3 * i + 2]);
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) return std::nullopt;
+    mesh.vertices.push_back(v);
+  }
+  if (record.indices) {
+    mesh.indices.assign(record.indices, record.indices + record.indexCount - record.indexCount % 3);
+    for (uint32_t index : mesh.indices)
+      if (index >= record.vertexCount) return std::nullopt;
+  } else {
+    for (uint32_t i = 0; i + 2 < record.vertexCount; i += 3) mesh.indices.insert(mesh.indices.end(), {i, i + 1, i + 2});
+  }
+  if (mesh.indices.empty()) return std::nullopt;
+  return mesh;
+}
+
 int32_t standardViewOf(const glm::dvec3& direction) {
   if (direction == glm::dvec3(0, -1, 0)) return SIM_VIEW_TOP;
   if (direction == glm::dvec3(0, 0, -1)) return SIM_VIEW_FRONT;
@@ -47,6 +73,7 @@ SIM_EXPORT int32_t SIM_CreateMachine(Render* view, const char* definition, uint3
   return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
     view::JobData& job = v.job();
     const std::string_view text = definition ? std::string_view(definition) : std::string_view();
+    v.machineModels().join(true);
     job.machine.load(text, legacy == 1, unit, v.hints().directionMode);
     // The moves take the new kinematics over: compensation and, through the
     // new snapshot, the cut records.
@@ -68,8 +95,37 @@ SIM_EXPORT SIM_MachineLoadStatus SIM_GetMachineLoadStatus(Render* view) {
     view::HostAnswers& out = v.job().answers;
     std::lock_guard answer(out.machineStatusMutex);
     out.machineStatusMessage = v.job().machine.message();
-    return SIM_MachineLoadStatus{static_cast<int32_t>(v.job().machine.status()), 0,
+    return SIM_MachineLoadStatus{static_cast<int32_t>(v.job().machine.status()),
+                                 static_cast<uint32_t>(v.machineModels().skippedModels()),
                                  out.machineStatusMessage.c_str()};
+  });
+}
+
+SIM_EXPORT int32_t SIM_LoadMachineModels(Render* view, SIM_MachineModelList models) {
+  return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    view::PathMeshes meshes;
+    size_t skipped = 0;
+    if (!models.models) {
+      skipped = models.count;
+    } else {
+      for (uint64_t i = 0; i < models.count; ++i) {
+        std::optional<machine::IndexedMesh> mesh = meshOf(models.models[i]);
+        if (mesh) {
+          meshes.emplace_back(models.models[i].path, std::move(*mesh));
+        } else {
+          ++skipped;
+        }
+      }
+    }
+    v.machineModels().start(std::move(meshes), skipped);
+    return 0;
+  });
+}
+
+SIM_EXPORT int32_t SIM_LoadMachineModelsPath(Render* view, const char* folder) {
+  return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    v.machineModels().startFromFolder(folder ? std::filesystem::path(folder) : std::filesystem::path());
+    return 0;
   });
 }
 
@@ -92,8 +148,8 @@ SIM_EXPORT int32_t SIM_GetMachineOrigin(Render* view, float* x, float* y, float*
   });
 }
 
-// The bottom centre of the stock made last, where a table would carry it;
-// 250 mm below the program zero without a stock.
+// The program zero that puts the bottom centre of the stock made last on
+// the table centre; 250 mm below the machine zero without a stock.
 SIM_EXPORT int32_t SIM_SuggestMachineOrigin(Render* view, float* x, float* y, float* z) {
   return api::onView(view, [&](Render& v) {
     if (!x || !y || !z) return int32_t{SIM_STATUS_BAD_ARRAY};
@@ -102,7 +158,7 @@ SIM_EXPORT int32_t SIM_SuggestMachineOrigin(Render* view, float* x, float* y, fl
     if (const auto current = stocks.currentStock())
       if (const auto stock = stocks.stock(*current); stock && stock->shape) {
         const stock::StockBox box = stock::boundsOf(*stock->shape);
-        suggestion = glm::dvec3(box.centre().x, box.centre().y, box.min.z);
+        suggestion = v.job().machine.tableCenter() - glm::dvec3(box.centre().x, box.centre().y, box.min.z);
       }
     writeHostPoint(suggestion, v.job().units.scale.load(), x, y, z);
     return 0;

@@ -13,6 +13,7 @@ namespace host {
 namespace {
 
 constexpr double kInch = 25.4;
+constexpr double kDegree = 0.017453292519943295;
 
 struct Word {
   char letter;
@@ -32,6 +33,7 @@ struct Modes {
   bool spindleOn = false;
   std::optional<int> selectedTool;
   Point position;
+  Point rotary;  // radians
 };
 
 class BlockError {
@@ -153,7 +155,7 @@ class Reader {
         case 'N':
           break;
         case 'X': case 'Y': case 'Z': case 'I': case 'J': case 'K': case 'R': case 'F': case 'S': case 'T':
-        case 'P': case 'H':
+        case 'P': case 'H': case 'A': case 'B': case 'C':
           if (values.count(w.letter)) throw BlockError(std::string("word ") + w.letter + " twice in one block");
           values[w.letter] = w.value;
           break;
@@ -182,7 +184,8 @@ class Reader {
       program_.toolChanges.push_back({*modes_.selectedTool, program_.moves.size(), line});
     }
     if (motion) modes_.motion = motion;
-    const bool axes = values.count('X') || values.count('Y') || values.count('Z');
+    const bool axes = values.count('X') || values.count('Y') || values.count('Z') || values.count('A') ||
+                      values.count('B') || values.count('C');
     const bool arcWords = values.count('I') || values.count('J') || values.count('K') || values.count('R');
     if (!axes && !arcWords) return;
     if (dwell) throw BlockError("axis words with G4");
@@ -238,7 +241,20 @@ class Reader {
     axis('X', to.x, from.x);
     axis('Y', to.y, from.y);
     axis('Z', to.z, from.z);
+    // Rotary axes turn in degrees, whatever the length unit.
+    Point turned = modes_.rotary;
+    auto rotary = [&](char letter, double& angle) {
+      if (values.count(letter)) angle = (modes_.incremental ? angle : 0.0) + values[letter] * kDegree;
+    };
+    rotary('A', turned.x);
+    rotary('B', turned.y);
+    rotary('C', turned.z);
+    if ((turned.x != modes_.rotary.x || turned.y != modes_.rotary.y || turned.z != modes_.rotary.z) &&
+        (*modes_.motion == Motion::ArcClockwise || *modes_.motion == Motion::ArcCounterClockwise))
+      throw BlockError("rotary axes turning during an arc");
     ProgramMove m;
+    m.rotary = turned;
+    modes_.rotary = turned;
     m.motion = *modes_.motion;
     m.end = to;
     m.line = line;

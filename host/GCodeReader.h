@@ -28,6 +28,7 @@ struct ProgramMove {
   Point end;
   Point centre;  // arcs
   Point axis;    // arcs: the axis the plane is seen from (+Z for G17, +Y for G18, +X for G19)
+  Point rotary;  // A, B, C at the end of the move, radians (the words are degrees)
   double feed = 0;     // mm/min; 0 for rapids
   double spindle = 0;  // rpm, 0 while the spindle is off
   uint32_t line = 0;   // line in the file, from 1

@@ -90,6 +90,7 @@ ToolpathArrays toolpathOf(const Program& program) {
     toolChangesUpTo(i);
     const ProgramMove& p = program.moves[i];
     SIM_ToolpathMove m = moveTo(typeOf(p.motion), p.end);
+    m.axes[0] = p.rotary.x, m.axes[1] = p.rotary.y, m.axes[2] = p.rotary.z;
     if (p.motion == Motion::ArcClockwise || p.motion == Motion::ArcCounterClockwise) {
       m.centre[0] = p.centre.x, m.centre[1] = p.centre.y, m.centre[2] = p.centre.z;
       // The view turns an arc of normal n counter-clockwise about -n.

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -44,7 +46,8 @@ void usage() {
                "  --headless         an invisible view that draws only the picture\n"
                "  --hidden           a window that is not shown\n"
                "  --timeout S        give up playing after S seconds (default 900)\n"
-               "  --timings          print the time and peak memory of each phase at the end\n");
+               "  --timings          print the time and peak memory of each phase at the end\n"
+               "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n");
 }
 
 struct Options {
@@ -54,6 +57,7 @@ struct Options {
   std::optional<host::StockBox> stock;
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
+  std::string machine;
   int width = 1600, height = 900;
   bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
 };
@@ -128,6 +132,8 @@ Options optionsOf(int argc, char** argv) {
       o.png = false;
     } else if (arg == "--at-once") {
       o.atOnce = true;
+    } else if (arg == "--machine") {
+      o.machine = value();
     } else if (arg == "--timings") {
       o.timings = true;
     } else if (arg == "--headless") {
@@ -153,6 +159,7 @@ struct ViewNews {
   std::atomic<int> exportDone{0};
   std::atomic<int> line{0};
   std::atomic<bool> tooCoarse{false};
+  std::atomic<int> machineLoaded{0};
 };
 
 void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int64_t value) {
@@ -161,6 +168,7 @@ void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int6
   if (event == SIM_EVENT_EXPORT_PROGRESS && value == 100) ++news->exportDone;
   if (event == SIM_EVENT_CURRENT_LINE_CHANGED) news->line = static_cast<int>(value);
   if (event == SIM_EVENT_STOCK_TOO_COARSE) news->tooCoarse = true;
+  if (event == SIM_EVENT_MACHINE_LOADED) ++news->machineLoaded;
 }
 
 // Every tool the program changes to is in the table, and no feed move comes
@@ -241,6 +249,32 @@ bool waitFor(const auto& done, double seconds) {
   return true;
 }
 
+// Loads DIR/machine.json (the legacy layout when its root says so) and the
+// models beside it, and waits for them.
+bool loadMachine(Render* view, const std::string& folder, ViewNews& news, double timeout) {
+  std::ifstream in(std::filesystem::path(folder) / "machine.json", std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "korvane-view: %s/machine.json cannot be read\n", folder.c_str());
+    return false;
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const bool legacy = text.find("\"MachineDefinition") != std::string::npos;
+  SIM_CreateMachine(view, text.c_str(), legacy ? 1 : 0, 0);
+  const SIM_MachineLoadStatus status = SIM_GetMachineLoadStatus(view);
+  if (status.status != SIM_MACHINE_LOADED) {
+    std::fprintf(stderr, "korvane-view: %s/machine.json: %s\n", folder.c_str(), status.message);
+    return false;
+  }
+  const auto start = Clock::now();
+  SIM_LoadMachineModelsPath(view, folder.c_str());
+  if (!waitFor([&] { return news.machineLoaded.load() > 0; }, timeout)) return false;
+  const SIM_MachineLoadStatus loaded = SIM_GetMachineLoadStatus(view);
+  std::printf("machine %s: models loaded in %.2f s%s\n", folder.c_str(), secondsSince(start),
+              loaded.skippedModels ? " (some could not be read)" : "");
+  return true;
+}
+
+
 int run(const Options& o) {
   // The job: program, tools, stock.
   const auto runStart = Clock::now();
@@ -311,6 +345,13 @@ int run(const Options& o) {
   if (const int32_t refused = SIM_SetToolpath(view, &toolpath); refused != 0) {
     std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));
     return closeView(view, window, kInputError);
+  }
+  if (!o.machine.empty()) {
+    if (!loadMachine(view, o.machine, news, o.timeout)) return closeView(view, window, kInputError);
+    // The stock sits on the table.
+    float ox = 0, oy = 0, oz = 0;
+    SIM_SuggestMachineOrigin(view, &ox, &oy, &oz);
+    SIM_SetMachineOrigin(view, ox, oy, oz);
   }
   SIM_SetView(view, 0);  // isometric, once the stock is there
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));

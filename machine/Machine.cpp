@@ -102,6 +102,19 @@ Machine::Machine(MachineDefinition definition, bool directionMode)
   }
   fileLetters();
   findTool();
+  for (const ModelEntry& model : definition_->base) models_.push_back({&model, -1});
+  for (const ToolMount& mount : definition_->mounts)
+    for (const ModelEntry& model : mount.models) models_.push_back({&model, -1});
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    const Axis& axis = *nodes_[i].axis;
+    for (const ModelEntry& model : axis.models) models_.push_back({&model, static_cast<int32_t>(i)});
+    for (const ToolMount& mount : axis.mounts)
+      for (const ModelEntry& model : mount.models) models_.push_back({&model, static_cast<int32_t>(i)});
+  }
+}
+
+glm::dmat4 Machine::modelFrame(const ModelEntry& entry) const {
+  return glm::scale(glm::translate(glm::dmat4(1.0), definition_->modelOffset + entry.origin), glm::dvec3(entry.unitScale));
 }
 
 void Machine::addTree(const Axis& root, int32_t parent) {

@@ -29,6 +29,12 @@ struct AxisNode {
   int32_t letterSlot = -1;
 };
 
+// A model of the definition and the node that carries it (-1: the base).
+struct ModelSlot {
+  const ModelEntry* entry = nullptr;
+  int32_t node = -1;
+};
+
 // Where the tool is, in the program frame.
 struct ToolPose {
   glm::dvec3 tip{0.0};
@@ -49,6 +55,12 @@ class Machine {
   // The node filed under a letter slot (0-31), or -1.
   int32_t nodeInSlot(int32_t slot) const { return slot >= 0 && slot < 32 ? slots_[slot] : -1; }
   int32_t nodeOf(const Axis* axis) const;
+
+  // Every model of the base, the axes, their mounts and the revolver.
+  const std::vector<ModelSlot>& models() const { return models_; }
+  // Model file coordinates to the machine frame with every axis at 0: the
+  // entry's unit, its origin and the machine's model offset.
+  glm::dmat4 modelFrame(const ModelEntry& entry) const;
 
   // Every axis at 0, or at the limit nearest 0 when 0 is outside its limits.
   std::vector<double> initialState() const;
@@ -88,6 +100,7 @@ class Machine {
   std::unique_ptr<const MachineDefinition> definition_;
   std::shared_ptr<const KinematicBlock> block_;
   std::vector<AxisNode> nodes_;
+  std::vector<ModelSlot> models_;
   std::array<int32_t, 32> slots_{};
   int32_t tableEnd_ = -1;
   int32_t toolNode_ = -1;

@@ -1,5 +1,11 @@
 #include "machine/ViewMachine.h"
 
+#include <algorithm>
+
+#include <glm/common.hpp>
+
+#include "machine/GeometryKey.h"
+
 namespace machine {
 
 ViewMachine::ViewMachine() { kinematics_.store(std::make_shared<const IdentityKinematics>()); }
@@ -16,6 +22,8 @@ LoadStatus ViewMachine::load(std::string_view text, bool legacy, uint32_t hostUn
     std::unique_lock exclusive(lock_);
     machine_ = std::move(loaded);
     values_ = machine_ ? machine_->initialState() : std::vector<double>();
+    meshes_.assign(machine_ ? machine_->models().size() : 0, nullptr);
+    ++meshRevision_;
     if (machine_) {
       kinematics_.store(machine_->sharedKinematics());
     } else {
@@ -29,6 +37,46 @@ LoadStatus ViewMachine::load(std::string_view text, bool legacy, uint32_t hostUn
   origin_ = tableCenter;
   originFromHost_ = false;
   return status_;
+}
+
+size_t ViewMachine::setMeshes(const std::vector<std::pair<std::string, IndexedMesh>>& byPath) {
+  std::unique_lock exclusive(lock_);
+  if (!machine_) return 0;
+  size_t missing = 0;
+  const std::vector<ModelSlot>& models = machine_->models();
+  meshes_.assign(models.size(), nullptr);
+  for (size_t m = 0; m < models.size(); ++m) {
+    const auto found = std::find_if(byPath.begin(), byPath.end(),
+                                    [&](const auto& entry) { return entry.first == models[m].entry->path; });
+    if (found == byPath.end() || found->second.indices.empty()) {
+      ++missing;
+      continue;
+    }
+    auto mesh = std::make_shared<ModelMesh>();
+    const glm::dmat4 frame = machine_->modelFrame(*models[m].entry);
+    mesh->mesh.indices = found->second.indices;
+    mesh->mesh.vertices.reserve(found->second.vertices.size());
+    for (const glm::vec3& v : found->second.vertices) mesh->mesh.vertices.emplace_back(frame * glm::dvec4(v, 1.0));
+    mesh->key = geometryKey(mesh->mesh.vertices, mesh->mesh.indices);
+    mesh->min = mesh->max = mesh->mesh.vertices.front();
+    for (const glm::vec3& v : mesh->mesh.vertices) {
+      mesh->min = glm::min(mesh->min, v);
+      mesh->max = glm::max(mesh->max, v);
+    }
+    meshes_[m] = std::move(mesh);
+  }
+  ++meshRevision_;
+  return missing;
+}
+
+void ViewMachine::setPieces(uint64_t key, std::shared_ptr<const Decomposition> pieces) {
+  std::unique_lock exclusive(lock_);
+  for (auto& mesh : meshes_) {
+    if (!mesh || mesh->key != key) continue;
+    auto withPieces = std::make_shared<ModelMesh>(*mesh);
+    withPieces->pieces = pieces;
+    mesh = std::move(withPieces);
+  }
 }
 
 LoadStatus ViewMachine::status() const {
@@ -57,9 +105,9 @@ bool ViewMachine::originFromHost() const {
   return originFromHost_;
 }
 
-glm::dvec3 ViewMachine::programZero() const {
+glm::dvec3 ViewMachine::tableCenter() const {
   std::lock_guard state(stateMutex_);
-  return tableCenter_ - origin_;
+  return tableCenter_;
 }
 
 }  // namespace machine

@@ -30,6 +30,7 @@ Render::~Render() {
   if (renderThread_.joinable() && renderThread_.get_id() != std::this_thread::get_id()) renderThread_.join();
   commands_.close();
   solidExports_.joinAll();
+  machineModels_.join(true);
 }
 
 void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {

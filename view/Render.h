@@ -8,7 +8,7 @@
 //   ViewCamera    the camera and standard views
 //   Notifier      the messages to the host
 // and the frame parts (FramePart), which follow the played position and
-// draw: the stock stage so far. A frame runs commands, input, playback, the
+// draw: the stock stage and the machine. A frame runs commands, input, playback, the
 // frame parts in their order, the commands waiting for the cut, the camera
 // and the drawing.
 #include <atomic>
@@ -21,6 +21,8 @@
 #include "korvane/Korvane.h"
 #include "view/FrameCommands.h"
 #include "view/JobData.h"
+#include "view/MachineModelLoader.h"
+#include "view/MachineStage.h"
 #include "view/MouseBindings.h"
 #include "view/Notifier.h"
 #include "view/Playback.h"
@@ -78,12 +80,14 @@ class Render {
   view::JobData& job() { return job_; }
   view::Playback& playback() { return playback_; }
   view::StockStage& stock() { return stock_; }
+  view::MachineStage& machineStage() { return machine_; }
   view::ViewCamera& viewCamera() { return camera_; }
   camera::Camera& camera() { return camera_.camera(); }
   view::ViewWindow& window() { return window_; }
   view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   view::PhaseTimings& timings() { return timings_; }
+  view::MachineModelLoader& machineModels() { return machineModels_; }
 
   // ---- What host calls ask of several parts
   // A new toolpath snapshot was published: the display follows and the host
@@ -142,12 +146,14 @@ class Render {
   view::ViewCamera camera_;
   view::PhaseTimings timings_;
   view::StockStage stock_{job_, closeRequested_, timings_};
+  view::MachineStage machine_{job_, playback_};
   view::ViewWindow window_;
   // The frame parts in frame order; each is a member above.
-  std::vector<view::FramePart*> parts_{&stock_};
+  std::vector<view::FramePart*> parts_{&stock_, &machine_};
   view::MouseBindingTable mouseBindings_;
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed
+  view::MachineModelLoader machineModels_{job_, notifier_};  // joined with the threads
 
   // Cross-thread flags
   std::atomic<bool> closeRequested_{false};

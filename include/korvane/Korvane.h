@@ -350,21 +350,34 @@ enum {
 };
 typedef struct SIM_MachineLoadStatus {
   int32_t status;
-  int32_t reserved;
+  uint32_t skippedModels; /* models the last model load left without a mesh: a file missing or
+                             unreadable, a record with a null array, a bad index or a number that
+                             is not finite */
   const char* message; /* UTF-8; valid until the next call of this export for the view */
 } SIM_MachineLoadStatus;
 SIM_STATIC_ASSERT(sizeof(SIM_MachineLoadStatus) == 16, "SIM_MachineLoadStatus is 16 bytes");
 SIM_EXPORT SIM_MachineLoadStatus SIM_GetMachineLoadStatus(Render* view);
 
-/* The machine origin: where the machine's table centre stands in the
- * program frame, in host units. The stock and toolpath stay where they are;
- * the machine moves. -1 for a null view; SIM_STATUS_NOT_FINITE or
+/* Hands over the machine's model meshes (see SIM_MachineModelRecord); a
+ * worker gives them to the models, builds their convex pieces through the
+ * mesh cache (SIM_EVENT_MESH_CACHE_PROGRESS) and then sends
+ * SIM_EVENT_MACHINE_LOADED. A record that cannot be used is skipped (counted
+ * in SIM_GetMachineLoadStatus). 1 for a null view, else 0. */
+SIM_EXPORT int32_t SIM_LoadMachineModels(Render* view, SIM_MachineModelList models);
+/* The same with every model's "Path" read under folder: STL, or ".ToolData"
+ * by its extension. 1 for a null view, else 0. */
+SIM_EXPORT int32_t SIM_LoadMachineModelsPath(Render* view, const char* folder);
+
+/* The machine origin: where the program zero lies in machine coordinates
+ * with every axis at 0, in host units; SIM_CreateMachine puts it at the
+ * table centre. The stock and toolpath stay where they are and the machine
+ * is drawn around them. -1 for a null view; SIM_STATUS_NOT_FINITE or
  * SIM_STATUS_OUT_OF_RANGE refuse the point; SIM_STATUS_BAD_ARRAY a null
  * output pointer. */
 SIM_EXPORT int32_t SIM_SetMachineOrigin(Render* view, float x, float y, float z);
 SIM_EXPORT int32_t SIM_GetMachineOrigin(Render* view, float* x, float* y, float* z);
-/* An origin that sets the stock made last on the table: its bottom centre;
- * (0, 0, -250 mm) without a stock. */
+/* An origin that sets the stock made last on the table: the table centre
+ * less the stock's bottom centre; (0, 0, -250 mm) without a stock. */
 SIM_EXPORT int32_t SIM_SuggestMachineOrigin(Render* view, float* x, float* y, float* z);
 
 /* ---- Settings --------------------------------------------------------- */

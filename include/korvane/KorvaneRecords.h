@@ -570,6 +570,30 @@ SIM_ASSERT_OFFSET(SIM_CameraRecord, viewNormal, 48);
 SIM_ASSERT_OFFSET(SIM_CameraRecord, offset, 72);
 SIM_ASSERT_OFFSET(SIM_CameraRecord, size, 88);
 
+/* ==== Machine models ==================================================== */
+
+/* One machine model mesh for SIM_LoadMachineModels. It is given to every
+ * model entry of the machine definition whose "Path" equals path exactly.
+ * Vertices are x, y, z in the unit the entry names (millimetres unless it
+ * says otherwise), in machine coordinates with every axis at 0. Without
+ * indices every three vertices form a triangle. */
+typedef struct SIM_MachineModelRecord {
+  const char* path;      /* UTF-8 */
+  const float* vertices; /* 3 x vertexCount */
+  uint64_t vertexCount;
+  const uint32_t* indices; /* 3 per triangle; may be null */
+  uint64_t indexCount;
+} SIM_MachineModelRecord;
+SIM_ASSERT_SIZE(SIM_MachineModelRecord, 40);
+SIM_ASSERT_OFFSET(SIM_MachineModelRecord, vertexCount, 16);
+SIM_ASSERT_OFFSET(SIM_MachineModelRecord, indexCount, 32);
+
+typedef struct SIM_MachineModelList {
+  const SIM_MachineModelRecord* models;
+  uint64_t count;
+} SIM_MachineModelList;
+SIM_ASSERT_SIZE(SIM_MachineModelList, 16);
+
 /* ==== STL analysis ====================================================== */
 
 typedef struct SIM_StlAnalysis {

@@ -7,7 +7,7 @@
 namespace testsupport {
 
 inline std::string machineText(const std::string& name) {
-  std::ifstream in(std::string(KORVANE_MACHINES_DIR) + "/" + name, std::ios::binary);
+  std::ifstream in(std::string(KORVANE_MACHINES_DIR) + "/" + name + "/machine.json", std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();

@@ -183,7 +183,7 @@ TEST(MachineDefinitionTest, OrientationsChooseTheirDefaultViews) {
 }
 
 TEST(MachineDefinitionTest, SampleLatheReadsRevolverMountsPairsAndPositions) {
-  const MachineDefinition lathe = read(testsupport::machineText("lathe.json"));
+  const MachineDefinition lathe = read(testsupport::machineText("lathe"));
   ASSERT_TRUE(lathe.revolver.has_value());
   EXPECT_EQ(lathe.revolver->axis.kind, AxisKind::Turret);
   EXPECT_EQ(lathe.revolver->mountAxisLetter, "X");
@@ -215,15 +215,15 @@ TEST(MachineDefinitionTest, SampleLatheReadsRevolverMountsPairsAndPositions) {
 }
 
 TEST(MachineDefinitionTest, LegacyMillReadsLikeTheCurrentOne) {
-  const machine::DefinitionRead modern = machine::readDefinition(testsupport::machineText("vertical-mill.json"), false, 0);
+  const machine::DefinitionRead modern = machine::readDefinition(testsupport::machineText("vertical-mill"), false, 0);
   const machine::DefinitionRead legacy =
-      machine::readDefinition(testsupport::machineText("vertical-mill-legacy.json"), true, 0);
+      machine::readDefinition(testsupport::machineText("vertical-mill-legacy"), true, 0);
   ASSERT_EQ(modern.status, LoadStatus::Loaded) << modern.message;
   ASSERT_EQ(legacy.status, LoadStatus::Loaded) << legacy.message;
   ASSERT_TRUE(legacy.definition.head.has_value());
   const machine::Axis& spindle = legacy.definition.head->children.at(0).children.at(0);
-  EXPECT_EQ(spindle.center, glm::dvec3(0, 0, 150));
-  EXPECT_EQ(spindle.mounts.at(0).position, glm::dvec3(0, 0, 150));
+  EXPECT_EQ(spindle.center, glm::dvec3(0, 0, 100));
+  EXPECT_EQ(spindle.mounts.at(0).position, glm::dvec3(0, 0, 100));
   EXPECT_EQ(legacy.definition.collisionPairs.size(), 4u);
   EXPECT_TRUE(modern.definition == legacy.definition);
 }

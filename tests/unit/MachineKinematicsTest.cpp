@@ -60,7 +60,7 @@ TEST(MachineKinematicsTest, SlotsFollowTheChains) {
       {twoRotaryMachine("table-head"), 2, 1, {0, 0, 1}, {0, -1, 0}, 2},
       // Head axes from the base outwards, both negated.
       {twoRotaryMachine("head-head"), 2, 0, {0, 0, -1}, {-1, 0, 0}, -1},
-      {testsupport::machineText("five-axis-ac.json"), 2, 0, {0, 0, 1}, {1, 0, 0}, 2},
+      {testsupport::machineText("five-axis-ac"), 2, 0, {0, 0, 1}, {1, 0, 0}, 2},
       // A lone table axis is slot 1.
       {R"({"Table": {"Axis": {"AxisType": "Rotation", "AxisLetter": "B", "Direction": [0, 1, 0]}}})", 1, -1, {0, 1, 0},
        {0, 0, 0}, 1},
@@ -117,8 +117,8 @@ TEST(MachineKinematicsTest, SolveThenPoseReturnsTipAndAxis) {
   const glm::dvec3 origin(12, -7, 30);
   for (bool directionMode : {false, true})
     for (const std::string& text :
-         {testsupport::machineText("five-axis-ac.json"), twoRotaryMachine("table-head", "[0, 0.6, 0.8]"),
-          twoRotaryMachine("head-head"), testsupport::machineText("vertical-mill.json")}) {
+         {testsupport::machineText("five-axis-ac"), twoRotaryMachine("table-head", "[0, 0.6, 0.8]"),
+          twoRotaryMachine("head-head"), testsupport::machineText("vertical-mill")}) {
       const auto m = load(text, directionMode);
       for (int trial = 0; trial < 50; ++trial) {
         std::vector<double> values = m->initialState();
@@ -143,7 +143,7 @@ TEST(MachineKinematicsTest, SolveThenPoseReturnsTipAndAxis) {
 }
 
 TEST(MachineKinematicsTest, LettersFillSlotsAndJawsTakeSpareOnes) {
-  const auto lathe = load(testsupport::machineText("lathe.json"));
+  const auto lathe = load(testsupport::machineText("lathe"));
   const int32_t jawSlot = machine::letterCode("J");
   ASSERT_GE(lathe->nodeInSlot(jawSlot), 0);
   // Three jaws: the first takes J, the others the first spare slots.

@@ -37,7 +37,7 @@ TEST_F(MachineView, LoadsReportTheirStatusAndSwapTheKinematics) {
   const glm::dvec3 tilted(M_PI / 2, 0, 0);
   EXPECT_EQ(toolAxisAt(view, tilted), glm::dvec3(0, 0, 1));
 
-  const std::string fiveAxis = testsupport::machineText("five-axis-ac.json");
+  const std::string fiveAxis = testsupport::machineText("five-axis-ac");
   ASSERT_EQ(SIM_CreateMachine(view, fiveAxis.c_str(), 0, 0), 0);
   EXPECT_EQ(SIM_GetMachineLoadStatus(view).status, SIM_MACHINE_LOADED);
   // A at 90 degrees tips the table: the tool leans along the work's Y.
@@ -53,7 +53,7 @@ TEST_F(MachineView, LoadsReportTheirStatusAndSwapTheKinematics) {
     EXPECT_EQ(view->job().machine.machine(), nullptr);
   }
 
-  const std::string legacy = testsupport::machineText("vertical-mill-legacy.json");
+  const std::string legacy = testsupport::machineText("vertical-mill-legacy");
   ASSERT_EQ(SIM_CreateMachine(view, legacy.c_str(), 1, 0), 0);
   EXPECT_EQ(SIM_GetMachineLoadStatus(view).status, SIM_MACHINE_LOADED);
   EXPECT_EQ(SIM_CreateMachine(view, legacy.c_str(), 0, 0), 0);  // read as current: no part groups

@@ -1,0 +1,189 @@
+#include "view/MachineStage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <shared_mutex>
+
+#include <glm/geometric.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <glm/matrix.hpp>
+
+#include "camera/DisplayFrame.h"
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+#include "tools/PackedMesh.h"
+
+namespace view {
+namespace {
+
+struct MachineVertex {
+  glm::vec3 position;
+  uint32_t normal;
+};
+static_assert(sizeof(MachineVertex) == 16);
+
+std::vector<MachineVertex> facetedVertices(const machine::IndexedMesh& mesh) {
+  std::vector<MachineVertex> out;
+  out.reserve(mesh.indices.size());
+  for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+    const glm::vec3 a = mesh.vertices[mesh.indices[t]], b = mesh.vertices[mesh.indices[t + 1]],
+                    c = mesh.vertices[mesh.indices[t + 2]];
+    const glm::vec3 n = glm::cross(b - a, c - a);
+    const float length = glm::length(n);
+    const uint32_t packed = tools::packToolNormal(length > 0.0f ? n / length : glm::vec3(0.0f, 0.0f, 1.0f));
+    for (const glm::vec3& p : {a, b, c}) out.push_back({p, packed});
+  }
+  return out;
+}
+
+bool partShown(const machine::ViewMachine& vm, const machine::Machine& m, int32_t node) {
+  if (node < 0) return vm.showBase.load();
+  const machine::PartGroup part = m.nodes()[node].axis->part;
+  if (part == machine::PartGroup::Table) return vm.showTable.load();
+  if (part == machine::PartGroup::Head || part == machine::PartGroup::Revolver) return vm.showHead.load();
+  return vm.showBase.load();
+}
+
+}  // namespace
+
+MachineStage::~MachineStage() = default;
+
+// The gauge length of the tool in the spindle at a move: the mount point's
+// height above the tip.
+double MachineStage::toolLengthAt(const toolpath::Toolpath& path, int64_t move) const {
+  const auto& changes = path.toolChanges();
+  uint64_t hash = 0;
+  for (const toolpath::NamedMove& change : changes)
+    if (static_cast<int64_t>(change.move) <= move) hash = change.nameHash;
+  if (!hash) return 0.0;
+  std::shared_lock tools(job_.toolTableLock);
+  const tools::Tool* tool = job_.toolTable().toolByHash(hash);
+  return tool ? std::fabs(tool->mountPoint.y) : 0.0;
+}
+
+bool MachineStage::followPlayback(const machine::Machine& m, std::vector<double>& values) const {
+  const std::shared_ptr<const toolpath::Toolpath> path = job_.toolpath.current();
+  const ToolPose pose = playback_.toolPose();
+  if (!path || pose.move < 0) return false;
+  const toolpath::ToolpathMove move = path->move(pose.move);
+  const glm::dvec3 rotary(move.axes[0], move.axes[1], move.axes[2]);
+  const auto solved = m.solve(pose.tip, rotary, toolLengthAt(*path, pose.move), job_.machine.origin(), values);
+  if (!solved) return false;
+  values = *solved;
+  return true;
+}
+
+void MachineStage::update(FrameState& frame) {
+  machine::ViewMachine& vm = job_.machine;
+  std::unique_lock lock(vm.lock(), std::try_to_lock);
+  if (!lock.owns_lock()) return;  // a load holds the machine: last frame's pose stays
+  const machine::Machine* m = vm.machine();
+  std::vector<DrawnModel> drawn;
+  camera::SceneBox box;
+  if (m) {
+    std::vector<double>& values = vm.axisValues();
+    if (followPlayback(*m, values)) frame.changed = true;
+    const std::vector<glm::dmat4> poses = m->pose(values);
+    const glm::dmat4 toDisplay(camera::defaultAxisTransformation());
+    const glm::dmat4 machineToDisplay = toDisplay * glm::inverse(m->programFrame(poses, vm.origin()));
+    const auto& meshes = vm.meshes();
+    for (size_t i = 0; i < meshes.size() && i < m->models().size(); ++i) {
+      const machine::ModelSlot& slot = m->models()[i];
+      if (!meshes[i] || !partShown(vm, *m, slot.node)) continue;
+      const glm::dmat4 carried = slot.node >= 0 ? m->modelPlacement(slot.node, poses) : glm::dmat4(1.0);
+      DrawnModel model;
+      model.mesh = meshes[i];
+      model.placement = glm::mat4(machineToDisplay * carried);
+      if (slot.entry->color) model.colour = glm::vec4(glm::vec3(*slot.entry->color), 1.0f);
+      for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3& lo = model.mesh->min;
+        const glm::vec3& hi = model.mesh->max;
+        const glm::vec4 p(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y, corner & 4 ? hi.z : lo.z, 1.0f);
+        const glm::vec3 q(model.placement * p);
+        box.min = glm::min(box.min, q);
+        box.max = glm::max(box.max, q);
+      }
+      drawn.push_back(std::move(model));
+    }
+  }
+  if (drawn.size() != drawn_.size()) frame.changed = true;
+  drawn_ = std::move(drawn);
+  box_ = box;
+}
+
+const MachineStage::GpuMesh* MachineStage::uploaded(const std::shared_ptr<const machine::ModelMesh>& mesh) {
+  for (const GpuMesh& g : gpuMeshes_)
+    if (g.mesh == mesh) return &g;
+  const std::vector<MachineVertex> vertices = facetedVertices(mesh->mesh);
+  GpuMesh g;
+  g.mesh = mesh;
+  g.vertices = static_cast<GLsizei>(vertices.size());
+  glGenVertexArrays(1, &g.vertexArray);
+  glGenBuffers(1, &g.buffer);
+  glBindVertexArray(g.vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, g.buffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MachineVertex)), vertices.data(),
+               GL_STATIC_DRAW);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MachineVertex), nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribIPointer(1, 1, GL_UNSIGNED_INT, sizeof(MachineVertex),
+                         reinterpret_cast<const void*>(offsetof(MachineVertex, normal)));
+  glBindVertexArray(0);
+  gpuMeshes_.push_back(g);
+  return &gpuMeshes_.back();
+}
+
+void MachineStage::draw(const camera::Camera::DrawState& camera) {
+  // Meshes no longer drawn give their buffers back.
+  for (auto it = gpuMeshes_.begin(); it != gpuMeshes_.end();) {
+    const bool used = std::any_of(drawn_.begin(), drawn_.end(), [&](const DrawnModel& d) { return d.mesh == it->mesh; });
+    if (used) {
+      ++it;
+      continue;
+    }
+    glDeleteBuffers(1, &it->buffer);
+    glDeleteVertexArrays(1, &it->vertexArray);
+    it = gpuMeshes_.erase(it);
+  }
+  if (drawn_.empty()) return;
+  if (!program_) program_ = gpu::drawProgram("Shaders\\machine.vert", "Shaders\\machine.frag");
+  if (!program_) return;
+  glUseProgram(program_);
+  auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
+  glUniformMatrix4fv(at("cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
+  glUniformMatrix4fv(at("cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
+  const glm::vec3 light(0.3f, 0.8f, 0.5f);
+  glUniform3fv(at("lightDir"), 1, glm::value_ptr(light));
+  const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
+  glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
+  glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
+  glUniform1i(at("cuttingPlaneEnabled"), 0);
+  glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
+  glUniform1f(at("shininess"), 0.5f);
+  glUniform1f(at("dimFactor"), 0.2f);
+  glUniform1f(at("colorizeFrac"), 0.0f);
+  glUniform4f(at("colorizeColor"), 1.0f, 0.0f, 0.0f, 1.0f);
+  glUniform1ui(at("useUniformColor"), 0u);
+  glEnable(GL_DEPTH_TEST);
+  for (const DrawnModel& model : drawn_) {
+    const GpuMesh* g = uploaded(model.mesh);
+    glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(model.placement));
+    glUniform4fv(at("baseColor"), 1, glm::value_ptr(model.colour));
+    glBindVertexArray(g->vertexArray);
+    glDrawArrays(GL_TRIANGLES, 0, g->vertices);
+  }
+  glBindVertexArray(0);
+}
+
+void MachineStage::release() {
+  for (GpuMesh& g : gpuMeshes_) {
+    glDeleteBuffers(1, &g.buffer);
+    glDeleteVertexArrays(1, &g.vertexArray);
+  }
+  gpuMeshes_.clear();
+  program_ = 0;  // the window's programs go with the program cache
+}
+
+}  // namespace view

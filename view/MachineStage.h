@@ -1,0 +1,60 @@
+#pragma once
+// The machine in the frame: each frame its axes follow the played tool
+// position (the inverse solve for the tip and the move's rotary values, the
+// tool's gauge length from the tool table), and its models are drawn posed
+// around the program frame, which stays where the stock and toolpath are.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec4.hpp>
+
+#include "gpu/GL.h"
+#include "machine/ViewMachine.h"
+#include "view/FramePart.h"
+#include "view/JobData.h"
+
+namespace view {
+
+// The theme's machine colour until themes arrive.
+inline constexpr glm::vec4 kMachineColour{0.62f, 0.64f, 0.68f, 1.0f};
+
+class MachineStage final : public FramePart {
+ public:
+  MachineStage(JobData& job, const Playback& playback) : job_(job), playback_(playback) {}
+  ~MachineStage() override;
+
+  void update(FrameState& frame) override;
+  camera::SceneBox sceneBox() const override { return box_; }
+  void draw(const camera::Camera::DrawState& camera) override;
+  void release() override;
+
+  // The placements of the last update, display frame, one per model (for
+  // tests and pictures): model vertices at home times placement.
+  struct DrawnModel {
+    std::shared_ptr<const machine::ModelMesh> mesh;
+    glm::mat4 placement{1.0f};
+    glm::vec4 colour = kMachineColour;
+  };
+  const std::vector<DrawnModel>& drawn() const { return drawn_; }
+
+ private:
+  struct GpuMesh {
+    std::shared_ptr<const machine::ModelMesh> mesh;
+    GLuint vertexArray = 0, buffer = 0;
+    GLsizei vertices = 0;
+  };
+  double toolLengthAt(const toolpath::Toolpath& path, int64_t move) const;
+  bool followPlayback(const machine::Machine& m, std::vector<double>& values) const;
+  const GpuMesh* uploaded(const std::shared_ptr<const machine::ModelMesh>& mesh);
+
+  JobData& job_;
+  const Playback& playback_;
+  std::vector<DrawnModel> drawn_;  // render thread
+  camera::SceneBox box_;
+  std::vector<GpuMesh> gpuMeshes_;
+  GLuint program_ = 0;
+};
+
+}  // namespace view
