@@ -90,8 +90,10 @@ void Render::toolpathChanged() {
   notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_TOOLPATH_LOADED, 0, true);
 }
 
+// After the parts' update, so that the view frames what this frame shows
+// (a machine the host just placed, say).
 void Render::requestView(int32_t code) {
-  commands_.post(view::CommandStage::BeforeFrame, [this, code] {
+  commands_.post(view::CommandStage::AfterCut, [this, code] {
     camera_.applyView(code, sceneBox());
     requestRedraw();
   });

@@ -2,14 +2,22 @@
 // kinematics the toolpath takes over, and the machine origin.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <unistd.h>
 
 #include "korvane/Korvane.h"
+#include "machine/AxisLetters.h"
 #include "machine/MeshCache.h"
+#include "stock/SurfaceExtraction.h"
+#include "support/EventRecorder.h"
+#include "support/MeshRaster.h"
 #include "support/HeadlessView.h"
 #include "support/MachineFiles.h"
 
@@ -109,4 +117,117 @@ TEST_F(MachineView, StartingViewsCleanTheMeshCache) {
 
   ASSERT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr), 0);
   std::filesystem::remove_all(data);
+}
+
+namespace {
+
+// A box as a model record's arrays.
+struct BoxModel {
+  std::string path;
+  std::vector<float> vertices;
+  std::vector<uint32_t> indices;
+  BoxModel(std::string name, glm::vec3 lo, glm::vec3 hi) : path(std::move(name)) {
+    for (int i = 0; i < 8; ++i)
+      vertices.insert(vertices.end(), {i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z});
+    indices = {0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 1, 5, 0, 5, 4, 2, 6, 7, 2, 7, 3, 0, 4, 6, 0, 6, 2, 1, 3, 7, 1, 7, 5};
+  }
+  SIM_MachineModelRecord record() const {
+    return {path.c_str(), vertices.data(), vertices.size() / 3, indices.data(), indices.size()};
+  }
+};
+
+}  // namespace
+
+// Models handed over as records: bad ones are skipped and counted, the host
+// hears the cache's progress and the end, and the picture shows the posed
+// models where an independent rasterisation of them puts them, at two
+// positions of the table.
+TEST_F(MachineView, ModelsLoadAndDrawWhereTheyArePosed) {
+  // The convex pieces go to a cache of the test's own.
+  const std::filesystem::path data =
+      std::filesystem::path(::testing::TempDir()) / ("korvane-models-" + std::to_string(::getpid()));
+  ASSERT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, data.c_str()), 0);
+  struct Restore {
+    Render* view;
+    std::filesystem::path data;
+    ~Restore() {
+      SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr);
+      std::filesystem::remove_all(data);
+    }
+  } restore{view, data};
+  testsupport::EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+  const std::string mill = testsupport::machineText("vertical-mill");
+  ASSERT_EQ(SIM_CreateMachine(view, mill.c_str(), 0, 0), 0);
+  const std::vector<BoxModel> boxes = {
+      {"mill-base.stl", {-400, -350, -700}, {400, 350, -400}},  {"mill-column.stl", {-250, 350, -700}, {250, 650, 800}},
+      {"mill-saddle.stl", {-300, -250, -400}, {300, 250, -260}}, {"mill-table.stl", {-450, -200, -260}, {450, 200, -200}},
+      {"mill-head.stl", {-100, -100, 100}, {100, 300, 700}}};
+  std::vector<SIM_MachineModelRecord> records;
+  for (const BoxModel& box : boxes) records.push_back(box.record());
+  SIM_MachineModelRecord noVertices = records[0];
+  noVertices.vertices = nullptr;
+  SIM_MachineModelRecord badIndex = records[0];
+  const uint32_t pastTheEnd[3] = {0, 1, 8};
+  badIndex.indices = pastTheEnd;
+  badIndex.indexCount = 3;
+  std::vector<float> notFinite = boxes[0].vertices;
+  notFinite[4] = NAN;
+  SIM_MachineModelRecord nan = records[0];
+  nan.vertices = notFinite.data();
+  records.insert(records.end(), {noVertices, badIndex, nan});
+  EXPECT_EQ(SIM_LoadMachineModels(nullptr, {records.data(), records.size()}), 1);
+  ASSERT_EQ(SIM_LoadMachineModels(view, {records.data(), records.size()}), 0);
+  ASSERT_EQ(host.countOf(SIM_EVENT_MACHINE_LOADED), 1u);
+  EXPECT_EQ(SIM_GetMachineLoadStatus(view).skippedModels, 3u);
+  const std::vector<int64_t> progress = host.valuesOf(SIM_EVENT_MESH_CACHE_PROGRESS);
+  ASSERT_FALSE(progress.empty());
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(progress.back(), 100);
+
+  std::vector<double> coverage;
+  for (double x : {0.0, 150.0}) {
+    {
+      std::unique_lock write(view->job().machine.lock());
+      const machine::Machine& m = *view->job().machine.machine();
+      view->job().machine.axisValues()[m.nodeInSlot(machine::letterCode("X"))] = x;
+    }
+    ASSERT_EQ(SIM_SetView(view, 0), 0);
+    onRenderThread([] { return 0; });
+    for (int frame = 0; frame < 300 && view->camera().transitionRunning(); ++frame)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    constexpr int kWidth = 240, kHeight = 180;
+    struct Picture {
+      std::vector<uint8_t> pixels;
+      stock::SurfaceMesh mesh;
+      glm::dmat4 projView;
+    };
+    const Picture picture = onRenderThread([&] {
+      Picture p;
+      for (const view::MachineStage::DrawnModel& drawn : view->machineStage().drawn()) {
+        const uint32_t base = static_cast<uint32_t>(p.mesh.vertices.size());
+        for (const glm::vec3& v : drawn.mesh->mesh.vertices)
+          p.mesh.vertices.emplace_back(drawn.placement * glm::vec4(v, 1.0f));
+        for (uint32_t index : drawn.mesh->mesh.indices) p.mesh.triangles.push_back(base + index);
+      }
+      p.pixels = view->renderImage(kWidth, kHeight);
+      view->camera().setViewport(kWidth, kHeight);
+      p.projView = view->camera().projView();
+      view->camera().setViewport(view->framebufferWidth(), view->framebufferHeight());
+      return p;
+    });
+    ASSERT_EQ(picture.pixels.size(), size_t(kWidth) * kHeight * 4);
+    const std::vector<bool> expected =
+        testsupport::coveredPixels(picture.mesh, picture.projView, glm::dmat3(1.0), kWidth, kHeight);
+    size_t agree = 0, covered = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      agree += (picture.pixels[4 * i + 3] != 0) == expected[i];
+      covered += expected[i];
+    }
+    EXPECT_GT(covered, expected.size() / 10) << "x " << x;
+    EXPECT_GT(double(agree) / expected.size(), 0.99) << "x " << x;
+    coverage.push_back(static_cast<double>(covered));
+  }
+  // The table moved: what the picture covers changed.
+  EXPECT_NE(coverage[0], coverage[1]);
 }
