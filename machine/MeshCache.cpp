@@ -106,9 +106,11 @@ std::filesystem::path MeshCache::entryPath(uint64_t key) const { return root_ / 
 bool MeshCache::isFresh(const std::filesystem::path& entry) const {
   const auto bytes = readWhole(entry / "timestamp");
   if (!bytes || bytes->size() < 8) return false;
-  const int64_t written = load<int64_t>(*bytes, 0);
-  const int64_t hours = (clock_() - written) / 3600;
-  return hours < kCacheLifetimeHours;
+  // Any eight bytes may stand there: the age is taken in 128 bits, and a
+  // timestamp an hour or more ahead of the clock is not believed.
+  const __int128 age = static_cast<__int128>(clock_()) - load<int64_t>(*bytes, 0);
+  const __int128 hours = age / 3600;
+  return hours < kCacheLifetimeHours && hours > -1;
 }
 
 std::optional<Decomposition> MeshCache::read(uint64_t key) const {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (build-fuzz/) and runs each for
 # the given seconds (default 60): the STL reader, the sample host's G-code
-# reader and the record-taking exports on a headless view (on a virtual
+# reader, machine definitions, the mesh cache's files and the record-taking
+# exports on a headless view (on a virtual
 # display with Mesa's software OpenGL). Seeds come from the test data; what
 # a run finds is kept in build-fuzz/findings and fails the script.
 set -euo pipefail
@@ -12,15 +13,25 @@ export LIBGL_ALWAYS_SOFTWARE=1
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORVANE_SANITIZE=fuzzer-no-link,address,undefined -DKORVANE_FUZZ=ON -DKORVANE_BUILD_TESTS=OFF \
   -DKORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports \
+  fuzz_machine_definition fuzz_mesh_cache
 
 corpus=build-fuzz/corpus
-mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports build-fuzz/findings
+mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache build-fuzz/findings
 cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
 printf 'solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid s\n' \
   >"$corpus"/stl/triangle.stl
 head -c 4096 /dev/urandom >"$corpus"/exports/random
+# Sample machines with a leading flags byte: current layout, legacy layout.
+for m in machines/*/machine.json; do
+  name=$(basename "$(dirname "$m")")
+  { if [[ $name == *legacy* ]]; then printf '\x01'; else printf '\x00'; fi; cat "$m"; } >"$corpus"/machine/"$name"
+done
+# A whole cache entry: sizes in 8-byte units, a convex file of one vertex
+# and its run, a mesh file of two vertices and a triangle, a timestamp.
+python3 -c 'import struct, sys; sys.stdout.buffer.write(bytes([3, 5]) + struct.pack("<I3f2I", 1, 1, 2, 3, 0, 1)
+  + struct.pack("<I6f3I", 2, 0, 0, 0, 1, 0, 0, 0, 1, 1) + struct.pack("<q", 0))' >"$corpus"/cache/entry
 
 run() {
   local target="$1" dir="$2"
@@ -31,6 +42,8 @@ run() {
 }
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_stl_reader stl
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_reader gcode
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_machine_definition machine
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_mesh_cache cache
 # The driver is preloaded for the reason scripts/sanitize.sh gives; its
 # leaks at exit are the driver's.
 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \

@@ -162,3 +162,22 @@ TEST(MachineKinematicsTest, LettersFillSlotsAndJawsTakeSpareOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// On the mill the tip hangs the gauge length below the spindle nose, and
+// the table axes move the work the other way.
+TEST(MachineKinematicsTest, MillToolTipHangsBelowTheSpindleNose) {
+  const auto mill = load(testsupport::machineText("vertical-mill"));
+  std::vector<double> values = mill->initialState();
+  values[mill->nodeInSlot(machine::letterCode("X"))] = 12;
+  values[mill->nodeInSlot(machine::letterCode("Y"))] = 5;
+  values[mill->nodeInSlot(machine::letterCode("Z"))] = 30;
+  const glm::dvec3 programZero(0, 0, -200);  // the table centre
+  const machine::ToolPose pose = mill->toolPose(mill->pose(values), programZero, 75.0);
+  // Nose at z 100 + 30, tip 75 below it, 200 above the table.
+  EXPECT_NEAR(glm::distance(pose.tip, glm::dvec3(12, 5, 255)), 0.0, 1e-12);
+  EXPECT_EQ(pose.axis, glm::dvec3(0, 0, 1));
+}
+
+}  // namespace

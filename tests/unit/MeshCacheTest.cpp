@@ -5,6 +5,9 @@
 #include <fstream>
 #include <string>
 
+#include <climits>
+#include <cstdint>
+
 #include <unistd.h>
 
 #include "machine/GeometryKey.h"
@@ -118,6 +121,15 @@ TEST_F(MeshCacheTest, EntriesLiveFor336Hours) {
   EXPECT_FALSE(fs::exists(root / "1"));
   EXPECT_FALSE(fs::exists(root / "2"));
   EXPECT_TRUE(fs::exists(root / "3"));
+  // A timestamp from far ahead of the clock, or the extremes of its word,
+  // is not believed.
+  ASSERT_TRUE(cacheAt(twoWeeks + 7200).write(4, parts(1)));
+  EXPECT_FALSE(cacheAt(twoWeeks).read(4).has_value());
+  EXPECT_TRUE(cacheAt(twoWeeks + 3601).read(4).has_value());  // 59 minutes ahead
+  for (int64_t extreme : {INT64_MIN, INT64_MAX}) {
+    std::ofstream(root / "4" / "timestamp", std::ios::binary).write(reinterpret_cast<const char*>(&extreme), 8);
+    EXPECT_FALSE(cacheAt(twoWeeks).read(4).has_value());
+  }
   // A missing root has nothing to clean.
   fs::remove_all(root);
   EXPECT_EQ(cacheAt(twoWeeks).cleanUp(), 0u);
