@@ -98,6 +98,7 @@ Machine::Machine(MachineDefinition definition, bool directionMode)
     int32_t carrier = -1;
     for (size_t i = 0; i < nodes_.size() && carrier < 0 && code != kNoLetter; ++i)
       if (nodes_[i].axis->letter == code) carrier = static_cast<int32_t>(i);
+    revolverNode_ = static_cast<int32_t>(nodes_.size());
     addTree(definition_->revolver->axis, carrier);
   }
   fileLetters();
@@ -162,6 +163,24 @@ void Machine::findTool() {
     toolNode_ = nodeOf(chain);
     mountPoint_ = chain->center;
   }
+}
+
+std::optional<double> Machine::turnForSlot(int32_t slotNumber) const {
+  if (revolverNode_ < 0) return std::nullopt;
+  for (const RevolverSlot& slot : definition_->revolver->slots)
+    if (slot.number == slotNumber) return -slot.angle;
+  return std::nullopt;
+}
+
+std::optional<glm::dvec3> Machine::slotDirection(int32_t slotNumber, std::span<const glm::dmat4> poses) const {
+  if (revolverNode_ < 0) return std::nullopt;
+  const Revolver& revolver = *definition_->revolver;
+  for (const RevolverSlot& slot : revolver.slots)
+    if (slot.number == slotNumber) {
+      const glm::dvec3 home = transformDirection(rotationAbout(revolver.axis.direction, slot.angle), revolver.upDirection);
+      return transformDirection(poses[revolverNode_], home);
+    }
+  return std::nullopt;
 }
 
 int32_t Machine::nodeOf(const Axis* axis) const {

@@ -84,6 +84,15 @@ class Machine {
   std::optional<std::vector<double>> solve(const glm::dvec3& tip, const glm::dvec3& rotary, double toolLength,
                                            const glm::dvec3& programZero, std::span<const double> state) const;
 
+  // The revolver's node, or -1 without a revolver.
+  int32_t revolverNode() const { return revolverNode_; }
+  // The revolver turn that brings a slot to the working position (the
+  // revolver's "UpDirection", towards the work); none for a slot it lacks.
+  std::optional<double> turnForSlot(int32_t slotNumber) const;
+  // Where a slot's tool points once posed (machine frame); none for a slot
+  // the revolver lacks.
+  std::optional<glm::dvec3> slotDirection(int32_t slotNumber, std::span<const glm::dmat4> poses) const;
+
   // The home (all axes 0) geometry of the tool: mount point and direction.
   int32_t toolNode() const { return toolNode_; }
   const glm::dvec3& mountPoint() const { return mountPoint_; }
@@ -103,6 +112,7 @@ class Machine {
   std::vector<ModelSlot> models_;
   std::array<int32_t, 32> slots_{};
   int32_t tableEnd_ = -1;
+  int32_t revolverNode_ = -1;
   int32_t toolNode_ = -1;
   glm::dvec3 mountPoint_{0.0};
   glm::dvec3 toolDirection_{0.0, 0.0, 1.0};

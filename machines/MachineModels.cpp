@@ -102,9 +102,9 @@ Machine lathe() {
       .box({-80, 35, -80}, {-40, 65, -40})
       .box({-80, -65, -80}, {-40, -35, -40});
   m["lathe-tailstock.stl"].box({-300, -100, 520}, {80, 100, 680}).cylinder(2, {0, 0, 0}, 30, 440, 520, 64);
-  m["lathe-carriage.stl"].box({-300, 180, 50}, {-240, 380, 350});
-  m["lathe-cross-slide.stl"].box({-240, 180, 80}, {120, 330, 320});
-  m["lathe-turret.stl"].cylinder(2, {0, 250, 0}, 90, 130, 270, 8);
+  m["lathe-carriage.stl"].box({340, -200, 50}, {420, 200, 350});
+  m["lathe-cross-slide.stl"].box({300, -120, 80}, {340, 120, 320});
+  m["lathe-turret.stl"].cylinder(2, {250, 0, 0}, 60, 130, 270, 8);
   return m;
 }
 

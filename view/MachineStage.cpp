@@ -49,17 +49,22 @@ bool partShown(const machine::ViewMachine& vm, const machine::Machine& m, int32_
 
 MachineStage::~MachineStage() = default;
 
-// The gauge length of the tool in the spindle at a move: the mount point's
-// height above the tip.
-double MachineStage::toolLengthAt(const toolpath::Toolpath& path, int64_t move) const {
-  const auto& changes = path.toolChanges();
+// The tool in use at a move: its gauge length (the mount point's height
+// above the tip) and the turret slot it is mounted in, if any.
+MachineStage::ToolInUse MachineStage::toolAt(const toolpath::Toolpath& path, int64_t move) const {
+  ToolInUse in;
   uint64_t hash = 0;
-  for (const toolpath::NamedMove& change : changes)
+  for (const toolpath::NamedMove& change : path.toolChanges())
     if (static_cast<int64_t>(change.move) <= move) hash = change.nameHash;
-  if (!hash) return 0.0;
+  if (!hash) return in;
   std::shared_lock tools(job_.toolTableLock);
-  const tools::Tool* tool = job_.toolTable().toolByHash(hash);
-  return tool ? std::fabs(tool->mountPoint.y) : 0.0;
+  const tools::ToolTable& table = job_.toolTable();
+  const std::optional<size_t> index = table.indexOf(hash);
+  if (!index) return in;
+  in.length = std::fabs(table.tool(*index).mountPoint.y);
+  for (const auto& [slot, tool] : table.slots())
+    if (tool == *index) in.slot = static_cast<int32_t>(slot);
+  return in;
 }
 
 bool MachineStage::followPlayback(const machine::Machine& m, std::vector<double>& values) const {
@@ -68,9 +73,13 @@ bool MachineStage::followPlayback(const machine::Machine& m, std::vector<double>
   if (!path || pose.move < 0) return false;
   const toolpath::ToolpathMove move = path->move(pose.move);
   const glm::dvec3 rotary(move.axes[0], move.axes[1], move.axes[2]);
-  const auto solved = m.solve(pose.tip, rotary, toolLengthAt(*path, pose.move), job_.machine.origin(), values);
+  const ToolInUse tool = toolAt(*path, pose.move);
+  const auto solved = m.solve(pose.tip, rotary, tool.length, job_.machine.origin(), values);
   if (!solved) return false;
   values = *solved;
+  // The turret turns the tool in use to the work.
+  if (tool.slot)
+    if (const std::optional<double> turn = m.turnForSlot(*tool.slot)) values[m.revolverNode()] = *turn;
   return true;
 }
 

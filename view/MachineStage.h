@@ -5,6 +5,7 @@
 // around the program frame, which stays where the stock and toolpath are.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <glm/mat4x4.hpp>
@@ -45,7 +46,11 @@ class MachineStage final : public FramePart {
     GLuint vertexArray = 0, buffer = 0;
     GLsizei vertices = 0;
   };
-  double toolLengthAt(const toolpath::Toolpath& path, int64_t move) const;
+  struct ToolInUse {
+    double length = 0.0;
+    std::optional<int32_t> slot;
+  };
+  ToolInUse toolAt(const toolpath::Toolpath& path, int64_t move) const;
   bool followPlayback(const machine::Machine& m, std::vector<double>& values) const;
   const GpuMesh* uploaded(const std::shared_ptr<const machine::ModelMesh>& mesh);
 

@@ -3,8 +3,12 @@
 // waiting for its first frame, closed after the test.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <future>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "korvane/Korvane.h"
 #include "view/Render.h"
@@ -34,6 +38,28 @@ class HeadlessViewTest : public ::testing::Test {
     auto result = task->get_future();
     view->commands().post(view::CommandStage::BeforeFrame, [task] { (*task)(); });
     return result.get();
+  }
+
+  // Asks for a standard view and waits until the camera stands in it.
+  void settleView(int32_t code) {
+    ASSERT_EQ(SIM_SetView(view, code), 0);
+    onRenderThread([] { return 0; });
+    for (int frame = 0; frame < 300 && view->camera().transitionRunning(); ++frame)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
+  // Render thread: a picture of the view and the projection it was drawn with.
+  struct Picture {
+    std::vector<uint8_t> pixels;
+    glm::dmat4 projView{1.0};
+  };
+  Picture pictureOf(int width, int height) {
+    Picture p;
+    p.pixels = view->renderImage(width, height);
+    view->camera().setViewport(width, height);
+    p.projView = view->camera().projView();
+    view->camera().setViewport(view->framebufferWidth(), view->framebufferHeight());
+    return p;
   }
 
   Render* view = nullptr;

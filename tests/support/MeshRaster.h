@@ -5,6 +5,7 @@
 // against it.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include <glm/mat3x3.hpp>
@@ -42,6 +43,18 @@ inline std::vector<bool> coveredPixels(const stock::SurfaceMesh& mesh, const glm
       }
   }
   return covered;
+}
+
+// How many of an RGBA picture's pixels (drawn where alpha is not 0) agree
+// with the expected coverage, as a fraction; covered counts the expected.
+inline double silhouetteAgreement(const std::vector<uint8_t>& rgba, const std::vector<bool>& expected, size_t& covered) {
+  size_t agree = 0;
+  covered = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    agree += (rgba[4 * i + 3] != 0) == expected[i];
+    covered += expected[i];
+  }
+  return expected.empty() ? 0.0 : double(agree) / expected.size();
 }
 
 }  // namespace testsupport

@@ -180,4 +180,24 @@ TEST(MachineKinematicsTest, MillToolTipHangsBelowTheSpindleNose) {
   EXPECT_EQ(pose.axis, glm::dvec3(0, 0, 1));
 }
 
+// Turning the revolver to a slot brings that slot's tool round to face the
+// spindle axis, wherever the slides stand.
+TEST(MachineKinematicsTest, TheActiveTurretSlotFacesTheSpindle) {
+  const auto lathe = load(testsupport::machineText("lathe"));
+  ASSERT_GE(lathe->revolverNode(), 0);
+  std::vector<double> values = lathe->initialState();
+  values[lathe->nodeInSlot(machine::letterCode("X"))] = 40;
+  values[lathe->nodeInSlot(machine::letterCode("Z"))] = 120;
+  for (int32_t slot = 1; slot <= 8; ++slot) {
+    values[lathe->revolverNode()] = lathe->turnForSlot(slot).value();
+    const std::vector<glm::dmat4> poses = lathe->pose(values);
+    const glm::dvec3 facing = lathe->slotDirection(slot, poses).value();
+    // From the turret's centre straight towards the spindle axis (Z).
+    const glm::dvec3 centre(poses[lathe->revolverNode()] * glm::dvec4(lathe->definition().revolver->axis.center, 1.0));
+    const glm::dvec3 towardsAxis = glm::normalize(glm::dvec3(-centre.x, -centre.y, 0.0));
+    EXPECT_NEAR(glm::distance(facing, towardsAxis), 0.0, 1e-9) << "slot " << slot;
+  }
+  EXPECT_FALSE(lathe->turnForSlot(9).has_value());
+}
+
 }  // namespace
