@@ -67,7 +67,7 @@ SIM_EXPORT int32_t SIM_SetCamera(Render* view, const SIM_CameraRecord* record) {
     host.offset = {record->offset[0], record->offset[1]};
     host.size = {record->size[0], record->size[1]};
     // The workpiece origin joins with the machine setup; until then the origin.
-    v.camera().setHostCamera(host, camera::defaultAxisTransformation(), glm::dvec3(0.0));
+    v.camera().setHostCamera(host, v.job().displayFrame(), glm::dvec3(0.0));
     v.markPositioned();
     v.requestRedraw();
     return 0;

@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <optional>
 #include <mutex>
+#include <shared_mutex>
 #include <string_view>
 
 #include "api/OnView.h"
 #include "korvane/Korvane.h"
+#include "camera/DisplayFrame.h"
+#include "machine/OrientationFrame.h"
 #include "stock/StockShape.h"
 #include "view/Render.h"
 
@@ -82,8 +85,15 @@ SIM_EXPORT int32_t SIM_CreateMachine(Render* view, const char* definition, uint3
     } catch (const std::exception&) {
     }
     ++job.toolsVersion;
-    if (const machine::Machine* loaded = job.machine.machine(); loaded)
-      v.requestView(standardViewOf(loaded->definition().defaultViewDirection));
+    {
+      std::shared_lock read(job.machine.lock());
+      if (const machine::Machine* loaded = job.machine.machine()) {
+        job.setDisplayFrame(machine::orientationFrame(loaded->definition().orientation));
+        v.requestView(standardViewOf(loaded->definition().defaultViewDirection));
+      } else {
+        job.setDisplayFrame(camera::defaultAxisTransformation());
+      }
+    }
     v.requestRedraw();
     return 0;
   });

@@ -9,6 +9,9 @@
 #include <shared_mutex>
 #include <string>
 
+#include <glm/mat3x3.hpp>
+
+#include "camera/DisplayFrame.h"
 #include "korvane/Korvane.h"
 #include "machine/Kinematics.h"
 #include "machine/ViewMachine.h"
@@ -45,6 +48,16 @@ class JobData {
 
   // The machine, its lock (ViewLocks' machine lock) and origin.
   machine::ViewMachine machine;
+  // The frame the scene is shown in (program coordinates to the Y-up display
+  // frame): Z up, or the loaded machine's kind's frame.
+  glm::dmat3 displayFrame() const {
+    std::lock_guard lock(displayFrameMutex_);
+    return displayFrame_;
+  }
+  void setDisplayFrame(const glm::dmat3& frame) {
+    std::lock_guard lock(displayFrameMutex_);
+    displayFrame_ = frame;
+  }
   // The machine's kinematics; the identity until a machine is loaded.
   std::shared_ptr<const machine::Kinematics> kinematics() const { return machine.kinematics(); }
 
@@ -72,6 +85,8 @@ class JobData {
  private:
   tools::ToolTable toolTable_;
   tools::NoMachineHolders noMachineHolders_;
+  mutable std::mutex displayFrameMutex_;
+  glm::dmat3 displayFrame_ = camera::defaultAxisTransformation();
 };
 
 }  // namespace view

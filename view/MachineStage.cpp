@@ -94,7 +94,7 @@ void MachineStage::update(FrameState& frame) {
     std::vector<double>& values = vm.axisValues();
     if (followPlayback(*m, values)) frame.changed = true;
     const std::vector<glm::dmat4> poses = m->pose(values);
-    const glm::dmat4 toDisplay(camera::defaultAxisTransformation());
+    const glm::dmat4 toDisplay(job_.displayFrame());
     const glm::dmat4 machineToDisplay = toDisplay * glm::inverse(m->programFrame(poses, vm.origin()));
     const auto& meshes = vm.meshes();
     for (size_t i = 0; i < meshes.size() && i < m->models().size(); ++i) {

@@ -159,7 +159,7 @@ double StockStage::cellSize(uint32_t identifier) const {
 camera::SceneBox StockStage::sceneBox() const {
   camera::SceneBox box;
   if (!scene_) return box;
-  const glm::dmat3 toDisplay = camera::defaultAxisTransformation();
+  const glm::dmat3 toDisplay = job_.displayFrame();
   for (const auto& model : scene_->models()) {
     const stock::StockDescription& description = model->description();
     if (!description.shape || !description.definition.visible) continue;
@@ -173,7 +173,7 @@ void StockStage::draw(const camera::Camera::DrawState& camera) {
   if (!scene_) return;
   if (!drawing_) drawing_ = std::make_unique<stock::StockDrawing>();
   glEnable(GL_DEPTH_TEST);
-  const glm::mat4 toDisplay(camera::defaultAxisTransformation());
+  const glm::mat4 toDisplay(job_.displayFrame());
   for (const auto& model : scene_->models()) {
     const stock::StockDefinition& definition = model->description().definition;
     if (!model->built() || !definition.visible) continue;

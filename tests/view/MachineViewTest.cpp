@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "camera/DisplayFrame.h"
 #include "korvane/Korvane.h"
 #include "machine/AxisLetters.h"
 #include "machine/MeshCache.h"
@@ -68,6 +69,31 @@ TEST_F(MachineView, LoadsReportTheirStatusAndSwapTheKinematics) {
   EXPECT_EQ(SIM_GetMachineLoadStatus(view).status, SIM_MACHINE_LOADED);
   EXPECT_EQ(SIM_CreateMachine(view, nullptr, 1, 0), 0);
   EXPECT_EQ(SIM_GetMachineLoadStatus(view).status, SIM_MACHINE_PARSE_ERROR);
+}
+
+// The machine's kind chooses the frame the whole scene is shown in.
+TEST_F(MachineView, MachineKindsChooseTheSceneFrame) {
+  const glm::dmat3 zUp = camera::defaultAxisTransformation();
+  EXPECT_EQ(view->job().displayFrame(), zUp);
+  struct Case {
+    const char* machine;
+    glm::dvec3 spindleShownAs;  // where machine +Z goes
+    glm::dvec3 xShownAs;
+  } cases[] = {
+      {"lathe", {1, 0, 0}, {0, 1, 0}},
+      {"vertical-mill", {0, 1, 0}, {1, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    const std::string text = testsupport::machineText(c.machine);
+    ASSERT_EQ(SIM_CreateMachine(view, text.c_str(), 0, 0), 0);
+    EXPECT_EQ(view->job().displayFrame() * glm::dvec3(0, 0, 1), c.spindleShownAs) << c.machine;
+    EXPECT_EQ(view->job().displayFrame() * glm::dvec3(1, 0, 0), c.xShownAs) << c.machine;
+  }
+  ASSERT_EQ(SIM_CreateMachine(view, R"({"Orientation": "Horizontal"})", 0, 0), 0);
+  EXPECT_EQ(view->job().displayFrame(), glm::dmat3(1.0));
+  // No machine: Z up again.
+  ASSERT_EQ(SIM_CreateMachine(view, "not json", 0, 0), 0);
+  EXPECT_EQ(view->job().displayFrame(), zUp);
 }
 
 TEST_F(MachineView, OriginInHostUnitsFromTheTableCentreOrTheHost) {
