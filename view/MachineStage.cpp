@@ -92,7 +92,12 @@ void MachineStage::update(FrameState& frame) {
   camera::SceneBox box;
   if (m) {
     std::vector<double>& values = vm.axisValues();
-    if (followPlayback(*m, values)) frame.changed = true;
+    followPlayback(*m, values);
+    // Only a machine that moved or got new meshes asks for a picture: an
+    // idle view stays idle.
+    if (values != shownValues_ || vm.meshRevision() != shownMeshRevision_) frame.changed = true;
+    shownValues_ = values;
+    shownMeshRevision_ = vm.meshRevision();
     const std::vector<glm::dmat4> poses = m->pose(values);
     const glm::dmat4 toDisplay(job_.displayFrame());
     const glm::dmat4 machineToDisplay = toDisplay * glm::inverse(m->programFrame(poses, vm.origin()));

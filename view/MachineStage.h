@@ -57,6 +57,8 @@ class MachineStage final : public FramePart {
   JobData& job_;
   const Playback& playback_;
   std::vector<DrawnModel> drawn_;  // render thread
+  std::vector<double> shownValues_;
+  uint64_t shownMeshRevision_ = 0;
   camera::SceneBox box_;
   std::vector<GpuMesh> gpuMeshes_;
   GLuint program_ = 0;
