@@ -84,7 +84,7 @@ SIM_EXPORT int32_t SIM_CreateMachine(Render* view, const char* definition, uint3
       job.toolpath.update([&](const toolpath::Toolpath& path) { return path.withCompensation(*job.kinematics()); });
     } catch (const std::exception&) {
     }
-    ++job.toolsVersion;
+    job.remountTools();
     {
       std::shared_lock read(job.machine.lock());
       if (const machine::Machine* loaded = job.machine.machine()) {

@@ -81,8 +81,18 @@ SIM_EXPORT int32_t SIM_MountMachineSlots(Render* view, uint32_t count, const uin
   return api::onView(view, [&](Render& v) {
     if (count == 0) return 0;
     if (!slots || !tools) return int32_t{SIM_STATUS_BAD_ARRAY};
-    std::unique_lock lock(v.job().toolTableLock);
-    v.job().toolTable().mountSlots(std::span(slots, count), std::span(tools, count));
+    view::JobData& job = v.job();
+    std::unique_lock lock(job.toolTableLock);
+    job.toolTable().mountSlots(std::span(slots, count), std::span(tools, count));
+    // The machine mounts the tools again: holders follow the slots.
+    if (job.hasMachineHolders()) {
+      try {
+        job.toolTable().remount(job.machineHolders());
+      } catch (const std::exception&) {
+        job.toolTable().rebuild(SIM_ToolTableRecord{}, 1.0, job.machineHolders());
+      }
+      ++job.toolsVersion;
+    }
     return 0;
   });
 }

@@ -103,15 +103,48 @@ Machine::Machine(MachineDefinition definition, bool directionMode)
   }
   fileLetters();
   findTool();
+  collectMounts();
   for (const ModelEntry& model : definition_->base) models_.push_back({&model, -1});
-  for (const ToolMount& mount : definition_->mounts)
-    for (const ModelEntry& model : mount.models) models_.push_back({&model, -1});
-  for (size_t i = 0; i < nodes_.size(); ++i) {
-    const Axis& axis = *nodes_[i].axis;
-    for (const ModelEntry& model : axis.models) models_.push_back({&model, static_cast<int32_t>(i)});
-    for (const ToolMount& mount : axis.mounts)
-      for (const ModelEntry& model : mount.models) models_.push_back({&model, static_cast<int32_t>(i)});
+  for (size_t i = 0; i < nodes_.size(); ++i)
+    for (const ModelEntry& model : nodes_[i].axis->models) models_.push_back({&model, static_cast<int32_t>(i)});
+  for (const MountSlot& slot : mounts_)
+    for (const ModelEntry& model : slot.mount->models) models_.push_back({&model, slot.node});
+}
+
+// Tools point from their holder to the tip. A face mount holds the tool
+// along the spindle, or on a turret along its axis; a cross mount across
+// it (on a turret along the slot's up direction, towards the work); a
+// direction mount along its own "ToolOrientationDirection".
+glm::dvec3 Machine::mountDirection(const ToolMount& mount, bool onRevolver) const {
+  if (mount.orientation == MountOrientation::Direction) return -mount.direction;
+  if (onRevolver) {
+    const Revolver& revolver = *definition_->revolver;
+    return mount.orientation == MountOrientation::Cross ? -revolver.upDirection : revolver.axis.direction;
   }
+  if (mount.orientation == MountOrientation::Cross) return glm::dvec3(block_->offsetMatrix()[0]);
+  return glm::dvec3(block_->offsetMatrix()[2]);
+}
+
+void Machine::collectMounts() {
+  const bool revolver = revolverNode_ >= 0;
+  // Top-level mounts are the turret's stations, on its carrier; without a
+  // revolver they ride where the tool does.
+  const int32_t station = revolver ? nodes_[revolverNode_].parent : toolNode_;
+  for (const ToolMount& mount : definition_->mounts)
+    mounts_.push_back({&mount, station, mountDirection(mount, revolver), revolver});
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    const bool turret = static_cast<int32_t>(i) == revolverNode_;
+    for (const ToolMount& mount : nodes_[i].axis->mounts)
+      mounts_.push_back({&mount, static_cast<int32_t>(i), mountDirection(mount, turret), turret});
+  }
+  // With a turret station the tool in use hangs there.
+  for (const MountSlot& slot : mounts_)
+    if (slot.onRevolver && slot.node != revolverNode_) {
+      toolNode_ = slot.node;
+      mountPoint_ = slot.mount->position;
+      toolDirection_ = slot.toolDirection;
+      return;
+    }
 }
 
 glm::dmat4 Machine::modelFrame(const ModelEntry& entry) const {
@@ -156,6 +189,7 @@ void Machine::findTool() {
   if (withMount) {
     toolNode_ = nodeOf(withMount);
     mountPoint_ = withMount->mounts.front().position;
+    toolDirection_ = mountDirection(withMount->mounts.front(), false);
   } else if (spindle) {
     toolNode_ = nodeOf(spindle);
     mountPoint_ = spindle->center;

@@ -9,7 +9,9 @@
 // value (radians) about its line. The program (work) frame sits at the end
 // of the table's chain, its zero at `programZero` (machine coordinates with
 // every axis at 0); the tool hangs from the last tool mount of the head's
-// chain along the spindle direction.
+// chain along the spindle direction, or with a revolver from the turret
+// station, which stays with the revolver's carrier while the turret turns
+// the active slot's tool to it.
 #include <array>
 #include <memory>
 #include <optional>
@@ -35,6 +37,16 @@ struct ModelSlot {
   int32_t node = -1;
 };
 
+// A tool mount of the definition: the node that carries it (-1: the base)
+// and, with every axis at 0, the direction from a mounted tool's tip
+// towards its holder (machine frame).
+struct MountSlot {
+  const ToolMount* mount = nullptr;
+  int32_t node = -1;
+  glm::dvec3 toolDirection{0.0, 0.0, 1.0};
+  bool onRevolver = false;  // a turret station: its tool is the active slot's
+};
+
 // Where the tool is, in the program frame.
 struct ToolPose {
   glm::dvec3 tip{0.0};
@@ -58,6 +70,12 @@ class Machine {
 
   // Every model of the base, the axes, their mounts and the revolver.
   const std::vector<ModelSlot>& models() const { return models_; }
+  // Every tool mount: the top-level ones (turret stations when there is a
+  // revolver, else mounts on the head's chain), the revolver's, then the axes'.
+  const std::vector<MountSlot>& mounts() const { return mounts_; }
+  // The revolver's slot numbers: the machine's tool-number map.
+  bool hasSlot(int32_t slotNumber) const { return turnForSlot(slotNumber).has_value(); }
+
   // Model file coordinates to the machine frame with every axis at 0: the
   // entry's unit, its origin and the machine's model offset.
   glm::dmat4 modelFrame(const ModelEntry& entry) const;
@@ -102,6 +120,8 @@ class Machine {
   void addTree(const Axis& root, int32_t parent);
   void fileLetters();
   void findTool();
+  void collectMounts();
+  glm::dvec3 mountDirection(const ToolMount& mount, bool onRevolver) const;
   void solveDirection(const glm::dvec3& direction, std::vector<double>& values) const;
   bool solveLinear(const glm::dvec3& tip, double toolLength, const glm::dvec3& programZero,
                    std::vector<double>& values) const;
@@ -110,6 +130,7 @@ class Machine {
   std::shared_ptr<const KinematicBlock> block_;
   std::vector<AxisNode> nodes_;
   std::vector<ModelSlot> models_;
+  std::vector<MountSlot> mounts_;
   std::array<int32_t, 32> slots_{};
   int32_t tableEnd_ = -1;
   int32_t revolverNode_ = -1;

@@ -68,6 +68,13 @@ struct Model {
 
 using Machine = std::map<std::string, Model>;
 
+// A mill's tool holder below a spindle nose at z 100: flange and collet.
+Model toolHolder() {
+  Model m;
+  m.cylinder(2, {0, 0, 0}, 32, 80, 100, 64).cylinder(2, {0, 0, 0}, 18, 45, 80, 48);
+  return m;
+}
+
 Machine verticalMill() {
   Machine m;
   m["mill-base.stl"].box({-400, -350, -700}, {400, 350, -400});
@@ -75,6 +82,7 @@ Machine verticalMill() {
   m["mill-saddle.stl"].box({-300, -250, -400}, {300, 250, -260});
   m["mill-table.stl"].box({-450, -200, -260}, {450, 200, -200}).box({-450, -200, -200}, {450, -150, -150});
   m["mill-head.stl"].box({-150, 150, 250}, {150, 400, 800}).cylinder(2, {0, 0, 0}, 60, 100, 250, 96);
+  m["mill-toolholder.stl"] = toolHolder();
   return m;
 }
 
@@ -90,6 +98,7 @@ Machine fiveAxis() {
   // Finely divided so that one model of the samples is large.
   m["five-rotary.stl"].cylinder(2, {0, 0, 0}, 140, -140, -60, 5200);
   m["five-head.stl"].box({-120, 200, 250}, {120, 450, 900}).cylinder(2, {0, 0, 0}, 55, 100, 250, 96);
+  m["five-toolholder.stl"] = toolHolder();
   return m;
 }
 
@@ -105,6 +114,8 @@ Machine lathe() {
   m["lathe-carriage.stl"].box({340, -200, 50}, {420, 200, 350});
   m["lathe-cross-slide.stl"].box({300, -120, 80}, {340, 120, 320});
   m["lathe-turret.stl"].cylinder(2, {250, 0, 0}, 60, 130, 270, 8);
+  // The block at the working station that clamps the shank.
+  m["lathe-toolblock.stl"].box({160, -20, 185}, {190, 20, 215});
   return m;
 }
 

@@ -27,12 +27,14 @@ struct HolderGeometry {
 HolderGeometry holderFrom(const SIM_HolderRecord& record, double unitScale);
 
 // The machine's side of holder matching: the machine holder a tool's
-// mounting selects, whose geometry a host holder without a mesh of its own
-// takes over. Without a machine there is none.
+// mounting selects (and the turret slot it sits in, if any), whose geometry
+// a host holder without a mesh of its own takes over. Without a machine
+// there is none.
 class MachineHolders {
  public:
   virtual ~MachineHolders() = default;
-  virtual std::optional<HolderGeometry> holderFor(const SIM_ToolRecord& tool, const HolderGeometry& host) const = 0;
+  virtual std::optional<HolderGeometry> holderFor(const SIM_ToolRecord& tool, const HolderGeometry& host,
+                                                  std::optional<uint32_t> slot) const = 0;
   // Machine holder number `index` (tool records address them past the host holders).
   virtual const HolderGeometry* holder(size_t index) const = 0;
   // Where the machine places the host holder a tool mounts (millimetres);
@@ -42,11 +44,14 @@ class MachineHolders {
     glm::mat3 rotation{1.0f};
   };
   virtual std::optional<Placement> placementFor(const SIM_ToolRecord& tool, const SIM_HolderRecord& holder) const = 0;
+  // Whether a tool's machine number is one the machine knows.
+  virtual bool knowsNumber(uint32_t) const { return false; }
 };
 
 class NoMachineHolders final : public MachineHolders {
  public:
-  std::optional<HolderGeometry> holderFor(const SIM_ToolRecord&, const HolderGeometry&) const override {
+  std::optional<HolderGeometry> holderFor(const SIM_ToolRecord&, const HolderGeometry&,
+                                          std::optional<uint32_t>) const override {
     return std::nullopt;
   }
   const HolderGeometry* holder(size_t) const override { return nullptr; }

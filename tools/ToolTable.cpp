@@ -28,12 +28,20 @@ std::span<const SIM_HolderRecord> holdersOf(const SIM_ToolTableRecord& record) {
 }
 
 // The holder a tool's index names: a host holder, a machine holder past
-// them, or none.
+// them (from the table's copies), or none.
 const HolderGeometry* resolveHolder(int32_t index, const std::vector<std::unique_ptr<HolderGeometry>>& host,
-                                    const MachineHolders& machine) {
+                                    const std::map<size_t, std::unique_ptr<HolderGeometry>>& machine) {
   if (index < 0) return nullptr;
   if (static_cast<size_t>(index) < host.size()) return host[index].get();
-  return machine.holder(static_cast<size_t>(index) - host.size());
+  const auto copy = machine.find(static_cast<size_t>(index) - host.size());
+  return copy == machine.end() ? nullptr : copy->second.get();
+}
+
+// The turret slot of each tool, by the tool's index.
+std::unordered_map<uint32_t, uint32_t> slotOfTool(const std::map<uint32_t, uint32_t>& slots) {
+  std::unordered_map<uint32_t, uint32_t> result;
+  for (const auto& [slot, tool] : slots) result[tool] = slot;
+  return result;
 }
 
 // An exception cannot leave a parallel loop: each iteration keeps the
@@ -71,13 +79,18 @@ std::vector<std::unique_ptr<HolderGeometry>> buildHolders(std::span<const SIM_Ho
 // holder a referencing tool mounts takes that holder's mesh; the first tool
 // that references a holder decides it.
 void adoptMachineHolders(std::span<const SIM_ToolRecord> tools, std::vector<std::unique_ptr<HolderGeometry>>& holders,
-                         const MachineHolders& machine) {
+                         const MachineHolders& machine, const std::map<uint32_t, uint32_t>& slots) {
   std::vector<std::optional<HolderGeometry>> matches(holders.size());
   std::vector<bool> decided(holders.size(), false);
-  for (const SIM_ToolRecord& tool : tools) {
+  const std::unordered_map<uint32_t, uint32_t> slotOf = slotOfTool(slots);
+  for (size_t i = 0; i < tools.size(); ++i) {
+    const SIM_ToolRecord& tool = tools[i];
     if (tool.holder < 0 || static_cast<size_t>(tool.holder) >= holders.size() || decided[tool.holder]) continue;
     decided[tool.holder] = true;
-    if (holders[tool.holder]->mesh.empty()) matches[tool.holder] = machine.holderFor(tool, *holders[tool.holder]);
+    const auto slot = slotOf.find(static_cast<uint32_t>(i));
+    if (holders[tool.holder]->mesh.empty())
+      matches[tool.holder] = machine.holderFor(tool, *holders[tool.holder],
+                                               slot == slotOf.end() ? std::nullopt : std::optional(slot->second));
   }
   LoopFailure failure;
 #pragma omp parallel for schedule(dynamic)
@@ -122,10 +135,31 @@ void ToolTable::rebuild(const SIM_ToolTableRecord& record, double unitScale, con
   nameMap_.clear();
   slots_.clear();  // slots name tools by their index in the old table
   cutRecords_.clear();
+  host_ = std::make_unique<HostTableCopy>(record);
+  unitScale_ = unitScale;
+  build(host_->record(), machine);
+}
+
+void ToolTable::remount(const MachineHolders& machine) {
+  tools_.clear();
+  nameMap_.clear();
+  cutRecords_.clear();
+  if (host_) build(host_->record(), machine);
+}
+
+void ToolTable::build(const SIM_ToolTableRecord& record, const MachineHolders& machine) {
+  const double unitScale = unitScale_;
   machineHolderCopies_.clear();
   const std::span<const SIM_ToolRecord> tools = toolsOf(record);
   holders_ = buildHolders(holdersOf(record), unitScale);
-  adoptMachineHolders(tools, holders_, machine);
+  adoptMachineHolders(tools, holders_, machine, slots_);
+  for (const SIM_ToolRecord& tool : tools)
+    if (tool.holder >= 0 && static_cast<size_t>(tool.holder) >= holders_.size()) {
+      const size_t index = static_cast<size_t>(tool.holder) - holders_.size();
+      if (machineHolderCopies_.count(index)) continue;
+      if (const HolderGeometry* own = machine.holder(index))
+        machineHolderCopies_[index] = std::make_unique<HolderGeometry>(*own);
+    }
 
   tools_.resize(tools.size());
   cutRecords_.resize(tools.size());
@@ -134,8 +168,9 @@ void ToolTable::rebuild(const SIM_ToolTableRecord& record, double unitScale, con
   for (int64_t i = 0; i < static_cast<int64_t>(tools.size()); ++i) {
     failure.run([&] {
       const SIM_ToolRecord& host = tools[i];
-      const HolderGeometry* holder = resolveHolder(host.holder, holders_, machine);
+      const HolderGeometry* holder = resolveHolder(host.holder, holders_, machineHolderCopies_);
       auto tool = std::make_unique<Tool>(buildTool(host, holder, holder ? host.holder : -1, unitScale));
+      tool->machineNumberKnown = machine.knowsNumber(host.machineNumber);
       cutRecords_[i] = buildCutRecords(*tool);
       const uint64_t hash = tool->identifierHash;
       tools_[i] = std::move(tool);

@@ -15,6 +15,7 @@
 #include "toolpath/Toolpath.h"
 #include "tools/CutRecords.h"
 #include "tools/Holder.h"
+#include "tools/HostTableCopy.h"
 #include "tools/Tool.h"
 
 namespace tools {
@@ -22,8 +23,12 @@ namespace tools {
 class ToolTable final : public toolpath::ToolOrientationSource {
  public:
   // Replaces the table: holders, then tools, each in a parallel loop;
-  // lengths from host units by unitScale.
+  // lengths from host units by unitScale. The table keeps a copy of the
+  // record for remount.
   void rebuild(const SIM_ToolTableRecord& record, double unitScale, const MachineHolders& machine);
+  // Builds the table again from the kept copy for a machine that changed
+  // (loaded, new models, tools moved between turret slots); the slots stay.
+  void remount(const MachineHolders& machine);
 
   size_t toolCount() const { return tools_.size(); }
   const Tool& tool(size_t index) const { return *tools_[index]; }
@@ -52,7 +57,13 @@ class ToolTable final : public toolpath::ToolOrientationSource {
  private:
   std::vector<std::unique_ptr<Tool>> tools_;
   std::vector<std::unique_ptr<HolderGeometry>> holders_;
-  std::vector<std::unique_ptr<HolderGeometry>> machineHolderCopies_;
+  void build(const SIM_ToolTableRecord& record, const MachineHolders& machine);
+
+  std::unique_ptr<HostTableCopy> host_;
+  double unitScale_ = 1.0;
+  // The machine holders tools use, copied so that the table does not
+  // depend on the machine's lifetime.
+  std::map<size_t, std::unique_ptr<HolderGeometry>> machineHolderCopies_;
   std::vector<ToolCutRecords> cutRecords_;
   std::unordered_map<uint64_t, size_t> nameMap_;
   std::map<uint32_t, uint32_t> slots_;  // slot -> tool

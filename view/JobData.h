@@ -65,8 +65,15 @@ class JobData {
   std::shared_mutex toolTableLock;
   tools::ToolTable& toolTable() { return toolTable_; }
   const tools::ToolTable& toolTable() const { return toolTable_; }
-  // The machine's holders; none until a machine is loaded.
-  const tools::MachineHolders& machineHolders() const { return noMachineHolders_; }
+  // The machine's holders, under toolTableLock; none until a machine is
+  // loaded.
+  const tools::MachineHolders& machineHolders() const {
+    return machineHolders_ ? *machineHolders_ : noMachineHolders_;
+  }
+  bool hasMachineHolders() const { return machineHolders_ != nullptr; }
+  // Takes the machine's mounts and holder models as they are now and builds
+  // the tool table on them again; after a machine or model load.
+  void remountTools();
 
   // What the cut path follows besides the toolpath snapshot: each count
   // goes up with a tool table load and a chord tolerance applied at once.
@@ -85,6 +92,7 @@ class JobData {
  private:
   tools::ToolTable toolTable_;
   tools::NoMachineHolders noMachineHolders_;
+  std::shared_ptr<const tools::MachineHolders> machineHolders_;
   mutable std::mutex displayFrameMutex_;
   glm::dmat3 displayFrame_ = camera::defaultAxisTransformation();
 };

@@ -62,6 +62,7 @@ void MachineModelLoader::run(PathMeshes meshes, size_t skipped) {
   try {
     const size_t missing = job_.machine.setMeshes(meshes);
     skipped_ = std::max(skipped, missing);
+    job_.remountTools();
     buildPieces();
   } catch (const std::exception&) {
     // Out of memory or a file system failure: the models keep what they got.

@@ -61,9 +61,12 @@ MachineStage::ToolInUse MachineStage::toolAt(const toolpath::Toolpath& path, int
   const tools::ToolTable& table = job_.toolTable();
   const std::optional<size_t> index = table.indexOf(hash);
   if (!index) return in;
-  in.length = std::fabs(table.tool(*index).mountPoint.y);
-  for (const auto& [slot, tool] : table.slots())
-    if (tool == *index) in.slot = static_cast<int32_t>(slot);
+  const tools::Tool& tool = table.tool(*index);
+  in.length = std::fabs(tool.mountPoint.y);
+  // The slot the host mounted it in, else the slot its machine number names.
+  for (const auto& [slot, mounted] : table.slots())
+    if (mounted == *index) in.slot = static_cast<int32_t>(slot);
+  if (!in.slot && tool.machineNumberKnown) in.slot = static_cast<int32_t>(tool.machineNumber);
   return in;
 }
 

@@ -275,8 +275,10 @@ class OneMachineHolder final : public tools::MachineHolders {
     own_.name = "machine";
     own_.mesh.assign(6, tools::PackedVertex{});
   }
-  std::optional<tools::HolderGeometry> holderFor(const SIM_ToolRecord& tool, const tools::HolderGeometry&) const override {
+  std::optional<tools::HolderGeometry> holderFor(const SIM_ToolRecord& tool, const tools::HolderGeometry&,
+                                                 std::optional<uint32_t> slot) const override {
     ++asked;
+    lastSlot = slot;
     if (tool.mountingSide != 1) return std::nullopt;
     return own_;
   }
@@ -284,7 +286,9 @@ class OneMachineHolder final : public tools::MachineHolders {
   std::optional<Placement> placementFor(const SIM_ToolRecord&, const SIM_HolderRecord&) const override {
     return Placement{glm::vec3(0, 0, 127), glm::mat3(1.0f)};
   }
+  bool knowsNumber(uint32_t number) const override { return number == 7; }
   mutable int asked = 0;
+  mutable std::optional<uint32_t> lastSlot;
 
  private:
   tools::HolderGeometry own_;
@@ -304,8 +308,28 @@ TEST(ToolTableTest, MachineHoldersPastTheHostOnesAndAdoptedMeshes) {
   EXPECT_EQ(table.holders()[0]->mesh.size(), 6u);
   EXPECT_EQ(table.tool(2).holder->name, "machine");
   EXPECT_EQ(table.tool(3).holder, nullptr);
+  EXPECT_EQ(machine.lastSlot, std::nullopt);
 
+  // A remount works from the table's own copy of the host's arrays; the
+  // slots stay and reach the machine.
   SIM_ToolTableRecord host = b.record();
+  const double radius = table.tool(0).cutter.p1;
+  b.tools[2].machineNumber = 7;
+  b.profiles.front().assign(b.profiles.front().size(), SIM_ProfilePoint{});
+  const uint32_t slot = 5, first = 0;
+  table.mountSlots(std::span(&slot, 1), std::span(&first, 1));
+  table.remount(machine);
+  EXPECT_EQ(machine.lastSlot, std::optional<uint32_t>(5));
+  EXPECT_EQ(table.slots().at(5), 0u);
+  EXPECT_EQ(table.tool(0).cutter.p1, radius) << "built from the copy, not the host's changed profile";
+  EXPECT_FALSE(table.tool(2).machineNumberKnown) << "the copy was taken before the number changed";
+  table.remount(tools::NoMachineHolders());
+  EXPECT_TRUE(table.holders()[0]->mesh.empty()) << "without the machine the host holder has no mesh";
+  EXPECT_EQ(table.tool(2).holder, nullptr);
+  table.rebuild(b.record(), 1.0, machine);
+  EXPECT_TRUE(table.tool(2).machineNumberKnown);
+  EXPECT_TRUE(table.slots().empty());
+
   const auto results = tools::resolveCompensation(host, 25.4, machine);
   EXPECT_EQ(results[2].holder, 1);
   EXPECT_FLOAT_EQ(b.holders[0].origin[2], 5) << "the machine's placement, in host units";

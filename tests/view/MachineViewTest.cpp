@@ -6,6 +6,9 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <optional>
+#include <shared_mutex>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +24,7 @@
 #include "support/MeshRaster.h"
 #include "support/HeadlessView.h"
 #include "support/MachineFiles.h"
+#include "support/ToolBuilder.h"
 
 namespace {
 
@@ -147,6 +151,20 @@ TEST_F(MachineView, StartingViewsCleanTheMeshCache) {
 
 namespace {
 
+// The convex pieces go to a cache of the test's own, removed at the end.
+struct OwnDataFolder {
+  Render* view;
+  std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) / ("korvane-models-" + std::to_string(::getpid()));
+  explicit OwnDataFolder(Render* v) : view(v) {
+    EXPECT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, folder.c_str()), 0);
+  }
+  ~OwnDataFolder() {
+    SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr);
+    std::filesystem::remove_all(folder);
+  }
+};
+
 // A box as a model record's arrays.
 struct BoxModel {
   std::string path;
@@ -169,18 +187,7 @@ struct BoxModel {
 // models where an independent rasterisation of them puts them, at two
 // positions of the table.
 TEST_F(MachineView, ModelsLoadAndDrawWhereTheyArePosed) {
-  // The convex pieces go to a cache of the test's own.
-  const std::filesystem::path data =
-      std::filesystem::path(::testing::TempDir()) / ("korvane-models-" + std::to_string(::getpid()));
-  ASSERT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, data.c_str()), 0);
-  struct Restore {
-    Render* view;
-    std::filesystem::path data;
-    ~Restore() {
-      SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr);
-      std::filesystem::remove_all(data);
-    }
-  } restore{view, data};
+  const OwnDataFolder data(view);
   testsupport::EventRecorder host;
   ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
   const std::string mill = testsupport::machineText("vertical-mill");
@@ -239,4 +246,52 @@ TEST_F(MachineView, ModelsLoadAndDrawWhereTheyArePosed) {
   }
   // The table moved: what the picture covers changed.
   EXPECT_NE(coverage[0], coverage[1]);
+}
+
+// The machine mounts the host's tools: a machine holder past the host's,
+// host holders without a mesh taking the mount's models once they arrive,
+// the machine's placement in resolved compensation, and tool numbers the
+// turret knows.
+TEST_F(MachineView, ToolsMountOnTheMachine) {
+  const OwnDataFolder data(view);
+  testsupport::EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+  testsupport::ToolTableBuilder tools;
+  SIM_HolderRecord& bare = tools.addHolder("");
+  for (int k = 0; k < 3; ++k) bare.origin[k] = 5;
+  tools.addTool("in the host's holder", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}}, 0);
+  tools.addTool("in the spindle's", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}}, 1).machineNumber = 3;
+  const SIM_ToolTableRecord table = tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  const auto holderOf = [&](size_t tool) {
+    std::shared_lock read(view->job().toolTableLock);
+    const tools::HolderGeometry* holder = view->job().toolTable().tool(tool).holder;
+    return holder ? std::optional(std::make_pair(holder->name, holder->mesh.size())) : std::nullopt;
+  };
+  EXPECT_EQ(holderOf(1), std::nullopt) << "no machine yet";
+
+  const std::string mill = testsupport::machineText("vertical-mill");
+  ASSERT_EQ(SIM_CreateMachine(view, mill.c_str(), 0, 0), 0);
+  EXPECT_EQ(holderOf(1), std::optional(std::make_pair(std::string("MillSpindleNose"), size_t{0})));
+  EXPECT_EQ(holderOf(0)->second, 0u) << "no holder models loaded yet";
+
+  const BoxModel holderModel("mill-toolholder.stl", {-30, -30, 60}, {30, 30, 100});
+  const SIM_MachineModelRecord record = holderModel.record();
+  ASSERT_EQ(SIM_LoadMachineModels(view, {&record, 1}), 0);
+  ASSERT_EQ(host.countOf(SIM_EVENT_MACHINE_LOADED), 1u);
+  EXPECT_EQ(holderOf(0)->second, 36u) << "the host's holder took the mount's box over";
+  EXPECT_EQ(holderOf(1)->second, 36u);
+
+  SIM_ToolTableRecord asked = tools.record();
+  const SIM_CompensationList results = SIM_ResolveToolTableCompensation(view, &asked);
+  ASSERT_EQ(results.count, 2u);
+  EXPECT_EQ(std::vector<float>(bare.origin, bare.origin + 3), std::vector<float>(3, 0.0f))
+      << "the spindle's placement replaced the host's";
+  EXPECT_EQ(bare.rotation[0], 1.0f);
+
+  const std::string lathe = testsupport::machineText("lathe");
+  ASSERT_EQ(SIM_CreateMachine(view, lathe.c_str(), 0, 0), 0);
+  std::shared_lock read(view->job().toolTableLock);
+  EXPECT_TRUE(view->job().toolTable().tool(1).machineNumberKnown) << "slot 3 of the turret";
+  EXPECT_FALSE(view->job().toolTable().tool(0).machineNumberKnown);
 }
