@@ -142,15 +142,21 @@ SIM_ToolTableRecord ToolLibrary::record() {
     SIM_ToolRecord tool{};
     std::strncpy(tool.name, nameOf(number).c_str(), sizeof tool.name - 1);
     tool.number = static_cast<uint32_t>(number);
+    tool.machineNumber = static_cast<uint32_t>(number);
     tool.parts = &parts_.back();
     tool.partCount = 1;
-    tool.holder = -1;
+    tool.holder = 0;
     tool.deriveMountPoint = 1;
     records_.push_back(tool);
   }
   SIM_ToolTableRecord table{};
   table.tools = records_.empty() ? nullptr : records_.data();
   table.toolCount = records_.size();
+  spindleHolder_ = SIM_HolderRecord{};
+  spindleHolder_.scale = 1.0;
+  spindleHolder_.mounting = 0;  // MILL
+  table.holders = &spindleHolder_;
+  table.holderCount = 1;
   return table;
 }
 

@@ -44,6 +44,9 @@ class ToolLibrary {
   static std::string nameOf(int number) { return "T" + std::to_string(number); }
 
   // The tool table record; it points into this library until it changes.
+  // Every tool sits in one holder without a model of its own, for a mill
+  // mount: a machine's spindle holder takes its place. A tool's number is
+  // also its machine number, the turret slot on a machine with one.
   SIM_ToolTableRecord record();
 
  private:
@@ -53,6 +56,7 @@ class ToolLibrary {
   std::deque<std::vector<SIM_ProfilePoint>> profiles_;
   std::deque<SIM_ToolPart> parts_;
   std::vector<SIM_ToolRecord> records_;
+  SIM_HolderRecord spindleHolder_{};
 };
 
 // The cutting profile of an end mill, from the tip (radius, height) up.
