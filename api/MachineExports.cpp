@@ -62,6 +62,8 @@ std::optional<machine::IndexedMesh> meshOf(const SIM_MachineModelRecord& record)
   return mesh;
 }
 
+constexpr glm::vec3 kStandardIsometric{-1.0f, -1.0f, -1.0f};
+
 int32_t standardViewOf(const glm::dvec3& direction) {
   if (direction == glm::dvec3(0, -1, 0)) return SIM_VIEW_TOP;
   if (direction == glm::dvec3(0, 0, -1)) return SIM_VIEW_FRONT;
@@ -88,10 +90,16 @@ SIM_EXPORT int32_t SIM_CreateMachine(Render* view, const char* definition, uint3
     {
       std::shared_lock read(job.machine.lock());
       if (const machine::Machine* loaded = job.machine.machine()) {
-        job.setDisplayFrame(machine::orientationFrame(loaded->definition().orientation));
-        v.requestView(standardViewOf(loaded->definition().defaultViewDirection));
+        const machine::MachineDefinition& definition = loaded->definition();
+        job.setDisplayFrame(machine::orientationFrame(definition.orientation));
+        // Horizontal machines look at the isometric from the other side.
+        const int32_t code = standardViewOf(definition.defaultViewDirection);
+        v.camera().setIsometricDirection(code == SIM_VIEW_ISOMETRIC ? glm::vec3(definition.defaultViewDirection)
+                                                                     : kStandardIsometric);
+        v.requestView(code);
       } else {
         job.setDisplayFrame(camera::defaultAxisTransformation());
+        v.camera().setIsometricDirection(kStandardIsometric);
       }
     }
     v.requestRedraw();

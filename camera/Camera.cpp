@@ -137,6 +137,11 @@ void Camera::buildMatrices() {
   changed_ = true;
 }
 
+void Camera::setIsometricDirection(const glm::vec3& direction) {
+  std::lock_guard guard(lock_);
+  if (glm::dot(direction, direction) > 0.0f) isoDirection_ = direction;
+}
+
 bool Camera::setView(StandardView code, const SceneBox& box, bool animate) {
   std::lock_guard guard(lock_);
   if (!box.valid()) return false;

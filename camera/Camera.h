@@ -77,6 +77,10 @@ class Camera {
   void updateForScene(const SceneBox& box, double frameFactor = 1.0);
   void setViewport(int width, int height);
 
+  // The direction the isometric view looks along (display frame); a
+  // machine's kind chooses it.
+  void setIsometricDirection(const glm::vec3& direction);
+
   // False (nothing happens) for an invalid box or an unknown code.
   bool setView(StandardView code, const SceneBox& box, bool animate);
   void setProjection(bool perspective);

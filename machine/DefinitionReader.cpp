@@ -318,6 +318,10 @@ DefinitionRead readDefinition(const Json::Value& document, uint32_t hostUnit) {
     def.table = reader.axis(document["Table"], json::text(document, "TableGUID").value_or("Table"), PartGroup::Table);
   if (document["Revolver"].isObject()) def.revolver = reader.revolver(document["Revolver"], "Machine");
   def.mounts = reader.mounts(document["Mounts"], "Machine", PartGroup::Head);
+  // Older definitions list the machine's holders apart: each is a mount
+  // whose models are the holder's.
+  for (ToolMount& holder : reader.mounts(document["Holders"], "Machine/Holders", PartGroup::Head))
+    def.mounts.push_back(std::move(holder));
 
   std::set<std::string> partIds{def.baseId};
   for (const ModelEntry& m : def.base) partIds.insert(m.id);

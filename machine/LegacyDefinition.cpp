@@ -110,7 +110,8 @@ std::optional<Json::Value> convertLegacy(const Json::Value& document) {
     moveToTop(*root, key, top);
     moveToTop(collision, key, top);
   }
-  if (top.isMember("Mounts")) top["Mounts"] = convertMounts(top["Mounts"]);
+  for (const char* key : {"Mounts", "Holders"})
+    if (top.isMember(key)) top[key] = convertMounts(top[key]);
   return top;
 }
 

@@ -70,20 +70,21 @@ MachineStage::ToolInUse MachineStage::toolAt(const toolpath::Toolpath& path, int
   return in;
 }
 
-bool MachineStage::followPlayback(const machine::Machine& m, std::vector<double>& values) const {
+// The axes follow the played tool; a position out of reach leaves them
+// where they were.
+void MachineStage::followPlayback(const machine::Machine& m, std::vector<double>& values) const {
   const std::shared_ptr<const toolpath::Toolpath> path = job_.toolpath.current();
   const ToolPose pose = playback_.toolPose();
-  if (!path || pose.move < 0) return false;
+  if (!path || pose.move < 0) return;
   const toolpath::ToolpathMove move = path->move(pose.move);
   const glm::dvec3 rotary(move.axes[0], move.axes[1], move.axes[2]);
   const ToolInUse tool = toolAt(*path, pose.move);
   const auto solved = m.solve(pose.tip, rotary, tool.length, job_.machine.origin(), values);
-  if (!solved) return false;
+  if (!solved) return;
   values = *solved;
   // The turret turns the tool in use to the work.
   if (tool.slot)
     if (const std::optional<double> turn = m.turnForSlot(*tool.slot)) values[m.revolverNode()] = *turn;
-  return true;
 }
 
 void MachineStage::update(FrameState& frame) {

@@ -51,7 +51,7 @@ class MachineStage final : public FramePart {
     std::optional<int32_t> slot;
   };
   ToolInUse toolAt(const toolpath::Toolpath& path, int64_t move) const;
-  bool followPlayback(const machine::Machine& m, std::vector<double>& values) const;
+  void followPlayback(const machine::Machine& m, std::vector<double>& values) const;
   const GpuMesh* uploaded(const std::shared_ptr<const machine::ModelMesh>& mesh);
 
   JobData& job_;

@@ -43,6 +43,8 @@ class HeadlessViewTest : public ::testing::Test {
   // Asks for a standard view and waits until the camera stands in it.
   void settleView(int32_t code) {
     ASSERT_EQ(SIM_SetView(view, code), 0);
+    // The view is taken after the frame's update; the next frame has it.
+    onRenderThread([] { return 0; });
     onRenderThread([] { return 0; });
     for (int frame = 0; frame < 300 && view->camera().transitionRunning(); ++frame)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));

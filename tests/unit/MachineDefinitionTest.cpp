@@ -226,6 +226,21 @@ TEST(MachineDefinitionTest, LegacyMillReadsLikeTheCurrentOne) {
   EXPECT_EQ(spindle.mounts.at(0).position, glm::dvec3(0, 0, 100));
   EXPECT_EQ(legacy.definition.collisionPairs.size(), 4u);
   EXPECT_TRUE(modern.definition == legacy.definition);
+
+  // Holders listed apart (under "Collision" here) become machine mounts
+  // after the definition's own, their legacy keys converted.
+  const machine::DefinitionRead holders = machine::readDefinition(R"({"MachineDefinition": {
+      "Mounts": [{"ToolType": "MILL", "ToolMountPos": [0, 0, 1]}],
+      "Collision": {"Holders": [{"GUID": "H1", "ToolType": "TURN_SHANK", "ToolMountPos": [1, 2, 3],
+                                 "ToolMountPos2": [1, 2, 4], "Models": ["h1.stl"]}]}}})",
+                                                                   true, 0);
+  ASSERT_EQ(holders.status, LoadStatus::Loaded) << holders.message;
+  ASSERT_EQ(holders.definition.mounts.size(), 2u);
+  const machine::ToolMount& holder = holders.definition.mounts[1];
+  EXPECT_EQ(holder.id, "H1");
+  EXPECT_EQ(holder.type, machine::MountType::TurnShank);
+  EXPECT_EQ(holder.secondPosition, std::optional(glm::dvec3(1, 2, 4)));
+  EXPECT_EQ(holder.models.at(0).path, "h1.stl");
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "support/HeadlessView.h"
 #include "support/MachineFiles.h"
 #include "support/ToolBuilder.h"
+#include "support/ViewJobs.h"
 
 namespace {
 
@@ -93,11 +94,19 @@ TEST_F(MachineView, MachineKindsChooseTheSceneFrame) {
     EXPECT_EQ(view->job().displayFrame() * glm::dvec3(0, 0, 1), c.spindleShownAs) << c.machine;
     EXPECT_EQ(view->job().displayFrame() * glm::dvec3(1, 0, 0), c.xShownAs) << c.machine;
   }
-  ASSERT_EQ(SIM_CreateMachine(view, R"({"Orientation": "Horizontal"})", 0, 0), 0);
+  // A horizontal machine shows its isometric from +X; without a machine
+  // the standard one from -X returns.
+  const auto isometricLooksAlongX = [&] {
+    settleView(SIM_VIEW_ISOMETRIC);
+    return view->camera().snapshot().viewNormal[0] < 0 ? 1 : -1;
+  };
+  ASSERT_EQ(SIM_CreateMachine(view, R"({"Orientation": "Horizontal", "CenterTable": [0, 0, 0]})", 0, 0), 0);
   EXPECT_EQ(view->job().displayFrame(), glm::dmat3(1.0));
-  // No machine: Z up again.
+  ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, 10)), 0);
+  EXPECT_EQ(isometricLooksAlongX(), 1);
   ASSERT_EQ(SIM_CreateMachine(view, "not json", 0, 0), 0);
   EXPECT_EQ(view->job().displayFrame(), zUp);
+  EXPECT_EQ(isometricLooksAlongX(), -1);
 }
 
 TEST_F(MachineView, OriginInHostUnitsFromTheTableCentreOrTheHost) {
