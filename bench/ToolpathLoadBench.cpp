@@ -1,6 +1,7 @@
 // Figures of toolpath loading: a host hands over a million moves (lines and
 // arcs, NC lines, feeds) and computes nothing else; the view copies them and
-// derives cumulative length and time, arcs, palettes and bounds.
+// derives cumulative length and time, arcs, palettes and bounds; then the
+// line buffers the toolpath display draws.
 //
 //   toolpath_load_bench [moves]    (default 1000000)
 #include <chrono>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "korvane/Korvane.h"
+#include "machine/Kinematics.h"
 #include "toolpath/Toolpath.h"
+#include "toolpath/ToolpathLines.h"
 
 namespace {
 
@@ -107,6 +110,20 @@ int main(int argc, char** argv) {
               count, count * sizeof(SIM_ToolpathMove) / 1e6, first, best);
   std::printf("  total length %.1f mm, total time %.2f min, bounds x %.1f .. %.1f\n", toolpath.totalLength(),
               toolpath.totalTime(), toolpath.bounds().min.x, toolpath.bounds().max.x);
+
+  // What the toolpath display draws from: the strip, the tool-axis
+  // segments, the ranges and the per-move values.
+  const machine::IdentityKinematics kinematics;
+  start = Clock::now();
+  const toolpath::ToolpathLines lines =
+      toolpath::buildToolpathLines(toolpath, kinematics, toolpath::vectorLengthFor(toolpath));
+  const double linesSeconds = secondsSince(start);
+  const double linesMegabytes = (lines.vertices.size() * sizeof(toolpath::LineVertex) +
+                                 lines.vectors.size() * sizeof(toolpath::VectorVertex) +
+                                 lines.values.size() * sizeof(float) + lines.lastVertexOf.size() * sizeof(uint32_t)) /
+                                1e6;
+  std::printf("toolpath lines: %zu vertices, %zu vector vertices, %.1f MB: built in %.3f s\n", lines.vertices.size(),
+              lines.vectors.size(), linesMegabytes, linesSeconds);
 
   // Lookups a playing view makes every frame.
   const int lookups = 1000000;

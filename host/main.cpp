@@ -47,7 +47,13 @@ void usage() {
                "  --hidden           a window that is not shown\n"
                "  --timeout S        give up playing after S seconds (default 900)\n"
                "  --timings          print the time and peak memory of each phase at the end\n"
-               "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n");
+               "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n"
+               "  --toolpath-mode N  which moves the toolpath shows (0 all ... 10 current operation)\n"
+               "  --points, --vectors  move ends as points, tool axes at move ends\n"
+               "  --no-rapids, --thick  hide rapid moves, draw thick lines\n"
+               "  --color-by feed|operation|tool  colour the toolpath by that instead of move kind\n"
+               "  --no-tool, --no-holder  leave the tool or its holder out of the picture\n"
+               "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n");
 }
 
 struct Options {
@@ -60,6 +66,9 @@ struct Options {
   std::string machine;
   int width = 1600, height = 900;
   bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
+  uint32_t toolpathMode = 0;
+  SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
+  double stopAt = 1.0;
 };
 
 // What a refusal status means, for messages.
@@ -140,6 +149,34 @@ Options optionsOf(int argc, char** argv) {
       o.headless = true;
     } else if (arg == "--hidden") {
       o.hidden = true;
+    } else if (arg == "--toolpath-mode") {
+      const double mode = numberOf(value(), "--toolpath-mode");
+      if (mode < 0 || mode > 10 || mode != std::floor(mode)) throw InputError{"--toolpath-mode must be 0 to 10"};
+      o.toolpathMode = static_cast<uint32_t>(mode);
+    } else if (arg == "--points") {
+      o.display.points = 1;
+    } else if (arg == "--vectors") {
+      o.display.toolVectors = 1;
+    } else if (arg == "--no-rapids") {
+      o.display.showRapid = 0;
+    } else if (arg == "--thick") {
+      o.display.thickLines = 1;
+    } else if (arg == "--color-by") {
+      const std::string by = value();
+      if (by == "feed") {
+        o.display.colourByFeed = 1;
+      } else if (by == "operation" || by == "tool") {
+        o.display.colourBy = by == "operation" ? 1 : 2;
+      } else {
+        throw InputError{"--color-by takes feed, operation or tool"};
+      }
+    } else if (arg == "--no-tool") {
+      o.display.showTool = 0;
+    } else if (arg == "--no-holder") {
+      o.display.showHolder = 0;
+    } else if (arg == "--stop-at") {
+      o.stopAt = numberOf(value(), "--stop-at");
+      if (o.stopAt < 0 || o.stopAt > 1) throw InputError{"--stop-at must lie between 0 and 1"};
     } else if (arg == "--help" || arg == "-h") {
       usage();
       std::exit(0);
@@ -353,6 +390,8 @@ int run(const Options& o) {
     SIM_SuggestMachineOrigin(view, &ox, &oy, &oz);
     SIM_SetMachineOrigin(view, ox, oy, oz);
   }
+  SIM_SetToolpathMode(view, o.toolpathMode);
+  SIM_SetToolpathDisplay(view, &o.display);
   SIM_SetView(view, 0);  // isometric, once the stock is there
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 
@@ -373,6 +412,7 @@ int run(const Options& o) {
             std::fflush(stdout);
             lastPercent = percent;
           }
+          if (SIM_GetProgress(view) >= o.stopAt) SIM_Pause(view);
           return SIM_IsPlaying(view) == 0;
         },
         o.timeout);
@@ -383,7 +423,7 @@ int run(const Options& o) {
     std::fprintf(stderr, "korvane-view: playing did not finish within %g s\n", o.timeout);
     status = kRunError;
   } else if (!o.atOnce) {
-    std::printf("played to the end in %.2f s\n", played);
+    std::printf("played %s in %.2f s\n", o.stopAt < 1 ? "to the stop" : "to the end", played);
   }
 
   // The results.

@@ -7,29 +7,13 @@
 #include <glm/geometric.hpp>
 #include <glm/mat3x3.hpp>
 
+#include "toolpath/ToolAxis.h"
+
 namespace toolpath {
 
 namespace {
 
 constexpr uint16_t kHostMarkFlag = 1u << 2;
-
-// The tool frame (+Y from the tip into the holder) seen from the spindle
-// (+Z): x stays, y becomes z, z becomes -y.
-const glm::dmat3 kToolToSpindle(glm::dvec3(1, 0, 0), glm::dvec3(0, 0, 1), glm::dvec3(0, -1, 0));
-
-glm::dmat3 matrixOf(const Mat3& rows) {
-  glm::dmat3 m;
-  for (int row = 0; row < 3; ++row)
-    for (int column = 0; column < 3; ++column) m[column][row] = rows[3 * row + column];
-  return m;
-}
-
-glm::dvec3 toolAxis(const machine::Kinematics& kinematics, const glm::dvec3& axes, const Mat3& orientation) {
-  const glm::dvec3 inSpindle = kToolToSpindle * (matrixOf(orientation) * glm::dvec3(0, 1, 0));
-  const glm::dvec3 axis = glm::dmat3(kinematics.toolTransform(axes)) * inSpindle;
-  const double length = glm::length(axis);
-  return length > 0 ? axis / length : glm::dvec3(0, 0, 1);
-}
 
 toolpath::GPUMoveRecord recordAt(const glm::dvec3& p, const glm::dvec3& axis, uint32_t type) {
   return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z), static_cast<float>(axis.x),
@@ -52,9 +36,9 @@ double axisTurn(const machine::Kinematics& kinematics, const glm::dvec3& from, c
                 const Mat3& orientation) {
   constexpr int kSteps = 8;
   double turn = 0;
-  glm::dvec3 previous = toolAxis(kinematics, from, orientation);
+  glm::dvec3 previous = toolAxisAt(kinematics, from, orientation);
   for (int s = 1; s <= kSteps; ++s) {
-    const glm::dvec3 axis = toolAxis(kinematics, from + (to - from) * (double(s) / kSteps), orientation);
+    const glm::dvec3 axis = toolAxisAt(kinematics, from + (to - from) * (double(s) / kSteps), orientation);
     turn += std::acos(std::clamp(glm::dot(previous, axis), -1.0, 1.0));
     previous = axis;
   }
@@ -87,7 +71,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
   // The tool appears where the first move ends: nothing is cut on the way
   // from wherever the program assumes it stood before.
   out.records_.push_back(recordAt(vec(toolpath.move(0).end),
-                                  toolAxis(kinematics, previousAxes, toolpath.orientationAt(0)), toolpath::kMoveRapid));
+                                  toolAxisAt(kinematics, previousAxes, toolpath.orientationAt(0)), toolpath::kMoveRapid));
   out.moveOfRecord_.push_back(0);
   out.endRecord_.resize(moves);
   for (size_t i = 0; i < moves; ++i) {
@@ -106,7 +90,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
         const glm::dvec3 axes = previousAxes + (vec(m.axes) - previousAxes) * t;
         const uint32_t back = static_cast<uint32_t>(out.records_.size() - arcStart);
         const uint32_t type = toolpath::kMoveMarked | (c == 1 ? toolpath::kContinuation : 0u) | back << GPU_MOVE_BACK_SHIFT;
-        out.records_.push_back(recordAt(p, toolAxis(kinematics, axes, orientation), type));
+        out.records_.push_back(recordAt(p, toolAxisAt(kinematics, axes, orientation), type));
         out.moveOfRecord_.push_back(static_cast<uint32_t>(i));
       }
     } else {
@@ -117,7 +101,7 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
       for (int p = 1; p <= pieces; ++p) {
         const double t = double(p) / pieces;
         const glm::dvec3 at = p == pieces ? vec(m.end) : from + (vec(m.end) - from) * t;
-        out.records_.push_back(recordAt(at, toolAxis(kinematics, previousAxes + turn * t, orientation),
+        out.records_.push_back(recordAt(at, toolAxisAt(kinematics, previousAxes + turn * t, orientation),
                                         kindOf(toolpath, i, m.type)));
         out.moveOfRecord_.push_back(static_cast<uint32_t>(i));
       }

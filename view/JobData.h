@@ -17,6 +17,7 @@
 #include "machine/ViewMachine.h"
 #include "stock/StockCollection.h"
 #include "toolpath/PublishedToolpath.h"
+#include "toolpath/ToolpathDisplaySettings.h"
 #include "tools/ToolTable.h"
 #include "view/HostAnswers.h"
 
@@ -35,7 +36,7 @@ struct HostUnits {
 // Animation display modes the view accepts (what part of the toolpath is
 // shown while playing).
 constexpr bool isToolpathMode(uint32_t mode) {
-  return mode <= SIM_TOOLPATH_MODE_SINCE_LAST_TOOL_CHANGE || mode == SIM_TOOLPATH_MODE_CURRENT_OPERATION;
+  return mode <= SIM_TOOLPATH_MODE_CURRENT_OPERATION;
 }
 
 class JobData {
@@ -83,6 +84,7 @@ class JobData {
   // Chord tolerance of models and of the cut path, millimetres.
   std::atomic<double> geometryPrecision{0.01};
   std::atomic<uint32_t> toolpathMode{0};
+  toolpath::ToolpathDisplaySettings toolpathDisplay;
   std::atomic<uint8_t> loadingToolpath{0};
   // The stand-alone viewer program a presentation bundle packs.
   std::mutex viewerProgramMutex;

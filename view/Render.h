@@ -23,6 +23,8 @@
 #include "view/JobData.h"
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
+#include "view/ToolStage.h"
+#include "view/ToolpathStage.h"
 #include "view/MouseBindings.h"
 #include "view/Notifier.h"
 #include "view/Playback.h"
@@ -81,6 +83,8 @@ class Render {
   view::Playback& playback() { return playback_; }
   view::StockStage& stock() { return stock_; }
   view::MachineStage& machineStage() { return machine_; }
+  view::ToolpathStage& toolpathStage() { return toolpath_; }
+  view::ToolStage& toolStage() { return tool_; }
   view::ViewCamera& viewCamera() { return camera_; }
   camera::Camera& camera() { return camera_.camera(); }
   view::ViewWindow& window() { return window_; }
@@ -146,10 +150,12 @@ class Render {
   view::ViewCamera camera_;
   view::PhaseTimings timings_;
   view::StockStage stock_{job_, closeRequested_, timings_};
+  view::ToolpathStage toolpath_{job_};
+  view::ToolStage tool_{job_, playback_};
   view::MachineStage machine_{job_, playback_};
   view::ViewWindow window_;
   // The frame parts in frame order; each is a member above.
-  std::vector<view::FramePart*> parts_{&stock_, &machine_};
+  std::vector<view::FramePart*> parts_{&stock_, &toolpath_, &tool_, &machine_};
   view::MouseBindingTable mouseBindings_;
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed

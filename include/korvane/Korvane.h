@@ -188,15 +188,23 @@ enum {
   SIM_TOOLPATH_MODE_REMAINING_DIMMED = 2,
   SIM_TOOLPATH_MODE_TOOL_TO_END = 3,
   SIM_TOOLPATH_MODE_CURRENT_Z_LEVEL = 4,
-  SIM_TOOLPATH_MODE_5 = 5, /* accepted; its meaning comes with the toolpath drawing */
-  SIM_TOOLPATH_MODE_TAIL = 6,
+  SIM_TOOLPATH_MODE_CURRENT_Z_LEVEL_TO_TOOL = 5, /* the current level up to the tool */
+  SIM_TOOLPATH_MODE_5 = SIM_TOOLPATH_MODE_CURRENT_Z_LEVEL_TO_TOOL,
+  SIM_TOOLPATH_MODE_TAIL = 6,              /* the last 1,000 moves up to the tool */
   SIM_TOOLPATH_MODE_SINCE_LAST_RAPID = 7,
   SIM_TOOLPATH_MODE_SINCE_LAST_TOOL_CHANGE = 8,
+  SIM_TOOLPATH_MODE_START_TO_TOOL_MARKED = 9, /* as 1, the current move marked */
   SIM_TOOLPATH_MODE_CURRENT_OPERATION = 10
 };
 SIM_EXPORT int32_t SIM_SetToolpathMode(Render* view, uint32_t mode);
 /* The mode set last; 0 for a null view. */
 SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view);
+/* The toolpath display's switches (an addition; the commands write the same
+ * switches). SIM_SetToolpathDisplay returns -1 for a null view or record and
+ * SIM_STATUS_OUT_OF_RANGE for a colourBy above 2; the getter gives the
+ * defaults without a view. */
+SIM_EXPORT int32_t SIM_SetToolpathDisplay(Render* view, const SIM_ToolpathDisplay* display);
+SIM_EXPORT SIM_ToolpathDisplay SIM_GetToolpathDisplay(Render* view);
 /* Move the playback, at the next frame, to the end of the last move of the
  * given NC line (or of the nearest earlier line that has moves) or of the
  * given entity (the start when no move carries it). -1 for a null view. */

@@ -406,6 +406,27 @@ typedef struct SIM_CompensationList {
 } SIM_CompensationList;
 SIM_ASSERT_SIZE(SIM_CompensationList, 16);
 
+/* The toolpath display's switches (SIM_SetToolpathDisplay): each byte 0 or
+ * 1 except colourBy. Defaults: rapid and cutting moves shown, the tool and
+ * its holder shown, everything else off. */
+typedef struct SIM_ToolpathDisplay {
+  uint8_t showRapid;
+  uint8_t showCutting;
+  uint8_t points;            /* move ends as points */
+  uint8_t largePoints;
+  uint8_t highlightElements;
+  uint8_t highlightArcs;     /* arcs in their own colour, else the cut colour */
+  uint8_t toolVectors;       /* the tool axis at each move end */
+  uint8_t thickLines;
+  uint8_t colourByFeed;      /* colour by the feed rate instead of the move kind */
+  uint8_t colourBy;          /* 0 move kind, 1 operation, 2 tool */
+  uint8_t showTool;
+  uint8_t showHolder;
+  uint8_t reserved[4];
+} SIM_ToolpathDisplay;
+SIM_ASSERT_SIZE(SIM_ToolpathDisplay, 16);
+SIM_ASSERT_OFFSET(SIM_ToolpathDisplay, colourBy, 9);
+
 /* ==== Stock ============================================================= */
 
 enum {

@@ -248,7 +248,7 @@ TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPositio
   EXPECT_EQ(view->playback().pendingPosition(), 0.0);
 
   EXPECT_EQ(SIM_SetToolpathMode(view, 10), 0);
-  EXPECT_EQ(SIM_SetToolpathMode(view, 9), 0);  // not a mode
+  EXPECT_EQ(SIM_SetToolpathMode(view, 11), 0);  // not a mode
   EXPECT_EQ(SIM_GetToolpathMode(view), 10u);
 
   const auto before = view->job().toolpath.current();

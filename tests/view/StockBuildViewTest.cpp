@@ -223,6 +223,9 @@ TEST_F(StockOnView, RendersTheCutStockAsItsMeshLooks) {
   // The same record once more asks for the uncut stock again.
   ASSERT_EQ(SIM_UpdateStock(view, hidden), 0);
   EXPECT_EQ(waitForStock(1, 3).builds, kept.builds + 1);
+  SIM_ToolpathDisplay nothingElse = SIM_GetToolpathDisplay(view);
+  nothingElse.showRapid = nothingElse.showCutting = nothingElse.showTool = nothingElse.showHolder = 0;
+  ASSERT_EQ(SIM_SetToolpathDisplay(view, &nothingElse), 0);
   const std::vector<uint8_t> none = onRenderThread([&] { return view->renderImage(kWidth, kHeight); });
   size_t drawn = 0;
   for (size_t i = 0; i < none.size(); i += 4) drawn += none[i + 3] != 0;

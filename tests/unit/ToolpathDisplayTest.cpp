@@ -1,0 +1,169 @@
+// What the toolpath display draws: the line strip with its kinds, chords
+// and programmed positions, tool-axis segments, draw ranges, and the window
+// of visible moves for every toolpath mode.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <glm/geometric.hpp>
+
+#include "machine/Kinematics.h"
+#include "support/TiltingHead.h"
+#include "support/ToolpathBuilder.h"
+#include "toolpath/ToolpathLines.h"
+#include "toolpath/VisibleMoves.h"
+
+using testing_support::ToolpathBuilder;
+using toolpath::Toolpath;
+namespace kind = toolpath::LineKind;
+
+namespace {
+
+constexpr double kQuarter = std::numbers::pi / 2;
+
+glm::dvec3 at(const toolpath::LineVertex& v) { return {v.position[0], v.position[1], v.position[2]}; }
+
+}  // namespace
+
+TEST(ToolpathLinesTest, OneStripOfMoveEndsAndChordPoints) {
+  ToolpathBuilder b;
+  // Counter-clockwise about -normal: (0, 0, -1) turns arcs of the XY plane
+  // counter-clockwise seen from above. Tool changes make their moves type 0.
+  const glm::dvec3 up(0, 0, -1), origin(0.0);
+  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 5}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {10, 0, 0}))
+      .add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, 0}, origin, up))      // a quarter, r 10
+      .add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {10, 0, 0}, origin, up))       // back again
+      .add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, -2}, origin, up))     // a helical quarter
+      .add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {20, 0, -2}, {0, 0, -2}, up))  // radii 10 and 20: a chord
+      .add(ToolpathBuilder::line(0, {20, 0, -2}))                                // the tool change
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 5, -2}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {20, 5, -2}))  // back to the first tool
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {25, 5, -2}));
+  b.moves[7].axes[1] = kQuarter;  // the tool leans over to +X
+  b.toolChange("T1", 0).toolChange("T2", 6).toolChange("T1", 8);
+  b.operations = {{0, 4, 1}, {4, 10, 2}};
+  b.compensations = {{7, {1, 0, 0}}};
+  const testsupport::TiltingHead head;
+  const Toolpath path = Toolpath::fromRecord(b.record()).withCompensation(head);
+  ASSERT_NE(path.move(7).end[2], b.moves[7].end[2]) << "the compensated end moved";
+  const toolpath::ToolpathLines lines = toolpath::buildToolpathLines(path, head, 4.0);
+
+  const int quarter = toolpath::segmentCount(10, kQuarter, toolpath::kDrawingChordTolerance);
+  ASSERT_GT(quarter, 2);
+  const std::vector<std::pair<float, int>> kindsAndVertices = {
+      {kind::kHidden, 1},       {kind::kFeedEnd, 1}, {kind::kArcEnd, quarter}, {kind::kArcEnd, quarter},
+      {kind::kArcEnd, quarter}, {kind::kArcEnd, 1},  {kind::kHidden, 1},       {kind::kFeedEnd, 1},
+      {kind::kHidden, 1},       {kind::kFeedEnd, 1}};
+  ASSERT_EQ(lines.lastVertexOf.size(), kindsAndVertices.size());
+  uint32_t next = 0;
+  for (size_t move = 0; move < kindsAndVertices.size(); ++move) {
+    const auto [endKind, count] = kindsAndVertices[move];
+    next += count;
+    EXPECT_EQ(lines.lastVertexOf[move], next - 1) << "move " << move;
+    for (uint32_t v = next - count; v < next; ++v) {
+      const toolpath::LineVertex& vertex = lines.vertices[v];
+      EXPECT_EQ(vertex.move, static_cast<int32_t>(move));
+      EXPECT_EQ(vertex.kind, v + 1 == next ? endKind : kind::kArcInterior) << "move " << move;
+      // Chord points lie on the arc; the helix descends as it turns.
+      if (move >= 2 && move <= 4) {
+        EXPECT_NEAR(glm::length(glm::dvec2(at(vertex))), 10.0, 1e-5) << "move " << move << " vertex " << v;
+      }
+    }
+  }
+  ASSERT_EQ(lines.vertices.size(), next);
+  const glm::dvec3 helixMiddle = at(lines.vertices[lines.lastVertexOf[3] + quarter / 2]);
+  EXPECT_LT(helixMiddle.z, -0.5);
+  EXPECT_GT(helixMiddle.z, -1.5);
+  // The programmed end, not the compensated one.
+  EXPECT_EQ(at(lines.vertices[lines.lastVertexOf[7]]), glm::dvec3(20, 5, -2));
+
+  ASSERT_EQ(lines.vectors.size(), 2 * kindsAndVertices.size());
+  const toolpath::VectorVertex& tip = lines.vectors[14];
+  const toolpath::VectorVertex& tail = lines.vectors[15];
+  EXPECT_EQ(tip.kind, kind::kFeedEnd);
+  EXPECT_NEAR(tail.position[0] - tip.position[0], 4.0, 1e-5) << "along the leaning axis";
+  EXPECT_NEAR(tail.position[2] - tip.position[2], 0.0, 1e-5);
+
+  // Operation ranges start at the end of the move before them; tool runs
+  // with the same tool share a colour.
+  ASSERT_EQ(lines.operationRanges.size(), 2u);
+  EXPECT_EQ(lines.operationRanges[1].firstVertex, lines.lastVertexOf[3]);
+  EXPECT_EQ(lines.operationRanges[1].lastVertex, lines.vertices.size() - 1);
+  EXPECT_EQ(lines.operationRanges[1].colour, 1);
+  const auto hidden = path.withOperationVisible(0, false);
+  ASSERT_TRUE(hidden.has_value());
+  const toolpath::ToolpathLines shown = toolpath::buildToolpathLines(*hidden, head, 4.0);
+  ASSERT_EQ(shown.operationRanges.size(), 1u);
+  EXPECT_EQ(shown.operationRanges[0].firstMove, 4u);
+  ASSERT_EQ(lines.toolRanges.size(), 3u);
+  EXPECT_EQ(lines.toolRanges[1].firstVertex, lines.lastVertexOf[5]);
+  EXPECT_EQ(lines.toolRanges[1].firstMove, 6u);
+  EXPECT_EQ(lines.toolRanges[1].endMove, 8u);
+  EXPECT_EQ(lines.toolRanges[1].colour, 1);
+  EXPECT_EQ(lines.toolRanges[2].colour, 0);
+  EXPECT_EQ(lines.values.size(), kindsAndVertices.size());
+}
+
+TEST(VisibleMovesTest, EveryModeAgainstHandWorkedWindows) {
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 10}))    // 0
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, 0}))  // 1: the first level
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {5, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {5, 5, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {5, 5, 10}))  // 4
+      .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 10}))  // 5: tool T2 from here (type 0 then)
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, -1}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {5, 0, -1}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {5, 5, -1}));  // 8
+  b.toolChange("T1", 0).toolChange("T2", 5);
+  b.operations = {{0, 5, 1}, {5, 9, 2}};
+  const Toolpath path = Toolpath::fromRecord(b.record());
+  const machine::IdentityKinematics flat;
+  using Limits = std::optional<std::pair<int64_t, int64_t>>;
+  struct Case {
+    uint32_t mode;
+    int64_t current;
+    int64_t first, last;
+    Limits limits = std::nullopt;
+    bool hasInterface = true;
+  };
+  const Case cases[] = {
+      {0, 3, 0, 8},  {2, 3, 0, 8},  {11, 3, 0, 8},     {1, 3, 0, 3},  {3, 3, 3, 8},
+      {4, 2, 0, 4},  {4, 7, 5, 8},  {5, 7, 5, 7},      {5, 0, 0, 0},  {6, 3, 0, 3},
+      {7, 8, 4, 8},  {7, 3, 0, 3},  {8, 8, 5, 8},      {8, 3, 0, 3},  {9, 3, 0, 3},
+      {10, 7, 5, 8}, {10, 2, 0, 5}, {0, 3, 2, 6, {{2, 6}}}, {1, 3, 0, 8, std::nullopt, false},
+      {1, 3, 0, 3, {{-1, 6}}},  // one limit unset: no clamping
+  };
+  for (const Case& c : cases) {
+    toolpath::WindowRequest request;
+    request.mode = c.mode;
+    request.current = c.current;
+    request.playbackFraction = 0.5;
+    request.limits = c.limits;
+    request.hasInterface = c.hasInterface;
+    const toolpath::MoveWindow window = toolpath::visibleMoves(path, flat, request);
+    EXPECT_EQ(std::make_pair(window.first, window.last), std::make_pair(c.first, c.last))
+        << "mode " << c.mode << " at move " << c.current;
+    EXPECT_EQ(window.markCurrent, c.mode == 9);
+  }
+
+  // A level is the height along the tool axis: with the tool laid along X,
+  // moves at x 0 stay on one level across a change in z.
+  ToolpathBuilder tilted;
+  for (const glm::dvec3& p : {glm::dvec3(5, 0, 0), glm::dvec3(0, 0, 3), glm::dvec3(0, 0, 0), glm::dvec3(0, 5, 0)}) {
+    tilted.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, p));
+    tilted.moves.back().axes[1] = kQuarter;
+  }
+  const Toolpath lying = Toolpath::fromRecord(tilted.record());
+  toolpath::WindowRequest level;
+  level.mode = 4;
+  level.current = 3;
+  EXPECT_EQ(toolpath::visibleMoves(lying, flat, level).first, 1) << "z alone";
+  EXPECT_EQ(toolpath::visibleMoves(lying, testsupport::TiltingHead(), level).first, 0) << "the level reaches back";
+  EXPECT_EQ(toolpath::visibleMoves(Toolpath(), flat, level), (toolpath::MoveWindow{0, -1, false}));
+}

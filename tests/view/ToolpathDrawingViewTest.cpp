@@ -1,0 +1,220 @@
+// The toolpath in the view's pictures, against the strip projected on the
+// CPU: each class of move in its colour and only there, classes switched
+// off leaving nothing, arcs in the cut colour unless highlighted, points
+// at move ends only; and uploads only when the toolpath changes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include <glm/geometric.hpp>
+
+#include "korvane/Korvane.h"
+#include "support/HeadlessView.h"
+#include "support/ToolpathBuilder.h"
+#include "toolpath/ToolpathColours.h"
+
+namespace {
+
+using testing_support::ToolpathBuilder;
+constexpr int kWidth = 320, kHeight = 240;
+
+class ToolpathDrawing : public testsupport::HeadlessViewTest {
+ protected:
+  void SetUp() override {
+    HeadlessViewTest::SetUp();
+    // A rapid along y 0 at height 10, a plunge, a feed along x 40, a half
+    // circle over y 30 and a feed back down x 0.
+    path_.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 10}))
+        .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {40, 0, 10}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 30, 0}))
+        .add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 30, 0}, {20, 30, 0}, {0, 0, -1}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 2, 0}));
+    path_.operations = {{0, 3, 1}, {3, 6, 2}};
+    const SIM_ToolpathRecord record = path_.record();
+    ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+    // A stock below the path that leaves a margin round it in the picture.
+    SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
+    stock.identifier = 1;
+    stock.kind = SIM_STOCK_BOX;
+    const double low[3] = {-20, -20, -40}, high[3] = {60, 70, -20};
+    for (int k = 0; k < 3; ++k) stock.boxMin[k] = low[k], stock.boxMax[k] = high[k];
+    ASSERT_EQ(SIM_CreateStock(view, stock), 0);
+    settleView(SIM_VIEW_TOP);
+  }
+
+  // The picture and, from the same frame, each vertex projected to pixels.
+  struct Frame {
+    Picture picture;
+    std::vector<glm::dvec2> screen;
+    std::vector<float> kinds;
+  };
+  // A frame after the one that takes the latest changes in.
+  Frame frame() {
+    onRenderThread([] { return 0; });
+    Frame f;
+    f.picture = onRenderThread([&] { return pictureOf(kWidth, kHeight); });
+    onRenderThread([&] {
+      const toolpath::ToolpathLines* lines = view->toolpathStage().lines();
+      for (const toolpath::LineVertex& v : lines->vertices) {
+        const glm::dvec4 clip = f.picture.projView * glm::dvec4(view->job().displayFrame() *
+                                                                 glm::dvec3(v.position[0], v.position[1], v.position[2]), 1.0);
+        f.screen.push_back({(clip.x / clip.w + 1) / 2 * kWidth, (clip.y / clip.w + 1) / 2 * kHeight});
+        f.kinds.push_back(v.kind);
+      }
+      return 0;
+    });
+    return f;
+  }
+
+  void setDisplay(void (*change)(SIM_ToolpathDisplay&)) {
+    SIM_ToolpathDisplay d = SIM_GetToolpathDisplay(view);
+    change(d);
+    ASSERT_EQ(SIM_SetToolpathDisplay(view, &d), 0);
+  }
+
+  ToolpathBuilder path_;
+};
+
+double distanceToSegment(const glm::dvec2& p, const glm::dvec2& a, const glm::dvec2& b) {
+  const glm::dvec2 ab = b - a;
+  const double t = glm::dot(ab, ab) > 0 ? std::clamp(glm::dot(p - a, ab) / glm::dot(ab, ab), 0.0, 1.0) : 0.0;
+  return glm::length(p - (a + t * ab));
+}
+
+bool near(const uint8_t* pixel, const glm::vec4& colour) {
+  for (int k = 0; k < 3; ++k)
+    if (std::abs(pixel[k] / 255.0f - colour[k]) > 0.06f) return false;
+  return pixel[3] > 0;
+}
+
+// Which of the strip's segments a class draws (by the kind of the vertex
+// each ends at).
+using SegmentClass = bool (*)(float kind);
+bool rapid(float kind) { return kind < 0.5f; }
+bool straight(float kind) { return kind > 0.5f && kind < 1.5f; }
+bool arc(float kind) { return kind > 1.5f && kind < 2.5f; }
+
+struct Agreement {
+  size_t pixels = 0, strayPixels = 0;   // pixels of the colour, and those far from the class's segments
+  size_t samples = 0, missedSamples = 0;  // points along the class's segments, and those without the colour near
+};
+
+Agreement agreement(const std::vector<uint8_t>& pixels, const std::vector<glm::dvec2>& screen,
+                    const std::vector<float>& kinds, SegmentClass drawn, const glm::vec4& colour) {
+  Agreement a;
+  auto distance = [&](const glm::dvec2& p) {
+    double best = std::numeric_limits<double>::max();
+    for (size_t v = 1; v < screen.size(); ++v)
+      if (drawn(kinds[v])) best = std::min(best, distanceToSegment(p, screen[v - 1], screen[v]));
+    return best;
+  };
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      if (!near(&pixels[4 * (size_t(y) * kWidth + x)], colour)) continue;
+      ++a.pixels;
+      if (distance({x + 0.5, y + 0.5}) > 1.5) ++a.strayPixels;
+    }
+  auto colourNear = [&](const glm::dvec2& p) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int x = int(p.x) + dx, y = int(p.y) + dy;
+        if (x >= 0 && y >= 0 && x < kWidth && y < kHeight && near(&pixels[4 * (size_t(y) * kWidth + x)], colour))
+          return true;
+      }
+    return false;
+  };
+  for (size_t v = 1; v < screen.size(); ++v) {
+    if (!drawn(kinds[v])) continue;
+    const double length = glm::length(screen[v] - screen[v - 1]);
+    // Away from the ends, where other classes meet it.
+    for (double s = 3; s < length - 3; s += 1.0) {
+      ++a.samples;
+      if (!colourNear(screen[v - 1] + (screen[v] - screen[v - 1]) * (s / length))) ++a.missedSamples;
+    }
+  }
+  return a;
+}
+
+}  // namespace
+
+TEST_F(ToolpathDrawing, EachClassInItsColourWhereTheStripRuns) {
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  struct Case {
+    const char* what;
+    void (*change)(SIM_ToolpathDisplay&);
+    SegmentClass cutClass;  // what the cut colour draws
+    bool rapidsShown, arcsOwnColour;
+  } cases[] = {
+      {"defaults", [](SIM_ToolpathDisplay&) {}, [](float k) { return straight(k) || arc(k); }, true, false},
+      {"arcs highlighted", [](SIM_ToolpathDisplay& d) { d.highlightArcs = 1; }, straight, true, true},
+      {"rapids off", [](SIM_ToolpathDisplay& d) { d.highlightArcs = 0, d.showRapid = 0; },
+       [](float k) { return straight(k) || arc(k); }, false, false},
+  };
+  for (const Case& c : cases) {
+    setDisplay(c.change);
+    const Frame f = frame();
+    const Agreement cut = agreement(f.picture.pixels, f.screen, f.kinds, c.cutClass, colours.cut);
+    EXPECT_GT(cut.pixels, 100u) << c.what;
+    EXPECT_LT(cut.strayPixels, cut.pixels / 50 + 1) << c.what;
+    EXPECT_LT(cut.missedSamples, cut.samples / 50 + 1) << c.what;
+    const Agreement rapids = agreement(f.picture.pixels, f.screen, f.kinds, rapid, colours.rapid);
+    if (c.rapidsShown) {
+      EXPECT_GT(rapids.pixels, 20u) << c.what;
+      EXPECT_LT(rapids.strayPixels, rapids.pixels / 50 + 1) << c.what;
+      EXPECT_LT(rapids.missedSamples, rapids.samples / 50 + 1) << c.what;
+    } else {
+      EXPECT_EQ(rapids.pixels, 0u) << c.what;
+    }
+    const Agreement arcs = agreement(f.picture.pixels, f.screen, f.kinds, arc, colours.arc);
+    if (c.arcsOwnColour) {
+      EXPECT_GT(arcs.pixels, 50u) << c.what;
+      EXPECT_LT(arcs.strayPixels, arcs.pixels / 50 + 1) << c.what;
+    } else {
+      EXPECT_EQ(arcs.pixels, 0u) << c.what;
+    }
+  }
+}
+
+TEST_F(ToolpathDrawing, PointsOnlyAtMoveEnds) {
+  setDisplay([](SIM_ToolpathDisplay& d) { d.points = 1, d.largePoints = 1, d.showRapid = 1; });
+  const Frame f = frame();
+  const glm::vec4& point = toolpath::toolpathColours(false).point;
+  std::vector<glm::dvec2> ends;
+  for (size_t v = 0; v < f.screen.size(); ++v)
+    if (std::fmod(f.kinds[v], 1.0f) > 0.01f) ends.push_back(f.screen[v]);
+  ASSERT_EQ(ends.size(), path_.moves.size());
+  size_t pixels = 0, stray = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      if (!near(&f.picture.pixels[4 * (size_t(y) * kWidth + x)], point)) continue;
+      ++pixels;
+      double best = 1e9;
+      for (const glm::dvec2& e : ends) best = std::min(best, glm::length(glm::dvec2(x + 0.5, y + 0.5) - e));
+      if (best > 4.5) ++stray;
+    }
+  EXPECT_GT(pixels, ends.size() * 10);
+  EXPECT_EQ(stray, 0u) << "a point away from a move end: the arc's interior";
+}
+
+TEST_F(ToolpathDrawing, BuffersUploadOnlyWhenTheToolpathChanges) {
+  const auto uploads = [&] {
+    return onRenderThread([&] {
+      const auto counts = view->toolpathStage().uploads();
+      return std::make_pair(counts.full, counts.inPlace);
+    });
+  };
+  frame();
+  const auto first = uploads();
+  EXPECT_GT(first.first, 0u);
+  ASSERT_EQ(SIM_SetProgress(view, 0.5, SIM_PROGRESS_TIME_FRACTION), 0);
+  frame();
+  EXPECT_EQ(uploads(), first) << "a new position uploads nothing";
+  ASSERT_EQ(SIM_SetToolpathOperationVisibility(view, 0, false), 0);
+  frame();
+  const auto hidden = uploads();
+  EXPECT_EQ(hidden.first, first.first) << "the same sizes go in place";
+  EXPECT_GT(hidden.second, first.second);
+}

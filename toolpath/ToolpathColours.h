@@ -1,0 +1,21 @@
+#pragma once
+// The toolpath display's colours for the light and dark themes: feed
+// moves, arcs (with arcs highlighted), rapids, move-end points, tool-axis
+// vectors, the tint of highlighted tool parts, and the table that colours
+// operations and tools (range colour index i takes entry i mod 16).
+#include <array>
+
+#include <glm/vec4.hpp>
+
+#include "toolpath/ToolpathLines.h"
+
+namespace toolpath {
+
+struct ToolpathColours {
+  glm::vec4 cut, arc, rapid, point, vector, toolTint;
+  std::array<glm::vec4, kRangeColours> ranges;
+};
+
+const ToolpathColours& toolpathColours(bool dark);
+
+}  // namespace toolpath

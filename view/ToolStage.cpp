@@ -1,0 +1,196 @@
+#include "view/ToolStage.h"
+
+#include <algorithm>
+#include <shared_mutex>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+#include "toolpath/ToolpathColours.h"
+
+namespace view {
+
+namespace {
+
+constexpr uint32_t kHolderTag = 3;
+constexpr float kMarkerSize = 14.0f;
+
+// The tool frame (+Y from the tip into the holder) seen from the spindle
+// (+Z), as the kinematics' transform expects it.
+const glm::dmat4 kToolToSpindle(glm::dvec4(1, 0, 0, 0), glm::dvec4(0, 0, 1, 0), glm::dvec4(0, -1, 0, 0),
+                                glm::dvec4(0, 0, 0, 1));
+
+uint32_t tagOf(uint32_t partKind) {
+  switch (partKind) {
+    case SIM_PART_SHOULDER: return 1;
+    case SIM_PART_SHAFT:
+    case SIM_PART_SHAFT_ALTERNATE: return 2;
+    case SIM_PART_HOLDER: return kHolderTag;
+    default: return 0;  // the cutting part and the extra profile
+  }
+}
+
+void appendTagged(const tools::PackedMesh& from, uint32_t tag, tools::PackedMesh& to) {
+  for (tools::PackedVertex v : from) {
+    v.normal = (v.normal & 0x3FFFFFFFu) | tag << 30;
+    to.push_back(v);
+  }
+}
+
+// The tool in use at a move: the last tool change at or before it.
+const tools::Tool* toolAt(const toolpath::Toolpath& path, int64_t move, const tools::ToolTable& table) {
+  uint64_t hash = 0;
+  for (const toolpath::NamedMove& change : path.toolChanges())
+    if (static_cast<int64_t>(change.move) <= move) hash = change.nameHash;
+  return hash ? table.toolByHash(hash) : nullptr;
+}
+
+}  // namespace
+
+ToolStage::~ToolStage() = default;
+
+void ToolStage::rebuildMesh(const tools::Tool& tool, bool withHolder) {
+  mesh_.clear();
+  if (meshWithTool_)
+    for (const tools::ToolPartShape& part : tool.parts) appendTagged(part.mesh, tagOf(part.kind), mesh_);
+  if (withHolder && tool.holder) {
+    // Holder models sit in the holder's frame: placed by its rotation and
+    // origin from the tool's mount point.
+    const glm::mat3 rotation = tool.holder->rotation;
+    const glm::vec3 offset = glm::vec3(tool.mountPoint) + tool.holder->origin;
+    for (tools::PackedVertex v : tool.holder->mesh) {
+      const glm::vec3 p = rotation * glm::vec3(v.x, v.y, v.z) + offset;
+      v.x = p.x, v.y = p.y, v.z = p.z;
+      v.normal = (v.normal & 0x3FFFFFFFu) | kHolderTag << 30;
+      mesh_.push_back(v);
+    }
+  }
+  uploaded_ = false;
+}
+
+void ToolStage::update(FrameState& frame) {
+  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
+  const std::shared_ptr<const toolpath::Toolpath>& path = frame.played.toolpath;
+  const toolpath::PositionAtFraction& at = frame.played.at;
+  const bool wasShown = shown_;
+  shown_ = false;
+  if (!path || at.move < 0) {
+    if (wasShown) frame.changed = true;
+    return;
+  }
+  const bool withTool = settings.showTool.load(), withHolder = settings.showHolder.load();
+  if (!withTool && !withHolder) {  // nothing of the tool, nor its marker
+    if (wasShown) frame.changed = true;
+    return;
+  }
+  {
+    std::shared_lock tools(job_.toolTableLock, std::try_to_lock);
+    if (!tools.owns_lock()) return;  // a table load: the tool comes back next frame
+    const tools::ToolTable& table = job_.toolTable();
+    const tools::Tool* tool = toolAt(*path, at.move, table);
+    if (!tool) {
+      if (wasShown) frame.changed = true;
+      return;
+    }
+    if (tool->identifierHash != meshTool_ || table.revision() != meshRevision_ || withHolder != meshWithHolder_ ||
+        withTool != meshWithTool_) {
+      meshTool_ = tool->identifierHash;
+      meshRevision_ = table.revision();
+      meshWithHolder_ = withHolder;
+      meshWithTool_ = withTool;
+      rebuildMesh(*tool, withHolder);
+      frame.changed = true;
+    }
+  }
+  // The tool axis at the position: the rotary axes part way through the move.
+  const toolpath::ToolpathMove move = path->move(at.move);
+  const glm::dvec3 axes = glm::dvec3(move.axes[0], move.axes[1], move.axes[2]) - at.axesDelta * (1.0 - at.fraction);
+  const glm::dvec3 tip = playback_.toolPose().tip;
+  const glm::dmat4 placed = glm::dmat4(job_.displayFrame()) * glm::translate(glm::dmat4(1.0), tip) *
+                            job_.kinematics()->toolTransform(axes) * kToolToSpindle;
+  const glm::mat4 placement(placed);
+  if (placement != placement_ || !wasShown) frame.changed = true;
+  placement_ = placement;
+  tip_ = glm::vec3(glm::dmat3(job_.displayFrame()) * tip);
+  shown_ = true;
+}
+
+void ToolStage::draw(const camera::Camera::DrawState& camera) {
+  if (!shown_) return;
+  if (!program_) program_ = gpu::drawProgram("Shaders\\tool.vert", "Shaders\\tool.frag");
+  if (!markerProgram_) markerProgram_ = gpu::drawProgram("Shaders\\toolMarker.vert", "Shaders\\toolPoint.frag");
+  if (!program_ || !markerProgram_) return;
+  if (!uploaded_) {
+    if (!vertexArray_) glGenVertexArrays(1, &vertexArray_);
+    if (!buffer_) glGenBuffers(1, &buffer_);
+    glBindVertexArray(vertexArray_);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.size() * sizeof(tools::PackedVertex)), mesh_.data(),
+                 GL_STATIC_DRAW);
+    const GLsizei stride = sizeof(tools::PackedVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribIPointer(1, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<const void*>(12));
+    glEnableVertexAttribArray(2);
+    glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<const void*>(16));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(20));
+    glBindVertexArray(0);
+    uploaded_ = true;
+  }
+  auto common = [&](GLuint program) {
+    glUseProgram(program);
+    glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
+    glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
+  };
+  glEnable(GL_DEPTH_TEST);
+  if (!mesh_.empty()) {
+    common(program_);
+    auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
+    glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(placement_));
+    glUniform3f(at("lightDir"), 0.3f, 0.8f, 0.5f);
+    const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
+    glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
+    glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
+    glUniform1i(at("cuttingPlaneEnabled"), 0);
+    glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
+    const glm::vec4 tint = toolpath::toolpathColours(false).toolTint;
+    glUniform4fv(at("colorizeColor"), 1, glm::value_ptr(tint));
+    glUniform1f(at("colorizeFrac"), 0.7f);
+    glUniform1ui(at("colorizeTypes"), tintedParts.load());
+    glUniform1f(at("colorizeShininess"), 0.5f);
+    glUniform1ui(at("useUniformColor"), 0u);
+    glBindVertexArray(vertexArray_);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh_.size()));
+  }
+  // The marker on top of everything at the tip.
+  common(markerProgram_);
+  glUniform3fv(gpu::uniformLocation(markerProgram_, "tip"), 1, glm::value_ptr(tip_));
+  glUniform4fv(gpu::uniformLocation(markerProgram_, "markerColor"), 1,
+               glm::value_ptr(toolpath::toolpathColours(false).point));
+  glUniform1ui(gpu::uniformLocation(markerProgram_, "plain"), 0u);
+  if (!markerArray_) glGenVertexArrays(1, &markerArray_);
+  glBindVertexArray(markerArray_);
+  glPointSize(kMarkerSize);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDrawArrays(GL_POINTS, 0, 1);
+  glDisable(GL_BLEND);
+  glEnable(GL_DEPTH_TEST);
+  glBindVertexArray(0);
+}
+
+void ToolStage::release() {
+  if (buffer_) glDeleteBuffers(1, &buffer_);
+  if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+  if (markerArray_) glDeleteVertexArrays(1, &markerArray_);
+  buffer_ = vertexArray_ = markerArray_ = 0;
+  program_ = markerProgram_ = 0;  // the window's programs go with the program cache
+  uploaded_ = false;
+}
+
+}  // namespace view

@@ -1,0 +1,54 @@
+#pragma once
+// The tool at the played position: every part of the tool in use and its
+// holder, posed at the tip with the tool axis the kinematics give there,
+// and the position marker. Parts carry a tag (0 cutting part, 1 shoulder,
+// 2 shaft, 3 holder parts and the holder model) that the tint of collided
+// or highlighted parts selects by.
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include <glm/mat4x4.hpp>
+
+#include "gpu/GL.h"
+#include "tools/PackedMesh.h"
+#include "view/FramePart.h"
+#include "view/JobData.h"
+
+namespace view {
+
+class ToolStage final : public FramePart {
+ public:
+  ToolStage(JobData& job, const Playback& playback) : job_(job), playback_(playback) {}
+  ~ToolStage() override;
+
+  void update(FrameState& frame) override;
+  camera::SceneBox sceneBox() const override { return {}; }  // the scene does not frame the tool
+  void draw(const camera::Camera::DrawState& camera) override;
+  void release() override;
+
+  // Parts whose tag bit is set are tinted (collisions, highlights); any thread.
+  std::atomic<uint32_t> tintedParts{0};
+
+  // Render thread, for tests: the mesh drawn and its placement (tool frame
+  // to display frame); empty without a tool in use.
+  const tools::PackedMesh& mesh() const { return mesh_; }
+  const glm::mat4& placement() const { return placement_; }
+  bool shown() const { return shown_; }
+
+ private:
+  void rebuildMesh(const tools::Tool& tool, bool withHolder);
+
+  JobData& job_;
+  const Playback& playback_;
+  uint64_t meshTool_ = 0, meshRevision_ = ~0ull;
+  bool meshWithHolder_ = true, meshWithTool_ = true;
+  tools::PackedMesh mesh_;
+  glm::mat4 placement_{1.0f};
+  glm::vec3 tip_{0.0f};
+  bool shown_ = false, uploaded_ = false;
+  GLuint vertexArray_ = 0, buffer_ = 0, markerArray_ = 0;
+  GLuint program_ = 0, markerProgram_ = 0;
+};
+
+}  // namespace view

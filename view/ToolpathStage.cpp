@@ -1,0 +1,209 @@
+#include "view/ToolpathStage.h"
+
+#include <algorithm>
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include "camera/DisplayFrame.h"
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+#include "toolpath/ToolpathColours.h"
+
+namespace view {
+
+namespace {
+
+constexpr float kLineWidth = 1.0f, kLineWidthLarge = 2.0f;
+constexpr float kPointSize = 4.0f, kPointSizeLarge = 7.0f;
+
+glm::vec4 faded(glm::vec4 colour, float alpha) { return {glm::vec3(colour), colour.a * alpha}; }
+
+}  // namespace
+
+ToolpathStage::~ToolpathStage() = default;
+
+void ToolpathStage::update(FrameState& frame) {
+  const std::shared_ptr<const toolpath::Toolpath>& path = frame.played.toolpath;
+  if (path != source_) {
+    source_ = path;
+    lines_.reset();
+    box_ = {};
+    if (path && path->moveCount() > 0) {
+      const std::shared_ptr<const machine::Kinematics> kinematics = job_.kinematics();
+      lines_ = std::make_shared<toolpath::ToolpathLines>(
+          toolpath::buildToolpathLines(*path, *kinematics, toolpath::vectorLengthFor(*path)));
+      const toolpath::Box bounds = path->bounds();
+      box_ = camera::displayBox(bounds.min, bounds.max, job_.displayFrame());
+    }
+    linesUploaded_ = false;
+    windowMove_ = -2;
+    frame.changed = true;
+  }
+  current_ = frame.played.at.move;
+  const uint32_t mode = job_.toolpathMode.load();
+  if (path && (current_ != windowMove_ || mode != windowMode_)) {
+    toolpath::WindowRequest request;
+    request.current = current_;
+    request.mode = mode;
+    request.playbackFraction = frame.played.timeFraction;
+    const toolpath::MoveWindow window = toolpath::visibleMoves(*path, *job_.kinematics(), request);
+    if (!(window == window_) || mode == 2) frame.changed = true;
+    window_ = window;
+    windowMove_ = current_;
+    windowMode_ = mode;
+  }
+  const uint64_t revision = job_.toolpathDisplay.revision.load();
+  if (revision != settingsRevision_) frame.changed = true;
+  settingsRevision_ = revision;
+}
+
+void ToolpathStage::upload(Buffer& buffer, GLenum target, const void* data, size_t bytes) {
+  if (!buffer.name) glGenBuffers(1, &buffer.name);
+  glBindBuffer(target, buffer.name);
+  if (bytes == buffer.bytes && bytes > 0) {
+    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+    ++uploads_.inPlace;
+  } else {
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), bytes ? data : nullptr, GL_STATIC_DRAW);
+    buffer.bytes = bytes;
+    ++uploads_.full;
+  }
+}
+
+void ToolpathStage::uploadLines() {
+  const toolpath::ToolpathLines& lines = *lines_;
+  if (!vertexArray_) glGenVertexArrays(1, &vertexArray_);
+  glBindVertexArray(vertexArray_);
+  upload(vertices_, GL_ARRAY_BUFFER, lines.vertices.data(), lines.vertices.size() * sizeof(toolpath::LineVertex));
+  const GLsizei stride = sizeof(toolpath::LineVertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(12));
+  glEnableVertexAttribArray(2);
+  glVertexAttribIPointer(2, 1, GL_INT, stride, reinterpret_cast<const void*>(16));
+
+  if (!vectorArray_) glGenVertexArrays(1, &vectorArray_);
+  glBindVertexArray(vectorArray_);
+  upload(vectors_, GL_ARRAY_BUFFER, lines.vectors.data(), lines.vectors.size() * sizeof(toolpath::VectorVertex));
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(toolpath::VectorVertex), nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, sizeof(toolpath::VectorVertex), reinterpret_cast<const void*>(12));
+  glBindVertexArray(0);
+
+  upload(values_, GL_SHADER_STORAGE_BUFFER, lines.values.data(), lines.values.size() * sizeof(float));
+  glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
+  linesUploaded_ = true;
+}
+
+void ToolpathStage::setColours(GLuint program, const glm::vec4& cut, const glm::vec4& arc, const glm::vec4& rapid,
+                               float alpha) {
+  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
+  const glm::vec4 none(0.0f);
+  const bool cutting = settings.showCutting.load(), rapids = settings.showRapid.load();
+  const glm::vec4 c = cutting ? faded(cut, alpha) : none;
+  const glm::vec4 a = cutting ? faded(arc, alpha) : none;
+  const glm::vec4 r = rapids ? faded(rapid, alpha) : none;
+  glUniform4fv(gpu::uniformLocation(program, "ColorCut"), 1, glm::value_ptr(c));
+  glUniform4fv(gpu::uniformLocation(program, "ColorArc"), 1, glm::value_ptr(a));
+  glUniform4fv(gpu::uniformLocation(program, "ColorRapid"), 1, glm::value_ptr(r));
+}
+
+// Each draw range clipped to the visible window; with the remaining-dimmed
+// mode the part after the current move is drawn with halved alphas.
+void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current) {
+  const toolpath::ToolpathLines& lines = *lines_;
+  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const toolpath::ColourBy by = settings.colourBy.load();
+  const std::vector<toolpath::DrawRange>* ranges = nullptr;
+  std::vector<toolpath::DrawRange> whole;
+  if (by == toolpath::ColourBy::Tool) {
+    ranges = &lines.toolRanges;
+  } else if (by == toolpath::ColourBy::Operation || source_->operationCount() > 0) {
+    ranges = &lines.operationRanges;
+  } else {
+    whole.push_back(lines.rangeOfMoves(0, static_cast<int64_t>(lines.lastVertexOf.size()) - 1));
+    ranges = &whole;
+  }
+  const toolpath::DrawRange shown = lines.rangeOfMoves(window_.first, window_.last);
+  const bool dimAfter = windowMode_ == 2 && current >= 0;
+  const uint32_t split = dimAfter ? lines.lastVertexOf[std::min<size_t>(current, lines.lastVertexOf.size() - 1)] : ~0u;
+  const glm::vec4 arc = settings.highlightArcs.load() ? colours.arc : colours.cut;
+  auto drawSpan = [&](uint32_t first, uint32_t last, const toolpath::DrawRange& range, float alpha) {
+    if (last <= first && primitive != GL_POINTS) return;
+    if (last < first) return;
+    if (by == toolpath::ColourBy::Kind) {
+      setColours(program, colours.cut, arc, colours.rapid, alpha);
+    } else {
+      const glm::vec4& own = colours.ranges[range.colour % toolpath::kRangeColours];
+      setColours(program, own, own, own, alpha);
+    }
+    glDrawArrays(primitive, static_cast<GLint>(first), static_cast<GLsizei>(last - first + 1));
+  };
+  for (const toolpath::DrawRange& range : *ranges) {
+    const uint32_t first = std::max(range.firstVertex, shown.firstVertex);
+    const uint32_t last = std::min(range.lastVertex, shown.lastVertex);
+    if (last < first) continue;
+    if (split >= first && split < last) {
+      drawSpan(first, split, range, 1.0f);
+      drawSpan(split, last, range, 0.5f);
+    } else {
+      drawSpan(first, last, range, split < first ? 0.5f : 1.0f);
+    }
+  }
+}
+
+void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
+  if (!lines_ || lines_->vertices.empty()) return;
+  if (!linesUploaded_) uploadLines();
+  if (!linesProgram_) linesProgram_ = gpu::drawProgram("Shaders\\toolpath.vert", "Shaders\\toolpath.frag");
+  if (!pointsProgram_) pointsProgram_ = gpu::drawProgram("Shaders\\toolpath.vert", "Shaders\\toolpathPoints.frag");
+  if (!linesProgram_ || !pointsProgram_) return;
+  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
+  const glm::mat4 model(glm::dmat4(job_.displayFrame()));
+  const auto common = [&](GLuint program) {
+    glUseProgram(program);
+    glUniformMatrix4fv(gpu::uniformLocation(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
+    glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
+    glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
+  };
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  const bool wide = settings.thickLines.load() || settings.colourBy.load() != toolpath::ColourBy::Kind;
+  const float width = wide ? kLineWidthLarge : kLineWidth;
+  if (width != lineWidth_) {
+    glLineWidth(width);
+    lineWidth_ = width;
+  }
+  glBindVertexArray(vertexArray_);
+  common(linesProgram_);
+  drawRanges(linesProgram_, GL_LINE_STRIP, current_);
+  if (settings.points.load()) {
+    common(pointsProgram_);
+    glPointSize(settings.largePoints.load() ? kPointSizeLarge : kPointSize);
+    const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+    glUniform4fv(gpu::uniformLocation(pointsProgram_, "ColorPoint"), 1, glm::value_ptr(colours.point));
+    drawRanges(pointsProgram_, GL_POINTS, current_);
+  }
+  glBindVertexArray(0);
+  glDisable(GL_BLEND);
+}
+
+void ToolpathStage::release() {
+  for (Buffer* b : {&vertices_, &vectors_, &values_})
+    if (b->name) {
+      glDeleteBuffers(1, &b->name);
+      *b = Buffer{};
+    }
+  if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+  if (vectorArray_) glDeleteVertexArrays(1, &vectorArray_);
+  vertexArray_ = vectorArray_ = 0;
+  linesProgram_ = pointsProgram_ = 0;  // the window's programs go with the program cache
+  linesUploaded_ = false;
+  lineWidth_ = 0.0f;
+}
+
+}  // namespace view

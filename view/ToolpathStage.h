@@ -1,0 +1,64 @@
+#pragma once
+// The toolpath in the frame: its line strip, move-end points and tool-axis
+// vectors, built when the toolpath snapshot changes and uploaded in place
+// when the size stays, drawn through the window of visible moves that the
+// toolpath mode and the current move choose, in the colours the display
+// settings pick.
+#include <cstdint>
+#include <memory>
+
+#include "gpu/GL.h"
+#include "toolpath/ToolpathLines.h"
+#include "toolpath/VisibleMoves.h"
+#include "view/FramePart.h"
+#include "view/JobData.h"
+
+namespace view {
+
+class ToolpathStage final : public FramePart {
+ public:
+  explicit ToolpathStage(JobData& job) : job_(job) {}
+  ~ToolpathStage() override;
+
+  void update(FrameState& frame) override;
+  camera::SceneBox sceneBox() const override { return box_; }
+  void draw(const camera::Camera::DrawState& camera) override;
+  void release() override;
+
+  // Render thread, for tests and figures.
+  const toolpath::MoveWindow& window() const { return window_; }
+  const toolpath::ToolpathLines* lines() const { return lines_.get(); }
+  struct UploadCounts {
+    uint64_t full = 0, inPlace = 0;
+  };
+  const UploadCounts& uploads() const { return uploads_; }
+
+ private:
+  struct Buffer {
+    GLuint name = 0;
+    size_t bytes = 0;
+  };
+  void upload(Buffer& buffer, GLenum target, const void* data, size_t bytes);
+  void uploadLines();
+  void drawRanges(GLuint program, GLenum primitive, int64_t current);
+  void setColours(GLuint program, const glm::vec4& cut, const glm::vec4& arc, const glm::vec4& rapid, float alpha);
+
+  JobData& job_;
+  std::shared_ptr<const toolpath::Toolpath> source_;
+  std::shared_ptr<const toolpath::ToolpathLines> lines_;
+  bool linesUploaded_ = false;
+  toolpath::MoveWindow window_;
+  int64_t windowMove_ = -2;
+  uint32_t windowMode_ = ~0u;
+  int64_t current_ = -1;
+  uint64_t settingsRevision_ = 0;
+  camera::SceneBox box_;
+  UploadCounts uploads_;
+
+  GLuint vertexArray_ = 0, vectorArray_ = 0;
+  Buffer vertices_, vectors_, values_;
+  GLuint linesProgram_ = 0, pointsProgram_ = 0;
+  float lineWidth_ = 0.0f;
+};
+
+}  // namespace view
