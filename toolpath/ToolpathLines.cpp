@@ -110,6 +110,14 @@ ToolpathLines buildToolpathLines(const Toolpath& toolpath, const machine::Kinema
                            kind});
     out.values.push_back(static_cast<float>(toolpath.feedOf(static_cast<int64_t>(i))));
   }
+  bool anyFeed = false;
+  for (size_t i = 0; i < count; ++i) {
+    if (!isCutting(toolpath.move(static_cast<int64_t>(i)).type)) continue;
+    const float v = out.values[i];
+    out.lowestValue = anyFeed ? std::min(out.lowestValue, v) : v;
+    out.highestValue = anyFeed ? std::max(out.highestValue, v) : v;
+    anyFeed = true;
+  }
   addOperationRanges(toolpath, out);
   addToolRanges(toolpath, out);
   return out;

@@ -58,6 +58,8 @@ struct ToolpathLines {
   std::vector<DrawRange> operationRanges;  // one per operation, hidden ones left out
   std::vector<DrawRange> toolRanges;       // one per tool run
   std::vector<float> values;               // per move, for colouring by value
+  // The values' range over the feed moves (0, 0 without any).
+  float lowestValue = 0.0f, highestValue = 0.0f;
 
   // The vertices from the end of the move before `first` to the end of
   // `last`: the strip that draws moves first..last.

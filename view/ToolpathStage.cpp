@@ -155,12 +155,46 @@ void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current
   }
 }
 
+// Colour by value: the feed moves' range, its middle in the good colour.
+void ToolpathStage::useValueColours(const glm::mat4& model, const camera::Camera::DrawState& camera) {
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const toolpath::ToolpathLines& lines = *lines_;
+  glUseProgram(valuesProgram_);
+  auto at = [this](const char* name) { return gpu::uniformLocation(valuesProgram_, name); };
+  glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(model));
+  glUniformMatrix4fv(at("cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
+  glUniformMatrix4fv(at("cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
+  glUniform4fv(at("minColor"), 1, glm::value_ptr(colours.valueLow));
+  glUniform4fv(at("goodColor"), 1, glm::value_ptr(colours.valueGood));
+  glUniform4fv(at("maxColor"), 1, glm::value_ptr(colours.valueHigh));
+  glUniform1f(at("minValue"), lines.lowestValue);
+  glUniform1f(at("midValue"), (lines.lowestValue + lines.highestValue) / 2);
+  glUniform1f(at("maxValue"), lines.highestValue);
+  glUniform1ui(at("showRapid"), job_.toolpathDisplay.showRapid.load() ? 1u : 0u);
+  glUniform1ui(at("showCutting"), job_.toolpathDisplay.showCutting.load() ? 1u : 0u);
+  glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 0, values_.name);
+}
+
+// A tool-axis segment at each move end of the window, shown where points would be.
+void ToolpathStage::drawVectors() {
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  setColours(vectorsProgram_, colours.cut, colours.cut, colours.rapid, 1.0f);
+  glUniform4fv(gpu::uniformLocation(vectorsProgram_, "ColorVector"), 1, glm::value_ptr(colours.vector));
+  glBindVertexArray(vectorArray_);
+  const GLint first = static_cast<GLint>(2 * window_.first);
+  glDrawArrays(GL_LINES, first, static_cast<GLsizei>(2 * (window_.last + 1)) - first);
+}
+
 void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
   if (!lines_ || lines_->vertices.empty()) return;
   if (!linesUploaded_) uploadLines();
   if (!linesProgram_) linesProgram_ = gpu::drawProgram("Shaders\\toolpath.vert", "Shaders\\toolpath.frag");
   if (!pointsProgram_) pointsProgram_ = gpu::drawProgram("Shaders\\toolpath.vert", "Shaders\\toolpathPoints.frag");
-  if (!linesProgram_ || !pointsProgram_) return;
+  if (!valuesProgram_)
+    valuesProgram_ = gpu::drawProgram("Shaders\\toolpathColorBy.vert", "Shaders\\toolpathColorBy.frag");
+  if (!vectorsProgram_)
+    vectorsProgram_ = gpu::drawProgram("Shaders\\toolpathVectors.vert", "Shaders\\toolpathVectors.frag");
+  if (!linesProgram_ || !pointsProgram_ || !valuesProgram_ || !vectorsProgram_) return;
   const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
   const glm::mat4 model(glm::dmat4(job_.displayFrame()));
   const auto common = [&](GLuint program) {
@@ -179,14 +213,23 @@ void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
     lineWidth_ = width;
   }
   glBindVertexArray(vertexArray_);
-  common(linesProgram_);
-  drawRanges(linesProgram_, GL_LINE_STRIP, current_);
+  if (settings.colourByFeed.load()) {
+    useValueColours(model, camera);
+    drawRanges(valuesProgram_, GL_LINE_STRIP, current_);
+  } else {
+    common(linesProgram_);
+    drawRanges(linesProgram_, GL_LINE_STRIP, current_);
+  }
   if (settings.points.load()) {
     common(pointsProgram_);
     glPointSize(settings.largePoints.load() ? kPointSizeLarge : kPointSize);
     const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
     glUniform4fv(gpu::uniformLocation(pointsProgram_, "ColorPoint"), 1, glm::value_ptr(colours.point));
     drawRanges(pointsProgram_, GL_POINTS, current_);
+  }
+  if (settings.toolVectors.load()) {
+    common(vectorsProgram_);
+    drawVectors();
   }
   glBindVertexArray(0);
   glDisable(GL_BLEND);
@@ -201,7 +244,8 @@ void ToolpathStage::release() {
   if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
   if (vectorArray_) glDeleteVertexArrays(1, &vectorArray_);
   vertexArray_ = vectorArray_ = 0;
-  linesProgram_ = pointsProgram_ = 0;  // the window's programs go with the program cache
+  // The window's programs go with the program cache.
+  linesProgram_ = pointsProgram_ = valuesProgram_ = vectorsProgram_ = 0;
   linesUploaded_ = false;
   lineWidth_ = 0.0f;
 }

@@ -42,6 +42,8 @@ class ToolpathStage final : public FramePart {
   void uploadLines();
   void drawRanges(GLuint program, GLenum primitive, int64_t current);
   void setColours(GLuint program, const glm::vec4& cut, const glm::vec4& arc, const glm::vec4& rapid, float alpha);
+  void useValueColours(const glm::mat4& model, const camera::Camera::DrawState& camera);
+  void drawVectors();
 
   JobData& job_;
   std::shared_ptr<const toolpath::Toolpath> source_;
@@ -57,7 +59,7 @@ class ToolpathStage final : public FramePart {
 
   GLuint vertexArray_ = 0, vectorArray_ = 0;
   Buffer vertices_, vectors_, values_;
-  GLuint linesProgram_ = 0, pointsProgram_ = 0;
+  GLuint linesProgram_ = 0, pointsProgram_ = 0, valuesProgram_ = 0, vectorsProgram_ = 0;
   float lineWidth_ = 0.0f;
 };
 

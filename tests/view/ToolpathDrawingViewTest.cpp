@@ -218,3 +218,85 @@ TEST_F(ToolpathDrawing, BuffersUploadOnlyWhenTheToolpathChanges) {
   EXPECT_EQ(hidden.first, first.first) << "the same sizes go in place";
   EXPECT_GT(hidden.second, first.second);
 }
+
+namespace {
+
+// HSV of an RGB colour, hue in [0, 1).
+glm::dvec3 hsvOf(const glm::dvec3& c) {
+  const double high = std::max({c.r, c.g, c.b}), low = std::min({c.r, c.g, c.b}), d = high - low;
+  double hue = 0;
+  if (d > 0) {
+    if (high == c.r) hue = std::fmod((c.g - c.b) / d + 6.0, 6.0);
+    else if (high == c.g) hue = (c.b - c.r) / d + 2.0;
+    else hue = (c.r - c.g) / d + 4.0;
+  }
+  return {hue / 6.0, high > 0 ? d / high : 0.0, high};
+}
+
+glm::dvec3 rgbOf(const glm::dvec3& hsv) {
+  const double h = hsv.x * 6.0, s = hsv.y, v = hsv.z;
+  const int sector = static_cast<int>(std::floor(h)) % 6;
+  const double f = h - std::floor(h), p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
+  switch (sector) {
+    case 0: return {v, t, p};
+    case 1: return {q, v, p};
+    case 2: return {p, v, t};
+    case 3: return {p, q, v};
+    case 4: return {t, p, v};
+    default: return {v, p, q};
+  }
+}
+
+// From a to b by t in HSV, the hue the shorter way round.
+glm::dvec3 hsvBlend(const glm::vec4& a, const glm::vec4& b, double t) {
+  const glm::dvec3 p = hsvOf(glm::dvec3(a)), q = hsvOf(glm::dvec3(b));
+  double dh = q.x - p.x;
+  if (dh >= 0.5) dh -= 1.0;
+  if (dh < -0.5) dh += 1.0;
+  double hue = p.x + dh * t;
+  hue -= std::floor(hue);
+  return rgbOf({hue, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t});
+}
+
+}  // namespace
+
+// Colour by feed: each segment in its move's value colour, the lowest feed
+// in the low colour, the middle one exactly in the good colour, the highest
+// in the high colour, a quarter of the way in the HSV blend.
+TEST_F(ToolpathDrawing, FeedsColourTheirMoves) {
+  ToolpathBuilder fed;
+  fed.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 30, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 2, 0}));
+  fed.feeds = {0, 100, 200, 300, 500};
+  const SIM_ToolpathRecord record = fed.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  setDisplay([](SIM_ToolpathDisplay& d) { d.colourByFeed = 1; });
+  settleView(SIM_VIEW_TOP);
+  const Frame f = frame();
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const glm::dvec3 expected[] = {glm::dvec3(colours.valueLow), hsvBlend(colours.valueLow, colours.valueGood, 0.5),
+                                 glm::dvec3(colours.valueGood), glm::dvec3(colours.valueHigh)};
+  ASSERT_EQ(f.screen.size(), 5u);
+  for (size_t move = 1; move < 5; ++move) {
+    const glm::dvec2 middle = (f.screen[move - 1] + f.screen[move]) / 2.0;
+    // The line's pixel nearest the middle of its segment.
+    double best = 1e9;
+    glm::dvec3 seen(-1);
+    for (int dy = -2; dy <= 2; ++dy)
+      for (int dx = -2; dx <= 2; ++dx) {
+        const int x = int(middle.x) + dx, y = int(middle.y) + dy;
+        const uint8_t* p = &f.picture.pixels[4 * (size_t(y) * kWidth + x)];
+        if (p[3] == 0 || glm::length(glm::dvec2(x + 0.5, y + 0.5) - middle) >= best) continue;
+        // Lines over the stock: the stock's grey is not a value colour.
+        const glm::dvec3 c(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0);
+        if (hsvOf(c).y < 0.3) continue;
+        best = glm::length(glm::dvec2(x + 0.5, y + 0.5) - middle);
+        seen = c;
+      }
+    EXPECT_LT(glm::length(seen - expected[move - 1]), 0.03) << "move " << move << ": " << seen.r << " " << seen.g << " "
+                                                             << seen.b;
+  }
+}
