@@ -220,6 +220,17 @@ void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
     common(linesProgram_);
     drawRanges(linesProgram_, GL_LINE_STRIP, current_);
   }
+  if (window_.markCurrent && current_ >= 0) {
+    // The move the tool is on, thick and in the point colour.
+    common(linesProgram_);
+    const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+    setColours(linesProgram_, colours.point, colours.point, colours.point, 1.0f);
+    const toolpath::DrawRange move = lines_->rangeOfMoves(current_, current_);
+    glLineWidth(kLineWidthLarge * 2);
+    glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(move.firstVertex),
+                 static_cast<GLsizei>(move.lastVertex - move.firstVertex + 1));
+    glLineWidth(lineWidth_);
+  }
   if (settings.points.load()) {
     common(pointsProgram_);
     glPointSize(settings.largePoints.load() ? kPointSizeLarge : kPointSize);

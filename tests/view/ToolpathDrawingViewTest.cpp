@@ -300,3 +300,25 @@ TEST_F(ToolpathDrawing, FeedsColourTheirMoves) {
                                                              << seen.b;
   }
 }
+
+// The mode picks what is drawn: up to the tool shows less than the whole
+// path; mode 9 marks the move the tool is on in the point colour.
+TEST_F(ToolpathDrawing, ModesChooseWhatIsShown) {
+  // On the feed along x 40, the fourth move: a quarter of the cut length.
+  ASSERT_EQ(SIM_SetProgress(view, 0.35, SIM_PROGRESS_LENGTH_FRACTION), 0);
+  setDisplay([](SIM_ToolpathDisplay& d) { d.showTool = d.showHolder = 0; });
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const auto count = [&](uint32_t mode, const glm::vec4& colour) {
+    EXPECT_EQ(SIM_SetToolpathMode(view, mode), 0);
+    const Frame f = frame();
+    size_t n = 0;
+    for (size_t i = 0; i < f.picture.pixels.size(); i += 4) n += near(&f.picture.pixels[i], colour);
+    return n;
+  };
+  const size_t whole = count(SIM_TOOLPATH_MODE_WHOLE, colours.cut);
+  const size_t toTool = count(SIM_TOOLPATH_MODE_START_TO_TOOL, colours.cut);
+  EXPECT_LT(toTool, whole / 2);
+  EXPECT_GT(toTool, whole / 10);
+  EXPECT_EQ(count(SIM_TOOLPATH_MODE_START_TO_TOOL, colours.point), 0u);
+  EXPECT_GT(count(SIM_TOOLPATH_MODE_START_TO_TOOL_MARKED, colours.point), 20u);
+}
