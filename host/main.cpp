@@ -53,7 +53,9 @@ void usage() {
                "  --no-rapids, --thick  hide rapid moves, draw thick lines\n"
                "  --color-by feed|operation|tool  colour the toolpath by that instead of move kind\n"
                "  --no-tool, --no-holder  leave the tool or its holder out of the picture\n"
-               "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n");
+               "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
+               "  --interactive      keep the window open after the job until it is closed\n"
+               "                     (Home, Space, N and P step through the job)\n");
 }
 
 struct Options {
@@ -66,6 +68,7 @@ struct Options {
   std::string machine;
   int width = 1600, height = 900;
   bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
+  bool interactive = false;
   uint32_t toolpathMode = 0;
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
   double stopAt = 1.0;
@@ -177,6 +180,8 @@ Options optionsOf(int argc, char** argv) {
     } else if (arg == "--stop-at") {
       o.stopAt = numberOf(value(), "--stop-at");
       if (o.stopAt < 0 || o.stopAt > 1) throw InputError{"--stop-at must lie between 0 and 1"};
+    } else if (arg == "--interactive") {
+      o.interactive = true;
     } else if (arg == "--help" || arg == "-h") {
       usage();
       std::exit(0);
@@ -188,6 +193,7 @@ Options optionsOf(int argc, char** argv) {
       throw InputError{"only one program at a time"};
     }
   }
+  if (o.interactive && (o.headless || o.hidden)) throw InputError{"--interactive needs a shown window"};
   return o;
 }
 
@@ -197,10 +203,12 @@ struct ViewNews {
   std::atomic<int> line{0};
   std::atomic<bool> tooCoarse{false};
   std::atomic<int> machineLoaded{0};
+  std::atomic<bool> closed{false};
 };
 
 void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int64_t value) {
   auto* news = static_cast<ViewNews*>(context);
+  if (message == SIM_MESSAGE_VIEW_CLOSED) news->closed = true;
   if (message != SIM_MESSAGE_NOTIFY) return;
   if (event == SIM_EVENT_EXPORT_PROGRESS && value == 100) ++news->exportDone;
   if (event == SIM_EVENT_CURRENT_LINE_CHANGED) news->line = static_cast<int>(value);
@@ -465,6 +473,11 @@ int run(const Options& o) {
   }
   hostTimes.whole = secondsSince(runStart);
   if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, 1));
+  if (o.interactive && status == 0) {
+    std::printf("the view stays open until its window is closed\n");
+    std::fflush(stdout);
+    while (!news.closed.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   return closeView(view, window, status);
 }
 

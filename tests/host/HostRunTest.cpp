@@ -166,8 +166,19 @@ TEST_F(HostRun, BadInputStopsWithAMessage) {
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("bear.nc:1: tool T1 is not defined"), std::string::npos) << r.output;
 
-  r = run(out + "--tool 1:drill:6:30");
-  EXPECT_EQ(r.exitCode, 2);
-  r = run("--frobnicate");
-  EXPECT_EQ(r.exitCode, 2);
+  for (const char* refused : {"--tool 1:drill:6:30", "--frobnicate", "--interactive", "--color-by speed",
+                               "--toolpath-mode 11", "--stop-at 1.5"}) {
+    r = run(out + refused);
+    EXPECT_EQ(r.exitCode, 2) << refused << ": " << r.output;
+  }
+}
+
+// The display options reach the view: a job stopped half way with points,
+// tool colours and the marked mode still writes its picture.
+TEST_F(HostRun, DisplayOptionsAndAStopHalfWay) {
+  const Finished r = run("--headless --no-stl --size 320x200 --points --vectors --color-by tool --toolpath-mode 9 "
+                         "--stop-at 0.5 --out " + out_.string());
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("played to the stop"), std::string::npos) << r.output;
+  EXPECT_GT(std::filesystem::file_size(out_ / "main-job.png"), 1000u);
 }
