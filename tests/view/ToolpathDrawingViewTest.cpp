@@ -6,12 +6,16 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include <glm/geometric.hpp>
 
 #include "korvane/Korvane.h"
 #include "support/HeadlessView.h"
+#include "support/MachineFiles.h"
+#include "support/MeshRaster.h"
+#include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
 #include "toolpath/ToolpathColours.h"
 
@@ -321,4 +325,57 @@ TEST_F(ToolpathDrawing, ModesChooseWhatIsShown) {
   EXPECT_GT(toTool, whole / 10);
   EXPECT_EQ(count(SIM_TOOLPATH_MODE_START_TO_TOOL, colours.point), 0u);
   EXPECT_GT(count(SIM_TOOLPATH_MODE_START_TO_TOOL_MARKED, colours.point), 20u);
+}
+
+// The tool in use drawn at a tilted pose of the 5-axis sample: the picture's
+// silhouette against the posed parts rasterised on the CPU.
+TEST_F(ToolpathDrawing, TheToolAtATiltedPoseAsItsMeshLooks) {
+  ASSERT_EQ(SIM_RemoveStock(view, 1), 0);  // only the tool in the picture
+  const std::string fiveAxis = testsupport::machineText("five-axis-ac");
+  ASSERT_EQ(SIM_CreateMachine(view, fiveAxis.c_str(), 0, 0), 0);
+  testsupport::ToolTableBuilder tools;
+  tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(4, 25)},
+                       {SIM_PART_SHAFT, testsupport::flatProfile(6, 40)}});
+  const SIM_ToolTableRecord table = tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  ToolpathBuilder tilted;
+  tilted.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {-60, -60, -60}))
+      .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {60, 60, 60}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, 0}));
+  tilted.moves[2].axes[0] = 0.5;  // A, radians
+  tilted.moves[2].axes[2] = 0.7;  // C
+  tilted.toolChange("T1", 0);
+  const SIM_ToolpathRecord record = tilted.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  setDisplay([](SIM_ToolpathDisplay& d) { d.showRapid = d.showCutting = 0; });
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  settleView(SIM_VIEW_ISOMETRIC);
+  stock::SurfaceMesh posed;
+  glm::dvec3 axis(0.0), tip(1e9);
+  const Picture picture = onRenderThread([&] {
+    const view::ToolStage& stage = view->toolStage();
+    const glm::dmat4 placement(stage.placement());
+    for (const tools::PackedVertex& v : stage.mesh()) {
+      posed.triangles.push_back(static_cast<uint32_t>(posed.vertices.size()));
+      posed.vertices.push_back(glm::dvec3(placement * glm::dvec4(v.x, v.y, v.z, 1.0)));
+    }
+    // The tool frame's +Y, in the display frame.
+    axis = glm::normalize(glm::dvec3(placement * glm::dvec4(0, 1, 0, 0)));
+    tip = glm::dvec3(placement * glm::dvec4(0, 0, 0, 1));
+    return pictureOf(kWidth, kHeight);
+  });
+  ASSERT_GT(posed.triangles.size(), 100u);
+  // The drawn tool leans as the table's turn makes it: the kinematics' axis
+  // in the display frame.
+  const glm::dvec3 expectedAxis = view->job().displayFrame() *
+                                  glm::dvec3(view->job().kinematics()->toolTransform({0.5, 0, 0.7}) * glm::dvec4(0, 0, 1, 0));
+  EXPECT_LT(glm::distance(axis, expectedAxis), 1e-6);
+  EXPECT_LT(glm::length(tip), 1e-4) << "the tip at the last move's end, the origin";
+  EXPECT_GT(std::fabs(expectedAxis.y), 0.0);
+  EXPECT_LT(glm::dot(expectedAxis, glm::dvec3(0, 1, 0)), 0.95) << "leaning";
+  const std::vector<bool> expected =
+      testsupport::coveredPixels(posed, picture.projView, glm::dmat3(1.0), kWidth, kHeight);
+  size_t covered = 0;
+  EXPECT_GT(testsupport::silhouetteAgreement(picture.pixels, expected, covered), 0.99);
+  EXPECT_GT(covered, 200u);
 }
