@@ -14,4 +14,5 @@ build/bench/machine_bench
 [[ ! -x build/bench/mill_cut_bench ]] || "${runner[@]}" build/bench/mill_cut_bench
 [[ ! -x build/bench/surface_extraction_bench ]] || "${runner[@]}" build/bench/surface_extraction_bench
 [[ ! -x build/bench/playback_bench ]] || "${runner[@]}" build/bench/playback_bench
+[[ ! -x build/bench/toolpath_draw_bench ]] || "${runner[@]}" build/bench/toolpath_draw_bench
 [[ ! -x build/bench/whole_job_bench ]] || "${runner[@]}" build/bench/whole_job_bench
