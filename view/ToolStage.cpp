@@ -118,7 +118,9 @@ void ToolStage::update(FrameState& frame) {
 }
 
 void ToolStage::draw(const camera::Camera::DrawState& camera) {
-  if (!shown_) return;
+  // Switched off since the last update (a picture taken right after): gone at once.
+  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
+  if (!shown_ || (!settings.showTool.load() && !settings.showHolder.load())) return;
   if (!program_) program_ = gpu::drawProgram("Shaders\\tool.vert", "Shaders\\tool.frag");
   if (!markerProgram_) markerProgram_ = gpu::drawProgram("Shaders\\toolMarker.vert", "Shaders\\toolPoint.frag");
   if (!program_ || !markerProgram_) return;
