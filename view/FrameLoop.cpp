@@ -153,6 +153,7 @@ void Render::runFrame(double now, bool drawing) {
       lastActivity_ = now;
   }
   view::FrameState frame{played};
+  toolpath_.setContentScale(static_cast<float>(window_.dpiX()) / 96.0f);
   for (view::FramePart* part : parts_) part->update(frame);
   for (uint32_t stock : stock_.takeTooCoarse())
     notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_STOCK_TOO_COARSE, stock, true);

@@ -207,7 +207,7 @@ void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   const bool wide = settings.thickLines.load() || settings.colourBy.load() != toolpath::ColourBy::Kind;
-  const float width = wide ? kLineWidthLarge : kLineWidth;
+  const float width = (wide ? kLineWidthLarge : kLineWidth) * contentScale_;
   if (width != lineWidth_) {
     glLineWidth(width);
     lineWidth_ = width;
@@ -226,14 +226,14 @@ void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
     const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
     setColours(linesProgram_, colours.point, colours.point, colours.point, 1.0f);
     const toolpath::DrawRange move = lines_->rangeOfMoves(current_, current_);
-    glLineWidth(kLineWidthLarge * 2);
+    glLineWidth(kLineWidthLarge * 2 * contentScale_);
     glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(move.firstVertex),
                  static_cast<GLsizei>(move.lastVertex - move.firstVertex + 1));
     glLineWidth(lineWidth_);
   }
   if (settings.points.load()) {
     common(pointsProgram_);
-    glPointSize(settings.largePoints.load() ? kPointSizeLarge : kPointSize);
+    glPointSize((settings.largePoints.load() ? kPointSizeLarge : kPointSize) * contentScale_);
     const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
     glUniform4fv(gpu::uniformLocation(pointsProgram_, "ColorPoint"), 1, glm::value_ptr(colours.point));
     drawRanges(pointsProgram_, GL_POINTS, current_);

@@ -20,6 +20,8 @@ class ToolpathStage final : public FramePart {
   explicit ToolpathStage(JobData& job) : job_(job) {}
   ~ToolpathStage() override;
 
+  // Render thread: the window's content scale, which line widths follow.
+  void setContentScale(float scale) { contentScale_ = scale > 0.0f ? scale : 1.0f; }
   void update(FrameState& frame) override;
   camera::SceneBox sceneBox() const override { return box_; }
   void draw(const camera::Camera::DrawState& camera) override;
@@ -61,6 +63,7 @@ class ToolpathStage final : public FramePart {
   Buffer vertices_, vectors_, values_;
   GLuint linesProgram_ = 0, pointsProgram_ = 0, valuesProgram_ = 0, vectorsProgram_ = 0;
   float lineWidth_ = 0.0f;
+  float contentScale_ = 1.0f;
 };
 
 }  // namespace view
