@@ -119,9 +119,11 @@ void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current
   const toolpath::ColourBy by = settings.colourBy.load();
   const std::vector<toolpath::DrawRange>* ranges = nullptr;
   std::vector<toolpath::DrawRange> whole;
+  // Operations (by colour or to leave hidden ones out) when the toolpath
+  // has them; tool runs; else the whole strip.
   if (by == toolpath::ColourBy::Tool) {
     ranges = &lines.toolRanges;
-  } else if (by == toolpath::ColourBy::Operation || source_->operationCount() > 0) {
+  } else if (source_->operationCount() > 0) {
     ranges = &lines.operationRanges;
   } else {
     whole.push_back(lines.rangeOfMoves(0, static_cast<int64_t>(lines.lastVertexOf.size()) - 1));

@@ -379,3 +379,23 @@ TEST_F(ToolpathDrawing, TheToolAtATiltedPoseAsItsMeshLooks) {
   EXPECT_GT(testsupport::silhouetteAgreement(picture.pixels, expected, covered), 0.99);
   EXPECT_GT(covered, 200u);
 }
+
+// Colouring by operation or tool takes the range colours; a toolpath
+// without operations is one range, not nothing.
+TEST_F(ToolpathDrawing, RangesTakeTheirColours) {
+  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const auto pixelsOf = [&](const glm::vec4& colour) {
+    const Frame f = frame();
+    size_t n = 0;
+    for (size_t i = 0; i < f.picture.pixels.size(); i += 4) n += near(&f.picture.pixels[i], colour);
+    return n;
+  };
+  setDisplay([](SIM_ToolpathDisplay& d) { d.colourBy = 1, d.showTool = d.showHolder = 0; });
+  EXPECT_GT(pixelsOf(colours.ranges[0]), 20u);
+  EXPECT_GT(pixelsOf(colours.ranges[1]), 20u);
+  path_.operations.clear();
+  const SIM_ToolpathRecord record = path_.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  EXPECT_GT(pixelsOf(colours.ranges[0]), 100u);
+  EXPECT_EQ(pixelsOf(colours.ranges[1]), 0u);
+}
