@@ -69,6 +69,8 @@ SIM_EXPORT SIM_CompensationList SIM_ResolveToolTableCompensation(Render* view, S
     view::HostAnswers& out = job.answers;
     std::lock_guard answer(out.compensationMutex);
     try {
+      // The machine's holders are swapped under the table lock by remounts.
+      std::shared_lock tableLock(job.toolTableLock);
       out.compensation = tools::resolveCompensation(*table, job.units.scale.load(), job.machineHolders());
     } catch (const std::exception&) {
       out.compensation.clear();
