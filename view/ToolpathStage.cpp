@@ -1,6 +1,7 @@
 #include "view/ToolpathStage.h"
 
 #include <algorithm>
+#include <exception>
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -22,18 +23,25 @@ glm::vec4 faded(glm::vec4 colour, float alpha) { return {glm::vec3(colour), colo
 
 ToolpathStage::~ToolpathStage() = default;
 
+camera::SceneBox ToolpathStage::sceneBox() const {
+  if (!lines_ || !source_) return {};
+  const toolpath::Box bounds = source_->bounds();
+  return camera::displayBox(bounds.min, bounds.max, job_.displayFrame());
+}
+
 void ToolpathStage::update(FrameState& frame) {
   const std::shared_ptr<const toolpath::Toolpath>& path = frame.played.toolpath;
   if (path != source_) {
     source_ = path;
     lines_.reset();
-    box_ = {};
     if (path && path->moveCount() > 0) {
-      const std::shared_ptr<const machine::Kinematics> kinematics = job_.kinematics();
-      lines_ = std::make_shared<toolpath::ToolpathLines>(
-          toolpath::buildToolpathLines(*path, *kinematics, toolpath::vectorLengthFor(*path)));
-      const toolpath::Box bounds = path->bounds();
-      box_ = camera::displayBox(bounds.min, bounds.max, job_.displayFrame());
+      try {
+        const std::shared_ptr<const machine::Kinematics> kinematics = job_.kinematics();
+        lines_ = std::make_shared<toolpath::ToolpathLines>(
+            toolpath::buildToolpathLines(*path, *kinematics, toolpath::vectorLengthFor(*path)));
+      } catch (const std::exception&) {
+        // No memory for the buffers: the toolpath is not drawn, the rest is.
+      }
     }
     linesUploaded_ = false;
     windowMove_ = -2;

@@ -23,7 +23,8 @@ class ToolpathStage final : public FramePart {
   // Render thread: the window's content scale, which line widths follow.
   void setContentScale(float scale) { contentScale_ = scale > 0.0f ? scale : 1.0f; }
   void update(FrameState& frame) override;
-  camera::SceneBox sceneBox() const override { return box_; }
+  // The toolpath's box in the display frame as it is now.
+  camera::SceneBox sceneBox() const override;
   void draw(const camera::Camera::DrawState& camera) override;
   void release() override;
 
@@ -56,7 +57,6 @@ class ToolpathStage final : public FramePart {
   uint32_t windowMode_ = ~0u;
   int64_t current_ = -1;
   uint64_t settingsRevision_ = 0;
-  camera::SceneBox box_;
   UploadCounts uploads_;
 
   GLuint vertexArray_ = 0, vectorArray_ = 0;
