@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "PocketMoves.h"
 #include "ViewBench.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
@@ -18,28 +19,13 @@ namespace {
 
 constexpr int kWidth = 1600, kHeight = 900;
 
-// Zig-zag feeds joined by quarter arcs, a step down and a rapid every 500.
+// The pocket with feeds that vary from move to move, one tool.
 testing_support::ToolpathBuilder pocket(size_t count) {
   testing_support::ToolpathBuilder b;
-  double x = 0, y = 0, z = 0;
-  for (size_t i = 0; i < count; ++i) {
-    SIM_ToolpathMove m{};
-    if (i % 500 == 0) {
-      m.type = SIM_MOVE_RAPID;
-      z -= 0.5;
-    } else if (i % 2 == 1) {
-      m.type = SIM_MOVE_LINEAR;
-      x += (i % 4 == 1 ? 40.0 : -40.0);
-    } else {
-      m.type = (i % 4 == 2) ? SIM_MOVE_ARC_CCW : SIM_MOVE_ARC_CW;
-      m.centre[0] = x, m.centre[1] = y + 1, m.centre[2] = z;
-      m.normal[2] = -1.0;
-      x += (i % 4 == 2 ? 1 : -1);
-      y += 1;
-    }
-    m.end[0] = x, m.end[1] = y, m.end[2] = z;
-    b.add(m);
-    b.feeds.push_back(m.type == SIM_MOVE_RAPID ? 0.0 : 500.0 + (i % 7) * 100.0);
+  const std::vector<SIM_ToolpathMove> moves = bench::pocketMoves(count, 1.0);
+  for (size_t i = 0; i < moves.size(); ++i) {
+    b.add(moves[i]);
+    b.feeds.push_back(moves[i].type == SIM_MOVE_RAPID ? 0.0 : 500.0 + (i % 7) * 100.0);
   }
   b.toolChange("T1", 0);
   return b;

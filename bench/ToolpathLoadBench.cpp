@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "PocketMoves.h"
 #include "korvane/Korvane.h"
 #include "machine/Kinematics.h"
 #include "toolpath/Toolpath.h"
@@ -29,36 +30,13 @@ struct HostToolpath {
   std::vector<double> feeds;
   std::vector<SIM_ValueChange> valueChanges;
 
-  explicit HostToolpath(size_t count) {
-    moves.resize(count);
+  explicit HostToolpath(size_t count) : moves(bench::pocketMoves(count, 2.0)) {
     lines.resize(count);
     feeds.resize(count);
     std::mt19937 random(7);
-    double x = 0, y = 0, z = 0;
     for (size_t i = 0; i < count; ++i) {
-      SIM_ToolpathMove& m = moves[i];
-      const double r = 2.0;
-      if (i % 500 == 0) {
-        m.type = SIM_MOVE_RAPID;
-        z -= 0.5;
-      } else if (i % 2 == 1) {
-        m.type = SIM_MOVE_LINEAR;
-        x += (i % 4 == 1 ? 40.0 : -40.0);
-      } else {
-        // Quarter arc turning the path around: centre beside the start.
-        m.type = (i % 4 == 2) ? SIM_MOVE_ARC_CCW : SIM_MOVE_ARC_CW;
-        m.centre[0] = x;
-        m.centre[1] = y + r;
-        m.centre[2] = z;
-        m.normal[2] = -1.0;
-        x += (i % 4 == 2 ? r : -r);
-        y += r;
-      }
-      m.end[0] = x;
-      m.end[1] = y;
-      m.end[2] = z;
       lines[i] = static_cast<uint32_t>(i / 2 + 10);
-      feeds[i] = m.type == SIM_MOVE_RAPID ? 0.0 : 800.0 + random() % 5 * 100.0;
+      feeds[i] = moves[i].type == SIM_MOVE_RAPID ? 0.0 : 800.0 + random() % 5 * 100.0;
       if (i % 1000 == 0) valueChanges.push_back({static_cast<uint32_t>(i), 0, {}, feeds[i]});
     }
   }

@@ -7,10 +7,6 @@ namespace toolpath {
 
 namespace {
 
-// The tool frame (+Y from the tip into the holder) seen from the spindle
-// (+Z): x stays, y becomes z, z becomes -y.
-const glm::dmat3 kToolToSpindle(glm::dvec3(1, 0, 0), glm::dvec3(0, 0, 1), glm::dvec3(0, -1, 0));
-
 glm::dmat3 matrixOf(const Mat3& rows) {
   glm::dmat3 m;
   for (int row = 0; row < 3; ++row)

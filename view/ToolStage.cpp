@@ -8,6 +8,7 @@
 
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
+#include "toolpath/ToolAxis.h"
 #include "toolpath/ToolpathColours.h"
 
 namespace view {
@@ -16,11 +17,6 @@ namespace {
 
 constexpr uint32_t kHolderTag = 3;
 constexpr float kMarkerSize = 14.0f;
-
-// The tool frame (+Y from the tip into the holder) seen from the spindle
-// (+Z), as the kinematics' transform expects it.
-const glm::dmat4 kToolToSpindle(glm::dvec4(1, 0, 0, 0), glm::dvec4(0, 0, 1, 0), glm::dvec4(0, -1, 0, 0),
-                                glm::dvec4(0, 0, 0, 1));
 
 uint32_t tagOf(uint32_t partKind) {
   switch (partKind) {
@@ -109,7 +105,7 @@ void ToolStage::update(FrameState& frame) {
   const glm::dvec3 axes = glm::dvec3(move.axes[0], move.axes[1], move.axes[2]) - at.axesDelta * (1.0 - at.fraction);
   const glm::dvec3 tip = playback_.toolPose().tip;
   const glm::dmat4 placed = glm::dmat4(job_.displayFrame()) * glm::translate(glm::dmat4(1.0), tip) *
-                            job_.kinematics()->toolTransform(axes) * kToolToSpindle;
+                            job_.kinematics()->toolTransform(axes) * glm::dmat4(toolpath::kToolToSpindle);
   const glm::mat4 placement(placed);
   if (placement != placement_ || !wasShown) frame.changed = true;
   placement_ = placement;
