@@ -1,4 +1,5 @@
-// Exports that set and read the toolpath display's switches.
+// Exports that set and read the toolpath display's switches and the section
+// plane through the scene.
 #include "api/OnView.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
@@ -53,6 +54,21 @@ SIM_EXPORT SIM_ToolpathDisplay SIM_GetToolpathDisplay(Render* view) {
   const toolpath::ToolpathDisplaySettings defaults;
   return api::onView(view, recordOf(defaults), recordOf(defaults),
                      [](Render& v) { return recordOf(v.job().toolpathDisplay); });
+}
+
+SIM_EXPORT int32_t SIM_SetCuttingPlane(Render* view, const SIM_CuttingPlane* plane) {
+  return api::onView(view, [&](Render& v) {
+    if (!plane) return -1;
+    if (!view::CuttingPlaneSetting::valid(*plane)) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    v.job().cuttingPlane.set(*plane);
+    v.requestRedraw();
+    return 0;
+  });
+}
+
+SIM_EXPORT SIM_CuttingPlane SIM_GetCuttingPlane(Render* view) {
+  const SIM_CuttingPlane defaults = view::CuttingPlaneSetting::defaults();
+  return api::onView(view, defaults, defaults, [](Render& v) { return v.job().cuttingPlane.get(); });
 }
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 // picture of it as PNG. Without a program it runs its built-in main job.
 #include <korvane/Korvane.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -53,6 +54,8 @@ void usage() {
                "  --no-rapids, --thick  hide rapid moves, draw thick lines\n"
                "  --color-by feed|operation|tool  colour the toolpath by that instead of move kind\n"
                "  --no-tool, --no-holder  leave the tool or its holder out of the picture\n"
+               "  --section P        cut the scene open: X-, X+, Y-, Y+, Z- or Z+ removes that side\n"
+               "                     of the plane through the stock's centre\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
                "                     (Home, Space, N and P step through the job)\n");
@@ -71,6 +74,7 @@ struct Options {
   bool interactive = false;
   uint32_t toolpathMode = 0;
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
+  SIM_CuttingPlane section = SIM_GetCuttingPlane(nullptr);
   double stopAt = 1.0;
 };
 
@@ -177,6 +181,12 @@ Options optionsOf(int argc, char** argv) {
       o.display.showTool = 0;
     } else if (arg == "--no-holder") {
       o.display.showHolder = 0;
+    } else if (arg == "--section") {
+      static const char* const kPlanes[] = {"X-", "X+", "Y-", "Y+", "Z-", "Z+"};
+      const std::string plane = value();
+      const auto named = std::find(std::begin(kPlanes), std::end(kPlanes), plane);
+      if (named == std::end(kPlanes)) throw InputError{"--section takes X-, X+, Y-, Y+, Z- or Z+"};
+      o.section.plane = static_cast<uint32_t>(named - std::begin(kPlanes));
     } else if (arg == "--stop-at") {
       o.stopAt = numberOf(value(), "--stop-at");
       if (o.stopAt < 0 || o.stopAt > 1) throw InputError{"--stop-at must lie between 0 and 1"};
@@ -400,6 +410,7 @@ int run(const Options& o) {
   }
   SIM_SetToolpathMode(view, o.toolpathMode);
   SIM_SetToolpathDisplay(view, &o.display);
+  SIM_SetCuttingPlane(view, &o.section);
   SIM_SetView(view, 0);  // isometric, once the stock is there
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 

@@ -13,18 +13,13 @@
 #include <glm/vec4.hpp>
 
 #include "camera/Camera.h"
+#include "stock/CuttingPlane.h"
 #include "gpu/GL.h"
 #include "stock/GridFrame.h"
 #include "stock/SolidMesh.h"
 #include "stock/SurfaceExtraction.h"
 
 namespace stock {
-
-struct CuttingPlane {
-  bool enabled = false;
-  glm::vec3 direction{1.0f, 0.0f, 0.0f};  // the side it points to is cut away
-  glm::vec3 origin{0.0f};
-};
 
 // RGBA per owner: 0 never cut (colour table distinct), 1 rapid moves, 2
 // never cut, 3 ... 255 the tools' colour indices.

@@ -177,7 +177,8 @@ camera::SceneBox Render::sceneBox() const {
 }
 
 void Render::drawParts(const camera::Camera::DrawState& camera) {
-  for (view::FramePart* part : parts_) part->draw(camera);
+  const view::SceneDraw scene{camera, job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
+  for (view::FramePart* part : parts_) part->draw(scene);
 }
 
 bool Render::runCommands(std::vector<view::FrameCommands::Work> commands) {

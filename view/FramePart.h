@@ -5,6 +5,7 @@
 // collision and comparison arrive as more, each in its own folder with its
 // own state and locks, listed by the view in frame order.
 #include "camera/Camera.h"
+#include "stock/CuttingPlane.h"
 #include "view/Playback.h"
 
 namespace view {
@@ -18,6 +19,12 @@ struct FrameState {
   bool deferred = false;
 };
 
+// What every part draws with: the camera and the section through the scene.
+struct SceneDraw {
+  camera::Camera::DrawState camera;
+  stock::CuttingPlane cuttingPlane;
+};
+
 class FramePart {
  public:
   virtual ~FramePart() = default;
@@ -26,7 +33,7 @@ class FramePart {
   // The box of what the part shows, in the display frame; empty when none.
   virtual camera::SceneBox sceneBox() const { return {}; }
   // Render thread: draws what the part shows.
-  virtual void draw(const camera::Camera::DrawState& camera) = 0;
+  virtual void draw(const SceneDraw& scene) = 0;
   // Work that keeps the frame loop from sleeping.
   virtual bool busy() const { return false; }
   // Render thread: gives every GL object back, before the window goes.

@@ -19,6 +19,7 @@
 #include "toolpath/PublishedToolpath.h"
 #include "toolpath/ToolpathDisplaySettings.h"
 #include "tools/ToolTable.h"
+#include "view/CuttingPlaneSetting.h"
 #include "view/HostAnswers.h"
 
 namespace view {
@@ -85,6 +86,7 @@ class JobData {
   std::atomic<double> geometryPrecision{0.01};
   std::atomic<uint32_t> toolpathMode{0};
   toolpath::ToolpathDisplaySettings toolpathDisplay;
+  CuttingPlaneSetting cuttingPlane;
   std::atomic<uint8_t> loadingToolpath{0};
   // The stand-alone viewer program a presentation bundle packs.
   std::mutex viewerProgramMutex;

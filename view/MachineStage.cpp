@@ -153,7 +153,8 @@ const MachineStage::GpuMesh* MachineStage::uploaded(const std::shared_ptr<const 
   return &gpuMeshes_.back();
 }
 
-void MachineStage::draw(const camera::Camera::DrawState& camera) {
+void MachineStage::draw(const SceneDraw& scene) {
+  const camera::Camera::DrawState& camera = scene.camera;
   // Meshes no longer drawn give their buffers back.
   for (auto it = gpuMeshes_.begin(); it != gpuMeshes_.end();) {
     const bool used = std::any_of(drawn_.begin(), drawn_.end(), [&](const DrawnModel& d) { return d.mesh == it->mesh; });
@@ -177,7 +178,9 @@ void MachineStage::draw(const camera::Camera::DrawState& camera) {
   const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
   glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
   glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
-  glUniform1i(at("cuttingPlaneEnabled"), 0);
+  glUniform1i(at("cuttingPlaneEnabled"), scene.cuttingPlane.enabled ? 1 : 0);
+  glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(scene.cuttingPlane.direction));
+  glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(scene.cuttingPlane.origin));
   glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
   glUniform1f(at("shininess"), 0.5f);
   glUniform1f(at("dimFactor"), 0.2f);

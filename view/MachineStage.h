@@ -28,7 +28,7 @@ class MachineStage final : public FramePart {
 
   void update(FrameState& frame) override;
   camera::SceneBox sceneBox() const override { return box_; }
-  void draw(const camera::Camera::DrawState& camera) override;
+  void draw(const SceneDraw& scene) override;
   void release() override;
 
   // The placements of the last update, display frame, one per model (for

@@ -169,7 +169,8 @@ camera::SceneBox StockStage::sceneBox() const {
   return box;
 }
 
-void StockStage::draw(const camera::Camera::DrawState& camera) {
+void StockStage::draw(const SceneDraw& scene) {
+  const camera::Camera::DrawState& camera = scene.camera;
   if (!scene_) return;
   if (!drawing_) drawing_ = std::make_unique<stock::StockDrawing>();
   glEnable(GL_DEPTH_TEST);
@@ -179,6 +180,7 @@ void StockStage::draw(const camera::Camera::DrawState& camera) {
     if (!model->built() || !definition.visible) continue;
     // Material never cut shows the stock's own colour.
     stock::StockLook look = look_;
+    look.cuttingPlane = scene.cuttingPlane;
     auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
     look.colours[0] = look.colours[2] =
         stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));

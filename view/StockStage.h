@@ -49,7 +49,7 @@ class StockStage final : public FramePart {
   // The box of the stocks shown.
   camera::SceneBox sceneBox() const override;
   // Every stock shown, its surface extracted again after changes.
-  void draw(const camera::Camera::DrawState& camera) override;
+  void draw(const SceneDraw& scene) override;
   // A stock solid's welded surface in world millimetres; empty for an
   // unknown or unbuilt solid.
   stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);

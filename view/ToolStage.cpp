@@ -17,6 +17,10 @@ namespace {
 
 constexpr uint32_t kHolderTag = 3;
 constexpr float kMarkerSize = 14.0f;
+constexpr float kSectionLineWidth = 2.0f;
+constexpr float kOutlineShift = 1e-3f;  // display units
+// Texture units of the composite pass, clear of the interface's 0 and 1.
+constexpr GLint kColourUnit = 2, kDepthUnit = 3;
 
 uint32_t tagOf(uint32_t partKind) {
   switch (partKind) {
@@ -113,67 +117,130 @@ void ToolStage::update(FrameState& frame) {
   shown_ = true;
 }
 
-void ToolStage::draw(const camera::Camera::DrawState& camera) {
-  // Switched off since the last update (a picture taken right after): gone at once.
-  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
-  if (!shown_ || (!settings.showTool.load() && !settings.showHolder.load())) return;
+bool ToolStage::programsReady() {
   if (!program_) program_ = gpu::drawProgram("Shaders\\tool.vert", "Shaders\\tool.frag");
   if (!markerProgram_) markerProgram_ = gpu::drawProgram("Shaders\\toolMarker.vert", "Shaders\\toolPoint.frag");
-  if (!program_ || !markerProgram_) return;
-  if (!uploaded_) {
-    if (!vertexArray_) glGenVertexArrays(1, &vertexArray_);
-    if (!buffer_) glGenBuffers(1, &buffer_);
-    glBindVertexArray(vertexArray_);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer_);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.size() * sizeof(tools::PackedVertex)), mesh_.data(),
-                 GL_STATIC_DRAW);
-    const GLsizei stride = sizeof(tools::PackedVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribIPointer(1, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<const void*>(12));
-    glEnableVertexAttribArray(2);
-    glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<const void*>(16));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(20));
-    glBindVertexArray(0);
-    uploaded_ = true;
-  }
-  auto common = [&](GLuint program) {
-    glUseProgram(program);
-    glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
-    glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
-  };
+  if (!sectionProgram_)
+    sectionProgram_ = gpu::drawProgram("Shaders\\toolCrossSection.vert", "Shaders\\toolPoint.frag",
+                                       "Shaders\\toolCrossSection.geom");
+  if (!maskProgram_) maskProgram_ = gpu::drawProgram("Shaders\\fullscreenQuad.vert", "Shaders\\toolMask.frag");
+  if (!compositeProgram_)
+    compositeProgram_ = gpu::drawProgram("Shaders\\fullscreenQuad.vert", "Shaders\\toolComposite.frag");
+  return program_ && markerProgram_ && sectionProgram_ && maskProgram_ && compositeProgram_;
+}
+
+void ToolStage::upload() {
+  if (!vertexArray_) glGenVertexArrays(1, &vertexArray_);
+  if (!buffer_) glGenBuffers(1, &buffer_);
+  glBindVertexArray(vertexArray_);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.size() * sizeof(tools::PackedVertex)), mesh_.data(),
+               GL_STATIC_DRAW);
+  const GLsizei stride = sizeof(tools::PackedVertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribIPointer(1, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<const void*>(12));
+  glEnableVertexAttribArray(2);
+  glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<const void*>(16));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(20));
+  glBindVertexArray(0);
+  uploaded_ = true;
+}
+
+void ToolStage::useCamera(GLuint program, const camera::Camera::DrawState& camera) const {
+  glUseProgram(program);
+  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
+  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
+}
+
+void ToolStage::useCuttingPlane(GLuint program, const stock::CuttingPlane& plane) const {
+  glUniform1i(gpu::uniformLocation(program, "cuttingPlaneEnabled"), plane.enabled ? 1 : 0);
+  glUniform3fv(gpu::uniformLocation(program, "cuttingPlaneDirection"), 1, glm::value_ptr(plane.direction));
+  glUniform3fv(gpu::uniformLocation(program, "cuttingPlaneOrigin"), 1, glm::value_ptr(plane.origin));
+}
+
+void ToolStage::drawParts(const SceneDraw& scene) {
+  const camera::Camera::DrawState& camera = scene.camera;
+  useCamera(program_, camera);
+  auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
+  glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(placement_));
+  glUniform3f(at("lightDir"), 0.3f, 0.8f, 0.5f);
+  const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
+  glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
+  glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
+  useCuttingPlane(program_, scene.cuttingPlane);
+  glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
+  const toolpath::ToolpathColours& colours = colours_;
+  glUniform4fv(at("colorizeColor"), 1, glm::value_ptr(colours.toolTint));
+  glUniform1f(at("colorizeFrac"), 0.7f);
+  glUniform1ui(at("colorizeTypes"), tintedParts.load());
+  glUniform1f(at("colorizeShininess"), 0.5f);
+  glUniform1ui(at("useUniformColor"), 0u);
+  glBindVertexArray(vertexArray_);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh_.size()));
+  if (!scene.cuttingPlane.enabled) return;
+  // The section's outline, over the cut faces it borders.
+  useCamera(sectionProgram_, camera);
+  glUniformMatrix4fv(gpu::uniformLocation(sectionProgram_, "model"), 1, GL_FALSE, glm::value_ptr(placement_));
+  // A hair towards the cut side: mesh vertices lying on the plane (a tool
+  // whose axis it holds) then count as kept, and their edges still cross.
+  stock::CuttingPlane outlined = scene.cuttingPlane;
+  outlined.origin -= outlined.direction * kOutlineShift;
+  useCuttingPlane(sectionProgram_, outlined);
+  glUniform4fv(gpu::uniformLocation(sectionProgram_, "markerColor"), 1, glm::value_ptr(colours.toolSection));
+  glUniform1ui(gpu::uniformLocation(sectionProgram_, "plain"), 1u);
+  glLineWidth(kSectionLineWidth);
+  glDepthFunc(GL_LEQUAL);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh_.size()));
+  glDepthFunc(GL_LESS);
+  glLineWidth(1.0f);
+}
+
+void ToolStage::drawOverlay(const SceneDraw& scene) {
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  if (!quadArray_) glGenVertexArrays(1, &quadArray_);
   glEnable(GL_DEPTH_TEST);
-  if (!mesh_.empty()) {
-    common(program_);
-    auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
-    glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(placement_));
-    glUniform3f(at("lightDir"), 0.3f, 0.8f, 0.5f);
-    const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
-    glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
-    glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
-    glUniform1i(at("cuttingPlaneEnabled"), 0);
-    glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
-    const glm::vec4 tint = toolpath::toolpathColours(false).toolTint;
-    glUniform4fv(at("colorizeColor"), 1, glm::value_ptr(tint));
-    glUniform1f(at("colorizeFrac"), 0.7f);
-    glUniform1ui(at("colorizeTypes"), tintedParts.load());
-    glUniform1f(at("colorizeShininess"), 0.5f);
-    glUniform1ui(at("useUniformColor"), 0u);
-    glBindVertexArray(vertexArray_);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh_.size()));
+  glDisable(GL_BLEND);
+  if (!target_.bind(viewport[2], viewport[3])) {  // no target: straight into the scene
+    drawParts(scene);
+    return;
   }
-  // The marker on top of everything at the tip.
-  common(markerProgram_);
+  // The target keeps the last frame's tool: the mask pass clears it to
+  // transparent black at the far depth.
+  glBindVertexArray(quadArray_);
+  glUseProgram(maskProgram_);
+  glDepthFunc(GL_ALWAYS);
+  glDrawArrays(GL_TRIANGLES, 0, 6);
+  glDepthFunc(GL_LESS);
+  drawParts(scene);
+  target_.unbind();
+  // The tool into the scene at its own depth.
+  glUseProgram(compositeProgram_);
+  glActiveTexture(GL_TEXTURE0 + kColourUnit);
+  glBindTexture(GL_TEXTURE_2D, target_.colour());
+  glActiveTexture(GL_TEXTURE0 + kDepthUnit);
+  glBindTexture(GL_TEXTURE_2D, target_.depth());
+  glActiveTexture(GL_TEXTURE0);
+  glUniform1i(gpu::uniformLocation(compositeProgram_, "toolColor"), kColourUnit);
+  glUniform1i(gpu::uniformLocation(compositeProgram_, "toolDepth"), kDepthUnit);
+  glBindVertexArray(quadArray_);
+  glDrawArrays(GL_TRIANGLES, 0, 6);
+  glBindVertexArray(0);
+}
+
+void ToolStage::drawMarker(const camera::Camera::DrawState& camera) {
+  useCamera(markerProgram_, camera);
   glUniform3fv(gpu::uniformLocation(markerProgram_, "tip"), 1, glm::value_ptr(tip_));
   glUniform4fv(gpu::uniformLocation(markerProgram_, "markerColor"), 1,
-               glm::value_ptr(toolpath::toolpathColours(false).point));
+               glm::value_ptr(colours_.point));
   glUniform1ui(gpu::uniformLocation(markerProgram_, "plain"), 0u);
   if (!markerArray_) glGenVertexArrays(1, &markerArray_);
   glBindVertexArray(markerArray_);
   glPointSize(kMarkerSize);
-  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_DEPTH_TEST);  // on top of everything at the tip
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDrawArrays(GL_POINTS, 0, 1);
@@ -182,12 +249,25 @@ void ToolStage::draw(const camera::Camera::DrawState& camera) {
   glBindVertexArray(0);
 }
 
+void ToolStage::draw(const SceneDraw& scene) {
+  colours_ = job_.toolpathDisplay.colours();
+  // Switched off since the last update (a picture taken right after): gone at once.
+  const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
+  if (!shown_ || (!settings.showTool.load() && !settings.showHolder.load())) return;
+  if (!programsReady()) return;
+  if (!uploaded_) upload();
+  if (!mesh_.empty()) drawOverlay(scene);
+  drawMarker(scene.camera);
+}
+
 void ToolStage::release() {
   if (buffer_) glDeleteBuffers(1, &buffer_);
   if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
   if (markerArray_) glDeleteVertexArrays(1, &markerArray_);
-  buffer_ = vertexArray_ = markerArray_ = 0;
-  program_ = markerProgram_ = 0;  // the window's programs go with the program cache
+  if (quadArray_) glDeleteVertexArrays(1, &quadArray_);
+  target_.release();
+  buffer_ = vertexArray_ = markerArray_ = quadArray_ = 0;
+  program_ = markerProgram_ = sectionProgram_ = maskProgram_ = compositeProgram_ = 0;  // the window's programs go with the program cache
   uploaded_ = false;
 }
 

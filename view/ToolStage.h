@@ -1,7 +1,9 @@
 #pragma once
 // The tool at the played position: every part of the tool in use and its
 // holder, posed at the tip with the tool axis the kinematics give there,
-// and the position marker. Parts carry a tag (0 cutting part, 1 shoulder,
+// and the position marker. The tool is drawn into its own colour and depth
+// target and put into the scene at its own depth; the cutting plane cuts
+// it and outlines its section. Parts carry a tag (0 cutting part, 1 shoulder,
 // 2 shaft, 3 holder parts and the holder model) that the tint of collided
 // or highlighted parts selects by.
 #include <atomic>
@@ -11,7 +13,9 @@
 #include <glm/mat4x4.hpp>
 
 #include "gpu/GL.h"
+#include "gpu/TextureTarget.h"
 #include "tools/PackedMesh.h"
+#include "toolpath/ToolpathColours.h"
 #include "view/FramePart.h"
 #include "view/JobData.h"
 
@@ -24,7 +28,7 @@ class ToolStage final : public FramePart {
 
   void update(FrameState& frame) override;
   camera::SceneBox sceneBox() const override { return {}; }  // the scene does not frame the tool
-  void draw(const camera::Camera::DrawState& camera) override;
+  void draw(const SceneDraw& scene) override;
   void release() override;
 
   // Parts whose tag bit is set are tinted (collisions, highlights); any thread.
@@ -38,8 +42,16 @@ class ToolStage final : public FramePart {
 
  private:
   void rebuildMesh(const tools::Tool& tool, bool withHolder);
+  bool programsReady();
+  void upload();
+  void useCamera(GLuint program, const camera::Camera::DrawState& camera) const;
+  void useCuttingPlane(GLuint program, const stock::CuttingPlane& plane) const;
+  void drawParts(const SceneDraw& scene);
+  void drawOverlay(const SceneDraw& scene);
+  void drawMarker(const camera::Camera::DrawState& camera);
 
   JobData& job_;
+  toolpath::ToolpathColours colours_;  // the theme's, taken at each draw
   const Playback& playback_;
   uint64_t meshTool_ = 0, meshRevision_ = ~0ull;
   bool meshWithHolder_ = true, meshWithTool_ = true;
@@ -47,8 +59,9 @@ class ToolStage final : public FramePart {
   glm::mat4 placement_{1.0f};
   glm::vec3 tip_{0.0f};
   bool shown_ = false, uploaded_ = false;
-  GLuint vertexArray_ = 0, buffer_ = 0, markerArray_ = 0;
-  GLuint program_ = 0, markerProgram_ = 0;
+  GLuint vertexArray_ = 0, buffer_ = 0, markerArray_ = 0, quadArray_ = 0;
+  GLuint program_ = 0, markerProgram_ = 0, sectionProgram_ = 0, maskProgram_ = 0, compositeProgram_ = 0;
+  gpu::TextureTarget target_;
 };
 
 }  // namespace view

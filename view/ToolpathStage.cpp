@@ -123,7 +123,7 @@ void ToolpathStage::setColours(GLuint program, const glm::vec4& cut, const glm::
 void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current) {
   const toolpath::ToolpathLines& lines = *lines_;
   const toolpath::ToolpathDisplaySettings& settings = job_.toolpathDisplay;
-  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const toolpath::ToolpathColours& colours = colours_;
   const toolpath::ColourBy by = settings.colourBy.load();
   const std::vector<toolpath::DrawRange>* ranges = nullptr;
   std::vector<toolpath::DrawRange> whole;
@@ -167,7 +167,7 @@ void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current
 
 // Colour by value: the feed moves' range, its middle in the good colour.
 void ToolpathStage::useValueColours(const glm::mat4& model, const camera::Camera::DrawState& camera) {
-  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const toolpath::ToolpathColours& colours = colours_;
   const toolpath::ToolpathLines& lines = *lines_;
   glUseProgram(valuesProgram_);
   auto at = [this](const char* name) { return gpu::uniformLocation(valuesProgram_, name); };
@@ -187,7 +187,7 @@ void ToolpathStage::useValueColours(const glm::mat4& model, const camera::Camera
 
 // A tool-axis segment at each move end of the window, shown where points would be.
 void ToolpathStage::drawVectors() {
-  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+  const toolpath::ToolpathColours& colours = colours_;
   setColours(vectorsProgram_, colours.cut, colours.cut, colours.rapid, 1.0f);
   glUniform4fv(gpu::uniformLocation(vectorsProgram_, "ColorVector"), 1, glm::value_ptr(colours.vector));
   glBindVertexArray(vectorArray_);
@@ -195,7 +195,9 @@ void ToolpathStage::drawVectors() {
   glDrawArrays(GL_LINES, first, static_cast<GLsizei>(2 * (window_.last + 1)) - first);
 }
 
-void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
+void ToolpathStage::draw(const SceneDraw& scene) {
+  colours_ = job_.toolpathDisplay.colours();
+  const camera::Camera::DrawState& camera = scene.camera;
   if (!lines_ || lines_->vertices.empty()) return;
   if (!linesUploaded_) uploadLines();
   if (!linesProgram_) linesProgram_ = gpu::drawProgram("Shaders\\toolpath.vert", "Shaders\\toolpath.frag");
@@ -233,7 +235,7 @@ void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
   if (window_.markCurrent && current_ >= 0) {
     // The move the tool is on, thick and in the point colour.
     common(linesProgram_);
-    const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+    const toolpath::ToolpathColours& colours = colours_;
     setColours(linesProgram_, colours.point, colours.point, colours.point, 1.0f);
     const toolpath::DrawRange move = lines_->rangeOfMoves(current_, current_);
     glLineWidth(kLineWidthLarge * 2 * contentScale_);
@@ -244,7 +246,7 @@ void ToolpathStage::draw(const camera::Camera::DrawState& camera) {
   if (settings.points.load()) {
     common(pointsProgram_);
     glPointSize((settings.largePoints.load() ? kPointSizeLarge : kPointSize) * contentScale_);
-    const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
+    const toolpath::ToolpathColours& colours = colours_;
     glUniform4fv(gpu::uniformLocation(pointsProgram_, "ColorPoint"), 1, glm::value_ptr(colours.point));
     drawRanges(pointsProgram_, GL_POINTS, current_);
   }

@@ -10,6 +10,7 @@
 #include "gpu/GL.h"
 #include "toolpath/ToolpathLines.h"
 #include "toolpath/VisibleMoves.h"
+#include "toolpath/ToolpathColours.h"
 #include "view/FramePart.h"
 #include "view/JobData.h"
 
@@ -25,7 +26,7 @@ class ToolpathStage final : public FramePart {
   void update(FrameState& frame) override;
   // The toolpath's box in the display frame as it is now.
   camera::SceneBox sceneBox() const override;
-  void draw(const camera::Camera::DrawState& camera) override;
+  void draw(const SceneDraw& scene) override;
   void release() override;
 
   // Render thread, for tests and figures.
@@ -49,6 +50,7 @@ class ToolpathStage final : public FramePart {
   void drawVectors();
 
   JobData& job_;
+  toolpath::ToolpathColours colours_;  // the theme's, taken at each draw
   std::shared_ptr<const toolpath::Toolpath> source_;
   std::shared_ptr<const toolpath::ToolpathLines> lines_;
   bool linesUploaded_ = false;

@@ -205,6 +205,12 @@ SIM_EXPORT uint32_t SIM_GetToolpathMode(Render* view);
  * defaults without a view. */
 SIM_EXPORT int32_t SIM_SetToolpathDisplay(Render* view, const SIM_ToolpathDisplay* display);
 SIM_EXPORT SIM_ToolpathDisplay SIM_GetToolpathDisplay(Render* view);
+/* The section plane (SIM_CuttingPlane). The setter returns -1 for a null
+ * view or record and SIM_STATUS_OUT_OF_RANGE for a plane above 6 or a mode
+ * above 2, keeping what was set. Without a view the getter answers plane 6,
+ * mode 0, option A 1, the rest 0. */
+SIM_EXPORT int32_t SIM_SetCuttingPlane(Render* view, const SIM_CuttingPlane* plane);
+SIM_EXPORT SIM_CuttingPlane SIM_GetCuttingPlane(Render* view);
 /* Move the playback, at the next frame, to the end of the last move of the
  * given NC line (or of the nearest earlier line that has moves) or of the
  * given entity (the start when no move carries it). -1 for a null view. */

@@ -427,6 +427,35 @@ typedef struct SIM_ToolpathDisplay {
 SIM_ASSERT_SIZE(SIM_ToolpathDisplay, 16);
 SIM_ASSERT_OFFSET(SIM_ToolpathDisplay, colourBy, 9);
 
+/* The section plane (SIM_SetCuttingPlane). plane: 0 "X-", 1 "X+", 2 "Y-",
+ * 3 "Y+", 4 "Z-", 5 "Z+", 6 none. The plane runs through the centre of the
+ * visible stocks' box (the scene's box without stocks), square to the
+ * named program axis, and cuts away the named side: "X+" removes everything with x above the centre. The
+ * stock, the tool and the machine are cut; the tool's section is outlined.
+ * shown, mode and the two options are kept for the interface's section
+ * panel (mode 2 aligns the plane's handle to it). */
+enum {
+  SIM_CUTTING_PLANE_X_MINUS = 0,
+  SIM_CUTTING_PLANE_X_PLUS = 1,
+  SIM_CUTTING_PLANE_Y_MINUS = 2,
+  SIM_CUTTING_PLANE_Y_PLUS = 3,
+  SIM_CUTTING_PLANE_Z_MINUS = 4,
+  SIM_CUTTING_PLANE_Z_PLUS = 5,
+  SIM_CUTTING_PLANE_NONE = 6
+};
+typedef struct SIM_CuttingPlane {
+  uint32_t plane;
+  uint8_t shown;
+  uint8_t reserved0[3];
+  uint32_t mode;      /* 0, 1 or 2 */
+  uint8_t optionA;
+  uint8_t optionB;
+  uint16_t reserved1;
+} SIM_CuttingPlane;
+SIM_ASSERT_SIZE(SIM_CuttingPlane, 16);
+SIM_ASSERT_OFFSET(SIM_CuttingPlane, mode, 8);
+SIM_ASSERT_OFFSET(SIM_CuttingPlane, optionA, 12);
+
 /* ==== Stock ============================================================= */
 
 enum {

@@ -309,3 +309,28 @@ TEST(SettingsExports, GeometryPrecisionInHostUnits) {
   EXPECT_EQ(SIM_SetGeometryPrecision(nullptr, 0.1, true), -1);
   EXPECT_EQ(SIM_GetGeometryPrecision(nullptr), 0.0);
 }
+
+// The section plane: refused values leave what was set; a set plane is
+// answered as it was given, and without a view the defaults.
+TEST(HostRecordExports, CuttingPlaneIsCheckedAndKept) {
+  SIM_CuttingPlane plane = SIM_GetCuttingPlane(nullptr);
+  EXPECT_EQ(plane.plane, uint32_t{SIM_CUTTING_PLANE_NONE});
+  EXPECT_EQ(plane.optionA, 1);
+  EXPECT_EQ(plane.mode + plane.shown + plane.optionB, 0u);
+  EXPECT_EQ(SIM_SetCuttingPlane(nullptr, &plane), -1);
+  Render view;
+  EXPECT_EQ(SIM_SetCuttingPlane(&view, nullptr), -1);
+  SIM_CuttingPlane chosen = plane;
+  chosen.plane = SIM_CUTTING_PLANE_Z_PLUS;
+  chosen.mode = 2;
+  chosen.shown = 1;
+  chosen.optionB = 1;
+  ASSERT_EQ(SIM_SetCuttingPlane(&view, &chosen), 0);
+  for (auto [planeIndex, mode] : {std::pair{7u, 0u}, std::pair{0u, 3u}}) {
+    SIM_CuttingPlane bad = chosen;
+    bad.plane = planeIndex;
+    bad.mode = mode;
+    EXPECT_EQ(SIM_SetCuttingPlane(&view, &bad), SIM_STATUS_OUT_OF_RANGE);
+  }
+  EXPECT_EQ(bytesOf(SIM_GetCuttingPlane(&view)), bytesOf(chosen));
+}

@@ -16,6 +16,7 @@
 #include "support/ToolpathBuilder.h"
 #include "toolpath/ToolpathLines.h"
 #include "toolpath/VisibleMoves.h"
+#include "view/CuttingPlaneSetting.h"
 
 using testing_support::ToolpathBuilder;
 using toolpath::Toolpath;
@@ -166,4 +167,34 @@ TEST(VisibleMovesTest, EveryModeAgainstHandWorkedWindows) {
   EXPECT_EQ(toolpath::visibleMoves(lying, flat, level).first, 1) << "z alone";
   EXPECT_EQ(toolpath::visibleMoves(lying, testsupport::TiltingHead(), level).first, 0) << "the level reaches back";
   EXPECT_EQ(toolpath::visibleMoves(Toolpath(), flat, level), (toolpath::MoveWindow{0, -1, false}));
+}
+
+// Where the section plane lies: through the stocks' box centre (the
+// scene's without stocks), square to the named program axis, its normal
+// towards the side cut away, in the display frame of a Z-up job.
+TEST(CuttingPlaneTest, EachPlaneThroughTheStocksCentre) {
+  const glm::dmat3 zUp(1, 0, 0, 0, 0, -1, 0, 1, 0);  // program (x, y, z) to display (x, z, -y)
+  camera::SceneBox stocks, scene;
+  stocks.include({{0, 0, 0}, {10, 20, 30}});
+  scene.include({{-100, -100, -100}, {100, 100, 100}});
+  struct Case {
+    uint32_t plane;
+    glm::dvec3 programNormal;
+  };
+  const Case cases[] = {{SIM_CUTTING_PLANE_X_MINUS, {-1, 0, 0}}, {SIM_CUTTING_PLANE_X_PLUS, {1, 0, 0}},
+                        {SIM_CUTTING_PLANE_Y_MINUS, {0, -1, 0}}, {SIM_CUTTING_PLANE_Y_PLUS, {0, 1, 0}},
+                        {SIM_CUTTING_PLANE_Z_MINUS, {0, 0, -1}}, {SIM_CUTTING_PLANE_Z_PLUS, {0, 0, 1}}};
+  view::CuttingPlaneSetting setting;
+  EXPECT_FALSE(setting.resolve(stocks, scene, zUp).enabled) << "none by default";
+  for (const Case& c : cases) {
+    SIM_CuttingPlane record = view::CuttingPlaneSetting::defaults();
+    record.plane = c.plane;
+    setting.set(record);
+    const stock::CuttingPlane p = setting.resolve(stocks, scene, zUp);
+    EXPECT_TRUE(p.enabled);
+    EXPECT_LT(glm::distance(glm::dvec3(p.direction), zUp * c.programNormal), 1e-6) << c.plane;
+    EXPECT_LT(glm::distance(p.origin, glm::vec3(5, 10, 15)), 1e-6f);
+    EXPECT_LT(glm::length(setting.resolve({}, scene, zUp).origin), 1e-6f) << "the scene's centre without stocks";
+    EXPECT_FALSE(setting.resolve({}, {}, zUp).enabled) << "nothing to cut";
+  }
 }

@@ -399,3 +399,140 @@ TEST_F(ToolpathDrawing, RangesTakeTheirColours) {
   EXPECT_GT(pixelsOf(colours.ranges[0]), 100u);
   EXPECT_EQ(pixelsOf(colours.ranges[1]), 0u);
 }
+
+namespace {
+
+constexpr double kToolRadius = 4, kToolLength = 25;
+
+// A flat tool standing with its tip at the path's last point, over a box
+// stock from (-20, -20, -40) to (20, 20, -20); the path itself hidden.
+void standTool(Render* view, const glm::dvec3& tip) {
+  ASSERT_EQ(SIM_RemoveStock(view, 1), 0);
+  SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
+  stock.identifier = 2;
+  stock.kind = SIM_STOCK_BOX;
+  for (int k = 0; k < 3; ++k) stock.boxMin[k] = -20, stock.boxMax[k] = 20;
+  stock.boxMin[2] = -40, stock.boxMax[2] = -20;
+  ASSERT_EQ(SIM_CreateStock(view, stock), 0);
+  testsupport::ToolTableBuilder tools;
+  tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(kToolRadius, kToolLength)}});
+  const SIM_ToolTableRecord table = tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  ToolpathBuilder path;
+  path.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {tip.x, tip.y, tip.z + 60}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {tip.x, tip.y, tip.z}));
+  path.toolChange("T1", 0);
+  const SIM_ToolpathRecord record = path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+}
+
+glm::dvec2 toScreen(const glm::dmat4& projView, const glm::dmat3& displayFrame, const glm::dvec3& p) {
+  const glm::dvec4 clip = projView * glm::dvec4(displayFrame * p, 1.0);
+  return {(clip.x / clip.w + 1) / 2 * kWidth, (clip.y / clip.w + 1) / 2 * kHeight};
+}
+
+}  // namespace
+
+// Colour by value with a theme whose colours straddle red: the blend takes
+// the hue the short way across it, not round through green and blue.
+TEST_F(ToolpathDrawing, ValueColoursTakeTheShortWayRoundTheHues) {
+  toolpath::ToolpathColours wrapping = toolpath::toolpathColours(false);
+  wrapping.valueLow = {0.9f, 0.1f, 0.6f, 1.0f};   // hue 0.90
+  wrapping.valueGood = {0.9f, 0.1f, 0.1f, 1.0f};  // hue 0.00
+  wrapping.valueHigh = {0.9f, 0.8f, 0.1f, 1.0f};  // hue 0.15
+  view->job().toolpathDisplay.setColours(wrapping);
+  ToolpathBuilder fed;
+  fed.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 30, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}));
+  fed.feeds = {0, 150, 100, 300};  // the middle of 100 to 300 is 200
+  const SIM_ToolpathRecord record = fed.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  setDisplay([](SIM_ToolpathDisplay& d) { d.colourByFeed = 1, d.showTool = d.showHolder = 0; });
+  settleView(SIM_VIEW_TOP);
+  const Frame f = frame();
+  ASSERT_EQ(f.screen.size(), 4u);
+  // The middle of the first move: a quarter of the way up the feeds, half
+  // way from the low to the good colour.
+  const glm::dvec2 middle = (f.screen[0] + f.screen[1]) / 2.0;
+  const glm::dvec3 halfWay = hsvBlend(wrapping.valueLow, wrapping.valueGood, 0.5);
+  bool found = false;
+  for (int dy = -2; dy <= 2 && !found; ++dy)
+    for (int dx = -2; dx <= 2 && !found; ++dx) {
+      const uint8_t* p = &f.picture.pixels[4 * (size_t(int(middle.y) + dy) * kWidth + int(middle.x) + dx)];
+      const glm::dvec3 c(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0);
+      found = p[3] > 0 && hsvOf(c).y > 0.3 && glm::length(c - halfWay) < 0.04;
+    }
+  EXPECT_TRUE(found) << "expected " << halfWay.r << " " << halfWay.g << " " << halfWay.b;
+  EXPECT_GT(hsvOf(halfWay).x, 0.9) << "the blend's hue lies between magenta and red";
+}
+
+// The tool is put into the scene at its own depth: where it stands inside
+// the stock only the part above the stock's top shows from the front.
+TEST_F(ToolpathDrawing, TheToolHidesInsideAndBehindTheStock) {
+  standTool(view, {0, 0, -30});  // the stock's top at -20
+  setDisplay([](SIM_ToolpathDisplay& d) { d.showRapid = d.showCutting = 0; });
+  settleView(SIM_VIEW_FRONT);
+  const Frame withTool = frame();
+  setDisplay([](SIM_ToolpathDisplay& d) { d.showTool = d.showHolder = 0; });
+  const Frame without = frame();
+  const glm::dmat3 toDisplay = view->job().displayFrame();
+  const glm::dvec2 tip = toScreen(withTool.picture.projView, toDisplay, {0, 0, -30});
+  const double top = toScreen(withTool.picture.projView, toDisplay, {0, -20, -20}).y;
+  size_t above = 0, below = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const size_t i = 4 * (size_t(y) * kWidth + x);
+      if (glm::length(glm::dvec2(x + 0.5, y + 0.5) - tip) < 9) continue;  // the position marker
+      bool differs = false;
+      for (int k = 0; k < 4; ++k) differs |= withTool.picture.pixels[i + k] != without.picture.pixels[i + k];
+      if (!differs) continue;
+      if (y + 0.5 > top) ++above;
+      if (y + 0.5 < top - 1.5) ++below;  // clear of the stock's top edge
+    }
+  EXPECT_GT(above, 100u) << "the shank above the stock";
+  EXPECT_EQ(below, 0u) << "nothing of the tool inside the stock";
+}
+
+// The cutting plane through a standing cylinder: its section is outlined
+// by the two lines at the radius either side of the axis (and the ends),
+// and nothing is outlined without the plane.
+TEST_F(ToolpathDrawing, TheCuttingPlaneOutlinesTheToolsSection) {
+  standTool(view, {0, 0, 0});
+  setDisplay([](SIM_ToolpathDisplay& d) { d.showRapid = d.showCutting = 0; });
+  settleView(SIM_VIEW_FRONT);
+  const glm::vec4 outline = toolpath::toolpathColours(false).toolSection;
+  const auto outlinePixels = [&](const Frame& f) {
+    std::vector<glm::dvec2> at;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (near(&f.picture.pixels[4 * (size_t(y) * kWidth + x)], outline)) at.push_back({x + 0.5, y + 0.5});
+    return at;
+  };
+  EXPECT_TRUE(outlinePixels(frame()).empty());
+  SIM_CuttingPlane plane = SIM_GetCuttingPlane(view);
+  plane.plane = SIM_CUTTING_PLANE_Y_MINUS;  // the half towards the viewer goes
+  ASSERT_EQ(SIM_SetCuttingPlane(view, &plane), 0);
+  const Frame f = frame();
+  const glm::dmat3 toDisplay = view->job().displayFrame();
+  const auto screen = [&](double x, double z) { return toScreen(f.picture.projView, toDisplay, {x, 0, z}); };
+  const glm::dvec2 corners[4] = {screen(-kToolRadius, 0), screen(kToolRadius, 0), screen(kToolRadius, kToolLength),
+                                 screen(-kToolRadius, kToolLength)};
+  const std::vector<glm::dvec2> drawn = outlinePixels(f);
+  for (const glm::dvec2& p : drawn) {
+    double nearest = 1e9;
+    for (int e = 0; e < 4; ++e) nearest = std::min(nearest, distanceToSegment(p, corners[e], corners[(e + 1) % 4]));
+    ASSERT_LT(nearest, 2.0) << "outline away from the section at " << p.x << ", " << p.y;
+  }
+  // Both sides of the section, along their length.
+  for (const auto& [from, to] : {std::pair{corners[0], corners[3]}, std::pair{corners[1], corners[2]}}) {
+    size_t samples = 0, covered = 0;
+    for (double t = 0.1; t < 0.9; t += 0.05, ++samples)
+      covered += std::any_of(drawn.begin(), drawn.end(),
+                             [&](const glm::dvec2& p) { return glm::length(p - (from + (to - from) * t)) < 1.6; });
+    EXPECT_EQ(covered, samples);
+  }
+  EXPECT_EQ(SIM_GetCuttingPlane(view).plane, uint32_t{SIM_CUTTING_PLANE_Y_MINUS});
+}
