@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,50 +81,60 @@ TEST(CutterShapeTest, FourPointProfilesAndTheBullNoseRule) {
 }
 
 TEST(CutRecordTest, ShapeCodesByPurposeRules) {
-  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30)).shape, tools::kShapeFlat);
-  tools::CutRecord bull = cuttingRecord(testsupport::bullNoseProfile(4, 1.5f, 20, true));
-  EXPECT_EQ(bull.shape, tools::kShapeBullNose);
-  EXPECT_FLOAT_EQ(bull.outerRadius, 5.5f);
-  // A cone is convex; with a notch it is not; closed it is the closed cutter
-  // even though convex.
+  const Points flat = testsupport::flatProfile(5, 30), bullNose = testsupport::bullNoseProfile(4, 1.5f, 20, true);
   const Points cone{straightTo(0, 0), straightTo(6, 10), straightTo(6, 30), straightTo(0, 30)};
-  EXPECT_EQ(cuttingRecord(cone).shape, tools::kShapeConvex);
-  EXPECT_EQ(cuttingRecord(notchedProfile()).shape, tools::kShapeCustom);
-  const Points closedTriangle{straightTo(1, 0), straightTo(6, 0), straightTo(3, 5), straightTo(1, 0)};
-  EXPECT_EQ(cuttingRecord(closedTriangle).shape, tools::kShapeClosed);
-  // Tilted, or not revolved: the extruded cutter.
-  // A turned profile on a tilted axis keeps its turned cut: the toolpath
-  // carries the tilt.
-  const tools::CutRecord tilted = cuttingRecord(testsupport::flatProfile(5, 30), {0.3, 1, 0});
-  EXPECT_EQ(tilted.shape, tools::kShapeExtruded);
-  EXPECT_EQ(tilted.turnedShape, uint32_t{tools::kShapeConvex});
-  EXPECT_FLOAT_EQ(tilted.widest, 5);
-  EXPECT_EQ(cuttingRecord(notchedProfile(), {0.3, 1, 0}).turnedShape, uint32_t{tools::kShapeCustom});
-  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30)).turnedShape, 0u) << "only on a tilted axis";
-  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0, 0, 0}, SIM_PROFILE_EXTRUDED).shape, tools::kShapeExtruded);
-  // An axis within 0.0002 of +Y counts as the tool axis.
-  EXPECT_EQ(cuttingRecord(testsupport::flatProfile(5, 30), {0.0001, 1, 0}).shape, tools::kShapeFlat);
-
+  const Points wedge{straightTo(-1, 0), straightTo(1, 0), straightTo(3, 4), straightTo(-3, 4)};
+  const glm::dvec3 tilted(0.3, 1, 0);
+  constexpr uint32_t kRevolved = SIM_PROFILE_REVOLVED, kExtruded = SIM_PROFILE_EXTRUDED;
+  struct Case {
+    const char* name;
+    Points profile;
+    uint32_t shape;
+    uint32_t profileKind = SIM_PROFILE_REVOLVED;
+    glm::dvec3 axis{0.0};
+    std::optional<uint32_t> turnedShape{};  // checked where given
+    std::optional<bool> convexPolygon{};
+  };
+  const Case cases[] = {
+      {"flat: a turned shape only on a tilted axis", flat, tools::kShapeFlat, kRevolved, {}, 0u},
+      {"bull nose", bullNose, tools::kShapeBullNose},
+      // A cone is convex; with a notch it is not; closed it is the closed
+      // cutter even though convex.
+      {"cone", cone, tools::kShapeConvex},
+      {"notched", notchedProfile(), tools::kShapeCustom},
+      {"closed", {straightTo(1, 0), straightTo(6, 0), straightTo(3, 5), straightTo(1, 0)}, tools::kShapeClosed},
+      // Tilted, or not revolved: the extruded cutter. A turned profile on a
+      // tilted axis keeps its turned cut: the toolpath carries the tilt.
+      {"flat tilted", flat, tools::kShapeExtruded, kRevolved, tilted, uint32_t{tools::kShapeConvex}},
+      {"notched tilted", notchedProfile(), tools::kShapeExtruded, kRevolved, tilted, uint32_t{tools::kShapeCustom}},
+      {"flat extruded", flat, tools::kShapeExtruded, kExtruded},
+      {"an axis within 0.0002 of +Y is the tool axis", flat, tools::kShapeFlat, kRevolved, {0.0001, 1, 0}},
+      // A straight-sided convex polygon, either way round, takes the
+      // one-interval cut; a notch, an arc or a polygon that winds twice does
+      // not.
+      {"wedge", wedge, tools::kShapeExtruded, kExtruded, {}, {}, true},
+      {"wedge backwards", Points(wedge.rbegin(), wedge.rend()), tools::kShapeExtruded, kExtruded, {}, {}, true},
+      {"notched blade",
+       {straightTo(0, 0), straightTo(3, 0), straightTo(3, 2), straightTo(1, 2), straightTo(1, 8), straightTo(0, 8)},
+       tools::kShapeExtruded, kExtruded, {}, {}, false},
+      {"rounded blade", {straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 2, 2, 0, 2), straightTo(0, 4)},
+       tools::kShapeExtruded, kExtruded, {}, {}, false},
+      {"pentagram",
+       {straightTo(0, 3), straightTo(1.76f, -2.43f), straightTo(-2.85f, 0.93f), straightTo(2.85f, 0.93f),
+        straightTo(-1.76f, -2.43f)},
+       tools::kShapeExtruded, kExtruded, {}, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const tools::CutRecord record = cuttingRecord(c.profile, c.axis, c.profileKind);
+    EXPECT_EQ(record.shape, c.shape);
+    if (c.turnedShape) EXPECT_EQ(record.turnedShape, *c.turnedShape);
+    if (c.convexPolygon) EXPECT_EQ(record.convexPolygon, *c.convexPolygon);
+  }
+  EXPECT_FLOAT_EQ(cuttingRecord(bullNose).outerRadius, 5.5f);
+  EXPECT_FLOAT_EQ(cuttingRecord(flat, tilted).widest, 5);
   EXPECT_TRUE(cuttingRecord(cone).monotonic);
   EXPECT_FALSE(cuttingRecord(Points{straightTo(0, 0), straightTo(6, 10), straightTo(7, 8), straightTo(0, 30)}).monotonic);
-}
-
-TEST(CutRecordTest, ConvexExtrudedPolygons) {
-  // A straight-sided convex polygon, either way round, takes the one-interval
-  // cut; a notch, an arc or a polygon that winds twice does not.
-  const Points wedge{straightTo(-1, 0), straightTo(1, 0), straightTo(3, 4), straightTo(-3, 4)};
-  const Points backwards(wedge.rbegin(), wedge.rend());
-  EXPECT_TRUE(cuttingRecord(wedge, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
-  EXPECT_TRUE(cuttingRecord(backwards, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
-  const Points notched{straightTo(0, 0), straightTo(3, 0), straightTo(3, 2), straightTo(1, 2), straightTo(1, 8),
-                       straightTo(0, 8)};
-  EXPECT_FALSE(cuttingRecord(notched, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
-  const Points rounded{straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 2, 2, 0, 2), straightTo(0, 4)};
-  EXPECT_FALSE(cuttingRecord(rounded, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
-  const Points pentagram{straightTo(0, 3), straightTo(1.76f, -2.43f), straightTo(-2.85f, 0.93f),
-                         straightTo(2.85f, 0.93f), straightTo(-1.76f, -2.43f)};
-  EXPECT_FALSE(cuttingRecord(pentagram, {0, 0, 0}, SIM_PROFILE_EXTRUDED).convexPolygon);
-
 }
 
 TEST(CutRecordTest, ProfileBlockFollowsTheStd140Layout) {
@@ -149,6 +160,18 @@ TEST(CutRecordTest, ProfileBlockFollowsTheStd140Layout) {
   EXPECT_NEAR(record.widest, 4.0, 1e-3) << "the concave arc bulges no further than its end";
 }
 
+uint32_t segmentsIn(const tools::ProfileBlock& block) {
+  uint32_t n;
+  std::memcpy(&n, block.data(), 4);
+  return n;
+}
+
+glm::vec2 blockPoint(const tools::ProfileBlock& block, size_t offset) {
+  glm::vec2 p;
+  std::memcpy(&p, block.data() + offset, 8);
+  return p;
+}
+
 TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
   ToolTableBuilder b;
   const Points shaft = testsupport::flatProfile(5, 20);
@@ -169,13 +192,8 @@ TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
   EXPECT_NEAR(r[3].widest, 4.96, 1e-3);
   ASSERT_TRUE(r[3].secondProfile);
   float secondWidest = 0;
-  uint32_t n = 0;
-  std::memcpy(&n, r[3].secondProfile->data(), 4);
-  for (uint32_t s = 0; s < n; ++s) {
-    float x;
-    std::memcpy(&x, r[3].secondProfile->data() + 16 + 16 * s, 4);
-    secondWidest = std::max(secondWidest, x);
-  }
+  for (uint32_t s = 0; s < segmentsIn(*r[3].secondProfile); ++s)
+    secondWidest = std::max(secondWidest, blockPoint(*r[3].secondProfile, 16 + 16 * s).x);
   EXPECT_NEAR(secondWidest, 5.24, 2e-3) << "+1.2 % for the second buffer";
   EXPECT_FALSE(r[4].valid) << "no extra profile";
 }
@@ -189,18 +207,6 @@ tools::ToolCutRecords recordsOf(std::vector<std::pair<uint32_t, Points>> parts, 
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
   return table.cutRecords(0);
-}
-
-uint32_t segmentsIn(const tools::ProfileBlock& block) {
-  uint32_t n;
-  std::memcpy(&n, block.data(), 4);
-  return n;
-}
-
-glm::vec2 blockPoint(const tools::ProfileBlock& block, size_t offset) {
-  glm::vec2 p;
-  std::memcpy(&p, block.data() + offset, 8);
-  return p;
 }
 
 TEST(CutRecordTest, PreparationAndTheOtherPurposes) {
@@ -253,18 +259,22 @@ TEST(CutRecordTest, PreparationAndTheOtherPurposes) {
 }
 
 TEST(CutRecordTest, AHolderPartLevelWithTheCutterTopBreaksMonotony) {
-  const Points cutter = testsupport::flatProfile(5, 20);
-  EXPECT_TRUE(recordsOf({{SIM_PART_CUTTING, cutter}, {SIM_PART_HOLDER, testsupport::flatProfile(12, 30)}})[0].monotonic)
-      << "a holder from the tip up is not level with the top";
-  ToolTableBuilder b;
-  b.addTool("T", {{SIM_PART_CUTTING, cutter}, {SIM_PART_HOLDER, testsupport::flatProfile(12, 30)}});
-  b.parts.back()[1].origin[1] = 20;  // sits on the cutter's top and reaches the axis
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  EXPECT_FALSE(table.cutRecords(0)[0].monotonic);
-  b.parts.back()[1].origin[1] = 21;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  EXPECT_TRUE(table.cutRecords(0)[0].monotonic) << "a millimetre above the top";
+  // A holder that reaches the axis, over a cutter 20 long.
+  const struct {
+    const char* name;
+    float origin;
+    bool monotonic;
+  } cases[] = {{"from the tip up: not level with the top", 0, true},
+               {"on the cutter's top", 20, false},
+               {"a millimetre above the top", 21, true}};
+  for (const auto& c : cases) {
+    ToolTableBuilder b;
+    b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(5, 20)}, {SIM_PART_HOLDER, testsupport::flatProfile(12, 30)}});
+    b.parts.back()[1].origin[1] = c.origin;
+    tools::ToolTable table;
+    table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+    EXPECT_EQ(table.cutRecords(0)[0].monotonic, c.monotonic) << c.name;
+  }
 }
 
 // A machine with one holder of its own, which host holders without a mesh
@@ -588,15 +598,12 @@ TEST(ToolMeshTest, PolygonSidedPartsHaveFlatsAtTheProfileRadius) {
   EXPECT_EQ(record.polygonSides, 6u);
   EXPECT_NEAR(record.widest, corner, 1e-4) << "the sweep box reaches the corners";
   // Two sides make no polygon: the part is round; so is a closed loop.
-  b.parts.back()[0].polygonSides = 2;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeFlat);
-  ToolTableBuilder ring;
-  ring.addTool("R", {{SIM_PART_CUTTING, {straightTo(2, 0), straightTo(4, 0), straightTo(4, 5), straightTo(2, 0)}}});
-  ring.parts.back()[0].polygonSides = 6;
-  table.rebuild(ring.record(), 1.0, tools::NoMachineHolders());
-  EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeClosed);
-  EXPECT_EQ(table.cutRecords(0)[0].polygonSides, 0u);
+  EXPECT_EQ(testsupport::cuttingRecordOf(testsupport::flatProfile(3, 10), SIM_PROFILE_REVOLVED, 0, {}, 2).shape,
+            tools::kShapeFlat);
+  const tools::CutRecord ring = testsupport::cuttingRecordOf(
+      {straightTo(2, 0), straightTo(4, 0), straightTo(4, 5), straightTo(2, 0)}, SIM_PROFILE_REVOLVED, 0, {}, 6);
+  EXPECT_EQ(ring.shape, tools::kShapeClosed);
+  EXPECT_EQ(ring.polygonSides, 0u);
 }
 
 TEST(ToolMeshTest, TiltedExtrudedPartsUseTheCutsFrame) {

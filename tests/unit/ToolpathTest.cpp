@@ -155,60 +155,53 @@ TEST(ToolpathLoad, NamesAndPayloadsOfEventsAreCopied) {
   EXPECT_EQ(t.eventMoves(), (std::vector<uint32_t>{1, 3}));
 }
 
-TEST(ToolpathArcs, FullCirclesSweepAFullTurnInTheirDirection) {
+// One arc about the origin in the XY plane, after a rapid to its start.
+static Toolpath oneArc(const glm::dvec3& start, uint32_t type, const glm::dvec3& end) {
   ToolpathBuilder b;
-  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {5, 0, 0}));
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {5, 0, 0}, {0, 0, 0}, kArcNormalXY));
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {5, 0, 0}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t = Toolpath::fromRecord(b.record());
-  EXPECT_DOUBLE_EQ(t.arcOf(1).sweep, -2 * kPi);
-  EXPECT_DOUBLE_EQ(t.arcOf(2).sweep, 2 * kPi);
-  EXPECT_NEAR(t.totalLength(), 2 * 2 * kPi * 5, 1e-9);
-  // A full circle reaches 5 on every side.
-  EXPECT_NEAR(t.bounds().min.x, -5, 1e-9);
-  EXPECT_NEAR(t.bounds().max.y, 5, 1e-9);
+  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, start));
+  b.add(ToolpathBuilder::arc(type, end, {0, 0, 0}, kArcNormalXY));
+  return Toolpath::fromRecord(b.record());
 }
 
-TEST(ToolpathArcs, QuarterArcsTurnTheWayTheirTypeSays) {
-  ToolpathBuilder b;
-  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10, 0}, {0, 0, 0}, kArcNormalXY));
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CW, {10, 0, 0}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t = Toolpath::fromRecord(b.record());
-  EXPECT_NEAR(t.arcOf(1).sweep, kPi / 2, 1e-12);
-  EXPECT_NEAR(t.arcOf(2).sweep, -kPi / 2, 1e-12);
-  // Half way along the counter-clockwise arc lies at 45 degrees.
-  const glm::dvec3 middle = t.arcOf(1).pointAt(0.5);
+TEST(ToolpathArcs, SweepLengthAndReachFollowTheTypeAndTheRadii) {
+  const double nan = std::nan("");
+  struct Case {
+    const char* name;
+    glm::dvec3 start;
+    uint32_t type;
+    glm::dvec3 end;
+    bool valid;
+    double sweep;  // when valid
+    double length, lengthTolerance;
+    double minX, maxY;  // of the bounds; NaN: not checked
+  };
+  const Case cases[] = {
+      {"full circle clockwise", {5, 0, 0}, SIM_MOVE_ARC_CW, {5, 0, 0}, true, -2 * kPi, 2 * kPi * 5, 1e-9, -5, 5},
+      {"full circle counter-clockwise", {5, 0, 0}, SIM_MOVE_ARC_CCW, {5, 0, 0}, true, 2 * kPi, 2 * kPi * 5, 1e-9, -5,
+       5},
+      // A quarter reaches neither negative x nor negative y.
+      {"quarter counter-clockwise", {10, 0, 0}, SIM_MOVE_ARC_CCW, {0, 10, 0}, true, kPi / 2, kPi / 2 * 10, 1e-9, 0, 10},
+      {"quarter clockwise", {0, 10, 0}, SIM_MOVE_ARC_CW, {10, 0, 0}, true, -kPi / 2, kPi / 2 * 10, 1e-9, 0, 10},
+      // Radii that differ by more than the tolerance: the move counts as its chord.
+      {"radii 0.011 apart", {10, 0, 0}, SIM_MOVE_ARC_CCW, {0, 10.011, 0}, false, nan,
+       glm::distance(glm::dvec3(10, 0, 0), glm::dvec3(0, 10.011, 0)), 1e-9, nan, nan},
+      {"radii 0.009 apart", {10, 0, 0}, SIM_MOVE_ARC_CCW, {0, 10.009, 0}, true, kPi / 2, kPi / 2 * 10, 1e-6, nan, nan},
+      // One and a half turns would not be one move; a full turn rising 3 mm is.
+      {"helix", {4, 0, 0}, SIM_MOVE_ARC_CCW, {4, 0, -3}, true, 2 * kPi, std::hypot(2 * kPi * 4, 3.0), 1e-9, nan, nan},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Toolpath t = oneArc(c.start, c.type, c.end);
+    EXPECT_EQ(t.arcOf(1).valid, c.valid);
+    if (c.valid) EXPECT_DOUBLE_EQ(t.arcOf(1).sweep, c.sweep);
+    EXPECT_NEAR(t.totalLength(), c.length, c.lengthTolerance);
+    if (!std::isnan(c.minX)) EXPECT_NEAR(t.bounds().min.x, c.minX, 1e-9);
+    if (!std::isnan(c.maxY)) EXPECT_NEAR(t.bounds().max.y, c.maxY, 1e-9);
+  }
+  // Half way along the counter-clockwise quarter lies at 45 degrees.
+  const glm::dvec3 middle = oneArc({10, 0, 0}, SIM_MOVE_ARC_CCW, {0, 10, 0}).arcOf(1).pointAt(0.5);
   EXPECT_NEAR(middle.x, 10 / std::sqrt(2.0), 1e-9);
   EXPECT_NEAR(middle.y, 10 / std::sqrt(2.0), 1e-9);
-  EXPECT_NEAR(t.totalLength(), 2 * (kPi / 2 * 10), 1e-9);
-  // The quarter reaches neither negative x nor negative y.
-  EXPECT_NEAR(t.bounds().min.x, 0, 1e-9);
-  EXPECT_NEAR(t.bounds().max.y, 10, 1e-9);
-}
-
-TEST(ToolpathArcs, ArcsWhoseRadiiDifferByMoreThanTheToleranceCountAsChords) {
-  ToolpathBuilder b;
-  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10.011, 0}, {0, 0, 0}, kArcNormalXY));
-  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {0, 10.009, 0}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t = Toolpath::fromRecord(b.record());
-  EXPECT_FALSE(t.arcOf(1).valid);
-  const double chord = glm::distance(glm::dvec3(10, 0, 0), glm::dvec3(0, 10.011, 0));
-  EXPECT_NEAR(t.cumulativeLength(1), chord, 1e-9);
-  EXPECT_TRUE(t.arcOf(3).valid);
-  const double arcLength = t.cumulativeLength(3) - t.cumulativeLength(2);
-  EXPECT_NEAR(arcLength, kPi / 2 * 10, 1e-6);
-}
-
-TEST(ToolpathArcs, HelicesCountTheirLead) {
-  ToolpathBuilder b;
-  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {4, 0, 0}));
-  // One and a half turns would not be one move; a full turn rising 3 mm is.
-  b.add(ToolpathBuilder::arc(SIM_MOVE_ARC_CCW, {4, 0, -3}, {0, 0, 0}, kArcNormalXY));
-  Toolpath t = Toolpath::fromRecord(b.record());
-  EXPECT_NEAR(t.totalLength(), std::hypot(2 * kPi * 4, 3.0), 1e-9);
 }
 
 TEST(ToolpathArcs, SegmentCountKeepsTheStepWithinItsLimits) {
