@@ -59,6 +59,9 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
 
   const toolpath::Toolpath& toolpath = *played.toolpath;
   played.at = toolpath.positionAt(played.timeFraction, toolpath::Measure::Time);
+  if (rangeLow_ > 0.0 || rangeHigh_ < 1.0)
+    played.moveLimits = {toolpath.positionAt(rangeLow_, toolpath::Measure::Time).move,
+                         toolpath.positionAt(rangeHigh_, toolpath::Measure::Time).move};
   const ToolPose pose{played.at.move, played.at.fraction, toolpath.pointAt(played.at.move, played.at.fraction),
                       toolpath.lineOf(played.at.move), toolpath.entityOf(played.at.move)};
   {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include <glm/vec3.hpp>
@@ -25,6 +27,9 @@ struct PlayedPosition {
   std::shared_ptr<const toolpath::Toolpath> toolpath;  // none before the first toolpath
   double timeFraction = 0;
   toolpath::PositionAtFraction at;  // move -1 without moves
+  // The moves at the ends of the playback range, while it is narrower than
+  // the whole toolpath: the toolpath display keeps inside them.
+  std::optional<std::pair<int64_t, int64_t>> moveLimits;
 };
 
 // Where the tool stands at the played position, as of the last frame; all

@@ -191,11 +191,14 @@ void ToolStage::drawParts(const SceneDraw& scene) {
   useCuttingPlane(sectionProgram_, outlined);
   glUniform4fv(gpu::uniformLocation(sectionProgram_, "markerColor"), 1, glm::value_ptr(colours.toolSection));
   glUniform1ui(gpu::uniformLocation(sectionProgram_, "plain"), 1u);
+  // The toolpath sets its width only when it changes: leave it as found.
+  GLfloat lineWidth = 1.0f;
+  glGetFloatv(GL_LINE_WIDTH, &lineWidth);
   glLineWidth(kSectionLineWidth);
   glDepthFunc(GL_LEQUAL);
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh_.size()));
   glDepthFunc(GL_LESS);
-  glLineWidth(1.0f);
+  glLineWidth(lineWidth);
 }
 
 void ToolStage::drawOverlay(const SceneDraw& scene) {

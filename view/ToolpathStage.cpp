@@ -49,16 +49,18 @@ void ToolpathStage::update(FrameState& frame) {
   }
   current_ = frame.played.at.move;
   const uint32_t mode = job_.toolpathMode.load();
-  if (path && (current_ != windowMove_ || mode != windowMode_)) {
+  if (path && (current_ != windowMove_ || mode != windowMode_ || frame.played.moveLimits != windowLimits_)) {
     toolpath::WindowRequest request;
     request.current = current_;
     request.mode = mode;
     request.playbackFraction = frame.played.timeFraction;
+    request.limits = frame.played.moveLimits;
     const toolpath::MoveWindow window = toolpath::visibleMoves(*path, *job_.kinematics(), request);
     if (!(window == window_) || mode == 2) frame.changed = true;
     window_ = window;
     windowMove_ = current_;
     windowMode_ = mode;
+    windowLimits_ = frame.played.moveLimits;
   }
   const uint64_t revision = job_.toolpathDisplay.revision.load();
   if (revision != settingsRevision_) frame.changed = true;

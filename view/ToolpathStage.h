@@ -6,6 +6,7 @@
 // settings pick.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "gpu/GL.h"
 #include "toolpath/ToolpathLines.h"
@@ -57,6 +58,7 @@ class ToolpathStage final : public FramePart {
   toolpath::MoveWindow window_;
   int64_t windowMove_ = -2;
   uint32_t windowMode_ = ~0u;
+  std::optional<std::pair<int64_t, int64_t>> windowLimits_;
   int64_t current_ = -1;
   uint64_t settingsRevision_ = 0;
   UploadCounts uploads_;
