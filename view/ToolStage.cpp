@@ -1,6 +1,7 @@
 #include "view/ToolStage.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <shared_mutex>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -52,6 +53,17 @@ const tools::Tool* toolAt(const toolpath::Toolpath& path, int64_t move, const to
 ToolStage::~ToolStage() = default;
 
 void ToolStage::rebuildMesh(const tools::Tool& tool, bool withHolder) {
+  rebuildMeshParts(tool, withHolder);
+  meshMin_ = glm::vec3(FLT_MAX);
+  meshMax_ = glm::vec3(-FLT_MAX);
+  for (const tools::PackedVertex& v : mesh_) {
+    meshMin_ = glm::min(meshMin_, glm::vec3(v.x, v.y, v.z));
+    meshMax_ = glm::max(meshMax_, glm::vec3(v.x, v.y, v.z));
+  }
+  uploaded_ = false;
+}
+
+void ToolStage::rebuildMeshParts(const tools::Tool& tool, bool withHolder) {
   mesh_.clear();
   if (meshWithTool_)
     for (const tools::ToolPartShape& part : tool.parts) appendTagged(part.mesh, tagOf(part.kind), mesh_);
@@ -67,7 +79,6 @@ void ToolStage::rebuildMesh(const tools::Tool& tool, bool withHolder) {
       mesh_.push_back(v);
     }
   }
-  uploaded_ = false;
 }
 
 void ToolStage::update(FrameState& frame) {
@@ -201,6 +212,25 @@ void ToolStage::drawParts(const SceneDraw& scene) {
   glLineWidth(lineWidth);
 }
 
+std::optional<glm::ivec4> ToolStage::footprint(const camera::Camera::DrawState& camera, int width, int height) const {
+  const glm::mat4 toClip = (camera.camHi + camera.camLo) * placement_;
+  glm::vec2 low(FLT_MAX), high(-FLT_MAX);
+  for (int corner = 0; corner < 8; ++corner) {
+    const glm::vec3 p(corner & 1 ? meshMax_.x : meshMin_.x, corner & 2 ? meshMax_.y : meshMin_.y,
+                      corner & 4 ? meshMax_.z : meshMin_.z);
+    const glm::vec4 clip = toClip * glm::vec4(p, 1.0f);
+    if (clip.w <= 0.0f) return glm::ivec4(0, 0, width, height);  // reaches behind the eye
+    const glm::vec2 pixel = (glm::vec2(clip) / clip.w + 1.0f) * 0.5f * glm::vec2(width, height);
+    low = glm::min(low, pixel);
+    high = glm::max(high, pixel);
+  }
+  // A few pixels more for the section outline's width and rounding.
+  const glm::ivec2 from = glm::max(glm::ivec2(glm::floor(low)) - 3, glm::ivec2(0));
+  const glm::ivec2 to = glm::min(glm::ivec2(glm::ceil(high)) + 3, glm::ivec2(width, height));
+  if (to.x <= from.x || to.y <= from.y) return std::nullopt;
+  return glm::ivec4(from, to - from);
+}
+
 void ToolStage::drawOverlay(const SceneDraw& scene) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
@@ -211,8 +241,17 @@ void ToolStage::drawOverlay(const SceneDraw& scene) {
     drawParts(scene);
     return;
   }
-  // The target keeps the last frame's tool: the mask pass clears it to
-  // transparent black at the far depth.
+  // Every pass keeps to the tool's footprint: the mask pass clears it to
+  // transparent black at the far depth, the tool is drawn into it and the
+  // composite reads it back. Texels outside hold older frames' tools that
+  // nothing reads.
+  const std::optional<glm::ivec4> area = footprint(scene.camera, viewport[2], viewport[3]);
+  if (!area) {  // nothing of the tool in view
+    target_.unbind();
+    return;
+  }
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(area->x, area->y, area->z, area->w);
   glBindVertexArray(quadArray_);
   glUseProgram(maskProgram_);
   glDepthFunc(GL_ALWAYS);
@@ -220,6 +259,7 @@ void ToolStage::drawOverlay(const SceneDraw& scene) {
   glDepthFunc(GL_LESS);
   drawParts(scene);
   target_.unbind();
+  glScissor(viewport[0] + area->x, viewport[1] + area->y, area->z, area->w);
   // The tool into the scene at its own depth.
   glUseProgram(compositeProgram_);
   glActiveTexture(GL_TEXTURE0 + kColourUnit);
@@ -232,6 +272,7 @@ void ToolStage::drawOverlay(const SceneDraw& scene) {
   glBindVertexArray(quadArray_);
   glDrawArrays(GL_TRIANGLES, 0, 6);
   glBindVertexArray(0);
+  glDisable(GL_SCISSOR_TEST);
 }
 
 void ToolStage::drawMarker(const camera::Camera::DrawState& camera) {

@@ -8,9 +8,11 @@
 // or highlighted parts selects by.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <glm/mat4x4.hpp>
+#include <glm/vec4.hpp>
 
 #include "gpu/GL.h"
 #include "gpu/TextureTarget.h"
@@ -42,6 +44,10 @@ class ToolStage final : public FramePart {
 
  private:
   void rebuildMesh(const tools::Tool& tool, bool withHolder);
+  void rebuildMeshParts(const tools::Tool& tool, bool withHolder);
+  // The tool's box on screen, in pixels of a width x height viewport; none
+  // when it lies outside.
+  std::optional<glm::ivec4> footprint(const camera::Camera::DrawState& camera, int width, int height) const;
   bool programsReady();
   void upload();
   void useCamera(GLuint program, const camera::Camera::DrawState& camera) const;
@@ -56,6 +62,7 @@ class ToolStage final : public FramePart {
   uint64_t meshTool_ = 0, meshRevision_ = ~0ull;
   bool meshWithHolder_ = true, meshWithTool_ = true;
   tools::PackedMesh mesh_;
+  glm::vec3 meshMin_{0.0f}, meshMax_{0.0f};  // the mesh's box, tool frame
   glm::mat4 placement_{1.0f};
   glm::vec3 tip_{0.0f};
   bool shown_ = false, uploaded_ = false;

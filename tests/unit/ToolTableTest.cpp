@@ -128,8 +128,12 @@ TEST(CutRecordTest, ShapeCodesByPurposeRules) {
     SCOPED_TRACE(c.name);
     const tools::CutRecord record = cuttingRecord(c.profile, c.axis, c.profileKind);
     EXPECT_EQ(record.shape, c.shape);
-    if (c.turnedShape) EXPECT_EQ(record.turnedShape, *c.turnedShape);
-    if (c.convexPolygon) EXPECT_EQ(record.convexPolygon, *c.convexPolygon);
+    if (c.turnedShape) {
+      EXPECT_EQ(record.turnedShape, *c.turnedShape);
+    }
+    if (c.convexPolygon) {
+      EXPECT_EQ(record.convexPolygon, *c.convexPolygon);
+    }
   }
   EXPECT_FLOAT_EQ(cuttingRecord(bullNose).outerRadius, 5.5f);
   EXPECT_FLOAT_EQ(cuttingRecord(flat, tilted).widest, 5);

@@ -165,13 +165,23 @@ TEST_F(ViewTest, CreationWaitsForTheFirstFrameAndHintsKeepTheWindowUnmapped) {
     SCOPED_TRACE(c.name);
     Render* view = c.hint ? createWithHint(*c.hint, 1) : SIM_CreateView(0, c.wait);
     ASSERT_NE(view, nullptr);
-    if (!c.hint) EXPECT_EQ(view->frameDone(), c.wait) << "returns before the window was made unless it waits";
-    if (!c.hint && c.wait) EXPECT_GE(view->frameCounter(), 1u);
+    if (!c.hint) {
+      EXPECT_EQ(view->frameDone(), c.wait) << "returns before the window was made unless it waits";
+    }
+    if (!c.hint && c.wait) {
+      EXPECT_GE(view->frameCounter(), 1u);
+    }
     SIM_Window window = 0;
     EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0) << "waits for the window";
-    if (!c.hint) EXPECT_TRUE(view->frameDone());
-    if (!c.hint) EXPECT_NE(window, 0u);
-    if (c.wait) EXPECT_EQ(probe.isViewable(window), !c.hint);
+    if (!c.hint) {
+      EXPECT_TRUE(view->frameDone());
+    }
+    if (!c.hint) {
+      EXPECT_NE(window, 0u);
+    }
+    if (c.wait) {
+      EXPECT_EQ(probe.isViewable(window), !c.hint);
+    }
     EXPECT_EQ(SIM_CloseView(view), 0);
   }
 }
