@@ -410,6 +410,11 @@ bool Camera::setHostCamera(const HostCamera& host, const glm::dmat3& axisTransfo
   return true;
 }
 
+bool Camera::keepHorizonLevel() const {
+  std::lock_guard lock(lock_);
+  return keepHorizonLevel_;
+}
+
 void Camera::setKeepHorizonLevel(bool on) {
   std::lock_guard guard(lock_);
   keepHorizonLevel_ = on;

@@ -9,6 +9,7 @@
 // loop and mouse navigation may call from their own threads.
 #include <cfloat>
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <mutex>
 
@@ -103,6 +104,10 @@ class Camera {
   // display frame; origin is the turned workpiece origin.
   bool setHostCamera(const HostCamera& host, const glm::dmat3& axisTransformation, const glm::dvec3& origin);
   void setKeepHorizonLevel(bool on);
+  bool keepHorizonLevel() const;
+  // What a left drag does: 0 rotates (the start), 1 pans, 2 zooms. Any thread.
+  void setMouseMode(uint8_t mode) { mouseMode_ = mode; }
+  uint8_t mouseMode() const { return mouseMode_.load(); }
   void setToolAxes(const glm::mat3& axes);
 
   // One frame of a running transition; false when none runs.
@@ -176,6 +181,7 @@ class Camera {
   bool changed_ = true;
   double near_ = 0, far_ = 0;
   bool keepHorizonLevel_ = true;
+  std::atomic<uint8_t> mouseMode_{0};
   SceneBox sceneBox_;
   glm::vec3 isoDirection_{-1.0f, -1.0f, -1.0f};
   glm::mat3 toolAxes_{1.0f};

@@ -23,6 +23,7 @@
 #include "GCodeReader.h"
 #include "JobRecords.h"
 #include "PngWriter.h"
+#include "QuestionNames.h"
 #include "ToolLibrary.h"
 
 namespace {
@@ -56,6 +57,8 @@ void usage() {
                "  --no-tool, --no-holder  leave the tool or its holder out of the picture\n"
                "  --section P        cut the scene open: X-, X+, Y-, Y+, Z- or Z+ removes that side\n"
                "                     of the plane through the stock's centre\n"
+               "  --command N[:ARG]  run SIM_Command N (with ARG) before playing; repeatable\n"
+               "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
                "                     (Home, Space, N and P step through the job)\n");
@@ -75,6 +78,8 @@ struct Options {
   uint32_t toolpathMode = 0;
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
   SIM_CuttingPlane section = SIM_GetCuttingPlane(nullptr);
+  std::vector<std::pair<uint32_t, uint64_t>> commands;
+  bool questions = false;
   double stopAt = 1.0;
 };
 
@@ -187,6 +192,16 @@ Options optionsOf(int argc, char** argv) {
       const auto named = std::find(std::begin(kPlanes), std::end(kPlanes), plane);
       if (named == std::end(kPlanes)) throw InputError{"--section takes X-, X+, Y-, Y+, Z- or Z+"};
       o.section.plane = static_cast<uint32_t>(named - std::begin(kPlanes));
+    } else if (arg == "--command") {
+      const std::string text = value();
+      const size_t colon = text.find(':');
+      const double code = numberOf(text.substr(0, colon), "--command");
+      const double argument = colon == std::string::npos ? 0 : numberOf(text.substr(colon + 1), "--command");
+      if (code < 0 || code != std::floor(code) || code > 0xFFFFFFFFu || argument < 0 || argument != std::floor(argument))
+        throw InputError{"--command takes N or N:ARG, whole numbers"};
+      o.commands.emplace_back(static_cast<uint32_t>(code), static_cast<uint64_t>(argument));
+    } else if (arg == "--questions") {
+      o.questions = true;
     } else if (arg == "--stop-at") {
       o.stopAt = numberOf(value(), "--stop-at");
       if (o.stopAt < 0 || o.stopAt > 1) throw InputError{"--stop-at must lie between 0 and 1"};
@@ -412,6 +427,7 @@ int run(const Options& o) {
   SIM_SetToolpathDisplay(view, &o.display);
   SIM_SetCuttingPlane(view, &o.section);
   SIM_SetView(view, 0);  // isometric, once the stock is there
+  for (const auto& [code, argument] : o.commands) SIM_Command(view, code, argument);
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 
   // Play to the end, or cut it all at once (the exports below wait for it).
@@ -482,6 +498,9 @@ int run(const Options& o) {
                  SIM_GetStockCellSize(view, 1));
     if (status == 0) status = kRunError;
   }
+  if (o.questions)
+    for (uint32_t code = 0; code <= 56; ++code)
+      std::printf("question %2u %-24s %s\n", code, host::questionName(code), SIM_Question(view, code) ? "true" : "false");
   hostTimes.whole = secondsSince(runStart);
   if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, 1));
   if (o.interactive && status == 0) {

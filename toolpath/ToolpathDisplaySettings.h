@@ -27,6 +27,7 @@ struct ToolpathDisplaySettings {
   std::atomic<ColourBy> colourBy{ColourBy::Kind};
   std::atomic<bool> showTool{true};
   std::atomic<bool> showHolder{true};
+  std::atomic<bool> boundingBox{false};  // the toolpath's bounding box drawn
   std::atomic<uint64_t> revision{0};
 
   ToolpathColours colours() const {

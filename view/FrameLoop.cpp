@@ -143,6 +143,7 @@ void Render::runFrame(double now, bool drawing) {
   if (runCommands(commands_.take(view::CommandStage::BeforeFrame))) lastActivity_ = now;
 
   if (drawing) handleInput(window_.takeInput(), now);
+  playback_.setLoop(interface_ && interface_->loop.load());
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
@@ -176,9 +177,18 @@ camera::SceneBox Render::sceneBox() const {
   return box;
 }
 
+// The interface's switches for whole parts; a view without one shows all.
+bool Render::shown(const view::FramePart& part) const {
+  if (!interface_) return true;
+  if (&part == &stock_) return interface_->stockShown.load() != 0;
+  if (&part == &toolpath_) return interface_->toolpathShown.load() != 0;
+  return true;
+}
+
 void Render::drawParts(const camera::Camera::DrawState& camera) {
   const view::SceneDraw scene{camera, job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
-  for (view::FramePart* part : parts_) part->draw(scene);
+  for (view::FramePart* part : parts_)
+    if (shown(*part)) part->draw(scene);
 }
 
 bool Render::runCommands(std::vector<view::FrameCommands::Work> commands) {

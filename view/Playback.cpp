@@ -44,10 +44,17 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
       if (hasMoves) total = path->totalTime();
       double advance = positionAdvance(rate, frameRatio, intervalMs, total);
       if (rate < 0.0 && advance > 0.0) advance = -advance;  // backwards without a toolpath time
-      const double p = std::clamp(sliderPosition() + advance, rangeLow_, rangeHigh_);
-      moveSlider(p);
-      // Playing stops at either end of the range.
-      if ((rate > 0.0 && p >= rangeHigh_) || (rate < 0.0 && p <= rangeLow_)) playing_ = false;
+      const bool looping = loop_.load();
+      if (looping && rate > 0.0 && sliderPosition() >= rangeHigh_) {
+        moveSlider(rangeLow_);  // the frame after the end shows the start
+      } else if (looping && rate < 0.0 && sliderPosition() <= rangeLow_) {
+        moveSlider(rangeHigh_);
+      } else {
+        const double p = std::clamp(sliderPosition() + advance, rangeLow_, rangeHigh_);
+        moveSlider(p);
+        // Playing stops at either end of the range, unless it loops.
+        if (!looping && ((rate > 0.0 && p >= rangeHigh_) || (rate < 0.0 && p <= rangeLow_))) playing_ = false;
+      }
     }
   }
   assert(slider_ >= 0.0 && slider_ <= 1.0);

@@ -55,6 +55,8 @@ class Playback {
   void play() { playing_ = true; }
   void pause() { playing_ = false; }
   bool playing() const { return playing_.load(); }
+  // Looping, playing wraps from one end of the range to the other.
+  void setLoop(bool on) { loop_ = on; }
   // The speed slider (0.35 stands still, 0.58 real time).
   double speed() const { return speed_.load(); }
   // SIM_UpdateSpeed: each half of the slider keeps its values.
@@ -81,6 +83,7 @@ class Playback {
   std::atomic<double> position_{0.0};
   std::atomic<double> speed_{0.58};  // real time
   std::atomic<bool> playing_{false};
+  std::atomic<bool> loop_{false};
   // Render thread: the position slider and its range.
   double slider_ = 0.0, rangeLow_ = 0.0, rangeHigh_ = 1.0;
   PositionReport report_;

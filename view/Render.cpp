@@ -36,6 +36,10 @@ Render::~Render() {
 void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {
   joinThread(renderThread_);
   hints_ = hints;
+  if (!hints.headless && !ribbon_) {
+    ribbon_ = std::make_unique<UI::RibbonState>();
+    interface_ = std::make_unique<UI::InterfaceState>();
+  }
   timings_.enable(hints.timings);
   windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Pending);
   window_.prepareHostWindow(parent, hints);

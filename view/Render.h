@@ -14,16 +14,20 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "korvane/Korvane.h"
+#include "ui/InterfaceState.h"
+#include "ui/RibbonState.h"
 #include "view/FrameCommands.h"
 #include "view/JobData.h"
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
 #include "view/ToolStage.h"
+#include "view/ViewBytes.h"
 #include "view/ToolpathStage.h"
 #include "view/MouseBindings.h"
 #include "view/Notifier.h"
@@ -92,6 +96,12 @@ class Render {
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   view::PhaseTimings& timings() { return timings_; }
   view::MachineModelLoader& machineModels() { return machineModels_; }
+  // The view's own bytes, and the interface's model and state: those two
+  // made with a window (not headless) before it opens, kept for the view's
+  // life; null when headless.
+  view::ViewBytes& viewBytes() { return viewBytes_; }
+  UI::RibbonState* ribbon() { return ribbon_.get(); }
+  UI::InterfaceState* interfaceState() { return interface_.get(); }
 
   // ---- What host calls ask of several parts
   // A new toolpath snapshot was published: the display follows and the host
@@ -138,6 +148,7 @@ class Render {
   void handleInput(const view::InputState& frame, double now);
   void draw(double now);
   void drawParts(const camera::Camera::DrawState& camera);
+  bool shown(const view::FramePart& part) const;
   camera::SceneBox sceneBox() const;
   void shutdown(bool closedByUser);
   double milliseconds() const;
@@ -149,6 +160,9 @@ class Render {
   view::Playback playback_{notifier_};
   view::ViewCamera camera_;
   view::PhaseTimings timings_;
+  view::ViewBytes viewBytes_;
+  std::unique_ptr<UI::RibbonState> ribbon_;
+  std::unique_ptr<UI::InterfaceState> interface_;
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};
   view::ToolStage tool_{job_, playback_};

@@ -217,6 +217,169 @@ SIM_EXPORT SIM_CuttingPlane SIM_GetCuttingPlane(Render* view);
 SIM_EXPORT int32_t SIM_GotoLine(Render* view, uint32_t line);
 SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
 
+/* ---- Remote control ----------------------------------------------------
+ * SIM_Command runs one numbered command on a view: most do what an entry of
+ * the view's ribbon does (toggle a display option, show a panel, change the
+ * mouse mode). It changes state that the next frame reads and never waits
+ * for the render thread. 1 for a null view; 0 otherwise, also for a code
+ * above 72, which changes nothing. SIM_Question reads that state back:
+ * false for a null view, code 51 and codes above 56.
+ *
+ * A headless view has no interface, no toolpath display settings for these
+ * exports and no camera for them (the camera that SIM_RenderImage frames is
+ * the view's own): commands on those change nothing and questions on them
+ * answer their absent value (true for 9, 12 to 16; false for the rest).
+ * The view's own bytes (3, 4, 21, 22, 26, 31, 33, 38, 42 to 46, 51, 55,
+ * 68, 71, 72) exist with every view.
+ *
+ * What the open bytes are for (drawn as the interface arrives): 26 the the pivot marker; 38 shows the tool's
+ * distance read-out, its companion value the distance; 51 locks the colour
+ * entries (ribbon entries 39, 56 and 70 are disabled while it is set); 54,
+ * 56 and 57 show the information panel's feed, spindle and coolant rows; 55
+ * shows the stock's quality panel; 60 asks the interface to show the
+ * playback bar's range; 62 asks it to lay itself out again; 68 asks the view
+ * to fit the camera at the next frame. Question 1 is the machine panel's
+ * compact form, 31 whether a stock model keeps its option byte set.
+ * Commands 2, 35 to 37, 39, 40, 48 and 59 and question 46 act once the
+ * stock reset, solid switches, collision report and picking exist; until
+ * then they change nothing and 46 answers false. */
+enum {
+  SIM_COMMAND_TOGGLE_MACHINE = 0,
+  SIM_COMMAND_TOGGLE_TOOLPATH = 1,
+  SIM_COMMAND_RESET_STOCK = 2,
+  SIM_COMMAND_SHOW_STOCK_CUT = 3,
+  SIM_COMMAND_TOGGLE_STOCK_CUT = 4,
+  SIM_COMMAND_SHOW_STOCK = 5,
+  SIM_COMMAND_HIDE_STOCK = 6,
+  SIM_COMMAND_TOGGLE_TOOL = 7,
+  SIM_COMMAND_ZOOM_IN = 8,
+  SIM_COMMAND_ZOOM_OUT = 9,
+  SIM_COMMAND_MOUSE_MODE_TWO = 10,
+  SIM_COMMAND_MOUSE_MODE_ONE = 11,
+  SIM_COMMAND_MOUSE_MODE_ZERO = 12,
+  SIM_COMMAND_TOGGLE_RAPID_MOVES = 13,
+  SIM_COMMAND_TOGGLE_CUTTING_MOVES = 14,
+  SIM_COMMAND_TOGGLE_HOLDER = 15,
+  SIM_COMMAND_REDRAW = 16,
+  SIM_COMMAND_TOGGLE_POINTS = 17,
+  SIM_COMMAND_TOGGLE_HIGHLIGHT_ELEMENTS = 18,
+  SIM_COMMAND_TOGGLE_HIGHLIGHT_ARCS = 19,
+  SIM_COMMAND_TOGGLE_LARGE_POINTS = 20,
+  SIM_COMMAND_ACTIVE_MODE_ON = 21,
+  SIM_COMMAND_ACTIVE_MODE_OFF = 22,
+  SIM_COMMAND_LIGHT_THEME = 23,
+  SIM_COMMAND_DARK_THEME = 24,
+  SIM_COMMAND_TOGGLE_BOUNDING_BOX = 25,
+  SIM_COMMAND_TOGGLE_OPTION26 = 26,
+  SIM_COMMAND_TOGGLE_PLOT_CONTROL = 27,
+  SIM_COMMAND_PANEL_MODE_ON = 28,
+  SIM_COMMAND_PANEL_MODE_OFF = 29,
+  SIM_COMMAND_TOGGLE_LOOP = 30,
+  SIM_COMMAND_TOGGLE_TOOLPATH_ORIGIN = 31,
+  SIM_COMMAND_TOGGLE_FOLLOW_TOOL = 32,
+  SIM_COMMAND_TOGGLE_MEASURE = 33,
+  SIM_COMMAND_ZOOM_WINDOW = 34,
+  SIM_COMMAND_ENABLE_SOLIDS = 35,
+  SIM_COMMAND_DISABLE_SOLIDS = 36,
+  SIM_COMMAND_REFRESH_SOLIDS = 37,
+  SIM_COMMAND_TOGGLE_OPTION38 = 38,
+  SIM_COMMAND_NEXT_COLLISION = 39,
+  SIM_COMMAND_COLLISION_REPORT_ACTION = 40,
+  SIM_COMMAND_TOGGLE_TOOL_VECTORS = 41,
+  SIM_COMMAND_NAVIGATION_MODE_ONE = 42,
+  SIM_COMMAND_NAVIGATION_MODE_TWO = 43,
+  SIM_COMMAND_NAVIGATION_MODE_OFF = 44,
+  SIM_COMMAND_START_PLACEMENT = 45,
+  SIM_COMMAND_STOP_PLACEMENT = 46,
+  SIM_COMMAND_TOGGLE_AXIS_CONTROL = 47,
+  SIM_COMMAND_COMMIT_STOCK = 48,
+  SIM_COMMAND_TOGGLE_OPERATIONS_LIST = 49,
+  SIM_COMMAND_TOGGLE_KEEP_HORIZON = 50,
+  SIM_COMMAND_TOGGLE_OPTION51 = 51,
+  SIM_COMMAND_TOGGLE_THICK_LINES = 52,
+  SIM_COMMAND_TOGGLE_COLOR_LOOP = 53,
+  SIM_COMMAND_TOGGLE_OPTION54 = 54,
+  SIM_COMMAND_TOGGLE_OPTION55 = 55,
+  SIM_COMMAND_TOGGLE_OPTION56 = 56,
+  SIM_COMMAND_TOGGLE_OPTION57 = 57,
+  SIM_COMMAND_TOGGLE_COLOR_BY_FEEDRATE = 58,
+  SIM_COMMAND_JUMP_TO_CUT = 59,
+  SIM_COMMAND_REQUEST_ACTION60 = 60,
+  SIM_COMMAND_OPEN_CONTEXT_MENU = 61,
+  SIM_COMMAND_REQUEST_RELAYOUT = 62,
+  SIM_COMMAND_TOGGLE_MACHINE_PANEL = 63,
+  SIM_COMMAND_SHOW_TOOLCHANGE_SEQUENCE = 64,
+  SIM_COMMAND_TOGGLE_TOOLCHANGE_SEQUENCE = 65,
+  SIM_COMMAND_TOGGLE_TOOLPATH_COLORS = 66,
+  SIM_COMMAND_TOGGLE_STATISTICS = 67,
+  SIM_COMMAND_SET_FLAG68 = 68,
+  SIM_COMMAND_TOGGLE_NC_CODE = 69,
+  SIM_COMMAND_TOGGLE_SPINDLE_ARROWS = 70,
+  SIM_COMMAND_TOGGLE_ACTIVE_OFFSET = 71,
+  SIM_COMMAND_TOGGLE_GRID = 72,
+};
+enum {
+  SIM_QUESTION_MACHINE_PANEL_SHOWN = 0,
+  SIM_QUESTION_MACHINE_PANEL_OPTION = 1,
+  SIM_QUESTION_TOOLPATH_SHOWN = 2,
+  SIM_QUESTION_STOCK_SHOWN = 3,
+  SIM_QUESTION_STOCK_CUT_SHOWN = 4,
+  SIM_QUESTION_HAS_STOCK_KIND_ZERO = 5,
+  SIM_QUESTION_HAS_STOCK_KIND_ONE = 6,
+  SIM_QUESTION_COLLISION_CHECK_RUNNING = 7,
+  SIM_QUESTION_COLLISION_REPORT_READY = 8,
+  SIM_QUESTION_TOOL_SHOWN = 9,
+  SIM_QUESTION_MOUSE_MODE_TWO = 10,
+  SIM_QUESTION_MOUSE_MODE_ONE = 11,
+  SIM_QUESTION_MOUSE_MODE_ZERO = 12,
+  SIM_QUESTION_RAPID_MOVES_SHOWN = 13,
+  SIM_QUESTION_CUTTING_MOVES_SHOWN = 14,
+  SIM_QUESTION_HOLDER_SHOWN = 15,
+  SIM_QUESTION_POINTS_SHOWN = 16,
+  SIM_QUESTION_HAS_COLLISION = 17,
+  SIM_QUESTION_HIGHLIGHT_ELEMENTS = 18,
+  SIM_QUESTION_HIGHLIGHT_ARCS = 19,
+  SIM_QUESTION_LARGE_POINTS = 20,
+  SIM_QUESTION_BOUNDING_BOX_SHOWN = 21,
+  SIM_QUESTION_PLOT_CONTROL_SHOWN = 22,
+  SIM_QUESTION_LOOP_ON = 23,
+  SIM_QUESTION_VIEW_OPTION26 = 24,
+  SIM_QUESTION_TOOLPATH_ORIGIN_SHOWN = 25,
+  SIM_QUESTION_FOLLOW_TOOL = 26,
+  SIM_QUESTION_MEASURE_MODE = 27,
+  SIM_QUESTION_ZOOM_WINDOW_ACTIVE = 28,
+  SIM_QUESTION_VIEW_OPTION38 = 29,
+  SIM_QUESTION_TOOL_VECTORS_SHOWN = 30,
+  SIM_QUESTION_SOLID_OPTION_SET = 31,
+  SIM_QUESTION_PLACEMENT_ACTIVE = 32,
+  SIM_QUESTION_AXIS_CONTROL_SHOWN = 33,
+  SIM_QUESTION_OPERATIONS_LIST_SHOWN = 34,
+  SIM_QUESTION_KEEP_HORIZON = 35,
+  SIM_QUESTION_VIEW_OPTION51 = 36,
+  SIM_QUESTION_THICK_LINES = 37,
+  SIM_QUESTION_COLOR_LOOP = 38,
+  SIM_QUESTION_UI_OPTION54 = 39,
+  SIM_QUESTION_VIEW_OPTION55 = 40,
+  SIM_QUESTION_STOCK_PENDING = 41,
+  SIM_QUESTION_UI_OPTION56 = 42,
+  SIM_QUESTION_UI_OPTION57 = 43,
+  SIM_QUESTION_HAS_ENABLED_SOLID = 44,
+  SIM_QUESTION_COLOR_BY_FEEDRATE = 45,
+  SIM_QUESTION_CAN_JUMP_TO_CUT = 46,
+  SIM_QUESTION_PERSPECTIVE = 47,
+  SIM_QUESTION_TOOLCHANGE_SEQUENCE_SHOWN = 48,
+  SIM_QUESTION_TOOLPATH_COLORS_SHOWN = 49,
+  SIM_QUESTION_STATISTICS_SHOWN = 50,
+  SIM_QUESTION_NC_CODE_SHOWN = 52,
+  SIM_QUESTION_SPINDLE_ARROWS_VISIBLE = 53,
+  SIM_QUESTION_SPINDLE_ARROWS = 54,
+  SIM_QUESTION_ACTIVE_OFFSET_SHOWN = 55,
+  SIM_QUESTION_GRID_SHOWN = 56,
+};
+
+SIM_EXPORT int32_t SIM_Command(Render* view, uint32_t code, uint64_t argument);
+SIM_EXPORT bool SIM_Question(Render* view, uint32_t code);
+
 /* ---- Playback --------------------------------------------------------
  * The playback position is a fraction of the toolpath's total time. Calls
  * hand a position to the view, which moves there at its next frame. */
@@ -500,6 +663,68 @@ SIM_EXPORT int32_t SIM_GetPhaseTimes(Render* view, SIM_PhaseTimes* times);
 
 #ifdef __cplusplus
 }
+namespace SIM_API {
+/* The question codes as C++ names; they also key the saved toggle map. */
+enum Question : uint32_t {
+  MachinePanelShown = 0,
+  MachinePanelOption = 1,
+  ToolpathShown = 2,
+  StockShown = 3,
+  StockCutShown = 4,
+  HasStockKindZero = 5,
+  HasStockKindOne = 6,
+  CollisionCheckRunning = 7,
+  CollisionReportReady = 8,
+  ToolShown = 9,
+  MouseModeTwo = 10,
+  MouseModeOne = 11,
+  MouseModeZero = 12,
+  RapidMovesShown = 13,
+  CuttingMovesShown = 14,
+  HolderShown = 15,
+  PointsShown = 16,
+  HasCollision = 17,
+  HighlightElements = 18,
+  HighlightArcs = 19,
+  LargePoints = 20,
+  BoundingBoxShown = 21,
+  PlotControlShown = 22,
+  LoopOn = 23,
+  ViewOption26 = 24,
+  ToolpathOriginShown = 25,
+  FollowTool = 26,
+  MeasureMode = 27,
+  ZoomWindowActive = 28,
+  ViewOption38 = 29,
+  ToolVectorsShown = 30,
+  SolidOptionSet = 31,
+  PlacementActive = 32,
+  AxisControlShown = 33,
+  OperationsListShown = 34,
+  KeepHorizon = 35,
+  ViewOption51 = 36,
+  ThickLines = 37,
+  ColorLoop = 38,
+  UiOption54 = 39,
+  ViewOption55 = 40,
+  StockPending = 41,
+  UiOption56 = 42,
+  UiOption57 = 43,
+  HasEnabledSolid = 44,
+  ColorByFeedrate = 45,
+  CanJumpToCut = 46,
+  Perspective = 47,
+  ToolchangeSequenceShown = 48,
+  ToolpathColorsShown = 49,
+  StatisticsShown = 50,
+  NcCodeShown = 52,
+  SpindleArrowsVisible = 53,
+  SpindleArrows = 54,
+  ActiveOffsetShown = 55,
+  GridShown = 56,
+};
+}  // namespace SIM_API
+
 #endif
 
 #endif /* KORVANE_H */
