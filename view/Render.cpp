@@ -6,6 +6,7 @@
 #include "gpu/GL.h"
 #include "gpu/OffscreenTarget.h"
 #include "view/Fulfil.h"
+#include "view/RemoteControl.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ void joinThread(std::thread& thread) {
 Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()) {
   view::DefaultHandling handling;
   handling.redraw = [this] { requestRedraw(); };
+  // A click in the viewport opens the context menu.
+  handling.viewportClickAction = [this] { view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0); };
   notifier_.setDefaultHandling(std::move(handling));
 }
 

@@ -18,6 +18,7 @@
 #include "korvane/Korvane.h"
 #include "support/ToolpathBuilder.h"
 #include "support/ViewJobs.h"
+#include "view/RemoteControl.h"
 #include "view/Render.h"
 
 namespace {
@@ -168,6 +169,47 @@ TEST_P(RemoteControl, ConcurrentHostsDuringPlayback) {
   for (std::thread& host : hosts) host.join();
   SIM_Pause(view);
   EXPECT_EQ(SIM_Command(view, SIM_COMMAND_REDRAW, 0), 0);
+}
+
+// Ribbon entries run the changes of their commands, and their own: the
+// "Thick lines" rule and the animation modes as one radio group.
+TEST_P(RemoteControl, RibbonEntriesChangeWhatTheirCommandsChange) {
+  if (GetParam()) {  // no ribbon: choosing changes nothing
+    const Answers start = answersOf(view);
+    for (uint32_t action = 0; action < 100; ++action) view::chooseRibbonAction(*view, action);
+    EXPECT_EQ(answersOf(view), start);
+    return;
+  }
+  struct Entry {
+    uint32_t entry, command, question;
+  };
+  const Entry entries[] = {{20, 1, 2}, {21, 17, 16}, {42, 7, 9}, {74, 27, 22}, {78, 0, 0}, {90, 72, 56}};
+  for (const auto& [entry, command, question] : entries) {
+    SCOPED_TRACE("entry " + std::to_string(entry));
+    const Answers before = answersOf(view);
+    SIM_Command(view, command, 0);
+    const Changed byCommand = differences(before, answersOf(view));
+    SIM_Command(view, command, 0);
+    view::chooseRibbonAction(*view, entry);
+    EXPECT_EQ(differences(before, answersOf(view)), byCommand);
+    EXPECT_EQ(view->ribbon()->ticked(entry), SIM_Question(view, question)) << "ticked as the state it shows";
+    view::chooseRibbonAction(*view, entry);
+    EXPECT_EQ(answersOf(view), before);
+  }
+  // Large points alone: "Thick lines" turns them off and leaves thick lines off.
+  SIM_Command(view, SIM_COMMAND_TOGGLE_LARGE_POINTS, 0);
+  for (bool expected : {false, true, false}) {
+    view::chooseRibbonAction(*view, 27);
+    EXPECT_EQ(SIM_Question(view, SIM_QUESTION_LARGE_POINTS), expected);
+    EXPECT_EQ(SIM_Question(view, SIM_QUESTION_THICK_LINES), expected);
+    EXPECT_EQ(view->ribbon()->ticked(27), expected);
+  }
+  // Entries 30 to 39: modes 0 to 8 and 10, one ticked at a time.
+  for (uint32_t entry = 30; entry <= 39; ++entry) {
+    view::chooseRibbonAction(*view, entry);
+    EXPECT_EQ(SIM_GetToolpathMode(view), entry == 39 ? 10u : entry - 30);
+    for (uint32_t other = 30; other <= 39; ++other) EXPECT_EQ(view->ribbon()->ticked(other), other == entry);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, RemoteControl, ::testing::Values(false, true),
