@@ -154,11 +154,22 @@ bool interfaceCommand(Render& view, uint32_t code, uint64_t argument) {
   return true;
 }
 
+// Every stock uncut and the collision tint gone, at the next frame; that
+// frame cuts to the played position again.
+void resetStock(Render& view) {
+  view.commands().post(CommandStage::BeforeFrame, [&view] {
+    view.stock().resetCuts();
+    view.toolStage().tintedParts = 0;
+    view.requestRedraw();
+  });
+}
+
 // Commands on the view's own bytes, present with every view.
 void viewCommand(Render& view, uint32_t code) {
   ViewBytes& bytes = view.viewBytes();
   UI::InterfaceState* ui = view.interfaceState();
   switch (code) {
+    case SIM_COMMAND_RESET_STOCK: resetStock(view); break;
     case SIM_COMMAND_SHOW_STOCK_CUT:
       if (bytes.stockDisplay.exchange(1) == 0) view.requestRedraw();
       break;

@@ -130,6 +130,17 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
   }
 }
 
+void StockStage::resetCuts() {
+  std::unique_lock stockLock(lock_);
+  if (!scene_) return;
+  const auto timed = timings_.time(Phase::StockBuild, true);
+  for (const auto& model : scene_->models()) {
+    if (!model->built()) continue;
+    model->rebuild(limits_);
+    model->markChanged();
+  }
+}
+
 void StockStage::checkFidelity(const stock::StockModel& model) {
   const uint32_t identifier = model.identifier();
   const double cell = model.grid().frame().exactCellSize;

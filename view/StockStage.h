@@ -44,6 +44,9 @@ class StockStage final : public FramePart {
   // Cuts the toolpath moves [first, end) out of every stock, in full, at
   // once; the playback stands at timeFraction of the same snapshot.
   void cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const toolpath::Toolpath> path, double timeFraction);
+  // Render thread: every stock back to its uncut state; the next frame cuts
+  // it to the played position again (so cuts made past it vanish).
+  void resetCuts();
   // Stocks wait to be built.
   bool busy() const override;
   // The box of the stocks shown.

@@ -16,6 +16,7 @@
 #include <glm/geometric.hpp>
 
 #include "korvane/Korvane.h"
+#include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
 #include "support/ViewJobs.h"
 #include "view/RemoteControl.h"
@@ -264,6 +265,45 @@ TEST_F(RemoteControlEffects, HiddenStockLeavesTheBackgroundAndComesBack) {
   for (size_t i = 3; i < hidden.size(); i += 4) ASSERT_EQ(hidden[i], 0) << "pixel " << i / 4;
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_SHOW_STOCK, 0), 0);
   EXPECT_EQ(picture(), first);
+}
+
+// Moves cut past the played position vanish when the stock is reset: the
+// picture is the one from before the cut.
+TEST_F(RemoteControlEffects, ResetStockCutsOnlyUpToThePosition) {
+  testsupport::ToolTableBuilder tools;
+  tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}});
+  const SIM_ToolTableRecord table = tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  // A slot 5 deep across the top of the 20 mm cube.
+  testing_support::ToolpathBuilder path;
+  path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {-15, 0, 15}))
+      .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {-15, 0, 5}))
+      .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {15, 0, 5}));
+  path.toolChange("T1", 0);
+  const SIM_ToolpathRecord record = path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(view);
+  display.showRapid = display.showCutting = display.showTool = display.showHolder = 0;
+  ASSERT_EQ(SIM_SetToolpathDisplay(view, &display), 0);
+  ASSERT_EQ(SIM_SetView(view, SIM_VIEW_ISOMETRIC), 0);
+  std::vector<uint8_t> uncut;
+  size_t drawn = 0;
+  for (int attempt = 0; attempt < 200 && drawn <= 100; ++attempt) {
+    uncut = picture();
+    drawn = 0;
+    for (size_t i = 3; i < uncut.size(); i += 4) drawn += uncut[i] != 0;
+  }
+  ASSERT_GT(drawn, 100u);
+  const uint32_t everyMove[2] = {0, 3};
+  ASSERT_EQ(SIM_CutStock(view, everyMove), 0);
+  bool cut = false;
+  for (int attempt = 0; attempt < 200 && !cut; ++attempt) cut = picture() != uncut;
+  ASSERT_TRUE(cut) << "the groove shows";
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_RESET_STOCK, 0), 0);
+  bool back = false;
+  for (int attempt = 0; attempt < 200 && !back; ++attempt) back = picture() == uncut;
+  EXPECT_TRUE(back) << "the stock as it was at the position";
 }
 
 TEST_F(RemoteControlEffects, ZoomInComesCloserByTwoSteps) {
