@@ -7,54 +7,21 @@
 
 #include <cstdio>
 
-#include "StandardJob.h"
+#include "StandardJobView.h"
 #include "ViewBench.h"
 #include "gpu/SSBO.h"
-#include "support/ToolBuilder.h"
-#include "support/ToolpathBuilder.h"
 
 namespace {
 
 using bench::Clock;
-using testing_support::ToolpathBuilder;
-
-// The standard job as a host hands it over: a tool change before each
-// tool's moves (that move goes nowhere), every point a feed move.
-ToolpathBuilder standardToolpath(const bench::StandardJob& job) {
-  ToolpathBuilder path;
-  uint32_t line = 1;
-  auto add = [&](uint32_t type, const glm::dvec3& p) { path.add(ToolpathBuilder::line(type, p), line++, 0); };
-  path.toolChange("flat6", 0);
-  add(SIM_MOVE_NONE, job.pocket.front());
-  for (const glm::dvec3& p : job.pocket) add(SIM_MOVE_LINEAR, p);
-  path.toolChange("ball6", static_cast<uint32_t>(path.moves.size()));
-  add(SIM_MOVE_NONE, job.finish.front());
-  for (const glm::dvec3& p : job.finish) add(SIM_MOVE_LINEAR, p);
-  return path;
-}
 
 void measure(bool headless, int rounds) {
   Render* view = bench::createView(headless);
   if (!view) return;
 
   const bench::StandardJob job;
-  SIM_StockRecord box = SIM_GetStock(nullptr, 0);
-  box.identifier = 1;
-  box.kind = SIM_STOCK_BOX;
-  box.quality = 0.5f;
-  for (int k = 0; k < 3; ++k) {
-    box.boxMin[k] = job.boxMin[k];
-    box.boxMax[k] = job.boxMax[k];
-  }
-  SIM_CreateStock(view, box);
-  testsupport::ToolTableBuilder tools;
-  tools.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 40)}});
-  tools.addTool("ball6", {{SIM_PART_CUTTING, testsupport::ballProfile(3, 40)}});
-  const SIM_ToolTableRecord table = tools.record();
-  SIM_SetToolTable(view, &table);
-  const ToolpathBuilder path = standardToolpath(job);
-  const SIM_ToolpathRecord record = path.record();
-  SIM_SetToolpath(view, &record);
+  const SIM_StockRecord box = bench::standardStock(job);
+  const testing_support::ToolpathBuilder path = bench::loadStandardJob(view, job);
   bench::waitUntilBuilt(view, 1);
   const glm::uvec3 nodes = bench::onRenderThread(view, [&] { return view->stock().scene()->model(1)->grid().frame().nodes; });
   std::printf("standard job: %zu moves, lattice %u x %u x %u nodes (quality 0.5), %s\n", path.moves.size(), nodes.x,
