@@ -193,10 +193,16 @@ TEST(ToolpathArcs, SweepLengthAndReachFollowTheTypeAndTheRadii) {
     SCOPED_TRACE(c.name);
     const Toolpath t = oneArc(c.start, c.type, c.end);
     EXPECT_EQ(t.arcOf(1).valid, c.valid);
-    if (c.valid) EXPECT_DOUBLE_EQ(t.arcOf(1).sweep, c.sweep);
+    if (c.valid) {
+      EXPECT_DOUBLE_EQ(t.arcOf(1).sweep, c.sweep);
+    }
     EXPECT_NEAR(t.totalLength(), c.length, c.lengthTolerance);
-    if (!std::isnan(c.minX)) EXPECT_NEAR(t.bounds().min.x, c.minX, 1e-9);
-    if (!std::isnan(c.maxY)) EXPECT_NEAR(t.bounds().max.y, c.maxY, 1e-9);
+    if (!std::isnan(c.minX)) {
+      EXPECT_NEAR(t.bounds().min.x, c.minX, 1e-9);
+    }
+    if (!std::isnan(c.maxY)) {
+      EXPECT_NEAR(t.bounds().max.y, c.maxY, 1e-9);
+    }
   }
   // Half way along the counter-clockwise quarter lies at 45 degrees.
   const glm::dvec3 middle = oneArc({10, 0, 0}, SIM_MOVE_ARC_CCW, {0, 10, 0}).arcOf(1).pointAt(0.5);

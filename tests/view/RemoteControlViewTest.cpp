@@ -121,8 +121,12 @@ TEST_P(RemoteControl, EachCommandChangesWhatItsAnswersSay) {
     EXPECT_EQ(differences(before, once), expected);
     ASSERT_EQ(SIM_Command(view, row.code, row.argument), 0);
     const Answers twice = answersOf(view);
-    if (row.repeat == Repeat::Toggles) EXPECT_EQ(twice, before) << "a toggle comes back";
-    if (row.repeat == Repeat::Holds) EXPECT_EQ(twice, once) << "set twice is set once";
+    if (row.repeat == Repeat::Toggles) {
+      EXPECT_EQ(twice, before) << "a toggle comes back";
+    }
+    if (row.repeat == Repeat::Holds) {
+      EXPECT_EQ(twice, once) << "set twice is set once";
+    }
     // Back to where the row started: every row starts from the state a new
     // view has (zoom-window mode, 34, ends with a drag the test never makes).
     if (row.undo >= 0) SIM_Command(view, static_cast<uint32_t>(row.undo), 0);
@@ -139,7 +143,9 @@ TEST_P(RemoteControl, AbsentObjectsAndCodesPastTheEnd) {
       const bool absentTrue = code == 9 || (code >= 12 && code <= 16);
       const bool viewByte = code == 4 || code == 5 || code == 6 || code == 24 || code == 25 || code == 27 ||
                             code == 29 || code == 32 || code == 36 || code == 40 || code == 55 || code == 56;
-      if (!viewByte) EXPECT_EQ(start[code], absentTrue) << "question " << code;
+      if (!viewByte) {
+        EXPECT_EQ(start[code], absentTrue) << "question " << code;
+      }
     }
   }
   EXPECT_FALSE(start[51]);
