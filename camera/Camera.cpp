@@ -323,6 +323,16 @@ void Camera::choosePivot(const glm::dvec3& pivot, glm::dvec2 screen) {
   orbitRadius_ = glm::length(eye_ - pivot);
 }
 
+void Camera::follow(const glm::dvec3& shift) {
+  std::lock_guard guard(lock_);
+  if (shift == glm::dvec3(0.0)) return;
+  eye_ += shift;
+  pivot_ += shift;
+  targetEye_ += shift;
+  updateLocked(0, 0);
+  changed_ = true;
+}
+
 void Camera::zoom(double steps) {
   std::lock_guard guard(lock_);
   if (steps == 0) return;

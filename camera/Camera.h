@@ -94,6 +94,9 @@ class Camera {
   // Cursor in window pixels (y down).
   void panToCursor(double x, double y);
   void choosePivot(const glm::dvec3& pivot, glm::dvec2 screen);
+  // Moves the eye, the pivot and a running transition's goal by shift:
+  // the scene slides under an unchanged view direction and distance.
+  void follow(const glm::dvec3& shift);
   // Positive steps zoom in, about the pivot.
   void zoom(double steps);
   // Corners as fractions of the window, y up; depthAt(px, py) gives the

@@ -167,8 +167,21 @@ void Render::runFrame(double now, bool drawing) {
     commands_.putBack(view::CommandStage::AfterCut, std::move(afterCut));
   else
     runCommands(std::move(afterCut));
+  followTool();
   if (camera_.update(sceneBox(), frameTimeRatio_.load())) redrawRequested_ = true;
   if (drawing) draw(now);
+}
+
+// Follow the tool: the camera moves with the tool tip, keeping the tool
+// where it stood on screen when following began.
+void Render::followTool() {
+  if (!interface_ || !interface_->followTool.load() || playback_.toolPose().move < 0) {
+    followedTip_.reset();
+    return;
+  }
+  const glm::dvec3 tip = job_.displayFrame() * playback_.toolPose().tip;
+  if (followedTip_) camera_.camera().follow(tip - *followedTip_);
+  followedTip_ = tip;
 }
 
 camera::SceneBox Render::sceneBox() const {

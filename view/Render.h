@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -149,6 +150,7 @@ class Render {
   void draw(double now);
   void drawParts(const camera::Camera::DrawState& camera);
   bool shown(const view::FramePart& part) const;
+  void followTool();
   camera::SceneBox sceneBox() const;
   void shutdown(bool closedByUser);
   double milliseconds() const;
@@ -163,6 +165,7 @@ class Render {
   view::ViewBytes viewBytes_;
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;
+  std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};
   view::ToolStage tool_{job_, playback_};

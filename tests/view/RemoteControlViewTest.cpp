@@ -312,6 +312,27 @@ TEST_F(RemoteControlEffects, ResetStockCutsOnlyUpToThePosition) {
   EXPECT_TRUE(back) << "the stock as it was at the position";
 }
 
+// Following the tool, the eye moves as the tip does.
+TEST_F(RemoteControlEffects, FollowingTheToolMovesTheEyeWithTheTip) {
+  testing_support::ToolpathBuilder path;
+  path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 20}))
+      .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {30, -10, 15}));
+  const SIM_ToolpathRecord record = path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  (void)picture();
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_FOLLOW_TOOL, 0), 0);
+  (void)picture();
+  view->camera().completeTransition();
+  const glm::dvec3 before = view->camera().pose().eye;
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  (void)picture();
+  (void)picture();
+  const glm::dvec3 moved = view->camera().pose().eye - before;
+  const glm::dvec3 tipMoved = view->job().displayFrame() * glm::dvec3(30, -10, -5);
+  EXPECT_LT(glm::distance(moved, tipMoved), 1e-6) << moved.x << " " << moved.y << " " << moved.z;
+}
+
 TEST_F(RemoteControlEffects, ZoomInComesCloserByTwoSteps) {
   (void)picture();  // the first frames frame the stock
   view->camera().completeTransition();
