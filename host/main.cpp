@@ -15,6 +15,8 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,6 +60,8 @@ void usage() {
                "  --section P        cut the scene open: X-, X+, Y-, Y+, Z- or Z+ removes that side\n"
                "                     of the plane through the stock's centre\n"
                "  --command N[:ARG]  run SIM_Command N (with ARG) before playing; repeatable\n"
+               "  --keep-open        after the job, read lines from standard input: 'command N [ARG]',\n"
+               "                     'question N', 'png FILE' (a picture of the view), 'quit'\n"
                "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
@@ -80,6 +84,7 @@ struct Options {
   SIM_CuttingPlane section = SIM_GetCuttingPlane(nullptr);
   std::vector<std::pair<uint32_t, uint64_t>> commands;
   bool questions = false;
+  bool keepOpen = false;
   double stopAt = 1.0;
 };
 
@@ -200,6 +205,8 @@ Options optionsOf(int argc, char** argv) {
       if (code < 0 || code != std::floor(code) || code > 0xFFFFFFFFu || argument < 0 || argument != std::floor(argument))
         throw InputError{"--command takes N or N:ARG, whole numbers"};
       o.commands.emplace_back(static_cast<uint32_t>(code), static_cast<uint64_t>(argument));
+    } else if (arg == "--keep-open") {
+      o.keepOpen = true;
     } else if (arg == "--questions") {
       o.questions = true;
     } else if (arg == "--stop-at") {
@@ -269,6 +276,51 @@ std::vector<uint8_t> overBackground(std::vector<uint8_t> rgba) {
   }
   return rgba;
 }
+
+void printAnswer(Render* view, uint32_t code) {
+  std::printf("question %2u %-24s %s\n", code, host::questionName(code), SIM_Question(view, code) ? "true" : "false");
+}
+
+// A picture of the view as it stands, over the background, as PNG.
+bool writePicture(Render* view, const std::string& path, int width, int height) {
+  std::vector<uint8_t> rgba(size_t(width) * height * 4);
+  return SIM_RenderImage(view, width, height, rgba.data()) == 0 &&
+         host::writePng(path, overBackground(std::move(rgba)), width, height);
+}
+
+// --keep-open: lines from standard input drive the view until 'quit' or
+// the end of the input.
+void serveLines(Render* view, const Options& o) {
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    std::istringstream words(line);
+    std::string verb;
+    words >> verb;
+    if (verb == "quit") break;
+    if (verb == "command") {
+      uint64_t code = 0, argument = 0;
+      if (words >> code) {
+        words >> argument;
+        std::printf("command %ju: %d\n", static_cast<uintmax_t>(code),
+                    SIM_Command(view, static_cast<uint32_t>(code), argument));
+      }
+    } else if (verb == "question") {
+      uint32_t code = 0;
+      if (words >> code) printAnswer(view, code);
+    } else if (verb == "png") {
+      std::string path;
+      words >> path;
+      if (!path.empty() && writePicture(view, path, o.width, o.height))
+        std::printf("wrote %s\n", path.c_str());
+      else
+        std::fprintf(stderr, "korvane-view: no picture written to '%s'\n", path.c_str());
+    } else if (!verb.empty()) {
+      std::fprintf(stderr, "korvane-view: unknown line '%s' (command, question, png, quit)\n", line.c_str());
+    }
+    std::fflush(stdout);
+  }
+}
+
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -499,8 +551,8 @@ int run(const Options& o) {
     if (status == 0) status = kRunError;
   }
   if (o.questions)
-    for (uint32_t code = 0; code <= 56; ++code)
-      std::printf("question %2u %-24s %s\n", code, host::questionName(code), SIM_Question(view, code) ? "true" : "false");
+    for (uint32_t code = 0; code <= 56; ++code) printAnswer(view, code);
+  if (o.keepOpen && status == 0) serveLines(view, o);
   hostTimes.whole = secondsSince(runStart);
   if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, 1));
   if (o.interactive && status == 0) {

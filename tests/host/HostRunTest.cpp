@@ -182,3 +182,23 @@ TEST_F(HostRun, DisplayOptionsAndAStopHalfWay) {
   EXPECT_NE(r.output.find("played to the stop"), std::string::npos) << r.output;
   EXPECT_GT(std::filesystem::file_size(out_ / "main-job.png"), 1000u);
 }
+
+// --keep-open: lines on standard input run commands, answer questions and
+// write pictures; the stock hidden by command 6 is gone from the picture.
+TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
+  const std::filesystem::path lines = out_ / "lines.txt", picture = out_ / "later.png";
+  std::filesystem::create_directories(out_);
+  std::ofstream(lines) << "question 3\ncommand 6\nquestion 3\npng " << picture.string() << "\nquit\n";
+  const Finished r =
+      run("--hidden --no-stl --size 320x200 --keep-open --out " + out_.string() + " < " + lines.string());
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  const size_t shown = r.output.find("question  3 StockShown               true");
+  const size_t hidden = r.output.find("question  3 StockShown               false");
+  ASSERT_NE(shown, std::string::npos) << r.output;
+  ASSERT_NE(hidden, std::string::npos) << r.output;
+  EXPECT_LT(shown, hidden);
+  EXPECT_NE(r.output.find("command 6: 0"), std::string::npos);
+  ASSERT_TRUE(std::filesystem::exists(picture));
+  EXPECT_LT(std::filesystem::file_size(picture), std::filesystem::file_size(out_ / "main-job.png"))
+      << "without the stock the picture holds less";
+}
