@@ -199,6 +199,7 @@ bool Render::shown(const view::FramePart& part) const {
 }
 
 void Render::drawParts(const camera::Camera::DrawState& camera) {
+  stock_.cutColours = viewBytes_.stockDisplay.load() != 0;
   const view::SceneDraw scene{camera, job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
   for (view::FramePart* part : parts_)
     if (shown(*part)) part->draw(scene);

@@ -195,6 +195,8 @@ void StockStage::draw(const SceneDraw& scene) {
     auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
     look.colours[0] = look.colours[2] =
         stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
+    // Cuts not marked: every face in the stock's own colour.
+    if (!cutColours.load()) look.colours.fill(look.colours[0]);
     drawing_->drawStockCubes(playedSurface(*model), model->grid().frame(), camera, toDisplay, look, &stop_);
   }
 }

@@ -5,6 +5,7 @@
 // meshes. Host calls that change stock or geometry definitions hold the
 // stock lock; the render thread does stock work only when it can take the
 // lock without waiting.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,9 @@ class StockStage final : public FramePart {
   camera::SceneBox sceneBox() const override;
   // Every stock shown, its surface extracted again after changes.
   void draw(const SceneDraw& scene) override;
+  // Cut faces in the colours of the tools and rapids that cut them; off,
+  // the whole stock in its own colour. Any thread.
+  std::atomic<bool> cutColours{true};
   // A stock solid's welded surface in world millimetres; empty for an
   // unknown or unbuilt solid.
   stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);
@@ -102,6 +106,7 @@ class StockStage final : public FramePart {
   std::unique_ptr<stock::StockScene> scene_;
   std::unique_ptr<stock::StockDrawing> drawing_;
   stock::StockLook look_;
+
   std::unique_ptr<stock::CutPath> cutPath_;
   uint64_t revisionBuilt_ = 0;
 };

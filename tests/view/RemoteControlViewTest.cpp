@@ -5,6 +5,7 @@
 // and null views change nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -250,6 +251,15 @@ class RemoteControlEffects : public ::testing::Test {
     const camera::Camera::Pose pose = view->camera().pose();
     return pose.perspective ? glm::length(pose.eye - view->camera().pivot()) : pose.orthoSize;
   }
+  // Pixels with a clear hue: the stock's own colour is a grey.
+  static size_t saturatedPixels(const std::vector<uint8_t>& rgba) {
+    size_t n = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+      const int high = std::max({rgba[i], rgba[i + 1], rgba[i + 2]}), low = std::min({rgba[i], rgba[i + 1], rgba[i + 2]});
+      n += rgba[i + 3] != 0 && high - low > 40;
+    }
+    return n;
+  }
   static constexpr int kSide = 96;
   Render* view = nullptr;
 };
@@ -275,9 +285,12 @@ TEST_F(RemoteControlEffects, HiddenStockLeavesTheBackgroundAndComesBack) {
 
 // Moves cut past the played position vanish when the stock is reset: the
 // picture is the one from before the cut.
-TEST_F(RemoteControlEffects, ResetStockCutsOnlyUpToThePosition) {
+TEST_F(RemoteControlEffects, StockDisplayAndResetActOnTheCutStock) {
   testsupport::ToolTableBuilder tools;
+  // The second tool: its cuts take a colour of their own (the first's is
+  // the stock's).
   tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}});
+  tools.addTool("T2", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}});
   const SIM_ToolTableRecord table = tools.record();
   ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
   // A slot 5 deep across the top of the 20 mm cube.
@@ -285,7 +298,7 @@ TEST_F(RemoteControlEffects, ResetStockCutsOnlyUpToThePosition) {
   path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {-15, 0, 15}))
       .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {-15, 0, 5}))
       .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {15, 0, 5}));
-  path.toolChange("T1", 0);
+  path.toolChange("T2", 0);
   const SIM_ToolpathRecord record = path.record();
   ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
   ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
@@ -306,6 +319,16 @@ TEST_F(RemoteControlEffects, ResetStockCutsOnlyUpToThePosition) {
   bool cut = false;
   for (int attempt = 0; attempt < 200 && !cut; ++attempt) cut = picture() != uncut;
   ASSERT_TRUE(cut) << "the groove shows";
+  // Stock display off: the groove's faces in the stock's own colour, so no
+  // pixel keeps a colour the uncut stock does not show.
+  const std::vector<uint8_t> marked = picture();
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_STOCK_CUT, 0), 0);
+  const std::vector<uint8_t> plain = picture();
+  EXPECT_NE(plain, marked);
+  EXPECT_GT(saturatedPixels(marked), 20u) << "the tool's colour on the cut faces";
+  EXPECT_EQ(saturatedPixels(plain), 0u);
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_STOCK_CUT, 0), 0);
+  EXPECT_EQ(picture(), marked);
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_RESET_STOCK, 0), 0);
   bool back = false;
   for (int attempt = 0; attempt < 200 && !back; ++attempt) back = picture() == uncut;
