@@ -251,6 +251,18 @@ class RemoteControlEffects : public ::testing::Test {
     const camera::Camera::Pose pose = view->camera().pose();
     return pose.perspective ? glm::length(pose.eye - view->camera().pivot()) : pose.orthoSize;
   }
+  // The isometric picture once the stock is in it (it is built on the render
+  // thread, so the first pictures may come before it); empty when it never is.
+  std::vector<uint8_t> pictureWithTheStock() {
+    EXPECT_EQ(SIM_SetView(view, SIM_VIEW_ISOMETRIC), 0);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      std::vector<uint8_t> rgba = picture();
+      size_t drawn = 0;
+      for (size_t i = 3; i < rgba.size(); i += 4) drawn += rgba[i] != 0;
+      if (drawn > 100) return rgba;
+    }
+    return {};
+  }
   // Pixels with a clear hue: the stock's own colour is a grey.
   static size_t saturatedPixels(const std::vector<uint8_t>& rgba) {
     size_t n = 0;
@@ -265,17 +277,8 @@ class RemoteControlEffects : public ::testing::Test {
 };
 
 TEST_F(RemoteControlEffects, HiddenStockLeavesTheBackgroundAndComesBack) {
-  ASSERT_EQ(SIM_SetView(view, SIM_VIEW_ISOMETRIC), 0);
-  // The stock is built on the render thread: the first pictures may come
-  // before it.
-  std::vector<uint8_t> first;
-  size_t drawn = 0;
-  for (int attempt = 0; attempt < 200 && drawn <= 100; ++attempt) {
-    first = picture();
-    drawn = 0;
-    for (size_t i = 3; i < first.size(); i += 4) drawn += first[i] != 0;
-  }
-  ASSERT_GT(drawn, 100u);
+  const std::vector<uint8_t> first = pictureWithTheStock();
+  ASSERT_FALSE(first.empty());
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_HIDE_STOCK, 0), 0);
   const std::vector<uint8_t> hidden = picture();
   for (size_t i = 3; i < hidden.size(); i += 4) ASSERT_EQ(hidden[i], 0) << "pixel " << i / 4;
@@ -305,15 +308,8 @@ TEST_F(RemoteControlEffects, StockDisplayAndResetActOnTheCutStock) {
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(view);
   display.showRapid = display.showCutting = display.showTool = display.showHolder = 0;
   ASSERT_EQ(SIM_SetToolpathDisplay(view, &display), 0);
-  ASSERT_EQ(SIM_SetView(view, SIM_VIEW_ISOMETRIC), 0);
-  std::vector<uint8_t> uncut;
-  size_t drawn = 0;
-  for (int attempt = 0; attempt < 200 && drawn <= 100; ++attempt) {
-    uncut = picture();
-    drawn = 0;
-    for (size_t i = 3; i < uncut.size(); i += 4) drawn += uncut[i] != 0;
-  }
-  ASSERT_GT(drawn, 100u);
+  const std::vector<uint8_t> uncut = pictureWithTheStock();
+  ASSERT_FALSE(uncut.empty());
   const uint32_t everyMove[2] = {0, 3};
   ASSERT_EQ(SIM_CutStock(view, everyMove), 0);
   bool cut = false;
