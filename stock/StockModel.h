@@ -1,6 +1,7 @@
 #pragma once
 // One stock's lattice on the render thread: the description it was built
 // from and the grid with the uncut workpiece.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,6 +34,9 @@ class StockModel {
   double tolerance() const { return tolerance_; }
   // Set up and filled with the uncut stock.
   bool built() const { return built_; }
+  // A disabled stock keeps its state: playback does not cut it until it is
+  // enabled again. Any thread.
+  std::atomic<uint8_t> enabled{1};
   // Counts the builds, so that cuts know when to replay onto fresh contents.
   uint64_t buildCount() const { return buildCount_; }
   // What of the toolpath is cut out of this stock.

@@ -170,6 +170,9 @@ void viewCommand(Render& view, uint32_t code) {
   UI::InterfaceState* ui = view.interfaceState();
   switch (code) {
     case SIM_COMMAND_RESET_STOCK: resetStock(view); break;
+    case SIM_COMMAND_ENABLE_SOLIDS: view.stock().setStocksEnabled(true); break;
+    case SIM_COMMAND_DISABLE_SOLIDS: view.stock().setStocksEnabled(false); break;
+    case SIM_COMMAND_REFRESH_SOLIDS: view.stock().refreshSurfaces(); break;
     case SIM_COMMAND_SHOW_STOCK_CUT:
       if (bytes.stockDisplay.exchange(1) == 0) view.requestRedraw();
       break;
@@ -264,7 +267,9 @@ int32_t runCommand(Render& view, uint32_t code, uint64_t argument) {
 bool answer(Render& view, uint32_t code) {
   const ViewBytes& bytes = view.viewBytes();
   switch (code) {
-    case SIM_QUESTION_STOCK_CUT_SHOWN: return bytes.stockDisplay.load() != 0 && !view.job().stocks.stocks().empty();
+    case SIM_QUESTION_STOCK_CUT_SHOWN: return bytes.stockDisplay.load() != 0 && view.stock().anyStockEnabled();
+    case SIM_QUESTION_STOCK_PENDING: return view.stock().anyStockPending();
+    case SIM_QUESTION_HAS_ENABLED_SOLID: return view.stock().anyStockEnabled();
     case SIM_QUESTION_HAS_STOCK_KIND_ZERO: return hasStock(view, stock::StockKind::Cylinder);
     case SIM_QUESTION_HAS_STOCK_KIND_ONE: return hasStock(view, stock::StockKind::Box);
     case SIM_QUESTION_VIEW_OPTION26: return bytes.option26.load() != 0;

@@ -94,9 +94,14 @@ void StockStage::update(FrameState& frame) {
     frame.changed = true;
     smallestRadius_ = smallestCuttingRadius(*cutPath_);
   }
+  if (refreshRequested_.exchange(false)) {
+    for (const auto& model : scene_->models())
+      if (model->built() && model->description().definition.visible) model->markChanged();
+    frame.changed = true;
+  }
   const toolpath::PositionAtFraction& at = played.at;
   for (const auto& model : scene_->models()) {
-    if (!model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
+    if (!model->enabled.load() || !model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
     checkFidelity(*model);
     auto timed = timings_.time(Phase::Cut, true);
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
@@ -139,6 +144,27 @@ void StockStage::resetCuts() {
     model->rebuild(limits_);
     model->markChanged();
   }
+}
+
+void StockStage::setStocksEnabled(bool on) {
+  std::shared_lock lock(lock_);
+  if (!scene_) return;
+  for (const auto& model : scene_->models()) model->enabled = on ? 1 : 0;
+}
+
+bool StockStage::anyStockEnabled() {
+  std::shared_lock lock(lock_);
+  if (!scene_) return false;
+  const auto& models = scene_->models();
+  return std::any_of(models.begin(), models.end(), [](const auto& model) { return model->enabled.load() != 0; });
+}
+
+bool StockStage::anyStockPending() {
+  std::shared_lock lock(lock_);
+  if (busy()) return true;
+  if (!scene_) return false;
+  const auto& models = scene_->models();
+  return std::any_of(models.begin(), models.end(), [](const auto& model) { return !model->built(); });
 }
 
 void StockStage::checkFidelity(const stock::StockModel& model) {

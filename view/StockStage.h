@@ -48,6 +48,13 @@ class StockStage final : public FramePart {
   // Render thread: every stock back to its uncut state; the next frame cuts
   // it to the played position again (so cuts made past it vanish).
   void resetCuts();
+  // Any thread, under the stock list's shared lock: every stock enabled or
+  // disabled; whether one is enabled; whether one is still to be built.
+  void setStocksEnabled(bool on);
+  bool anyStockEnabled();
+  bool anyStockPending();
+  // Any thread: every visible stock's surface extracted again next frame.
+  void refreshSurfaces() { refreshRequested_ = true; }
   // Stocks wait to be built.
   bool busy() const override;
   // The box of the stocks shown.
@@ -57,6 +64,11 @@ class StockStage final : public FramePart {
   // Cut faces in the colours of the tools and rapids that cut them; off,
   // the whole stock in its own colour. Any thread.
   std::atomic<bool> cutColours{true};
+
+ private:
+  std::atomic<bool> refreshRequested_{false};
+
+ public:
   // A stock solid's welded surface in world millimetres; empty for an
   // unknown or unbuilt solid.
   stock::SurfaceMesh solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress);

@@ -240,9 +240,10 @@ SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
  * playback bar's range; 62 asks it to lay itself out again; 68 asks the view
  * to fit the camera at the next frame. Question 1 is the machine panel's
  * compact form, 31 whether a stock model keeps its option byte set.
- * Commands 35 to 37, 39, 40, 48 and 59 and question 46 act once the solid
- * switches, collision report, placement and picking exist; until then they
- * change nothing and 46 answers false. */
+ * A disabled stock (36) keeps its state while the position moves on and is
+ * cut to the position when enabled again (35). Commands 39, 40, 48 and 59
+ * and question 46 act once the collision report, placement and picking
+ * exist; until then they change nothing and 46 answers false. */
 enum {
   SIM_COMMAND_TOGGLE_MACHINE = 0,
   SIM_COMMAND_TOGGLE_TOOLPATH = 1,

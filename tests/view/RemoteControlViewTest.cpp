@@ -68,8 +68,8 @@ const std::vector<Row>& rows() {
       {24, 0, {}, R::Holds, false},         {25, 0, {21}, R::Toggles, false}, {26, 0, {24}, R::Toggles, true},
       {27, 0, {22}, R::Toggles, false},     {28, 0, {}, R::Holds, false},     {29, 0, {}, R::Holds, false},
       {30, 0, {23}, R::Toggles, false},     {31, 0, {25}, R::Toggles, true},  {32, 0, {26}, R::Toggles, false},
-      {33, 0, {27}, R::Toggles, true},      {34, 0, {28}, R::Holds, false},   {35, 0, {}, R::Holds, false},
-      {36, 0, {}, R::Holds, false},         {37, 0, {}, R::Holds, false},     {38, 0, {29}, R::Toggles, true},
+      {33, 0, {27}, R::Toggles, true},      {34, 0, {28}, R::Holds, false},   {35, 0, {}, R::Holds, true},
+      {36, 0, {4, 44}, R::Holds, true, 35},         {37, 0, {}, R::Holds, true},     {38, 0, {29}, R::Toggles, true},
       {39, 0, {}, R::Holds, false},         {40, 0, {}, R::Holds, false},     {41, 0, {30}, R::Toggles, false},
       {42, 0, {}, R::Holds, true},          {43, 0, {}, R::Holds, true},      {44, 0, {}, R::Holds, true},
       {45, 0, {32}, R::Holds, true, 46},        {46, 0, {}, R::Holds, true},      {47, 0, {33}, R::Toggles, false},
@@ -101,6 +101,12 @@ class RemoteControl : public ::testing::TestWithParam<bool> {
     const SIM_ToolpathRecord record = path.record();
     ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
     ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, 20)), 0);
+    // The stock is built on the render thread.
+    for (int wait = 0; wait < 1000 && (SIM_Question(view, SIM_QUESTION_STOCK_PENDING) ||
+                                       !SIM_Question(view, SIM_QUESTION_HAS_ENABLED_SOLID));
+         ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(SIM_Question(view, SIM_QUESTION_HAS_ENABLED_SOLID));
   }
   void TearDown() override {
     SIM_CloseView(view);
@@ -143,7 +149,8 @@ TEST_P(RemoteControl, AbsentObjectsAndCodesPastTheEnd) {
     for (uint32_t code = 0; code < start.size(); ++code) {
       const bool absentTrue = code == 9 || (code >= 12 && code <= 16);
       const bool viewByte = code == 4 || code == 5 || code == 6 || code == 24 || code == 25 || code == 27 ||
-                            code == 29 || code == 32 || code == 36 || code == 40 || code == 55 || code == 56;
+                            code == 29 || code == 32 || code == 36 || code == 40 || code == 41 || code == 44 || code == 55 ||
+                            code == 56;
       if (!viewByte) {
         EXPECT_EQ(start[code], absentTrue) << "question " << code;
       }
@@ -329,6 +336,15 @@ TEST_F(RemoteControlEffects, StockDisplayAndResetActOnTheCutStock) {
   bool back = false;
   for (int attempt = 0; attempt < 200 && !back; ++attempt) back = picture() == uncut;
   EXPECT_TRUE(back) << "the stock as it was at the position";
+  // Disabled, the stock stays as it is while the position moves on; enabled
+  // again, it is cut to the position.
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_DISABLE_SOLIDS, 0), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(picture(), uncut);
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_ENABLE_SOLIDS, 0), 0);
+  bool cutAgain = false;
+  for (int attempt = 0; attempt < 200 && !cutAgain; ++attempt) cutAgain = picture() != uncut;
+  EXPECT_TRUE(cutAgain);
 }
 
 // Following the tool, the eye moves as the tip does.
