@@ -329,6 +329,7 @@ void Camera::follow(const glm::dvec3& shift) {
   eye_ += shift;
   pivot_ += shift;
   targetEye_ += shift;
+  transition_.centre += shift;  // a running transition's path moves along
   updateLocked(0, 0);
   changed_ = true;
 }

@@ -202,7 +202,8 @@ Options optionsOf(int argc, char** argv) {
       const size_t colon = text.find(':');
       const double code = numberOf(text.substr(0, colon), "--command");
       const double argument = colon == std::string::npos ? 0 : numberOf(text.substr(colon + 1), "--command");
-      if (code < 0 || code != std::floor(code) || code > 0xFFFFFFFFu || argument < 0 || argument != std::floor(argument))
+      if (code < 0 || code != std::floor(code) || code > 0xFFFFFFFFu || argument < 0 ||
+          argument != std::floor(argument) || argument >= 18446744073709551616.0)  // 2^64
         throw InputError{"--command takes N or N:ARG, whole numbers"};
       o.commands.emplace_back(static_cast<uint32_t>(code), static_cast<uint64_t>(argument));
     } else if (arg == "--keep-open") {
@@ -299,7 +300,9 @@ void serveLines(Render* view, const Options& o) {
     if (verb == "quit") break;
     if (verb == "command") {
       uint64_t code = 0, argument = 0;
-      if (words >> code) {
+      if (!(words >> code) || code > UINT32_MAX) {
+        std::fprintf(stderr, "korvane-view: '%s' needs a command code 0 to 4294967295\n", line.c_str());
+      } else {
         words >> argument;
         std::printf("command %ju: %d\n", static_cast<uintmax_t>(code),
                     SIM_Command(view, static_cast<uint32_t>(code), argument));

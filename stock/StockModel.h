@@ -34,9 +34,6 @@ class StockModel {
   double tolerance() const { return tolerance_; }
   // Set up and filled with the uncut stock.
   bool built() const { return built_; }
-  // A disabled stock keeps its state: playback does not cut it until it is
-  // enabled again. Any thread.
-  std::atomic<uint8_t> enabled{1};
   // Counts the builds, so that cuts know when to replay onto fresh contents.
   uint64_t buildCount() const { return buildCount_; }
   // What of the toolpath is cut out of this stock.

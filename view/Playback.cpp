@@ -45,9 +45,11 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
       double advance = positionAdvance(rate, frameRatio, intervalMs, total);
       if (rate < 0.0 && advance > 0.0) advance = -advance;  // backwards without a toolpath time
       const bool looping = loop_.load();
-      if (looping && rate > 0.0 && sliderPosition() >= rangeHigh_) {
+      // At an end of the range: the slider itself, as the position it
+      // stands for may round just short of the range's end.
+      if (looping && rate > 0.0 && slider_ >= 1.0) {
         moveSlider(rangeLow_);  // the frame after the end shows the start
-      } else if (looping && rate < 0.0 && sliderPosition() <= rangeLow_) {
+      } else if (looping && rate < 0.0 && slider_ <= 0.0) {
         moveSlider(rangeHigh_);
       } else {
         const double p = std::clamp(sliderPosition() + advance, rangeLow_, rangeHigh_);

@@ -13,7 +13,7 @@ namespace {
 using Flag = std::atomic<uint8_t>;
 using Setting = std::atomic<bool>;
 
-void flip(Flag& flag) { flag = flag.load() ? 0 : 1; }
+void flip(Flag& flag) { flag.fetch_xor(1); }
 bool flip(Setting& setting) {
   const bool now = !setting.load();
   setting = now;

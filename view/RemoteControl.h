@@ -2,7 +2,8 @@
 // The host's remote control of one view (SIM_Command), the answers that read
 // its state back (SIM_Question) and the ribbon's entries, which run the same
 // changes. Commands write bytes that the next frame reads; none waits for
-// the render thread. Any thread.
+// the render thread. Questions 4, 41 and 44 take the stock list's shared
+// lock, and so wait while the render thread cuts. Any thread.
 #include <cstdint>
 
 class Render;

@@ -101,7 +101,7 @@ void StockStage::update(FrameState& frame) {
   }
   const toolpath::PositionAtFraction& at = played.at;
   for (const auto& model : scene_->models()) {
-    if (!model->enabled.load() || !model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
+    if (!stocksEnabled_.load() || !model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
     checkFidelity(*model);
     auto timed = timings_.time(Phase::Cut, true);
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
@@ -117,7 +117,7 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
                           double timeFraction) {
   std::unique_lock stockLock(lock_);
   buildChanged();  // stocks defined in the same breath are built first
-  if (!scene_ || !path) return;
+  if (!scene_ || !path || !stocksEnabled_.load()) return;
   if (refreshCutPath(path)) smallestRadius_ = smallestCuttingRadius(*cutPath_);
   const toolpath::PositionAtFraction at = path->positionAt(timeFraction, toolpath::Measure::Time);
   for (const auto& model : scene_->models()) {
@@ -146,17 +146,10 @@ void StockStage::resetCuts() {
   }
 }
 
-void StockStage::setStocksEnabled(bool on) {
-  std::shared_lock lock(lock_);
-  if (!scene_) return;
-  for (const auto& model : scene_->models()) model->enabled = on ? 1 : 0;
-}
-
 bool StockStage::anyStockEnabled() {
+  if (!stocksEnabled_.load()) return false;
   std::shared_lock lock(lock_);
-  if (!scene_) return false;
-  const auto& models = scene_->models();
-  return std::any_of(models.begin(), models.end(), [](const auto& model) { return model->enabled.load() != 0; });
+  return scene_ && !scene_->models().empty();
 }
 
 bool StockStage::anyStockPending() {
@@ -254,6 +247,9 @@ void StockStage::release() {
     std::lock_guard lock(fidelityMutex_);
     cellSizes_.clear();
   }
+  // Host calls may still walk the stock list (questions on a view whose
+  // window closed): it goes under the lock.
+  std::unique_lock stockLock(lock_);
   drawing_.reset();
   cutPath_.reset();
   if (scene_) scene_->release();

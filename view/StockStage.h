@@ -48,9 +48,11 @@ class StockStage final : public FramePart {
   // Render thread: every stock back to its uncut state; the next frame cuts
   // it to the played position again (so cuts made past it vanish).
   void resetCuts();
-  // Any thread, under the stock list's shared lock: every stock enabled or
-  // disabled; whether one is enabled; whether one is still to be built.
-  void setStocksEnabled(bool on);
+  // Any thread: every stock enabled or disabled (stocks made later too; a
+  // disabled stock keeps its state, neither playback nor SIM_CutStock cuts
+  // it); under the stock list's shared lock, whether one is enabled and
+  // whether one is still to be built.
+  void setStocksEnabled(bool on) { stocksEnabled_ = on; }
   bool anyStockEnabled();
   bool anyStockPending();
   // Any thread: every visible stock's surface extracted again next frame.
@@ -67,6 +69,7 @@ class StockStage final : public FramePart {
 
  private:
   std::atomic<bool> refreshRequested_{false};
+  std::atomic<bool> stocksEnabled_{true};
 
  public:
   // A stock solid's welded surface in world millimetres; empty for an

@@ -369,7 +369,8 @@ TEST_F(RemoteControlEffects, FollowingTheToolMovesTheEyeWithTheTip) {
 }
 
 TEST_F(RemoteControlEffects, ZoomInComesCloserByTwoSteps) {
-  (void)picture();  // the first frames frame the stock
+  ASSERT_FALSE(pictureWithTheStock().empty());  // framed about the built stock
+  (void)picture();
   view->camera().completeTransition();
   const double before = cameraSize();
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_ZOOM_IN, 0), 0);
