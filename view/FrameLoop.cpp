@@ -11,6 +11,10 @@
 #include "machine/MeshCache.h"
 #include "platform/DataFolder.h"
 #include "view/Render.h"
+#include "view/RemoteControl.h"
+
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
 
 namespace {
 
@@ -233,6 +237,10 @@ void Render::handleInput(const view::InputState& frame, double now) {
   if (frame.exposed) redrawRequested_ = true;
   mouseBindings_.evaluate(bindingInputOf(frame));
   playback_.applyStepKeys(frame.stepKeys, frameToolpath_.get());
+  // R steps through the collision report (the report's own action once it
+  // is open).
+  for (const view::StepKey& key : frame.stepKeys)
+    if (key.key == GLFW_KEY_R && !key.repeat) view::runCommand(*this, SIM_COMMAND_NEXT_COLLISION, 0);
   for (int i = 0; i < frame.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
 }

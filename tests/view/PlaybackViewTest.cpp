@@ -231,6 +231,26 @@ TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
   EXPECT_EQ(testsupport::cubesDrawnDifferently(playedSurface, surface()), 0u);
 }
 
+// Moves cut past the position by the host vanish when the stock is reset:
+// the lattice is the one playing straight to the position leaves.
+TEST_F(PlaybackOnView, ResetStockLeavesWhatPlayingToThePositionCut) {
+  ZigzagJob job;
+  testsupport::loadJob(view, job);
+  ASSERT_EQ(SIM_SetProgress(view, 0.3, 0), 0);
+  frames(4);
+  const testsupport::LatticeImage atPosition = lattice();
+  const std::vector<uint32_t> surfaceAtPosition = surface();
+  const uint32_t everyMove[2] = {0, static_cast<uint32_t>(job.path.moves.size())};
+  ASSERT_EQ(SIM_CutStock(view, everyMove), 0);
+  frames();
+  ASSERT_LT(lattice().insideCount() + 100, atPosition.insideCount()) << "the whole job cut";
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_RESET_STOCK, 0), 0);
+  frames(4);
+  EXPECT_EQ(SIM_GetProgress(view), 0.3);
+  EXPECT_EQ(wordsDiffering(atPosition.signWords, lattice().signWords), 0u);
+  EXPECT_EQ(testsupport::cubesDrawnDifferently(surfaceAtPosition, surface()), 0u);
+}
+
 TEST_F(PlaybackOnView, LinesSteppedQuicklyGiveOneReportOfTheLast) {
   ZigzagJob job(60);  // 121 moves on lines 10, 20, ...
   testsupport::EventRecorder host;

@@ -17,6 +17,9 @@
 #include <glm/geometric.hpp>
 
 #include "korvane/Korvane.h"
+#include "stock/StockModel.h"
+#include "support/HeadlessView.h"
+#include "support/MeshRaster.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
 #include "support/ViewJobs.h"
@@ -232,8 +235,9 @@ INSTANTIATE_TEST_SUITE_P(Views, RemoteControl, ::testing::Values(false, true),
 
 // What commands do to the scene now: the stock hidden and shown again,
 // zooming in by two steps, playing round again with loop on.
-class RemoteControlEffects : public ::testing::Test {
+class RemoteControlEffects : public testsupport::HeadlessViewTest {
  protected:
+  // Commands act on the camera of a view with a window: a hidden one.
   void SetUp() override {
     ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
     SIM_Hint(SIM_HINT_START_HIDDEN, 1);
@@ -241,11 +245,6 @@ class RemoteControlEffects : public ::testing::Test {
     SIM_Hint(SIM_HINT_START_HIDDEN, 0);
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, 20)), 0);
-  }
-  void TearDown() override {
-    SIM_CloseView(view);
-    while (SIM_TerminateOpenGL() > 0) {
-    }
   }
   std::vector<uint8_t> picture() {
     std::vector<uint8_t> rgba(size_t(kSide) * kSide * 4);
@@ -280,7 +279,6 @@ class RemoteControlEffects : public ::testing::Test {
     return n;
   }
   static constexpr int kSide = 96;
-  Render* view = nullptr;
 };
 
 TEST_F(RemoteControlEffects, HiddenStockLeavesTheBackgroundAndComesBack) {
@@ -293,9 +291,9 @@ TEST_F(RemoteControlEffects, HiddenStockLeavesTheBackgroundAndComesBack) {
   EXPECT_EQ(picture(), first);
 }
 
-// Moves cut past the played position vanish when the stock is reset: the
-// picture is the one from before the cut.
-TEST_F(RemoteControlEffects, StockDisplayAndResetActOnTheCutStock) {
+// Cut faces in their tool's colour or the stock's own; a disabled stock left
+// as it is while the position moves on.
+TEST_F(RemoteControlEffects, StockDisplayAndDisabledStocks) {
   testsupport::ToolTableBuilder tools;
   // The second tool: its cuts take a colour of their own (the first's is
   // the stock's).
@@ -332,10 +330,11 @@ TEST_F(RemoteControlEffects, StockDisplayAndResetActOnTheCutStock) {
   EXPECT_EQ(saturatedPixels(plain), 0u);
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_STOCK_CUT, 0), 0);
   EXPECT_EQ(picture(), marked);
+  // Back to the position: uncut.
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_RESET_STOCK, 0), 0);
   bool back = false;
   for (int attempt = 0; attempt < 200 && !back; ++attempt) back = picture() == uncut;
-  EXPECT_TRUE(back) << "the stock as it was at the position";
+  ASSERT_TRUE(back);
   // Disabled, the stock stays as it is while the position moves on; enabled
   // again, it is cut to the position.
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_DISABLE_SOLIDS, 0), 0);
@@ -368,6 +367,8 @@ TEST_F(RemoteControlEffects, FollowingTheToolMovesTheEyeWithTheTip) {
   EXPECT_LT(glm::distance(moved, tipMoved), 1e-6) << moved.x << " " << moved.y << " " << moved.z;
 }
 
+// Two zoom steps: the eye 1/1.21 as far from the pivot, and the stock drawn
+// where the camera read back puts it.
 TEST_F(RemoteControlEffects, ZoomInComesCloserByTwoSteps) {
   ASSERT_FALSE(pictureWithTheStock().empty());  // framed about the built stock
   (void)picture();
@@ -377,6 +378,17 @@ TEST_F(RemoteControlEffects, ZoomInComesCloserByTwoSteps) {
   (void)picture();  // a frame that takes the command
   view->camera().completeTransition();
   EXPECT_NEAR(cameraSize() / before, 1 / 1.21, 1e-9);
+  stock::SurfaceMesh mesh;
+  const Picture zoomed = onRenderThread([&] {
+    stock::StockModel* model = view->stock().scene()->model(1);
+    mesh = model->surface().weldedMesh(model->grid().frame());
+    return pictureOf(kSide, kSide);
+  });
+  const std::vector<bool> expected =
+      testsupport::coveredPixels(mesh, zoomed.projView, view->job().displayFrame(), kSide, kSide);
+  size_t covered = 0;
+  EXPECT_GT(testsupport::silhouetteAgreement(zoomed.pixels, expected, covered), 0.99);
+  EXPECT_GT(covered, expected.size() / 4);
 }
 
 TEST_F(RemoteControlEffects, LoopPlaysFromTheStartAgain) {
