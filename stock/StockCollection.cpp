@@ -36,13 +36,11 @@ void StockCollection::setStock(StockDefinition definition) {
   StockDescription stock;
   stock.definition = std::move(definition);
   // Files are read and meshes prepared before the collection is locked.
-  stock.shape = shapeOf(stock.definition);
-  if (stock.shape)
-    stock.plan = planGrid(boundsOf(*stock.shape), stock.definition.quality,
-                          static_cast<uint32_t>(stock.definition.precision));
+  stock.ownShape = shapeOf(stock.definition);
 
   const uint32_t identifier = stock.definition.identifier;
   std::lock_guard lock(mutex_);
+  place(stock);
   stock.revision = ++stockRevision_;
   if (stock.definition.refine == 2) stock.definition.refine = refineByDefault_ ? 1 : 0;
   auto same = std::find_if(stocks_.begin(), stocks_.end(),
@@ -52,6 +50,31 @@ void StockCollection::setStock(StockDefinition definition) {
   else
     stocks_.push_back(std::move(stock));
   current_ = identifier;
+}
+
+void StockCollection::place(StockDescription& stock) const {
+  stock.shape.reset();
+  stock.plan.reset();
+  if (!stock.ownShape) return;
+  stock.shape = placedShape(*stock.ownShape, workpiece_);
+  stock.plan =
+      planGrid(boundsOf(*stock.shape), stock.definition.quality, static_cast<uint32_t>(stock.definition.precision));
+}
+
+void StockCollection::setWorkpiecePlacement(const glm::dmat4& placement) {
+  std::lock_guard lock(mutex_);
+  if (placement == workpiece_) return;
+  workpiece_ = placement;
+  for (StockDescription& stock : stocks_) {
+    place(stock);
+    stock.revision = ++stockRevision_;
+  }
+  ++stockRevision_;
+}
+
+glm::dmat4 StockCollection::workpiecePlacement() const {
+  std::lock_guard lock(mutex_);
+  return workpiece_;
 }
 
 bool StockCollection::removeStock(uint32_t identifier) {

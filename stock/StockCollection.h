@@ -18,8 +18,10 @@ namespace stock {
 struct StockDescription {
   StockDefinition definition;
   // The solid and its lattice, fixed when the definition is applied; none
-  // when it describes nothing with volume (the stock is not set up).
-  std::optional<StockShape> shape;
+  // when it describes nothing with volume (the stock is not set up). The
+  // shape is placed on the workpiece; ownShape is where the definition
+  // alone puts it.
+  std::optional<StockShape> shape, ownShape;
   std::optional<GridPlan> plan;
   // Changes whenever a definition is applied again.
   uint64_t revision = 0;
@@ -41,6 +43,10 @@ class StockCollection {
   // Counts every change of the stock descriptions.
   uint64_t stockRevision() const;
   void setRefineByDefault(bool on);
+  // The workpiece placement (rigid; the identity at first) moves every
+  // stock's solid after its own placement; a new one places them again.
+  void setWorkpiecePlacement(const glm::dmat4& placement);
+  glm::dmat4 workpiecePlacement() const;
 
   // ---- Geometries, identified by the hash of their name
   // Replaces the list, or adds to it (a name already present is replaced).
@@ -56,7 +62,11 @@ class StockCollection {
  private:
   std::optional<StockShape> shapeOf(const StockDefinition& definition) const;
 
+  // Under the mutex: the shape and lattice plan from the own shape.
+  void place(StockDescription& stock) const;
+
   mutable std::mutex mutex_;
+  glm::dmat4 workpiece_{1.0};
   std::vector<StockDescription> stocks_;
   std::optional<uint32_t> current_;
   uint64_t stockRevision_ = 0;

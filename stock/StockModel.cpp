@@ -63,11 +63,17 @@ bool sameSolidDefinition(const StockDefinition& a, const StockDefinition& b) {
 bool sameShape(const std::optional<StockShape>& a, const std::optional<StockShape>& b) {
   if (a.has_value() != b.has_value()) return false;
   if (!a) return true;
-  // Boxes and cylinders follow from the record; a mesh is compared by its
-  // triangles, since a geometry of the same name may have been replaced.
+  // Boxes and cylinders follow from the record but for the workpiece
+  // placement; a mesh is compared by its triangles, since a geometry of the
+  // same name may have been replaced.
+  if (a->index() != b->index()) return false;
+  if (const auto* boxA = std::get_if<BoxShape>(&*a)) return boxA->placement == std::get<BoxShape>(*b).placement;
+  if (const auto* cylinderA = std::get_if<CylinderShape>(&*a)) {
+    const CylinderShape& cylinderB = std::get<CylinderShape>(*b);
+    return cylinderA->from == cylinderB.from && cylinderA->to == cylinderB.to;
+  }
   const auto* meshA = std::get_if<MeshShape>(&*a);
   const auto* meshB = std::get_if<MeshShape>(&*b);
-  if (!meshA || !meshB) return !meshA && !meshB;
   if (meshA->placement != meshB->placement || meshA->limitToBox != meshB->limitToBox) return false;
   if (meshA->mesh == meshB->mesh) return true;
   return meshA->mesh && meshB->mesh && meshA->mesh->positions == meshB->mesh->positions &&

@@ -93,6 +93,19 @@ MeshShape meshShape(const StockDefinition& record, std::shared_ptr<const StockMe
   return shape;
 }
 
+StockShape placedShape(StockShape shape, const glm::dmat4& placement) {
+  if (auto* box = std::get_if<BoxShape>(&shape)) {
+    box->placement = placement * box->placement;
+  } else if (auto* cylinder = std::get_if<CylinderShape>(&shape)) {
+    cylinder->from = transformPoint(placement, cylinder->from);
+    cylinder->to = transformPoint(placement, cylinder->to);
+  } else {
+    auto& mesh = std::get<MeshShape>(shape);
+    mesh.placement = placement * mesh.placement;
+  }
+  return shape;
+}
+
 StockBox boundsOf(const StockShape& shape) {
   if (const auto* box = std::get_if<BoxShape>(&shape)) return boundsOfBox(*box);
   if (const auto* cylinder = std::get_if<CylinderShape>(&shape)) return boundsOfCylinder(*cylinder);

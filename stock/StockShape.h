@@ -43,6 +43,10 @@ std::optional<StockShape> analyticShape(const StockDefinition& definition);
 MeshShape meshShape(const StockDefinition& definition, std::shared_ptr<const StockMesh> mesh,
                     const glm::dmat4& modelToWorld);
 
+// The solid moved by a rigid placement (rotation and translation) applied
+// after its own.
+StockShape placedShape(StockShape shape, const glm::dmat4& placement);
+
 // The world box of the solid; the lattice is set up around it.
 StockBox boundsOf(const StockShape& shape);
 

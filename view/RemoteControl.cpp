@@ -191,7 +191,16 @@ void viewCommand(Render& view, uint32_t code) {
     case SIM_COMMAND_NAVIGATION_MODE_ONE: bytes.navigationMode = 1; break;
     case SIM_COMMAND_NAVIGATION_MODE_TWO: bytes.navigationMode = 2; break;
     case SIM_COMMAND_NAVIGATION_MODE_OFF: bytes.navigationMode = 0; break;
-    case SIM_COMMAND_START_PLACEMENT: bytes.placementActive = 1; break;
+    case SIM_COMMAND_START_PLACEMENT:
+      bytes.placementActive = 1;
+      view.stockPlacement().setPending(view.job().stocks.workpiecePlacement());
+      break;
+    case SIM_COMMAND_COMMIT_STOCK: {
+      std::unique_lock stockLock(view.stock().lock());
+      view.stockPlacement().commit(view.job().stocks);
+      view.requestRedraw();
+      break;
+    }
     case SIM_COMMAND_STOP_PLACEMENT: bytes.placementActive = 0; break;
     case SIM_COMMAND_TOGGLE_OPTION51:
       flip(bytes.option51);

@@ -38,6 +38,7 @@
 #include "view/DrawPacing.h"
 #include "view/PhaseTimings.h"
 #include "view/SolidExports.h"
+#include "view/StockPlacement.h"
 #include "view/StockStage.h"
 #include "view/ViewCamera.h"
 #include "view/ViewWindow.h"
@@ -103,6 +104,8 @@ class Render {
   view::ViewBytes& viewBytes() { return viewBytes_; }
   UI::RibbonState* ribbon() { return ribbon_.get(); }
   UI::InterfaceState* interfaceState() { return interface_.get(); }
+  // The placement tool's values and the workpiece placement committed.
+  view::StockPlacement& stockPlacement() { return stockPlacement_; }
 
   // ---- What host calls ask of several parts
   // A new toolpath snapshot was published: the display follows and the host
@@ -163,6 +166,7 @@ class Render {
   view::ViewCamera camera_;
   view::PhaseTimings timings_;
   view::ViewBytes viewBytes_;
+  view::StockPlacement stockPlacement_;
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows

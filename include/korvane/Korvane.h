@@ -232,7 +232,8 @@ SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
  * The view's own bytes (3, 4, 21, 22, 26, 31, 33, 38, 42 to 46, 51, 55,
  * 68, 71, 72) exist with every view.
  *
- * What the open bytes are for (drawn as the interface arrives): 26 the the pivot marker; 38 shows the tool's
+ * What the open bytes are for (drawn as the interface arrives): 26 shows
+ * the pivot marker; 38 shows the tool's
  * distance read-out, its companion value the distance; 51 locks the colour
  * entries (ribbon entries 39, 56 and 70 are disabled while it is set); 54,
  * 56 and 57 show the information panel's feed, spindle and coolant rows; 55
@@ -241,9 +242,13 @@ SIM_EXPORT int32_t SIM_GotoEntity(Render* view, uint32_t entity);
  * to fit the camera at the next frame. Question 1 is the machine panel's
  * compact form, 31 whether a stock model keeps its option byte set.
  * A disabled stock (36) keeps its state while the position moves on and is
- * cut to the position when enabled again (35). Commands 39, 40, 48 and 59
- * and question 46 act once the collision report, placement and picking
- * exist; until then they change nothing and 46 answers false. */
+ * cut to the position when enabled again (35). The placement tool (45) is
+ * loaded with the workpiece placement, which places every stock after its
+ * own placement (the identity at first); 48 moves the stocks to the tool's
+ * placement, builds them again and cuts them to the position, and keeps
+ * the placement they had. Commands 39, 40 and 59 and question 46 act once
+ * the collision report and picking exist; until then they change nothing
+ * and 46 answers false. */
 enum {
   SIM_COMMAND_TOGGLE_MACHINE = 0,
   SIM_COMMAND_TOGGLE_TOOLPATH = 1,

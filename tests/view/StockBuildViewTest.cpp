@@ -7,6 +7,8 @@
 #include <future>
 #include <thread>
 
+#include <glm/gtc/matrix_transform.hpp>
+
 #include "korvane/Korvane.h"
 #include "stock/StockModel.h"
 #include "support/EventRecorder.h"
@@ -258,4 +260,41 @@ TEST_F(StockOnView, CellsCoarserThanTheSmallestToolAreReportedOnce) {
 
   EXPECT_EQ(SIM_GetStockCellSize(view, 2), 0.0);
   EXPECT_EQ(SIM_GetStockCellSize(nullptr, 1), 0.0);
+}
+
+// The placement tool's values committed: the stock is built again where they
+// put it and cut to the played position there; the placement it had is kept.
+TEST_F(StockOnView, CommittedPlacementMovesTheStock) {
+  SlotJob job;
+  loadSlotJob(view, job);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  const double full = 40.0 * 30 * 20;
+  Built before = waitForStock(1);
+  for (int attempt = 0; attempt < 300 && volumeOf(before) > full - 100; ++attempt) before = waitForStock(1);
+  EXPECT_NEAR(full - volumeOf(before), SlotJob::slotVolume(), SlotJob::slotVolume() * 0.12);
+  auto corner = [&] {
+    return onRenderThread([&] { return view->stock().scene()->model(1)->grid().frame().toWorld(glm::dvec3(0)); });
+  };
+  const glm::dvec3 cornerBefore = corner();
+
+  // Raised by 2 mm, the slot at the same height is 7 mm deep.
+  view->stockPlacement().setPending(glm::translate(glm::dmat4(1.0), glm::dvec3(0, 0, 2)));
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_COMMIT_STOCK, 0), 0);
+  const uint64_t revision = view->job().stocks.stock(1)->revision;
+  Built moved = waitForStock(1, revision);
+  for (int attempt = 0; attempt < 300 && volumeOf(moved) > full - 100; ++attempt) moved = waitForStock(1, revision);
+  EXPECT_EQ(moved.builds, before.builds + 1);
+  EXPECT_NEAR(full - volumeOf(moved), SlotJob::slotVolume() * 7 / 5, SlotJob::slotVolume() * 0.12);
+  const glm::dvec3 shift = corner() - cornerBefore;
+  EXPECT_NEAR(glm::distance(shift, glm::dvec3(0, 0, 2)), 0.0, 1e-9);
+  ASSERT_TRUE(view->stockPlacement().previous().has_value());
+  EXPECT_EQ(*view->stockPlacement().previous(), glm::dmat4(1.0));
+
+  // The same values again change nothing; the tool switched on is loaded
+  // with the placement the stock has now.
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_COMMIT_STOCK, 0), 0);
+  EXPECT_EQ(view->job().stocks.stock(1)->revision, revision);
+  view->stockPlacement().setPending(glm::dmat4(1.0));
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_START_PLACEMENT, 0), 0);
+  EXPECT_EQ(view->stockPlacement().pending()[3].z, 2.0);
 }
