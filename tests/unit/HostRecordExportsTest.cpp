@@ -77,9 +77,19 @@ struct ViewWithoutWindow : ::testing::Test {
 
 }  // namespace
 
+// Exports given no view answer without touching one.
 TEST(HostRecordExports, NullViewResults) {
   SIM_ToolpathRecord toolpath{};
   SIM_GeometryRecord geometry{};
+  SIM_KeyBinding binding{};
+  SIM_Window window = 0;
+  float x, y, z;
+  EXPECT_EQ(SIM_CloseView(nullptr), 0);
+  EXPECT_EQ(SIM_GetWindowHandle(nullptr, &window), 1);
+  EXPECT_EQ(SIM_SetCallbackWindow(nullptr, 5, true), 1);
+  EXPECT_EQ(SIM_AddKeyBinding(nullptr, binding), -1);
+  EXPECT_EQ(SIM_ReleaseKeyBindings(nullptr), -1);
+  EXPECT_EQ(SIM_Hint(9, 1), 0);
   EXPECT_EQ(SIM_SetToolpath(nullptr, &toolpath), -1);
   EXPECT_EQ(SIM_SetToolpathOperationVisibility(nullptr, 0, true), -1);
   EXPECT_EQ(SIM_SetToolpathMode(nullptr, 1), -1);
@@ -97,6 +107,16 @@ TEST(HostRecordExports, NullViewResults) {
   EXPECT_EQ(SIM_GetGeometries(nullptr).count, 0u);
   EXPECT_EQ(SIM_GetStockModels(nullptr).count, 0u);
   EXPECT_EQ(SIM_GetCurrentStockModel(nullptr), -1);
+  EXPECT_EQ(SIM_CreateMachine(nullptr, "{}", 0, 0), 1);
+  EXPECT_EQ(SIM_GetMachineLoadStatus(nullptr).status, SIM_MACHINE_NONE);
+  EXPECT_EQ(SIM_SetMachineOrigin(nullptr, 0, 0, 0), -1);
+  EXPECT_EQ(SIM_GetMachineOrigin(nullptr, &x, &y, &z), -1);
+  EXPECT_EQ(SIM_SuggestMachineOrigin(nullptr, &x, &y, &z), -1);
+  EXPECT_EQ(SIM_SetView(nullptr, 0), -1);
+  EXPECT_EQ(SIM_SetProjection(nullptr, 1), -1);
+  EXPECT_EQ(SIM_PanView(nullptr, 1, 0), -1);
+  EXPECT_EQ(SIM_RotateView(nullptr, 1, 0), -1);
+  EXPECT_EQ(SIM_SetCamera(nullptr, nullptr), -1);
 }
 
 TEST(HostRecordExports, DefaultRecordsAreAnsweredByteForByte) {

@@ -3,68 +3,29 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/MessageBus.h"
+#include "support/EventRecorder.h"
 #include "view/Notifier.h"
 
 namespace {
 
-struct Received {
-  std::thread::id thread;
-  uint32_t message;
-  uint64_t wparam;
-  int64_t lparam;
-};
+using testsupport::EventRecorder;
 
-// Collects what reaches one made-up window handle.
-class Recorder {
- public:
-  explicit Recorder(SIM_Window window) : window_(window) {
-    platform::setMessageHandler(window_, &Recorder::handle, this);
-  }
-  ~Recorder() { platform::setMessageHandler(window_, nullptr, nullptr); }
-
-  std::vector<Received> waitFor(size_t count) {
-    for (int i = 0; i < 500; ++i) {
-      {
-        std::lock_guard lock(mutex_);
-        if (received_.size() >= count) return received_;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    std::lock_guard lock(mutex_);
-    return received_;
-  }
-
-  std::atomic<int> slowFirst{0};  // milliseconds the first posted message takes
-
- private:
-  static void handle(void* context, SIM_Window, uint32_t message, uint64_t wparam, int64_t lparam) {
-    auto* self = static_cast<Recorder*>(context);
-    bool first;
-    {
-      std::lock_guard lock(self->mutex_);
-      first = self->received_.empty();
-    }
-    if (first && self->slowFirst > 0) std::this_thread::sleep_for(std::chrono::milliseconds(self->slowFirst));
-    std::lock_guard lock(self->mutex_);
-    self->received_.push_back({std::this_thread::get_id(), message, wparam, lparam});
-  }
-
-  SIM_Window window_;
-  std::mutex mutex_;
-  std::vector<Received> received_;
-};
+// The first count messages a recorder got, waiting up to a second for them.
+std::vector<EventRecorder::Message> firstOf(EventRecorder& recorder, size_t count) {
+  testsupport::waitUntil([&] { return recorder.messages().size() >= count; }, std::chrono::seconds(1));
+  return recorder.messages();
+}
 
 TEST(MessageBus, PostsArriveInOrderAndSendWaitsForThemThenRunsOnTheSender) {
-  Recorder recorder(0x1001);
-  recorder.slowFirst = 30;
+  EventRecorder recorder(0x1001);
+  recorder.slowFirstMs = 30;
   for (int i = 0; i < 5; ++i) platform::postMessage(0x1001, 1258, 3, i);
   platform::sendMessage(0x1001, 1258, 18, 0);
-  const std::vector<Received> got = recorder.waitFor(6);
+  const auto got = firstOf(recorder, 6);
   ASSERT_EQ(got.size(), 6u);
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(got[i].lparam, i);
@@ -77,9 +38,9 @@ TEST(MessageBus, PostsArriveInOrderAndSendWaitsForThemThenRunsOnTheSender) {
 TEST(MessageBus, MessagesToWindowsWithoutHandlerAreDropped) {
   platform::postMessage(0x1002, 1258, 6, 0);
   platform::sendMessage(0x1002, 1258, 6, 0);  // must not block or crash
-  Recorder recorder(0x1002);
+  EventRecorder recorder(0x1002);
   platform::sendMessage(0x1002, 1258, 7, 42);
-  const std::vector<Received> got = recorder.waitFor(1);
+  const auto got = firstOf(recorder, 1);
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].lparam, 42);
 }
@@ -105,7 +66,7 @@ TEST(MessageBus, RemovingAHandlerWaitsForItsRunningDelivery) {
 }
 
 TEST(Notifier, OnlyOnChangeEventsAreNotRepeated) {
-  Recorder recorder(0x1003);
+  EventRecorder recorder(0x1003);
   view::Notifier notifier;
   notifier.setCallbackWindow(0x1003, true);
   const view::CallbackWindow notify = notifier.callback();
@@ -117,7 +78,7 @@ TEST(Notifier, OnlyOnChangeEventsAreNotRepeated) {
   notify(1258, 3, 50, true);   // progress is sent every time
   notify(1258, 3, 50, true);
   notify(1026, 0, 0, true);
-  const std::vector<Received> got = recorder.waitFor(7);
+  const auto got = firstOf(recorder, 7);
   ASSERT_EQ(got.size(), 7u);
   const std::vector<std::pair<uint64_t, int64_t>> expected = {{5, 10}, {11, 10}, {5, 12}, {5, 10},
                                                               {3, 50}, {3, 50}, {0, 0}};
@@ -150,7 +111,7 @@ TEST(Notifier, DefaultHandlingRunsUnlessTheHostHandlesAlone) {
   EXPECT_EQ(lines, std::vector<int64_t>{120});
 
   // Message 1028 stays inside the view.
-  Recorder recorder(0x1004);
+  EventRecorder recorder(0x1004);
   notifier.setCallbackWindow(0x1004, false);
   notifier.notify(1028, 0, 0, true);
   EXPECT_EQ(redraws, 1);
@@ -164,7 +125,7 @@ TEST(Notifier, DefaultHandlingRunsUnlessTheHostHandlesAlone) {
   notifier.notify(1258, 12, 77, false);
   EXPECT_EQ(clicks, 2);
   EXPECT_EQ(notifier.shownProgress(), 50);
-  const std::vector<Received> got = recorder.waitFor(3);
+  const auto got = firstOf(recorder, 3);
   ASSERT_EQ(got.size(), 3u);
   EXPECT_EQ(got[0].wparam, 6u);
   EXPECT_EQ(got[2].lparam, 77);

@@ -37,15 +37,6 @@ glm::dvec3 toolAxisAt(Render* view, const glm::dvec3& abc) {
 
 }  // namespace
 
-TEST(MachineExports, NullViewAnswers) {
-  EXPECT_EQ(SIM_CreateMachine(nullptr, "{}", 0, 0), 1);
-  EXPECT_EQ(SIM_GetMachineLoadStatus(nullptr).status, SIM_MACHINE_NONE);
-  float x, y, z;
-  EXPECT_EQ(SIM_SetMachineOrigin(nullptr, 0, 0, 0), -1);
-  EXPECT_EQ(SIM_GetMachineOrigin(nullptr, &x, &y, &z), -1);
-  EXPECT_EQ(SIM_SuggestMachineOrigin(nullptr, &x, &y, &z), -1);
-}
-
 TEST_F(MachineView, LoadsReportTheirStatusAndSwapTheKinematics) {
   EXPECT_EQ(SIM_GetMachineLoadStatus(view).status, SIM_MACHINE_NONE);
   const glm::dvec3 tilted(M_PI / 2, 0, 0);

@@ -4,72 +4,27 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <memory>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
-#include <vector>
+#include <utility>
 
 #include "korvane/Korvane.h"
+#include "support/EventRecorder.h"
 #include "support/X11TestWindow.h"
 #include "view/ProcessState.h"
 #include "view/Render.h"
 
 namespace {
 
-struct Message {
-  std::thread::id thread;
-  uint32_t message;
-  uint64_t wparam;
-  int64_t lparam;
-};
-
-// What the host window hears.
-class HostInbox {
- public:
-  explicit HostInbox(SIM_Window window) : window_(window) {
-    SIM_SetMessageHandler(window_, &HostInbox::handle, this);
-  }
-  ~HostInbox() { SIM_SetMessageHandler(window_, nullptr, nullptr); }
-
-  // Waits until a message matching (message, wparam) arrived; returns it.
-  bool waitFor(uint32_t message, uint64_t wparam, Message* found = nullptr) {
-    std::unique_lock lock(mutex_);
-    return arrived_.wait_for(lock, std::chrono::seconds(10), [&] {
-      for (const Message& m : messages_)
-        if (m.message == message && m.wparam == wparam) {
-          if (found) *found = m;
-          return true;
-        }
-      return false;
-    });
-  }
-  std::vector<Message> messages() {
-    std::lock_guard lock(mutex_);
-    return messages_;
-  }
-
- private:
-  static void handle(void* context, SIM_Window, uint32_t message, uint64_t wparam, int64_t lparam) {
-    auto* self = static_cast<HostInbox*>(context);
-    std::lock_guard lock(self->mutex_);
-    self->messages_.push_back({std::this_thread::get_id(), message, wparam, lparam});
-    self->arrived_.notify_all();
-  }
-
-  SIM_Window window_;
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<Message> messages_;
-};
+using testsupport::EventRecorder;
+using testsupport::waitUntil;
 
 class ViewTest : public ::testing::Test {
  protected:
@@ -79,13 +34,6 @@ class ViewTest : public ::testing::Test {
     }
   }
 };
-
-// Polls every 5 ms, at most `tries` times, until `done` holds; whether it does.
-template <typename Done>
-bool waitUntil(Done done, int tries = 400) {
-  for (int i = 0; i < tries && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  return done();
-}
 
 // A view created, waiting, with one hint set to `value` for its creation only.
 Render* createWithHint(uint32_t hint, int32_t value, SIM_Window parent = 0) {
@@ -137,17 +85,6 @@ TEST(WindowSystem, ViewsFailCleanlyWithoutInitialisationAndKeepItUntilTheyClose)
   EXPECT_EQ(SIM_TerminateOpenGL(), 0);
 }
 
-TEST(Exports, NullViewResults) {
-  SIM_Window window = 0;
-  SIM_KeyBinding binding{};
-  EXPECT_EQ(SIM_CloseView(nullptr), 0);
-  EXPECT_EQ(SIM_GetWindowHandle(nullptr, &window), 1);
-  EXPECT_EQ(SIM_SetCallbackWindow(nullptr, 5, true), 1);
-  EXPECT_EQ(SIM_AddKeyBinding(nullptr, binding), -1);
-  EXPECT_EQ(SIM_ReleaseKeyBindings(nullptr), -1);
-  EXPECT_EQ(SIM_Hint(9, 1), 0);
-}
-
 // A waiting creation returns after the first frame; one that does not wait
 // returns a view that finishes on its own. A view without parent is shown
 // unless a hint keeps its window unmapped.
@@ -186,10 +123,40 @@ TEST_F(ViewTest, CreationWaitsForTheFirstFrameAndHintsKeepTheWindowUnmapped) {
   }
 }
 
+// A key and a click in the view's window reach the host: the key code in
+// the high half with no modifier held; a press and release at one spot is
+// a click.
+void expectInputReachesHost(testsupport::X11TestWindow& host, SIM_Window window, EventRecorder& inbox,
+                            KeySym key, char code) {
+  host.sendKey(window, key, true);
+  const auto pressed = inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY);
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(SIM_KEY_EVENT_KEY(pressed->lparam), code);
+  EXPECT_EQ(pressed->lparam, int64_t{code} << 32);
+  host.sendButton(window, 1, 20, 20, true);
+  host.sendButton(window, 1, 20, 20, false);
+  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED));
+}
+
+// The user closes the view's window: the closing event is sent from the
+// render thread, then the closed message posted.
+void expectUserCloseReachesHost(testsupport::X11TestWindow& host, SIM_Window window, EventRecorder& inbox) {
+  host.sendCloseRequest(window);
+  const auto closing = inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING);
+  const auto closed = inbox.waitFor(SIM_MESSAGE_VIEW_CLOSED, 0);
+  ASSERT_TRUE(closing && closed);
+  EXPECT_NE(closing->thread, closed->thread) << "the closing event is sent on the render thread, closed posted";
+  const auto all = inbox.messages();
+  const auto at = [&](uint32_t message, uint64_t wparam) {
+    return std::find_if(all.begin(), all.end(), [&](const auto& m) { return m.message == message && m.wparam == wparam; });
+  };
+  EXPECT_LT(at(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING), at(SIM_MESSAGE_VIEW_CLOSED, 0));
+}
+
 TEST_F(ViewTest, ParentedViewFillsItsHostAndReportsToIt) {
   testsupport::X11TestWindow host(640, 480);
   ASSERT_TRUE(host.ok());
-  HostInbox inbox(host.id());
+  EventRecorder inbox(host.id());
   Render* view = SIM_CreateView(host.id(), true);
   ASSERT_NE(view, nullptr);
   SIM_Window window = 0;
@@ -203,42 +170,17 @@ TEST_F(ViewTest, ParentedViewFillsItsHostAndReportsToIt) {
   EXPECT_TRUE(view->notifier().hostHandles());
   EXPECT_EQ(SIM_SetCallbackWindow(view, 0, false), 0);
   EXPECT_EQ(view->notifier().callbackWindow(), host.id()) << "a null window changes nothing";
-
-  // Key events reach the host with the key code in the high half.
-  host.sendKey(window, XK_a, true);
-  Message key{};
-  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, &key));
-  EXPECT_EQ(SIM_KEY_EVENT_KEY(key.lparam), 'A');
-  EXPECT_EQ(key.lparam, int64_t{'A'} << 32) << "no modifier held";
-
-  // A press and release at one spot is a click.
-  host.sendButton(window, 1, 100, 100, true);
-  host.sendButton(window, 1, 100, 100, false);
-  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED));
-
-  // The user closes the window: event 18 is sent from the render thread,
-  // then 1026 is posted, and the host still closes the view.
-  host.sendCloseRequest(window);
-  Message closing{}, closed{};
-  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING, &closing));
-  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_VIEW_CLOSED, 0, &closed));
-  EXPECT_NE(closing.thread, closed.thread) << "18 is sent on the render thread, 1026 posted";
-  const auto all = inbox.messages();
-  size_t closingAt = 0, closedAt = 0;
-  for (size_t i = 0; i < all.size(); ++i) {
-    if (all[i].message == SIM_MESSAGE_NOTIFY && all[i].wparam == SIM_EVENT_VIEW_CLOSING) closingAt = i;
-    if (all[i].message == SIM_MESSAGE_VIEW_CLOSED) closedAt = i;
-  }
-  EXPECT_LT(closingAt, closedAt);
+  expectInputReachesHost(host, window, inbox, XK_a, 'A');
+  expectUserCloseReachesHost(host, window, inbox);
   EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0);
-  EXPECT_EQ(window, 0u) << "the window is gone";
+  EXPECT_EQ(window, 0u) << "the window is gone; the host still closes the view";
   EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
 TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   testsupport::X11TestWindow host(320, 200);
   ASSERT_TRUE(host.ok());
-  HostInbox inbox(host.id());
+  EventRecorder inbox(host.id());
   Render* view = createWithHint(SIM_HINT_OFFSCREEN_HOST, 1, host.id());
   ASSERT_NE(view, nullptr);
   SIM_Window window = 0;
@@ -266,18 +208,27 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   EXPECT_TRUE(waitForPixel(399, 299, background)) << std::hex << host.pixelAt(window, 399, 299);
 
   // Input of the child window drives the view like its own window's would.
-  host.sendKey(window, XK_n, true);
-  Message key{};
-  ASSERT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, &key));
-  EXPECT_EQ(key.lparam, int64_t{'N'} << 32);
-  host.sendButton(window, 1, 20, 20, true);
-  host.sendButton(window, 1, 20, 20, false);
-  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED));
+  expectInputReachesHost(host, window, inbox, XK_n, 'N');
 
   // Handing notifications to another host window moves the child along.
   testsupport::X11TestWindow other(100, 80);
   EXPECT_EQ(SIM_SetCallbackWindow(view, other.id(), true), 0);
   EXPECT_EQ(host.parentOf(window), other.id());
+  EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+// Without a parent the offscreen-mode window is a top-level window of its
+// own, and closing it closes the view as an embedded one does.
+TEST_F(ViewTest, ClosingAStandaloneOffscreenWindowClosesTheView) {
+  testsupport::X11TestWindow listener(8, 8);
+  EventRecorder inbox(listener.id());
+  Render* view = createWithHint(SIM_HINT_OFFSCREEN_HOST, 1);
+  ASSERT_NE(view, nullptr);
+  SIM_Window window = 0;
+  ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
+  EXPECT_TRUE(listener.isViewable(window));
+  EXPECT_EQ(SIM_SetCallbackWindow(view, listener.id(), false), 0);
+  expectUserCloseReachesHost(listener, window, inbox);
   EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
@@ -312,21 +263,6 @@ void closeOnEvent(void* c, SIM_Window, uint32_t message, uint64_t wparam, int64_
   ctx->result = SIM_CloseView(view);
 }
 
-TEST_F(ViewTest, ClosingAStandaloneOffscreenWindowClosesTheView) {
-  testsupport::X11TestWindow listener(8, 8);
-  HostInbox inbox(listener.id());
-  Render* view = createWithHint(SIM_HINT_OFFSCREEN_HOST, 1);
-  ASSERT_NE(view, nullptr);
-  SIM_Window window = 0;
-  ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
-  EXPECT_TRUE(listener.isViewable(window)) << "a top-level window of its own";
-  EXPECT_EQ(SIM_SetCallbackWindow(view, listener.id(), false), 0);
-  listener.sendCloseRequest(window);
-  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEW_CLOSING));
-  EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_VIEW_CLOSED, 0));
-  EXPECT_EQ(SIM_CloseView(view), 0);
-}
-
 // A handler closes the view: from the closing event, sent on the render
 // thread itself; or from a posted click, while the render thread, after the
 // user closed the window, waits to send the closing event behind that click.
@@ -350,7 +286,7 @@ TEST_F(ViewTest, ClosingFromAHandlerFreesTheViewWithoutDeadlock) {
         while (!context.started) std::this_thread::yield();
       }
       host.sendCloseRequest(window);
-      waitUntil([] { return view::openViewCount() == 0; }, 2000);
+      waitUntil([] { return view::openViewCount() == 0; }, std::chrono::seconds(10));
       SIM_SetMessageHandler(host.id(), nullptr, nullptr);
     });
     EXPECT_EQ(context.result, 0);
@@ -394,7 +330,7 @@ TEST_F(ViewTest, AnIdleViewSleepsBetweenIterations) {
   EXPECT_LE(ran, 40u);
   EXPECT_EQ(view->framesDrawn(), drawn) << "an unchanged idle view is not drawn again";
   view->requestRedraw();
-  EXPECT_TRUE(waitUntil([&] { return view->framesDrawn() > drawn; }, 200));
+  EXPECT_TRUE(waitUntil([&] { return view->framesDrawn() > drawn; }, std::chrono::seconds(1)));
   EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
