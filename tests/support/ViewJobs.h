@@ -2,6 +2,7 @@
 // Small jobs handed to a view the way a host would: a box stock, a tool
 // table and a toolpath.
 #include <cmath>
+#include <cstring>
 
 #include "korvane/Korvane.h"
 #include "support/ToolBuilder.h"
@@ -20,6 +21,20 @@ inline SIM_StockRecord boxStock(uint32_t identifier, double size) {
     r.boxMax[k] = size / 2;
   }
   return r;
+}
+// A box stock from min to max.
+inline SIM_StockRecord boxStock(uint32_t identifier, const glm::dvec3& min, const glm::dvec3& max) {
+  SIM_StockRecord r = boxStock(identifier, 0);
+  for (int k = 0; k < 3; ++k) r.boxMin[k] = min[k], r.boxMax[k] = max[k];
+  return r;
+}
+
+// A geometry record of the given name, otherwise the defaults.
+inline SIM_GeometryRecord namedGeometry(const char* name, uint64_t role = SIM_GEOMETRY_OTHER) {
+  SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");
+  std::strncpy(g.name, name, sizeof g.name - 1);
+  g.role = role;
+  return g;
 }
 
 // A flat end mill of radius 3 and a 20 mm slot through a 40 x 30 x 20 box,
@@ -40,10 +55,7 @@ struct SlotJob {
 // Stock 1, a 40 x 30 x 20 box from the origin, with a job's tools and toolpath.
 template <typename Job>
 void loadJob(Render* view, Job& job) {
-  SIM_StockRecord box = boxStock(1, 0);
-  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
-  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
-  ASSERT_EQ(SIM_CreateStock(view, box), 0);
+  ASSERT_EQ(SIM_CreateStock(view, boxStock(1, {0, 0, 0}, {40, 30, 20})), 0);
   const SIM_ToolTableRecord table = job.tools.record();
   ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
   const SIM_ToolpathRecord path = job.path.record();

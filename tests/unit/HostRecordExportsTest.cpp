@@ -2,24 +2,22 @@
 // default records, copies and host units.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "korvane/Korvane.h"
-#include "platform/MessageBus.h"
 #include "support/EventRecorder.h"
 #include "support/ToolpathBuilder.h"
+#include "support/ViewJobs.h"
 #include "view/Render.h"
 
 using testing_support::ToolpathBuilder;
+using testsupport::boxStock;
 using testsupport::EventRecorder;
+using testsupport::namedGeometry;
 
 namespace {
 
@@ -53,21 +51,6 @@ std::vector<uint8_t> expectedDefaultGeometry() {
   put<uint64_t>(bytes, 0, 6);
   put<uint32_t>(bytes, 420, 10);
   return bytes;
-}
-
-SIM_StockRecord boxStock(uint32_t id, double size) {
-  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
-  r.identifier = id;
-  r.kind = SIM_STOCK_BOX;
-  for (int k = 0; k < 3; ++k) r.boxMax[k] = size;
-  return r;
-}
-
-SIM_GeometryRecord namedGeometry(const char* name, uint64_t role) {
-  SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");
-  std::strncpy(g.name, name, sizeof g.name - 1);
-  g.role = role;
-  return g;
 }
 
 struct ViewWithoutWindow : ::testing::Test {
@@ -129,7 +112,7 @@ TEST(HostRecordExports, DefaultRecordsAreAnsweredByteForByte) {
   EXPECT_EQ(bytesOf(SIM_GetGeometry(&view, "none")), expectedDefaultGeometry());
 }
 
-TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
+TEST_F(ViewWithoutWindow, StocksAndGeometriesAreKeptByIdentifierInMillimetres) {
   ASSERT_EQ(SIM_SetUnits(view, 1), 0);  // inches
   SIM_StockRecord cylinder = SIM_GetStock(nullptr, 0);
   cylinder.identifier = 7;
@@ -142,8 +125,16 @@ TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
   std::string path = "/tmp/part.stl";
   cylinder.meshPath = path.c_str();
   ASSERT_EQ(SIM_CreateStock(view, cylinder), 0);
-  ASSERT_EQ(SIM_CreateStock(view, boxStock(8, 4.0)), 0);
+  SIM_StockRecord box = boxStock(8, 4.0);
+  box.precision = SIM_STOCK_PRECISION_TOLERANCE;  // the quality is a length
+  box.quality = 0.01f;
+  ASSERT_EQ(SIM_CreateStock(view, box), 0);
   path.assign("changed after the call");
+  const float triangle[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  SIM_GeometryRecord part = namedGeometry("part");
+  part.vertices = triangle;
+  part.vertexCount = 3;
+  ASSERT_EQ(SIM_CreateGeometries(view, {&part, 1}, true), 0);
 
   const stock::StockDescription kept = *view->job().stocks.stock(7);
   EXPECT_DOUBLE_EQ(kept.definition.cylinderLength, 50.8);
@@ -151,6 +142,8 @@ TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
   EXPECT_EQ(kept.definition.placement[0], 1.0);
   EXPECT_EQ(kept.definition.refine, 0);  // "the view's setting" became the setting
   EXPECT_EQ(kept.definition.meshPath, "/tmp/part.stl");
+  EXPECT_FLOAT_EQ(view->job().stocks.stock(8)->definition.quality, 0.254f);
+  EXPECT_FLOAT_EQ(view->job().stocks.geometry("part")->vertices[3], 25.4f);
 
   SIM_StockRecord back = SIM_GetStock(view, 7);
   EXPECT_DOUBLE_EQ(back.outerDiameter, 1.0);
@@ -158,6 +151,8 @@ TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
   ASSERT_NE(back.meshPath, nullptr);
   EXPECT_STREQ(back.meshPath, "/tmp/part.stl");
   EXPECT_EQ(back.meshGeometry, nullptr);
+  EXPECT_FLOAT_EQ(SIM_GetStock(view, 8).quality, 0.01f);
+  EXPECT_FLOAT_EQ(SIM_GetGeometry(view, "part").vertices[3], 1.0f);
   SIM_SetUnits(view, 0);
   EXPECT_DOUBLE_EQ(SIM_GetStock(view, 7).outerDiameter, 25.4);
 
@@ -167,7 +162,7 @@ TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
   ASSERT_EQ(list.count, 2u);
   EXPECT_EQ(list.stocks[0].identifier, 7u);
   EXPECT_EQ(list.stocks[0].kind, SIM_STOCK_BOX);
-  EXPECT_EQ(list.stocks[1].boxMax[2], 4.0 * 25.4);
+  EXPECT_EQ(list.stocks[1].boxMax[2], 2.0 * 25.4);
   EXPECT_EQ(SIM_GetCurrentStockModel(view), 7);
 
   EXPECT_EQ(SIM_RemoveStock(view, 99), 0);
@@ -176,16 +171,6 @@ TEST_F(ViewWithoutWindow, StocksAreKeptByIdentifierInMillimetres) {
   EXPECT_EQ(SIM_GetStockModels(view).count, 1u);
   EXPECT_EQ(SIM_GetCurrentStockModel(view), 8);
   EXPECT_EQ(bytesOf(SIM_GetStock(view, 7)), expectedDefaultStock());
-}
-
-TEST_F(ViewWithoutWindow, ToleranceModeQualityIsALength) {
-  SIM_SetUnits(view, 1);
-  SIM_StockRecord r = boxStock(1, 1.0);
-  r.precision = SIM_STOCK_PRECISION_TOLERANCE;
-  r.quality = 0.01f;
-  SIM_CreateStock(view, r);
-  EXPECT_FLOAT_EQ(view->job().stocks.stock(1)->definition.quality, 0.254f);
-  EXPECT_FLOAT_EQ(SIM_GetStock(view, 1).quality, 0.01f);
 }
 
 TEST_F(ViewWithoutWindow, GeometriesAreReplacedOrAddedByName) {
@@ -230,17 +215,6 @@ TEST_F(ViewWithoutWindow, GeometriesAreReplacedOrAddedByName) {
 
   ASSERT_EQ(SIM_CreateGeometries(view, {second.data(), 1}, true), 0);
   EXPECT_EQ(SIM_GetGeometries(view).count, 1u);
-}
-
-TEST_F(ViewWithoutWindow, GeometryLengthsFollowTheHostUnit) {
-  SIM_SetUnits(view, 1);
-  std::vector<float> triangle = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-  SIM_GeometryRecord g = namedGeometry("part", SIM_GEOMETRY_WORKPIECE);
-  g.vertices = triangle.data();
-  g.vertexCount = 3;
-  SIM_CreateGeometries(view, {&g, 1}, true);
-  EXPECT_FLOAT_EQ(view->job().stocks.geometry("part")->vertices[3], 25.4f);
-  EXPECT_FLOAT_EQ(SIM_GetGeometry(view, "part").vertices[3], 1.0f);
 }
 
 TEST_F(ViewWithoutWindow, ToolpathLoadTellsTheHostAndGotoWritesThePendingPosition) {

@@ -3,26 +3,16 @@
 // the host camera record move the pose.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "korvane/Korvane.h"
 #include "stock/StockModel.h"
+#include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
+#include "support/ViewJobs.h"
 #include "view/Render.h"
 
 namespace {
 
-class CameraOnView : public testsupport::HeadlessViewTest {
- protected:
-  // Waits until the view's camera stands still (no transition running).
-  camera::Camera::Pose settledPose() {
-    for (int frame = 0; frame < 200 && view->camera().transitionRunning(); ++frame)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    onRenderThread([] { return 0; });
-    return view->camera().pose();
-  }
-};
+using CameraOnView = testsupport::HeadlessViewTest;
 
 TEST_F(CameraOnView, AViewAskedForEarlyWaitsForTheStock) {
   const glm::dvec3 initial = view->camera().pose().direction;
@@ -31,17 +21,15 @@ TEST_F(CameraOnView, AViewAskedForEarlyWaitsForTheStock) {
   onRenderThread([] { return 0; });
   EXPECT_EQ(view->camera().pose().direction, initial) << "nothing to see yet";
 
-  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
-  r.identifier = 1;
-  r.kind = SIM_STOCK_BOX;
-  for (int k = 0; k < 3; ++k) r.boxMin[k] = 0, r.boxMax[k] = 10 * (k + 1);
-  ASSERT_EQ(SIM_CreateStock(view, r), 0);
+  ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, {0, 0, 0}, {10, 20, 30})), 0);
   camera::Camera::Pose pose{};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    pose = settledPose();
-    if (glm::distance(pose.direction, glm::dvec3(0, 0, -1)) < 1e-9) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  testsupport::waitUntil(
+      [&] {
+        onRenderThread([] { return 0; });
+        pose = view->camera().pose();
+        return !view->camera().transitionRunning() && glm::distance(pose.direction, glm::dvec3(0, 0, -1)) < 1e-9;
+      },
+      std::chrono::seconds(5));
   EXPECT_NEAR(glm::distance(pose.direction, glm::dvec3(0, 0, -1)), 0, 1e-9);
   // The box 10 x 20 x 30 (machine) is 10 x 30 x 20 in the display frame,
   // machine y running along display -z: the front view centres on it.

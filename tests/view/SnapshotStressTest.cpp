@@ -52,9 +52,7 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
   tools.addTool("flat4", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 20)}});
   const SIM_ToolTableRecord table = tools.record();
   ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
-  SIM_StockRecord box = testsupport::boxStock(1, 0);
-  for (int k = 0; k < 3; ++k) box.boxMin[k] = 0;
-  box.boxMax[0] = 40, box.boxMax[1] = 30, box.boxMax[2] = 20;
+  SIM_StockRecord box = testsupport::boxStock(1, {0, 0, 0}, {40, 30, 20});
   // Cells of a millimetre: every new toolpath starts the stock over, and
   // the frames must keep coming while the host throws them in.
   box.precision = SIM_STOCK_PRECISION_TOLERANCE;

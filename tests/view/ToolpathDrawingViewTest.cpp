@@ -17,12 +17,20 @@
 #include "support/MeshRaster.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
+#include "support/ViewJobs.h"
 #include "toolpath/ToolpathColours.h"
 
 namespace {
 
 using testing_support::ToolpathBuilder;
 constexpr int kWidth = 320, kHeight = 240;
+constexpr double kToolRadius = 4, kToolLength = 25;
+
+bool near(const uint8_t* pixel, const glm::vec4& colour) {
+  for (int k = 0; k < 3; ++k)
+    if (std::abs(pixel[k] / 255.0f - colour[k]) > 0.06f) return false;
+  return pixel[3] > 0;
+}
 
 class ToolpathDrawing : public testsupport::HeadlessViewTest {
  protected:
@@ -40,12 +48,7 @@ class ToolpathDrawing : public testsupport::HeadlessViewTest {
     const SIM_ToolpathRecord record = path_.record();
     ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
     // A stock below the path that leaves a margin round it in the picture.
-    SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
-    stock.identifier = 1;
-    stock.kind = SIM_STOCK_BOX;
-    const double low[3] = {-20, -20, -40}, high[3] = {60, 70, -20};
-    for (int k = 0; k < 3; ++k) stock.boxMin[k] = low[k], stock.boxMax[k] = high[k];
-    ASSERT_EQ(SIM_CreateStock(view, stock), 0);
+    ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, {-20, -20, -40}, {60, 70, -20})), 0);
     settleView(SIM_VIEW_TOP);
   }
 
@@ -73,10 +76,39 @@ class ToolpathDrawing : public testsupport::HeadlessViewTest {
     return f;
   }
 
+  // Pixels of the colour in a frame after the latest changes.
+  size_t pixelsOf(const glm::vec4& colour) {
+    const Frame f = frame();
+    size_t n = 0;
+    for (size_t i = 0; i < f.picture.pixels.size(); i += 4) n += near(&f.picture.pixels[i], colour);
+    return n;
+  }
+
   void setDisplay(void (*change)(SIM_ToolpathDisplay&)) {
     SIM_ToolpathDisplay d = SIM_GetToolpathDisplay(view);
     change(d);
     ASSERT_EQ(SIM_SetToolpathDisplay(view, &d), 0);
+  }
+
+  // A flat tool standing with its tip at the path's last point, over a box
+  // stock from (-20, -20, -40) to (20, 20, -20); the path itself hidden;
+  // seen from the front.
+  void standTool(const glm::dvec3& tip) {
+    ASSERT_EQ(SIM_RemoveStock(view, 1), 0);
+    ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(2, {-20, -20, -40}, {20, 20, -20})), 0);
+    testsupport::ToolTableBuilder tools;
+    tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(kToolRadius, kToolLength)}});
+    const SIM_ToolTableRecord table = tools.record();
+    ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+    ToolpathBuilder path;
+    path.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {tip.x, tip.y, tip.z + 60}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {tip.x, tip.y, tip.z}));
+    path.toolChange("T1", 0);
+    const SIM_ToolpathRecord record = path.record();
+    ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+    ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+    setDisplay([](SIM_ToolpathDisplay& d) { d.showRapid = d.showCutting = 0; });
+    settleView(SIM_VIEW_FRONT);
   }
 
   ToolpathBuilder path_;
@@ -86,12 +118,6 @@ double distanceToSegment(const glm::dvec2& p, const glm::dvec2& a, const glm::dv
   const glm::dvec2 ab = b - a;
   const double t = glm::dot(ab, ab) > 0 ? std::clamp(glm::dot(p - a, ab) / glm::dot(ab, ab), 0.0, 1.0) : 0.0;
   return glm::length(p - (a + t * ab));
-}
-
-bool near(const uint8_t* pixel, const glm::vec4& colour) {
-  for (int k = 0; k < 3; ++k)
-    if (std::abs(pixel[k] / 255.0f - colour[k]) > 0.06f) return false;
-  return pixel[3] > 0;
 }
 
 // Which of the strip's segments a class draws (by the kind of the vertex
@@ -140,6 +166,48 @@ Agreement agreement(const std::vector<uint8_t>& pixels, const std::vector<glm::d
     }
   }
   return a;
+}
+
+// HSV of an RGB colour, hue in [0, 1).
+glm::dvec3 hsvOf(const glm::dvec3& c) {
+  const double high = std::max({c.r, c.g, c.b}), low = std::min({c.r, c.g, c.b}), d = high - low;
+  double hue = 0;
+  if (d > 0) {
+    if (high == c.r) hue = std::fmod((c.g - c.b) / d + 6.0, 6.0);
+    else if (high == c.g) hue = (c.b - c.r) / d + 2.0;
+    else hue = (c.r - c.g) / d + 4.0;
+  }
+  return {hue / 6.0, high > 0 ? d / high : 0.0, high};
+}
+
+glm::dvec3 rgbOf(const glm::dvec3& hsv) {
+  const double h = hsv.x * 6.0, s = hsv.y, v = hsv.z;
+  const int sector = static_cast<int>(std::floor(h)) % 6;
+  const double f = h - std::floor(h), p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
+  switch (sector) {
+    case 0: return {v, t, p};
+    case 1: return {q, v, p};
+    case 2: return {p, v, t};
+    case 3: return {p, q, v};
+    case 4: return {t, p, v};
+    default: return {v, p, q};
+  }
+}
+
+// From a to b by t in HSV, the hue the shorter way round.
+glm::dvec3 hsvBlend(const glm::vec4& a, const glm::vec4& b, double t) {
+  const glm::dvec3 p = hsvOf(glm::dvec3(a)), q = hsvOf(glm::dvec3(b));
+  double dh = q.x - p.x;
+  if (dh >= 0.5) dh -= 1.0;
+  if (dh < -0.5) dh += 1.0;
+  double hue = p.x + dh * t;
+  hue -= std::floor(hue);
+  return rgbOf({hue, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t});
+}
+
+glm::dvec2 toScreen(const glm::dmat4& projView, const glm::dmat3& displayFrame, const glm::dvec3& p) {
+  const glm::dvec4 clip = projView * glm::dvec4(displayFrame * p, 1.0);
+  return {(clip.x / clip.w + 1) / 2 * kWidth, (clip.y / clip.w + 1) / 2 * kHeight};
 }
 
 }  // namespace
@@ -223,85 +291,68 @@ TEST_F(ToolpathDrawing, BuffersUploadOnlyWhenTheToolpathChanges) {
   EXPECT_GT(hidden.second, first.second);
 }
 
-namespace {
-
-// HSV of an RGB colour, hue in [0, 1).
-glm::dvec3 hsvOf(const glm::dvec3& c) {
-  const double high = std::max({c.r, c.g, c.b}), low = std::min({c.r, c.g, c.b}), d = high - low;
-  double hue = 0;
-  if (d > 0) {
-    if (high == c.r) hue = std::fmod((c.g - c.b) / d + 6.0, 6.0);
-    else if (high == c.g) hue = (c.b - c.r) / d + 2.0;
-    else hue = (c.r - c.g) / d + 4.0;
-  }
-  return {hue / 6.0, high > 0 ? d / high : 0.0, high};
-}
-
-glm::dvec3 rgbOf(const glm::dvec3& hsv) {
-  const double h = hsv.x * 6.0, s = hsv.y, v = hsv.z;
-  const int sector = static_cast<int>(std::floor(h)) % 6;
-  const double f = h - std::floor(h), p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
-  switch (sector) {
-    case 0: return {v, t, p};
-    case 1: return {q, v, p};
-    case 2: return {p, v, t};
-    case 3: return {p, q, v};
-    case 4: return {t, p, v};
-    default: return {v, p, q};
-  }
-}
-
-// From a to b by t in HSV, the hue the shorter way round.
-glm::dvec3 hsvBlend(const glm::vec4& a, const glm::vec4& b, double t) {
-  const glm::dvec3 p = hsvOf(glm::dvec3(a)), q = hsvOf(glm::dvec3(b));
-  double dh = q.x - p.x;
-  if (dh >= 0.5) dh -= 1.0;
-  if (dh < -0.5) dh += 1.0;
-  double hue = p.x + dh * t;
-  hue -= std::floor(hue);
-  return rgbOf({hue, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t});
-}
-
-}  // namespace
-
 // Colour by feed: each segment in its move's value colour, the lowest feed
 // in the low colour, the middle one exactly in the good colour, the highest
-// in the high colour, a quarter of the way in the HSV blend.
+// in the high colour, between them the HSV blend. With a theme whose colours
+// straddle red the blend takes the hue the short way across it, not round
+// through green and blue.
 TEST_F(ToolpathDrawing, FeedsColourTheirMoves) {
-  ToolpathBuilder fed;
-  fed.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 30, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 2, 0}));
-  fed.feeds = {0, 100, 200, 300, 500};
-  const SIM_ToolpathRecord record = fed.record();
-  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
-  setDisplay([](SIM_ToolpathDisplay& d) { d.colourByFeed = 1; });
-  settleView(SIM_VIEW_TOP);
-  const Frame f = frame();
-  const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
-  const glm::dvec3 expected[] = {glm::dvec3(colours.valueLow), hsvBlend(colours.valueLow, colours.valueGood, 0.5),
-                                 glm::dvec3(colours.valueGood), glm::dvec3(colours.valueHigh)};
-  ASSERT_EQ(f.screen.size(), 5u);
-  for (size_t move = 1; move < 5; ++move) {
-    const glm::dvec2 middle = (f.screen[move - 1] + f.screen[move]) / 2.0;
-    // The line's pixel nearest the middle of its segment.
-    double best = 1e9;
-    glm::dvec3 seen(-1);
-    for (int dy = -2; dy <= 2; ++dy)
-      for (int dx = -2; dx <= 2; ++dx) {
-        const int x = int(middle.x) + dx, y = int(middle.y) + dy;
-        const uint8_t* p = &f.picture.pixels[4 * (size_t(y) * kWidth + x)];
-        if (p[3] == 0 || glm::length(glm::dvec2(x + 0.5, y + 0.5) - middle) >= best) continue;
-        // Lines over the stock: the stock's grey is not a value colour.
-        const glm::dvec3 c(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0);
-        if (hsvOf(c).y < 0.3) continue;
-        best = glm::length(glm::dvec2(x + 0.5, y + 0.5) - middle);
-        seen = c;
-      }
-    EXPECT_LT(glm::length(seen - expected[move - 1]), 0.03) << "move " << move << ": " << seen.r << " " << seen.g << " "
-                                                             << seen.b;
+  const toolpath::ToolpathColours standard = toolpath::toolpathColours(false);
+  toolpath::ToolpathColours wrapping = standard;
+  wrapping.valueLow = {0.9f, 0.1f, 0.6f, 1.0f};   // hue 0.90
+  wrapping.valueGood = {0.9f, 0.1f, 0.1f, 1.0f};  // hue 0.00
+  wrapping.valueHigh = {0.9f, 0.8f, 0.1f, 1.0f};  // hue 0.15
+  const auto blend = [](const toolpath::ToolpathColours& c, double t) { return hsvBlend(c.valueLow, c.valueGood, t); };
+  ASSERT_GT(hsvOf(blend(wrapping, 0.5)).x, 0.9) << "the blend's hue lies between magenta and red";
+  struct Case {
+    const toolpath::ToolpathColours& colours;
+    std::vector<double> feeds;
+    std::vector<glm::dvec3> expected;  // moves 1 to 4
+  } cases[] = {
+      {standard,
+       {0, 100, 200, 300, 500},
+       {glm::dvec3(standard.valueLow), blend(standard, 0.5), glm::dvec3(standard.valueGood),
+        glm::dvec3(standard.valueHigh)}},
+      // The middle of 100 to 300 is 200: 150 is half way from low to good.
+      {wrapping,
+       {0, 150, 100, 300, 300},
+       {blend(wrapping, 0.5), glm::dvec3(wrapping.valueLow), glm::dvec3(wrapping.valueHigh),
+        glm::dvec3(wrapping.valueHigh)}},
+  };
+  for (const Case& c : cases) {
+    view->job().toolpathDisplay.setColours(c.colours);
+    ToolpathBuilder fed;
+    fed.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 30, 0}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}))
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 2, 0}));
+    fed.feeds = c.feeds;
+    const SIM_ToolpathRecord record = fed.record();
+    ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+    setDisplay([](SIM_ToolpathDisplay& d) { d.colourByFeed = 1, d.showTool = d.showHolder = 0; });
+    settleView(SIM_VIEW_TOP);
+    const Frame f = frame();
+    ASSERT_EQ(f.screen.size(), 5u);
+    for (size_t move = 1; move < 5; ++move) {
+      const glm::dvec2 middle = (f.screen[move - 1] + f.screen[move]) / 2.0;
+      // The line's pixel nearest the middle of its segment; over the stock,
+      // whose grey is not a value colour.
+      double best = 1e9;
+      glm::dvec3 seen(-1);
+      for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+          const int x = int(middle.x) + dx, y = int(middle.y) + dy;
+          const uint8_t* p = &f.picture.pixels[4 * (size_t(y) * kWidth + x)];
+          const glm::dvec3 colour(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0);
+          if (p[3] == 0 || glm::length(glm::dvec2(x + 0.5, y + 0.5) - middle) >= best || hsvOf(colour).y < 0.3) continue;
+          best = glm::length(glm::dvec2(x + 0.5, y + 0.5) - middle);
+          seen = colour;
+        }
+      const glm::dvec3 want = c.expected[move - 1];
+      EXPECT_LT(glm::length(seen - want), 0.04) << "move " << move << ": " << seen.r << " " << seen.g << " " << seen.b
+                                                << ", expected " << want.r << " " << want.g << " " << want.b;
+    }
   }
 }
 
@@ -314,10 +365,7 @@ TEST_F(ToolpathDrawing, ModesChooseWhatIsShown) {
   const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
   const auto count = [&](uint32_t mode, const glm::vec4& colour) {
     EXPECT_EQ(SIM_SetToolpathMode(view, mode), 0);
-    const Frame f = frame();
-    size_t n = 0;
-    for (size_t i = 0; i < f.picture.pixels.size(); i += 4) n += near(&f.picture.pixels[i], colour);
-    return n;
+    return pixelsOf(colour);
   };
   const size_t whole = count(SIM_TOOLPATH_MODE_WHOLE, colours.cut);
   const size_t toTool = count(SIM_TOOLPATH_MODE_START_TO_TOOL, colours.cut);
@@ -384,12 +432,6 @@ TEST_F(ToolpathDrawing, TheToolAtATiltedPoseAsItsMeshLooks) {
 // without operations is one range, not nothing.
 TEST_F(ToolpathDrawing, RangesTakeTheirColours) {
   const toolpath::ToolpathColours& colours = toolpath::toolpathColours(false);
-  const auto pixelsOf = [&](const glm::vec4& colour) {
-    const Frame f = frame();
-    size_t n = 0;
-    for (size_t i = 0; i < f.picture.pixels.size(); i += 4) n += near(&f.picture.pixels[i], colour);
-    return n;
-  };
   setDisplay([](SIM_ToolpathDisplay& d) { d.colourBy = 1, d.showTool = d.showHolder = 0; });
   EXPECT_GT(pixelsOf(colours.ranges[0]), 20u);
   EXPECT_GT(pixelsOf(colours.ranges[1]), 20u);
@@ -400,81 +442,10 @@ TEST_F(ToolpathDrawing, RangesTakeTheirColours) {
   EXPECT_EQ(pixelsOf(colours.ranges[1]), 0u);
 }
 
-namespace {
-
-constexpr double kToolRadius = 4, kToolLength = 25;
-
-// A flat tool standing with its tip at the path's last point, over a box
-// stock from (-20, -20, -40) to (20, 20, -20); the path itself hidden.
-void standTool(Render* view, const glm::dvec3& tip) {
-  ASSERT_EQ(SIM_RemoveStock(view, 1), 0);
-  SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
-  stock.identifier = 2;
-  stock.kind = SIM_STOCK_BOX;
-  for (int k = 0; k < 3; ++k) stock.boxMin[k] = -20, stock.boxMax[k] = 20;
-  stock.boxMin[2] = -40, stock.boxMax[2] = -20;
-  ASSERT_EQ(SIM_CreateStock(view, stock), 0);
-  testsupport::ToolTableBuilder tools;
-  tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(kToolRadius, kToolLength)}});
-  const SIM_ToolTableRecord table = tools.record();
-  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
-  ToolpathBuilder path;
-  path.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {tip.x, tip.y, tip.z + 60}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {tip.x, tip.y, tip.z}));
-  path.toolChange("T1", 0);
-  const SIM_ToolpathRecord record = path.record();
-  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
-  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
-}
-
-glm::dvec2 toScreen(const glm::dmat4& projView, const glm::dmat3& displayFrame, const glm::dvec3& p) {
-  const glm::dvec4 clip = projView * glm::dvec4(displayFrame * p, 1.0);
-  return {(clip.x / clip.w + 1) / 2 * kWidth, (clip.y / clip.w + 1) / 2 * kHeight};
-}
-
-}  // namespace
-
-// Colour by value with a theme whose colours straddle red: the blend takes
-// the hue the short way across it, not round through green and blue.
-TEST_F(ToolpathDrawing, ValueColoursTakeTheShortWayRoundTheHues) {
-  toolpath::ToolpathColours wrapping = toolpath::toolpathColours(false);
-  wrapping.valueLow = {0.9f, 0.1f, 0.6f, 1.0f};   // hue 0.90
-  wrapping.valueGood = {0.9f, 0.1f, 0.1f, 1.0f};  // hue 0.00
-  wrapping.valueHigh = {0.9f, 0.8f, 0.1f, 1.0f};  // hue 0.15
-  view->job().toolpathDisplay.setColours(wrapping);
-  ToolpathBuilder fed;
-  fed.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 0, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {40, 30, 0}))
-      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 30, 0}));
-  fed.feeds = {0, 150, 100, 300};  // the middle of 100 to 300 is 200
-  const SIM_ToolpathRecord record = fed.record();
-  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
-  setDisplay([](SIM_ToolpathDisplay& d) { d.colourByFeed = 1, d.showTool = d.showHolder = 0; });
-  settleView(SIM_VIEW_TOP);
-  const Frame f = frame();
-  ASSERT_EQ(f.screen.size(), 4u);
-  // The middle of the first move: a quarter of the way up the feeds, half
-  // way from the low to the good colour.
-  const glm::dvec2 middle = (f.screen[0] + f.screen[1]) / 2.0;
-  const glm::dvec3 halfWay = hsvBlend(wrapping.valueLow, wrapping.valueGood, 0.5);
-  bool found = false;
-  for (int dy = -2; dy <= 2 && !found; ++dy)
-    for (int dx = -2; dx <= 2 && !found; ++dx) {
-      const uint8_t* p = &f.picture.pixels[4 * (size_t(int(middle.y) + dy) * kWidth + int(middle.x) + dx)];
-      const glm::dvec3 c(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0);
-      found = p[3] > 0 && hsvOf(c).y > 0.3 && glm::length(c - halfWay) < 0.04;
-    }
-  EXPECT_TRUE(found) << "expected " << halfWay.r << " " << halfWay.g << " " << halfWay.b;
-  EXPECT_GT(hsvOf(halfWay).x, 0.9) << "the blend's hue lies between magenta and red";
-}
-
 // The tool is put into the scene at its own depth: where it stands inside
 // the stock only the part above the stock's top shows from the front.
 TEST_F(ToolpathDrawing, TheToolHidesInsideAndBehindTheStock) {
-  standTool(view, {0, 0, -30});  // the stock's top at -20
-  setDisplay([](SIM_ToolpathDisplay& d) { d.showRapid = d.showCutting = 0; });
-  settleView(SIM_VIEW_FRONT);
+  standTool({0, 0, -30});  // the stock's top at -20
   const Frame withTool = frame();
   setDisplay([](SIM_ToolpathDisplay& d) { d.showTool = d.showHolder = 0; });
   const Frame without = frame();
@@ -500,9 +471,7 @@ TEST_F(ToolpathDrawing, TheToolHidesInsideAndBehindTheStock) {
 // by the two lines at the radius either side of the axis (and the ends),
 // and nothing is outlined without the plane.
 TEST_F(ToolpathDrawing, TheCuttingPlaneOutlinesTheToolsSection) {
-  standTool(view, {0, 0, 0});
-  setDisplay([](SIM_ToolpathDisplay& d) { d.showRapid = d.showCutting = 0; });
-  settleView(SIM_VIEW_FRONT);
+  standTool({0, 0, 0});
   const glm::vec4 outline = toolpath::toolpathColours(false).toolSection;
   const auto outlinePixels = [&](const Frame& f) {
     std::vector<glm::dvec2> at;
