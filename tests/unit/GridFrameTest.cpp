@@ -5,8 +5,6 @@
 
 #include "stock/CellBudget.h"
 #include "stock/GridFrame.h"
-#include "stock/NodeWord.h"
-#include "stock/SignField.h"
 
 namespace {
 
@@ -144,42 +142,6 @@ TEST(GridFrameTest, EqualFramesAndFittingTheDevice) {
   auto unlimited = stock::fittingFrame(box, 8e6, UINT64_MAX, UINT64_MAX);
   EXPECT_TRUE(unlimited->sameAs(*stock::frameFromBudget(box, 8e6)));
   EXPECT_FALSE(stock::fittingFrame(box, 8e6, 64, 64)) << "nothing fits in 64 bytes";
-}
-
-TEST(LatticeLayoutTest, NodeWordsCrossingCodesAndSignCopies) {
-  using namespace stock;
-  static_assert(CrossingCode::entering(0) == 128 && CrossingCode::entering(127) == 255);
-  static_assert(CrossingCode::leaving(0) == 127 && CrossingCode::leaving(127) == 0);
-  for (uint32_t f = 0; f < 128; ++f) {
-    EXPECT_EQ(CrossingCode::fraction(CrossingCode::entering(f)), f);
-    EXPECT_EQ(CrossingCode::fraction(CrossingCode::leaving(f)), f);
-  }
-  uint32_t word = NodeWord::kMeshInitial | 0x05000000u;
-  word = NodeWord::withCrossing(word, 1, 0x12);
-  EXPECT_EQ(word, 0x05FF12FFu);
-  EXPECT_EQ(NodeWord::owner(word), 5);
-  EXPECT_EQ(NodeWord::crossing(word, 2), 0xFF);
-  EXPECT_EQ(NodeWord::index({4, 5, 6}, 1, 2, 3), 1u * 30 + 2 * 6 + 3);
-
-  // Every node has its own bit in each copy, and the copies tile the field.
-  GridFrame frame;
-  frame.nodes = {33, 5, 40};
-  frame.padded = {64, 32, 64};
-  const SignField field(frame);
-  EXPECT_EQ(field.wordCount(), frame.signWordCount());
-  std::vector<uint32_t> words(field.wordCount(), 0);
-  for (int axis = 0; axis < 3; ++axis)
-    for (uint32_t x = 0; x < 33; ++x)
-      for (uint32_t y = 0; y < 5; ++y)
-        for (uint32_t z = 0; z < 40; ++z) {
-          const uint32_t along = axis == 0 ? x : axis == 1 ? y : z;
-          uint32_t& w = words[field.wordIndex(axis, x, y, z)];
-          ASSERT_EQ((w >> SignField::bit(along)) & 1u, 0u) << "two nodes share a bit";
-          w |= 1u << SignField::bit(along);
-        }
-  EXPECT_TRUE(field.inside(words, 32, 4, 39));
-  EXPECT_EQ(field.wordIndex(1, 0, 0, 0), uint64_t{5} * 40 * 2);
-  EXPECT_EQ(field.wordIndex(2, 0, 0, 0), uint64_t{5} * 40 * 2 + 33 * 40 * 1);
 }
 
 }  // namespace
