@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "api/StockRecords.h"
+#include "formats/StlWriter.h"
 #include "gpu/DeviceLimits.h"
 #include "gpu/GL.h"
 #include "stock/MeshStockCreator.h"
@@ -122,8 +123,7 @@ TEST_F(MeshStockTest, SphereAndTorus) {
   EXPECT_TRUE(report.good()) << report.summary();
   EXPECT_GT(report.codesChecked, 1000u) << report.summary();
   expectCopiesAgree(image);
-  const double h = image.frame.exactCellSize;
-  EXPECT_NEAR(image.insideCount() * h * h * h, 4.0 / 3 * M_PI * 1000, 4.0 / 3 * M_PI * 1000 * 0.1);
+  EXPECT_NEAR(image.insideVolume(), 4.0 / 3 * M_PI * 1000, 4.0 / 3 * M_PI * 1000 * 0.1);
 
   const Soup torus = testsupport::torusMesh(glm::dvec3(0), 12, 4, 48, 16);
   image = build(shapeOf(torus), 40'000);
@@ -150,8 +150,7 @@ TEST_F(MeshStockTest, BoxWithAThroughHole) {
   }), 1.0, kMeshCodeTolerance);
   EXPECT_TRUE(report.good()) << report.summary();
   expectCopiesAgree(image);
-  const double h = image.frame.exactCellSize;
-  EXPECT_NEAR(image.insideCount() * h * h * h, 8.0 * 8 * 8 * 8, 8.0 * 8 * 8 * 8 * 0.15);
+  EXPECT_NEAR(image.insideVolume(), 8.0 * 8 * 8 * 8, 8.0 * 8 * 8 * 8 * 0.15);
 
   // Limited to its own box, a closed mesh keeps the same material: the top
   // layer polls only what the vote decided below it.
@@ -163,21 +162,15 @@ TEST_F(MeshStockTest, BoxWithAThroughHole) {
 TEST_F(MeshStockTest, StlFileThroughTheStockDescription) {
   const Soup torus = testsupport::torusMesh(glm::dvec3(0), 9, 3, 40, 14);
   const std::string path = ::testing::TempDir() + "korvane_torus_stock.stl";
-  {
-    std::ofstream file(path, std::ios::binary);
-    char header[80] = "torus";
-    file.write(header, 80);
-    const uint32_t count = static_cast<uint32_t>(torus.size() / 9);
-    file.write(reinterpret_cast<const char*>(&count), 4);
-    for (uint32_t t = 0; t < count; ++t) {
-      const float normal[3] = {0, 0, 0};
-      const uint16_t attribute = 0;
-      file.write(reinterpret_cast<const char*>(normal), 12);
-      file.write(reinterpret_cast<const char*>(&torus[9 * t]), 36);
-      file.write(reinterpret_cast<const char*>(&attribute), 2);
-    }
+  std::vector<glm::dvec3> points;
+  std::vector<uint32_t> indices;
+  for (size_t i = 0; i < torus.size(); i += 3) {
+    indices.push_back(static_cast<uint32_t>(points.size()));
+    points.emplace_back(torus[i], torus[i + 1], torus[i + 2]);
   }
-  // Placed 50 mm along x; the file is in inches' worth of... millimetres here.
+  const std::vector<uint8_t> file = formats::binaryStlImage(points, indices, 1.0);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+  // Placed 50 mm along x, in millimetres.
   SIM_StockRecord record{};
   record.identifier = 7;
   record.kind = SIM_STOCK_MESH;

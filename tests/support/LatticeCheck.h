@@ -33,6 +33,7 @@ struct LatticeImage {
     forEachNode([&](const glm::uvec3& n) { count += inside(n); });
     return count;
   }
+  double insideVolume() const { return insideCount() * std::pow(frame.exactCellSize, 3); }
   template <typename Visit>
   void forEachNode(Visit visit) const {
     for (uint32_t x = 0; x < frame.nodes.x; ++x)

@@ -96,10 +96,8 @@ TEST_F(SolidExportOnView, TheCutStockAsAClosedSurfaceInHostUnits) {
   gate.set_value();
   ASSERT_TRUE(finished(1));
   EXPECT_EQ(host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS), (std::vector<int64_t>{10, 50, 90, 100}));
-  const double latticeVolume = onRenderThread([&] {
-    testsupport::LatticeImage image(view->stock().scene()->model(1)->grid());
-    return image.insideCount() * std::pow(image.frame.exactCellSize, 3);
-  });
+  const double latticeVolume =
+      onRenderThread([&] { return testsupport::LatticeImage(view->stock().scene()->model(1)->grid()).insideVolume(); });
   ASSERT_LT(latticeVolume, 24000 - 400) << "the slot is cut";
 
   const formats::StlVertices soup = formats::readStl(mm);
