@@ -13,6 +13,7 @@
 
 #include "korvane/Korvane.h"
 #include "common/Fnv1a.h"
+#include "formats/StlWriter.h"
 #include "support/ToolBuilder.h"
 #include "support/ToolpathBuilder.h"
 #include "tools/CutRecords.h"
@@ -44,40 +45,45 @@ Points notchedProfile() {
 }
 
 TEST(CutterShapeTest, FourPointProfilesAndTheBullNoseRule) {
-  tools::CutterShape s = classify(testsupport::flatProfile(5, 30));
-  EXPECT_EQ(s.kind, CutterKind::Flat);
-  EXPECT_FLOAT_EQ(s.p1, 5);
-  EXPECT_FLOAT_EQ(s.p2, 30);
-  s = classify(testsupport::ballProfile(3, 25));
-  EXPECT_EQ(s.kind, CutterKind::Ball);
-  EXPECT_FLOAT_EQ(s.p1, 3);
-  EXPECT_FLOAT_EQ(s.p2, 25);
-  for (bool closed : {false, true}) {
-    s = classify(testsupport::bullNoseProfile(4, 1.5f, 20, closed));
-    EXPECT_EQ(s.kind, CutterKind::BullNose) << closed;
-    EXPECT_FLOAT_EQ(s.p1, 4);
-    EXPECT_FLOAT_EQ(s.p2, 20);
-    EXPECT_FLOAT_EQ(s.p3, 1.5f);
-    EXPECT_FLOAT_EQ(s.outerRadius(), 5.5f);
+  constexpr uint32_t kCcw = SIM_SEGMENT_ARC_CCW;
+  const struct {
+    const char* name;
+    Points profile;
+    CutterKind kind;
+    float p1 = 0, p2 = 0, p3 = 0;  // checked for the mill kinds
+    uint32_t profileKind = SIM_PROFILE_REVOLVED;
+  } cases[] = {
+      {"flat", testsupport::flatProfile(5, 30), CutterKind::Flat, 5, 30},
+      {"ball", testsupport::ballProfile(3, 25), CutterKind::Ball, 3, 25},
+      {"bull nose", testsupport::bullNoseProfile(4, 1.5f, 20, false), CutterKind::BullNose, 4, 20, 1.5f},
+      {"bull nose closed", testsupport::bullNoseProfile(4, 1.5f, 20, true), CutterKind::BullNose, 4, 20, 1.5f},
+      {"extruded", testsupport::flatProfile(5, 30), CutterKind::Extruded, 0, 0, 0, SIM_PROFILE_EXTRUDED},
+      // Near misses: one coordinate just beyond the rule's tolerance (1e-6
+      // is below float resolution at 3 and 4).
+      {"flat bottom off", {straightTo(0, 0), straightTo(5, 1e-6f), straightTo(5, 30), straightTo(0, 30)}, CutterKind::General},
+      {"ball centre off", {straightTo(0, 0), arcTo(kCcw, 3, 3, 0, 3 + 1e-5f), straightTo(3, 25), straightTo(0, 25)},
+       CutterKind::General},
+      {"start off the axis", {straightTo(1e-6f, 0), straightTo(5, 0), straightTo(5, 30), straightTo(0, 30)},
+       CutterKind::General},
+      {"corner centre off",
+       {straightTo(0, 0), straightTo(4, 0), arcTo(kCcw, 5.5f, 1.5f, 4 + 1e-5f, 1.5f), straightTo(5.5f, 20), straightTo(0, 20)},
+       CutterKind::General},
+      {"flat of five points", {straightTo(0, 0), straightTo(5, 0), straightTo(5, 10), straightTo(5, 30), straightTo(0, 30)},
+       CutterKind::General},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const tools::CutterShape s = classify(c.profile, c.profileKind);
+    EXPECT_EQ(s.kind, c.kind);
+    if (c.kind == CutterKind::Flat || c.kind == CutterKind::Ball || c.kind == CutterKind::BullNose) {
+      EXPECT_FLOAT_EQ(s.p1, c.p1);
+      EXPECT_FLOAT_EQ(s.p2, c.p2);
+    }
+    if (c.kind == CutterKind::BullNose) {
+      EXPECT_FLOAT_EQ(s.p3, c.p3);
+      EXPECT_FLOAT_EQ(s.outerRadius(), c.p1 + c.p3);
+    }
   }
-  EXPECT_EQ(classify(testsupport::flatProfile(5, 30), SIM_PROFILE_EXTRUDED).kind, CutterKind::Extruded);
-
-  // Near misses: one coordinate 1e-6 beyond the rule's tolerance.
-  Points offFlat = testsupport::flatProfile(5, 30);
-  offFlat[1].y = 1e-6f;
-  EXPECT_EQ(classify(offFlat).kind, CutterKind::General);
-  Points offBall = testsupport::ballProfile(3, 25);
-  offBall[1].centreY = 3 + 1e-5f;  // 1e-6 is below float resolution at 3
-  EXPECT_EQ(classify(offBall).kind, CutterKind::General);
-  Points offStart = testsupport::flatProfile(5, 30);
-  offStart[0].x = 1e-6f;
-  EXPECT_EQ(classify(offStart).kind, CutterKind::General);
-  Points offBull = testsupport::bullNoseProfile(4, 1.5f, 20, true);
-  offBull[2].centreX = 4 + 1e-5f;
-  EXPECT_EQ(classify(offBull).kind, CutterKind::General);
-  Points fivePointFlat = testsupport::flatProfile(5, 30);
-  fivePointFlat.insert(fivePointFlat.begin() + 2, straightTo(5, 10));
-  EXPECT_EQ(classify(fivePointFlat).kind, CutterKind::General) << "the flat rule wants exactly four points";
 }
 
 TEST(CutRecordTest, ShapeCodesByPurposeRules) {
@@ -176,19 +182,25 @@ glm::vec2 blockPoint(const tools::ProfileBlock& block, size_t offset) {
   return p;
 }
 
-TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
+// The records of a tool with the given parts, the parts edited first.
+tools::ToolCutRecords recordsOf(std::vector<std::pair<uint32_t, Points>> parts,
+                                void (*edit)(std::vector<SIM_ToolPart>&) = nullptr) {
   ToolTableBuilder b;
-  const Points shaft = testsupport::flatProfile(5, 20);
-  b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)},
-                  {SIM_PART_SHOULDER, shaft},
-                  {SIM_PART_SHAFT_ALTERNATE, shaft},
-                  {SIM_PART_HOLDER, shaft}});
+  b.addTool("T", std::move(parts));
+  if (edit) edit(b.parts.back());
   tools::ToolTable table;
   table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  const tools::ToolCutRecords& r = table.cutRecords(0);
+  return table.cutRecords(0);
+}
+
+TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
+  const Points shaft = testsupport::flatProfile(5, 20);
+  const tools::ToolCutRecords r = recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)},
+                                             {SIM_PART_SHOULDER, shaft},
+                                             {SIM_PART_SHAFT_ALTERNATE, shaft},
+                                             {SIM_PART_HOLDER, shaft}});
   // Size 20 (the height): +0.2 % is 0.04 all round; -0.2 % takes 0.04 off.
   ASSERT_TRUE(r[1].valid);
-  EXPECT_EQ(r[1].shape, tools::kShapeRevolvedConvex);
   EXPECT_NEAR(r[1].widest, 5.04, 1e-3);
   EXPECT_NEAR(r[1].lowest, -0.04, 1e-3);
   ASSERT_TRUE(r[2].valid) << "the alternate shaft stands in for a missing shaft";
@@ -200,20 +212,50 @@ TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
     secondWidest = std::max(secondWidest, blockPoint(*r[3].secondProfile, 16 + 16 * s).x);
   EXPECT_NEAR(secondWidest, 5.24, 2e-3) << "+1.2 % for the second buffer";
   EXPECT_FALSE(r[4].valid) << "no extra profile";
+  const tools::ToolCutRecords both = recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)},
+                                                {SIM_PART_SHAFT_ALTERNATE, testsupport::flatProfile(9, 9)},
+                                                {SIM_PART_SHAFT, testsupport::flatProfile(3, 12)}});
+  EXPECT_NEAR(both[2].widest, 3 + 0.002 * 12, 1e-3) << "from the shaft, not the alternate";
 }
 
-// The records of a tool with the given parts.
-tools::ToolCutRecords recordsOf(std::vector<std::pair<uint32_t, Points>> parts, uint32_t extraProfileKind = 1) {
-  ToolTableBuilder b;
-  b.addTool("T", std::move(parts));
-  for (SIM_ToolPart& part : b.parts.back())
-    if (part.kind == SIM_PART_EXTRA_PROFILE) part.profileKind = extraProfileKind;
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0);
+// The kind of each collision record, below a flat cutter: arcs of type 1 on
+// the axis give 8; off the axis convex 11, concave 9. The extra profile's
+// closed loops: a square is convex, an L is not, even when its one inward
+// corner is the first point.
+TEST(CutRecordTest, CollisionShapeKinds) {
+  const Points arched{straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 4, 4, 0, 4), straightTo(0, 10)};
+  const Points notch{straightTo(0, 0), straightTo(4, 0), straightTo(2, 3), straightTo(4, 6), straightTo(0, 6)};
+  const Points square{straightTo(1, 1), straightTo(3, 1), straightTo(3, 3), straightTo(1, 3), straightTo(1, 1)};
+  const Points ell{straightTo(2, 2), straightTo(2, 4), straightTo(1, 4), straightTo(1, 1), straightTo(4, 1),
+                   straightTo(4, 2), straightTo(2, 2)};
+  using Edit = void (*)(std::vector<SIM_ToolPart>&);
+  const Edit extruded = [](std::vector<SIM_ToolPart>& p) { p[1].profileKind = SIM_PROFILE_EXTRUDED; };
+  const Edit offTheAxis = [](std::vector<SIM_ToolPart>& p) { p[1].axis[0] = 1; };
+  const struct {
+    const char* name;
+    uint32_t part;
+    Points profile;
+    size_t record;
+    uint32_t shape;
+    Edit edit = nullptr;
+  } cases[] = {
+      {"flat shoulder", SIM_PART_SHOULDER, testsupport::flatProfile(5, 20), 1, tools::kShapeRevolvedConvex},
+      {"arched shoulder", SIM_PART_SHOULDER, arched, 1, tools::kShapeRevolvedWithArcs},
+      {"notched shoulder, extruded", SIM_PART_SHOULDER, notch, 1, tools::kShapeExtrudedConcave, extruded},
+      {"shaft off the tool axis", SIM_PART_SHAFT, testsupport::flatProfile(3, 12), 2, tools::kShapeExtrudedConvex,
+       offTheAxis},
+      {"square extra profile", SIM_PART_EXTRA_PROFILE, square, 4, tools::kShapeRevolvedConvex},
+      {"L extra profile", SIM_PART_EXTRA_PROFILE, ell, 4, tools::kShapeRevolvedConcave},
+  };
+  for (const auto& c : cases) {
+    const tools::CutRecord r =
+        recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}, {c.part, c.profile}}, c.edit)[c.record];
+    EXPECT_TRUE(r.valid) << c.name;
+    EXPECT_EQ(r.shape, c.shape) << c.name;
+  }
 }
 
-TEST(CutRecordTest, PreparationAndTheOtherPurposes) {
+TEST(CutRecordTest, ProfilesArePreparedForTheBlock) {
   // A ball longer in radius than in length: heights raised to the running
   // maximum.
   tools::CutRecord r = recordsOf({{SIM_PART_CUTTING, testsupport::ballProfile(5, 3)}})[0];
@@ -231,35 +273,6 @@ TEST(CutRecordTest, PreparationAndTheOtherPurposes) {
   for (int i = 1; i <= 200; ++i) many.push_back(straightTo(5 + (i % 2) * 0.5f, float(i)));
   many.push_back(straightTo(0, 201));
   EXPECT_EQ(segmentsIn(recordsOf({{SIM_PART_CUTTING, many}})[0].profile), 128u);
-
-  // Collision kinds: arcs of type 1 on the axis give 8; off the axis convex
-  // 11, concave 9. The shaft comes before the alternate shaft.
-  const Points arched{straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 4, 4, 0, 4), straightTo(0, 10)};
-  const Points notch{straightTo(0, 0), straightTo(4, 0), straightTo(2, 3), straightTo(4, 6), straightTo(0, 6)};
-  tools::ToolCutRecords all = recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)},
-                                         {SIM_PART_SHOULDER, arched},
-                                         {SIM_PART_SHAFT_ALTERNATE, testsupport::flatProfile(9, 9)},
-                                         {SIM_PART_SHAFT, testsupport::flatProfile(3, 12)}});
-  EXPECT_EQ(all[1].shape, tools::kShapeRevolvedWithArcs);
-  EXPECT_NEAR(all[2].widest, 3 + 0.002 * 12, 1e-3) << "from the shaft, not the alternate";
-  ToolTableBuilder b;
-  b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(2, 10)}, {SIM_PART_SHOULDER, notch},
-                  {SIM_PART_SHAFT, testsupport::flatProfile(3, 12)}});
-  b.parts.back()[1].profileKind = SIM_PROFILE_EXTRUDED;
-  b.parts.back()[2].axis[0] = 1;
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  EXPECT_EQ(table.cutRecords(0)[1].shape, tools::kShapeExtrudedConcave);
-  EXPECT_EQ(table.cutRecords(0)[2].shape, tools::kShapeExtrudedConvex);
-
-  // The extra profile: a closed square is convex, a closed L is not, even
-  // when its one inward corner is the first point.
-  const Points square{straightTo(1, 1), straightTo(3, 1), straightTo(3, 3), straightTo(1, 3), straightTo(1, 1)};
-  const Points ell{straightTo(2, 2), straightTo(2, 4), straightTo(1, 4), straightTo(1, 1), straightTo(4, 1),
-                   straightTo(4, 2), straightTo(2, 2)};
-  EXPECT_EQ(recordsOf({{SIM_PART_EXTRA_PROFILE, square}})[4].shape, tools::kShapeRevolvedConvex);
-  EXPECT_EQ(recordsOf({{SIM_PART_EXTRA_PROFILE, ell}})[4].shape, tools::kShapeRevolvedConcave);
-  EXPECT_TRUE(recordsOf({{SIM_PART_EXTRA_PROFILE, ell}})[4].valid);
 }
 
 TEST(CutRecordTest, AHolderPartLevelWithTheCutterTopBreaksMonotony) {
@@ -383,15 +396,10 @@ TEST(ToolDataTest, FilesReadBackAndTruncationGivesNothing) {
 
   // The extension decides, exactly.
   const std::string dir = ::testing::TempDir();
-  {
-    std::ofstream(dir + "holder.ToolData", std::ios::binary).write((const char*)image.data(), image.size());
-    std::ofstream stl(dir + "holder.tooldata", std::ios::binary);
-    char header[80] = {};
-    const uint32_t one = 1;
-    const float facet[12] = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0};
-    const uint16_t attribute = 0;
-    stl.write(header, 80).write((const char*)&one, 4).write((const char*)facet, 48).write((const char*)&attribute, 2);
-  }
+  const std::vector<uint8_t> stl = formats::binaryStlImage(std::vector<glm::dvec3>{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                                                           std::vector<uint32_t>{0, 1, 2}, 1.0);
+  std::ofstream(dir + "holder.ToolData", std::ios::binary).write((const char*)image.data(), image.size());
+  std::ofstream(dir + "holder.tooldata", std::ios::binary).write((const char*)stl.data(), stl.size());
   EXPECT_EQ(tools::readModel(dir + "holder.ToolData", 1, {}).size(), 6u);
   EXPECT_EQ(tools::readModel(dir + "holder.tooldata", 1, {}).size(), 3u) << "read as STL";
   EXPECT_TRUE(tools::readModel(dir + "missing.ToolData", 1, {}).empty());
@@ -512,8 +520,7 @@ TEST(ToolTableTest, RepeatedParallelLoadsGiveTheSameTable) {
 
 TEST(ToolTableExportsTest, HostileProfilesLoadWithoutHarm) {
   std::mt19937 rng(2024);
-  // Values every check lets through; what is not finite or too large is
-  // refused as a whole below.
+  // Values every check lets through.
   const float specials[] = {0.0f, -0.0f, 1e-30f, 1e5f, -1e5f, 1e-44f, 123456.7f, 3.0f, -7.5f};
   std::uniform_int_distribution<int> pick(0, 8), segment(0, 4), count(0, 9);
   ToolTableBuilder b;
@@ -532,20 +539,8 @@ TEST(ToolTableExportsTest, HostileProfilesLoadWithoutHarm) {
   EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u);
   SIM_ToolTableRecord copy = host;
   EXPECT_EQ(SIM_ResolveToolTableCompensation(&view, &copy).count, 300u);
-  for (float refused : {NAN, INFINITY, 1e30f}) {
-    ToolTableBuilder bad;
-    bad.addTool("bad", {{SIM_PART_CUTTING, {{0, 0, 0, 0, 0}, {0, refused, 1, 0, 0}}}});
-    const SIM_ToolTableRecord record = bad.record();
-    EXPECT_LT(SIM_SetToolTable(&view, &record), -1) << refused;
-    EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u) << "the table stays";
-  }
-  SIM_ToolTableRecord broken{};
-  broken.toolCount = 5;  // no array behind the count
-  EXPECT_EQ(SIM_SetToolTable(&view, &broken), SIM_STATUS_BAD_ARRAY);
-  broken.toolCount = 0;
-  broken.holderCount = -3;
-  EXPECT_EQ(SIM_SetToolTable(&view, &broken), SIM_STATUS_BAD_ARRAY);
-  EXPECT_EQ(SIM_GetToolTable(&view).toolCount, 300u);
+  // (Values that are not finite or too large, and counts without arrays,
+  // are refused whole: the hostile-records view test.)
   EXPECT_EQ(SIM_SetToolTable(&view, nullptr), 0);
   const uint32_t slots[] = {1, 2, 3}, toolsInSlots[] = {0, 1, 0};
   EXPECT_EQ(SIM_MountMachineSlots(&view, 3, slots, toolsInSlots), 0);
