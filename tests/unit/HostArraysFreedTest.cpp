@@ -3,7 +3,9 @@
 // the suite) any pointer kept into the host's memory fails the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,31 +13,41 @@
 #include "korvane/Korvane.h"
 #include "common/Fnv1a.h"
 #include "support/ToolBuilder.h"
+#include "support/ViewJobs.h"
 #include "view/Render.h"
 
 namespace {
 
-template <typename T>
-T* heapArray(size_t count, T fill = T{}) {
-  T* array = new T[count];
-  std::fill(array, array + count, fill);
-  return array;
-}
+// Heap arrays a host hands over, all freed together after its call.
+class HostArrays {
+ public:
+  ~HostArrays() { freeAll(); }
+  template <typename T>
+  T* array(size_t count, T fill = T{}) {
+    T* a = new T[count];
+    std::fill(a, a + count, fill);
+    frees_.push_back([a] { delete[] a; });
+    return a;
+  }
+  char* text(const char* text) { return std::strcpy(array<char>(std::strlen(text) + 1), text); }
+  void freeAll() {
+    for (const auto& free : frees_) free();
+    frees_.clear();
+  }
 
-char* heapText(const char* text) {
-  char* copy = new char[std::strlen(text) + 1];
-  std::strcpy(copy, text);
-  return copy;
-}
+ private:
+  std::vector<std::function<void()>> frees_;
+};
 
 }  // namespace
 
 TEST(HostArraysFreed, ToolpathRecordArraysMayBeFreedAfterTheCall) {
   Render view;
+  HostArrays host;
   const size_t n = 64;
   SIM_ToolpathRecord r{};
   r.moveCount = n;
-  auto* moves = heapArray<SIM_ToolpathMove>(n);
+  auto* moves = host.array<SIM_ToolpathMove>(n);
   for (size_t i = 0; i < n; ++i) {
     moves[i].type = i % 5 == 3 ? SIM_MOVE_ARC_CCW : SIM_MOVE_LINEAR;
     moves[i].end[0] = static_cast<double>(i % 7);
@@ -43,69 +55,47 @@ TEST(HostArraysFreed, ToolpathRecordArraysMayBeFreedAfterTheCall) {
     moves[i].normal[2] = -1.0;
   }
   r.moves = moves;
-  r.entityIds = heapArray<uint32_t>(n, 4);
-  r.lineNumbers = heapArray<uint32_t>(n, 9);
-  r.feeds = heapArray<double>(n, 250.0);
-  r.spindleSpeeds = heapArray<double>(n, 8000.0);
-  r.moveFlags = heapArray<uint16_t>(n, 1);
-  r.extraAxes = heapArray<double>(3 * n, 0.5);
-  auto* changes = heapArray<SIM_NamedMove>(2);
+  r.entityIds = host.array<uint32_t>(n, 4);
+  r.lineNumbers = host.array<uint32_t>(n, 9);
+  r.feeds = host.array<double>(n, 250.0);
+  r.spindleSpeeds = host.array<double>(n, 8000.0);
+  r.moveFlags = host.array<uint16_t>(n, 1);
+  r.extraAxes = host.array<double>(3 * n, 0.5);
+  auto* changes = host.array<SIM_NamedMove>(2);
   std::strcpy(changes[0].name, "T1");
   changes[1].move = 10;
   r.toolChangeCount = 2;
   r.toolChanges = changes;
   r.operationCount = 2;
-  r.operations = heapArray<SIM_OperationRange>(2, {0, 30, 1});
+  r.operations = host.array<SIM_OperationRange>(2, {0, 30, 1});
   r.infoRecordCount = 1;
-  r.infoRecords = heapArray<SIM_ToolpathInfoRecord>(1);
+  r.infoRecords = host.array<SIM_ToolpathInfoRecord>(1);
   r.orientationCount = 1;
-  r.orientations = heapArray<SIM_OrientationEntry>(1, {5, {1, 0, 0, 0, 1, 0, 0, 0, 1}});
+  r.orientations = host.array<SIM_OrientationEntry>(1, {5, {1, 0, 0, 0, 1, 0, 0, 0, 1}});
   r.textRecordCount1 = r.textRecordCount2 = r.textRecordCount3 = r.textRecordCount4 = 2;
-  r.textRecords1 = heapArray<SIM_ToolpathTextRecord>(2);
-  r.textRecords2 = heapArray<SIM_ToolpathTextRecord>(2);
-  r.textRecords3 = heapArray<SIM_ToolpathTextRecord>(2);
-  r.textRecords4 = heapArray<SIM_ToolpathTextRecord>(2);
-  char* eventName = heapText("coolant on");
-  auto* events = heapArray<SIM_MoveEvent>(2);
+  r.textRecords1 = host.array<SIM_ToolpathTextRecord>(2);
+  r.textRecords2 = host.array<SIM_ToolpathTextRecord>(2);
+  r.textRecords3 = host.array<SIM_ToolpathTextRecord>(2);
+  r.textRecords4 = host.array<SIM_ToolpathTextRecord>(2);
+  char* eventName = host.text("coolant on");
+  auto* events = host.array<SIM_MoveEvent>(2);
   events[0].categories = 0xF;
   events[0].name = eventName;
   events[1].move = 7;
   r.eventCount = 2;
   r.events = events;
   r.valueCount = 3;
-  r.values = heapArray<uint32_t>(3, 77);
+  r.values = host.array<uint32_t>(3, 77);
   r.compensationCount = 1;
-  r.compensations = heapArray<SIM_CompensationChange>(1, {2, {0.1f, 0.2f, 0.3f}});
-  uint32_t* localLines = heapArray<uint32_t>(4, 12);
+  r.compensations = host.array<SIM_CompensationChange>(1, {2, {0.1f, 0.2f, 0.3f}});
+  uint32_t* localLines = host.array<uint32_t>(4, 12);
   r.subprogramCount = 1;
-  r.subprograms = heapArray<SIM_SubprogramLines>(1, {3, 100, 104, 0, localLines});
+  r.subprograms = host.array<SIM_SubprogramLines>(1, {3, 100, 104, 0, localLines});
   r.valueChangeCount = 2;
-  r.valueChanges = heapArray<SIM_ValueChange>(2, {3, 1, {}, 2.5});
+  r.valueChanges = host.array<SIM_ValueChange>(2, {3, 1, {}, 2.5});
 
   ASSERT_EQ(SIM_SetToolpath(&view, &r), 0);
-
-  delete[] moves;
-  delete[] r.entityIds;
-  delete[] r.lineNumbers;
-  delete[] r.feeds;
-  delete[] r.spindleSpeeds;
-  delete[] r.moveFlags;
-  delete[] r.extraAxes;
-  delete[] changes;
-  delete[] r.operations;
-  delete[] r.infoRecords;
-  delete[] r.orientations;
-  delete[] r.textRecords1;
-  delete[] r.textRecords2;
-  delete[] r.textRecords3;
-  delete[] r.textRecords4;
-  delete[] eventName;
-  delete[] events;
-  delete[] r.values;
-  delete[] r.compensations;
-  delete[] localLines;
-  delete[] r.subprograms;
-  delete[] r.valueChanges;
+  host.freeAll();
 
   // Read back everything the load took over.
   const toolpath::Toolpath& t = *view.job().toolpath.current();
@@ -129,24 +119,21 @@ TEST(HostArraysFreed, ToolpathRecordArraysMayBeFreedAfterTheCall) {
 
 TEST(HostArraysFreed, StockAndGeometryTextsAndArraysMayBeFreed) {
   Render view;
+  HostArrays host;
   SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
   stock.identifier = 3;
   stock.kind = SIM_STOCK_MESH;
-  stock.meshGeometry = heapText("part");
-  stock.meshPath = heapText("/tmp/stock.stl");
+  stock.meshGeometry = host.text("part");
+  stock.meshPath = host.text("/tmp/stock.stl");
   ASSERT_EQ(SIM_CreateStock(&view, stock), 0);
-  delete[] stock.meshGeometry;
-  delete[] stock.meshPath;
+  host.freeAll();
 
-  auto* geometry = new SIM_GeometryRecord(SIM_GetGeometry(nullptr, ""));
-  std::strcpy(geometry->name, "part");
-  geometry->modelPath = heapText("/tmp/part.stl");
-  geometry->vertices = heapArray<float>(9, 2.0f);
+  SIM_GeometryRecord* geometry = host.array<SIM_GeometryRecord>(1, testsupport::namedGeometry("part"));
+  geometry->modelPath = host.text("/tmp/part.stl");
+  geometry->vertices = host.array<float>(9, 2.0f);
   geometry->vertexCount = 3;
   ASSERT_EQ(SIM_CreateGeometries(&view, {geometry, 1}, true), 0);
-  delete[] geometry->modelPath;
-  delete[] geometry->vertices;
-  delete geometry;
+  host.freeAll();
 
   const SIM_StockRecord back = SIM_GetStock(&view, 3);
   EXPECT_STREQ(back.meshGeometry, "part");

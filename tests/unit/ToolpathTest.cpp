@@ -44,6 +44,7 @@ TEST(ToolpathLoad, EmptyRecordGivesEmptyToolpath) {
   EXPECT_EQ(t.moveAtFraction(0.5, Measure::Time), -1);
   EXPECT_EQ(t.totalLength(), 0.0);
   EXPECT_EQ(t.lineOf(3), 0u);
+  EXPECT_EQ(Toolpath().lastMoveOfLine(3), 0);
   EXPECT_EQ(t.operationAt(0, 0.0), 0u);
   EXPECT_TRUE(t.bounds().empty());
 }
@@ -297,22 +298,6 @@ TEST(ToolpathLookups, OperationsAndTheirVisibility) {
   EXPECT_EQ(hidden->moveCount(), t.moveCount());
 }
 
-TEST(ToolpathLookups, LinesAndEntitiesFindTheLastMoveOfTheirRun) {
-  ToolpathBuilder b;
-  const uint32_t lines[] = {5, 5, 7, 7, 7, 9, 12};
-  const uint32_t entities[] = {1, 1, 1, 2, 2, 4, 4};
-  for (int i = 0; i < 7; ++i) b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {double(i), 0, 0}), lines[i], entities[i]);
-  Toolpath t = Toolpath::fromRecord(b.record());
-  EXPECT_EQ(t.lastMoveOfLine(7), 4);
-  EXPECT_EQ(t.lastMoveOfLine(8), 4);   // no move on line 8: the line before it
-  EXPECT_EQ(t.lastMoveOfLine(3), 0);   // before every line
-  EXPECT_EQ(t.lastMoveOfLine(99), 6);
-  EXPECT_EQ(t.lastMoveOfEntity(1), 2);
-  EXPECT_EQ(t.lastMoveOfEntity(4), 6);
-  EXPECT_EQ(t.lastMoveOfEntity(3), 0);  // no move carries it
-  EXPECT_EQ(Toolpath().lastMoveOfLine(3), 0);
-}
-
 TEST(ToolpathLookups, SubprogramLinesMapToTheirFiles) {
   ToolpathBuilder b = square();
   std::vector<uint32_t> localA = {1, 2, 3}, localB = {40, 41};
@@ -441,7 +426,8 @@ TEST(ToolpathCompensation, TurningMovesUseTheRebasedRotation) {
 
 // Moves generated from known geometry: lines, zero-length moves, arcs in
 // random planes and helices. The expected lengths come from the generator,
-// not from the model.
+// not from the model; the last move of each line and entity (lines with
+// gaps, entities past the last) from a search of the arrays.
 TEST(ToolpathLookups, AgreeWithBruteForceOnRandomToolpaths) {
   std::mt19937 random(1234);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
