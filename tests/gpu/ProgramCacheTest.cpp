@@ -1,4 +1,5 @@
-// Program caches: one program per window and key, recompiled for another
+// Shader sources and program caches: sources found by their bare names,
+// each one whole; one program per window and key, recompiled for another
 // window, failed programs cached without harm.
 #include <gtest/gtest.h>
 
@@ -10,10 +11,29 @@
 #include "gpu/ProgramCache.h"
 #include "gpu/SSBO.h"
 #include "gpu/ShaderCompiler.h"
+#include "gpu/ShaderRegistry.h"
 #include "gpu/UniformName.h"
 #include "support/GlContext.h"
 
 namespace {
+
+TEST(ShaderRegistry, BareNameDropsEverythingUpToTheLastSeparator) {
+  EXPECT_EQ(gpu::bareShaderName("Shaders\\solid.frag"), "solid.frag");
+  EXPECT_EQ(gpu::bareShaderName("Shaders/solid.frag"), "solid.frag");
+  EXPECT_EQ(gpu::bareShaderName("a/b\\c/solid.frag"), "solid.frag");
+  EXPECT_EQ(gpu::bareShaderName("solid.frag"), "solid.frag");
+  EXPECT_EQ(gpu::bareShaderName("Shaders\\"), "");
+}
+
+// Every embedded source starts with its version line. (The encoded uniform
+// names in them are looked up by every kernel the GPU tests run, names a
+// table lacks by the tests below.)
+TEST(ShaderRegistry, EverySourceIsWhole) {
+  for (const auto& [name, text] : gpu::RenderShaderTable())
+    EXPECT_EQ(std::string_view(text).substr(0, 9), "#version ") << name;
+  for (const auto& [name, text] : gpu::AlgoShaderTable())
+    EXPECT_EQ(std::string_view(text).substr(0, 9), "#version ") << name;
+}
 
 class ProgramCacheTest : public ::testing::Test {
  protected:

@@ -1,6 +1,7 @@
-// The camera exports on a running view: a standard view asked for before
-// there is anything to see is kept until a stock appears; pan, rotate and
-// the host camera record move the pose.
+// Exports on a running view, applied by the render thread at its frames: a
+// standard view asked for before there is anything to see is kept until a
+// stock appears; pan, rotate and the host camera record move the pose;
+// removed geometries leave.
 #include <gtest/gtest.h>
 
 #include "korvane/Korvane.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-using CameraOnView = testsupport::HeadlessViewTest;
+using RunningView = testsupport::HeadlessViewTest;
 
-TEST_F(CameraOnView, AViewAskedForEarlyWaitsForTheStock) {
+TEST_F(RunningView, AViewAskedForEarlyWaitsForTheStock) {
   const glm::dvec3 initial = view->camera().pose().direction;
   ASSERT_EQ(SIM_SetView(view, 3), 0);  // front
   onRenderThread([] { return 0; });
@@ -45,7 +46,7 @@ TEST_F(CameraOnView, AViewAskedForEarlyWaitsForTheStock) {
   EXPECT_GT(glm::distance(view->camera().pose().direction, pose.direction), 0.4);
 }
 
-TEST_F(CameraOnView, HostCameraRecordAndProjection) {
+TEST_F(RunningView, HostCameraRecordAndProjection) {
   SIM_CameraRecord record{};
   record.up[2] = 1;
   record.viewNormal[1] = -1;
@@ -68,6 +69,17 @@ TEST_F(CameraOnView, HostCameraRecordAndProjection) {
   EXPECT_TRUE(view->camera().pose().perspective);
   EXPECT_EQ(SIM_SetProjection(view, 0), 0);
   EXPECT_FALSE(view->camera().pose().perspective);
+}
+
+TEST_F(RunningView, RemovedGeometriesLeaveAtTheNextFrame) {
+  EXPECT_EQ(SIM_RemoveGeometry(view, "fixture"), 0);  // nothing to remove yet
+  SIM_GeometryRecord list[] = {testsupport::namedGeometry("fixture"), testsupport::namedGeometry("part")};
+  ASSERT_EQ(SIM_CreateGeometries(view, {list, 2}, true), 0);
+  ASSERT_EQ(SIM_RemoveGeometry(view, "fixture"), 0);
+  ASSERT_EQ(SIM_RemoveGeometry(view, "not there"), 0);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return SIM_GetGeometries(view).count == 1; }));
+  const SIM_GeometryList now = SIM_GetGeometries(view);
+  EXPECT_STREQ(now.geometries[0].name, "part");
 }
 
 }  // namespace
