@@ -49,8 +49,16 @@ SIM_StockRecord box(std::function<void(SIM_StockRecord&)> change) {
   return r;
 }
 
-SIM_ToolpathMove lineTo(double x, double y, double z) {
-  return testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {x, y, z});
+// Two moves, along x to lastX, with the given per-move arrays.
+int32_t setTwoMoves(Render* view, double lastX, const double* times = nullptr, const double* feeds = nullptr) {
+  SIM_ToolpathMove moves[2] = {testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, 0}),
+                               testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {lastX, 0, 0})};
+  SIM_ToolpathRecord r{};
+  r.moveCount = 2;
+  r.moves = moves;
+  r.cumulativeTimes = times;
+  r.feeds = feeds;
+  return SIM_SetToolpath(view, &r);
 }
 
 class HostileRecords : public testsupport::HeadlessViewTest {
@@ -125,33 +133,17 @@ std::vector<HostileCall> hostileCalls() {
 
   // Toolpaths: bad numbers in moves and per-move arrays, counts without arrays.
   for (double bad : {kNaN, kInf, 1e308, 1e19}) {
-    calls.push_back({"move end " + std::to_string(bad), [=](Render* v) {
-                       SIM_ToolpathMove moves[2] = {lineTo(0, 0, 0), lineTo(bad, 0, 0)};
-                       SIM_ToolpathRecord r{};
-                       r.moveCount = 2;
-                       r.moves = moves;
-                       return SIM_SetToolpath(v, &r);
-                     },
+    calls.push_back({"move end " + std::to_string(bad), [=](Render* v) { return setTwoMoves(v, bad); },
                      std::isfinite(bad) ? SIM_STATUS_OUT_OF_RANGE : SIM_STATUS_NOT_FINITE});
   }
   calls.push_back({"falling times", [](Render* v) {
-                     SIM_ToolpathMove moves[2] = {lineTo(0, 0, 0), lineTo(1, 0, 0)};
                      const double times[2] = {1.0, 0.5};
-                     SIM_ToolpathRecord r{};
-                     r.moveCount = 2;
-                     r.moves = moves;
-                     r.cumulativeTimes = times;
-                     return SIM_SetToolpath(v, &r);
+                     return setTwoMoves(v, 1, times);
                    },
                    SIM_STATUS_BAD_ARRAY});
   calls.push_back({"negative feed", [](Render* v) {
-                     SIM_ToolpathMove moves[2] = {lineTo(0, 0, 0), lineTo(1, 0, 0)};
                      const double feeds[2] = {100, -kDenormal};
-                     SIM_ToolpathRecord r{};
-                     r.moveCount = 2;
-                     r.moves = moves;
-                     r.feeds = feeds;
-                     return SIM_SetToolpath(v, &r);
+                     return setTwoMoves(v, 1, nullptr, feeds);
                    },
                    SIM_STATUS_OUT_OF_RANGE});
   for (uint64_t count : {uint64_t{1}, uint64_t{0xFFFFFFFF}, uint64_t{0xFFFFFFFFFFFFFFFF}}) {
@@ -209,8 +201,7 @@ std::vector<HostileCall> hostileCalls() {
 
   // Geometries, and the numbers of playback, camera and precision.
   calls.push_back({"geometry vertex", [](Render* v) {
-                     SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");
-                     std::strcpy(g.name, "fixture");
+                     SIM_GeometryRecord g = testsupport::namedGeometry("fixture");
                      const float vertices[9] = {0, 0, 0, 1, 0, 0, 0, std::numeric_limits<float>::infinity(), 0};
                      g.vertices = vertices;
                      g.vertexCount = 3;
@@ -218,8 +209,7 @@ std::vector<HostileCall> hostileCalls() {
                    },
                    SIM_STATUS_NOT_FINITE});
   calls.push_back({"geometry scale", [](Render* v) {
-                     SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");
-                     std::strcpy(g.name, "fixture");
+                     SIM_GeometryRecord g = testsupport::namedGeometry("fixture");
                      g.scale = -1;
                      return SIM_CreateGeometries(v, SIM_GeometryList{&g, 1}, false);
                    },
