@@ -10,24 +10,17 @@
 #include "gpu/SSBO.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderCompiler.h"
-#include "support/GlContext.h"
+#include "support/GpuTest.h"
 
 namespace {
 
-class BuffersTest : public ::testing::Test {
+class BuffersTest : public testsupport::GpuTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
-    context_.makeCurrent();
-  }
-
   static void upload(gpu::SSBO& buffer, const std::vector<uint32_t>& words) {
     glBindBuffer(GL_SHADER_STORAGE_BUFFER, buffer.id());
     glBufferSubData(GL_SHADER_STORAGE_BUFFER, 0, static_cast<GLsizeiptr>(words.size() * 4), words.data());
     glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
   }
-
-  testsupport::GlContext context_;
 };
 
 std::vector<uint32_t> iota(size_t n, uint32_t first = 0) {

@@ -13,7 +13,7 @@
 #include "gpu/ShaderCompiler.h"
 #include "gpu/ShaderRegistry.h"
 #include "gpu/UniformName.h"
-#include "support/GlContext.h"
+#include "support/GpuTest.h"
 
 namespace {
 
@@ -35,14 +35,12 @@ TEST(ShaderRegistry, EverySourceIsWhole) {
     EXPECT_EQ(std::string_view(text).substr(0, 9), "#version ") << name;
 }
 
-class ProgramCacheTest : public ::testing::Test {
+class ProgramCacheTest : public testsupport::GpuTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
-    context_.makeCurrent();
+  void TearDown() override {
+    gpu::setShaderErrorHook({});
+    GpuTest::TearDown();
   }
-  void TearDown() override { gpu::setShaderErrorHook({}); }
-  testsupport::GlContext context_;
 };
 
 GLint linkStatus(GLuint program) {
@@ -100,6 +98,7 @@ TEST_F(ProgramCacheTest, UnknownNameGivesACachedFailedProgramThatDoesNothing) {
   buffer.bindBase(0);
   gpu::dispatch1D(4);
   gpu::storageBarrier();
+  EXPECT_EQ(glGetError(), GLenum(GL_INVALID_OPERATION)) << "a program that failed cannot be used";
   for (uint32_t word : gpu::readBackAll<uint32_t>(buffer)) EXPECT_EQ(word, 7u);
 }
 

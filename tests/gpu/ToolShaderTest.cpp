@@ -12,7 +12,7 @@
 #include "gpu/SSBO.h"
 #include "gpu/ShaderCompiler.h"
 #include "gpu/UniformName.h"
-#include "support/GlContext.h"
+#include "support/GpuTest.h"
 
 namespace {
 
@@ -50,21 +50,16 @@ std::string echoKernel(bool withOptional) {
   return s;
 }
 
-class ToolShaderTest : public ::testing::Test {
+class ToolShaderTest : public testsupport::GpuTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(context_.ok()) << "no OpenGL 4.3 context: " << testsupport::GlContext::lastError();
-    context_.makeCurrent();
-  }
   GLuint build(bool withOptional) {
-    const std::string source = echoKernel(withOptional);
-    program_ = gpu::linkProgram({{gpu::ShaderStage::Compute, source}}, true);
+    program_ = gpu::linkProgram({{gpu::ShaderStage::Compute, echoKernel(withOptional)}}, true);
     return program_;
   }
   void TearDown() override {
     if (program_) glDeleteProgram(program_);
+    GpuTest::TearDown();
   }
-  testsupport::GlContext context_;
   GLuint program_ = 0;
 };
 
@@ -125,8 +120,7 @@ TEST_F(ToolShaderTest, OptionalUniformsStayUnsetWhenTheKernelHasNone) {
   EXPECT_NE(l.toolScale, -1);
   const std::vector<uint32_t> w = run(shader, sampleParams());
   EXPECT_EQ(w[7], 77u);
-  EXPECT_EQ(w[25], 0xDEADu);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(w[25], 0xDEADu) << "and no GL error: the fixture's check";
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 #include <cmath>
 #include <vector>
 #include <string>
-#include <tuple>
 
 #include "formats/StlReader.h"
+#include "support/SoupFacts.h"
 
 namespace {
 
@@ -34,35 +34,6 @@ Finished run(const std::string& arguments) {
   const int status = pclose(pipe);
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
-}
-
-// Edges of a triangle soup that are not met once by an edge running the
-// other way: 0 for a closed, consistently wound solid.
-size_t openEdgesOf(const formats::StlVertices& soup) {
-  using Key = std::tuple<float, float, float>;
-  using Edge = std::pair<Key, Key>;
-  std::vector<Edge> edges, reversed;
-  for (size_t t = 0; t + 2 < soup.size(); t += 3)
-    for (int k = 0; k < 3; ++k) {
-      const formats::StlVertex &a = soup[t + k], &b = soup[t + (k + 1) % 3];
-      edges.push_back({Key{a.x, a.y, a.z}, Key{b.x, b.y, b.z}});
-      reversed.push_back({edges.back().second, edges.back().first});
-    }
-  std::sort(edges.begin(), edges.end());
-  std::sort(reversed.begin(), reversed.end());
-  size_t open = 0;
-  for (size_t i = 0; i < edges.size(); ++i) open += edges[i] != reversed[i] || (i > 0 && edges[i] == edges[i - 1]);
-  return open;
-}
-
-double volumeOf(const formats::StlVertices& soup) {
-  double volume = 0;
-  for (size_t t = 0; t + 2 < soup.size(); t += 3) {
-    const formats::StlVertex &a = soup[t], &b = soup[t + 1], &c = soup[t + 2];
-    volume += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) - double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
-               double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6;
-  }
-  return volume;
 }
 
 class HostRun : public ::testing::Test {
@@ -91,7 +62,7 @@ TEST_F(HostRun, ARealProgramLeavesAClosedStlAndAPicture) {
     maxX = std::max(maxX, a.x);
     if (a.x > 1 && a.x < 79 && a.y > 1 && a.y < 79 && a.z > -19.9f) lowestTop = std::min(lowestTop, a.z);
   }
-  EXPECT_EQ(openEdgesOf(soup), 0u);
+  EXPECT_TRUE(testsupport::factsOf(soup).closed);
   EXPECT_NEAR(minX, 0.0f, 0.05f);
   EXPECT_NEAR(maxX, 80.0f, 0.05f);
   EXPECT_NEAR(lowestTop, -17.4f, 0.4f);
@@ -138,13 +109,14 @@ TEST_F(HostRun, ADeepPlungeGivesTheRightSolidOrSaysTheCellsAreTooCoarse) {
     }
     ASSERT_EQ(r.exitCode, 0) << r.output;
     const formats::StlVertices soup = formats::readStl((out_ / (name + ".stl")).string());
-    EXPECT_EQ(openEdgesOf(soup), 0u);
+    const testsupport::SoupFacts facts = testsupport::factsOf(soup);
+    EXPECT_TRUE(facts.closed);
     // The block less the hole above the slot, less the slot's 30 mm across
     // the whole section. Slivers thinner than a cell where the hole meets
     // the sides are lost: under a square millimetre of the section.
     const double d = c.depth, section = 16.0 * 6;
     const double expected = section * (d + 1) - M_PI * 9 * (d - 30) - section * 30;
-    EXPECT_NEAR(volumeOf(soup), expected, 0.8 * d) << name;
+    EXPECT_NEAR(facts.volume, expected, 0.8 * d) << name;
   }
 }
 

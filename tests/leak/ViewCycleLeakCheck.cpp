@@ -15,6 +15,7 @@
 #include "gpu/SSBO.h"
 #include "platform/OffscreenTransfer.h"
 #include "platform/XErrorGuard.h"
+#include "support/ViewJobs.h"
 #include "support/X11TestWindow.h"
 #include "view/ProcessState.h"
 
@@ -53,23 +54,14 @@ int threadCount() {
   return count;
 }
 
-// A small box stock, built at the view's next frame.
-SIM_StockRecord boxStock() {
-  SIM_StockRecord r = SIM_GetStock(nullptr, 0);
-  r.kind = SIM_STOCK_BOX;
-  r.quality = 0.0f;
-  for (int k = 0; k < 3; ++k) r.boxMax[k] = 10;
-  return r;
-}
-
 void openAndCloseTwo(SIM_Window host, int round) {
   Render* a = SIM_CreateView(host, true);
   Render* b = SIM_CreateView(host, round % 2 == 0);  // every other one without waiting
   ASSERT_NE(a, nullptr) << round;
   ASSERT_NE(b, nullptr) << round;
   // Stock lattices go with their views, built or not.
-  EXPECT_EQ(SIM_CreateStock(a, boxStock()), 0);
-  EXPECT_EQ(SIM_CreateStock(b, boxStock()), 0);
+  EXPECT_EQ(SIM_CreateStock(a, testsupport::boxStock(0, 10)), 0);
+  EXPECT_EQ(SIM_CreateStock(b, testsupport::boxStock(0, 10)), 0);
   if (round % 3 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(150));
   SIM_Window window = 0;
   EXPECT_EQ(SIM_GetWindowHandle(b, &window), 0);

@@ -5,8 +5,6 @@
 
 #include <filesystem>
 #include <future>
-#include <map>
-#include <tuple>
 
 #include "korvane/Korvane.h"
 #include "formats/StlReader.h"
@@ -14,6 +12,7 @@
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"
+#include "support/SoupFacts.h"
 #include "support/ViewJobs.h"
 #include "view/Render.h"
 
@@ -21,34 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct SoupFacts {
-  bool closed = true;
-  double volume = 0;
-  formats::StlVertex min{1e30f, 1e30f, 1e30f}, max{-1e30f, -1e30f, -1e30f};
-};
-
-// Closed when every edge, keyed by its end positions, is used once each way.
-SoupFacts factsOf(const formats::StlVertices& soup) {
-  SoupFacts facts;
-  using Key = std::tuple<float, float, float>;
-  std::map<std::pair<Key, Key>, int> sides;
-  auto key = [](const formats::StlVertex& v) { return Key{v.x, v.y, v.z}; };
-  for (size_t t = 0; t + 2 < soup.size(); t += 3) {
-    for (int k = 0; k < 3; ++k) ++sides[{key(soup[t + k]), key(soup[t + (k + 1) % 3])}];
-    const glm::dvec3 a(soup[t].x, soup[t].y, soup[t].z), b(soup[t + 1].x, soup[t + 1].y, soup[t + 1].z),
-        c(soup[t + 2].x, soup[t + 2].y, soup[t + 2].z);
-    facts.volume += glm::dot(a, glm::cross(b, c)) / 6;
-  }
-  for (const formats::StlVertex& v : soup) {
-    facts.min = {std::min(facts.min.x, v.x), std::min(facts.min.y, v.y), std::min(facts.min.z, v.z)};
-    facts.max = {std::max(facts.max.x, v.x), std::max(facts.max.y, v.y), std::max(facts.max.z, v.z)};
-  }
-  for (const auto& [side, count] : sides) {
-    const auto back = sides.find({side.second, side.first});
-    if (count != 1 || back == sides.end() || back->second != 1) facts.closed = false;
-  }
-  return facts;
-}
+using testsupport::factsOf;
+using testsupport::SoupFacts;
 
 class SolidExportOnView : public testsupport::HeadlessViewTest {
  protected:
@@ -62,14 +35,12 @@ class SolidExportOnView : public testsupport::HeadlessViewTest {
     HeadlessViewTest::TearDown();
     std::filesystem::remove_all(folder_);
   }
-  // Waits for the export's last progress event.
+  // Waits for the last progress event of that many exports.
   bool finished(size_t exports) {
-    for (int i = 0; i < 1000; ++i) {
+    return testsupport::waitUntil([&] {
       const std::vector<int64_t> values = host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS);
-      if (size_t(std::count(values.begin(), values.end(), 100)) >= exports) return true;
-      std::this_thread::sleep_for(5ms);
-    }
-    return false;
+      return size_t(std::count(values.begin(), values.end(), 100)) >= exports;
+    }, 5s);
   }
   std::filesystem::path folder_;
   testsupport::EventRecorder host_;
