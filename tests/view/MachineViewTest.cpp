@@ -123,35 +123,10 @@ TEST_F(MachineView, OriginInHostUnitsFromTheTableCentreOrTheHost) {
   EXPECT_FLOAT_EQ(z, static_cast<float>(-250.0 / 25.4));
 }
 
-// A view that starts clears stale decompositions out of the data folder's
-// cache and keeps fresh ones.
-TEST_F(MachineView, StartingViewsCleanTheMeshCache) {
-  const std::filesystem::path data =
-      std::filesystem::path(::testing::TempDir()) / ("korvane-data-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(data);
-  EXPECT_EQ(SIM_SetParameter(nullptr, SIM_PARAMETER_DATA_FOLDER, data.c_str()), 1);
-  ASSERT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, data.c_str()), 0);
-  EXPECT_EQ(SIM_SetParameter(view, 5, "ignored"), 0);
-  const std::filesystem::path root = data / "Machines" / "OptimizedMeshes";
-  const int64_t now = machine::systemSeconds();
-  ASSERT_TRUE(machine::MeshCache(root, [&] { return now - 400 * 3600; }).write(1, {}));
-  ASSERT_TRUE(machine::MeshCache(root).write(2, {}));
-
-  SIM_Hint(SIM_HINT_HEADLESS, 1);
-  Render* second = SIM_CreateView(0, true);
-  SIM_Hint(SIM_HINT_HEADLESS, 0);
-  ASSERT_NE(second, nullptr);
-  SIM_CloseView(second);
-  EXPECT_FALSE(std::filesystem::exists(root / "1"));
-  EXPECT_TRUE(std::filesystem::exists(root / "2"));
-
-  ASSERT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr), 0);
-  std::filesystem::remove_all(data);
-}
-
 namespace {
 
-// The convex pieces go to a cache of the test's own, removed at the end.
+// A data folder of the test's own (the convex pieces' cache goes there),
+// removed at the end.
 struct OwnDataFolder {
   Render* view;
   std::filesystem::path folder =
@@ -160,7 +135,7 @@ struct OwnDataFolder {
     EXPECT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, folder.c_str()), 0);
   }
   ~OwnDataFolder() {
-    SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr);
+    EXPECT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr), 0);
     std::filesystem::remove_all(folder);
   }
 };
@@ -181,6 +156,26 @@ struct BoxModel {
 };
 
 }  // namespace
+
+// A view that starts clears stale decompositions out of the data folder's
+// cache and keeps fresh ones.
+TEST_F(MachineView, StartingViewsCleanTheMeshCache) {
+  EXPECT_EQ(SIM_SetParameter(nullptr, SIM_PARAMETER_DATA_FOLDER, "/tmp"), 1);
+  EXPECT_EQ(SIM_SetParameter(view, 5, "ignored"), 0);
+  const OwnDataFolder data(view);
+  const std::filesystem::path root = data.folder / "Machines" / "OptimizedMeshes";
+  const int64_t now = machine::systemSeconds();
+  ASSERT_TRUE(machine::MeshCache(root, [&] { return now - 400 * 3600; }).write(1, {}));
+  ASSERT_TRUE(machine::MeshCache(root).write(2, {}));
+
+  SIM_Hint(SIM_HINT_HEADLESS, 1);
+  Render* second = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_HEADLESS, 0);
+  ASSERT_NE(second, nullptr);
+  SIM_CloseView(second);
+  EXPECT_FALSE(std::filesystem::exists(root / "1"));
+  EXPECT_TRUE(std::filesystem::exists(root / "2"));
+}
 
 // Models handed over as records: bad ones are skipped and counted, the host
 // hears the cache's progress and the end, and the picture shows the posed
