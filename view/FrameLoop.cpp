@@ -84,6 +84,7 @@ bool Render::createWindow(SIM_Window parent) {
     return false;
   }
   stock_.setDeviceLimits(window_.deviceLimits());
+  if (language_) strings_ = UI::builtInStrings(*language_);
   // The parent hears the notifications, unless the host chose another window meanwhile.
   if (parent != 0) notifier_.setCallbackWindowIfUnset(parent, true);
   clockStart_ = view::Clock::now();

@@ -5,6 +5,7 @@
 
 #include "gpu/GL.h"
 #include "gpu/OffscreenTarget.h"
+#include "ui/ProcessStrings.h"
 #include "view/Fulfil.h"
 #include "view/RemoteControl.h"
 
@@ -20,6 +21,11 @@ void joinThread(std::thread& thread) {
 }  // namespace
 
 Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()) {
+  // The interface's texts: the process-wide table, or the built-in language
+  // picked for new views, loaded once the window exists.
+  UI::ProcessStrings::ForView texts = UI::ProcessStrings::instance().forNewView();
+  strings_ = std::move(texts.table);
+  language_ = texts.language;
   view::DefaultHandling handling;
   handling.redraw = [this] { requestRedraw(); };
   // A click in the viewport opens the context menu.

@@ -23,6 +23,7 @@
 #include "korvane/Korvane.h"
 #include "ui/InterfaceState.h"
 #include "ui/RibbonState.h"
+#include "ui/StringTable.h"
 #include "view/FrameCommands.h"
 #include "view/JobData.h"
 #include "view/MachineModelLoader.h"
@@ -104,6 +105,8 @@ class Render {
   view::ViewBytes& viewBytes() { return viewBytes_; }
   UI::RibbonState* ribbon() { return ribbon_.get(); }
   UI::InterfaceState* interfaceState() { return interface_.get(); }
+  // Render thread once the window exists: the interface's texts.
+  const UI::StringTable& strings() const { return strings_; }
   // The placement tool's values and the workpiece placement committed.
   view::StockPlacement& stockPlacement() { return stockPlacement_; }
 
@@ -166,6 +169,8 @@ class Render {
   view::ViewCamera camera_;
   view::PhaseTimings timings_;
   view::ViewBytes viewBytes_;
+  UI::StringTable strings_;
+  std::optional<int32_t> language_;  // a built-in language to load at window creation
   view::StockPlacement stockPlacement_;
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;

@@ -20,6 +20,12 @@
 #include <stdbool.h>
 #include <stddef.h>
 #include <stdint.h>
+#ifdef __cplusplus
+typedef char16_t SIM_Char16;
+#else
+#include <uchar.h>
+typedef char16_t SIM_Char16;
+#endif
 
 #if defined(KORVANE_BUILDING_LIBRARY)
 #define SIM_EXPORT __attribute__((visibility("default")))
@@ -126,6 +132,24 @@ enum {
   SIM_HINT_TIMINGS = 4         /* addition: the view times its phases (SIM_GetPhaseTimes) */
 };
 SIM_EXPORT int32_t SIM_Hint(uint32_t hint, int32_t value);
+
+/* ---- Interface texts ------------------------------------------------- */
+
+/* The process-wide interface texts that views created afterwards start
+ * from (a view keeps its own copy). SIM_Localize picks a built-in language
+ * for the views created afterwards: 0 Danish, 1 German, 3 Spanish,
+ * 4 Finnish, 5 French, 6 Italian, 7 Japanese, 8 Korean, 9 Simplified
+ * Chinese, 10 Traditional Chinese; 2 and every other code English. It
+ * returns 0. SIM_SetStrings copies the texts of slots 0-90 into the table
+ * and cancels a language picked before; a null slot leaves its entry as it
+ * is, a text is read up to its terminator or 4096 code units, whichever
+ * comes first, and taken as it is (an unpaired surrogate draws as a gap).
+ * -1 for a null record, else 0. SIM_GetStrings answers every slot's text:
+ * slots 0-90 the table's, the others their English defaults; the pointers
+ * stay valid until SIM_SetStrings sets their entry again. */
+SIM_EXPORT int32_t SIM_Localize(int32_t language);
+SIM_EXPORT int32_t SIM_SetStrings(const SIM_StringRecord* record);
+SIM_EXPORT SIM_StringRecord SIM_GetStrings(void);
 
 /* ---- View lifecycle -------------------------------------------------- */
 

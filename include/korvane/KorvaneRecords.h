@@ -644,6 +644,19 @@ typedef struct SIM_MachineModelList {
 } SIM_MachineModelList;
 SIM_ASSERT_SIZE(SIM_MachineModelList, 16);
 
+/* ==== Interface texts ================================================== */
+
+/* The interface's texts as the host sees them: 176 zero-terminated UTF-16
+ * texts in host slot order. Slots 0-42 are the view's table entries 0-42,
+ * slots 43-60 entries 49-66, slots 61-90 entries 68-97; slots 91-175 have
+ * texts of their own that SIM_GetStrings answers and SIM_SetStrings
+ * ignores. */
+#define SIM_STRING_SLOTS 176
+typedef struct SIM_StringRecord {
+  const SIM_Char16* text[SIM_STRING_SLOTS];
+} SIM_StringRecord;
+SIM_ASSERT_SIZE(SIM_StringRecord, 1408);
+
 /* ==== STL analysis ====================================================== */
 
 typedef struct SIM_StlAnalysis {
