@@ -12,7 +12,7 @@ packages=(
   # convex decomposition, with mesh welding and simplification before it
   libbullet-extras-dev libmeshoptimizer-dev
   # text
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei
   # tests: virtual display with Mesa's software OpenGL
   libgtest-dev xvfb xauth libgl1-mesa-dri libglx-mesa0
   # benchmarks
