@@ -1,7 +1,5 @@
 #include "ui/FontFaces.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include FT_LCD_FILTER_H
 
 #include <string>
@@ -30,15 +28,18 @@ FontFaces::FontFaces(int dpi) : dpi_(dpi) {
   // channels; the filter keeps colour fringes down. A FreeType without it
   // renders subpixels anyway.
   if (library_) FT_Library_SetLcdFilter(library_, FT_LCD_FILTER_DEFAULT);
+  // A configuration of its own, destroyed with this object: the process's
+  // default one, once loaded, never frees part of what it holds.
+  config_ = FcInitLoadConfigAndFonts();
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kFamily));
   FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config_, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
   // Trimmed: faces that add no character to those before them are left out.
-  FcFontSet* sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+  FcFontSet* sorted = config_ ? FcFontSort(config_, pattern, FcTrue, nullptr, &result) : nullptr;
   for (int i = 0; sorted && i < sorted->nfont; ++i) {
     FcChar8* file = nullptr;
     FcCharSet* characters = nullptr;
@@ -62,6 +63,7 @@ FontFaces::~FontFaces() {
     FcCharSetDestroy(c.characters);
   }
   if (library_) FT_Done_FreeType(library_);
+  if (config_) FcConfigDestroy(config_);
 }
 
 FT_Face FontFaces::open(size_t index) {

@@ -10,6 +10,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <fontconfig/fontconfig.h>
 
 namespace UI {
 
@@ -29,6 +30,7 @@ class FontFaces {
   FT_Face open(size_t index);
 
   int dpi_;
+  FcConfig* config_ = nullptr;
   FT_Library library_ = nullptr;
   struct Candidate;
   std::vector<Candidate> candidates_;
