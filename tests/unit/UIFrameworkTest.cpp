@@ -1,0 +1,191 @@
+// The interface's elements: where layout puts them at several content
+// scales, the button and click states the frame pass steps through, and
+// the slots an element's events reach.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "ui/UIContext.h"
+#include "ui/UIElement.h"
+
+namespace {
+
+constexpr float kW = 1600, kH = 900;
+
+UI::UIContext contextAt(float scale) {
+  UI::UIContext c;
+  c.windowWidth = kW;
+  c.windowHeight = kH;
+  c.contentScaleX = c.contentScaleY = scale;
+  return c;
+}
+
+// Pixels of a rectangle: left, bottom, width, height.
+struct Pixels {
+  float x, y, w, h;
+};
+
+Pixels pixelsOf(const UI::Rect& r) { return {r.x * kW, r.y * kH, r.w * kW, r.h * kH}; }
+
+TEST(UILayout, RectanglesMatchHandComputedOnes) {
+  struct Case {
+    std::string name;
+    float scale;
+    Pixels expected;
+  };
+  // A 100 x 20 logical-pixel bar hanging from the top centre, 10 right and
+  // 5 down: scaled sizes and offsets, the corner and far edges on whole
+  // pixels.
+  for (const Case& c : {Case{"scale 1", 1.0f, {760, 875, 100, 20}}, Case{"scale 1.25", 1.25f, {750, 869, 125, 25}},
+                        Case{"scale 2", 2.0f, {720, 850, 200, 40}}}) {
+    SCOPED_TRACE(c.name);
+    UI::UIContext context = contextAt(c.scale);
+    UI::UIElement bar(&context);
+    bar.relX = 0.5f, bar.relY = 1.0f, bar.offsetX = 10, bar.offsetY = -5;
+    bar.widthMode = bar.heightMode = UI::SizeMode::Pixels;
+    bar.width = 100, bar.height = 20;
+    bar.anchorX = 0.5f, bar.anchorY = 1.0f;
+    const Pixels p = pixelsOf(bar.getRect());
+    EXPECT_NEAR(p.x, c.expected.x, 1e-3);
+    EXPECT_NEAR(p.y, c.expected.y, 1e-3);
+    EXPECT_NEAR(p.w, c.expected.w, 1e-3);
+    EXPECT_NEAR(p.h, c.expected.h, 1e-3);
+
+    // Inside it, a square from the parent's width (half of it), centred;
+    // and a one-pixel line that keeps its fractional height.
+    UI::UIElement square(&context);
+    square.parent = &bar;
+    square.relX = square.relY = 0.5f;
+    square.anchorX = square.anchorY = 0.5f;
+    square.width = 0.5f;
+    square.height = 0.5f;
+    square.heightMode = UI::SizeMode::ParentWidth;
+    const Pixels s = pixelsOf(square.getRect());
+    EXPECT_NEAR(s.w, c.expected.w / 2, 1.0);
+    EXPECT_NEAR(s.h, s.w, 1e-3);
+    EXPECT_NEAR(s.x + s.w / 2, c.expected.x + c.expected.w / 2, 1.0);
+    UI::UIElement line(&context);
+    line.parent = &bar;
+    line.heightMode = UI::SizeMode::Pixels;
+    line.height = 1;
+    line.relY = 0.5f;
+    const Pixels l = pixelsOf(line.getRect());
+    EXPECT_NEAR(l.h, c.scale, 1e-3);
+    EXPECT_NEAR(l.y, std::round(l.y), 1e-3);
+  }
+}
+
+TEST(UILayout, HitsAnchorsAndRecords) {
+  UI::UIContext context = contextAt(1.0f);
+  UI::UIElement e(&context);
+  e.relX = 0.25f, e.relY = 0.5f, e.width = 0.5f, e.height = 0.25f;
+  EXPECT_TRUE(e.hitTest(0.25f, 0.5f));
+  EXPECT_FALSE(e.hitTest(0.75f, 0.6f)) << "the far edge is outside";
+  const UI::Rect before = e.getRect();
+  e.setAnchor(1.0f, 1.0f, true);
+  const UI::Rect after = e.getRect();
+  EXPECT_NEAR(after.x, before.x, 1e-6);
+  EXPECT_NEAR(after.y, before.y, 1e-6);
+  e.setAnchor(0.0f, 0.0f, false);
+  EXPECT_NEAR(e.getRect().x, before.x + before.w, 1e-6);
+
+  e.opacity = 0.5f;
+  e.colorBottom = {1, 0, 0, 1};
+  e.drawMode = 3;
+  e.drawModeExtra = 2;
+  std::vector<UI::UIInstance> records;
+  e.collect(records);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].mode, 5.0f);
+  EXPECT_EQ(records[0].colorBottom[3], 0.5f);
+  e.visible = false;
+  EXPECT_FALSE(e.hitTest(0.8f, 0.6f));
+  e.collect(records);
+  EXPECT_EQ(records[1].w, 0.0f);
+  EXPECT_EQ(records[1].colorBottom[3], 0.0f);
+}
+
+// The left button through recorded frames: (down, cursor x).
+TEST(UIInput, ButtonStatesAndTheClickGesture) {
+  struct Frame {
+    bool down;
+    float x;
+  };
+  struct Case {
+    std::string name;
+    std::vector<Frame> frames;
+    std::vector<UI::ButtonState> states;
+    bool click;
+  };
+  using S = UI::ButtonState;
+  const Case cases[] = {
+      // Pressed and released between two frames: down for one frame.
+      {"within one frame", {{true, 100}, {false, 100}, {false, 100}}, {S::Pressed, S::Released, S::Idle}, true},
+      {"held, 2.0 away", {{true, 100}, {true, 102}, {false, 102}}, {S::Pressed, S::Held, S::Released}, true},
+      {"2.1 away and back", {{true, 100}, {true, 102.1f}, {true, 100}, {false, 100}},
+       {S::Pressed, S::Held, S::Held, S::Released}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UI::UIContext context = contextAt(1.0f);
+    bool clicked = false;
+    for (size_t i = 0; i < c.frames.size(); ++i) {
+      UI::FrameInput input;
+      input.windowWidth = kW, input.windowHeight = kH;
+      input.cursorX = c.frames[i].x, input.cursorY = 50;
+      input.buttonDown[0] = c.frames[i].down;
+      context.beginFrame(input);
+      EXPECT_EQ(context.left, c.states[i]) << "frame " << i;
+      clicked |= context.click;
+      if (context.click) EXPECT_EQ(context.left, S::Released);
+    }
+    EXPECT_EQ(clicked, c.click);
+  }
+}
+
+// Which slots an element's events reach.
+class Recorder : public UI::UIElement {
+ public:
+  using UIElement::UIElement;
+  std::string calls;
+  void onPress() override { calls += "1"; }
+  void onPressInside() override { calls += "2"; }
+  void onHold() override { calls += "3"; }
+  void onHoldInside() override { calls += "4"; }
+  void onRelease() override { calls += "5"; }
+  void onReleaseInside() override { calls += "6"; }
+  void onScrollInside(double) override { calls += "7"; }
+  void onScroll(double) override { calls += "8"; }
+};
+
+TEST(UIInput, SlotsFollowTheButtonTheScrollAndTheCursor) {
+  UI::UIContext context = contextAt(1.0f);
+  Recorder under(&context), elsewhere(&context);
+  under.width = under.height = 0.5f;        // bottom left quarter
+  elsewhere.relX = elsewhere.relY = 0.5f;   // top right quarter
+  elsewhere.width = elsewhere.height = 0.5f;
+  std::vector<UI::UIInstance> records;
+  double scroll = 0;
+  auto frame = [&](bool down, double wheel, bool panelTookCursor) {
+    UI::FrameInput input;
+    input.windowWidth = kW, input.windowHeight = kH;
+    input.cursorX = 100, input.cursorY = 800;  // over the bottom left
+    input.buttonDown[0] = down;
+    input.scrollTotal = scroll += wheel;
+    context.beginFrame(input);
+    if (panelTookCursor) context.takeCursor();
+    under.collect(records);
+    elsewhere.collect(records);
+  };
+  frame(true, 0, false);
+  frame(true, 1.5, false);
+  frame(false, 0, false);
+  frame(false, 0, false);  // idle: nothing
+  frame(false, -1, true);  // the cursor taken: scrolling reaches every element, inside none
+  EXPECT_EQ(under.calls, "12" "3487" "56" "" "8");
+  EXPECT_EQ(elsewhere.calls, "1" "38" "5" "" "8");
+}
+
+}  // namespace
