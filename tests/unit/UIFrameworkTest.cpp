@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "ui/FontAtlas.h"
+#include "ui/IconVariant.h"
+#include "ui/StringTable.h"
+#include "ui/Text.h"
 #include "ui/UIContext.h"
 #include "ui/UIElement.h"
 
@@ -186,6 +190,62 @@ TEST(UIInput, SlotsFollowTheButtonTheScrollAndTheCursor) {
   frame(false, -1, true);  // the cursor taken: scrolling reaches every element, inside none
   EXPECT_EQ(under.calls, "12" "3487" "56" "" "8");
   EXPECT_EQ(elsewhere.calls, "1" "38" "5" "" "8");
+}
+
+// Text hangs from its aligned point: left text starts there, right text
+// ends there, centred text is centred on it to the pixel; a maximum width
+// stops the letters that pass it.
+TEST(UIText, AlignmentAndMaximumWidth) {
+  UI::UIContext context = contextAt(1.0f);
+  const UI::FontAtlas atlas = UI::buildFontAtlas(UI::englishStrings(), u"", false, 96);
+  context.glyphs = &atlas;
+  UI::Text text(&context);
+  text.setText(u"Feed 1200");
+  ASSERT_EQ(text.letterCount(), 9u);
+  float total = 0;
+  for (char16_t c : std::u16string(u"Feed 1200")) total += atlas.glyph(c).advance;
+  EXPECT_EQ(text.penPositions().front(), 0.0f);
+  EXPECT_NEAR(text.penPositions().back(), total, 1e-4);
+  text.alignment = UI::Text::Right;
+  text.layout();
+  EXPECT_LE(std::abs(text.penPositions().back()), 0.5f) << "ends at the point";
+  text.alignment = UI::Text::Centre;
+  text.layout();
+  EXPECT_EQ(text.penPositions().front(), std::round(-total / 2));
+  EXPECT_EQ(text.visibleCount(), 9u);
+
+  // Each letter: its glyph's quad, the text's colour, one pixel left of
+  // its pen position.
+  text.setColor({0.2f, 0.4f, 0.6f, 1});
+  const UI::Letter& f = text.letter(0);
+  const UI::GlyphRecord& g = atlas.glyph(u'F');
+  EXPECT_EQ(f.texRect[0], g.u0);
+  EXPECT_EQ(f.texRect[2], g.u0 + g.uSize);
+  EXPECT_EQ(f.width, g.width);
+  EXPECT_EQ(f.offsetX, text.penPositions().front() - 1);
+  EXPECT_EQ(f.colorTop[2], 0.6f);
+  std::vector<UI::UIInstance> records;
+  text.collect(records);
+  EXPECT_EQ(records.size(), 9u) << "letters only";
+  EXPECT_EQ(records[0].mode, 2.0f);
+
+  text.maxWidth = atlas.glyph(u'F').advance - 0.5f;
+  text.layout();
+  EXPECT_EQ(text.visibleCount(), 0u);
+  text.maxWidth = atlas.glyph(u'F').advance + atlas.glyph(u'e').advance;
+  text.layout();
+  EXPECT_EQ(text.visibleCount(), 2u);
+  records.clear();
+  text.collect(records);
+  EXPECT_EQ(records.size(), 2u);
+  text.setText(u"");
+  EXPECT_EQ(text.penPositions().size(), 1u);
+}
+
+TEST(UIIcons, VariantByDpi) {
+  const std::pair<int, int> cases[] = {{96, 96}, {100, 96}, {110, 120}, {120, 120}, {144, 144},
+                                       {192, 192}, {240, 120}, {288, 144}, {300, 192}, {72, 96}};
+  for (const auto& [dpi, variant] : cases) EXPECT_EQ(UI::iconVariantDpi(dpi), variant) << dpi;
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+#include "ui/Text.h"
+
+#include <cmath>
+#include <utility>
+
+namespace UI {
+
+void Text::setText(std::u16string text) {
+  text_ = std::move(text);
+  letters_.clear();
+  for (char16_t c : text_) {
+    auto letter = std::make_unique<Letter>(context, c);
+    letter->parent = this;
+    letter->drawMode = 2;
+    letter->widthMode = letter->heightMode = SizeMode::Pixels;
+    letter->anchorX = 0;
+    letter->anchorY = 1;
+    letter->colorBottom = letter->colorTop = color_;
+    letters_.push_back(std::move(letter));
+  }
+  layout();
+}
+
+void Text::setColor(const std::array<float, 4>& rgba) {
+  color_ = rgba;
+  for (auto& letter : letters_) letter->colorBottom = letter->colorTop = rgba;
+}
+
+void Text::layout() {
+  const FontAtlas* atlas = context->glyphs;
+  auto glyphOf = [&](char16_t c) -> GlyphRecord {
+    return atlas ? atlas->glyph(c) : GlyphRecord{0, 0, 0, 0, 0, 0, 0, 0};
+  };
+  float total = 0;
+  for (const auto& letter : letters_) total += glyphOf(letter->character).advance;
+  const float a = alignment == Centre ? 0.5f : alignment == Right ? 1.0f : 0.0f;
+  const float start = std::round(-total * a);
+
+  pen_.clear();
+  visibleCount_ = 0;
+  bool fits = true;
+  float advanced = 0;
+  for (auto& letter : letters_) {
+    const GlyphRecord g = glyphOf(letter->character);
+    letter->relX = a;
+    letter->relY = 1;
+    letter->offsetX = start + advanced + static_cast<float>(g.offsetX);
+    letter->offsetY = 0;
+    letter->width = g.width;
+    letter->height = g.height;
+    letter->texRect = {g.u0, g.v0, g.u0 + g.uSize, g.v0 + g.vSize};
+    pen_.push_back(start + advanced);
+    advanced += g.advance;
+    fits = fits && (maxWidth <= 0 || advanced <= maxWidth);
+    if (fits) ++visibleCount_;
+  }
+  pen_.push_back(start + (letters_.empty() ? 0 : total));
+}
+
+void Text::collect(std::vector<UIInstance>& records, bool /*snap*/) {
+  for (size_t i = 0; i < visibleCount_; ++i) letters_[i]->collect(records, true);
+  dispatch();
+}
+
+}  // namespace UI
