@@ -85,6 +85,7 @@ bool Render::createWindow(SIM_Window parent) {
   }
   stock_.setDeviceLimits(window_.deviceLimits());
   if (language_) strings_ = UI::builtInStrings(*language_);
+  if (!hints_.headless) interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96);
   // The parent hears the notifications, unless the host chose another window meanwhile.
   if (parent != 0) notifier_.setCallbackWindowIfUnset(parent, true);
   clockStart_ = view::Clock::now();
@@ -147,7 +148,11 @@ void Render::runFrame(double now, bool drawing) {
   std::vector<view::FrameCommands::Work> afterCut = commands_.take(view::CommandStage::AfterCut);
   if (runCommands(commands_.take(view::CommandStage::BeforeFrame))) lastActivity_ = now;
 
-  if (drawing) handleInput(window_.takeInput(), now);
+  if (drawing) {
+    const view::InputState input = window_.takeInput();
+    handleInput(input, now);
+    if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
+  }
   playback_.setLoop(interface_ && interface_->loop.load());
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
@@ -254,7 +259,11 @@ void Render::draw(double now) {
   // last; drawing it again would cost the same GPU work for the same pixels.
   if (now - lastActivity_ > kIdleAfterMs || closeRequested_.load()) return;
   const camera::Camera::DrawState camera = camera_.camera().drawState();
-  if (window_.drawFrame([&] { drawParts(camera); })) ++framesDrawn_;
+  if (window_.drawFrame([&] {
+        drawParts(camera);
+        interfaceFrame_.draw();
+      }))
+    ++framesDrawn_;
   drawPacing_.drew(now, milliseconds());
 }
 
@@ -263,6 +272,7 @@ void Render::shutdown(bool closedByUser) {
   // The parts' objects go first, then the programs that were linked for
   // this window and its context, then the window.
   for (view::FramePart* part : parts_) part->release();
+  interfaceFrame_.release();
   frameToolpath_.reset();
   gpu::deleteContextPrograms();
   gpu::deleteWindowPrograms();

@@ -25,6 +25,7 @@
 #include "ui/RibbonState.h"
 #include "ui/StringTable.h"
 #include "view/FrameCommands.h"
+#include "view/InterfaceFrame.h"
 #include "view/JobData.h"
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
@@ -109,6 +110,8 @@ class Render {
   const UI::StringTable& strings() const { return strings_; }
   // The placement tool's values and the workpiece placement committed.
   view::StockPlacement& stockPlacement() { return stockPlacement_; }
+  // Render thread: the interface drawn over the scene.
+  view::InterfaceFrame& interfaceFrame() { return interfaceFrame_; }
 
   // ---- What host calls ask of several parts
   // A new toolpath snapshot was published: the display follows and the host
@@ -172,6 +175,7 @@ class Render {
   UI::StringTable strings_;
   std::optional<int32_t> language_;  // a built-in language to load at window creation
   view::StockPlacement stockPlacement_;
+  view::InterfaceFrame interfaceFrame_;  // render thread; open with a window, not headless
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows

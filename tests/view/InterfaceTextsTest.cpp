@@ -9,6 +9,7 @@
 #include "support/HeadlessView.h"
 #include "ui/ProcessStrings.h"
 #include "ui/StringTable.h"
+#include "ui/UIManager.h"
 
 namespace {
 
@@ -116,6 +117,24 @@ TEST_F(InterfaceTexts, NewViewsTakeTheLanguageOrTheHostTexts) {
   const UI::StringTable hostTable = texts();
   EXPECT_EQ(hostTable[12], u"Werkzeug (host)");
   EXPECT_EQ(hostTable[13], UI::englishStrings()[13]) << "the language was cancelled";
+  EXPECT_FALSE(onRenderThread([&] { return view->interfaceFrame().isOpen(); })) << "headless: no interface";
+}
+
+// A view with a window draws its interface from an atlas of its own texts.
+TEST_F(InterfaceTexts, TheInterfaceAtlasHoldsTheViewsLanguage) {
+  ASSERT_EQ(SIM_Localize(7), 0);
+  ASSERT_EQ(SIM_InitOpenGL(), 1);
+  SIM_Hint(SIM_HINT_START_HIDDEN, 1);
+  view = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_START_HIDDEN, 0);
+  ASSERT_NE(view, nullptr);
+  const char16_t machine = UI::builtInStrings(7)[176][0];  // "Machine" in Japanese
+  ASSERT_GT(machine, 0x7F);
+  const bool drawn = onRenderThread([&] {
+    UI::UIManager* manager = view->interfaceFrame().manager();
+    return manager && manager->atlas().glyphOf(machine) != 0;
+  });
+  EXPECT_TRUE(drawn);
 }
 
 }  // namespace

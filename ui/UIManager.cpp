@@ -1,0 +1,153 @@
+#include "ui/UIManager.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+
+namespace UI {
+
+namespace {
+
+constexpr const char* kVertex = "Shaders\\uielem.vert";
+constexpr const char* kFragment = "Shaders\\uielem.frag";
+
+GLuint program() { return gpu::drawProgram(kVertex, kFragment); }
+
+}  // namespace
+
+UIManager::~UIManager() = default;
+
+void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
+  if (atlasBuilt_ && atlas_.bright == bright && atlas_.dpi == dpi && atlasTexts_ == texts) return;
+  atlas_ = buildFontAtlas(texts, u"", bright, dpi);
+  atlasTexts_ = texts;
+  atlasBuilt_ = true;
+  context_.glyphs = &atlas_;
+  context_.dpi = atlas_.dpi;
+  context_.contentScaleX = context_.contentScaleY = atlas_.contentScale;
+
+  GLint previousUnit = 0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
+  glActiveTexture(GL_TEXTURE0);
+  if (!fontTexture_) {
+    glGenTextures(1, &fontTexture_);
+    glBindTexture(GL_TEXTURE_2D, fontTexture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, FontAtlas::kWidth, FontAtlas::kHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  }
+  glBindTexture(GL_TEXTURE_2D, fontTexture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, FontAtlas::kWidth, FontAtlas::kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                  atlas_.rgba.data());
+  const GLuint p = program();
+  glProgramUniform1i(p, gpu::uniformLocation(p, "fontTexture"), 0);
+  glProgramUniform1i(p, gpu::uniformLocation(p, "iconTexture1"), 1);
+  glActiveTexture(static_cast<GLenum>(previousUnit));
+}
+
+bool UIManager::framePass(const FrameInput& input, const std::function<void(std::vector<UIInstance>&)>& walk) {
+  context_.beginFrame(input);
+  std::swap(previous_, records_);
+  records_.clear();
+  walk(records_);
+  const bool changed = records_.size() != previous_.size() ||
+                       std::memcmp(records_.data(), previous_.data(), records_.size() * sizeof(UIInstance)) != 0;
+  if (changed) upload();
+  return changed;
+}
+
+void UIManager::makeBuffers() {
+  static constexpr float kQuad[12] = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+  glGenVertexArrays(1, &vao_);
+  glGenBuffers(1, &quad_);
+  glGenBuffers(1, &instances_);
+  glBindVertexArray(vao_);
+  glBindBuffer(GL_ARRAY_BUFFER, quad_);
+  glBufferData(GL_ARRAY_BUFFER, sizeof kQuad, kQuad, GL_STATIC_DRAW);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 8, nullptr);
+  glBindBuffer(GL_ARRAY_BUFFER, instances_);
+  struct Attribute {
+    GLuint location;
+    GLint components;
+    size_t offset;
+  };
+  static constexpr Attribute kAttributes[] = {{1, 2, 0}, {2, 2, 8}, {3, 4, 16}, {4, 4, 32}, {5, 1, 48}, {6, 1, 52}, {7, 4, 56}};
+  for (const Attribute& a : kAttributes) {
+    glEnableVertexAttribArray(a.location);
+    glVertexAttribPointer(a.location, a.components, GL_FLOAT, GL_FALSE, sizeof(UIInstance),
+                          reinterpret_cast<const void*>(a.offset));
+    glVertexAttribDivisor(a.location, 1);
+  }
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void UIManager::upload() {
+  if (!vao_) makeBuffers();
+  // The last draw may still read the buffer.
+  if (fence_) {
+    glClientWaitSync(fence_, GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
+    glDeleteSync(fence_);
+    fence_ = nullptr;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, instances_);
+  const size_t bytes = records_.size() * sizeof(UIInstance);
+  if (records_.size() > capacity_) {
+    capacity_ = std::max<size_t>(records_.size(), 2 * capacity_);
+    glBufferData(GL_ARRAY_BUFFER, capacity_ * sizeof(UIInstance), nullptr, GL_DYNAMIC_DRAW);
+  }
+  if (bytes) glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, records_.data());
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  ++uploads_;
+}
+
+void UIManager::draw() {
+  if (records_.empty() || !vao_) return;
+  const GLuint p = program();
+  glUseProgram(p);
+  glUniform1f(gpu::uniformLocation(p, "aspect"), context_.windowWidth / context_.windowHeight);
+  GLint source = 0, destination = 0, sourceAlpha = 0, destinationAlpha = 0, previousUnit = 0;
+  glGetIntegerv(GL_BLEND_SRC_RGB, &source);
+  glGetIntegerv(GL_BLEND_DST_RGB, &destination);
+  glGetIntegerv(GL_BLEND_SRC_ALPHA, &sourceAlpha);
+  glGetIntegerv(GL_BLEND_DST_ALPHA, &destinationAlpha);
+  const GLboolean blend = glIsEnabled(GL_BLEND), depth = glIsEnabled(GL_DEPTH_TEST);
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, fontTexture_);
+  glActiveTexture(static_cast<GLenum>(previousUnit));
+
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC1_COLOR);
+  glDisable(GL_DEPTH_TEST);
+  glBindVertexArray(vao_);
+  glDrawArraysInstanced(GL_TRIANGLES, 0, 6, static_cast<GLsizei>(records_.size()));
+  glBindVertexArray(0);
+  if (depth) glEnable(GL_DEPTH_TEST);
+  glBlendFuncSeparate(source, destination, sourceAlpha, destinationAlpha);
+  if (!blend) glDisable(GL_BLEND);
+  glUseProgram(0);
+  if (fence_) glDeleteSync(fence_);
+  fence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+}
+
+void UIManager::release() {
+  if (fence_) glDeleteSync(fence_);
+  fence_ = nullptr;
+  if (vao_) glDeleteVertexArrays(1, &vao_);
+  GLuint buffers[2] = {quad_, instances_};
+  glDeleteBuffers(2, buffers);
+  if (fontTexture_) glDeleteTextures(1, &fontTexture_);
+  vao_ = quad_ = instances_ = fontTexture_ = 0;
+  capacity_ = 0;
+  atlasBuilt_ = false;
+}
+
+}  // namespace UI

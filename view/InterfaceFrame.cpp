@@ -1,0 +1,36 @@
+#include "view/InterfaceFrame.h"
+
+namespace view {
+
+void InterfaceFrame::open(const UI::StringTable& texts, int dpi) {
+  manager_ = std::make_unique<UI::UIManager>();
+  manager_->ensureAtlas(texts, false, dpi);
+}
+
+bool InterfaceFrame::update(const InputState& frame, int width, int height) {
+  if (!manager_) return false;
+  input_.windowWidth = static_cast<float>(width);
+  input_.windowHeight = static_cast<float>(height);
+  input_.cursorX = static_cast<float>(frame.cursorX);
+  input_.cursorY = static_cast<float>(frame.cursorY);
+  // A press and release between two frames still counts as down once.
+  for (size_t k = 0; k < 3; ++k) input_.buttonDown[k] = frame.buttonDown[k] || frame.wentDown[k];
+  input_.scrollTotal += frame.wheelSteps;
+  // The window reports each modifier pair as one; T is not tracked yet.
+  input_.modifierDown = {frame.shift, frame.shift, frame.control, frame.control, frame.alt, frame.alt, false};
+  return manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
+    for (UI::UIElement* panel : panels_) panel->collect(records);
+  });
+}
+
+void InterfaceFrame::draw() {
+  if (manager_) manager_->draw();
+}
+
+void InterfaceFrame::release() {
+  if (manager_) manager_->release();
+  manager_.reset();
+  panels_.clear();
+}
+
+}  // namespace view

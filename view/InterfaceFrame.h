@@ -1,0 +1,36 @@
+#pragma once
+// The view's in-window interface on its render thread: the frame pass that
+// steps the interface to the window's input and walks its top-level panels
+// (the ribbon bar first), and the overlay drawn on top of each frame.
+// Headless views have none.
+#include <memory>
+#include <vector>
+
+#include "ui/StringTable.h"
+#include "ui/UIElement.h"
+#include "ui/UIManager.h"
+#include "view/InputState.h"
+
+namespace view {
+
+class InterfaceFrame {
+ public:
+  // Render thread, the window's context current.
+  void open(const UI::StringTable& texts, int dpi);
+  bool isOpen() const { return manager_ != nullptr; }
+  // The frame's input and a walk of the panels; true when what the
+  // interface draws changed (the view must draw again).
+  bool update(const InputState& frame, int width, int height);
+  void draw();
+  void release();
+  // Walked in this order each frame.
+  std::vector<UI::UIElement*>& panels() { return panels_; }
+  UI::UIManager* manager() { return manager_.get(); }
+
+ private:
+  std::unique_ptr<UI::UIManager> manager_;
+  UI::FrameInput input_;
+  std::vector<UI::UIElement*> panels_;
+};
+
+}  // namespace view
