@@ -97,6 +97,10 @@ FontAtlas buildFontAtlas(const StringTable& table, std::u16string_view extra, bo
       continue;
     }
     const int boxWidth = std::max(0, glyph.left + glyph.width);  // from the pen to the ink's right edge
+    if (boxWidth + 2 * margin > FontAtlas::kWidth) {  // broken metrics: wider than the image
+      ++atlas.missing;
+      continue;
+    }
     const int step = std::max(static_cast<int>(std::ceil(glyph.advance)) + margin, boxWidth + 2 * margin);
     if (penX + boxWidth + margin > FontAtlas::kWidth) {
       penX = margin;
@@ -114,7 +118,7 @@ FontAtlas buildFontAtlas(const StringTable& table, std::u16string_view extra, bo
       if (ay < penY || ay >= penY + atlas.lineHeight) continue;
       for (int x = 0; x < glyph.width; ++x) {
         const int ax = penX + glyph.left + x;
-        if (ax < boxLeft || ax >= boxRight) continue;
+        if (ax < boxLeft || ax >= boxRight || ax < 0 || ax >= FontAtlas::kWidth) continue;
         uint8_t* texel = &atlas.rgba[(size_t(ay) * FontAtlas::kWidth + ax) * 4];
         const uint8_t* coverage = &glyph.rgb[(size_t(y) * glyph.width + x) * 3];
         for (int k = 0; k < 3; ++k) texel[k] = std::max(texel[k], coverage[k]);

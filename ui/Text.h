@@ -34,7 +34,7 @@ class Text : public UIElement {
   // Alignment and maximum width (logical pixels, 0 unlimited) take effect
   // with the next layout.
   void layout();
-  void collect(std::vector<UIInstance>& records, bool snap = false);
+  void collect(std::vector<UIInstance>& records, bool snap = false) override;
 
   uint32_t alignment = Left;
   float maxWidth = 0;

@@ -65,7 +65,7 @@ class UIElement {
   void setAnchor(float x, float y, bool keepPlace);
   // Delivers the frame's events to the slots, then appends the element's
   // record (each value rounded to whole pixels with snap).
-  void collect(std::vector<UIInstance>& records, bool snap = false);
+  virtual void collect(std::vector<UIInstance>& records, bool snap = false);
 
  protected:
   // The record this element draws now.

@@ -56,8 +56,10 @@ bool UIManager::framePass(const FrameInput& input, const std::function<void(std:
   std::swap(previous_, records_);
   records_.clear();
   walk(records_);
-  const bool changed = records_.size() != previous_.size() ||
-                       std::memcmp(records_.data(), previous_.data(), records_.size() * sizeof(UIInstance)) != 0;
+  // Bytewise: a record is plain floats, and an empty list has no storage.
+  const bool changed =
+      records_.size() != previous_.size() ||
+      (!records_.empty() && std::memcmp(records_.data(), previous_.data(), records_.size() * sizeof(UIInstance)) != 0);
   if (changed) upload();
   return changed;
 }
