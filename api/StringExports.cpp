@@ -1,5 +1,7 @@
 // Exports of the process-wide interface texts.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "api/StringSlots.h"
 #include "korvane/Korvane.h"
@@ -30,12 +32,12 @@ SIM_EXPORT int32_t SIM_Localize(int32_t language) {
 SIM_EXPORT int32_t SIM_SetStrings(const SIM_StringRecord* record) {
   if (!record) return -1;
   try {
-    UI::ProcessStrings& strings = UI::ProcessStrings::instance();
+    std::vector<std::pair<size_t, std::u16string>> texts;
     for (size_t slot = 0; slot < SIM_STRING_SLOTS; ++slot) {
       const std::optional<size_t> entry = api::tableEntryOfSlot(slot);
-      if (entry && record->text[slot]) strings.setText(*entry, hostText(record->text[slot]));
+      if (entry && record->text[slot]) texts.emplace_back(*entry, hostText(record->text[slot]));
     }
-    strings.endHostTexts();
+    UI::ProcessStrings::instance().setHostTexts(std::move(texts));
     return 0;
   } catch (...) {
     return -1;

@@ -13,6 +13,8 @@ packages=(
   libbullet-extras-dev libmeshoptimizer-dev
   # text
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei
+  # interface icons: SVG sources rasterised at build time
+  librsvg2-bin
   # tests: virtual display with Mesa's software OpenGL
   libgtest-dev xvfb xauth libgl1-mesa-dri libglx-mesa0
   # benchmarks

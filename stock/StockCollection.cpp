@@ -61,15 +61,18 @@ void StockCollection::place(StockDescription& stock) const {
       planGrid(boundsOf(*stock.shape), stock.definition.quality, static_cast<uint32_t>(stock.definition.precision));
 }
 
-void StockCollection::setWorkpiecePlacement(const glm::dmat4& placement) {
+std::optional<glm::dmat4> StockCollection::setWorkpiecePlacement(const glm::dmat4& placement) {
   std::lock_guard lock(mutex_);
-  if (placement == workpiece_) return;
+  if (placement == workpiece_) return std::nullopt;
+  std::optional<glm::dmat4> replaced;
+  if (!stocks_.empty()) replaced = workpiece_;
   workpiece_ = placement;
   for (StockDescription& stock : stocks_) {
     place(stock);
     stock.revision = ++stockRevision_;
   }
   ++stockRevision_;
+  return replaced;
 }
 
 glm::dmat4 StockCollection::workpiecePlacement() const {

@@ -45,7 +45,9 @@ class StockCollection {
   void setRefineByDefault(bool on);
   // The workpiece placement (rigid; the identity at first) moves every
   // stock's solid after its own placement; a new one places them again.
-  void setWorkpiecePlacement(const glm::dmat4& placement);
+  // Returns the placement it replaced when that moved at least one stock
+  // (read and replaced in one step, so no other change falls between).
+  std::optional<glm::dmat4> setWorkpiecePlacement(const glm::dmat4& placement);
   glm::dmat4 workpiecePlacement() const;
 
   // ---- Geometries, identified by the hash of their name

@@ -67,7 +67,10 @@ FontAtlas buildFontAtlas(const StringTable& table, std::u16string_view extra, bo
   atlas.rgba.assign(size_t(FontAtlas::kWidth) * FontAtlas::kHeight * 4, 0);
   atlas.glyphOfCharacter.assign(0x10000, 0);
   const float scale = atlas.contentScale;
-  const int margin = static_cast<int>(std::ceil(scale));  // device pixels either side of a glyph's box
+  // Device pixels either side of a glyph's box: the letter quad starts one
+  // logical pixel left of the pen, so the margin is that pixel rounded to
+  // the device grid (the ink lands within half a device pixel of its pen).
+  const int margin = std::max(1, static_cast<int>(std::lround(scale)));
 
   FontFaces faces(atlas.dpi);
   FT_Face primary = faces.primary();
@@ -86,14 +89,23 @@ FontAtlas buildFontAtlas(const StringTable& table, std::u16string_view extra, bo
   // and its margins never reach into the next one's.
   int penX = margin, penY = 0;
   Rendered glyph;
+  // Glyph 0 is what a character without a glyph draws: it stays an empty
+  // gap even when the space itself cannot be drawn.
+  auto addGap = [&](char16_t c) {
+    atlas.glyphOfCharacter[c] = static_cast<uint16_t>(atlas.glyphs.size());
+    atlas.glyphs.push_back(GlyphRecord{2.0f, atlas.lineHeight / scale, 0, 0, 0, 0, 0, -1});
+    atlas.characters.push_back(c);
+  };
   for (char16_t c : atlasCharacters(table, extra)) {
+    if (atlas.glyphs.empty() && c != u' ') addGap(u' ');
     if (penY + atlas.lineHeight > FontAtlas::kHeight) {
       ++atlas.overflow;
       continue;
     }
     FT_Face face = faces.faceFor(c);
     if (!face || !render(face, c, glyph)) {
-      ++atlas.missing;
+      if (c == u' ') addGap(c);
+      else ++atlas.missing;
       continue;
     }
     const int boxWidth = std::max(0, glyph.left + glyph.width);  // from the pen to the ink's right edge
@@ -126,7 +138,7 @@ FontAtlas buildFontAtlas(const StringTable& table, std::u16string_view extra, bo
       }
     }
     GlyphRecord record;
-    record.width = boxWidth / scale + 2.0f;
+    record.width = (boxRight - boxLeft) / scale;  // the box in logical pixels, margins included
     record.height = atlas.lineHeight / scale;
     record.u0 = static_cast<float>(boxLeft) / FontAtlas::kWidth;
     record.v0 = static_cast<float>(penY) / FontAtlas::kHeight;
@@ -140,10 +152,7 @@ FontAtlas buildFontAtlas(const StringTable& table, std::u16string_view extra, bo
     penX += step;
   }
   // Every character draws, if only as a gap.
-  if (atlas.glyphs.empty()) {
-    atlas.glyphs.push_back(GlyphRecord{2.0f, atlas.lineHeight / scale, 0, 0, 0, 0, 0, -1});
-    atlas.characters.push_back(u' ');
-  }
+  if (atlas.glyphs.empty()) addGap(u' ');
   return atlas;
 }
 

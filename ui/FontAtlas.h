@@ -18,7 +18,7 @@ namespace UI {
 // Sizes in logical pixels (device pixels / content scale), atlas
 // coordinates as fractions of the image.
 struct GlyphRecord {
-  float width;    // the glyph's box: measured width / scale + 2
+  float width;    // the glyph's box with its margins: its atlas width / scale
   float height;   // line height / scale
   float u0, v0;   // left and top edge in the atlas
   float uSize, vSize;

@@ -16,14 +16,10 @@ void ProcessStrings::localize(int32_t language) {
   language_ = language;
 }
 
-void ProcessStrings::setText(size_t index, std::u16string text) {
-  if (index >= kStringCount) return;
+void ProcessStrings::setHostTexts(std::vector<std::pair<size_t, std::u16string>> texts) {
   std::lock_guard lock(mutex_);
-  table_[index] = std::move(text);
-}
-
-void ProcessStrings::endHostTexts() {
-  std::lock_guard lock(mutex_);
+  for (auto& [index, text] : texts)
+    if (index < kStringCount) table_[index] = std::move(text);
   language_.reset();
 }
 

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/StringTable.h"
 
@@ -18,10 +20,9 @@ class ProcessStrings {
 
   // Views created afterwards load that built-in language.
   void localize(int32_t language);
-  // The host's text for an entry; a pending built-in language is cancelled
-  // (call endHostTexts once after a record's texts).
-  void setText(size_t index, std::u16string text);
-  void endHostTexts();
+  // The host's texts, (entry, text), applied together: no view created
+  // meanwhile sees half of them. A pending built-in language is cancelled.
+  void setHostTexts(std::vector<std::pair<size_t, std::u16string>> texts);
   // A view's starting table, with the built-in language it is to load
   // instead once its window exists (none: the table is the host's).
   struct ForView {

@@ -38,15 +38,29 @@ Rect UIElement::getRect() const {
   return r;
 }
 
+bool UIElement::shown() const {
+  for (const UIElement* e = this; e; e = e->parent)
+    if (!e->visible) return false;
+  return true;
+}
+
+float UIElement::shownOpacity() const {
+  float product = 1;
+  for (const UIElement* e = this; e; e = e->parent) product *= e->opacity;
+  return product;
+}
+
 bool UIElement::hitTest(float px, float py) const {
-  if (!visible) return false;
+  if (!shown()) return false;
   const Rect r = getRect();
   return r.x <= px && px < r.x + r.w && r.y <= py && py < r.y + r.h;
 }
 
 bool UIElement::cursorInside() const {
   if (context->cursorX < 0 && context->cursorY < 0) return false;
-  return hitTest(context->cursorX / context->windowWidth, 1.0f - context->cursorY / context->windowHeight);
+  // The cursor names a pixel; its centre is what lies inside or not.
+  return hitTest((context->cursorX + 0.5f) / context->windowWidth,
+                 1.0f - (context->cursorY + 0.5f) / context->windowHeight);
 }
 
 void UIElement::setAnchor(float x, float y, bool keepPlace) {
@@ -97,12 +111,13 @@ UIInstance UIElement::record(bool snap) const {
   r.y = rect.y;
   r.colorBottom = colorBottom;
   r.colorTop = colorTop;
-  r.colorBottom[3] *= opacity;
-  r.colorTop[3] *= opacity;
+  const float fade = shownOpacity();
+  r.colorBottom[3] *= fade;
+  r.colorTop[3] *= fade;
   r.roundness = roundness;
   r.mode = drawMode == 3 ? 3.0f + drawModeExtra : static_cast<float>(drawMode);
   r.texRect = texRect;
-  if (visible) {
+  if (shown()) {
     r.w = rect.w;
     r.h = rect.h;
   } else {

@@ -57,7 +57,12 @@ class UIElement {
   // Where the element lies, snapped to whole pixels (elements up to three
   // pixels tall keep their exact height).
   Rect getRect() const;
-  // Visible and the point (window fractions, y up) inside.
+  // Visible along with every parent: a hidden panel hides what it holds.
+  bool shown() const;
+  // The element's opacity times every parent's: a fading panel fades its
+  // texts with it.
+  float shownOpacity() const;
+  // Shown and the point (window fractions, y up) inside.
   bool hitTest(float px, float py) const;
   // The cursor inside this element.
   bool cursorInside() const;

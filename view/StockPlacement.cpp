@@ -19,8 +19,7 @@ std::optional<glm::dmat4> StockPlacement::previous() const {
 
 void StockPlacement::commit(stock::StockCollection& stocks) {
   std::lock_guard lock(mutex_);
-  if (!stocks.stocks().empty()) previous_ = stocks.workpiecePlacement();
-  stocks.setWorkpiecePlacement(pending_);
+  if (auto replaced = stocks.setWorkpiecePlacement(pending_)) previous_ = *replaced;
 }
 
 }  // namespace view

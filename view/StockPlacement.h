@@ -17,7 +17,7 @@ class StockPlacement {
   // workpiece's current placement when the tool is switched on.
   void setPending(const glm::dmat4& placement);
   glm::dmat4 pending() const;
-  // The workpiece placement before the last commit that found a stock.
+  // The workpiece placement before the last commit that moved a stock.
   std::optional<glm::dmat4> previous() const;
   // Call with the stock lock held exclusively: the stocks are placed again.
   void commit(stock::StockCollection& stocks);

@@ -49,7 +49,9 @@ TEST_P(AtlasOfLanguage, EveryCharacterInkedInsideItsOwnRectangle) {
   // Every character of the table has a glyph of its own.
   for (const std::u16string& text : table)
     for (char16_t c : text)
-      if (c != u'\n') EXPECT_EQ(atlas.characters[atlas.glyphOf(c)], c) << std::hex << int(c);
+      if (c != u'\n') {
+        EXPECT_EQ(atlas.characters[atlas.glyphOf(c)], c) << std::hex << int(c);
+      }
 
   // Rectangles inside the image, disjoint; ink only inside them, and in
   // every rectangle of a visible character.
@@ -66,9 +68,19 @@ TEST_P(AtlasOfLanguage, EveryCharacterInkedInsideItsOwnRectangle) {
         cell = static_cast<int>(i);
         inked |= alphaAt(atlas, x, y) != 0;
       }
-    if (!blank(atlas.characters[i])) EXPECT_TRUE(inked) << "character " << std::hex << int(atlas.characters[i]);
-    EXPECT_NEAR(atlas.glyphs[i].height * atlas.contentScale, atlas.lineHeight, 1e-3);
+    if (!blank(atlas.characters[i])) {
+      EXPECT_TRUE(inked) << "character " << std::hex << int(atlas.characters[i]);
+    }
+    // The letter quad covers its rectangle texel for device pixel, at
+    // fractional scales too.
+    const UI::GlyphRecord& g = atlas.glyphs[i];
+    EXPECT_NEAR(g.width * atlas.contentScale, g.uSize * UI::FontAtlas::kWidth, 1e-3) << i;
+    EXPECT_NEAR(g.height * atlas.contentScale, g.vSize * UI::FontAtlas::kHeight, 1e-3) << i;
   }
+  // Glyph 0, what characters without a glyph draw, is empty.
+  const Rect gap = rectOf(atlas.glyphs[0]);
+  for (int y = gap.y0; y < gap.y1; ++y)
+    for (int x = gap.x0; x < gap.x1; ++x) ASSERT_EQ(alphaAt(atlas, x, y), 0);
   size_t strayInk = 0;
   for (int y = 0; y < UI::FontAtlas::kHeight; ++y)
     for (int x = 0; x < UI::FontAtlas::kWidth; ++x)

@@ -143,7 +143,9 @@ TEST(UIInput, ButtonStatesAndTheClickGesture) {
       context.beginFrame(input);
       EXPECT_EQ(context.left, c.states[i]) << "frame " << i;
       clicked |= context.click;
-      if (context.click) EXPECT_EQ(context.left, S::Released);
+      if (context.click) {
+        EXPECT_EQ(context.left, S::Released);
+      }
     }
     EXPECT_EQ(clicked, c.click);
   }
@@ -238,6 +240,20 @@ TEST(UIText, AlignmentAndMaximumWidth) {
   records.clear();
   text.collect(records);
   EXPECT_EQ(records.size(), 2u);
+
+  // A panel's fading and hiding reach the letters it holds.
+  UI::UIElement panel(&context);
+  text.parent = &panel;
+  panel.opacity = 0.5f;
+  records.clear();
+  text.collect(records);
+  EXPECT_EQ(records[0].colorTop[3], 0.5f);
+  panel.visible = false;
+  records.clear();
+  text.collect(records);
+  EXPECT_EQ(records[0].w, 0.0f);
+  EXPECT_EQ(records[0].colorTop[3], 0.0f);
+
   text.setText(u"");
   EXPECT_EQ(text.penPositions().size(), 1u);
 }

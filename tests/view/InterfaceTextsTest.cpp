@@ -47,12 +47,16 @@ TEST(BuiltInLanguages, EveryLanguageHasEveryEntryInItsOwnWords) {
     for (size_t i = 0; i < UI::kStringCount; ++i) {
       EXPECT_EQ(table[i].empty(), UI::reservedString(i)) << "entry " << i;
       // Hints keep their title and description apart.
-      if (i >= 220 && !UI::reservedString(i)) EXPECT_NE(table[i].find(u'\n'), std::u16string::npos) << i;
+      if (i >= 220 && !UI::reservedString(i)) {
+        EXPECT_NE(table[i].find(u'\n'), std::u16string::npos) << i;
+      }
       translated += table[i] != english[i];
       foreignScript += hasNonAscii(table[i]);
     }
     EXPECT_GT(translated, 200u);
-    if (language.ownScript) EXPECT_GT(foreignScript, 200u);
+    if (language.ownScript) {
+      EXPECT_GT(foreignScript, 200u);
+    }
   }
   EXPECT_NE(UI::builtInStrings(9), UI::builtInStrings(10)) << "two Chinese scripts";
   for (int32_t code : {2, -1, 11, 99}) EXPECT_EQ(UI::builtInStrings(code), english) << code;

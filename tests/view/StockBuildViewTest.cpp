@@ -294,6 +294,7 @@ TEST_F(StockOnView, CommittedPlacementMovesTheStock) {
   // with the placement the stock has now.
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_COMMIT_STOCK, 0), 0);
   EXPECT_EQ(view->job().stocks.stock(1)->revision, revision);
+  EXPECT_EQ(*view->stockPlacement().previous(), glm::dmat4(1.0)) << "what to go back to survives";
   view->stockPlacement().setPending(glm::dmat4(1.0));
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_START_PLACEMENT, 0), 0);
   EXPECT_EQ(view->stockPlacement().pending()[3].z, 2.0);
