@@ -7,6 +7,7 @@
 
 #include "ui/ButtonState.h"
 #include "ui/FontAtlas.h"
+#include "ui/IconAtlas.h"
 
 namespace UI {
 
@@ -37,6 +38,7 @@ struct UIContext {
   int32_t dpi = 96;
   float contentScaleX = 1, contentScaleY = 1;  // DPI / 96
   const FontAtlas* glyphs = nullptr;
+  const IconAtlas* icons = nullptr;
 
   static constexpr float kClickDistance = 2.0f;
 

@@ -5,6 +5,7 @@
 
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
+#include "ui/IconVariant.h"
 
 namespace UI {
 
@@ -28,8 +29,9 @@ void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
   context_.dpi = atlas_.dpi;
   context_.contentScaleX = context_.contentScaleY = atlas_.contentScale;
 
-  GLint previousUnit = 0;
+  GLint previousUnit = 0, previousAlignment = 0;
   glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
   glActiveTexture(GL_TEXTURE0);
   if (!fontTexture_) {
     glGenTextures(1, &fontTexture_);
@@ -48,7 +50,33 @@ void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
   const GLuint p = program();
   glProgramUniform1i(p, gpu::uniformLocation(p, "fontTexture"), 0);
   glProgramUniform1i(p, gpu::uniformLocation(p, "iconTexture1"), 1);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
   glActiveTexture(static_cast<GLenum>(previousUnit));
+}
+
+bool UIManager::loadIcons(int dpi) {
+  if (icons_.dpi != 0 && icons_.dpi == iconVariantDpi(dpi)) return false;
+  icons_ = decodeIconAtlas(dpi);
+  context_.icons = &icons_;
+  if (icons_.dpi == 0) return false;
+
+  GLint previousUnit = 0, previousAlignment = 0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+  glActiveTexture(GL_TEXTURE1);
+  // A new variant may have another size: the texture is specified again.
+  if (!iconTexture_) glGenTextures(1, &iconTexture_);
+  glBindTexture(GL_TEXTURE_2D, iconTexture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, icons_.width, icons_.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               icons_.rgba.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+  glActiveTexture(static_cast<GLenum>(previousUnit));
+  return true;
 }
 
 bool UIManager::framePass(const FrameInput& input, const std::function<void(std::vector<UIInstance>&)>& walk) {
@@ -112,6 +140,9 @@ void UIManager::upload() {
 
 void UIManager::draw() {
   if (records_.empty() || !vao_) return;
+  GLint previousProgram = 0, previousVao = 0, previousTextures[2] = {0, 0};
+  glGetIntegerv(GL_CURRENT_PROGRAM, &previousProgram);
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
   const GLuint p = program();
   glUseProgram(p);
   glUniform1f(gpu::uniformLocation(p, "aspect"), context_.windowWidth / context_.windowHeight);
@@ -122,20 +153,27 @@ void UIManager::draw() {
   glGetIntegerv(GL_BLEND_DST_ALPHA, &destinationAlpha);
   const GLboolean blend = glIsEnabled(GL_BLEND), depth = glIsEnabled(GL_DEPTH_TEST);
   glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, fontTexture_);
-  glActiveTexture(static_cast<GLenum>(previousUnit));
+  for (GLuint unit = 0; unit < 2; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTextures[unit]);
+    glBindTexture(GL_TEXTURE_2D, unit == 0 ? fontTexture_ : iconTexture_);
+  }
 
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC1_COLOR);
   glDisable(GL_DEPTH_TEST);
   glBindVertexArray(vao_);
   glDrawArraysInstanced(GL_TRIANGLES, 0, 6, static_cast<GLsizei>(records_.size()));
-  glBindVertexArray(0);
+  glBindVertexArray(static_cast<GLuint>(previousVao));
   if (depth) glEnable(GL_DEPTH_TEST);
   glBlendFuncSeparate(source, destination, sourceAlpha, destinationAlpha);
   if (!blend) glDisable(GL_BLEND);
-  glUseProgram(0);
+  for (GLuint unit = 0; unit < 2; ++unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTextures[unit]));
+  }
+  glActiveTexture(static_cast<GLenum>(previousUnit));
+  glUseProgram(static_cast<GLuint>(previousProgram));
   if (fence_) glDeleteSync(fence_);
   fence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
 }
@@ -147,7 +185,9 @@ void UIManager::release() {
   GLuint buffers[2] = {quad_, instances_};
   glDeleteBuffers(2, buffers);
   if (fontTexture_) glDeleteTextures(1, &fontTexture_);
-  vao_ = quad_ = instances_ = fontTexture_ = 0;
+  if (iconTexture_) glDeleteTextures(1, &iconTexture_);
+  vao_ = quad_ = instances_ = fontTexture_ = iconTexture_ = 0;
+  icons_ = IconAtlas{};
   capacity_ = 0;
   atlasBuilt_ = false;
 }

@@ -12,6 +12,7 @@
 
 #include "gpu/GL.h"
 #include "ui/FontAtlas.h"
+#include "ui/IconAtlas.h"
 #include "ui/StringTable.h"
 #include "ui/UIContext.h"
 #include "ui/UIInstance.h"
@@ -31,6 +32,11 @@ class UIManager {
   // (texture unit 0, "fontTexture") when either changed since the last call.
   void ensureAtlas(const StringTable& texts, bool bright, int dpi);
   const FontAtlas& atlas() const { return atlas_; }
+  // The icon atlas of the variant this DPI uses, decoded and uploaded
+  // (texture unit 1, "iconTexture1") when the variant changes; true when it
+  // was loaded.
+  bool loadIcons(int dpi);
+  const IconAtlas& icons() const { return icons_; }
 
   // Steps the context to the frame's input, lets walk append the records,
   // and uploads them when they changed; true when they did.
@@ -52,7 +58,8 @@ class UIManager {
   StringTable atlasTexts_;
   bool atlasBuilt_ = false;
   std::vector<UIInstance> records_, previous_;
-  GLuint vao_ = 0, quad_ = 0, instances_ = 0, fontTexture_ = 0;
+  IconAtlas icons_;
+  GLuint vao_ = 0, quad_ = 0, instances_ = 0, fontTexture_ = 0, iconTexture_ = 0;
   size_t capacity_ = 0;  // records the instance buffer holds
   GLsync fence_ = nullptr;
   uint64_t uploads_ = 0;

@@ -5,6 +5,7 @@ namespace view {
 void InterfaceFrame::open(const UI::StringTable& texts, int dpi) {
   manager_ = std::make_unique<UI::UIManager>();
   manager_->ensureAtlas(texts, false, dpi);
+  manager_->loadIcons(dpi);
 }
 
 bool InterfaceFrame::update(const InputState& frame, int width, int height) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/FontAtlas.h"
+#include "ui/IconAtlas.h"
 #include "ui/IconVariant.h"
 #include "ui/StringTable.h"
 #include "ui/Text.h"
@@ -262,6 +263,57 @@ TEST(UIIcons, VariantByDpi) {
   const std::pair<int, int> cases[] = {{96, 96}, {100, 96}, {110, 120}, {120, 120}, {144, 144},
                                        {192, 192}, {240, 120}, {288, 144}, {300, 192}, {72, 96}};
   for (const auto& [dpi, variant] : cases) EXPECT_EQ(UI::iconVariantDpi(dpi), variant) << dpi;
+}
+
+// Each decoded variant: the cell size and image of its DPI, every listed
+// icon on a cell of its own with opaque pixels, nothing drawn in the
+// margins or between cells, and zero rectangles for index 0 and the unused
+// indices.
+TEST(UIIcons, EveryVariantHoldsItsIconsOnTheirCells) {
+  struct Variant {
+    int windowDpi, dpi, cell, side;
+  };
+  const Variant variants[] = {{96, 96, 32, 512}, {100, 96, 32, 512}, {110, 120, 40, 512}, {240, 120, 40, 512},
+                              {144, 144, 48, 1024}, {168, 168, 56, 1024}, {300, 192, 64, 1024}};
+  std::vector<uint32_t> listed;
+#define KORVANE_ICON_INDEX(index, name, file) listed.push_back(index);
+  KORVANE_ICONS(KORVANE_ICON_INDEX)
+#undef KORVANE_ICON_INDEX
+  for (const Variant& v : variants) {
+    SCOPED_TRACE(v.windowDpi);
+    const UI::IconAtlas atlas = UI::decodeIconAtlas(v.windowDpi);
+    ASSERT_EQ(atlas.dpi, v.dpi);
+    ASSERT_EQ(atlas.width, v.side);
+    ASSERT_EQ(atlas.height, v.side);
+    ASSERT_EQ(atlas.rgba.size(), size_t(v.side) * v.side * 4);
+    std::vector<int> owner(size_t(v.side) * v.side, -1);
+    for (uint32_t index = 0; index < UI::kIconCount; ++index) {
+      const UI::IconRect r = atlas.rect(index);
+      if (std::find(listed.begin(), listed.end(), index) == listed.end()) {
+        EXPECT_EQ(r, UI::IconRect{}) << index;
+        continue;
+      }
+      const int x0 = int(std::lround(r[0] * v.side)), y0 = int(std::lround(r[1] * v.side));
+      const int x1 = int(std::lround(r[2] * v.side)), y1 = int(std::lround(r[3] * v.side));
+      ASSERT_EQ(x1 - x0, v.cell - 2) << index;
+      ASSERT_EQ(y1 - y0, v.cell - 2) << index;
+      ASSERT_EQ((x0 - 1) % v.cell, 0) << index;
+      ASSERT_EQ((y0 - 1) % v.cell, 0) << index;
+      size_t opaque = 0;
+      for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+          int& cell = owner[size_t(y) * v.side + x];
+          ASSERT_EQ(cell, -1) << "icons " << cell << " and " << index << " share a cell";
+          cell = int(index);
+          opaque += atlas.rgba[(size_t(y) * v.side + x) * 4 + 3] == 255;
+        }
+      EXPECT_GT(opaque, 0u) << "icon " << index << " has opaque pixels";
+    }
+    size_t stray = 0;
+    for (size_t i = 0; i < owner.size(); ++i) stray += owner[i] < 0 && atlas.rgba[i * 4 + 3] != 0;
+    EXPECT_EQ(stray, 0u);
+  }
+  EXPECT_EQ(UI::IconAtlas{}.rect(UI::kIconCount + 5), UI::IconRect{});
 }
 
 }  // namespace
