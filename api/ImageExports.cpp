@@ -37,4 +37,29 @@ SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, 
   });
 }
 
+SIM_EXPORT int32_t SIM_RenderWindowImage(Render* view, int32_t* width, int32_t* height, uint8_t* rgba,
+                                         int64_t capacity) {
+  if (!width || !height) return -1;
+  return api::onView<int32_t>(view, -1, 1, [&](Render& v) {
+    if (v.isOwnThread()) return 1;
+    auto picture = std::make_shared<std::promise<Render::WindowImage>>();
+    std::future<Render::WindowImage> drawn = picture->get_future();
+    v.commands().post(view::CommandStage::AfterCut, [&v, picture] {
+      view::fulfil(*picture, [&] { return v.windowImage(); });
+    });
+    platform::DispatcherWait dispatcherWaits;
+    if (drawn.wait_for(std::chrono::seconds(60)) != std::future_status::ready) return 1;
+    const Render::WindowImage image = drawn.get();  // throws when the view closed first
+    const size_t row = size_t(image.width) * 4;
+    if (image.width <= 0 || image.height <= 0 || image.rgba.size() != row * size_t(image.height)) return 1;
+    *width = image.width;
+    *height = image.height;
+    if (!rgba) return 0;
+    if (capacity < 0 || size_t(capacity) < row * size_t(image.height)) return 2;
+    for (int32_t y = 0; y < image.height; ++y)
+      std::memcpy(rgba + row * y, image.rgba.data() + row * (image.height - 1 - y), row);
+    return 0;
+  });
+}
+
 }  // extern "C"

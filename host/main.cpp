@@ -49,6 +49,9 @@ void usage() {
                "  --no-stl, --no-png leave that file out\n"
                "  --headless         an invisible view that draws only the picture\n"
                "  --hidden           a window that is not shown\n"
+               "  --language CODE    the interface in a built-in language (0 da, 1 de, 3 es, 4 fi, 5 fr,\n"
+               "                     6 it, 7 ja, 8 ko, 9 zh-Hans, 10 zh-Hant; others English)\n"
+               "  --ui-shot FILE     also save the window as shown, interface included, as PNG\n"
                "  --timeout S        give up playing after S seconds (default 900)\n"
                "  --timings          print the time and peak memory of each phase at the end\n"
                "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n"
@@ -61,7 +64,9 @@ void usage() {
                "                     of the plane through the stock's centre\n"
                "  --command N[:ARG]  run SIM_Command N (with ARG) before playing; repeatable\n"
                "  --keep-open        after the job, read lines from standard input: 'command N [ARG]',\n"
-               "                     'question N', 'png FILE' (a picture of the view), 'quit'\n"
+               "                     'question N', 'png FILE' (a picture of the view),\n"
+               "                     'ui-shot FILE' (the window with its interface), pointer input\n"
+               "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', 'quit'\n"
                "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
@@ -86,6 +91,8 @@ struct Options {
   bool questions = false;
   bool keepOpen = false;
   double stopAt = 1.0;
+  int32_t language = -1;  // none chosen: the library's English
+  std::string uiShot;
 };
 
 // What a refusal status means, for messages.
@@ -166,6 +173,12 @@ Options optionsOf(int argc, char** argv) {
       o.headless = true;
     } else if (arg == "--hidden") {
       o.hidden = true;
+    } else if (arg == "--language") {
+      const double code = numberOf(value(), "--language");
+      if (code < 0 || code > 255 || code != std::floor(code)) throw InputError{"--language must be a code 0 to 255"};
+      o.language = static_cast<int32_t>(code);
+    } else if (arg == "--ui-shot") {
+      o.uiShot = value();
     } else if (arg == "--toolpath-mode") {
       const double mode = numberOf(value(), "--toolpath-mode");
       if (mode < 0 || mode > 10 || mode != std::floor(mode)) throw InputError{"--toolpath-mode must be 0 to 10"};
@@ -227,6 +240,7 @@ Options optionsOf(int argc, char** argv) {
     }
   }
   if (o.interactive && (o.headless || o.hidden)) throw InputError{"--interactive needs a shown window"};
+  if (!o.uiShot.empty() && o.headless) throw InputError{"--ui-shot needs a window (leave out --headless)"};
   return o;
 }
 
@@ -289,6 +303,15 @@ bool writePicture(Render* view, const std::string& path, int width, int height) 
          host::writePng(path, overBackground(std::move(rgba)), width, height);
 }
 
+// The window as the user sees it, interface included, as PNG.
+bool writeWindowPicture(Render* view, const std::string& path) {
+  int32_t width = 0, height = 0;
+  if (SIM_RenderWindowImage(view, &width, &height, nullptr, 0) != 0) return false;
+  std::vector<uint8_t> rgba(size_t(width) * height * 4);
+  return SIM_RenderWindowImage(view, &width, &height, rgba.data(), static_cast<int64_t>(rgba.size())) == 0 &&
+         host::writePng(path, rgba, width, height);
+}
+
 // --keep-open: lines from standard input drive the view until 'quit' or
 // the end of the input.
 void serveLines(Render* view, const Options& o) {
@@ -310,6 +333,41 @@ void serveLines(Render* view, const Options& o) {
     } else if (verb == "question") {
       uint32_t code = 0;
       if (words >> code) printAnswer(view, code);
+    } else if (verb == "move" || verb == "down" || verb == "up" || verb == "wheel" || verb == "click") {
+      // Pointer input as if given in the window: 'move X Y', 'down B',
+      // 'up B', 'wheel STEPS', 'click X Y' (left button, a frame apart).
+      SIM_InputEvent event{};
+      int32_t result = 0;
+      if (verb == "move" || verb == "click") {
+        words >> event.x >> event.y;
+        event.kind = SIM_INPUT_MOVE;
+        result = SIM_SendInput(view, &event);
+        if (verb == "click" && result == 0) {
+          event.kind = SIM_INPUT_BUTTON_DOWN;
+          result = SIM_SendInput(view, &event);
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          event.kind = SIM_INPUT_BUTTON_UP;
+          if (result == 0) result = SIM_SendInput(view, &event);
+        }
+      } else if (verb == "wheel") {
+        words >> event.wheel;
+        event.kind = SIM_INPUT_WHEEL;
+        result = SIM_SendInput(view, &event);
+      } else {
+        words >> event.button;
+        event.kind = verb == "down" ? SIM_INPUT_BUTTON_DOWN : SIM_INPUT_BUTTON_UP;
+        result = SIM_SendInput(view, &event);
+      }
+      std::printf("%s: %d\n", verb.c_str(), result);
+      // Let the view take it before the next line.
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    } else if (verb == "ui-shot") {
+      std::string path;
+      words >> path;
+      if (!path.empty() && writeWindowPicture(view, path))
+        std::printf("wrote %s\n", path.c_str());
+      else
+        std::fprintf(stderr, "korvane-view: no window picture written to '%s'\n", path.c_str());
     } else if (verb == "png") {
       std::string path;
       words >> path;
@@ -433,6 +491,7 @@ int run(const Options& o) {
     std::fprintf(stderr, "korvane-view: the window system could not be initialised (is DISPLAY set?)\n");
     return kRunError;
   }
+  if (o.language >= 0) SIM_Localize(o.language);
   SIM_Hint(SIM_HINT_HEADLESS, o.headless ? 1 : 0);
   SIM_Hint(SIM_HINT_START_HIDDEN, o.hidden ? 1 : 0);
   SIM_Hint(SIM_HINT_TIMINGS, o.timings ? 1 : 0);
@@ -542,6 +601,14 @@ int run(const Options& o) {
       std::printf("wrote %s\n", png.c_str());
     } else {
       std::fprintf(stderr, "korvane-view: %s could not be written\n", png.c_str());
+      status = kRunError;
+    }
+  }
+  if (status == 0 && !o.uiShot.empty()) {
+    if (writeWindowPicture(view, o.uiShot)) {
+      std::printf("wrote %s\n", o.uiShot.c_str());
+    } else {
+      std::fprintf(stderr, "korvane-view: %s could not be written\n", o.uiShot.c_str());
       status = kRunError;
     }
   }

@@ -85,7 +85,9 @@ bool Render::createWindow(SIM_Window parent) {
   }
   stock_.setDeviceLimits(window_.deviceLimits());
   if (language_) strings_ = UI::builtInStrings(*language_);
-  if (!hints_.headless) interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96);
+  if (!hints_.headless)
+    interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96, ribbon(),
+                         [this](uint32_t action) { view::chooseRibbonAction(*this, action); });
   // The parent hears the notifications, unless the host chose another window meanwhile.
   if (parent != 0) notifier_.setCallbackWindowIfUnset(parent, true);
   clockStart_ = view::Clock::now();
@@ -152,6 +154,9 @@ void Render::runFrame(double now, bool drawing) {
     const view::InputState input = window_.takeInput();
     handleInput(input, now);
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
+    // A click on the interface is the interface's, not the viewport's.
+    if (!interfaceFrame_.pointerOverUI())
+      for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   }
   playback_.setLoop(interface_ && interface_->loop.load());
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
@@ -247,7 +252,6 @@ void Render::handleInput(const view::InputState& frame, double now) {
   // is open).
   for (const view::StepKey& key : frame.stepKeys)
     if (key.key == GLFW_KEY_R && !key.repeat) view::runCommand(*this, SIM_COMMAND_NEXT_COLLISION, 0);
-  for (int i = 0; i < frame.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
 }
 

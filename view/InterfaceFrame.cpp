@@ -2,10 +2,17 @@
 
 namespace view {
 
-void InterfaceFrame::open(const UI::StringTable& texts, int dpi) {
+void InterfaceFrame::open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon,
+                          std::function<void(uint32_t action)> choose) {
   manager_ = std::make_unique<UI::UIManager>();
-  manager_->ensureAtlas(texts, false, dpi);
+  manager_->ensureAtlas(texts, theme_.brightText(), dpi);
   manager_->loadIcons(dpi);
+  panels_.clear();
+  if (ribbon) {
+    UI::RibbonLink link{ribbon, &texts, &theme_, std::move(choose)};
+    ribbonbar_ = std::make_unique<UI::Ribbonbar>(&manager_->context(), std::move(link));
+    panels_.push_back(ribbonbar_.get());
+  }
 }
 
 bool InterfaceFrame::update(const InputState& frame, int width, int height) {
@@ -19,9 +26,12 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   input_.scrollTotal += frame.wheelSteps;
   // The window reports each modifier pair as one; T is not tracked yet.
   input_.modifierDown = {frame.shift, frame.shift, frame.control, frame.control, frame.alt, frame.alt, false};
-  return manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
+  const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
     for (UI::UIElement* panel : panels_) panel->collect(records);
   });
+  // A panel that holds the cursor hides it from those walked after it.
+  pointerOverUI_ = input_.cursorX >= 0 && manager_->context().cursorX < 0;
+  return changed;
 }
 
 void InterfaceFrame::draw() {
@@ -30,8 +40,9 @@ void InterfaceFrame::draw() {
 
 void InterfaceFrame::release() {
   if (manager_) manager_->release();
-  manager_.reset();
   panels_.clear();
+  ribbonbar_.reset();
+  manager_.reset();
 }
 
 }  // namespace view

@@ -3,10 +3,13 @@
 // steps the interface to the window's input and walks its top-level panels
 // (the ribbon bar first), and the overlay drawn on top of each frame.
 // Headless views have none.
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "ui/Ribbonbar.h"
 #include "ui/StringTable.h"
+#include "ui/Theme.h"
 #include "ui/UIElement.h"
 #include "ui/UIManager.h"
 #include "view/InputState.h"
@@ -15,8 +18,10 @@ namespace view {
 
 class InterfaceFrame {
  public:
-  // Render thread, the window's context current.
-  void open(const UI::StringTable& texts, int dpi);
+  // Render thread, the window's context current. The texts stay the
+  // caller's and must outlive the frame; choose runs a ribbon action.
+  void open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon,
+            std::function<void(uint32_t action)> choose);
   bool isOpen() const { return manager_ != nullptr; }
   // The frame's input and a walk of the panels; true when what the
   // interface draws changed (the view must draw again).
@@ -26,11 +31,18 @@ class InterfaceFrame {
   // Walked in this order each frame.
   std::vector<UI::UIElement*>& panels() { return panels_; }
   UI::UIManager* manager() { return manager_.get(); }
+  UI::Ribbonbar* ribbonbar() { return ribbonbar_.get(); }
+  // The cursor was over an interface element that took it in the last
+  // update: the scene below does not react to it.
+  bool pointerOverUI() const { return pointerOverUI_; }
 
  private:
   std::unique_ptr<UI::UIManager> manager_;
+  UI::Theme theme_ = UI::Theme::light();
+  std::unique_ptr<UI::Ribbonbar> ribbonbar_;
   UI::FrameInput input_;
   std::vector<UI::UIElement*> panels_;
+  bool pointerOverUI_ = false;
 };
 
 }  // namespace view

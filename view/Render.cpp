@@ -165,6 +165,25 @@ std::vector<uint8_t> Render::renderImage(int width, int height) {
   return target.readPixels();
 }
 
+Render::WindowImage Render::windowImage() {
+  assert(isOwnThread());
+  WindowImage image;
+  image.width = window_.framebufferWidth();
+  image.height = window_.framebufferHeight();
+  if (image.width <= 0 || image.height <= 0) return image;
+  const gpu::OffscreenTarget target(image.width, image.height);
+  if (!target.complete()) return image;
+  glClearColor(view::ViewWindow::kBackground[0], view::ViewWindow::kBackground[1], view::ViewWindow::kBackground[2],
+               1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // As renderImage: a view the host asked for is the view it gets.
+  camera_.camera().completeTransition();
+  drawParts(camera_.camera().drawState());
+  interfaceFrame_.draw();
+  image.rgba = target.readPixels();
+  return image;
+}
+
 double Render::milliseconds() const {
   return std::chrono::duration<double, std::milli>(view::Clock::now() - clockStart_).count();
 }

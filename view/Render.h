@@ -132,6 +132,13 @@ class Render {
   // Render thread: the stocks drawn from the camera into an image of the
   // given size, RGBA rows from the bottom up.
   std::vector<uint8_t> renderImage(int width, int height);
+  // The window's frame as it shows it: the scene, its background and the
+  // interface drawn again at the window's size (rows from the bottom up).
+  struct WindowImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+  };
+  WindowImage windowImage();
 
   void requestRedraw() { redrawRequested_ = true; }
   void setActiveMode(bool on) { activeMode_ = on; }

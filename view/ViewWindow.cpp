@@ -5,6 +5,8 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <mutex>
 
 #include "gpu/DebugOutput.h"
@@ -247,6 +249,22 @@ InputState ViewWindow::takeInput() {
   return input_.takeFrame();
 }
 
+void ViewWindow::inject(const SIM_InputEvent& event) {
+  std::lock_guard glfw(platform::glfwLock());
+  switch (event.kind) {
+    case SIM_INPUT_MOVE: input_.recordCursor(event.x, event.y); break;
+    case SIM_INPUT_BUTTON_DOWN:
+    case SIM_INPUT_BUTTON_UP: input_.recordButton(event.button, event.kind == SIM_INPUT_BUTTON_DOWN); break;
+    case SIM_INPUT_WHEEL: {
+      // One recorded step per whole step, at most a hundred at once.
+      const long steps = std::clamp(std::lround(event.wheel), -100L, 100L);
+      for (long k = 0; k < std::labs(steps); ++k) input_.recordScroll(static_cast<double>(steps));
+      break;
+    }
+    default: break;
+  }
+}
+
 bool ViewWindow::resize(int width, int height) {
   if (width <= 0 || height <= 0) return false;
   if (!headless_) glViewport(0, 0, width, height);
@@ -289,7 +307,7 @@ bool ViewWindow::drawFrame(const std::function<void()>& drawScene) {
   }
   platform::XTraffic traffic = platform::xTraffic();
   if (!headless_) {
-    glClearColor(0.93f, 0.94f, 0.96f, 1.0f);
+    glClearColor(kBackground[0], kBackground[1], kBackground[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScene();
     if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load());

@@ -29,6 +29,8 @@ namespace view {
 
 class ViewWindow {
  public:
+  // What the window shows behind the scene.
+  static constexpr float kBackground[3] = {0.93f, 0.94f, 0.96f};
   // keyEvents hears every key the window sees (event 19).
   explicit ViewWindow(CallbackWindow keyEvents);
   ~ViewWindow();
@@ -58,6 +60,9 @@ class ViewWindow {
   // What the input did since the last call, the offscreen host window's
   // events included; a size the host window changed to is taken over.
   InputState takeInput();
+  // Pointer input from the host, recorded like the window's own (any
+  // thread; the event is valid).
+  void inject(const SIM_InputEvent& event);
   // Takes a new framebuffer size (and the pixel density with it); true when
   // the size changed.
   bool resize(int width, int height);

@@ -662,6 +662,25 @@ SIM_EXPORT int32_t SIM_ExportSolid(Render* view, int32_t solid, const char* path
  * draw it (closed, or called from the view's own thread). */
 SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, uint8_t* rgba);
 
+/* Addition of this library: pointer input for the view as if given in its
+ * window (SIM_InputEvent). 0 taken; -1 for a null view or event;
+ * SIM_STATUS_NOT_FINITE for a position or wheel that is not finite;
+ * SIM_STATUS_OUT_OF_RANGE for an unknown kind or button; 1 when the view
+ * has no window (headless). */
+SIM_EXPORT int32_t SIM_SendInput(Render* view, const SIM_InputEvent* event);
+
+/* Addition of this library: the view's window as the user sees it, the
+ * in-window interface included, drawn again at the window's size by the
+ * render thread. width and height receive that size; when rgba is not null
+ * and capacity (bytes) holds width * height * 4, it receives the picture,
+ * rows from the top down, opaque. Waits for the render thread (at most a
+ * minute). 0 done (with a null rgba: the size only); -1 for a null view,
+ * width or height; 1 when the view could not draw it (no window, closed,
+ * or called from the view's own thread); 2 when capacity is too small
+ * (the size is still set). */
+SIM_EXPORT int32_t SIM_RenderWindowImage(Render* view, int32_t* width, int32_t* height, uint8_t* rgba,
+                                         int64_t capacity);
+
 /* Addition of this library: where a view's time went, for views created
  * with SIM_HINT_TIMINGS. Per phase the seconds summed over its runs (a
  * phase of the render thread waits for the GPU at its end, so its GPU work

@@ -1,0 +1,126 @@
+// The ribbon bar of a real view driven by pointer input the host sends: an
+// entry changes what its command changes, Setup, About and Save
+// presentation reach the host as events 14, 15 and 17, a click on the bar
+// is not a click on the viewport; and the window's picture shows the bar.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "korvane/Korvane.h"
+#include "support/EventRecorder.h"
+#include "support/HeadlessView.h"
+#include "ui/Ribbonbar.h"
+#include "view/Render.h"
+
+namespace {
+
+class RibbonView : public testsupport::HeadlessViewTest {
+ protected:
+  // The interface belongs to views with a window: a hidden one.
+  void SetUp() override {
+    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
+    SIM_Hint(SIM_HINT_START_HIDDEN, 1);
+    view = SIM_CreateView(0, true);
+    SIM_Hint(SIM_HINT_START_HIDDEN, 0);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+    onRenderThread([] { return 0; });
+  }
+
+  // Window pixels of the middle of a ribbon button's main part (or arrow).
+  std::array<double, 2> centreOf(uint32_t action, bool arrow = false) {
+    return onRenderThread([&] {
+      UI::Ribbonbar* bar = view->interfaceFrame().ribbonbar();
+      UI::SplitButton* button = bar ? bar->buttonOf(action) : nullptr;
+      if (!button) return std::array<double, 2>{-1, -1};
+      const UI::Rect r = arrow ? button->arrow()->getRect() : button->main().getRect();
+      return std::array<double, 2>{(r.x + r.w / 2) * view->framebufferWidth(),
+                                   (1 - (r.y + r.h / 2)) * view->framebufferHeight()};
+    });
+  }
+  void send(uint32_t kind, std::array<double, 2> at = {0, 0}) {
+    SIM_InputEvent e{kind, 0, at[0], at[1], 0};
+    ASSERT_EQ(SIM_SendInput(view, &e), 0);
+  }
+  // Move, press, and release a frame later; then a frame for the change.
+  void click(std::array<double, 2> at) {
+    send(SIM_INPUT_MOVE, at);
+    send(SIM_INPUT_BUTTON_DOWN, at);
+    onRenderThread([] { return 0; });
+    onRenderThread([] { return 0; });
+    send(SIM_INPUT_BUTTON_UP, at);
+    onRenderThread([] { return 0; });
+    onRenderThread([] { return 0; });
+  }
+
+  testsupport::EventRecorder host;
+};
+
+TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
+  ASSERT_TRUE(SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN));
+  const auto toolpath = centreOf(20);
+  ASSERT_GE(toolpath[0], 0) << "a windowed view has its ribbon";
+  click(toolpath);
+  EXPECT_FALSE(SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN));
+  click(toolpath);
+  EXPECT_TRUE(SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN));
+
+  // Through the menu: points on.
+  ASSERT_FALSE(SIM_Question(view, SIM_QUESTION_POINTS_SHOWN));
+  click(centreOf(20, true));
+  const auto points = onRenderThread([&] {
+    UI::SplitButton* button = view->interfaceFrame().ribbonbar()->buttonOf(20);
+    const UI::Rect r = button->menu()->items().front()->getRect();
+    return std::array<double, 2>{(r.x + r.w / 2) * view->framebufferWidth(),
+                                 (1 - (r.y + r.h / 2)) * view->framebufferHeight()};
+  });
+  click(points);
+  EXPECT_TRUE(SIM_Question(view, SIM_QUESTION_POINTS_SHOWN));
+  // None of these clicks was the viewport's; one on the scene is.
+  EXPECT_EQ(host.valuesOf(SIM_EVENT_VIEWPORT_CLICKED).size(), 0u);
+  click({view->framebufferWidth() / 2.0, view->framebufferHeight() * 0.75});
+  EXPECT_EQ(host.countOf(SIM_EVENT_VIEWPORT_CLICKED), 1u);
+}
+
+TEST_F(RibbonView, SetupAboutAndSavePresentationReachTheHost) {
+  for (const auto& [action, event] : {std::pair{72u, SIM_EVENT_SETUP_REQUESTED}, std::pair{76u, SIM_EVENT_ABOUT_REQUESTED},
+                                      std::pair{71u, SIM_EVENT_SAVE_PRESENTATION_REQUESTED}}) {
+    click(centreOf(action));
+    EXPECT_TRUE(host.waitFor(SIM_MESSAGE_NOTIFY, event).has_value()) << "event " << event;
+  }
+}
+
+TEST_F(RibbonView, BadInputIsRefusedAndTheWindowPictureShowsTheBar) {
+  SIM_InputEvent e{SIM_INPUT_MOVE, 0, std::nan(""), 0, 0};
+  EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_NOT_FINITE);
+  e = {SIM_INPUT_WHEEL + 1, 0, 0, 0, 0};
+  EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_OUT_OF_RANGE);
+  e = {SIM_INPUT_BUTTON_DOWN, 3, 0, 0, 0};
+  EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_OUT_OF_RANGE);
+  EXPECT_EQ(SIM_SendInput(view, nullptr), -1);
+  EXPECT_EQ(SIM_SendInput(nullptr, &e), -1);
+  e = {SIM_INPUT_WHEEL, 0, 0, 0, 1e9};
+  EXPECT_EQ(SIM_SendInput(view, &e), 0) << "a huge wheel turn is capped";
+
+  int32_t width = 0, height = 0;
+  ASSERT_EQ(SIM_RenderWindowImage(view, &width, &height, nullptr, 0), 0);
+  EXPECT_EQ(width, view->framebufferWidth());
+  EXPECT_EQ(height, view->framebufferHeight());
+  std::vector<uint8_t> rgba(size_t(width) * height * 4);
+  EXPECT_EQ(SIM_RenderWindowImage(view, &width, &height, rgba.data(), 16), 2);
+  ASSERT_EQ(SIM_RenderWindowImage(view, &width, &height, rgba.data(), int64_t(rgba.size())), 0);
+  EXPECT_EQ(SIM_RenderWindowImage(view, nullptr, &height, rgba.data(), 0), -1);
+  // The bar's pixels differ from the background; the middle of the empty
+  // scene does not.
+  auto pixel = [&](double x, double y) { return &rgba[(size_t(y) * width + size_t(x)) * 4]; };
+  const auto bar = centreOf(54);
+  const uint8_t* onBar = pixel(bar[0] - 10, bar[1]);
+  const uint8_t* empty = pixel(width / 2.0, height * 0.6);
+  EXPECT_NEAR(empty[0], 0.93 * 255, 2);
+  EXPECT_GT(std::abs(int(onBar[0]) - int(empty[0])) + std::abs(int(onBar[2]) - int(empty[2])), 10);
+  EXPECT_EQ(onBar[3], 255);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// What the ribbon bar offers, left to right: its split buttons, each with
+// the action its main part runs (none: the main part opens the menu), its
+// icon, its hint texts (string-table entries) and the menu entries with
+// their labels. Action numbers are those of RibbonState.
+#include <cstdint>
+#include <vector>
+
+#include "ui/Icons.h"
+
+namespace UI {
+
+struct RibbonMenuEntry {
+  uint32_t action;
+  uint16_t label;   // string-table entry
+  bool radio;       // one of a group that excludes the others
+};
+
+struct RibbonButtonSpec {
+  int32_t mainAction;     // -1: the main part opens the menu
+  IconId icon;
+  uint16_t label;         // string-table entry, the hint's title without a hint
+  int32_t hint;           // string-table hint ("Title\nDescription"); -1 none
+  int32_t menuHint;       // hint over the menu arrow; -1 none
+  bool togglesAll;        // the main part switches every menu entry
+  bool endsGroup;         // a separator follows
+  std::vector<RibbonMenuEntry> menu;
+};
+
+const std::vector<RibbonButtonSpec>& ribbonLayout();
+
+}  // namespace UI

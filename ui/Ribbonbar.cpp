@@ -1,0 +1,147 @@
+#include "ui/Ribbonbar.h"
+
+#include <algorithm>
+
+#include "ui/SplitButtonMainTogglesAll.h"
+
+namespace UI {
+
+namespace {
+constexpr float kPadding = 4, kGap = 2, kGroupGap = 9;
+}
+
+Ribbonbar::Ribbonbar(UIContext* context, RibbonLink link)
+    : UIElement(context), link_(std::move(link)), hintBox_(context), hintTitle_(context), hintDescription_(context) {
+  relX = 0.5f, relY = 1;
+  anchorX = 0.5f, anchorY = 1;
+  offsetY = -5;
+  widthMode = heightMode = SizeMode::Pixels;
+  roundness = 0.3f;
+  hintBox_.parent = this;
+  hintBox_.widthMode = hintBox_.heightMode = SizeMode::Pixels;
+  hintBox_.roundness = 0.15f;
+  hintBox_.visible = false;
+  for (Text* text : {&hintTitle_, &hintDescription_}) {
+    text->parent = &hintBox_;
+    text->widthMode = text->heightMode = SizeMode::Pixels;
+    text->width = text->height = 0;
+    text->relX = 0, text->relY = 1;
+  }
+  build();
+}
+
+Ribbonbar::~Ribbonbar() = default;
+
+void Ribbonbar::build() {
+  buttons_.clear();
+  separators_.clear();
+  float x = kPadding;
+  for (const RibbonButtonSpec& spec : ribbonLayout()) {
+    std::unique_ptr<SplitButton> button = spec.togglesAll
+                                              ? std::make_unique<SplitButtonMainTogglesAll>(context, &link_, spec)
+                                              : std::make_unique<SplitButton>(context, &link_, spec);
+    button->parent = this;
+    button->relX = 0, button->relY = 0;
+    button->offsetX = x;
+    button->offsetY = kPadding;
+    x += button->width + kGap;
+    buttons_.push_back(std::move(button));
+    if (spec.endsGroup) {
+      auto line = std::make_unique<UIElement>(context);
+      line->parent = this;
+      line->widthMode = line->heightMode = SizeMode::Pixels;
+      line->width = 1;
+      line->height = SplitButton::kSize - 8;
+      line->offsetX = x + (kGroupGap - kGap) / 2 - 1;
+      line->offsetY = kPadding + 4;
+      separators_.push_back(std::move(line));
+      x += kGroupGap - kGap;
+    }
+  }
+  width = x - kGap + kPadding;
+  height = SplitButton::kSize + 2 * kPadding;
+}
+
+void Ribbonbar::setTexts(const StringTable* texts) {
+  link_.texts = texts;
+  build();
+  shownHint_ = -1;
+}
+
+SplitButton* Ribbonbar::buttonOf(uint32_t action) {
+  for (auto& button : buttons_)
+    if (button->spec().mainAction == static_cast<int32_t>(action)) return button.get();
+  return nullptr;
+}
+
+void Ribbonbar::showHint(int32_t entry, const SplitButton* under) {
+  if (entry == shownHint_ && (entry < 0 || hintBox_.visible)) return;
+  shownHint_ = entry;
+  hintBox_.visible = entry >= 0;
+  if (entry < 0) return;
+  const std::u16string& text = (*link_.texts)[static_cast<size_t>(entry)];
+  const size_t split = text.find(u'\n');
+  hintTitle_.setText(text.substr(0, split));
+  hintDescription_.setText(split == std::u16string::npos ? std::u16string() : text.substr(split + 1));
+  const float line = context->glyphs ? context->glyphs->lineHeight / context->glyphs->contentScale : 16.0f;
+  auto widthOf = [](const Text& t) { return t.penPositions().back() - t.penPositions().front(); };
+  hintTitle_.offsetX = hintDescription_.offsetX = 8;
+  hintTitle_.offsetY = -5;
+  hintDescription_.offsetY = -5 - line;
+  hintBox_.width = std::max(widthOf(hintTitle_), widthOf(hintDescription_)) + 16;
+  hintBox_.height = (hintDescription_.text().empty() ? 1 : 2) * line + 10;
+  // Below the bar, starting under the button.
+  hintBox_.relX = 0, hintBox_.relY = 0;
+  hintBox_.anchorX = 0, hintBox_.anchorY = 1;
+  hintBox_.offsetX = under->offsetX;
+  hintBox_.offsetY = -6;
+}
+
+void Ribbonbar::collect(std::vector<UIInstance>& records, bool snap) {
+  if (link_.state->takeRelayout())
+    for (auto& button : buttons_)
+      if (button->menu()) button->menu()->arrange();
+  const Theme& theme = *link_.theme;
+  colorBottom = theme.panel;
+  colorTop = theme.panelEdge;
+  UIElement::collect(records, snap);
+  for (auto& line : separators_) {
+    line->colorBottom = line->colorTop = theme.separator;
+    line->collect(records, true);
+  }
+  int32_t hint = -1;
+  const SplitButton* hovered = nullptr;
+  bool holds = cursorInside();
+  for (auto& button : buttons_) {
+    button->collect(records, true);
+    if (button->hoveredHint() >= 0 || button->main().hovered()) {
+      hovered = button.get();
+      hint = button->hoveredHint() >= 0 ? button->hoveredHint() : -1;
+    }
+    holds = holds || button->holdsCursor();
+  }
+  // Menus on top of the bar; the hint on top of everything, hidden while a
+  // menu is open.
+  bool anyMenuOpen = false;
+  for (auto& button : buttons_)
+    if (button->menu()) {
+      button->menu()->collect(records, true);
+      anyMenuOpen = anyMenuOpen || button->menuOpen();
+    }
+  if (hovered && hint < 0 && hovered->main().hovered()) hint = -2;  // the label stands in for a missing hint
+  if (anyMenuOpen || !hovered) hint = -1;
+  if (hint == -2) {
+    showHint(hovered->spec().label, hovered);
+  } else {
+    showHint(hint, hovered);
+  }
+  hintBox_.colorBottom = hintBox_.colorTop = theme.hint;
+  hintTitle_.setColor(theme.hintText);
+  hintDescription_.setColor(theme.hintText);
+  hintBox_.collect(records, true);
+  hintTitle_.collect(records, true);
+  hintDescription_.collect(records, true);
+  if (holds) context->takeCursor();
+}
+
+}  // namespace UI

@@ -1,0 +1,39 @@
+#include "ui/Theme.h"
+
+namespace UI {
+
+Theme Theme::light() {
+  Theme t;
+  t.panel = {0.86f, 0.88f, 0.91f, 0.95f};
+  t.panelEdge = {0.98f, 0.98f, 0.99f, 0.95f};
+  t.hover = {0.80f, 0.87f, 0.96f, 1.0f};
+  t.pressed = {0.62f, 0.74f, 0.90f, 1.0f};
+  t.ticked = {0.70f, 0.80f, 0.93f, 1.0f};
+  t.icon = {0.18f, 0.22f, 0.28f, 1.0f};
+  t.iconDisabled = {0.18f, 0.22f, 0.28f, 0.35f};
+  t.text = {0.08f, 0.09f, 0.11f, 1.0f};
+  t.textDisabled = {0.08f, 0.09f, 0.11f, 0.4f};
+  t.hint = {1.0f, 1.0f, 0.94f, 0.97f};
+  t.hintText = {0.08f, 0.09f, 0.11f, 1.0f};
+  t.separator = {0.70f, 0.72f, 0.75f, 1.0f};
+  return t;
+}
+
+Theme Theme::dark() {
+  Theme t;
+  t.panel = {0.16f, 0.17f, 0.19f, 0.94f};
+  t.panelEdge = {0.22f, 0.23f, 0.26f, 0.94f};
+  t.hover = {0.27f, 0.33f, 0.42f, 1.0f};
+  t.pressed = {0.20f, 0.36f, 0.56f, 1.0f};
+  t.ticked = {0.22f, 0.32f, 0.46f, 1.0f};
+  t.icon = {0.88f, 0.90f, 0.93f, 1.0f};
+  t.iconDisabled = {0.88f, 0.90f, 0.93f, 0.35f};
+  t.text = {0.92f, 0.93f, 0.95f, 1.0f};
+  t.textDisabled = {0.92f, 0.93f, 0.95f, 0.4f};
+  t.hint = {0.24f, 0.25f, 0.28f, 0.97f};
+  t.hintText = {0.92f, 0.93f, 0.95f, 1.0f};
+  t.separator = {0.35f, 0.37f, 0.40f, 1.0f};
+  return t;
+}
+
+}  // namespace UI

@@ -1,0 +1,31 @@
+#pragma once
+// The interface's colours: one record that every panel reads when it lays
+// itself out, with a light and a dark preset (the host's theme record
+// fills it later). RGBA, straight alpha.
+#include <array>
+
+namespace UI {
+
+using Colour = std::array<float, 4>;
+
+struct Theme {
+  Colour panel;         // bars, menus and panels behind their contents
+  Colour panelEdge;     // the lighter top of a panel's gradient
+  Colour hover;         // a button under the cursor
+  Colour pressed;       // a button held down
+  Colour ticked;        // a ticked toggle's background
+  Colour icon;          // icon tint
+  Colour iconDisabled;  // icon tint of a disabled entry
+  Colour text;
+  Colour textDisabled;
+  Colour hint;          // hover hint box
+  Colour hintText;
+  Colour separator;     // lines between groups and menu rows
+
+  static Theme light();
+  static Theme dark();
+  // Glyph atlases are built for light or dark text.
+  bool brightText() const { return text[0] + text[1] + text[2] > 1.5f; }
+};
+
+}  // namespace UI
