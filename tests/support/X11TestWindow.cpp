@@ -115,4 +115,22 @@ void X11TestWindow::sendButton(SIM_Window target, unsigned button, int x, int y,
   XFlush(display);
 }
 
+void X11TestWindow::sendMotion(SIM_Window target, int x, int y) const {
+  Display* display = asDisplay(display_);
+  XEvent event{};
+  event.xmotion.type = MotionNotify;
+  event.xmotion.window = target;
+  event.xmotion.root = DefaultRootWindow(display);
+  event.xmotion.same_screen = True;
+  event.xmotion.x = x;
+  event.xmotion.y = y;
+  XSendEvent(display, target, True, PointerMotionMask, &event);
+  XFlush(display);
+}
+
+void X11TestWindow::sendWheel(SIM_Window target, int x, int y, bool away) const {
+  sendButton(target, away ? 4 : 5, x, y, true);
+  sendButton(target, away ? 4 : 5, x, y, false);
+}
+
 }  // namespace testsupport

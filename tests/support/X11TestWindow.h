@@ -35,6 +35,9 @@ class X11TestWindow {
   void sendCloseRequest(SIM_Window target) const;
   void sendKey(SIM_Window target, unsigned long keysym, bool press) const;
   void sendButton(SIM_Window target, unsigned button, int x, int y, bool press) const;
+  void sendMotion(SIM_Window target, int x, int y) const;
+  // One wheel step at (x, y): button 4 away from the user, 5 towards.
+  void sendWheel(SIM_Window target, int x, int y, bool away) const;
 
  private:
   void* display_ = nullptr;

@@ -2,6 +2,7 @@
 // entry changes what its command changes, Setup, About and Save
 // presentation reach the host as events 14, 15 and 17, a click on the bar
 // is not a click on the viewport; and the window's picture shows the bar.
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,10 +12,17 @@
 #include "korvane/Korvane.h"
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
+#include "support/X11TestWindow.h"
 #include "ui/Ribbonbar.h"
 #include "view/Render.h"
 
 namespace {
+
+// Window pixels of the middle of an element, on the render thread.
+std::array<double, 2> pixelCentre(Render& view, const UI::UIElement& e) {
+  const UI::Rect r = e.getRect();
+  return {(r.x + r.w / 2) * view.framebufferWidth(), (1 - (r.y + r.h / 2)) * view.framebufferHeight()};
+}
 
 class RibbonView : public testsupport::HeadlessViewTest {
  protected:
@@ -35,9 +43,7 @@ class RibbonView : public testsupport::HeadlessViewTest {
       UI::Ribbonbar* bar = view->interfaceFrame().ribbonbar();
       UI::SplitButton* button = bar ? bar->buttonOf(action) : nullptr;
       if (!button) return std::array<double, 2>{-1, -1};
-      const UI::Rect r = arrow ? button->arrow()->getRect() : button->main().getRect();
-      return std::array<double, 2>{(r.x + r.w / 2) * view->framebufferWidth(),
-                                   (1 - (r.y + r.h / 2)) * view->framebufferHeight()};
+      return pixelCentre(*view, arrow ? static_cast<UI::UIElement&>(*button->arrow()) : button->main());
     });
   }
   void send(uint32_t kind, std::array<double, 2> at = {0, 0}) {
@@ -71,10 +77,7 @@ TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
   ASSERT_FALSE(SIM_Question(view, SIM_QUESTION_POINTS_SHOWN));
   click(centreOf(20, true));
   const auto points = onRenderThread([&] {
-    UI::SplitButton* button = view->interfaceFrame().ribbonbar()->buttonOf(20);
-    const UI::Rect r = button->menu()->items().front()->getRect();
-    return std::array<double, 2>{(r.x + r.w / 2) * view->framebufferWidth(),
-                                 (1 - (r.y + r.h / 2)) * view->framebufferHeight()};
+    return pixelCentre(*view, *view->interfaceFrame().ribbonbar()->buttonOf(20)->menu()->items().front());
   });
   click(points);
   EXPECT_TRUE(SIM_Question(view, SIM_QUESTION_POINTS_SHOWN));
@@ -121,6 +124,52 @@ TEST_F(RibbonView, BadInputIsRefusedAndTheWindowPictureShowsTheBar) {
   EXPECT_NEAR(empty[0], 0.93 * 255, 2);
   EXPECT_GT(std::abs(int(onBar[0]) - int(empty[0])) + std::abs(int(onBar[2]) - int(empty[2])), 10);
   EXPECT_EQ(onBar[3], 255);
+}
+
+// The same through the X server: motion, buttons and wheel steps sent to
+// the view's window inside a host window.
+class RibbonByXEvents : public RibbonView {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(hostWindow.ok());
+    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
+    view = SIM_CreateView(hostWindow.id(), true);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+    ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
+    onRenderThread([] { return 0; });
+  }
+  void clickByX(std::array<double, 2> at) {
+    const int x = int(at[0]), y = int(at[1]);
+    hostWindow.sendMotion(window, x, y);
+    hostWindow.sendButton(window, 1, x, y, true);
+    for (int frame = 0; frame < 3; ++frame) onRenderThread([] { return 0; });
+    hostWindow.sendButton(window, 1, x, y, false);
+    for (int frame = 0; frame < 3; ++frame) onRenderThread([] { return 0; });
+  }
+
+  testsupport::X11TestWindow hostWindow{900, 500};
+  SIM_Window window = 0;
+};
+
+TEST_F(RibbonByXEvents, AnEntryChangesWhatItsCommandChangesAndEventsArrive) {
+  const auto toolpath = centreOf(20);
+  ASSERT_GE(toolpath[0], 0);
+  clickByX(toolpath);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return !SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN); }));
+  for (const auto& [action, event] : {std::pair{72u, SIM_EVENT_SETUP_REQUESTED}, std::pair{76u, SIM_EVENT_ABOUT_REQUESTED},
+                                      std::pair{71u, SIM_EVENT_SAVE_PRESENTATION_REQUESTED}}) {
+    clickByX(centreOf(action));
+    EXPECT_TRUE(host.waitFor(SIM_MESSAGE_NOTIFY, event).has_value()) << "event " << event;
+  }
+  // Wheel steps reach the interface's scroll total, away positive.
+  const double before = onRenderThread([&] { return view->interfaceFrame().manager()->context().scrollTotal; });
+  hostWindow.sendWheel(window, 450, 400, true);
+  hostWindow.sendWheel(window, 450, 400, true);
+  hostWindow.sendWheel(window, 450, 400, false);
+  EXPECT_TRUE(testsupport::waitUntil([&] {
+    return onRenderThread([&] { return view->interfaceFrame().manager()->context().scrollTotal; }) == before + 1;
+  }));
 }
 
 }  // namespace
