@@ -49,7 +49,7 @@ class Text : public UIElement {
   std::u16string text_;
   std::array<float, 4> color_{1, 1, 1, 1};
   std::vector<std::unique_ptr<Letter>> letters_;
-  std::vector<float> pen_;
+  std::vector<float> pen_{0.0f};  // an empty text: only the start
   size_t visibleCount_ = 0;
 };
 

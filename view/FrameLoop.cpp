@@ -11,6 +11,7 @@
 #include "machine/MeshCache.h"
 #include "platform/DataFolder.h"
 #include "view/Render.h"
+#include "view/PlaybackInformation.h"
 #include "view/RemoteControl.h"
 
 #define GLFW_INCLUDE_NONE
@@ -162,6 +163,7 @@ void Render::runFrame(double now, bool drawing) {
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
+  if (interfaceFrame_.isOpen()) interfaceFrame_.showInformation(view::informationAt(played, job_));
 
   {
     std::unique_lock stockLock(stock_.lock(), std::try_to_lock);

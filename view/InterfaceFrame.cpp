@@ -13,6 +13,12 @@ void InterfaceFrame::open(const UI::StringTable& texts, int dpi, UI::RibbonState
     ribbonbar_ = std::make_unique<UI::Ribbonbar>(&manager_->context(), std::move(link));
     panels_.push_back(ribbonbar_.get());
   }
+  information_ = std::make_unique<UI::Information>(&manager_->context(), &theme_, &texts);
+  panels_.push_back(information_.get());
+}
+
+void InterfaceFrame::showInformation(const UI::InformationValues& values) {
+  if (information_) information_->setValues(values);
 }
 
 bool InterfaceFrame::update(const InputState& frame, int width, int height) {
@@ -42,6 +48,7 @@ void InterfaceFrame::release() {
   if (manager_) manager_->release();
   panels_.clear();
   ribbonbar_.reset();
+  information_.reset();
   manager_.reset();
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/Information.h"
 #include "ui/Ribbonbar.h"
 #include "ui/StringTable.h"
 #include "ui/Theme.h"
@@ -32,6 +33,9 @@ class InterfaceFrame {
   std::vector<UI::UIElement*>& panels() { return panels_; }
   UI::UIManager* manager() { return manager_.get(); }
   UI::Ribbonbar* ribbonbar() { return ribbonbar_.get(); }
+  UI::Information* information() { return information_.get(); }
+  // What the information panel shows from the next update on.
+  void showInformation(const UI::InformationValues& values);
   // The cursor was over an interface element that took it in the last
   // update: the scene below does not react to it.
   bool pointerOverUI() const { return pointerOverUI_; }
@@ -40,6 +44,7 @@ class InterfaceFrame {
   std::unique_ptr<UI::UIManager> manager_;
   UI::Theme theme_ = UI::Theme::light();
   std::unique_ptr<UI::Ribbonbar> ribbonbar_;
+  std::unique_ptr<UI::Information> information_;
   UI::FrameInput input_;
   std::vector<UI::UIElement*> panels_;
   bool pointerOverUI_ = false;

@@ -1,0 +1,109 @@
+#include "ui/Information.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace UI {
+
+namespace {
+
+// Table entries of the row labels, top to bottom.
+constexpr uint16_t kLabels[] = {0, 1, 2, 13, 14, 12, 10, 22};
+constexpr uint16_t kTitle = 8;  // "Tool position"
+constexpr size_t kCoordinateRows = 3;  // X, Y and Z come first
+
+std::u16string ascii(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
+
+}  // namespace
+
+std::u16string formatNumber(double value, int decimals) {
+  if (!std::isfinite(value)) return u"-";
+  char buffer[64];
+  const int places = std::clamp(decimals, 0, 9);
+  // No "-0.000".
+  if (std::abs(value) < 0.5 * std::pow(10.0, -places)) value = 0;
+  std::snprintf(buffer, sizeof buffer, "%.*f", places, value);
+  return ascii(buffer);
+}
+
+std::u16string formatDuration(double seconds) {
+  if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
+  const long long total = std::llround(seconds);
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);
+  return ascii(buffer);
+}
+
+Information::Information(UIContext* context, const Theme* theme, const StringTable* texts)
+    : UIElement(context), theme_(theme), texts_(texts), title_(context) {
+  widthMode = heightMode = SizeMode::Pixels;
+  relX = relY = 0;
+  offsetX = offsetY = 8;
+  roundness = 0.08f;
+  title_.parent = this;
+  title_.widthMode = title_.heightMode = SizeMode::Pixels;
+  title_.width = title_.height = 0;
+  title_.relX = 0, title_.relY = 1;
+  title_.offsetX = kPadding, title_.offsetY = -kPadding + 2;
+  for (size_t i = 0; i < std::size(kLabels); ++i) {
+    rows_.push_back(std::make_unique<TextPair>(context, theme));
+    rows_.back()->parent = this;
+  }
+  setTexts(texts);
+}
+
+void Information::setTexts(const StringTable* texts) {
+  texts_ = texts;
+  title_.setText((*texts_)[kTitle]);
+  for (size_t i = 0; i < rows_.size(); ++i) rows_[i]->setLabel((*texts_)[kLabels[i]]);
+  arrange();
+}
+
+void Information::arrange() {
+  // As wide as the widest label and value need, never narrower than 180.
+  float labels = 0, values = 60;
+  for (const auto& row : rows_) {
+    labels = std::max(labels, row->labelWidth());
+    values = std::max(values, row->valueWidth());
+  }
+  const float rowWidth = std::max(180.0f - 2 * kPadding, labels + values + 16);
+  float y = kPadding + kRowHeight + 4;  // below the title
+  for (const auto& row : rows_) {
+    row->width = rowWidth;
+    row->height = kRowHeight;
+    row->relX = 0, row->relY = 1;
+    row->anchorX = 0, row->anchorY = 1;
+    row->offsetX = kPadding;
+    row->offsetY = -y;
+    y += kRowHeight;
+  }
+  width = rowWidth + 2 * kPadding;
+  height = y + kPadding;
+}
+
+void Information::setValues(const InformationValues& v) {
+  const double scale = v.inch ? 1.0 / 25.4 : 1.0;
+  const std::u16string unit = (*texts_)[v.inch ? 24 : 23];
+  for (size_t k = 0; k < kCoordinateRows; ++k)
+    rows_[k]->setValue(v.hasToolpath ? formatNumber(v.tip[k] * scale, v.decimals) : u"-");
+  rows_[3]->setValue(v.hasToolpath ? formatNumber(v.feed * scale, v.inch ? 2 : 0) + u" " + unit + u"/min" : u"-");
+  rows_[4]->setValue(v.hasToolpath ? formatNumber(v.spindle, 0) : u"-");
+  rows_[5]->setValue(v.tool.empty() ? u"-" : v.tool);
+  rows_[6]->setValue(v.operation.empty() ? u"-" : v.operation);
+  rows_[7]->setValue(formatDuration(v.seconds));
+  float widest = 0;
+  for (const auto& row : rows_) widest = std::max(widest, row->labelWidth() + row->valueWidth() + 16);
+  if (widest > rows_.front()->width) arrange();
+}
+
+void Information::collect(std::vector<UIInstance>& records, bool snap) {
+  colorBottom = theme_->panel;
+  colorTop = theme_->panelEdge;
+  title_.setColor(theme_->text);
+  UIElement::collect(records, snap);
+  title_.collect(records, true);
+  for (const auto& row : rows_) row->collect(records, true);
+}
+
+}  // namespace UI

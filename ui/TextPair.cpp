@@ -1,0 +1,47 @@
+#include "ui/TextPair.h"
+
+namespace UI {
+
+namespace {
+
+float widthOf(const Text& text) { return text.penPositions().back() - text.penPositions().front(); }
+
+void placeText(Text& text, UIElement* row, float relX, uint32_t alignment) {
+  text.parent = row;
+  text.widthMode = text.heightMode = SizeMode::Pixels;
+  text.width = text.height = 0;
+  text.relX = relX;
+  text.relY = 1;
+  text.alignment = alignment;
+}
+
+}  // namespace
+
+TextPair::TextPair(UIContext* context, const Theme* theme)
+    : UIElement(context), theme_(theme), label_(context), value_(context) {
+  widthMode = heightMode = SizeMode::Pixels;
+  placeText(label_, this, 0, Text::Left);
+  placeText(value_, this, 1, Text::Right);
+}
+
+void TextPair::setLabel(const std::u16string& text) {
+  if (text != label_.text()) label_.setText(text);
+}
+
+void TextPair::setValue(const std::u16string& text) {
+  if (text != value_.text()) value_.setText(text);
+}
+
+float TextPair::labelWidth() const { return widthOf(label_); }
+float TextPair::valueWidth() const { return widthOf(value_); }
+
+void TextPair::collect(std::vector<UIInstance>& records, bool snap) {
+  colorBottom = colorTop = {0, 0, 0, 0};
+  label_.setColor(theme_->textDisabled);
+  value_.setColor(theme_->text);
+  UIElement::collect(records, snap);
+  label_.collect(records, true);
+  value_.collect(records, true);
+}
+
+}  // namespace UI
