@@ -104,6 +104,8 @@ void Information::collect(std::vector<UIInstance>& records, bool snap) {
   UIElement::collect(records, snap);
   title_.collect(records, true);
   for (const auto& row : rows_) row->collect(records, true);
+  // The panel is the interface's: the scene below does not take the cursor.
+  if (cursorInside()) context->takeCursor();
 }
 
 }  // namespace UI

@@ -12,6 +12,7 @@
 #include "korvane/Korvane.h"
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
+#include "support/ViewJobs.h"
 #include "support/X11TestWindow.h"
 #include "ui/Ribbonbar.h"
 #include "view/Render.h"
@@ -85,6 +86,21 @@ TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
   EXPECT_EQ(host.valuesOf(SIM_EVENT_VIEWPORT_CLICKED).size(), 0u);
   click({view->framebufferWidth() / 2.0, view->framebufferHeight() * 0.75});
   EXPECT_EQ(host.countOf(SIM_EVENT_VIEWPORT_CLICKED), 1u);
+}
+
+// The information panel follows the played position: at the end of the
+// slot job the tool stands at the slot's end with the job's tool.
+TEST_F(RibbonView, InformationShowsWhereThePlayedToolStands) {
+  testsupport::SlotJob job;
+  testsupport::loadJob(view, job);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  auto row = [&](size_t i) { return onRenderThread([&] { return view->interfaceFrame().information()->row(i).value(); }); };
+  EXPECT_TRUE(testsupport::waitUntil([&] { return row(0) == u"30.000"; }, std::chrono::seconds(10)));
+  EXPECT_EQ(row(1), u"15.000");
+  EXPECT_EQ(row(2), u"15.000");
+  EXPECT_EQ(row(5), u"flat6");
+  ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return row(7) == u"0:00:00" && row(0) != u"30.000"; }, std::chrono::seconds(10)));
 }
 
 TEST_F(RibbonView, SetupAboutAndSavePresentationReachTheHost) {

@@ -117,7 +117,8 @@ TEST_F(ViewTest, CreationWaitsForTheFirstFrameAndHintsKeepTheWindowUnmapped) {
 
 // A key and a click in the view's window reach the host: the key code in
 // the high half with no modifier held; a press and release at one spot is
-// a click (low in the window, away from the ribbon bar at the top).
+// a click (where no interface panel lies: the ribbon bar is at the top,
+// the information panel at the bottom left).
 void expectInputReachesHost(testsupport::X11TestWindow& host, SIM_Window window, EventRecorder& inbox,
                             KeySym key, char code) {
   host.sendKey(window, key, true);
@@ -125,8 +126,8 @@ void expectInputReachesHost(testsupport::X11TestWindow& host, SIM_Window window,
   ASSERT_TRUE(pressed);
   EXPECT_EQ(SIM_KEY_EVENT_KEY(pressed->lparam), code);
   EXPECT_EQ(pressed->lparam, int64_t{code} << 32);
-  host.sendButton(window, 1, 20, 180, true);
-  host.sendButton(window, 1, 20, 180, false);
+  host.sendButton(window, 1, 300, 150, true);
+  host.sendButton(window, 1, 300, 150, false);
   EXPECT_TRUE(inbox.waitFor(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED));
 }
 
@@ -187,7 +188,7 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
     return waitUntil([&] { return host.pixelAt(window, x, y) == colour; });
   };
   const uint32_t background = 0xEDF0F5;  // (0.93, 0.94, 0.96)
-  EXPECT_TRUE(waitForPixel(10, 190, background)) << std::hex << host.pixelAt(window, 10, 190);
+  EXPECT_TRUE(waitForPixel(300, 150, background)) << std::hex << host.pixelAt(window, 300, 150);
   EXPECT_TRUE(waitForPixel(319, 199, background));
 
   // The host grows its window and the child; the hidden framebuffer follows,
