@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (build-fuzz/) and runs each for
 # the given seconds (default 60): the STL reader, the sample host's G-code
-# reader, machine definitions, the mesh cache's files and the record-taking
+# reader, machine definitions, the mesh cache's files, the interface's texts
+# and the record-taking
 # exports on a headless view (on a virtual
 # display with Mesa's software OpenGL). Seeds come from the test data; what
 # a run finds is kept in build-fuzz/findings and fails the script.
@@ -14,15 +15,21 @@ cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -
   -DKORVANE_SANITIZE=fuzzer-no-link,address,undefined -DKORVANE_FUZZ=ON -DKORVANE_BUILD_TESTS=OFF \
   -DKORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports \
-  fuzz_machine_definition fuzz_mesh_cache
+  fuzz_machine_definition fuzz_mesh_cache fuzz_interface_text
 
 corpus=build-fuzz/corpus
-mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache build-fuzz/findings
+mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache "$corpus"/text \
+  build-fuzz/findings
 cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
 printf 'solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid s\n' \
   >"$corpus"/stl/triangle.stl
 head -c 4096 /dev/urandom >"$corpus"/exports/random
+# Interface texts: a settings byte, then UTF-16 (German and Japanese
+# entries of the built-in tables).
+for language in de ja; do
+  { printf '\x05'; cut -f2 ui/strings/$language.txt | head -40 | iconv -f UTF-8 -t UTF-16LE; } >"$corpus"/text/$language
+done
 # Sample machines with a leading flags byte: current layout, legacy layout.
 for m in machines/*/machine.json; do
   name=$(basename "$(dirname "$m")")
@@ -44,6 +51,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_stl_reader stl
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_reader gcode
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_machine_definition machine
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_mesh_cache cache
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_interface_text text
 # The driver is preloaded for the reason scripts/sanitize.sh gives; its
 # leaks at exit are the driver's.
 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \
