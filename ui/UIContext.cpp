@@ -7,7 +7,9 @@ namespace UI {
 void UIContext::beginFrame(const FrameInput& input) {
   windowWidth = input.windowWidth > 0 ? input.windowWidth : 1;
   windowHeight = input.windowHeight > 0 ? input.windowHeight : 1;
-  moved = input.cursorX != cursorX || input.cursorY != cursorY;
+  moved = input.cursorX != lastCursorX_ || input.cursorY != lastCursorY_;
+  lastCursorX_ = input.cursorX;
+  lastCursorY_ = input.cursorY;
   cursorX = input.cursorX;
   cursorY = input.cursorY;
   left = nextState(left, input.buttonDown[0]);

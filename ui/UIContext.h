@@ -26,7 +26,7 @@ struct UIContext {
   float windowWidth = 1, windowHeight = 1;
   float cursorX = -1, cursorY = -1;  // (-1, -1) once a panel took the cursor this frame
   float pressX = 0, pressY = 0;      // where the left button went down
-  bool moved = false;
+  bool moved = false;  // the cursor moved since the last frame (whoever took it)
   // On the frame the left button is released: the cursor stayed within
   // kClickDistance of the press the whole time.
   bool click = false;
@@ -46,6 +46,9 @@ struct UIContext {
   void beginFrame(const FrameInput& input);
   // Elements walked after the one calling this no longer see the cursor.
   void takeCursor() { cursorX = cursorY = -1; }
+
+ private:
+  float lastCursorX_ = -1, lastCursorY_ = -1;  // the input's, before any panel took it
 };
 
 }  // namespace UI

@@ -253,7 +253,7 @@ void Render::handleInput(const view::InputState& frame, double now) {
   // R steps through the collision report (the report's own action once it
   // is open).
   for (const view::StepKey& key : frame.stepKeys)
-    if (key.key == GLFW_KEY_R && !key.repeat) view::runCommand(*this, SIM_COMMAND_NEXT_COLLISION, 0);
+    if (key.key == GLFW_KEY_R && !key.repeat && key.mods == 0) view::runCommand(*this, SIM_COMMAND_NEXT_COLLISION, 0);
   if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
 }
 

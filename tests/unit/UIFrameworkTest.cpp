@@ -193,6 +193,8 @@ TEST(UIInput, SlotsFollowTheButtonTheScrollAndTheCursor) {
   frame(false, -1, true);  // the cursor taken: scrolling reaches every element, inside none
   EXPECT_EQ(under.calls, "12" "3487" "56" "" "8");
   EXPECT_EQ(elsewhere.calls, "1" "38" "5" "" "8");
+  frame(false, 0, false);
+  EXPECT_FALSE(context.moved) << "the cursor a panel took last frame stood still";
 }
 
 // Text hangs from its aligned point: left text starts there, right text
