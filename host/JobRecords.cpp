@@ -62,6 +62,8 @@ SIM_ToolpathRecord ToolpathArrays::record() const {
   r.spindleSpeeds = spindles.empty() ? nullptr : spindles.data();
   r.toolChangeCount = toolChanges.size();
   r.toolChanges = toolChanges.empty() ? nullptr : toolChanges.data();
+  r.operationCount = operations.size();
+  r.operations = operations.empty() ? nullptr : operations.data();
   return r;
 }
 
@@ -100,6 +102,12 @@ ToolpathArrays toolpathOf(const Program& program) {
     at = p.end;
   }
   toolChangesUpTo(program.moves.size());
+  // One operation per tool change, to the next change or the end.
+  for (size_t k = 0; k < out.toolChanges.size(); ++k) {
+    const uint32_t first = k == 0 ? 0 : out.toolChanges[k].move;
+    const uint32_t end = k + 1 < out.toolChanges.size() ? out.toolChanges[k + 1].move : uint32_t(out.moves.size());
+    if (end > first) out.operations.push_back({first, end, static_cast<uint32_t>(k + 1)});
+  }
   return out;
 }
 

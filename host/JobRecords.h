@@ -18,13 +18,16 @@ struct ToolpathArrays {
   std::vector<uint32_t> lines;  // NC line of each move, from 1; 0 for the start
   std::vector<double> feeds, spindles;
   std::vector<SIM_NamedMove> toolChanges;
+  std::vector<SIM_OperationRange> operations;
 
   // Points into these arrays.
   SIM_ToolpathRecord record() const;
 };
 
 // Move 0 stands at the program's start; each tool change gets a move of
-// its own that goes nowhere (the view makes it one), named "T<n>".
+// its own that goes nowhere (the view makes it one), named "T<n>". The
+// program has no operations of its own: each tool's run is one, numbered
+// from 1 (the moves before the first change belong to the first).
 ToolpathArrays toolpathOf(const Program& program);
 
 struct StockBox {

@@ -89,6 +89,23 @@ bool Render::createWindow(SIM_Window parent) {
   if (!hints_.headless)
     interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96, ribbon(),
                          [this](uint32_t action) { view::chooseRibbonAction(*this, action); });
+  if (UI::ClickableList* operations = interfaceFrame_.operationsList()) {
+    // Choosing an operation plays to its first move; its tick box shows or
+    // hides it ("All": every operation).
+    operations->onSelect = [this](size_t row) {
+      const std::shared_ptr<const toolpath::Toolpath> path = job_.toolpath.current();
+      if (row == 0 || !path || row > path->operationCount()) return;
+      playback_.requestPosition(path->timeFractionOfMove(path->operation(row - 1).first));
+    };
+    operations->onTick = [this](size_t row, bool ticked) {
+      const size_t count = job_.toolpath.current() ? job_.toolpath.current()->operationCount() : 0;
+      for (size_t i = row == 0 ? 0 : row - 1; i < (row == 0 ? count : row); ++i)
+        job_.toolpath.update([&](const toolpath::Toolpath& path) {
+          return path.withOperationVisible(static_cast<uint32_t>(i), ticked);
+        });
+      requestRedraw();
+    };
+  }
   // The parent hears the notifications, unless the host chose another window meanwhile.
   if (parent != 0) notifier_.setCallbackWindowIfUnset(parent, true);
   clockStart_ = view::Clock::now();
@@ -163,7 +180,10 @@ void Render::runFrame(double now, bool drawing) {
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
-  if (interfaceFrame_.isOpen()) interfaceFrame_.showInformation(view::informationAt(played, job_));
+  if (interfaceFrame_.isOpen()) {
+    interfaceFrame_.showInformation(view::informationAt(played, job_));
+    interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
+  }
 
   {
     std::unique_lock stockLock(stock_.lock(), std::try_to_lock);

@@ -15,6 +15,33 @@ void InterfaceFrame::open(const UI::StringTable& texts, int dpi, UI::RibbonState
   }
   information_ = std::make_unique<UI::Information>(&manager_->context(), &theme_, &texts);
   panels_.push_back(information_.get());
+  ribbon_ = ribbon;
+  texts_ = &texts;
+  operations_ = std::make_unique<UI::ClickableList>(&manager_->context(), &theme_);
+  operations_->relX = operations_->relY = 1;
+  operations_->anchorX = operations_->anchorY = 1;
+  operations_->offsetX = -8;
+  operations_->offsetY = -52;  // below the ribbon bar
+  operations_->setTitle(texts[189]);
+  operations_->visible = false;
+  panels_.push_back(operations_.get());
+}
+
+void InterfaceFrame::showOperations(const toolpath::Toolpath* path, int64_t move, double timeFraction) {
+  if (!operations_) return;
+  operations_->visible = ribbon_ && ribbon_->ticked(70);
+  std::vector<UI::ClickableList::Row> rows;
+  const size_t count = path ? path->operationCount() : 0;
+  bool allVisible = true;
+  for (size_t i = 0; i < count; ++i) allVisible = allVisible && path->operationVisible(i);
+  rows.push_back({(*texts_)[68], allVisible});
+  for (size_t i = 0; i < count; ++i) {
+    const std::string number = std::to_string(path->operation(i).identifier);
+    rows.push_back({(*texts_)[10] + u" " + std::u16string(number.begin(), number.end()), path->operationVisible(i)});
+  }
+  operations_->setRows(std::move(rows));
+  const uint32_t playing = path && move >= 0 ? path->operationAt(move, timeFraction) : uint32_t(count);
+  operations_->setSelected(playing < count ? std::optional<size_t>(playing + 1) : std::nullopt);
 }
 
 void InterfaceFrame::showInformation(const UI::InformationValues& values) {
@@ -49,6 +76,7 @@ void InterfaceFrame::release() {
   panels_.clear();
   ribbonbar_.reset();
   information_.reset();
+  operations_.reset();
   manager_.reset();
 }
 

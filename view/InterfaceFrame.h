@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "toolpath/Toolpath.h"
+#include "ui/ClickableList.h"
 #include "ui/Information.h"
 #include "ui/Ribbonbar.h"
 #include "ui/StringTable.h"
@@ -36,6 +38,11 @@ class InterfaceFrame {
   UI::Information* information() { return information_.get(); }
   // What the information panel shows from the next update on.
   void showInformation(const UI::InformationValues& values);
+  // The "Operations list" panel: "All" and one row per operation, ticked
+  // while visible, the operation playing selected; shown while its ribbon
+  // entry is ticked. The caller sets its onSelect and onTick.
+  UI::ClickableList* operationsList() { return operations_.get(); }
+  void showOperations(const toolpath::Toolpath* path, int64_t move, double timeFraction);
   // The cursor was over an interface element that took it in the last
   // update: the scene below does not react to it.
   bool pointerOverUI() const { return pointerOverUI_; }
@@ -45,6 +52,9 @@ class InterfaceFrame {
   UI::Theme theme_ = UI::Theme::light();
   std::unique_ptr<UI::Ribbonbar> ribbonbar_;
   std::unique_ptr<UI::Information> information_;
+  std::unique_ptr<UI::ClickableList> operations_;
+  UI::RibbonState* ribbon_ = nullptr;
+  const UI::StringTable* texts_ = nullptr;
   UI::FrameInput input_;
   std::vector<UI::UIElement*> panels_;
   bool pointerOverUI_ = false;

@@ -63,6 +63,13 @@ TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
   EXPECT_EQ(arrays.feeds[2], host::kRapidFeed);
 
   toolpath::Toolpath path = toolpath::Toolpath::fromRecord(arrays.record());
+  // Each tool's run is an operation, the start with the first.
+  ASSERT_EQ(path.operationCount(), 2u);
+  EXPECT_EQ(path.operation(0).first, 0u);
+  EXPECT_EQ(path.operation(0).end, 5u);
+  EXPECT_EQ(path.operation(1).first, 5u);
+  EXPECT_EQ(path.operation(1).end, 8u);
+  EXPECT_EQ(path.operation(1).identifier, 2u);
   // G3 from (20, 0) about the origin to (0, 20): through (14.1, 14.1).
   const glm::dvec3 ccw = path.arcOf(4).pointAt(0.5);
   EXPECT_NEAR(ccw.x, 20 / std::sqrt(2.0), 1e-6);
