@@ -24,6 +24,15 @@ class HeadlessViewTest : public ::testing::Test {
     SIM_Hint(SIM_HINT_HEADLESS, 0);
     ASSERT_NE(view, nullptr);
   }
+  // Instead of SetUp: a view with a window that is not shown (the camera
+  // commands and the in-window interface belong to windowed views).
+  void setUpHiddenWindow() {
+    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
+    SIM_Hint(SIM_HINT_START_HIDDEN, 1);
+    view = SIM_CreateView(0, true);
+    SIM_Hint(SIM_HINT_START_HIDDEN, 0);
+    ASSERT_NE(view, nullptr);
+  }
   void TearDown() override {
     SIM_CloseView(view);
     while (SIM_TerminateOpenGL() > 0) {

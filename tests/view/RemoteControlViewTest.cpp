@@ -239,10 +239,7 @@ class RemoteControlEffects : public testsupport::HeadlessViewTest {
  protected:
   // Commands act on the camera of a view with a window: a hidden one.
   void SetUp() override {
-    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
-    SIM_Hint(SIM_HINT_START_HIDDEN, 1);
-    view = SIM_CreateView(0, true);
-    SIM_Hint(SIM_HINT_START_HIDDEN, 0);
+    setUpHiddenWindow();
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, 20)), 0);
   }

@@ -29,10 +29,7 @@ class RibbonView : public testsupport::HeadlessViewTest {
  protected:
   // The interface belongs to views with a window: a hidden one.
   void SetUp() override {
-    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
-    SIM_Hint(SIM_HINT_START_HIDDEN, 1);
-    view = SIM_CreateView(0, true);
-    SIM_Hint(SIM_HINT_START_HIDDEN, 0);
+    setUpHiddenWindow();
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
     onRenderThread([] { return 0; });
