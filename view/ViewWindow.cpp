@@ -246,22 +246,34 @@ InputState ViewWindow::takeInput() {
     followHostWindowSize();
   }
   std::lock_guard glfw(platform::glfwLock());
+  applyHostInput();
   return input_.takeFrame();
 }
 
 void ViewWindow::inject(const SIM_InputEvent& event) {
   std::lock_guard glfw(platform::glfwLock());
-  switch (event.kind) {
-    case SIM_INPUT_MOVE: input_.recordCursor(event.x, event.y); break;
-    case SIM_INPUT_BUTTON_DOWN:
-    case SIM_INPUT_BUTTON_UP: input_.recordButton(event.button, event.kind == SIM_INPUT_BUTTON_DOWN); break;
-    case SIM_INPUT_WHEEL: {
-      // One recorded step per whole step, at most a hundred at once.
-      const long steps = std::clamp(std::lround(event.wheel), -100L, 100L);
-      for (long k = 0; k < std::labs(steps); ++k) input_.recordScroll(static_cast<double>(steps));
-      break;
+  hostInput_.push_back(event);
+  input_.activity = true;
+}
+
+void ViewWindow::applyHostInput() {
+  while (!hostInput_.empty()) {
+    const SIM_InputEvent event = hostInput_.front();
+    hostInput_.pop_front();
+    switch (event.kind) {
+      case SIM_INPUT_MOVE: input_.recordCursor(event.x, event.y); break;
+      case SIM_INPUT_BUTTON_DOWN:
+      case SIM_INPUT_BUTTON_UP:
+        input_.recordButton(event.button, event.kind == SIM_INPUT_BUTTON_DOWN);
+        return;  // the next change waits for the next frame
+      case SIM_INPUT_WHEEL: {
+        // One recorded step per whole step, at most a hundred at once.
+        const long steps = std::clamp(std::lround(event.wheel), -100L, 100L);
+        for (long k = 0; k < std::labs(steps); ++k) input_.recordScroll(static_cast<double>(steps));
+        break;
+      }
+      default: break;
     }
-    default: break;
   }
 }
 

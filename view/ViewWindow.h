@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -61,7 +62,9 @@ class ViewWindow {
   // events included; a size the host window changed to is taken over.
   InputState takeInput();
   // Pointer input from the host, recorded like the window's own (any
-  // thread; the event is valid).
+  // thread; the event is valid). Events queue up and each frame takes them
+  // up to and including one button change, so a press, a release and a
+  // move sent together still reach the interface where each happened.
   void inject(const SIM_InputEvent& event);
   // Takes a new framebuffer size (and the pixel density with it); true when
   // the size changed.
@@ -100,7 +103,11 @@ class ViewWindow {
   std::atomic<int> framebufferWidth_{1600};
   std::atomic<int> framebufferHeight_{900};
   std::array<std::atomic<int>, 2> dpi_{96, 96};
-  InputState input_;  // guarded by the GLFW lock
+  InputState input_;                      // guarded by the GLFW lock
+  std::deque<SIM_InputEvent> hostInput_;  // guarded by the GLFW lock
+
+  // Records queued host events into input_ (GLFW lock held).
+  void applyHostInput();
 };
 
 }  // namespace view

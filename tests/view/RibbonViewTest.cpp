@@ -71,6 +71,16 @@ TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
   click(toolpath);
   EXPECT_TRUE(SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN));
 
+  // Sent in one burst, faster than frames: the press and the release still
+  // land where they happened, not where the cursor went next.
+  send(SIM_INPUT_MOVE, toolpath);
+  send(SIM_INPUT_BUTTON_DOWN, toolpath);
+  send(SIM_INPUT_BUTTON_UP, toolpath);
+  send(SIM_INPUT_MOVE, {toolpath[0] + 300, toolpath[1] + 300});
+  EXPECT_TRUE(testsupport::waitUntil([&] { return !SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN); }));
+  click(toolpath);
+  ASSERT_TRUE(SIM_Question(view, SIM_QUESTION_TOOLPATH_SHOWN));
+
   // Through the menu: points on.
   ASSERT_FALSE(SIM_Question(view, SIM_QUESTION_POINTS_SHOWN));
   click(centreOf(20, true));
