@@ -29,6 +29,7 @@ std::u16string formatNumber(double value, int decimals) {
 
 std::u16string formatDuration(double seconds) {
   if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
+  seconds = std::min(seconds, 3.6e12);  // a billion hours: beyond any job
   const long long total = std::llround(seconds);
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);

@@ -26,6 +26,7 @@ TEST(InformationPanel, NumbersAndDurations) {
   EXPECT_EQ(UI::formatDuration(3723.4), u"1:02:03");
   EXPECT_EQ(UI::formatDuration(59.6), u"0:01:00");
   EXPECT_EQ(UI::formatDuration(-5), u"0:00:00");
+  EXPECT_EQ(UI::formatDuration(1e300), u"1000000000:00:00");
 }
 
 TEST(InformationPanel, ShowsTheValuesInTheViewsUnitsAndChangesOnlyWithThem) {
