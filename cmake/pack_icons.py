@@ -17,7 +17,7 @@ import tempfile
 import xml.etree.ElementTree as ET
 
 SVG_NS = "http://www.w3.org/2000/svg"
-ICON_COUNT = 182
+ICON_COUNT = None  # kIconCount of the header, read with the list
 # DPI, image side, cell side
 VARIANTS = [(96, 512, 32), (120, 512, 40), (144, 1024, 48), (168, 1024, 56), (192, 1024, 64)]
 
@@ -27,12 +27,18 @@ def fail(message):
 
 
 def read_list(header):
+    global ICON_COUNT
     entries = []
     with open(header, encoding="utf-8") as f:
-        for line in f:
-            m = re.match(r'\s*X\((\d+),\s*(\w+),\s*"([\w-]+)"\)', line)
-            if m:
-                entries.append((int(m.group(1)), m.group(2), m.group(3)))
+        text = f.read()
+    count = re.search(r"kIconCount\s*=\s*(\d+)", text)
+    if not count:
+        fail("no kIconCount in " + header)
+    ICON_COUNT = int(count.group(1))
+    for line in text.splitlines():
+        m = re.match(r'\s*X\((\d+),\s*(\w+),\s*"([\w-]+)"\)', line)
+        if m:
+            entries.append((int(m.group(1)), m.group(2), m.group(3)))
     indices = [e[0] for e in entries]
     if not entries:
         fail("no icons listed in " + header)
@@ -104,7 +110,8 @@ def main():
     args = parser.parse_args()
     entries = read_list(args.list)
     out = ['// Generated from ui/Icons.h and ui/icons/*.svg by cmake/pack_icons.py.',
-           '#include "ui/EmbeddedIcons.h"', "", "namespace UI {", "namespace {"]
+           '#include "ui/EmbeddedIcons.h"', '#include "ui/Icons.h"', "", "namespace UI {", "namespace {",
+           "static_assert(kIconCount == %d, \"the icon tables were made for another count\");" % ICON_COUNT]
     variants = []
     with tempfile.TemporaryDirectory() as work:
         for dpi, side, cell in VARIANTS:

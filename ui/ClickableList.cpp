@@ -55,7 +55,9 @@ void ClickableList::ScrollBar::collect(std::vector<UIInstance>& records, bool sn
   const size_t total = list_->rows_.size();
   visible = total > kShownRows;
   const size_t hidden = total > kShownRows ? total - kShownRows : 0;
-  const float share = visible ? float(kShownRows) / float(total) : 1.0f;
+  // The thumb's share of the bar, never under 16 pixels so it can be held.
+  const float minimum = 16.0f / (kShownRows * kRowHeight);
+  const float share = visible ? std::max(minimum, float(kShownRows) / float(total)) : 1.0f;
   // The thumb's top follows the first shown row (relY measured from the
   // bottom: 1 - share at the top of the list).
   thumb_.height = share;
@@ -73,7 +75,7 @@ void ClickableList::ScrollBar::collect(std::vector<UIInstance>& records, bool sn
         list_->scrollTo(size_t(std::max(0L, long(list_->first_) + step)));
       }
     }
-    if (context->left == ButtonState::Held && grip_ && r.h > 0) {
+    if (context->left == ButtonState::Held && grip_ && r.h > 0 && context->cursorY >= 0) {
       // The thumb's bottom at the cursor less the grip, as a row.
       const float bottom = (cursorY - *grip_ - r.y) / r.h;
       const float topFraction = 1.0f - share - bottom;

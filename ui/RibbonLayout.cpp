@@ -16,7 +16,9 @@ std::vector<RibbonMenuEntry> animationModes() {
 std::vector<RibbonButtonSpec> makeLayout() {
   return {
       {54, IconId::Stock, 153, 222, 223, false, false,
-       {{56, 154, false}, {57, 155, false}, {58, 92, false}, {55, 156, false}, {87, 212, false}}},
+       // "Save as STL" (55) and "Remove Chips" (87) join when they have
+       // something to run.
+       {{56, 154, false}, {57, 155, false}, {58, 92, false}}},
       {42, IconId::Tool, 162, 220, 221, false, false, {{43, 163, false}, {85, 203, false}}},
       {20, IconId::Toolpath, 98, 233, 234, false, true,
        {{21, 99, false},

@@ -66,6 +66,7 @@ void Ribbonbar::setTexts(const StringTable* texts) {
   link_.texts = texts;
   build();
   shownHint_ = -1;
+  hintBox_.visible = false;
 }
 
 SplitButton* Ribbonbar::buttonOf(uint32_t action) {
@@ -102,6 +103,13 @@ void Ribbonbar::collect(std::vector<UIInstance>& records, bool snap) {
     for (auto& button : buttons_)
       if (button->menu()) button->menu()->arrange();
   const Theme& theme = *link_.theme;
+  bool menuWasOpen = false, pressOnBarOrMenu = cursorInside();
+  for (auto& button : buttons_) {
+    menuWasOpen = menuWasOpen || button->menuOpen();
+    pressOnBarOrMenu = pressOnBarOrMenu || button->holdsCursor();
+  }
+  if (context->left == ButtonState::Pressed && menuWasOpen && !pressOnBarOrMenu) swallowingPress_ = true;
+
   colorBottom = theme.panel;
   colorTop = theme.panelEdge;
   UIElement::collect(records, snap);
@@ -120,12 +128,13 @@ void Ribbonbar::collect(std::vector<UIInstance>& records, bool snap) {
     }
     holds = holds || button->holdsCursor();
   }
-  // Menus on top of the bar; the hint on top of everything, hidden while a
-  // menu is open.
+  // Menus and the hint go into the overlay, drawn after every panel; the
+  // hint hides while a menu is open.
+  overlay_.clear();
   bool anyMenuOpen = false;
   for (auto& button : buttons_)
     if (button->menu()) {
-      button->menu()->collect(records, true);
+      button->menu()->collect(overlay_, true);
       anyMenuOpen = anyMenuOpen || button->menuOpen();
     }
   if (hovered && hint < 0 && hovered->main().hovered()) hint = -2;  // the label stands in for a missing hint
@@ -138,10 +147,15 @@ void Ribbonbar::collect(std::vector<UIInstance>& records, bool snap) {
   hintBox_.colorBottom = hintBox_.colorTop = theme.hint;
   hintTitle_.setColor(theme.hintText);
   hintDescription_.setColor(theme.hintText);
-  hintBox_.collect(records, true);
-  hintTitle_.collect(records, true);
-  hintDescription_.collect(records, true);
-  if (holds) context->takeCursor();
+  hintBox_.collect(overlay_, true);
+  hintTitle_.collect(overlay_, true);
+  hintDescription_.collect(overlay_, true);
+  if (holds || swallowingPress_) context->takeCursor();
+  if (context->left == ButtonState::Released || context->left == ButtonState::Idle) swallowingPress_ = false;
+}
+
+void Ribbonbar::appendOverlay(std::vector<UIInstance>& records) const {
+  records.insert(records.end(), overlay_.begin(), overlay_.end());
 }
 
 }  // namespace UI

@@ -27,7 +27,10 @@ class Ribbonbar : public UIElement {
   SplitButton* buttonOf(uint32_t action);
   // The hint shown now: its string-table entry, or -1.
   int32_t shownHint() const { return shownHint_; }
+  // Takes input with the rest of the bar, but its menus and hint are
+  // drawn over every other panel: the walk appends them last.
   void collect(std::vector<UIInstance>& records, bool snap = false) override;
+  void appendOverlay(std::vector<UIInstance>& records) const;
 
  private:
   void build();
@@ -39,6 +42,10 @@ class Ribbonbar : public UIElement {
   UIElement hintBox_;
   Text hintTitle_, hintDescription_;
   int32_t shownHint_ = -1;
+  std::vector<UIInstance> overlay_;  // menus and hint of this frame
+  // A press that closed a menu is the bar's until it is released: it does
+  // not reach what lies below.
+  bool swallowingPress_ = false;
 };
 
 }  // namespace UI

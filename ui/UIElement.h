@@ -25,6 +25,10 @@ class UIElement {
  public:
   explicit UIElement(UIContext* context) : context(context) {}
   virtual ~UIElement() = default;
+  // Children point at their parent and callbacks at their element: an
+  // element stays where it was made.
+  UIElement(const UIElement&) = delete;
+  UIElement& operator=(const UIElement&) = delete;
 
   // Event slots, called by collect in this order of precedence; the base
   // does nothing.

@@ -61,6 +61,7 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   input_.modifierDown = {frame.shift, frame.shift, frame.control, frame.control, frame.alt, frame.alt, false};
   const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
     for (UI::UIElement* panel : panels_) panel->collect(records);
+    if (ribbonbar_) ribbonbar_->appendOverlay(records);
   });
   // A panel that holds the cursor hides it from those walked after it.
   pointerOverUI_ = input_.cursorX >= 0 && manager_->context().cursorX < 0;

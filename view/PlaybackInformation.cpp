@@ -13,12 +13,14 @@ namespace {
 // The tool changed to last at or before move, by name; empty before the
 // first change or for a tool the table does not hold.
 std::u16string toolAt(const toolpath::Toolpath& path, int64_t move, JobData& job) {
-  const std::vector<toolpath::NamedMove>& changes = path.toolChanges();
-  auto after = std::upper_bound(changes.begin(), changes.end(), move,
-                                [](int64_t m, const toolpath::NamedMove& c) { return m < int64_t(c.move); });
-  if (after == changes.begin()) return {};
+  // The host's changes need not be in move order: the latest one at or
+  // before move (the later of equal ones) holds.
+  const toolpath::NamedMove* holding = nullptr;
+  for (const toolpath::NamedMove& change : path.toolChanges())
+    if (int64_t(change.move) <= move && (!holding || change.move >= holding->move)) holding = &change;
+  if (!holding) return {};
   std::shared_lock table(job.toolTableLock);
-  const tools::Tool* tool = job.toolTable().toolByHash(std::prev(after)->nameHash);
+  const tools::Tool* tool = job.toolTable().toolByHash(holding->nameHash);
   return tool ? common::utf16FromUtf8(tool->identifier) : std::u16string();
 }
 

@@ -268,7 +268,7 @@ void ViewWindow::applyHostInput() {
         return;  // the next change waits for the next frame
       case SIM_INPUT_WHEEL: {
         // One recorded step per whole step, at most a hundred at once.
-        const long steps = std::clamp(std::lround(event.wheel), -100L, 100L);
+        const long steps = std::lround(std::clamp(event.wheel, -100.0, 100.0));
         for (long k = 0; k < std::labs(steps); ++k) input_.recordScroll(static_cast<double>(steps));
         break;
       }

@@ -138,9 +138,20 @@ TEST_F(RibbonTest, MenusOpenRunTheirEntriesAndCloseOnAPressElsewhere) {
   frame(centreOf(points), false);
   EXPECT_TRUE(points.icon().visible);
   EXPECT_TRUE(toolpath.menuOpen()) << "stays open for the next choice";
+  // The open menu is drawn over the panels walked after the bar.
+  std::vector<UI::UIInstance> overlay;
+  bar_->appendOverlay(overlay);
+  EXPECT_TRUE(std::any_of(overlay.begin(), overlay.end(), [](const UI::UIInstance& r) { return r.w > 0; }))
+      << "the open menu's records";
+  // A press elsewhere closes it, and that press and its release are the
+  // bar's: nothing below sees them.
   frame({kW / 2, kH / 2}, true);
   EXPECT_FALSE(toolpath.menuOpen());
+  EXPECT_LT(context_.cursorX, 0);
   frame({kW / 2, kH / 2}, false);
+  EXPECT_LT(context_.cursorX, 0);
+  frame({kW / 2, kH / 2}, false);
+  EXPECT_EQ(context_.cursorX, kW / 2);
   // A closed menu's rows take no clicks.
   click(centreOf(rapids));
   EXPECT_EQ(chosen_.size(), 1u);
