@@ -13,7 +13,7 @@ std::vector<RibbonMenuEntry> animationModes() {
   return entries;
 }
 
-std::vector<RibbonButtonSpec> makeLayout() {
+std::vector<RibbonButtonEntry> makeLayout() {
   return {
       {54, IconId::Stock, 153, 222, 223, false, false,
        // "Save as STL" (55) and "Remove Chips" (87) join when they have
@@ -58,8 +58,8 @@ std::vector<RibbonButtonSpec> makeLayout() {
 
 }  // namespace
 
-const std::vector<RibbonButtonSpec>& ribbonLayout() {
-  static const std::vector<RibbonButtonSpec> layout = makeLayout();
+const std::vector<RibbonButtonEntry>& ribbonLayout() {
+  static const std::vector<RibbonButtonEntry> layout = makeLayout();
   return layout;
 }
 

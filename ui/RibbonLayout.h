@@ -16,7 +16,7 @@ struct RibbonMenuEntry {
   bool radio;       // one of a group that excludes the others
 };
 
-struct RibbonButtonSpec {
+struct RibbonButtonEntry {
   int32_t mainAction;     // -1: the main part opens the menu
   IconId icon;
   uint16_t label;         // string-table entry, the hint's title without a hint
@@ -27,6 +27,6 @@ struct RibbonButtonSpec {
   std::vector<RibbonMenuEntry> menu;
 };
 
-const std::vector<RibbonButtonSpec>& ribbonLayout();
+const std::vector<RibbonButtonEntry>& ribbonLayout();
 
 }  // namespace UI

@@ -36,17 +36,17 @@ void Ribbonbar::build() {
   buttons_.clear();
   separators_.clear();
   float x = kPadding;
-  for (const RibbonButtonSpec& spec : ribbonLayout()) {
-    std::unique_ptr<SplitButton> button = spec.togglesAll
-                                              ? std::make_unique<SplitButtonMainTogglesAll>(context, &link_, spec)
-                                              : std::make_unique<SplitButton>(context, &link_, spec);
+  for (const RibbonButtonEntry& entry : ribbonLayout()) {
+    std::unique_ptr<SplitButton> button = entry.togglesAll
+                                              ? std::make_unique<SplitButtonMainTogglesAll>(context, &link_, entry)
+                                              : std::make_unique<SplitButton>(context, &link_, entry);
     button->parent = this;
     button->relX = 0, button->relY = 0;
     button->offsetX = x;
     button->offsetY = kPadding;
     x += button->width + kGap;
     buttons_.push_back(std::move(button));
-    if (spec.endsGroup) {
+    if (entry.endsGroup) {
       auto line = std::make_unique<UIElement>(context);
       line->parent = this;
       line->widthMode = line->heightMode = SizeMode::Pixels;
@@ -71,7 +71,7 @@ void Ribbonbar::setTexts(const StringTable* texts) {
 
 SplitButton* Ribbonbar::buttonOf(uint32_t action) {
   for (auto& button : buttons_)
-    if (button->spec().mainAction == static_cast<int32_t>(action)) return button.get();
+    if (button->entry().mainAction == static_cast<int32_t>(action)) return button.get();
   return nullptr;
 }
 
@@ -140,7 +140,7 @@ void Ribbonbar::collect(std::vector<UIInstance>& records, bool snap) {
   if (hovered && hint < 0 && hovered->main().hovered()) hint = -2;  // the label stands in for a missing hint
   if (anyMenuOpen || !hovered) hint = -1;
   if (hint == -2) {
-    showHint(hovered->spec().label, hovered);
+    showHint(hovered->entry().label, hovered);
   } else {
     showHint(hint, hovered);
   }

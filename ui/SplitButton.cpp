@@ -2,16 +2,16 @@
 
 namespace UI {
 
-SplitButton::SplitButton(UIContext* context, const RibbonLink* link, const RibbonButtonSpec& spec)
-    : UIElement(context), link_(link), spec_(spec), main_(context, link->theme) {
+SplitButton::SplitButton(UIContext* context, const RibbonLink* link, const RibbonButtonEntry& entry)
+    : UIElement(context), link_(link), entry_(entry), main_(context, link->theme) {
   widthMode = heightMode = SizeMode::Pixels;
   height = kSize;
   main_.parent = this;
   main_.width = main_.height = kSize;
-  main_.setIcon(spec.icon, kIconSize);
+  main_.setIcon(entry.icon, kIconSize);
   main_.onClick = [this] { runMain(); };
   width = kSize;
-  if (!spec.menu.empty()) {
+  if (!entry.menu.empty()) {
     arrow_ = std::make_unique<Button>(context, link->theme);
     arrow_->parent = this;
     arrow_->width = kArrowWidth;
@@ -20,7 +20,7 @@ SplitButton::SplitButton(UIContext* context, const RibbonLink* link, const Ribbo
     arrow_->setIcon(IconId::Dropdown, kArrowWidth - 2);
     arrow_->onClick = [this] { setMenuOpen(!menuOpen()); };
     width += kArrowWidth;
-    menu_ = std::make_unique<SplitButtonMenu>(context, link, spec.menu);
+    menu_ = std::make_unique<SplitButtonMenu>(context, link, entry.menu);
     menu_->parent = this;
     menu_->relX = 0, menu_->relY = 0;
     menu_->anchorX = 0, menu_->anchorY = 1;
@@ -35,16 +35,16 @@ void SplitButton::setMenuOpen(bool open) {
 }
 
 void SplitButton::runMain() {
-  if (spec_.mainAction >= 0) {
-    if (link_->choose) link_->choose(static_cast<uint32_t>(spec_.mainAction));
+  if (entry_.mainAction >= 0) {
+    if (link_->choose) link_->choose(static_cast<uint32_t>(entry_.mainAction));
   } else {
     setMenuOpen(!menuOpen());
   }
 }
 
 int32_t SplitButton::hoveredHint() const {
-  if (main_.hovered()) return spec_.hint >= 0 ? spec_.hint : -1;
-  if (arrow_ && arrow_->hovered()) return spec_.menuHint;
+  if (main_.hovered()) return entry_.hint >= 0 ? entry_.hint : -1;
+  if (arrow_ && arrow_->hovered()) return entry_.menuHint;
   return -1;
 }
 
@@ -53,8 +53,8 @@ bool SplitButton::holdsCursor() const { return cursorInside() || (menuOpen() && 
 void SplitButton::collect(std::vector<UIInstance>& records, bool snap) {
   // A press elsewhere closes the menu before anything reacts to it.
   if (menuOpen() && context->left == ButtonState::Pressed && !holdsCursor()) setMenuOpen(false);
-  if (spec_.mainAction >= 0) {
-    const uint32_t action = static_cast<uint32_t>(spec_.mainAction);
+  if (entry_.mainAction >= 0) {
+    const uint32_t action = static_cast<uint32_t>(entry_.mainAction);
     main_.ticked = link_->state->ticked(action);
     main_.enabled = link_->state->enabled(action);
   }

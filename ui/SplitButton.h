@@ -16,7 +16,7 @@ namespace UI {
 
 class SplitButton : public UIElement {
  public:
-  SplitButton(UIContext* context, const RibbonLink* link, const RibbonButtonSpec& spec);
+  SplitButton(UIContext* context, const RibbonLink* link, const RibbonButtonEntry& entry);
   ~SplitButton() override;
 
   bool menuOpen() const { return menu_ && menu_->visible; }
@@ -25,7 +25,7 @@ class SplitButton : public UIElement {
   Button& main() { return main_; }
   const Button& main() const { return main_; }
   Button* arrow() { return arrow_.get(); }
-  const RibbonButtonSpec& spec() const { return spec_; }
+  const RibbonButtonEntry& entry() const { return entry_; }
   // The hint entry for the part under the cursor; -1 for none.
   int32_t hoveredHint() const;
   // The cursor over the button or its open menu.
@@ -39,7 +39,7 @@ class SplitButton : public UIElement {
   virtual void runMain();
 
   const RibbonLink* link_;
-  RibbonButtonSpec spec_;
+  RibbonButtonEntry entry_;
   Button main_;
   std::unique_ptr<Button> arrow_;
   std::unique_ptr<SplitButtonMenu> menu_;

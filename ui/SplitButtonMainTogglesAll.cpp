@@ -3,7 +3,7 @@
 namespace UI {
 
 bool SplitButtonMainTogglesAll::anyTicked() const {
-  for (const RibbonMenuEntry& entry : spec_.menu)
+  for (const RibbonMenuEntry& entry : entry_.menu)
     if (link_->state->ticked(entry.action)) return true;
   return false;
 }
@@ -11,7 +11,7 @@ bool SplitButtonMainTogglesAll::anyTicked() const {
 void SplitButtonMainTogglesAll::runMain() {
   if (!link_->choose) return;
   const bool switchOff = anyTicked();
-  for (const RibbonMenuEntry& entry : spec_.menu) {
+  for (const RibbonMenuEntry& entry : entry_.menu) {
     const uint32_t action = entry.action;
     if (!link_->state->enabled(action) || link_->state->ticked(action) != switchOff) continue;
     link_->choose(action);

@@ -160,12 +160,12 @@ TEST_F(RibbonTest, MenusOpenRunTheirEntriesAndCloseOnAPressElsewhere) {
 TEST_F(RibbonTest, MainPartOfThePanelsButtonSwitchesAllItsEntries) {
   UI::SplitButton* panels = nullptr;
   for (const auto& b : bar_->buttons())
-    if (b->spec().togglesAll) panels = b.get();
+    if (b->entry().togglesAll) panels = b.get();
   ASSERT_NE(panels, nullptr);
   // Only 70 and 74 change their tick in this model; all six are chosen to
   // switch on, then only the ticked ones to switch off.
   click(centreOf(panels->main()));
-  EXPECT_EQ(chosen_.size(), panels->spec().menu.size());
+  EXPECT_EQ(chosen_.size(), panels->entry().menu.size());
   chosen_.clear();
   frame(centreOf(panels->main()), false);
   EXPECT_TRUE(panels->main().ticked);
