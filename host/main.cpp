@@ -505,7 +505,9 @@ int run(const Options& o) {
   SIM_Window window = 0;
   SIM_GetWindowHandle(view, &window);
   SIM_SetMessageHandler(window, onMessage, &news);
-  SIM_SetCallbackWindow(view, window, true);
+  // The view's own handling stays on after ours: its progress bar, the
+  // context menu on a click in the viewport.
+  SIM_SetCallbackWindow(view, window, false);
 
   const SIM_ToolTableRecord toolTable = tools.record();
   if (const int32_t refused = SIM_SetToolTable(view, &toolTable); refused != 0) {

@@ -44,7 +44,7 @@ void Button::arrange() {
   icon_.relX = 0, icon_.relY = 0.5f;
   icon_.anchorX = 0, icon_.anchorY = 0.5f;
   icon_.offsetX = 4;
-  const float lineHeight = context->glyphs ? context->glyphs->lineHeight / context->glyphs->contentScale : 16.0f;
+  const float lineHeight = Text::lineHeight(*context);
   label_->relX = withIcon ? 0.0f : 0.5f;
   label_->relY = 0.5f;
   label_->alignment = withIcon ? Text::Left : Text::Centre;
@@ -55,15 +55,10 @@ void Button::arrange() {
 
 void Button::collect(std::vector<UIInstance>& records, bool snap) {
   hovered_ = cursorInside();
-  if (context->left == ButtonState::Pressed) armed_ = hovered_;
-  if (context->left == ButtonState::Released) {
-    const bool clicked = armed_ && hovered_ && context->click && enabled;
-    armed_ = false;
-    if (clicked && onClick) onClick();
-  }
+  if (clicks_.update(*context, hovered_) && enabled && onClick) onClick();
   Colour background{0, 0, 0, 0};
   if (ticked) background = theme_->ticked;
-  if (enabled && hovered_) background = armed_ ? theme_->pressed : theme_->hover;
+  if (enabled && hovered_) background = clicks_.armed() ? theme_->pressed : theme_->hover;
   colorBottom = colorTop = background;
   const Colour& tint = enabled ? theme_->icon : theme_->iconDisabled;
   icon_.colorBottom = icon_.colorTop = tint;

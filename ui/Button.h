@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/ClickTracker.h"
 #include "ui/Icon.h"
 #include "ui/Text.h"
 #include "ui/Theme.h"
@@ -38,7 +39,7 @@ class Button : public UIElement {
   const Theme* theme_;
   Icon icon_;
   std::unique_ptr<Text> label_;
-  bool armed_ = false;    // pressed inside, not yet released
+  ClickTracker clicks_;
   bool hovered_ = false;  // the cursor over it this frame
 };
 

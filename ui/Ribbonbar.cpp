@@ -84,12 +84,11 @@ void Ribbonbar::showHint(int32_t entry, const SplitButton* under) {
   const size_t split = text.find(u'\n');
   hintTitle_.setText(text.substr(0, split));
   hintDescription_.setText(split == std::u16string::npos ? std::u16string() : text.substr(split + 1));
-  const float line = context->glyphs ? context->glyphs->lineHeight / context->glyphs->contentScale : 16.0f;
-  auto widthOf = [](const Text& t) { return t.penPositions().back() - t.penPositions().front(); };
+  const float line = Text::lineHeight(*context);
   hintTitle_.offsetX = hintDescription_.offsetX = 8;
   hintTitle_.offsetY = -5;
   hintDescription_.offsetY = -5 - line;
-  hintBox_.width = std::max(widthOf(hintTitle_), widthOf(hintDescription_)) + 16;
+  hintBox_.width = std::max(hintTitle_.textWidth(), hintDescription_.textWidth()) + 16;
   hintBox_.height = (hintDescription_.text().empty() ? 1 : 2) * line + 10;
   // Below the bar, starting under the button.
   hintBox_.relX = 0, hintBox_.relY = 0;

@@ -21,8 +21,7 @@ SplitButtonItem::SplitButtonItem(UIContext* context, const RibbonLink* link, con
 }
 
 float SplitButtonItem::labelWidth() const {
-  const std::vector<float>& pen = label()->penPositions();
-  return pen.back() - pen.front();
+  return label()->textWidth();
 }
 
 void SplitButtonItem::collect(std::vector<UIInstance>& records, bool snap) {

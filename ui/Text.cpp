@@ -21,6 +21,10 @@ void Text::setText(std::u16string text) {
   layout();
 }
 
+float Text::lineHeight(const UIContext& context) {
+  return context.glyphs ? context.glyphs->lineHeight / context.glyphs->contentScale : 16.0f;
+}
+
 void Text::setColor(const std::array<float, 4>& rgba) {
   color_ = rgba;
   for (auto& letter : letters_) letter->colorBottom = letter->colorTop = rgba;

@@ -44,6 +44,10 @@ class Text : public UIElement {
   const std::vector<float>& penPositions() const { return pen_; }
   const Letter& letter(size_t i) const { return *letters_[i]; }
   size_t letterCount() const { return letters_.size(); }
+  // The whole string's width, logical pixels.
+  float textWidth() const { return pen_.back() - pen_.front(); }
+  // The glyph table's line height in logical pixels (16 without a table).
+  static float lineHeight(const UIContext& context);
 
  private:
   std::u16string text_;

@@ -4,8 +4,6 @@ namespace UI {
 
 namespace {
 
-float widthOf(const Text& text) { return text.penPositions().back() - text.penPositions().front(); }
-
 void placeText(Text& text, UIElement* row, float relX, uint32_t alignment) {
   text.parent = row;
   text.widthMode = text.heightMode = SizeMode::Pixels;
@@ -32,8 +30,8 @@ void TextPair::setValue(const std::u16string& text) {
   if (text != value_.text()) value_.setText(text);
 }
 
-float TextPair::labelWidth() const { return widthOf(label_); }
-float TextPair::valueWidth() const { return widthOf(value_); }
+float TextPair::labelWidth() const { return label_.textWidth(); }
+float TextPair::valueWidth() const { return value_.textWidth(); }
 
 void TextPair::collect(std::vector<UIInstance>& records, bool snap) {
   colorBottom = colorTop = {0, 0, 0, 0};

@@ -4,8 +4,11 @@
 // One per view, on the render thread.
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "ui/ButtonState.h"
+#include "ui/EditKey.h"
 #include "ui/FontAtlas.h"
 #include "ui/IconAtlas.h"
 
@@ -20,6 +23,8 @@ struct FrameInput {
   double scrollTotal = 0;                   // every vertical scroll offset so far
   // Left Shift, right Shift, left Ctrl, right Ctrl, left Alt, right Alt, T.
   std::array<bool, 7> modifierDown{};
+  std::u16string typed;                     // text typed since the last frame
+  std::vector<EditKeyPress> editKeys;       // text-field keys since the last frame
 };
 
 struct UIContext {
@@ -35,6 +40,11 @@ struct UIContext {
   double scrollTotal = 0, previousScrollTotal = 0, scrollDelta = 0;
   std::array<ButtonState, 7> modifiers{ButtonState::Idle, ButtonState::Idle, ButtonState::Idle, ButtonState::Idle,
                                        ButtonState::Idle, ButtonState::Idle, ButtonState::Idle};
+  // Keyboard text of this frame; a field being edited takes it and marks
+  // the keyboard as its own, so the view's shortcut keys stay quiet.
+  std::u16string typed;
+  std::vector<EditKeyPress> editKeys;
+  bool keyboardCaptured = false;
   int32_t dpi = 96;
   float contentScaleX = 1, contentScaleY = 1;  // DPI / 96
   const FontAtlas* glyphs = nullptr;

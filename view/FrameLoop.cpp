@@ -87,7 +87,7 @@ bool Render::createWindow(SIM_Window parent) {
   stock_.setDeviceLimits(window_.deviceLimits());
   if (language_) strings_ = UI::builtInStrings(*language_);
   if (!hints_.headless)
-    interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96, ribbon(),
+    interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96, ribbon(), interface_.get(),
                          [this](uint32_t action) { view::chooseRibbonAction(*this, action); });
   if (UI::ClickableList* operations = interfaceFrame_.operationsList()) {
     // Choosing an operation plays to its first move; its tick box shows or
@@ -169,7 +169,12 @@ void Render::runFrame(double now, bool drawing) {
   if (runCommands(commands_.take(view::CommandStage::BeforeFrame))) lastActivity_ = now;
 
   if (drawing) {
-    const view::InputState input = window_.takeInput();
+    view::InputState input = window_.takeInput();
+    if (interfaceFrame_.keyboardCaptured()) {
+      // Letters typed into a field are not playback keys.
+      input.stepKeys.clear();
+      input.exportGesture = false;
+    }
     handleInput(input, now);
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
     // A click on the interface is the interface's, not the viewport's.

@@ -3,12 +3,41 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
+#include <optional>
+
 namespace view {
 namespace {
 
-bool isTextEditKey(int key) {
-  return key == GLFW_KEY_ENTER || key == GLFW_KEY_BACKSPACE || key == GLFW_KEY_DELETE || key == GLFW_KEY_RIGHT ||
-         key == GLFW_KEY_LEFT;
+// The text-field key of a GLFW key, if it is one (Ctrl+A selects all).
+std::optional<UI::EditKey> editKeyOf(int key, int mods) {
+  switch (key) {
+    case GLFW_KEY_ENTER: case GLFW_KEY_KP_ENTER: return UI::EditKey::Enter;
+    case GLFW_KEY_ESCAPE: return UI::EditKey::Escape;
+    case GLFW_KEY_BACKSPACE: return UI::EditKey::Backspace;
+    case GLFW_KEY_DELETE: return UI::EditKey::Delete;
+    case GLFW_KEY_LEFT: return UI::EditKey::Left;
+    case GLFW_KEY_RIGHT: return UI::EditKey::Right;
+    case GLFW_KEY_HOME: return UI::EditKey::Home;
+    case GLFW_KEY_END: return UI::EditKey::End;
+    case GLFW_KEY_A:
+      if (mods & GLFW_MOD_CONTROL) return UI::EditKey::SelectAll;
+      return std::nullopt;
+    default: return std::nullopt;
+  }
+}
+
+// Where a modifier key sits in modifierKeys, or -1.
+int modifierIndex(int key) {
+  switch (key) {
+    case GLFW_KEY_LEFT_SHIFT: return 0;
+    case GLFW_KEY_RIGHT_SHIFT: return 1;
+    case GLFW_KEY_LEFT_CONTROL: return 2;
+    case GLFW_KEY_RIGHT_CONTROL: return 3;
+    case GLFW_KEY_LEFT_ALT: return 4;
+    case GLFW_KEY_RIGHT_ALT: return 5;
+    case GLFW_KEY_T: return 6;
+    default: return -1;
+  }
 }
 
 // Keys that step the playback: presses of Space, N, P, R and Home, and the
@@ -32,7 +61,9 @@ void InputState::recordResize(int newWidth, int newHeight) {
 
 int64_t InputState::recordKey(int key, int action, int mods) {
   activity = true;
-  if (action != GLFW_RELEASE && isTextEditKey(key)) ++textEditKeys;
+  if (action != GLFW_RELEASE)
+    if (const std::optional<UI::EditKey> edit = editKeyOf(key, mods))
+      editKeys.push_back({*edit, (mods & GLFW_MOD_SHIFT) != 0});
   if (action != GLFW_REPEAT) {
     const bool down = action == GLFW_PRESS;
     switch (key) {
@@ -43,6 +74,7 @@ int64_t InputState::recordKey(int key, int action, int mods) {
       case GLFW_KEY_E: keyE = down; break;
       default: break;
     }
+    if (const int index = modifierIndex(key); index >= 0) modifierKeys[static_cast<size_t>(index)] = down;
   }
   if (isStepKey(key, action)) stepKeys.push_back({key, mods, action == GLFW_REPEAT});
   return (static_cast<int64_t>(key) << 32) | static_cast<int64_t>(mods & 0xFF);

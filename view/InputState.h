@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ui/EditKey.h"
+
 namespace view {
 
 struct StepKey {
@@ -30,9 +32,12 @@ struct InputState {
 
   // Keyboard
   bool control = false, shift = false, alt = false;
+  // Each side of a pair apart, then T: left Shift, right Shift, left Ctrl,
+  // right Ctrl, left Alt, right Alt, T.
+  std::array<bool, 7> modifierKeys{};
   bool keyS = false, keyE = false;
   std::vector<StepKey> stepKeys;          // Space, N, P, R, Home presses; Up/Down repeats
-  int textEditKeys = 0;                    // Enter, Backspace, Delete, Right, Left presses and repeats
+  std::vector<UI::EditKeyPress> editKeys;  // text-field keys, presses and repeats
   std::vector<uint32_t> typed;             // characters typed, as code points
 
   // Window
@@ -59,7 +64,7 @@ struct InputState {
     clicks = 0;
     exportGesture = false;
     stepKeys.clear();
-    textEditKeys = 0;
+    editKeys.clear();
     typed.clear();
     resized = false;
     exposed = false;

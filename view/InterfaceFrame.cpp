@@ -2,16 +2,22 @@
 
 namespace view {
 
-void InterfaceFrame::open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon,
+void InterfaceFrame::open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon, UI::InterfaceState* state,
                           std::function<void(uint32_t action)> choose) {
   manager_ = std::make_unique<UI::UIManager>();
   manager_->ensureAtlas(texts, theme_.brightText(), dpi);
   manager_->loadIcons(dpi);
   panels_.clear();
+  state_ = state;
   if (ribbon) {
     UI::RibbonLink link{ribbon, &texts, &theme_, std::move(choose)};
+    contextLink_ = std::make_unique<UI::RibbonLink>(link);
     ribbonbar_ = std::make_unique<UI::Ribbonbar>(&manager_->context(), std::move(link));
     panels_.push_back(ribbonbar_.get());
+    contextMenu_ = std::make_unique<UI::ContextMenu>(&manager_->context(), contextLink_.get());
+    contextMenu_->onClose = [this] {
+      if (state_) state_->contextMenuOpen = 0;
+    };
   }
   information_ = std::make_unique<UI::Information>(&manager_->context(), &theme_, &texts);
   panels_.push_back(information_.get());
@@ -57,14 +63,37 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   // A press and release between two frames still counts as down once.
   for (size_t k = 0; k < 3; ++k) input_.buttonDown[k] = frame.buttonDown[k] || frame.wentDown[k];
   input_.scrollTotal += frame.wheelSteps;
-  // The window reports each modifier pair as one; T is not tracked yet.
-  input_.modifierDown = {frame.shift, frame.shift, frame.control, frame.control, frame.alt, frame.alt, false};
+  input_.modifierDown = frame.modifierKeys;
+  input_.typed.clear();
+  for (uint32_t c : frame.typed) {
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+      input_.typed += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      input_.typed += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else if (c < 0xD800 || (c >= 0xE000 && c < 0x10000)) {
+      input_.typed += static_cast<char16_t>(c);
+    }
+  }
+  input_.editKeys = frame.editKeys;
+  // The menu opens where the viewport was clicked (a host's command
+  // without a click: at the cursor).
+  if (contextMenu_ && state_ && state_->contextMenuOpen.load() && !contextMenu_->isOpen())
+    contextMenu_->open(lastViewportClick_ ? (*lastViewportClick_)[0] : input_.cursorX,
+                       lastViewportClick_ ? (*lastViewportClick_)[1] : input_.cursorY);
   const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
-    for (UI::UIElement* panel : panels_) panel->collect(records);
+    // The ribbon bar first, then the context menu: both take the cursor
+    // from the panels below them.
+    contextRecords_.clear();
+    for (UI::UIElement* panel : panels_) {
+      panel->collect(records);
+      if (panel == ribbonbar_.get() && contextMenu_) contextMenu_->collect(contextRecords_);
+    }
     if (ribbonbar_) ribbonbar_->appendOverlay(records);
+    records.insert(records.end(), contextRecords_.begin(), contextRecords_.end());
   });
   // A panel that holds the cursor hides it from those walked after it.
   pointerOverUI_ = input_.cursorX >= 0 && manager_->context().cursorX < 0;
+  keyboardCaptured_ = manager_->context().keyboardCaptured;
+  if (frame.clicks > 0 && !pointerOverUI_) lastViewportClick_ = std::array<float, 2>{input_.cursorX, input_.cursorY};
   return changed;
 }
 
@@ -75,6 +104,8 @@ void InterfaceFrame::draw() {
 void InterfaceFrame::release() {
   if (manager_) manager_->release();
   panels_.clear();
+  contextMenu_.reset();
+  contextLink_.reset();
   ribbonbar_.reset();
   information_.reset();
   operations_.reset();

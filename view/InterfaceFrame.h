@@ -3,13 +3,17 @@
 // steps the interface to the window's input and walks its top-level panels
 // (the ribbon bar first), and the overlay drawn on top of each frame.
 // Headless views have none.
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "toolpath/Toolpath.h"
 #include "ui/ClickableList.h"
+#include "ui/ContextMenu.h"
 #include "ui/Information.h"
+#include "ui/InterfaceState.h"
 #include "ui/Ribbonbar.h"
 #include "ui/StringTable.h"
 #include "ui/Theme.h"
@@ -21,9 +25,10 @@ namespace view {
 
 class InterfaceFrame {
  public:
-  // Render thread, the window's context current. The texts stay the
-  // caller's and must outlive the frame; choose runs a ribbon action.
-  void open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon,
+  // Render thread, the window's context current. The texts, the ribbon
+  // model and the interface state stay the caller's and must outlive the
+  // frame; choose runs a ribbon action.
+  void open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon, UI::InterfaceState* state,
             std::function<void(uint32_t action)> choose);
   bool isOpen() const { return manager_ != nullptr; }
   // The frame's input and a walk of the panels; true when what the
@@ -43,9 +48,16 @@ class InterfaceFrame {
   // entry is ticked. The caller sets its onSelect and onTick.
   UI::ClickableList* operationsList() { return operations_.get(); }
   void showOperations(const toolpath::Toolpath* path, int64_t move, double timeFraction);
+  // The viewport's context menu: opened by the update after the interface
+  // state asks for it, where the viewport was last clicked, drawn over
+  // everything else.
+  UI::ContextMenu* contextMenu() { return contextMenu_.get(); }
   // The cursor was over an interface element that took it in the last
   // update: the scene below does not react to it.
   bool pointerOverUI() const { return pointerOverUI_; }
+  // A text field was being edited in the last update: the keyboard is its
+  // own, not the view's shortcuts'.
+  bool keyboardCaptured() const { return keyboardCaptured_; }
 
  private:
   std::unique_ptr<UI::UIManager> manager_;
@@ -53,11 +65,17 @@ class InterfaceFrame {
   std::unique_ptr<UI::Ribbonbar> ribbonbar_;
   std::unique_ptr<UI::Information> information_;
   std::unique_ptr<UI::ClickableList> operations_;
+  std::unique_ptr<UI::RibbonLink> contextLink_;
+  std::unique_ptr<UI::ContextMenu> contextMenu_;
+  std::vector<UI::UIInstance> contextRecords_;
+  UI::InterfaceState* state_ = nullptr;
   UI::RibbonState* ribbon_ = nullptr;
   const UI::StringTable* texts_ = nullptr;
   UI::FrameInput input_;
   std::vector<UI::UIElement*> panels_;
   bool pointerOverUI_ = false;
+  bool keyboardCaptured_ = false;
+  std::optional<std::array<float, 2>> lastViewportClick_;  // window pixels
 };
 
 }  // namespace view

@@ -1,0 +1,280 @@
+// The interface's small controls through recorded frames: every clickable
+// kind fires on a click and only on a click, switches and radio buttons
+// keep their rules, the text field edits as a desktop field does, and the
+// context menu opens inside the window, runs its entries and swallows the
+// press that closes it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/UIFrames.h"
+#include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/ContextMenu.h"
+#include "ui/ControlButton.h"
+#include "ui/InputField.h"
+#include "ui/RadioButton.h"
+#include "ui/RibbonState.h"
+#include "ui/TextButton.h"
+#include "ui/ToggleTextButton.h"
+
+namespace {
+
+using testsupport::UIFrames;
+using Point = UIFrames::Point;
+
+// A clickable of some kind, placed mid-window, with a count of its clicks.
+struct Clickable {
+  std::unique_ptr<UI::UIElement> element;
+  std::shared_ptr<int> clicks = std::make_shared<int>(0);
+  std::function<void(bool)> setEnabled;
+};
+
+Clickable makeClickable(const std::string& kind, UIFrames& ui) {
+  Clickable c;
+  auto count = [n = c.clicks](auto...) { ++*n; };
+  auto place = [&](auto element) {
+    element->relX = element->relY = 0.5f;
+    element->width = std::max(element->width, 60.0f);
+    element->height = 24;
+    auto* raw = element.get();
+    c.setEnabled = [raw](bool on) { raw->enabled = on; };
+    c.element = std::move(element);
+    return raw;
+  };
+  if (kind == "Button") place(std::make_unique<UI::Button>(&ui.context, &ui.theme, UI::IconId::Tool))->onClick = count;
+  if (kind == "TextButton") place(std::make_unique<UI::TextButton>(&ui.context, &ui.theme, u"Apply"))->onClick = count;
+  if (kind == "ControlButton")
+    place(std::make_unique<UI::ControlButton>(&ui.context, &ui.theme, UI::IconId::Play, 146))->onClick = count;
+  if (kind == "ToggleTextButton")
+    place(std::make_unique<UI::ToggleTextButton>(&ui.context, &ui.theme, u"Loop"))->onToggle = count;
+  if (kind == "CheckBox") place(std::make_unique<UI::CheckBox>(&ui.context, &ui.theme, u"Grid"))->onToggle = count;
+  return c;
+}
+
+TEST(InterfaceControls, EveryClickableFiresOnAClickOnly) {
+  struct Gesture {
+    const char* what;
+    Point pressOffset, releaseOffset;  // pixels from the centre
+    bool viaFarPoint;                  // strays 2.1 pixels and comes back while held
+    bool enabled;
+    int fires;
+  };
+  const Gesture gestures[] = {
+      {"click", {0, 0}, {0, 0}, false, true, 1},
+      {"moved 2.0 pixels", {0, 0}, {2, 0}, false, true, 1},
+      {"strayed 2.1 pixels and back", {0, 0}, {0, 0}, true, true, 0},
+      {"pressed outside, released inside", {200, 0}, {0, 0}, false, true, 0},
+      {"pressed inside, released outside", {0, 0}, {200, 0}, false, true, 0},
+      {"disabled", {0, 0}, {0, 0}, false, false, 0},
+  };
+  for (const char* kind : {"Button", "TextButton", "ControlButton", "ToggleTextButton", "CheckBox"})
+    for (const Gesture& g : gestures) {
+      UIFrames ui;
+      Clickable c = makeClickable(kind, ui);
+      c.setEnabled(g.enabled);
+      UI::UIElement* e = c.element.get();
+      const Point centre = ui.at(*e);
+      auto shifted = [&](Point d) { return Point{centre[0] + d[0], centre[1] + d[1]}; };
+      ui.frame({e}, shifted(g.pressOffset), false);
+      ui.frame({e}, shifted(g.pressOffset), true);
+      if (g.viaFarPoint) ui.frame({e}, shifted({2.1f, 0}), true);
+      ui.frame({e}, shifted(g.releaseOffset), true);
+      ui.frame({e}, shifted(g.releaseOffset), false);
+      EXPECT_EQ(*c.clicks, g.fires) << kind << ": " << g.what;
+    }
+}
+
+TEST(InterfaceControls, SwitchesFlipAndRadioButtonsStayOn) {
+  UIFrames ui;
+  UI::CheckBox box(&ui.context, &ui.theme, u"Grid");
+  UI::RadioButton radio(&ui.context, &ui.theme, u"Top");
+  box.relX = 0.3f, radio.relX = 0.7f;
+  std::vector<bool> boxStates, radioStates;
+  box.onToggle = [&](bool on) { boxStates.push_back(on); };
+  radio.onToggle = [&](bool on) { radioStates.push_back(on); };
+  for (int i = 0; i < 3; ++i) {
+    ui.click({&box, &radio}, ui.at(box));
+    ui.click({&box, &radio}, ui.at(radio));
+  }
+  EXPECT_EQ(boxStates, (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(radioStates, std::vector<bool>{true}) << "a radio button is switched off by its owner, not by a click";
+  // The mark draws only while on: the check box's record carries its icon.
+  auto markAlpha = [&](UI::UIElement& e) {
+    float alpha = 0;
+    for (const UI::UIInstance& r : ui.frame({&e}, {-1, -1}, false))
+      if (r.mode >= 3) alpha = std::max(alpha, r.colorTop[3]);
+    return alpha;
+  };
+  EXPECT_GT(markAlpha(box), 0);
+  box.on = false;
+  EXPECT_EQ(markAlpha(box), 0);
+  // The label sits after the box, inside the control.
+  EXPECT_GT(box.label().offsetX, UI::ToggleTextButton::kMarkBox);
+  EXPECT_GE(box.width, box.label().offsetX + box.label().textWidth());
+}
+
+// Keyboard input of one frame.
+UI::FrameInput keys(std::u16string typed, std::vector<UI::EditKeyPress> edits = {}) {
+  UI::FrameInput input;
+  input.typed = std::move(typed);
+  input.editKeys = std::move(edits);
+  return input;
+}
+
+TEST(InterfaceControls, TextFieldEdits) {
+  using K = UI::EditKey;
+  struct Case {
+    const char* what;
+    std::u16string start;
+    std::vector<UI::FrameInput> frames;  // after a click at the field's right end
+    std::u16string text;
+    bool editing;
+    std::vector<std::u16string> commits;
+  };
+  const std::u16string pair = u"\xD83D\xDE00";  // one character, two code units
+  const std::vector<Case> cases = {
+      {"type and commit", u"0.5", {keys(u"25"), keys(u"", {{K::Enter}})}, u"0.525", false, {u"0.525"}},
+      {"backspace and delete", u"123", {keys(u"", {{K::Backspace}, {K::Home}, {K::Delete}})}, u"2", true, {}},
+      {"escape restores", u"abc", {keys(u"xyz", {{K::Backspace}, {K::Escape}})}, u"abc", false, {}},
+      {"unchanged text commits nothing", u"7", {keys(u"", {{K::Enter}})}, u"7", false, {}},
+      {"shift selects, typing replaces", u"12345", {keys(u"", {{K::Left, true}, {K::Left, true}}), keys(u"9")},
+       u"1239", true, {}},
+      {"left collapses a selection", u"abcd", {keys(u"", {{K::SelectAll}, {K::Left}}), keys(u"x")}, u"xabcd", true, {}},
+      {"control characters are not text", u"", {keys(u"a\tb\x7F")}, u"ab", true, {}},
+      {"a pair goes as one", u"a" + pair, {keys(u"", {{K::Backspace}})}, u"a", true, {}},
+      {"a pair is stepped over whole", u"a" + pair + u"b", {keys(u"", {{K::Left}, {K::Left}, {K::Delete}})}, u"ab", true, {}},
+  };
+  for (const Case& c : cases) {
+    UIFrames ui;
+    UI::InputField field(&ui.context, &ui.theme);
+    field.relX = field.relY = 0.5f;
+    field.width = 120;
+    field.setText(c.start);
+    std::vector<std::u16string> commits;
+    field.onCommit = [&](const std::u16string& t) { commits.push_back(t); };
+    ui.click({&field}, ui.at(field, 0.99f, 0.5f));
+    ASSERT_TRUE(field.editing()) << c.what;
+    EXPECT_EQ(field.caret(), c.start.size()) << c.what << ": the caret goes to the nearest boundary";
+    for (const UI::FrameInput& input : c.frames) ui.frame({&field}, {-1, -1}, false, input);
+    EXPECT_EQ(field.text(), c.text) << c.what;
+    EXPECT_EQ(field.editing(), c.editing) << c.what;
+    EXPECT_EQ(commits, c.commits) << c.what;
+  }
+}
+
+TEST(InterfaceControls, TextFieldFocusFilterAndLength) {
+  UIFrames ui;
+  UI::InputField field(&ui.context, &ui.theme);
+  field.relX = field.relY = 0.5f;
+  field.accepts = UI::InputField::numberCharacter;
+  field.maxLength = 4;
+  std::vector<std::u16string> commits;
+  field.onCommit = [&](const std::u16string& t) { commits.push_back(t); };
+  // Keys reach only a field being edited, and only then is the keyboard taken.
+  ui.frame({&field}, {-1, -1}, false, keys(u"12"));
+  EXPECT_EQ(field.text(), u"");
+  EXPECT_FALSE(ui.context.keyboardCaptured);
+  ui.click({&field}, ui.at(field));
+  ui.frame({&field}, {-1, -1}, false, keys(u"-1x.25e7"));
+  EXPECT_TRUE(ui.context.keyboardCaptured);
+  EXPECT_EQ(field.text(), u"-1.2") << "letters refused, four code units kept";
+  // A press elsewhere commits.
+  ui.click({&field}, {5, 5});
+  EXPECT_FALSE(field.editing());
+  EXPECT_EQ(commits, std::vector<std::u16string>{u"-1.2"});
+  // A drag from the start selects up to the cursor.
+  ui.frame({&field}, ui.at(field, 0.0f, 0.5f), false);
+  ui.frame({&field}, ui.at(field, 0.0f, 0.5f), true);
+  ui.frame({&field}, ui.at(field, 0.99f, 0.5f), true);
+  ui.frame({&field}, ui.at(field, 0.99f, 0.5f), false);
+  EXPECT_EQ(field.selectionAnchor(), 0u);
+  EXPECT_EQ(field.caret(), 4u);
+  // Hiding the field ends the edit and keeps it.
+  ui.frame({&field}, {-1, -1}, false, keys(u"", {{UI::EditKey::Delete}}));
+  field.visible = false;
+  ui.frame({&field}, {-1, -1}, false);
+  EXPECT_FALSE(field.editing());
+  EXPECT_EQ(commits.back(), u"");
+}
+
+class ContextMenuTest : public ::testing::Test {
+ protected:
+  ContextMenuTest() {
+    ui_.context.contentScaleX = ui_.context.contentScaleY = 1;
+    link_ = {&state_, &UI::englishStrings(), &ui_.theme, [this](uint32_t action) { chosen_.push_back(action); }};
+    menu_ = std::make_unique<UI::ContextMenu>(&ui_.context, &link_);
+    menu_->onClose = [this] { ++closed_; };
+    ui_.frame({menu_.get()}, {-1, -1}, false);
+  }
+  const UI::SplitButtonItem& item(uint32_t action) const {
+    for (const auto& i : menu_->rows().items())
+      if (i->action() == action) return *i;
+    throw std::runtime_error("no such entry");
+  }
+
+  UIFrames ui_{1000, 600};
+  UI::RibbonState state_;
+  UI::RibbonLink link_;
+  std::vector<uint32_t> chosen_;
+  int closed_ = 0;
+  std::unique_ptr<UI::ContextMenu> menu_;
+};
+
+TEST_F(ContextMenuTest, OpensInsideTheWindow) {
+  struct Case {
+    Point cursor;
+    bool flipsLeft, flipsUp;
+  };
+  for (const Case& c : {Case{{100, 100}, false, false}, Case{{990, 100}, true, false}, Case{{100, 590}, false, true},
+                        Case{{995, 595}, true, true}}) {
+    menu_->open(c.cursor[0], c.cursor[1]);
+    const UI::Rect r = menu_->getRect();
+    const float left = r.x * 1000, top = (1 - r.y - r.h) * 600;
+    EXPECT_NEAR(c.flipsLeft ? left + r.w * 1000 : left, c.cursor[0], 1.0f);
+    EXPECT_NEAR(c.flipsUp ? top + r.h * 600 : top, c.cursor[1], 1.0f);
+    EXPECT_GE(left, 0);
+    EXPECT_LE(left + r.w * 1000, 1000.5f);
+    EXPECT_LE(top + r.h * 600, 600.5f);
+  }
+}
+
+TEST_F(ContextMenuTest, RunsAnEntryAndSwallowsTheClosingPress) {
+  state_.setEnabled(69, false);
+  menu_->open(300, 200);
+  ui_.frame({menu_.get()}, {-1, -1}, false);
+  // A disabled entry runs nothing; "Fit to window" runs and closes.
+  ui_.click({menu_.get()}, ui_.at(item(69)));
+  EXPECT_TRUE(chosen_.empty());
+  EXPECT_TRUE(menu_->isOpen());
+  ui_.click({menu_.get()}, ui_.at(item(11)));
+  EXPECT_EQ(chosen_, std::vector<uint32_t>{11});
+  EXPECT_FALSE(menu_->isOpen());
+  EXPECT_EQ(closed_, 1);
+  // Open again; a press elsewhere closes it, and the cursor stays taken
+  // until the button is up again, so the viewport sees no click.
+  menu_->open(300, 200);
+  ui_.frame({menu_.get()}, {800, 500}, false);
+  EXPECT_GE(ui_.context.cursorX, 0) << "outside the open menu the cursor is free";
+  ui_.frame({menu_.get()}, {800, 500}, true);
+  EXPECT_FALSE(menu_->isOpen());
+  EXPECT_EQ(closed_, 2);
+  ui_.frame({menu_.get()}, {800, 500}, false);
+  EXPECT_LT(ui_.context.cursorX, 0) << "the release of the closing press is the menu's";
+  ui_.frame({menu_.get()}, {800, 500}, false);
+  EXPECT_GE(ui_.context.cursorX, 0);
+  // The wheel closes it as well.
+  menu_->open(300, 200);
+  UI::FrameInput wheel;
+  wheel.scrollTotal = 1;
+  ui_.frame({menu_.get()}, {800, 500}, false, wheel);
+  EXPECT_FALSE(menu_->isOpen());
+  EXPECT_EQ(chosen_.size(), 1u);
+}
+
+}  // namespace
