@@ -2,7 +2,10 @@
 // record (every slot pointing into the input, unpaired surrogates and
 // controls included), the characters an atlas would hold, a Text laid out
 // with any alignment and maximum width, and the information panel showing
-// it as a tool name. Nothing may crash or read outside the input.
+// it as a tool name, and a text field edited by the input read as a stream
+// of typed units and editing keys. Nothing may crash or read outside the
+// input; the field's caret and selection stay inside its text.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +15,7 @@
 #include "korvane/Korvane.h"
 #include "ui/FontAtlas.h"
 #include "ui/Information.h"
+#include "ui/InputField.h"
 #include "ui/ProcessStrings.h"
 #include "ui/StringTable.h"
 #include "ui/Text.h"
@@ -60,5 +64,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   panel.setValues(values);
   records.clear();
   panel.collect(records);
+
+  // Units below 20 are editing keys (bit 0: with Shift), the rest typed.
+  UI::InputField field(&context, &theme);
+  field.maxLength = 1 + settings % 64;
+  if (settings & 4) field.accepts = UI::InputField::numberCharacter;
+  UI::FrameInput input;
+  input.windowWidth = 640, input.windowHeight = 480;
+  for (size_t i = 0; i < text.size(); i += 8) {
+    input.editKeys.clear();
+    for (size_t k = i; k < std::min(text.size(), i + 8); ++k) {
+      const char16_t u = text[k];
+      if (u < 20)
+        input.editKeys.push_back({static_cast<UI::EditKey>(1 + (u >> 1) % 9), (u & 1) != 0, 0});
+      else
+        input.editKeys.push_back({UI::EditKey::Character, false, u});
+    }
+    context.beginFrame(input);
+    field.beginEditing();
+    records.clear();
+    field.collect(records);
+    const size_t length = field.text().size();
+    if (length > field.maxLength || field.caret() > length || field.selectionAnchor() > length) __builtin_trap();
+  }
   return 0;
 }

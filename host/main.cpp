@@ -66,7 +66,9 @@ void usage() {
                "  --keep-open        after the job, read lines from standard input: 'command N [ARG]',\n"
                "                     'question N', 'png FILE' (a picture of the view),\n"
                "                     'ui-shot FILE' (the window with its interface), pointer input\n"
-               "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', 'quit'\n"
+               "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', keyboard\n"
+               "                     input 'type TEXT', 'key NAME' (Enter, Escape, Backspace, Delete,\n"
+               "                     Left, Right, Home, End, Shift-down, Shift-up), 'quit'\n"
                "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
@@ -312,6 +314,35 @@ bool writeWindowPicture(Render* view, const std::string& path) {
          host::writePng(path, rgba, width, height);
 }
 
+// The code points of UTF-8 text; a malformed byte stands for itself.
+std::vector<uint32_t> codePointsOf(const std::string& text) {
+  std::vector<uint32_t> points;
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    uint32_t point = length == 1 ? byte : byte & (0x7Fu >> length);
+    size_t k = 1;
+    for (; k < length && i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80; ++k)
+      point = point << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    points.push_back(k == length ? point : byte);
+    i += k;
+  }
+  return points;
+}
+
+// Key names of 'key NAME': the key code (the key event's numbering) and
+// whether the line presses and releases it (else only one of the two).
+struct NamedKey {
+  const char* name;
+  int32_t code;
+  int kind;  // 0 press and release, SIM_INPUT_KEY_DOWN or SIM_INPUT_KEY_UP
+};
+constexpr NamedKey kNamedKeys[] = {
+    {"Enter", 257, 0}, {"Escape", 256, 0}, {"Backspace", 259, 0}, {"Delete", 261, 0},
+    {"Right", 262, 0}, {"Left", 263, 0},   {"Home", 268, 0},      {"End", 269, 0},
+    {"Shift-down", 340, SIM_INPUT_KEY_DOWN}, {"Shift-up", 340, SIM_INPUT_KEY_UP},
+};
+
 // --keep-open: lines from standard input drive the view until 'quit' or
 // the end of the input.
 void serveLines(Render* view, const Options& o) {
@@ -360,6 +391,38 @@ void serveLines(Render* view, const Options& o) {
       }
       std::printf("%s: %d\n", verb.c_str(), result);
       // Let the view take it before the next line.
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    } else if (verb == "type") {
+      // The rest of the line after one space, character by character.
+      const std::string text = line.size() > 5 ? line.substr(5) : std::string();
+      int32_t result = 0;
+      for (uint32_t point : codePointsOf(text)) {
+        SIM_InputEvent event{};
+        event.kind = SIM_INPUT_CHARACTER;
+        event.button = static_cast<int32_t>(point);
+        if (const int32_t r = SIM_SendInput(view, &event); r != 0) result = r;
+      }
+      std::printf("type: %d\n", result);
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    } else if (verb == "key") {
+      std::string name;
+      words >> name;
+      const NamedKey* named = nullptr;
+      for (const NamedKey& k : kNamedKeys)
+        if (name == k.name) named = &k;
+      if (!named) {
+        std::fprintf(stderr, "korvane-view: unknown key '%s'\n", name.c_str());
+        continue;
+      }
+      SIM_InputEvent event{};
+      event.button = named->code;
+      int32_t result = 0;
+      for (int kind : {int{SIM_INPUT_KEY_DOWN}, int{SIM_INPUT_KEY_UP}}) {
+        if (named->kind != 0 && named->kind != kind) continue;
+        event.kind = static_cast<uint32_t>(kind);
+        if (const int32_t r = SIM_SendInput(view, &event); r != 0) result = r;
+      }
+      std::printf("key %s: %d\n", name.c_str(), result);
       std::this_thread::sleep_for(std::chrono::milliseconds(150));
     } else if (verb == "ui-shot") {
       std::string path;

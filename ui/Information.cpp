@@ -13,28 +13,7 @@ constexpr uint16_t kLabels[] = {0, 1, 2, 13, 14, 12, 10, 22};
 constexpr uint16_t kTitle = 8;  // "Tool position"
 constexpr size_t kCoordinateRows = 3;  // X, Y and Z come first
 
-std::u16string ascii(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
-
 }  // namespace
-
-std::u16string formatNumber(double value, int decimals) {
-  if (!std::isfinite(value)) return u"-";
-  char buffer[64];
-  const int places = std::clamp(decimals, 0, 9);
-  // No "-0.000".
-  if (std::abs(value) < 0.5 * std::pow(10.0, -places)) value = 0;
-  std::snprintf(buffer, sizeof buffer, "%.*f", places, value);
-  return ascii(buffer);
-}
-
-std::u16string formatDuration(double seconds) {
-  if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
-  seconds = std::min(seconds, 3.6e12);  // a billion hours: beyond any job
-  const long long total = std::llround(seconds);
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);
-  return ascii(buffer);
-}
 
 Information::Information(UIContext* context, const Theme* theme, const StringTable* texts)
     : UIElement(context), theme_(theme), texts_(texts), title_(context) {

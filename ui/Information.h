@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/NumberText.h"
 #include "ui/StringTable.h"
 #include "ui/TextPair.h"
 #include "ui/Theme.h"
@@ -47,9 +48,5 @@ class Information : public UIElement {
   Text title_;
   std::vector<std::unique_ptr<TextPair>> rows_;
 };
-
-// "12.500", "-0.250", "1:02:03": the texts the panel shows.
-std::u16string formatNumber(double value, int decimals);
-std::u16string formatDuration(double seconds);
 
 }  // namespace UI

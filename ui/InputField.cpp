@@ -35,7 +35,7 @@ bool InputField::numberCharacter(char16_t c) {
 }
 
 void InputField::beginEditing() {
-  if (editing_) return;
+  if (editing_ || !editable) return;
   editing_ = true;
   before_ = text();
   anchor_ = 0;
@@ -47,6 +47,7 @@ void InputField::endEditing(bool commit) {
   editing_ = false;
   if (!commit) {
     setText(before_);
+    caret_ = anchor_ = text().size();  // the edit's caret may lie past the old text
   } else if (text() != before_ && onCommit) {
     onCommit(text());
   }
@@ -71,6 +72,7 @@ void InputField::onPress() {
 
 void InputField::onPressInside() {
   beginEditing();
+  if (!editing_) return;
   caret_ = anchor_ = boundaryUnderCursor();
 }
 
@@ -96,12 +98,20 @@ void InputField::replaceSelection(const std::u16string& with) {
 }
 
 void InputField::applyKeyboard() {
-  std::u16string typed;
-  for (char16_t c : context->typed)
-    if (c >= 0x20 && c != 0x7F && (!accepts || accepts(c))) typed += c;
-  if (!typed.empty()) replaceSelection(typed);
+  // Typed text goes in a run at a time, so a surrogate pair stays whole.
+  std::u16string run;
+  auto flush = [&] {
+    if (!run.empty()) replaceSelection(run);
+    run.clear();
+  };
   for (const EditKeyPress& press : context->editKeys) {
     if (!editing_) break;
+    if (press.key == EditKey::Character) {
+      const char16_t c = press.character;
+      if (c >= 0x20 && c != 0x7F && (!accepts || accepts(c))) run += c;
+      continue;
+    }
+    flush();
     const size_t size = text().size();
     auto step = [&](size_t at, int direction) {
       size_t next = direction < 0 ? (at > 0 ? at - 1 : 0) : std::min(at + 1, size);
@@ -110,6 +120,7 @@ void InputField::applyKeyboard() {
     };
     const bool selected = caret_ != anchor_;
     switch (press.key) {
+      case EditKey::Character: break;  // taken above
       case EditKey::Enter: endEditing(true); break;
       case EditKey::Escape: endEditing(false); break;
       case EditKey::Backspace:
@@ -127,6 +138,7 @@ void InputField::applyKeyboard() {
       case EditKey::SelectAll: anchor_ = 0, caret_ = size; break;
     }
   }
+  if (editing_) flush();
 }
 
 void InputField::collect(std::vector<UIInstance>& records, bool snap) {
@@ -140,6 +152,7 @@ void InputField::collect(std::vector<UIInstance>& records, bool snap) {
     layout();
   }
   box_.colorBottom = box_.colorTop = editing_ ? theme_->hover : theme_->panelEdge;
+  box_.visible = editable;
   box_.collect(records, true);
   const std::vector<float>& pen = penPositions();
   const size_t from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);

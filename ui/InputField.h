@@ -23,6 +23,7 @@ class InputField : public Text {
   // Whether a character may be typed; everything printable when unset.
   std::function<bool(char16_t c)> accepts;
   size_t maxLength = 256;  // code units
+  bool editable = true;    // a read-only field shows its text and takes no edit
 
   bool editing() const { return editing_; }
   // Caret and the other end of the selection, in code units.

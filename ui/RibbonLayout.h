@@ -2,13 +2,23 @@
 // What the ribbon bar offers, left to right: its split buttons, each with
 // the action its main part runs (none: the main part opens the menu), its
 // icon, its hint texts (string-table entries) and the menu entries with
-// their labels. Action numbers are those of RibbonState.
+// their labels. Action numbers are those of RibbonState; a few buttons
+// instead switch something the interface keeps to itself (a panel, the
+// section view), named by an InterfaceToggle.
 #include <cstdint>
 #include <vector>
 
 #include "ui/Icons.h"
 
 namespace UI {
+
+// What the interface switches without an action number.
+enum class InterfaceToggle : uint8_t {
+  Nothing,
+  Section,          // the section view on the last chosen plane
+  SectionPanel,     // the section-plane panel
+  StockQualityPanel,
+};
 
 struct RibbonMenuEntry {
   uint32_t action;
@@ -25,6 +35,8 @@ struct RibbonButtonEntry {
   bool togglesAll;        // the main part switches every menu entry
   bool endsGroup;         // a separator follows
   std::vector<RibbonMenuEntry> menu;
+  InterfaceToggle mainToggle = InterfaceToggle::Nothing;   // the main part's, without an action
+  InterfaceToggle arrowToggle = InterfaceToggle::Nothing;  // the arrow's, without a menu
 };
 
 const std::vector<RibbonButtonEntry>& ribbonLayout();

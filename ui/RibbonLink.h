@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/RibbonLayout.h"
 #include "ui/RibbonState.h"
 #include "ui/StringTable.h"
 #include "ui/Theme.h"
@@ -17,9 +18,13 @@ struct RibbonLink {
   const StringTable* texts = nullptr;
   const Theme* theme = nullptr;
   std::function<void(uint32_t action)> choose;
+  // The interface's own switches: flip one, and whether it is on.
+  std::function<void(InterfaceToggle)> toggle{};
+  std::function<bool(InterfaceToggle)> toggled{};
 
   // A table text on one line (menu rows and button labels).
   std::u16string oneLine(uint16_t entry) const;
+  bool isOn(InterfaceToggle which) const { return which != InterfaceToggle::Nothing && toggled && toggled(which); }
 };
 
 }  // namespace UI

@@ -69,6 +69,12 @@ void Ribbonbar::setTexts(const StringTable* texts) {
   hintBox_.visible = false;
 }
 
+SplitButton* Ribbonbar::buttonOf(InterfaceToggle toggle) {
+  for (auto& button : buttons_)
+    if (button->entry().mainToggle == toggle) return button.get();
+  return nullptr;
+}
+
 SplitButton* Ribbonbar::buttonOf(uint32_t action) {
   for (auto& button : buttons_)
     if (button->entry().mainAction == static_cast<int32_t>(action)) return button.get();

@@ -25,6 +25,8 @@ class Ribbonbar : public UIElement {
   const std::vector<std::unique_ptr<SplitButton>>& buttons() const { return buttons_; }
   // The button whose main part runs this action, or null.
   SplitButton* buttonOf(uint32_t action);
+  // The button whose main part flips an interface switch.
+  SplitButton* buttonOf(InterfaceToggle toggle);
   // The hint shown now: its string-table entry, or -1.
   int32_t shownHint() const { return shownHint_; }
   // Takes input with the rest of the bar, but its menus and hint are

@@ -11,15 +11,22 @@ SplitButton::SplitButton(UIContext* context, const RibbonLink* link, const Ribbo
   main_.setIcon(entry.icon, kIconSize);
   main_.onClick = [this] { runMain(); };
   width = kSize;
-  if (!entry.menu.empty()) {
+  if (!entry.menu.empty() || entry.arrowToggle != InterfaceToggle::Nothing) {
     arrow_ = std::make_unique<Button>(context, link->theme);
     arrow_->parent = this;
     arrow_->width = kArrowWidth;
     arrow_->height = kSize;
     arrow_->offsetX = kSize;
     arrow_->setIcon(IconId::Dropdown, kArrowWidth - 2);
-    arrow_->onClick = [this] { setMenuOpen(!menuOpen()); };
+    arrow_->onClick = [this] {
+      if (menu_)
+        setMenuOpen(!menuOpen());
+      else if (link_->toggle)
+        link_->toggle(entry_.arrowToggle);
+    };
     width += kArrowWidth;
+  }
+  if (!entry.menu.empty()) {
     menu_ = std::make_unique<SplitButtonMenu>(context, link, entry.menu);
     menu_->parent = this;
     menu_->relX = 0, menu_->relY = 0;
@@ -37,6 +44,8 @@ void SplitButton::setMenuOpen(bool open) {
 void SplitButton::runMain() {
   if (entry_.mainAction >= 0) {
     if (link_->choose) link_->choose(static_cast<uint32_t>(entry_.mainAction));
+  } else if (entry_.mainToggle != InterfaceToggle::Nothing) {
+    if (link_->toggle) link_->toggle(entry_.mainToggle);
   } else {
     setMenuOpen(!menuOpen());
   }
@@ -58,7 +67,8 @@ void SplitButton::collect(std::vector<UIInstance>& records, bool snap) {
     main_.ticked = link_->state->ticked(action);
     main_.enabled = link_->state->enabled(action);
   }
-  if (arrow_) arrow_->ticked = menuOpen();
+  if (entry_.mainToggle != InterfaceToggle::Nothing) main_.ticked = link_->isOn(entry_.mainToggle);
+  if (arrow_) arrow_->ticked = menuOpen() || link_->isOn(entry_.arrowToggle);
   colorBottom = colorTop = {0, 0, 0, 0};
   UIElement::collect(records, snap);
   main_.collect(records, true);

@@ -16,7 +16,6 @@ void UIContext::beginFrame(const FrameInput& input) {
   right = nextState(right, input.buttonDown[1]);
   middle = nextState(middle, input.buttonDown[2]);
   for (size_t k = 0; k < modifiers.size(); ++k) modifiers[k] = nextState(modifiers[k], input.modifierDown[k]);
-  typed = input.typed;
   editKeys = input.editKeys;
   keyboardCaptured = false;
   previousScrollTotal = scrollTotal;

@@ -23,8 +23,7 @@ struct FrameInput {
   double scrollTotal = 0;                   // every vertical scroll offset so far
   // Left Shift, right Shift, left Ctrl, right Ctrl, left Alt, right Alt, T.
   std::array<bool, 7> modifierDown{};
-  std::u16string typed;                     // text typed since the last frame
-  std::vector<EditKeyPress> editKeys;       // text-field keys since the last frame
+  std::vector<EditKeyPress> editKeys;       // text and text-field keys since the last frame
 };
 
 struct UIContext {
@@ -40,9 +39,9 @@ struct UIContext {
   double scrollTotal = 0, previousScrollTotal = 0, scrollDelta = 0;
   std::array<ButtonState, 7> modifiers{ButtonState::Idle, ButtonState::Idle, ButtonState::Idle, ButtonState::Idle,
                                        ButtonState::Idle, ButtonState::Idle, ButtonState::Idle};
-  // Keyboard text of this frame; a field being edited takes it and marks
-  // the keyboard as its own, so the view's shortcut keys stay quiet.
-  std::u16string typed;
+  // Keyboard text and keys of this frame; a field being edited takes them
+  // and marks the keyboard as its own, so the view's shortcut keys stay
+  // quiet.
   std::vector<EditKeyPress> editKeys;
   bool keyboardCaptured = false;
   int32_t dpi = 96;

@@ -12,6 +12,7 @@
 #include "platform/DataFolder.h"
 #include "view/Render.h"
 #include "view/PlaybackInformation.h"
+#include "view/StockQualityOf.h"
 #include "view/RemoteControl.h"
 
 #define GLFW_INCLUDE_NONE
@@ -86,9 +87,28 @@ bool Render::createWindow(SIM_Window parent) {
   }
   stock_.setDeviceLimits(window_.deviceLimits());
   if (language_) strings_ = UI::builtInStrings(*language_);
-  if (!hints_.headless)
-    interfaceFrame_.open(strings_, window_.dpiX() > 0 ? window_.dpiX() : 96, ribbon(), interface_.get(),
-                         [this](uint32_t action) { view::chooseRibbonAction(*this, action); });
+  if (!hints_.headless) {
+    view::InterfaceFrame::Links links;
+    links.texts = &strings_;
+    links.ribbon = ribbon();
+    links.state = interface_.get();
+    links.cuttingPlane = &job_.cuttingPlane;
+    links.choose = [this](uint32_t action) { view::chooseRibbonAction(*this, action); };
+    interfaceFrame_.open(std::move(links), window_.dpiX() > 0 ? window_.dpiX() : 96);
+  }
+  if (UI::StockQuality* quality = interfaceFrame_.stockQuality()) {
+    // A new quality rebuilds every stock's lattice; the next frame cuts it
+    // again to the position played.
+    quality->onChange = [this](double value) {
+      std::unique_lock stockLock(stock_.lock());
+      for (const stock::StockDescription& s : job_.stocks.stocks()) {
+        stock::StockDefinition definition = s.definition;
+        definition.quality = value;
+        job_.stocks.setStock(std::move(definition));
+      }
+      requestRedraw();
+    };
+  }
   if (UI::ClickableList* operations = interfaceFrame_.operationsList()) {
     // Choosing an operation plays to its first move; its tick box shows or
     // hides it ("All": every operation).
@@ -188,6 +208,12 @@ void Render::runFrame(double now, bool drawing) {
   if (interfaceFrame_.isOpen()) {
     interfaceFrame_.showInformation(view::informationAt(played, job_));
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
+    const uint64_t stockRevision = job_.stocks.stockRevision();
+    if (stockRevision != shownStockRevision_ || job_.units.unit.load() != shownUnit_) {
+      shownStockRevision_ = stockRevision;
+      shownUnit_ = job_.units.unit.load();
+      interfaceFrame_.showStockQuality(view::stockQualityOf(job_));
+    }
   }
 
   {

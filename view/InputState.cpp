@@ -80,8 +80,24 @@ int64_t InputState::recordKey(int key, int action, int mods) {
   return (static_cast<int64_t>(key) << 32) | static_cast<int64_t>(mods & 0xFF);
 }
 
+int InputState::heldModifiers() const {
+  int mods = 0;
+  if (modifierKeys[0] || modifierKeys[1]) mods |= GLFW_MOD_SHIFT;
+  if (modifierKeys[2] || modifierKeys[3]) mods |= GLFW_MOD_CONTROL;
+  if (modifierKeys[4] || modifierKeys[5]) mods |= GLFW_MOD_ALT;
+  return mods;
+}
+
+bool InputState::knownKey(int key) { return key >= GLFW_KEY_SPACE && key <= GLFW_KEY_LAST; }
+
 void InputState::recordCharacter(uint32_t codepoint) {
-  typed.push_back(codepoint);
+  auto unit = [this](uint32_t u) { editKeys.push_back({UI::EditKey::Character, false, static_cast<char16_t>(u)}); };
+  if (codepoint >= 0x10000 && codepoint <= 0x10FFFF) {
+    unit(0xD800 + ((codepoint - 0x10000) >> 10));
+    unit(0xDC00 + ((codepoint - 0x10000) & 0x3FF));
+  } else if (codepoint < 0xD800 || (codepoint >= 0xE000 && codepoint < 0x10000)) {
+    unit(codepoint);
+  }
   activity = true;
 }
 

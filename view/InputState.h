@@ -37,8 +37,7 @@ struct InputState {
   std::array<bool, 7> modifierKeys{};
   bool keyS = false, keyE = false;
   std::vector<StepKey> stepKeys;          // Space, N, P, R, Home presses; Up/Down repeats
-  std::vector<UI::EditKeyPress> editKeys;  // text-field keys, presses and repeats
-  std::vector<uint32_t> typed;             // characters typed, as code points
+  std::vector<UI::EditKeyPress> editKeys;  // text (UTF-16) and text-field keys, presses and repeats
 
   // Window
   bool resized = false;
@@ -50,6 +49,10 @@ struct InputState {
   void recordExpose() { exposed = true; }
   // Returns the value the host hears as the key event: key << 32 | modifiers.
   int64_t recordKey(int key, int action, int mods);
+  // The modifier bits of the modifier keys held now (for keys a host sends).
+  int heldModifiers() const;
+  // A key code of the window's numbering.
+  static bool knownKey(int key);
   void recordCharacter(uint32_t codepoint);
   void recordButton(int button, bool pressed);
   void recordCursor(double x, double y);
@@ -65,7 +68,6 @@ struct InputState {
     exportGesture = false;
     stepKeys.clear();
     editKeys.clear();
-    typed.clear();
     resized = false;
     exposed = false;
     activity = false;

@@ -2,48 +2,113 @@
 
 namespace view {
 
-void InterfaceFrame::open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon, UI::InterfaceState* state,
-                          std::function<void(uint32_t action)> choose) {
+namespace {
+constexpr float kBelowRibbon = -52;  // offsetY of the panels that hang below the ribbon bar
+}  // namespace
+
+void InterfaceFrame::open(Links links, int dpi) {
+  links_ = std::move(links);
+  const UI::StringTable& texts = *links_.texts;
   manager_ = std::make_unique<UI::UIManager>();
   manager_->ensureAtlas(texts, theme_.brightText(), dpi);
   manager_->loadIcons(dpi);
+  UI::UIContext* context = &manager_->context();
   panels_.clear();
-  state_ = state;
-  if (ribbon) {
-    UI::RibbonLink link{ribbon, &texts, &theme_, std::move(choose)};
+  if (links_.ribbon) {
+    UI::RibbonLink link{links_.ribbon, &texts, &theme_, links_.choose};
+    link.toggle = [this](UI::InterfaceToggle which) { toggle(which); };
+    link.toggled = [this](UI::InterfaceToggle which) { return toggled(which); };
     contextLink_ = std::make_unique<UI::RibbonLink>(link);
-    ribbonbar_ = std::make_unique<UI::Ribbonbar>(&manager_->context(), std::move(link));
+    ribbonbar_ = std::make_unique<UI::Ribbonbar>(context, std::move(link));
     panels_.push_back(ribbonbar_.get());
-    contextMenu_ = std::make_unique<UI::ContextMenu>(&manager_->context(), contextLink_.get());
+    contextMenu_ = std::make_unique<UI::ContextMenu>(context, contextLink_.get());
     contextMenu_->onClose = [this] {
-      if (state_) state_->contextMenuOpen = 0;
+      if (links_.state) links_.state->contextMenuOpen = 0;
     };
   }
-  information_ = std::make_unique<UI::Information>(&manager_->context(), &theme_, &texts);
+  information_ = std::make_unique<UI::Information>(context, &theme_, &texts);
   panels_.push_back(information_.get());
-  ribbon_ = ribbon;
-  texts_ = &texts;
-  operations_ = std::make_unique<UI::ClickableList>(&manager_->context(), &theme_);
+  operations_ = std::make_unique<UI::ClickableList>(context, &theme_);
   operations_->relX = operations_->relY = 1;
   operations_->anchorX = operations_->anchorY = 1;
   operations_->offsetX = -8;
-  operations_->offsetY = -52;  // below the ribbon bar
+  operations_->offsetY = kBelowRibbon;
   operations_->setTitle(texts[189]);
   operations_->visible = false;
   panels_.push_back(operations_.get());
+
+  stockQuality_ = std::make_unique<UI::StockQuality>(context, &theme_, &texts);
+  cuttingPlanes_ = std::make_unique<UI::CuttingPlaneSettings>(context, &theme_, &texts);
+  cuttingPlanes_->onChoose = [this](uint32_t plane) { setPlane(plane); };
+  for (UI::UIElement* panel : {static_cast<UI::UIElement*>(stockQuality_.get()),
+                               static_cast<UI::UIElement*>(cuttingPlanes_.get())}) {
+    panel->relX = 0, panel->relY = 1;
+    panel->anchorX = 0, panel->anchorY = 1;
+    panel->offsetX = 8;
+    panel->visible = false;
+    panels_.push_back(panel);
+  }
+}
+
+void InterfaceFrame::setPlane(uint32_t plane) {
+  if (!links_.cuttingPlane) return;
+  SIM_CuttingPlane record = links_.cuttingPlane->get();
+  record.plane = plane;
+  links_.cuttingPlane->set(record);
+  if (plane < UI::CuttingPlaneSettings::kNone) lastPlane_ = plane;
+}
+
+void InterfaceFrame::toggleSection() {
+  if (!links_.cuttingPlane) return;
+  setPlane(links_.cuttingPlane->get().plane < UI::CuttingPlaneSettings::kNone ? UI::CuttingPlaneSettings::kNone
+                                                                               : lastPlane_);
+}
+
+void InterfaceFrame::toggle(UI::InterfaceToggle which) {
+  switch (which) {
+    case UI::InterfaceToggle::Section: toggleSection(); break;
+    case UI::InterfaceToggle::SectionPanel: cuttingPlanes_->visible = !cuttingPlanes_->visible; break;
+    case UI::InterfaceToggle::StockQualityPanel: stockQuality_->visible = !stockQuality_->visible; break;
+    case UI::InterfaceToggle::Nothing: break;
+  }
+}
+
+bool InterfaceFrame::toggled(UI::InterfaceToggle which) const {
+  switch (which) {
+    case UI::InterfaceToggle::Section:
+      return links_.cuttingPlane && links_.cuttingPlane->get().plane < UI::CuttingPlaneSettings::kNone;
+    case UI::InterfaceToggle::SectionPanel: return cuttingPlanes_ && cuttingPlanes_->visible;
+    case UI::InterfaceToggle::StockQualityPanel: return stockQuality_ && stockQuality_->visible;
+    case UI::InterfaceToggle::Nothing: break;
+  }
+  return false;
+}
+
+void InterfaceFrame::showStockQuality(const UI::StockQualityValues& values) {
+  if (stockQuality_) stockQuality_->show(values);
+}
+
+void InterfaceFrame::stackLeftPanels() {
+  // The quality panel first, the section planes below it.
+  float offsetY = kBelowRibbon;
+  for (UI::UIElement* panel : {static_cast<UI::UIElement*>(stockQuality_.get()),
+                               static_cast<UI::UIElement*>(cuttingPlanes_.get())}) {
+    panel->offsetY = offsetY;
+    if (panel->visible) offsetY -= panel->height + 8;
+  }
 }
 
 void InterfaceFrame::showOperations(const toolpath::Toolpath* path, int64_t move, double timeFraction) {
   if (!operations_) return;
-  operations_->visible = ribbon_ && ribbon_->ticked(70);
+  operations_->visible = links_.ribbon && links_.ribbon->ticked(70);
   std::vector<UI::ClickableList::Row> rows;
   const size_t count = path ? path->operationCount() : 0;
   bool allVisible = true;
   for (size_t i = 0; i < count; ++i) allVisible = allVisible && path->operationVisible(i);
-  rows.push_back({(*texts_)[68], allVisible});
+  rows.push_back({(*links_.texts)[68], allVisible});
   for (size_t i = 0; i < count; ++i) {
     const std::string number = std::to_string(path->operation(i).identifier);
-    rows.push_back({(*texts_)[10] + u" " + std::u16string(number.begin(), number.end()), path->operationVisible(i)});
+    rows.push_back({(*links_.texts)[10] + u" " + std::u16string(number.begin(), number.end()), path->operationVisible(i)});
   }
   operations_->setRows(std::move(rows));
   const uint32_t playing = path && move >= 0 ? path->operationAt(move, timeFraction) : uint32_t(count);
@@ -64,21 +129,14 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   for (size_t k = 0; k < 3; ++k) input_.buttonDown[k] = frame.buttonDown[k] || frame.wentDown[k];
   input_.scrollTotal += frame.wheelSteps;
   input_.modifierDown = frame.modifierKeys;
-  input_.typed.clear();
-  for (uint32_t c : frame.typed) {
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-      input_.typed += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      input_.typed += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else if (c < 0xD800 || (c >= 0xE000 && c < 0x10000)) {
-      input_.typed += static_cast<char16_t>(c);
-    }
-  }
   input_.editKeys = frame.editKeys;
   // The menu opens where the viewport was clicked (a host's command
   // without a click: at the cursor).
-  if (contextMenu_ && state_ && state_->contextMenuOpen.load() && !contextMenu_->isOpen())
+  if (contextMenu_ && links_.state && links_.state->contextMenuOpen.load() && !contextMenu_->isOpen())
     contextMenu_->open(lastViewportClick_ ? (*lastViewportClick_)[0] : input_.cursorX,
                        lastViewportClick_ ? (*lastViewportClick_)[1] : input_.cursorY);
+  if (cuttingPlanes_ && links_.cuttingPlane) cuttingPlanes_->show(links_.cuttingPlane->get().plane);
+  stackLeftPanels();
   const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
     // The ribbon bar first, then the context menu: both take the cursor
     // from the panels below them.
@@ -90,8 +148,12 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
     if (ribbonbar_) ribbonbar_->appendOverlay(records);
     records.insert(records.end(), contextRecords_.begin(), contextRecords_.end());
   });
-  // A panel that holds the cursor hides it from those walked after it.
-  pointerOverUI_ = input_.cursorX >= 0 && manager_->context().cursorX < 0;
+  // Over a panel, or over what took the cursor (the ribbon bar, its menus,
+  // the context menu): the scene below does not react.
+  bool overPanel = false;
+  const float px = input_.cursorX / input_.windowWidth, py = 1 - input_.cursorY / input_.windowHeight;
+  for (const UI::UIElement* panel : panels_) overPanel = overPanel || panel->hitTest(px, py);
+  pointerOverUI_ = input_.cursorX >= 0 && (manager_->context().cursorX < 0 || overPanel);
   keyboardCaptured_ = manager_->context().keyboardCaptured;
   if (frame.clicks > 0 && !pointerOverUI_) lastViewportClick_ = std::array<float, 2>{input_.cursorX, input_.cursorY};
   return changed;
@@ -104,6 +166,8 @@ void InterfaceFrame::draw() {
 void InterfaceFrame::release() {
   if (manager_) manager_->release();
   panels_.clear();
+  stockQuality_.reset();
+  cuttingPlanes_.reset();
   contextMenu_.reset();
   contextLink_.reset();
   ribbonbar_.reset();

@@ -12,24 +12,33 @@
 #include "toolpath/Toolpath.h"
 #include "ui/ClickableList.h"
 #include "ui/ContextMenu.h"
+#include "ui/CuttingPlaneSettings.h"
 #include "ui/Information.h"
 #include "ui/InterfaceState.h"
 #include "ui/Ribbonbar.h"
+#include "ui/StockQuality.h"
 #include "ui/StringTable.h"
 #include "ui/Theme.h"
 #include "ui/UIElement.h"
 #include "ui/UIManager.h"
+#include "view/CuttingPlaneSetting.h"
 #include "view/InputState.h"
 
 namespace view {
 
 class InterfaceFrame {
  public:
-  // Render thread, the window's context current. The texts, the ribbon
-  // model and the interface state stay the caller's and must outlive the
-  // frame; choose runs a ribbon action.
-  void open(const UI::StringTable& texts, int dpi, UI::RibbonState* ribbon, UI::InterfaceState* state,
-            std::function<void(uint32_t action)> choose);
+  // What the interface reads and changes; each stays the caller's and must
+  // outlive the frame.
+  struct Links {
+    const UI::StringTable* texts = nullptr;
+    UI::RibbonState* ribbon = nullptr;  // none: no ribbon bar, no context menu
+    UI::InterfaceState* state = nullptr;
+    CuttingPlaneSetting* cuttingPlane = nullptr;
+    std::function<void(uint32_t action)> choose;  // runs a ribbon action
+  };
+  // Render thread, the window's context current.
+  void open(Links links, int dpi);
   bool isOpen() const { return manager_ != nullptr; }
   // The frame's input and a walk of the panels; true when what the
   // interface draws changed (the view must draw again).
@@ -48,6 +57,14 @@ class InterfaceFrame {
   // entry is ticked. The caller sets its onSelect and onTick.
   UI::ClickableList* operationsList() { return operations_.get(); }
   void showOperations(const toolpath::Toolpath* path, int64_t move, double timeFraction);
+  // The stock-quality panel (the caller sets its onChange and feeds it) and
+  // the section-plane panel, each opened from its ribbon button, top left.
+  UI::StockQuality* stockQuality() { return stockQuality_.get(); }
+  UI::CuttingPlaneSettings* cuttingPlaneSettings() { return cuttingPlanes_.get(); }
+  // The ribbon's section button: the section on the last chosen plane, or
+  // off.
+  void toggleSection();
+  void showStockQuality(const UI::StockQualityValues& values);
   // The viewport's context menu: opened by the update after the interface
   // state asks for it, where the viewport was last clicked, drawn over
   // everything else.
@@ -60,6 +77,11 @@ class InterfaceFrame {
   bool keyboardCaptured() const { return keyboardCaptured_; }
 
  private:
+  void toggle(UI::InterfaceToggle which);
+  bool toggled(UI::InterfaceToggle which) const;
+  void setPlane(uint32_t plane);
+  void stackLeftPanels();
+
   std::unique_ptr<UI::UIManager> manager_;
   UI::Theme theme_ = UI::Theme::light();
   std::unique_ptr<UI::Ribbonbar> ribbonbar_;
@@ -68,9 +90,10 @@ class InterfaceFrame {
   std::unique_ptr<UI::RibbonLink> contextLink_;
   std::unique_ptr<UI::ContextMenu> contextMenu_;
   std::vector<UI::UIInstance> contextRecords_;
-  UI::InterfaceState* state_ = nullptr;
-  UI::RibbonState* ribbon_ = nullptr;
-  const UI::StringTable* texts_ = nullptr;
+  std::unique_ptr<UI::StockQuality> stockQuality_;
+  std::unique_ptr<UI::CuttingPlaneSettings> cuttingPlanes_;
+  Links links_;
+  uint32_t lastPlane_ = 2;  // "Y-": the front half away, the section facing the default view
   UI::FrameInput input_;
   std::vector<UI::UIElement*> panels_;
   bool pointerOverUI_ = false;

@@ -183,6 +183,8 @@ class Render {
   std::optional<int32_t> language_;  // a built-in language to load at window creation
   view::StockPlacement stockPlacement_;
   view::InterfaceFrame interfaceFrame_;  // render thread; open with a window, not headless
+  uint64_t shownStockRevision_ = ~uint64_t{0};  // what the quality panel was last given
+  uint32_t shownUnit_ = ~uint32_t{0};
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows

@@ -266,6 +266,14 @@ void ViewWindow::applyHostInput() {
       case SIM_INPUT_BUTTON_UP:
         input_.recordButton(event.button, event.kind == SIM_INPUT_BUTTON_DOWN);
         return;  // the next change waits for the next frame
+      case SIM_INPUT_CHARACTER: input_.recordCharacter(static_cast<uint32_t>(event.button)); break;
+      case SIM_INPUT_KEY_DOWN:
+      case SIM_INPUT_KEY_UP: {
+        const int action = event.kind == SIM_INPUT_KEY_DOWN ? GLFW_PRESS : GLFW_RELEASE;
+        const int64_t value = input_.recordKey(event.button, action, input_.heldModifiers());
+        keyEvents_(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+        break;
+      }
       case SIM_INPUT_WHEEL: {
         // One recorded step per whole step, at most a hundred at once.
         const long steps = std::lround(std::clamp(event.wheel, -100.0, 100.0));

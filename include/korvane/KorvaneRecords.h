@@ -659,20 +659,25 @@ SIM_ASSERT_SIZE(SIM_StringRecord, 1408);
 
 /* ==== Host-driven input (addition of this library) ===================== */
 
-/* Pointer input the host hands to a view as if the user had given it in
- * the view's window: for hosts that forward input from a surface of their
- * own, remote control and tests. It is merged with the window's own input
- * and read on the next frame, so a press and a release sent together still
- * count as one click. Keys are not taken this way. */
+/* Pointer and keyboard input the host hands to a view as if the user had
+ * given it in the view's window: for hosts that forward input from a
+ * surface of their own, remote control and tests. It is merged with the
+ * window's own input and read on the next frame, so a press and a release
+ * sent together still count as one click. Keys use the numbering of the
+ * key event (SIM_EVENT_KEY) and are heard back as that event; the modifier
+ * keys held (sent down and not yet up) apply to the keys that follow. */
 enum {
   SIM_INPUT_MOVE = 0,        /* the cursor to (x, y) */
   SIM_INPUT_BUTTON_DOWN = 1, /* button goes down where the cursor is */
   SIM_INPUT_BUTTON_UP = 2,
-  SIM_INPUT_WHEEL = 3        /* wheel steps, > 0 away from the user */
+  SIM_INPUT_WHEEL = 3,       /* wheel steps, > 0 away from the user */
+  SIM_INPUT_CHARACTER = 4,   /* button: a Unicode code point typed (not a surrogate, 32 or above) */
+  SIM_INPUT_KEY_DOWN = 5,    /* button: a key code, 32 to 348 */
+  SIM_INPUT_KEY_UP = 6
 };
 typedef struct SIM_InputEvent {
   uint32_t kind;
-  int32_t button; /* 0 left, 1 right, 2 middle */
+  int32_t button; /* 0 left, 1 right, 2 middle; the character or key code */
   double x, y;    /* window pixels from the top-left corner */
   double wheel;
 } SIM_InputEvent;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,9 +18,12 @@
 #include "ui/CheckBox.h"
 #include "ui/ContextMenu.h"
 #include "ui/ControlButton.h"
+#include "ui/CuttingPlaneSettings.h"
 #include "ui/InputField.h"
+#include "ui/NumberText.h"
 #include "ui/RadioButton.h"
 #include "ui/RibbonState.h"
+#include "ui/StockQuality.h"
 #include "ui/TextButton.h"
 #include "ui/ToggleTextButton.h"
 
@@ -119,11 +123,11 @@ TEST(InterfaceControls, SwitchesFlipAndRadioButtonsStayOn) {
   EXPECT_GE(box.width, box.label().offsetX + box.label().textWidth());
 }
 
-// Keyboard input of one frame.
-UI::FrameInput keys(std::u16string typed, std::vector<UI::EditKeyPress> edits = {}) {
+// Keyboard input of one frame: the text typed, then the keys.
+UI::FrameInput keys(const std::u16string& typed, const std::vector<UI::EditKeyPress>& edits = {}) {
   UI::FrameInput input;
-  input.typed = std::move(typed);
-  input.editKeys = std::move(edits);
+  for (char16_t c : typed) input.editKeys.push_back({UI::EditKey::Character, false, c});
+  input.editKeys.insert(input.editKeys.end(), edits.begin(), edits.end());
   return input;
 }
 
@@ -148,6 +152,7 @@ TEST(InterfaceControls, TextFieldEdits) {
       {"left collapses a selection", u"abcd", {keys(u"", {{K::SelectAll}, {K::Left}}), keys(u"x")}, u"xabcd", true, {}},
       {"control characters are not text", u"", {keys(u"a\tb\x7F")}, u"ab", true, {}},
       {"a pair goes as one", u"a" + pair, {keys(u"", {{K::Backspace}})}, u"a", true, {}},
+      {"a pair typed stays whole", u"", {keys(pair)}, pair, true, {}},
       {"a pair is stepped over whole", u"a" + pair + u"b", {keys(u"", {{K::Left}, {K::Left}, {K::Delete}})}, u"ab", true, {}},
   };
   for (const Case& c : cases) {
@@ -165,6 +170,7 @@ TEST(InterfaceControls, TextFieldEdits) {
     EXPECT_EQ(field.text(), c.text) << c.what;
     EXPECT_EQ(field.editing(), c.editing) << c.what;
     EXPECT_EQ(commits, c.commits) << c.what;
+    EXPECT_LE(std::max(field.caret(), field.selectionAnchor()), field.text().size()) << c.what;
   }
 }
 
@@ -201,6 +207,75 @@ TEST(InterfaceControls, TextFieldFocusFilterAndLength) {
   ui.frame({&field}, {-1, -1}, false);
   EXPECT_FALSE(field.editing());
   EXPECT_EQ(commits.back(), u"");
+}
+
+TEST(InterfacePanels, NumbersReadAsAFieldHoldsThem) {
+  const std::pair<std::u16string, std::optional<double>> cases[] = {
+      {u"0.25", 0.25}, {u"0,75", 0.75}, {u" -3 ", -3.0}, {u"+2", 2.0}, {u"1e3", 1000.0}, {u"", std::nullopt},
+      {u"+-2", std::nullopt}, {u"1.2.3", std::nullopt}, {u"inf", std::nullopt}, {u"1e999", std::nullopt},
+      {u"\u0663", std::nullopt}, {u"-", std::nullopt}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(UI::parseNumber(text), number) << std::string(text.begin(), text.end());
+}
+
+TEST(InterfacePanels, TheQualityEntryTakesOnlyValuesInRange) {
+  using Mode = UI::StockQualityValues::Mode;
+  struct Case {
+    Mode mode;
+    bool inch;
+    std::u16string typed;
+    std::optional<double> change;  // what reaches the view
+    std::u16string shown;          // after the commit
+  };
+  const Case cases[] = {
+      {Mode::Fraction, false, u"0.25", 0.25, u"0.25"},   {Mode::Fraction, false, u"0,75", 0.75, u"0.75"},
+      {Mode::Fraction, false, u"1.5", std::nullopt, u"0.50"}, {Mode::Fraction, false, u"-0.1", std::nullopt, u"0.50"},
+      {Mode::Tolerance, false, u"0.2", 0.2, u"0.200"},   {Mode::Tolerance, true, u"0.01", 0.254, u"0.0100"},
+      {Mode::Tolerance, false, u"0", std::nullopt, u"0.500"},
+  };
+  for (const Case& c : cases) {
+    UIFrames ui;
+    UI::StockQuality panel(&ui.context, &ui.theme, &UI::englishStrings());
+    panel.relX = panel.relY = 0.5f;
+    UI::StockQualityValues values;
+    values.mode = c.mode, values.inch = c.inch, values.quality = c.mode == Mode::Tolerance && c.inch ? 0.5 * 25.4 : 0.5;
+    panel.show(values);
+    std::optional<double> changed;
+    panel.onChange = [&](double q) { changed = q; };
+    ui.click({&panel}, ui.at(panel.entry().field()));
+    ui.frame({&panel}, {-1, -1}, false, keys(u"", {{UI::EditKey::SelectAll}}));
+    ui.frame({&panel}, {-1, -1}, false, keys(c.typed));
+    ui.frame({&panel}, {-1, -1}, false, keys(u"", {{UI::EditKey::Enter}}));
+    const std::string what(c.typed.begin(), c.typed.end());
+    ASSERT_EQ(changed.has_value(), c.change.has_value()) << what;
+    if (changed) {
+      EXPECT_NEAR(*changed, *c.change, 1e-12) << what;
+    }
+    EXPECT_EQ(panel.entry().field().text(), c.shown) << what;
+  }
+  // The level mode shows the level and takes no edit.
+  UIFrames ui;
+  UI::StockQuality panel(&ui.context, &ui.theme, &UI::englishStrings());
+  UI::StockQualityValues level;
+  level.mode = Mode::Level, level.level = 4;
+  panel.show(level);
+  ui.click({&panel}, ui.at(panel.entry().field()));
+  EXPECT_FALSE(panel.entry().field().editing());
+  EXPECT_EQ(panel.entry().field().text(), u"4");
+}
+
+TEST(InterfacePanels, APlaneChosenTwiceSwitchesTheSectionOff) {
+  UIFrames ui;
+  UI::CuttingPlaneSettings panel(&ui.context, &ui.theme, &UI::englishStrings());
+  panel.relX = panel.relY = 0.5f;
+  std::vector<uint32_t> chosen;
+  panel.onChoose = [&](uint32_t plane) {
+    chosen.push_back(plane);
+    panel.show(plane);
+  };
+  for (uint32_t plane : {1u, 4u, 4u}) ui.click({&panel}, ui.at(panel.button(plane)));
+  EXPECT_EQ(chosen, (std::vector<uint32_t>{1, 4, UI::CuttingPlaneSettings::kNone}));
+  panel.show(5);
+  for (uint32_t plane = 0; plane < 6; ++plane) EXPECT_EQ(panel.button(plane).active, plane == 5);
 }
 
 class ContextMenuTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "korvane/Korvane.h"
@@ -100,6 +101,49 @@ TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
 
 // The information panel follows the played position: at the end of the
 // slot job the tool stands at the slot's end with the job's tool.
+// The section button cuts on the last plane and stops; the quality panel
+// takes typed text and rebuilds the stock; neither click is the viewport's,
+// and letters typed into the field step no playback.
+TEST_F(RibbonView, SectionAndQualityPanelsDriveTheView) {
+  testsupport::SlotJob job;
+  testsupport::loadJob(view, job);
+  auto buttonCentre = [&](UI::InterfaceToggle toggle) {
+    return onRenderThread([&] { return pixelCentre(*view, view->interfaceFrame().ribbonbar()->buttonOf(toggle)->main()); });
+  };
+  const auto section = buttonCentre(UI::InterfaceToggle::Section);
+  click(section);
+  EXPECT_EQ(SIM_GetCuttingPlane(view).plane, 2u) << "Y-: the front half away";
+  click(section);
+  EXPECT_EQ(SIM_GetCuttingPlane(view).plane, uint32_t{SIM_CUTTING_PLANE_NONE});
+
+  click(buttonCentre(UI::InterfaceToggle::StockQualityPanel));
+  const auto field = onRenderThread([&] { return pixelCentre(*view, view->interfaceFrame().stockQuality()->entry().field()); });
+  click(field);
+  auto key = [&](uint32_t kind, int32_t code) {
+    SIM_InputEvent e{kind, code, 0, 0, 0};
+    ASSERT_EQ(SIM_SendInput(view, &e), 0);
+  };
+  key(SIM_INPUT_KEY_DOWN, 340);  // Shift: Home selects everything before the caret
+  key(SIM_INPUT_KEY_DOWN, 268);
+  key(SIM_INPUT_KEY_UP, 268);
+  key(SIM_INPUT_KEY_UP, 340);
+  for (char c : std::string("0,3")) key(SIM_INPUT_CHARACTER, c);
+  key(SIM_INPUT_KEY_DOWN, 257);  // Enter
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetStock(view, 1).quality - 0.3f) < 1e-6f; }))
+      << SIM_GetStock(view, 1).quality;
+  EXPECT_EQ(host.countOf(SIM_EVENT_VIEWPORT_CLICKED), 0u);
+  // N and Space pressed while the field is edited step no playback (the
+  // number field refuses the letters).
+  ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return SIM_GetProgress(view) == 0.0; }));
+  click(field);
+  for (int32_t c : {'N', 'N', ' '}) key(SIM_INPUT_CHARACTER, c), key(SIM_INPUT_KEY_DOWN, c), key(SIM_INPUT_KEY_UP, c);
+  for (int i = 0; i < 4; ++i) onRenderThread([] { return 0; });
+  EXPECT_EQ(SIM_GetProgress(view), 0.0);
+  EXPECT_FALSE(SIM_IsPlaying(view));
+  EXPECT_EQ(onRenderThread([&] { return view->interfaceFrame().stockQuality()->entry().field().text(); }), u"0.30");
+}
+
 TEST_F(RibbonView, InformationShowsWhereThePlayedToolStands) {
   testsupport::SlotJob job;
   testsupport::loadJob(view, job);
@@ -124,10 +168,15 @@ TEST_F(RibbonView, SetupAboutAndSavePresentationReachTheHost) {
 TEST_F(RibbonView, BadInputIsRefusedAndTheWindowPictureShowsTheBar) {
   SIM_InputEvent e{SIM_INPUT_MOVE, 0, std::nan(""), 0, 0};
   EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_NOT_FINITE);
-  e = {SIM_INPUT_WHEEL + 1, 0, 0, 0, 0};
-  EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_OUT_OF_RANGE);
-  e = {SIM_INPUT_BUTTON_DOWN, 3, 0, 0, 0};
-  EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_OUT_OF_RANGE);
+  for (const SIM_InputEvent refused : {SIM_InputEvent{SIM_INPUT_KEY_UP + 1, 0, 0, 0, 0},
+                                       SIM_InputEvent{SIM_INPUT_BUTTON_DOWN, 3, 0, 0, 0},
+                                       SIM_InputEvent{SIM_INPUT_CHARACTER, 0xDC00, 0, 0, 0},
+                                       SIM_InputEvent{SIM_INPUT_CHARACTER, 0x110000, 0, 0, 0},
+                                       SIM_InputEvent{SIM_INPUT_CHARACTER, '\n', 0, 0, 0},
+                                       SIM_InputEvent{SIM_INPUT_KEY_DOWN, 349, 0, 0, 0}}) {
+    e = refused;
+    EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_OUT_OF_RANGE) << e.kind << " " << e.button;
+  }
   EXPECT_EQ(SIM_SendInput(view, nullptr), -1);
   EXPECT_EQ(SIM_SendInput(nullptr, &e), -1);
   // Huge wheel turns are capped at a hundred steps, in their own direction.

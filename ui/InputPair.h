@@ -1,0 +1,38 @@
+#pragma once
+// A labelled entry row of a panel: the label at the left, a text field at
+// the right edge, an optional unit after it. A click on the label starts
+// editing the field as a click on the field does. The value shown follows
+// setValue except while the user edits it.
+#include <functional>
+#include <string>
+
+#include "ui/InputField.h"
+#include "ui/Text.h"
+#include "ui/Theme.h"
+#include "ui/UIElement.h"
+
+namespace UI {
+
+class InputPair : public UIElement {
+ public:
+  InputPair(UIContext* context, const Theme* theme);
+  void setLabel(const std::u16string& text);
+  void setUnit(const std::u16string& text);
+  // The field's text, unless it is being edited.
+  void setValue(const std::u16string& text);
+  InputField& field() { return field_; }
+  const InputField& field() const { return field_; }
+  float labelWidth() const { return label_.textWidth(); }
+
+  void onRelease() override;
+  void collect(std::vector<UIInstance>& records, bool snap = false) override;
+
+  static constexpr float kFieldWidth = 64, kUnitWidth = 34;
+
+ private:
+  const Theme* theme_;
+  Text label_, unit_;
+  InputField field_;
+};
+
+}  // namespace UI
