@@ -108,7 +108,12 @@ class Toolpath {
   // moves.
   Toolpath withCompensation(const machine::Kinematics& kinematics) const;
   // None when the index is out of range or the bit is already so.
-  std::optional<Toolpath> withOperationVisible(uint32_t index, bool visible) const;
+  std::optional<Toolpath> withOperationVisible(uint32_t index, bool visible) const {
+    return withOperationsVisible(index, index + 1, visible);
+  }
+  // The same for operations first to end - 1 at once; nothing when none of
+  // them exists or changes.
+  std::optional<Toolpath> withOperationsVisible(uint32_t first, uint32_t end, bool visible) const;
 
   // ---- Moves and per-move values. Indexes are clamped to the last move;
   // negative indexes and an empty toolpath give zero values.

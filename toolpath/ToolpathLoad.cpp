@@ -82,10 +82,13 @@ Toolpath Toolpath::fromRecord(const SIM_ToolpathRecord& record) {
   return path;
 }
 
-std::optional<Toolpath> Toolpath::withOperationVisible(uint32_t index, bool visible) const {
-  if (index >= operationVisible_->size() || (*operationVisible_)[index] == visible) return std::nullopt;
+std::optional<Toolpath> Toolpath::withOperationsVisible(uint32_t first, uint32_t end, bool visible) const {
+  end = std::min<uint32_t>(end, static_cast<uint32_t>(operationVisible_->size()));
+  bool changes = false;
+  for (uint32_t i = first; i < end; ++i) changes = changes || (*operationVisible_)[i] != visible;
+  if (!changes) return std::nullopt;
   auto bits = std::make_shared<std::vector<bool>>(*operationVisible_);
-  (*bits)[index] = visible;
+  for (uint32_t i = first; i < end; ++i) (*bits)[i] = visible;
   Toolpath path(*this);
   path.operationVisible_ = std::move(bits);
   return path;

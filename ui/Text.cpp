@@ -31,6 +31,7 @@ void Text::setColor(const std::array<float, 4>& rgba) {
 }
 
 void Text::layout() {
+  laidOutFor_ = context->glyphGeneration;
   const FontAtlas* atlas = context->glyphs;
   auto glyphOf = [&](char16_t c) -> GlyphRecord {
     return atlas ? atlas->glyph(c) : GlyphRecord{0, 0, 0, 0, 0, 0, 0, 0};
@@ -62,6 +63,7 @@ void Text::layout() {
 }
 
 void Text::collect(std::vector<UIInstance>& records, bool /*snap*/) {
+  if (laidOutFor_ != context->glyphGeneration) layout();  // another DPI: other glyph rectangles
   for (size_t i = 0; i < visibleCount_; ++i) letters_[i]->collect(records, true);
   dispatch();
 }

@@ -55,6 +55,7 @@ class Text : public UIElement {
   std::vector<std::unique_ptr<Letter>> letters_;
   std::vector<float> pen_{0.0f};  // an empty text: only the start
   size_t visibleCount_ = 0;
+  uint32_t laidOutFor_ = 0;  // the context's glyph generation at the last layout
 };
 
 }  // namespace UI

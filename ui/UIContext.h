@@ -47,6 +47,7 @@ struct UIContext {
   int32_t dpi = 96;
   float contentScaleX = 1, contentScaleY = 1;  // DPI / 96
   const FontAtlas* glyphs = nullptr;
+  uint32_t glyphGeneration = 0;  // counts new glyph tables: texts lay themselves out again
   const IconAtlas* icons = nullptr;
 
   static constexpr float kClickDistance = 2.0f;

@@ -18,6 +18,33 @@ GLuint program() { return gpu::drawProgram(kVertex, kFragment); }
 
 }  // namespace
 
+namespace {
+
+// Uploads to a texture unit leave the active unit, the unit's texture and
+// the unpack alignment as the frame's other passes had them.
+class TextureUploadScope {
+ public:
+  explicit TextureUploadScope(GLenum unit) {
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit_);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment_);
+    glActiveTexture(unit);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  }
+  ~TextureUploadScope() {
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture_));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment_);
+    glActiveTexture(static_cast<GLenum>(previousUnit_));
+  }
+  TextureUploadScope(const TextureUploadScope&) = delete;
+  TextureUploadScope& operator=(const TextureUploadScope&) = delete;
+
+ private:
+  GLint previousUnit_ = 0, previousAlignment_ = 0, previousTexture_ = 0;
+};
+
+}  // namespace
+
 UIManager::~UIManager() = default;
 
 void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
@@ -26,13 +53,11 @@ void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
   atlasTexts_ = texts;
   atlasBuilt_ = true;
   context_.glyphs = &atlas_;
+  ++context_.glyphGeneration;
   context_.dpi = atlas_.dpi;
   context_.contentScaleX = context_.contentScaleY = atlas_.contentScale;
 
-  GLint previousUnit = 0, previousAlignment = 0;
-  glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-  glActiveTexture(GL_TEXTURE0);
+  const TextureUploadScope scope(GL_TEXTURE0);
   if (!fontTexture_) {
     glGenTextures(1, &fontTexture_);
     glBindTexture(GL_TEXTURE_2D, fontTexture_);
@@ -44,14 +69,11 @@ void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   }
   glBindTexture(GL_TEXTURE_2D, fontTexture_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, FontAtlas::kWidth, FontAtlas::kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
                   atlas_.rgba.data());
   const GLuint p = program();
   glProgramUniform1i(p, gpu::uniformLocation(p, "fontTexture"), 0);
   glProgramUniform1i(p, gpu::uniformLocation(p, "iconTexture1"), 1);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-  glActiveTexture(static_cast<GLenum>(previousUnit));
 }
 
 bool UIManager::loadIcons(int dpi) {
@@ -60,22 +82,16 @@ bool UIManager::loadIcons(int dpi) {
   context_.icons = &icons_;
   if (icons_.dpi == 0) return false;
 
-  GLint previousUnit = 0, previousAlignment = 0;
-  glGetIntegerv(GL_ACTIVE_TEXTURE, &previousUnit);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-  glActiveTexture(GL_TEXTURE1);
+  const TextureUploadScope scope(GL_TEXTURE1);
   // A new variant may have another size: the texture is specified again.
   if (!iconTexture_) glGenTextures(1, &iconTexture_);
   glBindTexture(GL_TEXTURE_2D, iconTexture_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, icons_.width, icons_.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                icons_.rgba.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-  glActiveTexture(static_cast<GLenum>(previousUnit));
   return true;
 }
 

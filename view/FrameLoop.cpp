@@ -118,11 +118,12 @@ bool Render::createWindow(SIM_Window parent) {
       playback_.requestPosition(path->timeFractionOfMove(path->operation(row - 1).first));
     };
     operations->onTick = [this](size_t row, bool ticked) {
-      const size_t count = job_.toolpath.current() ? job_.toolpath.current()->operationCount() : 0;
-      for (size_t i = row == 0 ? 0 : row - 1; i < (row == 0 ? count : row); ++i)
-        job_.toolpath.update([&](const toolpath::Toolpath& path) {
-          return path.withOperationVisible(static_cast<uint32_t>(i), ticked);
-        });
+      // "All" changes every operation in one step.
+      job_.toolpath.update([&](const toolpath::Toolpath& path) {
+        const auto first = static_cast<uint32_t>(row == 0 ? 0 : row - 1);
+        const auto end = static_cast<uint32_t>(row == 0 ? path.operationCount() : row);
+        return path.withOperationsVisible(first, end, ticked);
+      });
       requestRedraw();
     };
   }
@@ -196,6 +197,7 @@ void Render::runFrame(double now, bool drawing) {
       input.exportGesture = false;
     }
     handleInput(input, now);
+    interfaceFrame_.followDpi(window_.dpiX());
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
     // A click on the interface is the interface's, not the viewport's.
     if (!interfaceFrame_.pointerOverUI())

@@ -120,6 +120,7 @@ void InputState::recordButton(int button, bool pressed) {
 }
 
 void InputState::recordCursor(double x, double y) {
+  cursorInWindow = true;
   cursorX = x;
   cursorY = y;
   activity = true;

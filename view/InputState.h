@@ -22,6 +22,7 @@ struct StepKey {
 struct InputState {
   // Mouse
   double cursorX = 0, cursorY = 0;
+  bool cursorInWindow = true;              // false once it left, until it moves inside again
   std::array<bool, 3> buttonDown{};        // left, right, middle
   std::array<bool, 3> wentDown{};          // since the last frame
   std::array<bool, 3> wentUp{};            // since the last frame
@@ -56,6 +57,10 @@ struct InputState {
   void recordCharacter(uint32_t codepoint);
   void recordButton(int button, bool pressed);
   void recordCursor(double x, double y);
+  void recordCursorLeft() {
+    cursorInWindow = false;
+    activity = true;
+  }
   void recordScroll(double dy);
 
   // Hands over the per-frame part and keeps the held state.

@@ -12,6 +12,7 @@ void InterfaceFrame::open(Links links, int dpi) {
   manager_ = std::make_unique<UI::UIManager>();
   manager_->ensureAtlas(texts, theme_.brightText(), dpi);
   manager_->loadIcons(dpi);
+  dpi_ = dpi;
   UI::UIContext* context = &manager_->context();
   panels_.clear();
   if (links_.ribbon) {
@@ -123,8 +124,9 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   if (!manager_) return false;
   input_.windowWidth = static_cast<float>(width);
   input_.windowHeight = static_cast<float>(height);
-  input_.cursorX = static_cast<float>(frame.cursorX);
-  input_.cursorY = static_cast<float>(frame.cursorY);
+  // A cursor gone from the window hovers over nothing.
+  input_.cursorX = frame.cursorInWindow ? static_cast<float>(frame.cursorX) : -1.0f;
+  input_.cursorY = frame.cursorInWindow ? static_cast<float>(frame.cursorY) : -1.0f;
   // A press and release between two frames still counts as down once.
   for (size_t k = 0; k < 3; ++k) input_.buttonDown[k] = frame.buttonDown[k] || frame.wentDown[k];
   input_.scrollTotal += frame.wheelSteps;
@@ -157,6 +159,13 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   keyboardCaptured_ = manager_->context().keyboardCaptured;
   if (frame.clicks > 0 && !pointerOverUI_) lastViewportClick_ = std::array<float, 2>{input_.cursorX, input_.cursorY};
   return changed;
+}
+
+void InterfaceFrame::followDpi(int dpi) {
+  if (!manager_ || dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  manager_->ensureAtlas(*links_.texts, theme_.brightText(), dpi);
+  manager_->loadIcons(dpi);
 }
 
 void InterfaceFrame::draw() {

@@ -43,6 +43,9 @@ class InterfaceFrame {
   // The frame's input and a walk of the panels; true when what the
   // interface draws changed (the view must draw again).
   bool update(const InputState& frame, int width, int height);
+  // The window's DPI: another one builds the glyphs again (and loads the
+  // icons of another size class); the texts follow on their next frame.
+  void followDpi(int dpi);
   void draw();
   void release();
   // Walked in this order each frame.
@@ -98,6 +101,7 @@ class InterfaceFrame {
   std::vector<UI::UIElement*> panels_;
   bool pointerOverUI_ = false;
   bool keyboardCaptured_ = false;
+  int dpi_ = 0;  // asked for last
   std::optional<std::array<float, 2>> lastViewportClick_;  // window pixels
 };
 

@@ -78,6 +78,10 @@ void onCursor(GLFWwindow* window, double x, double y) {
   record([&] { inputOf(window).recordCursor(x, y); });
 }
 
+void onCursorEnter(GLFWwindow* window, int entered) {
+  if (!entered) record([&] { inputOf(window).recordCursorLeft(); });
+}
+
 void onScroll(GLFWwindow* window, double /*dx*/, double dy) {
   record([&] { inputOf(window).recordScroll(dy); });
 }
@@ -223,6 +227,7 @@ void ViewWindow::registerCallbacks() {
   glfwSetCharCallback(window_, onCharacter);
   glfwSetMouseButtonCallback(window_, onMouseButton);
   glfwSetCursorPosCallback(window_, onCursor);
+  glfwSetCursorEnterCallback(window_, onCursorEnter);
   glfwSetScrollCallback(window_, onScroll);
   glfwSetInputMode(window_, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
   const int shapes[5] = {GLFW_ARROW_CURSOR, GLFW_HAND_CURSOR, GLFW_CROSSHAIR_CURSOR, GLFW_IBEAM_CURSOR,

@@ -25,6 +25,7 @@
 #include "ui/RibbonState.h"
 #include "ui/StockQuality.h"
 #include "ui/TextButton.h"
+#include "ui/TextPair.h"
 #include "ui/ToggleTextButton.h"
 
 namespace {
@@ -276,6 +277,37 @@ TEST(InterfacePanels, APlaneChosenTwiceSwitchesTheSectionOff) {
   EXPECT_EQ(chosen, (std::vector<uint32_t>{1, 4, UI::CuttingPlaneSettings::kNone}));
   panel.show(5);
   for (uint32_t plane = 0; plane < 6; ++plane) EXPECT_EQ(panel.button(plane).active, plane == 5);
+}
+
+TEST(InterfacePanels, TextsFollowANewGlyphTableAndLongValuesAreCut) {
+  UIFrames ui;
+  UI::TextPair row(&ui.context, &ui.theme);
+  row.setValue(u"T12");
+  const float before = row.valueWidth();
+  // Another DPI: the letters take the new table's rectangles on their next frame.
+  const UI::FontAtlas fine = UI::buildFontAtlas(UI::englishStrings(), u"", false, 192);
+  ui.context.glyphs = &fine;
+  ++ui.context.glyphGeneration;
+  std::vector<UI::UIInstance> records = ui.frame({&row}, {-1, -1}, false);
+  const UI::GlyphRecord one = fine.glyph(u'1');
+  bool found = false;
+  for (const UI::UIInstance& r : records) found = found || (r.texRect[0] == one.u0 && r.texRect[1] == one.v0);
+  EXPECT_TRUE(found) << "the glyph of '1' in the 192-DPI table";
+  EXPECT_NEAR(row.valueWidth(), before, 2.0f) << "logical widths hardly change";
+  // A value wider than the row allows ends in dots, a pair never split.
+  row.setValue(std::u16string(400, u'W'));
+  EXPECT_LE(row.valueWidth(), UI::TextPair::kMaxValueWidth);
+  ASSERT_GE(row.value().size(), 4u);
+  EXPECT_EQ(row.value().substr(row.value().size() - 3), u"...");
+  for (size_t lead = 0; lead < 10; ++lead) {  // the cut falls on either unit of some pair
+    std::u16string name(lead, u'W');
+    for (int k = 0; k < 200; ++k) name += u"\xD83D\xDE00";
+    row.setValue(name);
+    const char16_t last = row.value()[row.value().size() - 4];
+    EXPECT_FALSE(last >= 0xD800 && last < 0xDC00) << lead << " letters before the pairs";
+  }
+  row.setValue(u"T12");
+  EXPECT_EQ(row.value(), u"T12");
 }
 
 class ContextMenuTest : public ::testing::Test {

@@ -296,6 +296,11 @@ TEST(ToolpathLookups, OperationsAndTheirVisibility) {
   EXPECT_FALSE(hidden->withOperationVisible(1, false)) << "hidden already";
   EXPECT_FALSE(t.withOperationVisible(2, false)) << "no such operation";
   EXPECT_EQ(hidden->moveCount(), t.moveCount());
+  // A range past the end takes the operations there are, in one snapshot.
+  const std::optional<Toolpath> none = hidden->withOperationsVisible(0, 99, false);
+  ASSERT_TRUE(none);
+  EXPECT_FALSE(none->operationVisible(0) || none->operationVisible(1));
+  EXPECT_FALSE(none->withOperationsVisible(0, 99, false)) << "nothing left to change";
 }
 
 TEST(ToolpathLookups, SubprogramLinesMapToTheirFiles) {
