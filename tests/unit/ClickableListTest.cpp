@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "ui/ClickableList.h"
-#include "ui/FontAtlas.h"
-#include "ui/IconAtlas.h"
+#include "support/UIFrames.h"
 #include "ui/StringTable.h"
 
 namespace {
@@ -19,9 +18,7 @@ constexpr float kW = 800, kH = 600;
 
 class ClickableListTest : public ::testing::Test {
  protected:
-  ClickableListTest() : atlas_(UI::buildFontAtlas(UI::englishStrings(), u"", false, 96)), icons_(UI::decodeIconAtlas(96)) {
-    context_.glyphs = &atlas_;
-    context_.icons = &icons_;
+  ClickableListTest() {
     list_.relX = list_.relY = 0.5f;
     list_.onSelect = [this](size_t row) { selected_.push_back(row); };
     list_.onTick = [this](size_t row, bool ticked) { ticks_.push_back({row, ticked}); };
@@ -32,30 +29,16 @@ class ClickableListTest : public ::testing::Test {
   }
   void frame(std::array<float, 2> cursor, bool down, double wheel = 0) {
     UI::FrameInput input;
-    input.windowWidth = kW, input.windowHeight = kH;
-    input.cursorX = cursor[0], input.cursorY = cursor[1];
-    input.buttonDown[0] = down;
-    input.scrollTotal = scroll_ += wheel;
-    context_.beginFrame(input);
-    std::vector<UI::UIInstance> records;
-    list_.collect(records);
+    input.scrollTotal = wheel;  // the steps of this frame
+    ui_.frame({&list_}, cursor, down, input);
   }
-  void click(std::array<float, 2> at) {
-    frame(at, false);
-    frame(at, true);
-    frame(at, false);
-  }
+  void click(std::array<float, 2> at) { ui_.click({&list_}, at); }
   // Window pixels in an element: fx, fy fractions across it (fy from the top).
-  static std::array<float, 2> at(const UI::UIElement& e, float fx, float fy) {
-    const UI::Rect r = e.getRect();
-    return {(r.x + r.w * fx) * kW, (1 - (r.y + r.h * (1 - fy))) * kH};
-  }
+  std::array<float, 2> at(const UI::UIElement& e, float fx, float fy) const { return ui_.at(e, fx, fy); }
 
-  UI::FontAtlas atlas_;
-  UI::IconAtlas icons_;
-  UI::UIContext context_;
-  UI::Theme theme_ = UI::Theme::light();
-  UI::ClickableList list_{&context_, &theme_};
+  testsupport::UIFrames ui_{kW, kH};
+  UI::UIContext& context_ = ui_.context;
+  UI::ClickableList list_{&context_, &ui_.theme};
   std::vector<size_t> selected_;
   std::vector<std::pair<size_t, bool>> ticks_;
   double scroll_ = 0;

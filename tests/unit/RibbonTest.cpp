@@ -9,12 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "ui/FontAtlas.h"
-#include "ui/IconAtlas.h"
+#include "support/UIFrames.h"
 #include "ui/Ribbonbar.h"
 #include "ui/RibbonState.h"
 #include "ui/StringTable.h"
-#include "ui/UIContext.h"
 
 namespace {
 
@@ -22,10 +20,8 @@ constexpr float kW = 1200, kH = 700;
 
 class RibbonTest : public ::testing::Test {
  protected:
-  RibbonTest() : atlas_(UI::buildFontAtlas(UI::englishStrings(), u"", false, 96)), icons_(UI::decodeIconAtlas(96)) {
-    context_.glyphs = &atlas_;
-    context_.icons = &icons_;
-    UI::RibbonLink link{&state_, &UI::englishStrings(), &theme_, [this](uint32_t action) {
+  RibbonTest() {
+    UI::RibbonLink link{&state_, &UI::englishStrings(), &ui_.theme, [this](uint32_t action) {
                           chosen_.push_back(action);
                           if (action == 20 || action == 21 || action == 70 || action == 74)
                             state_.check(action, !state_.ticked(action));
@@ -36,24 +32,10 @@ class RibbonTest : public ::testing::Test {
 
   // One frame: the cursor (window pixels, y down) and the left button.
   std::vector<UI::UIInstance> frame(std::array<float, 2> cursor, bool down) {
-    UI::FrameInput input;
-    input.windowWidth = kW, input.windowHeight = kH;
-    input.cursorX = cursor[0], input.cursorY = cursor[1];
-    input.buttonDown[0] = down;
-    context_.beginFrame(input);
-    std::vector<UI::UIInstance> records;
-    bar_->collect(records);
-    return records;
+    return ui_.frame({bar_.get()}, cursor, down);
   }
-  void click(std::array<float, 2> at) {
-    frame(at, false);
-    frame(at, true);
-    frame(at, false);
-  }
-  static std::array<float, 2> centreOf(const UI::UIElement& e) {
-    const UI::Rect r = e.getRect();
-    return {(r.x + r.w / 2) * kW, (1 - (r.y + r.h / 2)) * kH};
-  }
+  void click(std::array<float, 2> at) { ui_.click({bar_.get()}, at); }
+  std::array<float, 2> centreOf(const UI::UIElement& e) const { return ui_.at(e); }
   UI::SplitButtonItem& item(UI::SplitButton& button, uint32_t action) {
     for (const auto& i : button.menu()->items())
       if (i->action() == action) return *i;
@@ -61,10 +43,8 @@ class RibbonTest : public ::testing::Test {
     return *button.menu()->items().front();
   }
 
-  UI::FontAtlas atlas_;
-  UI::IconAtlas icons_;
-  UI::UIContext context_;
-  UI::Theme theme_ = UI::Theme::light();
+  testsupport::UIFrames ui_{kW, kH};
+  UI::UIContext& context_ = ui_.context;
   UI::RibbonState state_;
   std::vector<uint32_t> chosen_;
   std::unique_ptr<UI::Ribbonbar> bar_;
