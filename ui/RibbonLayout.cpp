@@ -18,7 +18,7 @@ std::vector<RibbonButtonEntry> makeLayout() {
       {54, IconId::Stock, 153, 222, 223, false, false,
        // "Save as STL" (55) and "Remove Chips" (87) join when they have
        // something to run.
-       {{56, 154, false}, {57, 155, false}, {58, 92, false}}},
+       {{56, 154, false}, {57, 155, false}, {58, 92, false}, {66, 159, false}}},
       {-1, IconId::StockQuality, 91, 226, -1, false, false, {}, InterfaceToggle::StockQualityPanel},
       {-1, IconId::Section, 167, 231, 232, false, true, {}, InterfaceToggle::Section, InterfaceToggle::SectionPanel},
       {42, IconId::Tool, 162, 220, 221, false, false, {{43, 163, false}, {85, 203, false}}},

@@ -12,7 +12,9 @@
 #include "platform/DataFolder.h"
 #include "view/Render.h"
 #include "view/PlaybackInformation.h"
+#include "view/ColourDialog.h"
 #include "view/StockQualityOf.h"
+#include "common/Utf16.h"
 #include "view/RemoteControl.h"
 
 #define GLFW_INCLUDE_NONE
@@ -95,6 +97,21 @@ bool Render::createWindow(SIM_Window parent) {
     links.cuttingPlane = &job_.cuttingPlane;
     links.choose = [this](uint32_t action) { view::chooseRibbonAction(*this, action); };
     interfaceFrame_.open(std::move(links), window_.dpiX() > 0 ? window_.dpiX() : 96);
+  }
+  if (UI::StockColorSetting* colours = interfaceFrame_.stockColours()) {
+    colours->picker().chooser = [this](const UI::Colour& current) {
+      return view::askColour(common::utf8FromUtf16(strings_[158]), current, lateRedraw_);
+    };
+    // The stock's own colour: every stock takes it; the lattices stay.
+    colours->picker().onChange = [this](const UI::Colour& colour) {
+      std::unique_lock stockLock(stock_.lock());
+      for (const stock::StockDescription& s : job_.stocks.stocks()) {
+        stock::StockDefinition definition = s.definition;
+        definition.colour = glm::vec3(colour[0], colour[1], colour[2]);
+        job_.stocks.setStock(std::move(definition));
+      }
+      requestRedraw();
+    };
   }
   if (UI::StockQuality* quality = interfaceFrame_.stockQuality()) {
     // A new quality rebuilds every stock's lattice; the next frame cuts it
@@ -189,6 +206,7 @@ void Render::runFrame(double now, bool drawing) {
   std::vector<view::FrameCommands::Work> afterCut = commands_.take(view::CommandStage::AfterCut);
   if (runCommands(commands_.take(view::CommandStage::BeforeFrame))) lastActivity_ = now;
 
+  if (lateRedraw_->exchange(false)) redrawRequested_ = true;
   if (drawing) {
     view::InputState input = window_.takeInput();
     if (interfaceFrame_.keyboardCaptured()) {
@@ -215,6 +233,12 @@ void Render::runFrame(double now, bool drawing) {
       shownStockRevision_ = stockRevision;
       shownUnit_ = job_.units.unit.load();
       interfaceFrame_.showStockQuality(view::stockQualityOf(job_));
+      if (UI::StockColorSetting* colours = interfaceFrame_.stockColours()) {
+        const std::optional<uint32_t> current = job_.stocks.currentStock();
+        const std::optional<stock::StockDescription> shown = current ? job_.stocks.stock(*current) : std::nullopt;
+        if (shown) colours->picker().setColour({shown->definition.colour.x, shown->definition.colour.y,
+                                                shown->definition.colour.z, 1.0f});
+      }
     }
   }
 

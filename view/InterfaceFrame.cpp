@@ -19,10 +19,10 @@ void InterfaceFrame::open(Links links, int dpi) {
     UI::RibbonLink link{links_.ribbon, &texts, &theme_, links_.choose};
     link.toggle = [this](UI::InterfaceToggle which) { toggle(which); };
     link.toggled = [this](UI::InterfaceToggle which) { return toggled(which); };
-    contextLink_ = std::make_unique<UI::RibbonLink>(link);
+    ribbonLink_ = std::make_unique<UI::RibbonLink>(link);
     ribbonbar_ = std::make_unique<UI::Ribbonbar>(context, std::move(link));
     panels_.push_back(ribbonbar_.get());
-    contextMenu_ = std::make_unique<UI::ContextMenu>(context, contextLink_.get());
+    contextMenu_ = std::make_unique<UI::ContextMenu>(context, ribbonLink_.get());
     contextMenu_->onClose = [this] {
       if (links_.state) links_.state->contextMenuOpen = 0;
     };
@@ -41,8 +41,12 @@ void InterfaceFrame::open(Links links, int dpi) {
   stockQuality_ = std::make_unique<UI::StockQuality>(context, &theme_, &texts);
   cuttingPlanes_ = std::make_unique<UI::CuttingPlaneSettings>(context, &theme_, &texts);
   cuttingPlanes_->onChoose = [this](uint32_t plane) { setPlane(plane); };
-  for (UI::UIElement* panel : {static_cast<UI::UIElement*>(stockQuality_.get()),
-                               static_cast<UI::UIElement*>(cuttingPlanes_.get())}) {
+  std::vector<UI::UIElement*> leftPanels = {stockQuality_.get(), cuttingPlanes_.get()};
+  if (ribbonLink_) {
+    stockColours_ = std::make_unique<UI::StockColorSetting>(context, ribbonLink_.get());
+    leftPanels.push_back(stockColours_.get());
+  }
+  for (UI::UIElement* panel : leftPanels) {
     panel->relX = 0, panel->relY = 1;
     panel->anchorX = 0, panel->anchorY = 1;
     panel->offsetX = 8;
@@ -90,10 +94,13 @@ void InterfaceFrame::showStockQuality(const UI::StockQualityValues& values) {
 }
 
 void InterfaceFrame::stackLeftPanels() {
-  // The quality panel first, the section planes below it.
+  // The quality panel first, the section planes and the stock colours below.
+  if (stockColours_) stockColours_->visible = links_.ribbon->ticked(66);
   float offsetY = kBelowRibbon;
   for (UI::UIElement* panel : {static_cast<UI::UIElement*>(stockQuality_.get()),
-                               static_cast<UI::UIElement*>(cuttingPlanes_.get())}) {
+                               static_cast<UI::UIElement*>(cuttingPlanes_.get()),
+                               static_cast<UI::UIElement*>(stockColours_.get())}) {
+    if (!panel) continue;
     panel->offsetY = offsetY;
     if (panel->visible) offsetY -= panel->height + 8;
   }
@@ -177,8 +184,9 @@ void InterfaceFrame::release() {
   panels_.clear();
   stockQuality_.reset();
   cuttingPlanes_.reset();
+  stockColours_.reset();
   contextMenu_.reset();
-  contextLink_.reset();
+  ribbonLink_.reset();
   ribbonbar_.reset();
   information_.reset();
   operations_.reset();

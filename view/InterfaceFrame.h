@@ -16,6 +16,7 @@
 #include "ui/Information.h"
 #include "ui/InterfaceState.h"
 #include "ui/Ribbonbar.h"
+#include "ui/StockColorSetting.h"
 #include "ui/StockQuality.h"
 #include "ui/StringTable.h"
 #include "ui/Theme.h"
@@ -64,6 +65,9 @@ class InterfaceFrame {
   // the section-plane panel, each opened from its ribbon button, top left.
   UI::StockQuality* stockQuality() { return stockQuality_.get(); }
   UI::CuttingPlaneSettings* cuttingPlaneSettings() { return cuttingPlanes_.get(); }
+  // The stock-colour panel, shown while ribbon entry 66 is ticked, below
+  // the other two; the caller sets its swatch's chooser and onChange.
+  UI::StockColorSetting* stockColours() { return stockColours_.get(); }
   // The ribbon's section button: the section on the last chosen plane, or
   // off.
   void toggleSection();
@@ -90,11 +94,12 @@ class InterfaceFrame {
   std::unique_ptr<UI::Ribbonbar> ribbonbar_;
   std::unique_ptr<UI::Information> information_;
   std::unique_ptr<UI::ClickableList> operations_;
-  std::unique_ptr<UI::RibbonLink> contextLink_;
+  std::unique_ptr<UI::RibbonLink> ribbonLink_;
   std::unique_ptr<UI::ContextMenu> contextMenu_;
   std::vector<UI::UIInstance> contextRecords_;
   std::unique_ptr<UI::StockQuality> stockQuality_;
   std::unique_ptr<UI::CuttingPlaneSettings> cuttingPlanes_;
+  std::unique_ptr<UI::StockColorSetting> stockColours_;
   Links links_;
   uint32_t lastPlane_ = 2;  // "Y-": the front half away, the section facing the default view
   UI::FrameInput input_;

@@ -183,7 +183,10 @@ class Render {
   std::optional<int32_t> language_;  // a built-in language to load at window creation
   view::StockPlacement stockPlacement_;
   view::InterfaceFrame interfaceFrame_;  // render thread; open with a window, not headless
-  uint64_t shownStockRevision_ = ~uint64_t{0};  // what the quality panel was last given
+  // Set by work that ends off the render thread (a dialog's answer): draw
+  // again. Shared, so a late answer never touches a closed view.
+  std::shared_ptr<std::atomic<bool>> lateRedraw_ = std::make_shared<std::atomic<bool>>(false);
+  uint64_t shownStockRevision_ = ~uint64_t{0};  // what the stock panels were last given
   uint32_t shownUnit_ = ~uint32_t{0};
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include "support/UIFrames.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
+#include "ui/ColorPicker.h"
 #include "ui/ContextMenu.h"
 #include "ui/ControlButton.h"
 #include "ui/CuttingPlaneSettings.h"
@@ -23,6 +25,7 @@
 #include "ui/NumberText.h"
 #include "ui/RadioButton.h"
 #include "ui/RibbonState.h"
+#include "ui/StockColorSetting.h"
 #include "ui/StockQuality.h"
 #include "ui/TextButton.h"
 #include "ui/TextPair.h"
@@ -308,6 +311,67 @@ TEST(InterfacePanels, TextsFollowANewGlyphTableAndLongValuesAreCut) {
   }
   row.setValue(u"T12");
   EXPECT_EQ(row.value(), u"T12");
+}
+
+TEST(InterfacePanels, TheSwatchTakesTheDialogsAnswerWhenItComes) {
+  UIFrames ui;
+  UI::ColorPicker picker(&ui.context, &ui.theme);
+  picker.relX = picker.relY = 0.5f;
+  picker.setColour({0.2f, 0.2f, 0.2f, 1});
+  std::vector<std::promise<std::optional<UI::Colour>>> dialogs;
+  dialogs.reserve(4);
+  std::vector<UI::Colour> changes;
+  picker.chooser = [&](const UI::Colour& current) {
+    EXPECT_EQ(current, picker.colour());
+    dialogs.emplace_back();
+    return dialogs.back().get_future().share();
+  };
+  picker.onChange = [&](const UI::Colour& c) { changes.push_back(c); };
+  ui.click({&picker}, ui.at(picker));
+  ui.click({&picker}, ui.at(picker));
+  EXPECT_EQ(dialogs.size(), 1u) << "one dialog at a time";
+  ui.frame({&picker}, {-1, -1}, false);
+  EXPECT_TRUE(picker.choosing());
+  dialogs[0].set_value(UI::Colour{1, 0, 0, 1});
+  ui.frame({&picker}, {-1, -1}, false);
+  EXPECT_EQ(changes, (std::vector<UI::Colour>{{1, 0, 0, 1}}));
+  EXPECT_FALSE(picker.choosing());
+  // Cancelled: the colour stays.
+  ui.click({&picker}, ui.at(picker));
+  ASSERT_EQ(dialogs.size(), 2u);
+  dialogs[1].set_value(std::nullopt);
+  ui.frame({&picker}, {-1, -1}, false);
+  EXPECT_EQ(changes.size(), 1u);
+  EXPECT_EQ(picker.colour(), (UI::Colour{1, 0, 0, 1}));
+}
+
+TEST(InterfacePanels, StockColoursRunTheStockMenusEntries) {
+  UIFrames ui;
+  UI::RibbonState state;
+  std::vector<uint32_t> chosen;
+  // Entries 56 and 57 exclude each other, as the view runs them.
+  UI::RibbonLink link{&state, &UI::englishStrings(), &ui.theme, [&](uint32_t action) {
+                        chosen.push_back(action);
+                        const bool on = !state.ticked(action);
+                        if (action == 56 || action == 57) state.check(113 - action, false);
+                        state.check(action, on);
+                      }};
+  UI::StockColorSetting panel(&ui.context, &link);
+  panel.relX = panel.relY = 0.5f;
+  auto clickMode = [&](size_t i) { ui.click({&panel}, ui.at(panel.mode(i), 0.1f, 0.5f)); };
+  clickMode(2);  // by tool
+  clickMode(1);  // by operation
+  clickMode(1);  // already: nothing
+  clickMode(0);  // one colour: the one in force goes off
+  ui.click({&panel}, ui.at(panel.loop(), 0.1f, 0.5f));
+  EXPECT_EQ(chosen, (std::vector<uint32_t>{57, 56, 56, 58}));
+  ui.frame({&panel}, {-1, -1}, false);
+  EXPECT_TRUE(panel.mode(0).on && !panel.mode(1).on && !panel.mode(2).on);
+  EXPECT_TRUE(panel.loop().on);
+  // The swatch sits after the first row's label, inside the panel.
+  const UI::Rect swatch = panel.picker().getRect(), row = panel.mode(0).getRect(), all = panel.getRect();
+  EXPECT_GE(swatch.x, row.x + row.w);
+  EXPECT_LE(swatch.x + swatch.w, all.x + all.w);
 }
 
 class ContextMenuTest : public ::testing::Test {

@@ -211,4 +211,8 @@ TEST(HostText, Utf8BecomesUtf16) {
   EXPECT_EQ(common::utf16FromUtf8("a\xC3"), u"a\uFFFD") << "cut short";
   EXPECT_EQ(common::utf16FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD") << "overlong";
   EXPECT_EQ(common::utf16FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD") << "a surrogate";
+  // And back, as dialog titles leave the view.
+  for (const std::u16string text : {u"Fr\u00E4sen \u20AC", u"\U0001F527 T1", u"", u"\u65E5\u672C"})
+    EXPECT_EQ(common::utf16FromUtf8(common::utf8FromUtf16(text)), text);
+  EXPECT_EQ(common::utf8FromUtf16(u"a\xD800" u"b\xDC00"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD") << "unpaired halves";
 }

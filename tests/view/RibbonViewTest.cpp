@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "korvane/Korvane.h"
+#include "platform/Dialogs.h"
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/ViewJobs.h"
@@ -103,8 +104,9 @@ TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
 // slot job the tool stands at the slot's end with the job's tool.
 // The section button cuts on the last plane and stops; the quality panel
 // takes typed text and rebuilds the stock; neither click is the viewport's,
-// and letters typed into the field step no playback.
-TEST_F(RibbonView, SectionAndQualityPanelsDriveTheView) {
+// and letters typed into the field step no playback; the colour panel's
+// swatch colours the stock with the dialog's answer.
+TEST_F(RibbonView, StockPanelsDriveTheView) {
   testsupport::SlotJob job;
   testsupport::loadJob(view, job);
   auto buttonCentre = [&](UI::InterfaceToggle toggle) {
@@ -142,6 +144,37 @@ TEST_F(RibbonView, SectionAndQualityPanelsDriveTheView) {
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
   EXPECT_FALSE(SIM_IsPlaying(view));
   EXPECT_EQ(onRenderThread([&] { return view->interfaceFrame().stockQuality()->entry().field().text(); }), u"0.30");
+
+  // "Colors" in the Stock menu opens the stock-colour panel; its swatch asks
+  // the dialog provider and the stock takes the answer.
+  struct Scripted : platform::DialogProvider {
+    void messageBox(const std::string&, const std::string&, Icon) override {}
+    std::optional<std::string> saveFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+      return std::nullopt;
+    }
+    std::optional<platform::Rgb> chooseColour(const std::string& title, platform::Rgb) override {
+      EXPECT_EQ(title, "Color");
+      return platform::Rgb{255, 0, 51};
+    }
+  };
+  platform::setDialogProvider(std::make_shared<Scripted>());
+  click(section);  // Enter ended the edit; this closes nothing and reaches the ribbon
+  click(section);
+  click(centreOf(54, true));
+  click(onRenderThread([&] {
+    for (const auto& item : view->interfaceFrame().ribbonbar()->buttonOf(54)->menu()->items())
+      if (item->action() == 66) return pixelCentre(*view, *item);
+    return std::array<double, 2>{-1, -1};
+  }));
+  EXPECT_TRUE(onRenderThread([&] { return view->interfaceFrame().stockColours()->visible; }));
+  const auto swatch = onRenderThread([&] { return pixelCentre(*view, view->interfaceFrame().stockColours()->picker()); });
+  click(swatch);  // closes the menu, still open for more choices; nothing else
+  EXPECT_FALSE(onRenderThread([&] { return view->interfaceFrame().stockColours()->picker().choosing(); }));
+  click(swatch);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetStock(view, 1).colour[2] - 0.2f) < 1e-6f; }))
+      << SIM_GetStock(view, 1).colour[0];
+  EXPECT_EQ(SIM_GetStock(view, 1).colour[0], 1.0f);
+  platform::setDialogProvider(nullptr);
 }
 
 TEST_F(RibbonView, InformationShowsWhereThePlayedToolStands) {
