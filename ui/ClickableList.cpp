@@ -98,11 +98,7 @@ ClickableList::ClickableList(UIContext* context, const Theme* theme)
   width = kWidth;
   height = kTitleHeight + kShownRows * kRowHeight + 2 * kPadding;
   roundness = 0.06f;
-  title_.parent = this;
-  title_.widthMode = title_.heightMode = SizeMode::Pixels;
-  title_.width = title_.height = 0;
-  title_.relX = 0, title_.relY = 1;
-  title_.offsetX = kPadding + 2, title_.offsetY = -kPadding;
+  title_.hangFrom(this, 0, 1, kPadding + 2, -kPadding);
   for (size_t i = 0; i < kShownRows; ++i) {
     auto item = std::make_unique<Item>(context, theme, this);
     item->parent = this;

@@ -8,10 +8,7 @@ CuttingPlaneButton::CuttingPlaneButton(UIContext* context, const Theme* theme, u
   width = kWidth;
   height = kHeight;
   roundness = 0.3f;
-  label_.parent = this;
-  label_.widthMode = label_.heightMode = SizeMode::Pixels;
-  label_.width = label_.height = 0;
-  label_.relX = label_.relY = 0.5f;
+  label_.hangFrom(this, 0.5f, 0.5f);
   label_.alignment = Text::Centre;
 }
 

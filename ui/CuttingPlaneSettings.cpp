@@ -14,11 +14,7 @@ CuttingPlaneSettings::CuttingPlaneSettings(UIContext* context, const Theme* them
     : UIElement(context), theme_(theme), texts_(texts), title_(context) {
   widthMode = heightMode = SizeMode::Pixels;
   roundness = 0.08f;
-  title_.parent = this;
-  title_.widthMode = title_.heightMode = SizeMode::Pixels;
-  title_.width = title_.height = 0;
-  title_.relX = 0, title_.relY = 1;
-  title_.offsetX = kPadding, title_.offsetY = -kPadding + 2;
+  title_.hangFrom(this, 0, 1, kPadding, -kPadding + 2);
   // Three columns, one per axis; the negative side above the positive one.
   for (uint32_t plane = 0; plane < buttons_.size(); ++plane) {
     auto button = std::make_unique<CuttingPlaneButton>(context, theme, plane);

@@ -21,11 +21,7 @@ Information::Information(UIContext* context, const Theme* theme, const StringTab
   relX = relY = 0;
   offsetX = offsetY = 8;
   roundness = 0.08f;
-  title_.parent = this;
-  title_.widthMode = title_.heightMode = SizeMode::Pixels;
-  title_.width = title_.height = 0;
-  title_.relX = 0, title_.relY = 1;
-  title_.offsetX = kPadding, title_.offsetY = -kPadding + 2;
+  title_.hangFrom(this, 0, 1, kPadding, -kPadding + 2);
   for (size_t i = 0; i < std::size(kLabels); ++i) {
     rows_.push_back(std::make_unique<TextPair>(context, theme));
     rows_.back()->parent = this;

@@ -7,17 +7,9 @@ InputPair::InputPair(UIContext* context, const Theme* theme)
   widthMode = heightMode = SizeMode::Pixels;
   height = 22;
   const float line = Text::lineHeight(*context);
-  for (Text* text : {&label_, &unit_}) {
-    text->parent = this;
-    text->widthMode = text->heightMode = SizeMode::Pixels;
-    text->width = text->height = 0;
-    text->relY = 0.5f;
-    text->offsetY = line / 2;
-  }
-  label_.relX = 0;
-  unit_.relX = 1;
+  label_.hangFrom(this, 0, 0.5f, 0, line / 2);
+  unit_.hangFrom(this, 1, 0.5f, -kUnitWidth + 4, line / 2);
   unit_.anchorX = 1;
-  unit_.offsetX = -kUnitWidth + 4;
   field_.parent = this;
   field_.relX = 1, field_.relY = 0.5f;
   field_.anchorX = 1, field_.anchorY = 0.5f;

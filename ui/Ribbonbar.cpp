@@ -21,12 +21,7 @@ Ribbonbar::Ribbonbar(UIContext* context, RibbonLink link)
   hintBox_.widthMode = hintBox_.heightMode = SizeMode::Pixels;
   hintBox_.roundness = 0.15f;
   hintBox_.visible = false;
-  for (Text* text : {&hintTitle_, &hintDescription_}) {
-    text->parent = &hintBox_;
-    text->widthMode = text->heightMode = SizeMode::Pixels;
-    text->width = text->height = 0;
-    text->relX = 0, text->relY = 1;
-  }
+  for (Text* text : {&hintTitle_, &hintDescription_}) text->hangFrom(&hintBox_, 0, 1);
   build();
 }
 

@@ -16,11 +16,7 @@ StockColorSetting::StockColorSetting(UIContext* context, const RibbonLink* link)
     : UIElement(context), link_(link), title_(context), loop_(context, link->theme), picker_(context, link->theme) {
   widthMode = heightMode = SizeMode::Pixels;
   roundness = 0.08f;
-  title_.parent = this;
-  title_.widthMode = title_.heightMode = SizeMode::Pixels;
-  title_.width = title_.height = 0;
-  title_.relX = 0, title_.relY = 1;
-  title_.offsetX = kPadding, title_.offsetY = -kPadding + 2;
+  title_.hangFrom(this, 0, 1, kPadding, -kPadding + 2);
   auto place = [this](UIElement& e, size_t row) {
     e.parent = this;
     e.relX = 0, e.relY = 1;

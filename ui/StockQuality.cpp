@@ -18,11 +18,7 @@ StockQuality::StockQuality(UIContext* context, const Theme* theme, const StringT
   width = kWidth;
   height = 2 * kPadding + 20 + 24;
   roundness = 0.08f;
-  title_.parent = this;
-  title_.widthMode = title_.heightMode = SizeMode::Pixels;
-  title_.width = title_.height = 0;
-  title_.relX = 0, title_.relY = 1;
-  title_.offsetX = kPadding, title_.offsetY = -kPadding + 2;
+  title_.hangFrom(this, 0, 1, kPadding, -kPadding + 2);
   entry_.parent = this;
   entry_.relX = 0, entry_.relY = 1;
   entry_.anchorX = 0, entry_.anchorY = 1;

@@ -21,6 +21,14 @@ void Text::setText(std::u16string text) {
   layout();
 }
 
+void Text::hangFrom(UIElement* owner, float atX, float atY, float byX, float byY) {
+  parent = owner;
+  widthMode = heightMode = SizeMode::Pixels;
+  width = height = 0;
+  relX = atX, relY = atY;
+  offsetX = byX, offsetY = byY;
+}
+
 float Text::lineHeight(const UIContext& context) {
   return context.glyphs ? context.glyphs->lineHeight / context.glyphs->contentScale : 16.0f;
 }

@@ -29,6 +29,9 @@ class Text : public UIElement {
   // table must be set; without it every letter is empty).
   void setText(std::u16string text);
   const std::u16string& text() const { return text_; }
+  // Hangs the text from a point of its parent: (relX, relY) of the
+  // parent's rectangle moved by the offsets (logical pixels).
+  void hangFrom(UIElement* owner, float atX, float atY, float byX = 0, float byY = 0);
   // The colour of every letter, both ends of the gradient.
   void setColor(const std::array<float, 4>& rgba);
   // Alignment and maximum width (logical pixels, 0 unlimited) take effect

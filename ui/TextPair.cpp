@@ -5,11 +5,7 @@ namespace UI {
 namespace {
 
 void placeText(Text& text, UIElement* row, float relX, uint32_t alignment) {
-  text.parent = row;
-  text.widthMode = text.heightMode = SizeMode::Pixels;
-  text.width = text.height = 0;
-  text.relX = relX;
-  text.relY = 1;
+  text.hangFrom(row, relX, 1);
   text.alignment = alignment;
 }
 
