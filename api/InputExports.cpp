@@ -16,7 +16,8 @@ SIM_EXPORT int32_t SIM_SendInput(Render* view, const SIM_InputEvent* event) {
     const int32_t b = event->button;
     const bool button = event->kind == SIM_INPUT_BUTTON_DOWN || event->kind == SIM_INPUT_BUTTON_UP;
     if (button && (b < 0 || b > 2)) return SIM_STATUS_OUT_OF_RANGE;
-    if (event->kind == SIM_INPUT_CHARACTER && (b < 0x20 || b > 0x10FFFF || (b >= 0xD800 && b < 0xE000)))
+    const bool control = b < 0x20 || (b >= 0x7F && b < 0xA0);
+    if (event->kind == SIM_INPUT_CHARACTER && (control || b > 0x10FFFF || (b >= 0xD800 && b < 0xE000)))
       return SIM_STATUS_OUT_OF_RANGE;
     const bool key = event->kind == SIM_INPUT_KEY_DOWN || event->kind == SIM_INPUT_KEY_UP;
     if (key && !view::InputState::knownKey(b)) return SIM_STATUS_OUT_OF_RANGE;

@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,12 +35,13 @@ std::optional<std::string> onPath(const std::string& program) {
 // Runs the program with the arguments and returns what it printed when it
 // exits with 0 (zenity's "OK"), nothing otherwise.
 std::optional<std::string> runForAnswer(const std::string& program, const std::vector<std::string>& arguments) {
+  // Close-on-exec: another child spawned meanwhile must not hold the write
+  // end open, or the answer would never end.
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return std::nullopt;
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return std::nullopt;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
@@ -58,9 +60,10 @@ std::optional<std::string> runForAnswer(const std::string& program, const std::v
   close(pipeEnds[0]);
   if (spawned != 0) return std::nullopt;
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  pid_t waited = -1;
+  while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  if (waited != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
   return answer;
 }

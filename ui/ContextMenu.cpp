@@ -39,14 +39,16 @@ ContextMenu::ContextMenu(UIContext* context, const RibbonLink* link)
   rows_.anchorX = 0, rows_.anchorY = 1;
 }
 
-void ContextMenu::open(float cursorX, float cursorY) {
+void ContextMenu::open(float cursorX, float cursorY, float windowWidth, float windowHeight) {
   rows_.arrange();
   width = rows_.width;
   height = rows_.height;
   const float scaleX = context->contentScaleX > 0 ? context->contentScaleX : 1;
   const float scaleY = context->contentScaleY > 0 ? context->contentScaleY : 1;
   const float w = width * scaleX, h = height * scaleY;
-  const float W = std::max(context->windowWidth, 1.0f), H = std::max(context->windowHeight, 1.0f);
+  const float W = std::max(windowWidth, 1.0f), H = std::max(windowHeight, 1.0f);
+  cursorX = std::clamp(cursorX, 0.0f, W);
+  cursorY = std::clamp(cursorY, 0.0f, H);
   // Flip to the other side of the cursor where the menu would leave the window.
   const float left = cursorX + w <= W ? cursorX : std::max(0.0f, cursorX - w);
   const float top = cursorY + h <= H ? cursorY : std::max(0.0f, cursorY - h);

@@ -18,9 +18,10 @@ class ContextMenu : public UIElement {
  public:
   ContextMenu(UIContext* context, const RibbonLink* link);
 
-  // Opens with its top left corner at the cursor (window pixels, origin top
-  // left), moved left or up where the window ends.
-  void open(float cursorX, float cursorY);
+  // Opens with its top left corner at the point (window pixels, origin top
+  // left) in a window of the given size, moved left or up where the window
+  // ends and kept inside it.
+  void open(float x, float y, float windowWidth, float windowHeight);
   void close();
   bool isOpen() const { return visible; }
   // Called whenever the menu closes, however it closed.

@@ -108,7 +108,8 @@ void InputField::applyKeyboard() {
     if (!editing_) break;
     if (press.key == EditKey::Character) {
       const char16_t c = press.character;
-      if (c >= 0x20 && c != 0x7F && (!accepts || accepts(c))) run += c;
+      const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+      if (!control && (!accepts || accepts(c))) run += c;
       continue;
     }
     flush();
@@ -156,14 +157,17 @@ void InputField::collect(std::vector<UIInstance>& records, bool snap) {
   box_.collect(records, true);
   const std::vector<float>& pen = penPositions();
   const size_t from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
-  selection_.visible = editing_ && from != to && to < pen.size();
+  // Letters past the field's width are not drawn: neither are the caret
+  // and the selection there.
+  auto inside = [&](size_t i) { return std::min(pen[i], width); };
+  selection_.visible = editing_ && from != to && to < pen.size() && pen[from] < width;
   if (selection_.visible) {
     selection_.offsetX = pen[from];
-    selection_.width = pen[to] - pen[from];
+    selection_.width = inside(to) - pen[from];
   }
   selection_.colorBottom = selection_.colorTop = theme_->ticked;
   selection_.collect(records, true);
-  caretBar_.visible = editing_ && caret_ < pen.size();
+  caretBar_.visible = editing_ && caret_ < pen.size() && pen[caret_] <= width;
   if (caretBar_.visible) caretBar_.offsetX = pen[caret_];
   caretBar_.colorBottom = caretBar_.colorTop = theme_->text;
   caretBar_.collect(records, true);

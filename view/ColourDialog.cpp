@@ -16,7 +16,7 @@ UI::ColorPicker::Answer askColour(const std::string& title, const UI::Colour& cu
   for (size_t k = 0; k < 3; ++k)
     initial[k] = static_cast<uint8_t>(std::lround(std::clamp(current[k], 0.0f, 1.0f) * 255.0f));
   std::shared_ptr<platform::DialogProvider> provider = platform::dialogs();
-  std::thread([promise, provider, title, initial, wake] {
+  auto ask = [promise, provider, title, initial, wake] {
     std::optional<UI::Colour> result;
     try {
       if (const std::optional<platform::Rgb> chosen = provider->chooseColour(title, initial))
@@ -26,7 +26,15 @@ UI::ColorPicker::Answer askColour(const std::string& title, const UI::Colour& cu
     }
     promise->set_value(result);
     if (wake) *wake = true;
-  }).detach();
+  };
+  try {
+    std::thread(std::move(ask)).detach();
+  } catch (...) {
+    // No thread for the dialog: it answers as a cancelled one.
+    std::promise<std::optional<UI::Colour>> cancelled;
+    cancelled.set_value(std::nullopt);
+    return cancelled.get_future().share();
+  }
   return answer;
 }
 

@@ -114,11 +114,17 @@ bool Render::createWindow(SIM_Window parent) {
     };
   }
   if (UI::StockQuality* quality = interfaceFrame_.stockQuality()) {
-    // A new quality rebuilds every stock's lattice; the next frame cuts it
-    // again to the position played.
+    // A new quality rebuilds the lattice of every stock whose precision
+    // mode is the one the panel shows (a fraction means nothing to a stock
+    // in tolerance mode); the next frame cuts them again to the position
+    // played.
     quality->onChange = [this](double value) {
       std::unique_lock stockLock(stock_.lock());
+      const std::optional<uint32_t> current = job_.stocks.currentStock();
+      const std::optional<stock::StockDescription> shown = current ? job_.stocks.stock(*current) : std::nullopt;
+      if (!shown || shown->definition.precision == stock::StockPrecision::Level) return;
       for (const stock::StockDescription& s : job_.stocks.stocks()) {
+        if (s.definition.precision != shown->definition.precision) continue;
         stock::StockDefinition definition = s.definition;
         definition.quality = value;
         job_.stocks.setStock(std::move(definition));

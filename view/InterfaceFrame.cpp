@@ -139,12 +139,25 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   input_.scrollTotal += frame.wheelSteps;
   input_.modifierDown = frame.modifierKeys;
   input_.editKeys = frame.editKeys;
-  // The menu opens where the viewport was clicked (a host's command
-  // without a click: at the cursor).
-  if (contextMenu_ && links_.state && links_.state->contextMenuOpen.load() && !contextMenu_->isOpen())
-    contextMenu_->open(lastViewportClick_ ? (*lastViewportClick_)[0] : input_.cursorX,
-                       lastViewportClick_ ? (*lastViewportClick_)[1] : input_.cursorY);
-  if (cuttingPlanes_ && links_.cuttingPlane) cuttingPlanes_->show(links_.cuttingPlane->get().plane);
+  // The menu opens where the viewport was clicked; a host's command
+  // without a click opens it at the cursor, or in the middle of the window
+  // when the cursor is elsewhere.
+  if (contextMenu_ && links_.state && links_.state->contextMenuOpen.load() && !contextMenu_->isOpen()) {
+    std::array<float, 2> at{input_.windowWidth / 2, input_.windowHeight / 2};
+    if (lastViewportClick_)
+      at = *lastViewportClick_;
+    else if (input_.cursorX >= 0)
+      at = {input_.cursorX, input_.cursorY};
+    lastViewportClick_.reset();
+    contextMenu_->open(at[0], at[1], input_.windowWidth, input_.windowHeight);
+  }
+  if (cuttingPlanes_ && links_.cuttingPlane) {
+    // The plane in force, however it was set, is the one the section
+    // button comes back to.
+    const uint32_t plane = links_.cuttingPlane->get().plane;
+    cuttingPlanes_->show(plane);
+    if (plane < UI::CuttingPlaneSettings::kNone) lastPlane_ = plane;
+  }
   stackLeftPanels();
   const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
     // The ribbon bar first, then the context menu: both take the cursor

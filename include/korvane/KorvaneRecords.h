@@ -671,7 +671,7 @@ enum {
   SIM_INPUT_BUTTON_DOWN = 1, /* button goes down where the cursor is */
   SIM_INPUT_BUTTON_UP = 2,
   SIM_INPUT_WHEEL = 3,       /* wheel steps, > 0 away from the user */
-  SIM_INPUT_CHARACTER = 4,   /* button: a Unicode code point typed (not a surrogate, 32 or above) */
+  SIM_INPUT_CHARACTER = 4,   /* button: a Unicode code point typed (not a control, not a surrogate) */
   SIM_INPUT_KEY_DOWN = 5,    /* button: a key code, 32 to 348 */
   SIM_INPUT_KEY_UP = 6
 };

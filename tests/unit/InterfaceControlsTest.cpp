@@ -154,7 +154,7 @@ TEST(InterfaceControls, TextFieldEdits) {
       {"shift selects, typing replaces", u"12345", {keys(u"", {{K::Left, true}, {K::Left, true}}), keys(u"9")},
        u"1239", true, {}},
       {"left collapses a selection", u"abcd", {keys(u"", {{K::SelectAll}, {K::Left}}), keys(u"x")}, u"xabcd", true, {}},
-      {"control characters are not text", u"", {keys(u"a\tb\x7F")}, u"ab", true, {}},
+      {"control characters are not text", u"", {keys(u"a\tb\x7F\x85")}, u"ab", true, {}},
       {"a pair goes as one", u"a" + pair, {keys(u"", {{K::Backspace}})}, u"a", true, {}},
       {"a pair typed stays whole", u"", {keys(pair)}, pair, true, {}},
       {"a pair is stepped over whole", u"a" + pair + u"b", {keys(u"", {{K::Left}, {K::Left}, {K::Delete}})}, u"ab", true, {}},
@@ -403,12 +403,12 @@ TEST_F(ContextMenuTest, OpensInsideTheWindow) {
     bool flipsLeft, flipsUp;
   };
   for (const Case& c : {Case{{100, 100}, false, false}, Case{{990, 100}, true, false}, Case{{100, 590}, false, true},
-                        Case{{995, 595}, true, true}}) {
-    menu_->open(c.cursor[0], c.cursor[1]);
+                        Case{{995, 595}, true, true}, Case{{-1, -1}, false, false}}) {
+    menu_->open(c.cursor[0], c.cursor[1], 1000, 600);
     const UI::Rect r = menu_->getRect();
     const float left = r.x * 1000, top = (1 - r.y - r.h) * 600;
-    EXPECT_NEAR(c.flipsLeft ? left + r.w * 1000 : left, c.cursor[0], 1.0f);
-    EXPECT_NEAR(c.flipsUp ? top + r.h * 600 : top, c.cursor[1], 1.0f);
+    EXPECT_NEAR(c.flipsLeft ? left + r.w * 1000 : left, std::max(c.cursor[0], 0.0f), 1.0f);
+    EXPECT_NEAR(c.flipsUp ? top + r.h * 600 : top, std::max(c.cursor[1], 0.0f), 1.0f);
     EXPECT_GE(left, 0);
     EXPECT_LE(left + r.w * 1000, 1000.5f);
     EXPECT_LE(top + r.h * 600, 600.5f);
@@ -417,7 +417,7 @@ TEST_F(ContextMenuTest, OpensInsideTheWindow) {
 
 TEST_F(ContextMenuTest, RunsAnEntryAndSwallowsTheClosingPress) {
   state_.setEnabled(69, false);
-  menu_->open(300, 200);
+  menu_->open(300, 200, 1000, 600);
   ui_.frame({menu_.get()}, {-1, -1}, false);
   // A disabled entry runs nothing; "Fit to window" runs and closes.
   ui_.click({menu_.get()}, ui_.at(item(69)));
@@ -429,7 +429,7 @@ TEST_F(ContextMenuTest, RunsAnEntryAndSwallowsTheClosingPress) {
   EXPECT_EQ(closed_, 1);
   // Open again; a press elsewhere closes it, and the cursor stays taken
   // until the button is up again, so the viewport sees no click.
-  menu_->open(300, 200);
+  menu_->open(300, 200, 1000, 600);
   ui_.frame({menu_.get()}, {800, 500}, false);
   EXPECT_GE(ui_.context.cursorX, 0) << "outside the open menu the cursor is free";
   ui_.frame({menu_.get()}, {800, 500}, true);
@@ -440,7 +440,7 @@ TEST_F(ContextMenuTest, RunsAnEntryAndSwallowsTheClosingPress) {
   ui_.frame({menu_.get()}, {800, 500}, false);
   EXPECT_GE(ui_.context.cursorX, 0);
   // The wheel closes it as well.
-  menu_->open(300, 200);
+  menu_->open(300, 200, 1000, 600);
   UI::FrameInput wheel;
   wheel.scrollTotal = 1;
   ui_.frame({menu_.get()}, {800, 500}, false, wheel);

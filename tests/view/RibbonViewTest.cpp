@@ -118,6 +118,13 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
   click(section);
   EXPECT_EQ(SIM_GetCuttingPlane(view).plane, uint32_t{SIM_CUTTING_PLANE_NONE});
 
+  // A second stock in tolerance mode, updated last: the panel shows its
+  // cell length, and what is typed reaches only stocks of that mode.
+  SIM_StockRecord fine = testsupport::boxStock(2, {0, 0, -30}, {40, 30, -20});
+  fine.precision = SIM_STOCK_PRECISION_TOLERANCE;
+  fine.quality = 1.0f;
+  ASSERT_EQ(SIM_CreateStock(view, fine), 0);
+  const float firstQuality = SIM_GetStock(view, 1).quality;
   click(buttonCentre(UI::InterfaceToggle::StockQualityPanel));
   const auto field = onRenderThread([&] { return pixelCentre(*view, view->interfaceFrame().stockQuality()->entry().field()); });
   click(field);
@@ -131,8 +138,9 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
   key(SIM_INPUT_KEY_UP, 340);
   for (char c : std::string("0,3")) key(SIM_INPUT_CHARACTER, c);
   key(SIM_INPUT_KEY_DOWN, 257);  // Enter
-  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetStock(view, 1).quality - 0.3f) < 1e-6f; }))
-      << SIM_GetStock(view, 1).quality;
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetStock(view, 2).quality - 0.3f) < 1e-6f; }))
+      << SIM_GetStock(view, 2).quality;
+  EXPECT_EQ(SIM_GetStock(view, 1).quality, firstQuality) << "a fraction stock keeps its quality";
   EXPECT_EQ(host.countOf(SIM_EVENT_VIEWPORT_CLICKED), 0u);
   // N and Space pressed while the field is edited step no playback (the
   // number field refuses the letters).
@@ -143,7 +151,7 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
   for (int i = 0; i < 4; ++i) onRenderThread([] { return 0; });
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
   EXPECT_FALSE(SIM_IsPlaying(view));
-  EXPECT_EQ(onRenderThread([&] { return view->interfaceFrame().stockQuality()->entry().field().text(); }), u"0.30");
+  EXPECT_EQ(onRenderThread([&] { return view->interfaceFrame().stockQuality()->entry().field().text(); }), u"0.300");
 
   // "Colors" in the Stock menu opens the stock-colour panel; its swatch asks
   // the dialog provider and the stock takes the answer.
@@ -206,6 +214,7 @@ TEST_F(RibbonView, BadInputIsRefusedAndTheWindowPictureShowsTheBar) {
                                        SIM_InputEvent{SIM_INPUT_CHARACTER, 0xDC00, 0, 0, 0},
                                        SIM_InputEvent{SIM_INPUT_CHARACTER, 0x110000, 0, 0, 0},
                                        SIM_InputEvent{SIM_INPUT_CHARACTER, '\n', 0, 0, 0},
+                                       SIM_InputEvent{SIM_INPUT_CHARACTER, 0x85, 0, 0, 0},
                                        SIM_InputEvent{SIM_INPUT_KEY_DOWN, 349, 0, 0, 0}}) {
     e = refused;
     EXPECT_EQ(SIM_SendInput(view, &e), SIM_STATUS_OUT_OF_RANGE) << e.kind << " " << e.button;
