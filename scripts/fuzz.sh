@@ -1,28 +1,20 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (build-fuzz/) and runs each for
-# the given seconds (default 60): the STL reader, the sample host's G-code
-# reader, machine definitions, the mesh cache's files, the interface's texts
-# and the record-taking
-# exports on a headless view (on a virtual
-# display with Mesa's software OpenGL). Seeds come from the test data; what
-# a run finds is kept in build-fuzz/findings and fails the script.
+# Builds the libFuzzer targets (in build-asan/, the tree the sanitizer suite
+# uses) and runs each for the given seconds (default 60): the STL reader, the
+# sample host's G-code reader, machine definitions, the mesh cache's files,
+# the interface's texts and the record-taking exports on a headless view (on
+# a virtual display with Mesa's software OpenGL). Seeds come from the test
+# data; what a run finds is kept in build-asan/findings and fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-./scripts/install-deps.sh
 export LIBGL_ALWAYS_SOFTWARE=1
-# Line tables only: enough for the reports, faster to build.
-cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
-  -DKORVANE_SANITIZE=fuzzer-no-link,address,undefined -DKORVANE_FUZZ=ON -DKORVANE_BUILD_TESTS=OFF \
-  -DKORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports \
-  fuzz_machine_definition fuzz_mesh_cache fuzz_interface_text
+./scripts/asan-build.sh fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports fuzz_machine_definition \
+  fuzz_mesh_cache fuzz_interface_text
 
-corpus=build-fuzz/corpus
+corpus=build-asan/corpus
 mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache "$corpus"/text \
-  build-fuzz/findings
+  build-asan/findings
 cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
 printf 'solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid s\n' \
@@ -47,8 +39,8 @@ run() {
   local target="$1" dir="$2"
   shift 2
   echo "== $target, $seconds s"
-  "$@" build-fuzz/fuzz/"$target" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=6144 \
-    -timeout=60 -artifact_prefix=build-fuzz/findings/"$target"- "$corpus/$dir"
+  "$@" build-asan/fuzz/"$target" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=6144 \
+    -timeout=60 -artifact_prefix=build-asan/findings/"$target"- "$corpus/$dir"
 }
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_stl_reader stl
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_reader gcode

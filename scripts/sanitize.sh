@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The test suite built with sanitizers, on a virtual display with Mesa's
 # software OpenGL: everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the view, playback and lifecycle tests
-# with ThreadSanitizer. What is let pass is the GL driver's alone, each
+# UndefinedBehaviorSanitizer (the tree scripts/asan-build.sh makes, which
+# the fuzz targets share), and the view, playback and lifecycle tests with
+# ThreadSanitizer. What is let pass is the GL driver's alone, each
 # with its reason (here and in tests/sanitizers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,19 +12,15 @@ export LIBGL_ALWAYS_SOFTWARE=1
 display=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 jobs="$(nproc)"
 supp="$PWD/tests/sanitizers"
-# Line tables are all the reports need; full debug information makes the
-# two builds markedly slower to compile and link.
+# Line tables only, as in the AddressSanitizer tree.
 lines=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer: the whole suite"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines[@]}" -DKORVANE_SANITIZE=address,undefined \
-  -DKORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
+./scripts/asan-build.sh
 # The window system unloads the GL driver when it ends, and LeakSanitizer
 # then finds the driver's process-lifetime allocations unreachable, from a
 # module it cannot name. Preloaded, the driver stays, and with it what it
-# still points to. (ASan wants its runtime first among the preloads; the
-# driver does not replace any of its functions.)
+# still points to.
 driver=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so
 # Left out: the installed-package and layer checks build other projects
 # against the library and say nothing about its memory; the two random-move
