@@ -37,6 +37,7 @@ bool InputField::numberCharacter(char16_t c) {
 void InputField::beginEditing() {
   if (editing_ || !editable) return;
   editing_ = true;
+  typed_ = false;
   before_ = text();
   anchor_ = 0;
   caret_ = text().size();
@@ -45,12 +46,20 @@ void InputField::beginEditing() {
 void InputField::endEditing(bool commit) {
   if (!editing_) return;
   editing_ = false;
-  if (!commit) {
-    setText(before_);
-    caret_ = anchor_ = text().size();  // the edit's caret may lie past the old text
-  } else if (text() != before_ && onCommit) {
-    onCommit(text());
+  if (commit && typed_ && text() != before_) {
+    if (onCommit) onCommit(text());
+    return;
   }
+  // Nothing typed, or cancelled: the owner's latest text.
+  setText(before_);
+  caret_ = anchor_ = text().size();  // the edit's caret may lie past the old text
+}
+
+void InputField::showLatest(const std::u16string& latest) {
+  if (editing_)
+    before_ = latest;
+  else if (latest != text())
+    setText(latest);
 }
 
 size_t InputField::boundaryUnderCursor() const {
@@ -94,6 +103,7 @@ void InputField::replaceSelection(const std::u16string& with) {
   next += inserted;
   next += text().substr(to);
   setText(std::move(next));
+  typed_ = true;
   caret_ = anchor_ = from + inserted.size();
 }
 

@@ -30,8 +30,13 @@ class InputField : public Text {
   size_t caret() const { return caret_; }
   size_t selectionAnchor() const { return anchor_; }
   void beginEditing();
-  // Ends editing; the text stays (commit) or goes back to what it was.
+  // Ends editing: a committed change stays and goes to onCommit; otherwise
+  // the field shows what it showed before, or the latest text its owner
+  // gave meanwhile.
   void endEditing(bool commit);
+  // The owner's current text: shown at once, or when an edit ends without
+  // a change.
+  void showLatest(const std::u16string& latest);
 
   void onPress() override;
   void onPressInside() override;
@@ -51,7 +56,8 @@ class InputField : public Text {
   const Theme* theme_;
   UIElement box_, selection_, caretBar_;
   bool editing_ = false;
-  std::u16string before_;  // the text when editing began
+  std::u16string before_;  // the text when editing began, or the owner's latest since
+  bool typed_ = false;     // the edit changed the text
   size_t caret_ = 0, anchor_ = 0;
 };
 

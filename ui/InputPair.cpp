@@ -23,7 +23,7 @@ void InputPair::setLabel(const std::u16string& text) { label_.setText(text); }
 void InputPair::setUnit(const std::u16string& text) { unit_.setText(text); }
 
 void InputPair::setValue(const std::u16string& text) {
-  if (!field_.editing() && text != field_.text()) field_.setText(text);
+  field_.showLatest(text);
 }
 
 void InputPair::onRelease() {

@@ -2,7 +2,7 @@
 // A labelled entry row of a panel: the label at the left, a text field at
 // the right edge, an optional unit after it. A click on the label starts
 // editing the field as a click on the field does. The value shown follows
-// setValue except while the user edits it.
+// setValue, after the user's edit when one is under way.
 #include <functional>
 #include <string>
 
@@ -18,7 +18,8 @@ class InputPair : public UIElement {
   InputPair(UIContext* context, const Theme* theme);
   void setLabel(const std::u16string& text);
   void setUnit(const std::u16string& text);
-  // The field's text, unless it is being edited.
+  // The field's text; while it is edited, the text it shows when the edit
+  // ends without a change.
   void setValue(const std::u16string& text);
   InputField& field() { return field_; }
   const InputField& field() const { return field_; }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/UIFrames.h"
@@ -265,6 +266,26 @@ TEST(InterfacePanels, TheQualityEntryTakesOnlyValuesInRange) {
   ui.click({&panel}, ui.at(panel.entry().field()));
   EXPECT_FALSE(panel.entry().field().editing());
   EXPECT_EQ(panel.entry().field().text(), u"4");
+
+  // A value that arrives during an edit shows when the edit ends without a
+  // change (Escape, or Enter with nothing typed), and nothing reaches the view.
+  UI::StockQualityValues fraction;
+  fraction.mode = Mode::Fraction;
+  bool changed = false;
+  panel.onChange = [&](double) { changed = true; };
+  for (const auto& [end, arriving, shown] : {std::tuple{UI::EditKey::Escape, 0.7, u"0.70"},
+                                             std::tuple{UI::EditKey::Enter, 0.3, u"0.30"}}) {
+    fraction.quality = 0.5;
+    panel.show(fraction);
+    ui.click({&panel}, ui.at(panel.entry().field()));
+    ASSERT_TRUE(panel.entry().field().editing());
+    fraction.quality = arriving;
+    panel.show(fraction);
+    EXPECT_EQ(panel.entry().field().text(), u"0.50") << "an edit keeps its text";
+    ui.frame({&panel}, {-1, -1}, false, keys(u"", {{end}}));
+    EXPECT_EQ(panel.entry().field().text(), shown);
+  }
+  EXPECT_FALSE(changed);
 }
 
 TEST(InterfacePanels, APlaneChosenTwiceSwitchesTheSectionOff) {
