@@ -11,6 +11,7 @@
 #include "machine/MeshCache.h"
 #include "platform/DataFolder.h"
 #include "view/Render.h"
+#include "view/NcCodeFollower.h"
 #include "view/PlaybackInformation.h"
 #include "view/ColourDialog.h"
 #include "view/StockQualityOf.h"
@@ -96,6 +97,7 @@ bool Render::createWindow(SIM_Window parent) {
     links.state = interface_.get();
     links.cuttingPlane = &job_.cuttingPlane;
     links.choose = [this](uint32_t action) { view::chooseRibbonAction(*this, action); };
+    ncCodeFollower_ = {};  // the new panels show the line at once
     interfaceFrame_.open(std::move(links), window_.dpiX() > 0 ? window_.dpiX() : 96);
   }
   if (UI::StockColorSetting* colours = interfaceFrame_.stockColours()) {
@@ -223,6 +225,7 @@ void Render::runFrame(double now, bool drawing) {
     handleInput(input, now);
     interfaceFrame_.followDpi(window_.dpiX());
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
+    window_.setKeysCaptured(interfaceFrame_.keyboardCaptured());
     // A click on the interface is the interface's, not the viewport's.
     if (!interfaceFrame_.pointerOverUI())
       for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
@@ -233,6 +236,8 @@ void Render::runFrame(double now, bool drawing) {
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
   if (interfaceFrame_.isOpen()) {
     interfaceFrame_.showInformation(view::informationAt(played, job_));
+    if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0))
+      interfaceFrame_.showStatus(ncCodeFollower_.status(), ncCodeFollower_.subprogram());
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
     const uint64_t stockRevision = job_.stocks.stockRevision();
     if (stockRevision != shownStockRevision_ || job_.units.unit.load() != shownUnit_) {

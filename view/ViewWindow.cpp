@@ -61,7 +61,7 @@ void onRefresh(GLFWwindow* window) {
 void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int mods) {
   record([&] {
     const int64_t value = inputOf(window).recordKey(key, action, mods);
-    windowOf(window)->keyEvents()(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+    windowOf(window)->reportKey(value);
   });
 }
 
@@ -99,7 +99,7 @@ class ViewWindow::HostWindowEvents : public platform::SimpleWnd::EventSink {
   void exposed() override { window_.input_.recordExpose(); }
   void key(int key, int action, int mods) override {
     const int64_t value = window_.input_.recordKey(key, action, mods);
-    window_.keyEvents_(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+    window_.reportKey(value);
   }
   void character(uint32_t codepoint) override { window_.input_.recordCharacter(codepoint); }
   void button(int button, bool pressed) override { window_.input_.recordButton(button, pressed); }
@@ -113,6 +113,10 @@ class ViewWindow::HostWindowEvents : public platform::SimpleWnd::EventSink {
 };
 
 ViewWindow::ViewWindow(CallbackWindow keyEvents) : keyEvents_(std::move(keyEvents)) {}
+
+void ViewWindow::reportKey(int64_t value) {
+  if (!keysCaptured_) keyEvents_(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+}
 
 ViewWindow::~ViewWindow() = default;
 
@@ -276,7 +280,7 @@ void ViewWindow::applyHostInput() {
       case SIM_INPUT_KEY_UP: {
         const int action = event.kind == SIM_INPUT_KEY_DOWN ? GLFW_PRESS : GLFW_RELEASE;
         const int64_t value = input_.recordKey(event.button, action, input_.heldModifiers());
-        keyEvents_(SIM_MESSAGE_NOTIFY, SIM_EVENT_KEY, value, true);
+        reportKey(value);
         break;
       }
       case SIM_INPUT_WHEEL: {

@@ -82,7 +82,10 @@ class ViewWindow {
 
   // Window callbacks record input here; see InputState.
   InputState& inputUnderGlfwLock() { return input_; }
-  const CallbackWindow& keyEvents() const { return keyEvents_; }
+  // Tells the host of a key (event 19), unless an interface text field is
+  // being edited: its keys are the field's.
+  void reportKey(int64_t value);
+  void setKeysCaptured(bool captured) { keysCaptured_ = captured; }
 
  private:
   class HostWindowEvents;
@@ -91,6 +94,7 @@ class ViewWindow {
   void followHostWindowSize();
 
   CallbackWindow keyEvents_;
+  std::atomic<bool> keysCaptured_{false};
   GLFWwindow* window_ = nullptr;
   std::unique_ptr<platform::SimpleWnd> hostWindow_;        // offscreen host mode only
   std::unique_ptr<platform::OffscreenTransfer> transfer_;  // offscreen host mode only

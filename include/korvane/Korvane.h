@@ -96,7 +96,8 @@ enum {
   SIM_EVENT_STOCK_TOO_COARSE = 20           /* lparam: stock identifier; see SIM_GetStockCellSize */
 };
 
-/* The value of SIM_EVENT_KEY (sent for presses, repeats and releases alike):
+/* The value of SIM_EVENT_KEY (sent for presses, repeats and releases alike,
+ * except while a text field of the view's interface is being edited):
  * the key code shifted left 32 bits, OR the modifier bits (1 Shift,
  * 2 Control, 4 Alt, 8 Super). Key codes follow GLFW's numbering, which for
  * letters and digits is their ASCII upper-case code. */
@@ -198,6 +199,23 @@ SIM_EXPORT int32_t SIM_ReleaseKeyBindings(Render* view);
  * one; a null record loads an empty toolpath. The host hears
  * SIM_EVENT_TOOLPATH_LOADED when the view has taken it over. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetToolpath(Render* view, const SIM_ToolpathRecord* record);
+/* The NC program text shown beside the simulation: the status bar shows the
+ * current line's code and the subprogram display the lines around it. Lines
+ * are counted from 1, like the toolpath's NC line numbers (LF or CR LF
+ * ends a line). SIM_SetNCFile replaces the main program's text (null: none)
+ * and its per-line values (one u32 per line, copied only when both the
+ * pointer and the count are non-zero; the view keeps them for the NC-code
+ * list and reads nothing from them). SIM_SetSubProgramFiles replaces every
+ * subprogram in the same way: entry k is the file id k of the toolpath's
+ * subprogram line map; a null values pointer or lengths array, or a zero
+ * length, gives an entry no values. -1 for a null view; SIM_STATUS_BAD_ARRAY
+ * for a count without its texts array (a null text inside it is an empty
+ * program). SIM_SetNCFileSelection selects lines of the NC-code list; when
+ * valid is false both ends become -1. -1 for a null view, else 0. */
+SIM_EXPORT int32_t SIM_SetNCFile(Render* view, const char* text, const uint32_t* values, uint32_t count);
+SIM_EXPORT int32_t SIM_SetNCFileSelection(Render* view, bool valid, uint32_t first, int32_t second);
+SIM_EXPORT int32_t SIM_SetSubProgramFiles(Render* view, const char* const* texts, const uint32_t* const* values,
+                                          const uint32_t* lengths, uint32_t count);
 /* Shows or hides one operation; an index past the operations changes
  * nothing. The view keeps the choice (a new toolpath snapshot) and cuts the
  * stock again; hiding the operation's lines arrives with the toolpath

@@ -152,6 +152,7 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
   EXPECT_EQ(SIM_GetProgress(view), 0.0);
   EXPECT_FALSE(SIM_IsPlaying(view));
   EXPECT_EQ(onRenderThread([&] { return view->interfaceFrame().stockQuality()->entry().field().text(); }), u"0.300");
+  EXPECT_EQ(host.countOf(SIM_EVENT_KEY), 0u) << "the keys of a field being edited are not the host's";
 
   // "Colors" in the Stock menu opens the stock-colour panel; its swatch asks
   // the dialog provider and the stock takes the answer.
@@ -168,6 +169,8 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
   platform::setDialogProvider(std::make_shared<Scripted>());
   click(section);  // Enter ended the edit; this closes nothing and reaches the ribbon
   click(section);
+  key(SIM_INPUT_KEY_DOWN, 291);  // F2, with no field edited: the host hears it
+  EXPECT_TRUE(testsupport::waitUntil([&] { return host.countOf(SIM_EVENT_KEY) == 1; }));
   click(centreOf(54, true));
   click(onRenderThread([&] {
     for (const auto& item : view->interfaceFrame().ribbonbar()->buttonOf(54)->menu()->items())
@@ -187,13 +190,17 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
 
 TEST_F(RibbonView, InformationShowsWhereThePlayedToolStands) {
   testsupport::SlotJob job;
+  job.path.lines = {1, 2, 3};
   testsupport::loadJob(view, job);
+  ASSERT_EQ(SIM_SetNCFile(view, "G0 X10 Y15 Z30\nG1 Z15\nG1 X30\n", nullptr, 0), 0);
+  auto status = [&] { return onRenderThread([&] { return view->interfaceFrame().statusBar()->lineText(); }); };
   ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
   auto row = [&](size_t i) { return onRenderThread([&] { return view->interfaceFrame().information()->row(i).value(); }); };
   EXPECT_TRUE(testsupport::waitUntil([&] { return row(0) == u"30.000"; }, std::chrono::seconds(10)));
   EXPECT_EQ(row(1), u"15.000");
   EXPECT_EQ(row(2), u"15.000");
   EXPECT_EQ(row(5), u"flat6");
+  EXPECT_TRUE(testsupport::waitUntil([&] { return status() == u"3: G1 X30"; }, std::chrono::seconds(10)));
   ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
   EXPECT_TRUE(testsupport::waitUntil([&] { return row(7) == u"0:00:00" && row(0) != u"30.000"; }, std::chrono::seconds(10)));
 }
