@@ -330,7 +330,11 @@ class Reader {
 
 }  // namespace
 
-Program readGCode(std::string_view text, const std::string& name) { return Reader(name).read(text); }
+Program readGCode(std::string_view text, const std::string& name) {
+  Program program = Reader(name).read(text);
+  program.text = text;
+  return program;
+}
 
 Program readGCodeFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

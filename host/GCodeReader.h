@@ -45,6 +45,7 @@ struct Program {
   std::vector<ProgramMove> moves;
   std::vector<ProgramToolChange> toolChanges;
   Point start;  // where the tool stands before the first move
+  std::string text;  // the program as read, for the view's NC-code displays
 };
 
 class GCodeError : public std::runtime_error {

@@ -595,6 +595,7 @@ int run(const Options& o) {
     std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));
     return closeView(view, window, kInputError);
   }
+  SIM_SetNCFile(view, program.text.c_str(), nullptr, 0);
   if (!o.machine.empty()) {
     if (!loadMachine(view, o.machine, news, o.timeout)) return closeView(view, window, kInputError);
     // The stock sits on the table.

@@ -21,6 +21,16 @@ void Text::setText(std::u16string text) {
   layout();
 }
 
+void Text::setTextWithin(const std::u16string& text, float width) {
+  setText(text);
+  if (textWidth() <= width) return;
+  const float dots = 3 * (context->glyphs ? context->glyphs->glyph(u'.').advance : 4.0f);
+  size_t keep = 0;
+  while (keep + 1 < pen_.size() && pen_[keep + 1] - pen_[0] + dots <= width) ++keep;
+  if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] < 0xDC00) --keep;
+  setText(text.substr(0, keep) + u"...");
+}
+
 void Text::hangFrom(UIElement* owner, float atX, float atY, float byX, float byY) {
   parent = owner;
   widthMode = heightMode = SizeMode::Pixels;

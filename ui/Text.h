@@ -29,6 +29,9 @@ class Text : public UIElement {
   // table must be set; without it every letter is empty).
   void setText(std::u16string text);
   const std::u16string& text() const { return text_; }
+  // The text as it fits in width logical pixels: cut where "..." still
+  // fits after it when it is wider (never inside a surrogate pair).
+  void setTextWithin(const std::u16string& text, float width);
   // Hangs the text from a point of its parent: (relX, relY) of the
   // parent's rectangle moved by the offsets (logical pixels).
   void hangFrom(UIElement* owner, float atX, float atY, float byX = 0, float byY = 0);

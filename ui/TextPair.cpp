@@ -25,15 +25,8 @@ void TextPair::setLabel(const std::u16string& text) {
 void TextPair::setValue(const std::u16string& text) {
   if (text == fullValue_) return;
   fullValue_ = text;
-  value_.setText(text);
-  if (value_.textWidth() <= kMaxValueWidth) return;
-  // Too long (a tool's name can be anything): cut where three dots still fit.
-  const float dots = 3 * (context->glyphs ? context->glyphs->glyph(u'.').advance : 4.0f);
-  const std::vector<float>& pen = value_.penPositions();
-  size_t keep = 0;
-  while (keep + 1 < pen.size() && pen[keep + 1] - pen[0] + dots <= kMaxValueWidth) ++keep;
-  if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] < 0xDC00) --keep;  // no half pair
-  value_.setText(text.substr(0, keep) + u"...");
+  // A tool's name can be anything.
+  value_.setTextWithin(text, kMaxValueWidth);
 }
 
 float TextPair::labelWidth() const { return label_.textWidth(); }

@@ -27,8 +27,14 @@ void InterfaceFrame::open(Links links, int dpi) {
       if (links_.state) links_.state->contextMenuOpen = 0;
     };
   }
+  statusBar_ = std::make_unique<UI::StatusBar>(context, &theme_, &texts);
+  panels_.push_back(statusBar_.get());
   information_ = std::make_unique<UI::Information>(context, &theme_, &texts);
+  information_->offsetY += UI::StatusBar::kHeight;
   panels_.push_back(information_.get());
+  subprogram_ = std::make_unique<UI::SubProgramHUD>(context, &theme_);
+  subprogram_->offsetY = UI::StatusBar::kHeight + 8;
+  panels_.push_back(subprogram_.get());
   operations_ = std::make_unique<UI::ClickableList>(context, &theme_);
   operations_->relX = operations_->relY = 1;
   operations_->anchorX = operations_->anchorY = 1;
@@ -123,6 +129,11 @@ void InterfaceFrame::showOperations(const toolpath::Toolpath* path, int64_t move
   operations_->setSelected(playing < count ? std::optional<size_t>(playing + 1) : std::nullopt);
 }
 
+void InterfaceFrame::showStatus(const UI::StatusValues& status, const UI::SubprogramValues& subprogram) {
+  if (statusBar_) statusBar_->show(status);
+  if (subprogram_) subprogram_->show(subprogram);
+}
+
 void InterfaceFrame::showInformation(const UI::InformationValues& values) {
   if (information_) information_->setValues(values);
 }
@@ -202,6 +213,8 @@ void InterfaceFrame::release() {
   ribbonLink_.reset();
   ribbonbar_.reset();
   information_.reset();
+  statusBar_.reset();
+  subprogram_.reset();
   operations_.reset();
   manager_.reset();
 }

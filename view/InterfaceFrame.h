@@ -17,7 +17,9 @@
 #include "ui/InterfaceState.h"
 #include "ui/Ribbonbar.h"
 #include "ui/StockColorSetting.h"
+#include "ui/StatusBar.h"
 #include "ui/StockQuality.h"
+#include "ui/SubProgramHUD.h"
 #include "ui/StringTable.h"
 #include "ui/Theme.h"
 #include "ui/UIElement.h"
@@ -56,6 +58,10 @@ class InterfaceFrame {
   UI::Information* information() { return information_.get(); }
   // What the information panel shows from the next update on.
   void showInformation(const UI::InformationValues& values);
+  // The status bar along the bottom and the subprogram panel above it.
+  UI::StatusBar* statusBar() { return statusBar_.get(); }
+  UI::SubProgramHUD* subprogramPanel() { return subprogram_.get(); }
+  void showStatus(const UI::StatusValues& status, const UI::SubprogramValues& subprogram);
   // The "Operations list" panel: "All" and one row per operation, ticked
   // while visible, the operation playing selected; shown while its ribbon
   // entry is ticked. The caller sets its onSelect and onTick.
@@ -93,6 +99,8 @@ class InterfaceFrame {
   UI::Theme theme_ = UI::Theme::light();
   std::unique_ptr<UI::Ribbonbar> ribbonbar_;
   std::unique_ptr<UI::Information> information_;
+  std::unique_ptr<UI::StatusBar> statusBar_;
+  std::unique_ptr<UI::SubProgramHUD> subprogram_;
   std::unique_ptr<UI::ClickableList> operations_;
   std::unique_ptr<UI::RibbonLink> ribbonLink_;
   std::unique_ptr<UI::ContextMenu> contextMenu_;

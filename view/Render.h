@@ -24,9 +24,11 @@
 #include "ui/InterfaceState.h"
 #include "ui/RibbonState.h"
 #include "ui/StringTable.h"
+#include "ui/NcCodeModel.h"
 #include "view/FrameCommands.h"
 #include "view/InterfaceFrame.h"
 #include "view/JobData.h"
+#include "view/NcCodeFollower.h"
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
 #include "view/ToolStage.h"
@@ -106,6 +108,8 @@ class Render {
   view::ViewBytes& viewBytes() { return viewBytes_; }
   UI::RibbonState* ribbon() { return ribbon_.get(); }
   UI::InterfaceState* interfaceState() { return interface_.get(); }
+  // The NC program texts the host handed over (any thread; its own lock).
+  UI::NcCodeModel& ncCode() { return ncCode_; }
   // Render thread once the window exists: the interface's texts.
   const UI::StringTable& strings() const { return strings_; }
   // The placement tool's values and the workpiece placement committed.
@@ -190,6 +194,8 @@ class Render {
   uint32_t shownUnit_ = ~uint32_t{0};
   std::unique_ptr<UI::RibbonState> ribbon_;
   std::unique_ptr<UI::InterfaceState> interface_;
+  UI::NcCodeModel ncCode_;
+  view::NcCodeFollower ncCodeFollower_;  // render thread
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};

@@ -83,6 +83,9 @@ TEST(HostRecordExports, NullViewResults) {
   EXPECT_EQ(SIM_RemoveGeometry(nullptr, "a"), -1);
   EXPECT_EQ(SIM_SelectGeometry(nullptr, "a"), -1);
   EXPECT_EQ(SIM_SetUnits(nullptr, 1), -1);
+  EXPECT_EQ(SIM_SetNCFile(nullptr, "G0", nullptr, 0), -1);
+  EXPECT_EQ(SIM_SetNCFileSelection(nullptr, true, 1, 2), -1);
+  EXPECT_EQ(SIM_SetSubProgramFiles(nullptr, nullptr, nullptr, nullptr, 3), -1);
   EXPECT_EQ(SIM_CreateStock(nullptr, boxStock(1, 1)), 1);
   EXPECT_EQ(SIM_UpdateStock(nullptr, boxStock(1, 1)), 1);
   EXPECT_EQ(SIM_CreateGeometries(nullptr, {&geometry, 1}, true), 1);
@@ -328,3 +331,38 @@ TEST(HostRecordExports, CuttingPlaneIsCheckedAndKept) {
   }
   EXPECT_EQ(bytesOf(SIM_GetCuttingPlane(&view)), bytesOf(chosen));
 }
+
+namespace {
+
+TEST_F(ViewWithoutWindow, NcTextsAreCopiedDuringTheCall) {
+  std::string program = "G0 X0\nG1 X5";
+  uint32_t values[] = {1, 2};
+  ASSERT_EQ(SIM_SetNCFile(view, program.c_str(), values, 2), 0);
+  program.assign(program.size(), 'x');
+  values[0] = 9;
+  EXPECT_EQ(view->ncCode().lineText(UI::NcCodeModel::kMainProgram, 2), "G1 X5");
+  EXPECT_EQ(view->ncCode().values(UI::NcCodeModel::kMainProgram), (std::vector<uint32_t>{1, 2}));
+  ASSERT_EQ(SIM_SetNCFile(view, nullptr, nullptr, 0), 0);
+  EXPECT_EQ(view->ncCode().lineCount(UI::NcCodeModel::kMainProgram), 0u) << "a null text clears the program";
+
+  // Subprograms: a null text is an empty one, a missing values array gives
+  // none; a count without its texts is refused and keeps what was there.
+  const char* texts[] = {"O1\nM99", nullptr};
+  const uint32_t first[] = {4, 5};
+  const uint32_t* arrays[] = {first, first};
+  const uint32_t lengths[] = {2, 0};
+  ASSERT_EQ(SIM_SetSubProgramFiles(view, texts, arrays, lengths, 2), 0);
+  EXPECT_EQ(view->ncCode().subprogramCount(), 2u);
+  EXPECT_EQ(view->ncCode().lineText(0, 2), "M99");
+  EXPECT_EQ(view->ncCode().values(0), (std::vector<uint32_t>{4, 5}));
+  EXPECT_TRUE(view->ncCode().values(1).empty());
+  EXPECT_EQ(view->ncCode().lineCount(1), 0u);
+  ASSERT_EQ(SIM_SetSubProgramFiles(view, texts, nullptr, lengths, 1), 0);
+  EXPECT_TRUE(view->ncCode().values(0).empty());
+  EXPECT_EQ(SIM_SetSubProgramFiles(view, nullptr, arrays, lengths, 2), SIM_STATUS_BAD_ARRAY);
+  EXPECT_EQ(view->ncCode().subprogramCount(), 1u);
+  EXPECT_EQ(SIM_SetSubProgramFiles(view, nullptr, nullptr, nullptr, 0), 0);
+  EXPECT_EQ(view->ncCode().subprogramCount(), 0u);
+}
+
+}  // namespace
