@@ -62,6 +62,16 @@ void InputField::showLatest(const std::u16string& latest) {
     setText(latest);
 }
 
+float InputField::scrollKeepingCaret() const {
+  if (!editing_) return 0;
+  const std::vector<float>& pen = penPositions();  // moved left by scrollX
+  const float caretAt = pen[std::min(caret_, pen.size() - 1)] + scrollX;
+  float scroll = scrollX;
+  if (caretAt > scroll + width) scroll = caretAt - width;
+  if (caretAt < scroll) scroll = caretAt;
+  return std::clamp(scroll, 0.0f, std::max(0.0f, textWidth() - width));
+}
+
 size_t InputField::boundaryUnderCursor() const {
   const Rect r = getRect();
   const float scale = context->contentScaleX > 0 ? context->contentScaleX : 1;
@@ -158,8 +168,12 @@ void InputField::collect(std::vector<UIInstance>& records, bool snap) {
     context->keyboardCaptured = true;
     applyKeyboard();
   }
-  if (maxWidth != width) {  // letters past the field's width are not drawn
+  // Letters outside the field are not drawn; the text moves so that the
+  // caret stays inside.
+  const float scroll = scrollKeepingCaret();
+  if (maxWidth != width || scroll != scrollX) {
     maxWidth = width;
+    scrollX = scroll;
     layout();
   }
   box_.colorBottom = box_.colorTop = editing_ ? theme_->hover : theme_->panelEdge;
@@ -167,17 +181,16 @@ void InputField::collect(std::vector<UIInstance>& records, bool snap) {
   box_.collect(records, true);
   const std::vector<float>& pen = penPositions();
   const size_t from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
-  // Letters past the field's width are not drawn: neither are the caret
-  // and the selection there.
-  auto inside = [&](size_t i) { return std::min(pen[i], width); };
-  selection_.visible = editing_ && from != to && to < pen.size() && pen[from] < width;
+  // The caret and the selection are drawn only inside the field.
+  auto inside = [&](size_t i) { return std::clamp(pen[std::min(i, pen.size() - 1)], 0.0f, width); };
+  selection_.visible = editing_ && from != to && inside(to) > inside(from);
   if (selection_.visible) {
-    selection_.offsetX = pen[from];
-    selection_.width = inside(to) - pen[from];
+    selection_.offsetX = inside(from);
+    selection_.width = inside(to) - inside(from);
   }
   selection_.colorBottom = selection_.colorTop = theme_->ticked;
   selection_.collect(records, true);
-  caretBar_.visible = editing_ && caret_ < pen.size() && pen[caret_] <= width;
+  caretBar_.visible = editing_ && caret_ < pen.size() && pen[caret_] >= 0 && pen[caret_] <= width;
   if (caretBar_.visible) caretBar_.offsetX = pen[caret_];
   caretBar_.colorBottom = caretBar_.colorTop = theme_->text;
   caretBar_.collect(records, true);

@@ -5,7 +5,8 @@
 // and Delete remove, Left, Right, Home and End move the caret (with Shift
 // they extend the selection), Ctrl+A selects all, Enter or a press outside
 // commits, Escape restores the text editing began with. A filter can refuse
-// characters (a number field) and the length is capped.
+// characters (a number field) and the length is capped. A text longer than
+// the field moves sideways to keep the caret inside.
 #include <functional>
 #include <string>
 
@@ -47,6 +48,9 @@ class InputField : public Text {
   static bool numberCharacter(char16_t c);
 
  private:
+  // How far the text must move left for the caret to lie inside the field
+  // (no further than its end needs); 0 when not editing.
+  float scrollKeepingCaret() const;
   // The letter boundary nearest the cursor.
   size_t boundaryUnderCursor() const;
   void applyKeyboard();

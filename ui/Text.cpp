@@ -60,29 +60,32 @@ void Text::layout() {
   const float start = std::round(-total * a);
 
   pen_.clear();
-  visibleCount_ = 0;
-  bool fits = true;
+  firstVisible_ = endVisible_ = 0;
   float advanced = 0;
   for (auto& letter : letters_) {
     const GlyphRecord g = glyphOf(letter->character);
     letter->relX = a;
     letter->relY = 1;
-    letter->offsetX = start + advanced + static_cast<float>(g.offsetX);
+    letter->offsetX = start + advanced + static_cast<float>(g.offsetX) - scrollX;
     letter->offsetY = 0;
     letter->width = g.width;
     letter->height = g.height;
     letter->texRect = {g.u0, g.v0, g.u0 + g.uSize, g.v0 + g.vSize};
-    pen_.push_back(start + advanced);
+    pen_.push_back(start + advanced - scrollX);
+    // Pens only grow: the letters wholly inside form one run.
+    const bool inside = advanced >= scrollX && (maxWidth <= 0 || advanced + g.advance <= scrollX + maxWidth);
+    if (inside) {
+      if (endVisible_ == 0) firstVisible_ = pen_.size() - 1;
+      endVisible_ = pen_.size();
+    }
     advanced += g.advance;
-    fits = fits && (maxWidth <= 0 || advanced <= maxWidth);
-    if (fits) ++visibleCount_;
   }
-  pen_.push_back(start + (letters_.empty() ? 0 : total));
+  pen_.push_back(start + (letters_.empty() ? 0 : total) - scrollX);
 }
 
 void Text::collect(std::vector<UIInstance>& records, bool /*snap*/) {
   if (laidOutFor_ != context->glyphGeneration) layout();  // another DPI: other glyph rectangles
-  for (size_t i = 0; i < visibleCount_; ++i) letters_[i]->collect(records, true);
+  for (size_t i = firstVisible_; i < endVisible_; ++i) letters_[i]->collect(records, true);
   dispatch();
 }
 

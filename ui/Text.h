@@ -44,9 +44,14 @@ class Text : public UIElement {
 
   uint32_t alignment = Left;
   float maxWidth = 0;
-  // Letters drawn, and each letter's pen position followed by the end
-  // (logical pixels from the aligned point).
-  size_t visibleCount() const { return visibleCount_; }
+  // How far the text is moved left (logical pixels): the letters that lie
+  // wholly inside [scrollX, scrollX + maxWidth] of the unmoved text are drawn.
+  float scrollX = 0;
+  // Letters drawn (a run from firstVisible()), and each letter's pen
+  // position followed by the end (logical pixels from the aligned point,
+  // the scroll taken off).
+  size_t visibleCount() const { return endVisible_ - firstVisible_; }
+  size_t firstVisible() const { return firstVisible_; }
   const std::vector<float>& penPositions() const { return pen_; }
   const Letter& letter(size_t i) const { return *letters_[i]; }
   size_t letterCount() const { return letters_.size(); }
@@ -60,7 +65,7 @@ class Text : public UIElement {
   std::array<float, 4> color_{1, 1, 1, 1};
   std::vector<std::unique_ptr<Letter>> letters_;
   std::vector<float> pen_{0.0f};  // an empty text: only the start
-  size_t visibleCount_ = 0;
+  size_t firstVisible_ = 0, endVisible_ = 0;
   uint32_t laidOutFor_ = 0;  // the context's glyph generation at the last layout
 };
 

@@ -214,6 +214,40 @@ TEST(InterfaceControls, TextFieldFocusFilterAndLength) {
   EXPECT_EQ(commits.back(), u"");
 }
 
+// A text longer than its field moves to keep the caret inside: typing at
+// the end shows the end, Home shows the start, and the edit's end the start.
+TEST(InterfaceControls, TextFieldScrollsToKeepTheCaretInside) {
+  UIFrames ui;
+  UI::InputField field(&ui.context, &ui.theme);
+  field.relX = field.relY = 0.5f;
+  field.width = 40;
+  auto caretInside = [&] {
+    const float at = field.penPositions()[field.caret()];
+    return at >= 0 && at <= field.width;
+  };
+  ui.click({&field}, ui.at(field));
+  ui.frame({&field}, {-1, -1}, false, keys(u"0123456789012345678901234"));
+  ui.frame({&field}, {-1, -1}, false);
+  EXPECT_TRUE(caretInside());
+  EXPECT_GT(field.firstVisible(), 0u);
+  EXPECT_EQ(field.firstVisible() + field.visibleCount(), field.text().size()) << "the last letter shows";
+  EXPECT_NEAR(field.scrollX, field.textWidth() - field.width, 1e-3);
+  ui.frame({&field}, {-1, -1}, false, keys(u"", {{UI::EditKey::Home}}));
+  ui.frame({&field}, {-1, -1}, false);
+  EXPECT_TRUE(caretInside());
+  EXPECT_EQ(field.firstVisible(), 0u);
+  EXPECT_EQ(field.scrollX, 0.0f);
+  // Backspace at the end of a scrolled text keeps the end against the edge.
+  ui.frame({&field}, {-1, -1}, false, keys(u"", {{UI::EditKey::End}, {UI::EditKey::Backspace}}));
+  ui.frame({&field}, {-1, -1}, false);
+  EXPECT_TRUE(caretInside());
+  EXPECT_NEAR(field.scrollX, field.textWidth() - field.width, 1e-3);
+  ui.frame({&field}, {-1, -1}, false, keys(u"", {{UI::EditKey::Enter}}));
+  ui.frame({&field}, {-1, -1}, false);
+  EXPECT_EQ(field.scrollX, 0.0f);
+  EXPECT_EQ(field.firstVisible(), 0u);
+}
+
 TEST(InterfacePanels, NumbersReadAsAFieldHoldsThem) {
   const std::pair<std::u16string, std::optional<double>> cases[] = {
       {u"0.25", 0.25}, {u"0,75", 0.75}, {u" -3 ", -3.0}, {u"+2", 2.0}, {u"1e3", 1000.0}, {u"", std::nullopt},

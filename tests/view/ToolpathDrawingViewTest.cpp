@@ -496,11 +496,12 @@ TEST_F(ToolpathDrawing, TheCuttingPlaneOutlinesTheToolsSection) {
     ASSERT_LT(nearest, 2.0) << "outline away from the section at " << p.x << ", " << p.y;
   }
   // Both sides of the section, along their length.
-  for (const auto& [from, to] : {std::pair{corners[0], corners[3]}, std::pair{corners[1], corners[2]}}) {
+  for (const auto& side : {std::pair{corners[0], corners[3]}, std::pair{corners[1], corners[2]}}) {
     size_t samples = 0, covered = 0;
-    for (double t = 0.1; t < 0.9; t += 0.05, ++samples)
-      covered += std::any_of(drawn.begin(), drawn.end(),
-                             [&](const glm::dvec2& p) { return glm::length(p - (from + (to - from) * t)) < 1.6; });
+    for (double t = 0.1; t < 0.9; t += 0.05, ++samples) {
+      const glm::dvec2 along = side.first + (side.second - side.first) * t;
+      covered += std::any_of(drawn.begin(), drawn.end(), [&](const glm::dvec2& p) { return glm::length(p - along) < 1.6; });
+    }
     EXPECT_EQ(covered, samples);
   }
   EXPECT_EQ(SIM_GetCuttingPlane(view).plane, uint32_t{SIM_CUTTING_PLANE_Y_MINUS});
