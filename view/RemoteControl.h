@@ -6,7 +6,7 @@
 // lock, and so wait while the render thread cuts. Any thread.
 #include <cstdint>
 
-class Render;
+struct Render;
 
 namespace view {
 

@@ -55,7 +55,8 @@ using Clock = std::chrono::steady_clock;
 
 }  // namespace view
 
-class Render {
+// A struct to the C interface (korvane/Korvane.h), a class in all but name.
+struct Render {
  public:
   Render();
   ~Render();
