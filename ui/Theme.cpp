@@ -16,6 +16,10 @@ Theme Theme::light() {
   t.hint = {1.0f, 1.0f, 0.94f, 0.97f};
   t.hintText = {0.08f, 0.09f, 0.11f, 1.0f};
   t.separator = {0.70f, 0.72f, 0.75f, 1.0f};
+  t.sliderTrack = {0.78f, 0.80f, 0.84f, 1.0f};
+  t.sliderFill = {0.24f, 0.47f, 0.80f, 1.0f};
+  t.sliderDot = {0.13f, 0.29f, 0.55f, 1.0f};
+  t.disabled = {0.55f, 0.57f, 0.60f, 1.0f};
   return t;
 }
 
@@ -33,6 +37,10 @@ Theme Theme::dark() {
   t.hint = {0.24f, 0.25f, 0.28f, 0.97f};
   t.hintText = {0.92f, 0.93f, 0.95f, 1.0f};
   t.separator = {0.35f, 0.37f, 0.40f, 1.0f};
+  t.sliderTrack = {0.30f, 0.32f, 0.36f, 1.0f};
+  t.sliderFill = {0.35f, 0.58f, 0.90f, 1.0f};
+  t.sliderDot = {0.80f, 0.87f, 0.98f, 1.0f};
+  t.disabled = {0.45f, 0.46f, 0.49f, 1.0f};
   return t;
 }
 

@@ -21,6 +21,10 @@ struct Theme {
   Colour hint;          // hover hint box
   Colour hintText;
   Colour separator;     // lines between groups and menu rows
+  Colour sliderTrack;   // a slider's track (ruler ticks drawn on it)
+  Colour sliderFill;    // the part of a slider that shows its value
+  Colour sliderDot;     // the dot a slider is dragged by
+  Colour disabled;      // a disabled slider's parts
 
   static Theme light();
   static Theme dark();

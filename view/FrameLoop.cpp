@@ -97,6 +97,15 @@ bool Render::createWindow(SIM_Window parent) {
     links.state = interface_.get();
     links.cuttingPlane = &job_.cuttingPlane;
     links.choose = [this](uint32_t action) { view::chooseRibbonAction(*this, action); };
+    links.step = [this](uint32_t code) { queueStep(code); };
+    links.playPause = [this] {
+      if (playback_.playing())
+        playback_.pause();
+      else
+        playback_.play();
+    };
+    links.seek = [this](double timeFraction) { playback_.requestPosition(timeFraction); };
+    links.setSpeed = [this](double speed) { playback_.setSpeed(speed); };
     ncCodeFollower_ = {};  // the new panels show the line at once
     interfaceFrame_.open(std::move(links), window_.dpiX() > 0 ? window_.dpiX() : 96);
   }
@@ -231,13 +240,22 @@ void Render::runFrame(double now, bool drawing) {
       for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   }
   playback_.setLoop(interface_ && interface_->loop.load());
+  // The speed slider's length once it is laid out in a real window.
+  if (UI::Navigation* bar = interfaceFrame_.navigation(); bar && bar->speed().lengthPixels() >= 20)
+    playback_.setSpeedSliderPixels(bar->speed().lengthPixels());
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
   if (interfaceFrame_.isOpen()) {
     interfaceFrame_.showInformation(view::informationAt(played, job_));
+    interfaceFrame_.showPlayback(played.toolpath.get(), played.timeFraction, playback_.playing(), playback_.speed(),
+                                 view::playbackRate(playback_.speed(), playback_.speedSliderPixels()));
     if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0))
       interfaceFrame_.showStatus(ncCodeFollower_.status(), ncCodeFollower_.subprogram());
+    if (const std::optional<view::ProgressTasks::Shown> task = progressTasks_.shown())
+      interfaceFrame_.showProgress(std::pair{task->percent, task->caption});
+    else
+      interfaceFrame_.showProgress(std::nullopt);
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
     const uint64_t stockRevision = job_.stocks.stockRevision();
     if (stockRevision != shownStockRevision_ || job_.units.unit.load() != shownUnit_) {

@@ -1,9 +1,30 @@
 #include "view/InterfaceFrame.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "korvane/Korvane.h"
+#include "ui/NumberText.h"
+#include "view/PlaybackRules.h"
+
 namespace view {
 
 namespace {
 constexpr float kBelowRibbon = -52;  // offsetY of the panels that hang below the ribbon bar
+// The timeline's operation colours, in turn.
+constexpr std::array<UI::Colour, 4> kSegmentColours = {{{0.24f, 0.47f, 0.80f, 1.0f},
+                                                        {0.18f, 0.62f, 0.45f, 1.0f},
+                                                        {0.85f, 0.55f, 0.15f, 1.0f},
+                                                        {0.60f, 0.35f, 0.75f, 1.0f}}};
+
+// The playback rate as the bar shows it: how many times real time.
+std::u16string rateText(double rate) {
+  if (rate == std::numeric_limits<double>::max()) return u"max";
+  // One at the real-time mark of the slider.
+  return (rate < 0 ? u"-x" : u"x") + UI::formatNumber(std::abs(rate), std::abs(rate) < 10 ? 2 : 0);
+}
 }  // namespace
 
 void InterfaceFrame::open(Links links, int dpi) {
@@ -33,8 +54,23 @@ void InterfaceFrame::open(Links links, int dpi) {
   information_->offsetY += UI::StatusBar::kHeight;
   panels_.push_back(information_.get());
   subprogram_ = std::make_unique<UI::SubProgramHUD>(context, &theme_);
-  subprogram_->offsetY = UI::StatusBar::kHeight + 8;
+  navigation_ = std::make_unique<UI::Navigation>(context, &theme_, &texts, kSpeedNeutral, kSpeedRealTime);
+  navigation_->offsetY = UI::StatusBar::kHeight + 4;
+  navigation_->onStep = [this](uint32_t code) {
+    if (links_.step) links_.step(code);
+  };
+  navigation_->onPlayPause = [this] {
+    if (links_.playPause) links_.playPause();
+  };
+  panels_.push_back(navigation_.get());
+  subprogram_->offsetY = UI::StatusBar::kHeight + UI::Navigation::kHeight + 30;
   panels_.push_back(subprogram_.get());
+  progress_ = std::make_unique<UI::ProgressBar>(context, &theme_);
+  progress_->relX = 1, progress_->relY = 0;
+  progress_->anchorX = 1, progress_->anchorY = 0;
+  progress_->offsetX = -8;
+  progress_->offsetY = UI::StatusBar::kHeight + 8;
+  panels_.push_back(progress_.get());
   operations_ = std::make_unique<UI::ClickableList>(context, &theme_);
   operations_->relX = operations_->relY = 1;
   operations_->anchorX = operations_->anchorY = 1;
@@ -134,6 +170,45 @@ void InterfaceFrame::showStatus(const UI::StatusValues& status, const UI::Subpro
   if (subprogram_) subprogram_->show(subprogram);
 }
 
+void InterfaceFrame::showProgress(const std::optional<std::pair<uint32_t, std::u16string>>& task) {
+  if (!progress_) return;
+  if (task)
+    progress_->show(task->first, task->second);
+  else
+    progress_->hide();
+}
+
+void InterfaceFrame::showPlayback(const toolpath::Toolpath* path, double timeFraction, bool playing, double speed,
+                                  double rate) {
+  if (!navigation_) return;
+  UI::Slider& timeline = navigation_->timeline();
+  if (path != segmentsOf_) {
+    segmentsOf_ = path;
+    // One segment per operation, ending at its last move's time; without
+    // operations one segment, drawn as marks.
+    std::vector<double> ends;
+    std::vector<uint8_t> colours;
+    const size_t moves = path ? path->moveCount() : 0;
+    for (size_t i = 0; path && moves > 0 && i < path->operationCount(); ++i) {
+      const uint32_t end = std::min<uint32_t>(path->operation(i).end, uint32_t(moves));
+      if (end == 0) continue;
+      ends.push_back(path->cumulativeTime(end - 1));
+      colours.push_back(uint8_t(i % kSegmentColours.size()));
+    }
+    if (ends.empty() && path) ends.push_back(path->totalTime());
+    timeline.setSegments(ends, {kSegmentColours.begin(), kSegmentColours.end()}, colours);
+    navigation_->setAlternateLayout(path && (path->flagUnion() & SIM_MOVE_FLAG_TURNING));
+  }
+  timeline.setEnabled(path && path->moveCount() > 0);
+  if (!timeline.dot().dragging()) timeline.setValue(timeFraction);
+  shownPosition_ = timeline.value();
+  UI::DualSlider& speedSlider = navigation_->speed();
+  if (!speedSlider.dot().dragging()) speedSlider.setValue(speed);
+  shownSpeed_ = speedSlider.value();
+  navigation_->setPlaying(playing);
+  navigation_->setRateText(rateText(rate));
+}
+
 void InterfaceFrame::showInformation(const UI::InformationValues& values) {
   if (information_) information_->setValues(values);
 }
@@ -188,6 +263,15 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   for (const UI::UIElement* panel : panels_) overPanel = overPanel || panel->hitTest(px, py);
   pointerOverUI_ = input_.cursorX >= 0 && (manager_->context().cursorX < 0 || overPanel);
   keyboardCaptured_ = manager_->context().keyboardCaptured;
+  if (navigation_) {
+    // What the user did to the bar's sliders goes to playback.
+    const double position = navigation_->timeline().value(), speed = navigation_->speed().value();
+    if (shownPosition_ >= 0 && position != shownPosition_ && links_.seek) links_.seek(position);
+    // Only once the bar was given playback's own values.
+    if (shownSpeed_ >= 0 && speed != shownSpeed_ && links_.setSpeed) links_.setSpeed(speed);
+    shownPosition_ = position;
+    shownSpeed_ = speed;
+  }
   if (frame.clicks > 0 && !pointerOverUI_) lastViewportClick_ = std::array<float, 2>{input_.cursorX, input_.cursorY};
   return changed;
 }
@@ -215,6 +299,9 @@ void InterfaceFrame::release() {
   information_.reset();
   statusBar_.reset();
   subprogram_.reset();
+  progress_.reset();
+  navigation_.reset();
+  segmentsOf_ = nullptr;
   operations_.reset();
   manager_.reset();
 }

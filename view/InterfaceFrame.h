@@ -15,6 +15,8 @@
 #include "ui/CuttingPlaneSettings.h"
 #include "ui/Information.h"
 #include "ui/InterfaceState.h"
+#include "ui/Navigation.h"
+#include "ui/ProgressBar.h"
 #include "ui/Ribbonbar.h"
 #include "ui/StockColorSetting.h"
 #include "ui/StatusBar.h"
@@ -39,6 +41,12 @@ class InterfaceFrame {
     UI::InterfaceState* state = nullptr;
     CuttingPlaneSetting* cuttingPlane = nullptr;
     std::function<void(uint32_t action)> choose;  // runs a ribbon action
+    // What the playback bar asks for: a step (SIM_GotoCommand's code),
+    // play or pause, a position (time fraction), a speed slider value.
+    std::function<void(uint32_t code)> step;
+    std::function<void()> playPause;
+    std::function<void(double timeFraction)> seek;
+    std::function<void(double speed)> setSpeed;
   };
   // Render thread, the window's context current.
   void open(Links links, int dpi);
@@ -62,6 +70,19 @@ class InterfaceFrame {
   UI::StatusBar* statusBar() { return statusBar_.get(); }
   UI::SubProgramHUD* subprogramPanel() { return subprogram_.get(); }
   void showStatus(const UI::StatusValues& status, const UI::SubprogramValues& subprogram);
+  // The playback bar, bottom centre above the status bar.
+  UI::Navigation* navigation() { return navigation_.get(); }
+  // What it shows from the next update on: the played position, whether
+  // playing, the speed slider's value and the rate it gives (toolpath
+  // minutes a second; infinite: as fast as frames go). A new toolpath gives
+  // new segments (one per operation) and, for turning jobs, the row that
+  // steps by operation instead of by Z level. A slider the user holds keeps
+  // the user's value.
+  void showPlayback(const toolpath::Toolpath* path, double timeFraction, bool playing, double speed, double rate);
+  // The progress bar, bottom right above the status bar: the task shown,
+  // or none.
+  UI::ProgressBar* progressBar() { return progress_.get(); }
+  void showProgress(const std::optional<std::pair<uint32_t, std::u16string>>& task);
   // The "Operations list" panel: "All" and one row per operation, ticked
   // while visible, the operation playing selected; shown while its ribbon
   // entry is ticked. The caller sets its onSelect and onTick.
@@ -101,6 +122,10 @@ class InterfaceFrame {
   std::unique_ptr<UI::Information> information_;
   std::unique_ptr<UI::StatusBar> statusBar_;
   std::unique_ptr<UI::SubProgramHUD> subprogram_;
+  std::unique_ptr<UI::ProgressBar> progress_;
+  std::unique_ptr<UI::Navigation> navigation_;
+  const toolpath::Toolpath* segmentsOf_ = nullptr;  // the toolpath the timeline's segments came from
+  double shownPosition_ = -1, shownSpeed_ = -1;     // what the bar was given last
   std::unique_ptr<UI::ClickableList> operations_;
   std::unique_ptr<UI::RibbonLink> ribbonLink_;
   std::unique_ptr<UI::ContextMenu> contextMenu_;

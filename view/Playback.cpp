@@ -38,7 +38,7 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
   takePending();
   const bool hasMoves = path && path->moveCount() > 0;
   if (playing_.load()) {
-    const double rate = playbackRate(speed_.load());
+    const double rate = playbackRate(speed_.load(), speedPixels_.load());
     if (rate != 0.0) {
       std::optional<double> total;
       if (hasMoves) total = path->totalTime();

@@ -4,6 +4,7 @@
 // position and the report of the current NC line and entity. The render
 // thread owns the slider; host calls write the pending position and the
 // play state and read the position the last frame played.
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "toolpath/Toolpath.h"
 #include "view/InputState.h"
 #include "view/Notifier.h"
+#include "view/PlaybackRules.h"
 #include "view/PositionReport.h"
 
 namespace view {
@@ -61,6 +63,12 @@ class Playback {
   double speed() const { return speed_.load(); }
   // SIM_UpdateSpeed: each half of the slider keeps its values.
   void updateSpeed(double delta);
+  // The speed slider moved by the user (0..1).
+  void setSpeed(double v) { speed_ = std::clamp(v, 0.0, 1.0); }
+  // The speed slider's length on screen: its last six pixels play without
+  // limit (the stand-in length while no slider is drawn).
+  void setSpeedSliderPixels(float pixels) { speedPixels_ = pixels; }
+  float speedSliderPixels() const { return speedPixels_.load(); }
   ToolPose toolPose() const;
 
   // ---- Render thread
@@ -82,6 +90,7 @@ class Playback {
   std::atomic<double> pending_{-1.0};
   std::atomic<double> position_{0.0};
   std::atomic<double> speed_{0.58};  // real time
+  std::atomic<float> speedPixels_{kSpeedSliderPixels};
   std::atomic<bool> playing_{false};
   std::atomic<bool> loop_{false};
   // Render thread: the position slider and its range.

@@ -61,7 +61,9 @@ void main() {
   }
   if (vMode > 2.5) c *= texture(iconTexture1, vTexCoord);
   if (vMode > 0.5 && vMode < 1.5) {
-    float u = vCorner.x;
+    // Along the ruler: the texture rectangle's u range names the part of a
+    // longer ruler this element shows (0 to 1 for a whole one).
+    float u = vTexCoord.x;
     float tick = max(max(decade(u, 1.0, 1.0, 4.0, 0.03), decade(u, 2.0, 2.0, 40.0, 0.06)),
                      max(max(decade(u, 3.0, 20.0, 400.0, 0.06), decade(u, 4.0, 200.0, 4000.0, 0.06)),
                          decade(u, 5.0, 2000.0, 20000.0, 0.06)));

@@ -465,8 +465,9 @@ SIM_EXPORT int32_t SIM_GotoCommand(Render* view, uint32_t code);
  * slows backwards play down. -1 for a null view. */
 SIM_EXPORT int32_t SIM_UpdateSpeed(Render* view, double delta);
 /* Sets task's percentage and caption (UTF-8) for the view's progress bar;
- * a percentage above 99 ends the task. The view keeps the tasks; the bar
- * is drawn once the in-view interface arrives. -1 for a null view. */
+ * a percentage above 99 ends the task. The bar (bottom right, in views with
+ * a window) shows the least advanced task and hides when none is left.
+ * -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetProgressBar(Render* view, uint32_t task, uint32_t percent, const char* text);
 
 /* Additions of this library: playing without the in-view playback bar.

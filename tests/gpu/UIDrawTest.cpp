@@ -53,7 +53,9 @@ bool rulerTick(double u, double scale) {
 }
 
 // Where a pixel's centre lies along a ruler, 0 to 1.
-double rulerCoordinate(const UI::UIInstance& r, int px) { return ((px + 0.5) / kW - r.x) / r.w; }
+double rulerCoordinate(const UI::UIInstance& r, int px) {
+  return r.texRect[0] + (r.texRect[2] - r.texRect[0]) * (((px + 0.5) / kW - r.x) / r.w);
+}
 
 // A pixel whose centre lies so near a tick's edge that the interpolated
 // coordinate's float precision (about 1e-6, times 10^k) could put it on
@@ -189,6 +191,14 @@ TEST_F(UIDrawTest, RulersAndIconsMatchTheFormulas) {
     ruler.colorBottom = ruler.colorTop = {0.95f, 0.95f, 0.85f, 1};
     rulers.push_back(ruler);
   }
+  // A part of a ruler ten times as long (a zoomed timeline's visible
+  // window): its ticks lie where the long ruler has them.
+  UI::UIInstance part = recordAt(10, 58, 130, 10);
+  part.mode = 1.0f;
+  part.roundness = 10.0f;
+  part.texRect = {0.25f, 0, 0.35f, 1};
+  part.colorBottom = part.colorTop = {0.95f, 0.95f, 0.85f, 1};
+  rulers.push_back(part);
   // The play icon one texel to one pixel, tinted; its cell is 32 pixels
   // with a 1-pixel margin.
   UI::UIInstance icon = recordAt(150, 60, 30, 30);
@@ -202,10 +212,10 @@ TEST_F(UIDrawTest, RulersAndIconsMatchTheFormulas) {
   ASSERT_TRUE(pass(records));
   const std::vector<uint8_t> pixels = draw();
   for (size_t i = 0; i < rulers.size(); ++i) {
-    const int y0 = 10 + 12 * int(i);
-    EXPECT_LE(worstDifference(pixels, rulers[i], 10, y0, 180, 10), 2.0f) << "ruler " << i;
+    const int y0 = 10 + 12 * int(i), width = int(std::lround(rulers[i].w * kW));
+    EXPECT_LE(worstDifference(pixels, rulers[i], 10, y0, width, 10), 2.0f) << "ruler " << i;
     size_t ticks = 0;
-    for (int x = 10; x < 190; ++x) ticks += pixels[(size_t(y0 + 5) * kW + x) * 4] < 60;
+    for (int x = 10; x < 10 + width; ++x) ticks += pixels[(size_t(y0 + 5) * kW + x) * 4] < 60;
     EXPECT_GT(ticks, 0u) << "ruler " << i;
 
   }

@@ -188,7 +188,7 @@ TEST_F(RibbonView, StockPanelsDriveTheView) {
   platform::setDialogProvider(nullptr);
 }
 
-TEST_F(RibbonView, InformationShowsWhereThePlayedToolStands) {
+TEST_F(RibbonView, PanelsShowThePlayedPositionAndTheProgress) {
   testsupport::SlotJob job;
   job.path.lines = {1, 2, 3};
   testsupport::loadJob(view, job);
@@ -201,6 +201,17 @@ TEST_F(RibbonView, InformationShowsWhereThePlayedToolStands) {
   EXPECT_EQ(row(2), u"15.000");
   EXPECT_EQ(row(5), u"flat6");
   EXPECT_TRUE(testsupport::waitUntil([&] { return status() == u"3: G1 X30"; }, std::chrono::seconds(10)));
+  // The host's progress task, shown and ended.
+  ASSERT_EQ(SIM_SetProgressBar(view, 7, 40, "Cutting"), 0);
+  auto progress = [&] {
+    return onRenderThread([&] {
+      const UI::ProgressBar& bar = *view->interfaceFrame().progressBar();
+      return std::pair{bar.visible ? bar.fill().width : -1.0f, bar.caption()};
+    });
+  };
+  EXPECT_TRUE(testsupport::waitUntil([&] { return progress() == std::pair{0.4f, std::u16string(u"Cutting")}; }));
+  ASSERT_EQ(SIM_SetProgressBar(view, 7, 100, ""), 0);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return progress().first < 0; }));
   ASSERT_EQ(SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION), 0);
   EXPECT_TRUE(testsupport::waitUntil([&] { return row(7) == u"0:00:00" && row(0) != u"30.000"; }, std::chrono::seconds(10)));
 }
@@ -301,6 +312,35 @@ TEST_F(RibbonByXEvents, AnEntryChangesWhatItsCommandChangesAndEventsArrive) {
   EXPECT_TRUE(testsupport::waitUntil([&] {
     return onRenderThread([&] { return view->interfaceFrame().manager()->context().scrollTotal; }) == before + 1;
   }));
+}
+
+TEST_F(RibbonView, ThePlaybackBarDrivesPlayback) {
+  testsupport::SlotJob job;
+  testsupport::loadJob(view, job);
+  auto at = [&](auto element, float fx) {
+    return onRenderThread([&] {
+      const UI::Rect r = element(*view->interfaceFrame().navigation()).getRect();
+      return std::array<double, 2>{(r.x + r.w * fx) * view->framebufferWidth(),
+                                   (1 - (r.y + r.h / 2)) * view->framebufferHeight()};
+    });
+  };
+  auto button = [&](uint16_t hint) {
+    return at([hint](UI::Navigation& bar) -> UI::UIElement& { return *bar.buttonFor(hint); }, 0.5f);
+  };
+  click(button(152));  // Go to end
+  EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_GetProgress(view) == 1.0; }));
+  // A press on the timeline at a quarter plays to a quarter of the time.
+  click(at([](UI::Navigation& bar) -> UI::UIElement& { return bar.timeline().content(); }, 0.25f));
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.25) < 0.01; }))
+      << SIM_GetProgress(view);
+  // The speed slider dragged to its neutral point stands playback still.
+  click(at([](UI::Navigation& bar) -> UI::UIElement& { return bar.speed().content(); }, 0.36f));
+  EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_GetSpeed(view) == 0.35; })) << SIM_GetSpeed(view);
+  click(button(146));  // Play
+  EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_IsPlaying(view) == 1; }));
+  click(button(146));  // Pause
+  EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_IsPlaying(view) == 0; }));
+  EXPECT_EQ(host.countOf(SIM_EVENT_VIEWPORT_CLICKED), 0u) << "clicks on the bar are not the viewport's";
 }
 
 }  // namespace

@@ -188,8 +188,9 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
     return waitUntil([&] { return host.pixelAt(window, x, y) == colour; });
   };
   const uint32_t background = 0xEDF0F5;  // (0.93, 0.94, 0.96)
-  EXPECT_TRUE(waitForPixel(300, 150, background)) << std::hex << host.pixelAt(window, 300, 150);
-  EXPECT_TRUE(waitForPixel(319, 160, background));  // the right edge, above the status bar
+  // Below the ribbon bar, above the playback and status bars.
+  EXPECT_TRUE(waitForPixel(300, 80, background)) << std::hex << host.pixelAt(window, 300, 80);
+  EXPECT_TRUE(waitForPixel(319, 80, background));
 
   // The host grows its window and the child; the hidden framebuffer follows,
   // and the new right edge shows the background only once a grown frame arrived.
@@ -198,7 +199,7 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   waitUntil([&] { return view->framebufferWidth() == 400; });
   EXPECT_EQ(view->framebufferWidth(), 400);
   EXPECT_EQ(view->framebufferHeight(), 300);
-  EXPECT_TRUE(waitForPixel(399, 260, background)) << std::hex << host.pixelAt(window, 399, 260);
+  EXPECT_TRUE(waitForPixel(399, 180, background)) << std::hex << host.pixelAt(window, 399, 180);
 
   // Input of the child window drives the view like its own window's would.
   expectInputReachesHost(host, window, inbox, XK_n, 'N');
@@ -263,7 +264,7 @@ TEST_F(ViewTest, ClosingFromAHandlerFreesTheViewWithoutDeadlock) {
   for (uint64_t onEvent : {uint64_t{SIM_EVENT_VIEW_CLOSING}, uint64_t{SIM_EVENT_VIEWPORT_CLICKED}}) {
     const bool posted = onEvent == SIM_EVENT_VIEWPORT_CLICKED;
     SCOPED_TRACE(posted ? "posted click" : "sent closing event");
-    testsupport::X11TestWindow host(64, 64);
+    testsupport::X11TestWindow host(400, 300);
     CloseFromHandler context;
     context.onEvent = onEvent;
     context.sleepMs = posted ? 300 : 0;
@@ -274,8 +275,9 @@ TEST_F(ViewTest, ClosingFromAHandlerFreesTheViewWithoutDeadlock) {
     SIM_GetWindowHandle(context.view, &window);
     finishesOrDie([&] {
       if (posted) {
-        host.sendButton(window, 1, 5, 5, true);
-        host.sendButton(window, 1, 5, 5, false);
+        // A click on the scene, clear of the interface's bars and panels.
+        host.sendButton(window, 1, 395, 80, true);
+        host.sendButton(window, 1, 395, 80, false);
         while (!context.started) std::this_thread::yield();
       }
       host.sendCloseRequest(window);

@@ -1,0 +1,27 @@
+#include "ui/SliderDot.h"
+
+namespace UI {
+
+SliderDot::SliderDot(UIContext* context, SliderInterace* owner) : UIElement(context), owner_(owner) {
+  widthMode = heightMode = SizeMode::Pixels;
+  width = height = kRest;
+  anchorX = anchorY = 0.5f;
+  relY = 0.5f;
+  roundness = 1;
+}
+
+void SliderDot::startDrag() {
+  dragging_ = true;
+  width = height = kDragged;
+}
+
+void SliderDot::onHold() {
+  if (dragging_) owner_->onDotDrag();
+}
+
+void SliderDot::onRelease() {
+  dragging_ = false;
+  width = height = kRest;
+}
+
+}  // namespace UI
