@@ -23,7 +23,8 @@ head -c 4096 /dev/urandom >"$corpus"/exports/random
 # Interface texts: a settings byte, then UTF-16 (German and Japanese
 # entries of the built-in tables).
 for language in de ja; do
-  { printf '\x05'; cut -f2 ui/strings/$language.txt | head -40 | iconv -f UTF-8 -t UTF-16LE; } >"$corpus"/text/$language
+  # (head reads the file itself: cut stopped early would fail the pipe.)
+  { printf '\x05'; head -n 40 ui/strings/$language.txt | cut -f2 | iconv -f UTF-8 -t UTF-16LE; } >"$corpus"/text/$language
 done
 # Sample machines with a leading flags byte: current layout, legacy layout.
 for m in machines/*/machine.json; do
