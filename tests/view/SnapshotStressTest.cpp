@@ -115,7 +115,9 @@ TEST_F(SnapshotStress, EveryFrameReadsOneToolpathWhateverTheHostDoes) {
 
   EXPECT_EQ(mixed, 0u);
   EXPECT_GT(poses, 1000u);
-  EXPECT_GT(view->frameCounter(), framesBefore + 10) << "the frames went on";
+  // Frames kept coming (how many depends on the machine's load: a
+  // sanitizer build beside other tests draws only a few a second).
+  EXPECT_GT(view->frameCounter(), framesBefore + 2) << "the frames went on";
   EXPECT_GT(calls.load(), 500u);
   // The view still answers and draws.
   std::vector<uint8_t> picture(64 * 48 * 4);
