@@ -10,13 +10,13 @@ namespace {
 // The buttons in order, with their icon, hint entry and step code; which
 // layout shows each.
 enum class Shown { Both, Normal, Alternate };
-struct ButtonSpec {
+struct ButtonEntry {
   IconId icon;
   uint16_t hint;
   int32_t step;  // -1: Play/Pause
   Shown in;
 };
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonEntry kButtons[] = {
     {IconId::GoStart, 140, SIM_STEP_START, Shown::Both},
     {IconId::PrevTool, 141, SIM_STEP_PREVIOUS_TOOL, Shown::Both},
     {IconId::PrevOperation, 144, SIM_STEP_PREVIOUS_OPERATION, Shown::Alternate},
@@ -60,13 +60,13 @@ Navigation::Navigation(UIContext* context, const Theme* theme, const StringTable
   timeline_.relY = 0, timeline_.anchorY = 0.5f;
   timeline_.offsetY = kTimelineY;
 
-  for (const ButtonSpec& spec : kButtons) {
-    auto button = std::make_unique<ControlButton>(context, theme, spec.icon, spec.hint);
+  for (const ButtonEntry& entry : kButtons) {
+    auto button = std::make_unique<ControlButton>(context, theme, entry.icon, entry.hint);
     button->parent = this;
     button->relX = 0.5f, button->relY = 0;
     button->anchorX = button->anchorY = 0.5f;
     button->offsetY = kButtonsY;
-    const int32_t step = spec.step;
+    const int32_t step = entry.step;
     button->onClick = [this, step] {
       if (step < 0) {
         if (onPlayPause) onPlayPause();
