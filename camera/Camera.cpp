@@ -323,6 +323,22 @@ void Camera::choosePivot(const glm::dvec3& pivot, glm::dvec2 screen) {
   orbitRadius_ = glm::length(eye_ - pivot);
 }
 
+glm::ivec2 Camera::viewport() const {
+  std::lock_guard guard(lock_);
+  return {width_, height_};
+}
+
+glm::dvec3 Camera::worldAtPixel(double x, double y, double windowDepth) const {
+  std::lock_guard guard(lock_);
+  return unproject({2 * x / std::max(width_, 1) - 1, 1 - 2 * y / std::max(height_, 1), 2 * windowDepth - 1});
+}
+
+glm::dvec3 Camera::deviceOf(const glm::dvec3& world) const {
+  std::lock_guard guard(lock_);
+  const glm::dvec4 clip = projView_ * glm::dvec4(world, 1.0);
+  return glm::dvec3(clip) / clip.w;
+}
+
 void Camera::follow(const glm::dvec3& shift) {
   std::lock_guard guard(lock_);
   if (shift == glm::dvec3(0.0)) return;

@@ -18,6 +18,7 @@
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
+#include <glm/ext/vector_int2.hpp>
 #include <glm/vec3.hpp>
 
 #include "korvane/Korvane.h"
@@ -77,6 +78,7 @@ class Camera {
   // when this one is empty); also advances a running transition.
   void updateForScene(const SceneBox& box, double frameFactor = 1.0);
   void setViewport(int width, int height);
+  glm::ivec2 viewport() const;
 
   // The direction the isometric view looks along (display frame); a
   // machine's kind chooses it.
@@ -94,6 +96,11 @@ class Camera {
   // Cursor in window pixels (y down).
   void panToCursor(double x, double y);
   void choosePivot(const glm::dvec3& pivot, glm::dvec2 screen);
+  // The world point at window pixel (x, y), y down, and window depth
+  // 0 ... 1; and the other way round: a point's device coordinates and
+  // window depth.
+  glm::dvec3 worldAtPixel(double x, double y, double windowDepth) const;
+  glm::dvec3 deviceOf(const glm::dvec3& world) const;
   // Moves the eye, the pivot and a running transition's goal by shift:
   // the scene slides under an unchanged view direction and distance.
   void follow(const glm::dvec3& shift);

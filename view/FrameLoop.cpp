@@ -235,6 +235,7 @@ void Render::runFrame(double now, bool drawing) {
     interfaceFrame_.followDpi(window_.dpiX());
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
     window_.setKeysCaptured(interfaceFrame_.keyboardCaptured());
+    navigate(input, now);
     // A click on the interface is the interface's, not the viewport's.
     if (!interfaceFrame_.pointerOverUI())
       for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
@@ -321,11 +322,18 @@ bool Render::shown(const view::FramePart& part) const {
   return true;
 }
 
-void Render::drawParts(const camera::Camera::DrawState& camera) {
+void Render::drawParts(const camera::Camera::DrawState& camera, bool probeDepth) {
   stock_.cutColours = viewBytes_.stockDisplay.load() != 0;
   const view::SceneDraw scene{camera, job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
-  for (view::FramePart* part : parts_)
+  for (view::FramePart* part : parts_) {
+    // The depth under the cursor for the next gesture's pivot is the
+    // workpiece's and the toolpath's: over the tool, what lies behind it
+    // counts, so the tool point wins there.
+    if (probeDepth && part == &tool_)
+      depthProbe_.request(static_cast<int>(cursor_[0]), static_cast<int>(cursor_[1]), window_.framebufferWidth(),
+                          window_.framebufferHeight());
     if (shown(*part)) part->draw(scene);
+  }
 }
 
 bool Render::runCommands(std::vector<view::FrameCommands::Work> commands) {
@@ -363,6 +371,33 @@ void Render::handleInput(const view::InputState& frame, double now) {
   if (frame.exportGesture) notifier_.handleByDefault(SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0);
 }
 
+void Render::navigate(const view::InputState& frame, double now) {
+  cursor_ = frame.cursorInWindow ? std::array<double, 2>{frame.cursorX, frame.cursorY} : std::array<double, 2>{-1, -1};
+  view::NavigationInput in;
+  in.input = &frame;
+  in.pointerOverUI = interfaceFrame_.pointerOverUI();
+  if (frameToolpath_ && shown(toolpath_) && playback_.toolPose().move >= 0)
+    in.toolPoint = job_.displayFrame() * playback_.toolPose().tip;
+  in.depthUnderCursor = [this]() -> std::optional<float> {
+    const std::optional<gpu::DepthProbe::Sample> sample = depthProbe_.latest();
+    if (!sample) return std::nullopt;
+    return sample->depth;
+  };
+  const view::NavigationResult result = navigation_.navigate(in, mouseBindings_, camera_.camera(), now);
+  if (result.navigated) {
+    redrawRequested_ = true;
+    lastActivity_ = now;
+  }
+  if (result.fitView) camera_.applyView(SIM_VIEW_FIT, sceneBox());
+  if (result.contextMenu) openContextMenu(frame.cursorX, frame.cursorY);
+}
+
+void Render::openContextMenu(double x, double y) {
+  if (!interface_ || !interfaceFrame_.isOpen()) return;
+  interfaceFrame_.setContextMenuPoint(static_cast<float>(x), static_cast<float>(y));
+  view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
+}
+
 void Render::draw(double now) {
   // A skipped picture keeps its redraw request for the frame that draws.
   if (!drawPacing_.shouldDraw(now, playback_.playing())) return;
@@ -372,7 +407,7 @@ void Render::draw(double now) {
   if (now - lastActivity_ > kIdleAfterMs || closeRequested_.load()) return;
   const camera::Camera::DrawState camera = camera_.camera().drawState();
   if (window_.drawFrame([&] {
-        drawParts(camera);
+        drawParts(camera, true);
         interfaceFrame_.draw();
       }))
     ++framesDrawn_;
@@ -385,6 +420,7 @@ void Render::shutdown(bool closedByUser) {
   // this window and its context, then the window.
   for (view::FramePart* part : parts_) part->release();
   interfaceFrame_.release();
+  depthProbe_.release();
   frameToolpath_.reset();
   gpu::deleteContextPrograms();
   gpu::deleteWindowPrograms();

@@ -106,6 +106,8 @@ class InterfaceFrame {
   // The cursor was over an interface element that took it in the last
   // update: the scene below does not react to it.
   bool pointerOverUI() const { return pointerOverUI_; }
+  // Where the context menu opens next (window pixels): a right click's point.
+  void setContextMenuPoint(float x, float y) { lastViewportClick_ = std::array<float, 2>{x, y}; }
   // A text field was being edited in the last update: the keyboard is its
   // own, not the view's shortcuts'.
   bool keyboardCaptured() const { return keyboardCaptured_; }

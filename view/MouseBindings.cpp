@@ -3,6 +3,7 @@
 namespace view {
 namespace {
 
+// The record's states 0 pressed, 1 held, 2 released as condition bits.
 constexpr uint8_t stateBit(uint32_t state) { return state <= 2 ? static_cast<uint8_t>(1u << state) : 0; }
 
 constexpr uint8_t phaseBit(ButtonPhase phase) {
@@ -15,52 +16,66 @@ constexpr uint8_t phaseBit(ButtonPhase phase) {
   return 0;
 }
 
+constexpr uint8_t kReleasedBit = 4;
+// The input's buttons in the window's order (left, right, middle) as rows.
+constexpr int kRowOfButton[3] = {1, 3, 2};
+constexpr int kWheelRow = 4;
+
 }  // namespace
 
 bool MouseBindingTable::add(const SIM_KeyBinding& binding) {
   if (binding.input >= kInputs || binding.action >= kActions) return false;
-  uint8_t mask = stateBit(binding.state);
-  if (binding.modifiers[0]) mask |= kControlBit;
-  if (binding.modifiers[1]) mask |= kShiftBit;
-  if (binding.modifiers[2]) mask |= kAltBit;
-  if (mask == 0) return false;
+  uint8_t condition = stateBit(binding.state);
+  if (binding.modifiers[0]) condition |= kControlBit;
+  if (binding.modifiers[1]) condition |= kShiftBit;
+  if (binding.modifiers[2]) condition |= kAltBit;
+  if (condition == 0) return false;
   std::lock_guard lock(mutex_);
-  table_[binding.input][mask] = static_cast<uint8_t>(binding.action);
-  actionFlags_[binding.action] |= kBoundFlag;
+  table_[binding.input][condition] = static_cast<uint8_t>(binding.action);
+  if (binding.action != 0) actionFlags_[binding.action] |= kBoundFlag;
   return true;
 }
 
 void MouseBindingTable::release() {
   std::lock_guard lock(mutex_);
-  for (auto& row : table_) row.fill(kUnbound);
+  for (auto& row : table_) row.fill(0);
   actionFlags_.fill(0);
 }
 
-void MouseBindingTable::fire(int row, uint8_t mask) {
-  const uint8_t action = table_[row][mask];
-  if (action != kUnbound) actionFlags_[action] |= kFiredFlag;
+void MouseBindingTable::fire(int row, uint8_t condition) {
+  const uint8_t action = table_[row][condition];
+  if (action != 0) actionFlags_[action] |= kFiredFlag;
 }
 
 void MouseBindingTable::evaluate(const BindingInput& input) {
   std::lock_guard lock(mutex_);
   for (uint8_t& flags : actionFlags_) flags &= static_cast<uint8_t>(~kFiredFlag);
-  // Row 0 binds a modifier combination on its own, held like a button.
-  if (input.modifierMask != 0) fire(0, input.modifierMask | phaseBit(ButtonPhase::Held));
+  const uint8_t held = input.modifierMask;
   for (int button = 0; button < 3; ++button) {
     const uint8_t bit = phaseBit(input.buttons[button]);
-    if (bit != 0) fire(button + 1, input.modifierMask | bit);
+    if (bit == 0) continue;
+    const int row = kRowOfButton[button];
+    if (bit != kReleasedBit) {
+      fire(row, held | bit);
+      continue;
+    }
+    // Every combination of the modifiers held now and any not held.
+    for (uint8_t extra = 0; extra < 8; ++extra) {
+      const uint8_t added = static_cast<uint8_t>(extra * kControlBit);
+      if ((added & held) == 0) fire(row, held | added | bit);
+    }
   }
-  if (input.wheel != 0) fire(4, input.modifierMask | (input.wheel > 0 ? 1 : 4));
+  if (input.wheel != 0) fire(kWheelRow, held | (input.wheel > 0 ? 1 : 4));
 }
 
 bool MouseBindingTable::isBound(int action) const {
   std::lock_guard lock(mutex_);
-  return action >= 0 && action < kActions && (actionFlags_[action] & kBoundFlag);
+  return action > 0 && action < kActions && (actionFlags_[action] & kBoundFlag);
 }
 
 bool MouseBindingTable::fired(int action) const {
   std::lock_guard lock(mutex_);
-  return action >= 0 && action < kActions && (actionFlags_[action] & kFiredFlag);
+  return action > 0 && action < kActions && (actionFlags_[action] & kFiredFlag);
 }
 
 }  // namespace view

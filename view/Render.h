@@ -35,6 +35,8 @@
 #include "view/ViewBytes.h"
 #include "view/ToolpathStage.h"
 #include "view/MouseBindings.h"
+#include "view/MouseNavigation.h"
+#include "gpu/DepthProbe.h"
 #include "view/Notifier.h"
 #include "view/Playback.h"
 #include "view/ProcessState.h"
@@ -100,6 +102,8 @@ struct Render {
   camera::Camera& camera() { return camera_.camera(); }
   view::ViewWindow& window() { return window_; }
   view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
+  // Render thread.
+  const view::MouseNavigation& navigation() const { return navigation_; }
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   view::PhaseTimings& timings() { return timings_; }
   view::MachineModelLoader& machineModels() { return machineModels_; }
@@ -169,7 +173,11 @@ struct Render {
   bool runCommands(std::vector<view::FrameCommands::Work> commands);
   void handleInput(const view::InputState& frame, double now);
   void draw(double now);
-  void drawParts(const camera::Camera::DrawState& camera);
+  // Mouse navigation in the 3D area, after the interface saw the input.
+  void navigate(const view::InputState& frame, double now);
+  void openContextMenu(double x, double y);
+  // probeDepth: the window's frame, whose depth under the cursor is read.
+  void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
   void followTool();
   camera::SceneBox sceneBox() const;
@@ -206,6 +214,9 @@ struct Render {
   // The frame parts in frame order; each is a member above.
   std::vector<view::FramePart*> parts_{&stock_, &toolpath_, &tool_, &machine_};
   view::MouseBindingTable mouseBindings_;
+  view::MouseNavigation navigation_;      // render thread
+  gpu::DepthProbe depthProbe_;            // render thread: the depth under the cursor
+  std::array<double, 2> cursor_{-1, -1};  // render thread: window pixels, (-1, -1) outside
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed
   view::MachineModelLoader machineModels_{job_, notifier_};  // joined with the threads

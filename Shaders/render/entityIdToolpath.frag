@@ -1,0 +1,15 @@
+#version 430
+// A move's id (its index, 30 bits) on a round sprite, only at move ends:
+// kinds with a fractional part up to 2.5; interior arc points have none.
+flat in float sKind;
+flat in int sMove;
+
+layout(location = 0) out uint entityId;
+
+void main() {
+  vec2 d = gl_PointCoord - vec2(0.5);
+  if (dot(d, d) > 0.25) discard;
+  float f = fract(sKind);
+  if (sKind > 2.5 || f < 0.01 || f > 0.99) discard;
+  entityId = uint(sMove) & 0x3FFFFFFFu;
+}

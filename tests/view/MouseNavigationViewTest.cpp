@@ -1,0 +1,241 @@
+// Mouse navigation of a real view inside a host window, driven by X events:
+// the left drag turns the view about the pivot it chose, the wheel zooms
+// about the surface or the tool under the cursor, the interface keeps its
+// presses, the host's bindings change what the wheel and a Ctrl gesture
+// do, a right click opens the context menu and the timeline takes a press
+// and a drag as one gesture.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+#include <glm/geometric.hpp>
+
+#include "korvane/Korvane.h"
+#include "support/EventRecorder.h"
+#include "support/HeadlessView.h"
+#include "support/ViewJobs.h"
+#include "support/X11TestWindow.h"
+#include "ui/Navigation.h"
+#include "ui/Ribbonbar.h"
+#include "view/Render.h"
+
+namespace {
+
+using Drag = view::MouseNavigation::Drag;
+constexpr unsigned kLeft = 1, kMiddle = 2, kRight = 3;
+
+class NavigationByX : public testsupport::HeadlessViewTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(hostWindow.ok());
+    ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
+    view = SIM_CreateView(hostWindow.id(), true);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+    ASSERT_EQ(SIM_GetWindowHandle(view, &window), 0);
+    testsupport::loadJob(view, job);
+    ASSERT_EQ(SIM_GotoCommand(view, SIM_STEP_END), 0);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return SIM_GetProgress(view) == 1.0; }));
+    settleView(SIM_VIEW_ISOMETRIC);
+    frames(5);
+  }
+
+  void frames(int count) {
+    for (int f = 0; f < count; ++f) onRenderThread([] { return 0; });
+  }
+  void settle() {
+    frames(2);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !view->camera().transitionRunning(); }));
+    frames(2);
+  }
+  // Window pixels of a host point.
+  std::array<int, 2> pixelOf(glm::dvec3 hostPoint) {
+    return onRenderThread([&] {
+      const glm::dvec3 d = view->camera().deviceOf(view->job().displayFrame() * hostPoint);
+      const glm::ivec2 size = view->camera().viewport();
+      return std::array<int, 2>{int(std::lround((d.x + 1) / 2 * size.x)), int(std::lround((1 - d.y) / 2 * size.y))};
+    });
+  }
+  glm::dvec3 pivotOnScreen() {
+    return onRenderThread([&] { return view->camera().deviceOf(view->navigation().lastPivot()); });
+  }
+  glm::dvec3 display(glm::dvec3 hostPoint) { return view->job().displayFrame() * hostPoint; }
+  Drag drag() {
+    return onRenderThread([&] { return view->navigation().drag(); });
+  }
+  void moveTo(std::array<int, 2> at) {
+    hostWindow.sendMotion(window, at[0], at[1]);
+    frames(3);
+  }
+  void press(unsigned button, std::array<int, 2> at, bool down) {
+    hostWindow.sendButton(window, button, at[0], at[1], down);
+    frames(3);
+  }
+  void wheel(std::array<int, 2> at, bool away) {
+    hostWindow.sendWheel(window, at[0], at[1], away);
+    frames(2);
+  }
+  void bind(uint32_t input, uint32_t state, uint8_t control, uint32_t action) {
+    SIM_KeyBinding b{};
+    b.input = input;
+    b.state = state;
+    b.modifiers[0] = control;
+    b.action = action;
+    ASSERT_EQ(SIM_AddKeyBinding(view, b), 0);
+  }
+  camera::Camera::Pose pose() { return view->camera().pose(); }
+
+  testsupport::X11TestWindow hostWindow{900, 500};
+  SIM_Window window = 0;
+  testsupport::EventRecorder host;
+  testsupport::SlotJob job;
+};
+
+// The angle about the display's up axis from one view direction to another.
+double yawDegrees(glm::dvec3 from, glm::dvec3 to) {
+  return glm::degrees(std::atan2(from.z * to.x - from.x * to.z, from.x * to.x + from.z * to.z));
+}
+
+TEST_F(NavigationByX, ALeftDragOfAQuarterWidthYawsAHundredDegreesAboutThePivot) {
+  const std::array<int, 2> start = pixelOf({20, 25, 20});
+  moveTo(start);
+  const glm::dvec3 before = pose().direction;
+  press(kLeft, start, true);
+  EXPECT_EQ(drag(), Drag::Rotating);
+  const glm::dvec3 pivotAtPress = pivotOnScreen();
+  const int quarter = view->camera().viewport().x / 4;
+  for (int step = 1; step <= 5; ++step) moveTo({start[0] + quarter * step / 5, start[1]});
+  press(kLeft, {start[0] + quarter, start[1]}, false);
+  EXPECT_EQ(drag(), Drag::Idle);
+  EXPECT_NEAR(std::abs(yawDegrees(before, pose().direction)), 100.0, 0.5);
+  EXPECT_NEAR(pose().direction.y, before.y, 1e-9) << "no pitch without vertical motion";
+  const glm::dvec3 pivotAfter = pivotOnScreen();
+  EXPECT_NEAR(pivotAfter.x, pivotAtPress.x, 1e-6) << "the view turned about the pivot";
+  EXPECT_NEAR(pivotAfter.y, pivotAtPress.y, 1e-6);
+}
+
+TEST_F(NavigationByX, TheWheelZoomsAboutTheSurfaceOrTheToolUnderTheCursor) {
+  // Over the stock's top, the toolpath hidden: the surface point.
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_TOOLPATH, 0), 0);
+  const glm::dvec3 onTop{5, 25, 20};
+  const std::array<int, 2> at = pixelOf(onTop);
+  moveTo(at);
+  const double size = pose().orthoSize;
+  wheel(at, true);
+  settle();
+  EXPECT_LT(pose().orthoSize, size) << "away zooms in";
+  EXPECT_LT(glm::length(view->navigation().lastPivot() - display(onTop)), 0.5);
+  EXPECT_EQ(pixelOf(onTop), at) << "the point under the cursor stays there";
+
+  // With the toolpath shown, over the tool: the tool point.
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_TOOLPATH, 0), 0);
+  const glm::dvec3 tip{30, 15, 15};
+  std::array<int, 2> overTool = pixelOf(tip + glm::dvec3(0, 0, 8));
+  moveTo(overTool);
+  wheel(overTool, false);
+  settle();
+  EXPECT_LT(glm::length(view->navigation().lastPivot() - display(tip)), 1e-6);
+}
+
+TEST_F(NavigationByX, APressOnTheInterfaceStartsNothing) {
+  const std::array<double, 2> ribbon = onRenderThread([&] {
+    const UI::Rect r = view->interfaceFrame().ribbonbar()->getRect();
+    return std::array<double, 2>{(r.x + r.w * 0.98) * view->framebufferWidth(),
+                                 (1 - (r.y + r.h / 2)) * view->framebufferHeight()};
+  });
+  const std::array<int, 2> at{int(ribbon[0]), int(ribbon[1])};
+  const glm::dvec3 eye = pose().eye;
+  moveTo(at);
+  press(kLeft, at, true);
+  EXPECT_EQ(drag(), Drag::Idle);
+  moveTo({at[0] - 200, at[1] + 200});
+  press(kLeft, {at[0] - 200, at[1] + 200}, false);
+  EXPECT_EQ(pose().eye, eye);
+  moveTo(at);
+  wheel(at, true);
+  settle();
+  EXPECT_EQ(pose().eye, eye);
+}
+
+TEST_F(NavigationByX, BindingsChangeWhatTheWheelAndACtrlGestureDo) {
+  const std::array<int, 2> at = pixelOf({20, 15, 20});
+  moveTo(at);
+  bind(4, 0, 0, 9);  // wheel away: zoom out
+  bind(4, 2, 0, 9);  // wheel towards: zoom out
+  double size = pose().orthoSize;
+  for (bool away : {true, false}) {
+    wheel(at, away);
+    settle();
+    EXPECT_GT(pose().orthoSize, size) << (away ? "away" : "towards");
+    size = pose().orthoSize;
+  }
+
+  ASSERT_EQ(SIM_ReleaseKeyBindings(view), 0);
+  bind(1, 0, 1, 1);  // Ctrl + left pressed: begin
+  bind(1, 1, 1, 2);  // Ctrl + left held: continue
+  bind(1, 2, 1, 3);  // Ctrl + left released: end
+  press(kLeft, at, true);
+  EXPECT_EQ(drag(), Drag::Idle) << "without Ctrl the left button starts nothing";
+  press(kLeft, at, false);
+  hostWindow.sendKey(window, XK_Control_L, true);
+  press(kLeft, at, true);
+  EXPECT_EQ(drag(), Drag::Rotating);
+  hostWindow.sendKey(window, XK_Control_L, false);
+  frames(3);
+  press(kLeft, at, false);
+  EXPECT_EQ(drag(), Drag::Idle) << "the gesture ends though Ctrl went first";
+}
+
+TEST_F(NavigationByX, RightDragPansRightClickOpensTheMenuMiddleFits) {
+  const std::array<int, 2> at = pixelOf({20, 25, 20});
+  moveTo(at);
+  const glm::dvec3 direction = pose().direction, eye = pose().eye;
+  press(kRight, at, true);
+  EXPECT_EQ(drag(), Drag::RightPanning);
+  moveTo({at[0] + 60, at[1] + 30});
+  press(kRight, {at[0] + 60, at[1] + 30}, false);
+  EXPECT_EQ(pose().direction, direction);
+  EXPECT_GT(glm::length(pose().eye - eye), 1.0);
+  const glm::dvec3 pivot = pivotOnScreen();
+  const glm::ivec2 size = view->camera().viewport();
+  EXPECT_NEAR((pivot.x + 1) / 2 * size.x, at[0] + 60, 1.0) << "the pivot followed the cursor";
+  EXPECT_NEAR((1 - pivot.y) / 2 * size.y, at[1] + 30, 1.0);
+  EXPECT_FALSE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
+
+  press(kRight, at, true);
+  press(kRight, at, false);
+  frames(2);
+  EXPECT_TRUE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
+  press(kLeft, {5, size.y / 2}, true);  // closes the menu
+  press(kLeft, {5, size.y / 2}, false);
+
+  // The isometric view was fitted already: fitting again undoes the pan.
+  press(kMiddle, at, true);
+  press(kMiddle, at, false);
+  settle();
+  EXPECT_LT(glm::length(pose().eye - eye), 1e-6);
+  EXPECT_LT(glm::length(pose().direction - direction), 1e-9) << "fit keeps the direction";
+}
+
+TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
+  const auto onTimeline = [&](float fx) {
+    return onRenderThread([&] {
+      const UI::Rect r = view->interfaceFrame().navigation()->timeline().content().getRect();
+      return std::array<int, 2>{int((r.x + r.w * fx) * view->framebufferWidth()),
+                                int((1 - (r.y + r.h / 2)) * view->framebufferHeight())};
+    });
+  };
+  const std::array<int, 2> quarter = onTimeline(0.25f), half = onTimeline(0.5f);
+  moveTo(quarter);
+  press(kLeft, quarter, true);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.25) < 0.01; }));
+  for (int step = 1; step <= 4; ++step) moveTo({quarter[0] + (half[0] - quarter[0]) * step / 4, half[1]});
+  press(kLeft, half, false);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.5) < 0.01; }))
+      << SIM_GetProgress(view);
+  EXPECT_EQ(drag(), Drag::Idle) << "the drag was the slider's";
+}
+
+}  // namespace

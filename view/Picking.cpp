@@ -1,0 +1,127 @@
+#include "view/Picking.h"
+
+#include <algorithm>
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include "gpu/ProgramCache.h"
+#include "gpu/UniformName.h"
+
+namespace view {
+namespace {
+
+// Edge lines sit on their faces; this much of |w| towards the viewer lets
+// them win the depth test there.
+constexpr float kLineDepthBias = 0.0002f;
+
+// The states the id pass changes, taken on construction and put back on
+// destruction.
+class SavedState {
+ public:
+  SavedState() {
+    for (size_t i = 0; i < std::size(kCaps); ++i) enabled_[i] = glIsEnabled(kCaps[i]);
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc_);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask_);
+    glGetIntegerv(GL_VIEWPORT, viewport_);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer_);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program_);
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
+    glGetFloatv(GL_POINT_SIZE, &pointSize_);
+  }
+  ~SavedState() {
+    for (size_t i = 0; i < std::size(kCaps); ++i) (enabled_[i] ? glEnable : glDisable)(kCaps[i]);
+    glDepthFunc(static_cast<GLenum>(depthFunc_));
+    glDepthMask(depthMask_);
+    glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(framebuffer_));
+    glUseProgram(static_cast<GLuint>(program_));
+    glBindVertexArray(static_cast<GLuint>(vertexArray_));
+    glPointSize(pointSize_);
+  }
+  SavedState(const SavedState&) = delete;
+  SavedState& operator=(const SavedState&) = delete;
+
+ private:
+  static constexpr GLenum kCaps[] = {GL_BLEND, GL_CULL_FACE, GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_DEPTH_TEST};
+  GLboolean enabled_[std::size(kCaps)] = {};
+  GLint depthFunc_ = GL_LESS, viewport_[4] = {}, framebuffer_ = 0, program_ = 0, vertexArray_ = 0;
+  GLboolean depthMask_ = GL_TRUE;
+  GLfloat pointSize_ = 1.0f;
+};
+
+void setCamera(GLuint program, const glm::mat4& model, const SceneDraw& scene) {
+  glUniformMatrix4fv(gpu::uniformLocation(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
+  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(scene.camera.camHi));
+  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(scene.camera.camLo));
+}
+
+}  // namespace
+
+bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, int height) {
+  if (!target_.ensure(width, height)) return false;
+  if (!meshProgram_) meshProgram_ = gpu::drawProgram("Shaders\\entityIdMesh.vert", "Shaders\\entityIdMesh.frag");
+  if (!pointsProgram_)
+    pointsProgram_ = gpu::drawProgram("Shaders\\entityIdToolpath.vert", "Shaders\\entityIdToolpath.frag");
+  if (!meshProgram_ || !pointsProgram_) return false;
+
+  const SavedState saved;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target_.framebuffer());
+  glDisable(GL_BLEND);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_STENCIL_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glDepthMask(GL_TRUE);
+  glViewport(0, 0, width, height);
+  const GLuint nothing[4] = {0xFFFFFFFFu, 0, 0, 0};
+  glClearBufferuiv(GL_COLOR, 0, nothing);
+  const GLfloat far = 1.0f;
+  glClearBufferfv(GL_DEPTH, 0, &far);
+
+  glUseProgram(meshProgram_);
+  const stock::CuttingPlane& plane = scene.cuttingPlane;
+  glUniform1i(gpu::uniformLocation(meshProgram_, "cuttingPlaneEnabled"), plane.enabled ? 1 : 0);
+  glUniform3fv(gpu::uniformLocation(meshProgram_, "cuttingPlaneDirection"), 1, glm::value_ptr(plane.direction));
+  glUniform3fv(gpu::uniformLocation(meshProgram_, "cuttingPlaneOrigin"), 1, glm::value_ptr(plane.origin));
+  for (const PickPrimitives& mesh : list.meshes) {
+    if (mesh.count <= 0) continue;
+    setCamera(meshProgram_, mesh.model, scene);
+    glUniform1ui(gpu::uniformLocation(meshProgram_, "baseEntityId"), mesh.baseId);
+    glUniform1f(gpu::uniformLocation(meshProgram_, "depthBias"), mesh.mode == GL_LINES ? kLineDepthBias : 0.0f);
+    glBindVertexArray(mesh.vertexArray);
+    glDrawArrays(mesh.mode, mesh.first, mesh.count);
+  }
+  glUseProgram(pointsProgram_);
+  for (const PickPoints& points : list.points) {
+    if (points.count <= 0) continue;
+    setCamera(pointsProgram_, points.model, scene);
+    glPointSize(points.pointSize);
+    glBindVertexArray(points.vertexArray);
+    glDrawArrays(GL_POINTS, points.first, points.count);
+  }
+  return true;
+}
+
+PickHit Picking::pick(const PickList& list, const SceneDraw& scene, int width, int height, int cursorX,
+                      int cursorY) {
+  if (cursorX < 0 || cursorY < 0 || cursorX >= width || cursorY >= height) return {};
+  if (!drawIds(list, scene, width, height)) return {};
+  // The window around the cursor, clipped to the target, in GL rows.
+  const int glY = height - 1 - cursorY;
+  PickWindow window;
+  window.left = std::max(cursorX - kPickRadius, 0);
+  window.bottom = std::max(glY - kPickRadius, 0);
+  window.width = std::min(cursorX + kPickRadius, width - 1) - window.left + 1;
+  window.height = std::min(glY + kPickRadius, height - 1) - window.bottom + 1;
+  window.targetHeight = height;
+  window.ids = target_.read(window.left, window.bottom, window.width, window.height);
+  return choosePick(window, cursorX, cursorY);
+}
+
+void Picking::release() {
+  target_.release();
+  meshProgram_ = pointsProgram_ = 0;  // the window's programs go with the program cache
+}
+
+}  // namespace view

@@ -1,0 +1,33 @@
+#pragma once
+// Picking: what lies under a window pixel, found by drawing entity ids
+// into an integer target (models as triangles and edge lines, toolpath
+// vertices as round points) and choosing among the ids around the pixel.
+// Render thread only; the GL state it changes comes back as it was.
+#include "gpu/IdTarget.h"
+#include "view/FramePart.h"
+#include "view/PickChoice.h"
+#include "view/PickList.h"
+
+namespace view {
+
+class Picking {
+ public:
+  Picking() = default;
+  Picking(const Picking&) = delete;
+  Picking& operator=(const Picking&) = delete;
+
+  // The id pass at the view's size, then the choice around the cursor
+  // (window pixels, y down). No hit outside the view, or when the target
+  // or the programs are not there.
+  PickHit pick(const PickList& list, const SceneDraw& scene, int width, int height, int cursorX, int cursorY);
+  // The id pass alone; false when it could not run.
+  bool drawIds(const PickList& list, const SceneDraw& scene, int width, int height);
+  const gpu::IdTarget& target() const { return target_; }
+  void release();
+
+ private:
+  gpu::IdTarget target_;
+  GLuint meshProgram_ = 0, pointsProgram_ = 0;
+};
+
+}  // namespace view
