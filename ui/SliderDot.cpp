@@ -20,6 +20,9 @@ void SliderDot::onHold() {
 }
 
 void SliderDot::onRelease() {
+  // The cursor may have moved on in the frame the button went up: the
+  // value follows it there first.
+  if (dragging_) owner_->onDotDrag();
   dragging_ = false;
   width = height = kRest;
 }

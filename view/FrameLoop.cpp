@@ -11,6 +11,7 @@
 #include "machine/MeshCache.h"
 #include "platform/DataFolder.h"
 #include "view/Render.h"
+#include "view/EntityId.h"
 #include "view/NcCodeFollower.h"
 #include "view/PlaybackInformation.h"
 #include "view/ColourDialog.h"
@@ -394,8 +395,30 @@ void Render::navigate(const view::InputState& frame, double now) {
 
 void Render::openContextMenu(double x, double y) {
   if (!interface_ || !interfaceFrame_.isOpen()) return;
+  // "Jump to cut" needs a toolpath point under the click.
+  const view::PickHit hit = pickAt(static_cast<int>(x), static_cast<int>(y));
+  const bool overMove = hit.hit && view::entity::kindOf(hit.id) == view::entity::Kind::ToolpathMove;
+  jumpTarget_ = overMove ? static_cast<int64_t>(view::entity::indexOf(hit.id)) : -1;
+  interface_->jumpToCutEnabled = overMove ? 1 : 0;
   interfaceFrame_.setContextMenuPoint(static_cast<float>(x), static_cast<float>(y));
   view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
+}
+
+view::PickHit Render::pickAt(int x, int y) {
+  const view::SceneDraw scene{camera_.camera().drawState(),
+                              job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
+  view::PickList list;
+  for (view::FramePart* part : parts_)
+    if (shown(*part)) part->collectPickables(list);
+  return picking_.pick(list, scene, window_.framebufferWidth(), window_.framebufferHeight(), x, y);
+}
+
+bool Render::jumpToCut() {
+  const int64_t move = jumpTarget_.load();
+  const std::shared_ptr<const toolpath::Toolpath> path = job_.toolpath.current();
+  if (move < 0 || !path || static_cast<size_t>(move) >= path->moveCount()) return false;
+  playback_.requestPosition(path->timeFractionOfMove(move));
+  return true;
 }
 
 void Render::draw(double now) {
@@ -421,6 +444,7 @@ void Render::shutdown(bool closedByUser) {
   for (view::FramePart* part : parts_) part->release();
   interfaceFrame_.release();
   depthProbe_.release();
+  picking_.release();
   frameToolpath_.reset();
   gpu::deleteContextPrograms();
   gpu::deleteWindowPrograms();

@@ -6,6 +6,7 @@
 // own state and locks, listed by the view in frame order.
 #include "camera/Camera.h"
 #include "stock/CuttingPlane.h"
+#include "view/PickList.h"
 #include "view/Playback.h"
 
 namespace view {
@@ -34,6 +35,8 @@ class FramePart {
   virtual camera::SceneBox sceneBox() const { return {}; }
   // Render thread: draws what the part shows.
   virtual void draw(const SceneDraw& scene) = 0;
+  // Render thread, after draw: what the picking pass draws of the part.
+  virtual void collectPickables(PickList& list) { (void)list; }
   // Work that keeps the frame loop from sleeping.
   virtual bool busy() const { return false; }
   // Render thread: gives every GL object back, before the window goes.

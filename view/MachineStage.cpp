@@ -1,5 +1,7 @@
 #include "view/MachineStage.h"
 
+#include "view/EntityId.h"
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -196,6 +198,16 @@ void MachineStage::draw(const SceneDraw& scene) {
     glDrawArrays(GL_TRIANGLES, 0, g->vertices);
   }
   glBindVertexArray(0);
+}
+
+void MachineStage::collectPickables(PickList& list) {
+  for (size_t i = 0; i < drawn_.size(); ++i) {
+    const GpuMesh* g = uploaded(drawn_[i].mesh);
+    const auto model = static_cast<uint32_t>(i);
+    if (!entity::machineFits(model, static_cast<uint64_t>(g->vertices) / 3)) continue;
+    list.meshes.push_back({g->vertexArray, GL_TRIANGLES, 0, g->vertices, drawn_[i].placement,
+                           entity::machineTriangleBase(model)});
+  }
 }
 
 void MachineStage::release() {

@@ -29,6 +29,9 @@ class MachineStage final : public FramePart {
   void update(FrameState& frame) override;
   camera::SceneBox sceneBox() const override { return box_; }
   void draw(const SceneDraw& scene) override;
+  // Each model's triangles under its own id block (models past the 64th,
+  // or too large for a block, are left out).
+  void collectPickables(PickList& list) override;
   void release() override;
 
   // The placements of the last update, display frame, one per model (for

@@ -173,6 +173,7 @@ void viewCommand(Render& view, uint32_t code) {
   UI::InterfaceState* ui = view.interfaceState();
   switch (code) {
     case SIM_COMMAND_RESET_STOCK: resetStock(view); break;
+    case SIM_COMMAND_JUMP_TO_CUT: view.jumpToCut(); break;
     case SIM_COMMAND_ENABLE_SOLIDS: view.stock().setStocksEnabled(true); break;
     case SIM_COMMAND_DISABLE_SOLIDS: view.stock().setStocksEnabled(false); break;
     case SIM_COMMAND_REFRESH_SOLIDS: view.stock().refreshSurfaces(); break;
@@ -246,6 +247,7 @@ bool interfaceAnswer(Render& view, uint32_t code, bool absent) {
     case SIM_QUESTION_LOOP_ON: return ui->loop.load() != 0;
     case SIM_QUESTION_FOLLOW_TOOL: return ui->followTool.load() != 0;
     case SIM_QUESTION_ZOOM_WINDOW_ACTIVE: return ui->zoomWindow.load() != 0;
+    case SIM_QUESTION_CAN_JUMP_TO_CUT: return ui->jumpToCutEnabled.load() != 0;
     case SIM_QUESTION_TOOL_VECTORS_SHOWN: return s.toolVectors.load();
     case SIM_QUESTION_AXIS_CONTROL_SHOWN: return ribbon->ticked(75);
     case SIM_QUESTION_OPERATIONS_LIST_SHOWN: return ribbon->ticked(70);

@@ -36,6 +36,7 @@
 #include "view/ToolpathStage.h"
 #include "view/MouseBindings.h"
 #include "view/MouseNavigation.h"
+#include "view/Picking.h"
 #include "gpu/DepthProbe.h"
 #include "view/Notifier.h"
 #include "view/Playback.h"
@@ -104,6 +105,12 @@ struct Render {
   view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
   // Render thread.
   const view::MouseNavigation& navigation() const { return navigation_; }
+  // Render thread: what lies under a window pixel (y down), of what the
+  // view shows now.
+  view::PickHit pickAt(int x, int y);
+  // Any thread: plays to the end of the move the context menu was opened
+  // over; false when it was opened over no toolpath point.
+  bool jumpToCut();
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   view::PhaseTimings& timings() { return timings_; }
   view::MachineModelLoader& machineModels() { return machineModels_; }
@@ -216,6 +223,8 @@ struct Render {
   view::MouseBindingTable mouseBindings_;
   view::MouseNavigation navigation_;      // render thread
   gpu::DepthProbe depthProbe_;            // render thread: the depth under the cursor
+  view::Picking picking_;                 // render thread
+  std::atomic<int64_t> jumpTarget_{-1};   // the move under the context menu's click
   std::array<double, 2> cursor_{-1, -1};  // render thread: window pixels, (-1, -1) outside
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed

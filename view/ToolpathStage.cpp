@@ -167,6 +167,26 @@ void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current
   }
 }
 
+void ToolpathStage::collectPickables(PickList& list) {
+  if (!lines_ || lines_->vertices.empty() || !linesUploaded_ || !source_) return;
+  const toolpath::ToolpathLines& lines = *lines_;
+  const glm::mat4 model(glm::dmat4(job_.displayFrame()));
+  const float size = kPointSizeLarge * contentScale_;
+  const toolpath::DrawRange shown = lines.rangeOfMoves(window_.first, window_.last);
+  auto add = [&](uint32_t first, uint32_t last) {
+    first = std::max(first, shown.firstVertex);
+    last = std::min(last, shown.lastVertex);
+    if (last >= first)
+      list.points.push_back({vertexArray_, static_cast<GLint>(first), static_cast<GLsizei>(last - first + 1), model, size});
+  };
+  // Hidden operations have no range.
+  if (source_->operationCount() > 0) {
+    for (const toolpath::DrawRange& range : lines.operationRanges) add(range.firstVertex, range.lastVertex);
+  } else {
+    add(shown.firstVertex, shown.lastVertex);
+  }
+}
+
 // Colour by value: the feed moves' range, its middle in the good colour.
 void ToolpathStage::useValueColours(const glm::mat4& model, const camera::Camera::DrawState& camera) {
   const toolpath::ToolpathColours& colours = colours_;

@@ -19,6 +19,7 @@
 #include "support/X11TestWindow.h"
 #include "ui/Navigation.h"
 #include "ui/Ribbonbar.h"
+#include "ui/SplitButtonItem.h"
 #include "view/Render.h"
 
 namespace {
@@ -217,6 +218,42 @@ TEST_F(NavigationByX, RightDragPansRightClickOpensTheMenuMiddleFits) {
   settle();
   EXPECT_LT(glm::length(pose().eye - eye), 1e-6);
   EXPECT_LT(glm::length(pose().direction - direction), 1e-9) << "fit keeps the direction";
+}
+
+TEST_F(NavigationByX, ARightClickOnAToolpathPointJumpsToItsCut) {
+  // Over the end of the plunge (move 1): the menu offers "Jump to cut".
+  const std::array<int, 2> plungeEnd = pixelOf({10, 15, 15});
+  moveTo(plungeEnd);
+  press(kRight, plungeEnd, true);
+  press(kRight, plungeEnd, false);
+  frames(2);
+  ASSERT_TRUE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
+  EXPECT_EQ(SIM_Question(view, SIM_QUESTION_CAN_JUMP_TO_CUT), 1);
+  const std::array<int, 2> entry = onRenderThread([&] {
+    for (const auto& item : view->interfaceFrame().contextMenu()->rows().items())
+      if (item->action() == 69) {
+        const UI::Rect r = item->getRect();
+        return std::array<int, 2>{int((r.x + r.w / 2) * view->framebufferWidth()),
+                                  int((1 - (r.y + r.h / 2)) * view->framebufferHeight())};
+      }
+    return std::array<int, 2>{-1, -1};
+  });
+  ASSERT_GE(entry[0], 0);
+  moveTo(entry);
+  press(kLeft, entry, true);
+  press(kLeft, entry, false);
+  const double plungeTime = view->job().toolpath.current()->timeFractionOfMove(1);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - plungeTime) < 1e-9; }))
+      << SIM_GetProgress(view) << " for " << plungeTime;
+
+  // Over empty space the entry is there but disabled.
+  const std::array<int, 2> empty{8, view->camera().viewport().y / 2};
+  moveTo(empty);
+  press(kRight, empty, true);
+  press(kRight, empty, false);
+  frames(2);
+  EXPECT_TRUE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
+  EXPECT_EQ(SIM_Question(view, SIM_QUESTION_CAN_JUMP_TO_CUT), 0);
 }
 
 TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
