@@ -74,4 +74,18 @@ SIM_EXPORT int32_t SIM_SetCamera(Render* view, const SIM_CameraRecord* record) {
   });
 }
 
+
+SIM_EXPORT int32_t SIM_UpdateGnomon(Render* view, const SIM_GnomonRecord* record) {
+  return api::onView<int32_t>(view, 1, 0, [&](Render& v) {
+    if (!record) return int32_t{-1};
+    UI::InterfaceState* state = v.interfaceState();
+    if (!state) return int32_t{0};  // headless: nothing to show
+    for (size_t a = 0; a < 3; ++a) state->gnomonAxes[a] = record->axisShown[a] != 0;
+    state->gnomonShown = record->gnomon != 0;
+    state->viewCubeShown = record->viewCube != 0;
+    v.requestRedraw();
+    return int32_t{0};
+  });
+}
+
 }  // extern "C"

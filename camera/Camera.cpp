@@ -164,7 +164,22 @@ bool Camera::setView(StandardView code, const SceneBox& box, bool animate) {
       break;
     default: return false;
   }
+  return fitAlongLocked(direction, up, factor, box, animate);
+}
+
+bool Camera::viewAlong(const glm::dvec3& direction, const SceneBox& box, bool animate) {
+  std::lock_guard guard(lock_);
+  if (!box.valid() || !(glm::dot(direction, direction) > 1e-18)) return false;
+  const glm::dvec3 d = glm::normalize(direction);
+  // Straight down or up the vertical, up is the one the top and bottom views use.
+  const glm::dvec3 up = d.y < -0.999 ? kTopUp : d.y > 0.999 ? kBottomUp : glm::dvec3(0.0, 1.0, 0.0);
+  return fitAlongLocked(d, up, 1.0, box, animate);
+}
+
+bool Camera::fitAlongLocked(const glm::dvec3& direction, const glm::dvec3& up, double factor, const SceneBox& box,
+                            bool animate) {
   if (glm::dot(direction, direction) < 1e-18) return false;
+  const glm::dvec3 low(box.min), high(box.max);
   const glm::dvec3 centre = (low + high) * 0.5;
   const glm::dvec3 extent = high - low;
   const double largest = std::max({extent.x, extent.y, extent.z});

@@ -86,6 +86,9 @@ class Camera {
 
   // False (nothing happens) for an invalid box or an unknown code.
   bool setView(StandardView code, const SceneBox& box, bool animate);
+  // Looks along direction (display frame) at the whole box, like a
+  // standard view; false for an invalid box or a zero direction.
+  bool viewAlong(const glm::dvec3& direction, const SceneBox& box, bool animate);
   void setProjection(bool perspective);
   // Both return false and change nothing when both numbers are 0. A pan
   // moves the eye by a along the screen's vertical and by b against its
@@ -162,6 +165,8 @@ class Camera {
   };
 
   void updateLocked(double distanceToScene, double sceneDiagonal);
+  bool fitAlongLocked(const glm::dvec3& direction, const glm::dvec3& up, double factor, const SceneBox& box,
+                      bool animate);
   void buildMatrices();
   void applyTarget(const glm::dvec3& eye, const glm::dvec3& direction, const glm::dvec3& up, double orthoSize);
   void startTransition(const glm::dvec3& centre, double speed);

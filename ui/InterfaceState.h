@@ -6,6 +6,7 @@
 // measured points and zoom-window mode. Panels that are ribbon entries are
 // shown while their entry is ticked (RibbonState). Every byte is its own
 // atomic: host threads write, the render thread reads, no lock.
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -38,6 +39,11 @@ class InterfaceState {
   std::atomic<uint8_t> option57{0}, option57Changed{0};
   std::atomic<uint8_t> request60{0};
   std::atomic<uint8_t> relayout{0};
+
+  // The orientation aids (SIM_UpdateGnomon): the gnomon's X, Y and Z axes,
+  // the gnomon at all, the view cube.
+  std::array<std::atomic<uint8_t>, 3> gnomonAxes{1, 1, 1};
+  std::atomic<uint8_t> gnomonShown{1}, viewCubeShown{1};
 
   // The "NC code" panel's selection, cleared when the panel hides.
   std::atomic<int64_t> ncSelectionStart{-1}, ncSelectionEnd{-1};

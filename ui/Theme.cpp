@@ -20,6 +20,11 @@ Theme Theme::light() {
   t.sliderFill = {0.24f, 0.47f, 0.80f, 1.0f};
   t.sliderDot = {0.13f, 0.29f, 0.55f, 1.0f};
   t.disabled = {0.55f, 0.57f, 0.60f, 1.0f};
+  t.axisX = {0.80f, 0.16f, 0.16f, 1.0f};
+  t.axisY = {0.12f, 0.58f, 0.20f, 1.0f};
+  t.axisZ = {0.16f, 0.32f, 0.85f, 1.0f};
+  t.viewCube = {0.90f, 0.91f, 0.93f, 0.92f};
+  t.viewCubeHover = {0.64f, 0.78f, 0.98f, 1.0f};
   return t;
 }
 
@@ -41,6 +46,11 @@ Theme Theme::dark() {
   t.sliderFill = {0.35f, 0.58f, 0.90f, 1.0f};
   t.sliderDot = {0.80f, 0.87f, 0.98f, 1.0f};
   t.disabled = {0.45f, 0.46f, 0.49f, 1.0f};
+  t.axisX = {0.95f, 0.38f, 0.38f, 1.0f};
+  t.axisY = {0.40f, 0.85f, 0.45f, 1.0f};
+  t.axisZ = {0.45f, 0.60f, 1.0f, 1.0f};
+  t.viewCube = {0.36f, 0.38f, 0.42f, 0.92f};
+  t.viewCubeHover = {0.30f, 0.50f, 0.80f, 1.0f};
   return t;
 }
 

@@ -25,6 +25,9 @@ struct Theme {
   Colour sliderFill;    // the part of a slider that shows its value
   Colour sliderDot;     // the dot a slider is dragged by
   Colour disabled;      // a disabled slider's parts
+  Colour axisX, axisY, axisZ;  // the gnomon's axes and their labels
+  Colour viewCube;      // the view cube's faces
+  Colour viewCubeHover; // the cube element under the cursor
 
   static Theme light();
   static Theme dark();

@@ -12,6 +12,9 @@
 #include "platform/DataFolder.h"
 #include "view/Render.h"
 #include "view/EntityId.h"
+#include "ui/CubeElement.h"
+
+#include <glm/gtc/matrix_transform.hpp>
 #include "view/NcCodeFollower.h"
 #include "view/PlaybackInformation.h"
 #include "view/ColourDialog.h"
@@ -107,6 +110,7 @@ bool Render::createWindow(SIM_Window parent) {
     };
     links.seek = [this](double timeFraction) { playback_.requestPosition(timeFraction); };
     links.setSpeed = [this](double speed) { playback_.setSpeed(speed); };
+    links.chooseCubeElement = [this](const UI::CubeElement& element) { turnToCubeElement(element); };
     ncCodeFollower_ = {};  // the new panels show the line at once
     interfaceFrame_.open(std::move(links), window_.dpiX() > 0 ? window_.dpiX() : 96);
   }
@@ -259,6 +263,9 @@ void Render::runFrame(double now, bool drawing) {
     else
       interfaceFrame_.showProgress(std::nullopt);
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
+    const camera::Camera::Pose pose = camera_.camera().pose();
+    const glm::mat3 turn(glm::lookAt(glm::dvec3(0.0), pose.direction, pose.up));
+    interfaceFrame_.showOrientation(turn, glm::mat3(job_.displayFrame()));
     const uint64_t stockRevision = job_.stocks.stockRevision();
     if (stockRevision != shownStockRevision_ || job_.units.unit.load() != shownUnit_) {
       shownStockRevision_ = stockRevision;
@@ -402,6 +409,20 @@ void Render::openContextMenu(double x, double y) {
   interface_->jumpToCutEnabled = overMove ? 1 : 0;
   interfaceFrame_.setContextMenuPoint(static_cast<float>(x), static_cast<float>(y));
   view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
+}
+
+// A face of the view cube is a standard view; an edge or a corner looks
+// at the cube's centre from its side.
+void Render::turnToCubeElement(const UI::CubeElement& element) {
+  if (element.count == 1) {
+    const glm::ivec3 s = element.sign;
+    const int32_t code = s.y > 0 ? SIM_VIEW_TOP : s.y < 0 ? SIM_VIEW_BOTTOM : s.z > 0 ? SIM_VIEW_FRONT
+                       : s.z < 0 ? SIM_VIEW_BACK : s.x < 0 ? SIM_VIEW_LEFT : SIM_VIEW_RIGHT;
+    camera_.applyView(code, sceneBox());
+  } else if (element.count > 1) {
+    camera_.camera().viewAlong(glm::dvec3(UI::lookingDirectionOf(element)), sceneBox(), true);
+  }
+  redrawRequested_ = true;
 }
 
 view::PickHit Render::pickAt(int x, int y) {

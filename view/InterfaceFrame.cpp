@@ -65,6 +65,15 @@ void InterfaceFrame::open(Links links, int dpi) {
   panels_.push_back(navigation_.get());
   subprogram_->offsetY = UI::StatusBar::kHeight + UI::Navigation::kHeight + 30;
   panels_.push_back(subprogram_.get());
+  gnomon_ = std::make_unique<UI::Gnomon>(context, &theme_, &texts);
+  gnomon_->relX = gnomon_->relY = 1;
+  gnomon_->anchorX = gnomon_->anchorY = 1;
+  gnomon_->offsetX = -12;
+  gnomon_->offsetY = -12;
+  gnomon_->onChoose = [this](const UI::CubeElement& element) {
+    if (links_.chooseCubeElement) links_.chooseCubeElement(element);
+  };
+  panels_.push_back(gnomon_.get());
   progress_ = std::make_unique<UI::ProgressBar>(context, &theme_);
   progress_->relX = 1, progress_->relY = 0;
   progress_->anchorX = 1, progress_->anchorY = 0;
@@ -260,7 +269,11 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   // the context menu): the scene below does not react.
   bool overPanel = false;
   const float px = input_.cursorX / input_.windowWidth, py = 1 - input_.cursorY / input_.windowHeight;
-  for (const UI::UIElement* panel : panels_) overPanel = overPanel || panel->hitTest(px, py);
+  for (const UI::UIElement* panel : panels_) {
+    // The gnomon's square is the scene's while the cube is hidden.
+    if (panel == gnomon_.get() && !gnomon_->settings().cube) continue;
+    overPanel = overPanel || panel->hitTest(px, py);
+  }
   pointerOverUI_ = input_.cursorX >= 0 && (manager_->context().cursorX < 0 || overPanel);
   keyboardCaptured_ = manager_->context().keyboardCaptured;
   if (navigation_) {
@@ -283,12 +296,31 @@ void InterfaceFrame::followDpi(int dpi) {
   manager_->loadIcons(dpi);
 }
 
+void InterfaceFrame::showOrientation(const glm::mat3& viewRotation, const glm::mat3& hostAxes) {
+  if (!gnomon_) return;
+  if (links_.state) {
+    const UI::InterfaceState& s = *links_.state;
+    UI::Gnomon::Settings settings;
+    for (size_t a = 0; a < 3; ++a) settings.axes[a] = s.gnomonAxes[a].load() != 0;
+    settings.gnomon = s.gnomonShown.load() != 0;
+    settings.cube = s.viewCubeShown.load() != 0;
+    gnomon_->configure(settings);
+  }
+  gnomon_->show(viewRotation, hostAxes);
+}
+
 void InterfaceFrame::draw() {
-  if (manager_) manager_->draw();
+  if (!manager_) return;
+  // The cube and the axes first: their labels are interface records.
+  if (gnomon_)
+    orientationDrawing_.draw(*gnomon_, theme_, static_cast<int>(input_.windowWidth), static_cast<int>(input_.windowHeight));
+  manager_->draw();
 }
 
 void InterfaceFrame::release() {
   if (manager_) manager_->release();
+  orientationDrawing_.release();
+  gnomon_.reset();
   panels_.clear();
   stockQuality_.reset();
   cuttingPlanes_.reset();

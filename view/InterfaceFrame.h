@@ -12,6 +12,8 @@
 #include "toolpath/Toolpath.h"
 #include "ui/ClickableList.h"
 #include "ui/ContextMenu.h"
+#include "ui/Gnomon.h"
+#include "ui/OrientationDrawing.h"
 #include "ui/CuttingPlaneSettings.h"
 #include "ui/Information.h"
 #include "ui/InterfaceState.h"
@@ -47,6 +49,8 @@ class InterfaceFrame {
     std::function<void()> playPause;
     std::function<void(double timeFraction)> seek;
     std::function<void(double speed)> setSpeed;
+    // A click on a view-cube element.
+    std::function<void(const UI::CubeElement&)> chooseCubeElement;
   };
   // Render thread, the window's context current.
   void open(Links links, int dpi);
@@ -70,6 +74,10 @@ class InterfaceFrame {
   UI::StatusBar* statusBar() { return statusBar_.get(); }
   UI::SubProgramHUD* subprogramPanel() { return subprogram_.get(); }
   void showStatus(const UI::StatusValues& status, const UI::SubprogramValues& subprogram);
+  // The view cube and the gnomon, top right; what they show from the next
+  // update on: the camera's turn and the host's axes in the display frame.
+  UI::Gnomon* gnomon() { return gnomon_.get(); }
+  void showOrientation(const glm::mat3& viewRotation, const glm::mat3& hostAxes);
   // The playback bar, bottom centre above the status bar.
   UI::Navigation* navigation() { return navigation_.get(); }
   // What it shows from the next update on: the played position, whether
@@ -131,6 +139,8 @@ class InterfaceFrame {
   std::unique_ptr<UI::ClickableList> operations_;
   std::unique_ptr<UI::RibbonLink> ribbonLink_;
   std::unique_ptr<UI::ContextMenu> contextMenu_;
+  std::unique_ptr<UI::Gnomon> gnomon_;
+  UI::OrientationDrawing orientationDrawing_;
   std::vector<UI::UIInstance> contextRecords_;
   std::unique_ptr<UI::StockQuality> stockQuality_;
   std::unique_ptr<UI::CuttingPlaneSettings> cuttingPlanes_;

@@ -183,6 +183,7 @@ struct Render {
   // Mouse navigation in the 3D area, after the interface saw the input.
   void navigate(const view::InputState& frame, double now);
   void openContextMenu(double x, double y);
+  void turnToCubeElement(const UI::CubeElement& element);
   // probeDepth: the window's frame, whose depth under the cursor is read.
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;

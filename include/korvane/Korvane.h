@@ -656,6 +656,20 @@ SIM_EXPORT int32_t SIM_RotateView(Render* view, double pitch, double yaw);
  * or not finite vector, up along the normal); the pose stays. */
 SIM_EXPORT int32_t SIM_SetCamera(Render* view, const SIM_CameraRecord* camera);
 
+/* What the orientation aids in the top right corner show: the view cube
+ * (a click on a face turns to that standard view, on an edge or a corner
+ * to look at it) and below it the gnomon, the X, Y and Z axes as the
+ * camera sees them. A non-zero byte shows. 0 taken; 1 for a null view;
+ * -1 for a null record. All shown until the host says otherwise. */
+typedef struct SIM_GnomonRecord {
+  uint8_t axisShown[3]; /* X, Y, Z: the axis and its label */
+  uint8_t gnomon;       /* the axes at all */
+  uint8_t viewCube;
+  uint8_t reserved[3];
+} SIM_GnomonRecord;
+SIM_STATIC_ASSERT(sizeof(SIM_GnomonRecord) == 8, "SIM_GnomonRecord is 8 bytes");
+SIM_EXPORT int32_t SIM_UpdateGnomon(Render* view, const SIM_GnomonRecord* record);
+
 /* ---- Files ------------------------------------------------------------ */
 
 /* Reads an STL file (binary or ASCII, UTF-8 path) and reports its bounding
