@@ -692,9 +692,11 @@ int run(const Options& o) {
   hostTimes.whole = secondsSince(runStart);
   if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, 1));
   if (o.interactive && status == 0) {
-    std::printf("the view stays open until its window is closed\n");
+    // The window's X id lets a test or a script send it input.
+    std::printf("the view stays open until its window is closed (window 0x%lx)\n", static_cast<unsigned long>(window));
     std::fflush(stdout);
     while (!news.closed.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::printf("closed at %.1f %%\n", SIM_GetProgress(view) * 100);
   }
   return closeView(view, window, status);
 }

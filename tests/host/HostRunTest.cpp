@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +18,11 @@
 
 #include "formats/StlReader.h"
 #include "support/SoupFacts.h"
+#include "support/X11TestWindow.h"
+
+#include <X11/keysym.h>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -173,4 +180,43 @@ TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
   ASSERT_TRUE(std::filesystem::exists(picture));
   EXPECT_LT(std::filesystem::file_size(picture), std::filesystem::file_size(out_ / "main-job.png"))
       << "without the stock the picture holds less";
+}
+
+// --interactive: a person's session, played by X events: the window stays
+// open while the user zooms, pans, turns and steps back to the start, and
+// closing it ends the program.
+TEST_F(HostRun, InteractiveKeepsTheWindowUntilTheUserClosesIt) {
+  const std::string command = std::string(KORVANE_VIEW) + " --interactive --no-stl --no-png --tool 1:ball:3.175:25.4 --stop-at 0.4 --out " +
+                              out_.string() + " " KORVANE_TEST_DATA "/bear.nc 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  unsigned long window = 0;
+  char buffer[512];
+  while (window == 0 && std::fgets(buffer, sizeof buffer, pipe)) {
+    output += buffer;
+    if (const char* id = std::strstr(buffer, "(window 0x")) window = std::strtoul(id + 8, nullptr, 16);
+  }
+  ASSERT_NE(window, 0u) << output;
+  const testsupport::X11TestWindow x(8, 8);
+  const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+  x.sendMotion(window, 800, 420);
+  x.sendWheel(window, 800, 420, true);
+  x.sendWheel(window, 800, 420, false);
+  for (unsigned button : {1u, 3u}) {  // a left drag turns, a right drag pans
+    x.sendButton(window, button, 800, 420, true);
+    x.sendMotion(window, 860, 440);
+    pause();
+    x.sendButton(window, button, 860, 440, false);
+  }
+  x.sendKey(window, XK_Home, true);
+  x.sendKey(window, XK_Home, false);
+  // The close request must not reach the window in the same poll as the key.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  x.sendCloseRequest(window);
+  while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+  const int status = pclose(pipe);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+  EXPECT_NE(output.find("closed at 0.0 %"), std::string::npos) << "Home went back to the start\n" << output;
 }
