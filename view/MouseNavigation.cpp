@@ -85,7 +85,9 @@ void MouseNavigation::leftDrag(const NavigationInput& frame, const Actions& acti
     result.navigated = true;
     started = true;
   }
-  if ((actions.fired[2] || started) && !camera.transitionRunning()) {
+  // The frame the button goes up may still carry the last motion.
+  const bool ending = actions.fired[3] && drag_ != Drag::RightPanning;
+  if ((actions.fired[2] || started || ending) && !camera.transitionRunning()) {
     const double dx = in.cursorX - previous_.x, dy = in.cursorY - previous_.y;
     switch (drag_) {
       case Drag::Rotating: {
@@ -127,7 +129,7 @@ void MouseNavigation::rightPan(const NavigationInput& frame, const Actions& acti
   }
   if (drag_ != Drag::RightPanning) return;
   rightTravel_ = std::max(rightTravel_, glm::length(cursor - rightPress_));
-  if ((actions.fired[6] || started) && !camera.transitionRunning() && cursor != previous_) {
+  if ((actions.fired[6] || actions.fired[7] || started) && !camera.transitionRunning() && cursor != previous_) {
     camera.panToCursor(in.cursorX, in.cursorY);
     result.navigated = true;
   }

@@ -23,6 +23,7 @@ class SavedState {
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunc_);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask_);
     glGetIntegerv(GL_VIEWPORT, viewport_);
+    glGetIntegerv(GL_SCISSOR_BOX, scissor_);
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer_);
     glGetIntegerv(GL_CURRENT_PROGRAM, &program_);
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
@@ -33,6 +34,7 @@ class SavedState {
     glDepthFunc(static_cast<GLenum>(depthFunc_));
     glDepthMask(depthMask_);
     glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(framebuffer_));
     glUseProgram(static_cast<GLuint>(program_));
     glBindVertexArray(static_cast<GLuint>(vertexArray_));
@@ -44,20 +46,35 @@ class SavedState {
  private:
   static constexpr GLenum kCaps[] = {GL_BLEND, GL_CULL_FACE, GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_DEPTH_TEST};
   GLboolean enabled_[std::size(kCaps)] = {};
-  GLint depthFunc_ = GL_LESS, viewport_[4] = {}, framebuffer_ = 0, program_ = 0, vertexArray_ = 0;
+  GLint depthFunc_ = GL_LESS, viewport_[4] = {}, scissor_[4] = {}, framebuffer_ = 0, program_ = 0, vertexArray_ = 0;
   GLboolean depthMask_ = GL_TRUE;
   GLfloat pointSize_ = 1.0f;
 };
 
-void setCamera(GLuint program, const glm::mat4& model, const SceneDraw& scene) {
+void setCamera(GLuint program, const glm::mat4& model, const glm::mat4& camHi, const glm::mat4& camLo) {
   glUniformMatrix4fv(gpu::uniformLocation(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
-  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(scene.camera.camHi));
-  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(scene.camera.camLo));
+  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_hi"), 1, GL_FALSE, glm::value_ptr(camHi));
+  glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(camLo));
+}
+
+// Clip space narrowed to a region of the view: the region's pixels fill
+// the device square, so everything outside it is clipped before it is
+// rasterized, and drawn into a viewport of the region's pixels they land
+// where they would have.
+glm::mat4 narrowingTo(const Picking::Region& region, int width, int height) {
+  const float sx = float(width) / float(region.width), sy = float(height) / float(region.height);
+  const float cx = (2.0f * region.left + region.width) / float(width) - 1.0f;
+  const float cy = (2.0f * region.bottom + region.height) / float(height) - 1.0f;
+  glm::mat4 m(1.0f);
+  m[0][0] = sx, m[1][1] = sy;
+  m[3][0] = -cx * sx, m[3][1] = -cy * sy;
+  return m;
 }
 
 }  // namespace
 
-bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, int height) {
+bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, int height,
+                      std::optional<Region> region) {
   if (!target_.ensure(width, height)) return false;
   if (!meshProgram_) meshProgram_ = gpu::drawProgram("Shaders\\entityIdMesh.vert", "Shaders\\entityIdMesh.frag");
   if (!pointsProgram_)
@@ -69,11 +86,25 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
   glDisable(GL_BLEND);
   glDisable(GL_CULL_FACE);
   glDisable(GL_STENCIL_TEST);
-  glDisable(GL_SCISSOR_TEST);
+  if (region) {
+    // Only the pixels read back: the rasterizer skips every other fragment.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(region->left, region->bottom, region->width, region->height);
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+  }
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glDepthMask(GL_TRUE);
-  glViewport(0, 0, width, height);
+  glm::mat4 camHi = scene.camera.camHi, camLo = scene.camera.camLo;
+  if (region) {
+    const glm::mat4 narrowing = narrowingTo(*region, width, height);
+    camHi = narrowing * camHi;
+    camLo = narrowing * camLo;
+    glViewport(region->left, region->bottom, region->width, region->height);
+  } else {
+    glViewport(0, 0, width, height);
+  }
   const GLuint nothing[4] = {0xFFFFFFFFu, 0, 0, 0};
   glClearBufferuiv(GL_COLOR, 0, nothing);
   const GLfloat far = 1.0f;
@@ -86,7 +117,7 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
   glUniform3fv(gpu::uniformLocation(meshProgram_, "cuttingPlaneOrigin"), 1, glm::value_ptr(plane.origin));
   for (const PickPrimitives& mesh : list.meshes) {
     if (mesh.count <= 0) continue;
-    setCamera(meshProgram_, mesh.model, scene);
+    setCamera(meshProgram_, mesh.model, camHi, camLo);
     glUniform1ui(gpu::uniformLocation(meshProgram_, "baseEntityId"), mesh.baseId);
     glUniform1f(gpu::uniformLocation(meshProgram_, "depthBias"), mesh.mode == GL_LINES ? kLineDepthBias : 0.0f);
     glBindVertexArray(mesh.vertexArray);
@@ -95,7 +126,7 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
   glUseProgram(pointsProgram_);
   for (const PickPoints& points : list.points) {
     if (points.count <= 0) continue;
-    setCamera(pointsProgram_, points.model, scene);
+    setCamera(pointsProgram_, points.model, camHi, camLo);
     glPointSize(points.pointSize);
     glBindVertexArray(points.vertexArray);
     glDrawArrays(GL_POINTS, points.first, points.count);
@@ -106,7 +137,6 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
 PickHit Picking::pick(const PickList& list, const SceneDraw& scene, int width, int height, int cursorX,
                       int cursorY) {
   if (cursorX < 0 || cursorY < 0 || cursorX >= width || cursorY >= height) return {};
-  if (!drawIds(list, scene, width, height)) return {};
   // The window around the cursor, clipped to the target, in GL rows.
   const int glY = height - 1 - cursorY;
   PickWindow window;
@@ -115,6 +145,7 @@ PickHit Picking::pick(const PickList& list, const SceneDraw& scene, int width, i
   window.width = std::min(cursorX + kPickRadius, width - 1) - window.left + 1;
   window.height = std::min(glY + kPickRadius, height - 1) - window.bottom + 1;
   window.targetHeight = height;
+  if (!drawIds(list, scene, width, height, Region{window.left, window.bottom, window.width, window.height})) return {};
   window.ids = target_.read(window.left, window.bottom, window.width, window.height);
   return choosePick(window, cursorX, cursorY);
 }

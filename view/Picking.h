@@ -3,6 +3,8 @@
 // into an integer target (models as triangles and edge lines, toolpath
 // vertices as round points) and choosing among the ids around the pixel.
 // Render thread only; the GL state it changes comes back as it was.
+#include <optional>
+
 #include "gpu/IdTarget.h"
 #include "view/FramePart.h"
 #include "view/PickChoice.h"
@@ -20,8 +22,14 @@ class Picking {
   // (window pixels, y down). No hit outside the view, or when the target
   // or the programs are not there.
   PickHit pick(const PickList& list, const SceneDraw& scene, int width, int height, int cursorX, int cursorY);
-  // The id pass alone; false when it could not run.
-  bool drawIds(const PickList& list, const SceneDraw& scene, int width, int height);
+  // The id pass alone; false when it could not run. With a region (GL
+  // pixels: left, bottom, width, height) only its pixels are drawn, the
+  // only ones a pick reads.
+  struct Region {
+    int left = 0, bottom = 0, width = 0, height = 0;
+  };
+  bool drawIds(const PickList& list, const SceneDraw& scene, int width, int height,
+               std::optional<Region> region = std::nullopt);
   const gpu::IdTarget& target() const { return target_; }
   void release();
 
