@@ -25,6 +25,7 @@ Theme Theme::light() {
   t.axisZ = {0.16f, 0.32f, 0.85f, 1.0f};
   t.viewCube = {0.90f, 0.91f, 0.93f, 0.92f};
   t.viewCubeHover = {0.64f, 0.78f, 0.98f, 1.0f};
+  t.selection = {0.24f, 0.47f, 0.80f, 0.25f};
   return t;
 }
 
@@ -51,6 +52,7 @@ Theme Theme::dark() {
   t.axisZ = {0.45f, 0.60f, 1.0f, 1.0f};
   t.viewCube = {0.36f, 0.38f, 0.42f, 0.92f};
   t.viewCubeHover = {0.30f, 0.50f, 0.80f, 1.0f};
+  t.selection = {0.35f, 0.58f, 0.90f, 0.30f};
   return t;
 }
 

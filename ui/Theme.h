@@ -28,6 +28,7 @@ struct Theme {
   Colour axisX, axisY, axisZ;  // the gnomon's axes and their labels
   Colour viewCube;      // the view cube's faces
   Colour viewCubeHover; // the cube element under the cursor
+  Colour selection;     // a rectangle drawn over the scene
 
   static Theme light();
   static Theme dark();

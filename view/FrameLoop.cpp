@@ -241,6 +241,10 @@ void Render::runFrame(double now, bool drawing) {
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
     window_.setKeysCaptured(interfaceFrame_.keyboardCaptured());
     navigate(input, now);
+    if (std::optional<UI::MouseSelection::Corners> corners = interfaceFrame_.takeZoomWindow()) {
+      zoomWindow_ = corners;
+      redrawRequested_ = true;
+    }
     // A click on the interface is the interface's, not the viewport's.
     if (!interfaceFrame_.pointerOverUI())
       for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
@@ -425,6 +429,22 @@ void Render::turnToCubeElement(const UI::CubeElement& element) {
   redrawRequested_ = true;
 }
 
+void Render::zoomToWindow(const UI::MouseSelection::Corners& corners) {
+  // The scene's depth over the rectangle, read once: the camera samples it.
+  const int width = window_.framebufferWidth(), height = window_.framebufferHeight();
+  const int left = std::clamp(static_cast<int>(corners.p1.x * width), 0, width - 1);
+  const int bottom = std::clamp(static_cast<int>(corners.p2.y * height), 0, height - 1);
+  const int right = std::clamp(static_cast<int>(corners.p2.x * width), left, width - 1);
+  const int top = std::clamp(static_cast<int>(corners.p1.y * height), bottom, height - 1);
+  const int w = right - left + 1, h = top - bottom + 1;
+  std::vector<float> depth(static_cast<size_t>(w) * h, 1.0f);
+  glReadPixels(left, bottom, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  camera_.camera().zoomWindow(corners.p1, corners.p2, [&](int x, int y) {
+    const int column = std::clamp(x - left, 0, w - 1), row = std::clamp(y - bottom, 0, h - 1);
+    return static_cast<double>(depth[static_cast<size_t>(row) * w + column]);
+  });
+}
+
 view::PickHit Render::pickAt(int x, int y) {
   const view::SceneDraw scene{camera_.camera().drawState(),
                               job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
@@ -452,6 +472,7 @@ void Render::draw(double now) {
   const camera::Camera::DrawState camera = camera_.camera().drawState();
   if (window_.drawFrame([&] {
         drawParts(camera, true);
+        if (zoomWindow_) zoomToWindow(*std::exchange(zoomWindow_, std::nullopt));
         interfaceFrame_.draw();
       }))
     ++framesDrawn_;

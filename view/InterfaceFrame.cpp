@@ -74,12 +74,15 @@ void InterfaceFrame::open(Links links, int dpi) {
     if (links_.chooseCubeElement) links_.chooseCubeElement(element);
   };
   panels_.push_back(gnomon_.get());
+  // Last: every panel above the scene keeps its presses.
+  mouseSelection_ = std::make_unique<UI::MouseSelection>(context, &theme_);
   progress_ = std::make_unique<UI::ProgressBar>(context, &theme_);
   progress_->relX = 1, progress_->relY = 0;
   progress_->anchorX = 1, progress_->anchorY = 0;
   progress_->offsetX = -8;
   progress_->offsetY = UI::StatusBar::kHeight + 8;
   panels_.push_back(progress_.get());
+  panels_.push_back(mouseSelection_.get());
   operations_ = std::make_unique<UI::ClickableList>(context, &theme_);
   operations_->relX = operations_->relY = 1;
   operations_->anchorX = operations_->anchorY = 1;
@@ -254,6 +257,7 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
     if (plane < UI::CuttingPlaneSettings::kNone) lastPlane_ = plane;
   }
   stackLeftPanels();
+  if (mouseSelection_) mouseSelection_->setActive(links_.state && links_.state->zoomWindow.load() != 0);
   const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
     // The ribbon bar first, then the context menu: both take the cursor
     // from the panels below them.
@@ -276,6 +280,11 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   }
   pointerOverUI_ = input_.cursorX >= 0 && (manager_->context().cursorX < 0 || overPanel);
   keyboardCaptured_ = manager_->context().keyboardCaptured;
+  if (mouseSelection_)
+    if (std::optional<UI::MouseSelection::Corners> corners = mouseSelection_->takeFinished()) {
+      zoomWindow_ = corners;
+      if (links_.state) links_.state->zoomWindow = 0;
+    }
   if (navigation_) {
     // What the user did to the bar's sliders goes to playback.
     const double position = navigation_->timeline().value(), speed = navigation_->speed().value();
@@ -309,6 +318,12 @@ void InterfaceFrame::showOrientation(const glm::mat3& viewRotation, const glm::m
   gnomon_->show(viewRotation, hostAxes);
 }
 
+std::optional<UI::MouseSelection::Corners> InterfaceFrame::takeZoomWindow() {
+  std::optional<UI::MouseSelection::Corners> corners = zoomWindow_;
+  zoomWindow_.reset();
+  return corners;
+}
+
 void InterfaceFrame::draw() {
   if (!manager_) return;
   // The cube and the axes first: their labels are interface records.
@@ -321,6 +336,7 @@ void InterfaceFrame::release() {
   if (manager_) manager_->release();
   orientationDrawing_.release();
   gnomon_.reset();
+  mouseSelection_.reset();
   panels_.clear();
   stockQuality_.reset();
   cuttingPlanes_.reset();

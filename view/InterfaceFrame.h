@@ -13,6 +13,7 @@
 #include "ui/ClickableList.h"
 #include "ui/ContextMenu.h"
 #include "ui/Gnomon.h"
+#include "ui/MouseSelection.h"
 #include "ui/OrientationDrawing.h"
 #include "ui/CuttingPlaneSettings.h"
 #include "ui/Information.h"
@@ -77,6 +78,10 @@ class InterfaceFrame {
   // The view cube and the gnomon, top right; what they show from the next
   // update on: the camera's turn and the host's axes in the display frame.
   UI::Gnomon* gnomon() { return gnomon_.get(); }
+  // The zoom-window rectangle the user finished drawing (zoom window ends
+  // with it), once.
+  UI::MouseSelection* mouseSelection() { return mouseSelection_.get(); }
+  std::optional<UI::MouseSelection::Corners> takeZoomWindow();
   void showOrientation(const glm::mat3& viewRotation, const glm::mat3& hostAxes);
   // The playback bar, bottom centre above the status bar.
   UI::Navigation* navigation() { return navigation_.get(); }
@@ -140,6 +145,8 @@ class InterfaceFrame {
   std::unique_ptr<UI::RibbonLink> ribbonLink_;
   std::unique_ptr<UI::ContextMenu> contextMenu_;
   std::unique_ptr<UI::Gnomon> gnomon_;
+  std::unique_ptr<UI::MouseSelection> mouseSelection_;
+  std::optional<UI::MouseSelection::Corners> zoomWindow_;
   UI::OrientationDrawing orientationDrawing_;
   std::vector<UI::UIInstance> contextRecords_;
   std::unique_ptr<UI::StockQuality> stockQuality_;

@@ -184,6 +184,8 @@ struct Render {
   void navigate(const view::InputState& frame, double now);
   void openContextMenu(double x, double y);
   void turnToCubeElement(const UI::CubeElement& element);
+  // With the scene drawn: zooms to the rectangle drawn in zoom-window mode.
+  void zoomToWindow(const UI::MouseSelection::Corners& corners);
   // probeDepth: the window's frame, whose depth under the cursor is read.
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
@@ -225,6 +227,7 @@ struct Render {
   view::MouseNavigation navigation_;      // render thread
   gpu::DepthProbe depthProbe_;            // render thread: the depth under the cursor
   view::Picking picking_;                 // render thread
+  std::optional<UI::MouseSelection::Corners> zoomWindow_;  // render thread: for the next drawn frame
   std::atomic<int64_t> jumpTarget_{-1};   // the move under the context menu's click
   std::array<double, 2> cursor_{-1, -1};  // render thread: window pixels, (-1, -1) outside
   view::ProgressTasks progressTasks_;

@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -254,6 +255,33 @@ TEST_F(NavigationByX, ARightClickOnAToolpathPointJumpsToItsCut) {
   frames(2);
   EXPECT_TRUE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
   EXPECT_EQ(SIM_Question(view, SIM_QUESTION_CAN_JUMP_TO_CUT), 0);
+}
+
+TEST_F(NavigationByX, ZoomWindowTakesOneRectangleInsteadOfATurn) {
+  const glm::dvec3 onTop{20, 20, 20};
+  const std::array<int, 2> centre = pixelOf(onTop);
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_ZOOM_WINDOW, 0), 0);
+  EXPECT_EQ(SIM_Question(view, SIM_QUESTION_ZOOM_WINDOW_ACTIVE), 1);
+  const glm::dvec3 direction = pose().direction;
+  const double size = pose().orthoSize;
+  const std::array<int, 2> from{centre[0] - 60, centre[1] - 40}, to{centre[0] + 60, centre[1] + 40};
+  moveTo(from);
+  press(kLeft, from, true);
+  EXPECT_EQ(drag(), Drag::Idle) << "the press draws a rectangle";
+  moveTo({centre[0], centre[1]});
+  moveTo(to);
+  press(kLeft, to, false);
+  settle();
+  EXPECT_EQ(SIM_Question(view, SIM_QUESTION_ZOOM_WINDOW_ACTIVE), 0) << "one rectangle ends the mode";
+  EXPECT_EQ(pose().direction, direction);
+  const glm::ivec2 viewport = view->camera().viewport();
+  const double share = std::max(120.0 / viewport.x, 80.0 / viewport.y);
+  EXPECT_NEAR(pose().orthoSize, size * share, size * 0.01) << "the rectangle's larger share fills the view";
+  // The rectangle's middle is the view's, within the half pixel the
+  // corners were rounded by, magnified.
+  const std::array<int, 2> after = pixelOf(onTop);
+  EXPECT_NEAR(after[0], viewport.x / 2, 0.6 / share + 1);
+  EXPECT_NEAR(after[1], viewport.y / 2, 0.6 / share + 1);
 }
 
 TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
