@@ -15,6 +15,7 @@
 
 #include "GpuBench.h"
 #include "GCodeReader.h"
+#include "support/PickArrays.h"
 #include "toolpath/ToolpathLines.h"
 #include "view/EntityId.h"
 #include "view/MouseNavigation.h"
@@ -23,26 +24,6 @@
 namespace {
 
 constexpr int kWidth = 1600, kHeight = 900;
-
-GLuint upload(const void* data, size_t bytes, bool toolpath, GLuint& buffer) {
-  GLuint array = 0;
-  glGenVertexArrays(1, &array);
-  glGenBuffers(1, &buffer);
-  glBindVertexArray(array);
-  glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
-  const GLsizei stride = toolpath ? sizeof(toolpath::LineVertex) : 3 * sizeof(float);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-  if (toolpath) {
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(12));
-    glEnableVertexAttribArray(2);
-    glVertexAttribIPointer(2, 1, GL_INT, stride, reinterpret_cast<const void*>(16));
-  }
-  glBindVertexArray(0);
-  return array;
-}
 
 // A wavy sheet of side x side quads (two triangles each) over the box's
 // floor, non-indexed like the machine models.
@@ -93,12 +74,14 @@ int main() {
     box.include(one);
   }
   const std::vector<float> model = sheet(708, box);  // 1,002,528 triangles
-  GLuint pointBuffer = 0, modelBuffer = 0;
+  const testsupport::PickArray modelArray =
+      testsupport::uploadPickArray(model.data(), model.size() * sizeof(float), false);
+  const testsupport::PickArray pointArray =
+      testsupport::uploadPickArray(points.data(), points.size() * sizeof(toolpath::LineVertex), true);
   view::PickList list;
-  list.meshes.push_back({upload(model.data(), model.size() * sizeof(float), false, modelBuffer), GL_TRIANGLES, 0,
-                         GLsizei(model.size() / 3), glm::mat4(1.0f), view::entity::machineTriangleBase(0)});
-  list.points.push_back({upload(points.data(), points.size() * sizeof(toolpath::LineVertex), true, pointBuffer), 0,
-                         GLsizei(points.size()), glm::mat4(1.0f), 7.0f});
+  list.meshes.push_back({modelArray.array, GL_TRIANGLES, 0, GLsizei(model.size() / 3), glm::mat4(1.0f),
+                         view::entity::machineTriangleBase(0)});
+  list.points.push_back({pointArray.array, 0, GLsizei(points.size()), glm::mat4(1.0f), 7.0f});
 
   camera::Camera camera(kWidth, kHeight);
   camera.setView(camera::StandardView::Isometric, box, false);
@@ -147,7 +130,9 @@ int main() {
               secondsSince(start) / kFrames * 1e6);
 
   picking.release();
-  glDeleteBuffers(1, &pointBuffer);
-  glDeleteBuffers(1, &modelBuffer);
+  for (const testsupport::PickArray& made : {modelArray, pointArray}) {
+    glDeleteBuffers(1, &made.buffer);
+    glDeleteVertexArrays(1, &made.array);
+  }
   return 0;
 }

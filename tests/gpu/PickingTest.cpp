@@ -16,6 +16,7 @@
 
 #include "gpu/ProgramCache.h"
 #include "support/GpuTest.h"
+#include "support/PickArrays.h"
 #include "view/EntityId.h"
 #include "view/Picking.h"
 
@@ -60,26 +61,10 @@ class PickingTest : public testsupport::GpuTest {
   }
 
   GLuint upload(const std::vector<float>& data, bool toolpath) {
-    GLuint array = 0, buffer = 0;
-    glGenVertexArrays(1, &array);
-    glGenBuffers(1, &buffer);
-    glBindVertexArray(array);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(data.size() * sizeof(float)), data.data(), GL_STATIC_DRAW);
-    const GLsizei stride = toolpath ? 20 : 12;
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    if (toolpath) {
-      glEnableVertexAttribArray(1);
-      glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(12));
-      glEnableVertexAttribArray(2);
-      glVertexAttribIPointer(2, 1, GL_INT, stride, reinterpret_cast<const void*>(16));
-    }
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    arrays_.push_back(array);
-    buffers_.push_back(buffer);
-    return array;
+    const testsupport::PickArray made = testsupport::uploadPickArray(data.data(), data.size() * sizeof(float), toolpath);
+    arrays_.push_back(made.array);
+    buffers_.push_back(made.buffer);
+    return made.array;
   }
   void addTriangles(const std::vector<Triangle>& triangles, uint32_t baseId) {
     std::vector<float> data;
