@@ -115,7 +115,7 @@ int main() {
   input.cursorX = 800, input.cursorY = 450;
   view::NavigationInput frame;
   frame.input = &input;
-  frame.depthUnderCursor = [] { return std::optional<float>(0.5f); };
+  frame.depthUnderCursor = [](glm::dvec2) { return std::optional<float>(0.5f); };
   navigation.navigate(frame, bindings, camera, 0);
   input.buttonDown[0] = input.wentDown[0] = true;
   navigation.navigate(frame, bindings, camera, 16);

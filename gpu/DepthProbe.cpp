@@ -5,7 +5,12 @@
 namespace gpu {
 
 void DepthProbe::request(int x, int y, int width, int height) {
-  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  if (x < 0 || y < 0 || x >= width || y >= height) {
+    // The cursor is elsewhere: what was read before no longer lies under it.
+    pending_ = false;
+    latest_.reset();
+    return;
+  }
   if (buffer_ == 0) {
     glGenBuffers(1, &buffer_);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer_);

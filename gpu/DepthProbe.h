@@ -12,7 +12,7 @@ namespace gpu {
 class DepthProbe {
  public:
   DepthProbe() = default;
-  ~DepthProbe() { release(); }
+  ~DepthProbe() = default;  // release() gives the buffer back while the context is current
   DepthProbe(const DepthProbe&) = delete;
   DepthProbe& operator=(const DepthProbe&) = delete;
 

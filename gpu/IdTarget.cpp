@@ -8,8 +8,9 @@ bool IdTarget::ensure(int width, int height) {
   if (width <= 0 || height <= 0) return false;
   if (framebuffer_ != 0 && width == width_ && height == height_) return complete_;
   release();
-  GLint previous = 0;
-  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
+  GLint previousDraw = 0, previousRead = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previousDraw);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previousRead);
   glGenFramebuffers(1, &framebuffer_);
   glGenRenderbuffers(1, &colour_);
   glGenRenderbuffers(1, &depth_);
@@ -22,7 +23,8 @@ bool IdTarget::ensure(int width, int height) {
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
   complete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previousDraw));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previousRead));
   width_ = width;
   height_ = height;
   return complete_;

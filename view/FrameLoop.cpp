@@ -1,6 +1,7 @@
 // The render thread of a view: window creation, the frame loop and the
 // teardown.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -390,9 +391,12 @@ void Render::navigate(const view::InputState& frame, double now) {
   in.pointerOverUI = interfaceFrame_.pointerOverUI();
   if (frameToolpath_ && shown(toolpath_) && playback_.toolPose().move >= 0)
     in.toolPoint = job_.displayFrame() * playback_.toolPose().tip;
-  in.depthUnderCursor = [this]() -> std::optional<float> {
+  in.depthUnderCursor = [this](glm::dvec2 at) -> std::optional<float> {
+    // The sample of the last picture, where the cursor stood then: a few
+    // pixels off still finds the same surface, farther off it may not.
+    constexpr double kNear = 4.0;
     const std::optional<gpu::DepthProbe::Sample> sample = depthProbe_.latest();
-    if (!sample) return std::nullopt;
+    if (!sample || std::abs(sample->x - at.x) > kNear || std::abs(sample->y - at.y) > kNear) return std::nullopt;
     return sample->depth;
   };
   const view::NavigationResult result = navigation_.navigate(in, mouseBindings_, camera_.camera(), now);
@@ -412,7 +416,9 @@ void Render::openContextMenu(double x, double y) {
   jumpTarget_ = overMove ? static_cast<int64_t>(view::entity::indexOf(hit.id)) : -1;
   interface_->jumpToCutEnabled = overMove ? 1 : 0;
   interfaceFrame_.setContextMenuPoint(static_cast<float>(x), static_cast<float>(y));
-  view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
+  ribbon_->setEnabled(69, overMove);
+  interface_->contextMenuOpen = 1;
+  requestRedraw();
 }
 
 // A face of the view cube is a standard view; an edge or a corner looks
@@ -452,6 +458,11 @@ view::PickHit Render::pickAt(int x, int y) {
   for (view::FramePart* part : parts_)
     if (shown(*part)) part->collectPickables(list);
   return picking_.pick(list, scene, window_.framebufferWidth(), window_.framebufferHeight(), x, y);
+}
+
+void Render::forgetJumpTarget() {
+  jumpTarget_ = -1;
+  if (interface_) interface_->jumpToCutEnabled = 0;
 }
 
 bool Render::jumpToCut() {

@@ -32,7 +32,12 @@ bool MouseBindingTable::add(const SIM_KeyBinding& binding) {
   if (condition == 0) return false;
   std::lock_guard lock(mutex_);
   table_[binding.input][condition] = static_cast<uint8_t>(binding.action);
-  if (binding.action != 0) actionFlags_[binding.action] |= kBoundFlag;
+  // A slot given another action may leave its old one bound nowhere: that
+  // one gets its built-in trigger back.
+  for (uint8_t& flags : actionFlags_) flags &= static_cast<uint8_t>(~kBoundFlag);
+  for (const auto& row : table_)
+    for (uint8_t action : row)
+      if (action != 0) actionFlags_[action] |= kBoundFlag;
   return true;
 }
 

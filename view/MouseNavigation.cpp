@@ -43,7 +43,7 @@ NavigationResult MouseNavigation::navigate(const NavigationInput& frame, const M
   wheel(frame, actions, camera, result);
   leftDrag(frame, actions, camera, result);
   rightPan(frame, actions, camera, result);
-  if (actions.fired[4]) result.fitView = true;
+  if (actions.fired[4] && drag_ == Drag::Idle && !frame.pointerOverUI && in.cursorInWindow) result.fitView = true;
   // A release the window never reported (a press and release between two
   // frames, a button let go outside) still ends the drag.
   const bool anyDown = in.buttonDown[0] || in.buttonDown[1] || in.buttonDown[2];
@@ -146,7 +146,7 @@ glm::dvec2 MouseNavigation::pressPoint(const InputState& in, int button) {
 
 void MouseNavigation::choosePivot(glm::dvec2 at, const NavigationInput& frame, camera::Camera& camera) {
   if (depthThisFrame_ < 0) {
-    const std::optional<float> depth = frame.depthUnderCursor ? frame.depthUnderCursor() : std::nullopt;
+    const std::optional<float> depth = frame.depthUnderCursor ? frame.depthUnderCursor(at) : std::nullopt;
     depthThisFrame_ = depth ? *depth : 1.0f;
   }
   const glm::dvec3 eye = camera.pose().eye;

@@ -24,10 +24,10 @@ struct NavigationInput {
   // Where the tool stands (display frame), when the view shows a toolpath
   // with a current move.
   std::optional<glm::dvec3> toolPoint;
-  // The window depth under the cursor in the last picture (1 where nothing
-  // was drawn); asked at most once per frame, and only when a pivot is
-  // chosen.
-  std::function<std::optional<float>()> depthUnderCursor;
+  // The window depth in the last picture at a window pixel near the one
+  // asked for (1 where nothing was drawn; none when no sample lies near);
+  // asked at most once per frame, and only when a pivot is chosen.
+  std::function<std::optional<float>(glm::dvec2 at)> depthUnderCursor;
 };
 
 struct NavigationResult {

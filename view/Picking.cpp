@@ -1,6 +1,7 @@
 #include "view/Picking.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -98,10 +99,17 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
   glDepthMask(GL_TRUE);
   glm::mat4 camHi = scene.camera.camHi, camLo = scene.camera.camLo;
   if (region) {
-    const glm::mat4 narrowing = narrowingTo(*region, width, height);
+    // Points are clipped by their centres: the clip space reaches half the
+    // largest point beyond the region, so a point whose disc reaches into
+    // it still shows there.
+    float largest = 0.0f;
+    for (const PickPoints& points : list.points) largest = std::max(largest, points.pointSize);
+    const int pad = static_cast<int>(std::ceil(largest / 2));
+    const Region grown{region->left - pad, region->bottom - pad, region->width + 2 * pad, region->height + 2 * pad};
+    const glm::mat4 narrowing = narrowingTo(grown, width, height);
     camHi = narrowing * camHi;
     camLo = narrowing * camLo;
-    glViewport(region->left, region->bottom, region->width, region->height);
+    glViewport(grown.left, grown.bottom, grown.width, grown.height);
   } else {
     glViewport(0, 0, width, height);
   }

@@ -111,6 +111,7 @@ struct Render {
   // Any thread: plays to the end of the move the context menu was opened
   // over; false when it was opened over no toolpath point.
   bool jumpToCut();
+  void forgetJumpTarget();
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   view::PhaseTimings& timings() { return timings_; }
   view::MachineModelLoader& machineModels() { return machineModels_; }

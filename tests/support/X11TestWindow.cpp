@@ -86,7 +86,7 @@ void X11TestWindow::sendCloseRequest(SIM_Window target) const {
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, target, False, NoEventMask, &event);
-  XFlush(display);
+  XSync(display, False);
 }
 
 void X11TestWindow::sendKey(SIM_Window target, unsigned long keysym, bool press) const {
@@ -98,7 +98,7 @@ void X11TestWindow::sendKey(SIM_Window target, unsigned long keysym, bool press)
   event.xkey.same_screen = True;
   event.xkey.keycode = XKeysymToKeycode(display, keysym);
   XSendEvent(display, target, True, press ? KeyPressMask : KeyReleaseMask, &event);
-  XFlush(display);
+  XSync(display, False);
 }
 
 void X11TestWindow::sendButton(SIM_Window target, unsigned button, int x, int y, bool press) const {
@@ -112,7 +112,7 @@ void X11TestWindow::sendButton(SIM_Window target, unsigned button, int x, int y,
   event.xbutton.y = y;
   event.xbutton.button = button;
   XSendEvent(display, target, True, press ? ButtonPressMask : ButtonReleaseMask, &event);
-  XFlush(display);
+  XSync(display, False);
 }
 
 void X11TestWindow::sendMotion(SIM_Window target, int x, int y) const {
@@ -125,7 +125,7 @@ void X11TestWindow::sendMotion(SIM_Window target, int x, int y) const {
   event.xmotion.x = x;
   event.xmotion.y = y;
   XSendEvent(display, target, True, PointerMotionMask, &event);
-  XFlush(display);
+  XSync(display, False);
 }
 
 void X11TestWindow::sendWheel(SIM_Window target, int x, int y, bool away) const {

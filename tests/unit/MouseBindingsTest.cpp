@@ -40,6 +40,10 @@ TEST(MouseBindings, RefusesBindingsOutOfRangeOrWithoutACondition) {
   for (int a = 0; a < 10; ++a) EXPECT_FALSE(table.isBound(a)) << "refusals leave the table as it was";
   EXPECT_TRUE(table.add(binding(1, 3, 1, 0, 0, 1))) << "a modifier alone is enough";
   for (int a = 0; a < 10; ++a) EXPECT_EQ(table.isBound(a), a == 1) << a;
+  // The slot given another action: the first is bound nowhere now.
+  EXPECT_TRUE(table.add(binding(1, 3, 1, 0, 0, 4)));
+  EXPECT_FALSE(table.isBound(1));
+  EXPECT_TRUE(table.isBound(4));
 }
 
 TEST(MouseBindings, FiresTheActionOfTheMatchingRowStateAndModifiers) {

@@ -67,6 +67,12 @@ class NavigationByX : public testsupport::HeadlessViewTest {
   Drag drag() {
     return onRenderThread([&] { return view->navigation().drag(); });
   }
+  // The drag state once the frames took the events (a loaded machine may
+  // take a while).
+  Drag dragBecomes(Drag expected) {
+    testsupport::waitUntil([&] { return drag() == expected; });
+    return drag();
+  }
   void moveTo(std::array<int, 2> at) {
     hostWindow.sendMotion(window, at[0], at[1]);
     frames(3);
@@ -105,12 +111,12 @@ TEST_F(NavigationByX, ALeftDragOfAQuarterWidthYawsAHundredDegreesAboutThePivot) 
   moveTo(start);
   const glm::dvec3 before = pose().direction;
   press(kLeft, start, true);
-  EXPECT_EQ(drag(), Drag::Rotating);
+  EXPECT_EQ(dragBecomes(Drag::Rotating), Drag::Rotating);
   const glm::dvec3 pivotAtPress = pivotOnScreen();
   const int quarter = view->camera().viewport().x / 4;
   for (int step = 1; step <= 5; ++step) moveTo({start[0] + quarter * step / 5, start[1]});
   press(kLeft, {start[0] + quarter, start[1]}, false);
-  EXPECT_EQ(drag(), Drag::Idle);
+  EXPECT_EQ(dragBecomes(Drag::Idle), Drag::Idle);
   EXPECT_NEAR(std::abs(yawDegrees(before, pose().direction)), 100.0, 0.5);
   EXPECT_NEAR(pose().direction.y, before.y, 1e-9) << "no pitch without vertical motion";
   const glm::dvec3 pivotAfter = pivotOnScreen();
@@ -129,7 +135,9 @@ TEST_F(NavigationByX, TheWheelZoomsAboutTheSurfaceOrTheToolUnderTheCursor) {
   settle();
   EXPECT_LT(pose().orthoSize, size) << "away zooms in";
   EXPECT_LT(glm::length(view->navigation().lastPivot() - display(onTop)), 0.5);
-  EXPECT_EQ(pixelOf(onTop), at) << "the point under the cursor stays there";
+  const std::array<int, 2> after = pixelOf(onTop);
+  EXPECT_NEAR(after[0], at[0], 1) << "the point under the cursor stays there";
+  EXPECT_NEAR(after[1], at[1], 1);
 
   // With the toolpath shown, over the tool: the tool point.
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_TOOLPATH, 0), 0);
@@ -183,11 +191,14 @@ TEST_F(NavigationByX, BindingsChangeWhatTheWheelAndACtrlGestureDo) {
   press(kLeft, at, false);
   hostWindow.sendKey(window, XK_Control_L, true);
   press(kLeft, at, true);
-  EXPECT_EQ(drag(), Drag::Rotating);
+  EXPECT_EQ(dragBecomes(Drag::Rotating), Drag::Rotating);
   hostWindow.sendKey(window, XK_Control_L, false);
   frames(3);
+  // The right button held: only the release binding can end the turn.
+  press(kRight, at, true);
   press(kLeft, at, false);
-  EXPECT_EQ(drag(), Drag::Idle) << "the gesture ends though Ctrl went first";
+  EXPECT_EQ(dragBecomes(Drag::Idle), Drag::Idle) << "the gesture ends though Ctrl went first";
+  press(kRight, at, false);
 }
 
 TEST_F(NavigationByX, RightDragPansRightClickOpensTheMenuMiddleFits) {
@@ -195,7 +206,7 @@ TEST_F(NavigationByX, RightDragPansRightClickOpensTheMenuMiddleFits) {
   moveTo(at);
   const glm::dvec3 direction = pose().direction, eye = pose().eye;
   press(kRight, at, true);
-  EXPECT_EQ(drag(), Drag::RightPanning);
+  EXPECT_EQ(dragBecomes(Drag::RightPanning), Drag::RightPanning);
   moveTo({at[0] + 60, at[1] + 30});
   press(kRight, {at[0] + 60, at[1] + 30}, false);
   EXPECT_EQ(pose().direction, direction);
@@ -210,8 +221,12 @@ TEST_F(NavigationByX, RightDragPansRightClickOpensTheMenuMiddleFits) {
   press(kRight, at, false);
   frames(2);
   EXPECT_TRUE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
+  moveTo({5, size.y / 2});
   press(kLeft, {5, size.y / 2}, true);  // closes the menu
   press(kLeft, {5, size.y / 2}, false);
+  EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return !onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }); }));
+  moveTo(at);
 
   // The isometric view was fitted already: fitting again undoes the pan.
   press(kMiddle, at, true);
@@ -297,9 +312,9 @@ TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
   press(kLeft, quarter, true);
   EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.25) < 0.01; }));
   for (int step = 1; step <= 4; ++step) moveTo({quarter[0] + (half[0] - quarter[0]) * step / 4, half[1]});
-  press(kLeft, half, false);
   EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.5) < 0.01; }))
-      << SIM_GetProgress(view);
+      << "the held button drags: " << SIM_GetProgress(view);
+  press(kLeft, half, false);
   EXPECT_EQ(drag(), Drag::Idle) << "the drag was the slider's";
 }
 
