@@ -105,6 +105,8 @@ struct Render {
   view::MouseBindingTable& mouseBindings() { return mouseBindings_; }
   // Render thread.
   const view::MouseNavigation& navigation() const { return navigation_; }
+  // Where the last drawn frame saw the cursor (window pixels; -1 outside).
+  std::array<double, 2> cursor() const { return cursor_; }
   // Render thread: what lies under a window pixel (y down), of what the
   // view shows now.
   view::PickHit pickAt(int x, int y);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 
 #include <glm/geometric.hpp>
@@ -19,6 +20,8 @@
 #include "support/ViewJobs.h"
 #include "support/X11TestWindow.h"
 #include "ui/Navigation.h"
+#include "ui/UIContext.h"
+#include "ui/UIManager.h"
 #include "ui/Ribbonbar.h"
 #include "ui/SplitButtonItem.h"
 #include "view/Render.h"
@@ -40,16 +43,25 @@ class NavigationByX : public testsupport::HeadlessViewTest {
     testsupport::loadJob(view, job);
     ASSERT_EQ(SIM_GotoCommand(view, SIM_STEP_END), 0);
     ASSERT_TRUE(testsupport::waitUntil([&] { return SIM_GetProgress(view) == 1.0; }));
+    // The camera has the window's size before anything is placed on it.
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+      return onRenderThread([&] {
+        return view->camera().viewport() == glm::ivec2(view->framebufferWidth(), view->framebufferHeight());
+      });
+    }, kPatience));
     settleView(SIM_VIEW_ISOMETRIC);
     frames(5);
   }
+  // A loaded machine (sanitizers, two test jobs on two cores) may take a
+  // while to draw the frames that take the events.
+  static constexpr std::chrono::seconds kPatience{15};
 
   void frames(int count) {
     for (int f = 0; f < count; ++f) onRenderThread([] { return 0; });
   }
   void settle() {
     frames(2);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !view->camera().transitionRunning(); }));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !view->camera().transitionRunning(); }, kPatience));
     frames(2);
   }
   // Window pixels of a host point.
@@ -70,16 +82,30 @@ class NavigationByX : public testsupport::HeadlessViewTest {
   // The drag state once the frames took the events (a loaded machine may
   // take a while).
   Drag dragBecomes(Drag expected) {
-    testsupport::waitUntil([&] { return drag() == expected; });
+    testsupport::waitUntil([&] { return drag() == expected; }, kPatience);
     return drag();
   }
+  // Moves the cursor and waits for a drawn frame to have taken it.
   void moveTo(std::array<int, 2> at) {
     hostWindow.sendMotion(window, at[0], at[1]);
-    frames(3);
+    testsupport::waitUntil([&] {
+      const std::array<double, 2> seen = onRenderThread([&] { return view->cursor(); });
+      return seen[0] == at[0] && seen[1] == at[1];
+    }, kPatience);
+    frames(2);
   }
+  // Presses or lets go and waits until a drawn frame has taken it.
   void press(unsigned button, std::array<int, 2> at, bool down) {
     hostWindow.sendButton(window, button, at[0], at[1], down);
-    frames(3);
+    testsupport::waitUntil([&] {
+      const UI::ButtonState state = onRenderThread([&] {
+        const UI::UIContext& c = view->interfaceFrame().manager()->context();
+        return button == kLeft ? c.left : button == kMiddle ? c.middle : c.right;
+      });
+      const bool held = state == UI::ButtonState::Pressed || state == UI::ButtonState::Held;
+      return held == down;
+    }, kPatience);
+    frames(2);
   }
   void wheel(std::array<int, 2> at, bool away) {
     hostWindow.sendWheel(window, at[0], at[1], away);
