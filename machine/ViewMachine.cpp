@@ -4,6 +4,7 @@
 
 #include <glm/common.hpp>
 
+#include "machine/FeatureEdges.h"
 #include "machine/GeometryKey.h"
 
 namespace machine {
@@ -58,6 +59,7 @@ size_t ViewMachine::setMeshes(const std::vector<std::pair<std::string, IndexedMe
     mesh->mesh.vertices.reserve(found->second.vertices.size());
     for (const glm::vec3& v : found->second.vertices) mesh->mesh.vertices.emplace_back(frame * glm::dvec4(v, 1.0));
     mesh->key = geometryKey(mesh->mesh.vertices, mesh->mesh.indices);
+    mesh->edges = featureEdges(mesh->mesh);
     mesh->min = mesh->max = mesh->mesh.vertices.front();
     for (const glm::vec3& v : mesh->mesh.vertices) {
       mesh->min = glm::min(mesh->min, v);

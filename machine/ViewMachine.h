@@ -22,9 +22,11 @@
 namespace machine {
 
 // A model's mesh in the machine frame with every axis at 0 (millimetres),
-// its geometry key and, once built, its convex pieces.
+// its geometry key, its feature edges (vertex index pairs) and, once
+// built, its convex pieces.
 struct ModelMesh {
   IndexedMesh mesh;
+  std::vector<uint32_t> edges;
   glm::vec3 min{0.0f}, max{0.0f};  // the mesh's box
   uint64_t key = 0;
   std::shared_ptr<const Decomposition> pieces;

@@ -151,8 +151,35 @@ const MachineStage::GpuMesh* MachineStage::uploaded(const std::shared_ptr<const 
   glVertexAttribIPointer(1, 1, GL_UNSIGNED_INT, sizeof(MachineVertex),
                          reinterpret_cast<const void*>(offsetof(MachineVertex, normal)));
   glBindVertexArray(0);
+  uploadEdges(g);
   gpuMeshes_.push_back(g);
   return &gpuMeshes_.back();
+}
+
+// The feature edges as line vertices, positions only: the picking pass
+// draws them.
+void MachineStage::uploadEdges(GpuMesh& g) {
+  const machine::ModelMesh& mesh = *g.mesh;
+  if (mesh.edges.empty()) return;
+  std::vector<glm::vec3> ends;
+  ends.reserve(mesh.edges.size());
+  for (uint32_t v : mesh.edges) ends.push_back(mesh.mesh.vertices[v]);
+  g.edgeVertices = static_cast<GLsizei>(ends.size());
+  glGenVertexArrays(1, &g.edgeArray);
+  glGenBuffers(1, &g.edgeBuffer);
+  glBindVertexArray(g.edgeArray);
+  glBindBuffer(GL_ARRAY_BUFFER, g.edgeBuffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(ends.size() * sizeof(glm::vec3)), ends.data(), GL_STATIC_DRAW);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(glm::vec3), nullptr);
+  glBindVertexArray(0);
+}
+
+void MachineStage::deleteBuffers(GpuMesh& g) {
+  glDeleteBuffers(1, &g.buffer);
+  glDeleteVertexArrays(1, &g.vertexArray);
+  glDeleteBuffers(1, &g.edgeBuffer);
+  glDeleteVertexArrays(1, &g.edgeArray);
 }
 
 void MachineStage::draw(const SceneDraw& scene) {
@@ -164,8 +191,7 @@ void MachineStage::draw(const SceneDraw& scene) {
       ++it;
       continue;
     }
-    glDeleteBuffers(1, &it->buffer);
-    glDeleteVertexArrays(1, &it->vertexArray);
+    deleteBuffers(*it);
     it = gpuMeshes_.erase(it);
   }
   if (drawn_.empty()) return;
@@ -201,20 +227,32 @@ void MachineStage::draw(const SceneDraw& scene) {
 }
 
 void MachineStage::collectPickables(PickList& list) {
+  std::vector<PickPrimitives> lines;
   for (size_t i = 0; i < drawn_.size(); ++i) {
     const GpuMesh* g = uploaded(drawn_[i].mesh);
     const auto model = static_cast<uint32_t>(i);
-    if (!entity::machineFits(model, static_cast<uint64_t>(g->vertices) / 3)) continue;
-    list.meshes.push_back({g->vertexArray, GL_TRIANGLES, 0, g->vertices, drawn_[i].placement,
-                           entity::machineTriangleBase(model)});
+    if (entity::machineFits(model, static_cast<uint64_t>(g->vertices) / 3))
+      list.meshes.push_back({g->vertexArray, GL_TRIANGLES, 0, g->vertices, drawn_[i].placement,
+                             entity::machineTriangleBase(model)});
+    if (g->edgeVertices > 0 && entity::machineEdgesFit(model, static_cast<uint64_t>(g->edgeVertices) / 2))
+      lines.push_back({g->edgeArray, GL_LINES, 0, g->edgeVertices, drawn_[i].placement, entity::machineEdgeBase(model)});
   }
+  list.meshes.insert(list.meshes.end(), lines.begin(), lines.end());
+}
+
+std::optional<std::array<glm::dvec3, 2>> MachineStage::edgeEnds(uint32_t model, uint32_t line) const {
+  if (model >= drawn_.size()) return std::nullopt;
+  const machine::ModelMesh& mesh = *drawn_[model].mesh;
+  if (size_t(line) * 2 + 1 >= mesh.edges.size()) return std::nullopt;
+  const glm::dmat4 placement(drawn_[model].placement);
+  std::array<glm::dvec3, 2> ends;
+  for (size_t k = 0; k < 2; ++k)
+    ends[k] = glm::dvec3(placement * glm::dvec4(glm::dvec3(mesh.mesh.vertices[mesh.edges[line * 2 + k]]), 1.0));
+  return ends;
 }
 
 void MachineStage::release() {
-  for (GpuMesh& g : gpuMeshes_) {
-    glDeleteBuffers(1, &g.buffer);
-    glDeleteVertexArrays(1, &g.vertexArray);
-  }
+  for (GpuMesh& g : gpuMeshes_) deleteBuffers(g);
   gpuMeshes_.clear();
   program_ = 0;  // the window's programs go with the program cache
 }

@@ -3,6 +3,7 @@
 // position (the inverse solve for the tip and the move's rotary values, the
 // tool's gauge length from the tool table), and its models are drawn posed
 // around the program frame, which stays where the stock and toolpath are.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,9 +30,12 @@ class MachineStage final : public FramePart {
   void update(FrameState& frame) override;
   camera::SceneBox sceneBox() const override { return box_; }
   void draw(const SceneDraw& scene) override;
-  // Each model's triangles under its own id block (models past the 64th,
-  // or too large for a block, are left out).
+  // Each model's triangles under its own id block, then its feature edges
+  // as lines under the model's edge block (models past the 64th, or too
+  // large for a block, are left out).
   void collectPickables(PickList& list) override;
+  // The ends of a picked edge line, display frame, as last drawn.
+  std::optional<std::array<glm::dvec3, 2>> edgeEnds(uint32_t model, uint32_t line) const;
   void release() override;
 
   // The placements of the last update, display frame, one per model (for
@@ -48,7 +52,11 @@ class MachineStage final : public FramePart {
     std::shared_ptr<const machine::ModelMesh> mesh;
     GLuint vertexArray = 0, buffer = 0;
     GLsizei vertices = 0;
+    GLuint edgeArray = 0, edgeBuffer = 0;
+    GLsizei edgeVertices = 0;
   };
+  static void uploadEdges(GpuMesh& g);
+  static void deleteBuffers(GpuMesh& g);
   struct ToolInUse {
     double length = 0.0;
     std::optional<int32_t> slot;
