@@ -68,7 +68,7 @@ void usage() {
                "                     'ui-shot FILE' (the window with its interface), pointer input\n"
                "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', keyboard\n"
                "                     input 'type TEXT', 'key NAME' (Enter, Escape, Backspace, Delete,\n"
-               "                     Left, Right, Home, End, Shift-down, Shift-up), 'quit'\n"
+               "                     Left, Right, Home, End, Shift-down, Shift-up), 'wait MS', 'quit'\n"
                "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
@@ -424,6 +424,12 @@ void serveLines(Render* view, const Options& o) {
       }
       std::printf("key %s: %d\n", name.c_str(), result);
       std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    } else if (verb == "wait") {
+      // A slow picture (a large job on a software renderer) may take longer
+      // than the pause each input line leaves.
+      unsigned milliseconds = 0;
+      words >> milliseconds;
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::min(milliseconds, 60000u)));
     } else if (verb == "ui-shot") {
       std::string path;
       words >> path;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/NumberText.h"
+#include "ui/RowPanel.h"
 #include "ui/StringTable.h"
 #include "ui/TextPair.h"
 #include "ui/Theme.h"
@@ -27,26 +28,12 @@ struct InformationValues {
   int decimals = 3;
 };
 
-class Information : public UIElement {
+class Information : public RowPanel {
  public:
   Information(UIContext* context, const Theme* theme, const StringTable* texts);
-  void setTexts(const StringTable* texts);
-  void setValues(const InformationValues& values);
   // The rows, top to bottom: X, Y, Z, feed, spindle speed, tool,
   // operation, time.
-  const TextPair& row(size_t i) const { return *rows_[i]; }
-  size_t rowCount() const { return rows_.size(); }
-  void collect(std::vector<UIInstance>& records, bool snap = false) override;
-
-  static constexpr float kRowHeight = 18, kPadding = 8;
-
- private:
-  void arrange();
-
-  const Theme* theme_;
-  const StringTable* texts_;
-  Text title_;
-  std::vector<std::unique_ptr<TextPair>> rows_;
+  void setValues(const InformationValues& values);
 };
 
 }  // namespace UI

@@ -29,6 +29,7 @@ struct Theme {
   Colour viewCube;      // the view cube's faces
   Colour viewCubeHover; // the cube element under the cursor
   Colour selection;     // a rectangle drawn over the scene
+  Colour measure;       // the measured line, its ends and its label
 
   static Theme light();
   static Theme dark();

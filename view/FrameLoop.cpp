@@ -246,6 +246,14 @@ void Render::runFrame(double now, bool drawing) {
       zoomWindow_ = corners;
       redrawRequested_ = true;
     }
+    // Measuring: a left click on the scene measures there once the scene
+    // is drawn; measuring switched off forgets the points.
+    if (!viewBytes_.measuring.load()) {
+      measurement_.clear();
+    } else if (input.leftClicks > 0 && !interfaceFrame_.pointerOverUI() && cursor_[0] >= 0) {
+      measureClick_ = cursor_;
+      redrawRequested_ = true;
+    }
     // A click on the interface is the interface's, not the viewport's.
     if (!interfaceFrame_.pointerOverUI())
       for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
@@ -268,6 +276,7 @@ void Render::runFrame(double now, bool drawing) {
     else
       interfaceFrame_.showProgress(std::nullopt);
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
+    interfaceFrame_.showMeasurement(measureValues());
     const camera::Camera::Pose pose = camera_.camera().pose();
     const glm::mat3 turn(glm::lookAt(glm::dvec3(0.0), pose.direction, pose.up));
     interfaceFrame_.showOrientation(turn, glm::mat3(job_.displayFrame()));
@@ -451,6 +460,47 @@ void Render::zoomToWindow(const UI::MouseSelection::Corners& corners) {
   });
 }
 
+void Render::measureAt(const std::array<double, 2>& cursor) {
+  const int width = window_.framebufferWidth(), height = window_.framebufferHeight();
+  const int x = static_cast<int>(cursor[0]), y = static_cast<int>(cursor[1]);
+  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  view::MeasureProbe probe;
+  probe.cursor = {cursor[0], cursor[1]};
+  float depth = 1.0f;
+  glReadPixels(x, height - 1 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  if (depth < 1.0f) probe.depth = depth;
+  // A picked edge line of a machine model takes the point onto the edge.
+  const view::PickHit hit = pickAt(x, y);
+  if (hit.hit && view::entity::kindOf(hit.id) == view::entity::Kind::MachineEdge)
+    probe.edge = machine_.edgeEnds(view::entity::modelOf(hit.id), view::entity::indexOf(hit.id));
+  const std::optional<glm::dvec3> point = view::measuredPoint(probe, camera_.camera());
+  if (!point) return;
+  measurement_.add(*point);
+  if (interface_) interface_->measuredPoints = static_cast<uint8_t>(measurement_.count());
+  redrawRequested_ = true;
+}
+
+UI::MeasureValues Render::measureValues() {
+  UI::MeasureValues v;
+  v.active = viewBytes_.measuring.load() != 0;
+  v.count = measurement_.count();
+  v.inch = job_.units.unit.load() != 0;
+  v.decimals = v.inch ? 4 : 3;
+  const glm::dmat4 toHost = glm::inverse(glm::dmat4(job_.displayFrame()));
+  const camera::Camera& camera = camera_.camera();
+  const camera::Camera::Pose pose = camera.pose();
+  for (size_t k = 0; k < v.count; ++k) {
+    const glm::dvec3 point = measurement_.points()[k];
+    const glm::dvec3 host(toHost * glm::dvec4(point, 1.0));
+    v.points[k] = {host.x, host.y, host.z};
+    // Behind the eye nothing shows.
+    if (pose.perspective && glm::dot(point - pose.eye, pose.direction) <= 0) continue;
+    const glm::dvec3 device = camera.deviceOf(point);
+    v.onScreen[k] = UI::ScreenPoint{static_cast<float>((device.x + 1) / 2), static_cast<float>((device.y + 1) / 2)};
+  }
+  return v;
+}
+
 view::PickHit Render::pickAt(int x, int y) {
   const view::SceneDraw scene{camera_.camera().drawState(),
                               job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
@@ -484,6 +534,7 @@ void Render::draw(double now) {
   if (window_.drawFrame([&] {
         drawParts(camera, true);
         if (zoomWindow_) zoomToWindow(*std::exchange(zoomWindow_, std::nullopt));
+        if (measureClick_) measureAt(*std::exchange(measureClick_, std::nullopt));
         interfaceFrame_.draw();
       }))
     ++framesDrawn_;

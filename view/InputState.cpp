@@ -115,7 +115,10 @@ void InputState::recordButton(int button, bool pressed) {
     wentUp[button] = true;
     const double dx = cursorX - downX[button];
     const double dy = cursorY - downY[button];
-    if (dx * dx + dy * dy <= 4.0) ++clicks;  // released within 2 pixels of the press
+    if (dx * dx + dy * dy <= 4.0) {  // released within 2 pixels of the press
+      ++clicks;
+      if (button == 0) ++leftClicks;
+    }
   }
 }
 

@@ -29,6 +29,7 @@ struct InputState {
   std::array<double, 3> downX{}, downY{};  // where each button went down
   int wheelSteps = 0;                      // > 0 forward
   int clicks = 0;                          // released within 2 pixels of the press
+  int leftClicks = 0;                      // the clicks of the left button
   bool exportGesture = false;              // a button went down while S and E were held
 
   // Keyboard
@@ -70,6 +71,7 @@ struct InputState {
     wentUp = {};
     wheelSteps = 0;
     clicks = 0;
+    leftClicks = 0;
     exportGesture = false;
     stepKeys.clear();
     editKeys.clear();

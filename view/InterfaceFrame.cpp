@@ -95,7 +95,8 @@ void InterfaceFrame::open(Links links, int dpi) {
   stockQuality_ = std::make_unique<UI::StockQuality>(context, &theme_, &texts);
   cuttingPlanes_ = std::make_unique<UI::CuttingPlaneSettings>(context, &theme_, &texts);
   cuttingPlanes_->onChoose = [this](uint32_t plane) { setPlane(plane); };
-  std::vector<UI::UIElement*> leftPanels = {stockQuality_.get(), cuttingPlanes_.get()};
+  annotation_ = std::make_unique<UI::Annotation>(context, &theme_, &texts);
+  std::vector<UI::UIElement*> leftPanels = {annotation_.get(), stockQuality_.get(), cuttingPlanes_.get()};
   if (ribbonLink_) {
     stockColours_ = std::make_unique<UI::StockColorSetting>(context, ribbonLink_.get());
     leftPanels.push_back(stockColours_.get());
@@ -148,10 +149,12 @@ void InterfaceFrame::showStockQuality(const UI::StockQualityValues& values) {
 }
 
 void InterfaceFrame::stackLeftPanels() {
-  // The quality panel first, the section planes and the stock colours below.
+  // The measurement first, the quality panel, the section planes and the
+  // stock colours below.
   if (stockColours_) stockColours_->visible = links_.ribbon->ticked(66);
   float offsetY = kBelowRibbon;
-  for (UI::UIElement* panel : {static_cast<UI::UIElement*>(stockQuality_.get()),
+  for (UI::UIElement* panel : {static_cast<UI::UIElement*>(annotation_.get()),
+                               static_cast<UI::UIElement*>(stockQuality_.get()),
                                static_cast<UI::UIElement*>(cuttingPlanes_.get()),
                                static_cast<UI::UIElement*>(stockColours_.get())}) {
     if (!panel) continue;
@@ -326,15 +329,23 @@ std::optional<UI::MouseSelection::Corners> InterfaceFrame::takeZoomWindow() {
 
 void InterfaceFrame::draw() {
   if (!manager_) return;
-  // The cube and the axes first: their labels are interface records.
-  if (gnomon_)
-    orientationDrawing_.draw(*gnomon_, theme_, static_cast<int>(input_.windowWidth), static_cast<int>(input_.windowHeight));
+  // The cube, the axes and the measured line first: their labels are
+  // interface records.
+  const int width = static_cast<int>(input_.windowWidth), height = static_cast<int>(input_.windowHeight);
+  if (gnomon_) orientationDrawing_.draw(*gnomon_, theme_, width, height);
+  if (annotation_) annotationLine_.draw(*annotation_, width, height);
   manager_->draw();
+}
+
+void InterfaceFrame::showMeasurement(const UI::MeasureValues& values) {
+  if (annotation_) annotation_->show(values);
 }
 
 void InterfaceFrame::release() {
   if (manager_) manager_->release();
   orientationDrawing_.release();
+  annotationLine_.release();
+  annotation_.reset();
   gnomon_.reset();
   mouseSelection_.reset();
   panels_.clear();

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "toolpath/Toolpath.h"
+#include "ui/Annotation.h"
+#include "ui/AnnotationLine.h"
 #include "ui/ClickableList.h"
 #include "ui/ContextMenu.h"
 #include "ui/Gnomon.h"
@@ -81,6 +83,10 @@ class InterfaceFrame {
   // The zoom-window rectangle the user finished drawing (zoom window ends
   // with it), once.
   UI::MouseSelection* mouseSelection() { return mouseSelection_.get(); }
+  // The measuring panel, left below the ribbon while measuring is on, and
+  // the measured points it shows from the next update on.
+  UI::Annotation* annotation() { return annotation_.get(); }
+  void showMeasurement(const UI::MeasureValues& values);
   std::optional<UI::MouseSelection::Corners> takeZoomWindow();
   void showOrientation(const glm::mat3& viewRotation, const glm::mat3& hostAxes);
   // The playback bar, bottom centre above the status bar.
@@ -148,6 +154,8 @@ class InterfaceFrame {
   std::unique_ptr<UI::MouseSelection> mouseSelection_;
   std::optional<UI::MouseSelection::Corners> zoomWindow_;
   UI::OrientationDrawing orientationDrawing_;
+  std::unique_ptr<UI::Annotation> annotation_;
+  UI::AnnotationLine annotationLine_;
   std::vector<UI::UIInstance> contextRecords_;
   std::unique_ptr<UI::StockQuality> stockQuality_;
   std::unique_ptr<UI::CuttingPlaneSettings> cuttingPlanes_;

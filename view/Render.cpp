@@ -29,7 +29,11 @@ Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()
   view::DefaultHandling handling;
   handling.redraw = [this] { requestRedraw(); };
   // A click in the viewport opens the context menu.
-  handling.viewportClickAction = [this] { view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0); };
+  // While measuring, clicks on the scene are measuring's: the menu would
+  // cover the next point (the right button still opens it).
+  handling.viewportClickAction = [this] {
+    if (!viewBytes_.measuring.load()) view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
+  };
   notifier_.setDefaultHandling(std::move(handling));
 }
 

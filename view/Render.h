@@ -31,6 +31,7 @@
 #include "view/NcCodeFollower.h"
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
+#include "view/Measuring.h"
 #include "view/ToolStage.h"
 #include "view/ViewBytes.h"
 #include "view/ToolpathStage.h"
@@ -114,6 +115,8 @@ struct Render {
   // over; false when it was opened over no toolpath point.
   bool jumpToCut();
   void forgetJumpTarget();
+  // Render thread: the points measured so far, display frame.
+  const view::Measurement& measurement() const { return measurement_; }
   view::ProgressTasks& progressTasks() { return progressTasks_; }
   view::PhaseTimings& timings() { return timings_; }
   view::MachineModelLoader& machineModels() { return machineModels_; }
@@ -189,6 +192,9 @@ struct Render {
   void turnToCubeElement(const UI::CubeElement& element);
   // With the scene drawn: zooms to the rectangle drawn in zoom-window mode.
   void zoomToWindow(const UI::MouseSelection::Corners& corners);
+  // A measuring click at a window pixel (y down), after the scene is drawn.
+  void measureAt(const std::array<double, 2>& cursor);
+  UI::MeasureValues measureValues();
   // probeDepth: the window's frame, whose depth under the cursor is read.
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
@@ -233,6 +239,8 @@ struct Render {
   std::optional<UI::MouseSelection::Corners> zoomWindow_;  // render thread: for the next drawn frame
   std::atomic<int64_t> jumpTarget_{-1};   // the move under the context menu's click
   std::array<double, 2> cursor_{-1, -1};  // render thread: window pixels, (-1, -1) outside
+  view::Measurement measurement_;           // render thread
+  std::optional<std::array<double, 2>> measureClick_;  // render thread: for the next drawn frame
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed
   view::MachineModelLoader machineModels_{job_, notifier_};  // joined with the threads

@@ -123,39 +123,8 @@ TEST_F(MachineView, OriginInHostUnitsFromTheTableCentreOrTheHost) {
   EXPECT_FLOAT_EQ(z, static_cast<float>(-250.0 / 25.4));
 }
 
-namespace {
-
-// A data folder of the test's own (the convex pieces' cache goes there),
-// removed at the end.
-struct OwnDataFolder {
-  Render* view;
-  std::filesystem::path folder =
-      std::filesystem::path(::testing::TempDir()) / ("korvane-models-" + std::to_string(::getpid()));
-  explicit OwnDataFolder(Render* v) : view(v) {
-    EXPECT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, folder.c_str()), 0);
-  }
-  ~OwnDataFolder() {
-    EXPECT_EQ(SIM_SetParameter(view, SIM_PARAMETER_DATA_FOLDER, nullptr), 0);
-    std::filesystem::remove_all(folder);
-  }
-};
-
-// A box as a model record's arrays.
-struct BoxModel {
-  std::string path;
-  std::vector<float> vertices;
-  std::vector<uint32_t> indices;
-  BoxModel(std::string name, glm::vec3 lo, glm::vec3 hi) : path(std::move(name)) {
-    for (int i = 0; i < 8; ++i)
-      vertices.insert(vertices.end(), {i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z});
-    indices = {0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 1, 5, 0, 5, 4, 2, 6, 7, 2, 7, 3, 0, 4, 6, 0, 6, 2, 1, 3, 7, 1, 7, 5};
-  }
-  SIM_MachineModelRecord record() const {
-    return {path.c_str(), vertices.data(), vertices.size() / 3, indices.data(), indices.size()};
-  }
-};
-
-}  // namespace
+using testsupport::BoxModel;
+using testsupport::OwnDataFolder;
 
 // A view that starts clears stale decompositions out of the data folder's
 // cache and keeps fresh ones.
