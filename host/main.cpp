@@ -68,7 +68,8 @@ void usage() {
                "                     'ui-shot FILE' (the window with its interface), pointer input\n"
                "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', keyboard\n"
                "                     input 'type TEXT', 'key NAME' (Enter, Escape, Backspace, Delete,\n"
-               "                     Left, Right, Home, End, Shift-down, Shift-up), 'wait MS', 'quit'\n"
+               "                     Left, Right, Home, End, Shift-down, Shift-up, Space, [, ],\n"
+               "                     Backslash), 'wait MS', 'quit'\n"
                "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
                "  --interactive      keep the window open after the job until it is closed\n"
@@ -341,6 +342,7 @@ constexpr NamedKey kNamedKeys[] = {
     {"Enter", 257, 0}, {"Escape", 256, 0}, {"Backspace", 259, 0}, {"Delete", 261, 0},
     {"Right", 262, 0}, {"Left", 263, 0},   {"Home", 268, 0},      {"End", 269, 0},
     {"Shift-down", 340, SIM_INPUT_KEY_DOWN}, {"Shift-up", 340, SIM_INPUT_KEY_UP},
+    {"Space", 32, 0}, {"[", 91, 0}, {"]", 93, 0}, {"Backslash", 92, 0},
 };
 
 // --keep-open: lines from standard input drive the view until 'quit' or

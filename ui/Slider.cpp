@@ -15,10 +15,19 @@ Slider::Slider(UIContext* context, const Theme* theme, float baseHeight)
       content_(context, theme, this),
       baseHeight_(baseHeight),
       trackHeight_(baseHeight),
-      highlight_(context) {
+      highlight_(context),
+      rangeMarks_{UIElement(context), UIElement(context)} {
   heightMode = SizeMode::Pixels;
   height = 4 * baseHeight;  // room for the played segments and the dot
   content_.parent = this;
+  for (UIElement& mark : rangeMarks_) {
+    mark.parent = this;
+    mark.widthMode = mark.heightMode = SizeMode::Pixels;
+    mark.width = kMarkWidth;
+    mark.relY = mark.anchorY = 0.5f;
+    mark.anchorX = 0.5f;
+    mark.visible = false;
+  }
   content_.widthMode = SizeMode::ParentWidth;
   content_.heightMode = SizeMode::Pixels;
   content_.relY = 0.5f;
@@ -84,6 +93,13 @@ void Slider::setSegments(const std::vector<double>& ends, std::vector<Colour> pa
   layout();
 }
 
+void Slider::setRange(double lo, double hi) {
+  if (lo == rangeLo_ && hi == rangeHi_) return;
+  rangeLo_ = lo;
+  rangeHi_ = hi;
+  layout();
+}
+
 void Slider::layout() {
   const float v = static_cast<float>(std::clamp(value_, 0.0, 1.0));
   // The visible window of the strip, in its own fractions: only that much
@@ -105,6 +121,15 @@ void Slider::layout() {
   content_.dot().visible = value_ >= 0 && v >= from && v <= to;
   auto toSlider = [&](float at) { return left_ + at * zoom_; };
   const float k = trackHeight_ / baseHeight_ * 0.5f + 0.5f;
+  const bool ranged = rangeLo_ > 0 || rangeHi_ < 1;
+  for (size_t k = 0; k < 2; ++k) {
+    UIElement& mark = rangeMarks_[k];
+    const float at = static_cast<float>(k == 0 ? rangeLo_ : rangeHi_);
+    mark.visible = ranged && at >= from && at <= to;
+    mark.relX = toSlider(at);
+    mark.height = 4 * trackHeight_;
+    mark.colorBottom = mark.colorTop = theme_->range;
+  }
   highlight_.visible = false;
   for (size_t i = 0; i < segments_.size(); ++i) {
     UIElement& s = *segments_[i];
@@ -179,6 +204,7 @@ void Slider::collect(std::vector<UIInstance>& records, bool snap) {
   content_.collect(records, snap);
   for (const auto& s : segments_) s->collect(records, snap);
   highlight_.collect(records, snap);
+  for (UIElement& mark : rangeMarks_) mark.collect(records, snap);
   content_.collectDot(records);
 }
 

@@ -7,6 +7,7 @@
 // and drags the dot in the same gesture. The owner sizes the slider, reads
 // its value after each frame pass and writes back what playback did.
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,10 @@ class Slider : public UIElement, public SliderInterace {
   const UIElement& segment(size_t i) const { return *segments_[i]; }
   size_t segmentCount() const { return segments_.size(); }
   const UIElement& highlight() const { return highlight_; }
+  // The playback range, marked by a bar at each end unless it is the whole
+  // strip.
+  void setRange(double lo, double hi);
+  const std::array<UIElement, 2>& rangeMarks() const { return rangeMarks_; }
 
   SliderContent& content() { return content_; }
   const SliderDot& dot() const { return content_.dot(); }
@@ -76,6 +81,8 @@ class Slider : public UIElement, public SliderInterace {
   std::vector<std::unique_ptr<UIElement>> segments_;
   bool coloured_ = false;
   UIElement highlight_;
+  double rangeLo_ = 0, rangeHi_ = 1;
+  std::array<UIElement, 2> rangeMarks_;
 };
 
 }  // namespace UI

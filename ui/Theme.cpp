@@ -27,6 +27,7 @@ Theme Theme::light() {
   t.viewCubeHover = {0.64f, 0.78f, 0.98f, 1.0f};
   t.selection = {0.24f, 0.47f, 0.80f, 0.25f};
   t.measure = {0.92f, 0.42f, 0.04f, 1.0f};
+  t.range = {0.92f, 0.42f, 0.04f, 1.0f};
   return t;
 }
 
@@ -55,6 +56,7 @@ Theme Theme::dark() {
   t.viewCubeHover = {0.30f, 0.50f, 0.80f, 1.0f};
   t.selection = {0.35f, 0.58f, 0.90f, 0.30f};
   t.measure = {1.0f, 0.66f, 0.22f, 1.0f};
+  t.range = {1.0f, 0.66f, 0.22f, 1.0f};
   return t;
 }
 

@@ -30,6 +30,7 @@ struct Theme {
   Colour viewCubeHover; // the cube element under the cursor
   Colour selection;     // a rectangle drawn over the scene
   Colour measure;       // the measured line, its ends and its label
+  Colour range;         // the ends of the playback range on the timeline
 
   static Theme light();
   static Theme dark();

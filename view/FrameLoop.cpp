@@ -267,6 +267,7 @@ void Render::runFrame(double now, bool drawing) {
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
   if (interfaceFrame_.isOpen()) {
     interfaceFrame_.showInformation(view::informationAt(played, job_));
+    interfaceFrame_.showRange(playback_.range());
     interfaceFrame_.showPlayback(played.toolpath.get(), played.timeFraction, playback_.playing(), playback_.speed(),
                                  view::playbackRate(playback_.speed(), playback_.speedSliderPixels()));
     if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0))

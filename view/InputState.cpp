@@ -40,13 +40,14 @@ int modifierIndex(int key) {
   }
 }
 
-// Keys that step the playback: presses of Space, N, P, R and Home, and the
-// repeats of Up and Down.
+// Keys that step the playback: presses of Space, N, P, R, Home and the
+// range keys [, ] and \, and the repeats of Up and Down.
 bool isStepKey(int key, int action) {
   if (action == GLFW_REPEAT) return key == GLFW_KEY_UP || key == GLFW_KEY_DOWN;
   if (action == GLFW_PRESS)
     return key == GLFW_KEY_SPACE || key == GLFW_KEY_N || key == GLFW_KEY_P || key == GLFW_KEY_R ||
-           key == GLFW_KEY_HOME;
+           key == GLFW_KEY_HOME || key == GLFW_KEY_LEFT_BRACKET || key == GLFW_KEY_RIGHT_BRACKET ||
+           key == GLFW_KEY_BACKSLASH;
   return false;
 }
 

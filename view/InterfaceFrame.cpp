@@ -193,6 +193,10 @@ void InterfaceFrame::showProgress(const std::optional<std::pair<uint32_t, std::u
     progress_->hide();
 }
 
+void InterfaceFrame::showRange(const std::array<double, 2>& range) {
+  if (navigation_) navigation_->timeline().setRange(range[0], range[1]);
+}
+
 void InterfaceFrame::showPlayback(const toolpath::Toolpath* path, double timeFraction, bool playing, double speed,
                                   double rate) {
   if (!navigation_) return;

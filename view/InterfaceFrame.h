@@ -98,6 +98,8 @@ class InterfaceFrame {
   // steps by operation instead of by Z level. A slider the user holds keeps
   // the user's value.
   void showPlayback(const toolpath::Toolpath* path, double timeFraction, bool playing, double speed, double rate);
+  // The playback range's ends, marked on the timeline.
+  void showRange(const std::array<double, 2>& range);
   // The progress bar, bottom right above the status bar: the task shown,
   // or none.
   UI::ProgressBar* progressBar() { return progress_.get(); }

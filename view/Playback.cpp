@@ -28,6 +28,25 @@ void Playback::moveSlider(double position) {
   slider_ = span > 1e-12 ? std::clamp((position - rangeLow_) / span, 0.0, 1.0) : 0.0;
 }
 
+bool Playback::setRange(double lo, double hi) {
+  if (!(lo >= 0.0 && hi <= 1.0 && hi - lo > 1e-9)) return false;
+  const double position = sliderPosition();
+  rangeLow_ = lo;
+  rangeHigh_ = hi;
+  moveSlider(position);
+  return true;
+}
+
+void Playback::setRangeEndHere(bool start) {
+  const double here = sliderPosition();
+  // An end set past the other one takes the other back to the whole
+  // toolpath's end.
+  if (start)
+    setRange(here, here < rangeHigh_ ? rangeHigh_ : 1.0);
+  else
+    setRange(here > rangeLow_ ? rangeLow_ : 0.0, here);
+}
+
 void Playback::takePending() {
   const double pending = pending_.exchange(-1.0);
   if (pending >= 0.0) moveSlider(pending);
@@ -94,6 +113,14 @@ void Playback::applyStepKeys(const std::vector<StepKey>& keys, const toolpath::T
   if (!keys.empty()) takePending();
   for (const StepKey& key : keys) {
     if (key.repeat || !path) continue;
+    if (key.key == GLFW_KEY_LEFT_BRACKET || key.key == GLFW_KEY_RIGHT_BRACKET) {
+      setRangeEndHere(key.key == GLFW_KEY_LEFT_BRACKET);
+      continue;
+    }
+    if (key.key == GLFW_KEY_BACKSLASH) {
+      setRange(0.0, 1.0);
+      continue;
+    }
     std::optional<StepCommand> command;
     switch (key.key) {
       case GLFW_KEY_HOME: command = StepCommand::GoToStart; break;

@@ -5,6 +5,7 @@
 // thread owns the slider; host calls write the pending position and the
 // play state and read the position the last frame played.
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -78,13 +79,22 @@ class Playback {
   // A step (SIM_GotoCommand's codes) from the position now, a pending
   // position taken first; nothing without moves.
   void step(const toolpath::Toolpath* path, uint32_t code);
-  // Home, Space, N and P step at once, from a pending host position if any.
+  // Home, Space, N and P step at once, from a pending host position if any;
+  // [ and ] set the playback range's start and end at the position, the
+  // backslash key gives the whole toolpath back.
   void applyStepKeys(const std::vector<StepKey>& keys, const toolpath::Toolpath* path);
+  // The range playing stays in and wraps around, [lo, hi] of the whole
+  // toolpath's time; the position stays where it is, moved into the range
+  // when it lies outside. An empty or reversed range is refused.
+  bool setRange(double lo, double hi);
+  std::array<double, 2> range() const { return {rangeLow_, rangeHigh_}; }
 
  private:
   double sliderPosition() const { return rangeLow_ + (rangeHigh_ - rangeLow_) * slider_; }
   void moveSlider(double position);
   void takePending();
+  // [ (start) or ] (end) at the position now.
+  void setRangeEndHere(bool start);
 
   Notifier& notifier_;
   std::atomic<double> pending_{-1.0};

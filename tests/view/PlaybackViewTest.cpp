@@ -3,6 +3,8 @@
 // leaves it, and the throttled line report.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <chrono>
 #include <thread>
 
@@ -186,6 +188,23 @@ TEST_F(PlaybackOnView, KeysStepAtOnce) {
   const double secondOperation = onRenderThread([&] { return view->job().toolpath.current()->timeFractionOfMove(4); });
   press(GLFW_KEY_N);
   EXPECT_EQ(SIM_GetProgress(view), secondOperation);
+
+  // [ starts the playback range here: the start goes there, not before.
+  const auto range = [&] { return onRenderThread([&] { return view->playback().range(); }); };
+  press(GLFW_KEY_LEFT_BRACKET);
+  EXPECT_EQ(range(), (std::array<double, 2>{secondOperation, 1.0}));
+  press(GLFW_KEY_SPACE);
+  press(GLFW_KEY_HOME);
+  EXPECT_EQ(SIM_GetProgress(view), secondOperation) << "the range's start";
+  // ] at the range's start would leave nothing: the start goes back to 0.
+  press(GLFW_KEY_RIGHT_BRACKET);
+  EXPECT_EQ(range(), (std::array<double, 2>{0.0, secondOperation}));
+  press(GLFW_KEY_SPACE);
+  EXPECT_EQ(SIM_GetProgress(view), secondOperation) << "the range's end";
+  press(GLFW_KEY_BACKSLASH);
+  EXPECT_EQ(range(), (std::array<double, 2>{0.0, 1.0}));
+  press(GLFW_KEY_SPACE);
+  EXPECT_EQ(SIM_GetProgress(view), 1.0);
 }
 
 TEST_F(PlaybackOnView, PlayingAndScrubbingLeaveWhatOneBatchCuts) {
