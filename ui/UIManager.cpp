@@ -49,7 +49,8 @@ UIManager::~UIManager() = default;
 
 void UIManager::ensureAtlas(const StringTable& texts, bool bright, int dpi) {
   if (atlasBuilt_ && atlas_.bright == bright && atlas_.dpi == dpi && atlasTexts_ == texts) return;
-  atlas_ = buildFontAtlas(texts, u"", bright, dpi);
+  // Besides the texts: the degree sign of the rotary axes' values.
+  atlas_ = buildFontAtlas(texts, u"\u00B0", bright, dpi);
   atlasTexts_ = texts;
   atlasBuilt_ = true;
   context_.glyphs = &atlas_;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <shared_mutex>
 #include <thread>
 #include <utility>
 
@@ -278,6 +279,7 @@ void Render::runFrame(double now, bool drawing) {
       interfaceFrame_.showProgress(std::nullopt);
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
     interfaceFrame_.showMeasurement(measureValues());
+    followAxisControl();
     const camera::Camera::Pose pose = camera_.camera().pose();
     const glm::mat3 turn(glm::lookAt(glm::dvec3(0.0), pose.direction, pose.up));
     interfaceFrame_.showOrientation(turn, glm::mat3(job_.displayFrame()));
@@ -479,6 +481,21 @@ void Render::measureAt(const std::array<double, 2>& cursor) {
   measurement_.add(*point);
   if (interface_) interface_->measuredPoints = static_cast<uint8_t>(measurement_.count());
   redrawRequested_ = true;
+}
+
+// The axis control shows the machine's axes and jogs the ones the user
+// dragged (the rows of the last frame name the nodes).
+void Render::followAxisControl() {
+  std::shared_lock lock(job_.machine.lock(), std::try_to_lock);
+  if (!lock.owns_lock()) return;
+  const machine::Machine* m = job_.machine.machine();
+  const bool inch = job_.units.unit.load() != 0;
+  for (const auto& [row, value] : interfaceFrame_.takeAxisMoves())
+    if (m && row < axisNodes_.size()) machine_.jog(axisNodes_[row], view::machineValueOf(*m, axisNodes_[row], value, inch));
+  view::AxisControl control;
+  if (m) control = view::axisControlOf(*m, job_.machine.axisValues(), strings_, inch);
+  axisNodes_ = control.nodes;
+  interfaceFrame_.showAxes(control.rows);
 }
 
 UI::MeasureValues Render::measureValues() {

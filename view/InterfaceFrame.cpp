@@ -96,7 +96,10 @@ void InterfaceFrame::open(Links links, int dpi) {
   cuttingPlanes_ = std::make_unique<UI::CuttingPlaneSettings>(context, &theme_, &texts);
   cuttingPlanes_->onChoose = [this](uint32_t plane) { setPlane(plane); };
   annotation_ = std::make_unique<UI::Annotation>(context, &theme_, &texts);
-  std::vector<UI::UIElement*> leftPanels = {annotation_.get(), stockQuality_.get(), cuttingPlanes_.get()};
+  axisSliders_ = std::make_unique<UI::AxisSliders>(context, &theme_);
+  axisSliders_->onMove = [this](size_t row, double value) { axisMoves_.emplace_back(row, value); };
+  std::vector<UI::UIElement*> leftPanels = {annotation_.get(), axisSliders_.get(), stockQuality_.get(),
+                                            cuttingPlanes_.get()};
   if (ribbonLink_) {
     stockColours_ = std::make_unique<UI::StockColorSetting>(context, ribbonLink_.get());
     leftPanels.push_back(stockColours_.get());
@@ -149,11 +152,12 @@ void InterfaceFrame::showStockQuality(const UI::StockQualityValues& values) {
 }
 
 void InterfaceFrame::stackLeftPanels() {
-  // The measurement first, the quality panel, the section planes and the
-  // stock colours below.
+  // The measurement first, the axis control, the quality panel, the
+  // section planes and the stock colours below.
   if (stockColours_) stockColours_->visible = links_.ribbon->ticked(66);
   float offsetY = kBelowRibbon;
   for (UI::UIElement* panel : {static_cast<UI::UIElement*>(annotation_.get()),
+                               static_cast<UI::UIElement*>(axisSliders_.get()),
                                static_cast<UI::UIElement*>(stockQuality_.get()),
                                static_cast<UI::UIElement*>(cuttingPlanes_.get()),
                                static_cast<UI::UIElement*>(stockColours_.get())}) {
@@ -341,6 +345,12 @@ void InterfaceFrame::draw() {
   manager_->draw();
 }
 
+void InterfaceFrame::showAxes(const std::vector<UI::AxisValues>& axes) {
+  if (!axisSliders_) return;
+  axisSliders_->show(axes);
+  axisSliders_->visible = links_.ribbon && links_.ribbon->ticked(75) && axisSliders_->rowCount() > 0;
+}
+
 void InterfaceFrame::showMeasurement(const UI::MeasureValues& values) {
   if (annotation_) annotation_->show(values);
 }
@@ -350,6 +360,7 @@ void InterfaceFrame::release() {
   orientationDrawing_.release();
   annotationLine_.release();
   annotation_.reset();
+  axisSliders_.reset();
   gnomon_.reset();
   mouseSelection_.reset();
   panels_.clear();

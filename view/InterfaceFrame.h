@@ -7,11 +7,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "toolpath/Toolpath.h"
 #include "ui/Annotation.h"
 #include "ui/AnnotationLine.h"
+#include "ui/AxisSliders.h"
 #include "ui/ClickableList.h"
 #include "ui/ContextMenu.h"
 #include "ui/Gnomon.h"
@@ -87,6 +89,12 @@ class InterfaceFrame {
   // the measured points it shows from the next update on.
   UI::Annotation* annotation() { return annotation_.get(); }
   void showMeasurement(const UI::MeasureValues& values);
+  // The axis control (ribbon entry 75), left below the ribbon: the axes it
+  // shows from the next update on, and the rows the user dragged (row,
+  // value shown) since the last call.
+  UI::AxisSliders* axisSliders() { return axisSliders_.get(); }
+  void showAxes(const std::vector<UI::AxisValues>& axes);
+  std::vector<std::pair<size_t, double>> takeAxisMoves() { return std::exchange(axisMoves_, {}); }
   std::optional<UI::MouseSelection::Corners> takeZoomWindow();
   void showOrientation(const glm::mat3& viewRotation, const glm::mat3& hostAxes);
   // The playback bar, bottom centre above the status bar.
@@ -157,6 +165,8 @@ class InterfaceFrame {
   std::optional<UI::MouseSelection::Corners> zoomWindow_;
   UI::OrientationDrawing orientationDrawing_;
   std::unique_ptr<UI::Annotation> annotation_;
+  std::unique_ptr<UI::AxisSliders> axisSliders_;
+  std::vector<std::pair<size_t, double>> axisMoves_;
   UI::AnnotationLine annotationLine_;
   std::vector<UI::UIInstance> contextRecords_;
   std::unique_ptr<UI::StockQuality> stockQuality_;

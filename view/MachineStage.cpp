@@ -51,6 +51,13 @@ bool partShown(const machine::ViewMachine& vm, const machine::Machine& m, int32_
 
 MachineStage::~MachineStage() = default;
 
+void MachineStage::jog(int32_t node, double value) {
+  const ToolPose pose = playback_.toolPose();
+  jogPosition_ = {pose.move, pose.fraction};
+  std::erase_if(jogs_, [&](const auto& jog) { return jog.first == node; });
+  jogs_.emplace_back(node, value);
+}
+
 // The tool in use at a move: its gauge length (the mount point's height
 // above the tip) and the turret slot it is mounted in, if any.
 MachineStage::ToolInUse MachineStage::toolAt(const toolpath::Toolpath& path, int64_t move) const {
@@ -99,6 +106,11 @@ void MachineStage::update(FrameState& frame) {
   if (m) {
     std::vector<double>& values = vm.axisValues();
     followPlayback(*m, values);
+    // Jogged axes stay where the user put them while playback stands.
+    const ToolPose pose = playback_.toolPose();
+    if (std::pair(pose.move, pose.fraction) != jogPosition_) jogs_.clear();
+    for (const auto& [node, value] : jogs_)
+      if (node >= 0 && static_cast<size_t>(node) < values.size()) values[node] = value;
     // Only a machine that moved or got new meshes asks for a picture: an
     // idle view stays idle.
     if (values != shownValues_ || vm.meshRevision() != shownMeshRevision_) frame.changed = true;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <glm/mat4x4.hpp>
@@ -46,6 +47,9 @@ class MachineStage final : public FramePart {
     glm::vec4 colour = kMachineColour;
   };
   const std::vector<DrawnModel>& drawn() const { return drawn_; }
+  // The user's axis control: the node stands at value (millimetres or
+  // radians) from the next update until the played position moves.
+  void jog(int32_t node, double value);
 
  private:
   struct GpuMesh {
@@ -69,6 +73,8 @@ class MachineStage final : public FramePart {
   const Playback& playback_;
   std::vector<DrawnModel> drawn_;  // render thread
   std::vector<double> shownValues_;
+  std::vector<std::pair<int32_t, double>> jogs_;
+  std::pair<int64_t, double> jogPosition_{-1, 0.0};  // the played move and fraction the jogs were made at
   uint64_t shownMeshRevision_ = 0;
   camera::SceneBox box_;
   std::vector<GpuMesh> gpuMeshes_;

@@ -32,6 +32,7 @@
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
 #include "view/Measuring.h"
+#include "view/AxisControl.h"
 #include "view/ToolStage.h"
 #include "view/ViewBytes.h"
 #include "view/ToolpathStage.h"
@@ -195,6 +196,7 @@ struct Render {
   // A measuring click at a window pixel (y down), after the scene is drawn.
   void measureAt(const std::array<double, 2>& cursor);
   UI::MeasureValues measureValues();
+  void followAxisControl();
   // probeDepth: the window's frame, whose depth under the cursor is read.
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
@@ -240,6 +242,7 @@ struct Render {
   std::atomic<int64_t> jumpTarget_{-1};   // the move under the context menu's click
   std::array<double, 2> cursor_{-1, -1};  // render thread: window pixels, (-1, -1) outside
   view::Measurement measurement_;           // render thread
+  std::vector<int32_t> axisNodes_;          // render thread: the machine node of each axis-control row
   std::optional<std::array<double, 2>> measureClick_;  // render thread: for the next drawn frame
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed
