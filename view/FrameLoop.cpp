@@ -486,6 +486,12 @@ void Render::measureAt(const std::array<double, 2>& cursor) {
 // The axis control shows the machine's axes and jogs the ones the user
 // dragged (the rows of the last frame name the nodes).
 void Render::followAxisControl() {
+  // A hidden panel asks nothing of the machine.
+  if (!ribbon_ || !ribbon_->ticked(75)) {
+    axisNodes_.clear();
+    interfaceFrame_.showAxes({});
+    return;
+  }
   std::shared_lock lock(job_.machine.lock(), std::try_to_lock);
   if (!lock.owns_lock()) return;
   const machine::Machine* m = job_.machine.machine();
