@@ -35,10 +35,10 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 echo "== ThreadSanitizer: the view, playback and lifecycle tests"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines[@]}" -DKORVANE_SANITIZE=thread \
   -DKORVANE_BUILD_BENCH=OFF -DKORVANE_BUILD_HOST=OFF >/dev/null
-cmake --build build-tsan -j"$jobs" --target korvane_tests
+cmake --build build-tsan -j"$jobs" --target korvane_view_tests
 # libgomp is not built with ThreadSanitizer, so the synchronisation of its
 # parallel loops (tool tables) is invisible to it: one thread runs them.
 OMP_NUM_THREADS=1 \
 TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
-  "${display[@]}" build-tsan/tests/korvane_tests \
+  "${display[@]}" build-tsan/tests/korvane_view_tests \
   --gtest_filter='ViewTest.*:WindowSystem.*:HostWindow.*:*OnView.*:SnapshotStress.*:RunningView.*:CameraOnView.*:FrameCommands.*:RibbonView.*:RibbonByXEvents.*'

@@ -16,6 +16,7 @@
 #include "platform/OffscreenTransfer.h"
 #include "platform/XErrorGuard.h"
 #include "support/ViewJobs.h"
+#include "support/PrivateDisplay.h"
 #include "support/X11TestWindow.h"
 #include "view/ProcessState.h"
 
@@ -95,6 +96,9 @@ void closeFromItsOwnThread(testsupport::X11TestWindow& host) {
 }
 
 TEST(ViewCycles, TwentyRoundsOfTwoViewsLeaveNothingBehind) {
+  // Its windows counted on a server no other test shares.
+  const testsupport::PrivateDisplay display;
+  ASSERT_TRUE(display.ok()) << "no Xvfb";
   keepDriverLoaded();
   ASSERT_EQ(SIM_InitOpenGL(), 1);
   testsupport::X11TestWindow host(320, 240);

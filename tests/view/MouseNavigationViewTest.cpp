@@ -18,6 +18,7 @@
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/ViewJobs.h"
+#include "support/PrivateDisplay.h"
 #include "support/X11TestWindow.h"
 #include "ui/Navigation.h"
 #include "ui/UIContext.h"
@@ -34,6 +35,7 @@ constexpr unsigned kLeft = 1, kMiddle = 2, kRight = 3;
 class NavigationByX : public testsupport::HeadlessViewTest {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(ownDisplay.ok()) << "no Xvfb";
     ASSERT_TRUE(hostWindow.ok());
     ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
     view = SIM_CreateView(hostWindow.id(), true);
@@ -132,6 +134,8 @@ class NavigationByX : public testsupport::HeadlessViewTest {
   }
   camera::Camera::Pose pose() { return view->camera().pose(); }
 
+  // First made, last gone: the window and the view live on it.
+  testsupport::PrivateDisplay ownDisplay;
   testsupport::X11TestWindow hostWindow{900, 500};
   SIM_Window window = 0;
   testsupport::EventRecorder host;

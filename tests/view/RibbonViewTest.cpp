@@ -15,6 +15,7 @@
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/ViewJobs.h"
+#include "support/PrivateDisplay.h"
 #include "support/X11TestWindow.h"
 #include "ui/Ribbonbar.h"
 #include "view/Render.h"
@@ -273,6 +274,7 @@ TEST_F(RibbonView, BadInputIsRefusedAndTheWindowPictureShowsTheBar) {
 class RibbonByXEvents : public RibbonView {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(ownDisplay.ok()) << "no Xvfb";
     ASSERT_TRUE(hostWindow.ok());
     ASSERT_EQ(SIM_InitOpenGL(), 1) << "no X display";
     view = SIM_CreateView(hostWindow.id(), true);
@@ -290,6 +292,8 @@ class RibbonByXEvents : public RibbonView {
     for (int frame = 0; frame < 3; ++frame) onRenderThread([] { return 0; });
   }
 
+  // First made, last gone: the window and the view live on it.
+  testsupport::PrivateDisplay ownDisplay;
   testsupport::X11TestWindow hostWindow{900, 500};
   SIM_Window window = 0;
 };
