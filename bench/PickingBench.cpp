@@ -78,9 +78,13 @@ int main() {
       testsupport::uploadPickArray(model.data(), model.size() * sizeof(float), false);
   const testsupport::PickArray pointArray =
       testsupport::uploadPickArray(points.data(), points.size() * sizeof(toolpath::LineVertex), true);
+  // The model in runs, as the machine's and the host's models are handed
+  // to picking.
+  const std::vector<view::PickChunk> runs = view::pickChunks(
+      model.size() / 3, 3, [&](size_t v) { return glm::vec3(model[3 * v], model[3 * v + 1], model[3 * v + 2]); });
   view::PickList list;
   list.meshes.push_back({modelArray.array, GL_TRIANGLES, 0, GLsizei(model.size() / 3), glm::mat4(1.0f),
-                         view::entity::machineTriangleBase(0)});
+                         view::entity::machineTriangleBase(0), &runs});
   list.points.push_back({pointArray.array, 0, GLsizei(points.size()), glm::mat4(1.0f), 7.0f});
 
   camera::Camera camera(kWidth, kHeight);
@@ -103,7 +107,10 @@ int main() {
                 median(latencies), *std::max_element(latencies.begin(), latencies.end()), hits);
   };
   std::printf("%zu move ends, %zu triangles\n", points.size(), model.size() / 9);
-  measure(list, "move ends and the model");
+  measure(list, "move ends and the model in runs");
+  view::PickList whole = list;
+  whole.meshes.front().chunks = nullptr;
+  measure(whole, "move ends and the model drawn whole");
   view::PickList pointsOnly = list;
   pointsOnly.meshes.clear();
   measure(pointsOnly, "move ends alone");

@@ -72,6 +72,23 @@ glm::mat4 narrowingTo(const Picking::Region& region, int width, int height) {
   return m;
 }
 
+// False when the box lies wholly beyond one plane of the clip volume
+// (with a little room for the rounding of the split camera).
+bool mayShow(const PickChunk& chunk, const glm::mat4& toClip) {
+  constexpr float kRoom = 1.01f;
+  int outside[6] = {};
+  for (int corner = 0; corner < 8; ++corner) {
+    const glm::vec4 p(corner & 1 ? chunk.max.x : chunk.min.x, corner & 2 ? chunk.max.y : chunk.min.y,
+                      corner & 4 ? chunk.max.z : chunk.min.z, 1.0f);
+    const glm::vec4 c = toClip * p;
+    const float w = kRoom * c.w;
+    outside[0] += c.x < -w, outside[1] += c.x > w;
+    outside[2] += c.y < -w, outside[3] += c.y > w;
+    outside[4] += c.z < -w, outside[5] += c.z > w;
+  }
+  return std::none_of(std::begin(outside), std::end(outside), [](int n) { return n == 8; });
+}
+
 }  // namespace
 
 bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, int height,
@@ -129,7 +146,22 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
     glUniform1ui(gpu::uniformLocation(meshProgram_, "baseEntityId"), mesh.baseId);
     glUniform1f(gpu::uniformLocation(meshProgram_, "depthBias"), mesh.mode == GL_LINES ? kLineDepthBias : 0.0f);
     glBindVertexArray(mesh.vertexArray);
-    glDrawArrays(mesh.mode, mesh.first, mesh.count);
+    if (!mesh.chunks) {
+      glDrawArrays(mesh.mode, mesh.first, mesh.count);
+      continue;
+    }
+    // Each run's ids continue the model's: its base moves on by the
+    // primitives before it.
+    const glm::mat4 toClip = (camHi + camLo) * mesh.model;
+    const GLint perPrimitive = mesh.mode == GL_LINES ? 2 : 3;
+    for (const PickChunk& chunk : *mesh.chunks) {
+      const GLint first = std::max(chunk.first, mesh.first);
+      const GLint end = std::min(chunk.first + chunk.count, mesh.first + mesh.count);
+      if (end <= first || !mayShow(chunk, toClip)) continue;
+      glUniform1ui(gpu::uniformLocation(meshProgram_, "baseEntityId"),
+                   mesh.baseId + static_cast<uint32_t>((first - mesh.first) / perPrimitive));
+      glDrawArrays(mesh.mode, first, end - first);
+    }
   }
   glUseProgram(pointsProgram_);
   for (const PickPoints& points : list.points) {

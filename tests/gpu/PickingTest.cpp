@@ -180,6 +180,42 @@ TEST_F(PickingTest, TheCursorFindsPointsBeforeEdgesBeforeTriangles) {
   EXPECT_FALSE(pick(kWidth, 10).hit);
 }
 
+// A model handed over in runs: the cursor finds the same ids as with the
+// model drawn whole, the runs far from it left out, their ids continuing.
+TEST_F(PickingTest, AModelInRunsGivesTheIdsOfTheWholeModel) {
+  // 80 x 50 quads of 2 x 2 px in rows: 8000 triangles in many runs, every
+  // triangle under some cursor.
+  std::vector<Triangle> grid;
+  for (int j = 0; j < 50; ++j)
+    for (int i = 0; i < 80; ++i) {
+      const glm::vec3 a(2 * i, 2 * j, 0), b(2 * i + 2, 2 * j, 0), c(2 * i + 2, 2 * j + 2, 0), d(2 * i, 2 * j + 2, 0);
+      grid.push_back({a, b, c});
+      grid.push_back({a, c, d});
+    }
+  addTriangles(grid, view::entity::machineTriangleBase(1));
+  std::vector<float> positions;
+  for (const Triangle& t : grid)
+    for (const glm::vec3& v : {t.a, t.b, t.c}) positions.insert(positions.end(), {v.x, v.y, v.z});
+  const std::vector<view::PickChunk> runs = view::pickChunks(
+      positions.size() / 3, 3, [&](size_t v) { return glm::vec3(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]); });
+  ASSERT_EQ(runs.size(), (grid.size() + view::kPickChunkPrimitives - 1) / view::kPickChunkPrimitives);
+  ASSERT_GE(runs.size(), 4u);
+  EXPECT_EQ(runs[1].first, GLint(3 * view::kPickChunkPrimitives));
+  EXPECT_EQ(runs.back().first + runs.back().count, GLsizei(positions.size() / 3));
+  view::PickList inRuns = list_;
+  inRuns.meshes.front().chunks = &runs;
+  int compared = 0;
+  for (int y = 1; y < kHeight; y += 3)
+    for (int x = 1; x < kWidth; x += 5) {
+      const view::PickHit whole = picking_.pick(list_, scene_, kWidth, kHeight, x, y);
+      const view::PickHit runsHit = picking_.pick(inRuns, scene_, kWidth, kHeight, x, y);
+      ASSERT_TRUE(whole.hit);
+      ASSERT_EQ(runsHit.id, whole.id) << x << ", " << y;
+      ++compared;
+    }
+  EXPECT_GT(compared, 900);
+}
+
 TEST_F(PickingTest, TheCuttingPlaneHidesIdsBeyondIt) {
   addTriangles({{{0, 0, 0}, {160, 0, 0}, {0, 100, 0}}, {{160, 0, 0}, {160, 100, 0}, {0, 100, 0}}},
                view::entity::workpieceTriangleBase(0));
