@@ -55,6 +55,8 @@ void usage() {
                "  --timeout S        give up playing after S seconds (default 900)\n"
                "  --timings          print the time and peak memory of each phase at the end\n"
                "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n"
+               "  --geometry ROLE:FILE  show an STL model (mm) as the design part (ROLE design), a\n"
+               "                     fixture (fixture) or another model (other); repeatable\n"
                "  --toolpath-mode N  which moves the toolpath shows (0 all ... 10 current operation)\n"
                "  --points, --vectors  move ends as points, tool axes at move ends\n"
                "  --no-rapids, --thick  hide rapid moves, draw thick lines\n"
@@ -84,6 +86,7 @@ struct Options {
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
   std::string machine;
+  std::vector<std::pair<uint64_t, std::string>> geometries;  // role, STL file
   int width = 1600, height = 900;
   bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
   bool interactive = false;
@@ -119,6 +122,25 @@ double numberOf(const std::string& text, const char* option) {
   if (text.empty() || *end != '\0' || !std::isfinite(value))
     throw InputError{std::string(option) + " needs a number, got '" + text + "'"};
   return value;
+}
+
+// The models of --geometry, each named after its file.
+bool addGeometries(Render* view, const std::vector<std::pair<uint64_t, std::string>>& geometries) {
+  if (geometries.empty()) return true;
+  std::vector<SIM_GeometryRecord> records;
+  for (const auto& [role, file] : geometries) {
+    SIM_GeometryRecord g = SIM_GetGeometry(nullptr, "");
+    g.role = role;
+    g.modelPath = file.c_str();
+    const std::string name = std::filesystem::path(file).filename().string();
+    std::strncpy(g.name, name.c_str(), sizeof g.name - 1);
+    records.push_back(g);
+  }
+  if (const int32_t refused = SIM_CreateGeometries(view, {records.data(), records.size()}, true); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the geometries were refused: %s\n", refusalOf(refused));
+    return false;
+  }
+  return true;
 }
 
 Options optionsOf(int argc, char** argv) {
@@ -168,6 +190,17 @@ Options optionsOf(int argc, char** argv) {
       o.png = false;
     } else if (arg == "--at-once") {
       o.atOnce = true;
+    } else if (arg == "--geometry") {
+      const std::string text = value();
+      const size_t colon = text.find(':');
+      const std::string role = text.substr(0, colon), file = colon == std::string::npos ? "" : text.substr(colon + 1);
+      static const std::pair<const char*, uint64_t> kRoles[] = {
+          {"design", SIM_GEOMETRY_WORKPIECE}, {"fixture", SIM_GEOMETRY_FIXTURE}, {"other", SIM_GEOMETRY_OTHER}};
+      const auto known = std::find_if(std::begin(kRoles), std::end(kRoles), [&](const auto& r) { return role == r.first; });
+      if (known == std::end(kRoles) || file.empty())
+        throw InputError{"--geometry needs ROLE:FILE with ROLE design, fixture or other, got '" + text + "'"};
+      if (!std::ifstream(file)) throw InputError{"--geometry: cannot read " + file};
+      o.geometries.emplace_back(known->second, file);
     } else if (arg == "--machine") {
       o.machine = value();
     } else if (arg == "--timings") {
@@ -598,6 +631,7 @@ int run(const Options& o) {
                  hi[0], hi[1], hi[2], refusalOf(refused));
     return closeView(view, window, kInputError);
   }
+  if (!addGeometries(view, o.geometries)) return closeView(view, window, kInputError);
   const SIM_ToolpathRecord toolpath = path.record();
   if (const int32_t refused = SIM_SetToolpath(view, &toolpath); refused != 0) {
     std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));

@@ -121,6 +121,7 @@ void StockCollection::setRefineByDefault(bool on) {
 
 void StockCollection::setGeometries(std::vector<Geometry> geometries, bool replaceList) {
   std::lock_guard lock(mutex_);
+  ++geometryRevision_;
   if (replaceList) geometries_.clear();
   for (Geometry& geometry : geometries) {
     auto same = std::find_if(geometries_.begin(), geometries_.end(),
@@ -138,6 +139,7 @@ bool StockCollection::updateGeometry(Geometry geometry) {
     if (g.nameHash == geometry.nameHash) {
       geometry.selected = g.selected;
       g = std::move(geometry);
+      ++geometryRevision_;
       return true;
     }
   return false;
@@ -146,7 +148,9 @@ bool StockCollection::updateGeometry(Geometry geometry) {
 bool StockCollection::removeGeometry(std::string_view name) {
   const uint64_t hash = common::fnv1a64(name);
   std::lock_guard lock(mutex_);
-  return std::erase_if(geometries_, [&](const Geometry& g) { return g.nameHash == hash; }) > 0;
+  if (std::erase_if(geometries_, [&](const Geometry& g) { return g.nameHash == hash; }) == 0) return false;
+  ++geometryRevision_;
+  return true;
 }
 
 bool StockCollection::selectGeometry(std::string_view name) {
@@ -156,7 +160,13 @@ bool StockCollection::selectGeometry(std::string_view name) {
                                  [&](const Geometry& g) { return g.nameHash == hash; });
   if (!known) return false;
   for (Geometry& g : geometries_) g.selected = g.nameHash == hash;
+  ++geometryRevision_;
   return true;
+}
+
+uint64_t StockCollection::geometryRevision() const {
+  std::lock_guard lock(mutex_);
+  return geometryRevision_;
 }
 
 std::vector<Geometry> StockCollection::geometries() const {

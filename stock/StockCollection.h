@@ -60,6 +60,8 @@ class StockCollection {
   bool selectGeometry(std::string_view name);
   std::vector<Geometry> geometries() const;
   std::optional<Geometry> geometry(std::string_view name) const;
+  // Counts every change of the geometry list, the selection included.
+  uint64_t geometryRevision() const;
 
  private:
   std::optional<StockShape> shapeOf(const StockDefinition& definition) const;
@@ -74,6 +76,7 @@ class StockCollection {
   uint64_t stockRevision_ = 0;
   bool refineByDefault_ = false;
   std::vector<Geometry> geometries_;
+  uint64_t geometryRevision_ = 0;
 };
 
 }  // namespace stock

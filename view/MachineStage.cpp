@@ -14,30 +14,10 @@
 #include "camera/DisplayFrame.h"
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
-#include "tools/PackedMesh.h"
+#include "view/ShadedModels.h"
 
 namespace view {
 namespace {
-
-struct MachineVertex {
-  glm::vec3 position;
-  uint32_t normal;
-};
-static_assert(sizeof(MachineVertex) == 16);
-
-std::vector<MachineVertex> facetedVertices(const machine::IndexedMesh& mesh) {
-  std::vector<MachineVertex> out;
-  out.reserve(mesh.indices.size());
-  for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
-    const glm::vec3 a = mesh.vertices[mesh.indices[t]], b = mesh.vertices[mesh.indices[t + 1]],
-                    c = mesh.vertices[mesh.indices[t + 2]];
-    const glm::vec3 n = glm::cross(b - a, c - a);
-    const float length = glm::length(n);
-    const uint32_t packed = tools::packToolNormal(length > 0.0f ? n / length : glm::vec3(0.0f, 0.0f, 1.0f));
-    for (const glm::vec3& p : {a, b, c}) out.push_back({p, packed});
-  }
-  return out;
-}
 
 bool partShown(const machine::ViewMachine& vm, const machine::Machine& m, int32_t node) {
   if (node < 0) return vm.showBase.load();
@@ -147,22 +127,13 @@ void MachineStage::update(FrameState& frame) {
 const MachineStage::GpuMesh* MachineStage::uploaded(const std::shared_ptr<const machine::ModelMesh>& mesh) {
   for (const GpuMesh& g : gpuMeshes_)
     if (g.mesh == mesh) return &g;
-  const std::vector<MachineVertex> vertices = facetedVertices(mesh->mesh);
+  const std::vector<FacetVertex> vertices = facetedVertices(mesh->mesh);
   GpuMesh g;
   g.mesh = mesh;
   g.vertices = static_cast<GLsizei>(vertices.size());
-  glGenVertexArrays(1, &g.vertexArray);
-  glGenBuffers(1, &g.buffer);
-  glBindVertexArray(g.vertexArray);
-  glBindBuffer(GL_ARRAY_BUFFER, g.buffer);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MachineVertex)), vertices.data(),
-               GL_STATIC_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MachineVertex), nullptr);
-  glEnableVertexAttribArray(1);
-  glVertexAttribIPointer(1, 1, GL_UNSIGNED_INT, sizeof(MachineVertex),
-                         reinterpret_cast<const void*>(offsetof(MachineVertex, normal)));
-  glBindVertexArray(0);
+  uploadFacets(vertices, g.vertexArray, g.buffer);
+  g.chunks = std::make_shared<const std::vector<PickChunk>>(
+      pickChunks(vertices.size(), 3, [&](size_t v) { return vertices[v].position; }));
   uploadEdges(g);
   gpuMeshes_.push_back(g);
   return &gpuMeshes_.back();
@@ -177,6 +148,7 @@ void MachineStage::uploadEdges(GpuMesh& g) {
   ends.reserve(mesh.edges.size());
   for (uint32_t v : mesh.edges) ends.push_back(mesh.mesh.vertices[v]);
   g.edgeVertices = static_cast<GLsizei>(ends.size());
+  g.edgeChunks = std::make_shared<const std::vector<PickChunk>>(pickChunks(ends.size(), 2, [&](size_t v) { return ends[v]; }));
   glGenVertexArrays(1, &g.edgeArray);
   glGenBuffers(1, &g.edgeBuffer);
   glBindVertexArray(g.edgeArray);
@@ -195,7 +167,6 @@ void MachineStage::deleteBuffers(GpuMesh& g) {
 }
 
 void MachineStage::draw(const SceneDraw& scene) {
-  const camera::Camera::DrawState& camera = scene.camera;
   // Meshes no longer drawn give their buffers back.
   for (auto it = gpuMeshes_.begin(); it != gpuMeshes_.end();) {
     const bool used = std::any_of(drawn_.begin(), drawn_.end(), [&](const DrawnModel& d) { return d.mesh == it->mesh; });
@@ -207,27 +178,9 @@ void MachineStage::draw(const SceneDraw& scene) {
     it = gpuMeshes_.erase(it);
   }
   if (drawn_.empty()) return;
-  if (!program_) program_ = gpu::drawProgram("Shaders\\machine.vert", "Shaders\\machine.frag");
-  if (!program_) return;
-  glUseProgram(program_);
-  auto at = [this](const char* name) { return gpu::uniformLocation(program_, name); };
-  glUniformMatrix4fv(at("cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
-  glUniformMatrix4fv(at("cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
-  const glm::vec3 light(0.3f, 0.8f, 0.5f);
-  glUniform3fv(at("lightDir"), 1, glm::value_ptr(light));
-  const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
-  glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
-  glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
-  glUniform1i(at("cuttingPlaneEnabled"), scene.cuttingPlane.enabled ? 1 : 0);
-  glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(scene.cuttingPlane.direction));
-  glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(scene.cuttingPlane.origin));
-  glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
-  glUniform1f(at("shininess"), 0.5f);
-  glUniform1f(at("dimFactor"), 0.2f);
-  glUniform1f(at("colorizeFrac"), 0.0f);
-  glUniform4f(at("colorizeColor"), 1.0f, 0.0f, 0.0f, 1.0f);
-  glUniform1ui(at("useUniformColor"), 0u);
-  glEnable(GL_DEPTH_TEST);
+  const GLuint program = useShadedProgram(scene);
+  if (!program) return;
+  auto at = [program](const char* name) { return gpu::uniformLocation(program, name); };
   for (const DrawnModel& model : drawn_) {
     const GpuMesh* g = uploaded(model.mesh);
     glUniformMatrix4fv(at("model"), 1, GL_FALSE, glm::value_ptr(model.placement));
@@ -245,9 +198,10 @@ void MachineStage::collectPickables(PickList& list) {
     const auto model = static_cast<uint32_t>(i);
     if (entity::machineFits(model, static_cast<uint64_t>(g->vertices) / 3))
       list.meshes.push_back({g->vertexArray, GL_TRIANGLES, 0, g->vertices, drawn_[i].placement,
-                             entity::machineTriangleBase(model)});
+                             entity::machineTriangleBase(model), g->chunks.get()});
     if (g->edgeVertices > 0 && entity::machineEdgesFit(model, static_cast<uint64_t>(g->edgeVertices) / 2))
-      lines.push_back({g->edgeArray, GL_LINES, 0, g->edgeVertices, drawn_[i].placement, entity::machineEdgeBase(model)});
+      lines.push_back({g->edgeArray, GL_LINES, 0, g->edgeVertices, drawn_[i].placement, entity::machineEdgeBase(model),
+                       g->edgeChunks.get()});
   }
   list.meshes.insert(list.meshes.end(), lines.begin(), lines.end());
 }
@@ -266,7 +220,6 @@ std::optional<std::array<glm::dvec3, 2>> MachineStage::edgeEnds(uint32_t model, 
 void MachineStage::release() {
   for (GpuMesh& g : gpuMeshes_) deleteBuffers(g);
   gpuMeshes_.clear();
-  program_ = 0;  // the window's programs go with the program cache
 }
 
 }  // namespace view

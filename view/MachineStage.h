@@ -58,6 +58,9 @@ class MachineStage final : public FramePart {
     GLsizei vertices = 0;
     GLuint edgeArray = 0, edgeBuffer = 0;
     GLsizei edgeVertices = 0;
+    // The picking pass's runs of triangles and of edge lines; shared, so
+    // they stay where they are while the list of meshes grows.
+    std::shared_ptr<const std::vector<PickChunk>> chunks, edgeChunks;
   };
   static void uploadEdges(GpuMesh& g);
   static void deleteBuffers(GpuMesh& g);
@@ -78,7 +81,6 @@ class MachineStage final : public FramePart {
   uint64_t shownMeshRevision_ = 0;
   camera::SceneBox box_;
   std::vector<GpuMesh> gpuMeshes_;
-  GLuint program_ = 0;
 };
 
 }  // namespace view

@@ -35,6 +35,7 @@
 #include "view/AxisControl.h"
 #include "view/ToolStage.h"
 #include "view/ViewBytes.h"
+#include "view/GeometryStage.h"
 #include "view/ToolpathStage.h"
 #include "view/MouseBindings.h"
 #include "view/MouseNavigation.h"
@@ -100,6 +101,7 @@ struct Render {
   view::StockStage& stock() { return stock_; }
   view::MachineStage& machineStage() { return machine_; }
   view::ToolpathStage& toolpathStage() { return toolpath_; }
+  view::GeometryStage& geometryStage() { return geometries_; }
   view::ToolStage& toolStage() { return tool_; }
   view::ViewCamera& viewCamera() { return camera_; }
   camera::Camera& camera() { return camera_.camera(); }
@@ -193,6 +195,8 @@ struct Render {
   void turnToCubeElement(const UI::CubeElement& element);
   // With the scene drawn: zooms to the rectangle drawn in zoom-window mode.
   void zoomToWindow(const UI::MouseSelection::Corners& corners);
+  void selectInBox(const UI::MouseSelection::Corners& corners);
+  camera::SceneBox viewBox(int32_t code) const;
   // A measuring click at a window pixel (y down), after the scene is drawn.
   void measureAt(const std::array<double, 2>& cursor);
   UI::MeasureValues measureValues();
@@ -229,11 +233,12 @@ struct Render {
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};
+  view::GeometryStage geometries_{job_};
   view::ToolStage tool_{job_, playback_};
   view::MachineStage machine_{job_, playback_};
   view::ViewWindow window_;
   // The frame parts in frame order; each is a member above.
-  std::vector<view::FramePart*> parts_{&stock_, &toolpath_, &tool_, &machine_};
+  std::vector<view::FramePart*> parts_{&stock_, &geometries_, &toolpath_, &tool_, &machine_};
   view::MouseBindingTable mouseBindings_;
   view::MouseNavigation navigation_;      // render thread
   gpu::DepthProbe depthProbe_;            // render thread: the depth under the cursor
