@@ -20,6 +20,7 @@ const ToolpathColours kLight = {
     {0.55f, 0.10f, 0.65f, 1.0f},  // vector
     {0.95f, 0.35f, 0.10f, 1.0f},  // tool tint
     {0.95f, 0.75f, 0.05f, 1.0f},  // tool section outline
+    {0.90f, 0.05f, 0.60f, 1.0f},  // selected move ends
     {0.10f, 0.20f, 0.95f, 1.0f},  // lowest value
     {0.10f, 0.80f, 0.20f, 1.0f},  // middle value
     {0.95f, 0.15f, 0.10f, 1.0f},  // highest value
@@ -34,6 +35,7 @@ const ToolpathColours kDark = {
     {0.85f, 0.55f, 1.00f, 1.0f},
     {1.00f, 0.55f, 0.25f, 1.0f},
     {1.00f, 0.85f, 0.20f, 1.0f},
+    {1.00f, 0.40f, 0.85f, 1.0f},
     {0.30f, 0.45f, 1.00f, 1.0f},
     {0.30f, 0.95f, 0.40f, 1.0f},
     {1.00f, 0.35f, 0.30f, 1.0f},

@@ -53,9 +53,11 @@ class InterfaceState {
   std::atomic<uint8_t> contextMenuOpen{0}, jumpToCutEnabled{0};
   std::atomic<double> contextMenuX{0.0}, contextMenuY{0.0};
 
-  // Measuring: how many points are set (0 to 2); zoom-window mode.
+  // Measuring: how many points are set (0 to 2); zoom-window mode; box
+  // selection (the next box drawn selects toolpath moves and frames them).
   std::atomic<uint8_t> measuredPoints{0};
   std::atomic<uint8_t> zoomWindow{0};
+  std::atomic<uint8_t> boxSelection{0};
 };
 
 }  // namespace UI

@@ -1,5 +1,7 @@
 #include "ui/RibbonLayout.h"
 
+#include "ui/RibbonState.h"
+
 namespace UI {
 
 namespace {
@@ -48,6 +50,7 @@ std::vector<RibbonButtonEntry> makeLayout() {
         {51, 137, false},
         {52, 138, true},
         {53, 139, true}}},
+      {static_cast<int32_t>(kZoomWindowAction), IconId::ZoomWindow, 165, 227, 228, false, false, {{kZoomSelectionAction, 196, false}}},
       {67, IconId::Measure, 164, 240, -1, false, true, {}},
       {-1, IconId::Panels, 194, 241, 242, true, false,
        {{70, 189, false}, {74, 195, false}, {75, 51, false}, {83, 200, false}, {84, 201, false}, {86, 211, false}}},

@@ -10,8 +10,11 @@
 
 namespace UI {
 
-// Action numbers run 0 to 90.
-constexpr uint32_t kRibbonActions = 91;
+// Action numbers run 0 to 92. The view's own, past the host's numbers:
+// zoom window (the next box drawn is zoomed into) and zoom selection (the
+// next box selects the toolpath's move ends inside it and frames them).
+constexpr uint32_t kZoomWindowAction = 91, kZoomSelectionAction = 92;
+constexpr uint32_t kRibbonActions = 93;
 
 class RibbonState {
  public:

@@ -243,8 +243,11 @@ void Render::runFrame(double now, bool drawing) {
     if (interfaceFrame_.update(input, window_.framebufferWidth(), window_.framebufferHeight())) redrawRequested_ = true;
     window_.setKeysCaptured(interfaceFrame_.keyboardCaptured());
     navigate(input, now);
-    if (std::optional<UI::MouseSelection::Corners> corners = interfaceFrame_.takeZoomWindow()) {
-      zoomWindow_ = corners;
+    if (std::optional<view::InterfaceFrame::DrawnBox> box = interfaceFrame_.takeDrawnBox()) {
+      if (box->selects)
+        selectInBox(box->corners);
+      else
+        zoomWindow_ = box->corners;
       redrawRequested_ = true;
     }
     // Measuring: a left click on the scene measures there once the scene
@@ -461,6 +464,21 @@ void Render::zoomToWindow(const UI::MouseSelection::Corners& corners) {
     const int column = std::clamp(x - left, 0, w - 1), row = std::clamp(y - bottom, 0, h - 1);
     return static_cast<double>(depth[static_cast<size_t>(row) * w + column]);
   });
+}
+
+// The toolpath's move ends inside the box become the selection, and the
+// camera frames them.
+void Render::selectInBox(const UI::MouseSelection::Corners& corners) {
+  const glm::dvec2 low(corners.p1.x, corners.p2.y), high(corners.p2.x, corners.p1.y);
+  if (toolpath_.selectInRectangle(low, high, camera_.camera().projView()))
+    camera_.applyView(SIM_VIEW_ZOOM_TO_SELECTION, toolpath_.selection().box());
+}
+
+// Zoom to selection frames the selected moves; without a selection, and for
+// every other view, the whole scene.
+camera::SceneBox Render::viewBox(int32_t code) const {
+  if (code == SIM_VIEW_ZOOM_TO_SELECTION && !toolpath_.selection().moves().empty()) return toolpath_.selection().box();
+  return sceneBox();
 }
 
 void Render::measureAt(const std::array<double, 2>& cursor) {

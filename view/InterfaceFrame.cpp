@@ -268,7 +268,7 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
     if (plane < UI::CuttingPlaneSettings::kNone) lastPlane_ = plane;
   }
   stackLeftPanels();
-  if (mouseSelection_) mouseSelection_->setActive(links_.state && links_.state->zoomWindow.load() != 0);
+  followBoxModes();
   const bool changed = manager_->framePass(input_, [&](std::vector<UI::UIInstance>& records) {
     // The ribbon bar first, then the context menu: both take the cursor
     // from the panels below them.
@@ -293,8 +293,9 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   keyboardCaptured_ = manager_->context().keyboardCaptured;
   if (mouseSelection_)
     if (std::optional<UI::MouseSelection::Corners> corners = mouseSelection_->takeFinished()) {
-      zoomWindow_ = corners;
-      if (links_.state) links_.state->zoomWindow = 0;
+      drawnBox_ = DrawnBox{*corners, links_.state && links_.state->boxSelection.load() != 0};
+      if (links_.state) links_.state->zoomWindow = 0, links_.state->boxSelection = 0;
+      followBoxModes();
     }
   if (navigation_) {
     // What the user did to the bar's sliders goes to playback.
@@ -329,10 +330,15 @@ void InterfaceFrame::showOrientation(const glm::mat3& viewRotation, const glm::m
   gnomon_->show(viewRotation, hostAxes);
 }
 
-std::optional<UI::MouseSelection::Corners> InterfaceFrame::takeZoomWindow() {
-  std::optional<UI::MouseSelection::Corners> corners = zoomWindow_;
-  zoomWindow_.reset();
-  return corners;
+// The rectangle is drawn in either box mode; the ribbon's entries show
+// which one waits for it.
+void InterfaceFrame::followBoxModes() {
+  const bool zoom = links_.state && links_.state->zoomWindow.load() != 0;
+  const bool select = links_.state && links_.state->boxSelection.load() != 0;
+  if (mouseSelection_) mouseSelection_->setActive(zoom || select);
+  if (!links_.ribbon) return;
+  if (links_.ribbon->ticked(UI::kZoomWindowAction) != zoom) links_.ribbon->check(UI::kZoomWindowAction, zoom);
+  if (links_.ribbon->ticked(UI::kZoomSelectionAction) != select) links_.ribbon->check(UI::kZoomSelectionAction, select);
 }
 
 void InterfaceFrame::draw() {

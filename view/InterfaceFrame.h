@@ -95,7 +95,12 @@ class InterfaceFrame {
   UI::AxisSliders* axisSliders() { return axisSliders_.get(); }
   void showAxes(const std::vector<UI::AxisValues>& axes);
   std::vector<std::pair<size_t, double>> takeAxisMoves() { return std::exchange(axisMoves_, {}); }
-  std::optional<UI::MouseSelection::Corners> takeZoomWindow();
+  // A box the user finished drawing: for the zoom window, or selecting.
+  struct DrawnBox {
+    UI::MouseSelection::Corners corners;
+    bool selects = false;
+  };
+  std::optional<DrawnBox> takeDrawnBox() { return std::exchange(drawnBox_, std::nullopt); }
   void showOrientation(const glm::mat3& viewRotation, const glm::mat3& hostAxes);
   // The playback bar, bottom centre above the status bar.
   UI::Navigation* navigation() { return navigation_.get(); }
@@ -142,6 +147,7 @@ class InterfaceFrame {
   bool keyboardCaptured() const { return keyboardCaptured_; }
 
  private:
+  void followBoxModes();
   void toggle(UI::InterfaceToggle which);
   bool toggled(UI::InterfaceToggle which) const;
   void setPlane(uint32_t plane);
@@ -162,7 +168,7 @@ class InterfaceFrame {
   std::unique_ptr<UI::ContextMenu> contextMenu_;
   std::unique_ptr<UI::Gnomon> gnomon_;
   std::unique_ptr<UI::MouseSelection> mouseSelection_;
-  std::optional<UI::MouseSelection::Corners> zoomWindow_;
+  std::optional<DrawnBox> drawnBox_;
   UI::OrientationDrawing orientationDrawing_;
   std::unique_ptr<UI::Annotation> annotation_;
   std::unique_ptr<UI::AxisSliders> axisSliders_;

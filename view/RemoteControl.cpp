@@ -118,7 +118,7 @@ bool interfaceCommand(Render& view, uint32_t code, uint64_t argument) {
     case SIM_COMMAND_PANEL_MODE_OFF: ui->panelMode = 0; break;
     case SIM_COMMAND_TOGGLE_LOOP: flip(ui->loop), ribbon->check(41, ui->loop.load()); break;
     case SIM_COMMAND_TOGGLE_FOLLOW_TOOL: flip(ui->followTool), ribbon->check(40, ui->followTool.load()); break;
-    case SIM_COMMAND_ZOOM_WINDOW: ui->zoomWindow = 1; break;
+    case SIM_COMMAND_ZOOM_WINDOW: ui->zoomWindow = 1, ui->boxSelection = 0; break;
     case SIM_COMMAND_TOGGLE_AXIS_CONTROL: togglePanel(view, 75); break;
     case SIM_COMMAND_TOGGLE_OPERATIONS_LIST: togglePanel(view, 70); break;
     case SIM_COMMAND_TOGGLE_KEEP_HORIZON: {
@@ -360,6 +360,19 @@ void chooseRibbonAction(Render& view, uint32_t action) {
     case 66:  // "Colors": the stock-colour panel, shown while ticked
       ribbon->check(66, !ribbon->ticked(66));
       view.requestRedraw();
+      return;
+    case UI::kZoomWindowAction:
+    case UI::kZoomSelectionAction:
+      // One box mode at a time; chosen again while it waits, it ends.
+      if (UI::InterfaceState* ui = view.interfaceState()) {
+        const bool selects = action == UI::kZoomSelectionAction;
+        std::atomic<uint8_t>& chosen = selects ? ui->boxSelection : ui->zoomWindow;
+        const bool on = chosen.load() == 0;
+        ui->zoomWindow = 0;
+        ui->boxSelection = 0;
+        chosen = on ? 1 : 0;
+        view.requestRedraw();
+      }
       return;
     case 71: view.notifier().notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0, true); return;
     case 72: view.notifier().notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_SETUP_REQUESTED, 0, true); return;

@@ -111,7 +111,7 @@ void Render::toolpathChanged() {
 // (a machine the host just placed, say).
 void Render::requestView(int32_t code) {
   commands_.post(view::CommandStage::AfterCut, [this, code] {
-    camera_.applyView(code, sceneBox());
+    camera_.applyView(code, viewBox(code));
     requestRedraw();
   });
 }

@@ -8,6 +8,7 @@
 #include "camera/DisplayFrame.h"
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
+#include "toolpath/MovesInRectangle.h"
 #include "toolpath/ToolpathColours.h"
 
 namespace view {
@@ -34,6 +35,7 @@ void ToolpathStage::update(FrameState& frame) {
   if (path != source_) {
     source_ = path;
     lines_.reset();
+    selection_.clear();
     if (path && path->moveCount() > 0) {
       try {
         const std::shared_ptr<const machine::Kinematics> kinematics = job_.kinematics();
@@ -167,17 +169,14 @@ void ToolpathStage::drawRanges(GLuint program, GLenum primitive, int64_t current
   }
 }
 
-void ToolpathStage::collectPickables(PickList& list) {
-  if (!lines_ || lines_->vertices.empty() || !linesUploaded_ || !source_) return;
+std::vector<std::pair<uint32_t, uint32_t>> ToolpathStage::shownSpans() const {
+  std::vector<std::pair<uint32_t, uint32_t>> spans;
   const toolpath::ToolpathLines& lines = *lines_;
-  const glm::mat4 model(glm::dmat4(job_.displayFrame()));
-  const float size = kPointSizeLarge * contentScale_;
   const toolpath::DrawRange shown = lines.rangeOfMoves(window_.first, window_.last);
   auto add = [&](uint32_t first, uint32_t last) {
     first = std::max(first, shown.firstVertex);
     last = std::min(last, shown.lastVertex);
-    if (last >= first)
-      list.points.push_back({vertexArray_, static_cast<GLint>(first), static_cast<GLsizei>(last - first + 1), model, size});
+    if (last >= first) spans.emplace_back(first, last);
   };
   // Hidden operations have no range.
   if (source_->operationCount() > 0) {
@@ -185,6 +184,30 @@ void ToolpathStage::collectPickables(PickList& list) {
   } else {
     add(shown.firstVertex, shown.lastVertex);
   }
+  return spans;
+}
+
+void ToolpathStage::collectPickables(PickList& list) {
+  if (!lines_ || lines_->vertices.empty() || !linesUploaded_ || !source_) return;
+  const glm::mat4 model(glm::dmat4(job_.displayFrame()));
+  const float size = kPointSizeLarge * contentScale_;
+  for (const auto& [first, last] : shownSpans())
+    list.points.push_back({vertexArray_, static_cast<GLint>(first), static_cast<GLsizei>(last - first + 1), model, size});
+}
+
+bool ToolpathStage::selectInRectangle(glm::dvec2 low, glm::dvec2 high, const glm::dmat4& projView) {
+  selection_.clear();
+  if (!lines_ || lines_->vertices.empty() || !source_) return false;
+  const glm::dmat4 displayFrame(job_.displayFrame());
+  toolpath::RectangleQuery query;
+  query.toClip = projView * displayFrame;
+  query.low = low;
+  query.high = high;
+  query.spans = shownSpans();
+  query.rapids = job_.toolpathDisplay.showRapid.load();
+  query.feeds = job_.toolpathDisplay.showCutting.load();
+  selection_.choose(toolpath::movesInRectangle(lines_->vertices, query), *lines_, displayFrame);
+  return !selection_.moves().empty();
 }
 
 // Colour by value: the feed moves' range, its middle in the good colour.
@@ -276,6 +299,8 @@ void ToolpathStage::draw(const SceneDraw& scene) {
     common(vectorsProgram_);
     drawVectors();
   }
+  glBindVertexArray(vertexArray_);
+  selection_.draw(model, camera, colours_.selected, (kPointSizeLarge + 3.0f) * contentScale_);
   glBindVertexArray(0);
   glDisable(GL_BLEND);
 }
@@ -291,6 +316,7 @@ void ToolpathStage::release() {
   vertexArray_ = vectorArray_ = 0;
   // The window's programs go with the program cache.
   linesProgram_ = pointsProgram_ = valuesProgram_ = vectorsProgram_ = 0;
+  selection_.release();
   linesUploaded_ = false;
   lineWidth_ = 0.0f;
 }

@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
 
 #include "gpu/GL.h"
 #include "toolpath/ToolpathLines.h"
@@ -14,6 +19,7 @@
 #include "toolpath/ToolpathColours.h"
 #include "view/FramePart.h"
 #include "view/JobData.h"
+#include "view/ToolpathSelection.h"
 
 namespace view {
 
@@ -31,6 +37,13 @@ class ToolpathStage final : public FramePart {
   // The move ends of the moves shown, as points whose ids are the moves.
   void collectPickables(PickList& list) override;
   void release() override;
+
+  // Box selection: the shown move ends that projView (scene to clip space)
+  // puts inside the rectangle (window fractions, y up) become the
+  // selection; an empty rectangle clears it. True when something is
+  // selected.
+  bool selectInRectangle(glm::dvec2 low, glm::dvec2 high, const glm::dmat4& projView);
+  const ToolpathSelection& selection() const { return selection_; }
 
   // Render thread, for tests and figures.
   const toolpath::MoveWindow& window() const { return window_; }
@@ -51,6 +64,8 @@ class ToolpathStage final : public FramePart {
   void setColours(GLuint program, const glm::vec4& cut, const glm::vec4& arc, const glm::vec4& rapid, float alpha);
   void useValueColours(const glm::mat4& model, const camera::Camera::DrawState& camera);
   void drawVectors();
+  // The vertex spans drawn: the visible move window, less hidden operations.
+  std::vector<std::pair<uint32_t, uint32_t>> shownSpans() const;
 
   JobData& job_;
   toolpath::ToolpathColours colours_;  // the theme's, taken at each draw
@@ -64,6 +79,7 @@ class ToolpathStage final : public FramePart {
   int64_t current_ = -1;
   uint64_t settingsRevision_ = 0;
   UploadCounts uploads_;
+  ToolpathSelection selection_;
 
   GLuint vertexArray_ = 0, vectorArray_ = 0;
   Buffer vertices_, vectors_, values_;

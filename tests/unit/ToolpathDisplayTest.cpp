@@ -12,11 +12,13 @@
 #include <vector>
 
 #include <glm/geometric.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "machine/Kinematics.h"
 #include "support/TiltingHead.h"
 #include "support/ToolpathBuilder.h"
 #include "toolpath/GPUToolpath.h"
+#include "toolpath/MovesInRectangle.h"
 #include "toolpath/ToolpathLines.h"
 #include "toolpath/VisibleMoves.h"
 #include "view/CuttingPlaneSetting.h"
@@ -175,6 +177,54 @@ TEST(VisibleMovesTest, EveryModeAgainstHandWorkedWindows) {
 // Where the section plane lies: through the stocks' box centre (the
 // scene's without stocks), square to the named program axis, its normal
 // towards the side cut away, in the display frame of a Z-up job.
+TEST(MovesInRectangleTest, MoveEndsOfTheShownKindsInsideTheBox) {
+  // x and y of each vertex map to window fractions (x + 1) / 5, (y + 1) / 5.
+  const glm::dmat4 flat = glm::ortho(-1.0, 4.0, -1.0, 4.0, -10.0, 10.0);
+  const std::vector<toolpath::LineVertex> vertices = {
+      {{0, 0, 0}, kind::kRapidEnd, 0},    {{1, 0, 0}, kind::kFeedEnd, 1},   {{2, 0, 0}, kind::kArcInterior, 2},
+      {{3, 0, 0}, kind::kArcEnd, 2},      {{1, 1, 0}, kind::kHidden, 3},    {{0.5, 0.5, 0}, kind::kFeedEnd, 4},
+      {{1, 2, 50}, kind::kFeedEnd, 5},  // beyond the depth range
+  };
+  struct Case {
+    const char* what;
+    glm::dvec2 low, high;
+    std::vector<std::pair<uint32_t, uint32_t>> spans;
+    bool rapids, feeds;
+    std::vector<int32_t> moves;
+  };
+  const std::vector<Case> cases = {
+      {"whole window", {0, 0}, {1, 1}, {{0, 6}}, true, true, {0, 1, 2, 4}},
+      {"rapids hidden", {0, 0}, {1, 1}, {{0, 6}}, false, true, {1, 2, 4}},
+      {"feeds hidden", {0, 0}, {1, 1}, {{0, 6}}, true, false, {0}},
+      {"only an arc's interior point", {0.55, 0.1}, {0.65, 0.3}, {{0, 6}}, true, true, {}},
+      {"the lower left corner", {0, 0}, {0.35, 0.35}, {{0, 6}}, true, true, {0, 4}},
+      {"a span ending before the arc's end", {0, 0}, {1, 1}, {{0, 2}}, true, true, {0, 1}},
+      {"overlapping spans, each move once", {0, 0}, {1, 1}, {{0, 3}, {1, 5}}, true, true, {0, 1, 2, 4}},
+      {"spans past the end", {0, 0}, {1, 1}, {{5, 99}, {200, 300}}, true, true, {4}},
+  };
+  for (const Case& c : cases) {
+    toolpath::RectangleQuery query;
+    query.toClip = flat;
+    query.low = c.low;
+    query.high = c.high;
+    query.spans = c.spans;
+    query.rapids = c.rapids;
+    query.feeds = c.feeds;
+    EXPECT_EQ(toolpath::movesInRectangle(vertices, query), c.moves) << c.what;
+  }
+
+  // In perspective, a point behind the eye is never inside, wherever its
+  // division would put it.
+  toolpath::RectangleQuery query;
+  query.toClip = glm::perspective(glm::radians(45.0), 1.0, 0.1, 100.0) *
+                 glm::lookAt(glm::dvec3(0, 0, 5), glm::dvec3(0, 0, 0), glm::dvec3(0, 1, 0));
+  query.high = {1, 1};
+  query.spans = {{0, 1}};
+  const std::vector<toolpath::LineVertex> throughTheEye = {{{0, 0, 0}, kind::kFeedEnd, 0},
+                                                           {{0.1f, 0.1f, 10}, kind::kFeedEnd, 1}};
+  EXPECT_EQ(toolpath::movesInRectangle(throughTheEye, query), std::vector<int32_t>{0});
+}
+
 TEST(CuttingPlaneTest, EachPlaneThroughTheStocksCentre) {
   const glm::dmat3 zUp(1, 0, 0, 0, 0, -1, 0, 1, 0);  // program (x, y, z) to display (x, z, -y)
   camera::SceneBox stocks, scene;
