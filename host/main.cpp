@@ -382,6 +382,7 @@ constexpr NamedKey kNamedKeys[] = {
 // the end of the input.
 void serveLines(Render* view, const Options& o) {
   std::string line;
+  double cursorX = 0, cursorY = 0;  // where the last 'move' or 'click' went
   while (std::getline(std::cin, line)) {
     std::istringstream words(line);
     std::string verb;
@@ -402,10 +403,13 @@ void serveLines(Render* view, const Options& o) {
     } else if (verb == "move" || verb == "down" || verb == "up" || verb == "wheel" || verb == "click") {
       // Pointer input as if given in the window: 'move X Y', 'down B',
       // 'up B', 'wheel STEPS', 'click X Y' (left button, a frame apart).
+      // Buttons and the wheel act where the pointer is.
       SIM_InputEvent event{};
+      event.x = cursorX, event.y = cursorY;
       int32_t result = 0;
       if (verb == "move" || verb == "click") {
         words >> event.x >> event.y;
+        cursorX = event.x, cursorY = event.y;
         event.kind = SIM_INPUT_MOVE;
         result = SIM_SendInput(view, &event);
         if (verb == "click" && result == 0) {

@@ -98,6 +98,10 @@ void Ribbonbar::showHint(int32_t entry, const SplitButton* under) {
   hintBox_.offsetY = -6;
 }
 
+void Ribbonbar::closeMenus() {
+  for (auto& button : buttons_) button->setMenuOpen(false);
+}
+
 void Ribbonbar::collect(std::vector<UIInstance>& records, bool snap) {
   if (link_.state->takeRelayout())
     for (auto& button : buttons_)

@@ -27,6 +27,8 @@ class Ribbonbar : public UIElement {
   SplitButton* buttonOf(uint32_t action);
   // The button whose main part flips an interface switch.
   SplitButton* buttonOf(InterfaceToggle toggle);
+  // Closes every open menu (an entry whose work continues in the scene).
+  void closeMenus();
   // The hint shown now: its string-table entry, or -1.
   int32_t shownHint() const { return shownHint_; }
   // Takes input with the rest of the bar, but its menus and hint are

@@ -335,6 +335,9 @@ void InterfaceFrame::showOrientation(const glm::mat3& viewRotation, const glm::m
 void InterfaceFrame::followBoxModes() {
   const bool zoom = links_.state && links_.state->zoomWindow.load() != 0;
   const bool select = links_.state && links_.state->boxSelection.load() != 0;
+  // The box is drawn in the scene next: a menu left open would take the
+  // press that starts it.
+  if (mouseSelection_ && (zoom || select) && !mouseSelection_->active() && ribbonbar_) ribbonbar_->closeMenus();
   if (mouseSelection_) mouseSelection_->setActive(zoom || select);
   if (!links_.ribbon) return;
   if (links_.ribbon->ticked(UI::kZoomWindowAction) != zoom) links_.ribbon->check(UI::kZoomWindowAction, zoom);

@@ -19,6 +19,8 @@
 #include "support/HeadlessView.h"
 #include "support/ViewJobs.h"
 #include "ui/MouseSelection.h"
+#include "ui/Ribbonbar.h"
+#include "ui/SplitButton.h"
 #include "ui/RibbonState.h"
 #include "view/RemoteControl.h"
 #include "view/Render.h"
@@ -150,11 +152,17 @@ TEST_F(BoxSelectionView, ABoxSelectsTheMoveEndsInsideFramesThemAndAnEmptyBoxClea
 }
 
 TEST_F(BoxSelectionView, ChosenAgainTheModeEndsAndTheZoomWindowTakesItsPlace) {
-  for (uint32_t action : {UI::kZoomSelectionAction, UI::kZoomSelectionAction}) {
-    onRenderThread([&] { view::chooseRibbonAction(*view, action); return 0; });
-  }
+  // Chosen from its menu, the menu closes: the next press starts the box.
+  UI::SplitButton* zoom = onRenderThread([&] { return view->interfaceFrame().ribbonbar()->buttonOf(UI::kZoomWindowAction); });
+  ASSERT_NE(zoom, nullptr);
+  onRenderThread([&] { zoom->setMenuOpen(true); return 0; });
+  onRenderThread([&] { view::chooseRibbonAction(*view, UI::kZoomSelectionAction); return 0; });
   onRenderThread([] { return 0; });
-  EXPECT_FALSE(waiting());
+  EXPECT_FALSE(onRenderThread([&] { return zoom->menuOpen(); }));
+  EXPECT_TRUE(waiting());
+  onRenderThread([&] { view::chooseRibbonAction(*view, UI::kZoomSelectionAction); return 0; });
+  onRenderThread([] { return 0; });
+  EXPECT_FALSE(waiting()) << "chosen again, the mode ends";
   onRenderThread([&] { view::chooseRibbonAction(*view, UI::kZoomSelectionAction); return 0; });
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_ZOOM_WINDOW, 0), 0);
   onRenderThread([] { return 0; });
