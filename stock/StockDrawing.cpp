@@ -7,6 +7,7 @@
 
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
+#include "stock/SceneLighting.h"
 #include "stock/TriangleTable.h"
 
 namespace stock {
@@ -92,16 +93,7 @@ void StockDrawing::drawStockCubes(const SurfaceExtraction& surface, const GridFr
 
 void StockDrawing::setLook(GLuint program, const camera::Camera::DrawState& camera, const StockLook& look) {
   auto at = [program](const char* name) { return gpu::uniformLocation(program, name); };
-  // Every vertex stage computes cam_hi * p + cam_lo * p.
-  glUniformMatrix4fv(at("cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
-  glUniformMatrix4fv(at("cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
-  glUniform3fv(at("lightDir"), 1, glm::value_ptr(look.lightDirection));
-  const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
-  glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
-  glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
-  glUniform1i(at("cuttingPlaneEnabled"), look.cuttingPlane.enabled ? 1 : 0);
-  glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(look.cuttingPlane.direction));
-  glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(look.cuttingPlane.origin));
+  setSceneLighting(program, camera, look.lightDirection, look.cuttingPlane);
   const glm::vec4 uniform = look.uniformColour.value_or(glm::vec4(1.0f));
   glUniform4fv(at("uniformColor"), 1, glm::value_ptr(uniform));
   glUniform1ui(at("useUniformColor"), look.uniformColour ? 1u : 0u);

@@ -5,6 +5,7 @@
 
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
+#include "stock/SceneLighting.h"
 #include "tools/PackedMesh.h"
 
 namespace view {
@@ -56,19 +57,9 @@ void uploadFacets(const std::vector<FacetVertex>& vertices, GLuint& vertexArray,
 GLuint useShadedProgram(const SceneDraw& scene) {
   const GLuint program = gpu::drawProgram("Shaders\\machine.vert", "Shaders\\machine.frag");
   if (!program) return 0;
-  const camera::Camera::DrawState& camera = scene.camera;
   glUseProgram(program);
   auto at = [program](const char* name) { return gpu::uniformLocation(program, name); };
-  glUniformMatrix4fv(at("cam_hi"), 1, GL_FALSE, glm::value_ptr(camera.camHi));
-  glUniformMatrix4fv(at("cam_lo"), 1, GL_FALSE, glm::value_ptr(camera.camLo));
-  const glm::vec3 light(0.3f, 0.8f, 0.5f);
-  glUniform3fv(at("lightDir"), 1, glm::value_ptr(light));
-  const glm::vec3 viewer = camera.perspective ? glm::vec3(camera.eye) : glm::vec3(-camera.direction);
-  glUniform3fv(at("camPos"), 1, glm::value_ptr(viewer));
-  glUniform1i(at("projectionView"), camera.perspective ? 0 : 1);
-  glUniform1i(at("cuttingPlaneEnabled"), scene.cuttingPlane.enabled ? 1 : 0);
-  glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(scene.cuttingPlane.direction));
-  glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(scene.cuttingPlane.origin));
+  stock::setSceneLighting(program, scene.camera, glm::vec3(0.3f, 0.8f, 0.5f), scene.cuttingPlane);
   glUniform4f(at("lightColor"), 1.0f, 1.0f, 1.0f, 1.0f);
   glUniform1f(at("shininess"), 0.5f);
   glUniform1f(at("dimFactor"), 0.2f);
