@@ -4,7 +4,8 @@
 // 10 a triangle of a machine or tool model, 11 an edge line of a machine or
 // tool model; all bits set is nothing. Each model has a block of ids: 2^26
 // for a workpiece-side model (16 of them), 2^24 for a machine or tool model
-// and as many for its edge lines (64 of them).
+// and as many for its edge lines (63 machine models; the 64th block is the
+// tool's, which has no edge lines).
 #include <cstdint>
 
 namespace view::entity {
@@ -15,6 +16,9 @@ inline constexpr uint32_t kNothing = 0xFFFFFFFFu;
 inline constexpr uint32_t kMoveMask = 0x3FFFFFFFu;
 inline constexpr uint32_t kWorkpieceModels = 16, kWorkpieceBlock = 1u << 26;
 inline constexpr uint32_t kMachineModels = 64, kMachineBlock = 1u << 24;
+// The tool in use (with its holder) takes the last machine block; the
+// machine's models the ones before it.
+inline constexpr uint32_t kToolModel = kMachineModels - 1;
 
 constexpr Kind kindOf(uint32_t id) {
   return id == kNothing ? Kind::Nothing : static_cast<Kind>(id >> 30);
@@ -40,11 +44,12 @@ constexpr bool workpieceFits(uint32_t model, uint64_t triangles) {
   return model < kWorkpieceModels && triangles <= kWorkpieceBlock;
 }
 constexpr bool machineFits(uint32_t model, uint64_t triangles) {
-  return model < kMachineModels && triangles <= kMachineBlock;
+  return model < kToolModel && triangles <= kMachineBlock;
 }
+constexpr bool toolFits(uint64_t triangles) { return triangles <= kMachineBlock; }
 // The last model's last edge id would be the nothing id.
 constexpr bool machineEdgesFit(uint32_t model, uint64_t lines) {
-  return model < kMachineModels && lines <= kMachineBlock - (model == kMachineModels - 1 ? 1 : 0);
+  return model < kToolModel && lines <= kMachineBlock;
 }
 
 }  // namespace view::entity

@@ -66,6 +66,7 @@ struct PickPoints {
   GLsizei count = 0;
   glm::mat4 model{1.0f};
   float pointSize = 7.0f;  // pixels
+  bool rapids = true, feeds = true;  // the move kinds whose ends take part
 };
 
 struct PickList {

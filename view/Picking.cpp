@@ -167,6 +167,8 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
   for (const PickPoints& points : list.points) {
     if (points.count <= 0) continue;
     setCamera(pointsProgram_, points.model, camHi, camLo);
+    glUniform1i(gpu::uniformLocation(pointsProgram_, "showRapid"), points.rapids ? 1 : 0);
+    glUniform1i(gpu::uniformLocation(pointsProgram_, "showCutting"), points.feeds ? 1 : 0);
     glPointSize(points.pointSize);
     glBindVertexArray(points.vertexArray);
     glDrawArrays(GL_POINTS, points.first, points.count);

@@ -1,5 +1,7 @@
 #include "view/ToolStage.h"
 
+#include "view/EntityId.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <shared_mutex>
@@ -138,6 +140,14 @@ bool ToolStage::programsReady() {
   if (!compositeProgram_)
     compositeProgram_ = gpu::drawProgram("Shaders\\fullscreenQuad.vert", "Shaders\\toolComposite.frag");
   return program_ && markerProgram_ && sectionProgram_ && maskProgram_ && compositeProgram_;
+}
+
+void ToolStage::collectPickables(PickList& list) {
+  const auto triangles = static_cast<uint64_t>(mesh_.size() / 3);
+  if (!shown_ || !uploaded_ || !vertexArray_ || triangles == 0 || !entity::toolFits(triangles)) return;
+  // The picking pass reads positions at attribute 0, as the tool's drawing does.
+  list.meshes.push_back({vertexArray_, GL_TRIANGLES, 0, static_cast<GLsizei>(3 * triangles), placement_,
+                         entity::machineTriangleBase(entity::kToolModel)});
 }
 
 void ToolStage::upload() {

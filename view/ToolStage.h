@@ -31,6 +31,8 @@ class ToolStage final : public FramePart {
   void update(FrameState& frame) override;
   camera::SceneBox sceneBox() const override { return {}; }  // the scene does not frame the tool
   void draw(const SceneDraw& scene) override;
+  // The tool and its holder as one model's triangles (entity::kToolModel).
+  void collectPickables(PickList& list) override;
   void release() override;
 
   // Parts whose tag bit is set are tinted (collisions, highlights); any thread.

@@ -191,8 +191,10 @@ void ToolpathStage::collectPickables(PickList& list) {
   if (!lines_ || lines_->vertices.empty() || !linesUploaded_ || !source_) return;
   const glm::mat4 model(glm::dmat4(job_.displayFrame()));
   const float size = kPointSizeLarge * contentScale_;
+  const bool rapids = job_.toolpathDisplay.showRapid.load(), feeds = job_.toolpathDisplay.showCutting.load();
   for (const auto& [first, last] : shownSpans())
-    list.points.push_back({vertexArray_, static_cast<GLint>(first), static_cast<GLsizei>(last - first + 1), model, size});
+    list.points.push_back(
+        {vertexArray_, static_cast<GLint>(first), static_cast<GLsizei>(last - first + 1), model, size, rapids, feeds});
 }
 
 bool ToolpathStage::selectInRectangle(glm::dvec2 low, glm::dvec2 high, const glm::dmat4& projView) {

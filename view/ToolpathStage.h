@@ -34,7 +34,8 @@ class ToolpathStage final : public FramePart {
   // The toolpath's box in the display frame as it is now.
   camera::SceneBox sceneBox() const override;
   void draw(const SceneDraw& scene) override;
-  // The move ends of the moves shown, as points whose ids are the moves.
+  // The move ends of the moves shown, of the kinds shown, as points whose
+  // ids are the moves.
   void collectPickables(PickList& list) override;
   void release() override;
 

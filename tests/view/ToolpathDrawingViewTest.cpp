@@ -19,6 +19,7 @@
 #include "support/ToolpathBuilder.h"
 #include "support/ViewJobs.h"
 #include "toolpath/ToolpathColours.h"
+#include "view/EntityId.h"
 
 namespace {
 
@@ -426,6 +427,15 @@ TEST_F(ToolpathDrawing, TheToolAtATiltedPoseAsItsMeshLooks) {
   size_t covered = 0;
   EXPECT_GT(testsupport::silhouetteAgreement(picture.pixels, expected, covered), 0.99);
   EXPECT_GT(covered, 200u);
+  // Picked, the shaft is the tool's model: the move end at the tip beside it
+  // does not take part while both move kinds are hidden.
+  const uint32_t id = onRenderThread([&] {
+    const glm::dvec3 d = view->camera().deviceOf(tip + 15.0 * axis);
+    const glm::ivec2 size = view->camera().viewport();
+    return view->pickAt(int((d.x + 1) / 2 * size.x), int((1 - d.y) / 2 * size.y)).id;
+  });
+  EXPECT_EQ(view::entity::kindOf(id), view::entity::Kind::MachineTriangle);
+  EXPECT_EQ(view::entity::modelOf(id), view::entity::kToolModel);
 }
 
 // Colouring by operation or tool takes the range colours; a toolpath
