@@ -491,6 +491,28 @@ void serveLines(Render* view, const Options& o) {
 }
 
 
+// While the user has the window: a line for each change of playing, of
+// the position while paused (steps, scrubbing, jumps) and of measuring, so
+// that a person or a script can follow what the view did.
+void reportUntilClosed(Render* view, const ViewNews& news) {
+  bool playing = SIM_IsPlaying(view) != 0;
+  bool measuring = SIM_Question(view, SIM_QUESTION_MEASURE_MODE);
+  double position = SIM_GetProgress(view);
+  while (!news.closed.load()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const bool nowPlaying = SIM_IsPlaying(view) != 0;
+    const bool nowMeasuring = SIM_Question(view, SIM_QUESTION_MEASURE_MODE);
+    const double nowAt = SIM_GetProgress(view);
+    if (nowPlaying != playing)
+      std::printf("%s %.1f %%\n", nowPlaying ? "playing from" : "paused at", nowAt * 100);
+    else if (!nowPlaying && nowAt != position)
+      std::printf("moved to %.1f %%\n", nowAt * 100);
+    if (nowMeasuring != measuring) std::printf("measuring %s\n", nowMeasuring ? "on" : "off");
+    std::fflush(stdout);
+    playing = nowPlaying, measuring = nowMeasuring, position = nowAt;
+  }
+}
+
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // What the host measured itself, beside the view's own phases.
@@ -741,7 +763,7 @@ int run(const Options& o) {
     // The window's X id lets a test or a script send it input.
     std::printf("the view stays open until its window is closed (window 0x%lx)\n", static_cast<unsigned long>(window));
     std::fflush(stdout);
-    while (!news.closed.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    reportUntilClosed(view, news);
     std::printf("closed at %.1f %%\n", SIM_GetProgress(view) * 100);
   }
   return closeView(view, window, status);

@@ -425,12 +425,13 @@ void Render::navigate(const view::InputState& frame, double now) {
 
 void Render::openContextMenu(double x, double y) {
   if (!interface_ || !interfaceFrame_.isOpen()) return;
-  // "Jump to cut" needs a toolpath point under the click.
-  const view::PickHit hit = pickAt(static_cast<int>(x), static_cast<int>(y));
+  // "Jump to cut" needs a toolpath point under the click; outside the
+  // window there is none.
+  const view::PickHit hit = x >= 0 && y >= 0 ? pickAt(static_cast<int>(x), static_cast<int>(y)) : view::PickHit{};
   const bool overMove = hit.hit && view::entity::kindOf(hit.id) == view::entity::Kind::ToolpathMove;
   jumpTarget_ = overMove ? static_cast<int64_t>(view::entity::indexOf(hit.id)) : -1;
   interface_->jumpToCutEnabled = overMove ? 1 : 0;
-  interfaceFrame_.setContextMenuPoint(static_cast<float>(x), static_cast<float>(y));
+  if (x >= 0 && y >= 0) interfaceFrame_.setContextMenuPoint(static_cast<float>(x), static_cast<float>(y));
   ribbon_->setEnabled(69, overMove);
   interface_->contextMenuOpen = 1;
   requestRedraw();
@@ -552,9 +553,13 @@ view::PickHit Render::pickAt(int x, int y) {
   return picking_.pick(list, scene, window_.framebufferWidth(), window_.framebufferHeight(), x, y);
 }
 
-void Render::forgetJumpTarget() {
-  jumpTarget_ = -1;
-  if (interface_) interface_->jumpToCutEnabled = 0;
+void Render::openContextMenuAtCursor() {
+  // Picking needs the render thread. A click's default handling comes here
+  // too, after or before the right click's own menu: both pick the same point.
+  commands_.post(view::CommandStage::BeforeFrame, [this] {
+    const bool inWindow = cursor_[0] >= 0;
+    openContextMenu(inWindow ? cursor_[0] : -1, inWindow ? cursor_[1] : -1);
+  });
 }
 
 bool Render::jumpToCut() {

@@ -243,8 +243,20 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   // A cursor gone from the window hovers over nothing.
   input_.cursorX = frame.cursorInWindow ? static_cast<float>(frame.cursorX) : -1.0f;
   input_.cursorY = frame.cursorInWindow ? static_cast<float>(frame.cursorY) : -1.0f;
-  // A press and release between two frames still counts as down once.
-  for (size_t k = 0; k < 3; ++k) input_.buttonDown[k] = frame.buttonDown[k] || frame.wentDown[k];
+  // A press and release between two frames still counts as down once. A
+  // release and a new press between two frames (a slow one: a seek that
+  // cuts the stock again) end the held press first; the new one starts in
+  // the next frame, or a drag would run on into the next click.
+  for (size_t k = 0; k < 3; ++k) {
+    const bool wasDown = input_.buttonDown[k];
+    bool down = frame.buttonDown[k] || frame.wentDown[k] || deferredPress_[k];
+    deferredPress_[k] = false;
+    if (wasDown && frame.wentUp[k] && frame.wentDown[k]) {
+      down = false;
+      deferredPress_[k] = true;
+    }
+    input_.buttonDown[k] = down;
+  }
   input_.scrollTotal += frame.wheelSteps;
   input_.modifierDown = frame.modifierKeys;
   input_.editKeys = frame.editKeys;

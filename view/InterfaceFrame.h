@@ -185,6 +185,7 @@ class InterfaceFrame {
   bool pointerOverUI_ = false;
   bool keyboardCaptured_ = false;
   int dpi_ = 0;  // asked for last
+  std::array<bool, 3> deferredPress_{};  // a press that came after a release in one frame
   std::optional<std::array<float, 2>> lastViewportClick_;  // window pixels
 };
 

@@ -132,12 +132,7 @@ bool interfaceCommand(Render& view, uint32_t code, uint64_t argument) {
     case SIM_COMMAND_TOGGLE_OPTION56: flip(ui->option56); break;
     case SIM_COMMAND_TOGGLE_OPTION57: flip(ui->option57), ui->option57Changed = 1; break;
     case SIM_COMMAND_REQUEST_ACTION60: ui->request60 = 1; break;
-    case SIM_COMMAND_OPEN_CONTEXT_MENU:
-      // Opened without a right click's pick: no move to jump to.
-      view.forgetJumpTarget();
-      ribbon->setEnabled(69, false);
-      ui->contextMenuOpen = 1;
-      break;
+    case SIM_COMMAND_OPEN_CONTEXT_MENU: view.openContextMenuAtCursor(); break;
     case SIM_COMMAND_REQUEST_RELAYOUT: ui->relayout = 1; break;
     case SIM_COMMAND_TOGGLE_MACHINE_PANEL:
       if (argument & 1) {

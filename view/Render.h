@@ -117,7 +117,9 @@ struct Render {
   // Any thread: plays to the end of the move the context menu was opened
   // over; false when it was opened over no toolpath point.
   bool jumpToCut();
-  void forgetJumpTarget();
+  // Any thread: the context menu opens at the next frame where the cursor
+  // is then, with "Jump to cut" offered over a toolpath point.
+  void openContextMenuAtCursor();
   // Render thread: the points measured so far, display frame.
   const view::Measurement& measurement() const { return measurement_; }
   view::ProgressTasks& progressTasks() { return progressTasks_; }

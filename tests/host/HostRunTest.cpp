@@ -3,7 +3,11 @@
 // input stops it with a message and a non-zero exit.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -188,45 +192,186 @@ TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
       << "without the stock the picture holds less";
 }
 
-// --interactive: a person's session, played by X events: the window stays
-// open while the user zooms, pans, turns and steps back to the start, and
-// closing it ends the program.
+// korvane-view started with its output (standard error too) read as it
+// comes, for a test that acts on the window and waits for the lines that
+// say what the view did. A run the test leaves early is killed.
+class RunningHost {
+ public:
+  explicit RunningHost(const std::vector<std::string>& arguments) {
+    int ends[2];
+    if (pipe(ends) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], 2);
+    posix_spawn_file_actions_addclose(&actions, ends[0]);
+    std::vector<std::string> all{KORVANE_VIEW};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, KORVANE_VIEW, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(ends[1]);
+    output_fd_ = ends[0];
+  }
+  ~RunningHost() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (output_fd_ >= 0) close(output_fd_);
+  }
+  RunningHost(const RunningHost&) = delete;
+  RunningHost& operator=(const RunningHost&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  const std::string& output() const { return output_; }
+  // Waits up to seconds for text after what the last wait found; true when
+  // it came.
+  bool waitFor(const std::string& text, double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+      if (const size_t at = output_.find(text, searched_); at != std::string::npos) {
+        searched_ = at + text.size();
+        return true;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || !readSome(static_cast<int>(left.count()))) return false;
+    }
+  }
+  // Everything up to the end, within seconds; the exit status as waitpid
+  // gives it, or -1 when it did not end.
+  int finish(double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return -1;
+      if (!readSome(static_cast<int>(left.count()))) break;
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, 0) != pid_) return -1;
+    pid_ = -1;
+    return status;
+  }
+
+ private:
+  bool readSome(int milliseconds) {
+    pollfd p{output_fd_, POLLIN, 0};
+    if (poll(&p, 1, milliseconds) <= 0) return false;
+    char buffer[4096];
+    const ssize_t n = read(p.fd, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    output_.append(buffer, static_cast<size_t>(n));
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int output_fd_ = -1;
+  std::string output_;
+  size_t searched_ = 0;
+};
+
+// Pixels in the light theme's measuring orange.
+size_t measuringPixels(const std::vector<uint32_t>& pixels) {
+  return static_cast<size_t>(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
+    const uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    return r > 200 && g > 70 && g < 145 && b < 70;
+  }));
+}
+
+// --interactive: a person's session, played by X events at the places the
+// 1600 x 900 window shows them after the bear's job stopped at 40 %: the
+// user measures across the uncut block, jumps to a cut from the context
+// menu, scrubs and zooms the timeline, plays and pauses, turns, pans,
+// zooms and steps back to the start; closing the window ends the program.
 TEST_F(HostRun, InteractiveKeepsTheWindowUntilTheUserClosesIt) {
   // Its own server: a view another test maps or embeds takes the focus.
   const testsupport::PrivateDisplay display;
   ASSERT_TRUE(display.ok()) << "no Xvfb";
-  const std::string command = std::string(KORVANE_VIEW) + " --interactive --no-stl --no-png --tool 1:ball:3.175:25.4 --stop-at 0.4 --out " +
-                              out_.string() + " " KORVANE_TEST_DATA "/bear.nc 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  unsigned long window = 0;
-  char buffer[512];
-  while (window == 0 && std::fgets(buffer, sizeof buffer, pipe)) {
-    output += buffer;
-    if (const char* id = std::strstr(buffer, "(window 0x")) window = std::strtoul(id + 8, nullptr, 16);
-  }
-  ASSERT_NE(window, 0u) << output;
+  RunningHost host({"--interactive", "--no-stl", "--no-png", "--tool", "1:ball:3.175:25.4", "--stop-at", "0.4",
+                    "--out", out_.string(), KORVANE_TEST_DATA "/bear.nc"});
+  ASSERT_TRUE(host.started());
+  ASSERT_TRUE(host.waitFor("(window 0x", 120)) << host.output();
+  ASSERT_TRUE(host.waitFor("\n", 5));
+  const unsigned long window = std::strtoul(host.output().c_str() + host.output().rfind("(window 0x") + 8, nullptr, 16);
+  ASSERT_NE(window, 0u) << host.output();
   const testsupport::X11TestWindow x(8, 8);
-  const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
-  x.sendMotion(window, 800, 420);
+  const auto pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  // Each event of a click in a frame of its own: a software renderer draws
+  // the bear's scene slowly.
+  const auto click = [&](unsigned button, int px, int py) {
+    x.sendMotion(window, px, py);
+    pause(250);
+    x.sendButton(window, button, px, py, true);
+    pause(250);
+    x.sendButton(window, button, px, py, false);
+  };
+  const auto press = [&](unsigned long key) {
+    x.sendKey(window, key, true);
+    x.sendKey(window, key, false);
+  };
+  // The view draws again for a second after each input.
+  const auto settledPixels = [&] {
+    pause(1500);
+    return x.pixelsOf(window);
+  };
+
+  // Measuring: the ruler on the ribbon, then two points on the block's top
+  // face draw the measured line; switched off, the line goes.
+  const size_t before = measuringPixels(settledPixels());
+  click(1, 887, 25);
+  ASSERT_TRUE(host.waitFor("measuring on", 10)) << host.output();
+  click(1, 769, 220);
+  pause(300);
+  click(1, 1099, 363);
+  const size_t measured = measuringPixels(settledPixels());
+  EXPECT_GT(measured, before + 300) << "the measured line and its ends";
+  click(1, 887, 25);
+  ASSERT_TRUE(host.waitFor("measuring off", 10)) << host.output();
+  EXPECT_LT(measuringPixels(settledPixels()), before + 50) << "cleared with the mode";
+
+  // A right click on the toolpath drawn over the bear's first head opens
+  // the menu; its first entry jumps back to that cut.
+  click(3, 452, 615);
+  pause(500);
+  click(1, 520, 629);
+  ASSERT_TRUE(host.waitFor("moved to", 10)) << "jumped\n" << host.output();
+
+  // The timeline: a press on the track jumps and drags in one gesture, the
+  // wheel over it zooms it.
+  x.sendMotion(window, 560, 825);
+  x.sendButton(window, 1, 560, 825, true);
+  for (int px = 570; px <= 660; px += 10) {
+    x.sendMotion(window, px, 825);
+    pause(40);
+  }
+  x.sendButton(window, 1, 660, 825, false);
+  ASSERT_TRUE(host.waitFor("moved to", 10)) << "scrubbed\n" << host.output();
+  x.sendWheel(window, 660, 825, true);
+  x.sendWheel(window, 660, 825, true);
+
+  // The bar's play button plays and pauses.
+  click(1, 800, 857);
+  ASSERT_TRUE(host.waitFor("playing from", 10)) << host.output();
+  pause(500);
+  click(1, 800, 857);
+  ASSERT_TRUE(host.waitFor("paused at", 10)) << host.output();
+
+  // Turn, pan and zoom the scene, then step back to the start.
   x.sendWheel(window, 800, 420, true);
   x.sendWheel(window, 800, 420, false);
   for (unsigned button : {1u, 3u}) {  // a left drag turns, a right drag pans
     x.sendButton(window, button, 800, 420, true);
     x.sendMotion(window, 860, 440);
-    pause();
+    pause(300);
     x.sendButton(window, button, 860, 440, false);
   }
-  x.sendKey(window, XK_Home, true);
-  x.sendKey(window, XK_Home, false);
-  // The close request must not reach the window in the same poll as the
-  // key; a loaded machine (sanitizers, two tests at once) draws slowly.
-  std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+  press(XK_Home);
+  ASSERT_TRUE(host.waitFor("moved to 0.0 %", 10)) << host.output();
   x.sendCloseRequest(window);
-  while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-  const int status = pclose(pipe);
-  ASSERT_TRUE(WIFEXITED(status)) << output;
-  EXPECT_EQ(WEXITSTATUS(status), 0) << output;
-  EXPECT_NE(output.find("closed at 0.0 %"), std::string::npos) << "Home went back to the start\n" << output;
+  const int status = host.finish(60);
+  ASSERT_TRUE(status >= 0 && WIFEXITED(status)) << host.output();
+  EXPECT_EQ(WEXITSTATUS(status), 0) << host.output();
+  EXPECT_NE(host.output().find("closed at 0.0 %"), std::string::npos) << host.output();
 }

@@ -71,6 +71,21 @@ uint32_t X11TestWindow::pixelAt(SIM_Window window, int x, int y) const {
   return pixel;
 }
 
+std::vector<uint32_t> X11TestWindow::pixelsOf(SIM_Window window) const {
+  int width = 0, height = 0;
+  sizeOf(window, width, height);
+  std::vector<uint32_t> pixels;
+  if (width <= 0 || height <= 0) return pixels;
+  XImage* image = XGetImage(asDisplay(display_), window, 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  pixels.reserve(size_t(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+  XDestroyImage(image);
+  return pixels;
+}
+
 void X11TestWindow::provokeError() const {
   XMapWindow(asDisplay(display_), 0x7FFFFFF1);
   XSync(asDisplay(display_), False);

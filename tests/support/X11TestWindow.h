@@ -3,6 +3,7 @@
 // host window to parent views into, and a way to send window-system events
 // to a view's window as the X server would.
 #include <cstdint>
+#include <vector>
 
 #include "korvane/Korvane.h"
 
@@ -27,6 +28,9 @@ class X11TestWindow {
   void resize(SIM_Window window, int width, int height) const;
   // The colour of one pixel of window as 0xRRGGBB.
   uint32_t pixelAt(SIM_Window window, int x, int y) const;
+  // All of window's pixels as 0xRRGGBB, row by row from the top; empty
+  // when it cannot be read.
+  std::vector<uint32_t> pixelsOf(SIM_Window window) const;
 
   // Makes a request that fails (on this connection) and waits for the answer.
   void provokeError() const;

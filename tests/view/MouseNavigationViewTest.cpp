@@ -310,6 +310,20 @@ TEST_F(NavigationByX, ARightClickOnAToolpathPointJumpsToItsCut) {
   frames(2);
   EXPECT_TRUE(onRenderThread([&] { return view->interfaceFrame().contextMenu()->isOpen(); }));
   EXPECT_EQ(SIM_Question(view, SIM_QUESTION_CAN_JUMP_TO_CUT), 0);
+
+  // The host's command, which a click's default handling runs too, looks
+  // under the cursor as the right click does (the tool gone from the
+  // plunge first: it hides the point).
+  ASSERT_EQ(SIM_GotoCommand(view, SIM_STEP_END), 0);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return SIM_GetProgress(view) == 1.0; }));
+  moveTo(plungeEnd);
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_OPEN_CONTEXT_MENU, 0), 0);
+  frames(2);
+  EXPECT_EQ(SIM_Question(view, SIM_QUESTION_CAN_JUMP_TO_CUT), 1);
+  moveTo(empty);
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_OPEN_CONTEXT_MENU, 0), 0);
+  frames(2);
+  EXPECT_EQ(SIM_Question(view, SIM_QUESTION_CAN_JUMP_TO_CUT), 0);
 }
 
 TEST_F(NavigationByX, ZoomWindowTakesOneRectangleInsteadOfATurn) {
