@@ -114,6 +114,8 @@ void InputState::recordButton(int button, bool pressed) {
   } else {
     buttonDown[button] = false;
     wentUp[button] = true;
+    upX[button] = cursorX;
+    upY[button] = cursorY;
     const double dx = cursorX - downX[button];
     const double dy = cursorY - downY[button];
     if (dx * dx + dy * dy <= 4.0) {  // released within 2 pixels of the press

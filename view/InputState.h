@@ -27,6 +27,7 @@ struct InputState {
   std::array<bool, 3> wentDown{};          // since the last frame
   std::array<bool, 3> wentUp{};            // since the last frame
   std::array<double, 3> downX{}, downY{};  // where each button went down
+  std::array<double, 3> upX{}, upY{};      // where each button last went up
   int wheelSteps = 0;                      // > 0 forward
   int clicks = 0;                          // released within 2 pixels of the press
   int leftClicks = 0;                      // the clicks of the left button

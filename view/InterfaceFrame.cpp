@@ -244,18 +244,24 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   input_.cursorX = frame.cursorInWindow ? static_cast<float>(frame.cursorX) : -1.0f;
   input_.cursorY = frame.cursorInWindow ? static_cast<float>(frame.cursorY) : -1.0f;
   // A press and release between two frames still counts as down once. A
-  // release and a new press between two frames (a slow one: a seek that
-  // cuts the stock again) end the held press first; the new one starts in
+  // new press while the interface still sees the last one down, released
+  // since (in this frame, a slow one such as a seek that cuts the stock
+  // again, or before it), first ends the last one; the new press starts in
   // the next frame, or a drag would run on into the next click.
   for (size_t k = 0; k < 3; ++k) {
     const bool wasDown = input_.buttonDown[k];
+    const bool releasedSince = frame.wentUp[k] || !buttonHeld_[k];
     bool down = frame.buttonDown[k] || frame.wentDown[k] || deferredPress_[k];
     deferredPress_[k] = false;
-    if (wasDown && frame.wentUp[k] && frame.wentDown[k]) {
+    if (wasDown && releasedSince && frame.wentDown[k]) {
+      // The interface sees the release where it happened.
       down = false;
       deferredPress_[k] = true;
+      input_.cursorX = static_cast<float>(frame.upX[k]);
+      input_.cursorY = static_cast<float>(frame.upY[k]);
     }
     input_.buttonDown[k] = down;
+    buttonHeld_[k] = frame.buttonDown[k];
   }
   input_.scrollTotal += frame.wheelSteps;
   input_.modifierDown = frame.modifierKeys;

@@ -186,6 +186,7 @@ class InterfaceFrame {
   bool keyboardCaptured_ = false;
   int dpi_ = 0;  // asked for last
   std::array<bool, 3> deferredPress_{};  // a press that came after a release in one frame
+  std::array<bool, 3> buttonHeld_{};     // the buttons down at the end of the last frame
   std::optional<std::array<float, 2>> lastViewportClick_;  // window pixels
 };
 

@@ -11,6 +11,8 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <future>
+#include <memory>
 
 #include <glm/geometric.hpp>
 
@@ -370,6 +372,69 @@ TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
       << "the held button drags: " << SIM_GetProgress(view);
   press(kLeft, half, false);
   EXPECT_EQ(drag(), Drag::Idle) << "the drag was the slider's";
+}
+
+// A slow frame (a seek that cuts the stock again) may take a release and
+// the next press at once, or a click and then a press in the frame after:
+// either way they stay two gestures, and the slider's drag ends with the
+// first.
+TEST_F(NavigationByX, TwoGesturesInOneSlowFrameStayTwo) {
+  const auto onTimeline = [&](float fx) {
+    return onRenderThread([&] {
+      const UI::Rect r = view->interfaceFrame().navigation()->timeline().content().getRect();
+      return std::array<int, 2>{int((r.x + r.w * fx) * view->framebufferWidth()),
+                                int((1 - (r.y + r.h / 2)) * view->framebufferHeight())};
+    });
+  };
+  // Holds the render thread before a frame until the returned promise is
+  // kept, so that every event sent meanwhile reaches the same frame.
+  const auto holdFrames = [&] {
+    auto gate = std::make_shared<std::promise<void>>();
+    auto entered = std::make_shared<std::promise<void>>();
+    std::future<void> inside = entered->get_future();
+    view->commands().post(view::CommandStage::BeforeFrame, [opened = gate->get_future().share(), entered] {
+      entered->set_value();
+      opened.wait();
+    });
+    inside.wait();
+    return gate;
+  };
+  const auto dotDragging = [&] {
+    return onRenderThread([&] { return view->interfaceFrame().navigation()->timeline().dot().dragging(); });
+  };
+  const std::array<int, 2> quarter = onTimeline(0.25f), threeQuarters = onTimeline(0.75f);
+  // Above the bar, in the scene, where a drag of the dot would give 0.5.
+  const std::array<int, 2> half = onTimeline(0.5f), scene{half[0], half[1] - 200};
+
+  moveTo(quarter);
+  press(kLeft, quarter, true);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.25) < 0.01; }));
+  auto gate = holdFrames();
+  hostWindow.sendButton(window, kLeft, quarter[0], quarter[1], false);
+  hostWindow.sendMotion(window, scene[0], scene[1]);
+  hostWindow.sendButton(window, kLeft, scene[0], scene[1], true);
+  gate->set_value();
+  frames(4);
+  EXPECT_FALSE(dotDragging()) << "released with the first gesture";
+  EXPECT_NEAR(SIM_GetProgress(view), 0.25, 0.01) << "the second press does not drag the dot";
+  press(kLeft, scene, false);
+
+  // A click on the track in one frame, a press in the scene in the next.
+  moveTo(threeQuarters);
+  gate = holdFrames();
+  hostWindow.sendButton(window, kLeft, threeQuarters[0], threeQuarters[1], true);
+  hostWindow.sendButton(window, kLeft, threeQuarters[0], threeQuarters[1], false);
+  gate->set_value();
+  gate = holdFrames();
+  hostWindow.sendMotion(window, scene[0], scene[1]);
+  hostWindow.sendButton(window, kLeft, scene[0], scene[1], true);
+  gate->set_value();
+  frames(4);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::abs(SIM_GetProgress(view) - 0.75) < 0.01; }))
+      << "the click sets the position: " << SIM_GetProgress(view);
+  EXPECT_FALSE(dotDragging());
+  press(kLeft, scene, false);
+  EXPECT_NEAR(SIM_GetProgress(view), 0.75, 0.01);
 }
 
 }  // namespace
