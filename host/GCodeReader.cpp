@@ -28,10 +28,17 @@ struct Modes {
   Plane plane = Plane::XY;
   bool inches = false;
   bool incremental = false;
-  std::optional<double> feed;  // mm/min
-  double speed = 0;
+  std::optional<double> feed;  // mm/min, or mm per revolution under G95
+  bool feedPerRevolution = false;
+  double speed = 0;            // rpm
+  double lastSurfaceSpeedRpm = 0;  // what G96 last turned the spindle at
+  bool constantSurface = false;  // G96: the speed follows the radius
+  double surfaceSpeed = 0;       // mm/min at the cutting radius, under G96
+  std::optional<double> maxSpeed;  // rpm, G96's D
+  bool diameter = false;           // G7: X words are diameters
   bool spindleOn = false;
   std::optional<int> selectedTool;
+  std::optional<int> toolInSpindle;  // lathe programs: the last T
   Point position;
   Point rotary;  // radians
 };
@@ -107,9 +114,20 @@ int codeOf(const Word& w) {
   return static_cast<int>(std::lround(rounded * 10.0));  // G90.1 gives 901
 }
 
+// What one block asks for besides its words' values.
+struct BlockCodes {
+  std::optional<Motion> motion;
+  bool toolChange = false, dwell = false, lengthOffset = false, blending = false;
+  bool surfaceSpeed = false, revolutions = false;  // G96, G97
+};
+
 class Reader {
  public:
-  explicit Reader(std::string name) : name_(std::move(name)) {}
+  Reader(std::string name, ReadOptions options) : name_(std::move(name)), lathe_(options.lathe) {
+    program_.lathe = lathe_;
+    // A lathe works in the plane of its axis.
+    if (lathe_) modes_.plane = Plane::ZX;
+  }
 
   Program read(std::string_view text) {
     size_t begin = 0;
@@ -142,20 +160,19 @@ class Reader {
   void block(const std::vector<Word>& words, uint32_t line) {
     if (words.empty()) return;
     std::map<char, double> values;  // axis and parameter words
-    std::optional<Motion> motion;
-    bool toolChange = false, dwell = false, lengthOffset = false;
+    BlockCodes codes;
     for (const Word& w : words) {
       switch (w.letter) {
         case 'G':
-          gCode(codeOf(w), motion, dwell, lengthOffset);
+          gCode(codeOf(w), codes);
           break;
         case 'M':
-          mCode(codeOf(w), toolChange);
+          mCode(codeOf(w), codes.toolChange);
           break;
         case 'N':
           break;
         case 'X': case 'Y': case 'Z': case 'I': case 'J': case 'K': case 'R': case 'F': case 'S': case 'T':
-        case 'P': case 'H': case 'A': case 'B': case 'C':
+        case 'P': case 'H': case 'A': case 'B': case 'C': case 'D':
           if (values.count(w.letter)) throw BlockError(std::string("word ") + w.letter + " twice in one block");
           values[w.letter] = w.value;
           break;
@@ -163,43 +180,82 @@ class Reader {
           throw BlockError(std::string("unsupported word ") + w.letter);
       }
     }
-    if (values.count('P') && !dwell) throw BlockError("word P without G4");
-    if (values.count('H') && !lengthOffset) throw BlockError("word H without G43");
+    if (values.count('P') && !codes.dwell && !codes.blending) throw BlockError("word P without G4 or G64");
+    if (values.count('H') && !codes.lengthOffset) throw BlockError("word H without G43");
+    if (values.count('D') && !codes.surfaceSpeed) throw BlockError("word D without G96");
     const double scale = modes_.inches ? kInch : 1.0;
     if (values.count('F')) {
       if (values['F'] <= 0) throw BlockError("feed rate must be positive");
       modes_.feed = values['F'] * scale;
     }
-    if (values.count('S')) {
-      if (values['S'] < 0) throw BlockError("spindle speed must not be negative");
-      modes_.speed = values['S'];
-    }
-    if (values.count('T')) {
-      const double t = values['T'];
-      if (t < 0 || t > 99999 || t != std::floor(t)) throw BlockError("tool number must be a whole number up to 99999");
-      modes_.selectedTool = static_cast<int>(t);
-    }
-    if (toolChange) {
+    spindleWords(values, codes);
+    if (values.count('T')) toolWord(values['T'], line);
+    if (codes.toolChange) {
       if (!modes_.selectedTool) throw BlockError("M6 without a tool selected by T");
-      program_.toolChanges.push_back({*modes_.selectedTool, program_.moves.size(), line});
+      // A lathe's T changed the tool already.
+      if (!lathe_) program_.toolChanges.push_back({*modes_.selectedTool, program_.moves.size(), line});
     }
-    if (motion) modes_.motion = motion;
+    if (codes.motion) modes_.motion = codes.motion;
     const bool axes = values.count('X') || values.count('Y') || values.count('Z') || values.count('A') ||
                       values.count('B') || values.count('C');
     const bool arcWords = values.count('I') || values.count('J') || values.count('K') || values.count('R');
     if (!axes && !arcWords) return;
-    if (dwell) throw BlockError("axis words with G4");
+    if (codes.dwell) throw BlockError("axis words with G4");
     if (!modes_.motion) throw BlockError("axis words before any G0, G1, G2 or G3");
     move(values, line, scale);
   }
 
-  void gCode(int code, std::optional<Motion>& motion, bool& dwell, bool& lengthOffset) {
+  // S, and G96's D: revolutions per minute, or under G96 the surface speed
+  // in metres (feet under G20) per minute.
+  void spindleWords(std::map<char, double>& values, const BlockCodes& codes) {
+    if (values.count('S') && values['S'] < 0) throw BlockError("spindle speed must not be negative");
+    if (codes.surfaceSpeed && codes.revolutions) throw BlockError("G96 and G97 in one block");
+    if (codes.revolutions) {
+      // Without S the spindle keeps the speed it last turned at.
+      if (modes_.constantSurface && !values.count('S')) modes_.speed = modes_.lastSurfaceSpeedRpm;
+      modes_.constantSurface = false;
+    }
+    if (codes.surfaceSpeed) {
+      if (!values.count('S')) throw BlockError("G96 without S (the surface speed)");
+      if (values.count('D') && values['D'] <= 0) throw BlockError("G96's D (the highest speed) must be positive");
+      modes_.constantSurface = true;
+      modes_.maxSpeed.reset();
+      if (values.count('D')) modes_.maxSpeed = values['D'];
+    }
+    if (!values.count('S')) return;
+    if (modes_.constantSurface)
+      modes_.surfaceSpeed = values['S'] * (modes_.inches ? kInch * 12 : 1000.0);
+    else
+      modes_.speed = values['S'];
+  }
+
+  void toolWord(double t, uint32_t line) {
+    if (t < 0 || t > 99999 || t != std::floor(t)) throw BlockError("tool number must be a whole number up to 99999");
+    if (!lathe_) {
+      modes_.selectedTool = static_cast<int>(t);
+      return;
+    }
+    if (t > 9999) throw BlockError("a lathe's T has at most four digits (tool and offset)");
+    const int tool = t >= 100 ? static_cast<int>(t) / 100 : static_cast<int>(t);
+    if (tool == 0) return;
+    modes_.selectedTool = tool;
+    if (modes_.toolInSpindle == tool) return;
+    modes_.toolInSpindle = tool;
+    program_.toolChanges.push_back({tool, program_.moves.size(), line});
+  }
+
+  void gCode(int code, BlockCodes& codes) {
+    std::optional<Motion>& motion = codes.motion;
     switch (code) {
       case 0: setMotion(motion, Motion::Rapid); break;
       case 10: setMotion(motion, Motion::Linear); break;
       case 20: setMotion(motion, Motion::ArcClockwise); break;
       case 30: setMotion(motion, Motion::ArcCounterClockwise); break;
-      case 40: dwell = true; break;
+      case 40: codes.dwell = true; break;
+      case 70: case 80:
+        if (!lathe_) throw BlockError("G" + number(code / 10.0) + " is a lathe code (read the program as a lathe's)");
+        modes_.diameter = code == 70;
+        break;
       case 170: modes_.plane = Plane::XY; break;
       case 180: modes_.plane = Plane::ZX; break;
       case 190: modes_.plane = Plane::YZ; break;
@@ -208,8 +264,13 @@ class Reader {
       case 900: modes_.incremental = false; break;
       case 910: modes_.incremental = true; break;
       case 911: break;  // arc centres relative to the start: the only kind read
-      case 430: lengthOffset = true; break;
-      case 400: case 490: case 540: case 610: case 640: case 800: case 940: break;
+      case 430: codes.lengthOffset = true; break;
+      case 640: codes.blending = true; break;
+      case 940: modes_.feedPerRevolution = false; break;
+      case 950: modes_.feedPerRevolution = true; break;
+      case 960: codes.surfaceSpeed = true; break;
+      case 970: codes.revolutions = true; break;
+      case 400: case 490: case 540: case 610: case 800: break;
       default:
         throw BlockError("unsupported G" + number(code / 10.0));
     }
@@ -236,7 +297,8 @@ class Reader {
     const Point from = modes_.position;
     Point to = from;
     auto axis = [&](char letter, double& coordinate, double origin) {
-      if (values.count(letter)) coordinate = (modes_.incremental ? origin : 0.0) + values[letter] * scale;
+      const double factor = letter == 'X' && modes_.diameter ? 0.5 : 1.0;
+      if (values.count(letter)) coordinate = (modes_.incremental ? origin : 0.0) + values[letter] * scale * factor;
     };
     axis('X', to.x, from.x);
     axis('Y', to.y, from.y);
@@ -258,10 +320,13 @@ class Reader {
     m.motion = *modes_.motion;
     m.end = to;
     m.line = line;
-    m.spindle = modes_.spindleOn ? modes_.speed : 0.0;
+    m.spindle = modes_.spindleOn ? spindleSpeed(from, to) : 0.0;
+    if (modes_.spindleOn && modes_.constantSurface) modes_.lastSurfaceSpeedRpm = m.spindle;
     if (m.motion != Motion::Rapid) {
       if (!modes_.feed) throw BlockError("feed move without a feed rate (F)");
-      m.feed = *modes_.feed;
+      if (modes_.feedPerRevolution && m.spindle <= 0)
+        throw BlockError("feed per revolution (G95) while the spindle stands");
+      m.feed = *modes_.feed * (modes_.feedPerRevolution ? m.spindle : 1.0);
     }
     if (m.motion == Motion::ArcClockwise || m.motion == Motion::ArcCounterClockwise) {
       arc(m, from, values, scale);
@@ -270,6 +335,23 @@ class Reader {
     }
     program_.moves.push_back(m);
     modes_.position = to;
+  }
+
+  // Revolutions per minute over a move from `from` to `to`. Under G96 the
+  // speed keeps the surface speed at the larger of the two ends' radii
+  // (|X| on a lathe, the distance from Z on a mill), which never asks more
+  // of the spindle than the move's own ends do; D caps it.
+  double spindleSpeed(const Point& from, const Point& to) const {
+    if (!modes_.constantSurface) return modes_.speed;
+    auto radius = [&](const Point& p) { return lathe_ ? std::abs(p.x) : std::hypot(p.x, p.y); };
+    const double r = std::max(radius(from), radius(to));
+    const double turning = 2 * std::acos(-1.0) * r;
+    if (turning < 1e-9) {
+      if (!modes_.maxSpeed) throw BlockError("G96 without D (the highest speed) for a move on the axis");
+      return *modes_.maxSpeed;
+    }
+    const double rpm = modes_.surfaceSpeed / turning;
+    return modes_.maxSpeed ? std::min(rpm, *modes_.maxSpeed) : rpm;
   }
 
   // In-plane coordinates (u, v) and the coordinate across the plane.
@@ -322,6 +404,7 @@ class Reader {
   }
 
   std::string name_;
+  bool lathe_ = false;
   Modes modes_;
   Program program_;
   bool ended_ = false;
@@ -330,18 +413,18 @@ class Reader {
 
 }  // namespace
 
-Program readGCode(std::string_view text, const std::string& name) {
-  Program program = Reader(name).read(text);
+Program readGCode(std::string_view text, const std::string& name, ReadOptions options) {
+  Program program = Reader(name, options).read(text);
   program.text = text;
   return program;
 }
 
-Program readGCodeFile(const std::string& path) {
+Program readGCodeFile(const std::string& path, ReadOptions options) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw GCodeError(path + ": cannot be read");
   std::ostringstream text;
   text << file.rdbuf();
-  return readGCode(text.str(), path);
+  return readGCode(text.str(), path, options);
 }
 
 }  // namespace host

@@ -60,6 +60,7 @@ SIM_ToolpathRecord ToolpathArrays::record() const {
   r.lineNumbers = lines.empty() ? nullptr : lines.data();
   r.feeds = feeds.empty() ? nullptr : feeds.data();
   r.spindleSpeeds = spindles.empty() ? nullptr : spindles.data();
+  r.moveFlags = flags.empty() ? nullptr : flags.data();
   r.toolChangeCount = toolChanges.size();
   r.toolChanges = toolChanges.empty() ? nullptr : toolChanges.data();
   r.operationCount = operations.size();
@@ -70,11 +71,13 @@ SIM_ToolpathRecord ToolpathArrays::record() const {
 ToolpathArrays toolpathOf(const Program& program) {
   ToolpathArrays out;
   Point at = program.start;
-  auto add = [&](const SIM_ToolpathMove& m, uint32_t line, double feed, double spindle) {
+  // A lathe program's own moves turn; the start and the tool changes stand.
+  auto add = [&](const SIM_ToolpathMove& m, uint32_t line, double feed, double spindle, bool turning = false) {
     out.moves.push_back(m);
     out.lines.push_back(line);
     out.feeds.push_back(feed);
     out.spindles.push_back(spindle);
+    if (program.lathe) out.flags.push_back(turning ? uint16_t{SIM_MOVE_FLAG_TURNING} : uint16_t{0});
   };
   add(moveTo(SIM_MOVE_NONE, at), 0, 0, 0);
   size_t change = 0;
@@ -98,7 +101,7 @@ ToolpathArrays toolpathOf(const Program& program) {
       // The view turns an arc of normal n counter-clockwise about -n.
       m.normal[0] = -p.axis.x, m.normal[1] = -p.axis.y, m.normal[2] = -p.axis.z;
     }
-    add(m, p.line, p.motion == Motion::Rapid ? kRapidFeed : p.feed, p.spindle);
+    add(m, p.line, p.motion == Motion::Rapid ? kRapidFeed : p.feed, p.spindle, true);
     at = p.end;
   }
   toolChangesUpTo(program.moves.size());
@@ -135,6 +138,25 @@ bool stockAround(const Program& program, double toolRadius, StockBox& box) {
   box.min.z = deepest - 1.0;
   if (deepest < 0 && highestRapid > 0) box.max.z = 0;
   if (box.max.z - box.min.z < 1.0) box.max.z = box.min.z + 1.0;
+  return true;
+}
+
+bool barAround(const Program& program, BarStock& bar) {
+  bool any = false;
+  double radius = 0, front = 0, back = 0;
+  Point from = program.start;
+  for (const ProgramMove& m : program.moves) {
+    if (m.motion != Motion::Rapid)
+      for (const Point& p : pointsAlong(from, m)) {
+        radius = std::max(radius, std::abs(p.x));
+        front = any ? std::max(front, p.z) : p.z;
+        back = any ? std::min(back, p.z) : p.z;
+        any = true;
+      }
+    from = m.end;
+  }
+  if (!any || radius <= 0) return false;
+  bar = {2 * radius, front, front - back + 5.0};
   return true;
 }
 

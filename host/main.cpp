@@ -38,9 +38,13 @@ void usage() {
   std::fprintf(stderr,
                "usage: korvane-view [options] [program.nc]\n"
                "  program.nc         G-code to play; without it the built-in main job runs\n"
+               "  --lathe            read program.nc as a lathe program: X is the radius (G8) or the\n"
+               "                     diameter (G7), Z the spindle axis, T0101 changes the tool at once\n"
                "  --tools FILE       tool table: lines 'T1 flat|ball D L' or 'T1 bull D R L' (mm)\n"
                "  --tool N:KIND:...  one tool, e.g. 1:ball:3.175:25.4 or 2:bull:10:1:40\n"
                "  --stock X0,Y0,Z0,X1,Y1,Z1  stock box (mm); default: around the feed moves\n"
+               "  --bar D,LENGTH     a bar stock along Z (mm), its front at the highest cut; lathe\n"
+               "                     programs get one from their largest |X| without --stock\n"
                "  --quality Q        stock quality 0..1 (default 0.5)\n"
                "  --speed V          speed slider 0.5..1 (default 1, as fast as the view goes)\n"
                "  --at-once          cut every move at once instead of playing (the same solid)\n"
@@ -83,6 +87,7 @@ struct Options {
   std::string toolFile;
   std::vector<std::string> tools;
   std::optional<host::StockBox> stock;
+  std::optional<std::pair<double, double>> bar;  // diameter, length (mm)
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
   std::string machine;
@@ -90,6 +95,7 @@ struct Options {
   int width = 1600, height = 900;
   bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
   bool interactive = false;
+  bool lathe = false;
   uint32_t toolpathMode = 0;
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
   SIM_CuttingPlane section = SIM_GetCuttingPlane(nullptr);
@@ -167,6 +173,13 @@ Options optionsOf(int argc, char** argv) {
       }
       if (!(v[0] < v[3] && v[1] < v[4] && v[2] < v[5])) throw InputError{"--stock: each minimum must be below its maximum"};
       o.stock = host::StockBox{{v[0], v[1], v[2]}, {v[3], v[4], v[5]}};
+    } else if (arg == "--bar") {
+      const std::string text = value();
+      const size_t comma = text.find(',');
+      if (comma == std::string::npos) throw InputError{"--bar needs a diameter and a length: D,LENGTH"};
+      const double d = numberOf(text.substr(0, comma), "--bar"), l = numberOf(text.substr(comma + 1), "--bar");
+      if (!(d > 0 && l > 0)) throw InputError{"--bar: the diameter and the length must be positive"};
+      o.bar = std::make_pair(d, l);
     } else if (arg == "--quality") {
       o.quality = numberOf(value(), "--quality");
       if (o.quality < 0 || o.quality > 1) throw InputError{"--quality must lie between 0 and 1"};
@@ -264,6 +277,8 @@ Options optionsOf(int argc, char** argv) {
       if (o.stopAt < 0 || o.stopAt > 1) throw InputError{"--stop-at must lie between 0 and 1"};
     } else if (arg == "--interactive") {
       o.interactive = true;
+    } else if (arg == "--lathe") {
+      o.lathe = true;
     } else if (arg == "--help" || arg == "-h") {
       usage();
       std::exit(0);
@@ -276,6 +291,8 @@ Options optionsOf(int argc, char** argv) {
     }
   }
   if (o.interactive && (o.headless || o.hidden)) throw InputError{"--interactive needs a shown window"};
+  if (o.lathe && o.program.empty()) throw InputError{"--lathe needs a program to read (the built-in job mills)"};
+  if (o.bar && o.stock) throw InputError{"--bar and --stock both give the stock: choose one"};
   if (!o.uiShot.empty() && o.headless) throw InputError{"--ui-shot needs a window (leave out --headless)"};
   return o;
 }
@@ -594,15 +611,29 @@ int run(const Options& o) {
   HostTimes hostTimes;
   const bool builtIn = o.program.empty();
   const std::string name = builtIn ? "main-job" : std::filesystem::path(o.program).stem().string();
-  const host::Program program =
-      builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc") : host::readGCodeFile(o.program);
+  host::Program program = builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc")
+                                  : host::readGCodeFile(o.program, {o.lathe});
   host::ToolLibrary tools;
   if (builtIn) tools.readText(host::defaultJobTools(), "main-job tools");
   if (!o.toolFile.empty()) tools.readFile(o.toolFile);
   for (const std::string& tool : o.tools) tools.addOption(tool);
+  // A program that never names a tool runs with the table's only one.
+  if (program.toolChanges.empty() && tools.mills().size() == 1)
+    program.toolChanges.push_back({tools.mills().begin()->first, 0, 0});
   checkTools(program, tools, builtIn ? "main-job.nc" : o.program);
+  // A bar for a lathe program, or when asked for; a box otherwise.
+  std::optional<host::BarStock> bar;
+  if (o.bar || (program.lathe && !o.stock)) {
+    host::BarStock around;
+    const bool cuts = host::barAround(program, around);
+    if (!o.bar && !cuts) throw InputError{o.program + ": no feed moves, so no bar to guess; give one with --bar"};
+    bar = o.bar ? host::BarStock{o.bar->first, cuts ? around.front : 0.0, o.bar->second} : around;
+  }
   host::StockBox box;
-  if (o.stock) {
+  if (bar) {
+    const double r = bar->diameter / 2;
+    box = {{-r, -r, bar->front - bar->length}, {r, r, bar->front}};
+  } else if (o.stock) {
     box = *o.stock;
   } else if (builtIn) {
     box = {{host::kDefaultStockMin[0], host::kDefaultStockMin[1], host::kDefaultStockMin[2]},
@@ -612,9 +643,13 @@ int run(const Options& o) {
   }
   const host::ToolpathArrays path = host::toolpathOf(program);
   hostTimes.read = secondsSince(runStart);
-  std::printf("%s: %zu moves, %zu tool changes; stock %.3g,%.3g,%.3g to %.3g,%.3g,%.3g mm\n", name.c_str(),
-              program.moves.size(), program.toolChanges.size(), box.min.x, box.min.y, box.min.z, box.max.x, box.max.y,
-              box.max.z);
+  if (bar)
+    std::printf("%s: %zu moves, %zu tool changes; bar of %.3g mm diameter, %.3g mm long from Z%.3g\n", name.c_str(),
+                program.moves.size(), program.toolChanges.size(), bar->diameter, bar->length, bar->front);
+  else
+    std::printf("%s: %zu moves, %zu tool changes; stock %.3g,%.3g,%.3g to %.3g,%.3g,%.3g mm\n", name.c_str(),
+                program.moves.size(), program.toolChanges.size(), box.min.x, box.min.y, box.min.z, box.max.x,
+                box.max.y, box.max.z);
 
   // The view.
   if (SIM_InitOpenGL() != 1) {
@@ -646,8 +681,14 @@ int run(const Options& o) {
   }
   SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
   stock.identifier = 1;
-  stock.kind = SIM_STOCK_BOX;
+  stock.kind = bar ? SIM_STOCK_CYLINDER : SIM_STOCK_BOX;
   stock.quality = static_cast<float>(o.quality);
+  if (bar) {
+    stock.cylinderAxis = 2;
+    stock.cylinderBase[2] = bar->front;
+    stock.cylinderLength = -bar->length;
+    stock.outerDiameter = bar->diameter;
+  }
   // Light bar stock, so that the shading of the cut shows.
   stock.colour[0] = 0.62f, stock.colour[1] = 0.65f, stock.colour[2] = 0.70f;
   const double lo[3] = {box.min.x, box.min.y, box.min.z}, hi[3] = {box.max.x, box.max.y, box.max.z};

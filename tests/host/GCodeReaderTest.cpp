@@ -124,3 +124,101 @@ TEST(GCodeReader, ARealProgram) {
   EXPECT_NEAR(low, -17.4, 0.1);
   EXPECT_EQ(lastFeed, 6000.0);
 }
+
+// A lathe program: radius and diameter mode, feed per revolution, surface
+// speed, and T words that change the tool at once.
+TEST(GCodeReader, LathePrograms) {
+  const double pi = std::acos(-1.0);
+  const host::Program p = readGCode(
+      "G18 G8 G21 G64 P0.01\n"
+      "T0101\n"
+      "G97 S1000 M3\n"
+      "G0 X10 Z2\n"               // 0: radius 10
+      "G7 G1 X10 Z0 F100\n"       // 1: diameter 10
+      "G91 X-2\n"                 // 2: two less in diameter
+      "G90 G8 G95 X6 F0.1\n"      // 3: radius 6, 0.1 mm a turn at 1000 rpm
+      "G96 S100 D2000\n"
+      "X10 Z-5\n"                 // 4: 100 m/min at radius 10
+      "G7 G0 X4 Z0\n"             // 5: the larger radius, where it starts
+      "G3 X0 Z-2 I-2 K0 F0.05\n"  // 6: I stays a radius; D caps the speed
+      "G1 Z-4\n"                  // 7: on the axis: D
+      "T0202 M6\n"
+      "T0202\n"
+      "T0\n"
+      "G8 G1 X3\n",               // 8
+      "job.nc", {true});
+  EXPECT_TRUE(p.lathe);
+  ASSERT_EQ(p.moves.size(), 9u);
+  const std::vector<std::pair<int, size_t>> changes{{1, 0}, {2, 8}};
+  ASSERT_EQ(p.toolChanges.size(), changes.size()) << "M6 and the same T again add none";
+  for (size_t k = 0; k < changes.size(); ++k) {
+    EXPECT_EQ(p.toolChanges[k].tool, changes[k].first);
+    EXPECT_EQ(p.toolChanges[k].move, changes[k].second);
+  }
+  const double css = 100000 / (2 * pi * 10);
+  struct Expected {
+    double x, z, feed, spindle;
+  };
+  const std::vector<Expected> expected{{10, 2, 0, 1000},         {5, 0, 100, 1000},
+                                       {4, 0, 100, 1000},        {6, 0, 100, 1000},
+                                       {10, -5, 0.1 * css, css}, {2, 0, 0, css},
+                                       {0, -2, 0.05 * 2000, 2000}, {0, -4, 0.05 * 2000, 2000},
+                                       {3, -4, 0.05 * 2000, 2000}};
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_NEAR(p.moves[i].end.x, expected[i].x, 1e-9) << "move " << i;
+    EXPECT_NEAR(p.moves[i].end.z, expected[i].z, 1e-9) << "move " << i;
+    EXPECT_NEAR(p.moves[i].feed, expected[i].feed, 1e-9) << "move " << i;
+    EXPECT_NEAR(p.moves[i].spindle, expected[i].spindle, 1e-9) << "move " << i;
+  }
+  EXPECT_NEAR(p.moves[6].centre.x, 0.0, 1e-12);
+  EXPECT_NEAR(p.moves[6].centre.z, 0.0, 1e-12);
+
+  auto latheError = [](const std::string& text) {
+    try {
+      readGCode(text, "job.nc", {true});
+    } catch (const host::GCodeError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  const std::vector<std::pair<std::string, std::string>> errors{
+      {"T12345\n", "job.nc:1: a lathe's T has at most four digits (tool and offset)"},
+      {"G95 G1 X1 F0.1\n", "job.nc:1: feed per revolution (G95) while the spindle stands"},
+      {"G96 D100\n", "job.nc:1: G96 without S (the surface speed)"},
+      {"G96 S100 D0\n", "job.nc:1: G96's D (the highest speed) must be positive"},
+      {"G96 S100 M3\nG1 Z1 F100\n", "job.nc:2: G96 without D (the highest speed) for a move on the axis"},
+      {"G0 X1 D5\n", "job.nc:1: word D without G96"},
+      {"G0 X1 P5\n", "job.nc:1: word P without G4 or G64"},
+      {"G7 G0 X0 Z0\nG3 X4 Z-2 I1 F1\n", "job.nc:2: arc radius differs at start (1) and end (2.23607)"},
+  };
+  for (const auto& [text, message] : errors) EXPECT_EQ(latheError(text), message) << text;
+
+  // G97 without S keeps the speed G96 last turned at, for feeds per turn.
+  const host::Program kept = readGCode("G96 S100 D2000 M3\nG0 X10 Z1\nG97\nG95 G1 X5 F0.1\n", "job.nc", {true});
+  ASSERT_EQ(kept.moves.size(), 2u);
+  EXPECT_NEAR(kept.moves[1].spindle, css, 1e-9);
+  EXPECT_NEAR(kept.moves[1].feed, 0.1 * css, 1e-9);
+  EXPECT_EQ(errorOf("G7 G0 X1\n"), "job.nc:1: G7 is a lathe code (read the program as a lathe's)") << "a mill's";
+}
+
+// The pawn test program in radius mode and its twin in diameter mode read
+// to the same moves.
+TEST(GCodeReader, ARealLatheProgramInBothModes) {
+  const host::Program radius = host::readGCodeFile(KORVANE_TEST_DATA "/lathe_pawn.ngc", {true});
+  const host::Program diameter = host::readGCodeFile(KORVANE_TEST_DATA "/lathe_pawn_g7.ngc", {true});
+  ASSERT_GT(radius.moves.size(), 100u);
+  ASSERT_EQ(radius.moves.size(), diameter.moves.size());
+  EXPECT_TRUE(radius.toolChanges.empty()) << "the pawn names no tool";
+  double largest = 0;
+  for (size_t i = 0; i < radius.moves.size(); ++i) {
+    const host::ProgramMove &a = radius.moves[i], &b = diameter.moves[i];
+    EXPECT_EQ(a.motion, b.motion) << i;
+    EXPECT_NEAR(a.end.x, b.end.x, 1e-9) << i;
+    EXPECT_NEAR(a.end.z, b.end.z, 1e-9) << i;
+    EXPECT_NEAR(a.centre.x, b.centre.x, 1e-9) << i;
+    EXPECT_NEAR(a.centre.z, b.centre.z, 1e-9) << i;
+    EXPECT_EQ(a.end.y, 0.0);
+    largest = std::max(largest, std::abs(a.end.x));
+  }
+  EXPECT_DOUBLE_EQ(largest, 15.0) << "the last retract";
+}

@@ -83,6 +83,25 @@ TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
   const glm::dvec3 zx = path.arcOf(7).pointAt(0.5);
   EXPECT_NEAR(zx.x, 30, 1e-6);
   EXPECT_NEAR(zx.z, 10, 1e-6);
+
+  // A lathe program's own moves turn; the start and the tool change stand.
+  EXPECT_TRUE(arrays.flags.empty()) << "a mill's moves have no flags";
+  const host::ToolpathArrays lathe =
+      host::toolpathOf(host::readGCode("T0101\nG0 X12 Z2\nG1 Z-10 F50\n", "job.nc", {true}));
+  const uint16_t turning = SIM_MOVE_FLAG_TURNING;
+  EXPECT_EQ(lathe.flags, (std::vector<uint16_t>{0, 0, turning, turning}));
+  EXPECT_EQ(toolpath::Toolpath::fromRecord(lathe.record()).flagUnion(), turning);
+}
+
+// The pawn's facing passes start at X13.5, its finish at Z3.241, and its
+// last cut ends at Z-38.1.
+TEST(HostToolpath, ABarAroundALatheProgram) {
+  host::BarStock bar;
+  ASSERT_TRUE(host::barAround(host::readGCodeFile(KORVANE_TEST_DATA "/lathe_pawn.ngc", {true}), bar));
+  EXPECT_DOUBLE_EQ(bar.diameter, 27.0);
+  EXPECT_DOUBLE_EQ(bar.front, 3.241);
+  EXPECT_NEAR(bar.length, 3.241 + 38.1 + 5, 1e-9);
+  EXPECT_FALSE(host::barAround(host::readGCode("G0 X5 Z1\n", "job.nc", {true}), bar)) << "no feed moves";
 }
 
 TEST(HostToolpath, StockAroundTheFeedMoves) {
