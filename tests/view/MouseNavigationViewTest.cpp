@@ -89,6 +89,14 @@ class NavigationByX : public testsupport::HeadlessViewTest {
     testsupport::waitUntil([&] { return drag() == expected; }, kPatience);
     return drag();
   }
+  // Window pixels of a fraction along the timeline's track.
+  std::array<int, 2> onTimeline(float fx) {
+    return onRenderThread([&] {
+      const UI::Rect r = view->interfaceFrame().navigation()->timeline().content().getRect();
+      return std::array<int, 2>{int((r.x + r.w * fx) * view->framebufferWidth()),
+                                int((1 - (r.y + r.h / 2)) * view->framebufferHeight())};
+    });
+  }
   // Moves the cursor and waits for a drawn frame to have taken it.
   void moveTo(std::array<int, 2> at) {
     hostWindow.sendMotion(window, at[0], at[1]);
@@ -356,13 +364,6 @@ TEST_F(NavigationByX, ZoomWindowTakesOneRectangleInsteadOfATurn) {
 }
 
 TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
-  const auto onTimeline = [&](float fx) {
-    return onRenderThread([&] {
-      const UI::Rect r = view->interfaceFrame().navigation()->timeline().content().getRect();
-      return std::array<int, 2>{int((r.x + r.w * fx) * view->framebufferWidth()),
-                                int((1 - (r.y + r.h / 2)) * view->framebufferHeight())};
-    });
-  };
   const std::array<int, 2> quarter = onTimeline(0.25f), half = onTimeline(0.5f);
   moveTo(quarter);
   press(kLeft, quarter, true);
@@ -379,13 +380,6 @@ TEST_F(NavigationByX, TheTimelineTakesAPressAndADragAsOneGesture) {
 // either way they stay two gestures, and the slider's drag ends with the
 // first.
 TEST_F(NavigationByX, TwoGesturesInOneSlowFrameStayTwo) {
-  const auto onTimeline = [&](float fx) {
-    return onRenderThread([&] {
-      const UI::Rect r = view->interfaceFrame().navigation()->timeline().content().getRect();
-      return std::array<int, 2>{int((r.x + r.w * fx) * view->framebufferWidth()),
-                                int((1 - (r.y + r.h / 2)) * view->framebufferHeight())};
-    });
-  };
   // Holds the render thread before a frame until the returned promise is
   // kept, so that every event sent meanwhile reaches the same frame.
   const auto holdFrames = [&] {
