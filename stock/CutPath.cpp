@@ -38,10 +38,22 @@ CutPath::CutPath(std::shared_ptr<const toolpath::Toolpath> toolpath, double chor
   // Every move has a tool entry and an end record; the cut relies on both.
   assert(tools_.toolOfMove.size() == toolpath_->moveCount());
   assert(moves_.moveCount() == toolpath_->moveCount());
+  if (applyMoveParameters()) stream_.resend();
+}
+
+bool CutPath::applyMoveParameters() {
+  bool changed = false;
+  for (size_t m = 0; m < tools_.toolOfMove.size(); ++m) {
+    const int32_t tool = tools_.toolOfMove[m];
+    const float value = tool >= 0 ? tools_.cutRecords[size_t(tool)].moveParameter : 0.0f;
+    changed = moves_.setParameter(m, value) || changed;
+  }
+  return changed;
 }
 
 void CutPath::retool(const tools::ToolTable& table, uint64_t toolsVersion) {
   tools_ = ToolAssignment::build(*toolpath_, table);
+  if (applyMoveParameters()) stream_.resend();
   toolsVersion_ = toolsVersion;
   serial_ = nextSerial();
 }

@@ -52,6 +52,9 @@ class CutPath {
 
  private:
   static uint64_t nextSerial();
+  // The records of every move carry its tool's move parameter (a turning
+  // insert's side); true when one changed.
+  bool applyMoveParameters();
 
   std::shared_ptr<const toolpath::Toolpath> toolpath_;
   double chordTolerance_;

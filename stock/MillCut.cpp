@@ -86,6 +86,20 @@ void MillCut::undoPartial(StockGrid& grid) { partialUndo_.restore(grid); }
 
 void MillCut::holdForUndo(StockGrid& grid, const PartialMove& move, const tools::CutRecord& tool) {
   if (!tool.valid || !grid.buffersReady()) return;
+  if (isTurningShape(tool.shape)) {
+    // A turning cut reaches round the whole work at the layers it passes.
+    GPUMoveRecord from{}, to{};
+    from.x = move.start.x, from.y = move.start.y, from.z = move.start.z;
+    from.i = move.axisFrom.x, from.j = move.axisFrom.y, from.k = move.axisFrom.z;
+    to.x = move.end.x, to.y = move.end.y, to.z = move.end.z;
+    to.i = move.axisTo.x, to.j = move.axisTo.y, to.k = move.axisTo.z;
+    to.parameter = move.parameter;
+    const GridFrame& frame = grid.frame();
+    if (const std::optional<LayerRange> layers = turningLayers(frame, from, to, tool))
+      partialUndo_.save(grid, widened(NodeBox{{0, 0, layers->first}, {frame.nodes.x - 1, frame.nodes.y - 1, layers->last}},
+                                      frame.nodes));
+    return;
+  }
   const ToolReach reach = reachOf(tool);
   const std::optional<NodeBox> box = sweepNodes(grid.frame(), move.start, move.end,
                                                 glm::dvec3(move.axisFrom + move.axisTo), reach.radius, reach.top,
@@ -95,6 +109,7 @@ void MillCut::holdForUndo(StockGrid& grid, const PartialMove& move, const tools:
 
 void MillCut::release() {
   partialUndo_.release();
+  turning_.release();
   chunkIndex_.reset();
   reportBits_.reset();
   profileBlock_.reset();
@@ -177,6 +192,7 @@ void MillCut::setCommonUniforms(const gpu::BaseToolShader& program, const StockG
   glUniform3fv(at.extraElemEnd, 1, glm::value_ptr(partial->end));
   glUniform3fv(at.extraElemToolDirFrom, 1, glm::value_ptr(partial->axisFrom));
   glUniform3fv(at.extraElemToolDirTo, 1, glm::value_ptr(partial->axisTo));
+  if (at.extraElemToolDirFlip != -1) glUniform1f(at.extraElemToolDirFlip, partial->parameter);
 }
 
 void MillCut::bindBuffers(StockGrid& grid, const MoveStream& stream) {
@@ -231,18 +247,61 @@ bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
   const uint32_t size = static_cast<uint32_t>(records.size());
   firstEnd = std::min(std::max(firstEnd, 1u), size);
   endEnd = std::max(std::min(endEnd, size), firstEnd);
+  if (isTurningShape(tool.shape)) return cutTurning(grid, stream, firstEnd, endEnd, tool, colourIndex, switches, partial);
   const gpu::BaseToolShader* program = bindTool(tool, colourIndex);
   if (!program) return true;
   const uint32_t raysPerChunk = program->groupSize();
   const ToolReach reach = reachOf(tool);
-  const std::vector<uint32_t> chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach, raysPerChunk);
-  const uint32_t extra = partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
-                                                    glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius,
-                                                    reach.top, reach.bottom),
-                                            raysPerChunk)
-                                 : 0;
-  if (extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return true;
+  Pass pass;
+  pass.chunks = moveChunks(grid.frame(), records, firstEnd, endEnd, reach, raysPerChunk);
+  pass.extra = partial ? chunksOf(sweepRays(grid.frame(), partial->start, partial->end,
+                                            glm::dvec3(partial->axisFrom + partial->axisTo), reach.radius, reach.top,
+                                            reach.bottom),
+                                  raysPerChunk)
+                       : 0;
+  pass.bind = [&] { return bindTool(tool, colourIndex); };
+  return run(grid, stream, firstEnd, endEnd, pass, switches, partial);
+}
+
+bool MillCut::cutTurning(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
+                         const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
+                         const std::optional<PartialMove>& partial) {
+  const GridFrame& frame = grid.frame();
+  const std::span<const GPUMoveRecord> records = stream.records();
+  const bool symmetric = switches.turningSymmetry && axisCentred(frame);
+  bool done = true;
+  for (TurningPass which : {TurningPass::ZRays, TurningPass::XYRays}) {
+    Pass pass;
+    pass.chunks.reserve(endEnd - firstEnd);
+    for (uint32_t k = firstEnd; k < endEnd; ++k)
+      pass.chunks.push_back(turningChunks(frame, records[k - 1], records[k], tool, which, symmetric));
+    if (partial) {
+      GPUMoveRecord from{}, to{};
+      from.x = partial->start.x, from.y = partial->start.y, from.z = partial->start.z;
+      from.i = partial->axisFrom.x, from.j = partial->axisFrom.y, from.k = partial->axisFrom.z;
+      to.x = partial->end.x, to.y = partial->end.y, to.z = partial->end.z;
+      to.i = partial->axisTo.x, to.j = partial->axisTo.y, to.k = partial->axisTo.z;
+      to.parameter = partial->parameter;
+      to.type = partial->type;
+      pass.extra = turningChunks(frame, from, to, tool, which, symmetric);
+    }
+    pass.bind = [&] { return turning_.bind(which, tool, colourIndex, symmetric); };
+    done = done && run(grid, stream, firstEnd, endEnd, pass, switches, partial);
+  }
+  // The part-off follows whole moves only: what a partial move cuts is
+  // taken back out, and a part-off with it could not be.
+  if (done && endEnd > firstEnd) turning_.partOff(grid);
+  return done;
+}
+
+bool MillCut::run(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd, const Pass& pass,
+                  const CutSwitches& switches, const std::optional<PartialMove>& partial) {
+  const std::vector<uint32_t>& chunks = pass.chunks;
+  if (pass.extra == 0 && std::all_of(chunks.begin(), chunks.end(), [](uint32_t c) { return c == 0; })) return true;
+  const std::span<const GPUMoveRecord> records = stream.records();
   sizeReport(records.size());
+  const gpu::BaseToolShader* program = pass.bind();
+  if (!program) return true;
   // Pieces whose chunks a 32-bit count holds.
   bool done = true;
   for (uint32_t pieceFirst = firstEnd; done && pieceFirst < endEnd;) {
@@ -257,10 +316,10 @@ bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
     pieceFirst = pieceEnd;
   }
   // The partial move last, on its own.
-  if (done && extra > 0) {
-    program = bindTool(tool, colourIndex);
+  if (done && pass.extra > 0) {
+    program = pass.bind();
     RangeIndex range;
-    range.extraChunks = extra;
+    range.extraChunks = pass.extra;
     range.elementCount = 1;
     if (!chunkIndex_) chunkIndex_.emplace(16, 0u);  // bound, though the partial move reads no entry
     bindBuffers(grid, stream);

@@ -9,6 +9,7 @@
 // stopped is read back for the range.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "stock/MoveStream.h"
 #include "stock/PartialUndo.h"
 #include "stock/StockGrid.h"
+#include "stock/TurningCut.h"
 #include "tools/CutRecords.h"
 
 namespace stock {
@@ -34,6 +36,9 @@ struct CutSwitches {
   // Every ray of a sweep box intersected, even where it holds no material
   // near the sweep: the same result, slower; for comparisons.
   bool cutEveryRay = false;
+  // Turning: a quarter of the columns stands for all four when the lathe
+  // axis lies at the grid's centre (off: every column computed).
+  bool turningSymmetry = true;
 };
 
 // The move being played, cut up to where the tool stands now.
@@ -41,6 +46,7 @@ struct PartialMove {
   uint32_t type = toolpath::kMoveCut;
   glm::vec3 start{0.0f}, end{0.0f};
   glm::vec3 axisFrom{0.0f, 0.0f, 1.0f}, axisTo{0.0f, 0.0f, 1.0f};
+  float parameter = 0.0f;  // the record's: a turning insert's side
 };
 
 class MillCut {
@@ -59,7 +65,8 @@ class MillCut {
 
   // Render thread. Cuts the moves ending at records [firstEnd, endEnd) of
   // the stream and, when given, the partial move, with one tool; the grid's
-  // buffers must be allocated. Shapes without a mill shader cut nothing.
+  // buffers must be allocated. Turning inserts cut with TurningCut's
+  // passes; other shapes without a mill shader cut nothing.
   // False when the switches' stop flag ended it early.
   bool cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
            const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
@@ -90,6 +97,18 @@ class MillCut {
     uint32_t firstChunk = 0, endChunk = 0, extraChunks = 0;
     uint32_t elementCount = 0;
   };
+  // One program's go at a range: the chunks of each move of the range, of
+  // the partial move, and how to bind the program with its tool.
+  struct Pass {
+    std::vector<uint32_t> chunks;
+    uint32_t extra = 0;
+    std::function<const gpu::BaseToolShader*()> bind;
+  };
+  bool run(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd, const Pass& pass,
+           const CutSwitches& switches, const std::optional<PartialMove>& partial);
+  bool cutTurning(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
+                  const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
+                  const std::optional<PartialMove>& partial);
   // chunks[i] belongs to the move ending at record chunksFrom + i.
   RangeIndex writeIndex(const std::vector<uint32_t>& chunks, uint32_t chunksFrom, uint32_t firstEnd, uint32_t endEnd,
                         size_t streamSize);
@@ -106,6 +125,7 @@ class MillCut {
   PartialUndo partialUndo_;
   uint32_t unreadFirst_ = UINT32_MAX, unreadEnd_ = 0;  // end records cut since the report was read
   MillPrograms programs_;
+  TurningCut turning_;
   std::optional<gpu::SSBO> chunkIndex_, reportBits_;
   std::optional<gpu::UniformBuffer> profileBlock_;
   uint32_t indexWrittenFrom_ = 0, indexWrittenTo_ = 0;  // entries to clear before the next cut

@@ -9,4 +9,6 @@ MoveStream::MoveStream(std::span<const toolpath::GPUMoveRecord> records)
   buffer_.upload(records.data(), records.size_bytes());
 }
 
+void MoveStream::resend() { buffer_.upload(records_.data(), records_.size_bytes()); }
+
 }  // namespace stock

@@ -15,6 +15,9 @@ class MoveStream {
   // Render thread: sends the records. They must outlive the stream.
   explicit MoveStream(std::span<const toolpath::GPUMoveRecord> records);
 
+  // Render thread: sends the records again, after they changed.
+  void resend();
+
   std::span<const toolpath::GPUMoveRecord> records() const { return records_; }
   size_t size() const { return records_.size(); }
   const gpu::SSBO& buffer() const { return buffer_; }

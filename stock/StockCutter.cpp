@@ -115,6 +115,7 @@ void StockCutter::settle(StockGrid& grid, const CutPath& cutPath, const CutSwitc
   wholeChord.end = {to.x, to.y, to.z};
   wholeChord.axisFrom = {from.i, from.j, from.k};
   wholeChord.axisTo = {to.i, to.j, to.k};
+  wholeChord.parameter = to.parameter;
   const tools::CutRecord& tool = tools.cutRecords[partialTool_];
   if (!held_) {
     mill_.holdForUndo(grid, wholeChord, tool);

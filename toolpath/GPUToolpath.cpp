@@ -112,4 +112,14 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
   return out;
 }
 
+bool Toolpath::GPUToolpath::setParameter(size_t move, float value) {
+  const uint32_t first = move == 0 ? 0 : endRecord_[move - 1] + 1;
+  bool changed = false;
+  for (uint32_t k = first; k <= endRecord_[move]; ++k) {
+    changed = changed || records_[k].parameter != value;
+    records_[k].parameter = value;
+  }
+  return changed;
+}
+
 }  // namespace toolpath

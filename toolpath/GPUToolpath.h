@@ -29,6 +29,9 @@ class Toolpath::GPUToolpath {
   uint32_t endRecordOf(size_t move) const { return endRecord_[move]; }
   uint32_t moveOfRecord(size_t record) const { return moveOfRecord_[record]; }
   size_t moveCount() const { return endRecord_.size(); }
+  // Sets the parameter of every record of move (a turning insert's side);
+  // true when one changed.
+  bool setParameter(size_t move, float value);
 
  private:
   std::vector<toolpath::GPUMoveRecord> records_;

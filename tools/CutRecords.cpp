@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include <glm/common.hpp>
+#include <glm/geometric.hpp>
+
 #include "tools/ProfileOffset.h"
 
 namespace tools {
@@ -113,6 +116,38 @@ CutRecord cuttingRecord(const Tool& tool) {
   return record;
 }
 
+// A turning insert: the cutting part's points as a closed outline of
+// (axial, radial) points; an outline that bounds nothing cuts nothing.
+CutRecord turningRecord(const Tool& tool) {
+  CutRecord record;
+  const ToolPartShape* part = tool.part(SIM_PART_CUTTING);
+  if (!part) return record;
+  const std::optional<Profile> outline = insertOutline(part->profile);
+  if (!outline) return record;
+  record.shape = tool.turning;
+  record.profile = profileBlock(*outline);
+  const std::vector<glm::dvec2> points = polyline(*outline, kInsertBoxTolerance);
+  glm::dvec2 lo(INFINITY), hi(-INFINITY);
+  for (const glm::dvec2& p : points) {
+    lo = glm::min(lo, p);
+    hi = glm::max(hi, p);
+  }
+  // The chords of arcs stay inside them by up to the tolerance.
+  lo -= kInsertBoxTolerance;
+  hi += kInsertBoxTolerance;
+  record.insertOffset[0] = static_cast<float>(lo.x);
+  record.insertOffset[1] = static_cast<float>(lo.y);
+  record.insertSize[0] = static_cast<float>(hi.x - lo.x);
+  record.insertSize[1] = static_cast<float>(hi.y - lo.y);
+  record.moveParameter = tool.insertSide < 0 ? 1.0f : -1.0f;
+  // The insert's reach from its tip sizes what the view treats as the tool.
+  record.widest = record.outerRadius = static_cast<float>(0.5 * std::min(hi.x - lo.x, hi.y - lo.y));
+  record.lowest = static_cast<float>(lo.y);
+  record.highest = static_cast<float>(hi.y);
+  record.valid = true;
+  return record;
+}
+
 CutRecord collisionRecord(const ToolPartShape* part, Purpose purpose) {
   CutRecord record;
   if (!part) return record;
@@ -168,9 +203,38 @@ ProfileBlock profileBlock(const Profile& profile) {
   return block;
 }
 
+std::optional<Profile> insertOutline(const Profile& points) {
+  Profile outline = points;
+  removeRedundantPoints(outline);
+  if (outline.vertices.size() < 3) return std::nullopt;
+  if (!isClosed(outline)) {
+    ProfileVertex back;
+    back.point = outline.vertices.front().point;
+    outline.vertices.push_back(back);
+  } else {
+    outline.vertices.back().point = outline.vertices.front().point;
+  }
+  if (outline.segmentCount() > kMaxProfileSegments) return std::nullopt;
+  for (size_t v = 1; v < outline.vertices.size(); ++v) {
+    if (!outline.isArc(v)) continue;
+    const ProfileVertex& end = outline.vertices[v];
+    const glm::dvec2 start = outline.vertices[v - 1].point;
+    if (glm::length(end.point - end.centre) <= kSmallestInsertLength ||
+        glm::length(start - end.centre) <= kSmallestInsertLength)
+      return std::nullopt;
+  }
+  // Signed area of the outline's chords: nothing cut by a flat outline.
+  const std::vector<glm::dvec2> points2 = polyline(outline, kInsertBoxTolerance);
+  double area = 0;
+  for (size_t i = 0; i + 1 < points2.size(); ++i)
+    area += points2[i].x * points2[i + 1].y - points2[i + 1].x * points2[i].y;
+  if (std::abs(area) / 2 <= kSmallestInsertLength * kSmallestInsertLength) return std::nullopt;
+  return outline;
+}
+
 ToolCutRecords buildCutRecords(const Tool& tool) {
   ToolCutRecords records;
-  records[0] = cuttingRecord(tool);
+  records[0] = tool.turning != SIM_TURNING_NONE ? turningRecord(tool) : cuttingRecord(tool);
   records[1] = collisionRecord(tool.part(SIM_PART_SHOULDER), Purpose::Collision1);
   const ToolPartShape* shaft = tool.part(SIM_PART_SHAFT);
   records[2] = collisionRecord(shaft ? shaft : tool.part(SIM_PART_SHAFT_ALTERNATE), Purpose::Collision2);

@@ -39,6 +39,9 @@ enum : uint32_t {
   kShapeRevolvedConvex = 6, kShapeRevolvedConcave = 7, kShapeRevolvedWithArcs = 8,
   kShapeExtrudedConcave = 9, kShapeExtruded = 10, kShapeExtrudedConvex = 11,
 };
+// Cutting records of turning tools take the revolved collision kinds' codes:
+// the insert outline is in the profile block as (axial, radial) points.
+enum : uint32_t { kShapeTurning = 6, kShapeGrooving = 7, kShapeThreading = 8 };
 
 struct CutRecord {
   bool valid = false;
@@ -60,6 +63,11 @@ struct CutRecord {
   // Extruded-family records of a turned profile on a tilted part axis: the
   // turned-profile shape that cuts it (custom, closed or convex; 0: none).
   uint32_t turnedShape = 0;
+  // Turning inserts: the outline's bounding rectangle (corner and size,
+  // (axial, radial) from the reference point) and the value their moves'
+  // records carry as parameter (the insert side: -1 as given, +1 mirrored).
+  float insertOffset[2] = {0, 0}, insertSize[2] = {0, 0};
+  float moveParameter = 0;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };
@@ -70,6 +78,17 @@ using ToolCutRecords = std::array<CutRecord, kPurposeCount>;
 inline constexpr double kClearance = 0.002;
 inline constexpr double kSecondClearance = 0.012;
 inline constexpr double kOffsetTolerance = 0.01;
+
+// Insert outlines: chords of arcs within this of them for the bounding
+// rectangle; lengths (arc radii, the side of the smallest area) at or below
+// the smallest one bound nothing.
+inline constexpr double kInsertBoxTolerance = 0.001;
+inline constexpr double kSmallestInsertLength = 1e-6;
+
+// A turning insert's outline from the cutting part's points: at least 3
+// points, closed back to the first, up to 128 segments, arcs of a radius
+// above the smallest length, an area; none otherwise.
+std::optional<Profile> insertOutline(const Profile& points);
 
 ToolCutRecords buildCutRecords(const Tool& tool);
 

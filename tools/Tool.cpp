@@ -51,6 +51,9 @@ Tool buildTool(const SIM_ToolRecord& record, const HolderGeometry* holder, int32
   tool.holderIndex = holderIndex;
   tool.mountingSide = record.mountingSide;
   tool.mountingSide2 = record.mountingSide2;
+  // An unknown turning code makes no turning tool.
+  if (record.turning >= SIM_TURNING_TURN && record.turning <= SIM_TURNING_THREAD) tool.turning = record.turning;
+  tool.insertSide = record.insertSide < 0 ? -1 : 1;
   const uint32_t colour = packColour(glm::vec3(tool.colour));
 
   const uint32_t partCount = record.parts ? record.partCount : 0;

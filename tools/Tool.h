@@ -50,6 +50,10 @@ struct Tool {
   // part's axis is not +Y.
   std::optional<glm::dmat3> orientation;
   uint32_t mountingSide = 0, mountingSide2 = 0;
+  // Turning tools: the cutting shape (SIM_TURNING_*, 0 for none) and the
+  // insert side (-1 mirrored).
+  uint32_t turning = SIM_TURNING_NONE;
+  int32_t insertSide = 0;
 
   const ToolPartShape* part(uint32_t kind) const;
 };

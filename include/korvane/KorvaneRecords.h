@@ -272,6 +272,27 @@ enum {
   SIM_PART_EXTRA_PROFILE = 5
 };
 
+/* Turning tools (SIM_ToolRecord.turning). The cutting part's points are the
+ * insert outline in the lathe's working plane, from the insert's reference
+ * point (the tip the toolpath leads): x along the lathe axis (toolpath Z),
+ * y across it, away from the work (the tool axis); its profile kind and
+ * placement are not read. The outline is closed (back to the first point if
+ * the last differs) with 3 to 128 segments, encloses an area, and arcs
+ * (segment types 1 and 2) have a radius above 0; any other outline cuts
+ * nothing. A turning move's tool axis in the toolpath (SIM_ToolpathMove) is
+ * the insert's y direction: +X for a tool on the +X side of the work. The
+ * work turns about the toolpath's Z axis through its origin; a turning move
+ * moves in the (Z, X) plane and X is a radius. After every run of turning
+ * moves, material that an empty layer across the axis separates at the +Z
+ * end (the end away from the chuck) falls away: a groove to the axis parts
+ * the piece off. */
+enum {
+  SIM_TURNING_NONE = 0,
+  SIM_TURNING_TURN = 6,   /* turning and facing inserts */
+  SIM_TURNING_GROOVE = 7, /* grooving and parting-off */
+  SIM_TURNING_THREAD = 8  /* threading */
+};
+
 /* Profile kinds: 1 revolved about the tool axis; 0 and 2 extruded. */
 enum {
   SIM_PROFILE_EXTRUDED = 0,
@@ -320,7 +341,10 @@ typedef struct SIM_ToolRecord {
   float mountPoint[3];    /* in holder coordinates */
   uint32_t reserved336;   /* the view answers 2 */
   uint32_t reserved340;   /* the view answers 2 */
-  uint8_t reserved344[12];
+  uint32_t turning;       /* SIM_TURNING_*: a turning tool, whose cutting part is the insert outline */
+  int32_t insertSide;     /* turning tools: 0 or 1 the outline as given; -1 mirrored across the
+                             axial direction (a tool for the other hand) */
+  uint8_t reserved352[4];
   uint32_t mountingSide;
   uint8_t reserved360[16];
   uint32_t mountingSide2;
@@ -338,6 +362,8 @@ SIM_ASSERT_OFFSET(SIM_ToolRecord, description, 60);
 SIM_ASSERT_OFFSET(SIM_ToolRecord, holder, 316);
 SIM_ASSERT_OFFSET(SIM_ToolRecord, deriveMountPoint, 320);
 SIM_ASSERT_OFFSET(SIM_ToolRecord, mountPoint, 324);
+SIM_ASSERT_OFFSET(SIM_ToolRecord, turning, 344);
+SIM_ASSERT_OFFSET(SIM_ToolRecord, insertSide, 348);
 SIM_ASSERT_OFFSET(SIM_ToolRecord, reserved336, 336);
 SIM_ASSERT_OFFSET(SIM_ToolRecord, reserved340, 340);
 SIM_ASSERT_OFFSET(SIM_ToolRecord, mountingSide, 356);
