@@ -48,17 +48,61 @@ SIM_ProfilePoint arc(double radius, double height, double centreRadius, double c
 
 }  // namespace
 
-std::vector<SIM_ProfilePoint> profileOf(const EndMill& mill) {
+namespace {
+
+// The insert's sides reach this far from the nose.
+constexpr double kInsertSide = 12.0;
+// A grooving blade's height above its edge.
+constexpr double kBladeHeight = 20.0;
+// The plate an insert or blade is drawn as.
+constexpr double kInsertThickness = 4.0;
+
+// A rhombus of the included angle standing on its acute corner, rounded by
+// the nose radius; the lowest point of the nose at (0, 0).
+std::vector<SIM_ProfilePoint> turningInsert(const HostTool& insert) {
+  const double half = insert.angle / 2 * M_PI / 180, r = insert.cornerRadius;
+  const double sx = std::sin(half), cy = std::cos(half);
+  const double tangent = r / std::tan(half), centre = r / std::sin(half);
+  const double lift = centre - r;  // the sharp corner lies this far below the nose
+  auto at = [&](double along, int side) { return straight(side * sx * along, cy * along - lift); };
+  std::vector<SIM_ProfilePoint> points{at(tangent, 1), at(kInsertSide, 1)};
+  const SIM_ProfilePoint right = points.back(), left = at(kInsertSide, -1);
+  points.push_back(straight(right.x + left.x, right.y + left.y + lift));
+  points.push_back(left);
+  points.push_back(at(tangent, -1));
+  points.push_back(arc(points.front().x, points.front().y, 0, r));
+  return points;
+}
+
+// A blade of the width, its lower corners rounded, led by the middle of its
+// edge.
+std::vector<SIM_ProfilePoint> groovingBlade(const HostTool& blade) {
+  const double w = blade.width / 2, r = blade.cornerRadius;
+  std::vector<SIM_ProfilePoint> points{straight(-w + r, 0)};
+  if (w - r > 0) points.push_back(straight(w - r, 0));
+  if (r > 0) points.push_back(arc(w, r, w - r, r));
+  points.push_back(straight(w, kBladeHeight));
+  points.push_back(straight(-w, kBladeHeight));
+  points.push_back(straight(-w, r));
+  if (r > 0) points.push_back(arc(-w + r, 0, -w + r, r));
+  return points;
+}
+
+}  // namespace
+
+std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
+  if (mill.kind == HostTool::Kind::Turn) return turningInsert(mill);
+  if (mill.kind == HostTool::Kind::Groove) return groovingBlade(mill);
   const double r = mill.diameter / 2, length = mill.length;
   std::vector<SIM_ProfilePoint> points{straight(0, 0)};
   switch (mill.kind) {
-    case EndMill::Kind::Flat:
+    case HostTool::Kind::Flat:
       points.push_back(straight(r, 0));
       break;
-    case EndMill::Kind::Ball:
+    case HostTool::Kind::Ball:
       points.push_back(arc(r, r, 0, r));
       break;
-    case EndMill::Kind::BullNose: {
+    case HostTool::Kind::BullNose: {
       const double c = mill.cornerRadius;
       if (r - c > 1e-9) points.push_back(straight(r - c, 0));
       points.push_back(arc(r, c, r - c, c));
@@ -70,27 +114,42 @@ std::vector<SIM_ProfilePoint> profileOf(const EndMill& mill) {
   return points;
 }
 
-EndMill ToolLibrary::millOf(const std::vector<std::string>& fields, const std::string& where) {
+HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::string& where) {
   // fields: kind and its numbers
-  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball or bull)");
-  EndMill mill;
+  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball, bull, turn or groove)");
+  HostTool mill;
   const std::string& kind = fields[0];
   const size_t numbers = fields.size() - 1;
   if (kind == "flat" || kind == "ball") {
-    mill.kind = kind == "flat" ? EndMill::Kind::Flat : EndMill::Kind::Ball;
+    mill.kind = kind == "flat" ? HostTool::Kind::Flat : HostTool::Kind::Ball;
     if (numbers != 2) throw ToolError(where + ": " + kind + " needs a diameter and a length");
     mill.diameter = positive(fields[1], "the diameter", where);
     mill.length = positive(fields[2], "the length", where);
   } else if (kind == "bull") {
-    mill.kind = EndMill::Kind::BullNose;
+    mill.kind = HostTool::Kind::BullNose;
     if (numbers != 3) throw ToolError(where + ": bull needs a diameter, a corner radius and a length");
     mill.diameter = positive(fields[1], "the diameter", where);
     mill.cornerRadius = positive(fields[2], "the corner radius", where);
     mill.length = positive(fields[3], "the length", where);
     if (mill.cornerRadius > mill.diameter / 2)
       throw ToolError(where + ": the corner radius is larger than half the diameter");
+  } else if (kind == "turn") {
+    mill.kind = HostTool::Kind::Turn;
+    if (numbers != 2) throw ToolError(where + ": turn needs an included angle and a nose radius");
+    mill.angle = positive(fields[1], "the included angle", where);
+    mill.cornerRadius = positive(fields[2], "the nose radius", where);
+    if (mill.angle < 20 || mill.angle > 90) throw ToolError(where + ": the included angle lies outside 20 to 90 degrees");
+    if (mill.cornerRadius > 2) throw ToolError(where + ": the nose radius is above 2");
+    return mill;
+  } else if (kind == "groove") {
+    mill.kind = HostTool::Kind::Groove;
+    if (numbers != 2) throw ToolError(where + ": groove needs a width and a corner radius");
+    mill.width = positive(fields[1], "the width", where);
+    mill.cornerRadius = fields[2] == "0" ? 0 : positive(fields[2], "the corner radius", where);
+    if (mill.cornerRadius > mill.width / 2) throw ToolError(where + ": the corner radius is larger than half the width");
+    return mill;
   } else {
-    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball or bull)");
+    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball, bull, turn or groove)");
   }
   if (mill.length < mill.diameter / 2) throw ToolError(where + ": the length is shorter than the tool's tip");
   return mill;
@@ -105,7 +164,7 @@ void ToolLibrary::readText(const std::string& text, const std::string& name) {
     const std::vector<std::string> fields = split(line, ' ');
     if (fields.empty()) continue;
     const std::string where = name + ":" + std::to_string(number);
-    add(toolNumber(fields[0], where), millOf({fields.begin() + 1, fields.end()}, where));
+    add(toolNumber(fields[0], where), toolOf({fields.begin() + 1, fields.end()}, where));
   }
 }
 
@@ -121,10 +180,10 @@ void ToolLibrary::addOption(const std::string& option) {
   const std::vector<std::string> fields = split(option, ':');
   const std::string where = "--tool " + option;
   if (fields.empty()) throw ToolError(where + ": empty");
-  add(toolNumber(fields[0], where), millOf({fields.begin() + 1, fields.end()}, where));
+  add(toolNumber(fields[0], where), toolOf({fields.begin() + 1, fields.end()}, where));
 }
 
-void ToolLibrary::add(int number, const EndMill& mill) { mills_[number] = mill; }
+void ToolLibrary::add(int number, const HostTool& mill) { mills_[number] = mill; }
 
 SIM_ToolTableRecord ToolLibrary::record() {
   profiles_.clear();
@@ -134,8 +193,9 @@ SIM_ToolTableRecord ToolLibrary::record() {
     profiles_.push_back(profileOf(mill));
     SIM_ToolPart part{};
     part.kind = SIM_PART_CUTTING;
-    part.profileKind = SIM_PROFILE_REVOLVED;
+    part.profileKind = mill.lathe() ? SIM_PROFILE_EXTRUDED_SYMMETRIC : SIM_PROFILE_REVOLVED;
     part.axis[1] = 1.0;  // tool coordinates have the spindle axis along +y
+    part.depth = mill.lathe() ? kInsertThickness : 0;
     part.points = profiles_.back().data();
     part.pointCount = profiles_.back().size();
     parts_.push_back(part);
@@ -147,6 +207,8 @@ SIM_ToolTableRecord ToolLibrary::record() {
     tool.partCount = 1;
     tool.holder = 0;
     tool.deriveMountPoint = 1;
+    if (mill.kind == HostTool::Kind::Turn) tool.turning = SIM_TURNING_TURN;
+    if (mill.kind == HostTool::Kind::Groove) tool.turning = SIM_TURNING_GROOVE;
     records_.push_back(tool);
   }
   SIM_ToolTableRecord table{};

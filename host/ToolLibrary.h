@@ -1,11 +1,15 @@
 #pragma once
 // The sample host's tool table: flat, ball and bull-nose end mills by
-// diameter, corner radius and length, from a text file or the command line,
-// turned into the view's tool records. Tool n is named "T<n>".
+// diameter, corner radius and length, and lathe inserts, from a text file or
+// the command line, turned into the view's tool records. Tool n is named
+// "T<n>".
 //
 // File lines: "T<n> flat <diameter> <length>", "T<n> ball <diameter>
-// <length>", "T<n> bull <diameter> <corner radius> <length>"; millimetres;
-// '#' starts a comment. The command line takes the same as
+// <length>", "T<n> bull <diameter> <corner radius> <length>", "T<n> turn
+// <included angle> <nose radius>" (a rhombic insert standing on its rounded
+// acute corner, which leads), "T<n> groove <width> <corner radius>" (a
+// grooving and parting blade led by the middle of its edge); millimetres and
+// degrees; '#' starts a comment. The command line takes the same as
 // "<n>:flat:<diameter>:<length>" and so on.
 #include <deque>
 #include <map>
@@ -17,12 +21,15 @@
 
 namespace host {
 
-struct EndMill {
-  enum class Kind { Flat, Ball, BullNose };
+struct HostTool {
+  enum class Kind { Flat, Ball, BullNose, Turn, Groove };
   Kind kind = Kind::Flat;
-  double diameter = 0;
-  double cornerRadius = 0;
-  double length = 0;
+  double diameter = 0;      // mills
+  double cornerRadius = 0;  // bull-nose mills, grooving blades; turning inserts: the nose radius
+  double length = 0;        // mills
+  double angle = 0;         // turning inserts: the included angle, degrees
+  double width = 0;         // grooving blades
+  bool lathe() const { return kind == Kind::Turn || kind == Kind::Groove; }
 };
 
 class ToolError : public std::runtime_error {
@@ -37,10 +44,10 @@ class ToolLibrary {
   void readFile(const std::string& path);
   // "<n>:<kind>:<numbers...>"; throws ToolError.
   void addOption(const std::string& option);
-  void add(int number, const EndMill& mill);
+  void add(int number, const HostTool& mill);
 
   bool has(int number) const { return mills_.count(number) != 0; }
-  const std::map<int, EndMill>& mills() const { return mills_; }
+  const std::map<int, HostTool>& mills() const { return mills_; }
   static std::string nameOf(int number) { return "T" + std::to_string(number); }
 
   // The tool table record; it points into this library until it changes.
@@ -50,16 +57,18 @@ class ToolLibrary {
   SIM_ToolTableRecord record();
 
  private:
-  static EndMill millOf(const std::vector<std::string>& fields, const std::string& where);
+  static HostTool toolOf(const std::vector<std::string>& fields, const std::string& where);
 
-  std::map<int, EndMill> mills_;
+  std::map<int, HostTool> mills_;
   std::deque<std::vector<SIM_ProfilePoint>> profiles_;
   std::deque<SIM_ToolPart> parts_;
   std::vector<SIM_ToolRecord> records_;
   SIM_HolderRecord spindleHolder_{};
 };
 
-// The cutting profile of an end mill, from the tip (radius, height) up.
-std::vector<SIM_ProfilePoint> profileOf(const EndMill& mill);
+// The cutting profile of an end mill, from the tip (radius, height) up; of
+// a lathe insert, its outline (along the lathe axis, away from the work)
+// from the point that leads.
+std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill);
 
 }  // namespace host

@@ -331,7 +331,7 @@ void checkTools(const host::Program& program, const host::ToolLibrary& tools, co
 
 double largestRadius(const host::ToolLibrary& tools) {
   double r = 0;
-  for (const auto& [number, mill] : tools.mills()) r = std::max(r, mill.diameter / 2);
+  for (const auto& [number, mill] : tools.mills()) r = std::max(r, mill.lathe() ? mill.width / 2 : mill.diameter / 2);
   return r;
 }
 

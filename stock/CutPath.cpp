@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cassert>
 
+#include "stock/TurningCut.h"
+
 namespace stock {
 
 ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table) {
@@ -45,8 +47,9 @@ bool CutPath::applyMoveParameters() {
   bool changed = false;
   for (size_t m = 0; m < tools_.toolOfMove.size(); ++m) {
     const int32_t tool = tools_.toolOfMove[m];
-    const float value = tool >= 0 ? tools_.cutRecords[size_t(tool)].moveParameter : 0.0f;
-    changed = moves_.setParameter(m, value) || changed;
+    const tools::CutRecord* record = tool >= 0 ? &tools_.cutRecords[size_t(tool)] : nullptr;
+    const bool turning = record && record->valid && isTurningShape(record->shape);
+    changed = moves_.setParameter(m, record ? record->moveParameter : 0.0f, turning) || changed;
   }
   return changed;
 }

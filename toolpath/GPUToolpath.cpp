@@ -112,12 +112,23 @@ Toolpath::GPUToolpath Toolpath::GPUToolpath::build(const Toolpath& toolpath, con
   return out;
 }
 
-bool Toolpath::GPUToolpath::setParameter(size_t move, float value) {
+bool Toolpath::GPUToolpath::setParameter(size_t move, float value, bool turning) {
   const uint32_t first = move == 0 ? 0 : endRecord_[move - 1] + 1;
   bool changed = false;
   for (uint32_t k = first; k <= endRecord_[move]; ++k) {
-    changed = changed || records_[k].parameter != value;
-    records_[k].parameter = value;
+    GPUMoveRecord& r = records_[k];
+    changed = changed || r.parameter != value;
+    r.parameter = value;
+    if (turning && r.i == 0 && r.j == 0 && r.k == 1) {
+      if (turnedAxes_.empty()) turnedAxes_.resize(records_.size(), false);
+      turnedAxes_[k] = true;
+      r.i = 1, r.k = 0;
+      changed = true;
+    } else if (!turning && !turnedAxes_.empty() && turnedAxes_[k]) {
+      turnedAxes_[k] = false;  // another table's tool: the axis comes back
+      r.i = 0, r.k = 1;
+      changed = true;
+    }
   }
   return changed;
 }

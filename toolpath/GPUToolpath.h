@@ -30,13 +30,16 @@ class Toolpath::GPUToolpath {
   uint32_t moveOfRecord(size_t record) const { return moveOfRecord_[record]; }
   size_t moveCount() const { return endRecord_.size(); }
   // Sets the parameter of every record of move (a turning insert's side);
-  // true when one changed.
-  bool setParameter(size_t move, float value);
+  // true when one changed. Turning moves whose records keep the spindle's
+  // +Z as tool axis (a toolpath that gives no tool direction) get +X, the
+  // insert pointing away from the work on the +X side.
+  bool setParameter(size_t move, float value, bool turning = false);
 
  private:
   std::vector<toolpath::GPUMoveRecord> records_;
   std::vector<uint32_t> endRecord_;
   std::vector<uint32_t> moveOfRecord_;
+  std::vector<bool> turnedAxes_;  // records whose +Z axis became +X for turning; empty for none
 };
 
 }  // namespace toolpath

@@ -17,7 +17,6 @@
 #define NODE_WORDS_BINDING GPU_CUT_NODE_WORDS_BINDING
 #define SIGN_FIELD_BINDING GPU_CUT_SIGN_FIELD_BINDING
 #include "StockLattice.glsl"
-#include "SweepPieces.glsl"
 
 layout(std430, binding = GPU_CUT_CHUNK_INDEX_BINDING) readonly buffer ChunkIndex { uint chunkIndex[]; };
 layout(std430, binding = GPU_CUT_MOVE_RECORDS_BINDING) readonly buffer MoveRecords { GPUMoveRecord moveRecords[]; };

@@ -28,6 +28,7 @@
 #define MOVE_SHARED shared
 #define CUT_GROUP_SIZE GPU_CUT_GROUP_SIZE
 #endif
+#include "ShaderContract.h"
 #include "SweepBox.h"
 
 layout(local_size_x = CUT_GROUP_SIZE) in;

@@ -280,7 +280,9 @@ enum {
  * the last differs) with 3 to 128 segments, encloses an area, and arcs
  * (segment types 1 and 2) have a radius above 0; any other outline cuts
  * nothing. A turning move's tool axis in the toolpath (SIM_ToolpathMove) is
- * the insert's y direction: +X for a tool on the +X side of the work. The
+ * the insert's y direction: +X for a tool on the +X side of the work; a
+ * toolpath that leaves it at the spindle's +Z (no tool direction given)
+ * turns with +X. The
  * work turns about the toolpath's Z axis through its origin; a turning move
  * moves in the (Z, X) plane and X is a radius. After every run of turning
  * moves, material that an empty layer across the axis separates at the +Z

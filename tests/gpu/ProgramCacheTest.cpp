@@ -49,6 +49,22 @@ GLint linkStatus(GLuint program) {
   return ok;
 }
 
+// Every compute kernel compiles and links, in the variant this renderer
+// gets: a kernel that fails would only cut or draw nothing.
+TEST_F(ProgramCacheTest, EveryComputeKernelLinks) {
+  std::vector<std::string> failures;
+  gpu::setShaderErrorHook([&](const std::string& text) { failures.push_back(text.substr(0, 400)); });
+  int kernels = 0;
+  for (const auto& [name, text] : gpu::RenderShaderTable()) {
+    if (!std::string_view(name).ends_with(".comp")) continue;
+    ++kernels;
+    const size_t before = failures.size();
+    EXPECT_EQ(linkStatus(gpu::computeProgram(std::string("Shaders\\") + std::string(name))), GL_TRUE) << name;
+    EXPECT_EQ(failures.size(), before) << name << ": " << (failures.empty() ? "" : failures.back());
+  }
+  EXPECT_GT(kernels, 30);
+}
+
 TEST_F(ProgramCacheTest, SameWindowReusesTheProgramAndAnotherWindowCompilesAgain) {
   gpu::ProgramCache& cache = gpu::renderProgramCache();
   const uint64_t linksBefore = cache.linkCount();

@@ -321,6 +321,73 @@ class OneMachineHolder final : public tools::MachineHolders {
   tools::HolderGeometry own_;
 };
 
+// Turning tools: the insert outline becomes the cutting record with its
+// bounding rectangle, shape and side; outlines that bound nothing cut
+// nothing.
+TEST(CutRecordTest, TurningInsertsAndOutlinesThatBoundNothing) {
+  using testsupport::arcTo;
+  using testsupport::straightTo;
+  // A round insert of n straight segments, closed.
+  auto polygon = [](int n) {
+    testsupport::Points points{straightTo(0, 0)};
+    for (int i = 1; i < n; ++i)
+      points.push_back(straightTo(float(std::sin(2 * M_PI * i / n)), float(1 - std::cos(2 * M_PI * i / n))));
+    points.push_back(straightTo(0, 0));
+    return points;
+  };
+  const testsupport::Points most = polygon(128), tooMany = polygon(129);
+  struct Case {
+    const char* name;
+    testsupport::Points outline;
+    uint32_t turning;
+    int32_t side;
+    bool valid;
+    float box[4];  // offset, size
+  };
+  const Case cases[] = {
+      {"triangle, closed by the table", {straightTo(0, 0), straightTo(2, 4), straightTo(-1, 3)}, SIM_TURNING_TURN, 0, true,
+       {-1, 0, 3, 4}},
+      {"round insert of two arcs",
+       {straightTo(0, 0), arcTo(SIM_SEGMENT_ARC_CCW, 0, 4, 0, 2), arcTo(SIM_SEGMENT_ARC_CCW, 0, 0, 0, 2)},
+       SIM_TURNING_GROOVE, -1, true, {-2, 0, 4, 4}},
+      {"128 segments", most, SIM_TURNING_THREAD, 1, true, {-1, 0, 2, 2}},
+      {"129 segments", tooMany, SIM_TURNING_TURN, 0, false, {}},
+      {"two points", {straightTo(0, 0), straightTo(2, 4)}, SIM_TURNING_TURN, 0, false, {}},
+      {"no area", {straightTo(0, 0), straightTo(2, 4), straightTo(4, 8)}, SIM_TURNING_TURN, 0, false, {}},
+      {"arc of radius 0",
+       {straightTo(0, 0), straightTo(2, 0), arcTo(SIM_SEGMENT_ARC_CCW, 2, 0, 2, 0), straightTo(0, 3)},
+       SIM_TURNING_TURN, 0, false, {}},
+  };
+  for (const Case& c : cases) {
+    testsupport::ToolTableBuilder b;
+    SIM_ToolRecord& tool = b.addTool("T", {{SIM_PART_CUTTING, c.outline}});
+    tool.turning = c.turning;
+    tool.insertSide = c.side;
+    b.parts.back()[0].profileKind = SIM_PROFILE_EXTRUDED;
+    tools::ToolTable table;
+    table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+    const tools::CutRecord& r = table.cutRecords(0)[0];
+    EXPECT_EQ(r.valid, c.valid) << c.name;
+    if (!c.valid) continue;
+    EXPECT_EQ(r.shape, c.turning) << c.name;
+    EXPECT_EQ(r.moveParameter, c.side < 0 ? 1.0f : -1.0f) << c.name;
+    for (int k = 0; k < 2; ++k) {
+      EXPECT_NEAR(r.insertOffset[k], c.box[k], 2 * tools::kInsertBoxTolerance) << c.name;
+      EXPECT_NEAR(r.insertSize[k], c.box[2 + k], 4 * tools::kInsertBoxTolerance) << c.name;
+    }
+    uint32_t segments = 0;
+    std::memcpy(&segments, r.profile.data(), 4);
+    EXPECT_EQ(segments, c.outline.size() - (c.outline.back().x == c.outline.front().x &&
+                                            c.outline.back().y == c.outline.front().y ? 1 : 0)) << c.name;
+  }
+  // An unknown turning code makes an ordinary (milling) record.
+  testsupport::ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}}).turning = 5;
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeFlat);
+}
+
 TEST(ToolTableTest, MachineHoldersPastTheHostOnesAndAdoptedMeshes) {
   ToolTableBuilder b;
   b.addHolder("");  // no mesh of its own
