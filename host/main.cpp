@@ -40,8 +40,9 @@ void usage() {
                "  program.nc         G-code to play; without it the built-in main job runs\n"
                "  --lathe            read program.nc as a lathe program: X is the radius (G8) or the\n"
                "                     diameter (G7), Z the spindle axis, T0101 changes the tool at once\n"
-               "  --tools FILE       tool table: lines 'T1 flat|ball D L' or 'T1 bull D R L' (mm)\n"
-               "  --tool N:KIND:...  one tool, e.g. 1:ball:3.175:25.4 or 2:bull:10:1:40\n"
+               "  --tools FILE       tool table: lines 'T1 flat|ball D L' or 'T1 bull D R L' (mm), lathe\n"
+               "                     inserts 'T1 turn ANGLE NOSE' and 'T2 groove WIDTH CORNER'\n"
+               "  --tool N:KIND:...  one tool, e.g. 1:ball:3.175:25.4, 2:bull:10:1:40 or 3:turn:55:0.4\n"
                "  --stock X0,Y0,Z0,X1,Y1,Z1  stock box (mm); default: around the feed moves\n"
                "  --bar D,LENGTH     a bar stock along Z (mm), its front at the highest cut; lathe\n"
                "                     programs get one from their largest |X| without --stock\n"
@@ -715,7 +716,9 @@ int run(const Options& o) {
   SIM_SetToolpathMode(view, o.toolpathMode);
   SIM_SetToolpathDisplay(view, &o.display);
   SIM_SetCuttingPlane(view, &o.section);
-  SIM_SetView(view, 0);  // isometric, once the stock is there
+  // Once the stock is there: a lathe's part from the front, its profile
+  // against the sky; anything else from the corner.
+  SIM_SetView(view, program.lathe ? SIM_VIEW_FRONT : SIM_VIEW_ISOMETRIC);
   for (const auto& [code, argument] : o.commands) SIM_Command(view, code, argument);
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 

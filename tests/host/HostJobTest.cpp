@@ -32,6 +32,36 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
   ASSERT_EQ(table.toolCount, 4u);
   EXPECT_STREQ(table.tools[3].name, "T7");
   EXPECT_EQ(table.tools[0].parts[0].axis[1], 1.0) << "the spindle axis in tool coordinates";
+  EXPECT_EQ(table.tools[0].turning, uint32_t{SIM_TURNING_NONE});
+
+  // Lathe inserts: closed outlines led by their lowest point.
+  host::ToolLibrary lathe;
+  lathe.readText("T1 turn 55 0.4\nT2 groove 3 0.2\nT3 groove 2 0\n", "lathe.txt");
+  const SIM_ToolTableRecord inserts = lathe.record();
+  ASSERT_EQ(inserts.toolCount, 3u);
+  const uint32_t kinds[] = {SIM_TURNING_TURN, SIM_TURNING_GROOVE, SIM_TURNING_GROOVE};
+  for (size_t t = 0; t < 3; ++t) {
+    EXPECT_EQ(inserts.tools[t].turning, kinds[t]);
+    const SIM_ToolPart& outline = inserts.tools[t].parts[0];
+    ASSERT_GE(outline.pointCount, 5u);
+    const SIM_ProfilePoint &first = outline.points[0], &last = outline.points[outline.pointCount - 1];
+    EXPECT_NEAR(first.x, last.x, 1e-5) << t;
+    EXPECT_NEAR(first.y, last.y, 1e-5) << t;
+    float lowest = 1e9f, left = 1e9f, right = -1e9f;
+    for (uint64_t p = 0; p < outline.pointCount; ++p) {
+      lowest = std::min(lowest, outline.points[p].y);
+      left = std::min(left, outline.points[p].x);
+      right = std::max(right, outline.points[p].x);
+    }
+    if (t == 0) {  // the nose, an arc about (0, r) whose lowest point leads
+      EXPECT_EQ(last.segment, uint32_t{SIM_SEGMENT_ARC_CCW});
+      EXPECT_NEAR(last.centreX, 0.0f, 1e-5);
+      EXPECT_NEAR(last.centreY, 0.4f, 1e-5);
+    } else {
+      EXPECT_NEAR(lowest, 0.0f, 1e-5) << t;
+      EXPECT_NEAR(right - left, t == 1 ? 3.0f : 2.0f, 1e-5) << "the blade's width";
+    }
+  }
 
   auto errorOf = [](const std::string& text) {
     try {
@@ -42,10 +72,12 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
     }
     return std::string("no error");
   };
-  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball or bull)");
+  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball, bull, turn or groove)");
   EXPECT_EQ(errorOf("\nT1 flat 6\n"), "tools.txt:2: flat needs a diameter and a length");
   EXPECT_EQ(errorOf("T1 bull 6 4 40\n"), "tools.txt:1: the corner radius is larger than half the diameter");
   EXPECT_EQ(errorOf("T1 ball -3 40\n"), "tools.txt:1: the diameter must be a positive number, got '-3'");
+  EXPECT_EQ(errorOf("T1 turn 120 0.4\n"), "tools.txt:1: the included angle lies outside 20 to 90 degrees");
+  EXPECT_EQ(errorOf("T1 groove 3 2\n"), "tools.txt:1: the corner radius is larger than half the width");
   EXPECT_THROW(host::ToolLibrary().addOption("x:flat:1:2"), host::ToolError);
 }
 

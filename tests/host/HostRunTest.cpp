@@ -136,11 +136,42 @@ TEST_F(HostRun, ADeepPlungeGivesTheRightSolidOrSaysTheCellsAreTooCoarse) {
 
 // A lathe program read as one: the pawn in diameter mode names no tool, so
 // the table's only tool cuts it; read as a mill's, G7 is refused.
-TEST_F(HostRun, ALatheProgramRunsWithTheTablesOnlyTool) {
-  const std::string common = "--headless --no-stl --no-png --at-once --tool 1:flat:1:20 --out " + out_.string() + " ";
-  Finished r = run(common + "--lathe " KORVANE_TEST_DATA "/lathe_pawn_g7.ngc");
+// The volume a binary STL encloses, from its triangles' signed tetrahedra.
+double enclosedVolume(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 84) return 0;
+  uint32_t count = 0;
+  std::memcpy(&count, bytes.data() + 80, 4);
+  double volume = 0;
+  for (uint32_t t = 0; t < count && 84 + 50 * (t + 1) <= bytes.size(); ++t) {
+    float v[9];
+    std::memcpy(v, bytes.data() + 84 + 50 * t + 12, sizeof v);
+    volume += (double(v[0]) * (double(v[4]) * v[8] - double(v[5]) * v[7]) -
+               double(v[1]) * (double(v[3]) * v[8] - double(v[5]) * v[6]) +
+               double(v[2]) * (double(v[3]) * v[7] - double(v[4]) * v[6])) / 6;
+  }
+  return volume;
+}
+
+// The pawn turned with the table's only insert: a part well inside its
+// bar, the same from the radius program and from its diameter twin, played
+// or cut at once.
+TEST_F(HostRun, ALatheProgramTurnsWithTheTablesOnlyTool) {
+  const std::string common = "--headless --no-png --tool 1:turn:35:0.4 --out " + out_.string() + " ";
+  Finished r = run(common + "--at-once --lathe " KORVANE_TEST_DATA "/lathe_pawn_g7.ngc");
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find(" moves, 1 tool changes"), std::string::npos) << r.output;
+  std::filesystem::rename(out_ / "lathe_pawn_g7.stl", out_ / "twin.stl");
+  r = run(common + "--lathe " KORVANE_TEST_DATA "/lathe_pawn.ngc");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  const double bar = M_PI * 13.5 * 13.5 * 46.3, part = enclosedVolume(out_ / "lathe_pawn.stl");
+  EXPECT_NE(r.output.find("bar of 27 mm diameter, 46.3 mm long"), std::string::npos) << r.output;
+  EXPECT_GT(part, 0.2 * bar);
+  EXPECT_LT(part, 0.6 * bar);
+  EXPECT_EQ(std::filesystem::file_size(out_ / "twin.stl"), std::filesystem::file_size(out_ / "lathe_pawn.stl"));
+  EXPECT_DOUBLE_EQ(enclosedVolume(out_ / "twin.stl"), part);
+
   r = run(common + KORVANE_TEST_DATA "/lathe_pawn_g7.ngc");
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.output.find("lathe_pawn_g7.ngc:4: G7 is a lathe code"), std::string::npos) << r.output;
@@ -167,7 +198,8 @@ TEST_F(HostRun, BadInputStopsWithAMessage) {
   for (const char* refused : {"--tool 1:drill:6:30", "--frobnicate", "--interactive", "--color-by speed",
                                "--toolpath-mode 11", "--stop-at 1.5", "--geometry vise.stl",
                                "--geometry fixture:/nonexistent/vise.stl", "--lathe", "--bar 10", "--bar -1,5",
-                               "--bar 10,5 --stock 0,0,0,1,1,1"}) {
+                               "--bar 10,5 --stock 0,0,0,1,1,1", "--tool 1:turn:95:0.4",
+                               "--tool 1:groove:2:1.5", "--tool 1:turn:55"}) {
     r = run(out + refused);
     EXPECT_EQ(r.exitCode, 2) << refused << ": " << r.output;
   }
