@@ -57,20 +57,28 @@ constexpr double kBladeHeight = 20.0;
 // The plate an insert or blade is drawn as.
 constexpr double kInsertThickness = 4.0;
 
-// A rhombus of the included angle standing on its acute corner, rounded by
-// the nose radius; the lowest point of the nose at (0, 0).
+// A rhombus of the included angle held for turning towards the chuck (-Z)
+// and facing towards the axis: its main edge rises from the nose 3 degrees
+// past the radial direction (a 93 degree approach), the other edge the
+// included angle further round, both towards +Z. The nose is rounded by its
+// radius; the reference point is the tip the programs lead, where the
+// nose's lowest axial and lowest radial tangents meet.
 std::vector<SIM_ProfilePoint> turningInsert(const HostTool& insert) {
-  const double half = insert.angle / 2 * M_PI / 180, r = insert.cornerRadius;
-  const double sx = std::sin(half), cy = std::cos(half);
-  const double tangent = r / std::tan(half), centre = r / std::sin(half);
-  const double lift = centre - r;  // the sharp corner lies this far below the nose
-  auto at = [&](double along, int side) { return straight(side * sx * along, cy * along - lift); };
-  std::vector<SIM_ProfilePoint> points{at(tangent, 1), at(kInsertSide, 1)};
-  const SIM_ProfilePoint right = points.back(), left = at(kInsertSide, -1);
-  points.push_back(straight(right.x + left.x, right.y + left.y + lift));
-  points.push_back(left);
-  points.push_back(at(tangent, -1));
-  points.push_back(arc(points.front().x, points.front().y, 0, r));
+  const double angle = insert.angle * M_PI / 180, r = insert.cornerRadius;
+  const double lean = 3 * M_PI / 180;
+  const double ax = std::sin(lean), ay = std::cos(lean);                  // main edge
+  const double bx = std::sin(lean + angle), by = std::cos(lean + angle);  // facing edge
+  const double tangent = r / std::tan(angle / 2), toCentre = r / std::sin(angle / 2);
+  const double mx = ax + bx, my = ay + by, m = std::hypot(mx, my);
+  const double cx = mx / m * toCentre, cy = my / m * toCentre;  // the nose centre from the sharp corner
+  const double ox = cx - r, oy = cy - r;                          // the tip from the sharp corner
+  auto at = [&](double along, double dx, double dy) { return straight(dx * along - ox, dy * along - oy); };
+  std::vector<SIM_ProfilePoint> points{at(tangent, ax, ay), at(kInsertSide, ax, ay)};
+  points.push_back(straight(kInsertSide * (ax + bx) - ox, kInsertSide * (ay + by) - oy));
+  points.push_back(at(kInsertSide, bx, by));
+  points.push_back(at(tangent, bx, by));
+  const SIM_ProfilePoint start = points.front();
+  points.push_back({SIM_SEGMENT_ARC_CW, start.x, start.y, float(cx - ox), float(cy - oy)});
   return points;
 }
 

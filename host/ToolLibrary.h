@@ -6,8 +6,8 @@
 //
 // File lines: "T<n> flat <diameter> <length>", "T<n> ball <diameter>
 // <length>", "T<n> bull <diameter> <corner radius> <length>", "T<n> turn
-// <included angle> <nose radius>" (a rhombic insert standing on its rounded
-// acute corner, which leads), "T<n> groove <width> <corner radius>" (a
+// <included angle> <nose radius>" (a rhombic insert for turning towards the
+// chuck and facing, led by its nose's tip), "T<n> groove <width> <corner radius>" (a
 // grooving and parting blade led by the middle of its edge); millimetres and
 // degrees; '#' starts a comment. The command line takes the same as
 // "<n>:flat:<diameter>:<length>" and so on.

@@ -53,10 +53,12 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
       left = std::min(left, outline.points[p].x);
       right = std::max(right, outline.points[p].x);
     }
-    if (t == 0) {  // the nose, an arc about (0, r) whose lowest point leads
-      EXPECT_EQ(last.segment, uint32_t{SIM_SEGMENT_ARC_CCW});
-      EXPECT_NEAR(last.centreX, 0.0f, 1e-5);
+    if (t == 0) {  // the nose, an arc about (r, r) from the tip it leads with
+      EXPECT_EQ(last.segment, uint32_t{SIM_SEGMENT_ARC_CW});
+      EXPECT_NEAR(last.centreX, 0.4f, 1e-5);
       EXPECT_NEAR(last.centreY, 0.4f, 1e-5);
+      EXPECT_GE(left, -1e-5f) << "nothing of the insert before its tip";
+      EXPECT_GE(lowest, -1e-5f);
     } else {
       EXPECT_NEAR(lowest, 0.0f, 1e-5) << t;
       EXPECT_NEAR(right - left, t == 1 ? 3.0f : 2.0f, 1e-5) << "the blade's width";
