@@ -10,6 +10,7 @@
 #include "gpu/SSBO.h"
 #include "stock/StockGrid.h"
 #include "stock/StockShape.h"
+#include "stock/TriangleMeshBuffers.h"
 
 namespace stock {
 
@@ -21,18 +22,8 @@ class MeshStockCreator {
   bool create(StockGrid& grid, const MeshShape& shape);
 
  private:
-  void upload(const std::shared_ptr<const StockMesh>& mesh);
-  void setMeshUniforms(unsigned program, const GridFrame& frame, const glm::mat4& toGrid) const;
-  // Chunk counts per triangle for rays through boxes grown by expand cells,
-  // summed into the work index; the total number of chunks, none when they
-  // cannot be numbered in 32 bits.
-  std::optional<uint64_t> splitWork(const GridFrame& frame, const glm::mat4& toGrid, int expand);
-  void dispatchChunks(unsigned program, uint64_t chunks) const;
-  void bindMesh() const;
-
-  std::shared_ptr<const StockMesh> mesh_;
-  uint32_t raysPerChunk_ = 16;
-  std::optional<gpu::SSBO> vertices_, triangles_, neighbours_, workIndex_, raySpans_, insideBits_;
+  TriangleMeshBuffers mesh_;
+  std::optional<gpu::SSBO> raySpans_, insideBits_;
 };
 
 }  // namespace stock
