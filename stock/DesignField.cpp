@@ -147,7 +147,7 @@ DesignField::Build DesignField::build(const GridFrame& frame, const std::shared_
   return result;
 }
 
-void DesignField::measure(const gpu::SSBO& vertices, uint32_t count, uint32_t stride, uint32_t positionOffset,
+void DesignField::measure(GLuint vertices, uint32_t count, uint32_t stride, uint32_t positionOffset,
                           uint32_t distanceOffset) {
   if (!ready_ || count == 0) return;
   const GLuint program = useProgram("Shaders\\VertexColorsFromDF.comp");
@@ -155,7 +155,7 @@ void DesignField::measure(const gpu::SSBO& vertices, uint32_t count, uint32_t st
   mesh_.bind();
   distances_->bindBase(0);
   triangles_->bindBase(1);
-  vertices.bindBase(8);
+  glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 8, vertices);
   setUint(program, "VertexCount", count);
   setUint(program, "VertexStride", stride);
   setUint(program, "PositionOffset", positionOffset);

@@ -11,6 +11,7 @@
 
 #include <glm/mat4x4.hpp>
 
+#include "gpu/GL.h"
 #include "gpu/SSBO.h"
 #include "stock/GridFrame.h"
 #include "stock/StockMesh.h"
@@ -39,8 +40,7 @@ class DesignField {
   // positions at positionOffset), the signed distance to the design (world
   // units, negative inside it) into the float at distanceOffset. Nothing
   // when the field is not ready.
-  void measure(const gpu::SSBO& vertices, uint32_t count, uint32_t stride, uint32_t positionOffset,
-               uint32_t distanceOffset);
+  void measure(GLuint vertices, uint32_t count, uint32_t stride, uint32_t positionOffset, uint32_t distanceOffset);
 
   // Bytes of the field's buffers.
   uint64_t bytes() const;

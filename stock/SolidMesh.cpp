@@ -1,6 +1,7 @@
 #include "stock/SolidMesh.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include <glm/geometric.hpp>
 
@@ -15,7 +16,8 @@ struct SolidVertex {
   float distance;
   uint32_t normal;
 };
-static_assert(sizeof(SolidVertex) == 20);
+static_assert(sizeof(SolidVertex) == 4 * SolidMesh::kFloatsPerVertex);
+static_assert(offsetof(SolidVertex, distance) == 4 * SolidMesh::kDistanceFloat);
 
 constexpr uint32_t kUseVertexNormal = 0x80000000u;
 
@@ -75,6 +77,7 @@ void SolidMesh::upload(const SurfaceMesh& mesh, uint32_t rgb, float specularWeig
     glBindBuffer(GL_SHADER_STORAGE_BUFFER, 0);
   }
   indexCount_ = static_cast<uint32_t>(mesh.triangles.size());
+  vertexCount_ = static_cast<uint32_t>(vertices.size());
 }
 
 }  // namespace stock

@@ -25,6 +25,12 @@ class SolidMesh {
   void upload(const SurfaceMesh& mesh, uint32_t rgb, float specularWeight, const std::vector<float>& distances = {},
               bool smooth = false);
 
+  // Vertices of five floats: the position (0-2), the compare distance (3)
+  // and the packed normal's bits (4).
+  static constexpr uint32_t kFloatsPerVertex = 5, kPositionFloat = 0, kDistanceFloat = 3;
+  GLuint vertexBuffer() const { return vertices_; }
+  uint32_t vertexCount() const { return vertexCount_; }
+
   GLuint vertexArray() const { return vertexArray_; }
   uint32_t indexCount() const { return indexCount_; }
   const gpu::SSBO& triangles() const { return *triangles_; }
@@ -32,7 +38,7 @@ class SolidMesh {
  private:
   GLuint vertexArray_ = 0, vertices_ = 0, indices_ = 0;
   std::optional<gpu::SSBO> triangles_;
-  uint32_t indexCount_ = 0;
+  uint32_t indexCount_ = 0, vertexCount_ = 0;
 };
 
 }  // namespace stock

@@ -41,6 +41,8 @@ class StockModel {
   // The lattice's contents changed (cuts): the surface is extracted again
   // before it is next shown.
   void markChanged() { ++contents_; }
+  // Changes with every change of the lattice's contents.
+  uint64_t contentsVersion() const { return contents_; }
   // Whether surface() would extract the lattice anew.
   bool surfaceStale() const { return built_ && extracted_ != contents_; }
   // Render thread: the cube list of the current contents (an empty one

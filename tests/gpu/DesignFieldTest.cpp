@@ -7,7 +7,10 @@
 
 #include <random>
 
+#include "api/StockRecords.h"
 #include "gpu/Dispatch.h"
+#include "stock/StockCollection.h"
+#include "stock/StockComparison.h"
 #include "stock/DesignField.h"
 #include "stock/StockGrid.h"
 #include "stock/StockMesh.h"
@@ -111,7 +114,7 @@ TEST_F(DesignFieldTest, DistancesMatchBruteForce) {
     }
     gpu::SSBO vertices(points.size() * 4);
     vertices.upload(points.data(), points.size() * 4);
-    field_.measure(vertices, uint32_t(points.size() / 4), 4, 0, 3);
+    field_.measure(vertices.id(), uint32_t(points.size() / 4), 4, 0, 3);
     const std::vector<float> measured = gpu::readBackAll<float>(vertices);
     int wrong = 0;
     double worst = 0;
@@ -138,9 +141,74 @@ TEST_F(DesignFieldTest, DistancesMatchBruteForce) {
   std::vector<float> one{0, 0, 0, 7};
   gpu::SSBO vertex(16);
   vertex.upload(one.data(), 16);
-  field_.measure(vertex, 1, 4, 0, 3);
+  field_.measure(vertex.id(), 1, 4, 0, 3);
   EXPECT_EQ(gpu::readBackAll<float>(vertex)[3], 7.0f);
   EXPECT_FALSE(field_.build(frame, std::make_shared<stock::StockMesh>(), glm::dmat4(1.0)).complete);
+}
+
+}  // namespace
+
+namespace {
+
+// A box soup from min to max.
+Soup boxSoup(const glm::dvec3& min, const glm::dvec3& max) {
+  bool filled[1][1][1] = {{{true}}};
+  Soup soup = testsupport::voxelMesh(filled, {0, 0, 0}, 1);
+  for (size_t i = 0; i < soup.size(); i += 3)
+    for (int k = 0; k < 3; ++k) soup[i + k] = float(min[k] + soup[i + k] * (max[k] - min[k]));
+  return soup;
+}
+
+// The stock's own surface against designs: every vertex of the stock's
+// welded surface at its exact distance to its own box (on it, within
+// 1/128 cell) and to a box with a lower top (the top face that height
+// above it).
+TEST_F(DesignFieldTest, AStockAgainstItsOwnShapeAndALowerTop) {
+  SIM_StockRecord record{};
+  record.identifier = 3;
+  record.kind = SIM_STOCK_BOX;
+  record.version = 4;
+  record.boxMin[0] = -6, record.boxMin[1] = -5, record.boxMin[2] = -4;
+  record.boxMax[0] = 6, record.boxMax[1] = 5, record.boxMax[2] = 4;
+  record.placement[0] = record.placement[5] = record.placement[10] = 1;
+  record.quality = 0.0f;
+  stock::StockCollection stocks;
+  stocks.setStock(api::stockDefinitionOf(record, 1.0));
+  std::optional<stock::StockDescription> description = stocks.stock(3);
+  ASSERT_TRUE(description && description->plan);
+  description->plan->budget.cells = 20'000;
+  stock::StockModel model(3);
+  model.build(*description, limits_);
+  ASSERT_TRUE(model.built());
+  const double h = model.grid().frame().exactCellSize;
+  stock::StockComparison comparison;
+  for (const double lowered : {0.0, 0.75}) {
+    const Soup soup = boxSoup({-6, -5, -4}, {6, 5, 4 - lowered});
+    stock::Design design;
+    design.mesh = std::make_shared<stock::StockMesh>(stock::StockMesh::fromTriangleSoup(soup));
+    design.revision = lowered == 0 ? 1 : 2;
+    ASSERT_TRUE(comparison.update(model, design)) << lowered;
+    EXPECT_TRUE(comparison.lastBuild().complete);
+    const stock::SolidMesh& mesh = comparison.mesh();
+    ASSERT_GT(mesh.vertexCount(), 100u);
+    gpu::SSBO copy(uint64_t{mesh.vertexCount()} * 20);
+    glBindBuffer(GL_COPY_READ_BUFFER, mesh.vertexBuffer());
+    glBindBuffer(GL_COPY_WRITE_BUFFER, copy.id());
+    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, copy.size());
+    const std::vector<float> vertices = gpu::readBackAll<float>(copy);
+    int onTop = 0, wrong = 0;
+    for (size_t v = 0; v + 4 < vertices.size(); v += 5) {
+      const glm::dvec3 p(vertices[v], vertices[v + 1], vertices[v + 2]);
+      if (p.z > 4 - h / 4 && std::abs(vertices[v + 3] - lowered) <= h / 128) ++onTop;
+      const double exact = bruteForce(soup, p);
+      if (lowered == 0) EXPECT_LE(std::abs(vertices[v + 3]), h / 128 * 1.01) << "on its own shape";
+      if (std::abs(vertices[v + 3] - exact) > h / 128 && ++wrong <= 3)
+        ADD_FAILURE() << "lowered " << lowered << ": (" << p.x << ", " << p.y << ", " << p.z << ") "
+                      << vertices[v + 3] << " for " << exact;
+    }
+    EXPECT_GT(onTop, 20) << lowered;
+    EXPECT_EQ(wrong, 0) << lowered;
+  }
 }
 
 }  // namespace
