@@ -60,6 +60,9 @@ void usage() {
                "  --timeout S        give up playing after S seconds (default 900)\n"
                "  --timings          print the time and peak memory of each phase at the end\n"
                "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n"
+               "  --design FILE      the design part, an STL model (mm): --geometry design:FILE\n"
+               "  --compare LO,HI    colour the stock by its distance to the design (mm): red below\n"
+               "                     LO (cut too deep), green within, blue above HI (material left)\n"
                "  --geometry ROLE:FILE  show an STL model (mm) as the design part (ROLE design), a\n"
                "                     fixture (fixture) or another model (other); repeatable\n"
                "  --toolpath-mode N  which moves the toolpath shows (0 all ... 10 current operation)\n"
@@ -93,6 +96,7 @@ struct Options {
   std::string out = "korvane-out";
   std::string machine;
   std::vector<std::pair<uint64_t, std::string>> geometries;  // role, STL file
+  std::optional<std::pair<double, double>> compare;           // the range on the design (mm)
   int width = 1600, height = 900;
   bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
   bool interactive = false;
@@ -215,6 +219,17 @@ Options optionsOf(int argc, char** argv) {
         throw InputError{"--geometry needs ROLE:FILE with ROLE design, fixture or other, got '" + text + "'"};
       if (!std::ifstream(file)) throw InputError{"--geometry: cannot read " + file};
       o.geometries.emplace_back(known->second, file);
+    } else if (arg == "--design") {
+      const std::string file = value();
+      if (!std::ifstream(file)) throw InputError{"--design: cannot read " + file};
+      o.geometries.emplace_back(SIM_GEOMETRY_WORKPIECE, file);
+    } else if (arg == "--compare") {
+      const std::string text = value();
+      const size_t comma = text.find(',');
+      if (comma == std::string::npos) throw InputError{"--compare needs the range's limits: LO,HI"};
+      const double lo = numberOf(text.substr(0, comma), "--compare"), hi = numberOf(text.substr(comma + 1), "--compare");
+      if (!(lo <= hi)) throw InputError{"--compare: the lower limit is above the upper one"};
+      o.compare = std::make_pair(lo, hi);
     } else if (arg == "--machine") {
       o.machine = value();
     } else if (arg == "--timings") {
@@ -294,6 +309,9 @@ Options optionsOf(int argc, char** argv) {
   if (o.interactive && (o.headless || o.hidden)) throw InputError{"--interactive needs a shown window"};
   if (o.lathe && o.program.empty()) throw InputError{"--lathe needs a program to read (the built-in job mills)"};
   if (o.bar && o.stock) throw InputError{"--bar and --stock both give the stock: choose one"};
+  const bool hasDesign = std::any_of(o.geometries.begin(), o.geometries.end(),
+                                     [](const auto& g) { return g.first == SIM_GEOMETRY_WORKPIECE; });
+  if (o.compare && !hasDesign) throw InputError{"--compare needs a design model: --design FILE"};
   if (!o.uiShot.empty() && o.headless) throw InputError{"--ui-shot needs a window (leave out --headless)"};
   return o;
 }
@@ -716,6 +734,10 @@ int run(const Options& o) {
   SIM_SetToolpathMode(view, o.toolpathMode);
   SIM_SetToolpathDisplay(view, &o.display);
   SIM_SetCuttingPlane(view, &o.section);
+  if (o.compare) {
+    const SIM_StockCompare compare{SIM_COMPARE_SHOWN, float(o.compare->first), float(o.compare->second)};
+    SIM_SetStockCompare(view, &compare);
+  }
   // Once the stock is there: a lathe's part from the front, its profile
   // against the sky; anything else from the corner.
   SIM_SetView(view, program.lathe ? SIM_VIEW_FRONT : SIM_VIEW_ISOMETRIC);

@@ -91,7 +91,11 @@ void GeometryStage::draw(const SceneDraw& scene) {
   if (!program) return;
   auto at = [program](const char* name) { return gpu::uniformLocation(program, name); };
   glUniform4fv(at("colorizeColor"), 1, glm::value_ptr(kSelectedTint));
+  // The stocks compared with the design show where it lies; drawn over
+  // them it would hide their colours.
+  const bool comparing = job_.stockCompare.shown();
   for (Model& model : models_) {
+    if (comparing && model.shown.role == SIM_GEOMETRY_WORKPIECE) continue;
     if (!model.vertexArray) {
       uploadFacets(model.vertices, model.vertexArray, model.buffer);
       model.count = static_cast<GLsizei>(model.vertices.size());

@@ -19,6 +19,7 @@
 #include "toolpath/PublishedToolpath.h"
 #include "toolpath/ToolpathDisplaySettings.h"
 #include "tools/ToolTable.h"
+#include "view/CompareSetting.h"
 #include "view/CuttingPlaneSetting.h"
 #include "view/HostAnswers.h"
 
@@ -87,6 +88,7 @@ class JobData {
   std::atomic<uint32_t> toolpathMode{0};
   toolpath::ToolpathDisplaySettings toolpathDisplay;
   CuttingPlaneSetting cuttingPlane;
+  CompareSetting stockCompare;
   std::atomic<uint8_t> loadingToolpath{0};
   // The stand-alone viewer program a presentation bundle packs.
   std::mutex viewerProgramMutex;

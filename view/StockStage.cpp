@@ -216,7 +216,9 @@ void StockStage::draw(const SceneDraw& scene) {
         stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
     // Cuts not marked: every face in the stock's own colour.
     if (!cutColours.load()) look.colours.fill(look.colours[0]);
-    drawing_->drawStockCubes(playedSurface(*model), model->grid().frame(), camera, toDisplay, look, &stop_);
+    stock::SurfaceExtraction& surface = playedSurface(*model);
+    if (compare_.draw(*model, *drawing_, scene, look, &stop_)) continue;
+    drawing_->drawStockCubes(surface, model->grid().frame(), camera, toDisplay, look, &stop_);
   }
 }
 
@@ -250,6 +252,7 @@ void StockStage::release() {
   // Host calls may still walk the stock list (questions on a view whose
   // window closed): it goes under the lock.
   std::unique_lock stockLock(lock_);
+  compare_.release();
   drawing_.reset();
   cutPath_.reset();
   if (scene_) scene_->release();

@@ -22,6 +22,7 @@
 #include "view/JobData.h"
 #include "view/PhaseTimings.h"
 #include "view/Playback.h"
+#include "view/StockCompareView.h"
 
 namespace view {
 
@@ -120,6 +121,7 @@ class StockStage final : public FramePart {
   gpu::DeviceLimits limits_;
   std::unique_ptr<stock::StockScene> scene_;
   std::unique_ptr<stock::StockDrawing> drawing_;
+  StockCompareView compare_{job_};
   stock::StockLook look_;
 
   std::unique_ptr<stock::CutPath> cutPath_;

@@ -253,6 +253,14 @@ SIM_EXPORT SIM_ToolpathDisplay SIM_GetToolpathDisplay(Render* view);
  * mode 0, option A 1, the rest 0. */
 SIM_EXPORT int32_t SIM_SetCuttingPlane(Render* view, const SIM_CuttingPlane* plane);
 SIM_EXPORT SIM_CuttingPlane SIM_GetCuttingPlane(Render* view);
+/* The stock compare (SIM_StockCompare). The setter returns -1 for a null
+ * view or record, SIM_STATUS_NOT_FINITE for a limit that is not a number
+ * and SIM_STATUS_OUT_OF_RANGE for a lower limit above the upper one,
+ * keeping what was set; it ticks the ribbon's Compare button as the record
+ * shows. The getter answers in the host units in force; without a view
+ * {0, 1.0, 0.0}. */
+SIM_EXPORT int32_t SIM_SetStockCompare(Render* view, const SIM_StockCompare* compare);
+SIM_EXPORT SIM_StockCompare SIM_GetStockCompare(Render* view);
 /* Move the playback, at the next frame, to the end of the last move of the
  * given NC line (or of the nearest earlier line that has moves) or of the
  * given entity (the start when no move carries it). -1 for a null view. */

@@ -471,6 +471,30 @@ enum {
   SIM_CUTTING_PLANE_Z_PLUS = 5,
   SIM_CUTTING_PLANE_NONE = 6
 };
+/* The stock compare (SIM_SetStockCompare): the stocks coloured by their
+ * signed distance to the design model, the first geometry of role
+ * SIM_GEOMETRY_WORKPIECE (negative inside it: material cut away that the
+ * design keeps). lower and upper (host units) bound the range that counts
+ * as on the design: its middle is the offset, half its width the
+ * tolerance. Colours run from red far below the range through green within
+ * it to blue far above. Byte 0 of flags shows the comparison; the additions
+ * in the higher bits give five flat bands instead of the gradient and hide
+ * the stock's surface below, within or above the range. */
+enum {
+  SIM_COMPARE_SHOWN = 1u << 0,
+  SIM_COMPARE_STEPPED = 1u << 8,
+  SIM_COMPARE_HIDE_BELOW = 1u << 9,
+  SIM_COMPARE_HIDE_WITHIN = 1u << 10,
+  SIM_COMPARE_HIDE_ABOVE = 1u << 11
+};
+typedef struct SIM_StockCompare {
+  uint32_t flags; /* SIM_COMPARE_* */
+  float lower;
+  float upper;
+} SIM_StockCompare;
+SIM_ASSERT_SIZE(SIM_StockCompare, 12);
+SIM_ASSERT_OFFSET(SIM_StockCompare, lower, 4);
+
 typedef struct SIM_CuttingPlane {
   uint32_t plane;
   uint8_t shown;

@@ -199,7 +199,8 @@ TEST_F(HostRun, BadInputStopsWithAMessage) {
                                "--toolpath-mode 11", "--stop-at 1.5", "--geometry vise.stl",
                                "--geometry fixture:/nonexistent/vise.stl", "--lathe", "--bar 10", "--bar -1,5",
                                "--bar 10,5 --stock 0,0,0,1,1,1", "--tool 1:turn:95:0.4",
-                               "--tool 1:groove:2:1.5", "--tool 1:turn:55"}) {
+                               "--tool 1:groove:2:1.5", "--tool 1:turn:55", "--compare -0.1,0.1",
+                               "--compare 0.2,0.1 --design /dev/null", "--design /nonexistent/part.stl"}) {
     r = run(out + refused);
     EXPECT_EQ(r.exitCode, 2) << refused << ": " << r.output;
   }
