@@ -13,6 +13,7 @@ build/bench/machine_bench
 [[ ! -x build/bench/stock_creation_bench ]] || "${runner[@]}" build/bench/stock_creation_bench
 [[ ! -x build/bench/mill_cut_bench ]] || "${runner[@]}" build/bench/mill_cut_bench
 [[ ! -x build/bench/turning_cut_bench ]] || "${runner[@]}" build/bench/turning_cut_bench
+[[ ! -x build/bench/design_field_bench ]] || "${runner[@]}" build/bench/design_field_bench
 [[ ! -x build/bench/surface_extraction_bench ]] || "${runner[@]}" build/bench/surface_extraction_bench
 [[ ! -x build/bench/playback_bench ]] || "${runner[@]}" build/bench/playback_bench
 [[ ! -x build/bench/toolpath_draw_bench ]] || "${runner[@]}" build/bench/toolpath_draw_bench

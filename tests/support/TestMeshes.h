@@ -1,6 +1,7 @@
 #pragma once
 // Closed triangle meshes for tests, as triangle soups (nine floats per
 // triangle, counter-clockwise seen from outside), and an exact inside test.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
