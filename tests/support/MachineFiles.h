@@ -54,6 +54,12 @@ struct BoxModel {
   SIM_MachineModelRecord record() const {
     return {path.c_str(), vertices.data(), vertices.size() / 3, indices.data(), indices.size()};
   }
+  // Its triangles as whole triangles, nine floats each.
+  std::vector<float> soup() const {
+    std::vector<float> out;
+    for (uint32_t index : indices) out.insert(out.end(), vertices.begin() + 3 * index, vertices.begin() + 3 * index + 3);
+    return out;
+  }
 };
 
 }  // namespace testsupport

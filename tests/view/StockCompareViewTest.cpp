@@ -15,12 +15,7 @@
 
 namespace {
 
-std::vector<float> boxSoup(glm::vec3 lo, glm::vec3 hi) {
-  const testsupport::BoxModel box("", lo, hi);
-  std::vector<float> soup;
-  for (uint32_t index : box.indices) soup.insert(soup.end(), box.vertices.begin() + 3 * index, box.vertices.begin() + 3 * index + 3);
-  return soup;
-}
+std::vector<float> boxSoup(glm::vec3 lo, glm::vec3 hi) { return testsupport::BoxModel("", lo, hi).soup(); }
 
 class StockCompareView : public testsupport::HeadlessViewTest {
  protected:
