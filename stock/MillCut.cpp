@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <utility>
 
 #include <glm/geometric.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -37,6 +38,15 @@ std::vector<uint32_t> moveChunks(const GridFrame& frame, std::span<const GPUMove
                               raysPerChunk));
   }
   return chunks;
+}
+
+// The two records a partial move runs between.
+std::pair<GPUMoveRecord, GPUMoveRecord> recordsOf(const PartialMove& move) {
+  const GPUMoveRecord from{move.start.x, move.start.y, move.start.z, move.axisFrom.x, move.axisFrom.y,
+                           move.axisFrom.z, move.parameter, move.type};
+  const GPUMoveRecord to{move.end.x, move.end.y, move.end.z, move.axisTo.x, move.axisTo.y,
+                         move.axisTo.z, move.parameter, move.type};
+  return {from, to};
 }
 
 // One node more on every side: a cut also writes the codes and owners of
@@ -88,12 +98,7 @@ void MillCut::holdForUndo(StockGrid& grid, const PartialMove& move, const tools:
   if (!tool.valid || !grid.buffersReady()) return;
   if (isTurningShape(tool.shape)) {
     // A turning cut reaches round the whole work at the layers it passes.
-    GPUMoveRecord from{}, to{};
-    from.x = move.start.x, from.y = move.start.y, from.z = move.start.z;
-    from.i = move.axisFrom.x, from.j = move.axisFrom.y, from.k = move.axisFrom.z;
-    to.x = move.end.x, to.y = move.end.y, to.z = move.end.z;
-    to.i = move.axisTo.x, to.j = move.axisTo.y, to.k = move.axisTo.z;
-    to.parameter = move.parameter;
+    const auto [from, to] = recordsOf(move);
     const GridFrame& frame = grid.frame();
     if (const std::optional<LayerRange> layers = turningLayers(frame, from, to, tool))
       partialUndo_.save(grid, widened(NodeBox{{0, 0, layers->first}, {frame.nodes.x - 1, frame.nodes.y - 1, layers->last}},
@@ -276,13 +281,7 @@ bool MillCut::cutTurning(StockGrid& grid, const MoveStream& stream, uint32_t fir
     for (uint32_t k = firstEnd; k < endEnd; ++k)
       pass.chunks.push_back(turningChunks(frame, records[k - 1], records[k], tool, which, symmetric));
     if (partial) {
-      GPUMoveRecord from{}, to{};
-      from.x = partial->start.x, from.y = partial->start.y, from.z = partial->start.z;
-      from.i = partial->axisFrom.x, from.j = partial->axisFrom.y, from.k = partial->axisFrom.z;
-      to.x = partial->end.x, to.y = partial->end.y, to.z = partial->end.z;
-      to.i = partial->axisTo.x, to.j = partial->axisTo.y, to.k = partial->axisTo.z;
-      to.parameter = partial->parameter;
-      to.type = partial->type;
+      const auto [from, to] = recordsOf(*partial);
       pass.extra = turningChunks(frame, from, to, tool, which, symmetric);
     }
     pass.bind = [&] { return turning_.bind(which, tool, colourIndex, symmetric); };

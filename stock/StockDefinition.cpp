@@ -4,6 +4,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "formats/StlReader.h"
+
 namespace stock {
 
 glm::dmat4 StockDefinition::placementMatrix() const {
@@ -21,6 +23,15 @@ glm::dmat4 Geometry::placement() const {
       for (int column = 0; column < 3; ++column) turn[column][row] = rotation[3 * row + column];
   const double factor = scale == 0.0f ? 1.0 : scale;
   return glm::translate(glm::dmat4(1.0), origin) * turn * glm::scale(glm::dmat4(1.0), glm::dvec3(factor));
+}
+
+std::vector<float> Geometry::triangleSoup() const {
+  if (!vertices.empty() || modelPath.empty()) return vertices;
+  const formats::StlVertices stl = formats::readStl(modelPath);
+  std::vector<float> soup;
+  soup.reserve(stl.size() * 3);
+  for (const formats::StlVertex& v : stl) soup.insert(soup.end(), {v.x, v.y, v.z});
+  return soup;
 }
 
 }  // namespace stock

@@ -67,6 +67,9 @@ struct Geometry {
   // The map of the model's frame to the world: scale, then the rotation,
   // then the origin.
   glm::dmat4 placement() const;
+  // The model's whole triangles (nine floats each): its own, else those of
+  // its STL file, read now; none when neither gives any.
+  std::vector<float> triangleSoup() const;
 };
 
 }  // namespace stock

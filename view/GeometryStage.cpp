@@ -4,7 +4,6 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
-#include "formats/StlReader.h"
 #include "gpu/UniformName.h"
 #include "view/EntityId.h"
 
@@ -16,13 +15,7 @@ namespace {
 constexpr glm::vec4 kSelectedTint{0.24f, 0.47f, 0.80f, 1.0f};
 
 std::vector<FacetVertex> verticesOf(const stock::Geometry& geometry) {
-  if (!geometry.vertices.empty()) return facetedVertices(geometry.vertices);
-  if (geometry.modelPath.empty()) return {};
-  const formats::StlVertices stl = formats::readStl(geometry.modelPath);
-  std::vector<float> soup;
-  soup.reserve(stl.size() * 3);
-  for (const formats::StlVertex& v : stl) soup.insert(soup.end(), {v.x, v.y, v.z});
-  return facetedVertices(soup);
+  return facetedVertices(geometry.triangleSoup());
 }
 
 }  // namespace

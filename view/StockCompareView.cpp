@@ -1,22 +1,6 @@
 #include "view/StockCompareView.h"
 
-#include "formats/StlReader.h"
-
 namespace view {
-
-namespace {
-
-std::vector<float> soupOf(const stock::Geometry& geometry) {
-  if (!geometry.vertices.empty()) return geometry.vertices;
-  std::vector<float> soup;
-  if (geometry.modelPath.empty()) return soup;
-  const formats::StlVertices stl = formats::readStl(geometry.modelPath);
-  soup.reserve(stl.size() * 3);
-  for (const formats::StlVertex& v : stl) soup.insert(soup.end(), {v.x, v.y, v.z});
-  return soup;
-}
-
-}  // namespace
 
 const std::optional<stock::Design>& StockCompareView::design() {
   const uint64_t revision = job_.stocks.geometryRevision();
@@ -25,7 +9,7 @@ const std::optional<stock::Design>& StockCompareView::design() {
   design_.reset();
   for (const stock::Geometry& geometry : job_.stocks.geometries()) {
     if (geometry.role != SIM_GEOMETRY_WORKPIECE) continue;
-    auto mesh = std::make_shared<stock::StockMesh>(stock::StockMesh::fromTriangleSoup(soupOf(geometry)));
+    auto mesh = std::make_shared<stock::StockMesh>(stock::StockMesh::fromTriangleSoup(geometry.triangleSoup()));
     if (mesh->empty()) break;
     design_ = stock::Design{std::move(mesh), revision, job_.stocks.workpiecePlacement() * geometry.placement()};
     break;
