@@ -415,6 +415,7 @@ class Reader {
 
 Program readGCode(std::string_view text, const std::string& name, ReadOptions options) {
   Program program = Reader(name, options).read(text);
+  if (program.lathe && !program.moves.empty()) program.start = program.moves.front().end;
   program.text = text;
   return program;
 }

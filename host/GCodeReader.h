@@ -56,7 +56,12 @@ struct Program {
   bool lathe = false;  // read as a lathe program: X is the radius, Z the axis
   std::vector<ProgramMove> moves;
   std::vector<ProgramToolChange> toolChanges;
-  Point start;  // where the tool stands before the first move
+  // Where the tool stands before the first move. A lathe's tool waits at
+  // the turret's home, which the program does not give, while the origin
+  // lies on the work's front face: a lathe program starts where its first
+  // move ends, so that move does not cut its way out of the bar. A milling
+  // program starts at the origin.
+  Point start;
   std::string text;  // the program as read, for the view's NC-code displays
 };
 

@@ -116,6 +116,8 @@ std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
       points.push_back(arc(r, c, r - c, c));
       break;
     }
+    case HostTool::Kind::Turn:
+    case HostTool::Kind::Groove: break;  // inserts, above
   }
   points.push_back(straight(r, length));
   points.push_back(straight(0, length));

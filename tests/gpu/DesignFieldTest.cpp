@@ -201,7 +201,9 @@ TEST_F(DesignFieldTest, AStockAgainstItsOwnShapeAndALowerTop) {
       const glm::dvec3 p(vertices[v], vertices[v + 1], vertices[v + 2]);
       if (p.z > 4 - h / 4 && std::abs(vertices[v + 3] - lowered) <= h / 128) ++onTop;
       const double exact = bruteForce(soup, p);
-      if (lowered == 0) EXPECT_LE(std::abs(vertices[v + 3]), h / 128 * 1.01) << "on its own shape";
+      if (lowered == 0) {
+        EXPECT_LE(std::abs(vertices[v + 3]), h / 128 * 1.01) << "on its own shape";
+      }
       if (std::abs(vertices[v + 3] - exact) > h / 128 && ++wrong <= 3)
         ADD_FAILURE() << "lowered " << lowered << ": (" << p.x << ", " << p.y << ", " << p.z << ") "
                       << vertices[v + 3] << " for " << exact;

@@ -359,7 +359,9 @@ TEST_F(TurningCutTest, AGrooveToTheAxisPartsTheFreeEndOff) {
         chuckSide += image.inside(n);
         ++expectedChuckSide;
       }
-      if (depth > 0 && p.z > -18 + halfWidth + h && rho > depth + h) EXPECT_TRUE(image.inside(n));
+      if (depth > 0 && p.z > -18 + halfWidth + h && rho > depth + h) {
+        EXPECT_TRUE(image.inside(n));
+      }
     });
     EXPECT_EQ(chuckSide, expectedChuckSide) << "depth " << depth;
     if (depth < 0) {

@@ -172,6 +172,11 @@ TEST(GCodeReader, LathePrograms) {
   }
   EXPECT_NEAR(p.moves[6].centre.x, 0.0, 1e-12);
   EXPECT_NEAR(p.moves[6].centre.z, 0.0, 1e-12);
+  // The tool waits where the first move takes it, not on the work's face;
+  // a mill's program starts at the origin.
+  EXPECT_NEAR(p.start.x, 10, 1e-12);
+  EXPECT_NEAR(p.start.z, 2, 1e-12);
+  EXPECT_EQ(readGCode("G0 X10 Z2\n", "job.nc").start.x, 0.0);
 
   auto latheError = [](const std::string& text) {
     try {
