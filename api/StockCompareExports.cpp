@@ -1,5 +1,7 @@
 // Exports that set and read the stock compare: limits in host units
-// outside, millimetres inside.
+// outside, millimetres inside; the band colours.
+#include <cmath>
+
 #include "api/OnView.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
@@ -7,6 +9,13 @@
 namespace {
 // The ribbon's Compare button.
 constexpr uint32_t kCompareAction = 65;
+
+SIM_StockCompareColors recordOf(const view::CompareSetting::Colours& colours) {
+  SIM_StockCompareColors record{};
+  for (size_t band = 0; band < colours.size(); ++band)
+    for (int c = 0; c < 3; ++c) record.colour[band][c] = colours[band][c];
+  return record;
+}
 }  // namespace
 
 extern "C" {
@@ -32,6 +41,29 @@ SIM_EXPORT SIM_StockCompare SIM_GetStockCompare(Render* view) {
     return SIM_StockCompare{values.flags, static_cast<float>(values.lower / scale),
                             static_cast<float>(values.upper / scale)};
   });
+}
+
+SIM_EXPORT int32_t SIM_SetStockCompareColors(Render* view, const SIM_StockCompareColors* colours) {
+  return api::onView(view, [&](Render& v) {
+    if (!colours) return -1;
+    view::CompareSetting::Colours set{};
+    for (size_t band = 0; band < set.size(); ++band)
+      for (int c = 0; c < 3; ++c) {
+        const float value = colours->colour[band][c];
+        if (!std::isfinite(value)) return int32_t{SIM_STATUS_NOT_FINITE};
+        if (value < 0 || value > 1) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+        set[band][c] = value;
+      }
+    v.job().stockCompare.setColours(set);
+    v.requestRedraw();
+    return 0;
+  });
+}
+
+SIM_EXPORT SIM_StockCompareColors SIM_GetStockCompareColors(Render* view) {
+  const SIM_StockCompareColors defaults = recordOf(view::CompareSetting::defaultColours());
+  return api::onView(view, defaults, defaults,
+                     [](Render& v) { return recordOf(v.job().stockCompare.colours()); });
 }
 
 }  // extern "C"

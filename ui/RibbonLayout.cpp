@@ -22,6 +22,7 @@ std::vector<RibbonButtonEntry> makeLayout() {
        // something to run.
        {{56, 154, false}, {57, 155, false}, {58, 92, false}, {66, 159, false}}},
       {-1, IconId::StockQuality, 91, 226, -1, false, false, {}, InterfaceToggle::StockQualityPanel},
+      {65, IconId::Compare, 157, 229, 230, false, false, {}, InterfaceToggle::Nothing, InterfaceToggle::ComparePanels},
       {-1, IconId::Section, 167, 231, 232, false, true, {}, InterfaceToggle::Section, InterfaceToggle::SectionPanel},
       {42, IconId::Tool, 162, 220, 221, false, false, {{43, 163, false}, {85, 203, false}}},
       {20, IconId::Toolpath, 98, 233, 234, false, true,

@@ -18,6 +18,7 @@ enum class InterfaceToggle : uint8_t {
   Section,          // the section view on the last chosen plane
   SectionPanel,     // the section-plane panel
   StockQualityPanel,
+  ComparePanels,    // the compare colours and visibility panels
 };
 
 struct RibbonMenuEntry {

@@ -131,6 +131,13 @@ bool Render::createWindow(SIM_Window parent) {
       requestRedraw();
     };
   }
+  if (interfaceFrame_.isOpen())
+    compareFollower_.link(
+        interfaceFrame_, job_, ribbon(),
+        [this](const UI::Colour& current) {
+          return view::askColour(common::utf8FromUtf16(strings_[96]), current, lateRedraw_);
+        },
+        [this] { requestRedraw(); });
   if (UI::StockQuality* quality = interfaceFrame_.stockQuality()) {
     // A new quality rebuilds the lattice of every stock whose precision
     // mode is the one the panel shows (a fraction means nothing to a stock
@@ -282,6 +289,7 @@ void Render::runFrame(double now, bool drawing) {
       interfaceFrame_.showProgress(std::nullopt);
     interfaceFrame_.showOperations(played.toolpath.get(), played.at.move, played.timeFraction);
     interfaceFrame_.showMeasurement(measureValues());
+    compareFollower_.follow(interfaceFrame_, job_, compareDistanceUnderCursor());
     followAxisControl();
     const camera::Camera::Pose pose = camera_.camera().pose();
     const glm::mat3 turn(glm::lookAt(glm::dvec3(0.0), pose.direction, pose.up));
@@ -542,6 +550,24 @@ UI::MeasureValues Render::measureValues() {
     v.onScreen[k] = UI::ScreenPoint{static_cast<float>((device.x + 1) / 2), static_cast<float>((device.y + 1) / 2)};
   }
   return v;
+}
+
+// The compared surface's distance under the cursor, read again when the
+// cursor moved or a new picture was drawn.
+std::optional<float> Render::compareDistanceUnderCursor() {
+  const bool reading = job_.stockCompare.shown() && shown(stock_) && cursor_[0] >= 0 && !interfaceFrame_.pointerOverUI();
+  if (!reading) {
+    compareRead_ = {};
+    return std::nullopt;
+  }
+  if (compareRead_.at == cursor_ && compareRead_.frames == framesDrawn_) return compareRead_.distance;
+  const view::SceneDraw scene{camera_.camera().drawState(),
+                              job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
+  compareRead_.at = cursor_;
+  compareRead_.frames = framesDrawn_;
+  compareRead_.distance = stock_.compareDistanceAt(scene, window_.framebufferWidth(), window_.framebufferHeight(),
+                                                   static_cast<int>(cursor_[0]), static_cast<int>(cursor_[1]));
+  return compareRead_.distance;
 }
 
 view::PickHit Render::pickAt(int x, int y) {

@@ -98,8 +98,10 @@ void InterfaceFrame::open(Links links, int dpi) {
   annotation_ = std::make_unique<UI::Annotation>(context, &theme_, &texts);
   axisSliders_ = std::make_unique<UI::AxisSliders>(context, &theme_);
   axisSliders_->onMove = [this](size_t row, double value) { axisMoves_.emplace_back(row, value); };
+  compareColours_ = std::make_unique<UI::StockCompareColors>(context, &theme_, &texts);
+  compareVisibility_ = std::make_unique<UI::StockCompareVisibility>(context, &theme_, &texts);
   std::vector<UI::UIElement*> leftPanels = {annotation_.get(), axisSliders_.get(), stockQuality_.get(),
-                                            cuttingPlanes_.get()};
+                                            cuttingPlanes_.get(), compareColours_.get(), compareVisibility_.get()};
   if (ribbonLink_) {
     stockColours_ = std::make_unique<UI::StockColorSetting>(context, ribbonLink_.get());
     leftPanels.push_back(stockColours_.get());
@@ -110,6 +112,21 @@ void InterfaceFrame::open(Links links, int dpi) {
     panel->offsetX = 8;
     panel->visible = false;
     panels_.push_back(panel);
+  }
+  compareLegend_ = std::make_unique<UI::ColorGradientBar>(context, &theme_, &texts);
+  compareLegend_->relX = 1, compareLegend_->relY = 0.5f;
+  compareLegend_->anchorX = 1, compareLegend_->anchorY = 0.5f;
+  compareLegend_->offsetX = -8;
+  compareLegend_->visible = false;
+  panels_.push_back(compareLegend_.get());
+}
+
+void InterfaceFrame::showCompare(const UI::CompareValues& values) {
+  if (compareColours_) compareColours_->show(values);
+  if (compareVisibility_) compareVisibility_->show(values);
+  if (compareLegend_) {
+    compareLegend_->show(values);
+    compareLegend_->visible = values.shown;
   }
 }
 
@@ -132,6 +149,10 @@ void InterfaceFrame::toggle(UI::InterfaceToggle which) {
     case UI::InterfaceToggle::Section: toggleSection(); break;
     case UI::InterfaceToggle::SectionPanel: cuttingPlanes_->visible = !cuttingPlanes_->visible; break;
     case UI::InterfaceToggle::StockQualityPanel: stockQuality_->visible = !stockQuality_->visible; break;
+    case UI::InterfaceToggle::ComparePanels:
+      compareColours_->visible = !compareColours_->visible;
+      compareVisibility_->visible = compareColours_->visible;
+      break;
     case UI::InterfaceToggle::Nothing: break;
   }
 }
@@ -142,6 +163,7 @@ bool InterfaceFrame::toggled(UI::InterfaceToggle which) const {
       return links_.cuttingPlane && links_.cuttingPlane->get().plane < UI::CuttingPlaneSettings::kNone;
     case UI::InterfaceToggle::SectionPanel: return cuttingPlanes_ && cuttingPlanes_->visible;
     case UI::InterfaceToggle::StockQualityPanel: return stockQuality_ && stockQuality_->visible;
+    case UI::InterfaceToggle::ComparePanels: return compareColours_ && compareColours_->visible;
     case UI::InterfaceToggle::Nothing: break;
   }
   return false;
@@ -153,13 +175,15 @@ void InterfaceFrame::showStockQuality(const UI::StockQualityValues& values) {
 
 void InterfaceFrame::stackLeftPanels() {
   // The measurement first, the axis control, the quality panel, the
-  // section planes and the stock colours below.
+  // section planes, the compare panels and the stock colours below.
   if (stockColours_) stockColours_->visible = links_.ribbon->ticked(66);
   float offsetY = kBelowRibbon;
   for (UI::UIElement* panel : {static_cast<UI::UIElement*>(annotation_.get()),
                                static_cast<UI::UIElement*>(axisSliders_.get()),
                                static_cast<UI::UIElement*>(stockQuality_.get()),
                                static_cast<UI::UIElement*>(cuttingPlanes_.get()),
+                               static_cast<UI::UIElement*>(compareColours_.get()),
+                               static_cast<UI::UIElement*>(compareVisibility_.get()),
                                static_cast<UI::UIElement*>(stockColours_.get())}) {
     if (!panel) continue;
     panel->offsetY = offsetY;
@@ -394,6 +418,9 @@ void InterfaceFrame::release() {
   stockQuality_.reset();
   cuttingPlanes_.reset();
   stockColours_.reset();
+  compareColours_.reset();
+  compareVisibility_.reset();
+  compareLegend_.reset();
   contextMenu_.reset();
   ribbonLink_.reset();
   ribbonbar_.reset();

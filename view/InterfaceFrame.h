@@ -15,6 +15,7 @@
 #include "ui/AnnotationLine.h"
 #include "ui/AxisSliders.h"
 #include "ui/ClickableList.h"
+#include "ui/ColorGradientBar.h"
 #include "ui/ContextMenu.h"
 #include "ui/Gnomon.h"
 #include "ui/MouseSelection.h"
@@ -26,6 +27,8 @@
 #include "ui/ProgressBar.h"
 #include "ui/Ribbonbar.h"
 #include "ui/StockColorSetting.h"
+#include "ui/StockCompareColors.h"
+#include "ui/StockCompareVisibility.h"
 #include "ui/StatusBar.h"
 #include "ui/StockQuality.h"
 #include "ui/SubProgramHUD.h"
@@ -129,6 +132,14 @@ class InterfaceFrame {
   // The stock-colour panel, shown while ribbon entry 66 is ticked, below
   // the other two; the caller sets its swatch's chooser and onChange.
   UI::StockColorSetting* stockColours() { return stockColours_.get(); }
+  // The compare's panels, opened together from the Compare button's arrow
+  // below the other left panels (the caller sets their callbacks), and its
+  // legend at the right while the comparison shows; what they show from
+  // the next update on.
+  UI::StockCompareColors* compareColours() { return compareColours_.get(); }
+  UI::StockCompareVisibility* compareVisibility() { return compareVisibility_.get(); }
+  UI::ColorGradientBar* compareLegend() { return compareLegend_.get(); }
+  void showCompare(const UI::CompareValues& values);
   // The ribbon's section button: the section on the last chosen plane, or
   // off.
   void toggleSection();
@@ -178,6 +189,9 @@ class InterfaceFrame {
   std::unique_ptr<UI::StockQuality> stockQuality_;
   std::unique_ptr<UI::CuttingPlaneSettings> cuttingPlanes_;
   std::unique_ptr<UI::StockColorSetting> stockColours_;
+  std::unique_ptr<UI::StockCompareColors> compareColours_;
+  std::unique_ptr<UI::StockCompareVisibility> compareVisibility_;
+  std::unique_ptr<UI::ColorGradientBar> compareLegend_;
   Links links_;
   uint32_t lastPlane_ = 2;  // "Y-": the front half away, the section facing the default view
   UI::FrameInput input_;

@@ -58,20 +58,6 @@ void setCamera(GLuint program, const glm::mat4& model, const glm::mat4& camHi, c
   glUniformMatrix4fv(gpu::uniformLocation(program, "cam_lo"), 1, GL_FALSE, glm::value_ptr(camLo));
 }
 
-// Clip space narrowed to a region of the view: the region's pixels fill
-// the device square, so everything outside it is clipped before it is
-// rasterized, and drawn into a viewport of the region's pixels they land
-// where they would have.
-glm::mat4 narrowingTo(const Picking::Region& region, int width, int height) {
-  const float sx = float(width) / float(region.width), sy = float(height) / float(region.height);
-  const float cx = (2.0f * region.left + region.width) / float(width) - 1.0f;
-  const float cy = (2.0f * region.bottom + region.height) / float(height) - 1.0f;
-  glm::mat4 m(1.0f);
-  m[0][0] = sx, m[1][1] = sy;
-  m[3][0] = -cx * sx, m[3][1] = -cy * sy;
-  return m;
-}
-
 // False when the box lies wholly beyond one plane of the clip volume
 // (with a little room for the rounding of the split camera).
 bool mayShow(const PickChunk& chunk, const glm::mat4& toClip) {
@@ -90,6 +76,16 @@ bool mayShow(const PickChunk& chunk, const glm::mat4& toClip) {
 }
 
 }  // namespace
+
+glm::mat4 Picking::narrowing(const Region& region, int width, int height) {
+  const float sx = float(width) / float(region.width), sy = float(height) / float(region.height);
+  const float cx = (2.0f * region.left + region.width) / float(width) - 1.0f;
+  const float cy = (2.0f * region.bottom + region.height) / float(height) - 1.0f;
+  glm::mat4 m(1.0f);
+  m[0][0] = sx, m[1][1] = sy;
+  m[3][0] = -cx * sx, m[3][1] = -cy * sy;
+  return m;
+}
 
 bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, int height,
                       std::optional<Region> region) {
@@ -123,9 +119,9 @@ bool Picking::drawIds(const PickList& list, const SceneDraw& scene, int width, i
     for (const PickPoints& points : list.points) largest = std::max(largest, points.pointSize);
     const int pad = static_cast<int>(std::ceil(largest / 2));
     const Region grown{region->left - pad, region->bottom - pad, region->width + 2 * pad, region->height + 2 * pad};
-    const glm::mat4 narrowing = narrowingTo(grown, width, height);
-    camHi = narrowing * camHi;
-    camLo = narrowing * camLo;
+    const glm::mat4 narrowed = narrowing(grown, width, height);
+    camHi = narrowed * camHi;
+    camLo = narrowed * camLo;
     glViewport(grown.left, grown.bottom, grown.width, grown.height);
   } else {
     glViewport(0, 0, width, height);

@@ -5,6 +5,8 @@
 // Render thread only; the GL state it changes comes back as it was.
 #include <optional>
 
+#include <glm/mat4x4.hpp>
+
 #include "gpu/IdTarget.h"
 #include "view/FramePart.h"
 #include "view/PickChoice.h"
@@ -30,6 +32,11 @@ class Picking {
   };
   bool drawIds(const PickList& list, const SceneDraw& scene, int width, int height,
                std::optional<Region> region = std::nullopt);
+  // Clip space narrowed to a region of a view of width x height pixels:
+  // the region's pixels fill the device square, so everything outside it is
+  // clipped before it is rasterized, and drawn into a viewport of the
+  // region's pixels they land where they would have.
+  static glm::mat4 narrowing(const Region& region, int width, int height);
   const gpu::IdTarget& target() const { return target_; }
   void release();
 

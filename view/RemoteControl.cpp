@@ -352,6 +352,12 @@ void chooseRibbonAction(Render& view, uint32_t action) {
       view.requestRedraw();
       return;
     }
+    case 65: {  // "Compare": the stocks against the design, on or off
+      const uint32_t flags = view.job().stockCompare.setShown(!view.job().stockCompare.shown());
+      ribbon->check(65, (flags & SIM_COMPARE_SHOWN) != 0);
+      view.requestRedraw();
+      return;
+    }
     case 66:  // "Colors": the stock-colour panel, shown while ticked
       ribbon->check(66, !ribbon->ticked(66));
       view.requestRedraw();

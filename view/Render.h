@@ -50,6 +50,7 @@
 #include "view/SolidExports.h"
 #include "view/StockPlacement.h"
 #include "view/StockStage.h"
+#include "view/CompareFollower.h"
 #include "view/ViewCamera.h"
 #include "view/ViewWindow.h"
 
@@ -203,6 +204,7 @@ struct Render {
   void measureAt(const std::array<double, 2>& cursor);
   UI::MeasureValues measureValues();
   void followAxisControl();
+  std::optional<float> compareDistanceUnderCursor();
   // probeDepth: the window's frame, whose depth under the cursor is read.
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
@@ -232,6 +234,12 @@ struct Render {
   std::unique_ptr<UI::InterfaceState> interface_;
   UI::NcCodeModel ncCode_;
   view::NcCodeFollower ncCodeFollower_;  // render thread
+  view::CompareFollower compareFollower_;  // render thread
+  struct CompareRead {
+    std::array<double, 2> at{-1, -1};  // the cursor it was read at
+    uint64_t frames = ~uint64_t{0};    // the pictures drawn by then
+    std::optional<float> distance;
+  } compareRead_;  // render thread
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};

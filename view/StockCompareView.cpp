@@ -1,5 +1,7 @@
 #include "view/StockCompareView.h"
 
+#include "view/Picking.h"
+
 namespace view {
 
 const std::optional<stock::Design>& StockCompareView::design() {
@@ -27,10 +29,44 @@ bool StockCompareView::draw(stock::StockModel& model, stock::StockDrawing& drawi
   if (!comparison->update(model, *shape, stop)) return false;
   look.compare = job_.stockCompare.look();
   drawing.drawStockMesh(comparison->mesh(), glm::mat4(job_.displayFrame()), scene.camera, look);
+  drawn_.push_back({comparison.get(), look});
   return true;
 }
 
+std::optional<float> StockCompareView::distanceAt(stock::StockDrawing& drawing, const SceneDraw& scene, int width,
+                                                  int height, int x, int y) {
+  if (drawn_.empty() || x < 0 || y < 0 || x >= width || y >= height) return std::nullopt;
+  GLint framebuffer = 0, viewport[4] = {};
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST), blend = glIsEnabled(GL_BLEND), cull = glIsEnabled(GL_CULL_FACE);
+  std::optional<float> distance;
+  if (readout_.begin()) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    // The pixel under the cursor fills the one-pixel target.
+    const glm::mat4 narrowed = Picking::narrowing({x, height - 1 - y, 1, 1}, width, height);
+    camera::Camera::DrawState camera = scene.camera;
+    camera.camHi = narrowed * camera.camHi;
+    camera.camLo = narrowed * camera.camLo;
+    for (const Drawn& d : drawn_)
+      drawing.drawStockMesh(d.comparison->mesh(), glm::mat4(job_.displayFrame()), camera, d.look);
+    distance = readout_.read();
+  }
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+  (depthTest ? glEnable : glDisable)(GL_DEPTH_TEST);
+  (blend ? glEnable : glDisable)(GL_BLEND);
+  (cull ? glEnable : glDisable)(GL_CULL_FACE);
+  return distance;
+}
+
 void StockCompareView::release() {
+  drawn_.clear();
+  readout_.release();
   for (auto& [identifier, comparison] : stocks_) comparison->release();
   stocks_.clear();
   design_.reset();

@@ -8,6 +8,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
+
+#include "gpu/ValueTarget.h"
 
 #include "stock/StockComparison.h"
 #include "stock/StockDrawing.h"
@@ -25,6 +28,14 @@ class StockCompareView {
   // usual. The model's surface must be up to date.
   bool draw(stock::StockModel& model, stock::StockDrawing& drawing, const SceneDraw& scene, stock::StockLook look,
             const std::atomic<bool>* stop);
+  // Render thread: before a frame's stocks are drawn.
+  void beginFrame() { drawn_.clear(); }
+  // Render thread: the distance to the design (millimetres) of the compared
+  // surface the last frame drew under a window pixel (x right, y down, in a
+  // view of width x height pixels); none off it, where its part of the
+  // surface is hidden, or when nothing was compared.
+  std::optional<float> distanceAt(stock::StockDrawing& drawing, const SceneDraw& scene, int width, int height, int x,
+                                  int y);
   // Render thread.
   void release();
 
@@ -36,6 +47,12 @@ class StockCompareView {
   std::optional<stock::Design> design_;
   uint64_t geometryRevision_ = ~0ull;
   std::map<uint32_t, std::unique_ptr<stock::StockComparison>> stocks_;
+  struct Drawn {
+    const stock::StockComparison* comparison;
+    stock::StockLook look;
+  };
+  std::vector<Drawn> drawn_;  // this frame's compared stocks as drawn
+  gpu::ValueTarget readout_;
 };
 
 }  // namespace view

@@ -205,6 +205,7 @@ void StockStage::draw(const SceneDraw& scene) {
   if (!drawing_) drawing_ = std::make_unique<stock::StockDrawing>();
   glEnable(GL_DEPTH_TEST);
   const glm::mat4 toDisplay(job_.displayFrame());
+  compare_.beginFrame();
   for (const auto& model : scene_->models()) {
     const stock::StockDefinition& definition = model->description().definition;
     if (!model->built() || !definition.visible) continue;
@@ -220,6 +221,11 @@ void StockStage::draw(const SceneDraw& scene) {
     if (compare_.draw(*model, *drawing_, scene, look, &stop_)) continue;
     drawing_->drawStockCubes(surface, model->grid().frame(), camera, toDisplay, look, &stop_);
   }
+}
+
+std::optional<float> StockStage::compareDistanceAt(const SceneDraw& scene, int width, int height, int x, int y) {
+  if (!drawing_) return std::nullopt;
+  return compare_.distanceAt(*drawing_, scene, width, height, x, y);
 }
 
 stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -64,6 +65,9 @@ class StockStage final : public FramePart {
   camera::SceneBox sceneBox() const override;
   // Every stock shown, its surface extracted again after changes.
   void draw(const SceneDraw& scene) override;
+  // The distance to the design (millimetres) of the compared surface that
+  // the last draw showed under a window pixel (y down); none off it.
+  std::optional<float> compareDistanceAt(const SceneDraw& scene, int width, int height, int x, int y);
   // Cut faces in the colours of the tools and rapids that cut them; off,
   // the whole stock in its own colour. Any thread.
   std::atomic<bool> cutColours{true};

@@ -261,6 +261,13 @@ SIM_EXPORT SIM_CuttingPlane SIM_GetCuttingPlane(Render* view);
  * {0, 1.0, 0.0}. */
 SIM_EXPORT int32_t SIM_SetStockCompare(Render* view, const SIM_StockCompare* compare);
 SIM_EXPORT SIM_StockCompare SIM_GetStockCompare(Render* view);
+/* The compare colours (SIM_StockCompareColors). The setter returns -1 for
+ * a null view or record, SIM_STATUS_NOT_FINITE for a component that is not
+ * a number and SIM_STATUS_OUT_OF_RANGE for one outside 0..1, keeping what
+ * was set. The getter answers the view's colours, without a view the
+ * defaults: red, amber, green, light blue, blue. */
+SIM_EXPORT int32_t SIM_SetStockCompareColors(Render* view, const SIM_StockCompareColors* colours);
+SIM_EXPORT SIM_StockCompareColors SIM_GetStockCompareColors(Render* view);
 /* Move the playback, at the next frame, to the end of the last move of the
  * given NC line (or of the nearest earlier line that has moves) or of the
  * given entity (the start when no move carries it). -1 for a null view. */

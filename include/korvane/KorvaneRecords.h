@@ -495,6 +495,15 @@ typedef struct SIM_StockCompare {
 SIM_ASSERT_SIZE(SIM_StockCompare, 12);
 SIM_ASSERT_OFFSET(SIM_StockCompare, lower, 4);
 
+/* The stock compare's five band colours (SIM_SetStockCompareColors, an
+ * addition), RGB 0..1 each: far below the range (material cut from the
+ * design), near below, within, near above, far above (material left). The
+ * stepped look gives each its band; the gradient blends between them. */
+typedef struct SIM_StockCompareColors {
+  float colour[5][3];
+} SIM_StockCompareColors;
+SIM_ASSERT_SIZE(SIM_StockCompareColors, 60);
+
 typedef struct SIM_CuttingPlane {
   uint32_t plane;
   uint8_t shown;

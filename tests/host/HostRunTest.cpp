@@ -396,14 +396,17 @@ TEST_F(HostRun, InteractiveKeepsTheWindowUntilTheUserClosesIt) {
   const std::vector<uint32_t> first = x.pixelsOf(window);
   ASSERT_EQ(first.size(), 1600u * 900u) << "the places below are the 1600 x 900 window's";
   const size_t before = measuringPixels(first);
-  click(1, 887, 25);
+  // The ruler's button on the centred ribbon bar (it moves when the bar
+  // gains or loses a button).
+  constexpr int kRuler[2] = {910, 25};
+  click(1, kRuler[0], kRuler[1]);
   ASSERT_TRUE(host.waitFor("measuring on", patience)) << host.output();
   click(1, 769, 220);
   pause(300);
   click(1, 1099, 363);
   EXPECT_TRUE(untilShown([&](const auto& pixels) { return measuringPixels(pixels) > before + 300; }))
       << "the measured line and its ends";
-  click(1, 887, 25);
+  click(1, kRuler[0], kRuler[1]);
   ASSERT_TRUE(host.waitFor("measuring off", patience)) << host.output();
   EXPECT_TRUE(untilShown([&](const auto& pixels) { return measuringPixels(pixels) < before + 50; }))
       << "cleared with the mode";

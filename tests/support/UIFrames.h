@@ -61,4 +61,12 @@ class UIFrames {
   double scroll_ = 0;  // the input carries wheel steps of one frame; the context wants the total
 };
 
+// A frame's keyboard input: the text typed, then the edit keys.
+inline UI::FrameInput keys(const std::u16string& typed, const std::vector<UI::EditKeyPress>& edits = {}) {
+  UI::FrameInput input;
+  for (char16_t c : typed) input.editKeys.push_back({UI::EditKey::Character, false, c});
+  input.editKeys.insert(input.editKeys.end(), edits.begin(), edits.end());
+  return input;
+}
+
 }  // namespace testsupport

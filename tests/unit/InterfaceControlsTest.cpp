@@ -129,12 +129,7 @@ TEST(InterfaceControls, SwitchesFlipAndRadioButtonsStayOn) {
 }
 
 // Keyboard input of one frame: the text typed, then the keys.
-UI::FrameInput keys(const std::u16string& typed, const std::vector<UI::EditKeyPress>& edits = {}) {
-  UI::FrameInput input;
-  for (char16_t c : typed) input.editKeys.push_back({UI::EditKey::Character, false, c});
-  input.editKeys.insert(input.editKeys.end(), edits.begin(), edits.end());
-  return input;
-}
+using testsupport::keys;
 
 TEST(InterfaceControls, TextFieldEdits) {
   using K = UI::EditKey;

@@ -1,17 +1,23 @@
 // The stock compare through the exports: the record in host units with its
-// refusals, and the picture of a stock against a design that keeps less
-// material on top: the top coloured as material left, the sides as on the
-// design, the design itself hidden while compared, and all of it as before
-// once the comparison is off.
+// refusals, the band colours, and the picture of a stock against a design
+// that keeps less material on top: the top coloured as material left, the
+// sides as on the design, the design itself hidden while compared, and all
+// of it as before once the comparison is off. In a window: the ribbon's
+// Compare button, the legend it shows, and the distance read under a pixel.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 #include "korvane/Korvane.h"
 #include "support/HeadlessView.h"
 #include "support/MachineFiles.h"
 #include "support/ViewJobs.h"
+#include "ui/RibbonState.h"
+#include "view/RemoteControl.h"
+#include "view/Render.h"
 
 namespace {
 
@@ -60,13 +66,37 @@ TEST_F(StockCompareView, TheRecordInHostUnitsAndItsRefusals) {
   EXPECT_NEAR(got.upper, 0.3 / 25.4, 1e-6);
 }
 
-TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
+TEST_F(StockCompareView, TheBandColoursAndTheirRefusals) {
+  const SIM_StockCompareColors defaults = SIM_GetStockCompareColors(nullptr);
+  EXPECT_GT(defaults.colour[0][0], 0.7f) << "far below: red";
+  EXPECT_GT(defaults.colour[4][2], 0.7f) << "far above: blue";
+  const SIM_StockCompareColors viewDefaults = SIM_GetStockCompareColors(view);
+  EXPECT_EQ(std::memcmp(&defaults, &viewDefaults, sizeof defaults), 0);
+  SIM_StockCompareColors set = defaults;
+  set.colour[2][1] = 0.5f;
+  EXPECT_EQ(SIM_SetStockCompareColors(nullptr, &set), -1);
+  EXPECT_EQ(SIM_SetStockCompareColors(view, nullptr), -1);
+  ASSERT_EQ(SIM_SetStockCompareColors(view, &set), 0);
+  EXPECT_FLOAT_EQ(SIM_GetStockCompareColors(view).colour[2][1], 0.5f);
+  for (const float bad : {NAN, -0.1f, 1.5f}) {
+    SIM_StockCompareColors refused = set;
+    refused.colour[3][0] = bad;
+    EXPECT_EQ(SIM_SetStockCompareColors(view, &refused), std::isnan(bad) ? SIM_STATUS_NOT_FINITE : SIM_STATUS_OUT_OF_RANGE);
+  }
+  EXPECT_EQ(SIM_GetStockCompareColors(view).colour[3][0], set.colour[3][0]) << "refused records change nothing";
+}
+
+void loadBoxAgainstLowerTop(Render* view) {
   ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, {-10, -10, -10}, {10, 10, 10})), 0);
   const std::vector<float> soup = boxSoup({-10, -10, -10}, {10, 10, 6});
   SIM_GeometryRecord design = testsupport::namedGeometry("design", SIM_GEOMETRY_WORKPIECE);
   design.vertices = soup.data();
   design.vertexCount = soup.size() / 3;
   ASSERT_EQ(SIM_CreateGeometries(view, {&design, 1}, true), 0);
+}
+
+TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
+  loadBoxAgainstLowerTop(view);
   settleView(SIM_VIEW_ISOMETRIC);
   const std::vector<uint8_t> plain = picture();
   // On the design within 0.2 mm: the sides green, the top 4 mm above it blue.
@@ -84,10 +114,74 @@ TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
   const std::vector<uint8_t> sidesOnly = picture();
   EXPECT_LT(countOf(sidesOnly, 2), countOf(compared, 2) / 10);
   EXPECT_GT(countOf(sidesOnly, 1), 500);
+  // The far-above colour the host's: the top takes it.
+  ASSERT_EQ(SIM_SetStockCompare(view, &compare), 0);
+  SIM_StockCompareColors colours = SIM_GetStockCompareColors(view);
+  colours.colour[4][0] = 1, colours.colour[4][1] = 0, colours.colour[4][2] = 0;
+  ASSERT_EQ(SIM_SetStockCompareColors(view, &colours), 0);
+  const std::vector<uint8_t> redTop = picture();
+  EXPECT_GT(countOf(redTop, 0), 500);
+  EXPECT_LT(countOf(redTop, 2), 20);
   // Off: the stock as it was.
   const SIM_StockCompare off{0, -0.2f, 0.2f};
   ASSERT_EQ(SIM_SetStockCompare(view, &off), 0);
   EXPECT_EQ(picture(), plain);
+}
+
+class StockCompareInWindow : public StockCompareView {
+ protected:
+  void SetUp() override { setUpHiddenWindow(); }
+  // The compared surface's distance under a pixel of the frame drawn last.
+  std::optional<float> distanceAt(glm::vec2 fraction) {
+    return onRenderThread([&] {
+      const glm::ivec2 size = view->camera().viewport();
+      const view::SceneDraw scene{view->camera().drawState(), {}};
+      return view->stock().compareDistanceAt(scene, size.x, size.y, int(fraction.x * size.x), int(fraction.y * size.y));
+    });
+  }
+  void nextFrames() {
+    view->requestRedraw();
+    for (int k = 0; k < 3; ++k) onRenderThread([] { return 0; });
+  }
+};
+
+TEST_F(StockCompareInWindow, TheCompareButtonTheLegendAndTheDistanceUnderAPixel) {
+  loadBoxAgainstLowerTop(view);
+  settleView(SIM_VIEW_TOP);
+  // Never set, the button shows the comparison over +-0.1 mm; again, it
+  // hides it and keeps the range.
+  onRenderThread([&] { view::chooseRibbonAction(*view, 65); return 0; });
+  SIM_StockCompare got = SIM_GetStockCompare(view);
+  EXPECT_EQ(got.flags & SIM_COMPARE_SHOWN, SIM_COMPARE_SHOWN);
+  EXPECT_FLOAT_EQ(got.lower, -0.1f);
+  EXPECT_FLOAT_EQ(got.upper, 0.1f);
+  EXPECT_TRUE(view->ribbon()->ticked(65));
+  nextFrames();
+  const UI::ColorGradientBar* legend = view->interfaceFrame().compareLegend();
+  ASSERT_NE(legend, nullptr);
+  EXPECT_TRUE(legend->visible);
+  EXPECT_EQ(legend->label(0).text(), u"-0.100");
+  EXPECT_EQ(legend->label(4).text(), u"0.100");
+  // Looking down on the top, 4 mm above the design's; off the stock,
+  // nothing.
+  const std::optional<float> top = distanceAt({0.5f, 0.5f});
+  ASSERT_TRUE(top.has_value());
+  EXPECT_NEAR(*top, 4.0f, 0.05f);
+  EXPECT_FALSE(distanceAt({0.01f, 0.01f}).has_value());
+  // The top hidden, the read goes through it to the bottom, on the design.
+  const SIM_StockCompare hideAbove{SIM_COMPARE_SHOWN | SIM_COMPARE_HIDE_ABOVE, -0.1f, 0.1f};
+  ASSERT_EQ(SIM_SetStockCompare(view, &hideAbove), 0);
+  nextFrames();
+  const std::optional<float> bottom = distanceAt({0.5f, 0.5f});
+  ASSERT_TRUE(bottom.has_value());
+  EXPECT_NEAR(*bottom, 0.0f, 0.05f);
+  onRenderThread([&] { view::chooseRibbonAction(*view, 65); return 0; });
+  got = SIM_GetStockCompare(view);
+  EXPECT_EQ(got.flags & SIM_COMPARE_SHOWN, 0u);
+  EXPECT_FLOAT_EQ(got.upper, 0.1f);
+  EXPECT_FALSE(view->ribbon()->ticked(65));
+  nextFrames();
+  EXPECT_FALSE(legend->visible);
 }
 
 }  // namespace
