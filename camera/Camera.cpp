@@ -156,10 +156,11 @@ bool Camera::setView(StandardView code, const SceneBox& box, bool animate) {
     case StandardView::Back: direction = {0, 0, 1}; break;
     case StandardView::Left: direction = {1, 0, 0}; break;
     case StandardView::Right: direction = {-1, 0, 0}; break;
-    case StandardView::Fit: direction = direction_; break;
+    // Fitting keeps the direction and the roll: only the distance changes.
+    case StandardView::Fit: direction = direction_, up = up_; break;
     case StandardView::FromTool: direction = glm::dmat3(toolAxes_) * glm::dvec3(0, 0, -1); break;
     case StandardView::ZoomToSelection:
-      direction = direction_;
+      direction = direction_, up = up_;
       factor = glm::length(high - low) < 2.0 ? 5.0 : 1.5;
       break;
     default: return false;

@@ -68,6 +68,7 @@ void usage() {
                "  --toolpath-mode N  which moves the toolpath shows (0 all ... 10 current operation)\n"
                "  --points, --vectors  move ends as points, tool axes at move ends\n"
                "  --no-rapids, --thick  hide rapid moves, draw thick lines\n"
+               "  --no-toolpath      hide the toolpath (rapid and cutting moves): the stock alone\n"
                "  --color-by feed|operation|tool  colour the toolpath by that instead of move kind\n"
                "  --no-tool, --no-holder  leave the tool or its holder out of the picture\n"
                "  --section P        cut the scene open: X-, X+, Y-, Y+, Z- or Z+ removes that side\n"
@@ -254,6 +255,9 @@ Options optionsOf(int argc, char** argv) {
       o.display.toolVectors = 1;
     } else if (arg == "--no-rapids") {
       o.display.showRapid = 0;
+    } else if (arg == "--no-toolpath") {
+      o.display.showRapid = 0;
+      o.display.showCutting = 0;
     } else if (arg == "--thick") {
       o.display.thickLines = 1;
     } else if (arg == "--color-by") {
@@ -738,9 +742,24 @@ int run(const Options& o) {
     const SIM_StockCompare compare{SIM_COMPARE_SHOWN, float(o.compare->first), float(o.compare->second)};
     SIM_SetStockCompare(view, &compare);
   }
-  // Once the stock is there: a lathe's part from the front, its profile
-  // against the sky; anything else from the corner.
-  SIM_SetView(view, program.lathe ? SIM_VIEW_FRONT : SIM_VIEW_ISOMETRIC);
+  // Once the stock is there: a lathe's part from the front, lit, as the
+  // operator of a lathe with its tools before the spindle sees it from
+  // above: Z across to the right, X towards the viewer's side (down), the
+  // horizon free (it would stand Z up again); anything else from the corner.
+  if (program.lathe) {
+    // The command runs at the view's next frame; the pose waits for it.
+    if (SIM_Question(view, SIM_QUESTION_KEEP_HORIZON)) SIM_Command(view, SIM_COMMAND_TOGGLE_KEEP_HORIZON, 0);
+    for (int wait = 0; wait < 200 && SIM_Question(view, SIM_QUESTION_KEEP_HORIZON); ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    SIM_CameraRecord across{};
+    across.up[0] = -1;
+    across.viewNormal[1] = -1;
+    across.size[0] = across.size[1] = 100;
+    SIM_SetCamera(view, &across);
+    SIM_SetView(view, SIM_VIEW_FIT);
+  } else {
+    SIM_SetView(view, SIM_VIEW_ISOMETRIC);
+  }
   for (const auto& [code, argument] : o.commands) SIM_Command(view, code, argument);
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 

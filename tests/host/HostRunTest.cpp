@@ -22,6 +22,8 @@
 #include <vector>
 #include <string>
 
+#include <stb_image.h>
+
 #include "formats/StlReader.h"
 #include "support/SoupFacts.h"
 #include "support/PrivateDisplay.h"
@@ -81,6 +83,31 @@ TEST_F(HostRun, ARealProgramLeavesAClosedStlAndAPicture) {
   EXPECT_NEAR(maxX, 80.0f, 0.05f);
   EXPECT_NEAR(lowestTop, -17.4f, 0.4f);
   EXPECT_GT(std::filesystem::file_size(out_ / "bear.png"), 1000u);
+
+  // The round trip: that solid as the design of a coarser run lies within
+  // one of its cells all over (no far colour among the stock's pixels).
+  const std::filesystem::path again = out_ / "again";
+  const Finished compared =
+      run("--headless --tool 1:ball:3.175:25.4 --stock 0,0,-20,80,80,0 --quality 0.2 --size 320x200 --no-stl "
+          "--no-toolpath --no-tool --timings --design " + (out_ / "bear.stl").string() + " --compare -0.37,0.37 --out " +
+          again.string() + " " KORVANE_TEST_DATA "/bear.nc");
+  ASSERT_EQ(compared.exitCode, 0) << compared.output;
+  const size_t cellAt = compared.output.find("(cell ");
+  ASSERT_NE(cellAt, std::string::npos) << compared.output;
+  EXPECT_GE(std::stod(compared.output.substr(cellAt + 6)), 0.37) << "the range is one coarse cell";
+  int width = 0, height = 0, channels = 0;
+  unsigned char* rgb = stbi_load((again / "bear.png").c_str(), &width, &height, &channels, 3);
+  ASSERT_NE(rgb, nullptr);
+  int stock = 0, far = 0;
+  for (int i = 0; i < width * height; ++i) {
+    const int r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
+    if (std::abs(r - g) < 8 && std::abs(g - b) < 8) continue;  // the grey background
+    ++stock;
+    if ((r > 90 && r > 1.6 * g && r > 1.6 * b) || (b > 90 && b > 1.6 * r && b > 1.6 * g)) ++far;
+  }
+  stbi_image_free(rgb);
+  EXPECT_GT(stock, width * height / 4);
+  EXPECT_LT(far, stock / 200) << far << " of " << stock << " pixels beyond the range";
 }
 
 TEST_F(HostRun, PlayedOrCutAtOnceTheSameSolidByteForByte) {

@@ -79,6 +79,23 @@ TEST(CameraTest, LookingAlongUpNeverDegenerates) {
   EXPECT_NE(camera.pose().direction.z, 0.0) << "the direction is nudged off the up vector";
 }
 
+TEST(CameraTest, FittingAndZoomingKeepTheRoll) {
+  // A lathe's view: Z across, the horizon free.
+  Camera camera(800, 600);
+  camera.setKeepHorizonLevel(false);
+  camera::HostCamera host;
+  host.up = {-1, 0, 0};
+  host.viewNormal = {0, 0, 1};
+  host.size = {10, 10};
+  ASSERT_TRUE(camera.setHostCamera(host, glm::dmat3(1.0), glm::dvec3(0.0)));
+  const SceneBox part = box({-20, -20, -100}, {20, 20, 0});
+  for (StandardView code : {StandardView::Fit, StandardView::ZoomToSelection}) {
+    ASSERT_TRUE(camera.setView(code, part, false));
+    EXPECT_NEAR(glm::distance(camera.pose().up, glm::dvec3(-1, 0, 0)), 0, 1e-9) << int(code);
+    EXPECT_NEAR(glm::distance(camera.pose().direction, glm::dvec3(0, 0, -1)), 0, 1e-9) << int(code);
+  }
+}
+
 TEST(CameraTest, ClipPlanesFollowTheScene) {
   Camera camera(800, 600);
   camera.update(0, 0);

@@ -128,6 +128,45 @@ TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
   EXPECT_EQ(picture(), plain);
 }
 
+// Designs a host may hand over that bound no solid, or lie where the stock
+// is not: none of them stops the view, the ones with nothing near the stock
+// leave it drawn as usual, and a design with a hole or a stray fin still
+// colours the sides that lie on it.
+TEST_F(StockCompareView, DesignsThatBoundNoSolidOrLieElsewhere) {
+  ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, {-10, -10, -10}, {10, 10, 10})), 0);
+  settleView(SIM_VIEW_ISOMETRIC);
+  const std::vector<uint8_t> plain = picture();
+  const std::vector<float> box = boxSoup({-10, -10, -10}, {10, 10, 6});
+  std::vector<float> open = box;
+  open.erase(open.begin() + 18, open.begin() + 36);  // the top's two triangles
+  std::vector<float> finned = box;
+  finned.insert(finned.end(), {-10, 0, -10, 10, 0, -10, 0, 0, 6});  // a fin across the inside
+  struct Case {
+    const char* what;
+    std::vector<float> soup;
+    bool compared;  // the sides show as on the design
+  };
+  const Case cases[] = {
+      {"empty", {}, false},
+      {"far outside the stock", boxSoup({200, 200, 200}, {220, 220, 216}), false},
+      {"open at the top", open, true},
+      {"with a fin inside", finned, true},
+  };
+  const SIM_StockCompare compare{SIM_COMPARE_SHOWN, -0.2f, 0.2f};
+  ASSERT_EQ(SIM_SetStockCompare(view, &compare), 0);
+  for (const Case& c : cases) {
+    SIM_GeometryRecord design = testsupport::namedGeometry("design", SIM_GEOMETRY_WORKPIECE);
+    design.vertices = c.soup.empty() ? nullptr : c.soup.data();
+    design.vertexCount = c.soup.size() / 3;
+    SIM_CreateGeometries(view, {&design, 1}, true);
+    const std::vector<uint8_t> compared = picture();
+    if (c.compared)
+      EXPECT_GT(countOf(compared, 1), 500) << c.what;
+    else
+      EXPECT_EQ(compared, plain) << c.what;
+  }
+}
+
 class StockCompareInWindow : public StockCompareView {
  protected:
   void SetUp() override { setUpHiddenWindow(); }
