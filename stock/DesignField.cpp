@@ -53,7 +53,12 @@ void DesignField::release() {
   ready_ = false;
 }
 
-bool DesignField::seed(const GridFrame& frame) {
+uint32_t DesignField::frontPercent(uint32_t rounds) {
+  return static_cast<uint32_t>(31 + 68 - 68 / (1 + 0.1 * rounds));
+}
+
+bool DesignField::seed(const GridFrame& frame, const Progress& progress) {
+  if (progress) progress(Phase::Seeding, 0);
   const std::optional<uint64_t> chunks = mesh_.splitWork(frame, toGrid_, kSeedGrowth);
   if (!chunks) return false;
   const GLuint program = useProgram("Shaders\\TriangleDistsDF.comp");
@@ -65,12 +70,14 @@ bool DesignField::seed(const GridFrame& frame) {
   for (uint32_t pass = 0; pass < 2; ++pass) {
     setUint(program, "SeedPass", pass);
     mesh_.dispatchChunks(program, *chunks);
+    if (progress) progress(Phase::Seeding, 50 * (pass + 1));
   }
   return true;
 }
 
-DesignField::Build DesignField::spread(const GridFrame& frame) {
+DesignField::Build DesignField::spread(const GridFrame& frame, const Progress& progress) {
   Build result;
+  if (progress) progress(Phase::WaveFront, 30);
   const uint64_t nodes = frame.nodeCount();
   counter_->fill(0u);
   counterBarrier();
@@ -106,6 +113,7 @@ DesignField::Build DesignField::spread(const GridFrame& frame) {
     counterBarrier();
     const uint64_t appended = gpu::readBack<uint32_t>(*counter_, 0, 1)[0];
     if (appended + (end - start) > capacity_) return result;  // the list would overrun itself
+    if (progress) progress(Phase::WaveFront, frontPercent(result.rounds));
     start = end;
     end += appended;
   }
@@ -114,7 +122,7 @@ DesignField::Build DesignField::spread(const GridFrame& frame) {
 }
 
 DesignField::Build DesignField::build(const GridFrame& frame, const std::shared_ptr<const StockMesh>& design,
-                                      const glm::dmat4& placement) {
+                                      const glm::dmat4& placement, const Progress& progress) {
   ready_ = false;
   Build result;
   if (!design || design->empty() || !frame.valid()) return result;
@@ -134,13 +142,14 @@ DesignField::Build DesignField::build(const GridFrame& frame, const std::shared_
   front_->resize(capacity_ * 4);
   if (!counter_) counter_.emplace();
   counter_->resize(16);
-  if (!seed(frame)) return result;
+  if (!seed(frame, progress)) return result;
   // A design with no node near it (outside the lattice) gives no seeds.
   const std::vector<uint32_t> triangles = gpu::readBackAll<uint32_t>(*triangles_);
   result.seeded = static_cast<uint64_t>(std::count_if(triangles.begin(), triangles.end(),
                                                       [](uint32_t t) { return t != kUnset; }));
   if (result.seeded == 0) return result;
-  const Build spreadResult = spread(frame);
+  const Build spreadResult = spread(frame, progress);
+  if (progress) progress(Phase::WaveFront, 100);
   result.complete = spreadResult.complete;
   result.rounds = spreadResult.rounds;
   ready_ = result.complete;

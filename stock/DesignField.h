@@ -6,6 +6,7 @@
 // node changes. Stock vertices then get their exact signed distance from
 // the triangles the nodes around them hold (and their neighbours).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,10 +31,20 @@ class DesignField {
   // along its longest axis in about n rounds.
   static uint32_t roundLimit(const GridFrame& frame);
 
+  // How far a build got: the seeding (0 at its start, 50 between its two
+  // passes, 100 at its end), then the wave front (30 at its start,
+  // frontPercent(n) after n rounds, 100 at its end).
+  enum class Phase { Seeding, WaveFront };
+  using Progress = std::function<void(Phase phase, uint32_t percent)>;
+  // Rises from 37 after the first round towards 99, ever slower: the round
+  // count of a front is not known before it ends.
+  static uint32_t frontPercent(uint32_t rounds);
+
   // Render thread: the field of design (placement: its frame to the stock's
   // world frame) over frame's lattice. Incomplete for an empty design, one
   // outside the lattice, or a front that outgrew its list or round limit.
-  Build build(const GridFrame& frame, const std::shared_ptr<const StockMesh>& design, const glm::dmat4& placement);
+  Build build(const GridFrame& frame, const std::shared_ptr<const StockMesh>& design, const glm::dmat4& placement,
+              const Progress& progress = {});
   bool ready() const { return ready_; }
 
   // Render thread: for count vertices of stride floats in vertices (world
@@ -47,8 +58,8 @@ class DesignField {
   void release();
 
  private:
-  bool seed(const GridFrame& frame);
-  Build spread(const GridFrame& frame);
+  bool seed(const GridFrame& frame, const Progress& progress);
+  Build spread(const GridFrame& frame, const Progress& progress);
 
   TriangleMeshBuffers mesh_;
   GridFrame frame_;

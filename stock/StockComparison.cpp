@@ -2,12 +2,13 @@
 
 namespace stock {
 
-bool StockComparison::update(StockModel& model, const Design& design, const std::atomic<bool>* stop) {
+bool StockComparison::update(StockModel& model, const Design& design, const std::atomic<bool>* stop,
+                             const DesignField::Progress& progress) {
   if (!design.mesh || !model.built()) return false;
   const GridFrame& frame = model.grid().frame();
   const bool newField = design.revision != designRevision_ || design.placement != placement_ || !frame.sameAs(frame_);
   if (newField) {
-    build_ = field_.build(frame, design.mesh, design.placement);
+    build_ = field_.build(frame, design.mesh, design.placement, progress);
     designRevision_ = design.revision;
     placement_ = design.placement;
     frame_ = frame;

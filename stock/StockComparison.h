@@ -29,7 +29,9 @@ class StockComparison {
   // Render thread: brings the field and the compared surface up to date
   // with model and design; false when there is nothing to compare (no
   // design, one outside the lattice, no surface).
-  bool update(StockModel& model, const Design& design, const std::atomic<bool>* stop = nullptr);
+  // A new field reports its build's progress.
+  bool update(StockModel& model, const Design& design, const std::atomic<bool>* stop = nullptr,
+              const DesignField::Progress& progress = {});
   const SolidMesh& mesh() const { return *mesh_; }
   const DesignField::Build& lastBuild() const { return build_; }
   // Render thread.

@@ -26,6 +26,12 @@ Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()
   UI::ProcessStrings::ForView texts = UI::ProcessStrings::instance().forNewView();
   strings_ = std::move(texts.table);
   language_ = texts.language;
+  // The stock compare's preparation, told to the host as it goes.
+  stock_.setCompareProgress([this](stock::DesignField::Phase phase, uint32_t percent) {
+    const uint64_t event = phase == stock::DesignField::Phase::Seeding ? SIM_EVENT_COMPARE_PROGRESS
+                                                                        : SIM_EVENT_WAVEFRONT_PROGRESS;
+    notifier_.notify(SIM_MESSAGE_NOTIFY, event, percent, true);
+  });
   view::DefaultHandling handling;
   handling.redraw = [this] { requestRedraw(); };
   // A click in the viewport opens the context menu.

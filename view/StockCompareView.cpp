@@ -26,7 +26,7 @@ bool StockCompareView::draw(stock::StockModel& model, stock::StockDrawing& drawi
   if (!shape) return false;
   std::unique_ptr<stock::StockComparison>& comparison = stocks_[model.identifier()];
   if (!comparison) comparison = std::make_unique<stock::StockComparison>();
-  if (!comparison->update(model, *shape, stop)) return false;
+  if (!comparison->update(model, *shape, stop, progress)) return false;
   look.compare = job_.stockCompare.look();
   drawing.drawStockMesh(comparison->mesh(), glm::mat4(job_.displayFrame()), scene.camera, look);
   drawn_.push_back({comparison.get(), look});

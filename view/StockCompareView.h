@@ -23,6 +23,9 @@ class StockCompareView {
  public:
   explicit StockCompareView(JobData& job) : job_(job) {}
 
+  // Where a field's build reports its progress (render thread).
+  stock::DesignField::Progress progress;
+
   // Render thread: draws model compared with the design; false when the
   // comparison is off or has nothing to show, and the stock is drawn as
   // usual. The model's surface must be up to date.

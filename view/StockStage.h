@@ -40,6 +40,8 @@ class StockStage final : public FramePart {
 
   // ---- Render thread
   void setDeviceLimits(const gpu::DeviceLimits& limits) { limits_ = limits; }
+  // Where the stock compare's field builds report their progress.
+  void setCompareProgress(stock::DesignField::Progress progress) { compare_.progress = std::move(progress); }
   // Builds the stocks whose definitions changed and cuts every stock up to
   // the played position. Nothing happens while a host call holds the stock
   // lock: the frame is told so.

@@ -82,11 +82,12 @@ enum {
   SIM_EVENT_COLLISION_PREPARE_PROGRESS = 4, /* percent */
   SIM_EVENT_CURRENT_LINE_CHANGED = 5,       /* NC line; only sent on change */
   SIM_EVENT_VIEWPORT_CLICKED = 6,
-  SIM_EVENT_COMPARE_PROGRESS = 7,           /* percent */
+  SIM_EVENT_COMPARE_PROGRESS = 7,           /* percent of the compare field's seeding: 0, 50, 100 */
   SIM_EVENT_MESH_CACHE_PROGRESS = 8,        /* percent */
   SIM_EVENT_EXPORT_PROGRESS = 9,            /* percent */
   SIM_EVENT_CURRENT_ENTITY_CHANGED = 11,    /* entity number; only sent on change */
-  SIM_EVENT_WAVEFRONT_PROGRESS = 12,        /* percent */
+  SIM_EVENT_WAVEFRONT_PROGRESS = 12,        /* percent of its wave front: 30, then 31 + 68 - 68 / (1 + 0.1 n)
+                                               after n rounds, 100 at the end */
   SIM_EVENT_PLACEMENT_APPLIED = 13,
   SIM_EVENT_SETUP_REQUESTED = 14,
   SIM_EVENT_ABOUT_REQUESTED = 15,

@@ -77,6 +77,18 @@ class DesignFieldTest : public testsupport::GpuTest {
   stock::DesignField field_;
 };
 
+TEST(DesignFieldProgress, TheFrontRisesEverSlowerAndStaysBelowTheEnd) {
+  const std::pair<uint32_t, uint32_t> at[] = {{1, 37}, {10, 65}, {100, 92}, {1000, 98}};
+  for (const auto& [rounds, percent] : at) EXPECT_EQ(stock::DesignField::frontPercent(rounds), percent) << rounds;
+  uint32_t last = 30;  // the front's start
+  for (uint32_t rounds = 1; rounds < 100000; rounds += rounds / 8 + 1) {
+    const uint32_t percent = stock::DesignField::frontPercent(rounds);
+    EXPECT_GE(percent, last) << rounds;
+    EXPECT_LT(percent, 100u) << rounds;
+    last = percent;
+  }
+}
+
 TEST_F(DesignFieldTest, DistancesMatchBruteForce) {
   struct Case {
     const char* name;

@@ -6,12 +6,14 @@
 // Compare button, the legend it shows, and the distance read under a pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <vector>
 
 #include "korvane/Korvane.h"
+#include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/MachineFiles.h"
 #include "support/ViewJobs.h"
@@ -96,6 +98,8 @@ void loadBoxAgainstLowerTop(Render* view) {
 }
 
 TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
+  testsupport::EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
   loadBoxAgainstLowerTop(view);
   settleView(SIM_VIEW_ISOMETRIC);
   const std::vector<uint8_t> plain = picture();
@@ -103,6 +107,18 @@ TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
   const SIM_StockCompare compare{SIM_COMPARE_SHOWN, -0.2f, 0.2f};
   ASSERT_EQ(SIM_SetStockCompare(view, &compare), 0);
   const std::vector<uint8_t> compared = picture();
+  // The field's preparation, told as it went: the seeding, then the wave
+  // front rising from 30 to 100.
+  ASSERT_TRUE(testsupport::waitUntil([&] {
+    const std::vector<int64_t> front = host.valuesOf(SIM_EVENT_WAVEFRONT_PROGRESS);
+    return !front.empty() && front.back() == 100;
+  }));
+  EXPECT_EQ(host.valuesOf(SIM_EVENT_COMPARE_PROGRESS), (std::vector<int64_t>{0, 50, 100}));
+  const std::vector<int64_t> front = host.valuesOf(SIM_EVENT_WAVEFRONT_PROGRESS);
+  ASSERT_GE(front.size(), 3u);
+  EXPECT_EQ(front.front(), 30);
+  EXPECT_EQ(front.back(), 100);
+  EXPECT_TRUE(std::is_sorted(front.begin(), front.end()));
   EXPECT_GT(countOf(compared, 2), 500) << "the top: material above the design";
   EXPECT_GT(countOf(compared, 1), 500) << "the sides: on the design";
   EXPECT_LT(countOf(compared, 0), 20) << "nothing cut into it";
