@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -88,9 +89,10 @@ TEST_F(StockCompareView, TheBandColoursAndTheirRefusals) {
   EXPECT_EQ(SIM_GetStockCompareColors(view).colour[3][0], set.colour[3][0]) << "refused records change nothing";
 }
 
-void loadBoxAgainstLowerTop(Render* view) {
+// The 20 mm box stock against a design box whose top lies lower by below.
+void loadBoxAgainstLowerTop(Render* view, float below = 4) {
   ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, {-10, -10, -10}, {10, 10, 10})), 0);
-  const std::vector<float> soup = boxSoup({-10, -10, -10}, {10, 10, 6});
+  const std::vector<float> soup = boxSoup({-10, -10, -10}, {10, 10, 10 - below});
   SIM_GeometryRecord design = testsupport::namedGeometry("design", SIM_GEOMETRY_WORKPIECE);
   design.vertices = soup.data();
   design.vertexCount = soup.size() / 3;
@@ -142,6 +144,36 @@ TEST_F(StockCompareView, AStockAgainstADesignWithALowerTop) {
   const SIM_StockCompare off{0, -0.2f, 0.2f};
   ASSERT_EQ(SIM_SetStockCompare(view, &off), 0);
   EXPECT_EQ(picture(), plain);
+}
+
+// The top 0.3 mm above the design, the range +-0.4 mm: in the near-above
+// band when stepped, halfway between the near-above and the far-above
+// colour when blended. Lighting scales a colour, so its channels keep
+// their proportions above a common floor.
+TEST_F(StockCompareView, AFaceAtAKnownDistanceTakesItsBandsColour) {
+  loadBoxAgainstLowerTop(view, 0.3f);
+  settleView(SIM_VIEW_TOP);
+  SIM_StockCompareColors colours{};
+  colours.colour[2][0] = 1;  // within: red
+  colours.colour[3][1] = 1;  // near above: green
+  colours.colour[4][2] = 1;  // far above: blue
+  ASSERT_EQ(SIM_SetStockCompareColors(view, &colours), 0);
+  auto centre = [&](uint32_t flags) {
+    const SIM_StockCompare compare{SIM_COMPARE_SHOWN | flags, -0.4f, 0.4f};
+    EXPECT_EQ(SIM_SetStockCompare(view, &compare), 0);
+    const std::vector<uint8_t> rgba = picture();
+    const size_t at = (size_t(kSide / 2) * kSide + kSide / 2) * 4;
+    return std::array<int, 3>{rgba[at], rgba[at + 1], rgba[at + 2]};
+  };
+  // The picture lifts every channel by the same floor: the red channel,
+  // which neither colour has, shows it.
+  const std::array<int, 3> stepped = centre(SIM_COMPARE_STEPPED);
+  EXPECT_GT(stepped[1] - stepped[0], 120) << "the near-above colour";
+  EXPECT_NEAR(stepped[2], stepped[0], 2) << "and no blue in it";
+  const std::array<int, 3> blended = centre(0);
+  EXPECT_GT(blended[1] - blended[0], 50);
+  EXPECT_NEAR(blended[1] - blended[0], blended[2] - blended[0], 0.1 * (blended[1] - blended[0]))
+      << "halfway from green to blue";
 }
 
 // Designs a host may hand over that bound no solid, or lie where the stock
