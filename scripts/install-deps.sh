@@ -17,6 +17,8 @@ packages=(
   librsvg2-bin
   # tests: virtual display with Mesa's software OpenGL
   libgtest-dev xvfb xauth libgl1-mesa-dri libglx-mesa0
+  # tests and benchmarks: the reference GJK the collision queries are checked against
+  libccd-dev
   # benchmarks
   libbenchmark-dev
   # fuzz targets: clang with libFuzzer and the sanitizer runtimes

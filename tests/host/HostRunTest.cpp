@@ -83,9 +83,14 @@ TEST_F(HostRun, ARealProgramLeavesAClosedStlAndAPicture) {
   EXPECT_NEAR(maxX, 80.0f, 0.05f);
   EXPECT_NEAR(lowestTop, -17.4f, 0.4f);
   EXPECT_GT(std::filesystem::file_size(out_ / "bear.png"), 1000u);
+}
 
-  // The round trip: that solid as the design of a coarser run lies within
-  // one of its cells all over (no far colour among the stock's pixels).
+// The round trip: a run's solid as the design of a coarser run lies within
+// one of its cells all over (no far colour among the stock's pixels).
+TEST_F(HostRun, ARunsSolidAsTheDesignOfACoarserRunComparesWithinOneCell) {
+  const Finished r = run("--headless --tool 1:ball:3.175:25.4 --stock 0,0,-20,80,80,0 --quality 0.3 --size 320x200 "
+                         "--no-toolpath --no-tool --out " + out_.string() + " " KORVANE_TEST_DATA "/bear.nc");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
   const std::filesystem::path again = out_ / "again";
   const Finished compared =
       run("--headless --tool 1:ball:3.175:25.4 --stock 0,0,-20,80,80,0 --quality 0.2 --size 320x200 --no-stl "
