@@ -34,7 +34,22 @@ std::vector<uint32_t> everyTriangle(const machine::IndexedMesh& mesh) {
 
 bool PairTester::touch(const PosedTree& first, const PosedTree& second, uint32_t sample) {
   if (!first.tree || !second.tree || first.tree->empty() || second.tree->empty()) return false;
-  return nodesTouch(first, 0, second, 0, sample);
+  finestTouched_ = false;
+  if (nodesTouch(first, 0, second, 0, sample)) return true;
+  // Finest hulls met but no surfaces crossed: one solid may hold the other
+  // whole.
+  return finestTouched_ && (swallows(first, second) || swallows(second, first));
+}
+
+bool PairTester::swallows(const PosedTree& outer, const PosedTree& inner) {
+  const ConvexNode& root = inner.tree->nodes.front();
+  const glm::dvec3 point =
+      inner.pose.rotation * glm::dvec3(root.hulls.front().front()) + inner.pose.translation;
+  for (const machine::IndexedMesh& mesh : outer.tree->meshes) {
+    if (mesh.indices.size() / 3 > kLargestSwallowingMesh) continue;
+    if (insideClosedMesh(point, posedTriangles(mesh, everyTriangle(mesh), outer.pose))) return true;
+  }
+  return false;
 }
 
 bool PairTester::hullsTouch(const PosedHull& a, uint32_t idA, const PosedHull& b, uint32_t idB, uint32_t sample) {
@@ -69,6 +84,7 @@ bool PairTester::nodesTouch(const PosedTree& first, int32_t nodeA, const PosedTr
       }
       const bool exactA = a < na.exact.size(), exactB = b < nb.exact.size();
       if (!exactA && !exactB) return true;
+      finestTouched_ = true;
       if (exactA && exactB) {
         if (exactTouch(first, na.exact[a], second, nb.exact[b])) return true;
       } else if (exactA ? meshMeetsHull(first, na.exact[a], hullB) : meshMeetsHull(second, nb.exact[b], hullA)) {
@@ -93,22 +109,16 @@ bool PairTester::meshMeetsHull(const PosedTree& side, const ExactElement& elemen
     Simplex simplex;
     if (gjk(PosedHull{corners, side.pose.rotation, side.pose.translation}, hull, simplex).contact) return true;
   }
-  // The hull swallowed by the mesh's solid.
-  const glm::dvec3 corner = hull.rotation * glm::dvec3(hull.vertices.front()) + hull.translation;
-  return insideClosedMesh(corner, posedTriangles(mesh, everyTriangle(mesh), side.pose));
+  return false;
 }
 
 bool PairTester::exactTouch(const PosedTree& first, const ExactElement& a, const PosedTree& second,
                             const ExactElement& b) {
   ++figures_.exactTests;
   if (a.mesh >= first.tree->meshes.size() || b.mesh >= second.tree->meshes.size()) return false;
-  const machine::IndexedMesh& meshA = first.tree->meshes[a.mesh];
-  const machine::IndexedMesh& meshB = second.tree->meshes[b.mesh];
-  const std::vector<Triangle> elementA = posedTriangles(meshA, a.triangles, first.pose);
-  const std::vector<Triangle> elementB = posedTriangles(meshB, b.triangles, second.pose);
-  const std::vector<Triangle> wholeA = posedTriangles(meshA, everyTriangle(meshA), first.pose);
-  const std::vector<Triangle> wholeB = posedTriangles(meshB, everyTriangle(meshB), second.pose);
-  return elementsMeet(elementA, elementB, wholeA, wholeB);
+  const std::vector<Triangle> elementA = posedTriangles(first.tree->meshes[a.mesh], a.triangles, first.pose);
+  const std::vector<Triangle> elementB = posedTriangles(second.tree->meshes[b.mesh], b.triangles, second.pose);
+  return trianglesMeet(elementA, elementB);
 }
 
 }  // namespace collision

@@ -4,7 +4,9 @@
 // Every hull of the first object's node is tried against every hull of the
 // second's (first object outer) with a GJK query; a touching pair of hulls
 // leads to their children, or at the finest level to their exact elements,
-// or is contact itself when there are none. True at the first contact.
+// or is contact itself when there are none. True at the first contact; when
+// finest hulls met but no surfaces crossed, a point of either object inside
+// the other's closed mesh is contact too.
 //
 // A tester keeps the last simplex of each hull pair, keyed by the hulls'
 // identities (a x 31 + b), with the sample it was found at; a simplex from
@@ -39,6 +41,10 @@ struct PairFigures {
   uint64_t exactTests = 0;   // finest-level element tests
 };
 
+// Meshes of more triangles are not searched for a solid swallowed whole
+// (design models): a tool enters them through their surface first.
+constexpr size_t kLargestSwallowingMesh = 20000;
+
 class PairTester {
  public:
   bool touch(const PosedTree& first, const PosedTree& second, uint32_t sample);
@@ -53,10 +59,12 @@ class PairTester {
 
   bool nodesTouch(const PosedTree& first, int32_t nodeA, const PosedTree& second, int32_t nodeB, uint32_t sample);
   bool hullsTouch(const PosedHull& a, uint32_t idA, const PosedHull& b, uint32_t idB, uint32_t sample);
+  bool swallows(const PosedTree& outer, const PosedTree& inner);
   bool meshMeetsHull(const PosedTree& side, const ExactElement& element, const PosedHull& hull);
   bool exactTouch(const PosedTree& first, const ExactElement& a, const PosedTree& second, const ExactElement& b);
 
   std::unordered_map<uint64_t, Stored> table_;
+  bool finestTouched_ = false;
   PairFigures figures_;
 };
 

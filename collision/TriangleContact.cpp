@@ -61,8 +61,7 @@ bool insideClosedMesh(const glm::dvec3& point, std::span<const Triangle> mesh) {
   return crossings % 2 == 1;
 }
 
-bool elementsMeet(std::span<const Triangle> a, std::span<const Triangle> b, std::span<const Triangle> wholeA,
-                  std::span<const Triangle> wholeB) {
+bool trianglesMeet(std::span<const Triangle> a, std::span<const Triangle> b) {
   std::vector<Box> boxesB;
   boxesB.reserve(b.size());
   for (const Triangle& t : b) boxesB.emplace_back(t);
@@ -71,8 +70,7 @@ bool elementsMeet(std::span<const Triangle> a, std::span<const Triangle> b, std:
     for (size_t j = 0; j < b.size(); ++j)
       if (boxA.meets(boxesB[j]) && trianglesMeet(ta, b[j])) return true;
   }
-  if (!a.empty() && insideClosedMesh(a.front()[0], wholeB)) return true;
-  return !b.empty() && insideClosedMesh(b.front()[0], wholeA);
+  return false;
 }
 
 }  // namespace collision

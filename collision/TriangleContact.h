@@ -22,10 +22,7 @@ bool trianglesMeet(const Triangle& a, const Triangle& b);
 // crossings of a ray from it.
 bool insideClosedMesh(const glm::dvec3& point, std::span<const Triangle> mesh);
 
-// Whether any triangle of one list meets any of the other (boxes first), or
-// the first list's first vertex lies inside the second closed mesh, or the
-// other way round: one element swallowed whole by the other's solid.
-bool elementsMeet(std::span<const Triangle> a, std::span<const Triangle> b, std::span<const Triangle> wholeA,
-                  std::span<const Triangle> wholeB);
+// Whether any triangle of one list meets any of the other (boxes first).
+bool trianglesMeet(std::span<const Triangle> a, std::span<const Triangle> b);
 
 }  // namespace collision

@@ -705,6 +705,83 @@ typedef struct SIM_MachineModelList {
 } SIM_MachineModelList;
 SIM_ASSERT_SIZE(SIM_MachineModelList, 16);
 
+/* ==== Collision detection =============================================== */
+
+/* The machine check's settings (SIM_SetCollisionDetectionSettings). The
+ * words are named by what the view does with them:
+ *   stepSize       sampling step along the toolpath, host units (> 0)
+ *   options        stored and answered as given; its low byte set checks
+ *                  only the samples on rapid moves
+ *   mode           stored and answered as given; bit 0 keeps every hit of
+ *                  a pair (each collision interval is reported), else a
+ *                  pair is done with at its first hit
+ *   machineSwitch  its low byte is the machine's switch: a change makes
+ *                  the machine build its collision set again
+ * Without a view: 0.2, 0, 2, 0. */
+typedef struct SIM_CollisionDetectionSettings {
+  float stepSize;
+  uint32_t options;
+  uint32_t mode;
+  uint32_t machineSwitch;
+} SIM_CollisionDetectionSettings;
+SIM_ASSERT_SIZE(SIM_CollisionDetectionSettings, 16);
+
+/* Which collided parts are tinted: [0] machine parts, [1] the tool and its
+ * holder, [2] the workpiece and fixtures; each 0 or not. Without a view all
+ * three are 1. */
+typedef struct SIM_CollisionHighlightSettings {
+  uint8_t tint[3];
+} SIM_CollisionHighlightSettings;
+SIM_ASSERT_SIZE(SIM_CollisionHighlightSettings, 3);
+
+/* Report kinds: what the first of the two objects collided with, by the
+ * classes of the pair (workpiece 0, fixture 1, machine part 2, tool 3,
+ * revolver tools 5, unresolved 7); 4 is a travel-limit violation. */
+enum {
+  SIM_COLLISION_WORKPIECE = 0,
+  SIM_COLLISION_FIXTURE = 1,
+  SIM_COLLISION_MACHINE = 2,
+  SIM_COLLISION_TOOL = 3,
+  SIM_COLLISION_TRAVEL_LIMIT = 4,
+  SIM_COLLISION_REVOLVER_TOOLS = 5,
+  SIM_COLLISION_RESERVED_6 = 6,
+  SIM_COLLISION_UNRESOLVED = 7
+};
+
+/* One entry of the collision report: a collision interval of a pair of
+ * objects (machine check) or a travel-limit violation. Positions are
+ * toolpath times (the time fraction times the total time). Names are
+ * UTF-8, at most 255 bytes, never cut inside a character, zero-terminated.
+ * A travel-limit entry has the axis letter as its first name and the same
+ * position, line and entity at both ends. */
+typedef struct SIM_CollisionReportEntry {
+  uint32_t kind; /* SIM_COLLISION_* */
+  uint32_t reserved4;
+  double startPosition;
+  uint32_t startLine;
+  uint32_t startEntity;
+  double endPosition;
+  uint32_t endLine;
+  uint32_t endEntity;
+  char firstName[256];
+  char secondName[256];
+} SIM_CollisionReportEntry;
+SIM_ASSERT_SIZE(SIM_CollisionReportEntry, 552);
+SIM_ASSERT_OFFSET(SIM_CollisionReportEntry, startPosition, 8);
+SIM_ASSERT_OFFSET(SIM_CollisionReportEntry, startLine, 16);
+SIM_ASSERT_OFFSET(SIM_CollisionReportEntry, endPosition, 24);
+SIM_ASSERT_OFFSET(SIM_CollisionReportEntry, endEntity, 36);
+SIM_ASSERT_OFFSET(SIM_CollisionReportEntry, firstName, 40);
+SIM_ASSERT_OFFSET(SIM_CollisionReportEntry, secondName, 296);
+
+/* The report as SIM_GetCollisionReport answers it: owned by the view, valid
+ * until the next call. */
+typedef struct SIM_CollisionReport {
+  const SIM_CollisionReportEntry* entries;
+  uint64_t count;
+} SIM_CollisionReport;
+SIM_ASSERT_SIZE(SIM_CollisionReport, 16);
+
 /* ==== Interface texts ================================================== */
 
 /* The interface's texts as the host sees them: 176 zero-terminated UTF-16

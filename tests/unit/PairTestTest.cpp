@@ -4,6 +4,7 @@
 
 #include "collision/ConvexTree.h"
 #include "collision/PairTest.h"
+#include "collision/SurfaceTree.h"
 
 namespace {
 
@@ -51,13 +52,17 @@ machine::Decomposition boxDecomposition(vec3 lo, vec3 hi) {
 TEST(PairTest, TheTreesLevelsDecideContact) {
   collision::ConvexTree tight = collision::treeOf(lShape(0.0f));
   collision::ConvexTree loose = collision::treeOf(lShape(0.5f));
+  collision::ConvexTree surface = collision::surfaceTree(lShape(0.0f).meshes.front());
   const uint32_t next = tight.numberHulls(0);
   loose.numberHulls(0);
+  surface.numberHulls(0);
   // A unit probe, as a lone hull and as a decomposed box with its mesh.
   collision::ConvexTree probeHull = collision::treeOfHulls({corners({0, 0, 0}, {1, 1, 1})});
   collision::ConvexTree probeMesh = collision::treeOf(boxDecomposition({0, 0, 0}, {1, 1, 1}));
+  collision::ConvexTree probeSurface = collision::surfaceTree(boxMesh({0, 0, 0}, {1, 1, 1}));
   probeHull.numberHulls(next);
   probeMesh.numberHulls(next + 10);
+  probeSurface.numberHulls(next + 20);
   struct Case {
     const char* what;
     vec3 at;
@@ -72,13 +77,18 @@ TEST(PairTest, TheTreesLevelsDecideContact) {
       {"in the pieces' slack but clear of the mesh", {5.2f, 7, 0.5f}, true, false},
       {"in the slack and through the mesh", {4.8f, 7, 0.5f}, true, true},
   };
-  for (const collision::ConvexTree* probe : {&probeHull, &probeMesh}) {
+  // The part's own surface tree stands for pieces without slack.
+  for (const collision::ConvexTree* probe : {&probeHull, &probeMesh, &probeSurface}) {
     for (const Case& c : cases) {
-      collision::PairTester tester;
-      const collision::PosedTree part{c.slackPieces ? &loose : &tight, {}};
-      const collision::PosedTree posed{probe, {glm::dmat3(1.0), glm::dvec3(c.at)}};
-      EXPECT_EQ(tester.touch(part, posed, 0), c.contact) << c.what << (probe == &probeHull ? " (hull)" : " (mesh)");
-      EXPECT_EQ(tester.touch(posed, part, 0), c.contact) << c.what << " (swapped)";
+      for (const collision::ConvexTree* shape : {c.slackPieces ? &loose : &tight, c.slackPieces ? &loose : &surface}) {
+        collision::PairTester tester;
+        const collision::PosedTree part{shape, {}};
+        const collision::PosedTree posed{probe, {glm::dmat3(1.0), glm::dvec3(c.at)}};
+        const std::string which = std::string(probe == &probeHull ? " (hull" : probe == &probeMesh ? " (mesh" : " (surface") +
+                                  (shape == &surface ? " against the surface tree)" : ")");
+        EXPECT_EQ(tester.touch(part, posed, 0), c.contact) << c.what << which;
+        EXPECT_EQ(tester.touch(posed, part, 0), c.contact) << c.what << which << " swapped";
+      }
     }
   }
 }
