@@ -50,6 +50,8 @@ Render::~Render() {
   commands_.close();
   solidExports_.joinAll();
   machineModels_.join(true);
+  collisions_.run().abort();
+  collisions_.run().join();
 }
 
 void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {
@@ -86,6 +88,8 @@ void Render::stopThreads() {
   joinThread(renderThread_);
   commands_.close();
   solidExports_.joinAll();
+  collisions_.run().abort();
+  collisions_.run().join();
 }
 
 bool Render::isOwnThread() const { return std::this_thread::get_id() == renderThread_.get_id(); }

@@ -50,6 +50,7 @@
 #include "view/SolidExports.h"
 #include "view/StockPlacement.h"
 #include "view/StockStage.h"
+#include "view/CollisionChecks.h"
 #include "view/CompareFollower.h"
 #include "view/ViewCamera.h"
 #include "view/ViewWindow.h"
@@ -98,6 +99,7 @@ struct Render {
   view::Notifier& notifier() { return notifier_; }
   view::FrameCommands& commands() { return commands_; }
   view::JobData& job() { return job_; }
+  view::CollisionChecks& collisions() { return collisions_; }
   view::Playback& playback() { return playback_; }
   view::StockStage& stock() { return stock_; }
   view::MachineStage& machineStage() { return machine_; }
@@ -262,6 +264,7 @@ struct Render {
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed
   view::MachineModelLoader machineModels_{job_, notifier_};  // joined with the threads
+  view::CollisionChecks collisions_{job_, notifier_};        // its worker joined with the threads
 
   // Cross-thread flags
   std::atomic<bool> closeRequested_{false};

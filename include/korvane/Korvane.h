@@ -269,6 +269,29 @@ SIM_EXPORT SIM_StockCompare SIM_GetStockCompare(Render* view);
  * defaults: red, amber, green, light blue, blue. */
 SIM_EXPORT int32_t SIM_SetStockCompareColors(Render* view, const SIM_StockCompareColors* colours);
 SIM_EXPORT SIM_StockCompareColors SIM_GetStockCompareColors(Render* view);
+/* Collision detection (SIM_CollisionDetectionSettings, records header).
+ * The setter returns -1 for a null view or record, SIM_STATUS_NOT_FINITE
+ * or SIM_STATUS_OUT_OF_RANGE for a step that is not a positive number,
+ * keeping what was set; it clears the results when the step moves by more
+ * than 1e-7 mm or the mode changes. The getter answers the step in the host
+ * units in force; without a view {0.2, 0, 2, 0}. The highlight settings are
+ * stored as given (-1 for a null view); without a view all three are 1. */
+SIM_EXPORT int32_t SIM_SetCollisionDetectionSettings(Render* view, const SIM_CollisionDetectionSettings* settings);
+SIM_EXPORT SIM_CollisionDetectionSettings SIM_GetCollisionDetectionSettings(Render* view);
+SIM_EXPORT int32_t SIM_SetCollisionHighlightSettings(Render* view, SIM_CollisionHighlightSettings settings);
+SIM_EXPORT SIM_CollisionHighlightSettings SIM_GetCollisionHighlightSettings(Render* view);
+/* Starts a full machine check on the view's own worker thread: 0 started,
+ * -1 a full check is running, 1 for a null view. The host hears event 4
+ * (preparing: 0, percent, 100), event 3 (percent every 100 ms, 100 at the
+ * end) and event 2 when it is done. */
+SIM_EXPORT int32_t SIM_RunCollisionDetection(Render* view);
+/* Asks the running check to stop: 0 asked, -1 none runs, 1 for a null
+ * view. What it found so far stays. */
+SIM_EXPORT int32_t SIM_AbortCollisionDetection(Render* view);
+/* The report of the last check (collision intervals, then travel-limit
+ * violations), rebuilt now; the array stays the view's until the next
+ * call. {NULL, 0} for a null view or an empty report. */
+SIM_EXPORT SIM_CollisionReport SIM_GetCollisionReport(Render* view);
 /* Move the playback, at the next frame, to the end of the last move of the
  * given NC line (or of the nearest earlier line that has moves) or of the
  * given entity (the start when no move carries it). -1 for a null view. */

@@ -1,0 +1,219 @@
+// The machine check on a running view: a job on the sample mill whose
+// plunge drives the tool and then the head into the table past the Z
+// travel, the report the host reads, the events it hears, and the rules
+// for starting, aborting and clearing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "collision/MachineCheck.h"
+#include "korvane/Korvane.h"
+#include "support/EventRecorder.h"
+#include "support/HeadlessView.h"
+#include "support/MachineFiles.h"
+#include "support/ToolBuilder.h"
+#include "support/ToolpathBuilder.h"
+
+namespace {
+
+using CollisionView = testsupport::HeadlessViewTest;
+using testing_support::ToolpathBuilder;
+
+// The sample mill with its table (top at machine z -200, the program zero)
+// and a head whose nose reaches down to 100 mm below the spindle's home.
+// The flat tool stands 30 mm out of the spindle: its tip is at program z
+// 270 + Z, so the nose meets the table at tip z -30, where Z reaches its
+// lower limit of -300.
+struct CollidingJob {
+  testsupport::ToolTableBuilder tools;
+  ToolpathBuilder path;
+  CollidingJob() {
+    tools.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}});
+    path.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 100}), 1, 10)
+        .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {100, 50, 100}), 2, 20)
+        .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {100, 50, -40}), 3, 30)
+        .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {100, 50, 100}), 4, 40)
+        .add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 800}), 5, 50)
+        .toolChange("flat6", 0);
+  }
+};
+
+struct Entry {
+  uint32_t kind;
+  std::string first, second;
+  uint32_t startLine, endLine;
+  bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Entry& e) {
+  return out << "{" << e.kind << " " << e.first << " / " << e.second << " lines " << e.startLine << "-" << e.endLine << "}";
+}
+
+std::vector<Entry> entriesOf(const SIM_CollisionReport& report) {
+  std::vector<Entry> entries;
+  for (uint64_t i = 0; i < report.count; ++i) {
+    const SIM_CollisionReportEntry& e = report.entries[i];
+    entries.push_back({e.kind, e.firstName, e.secondName, e.startLine, e.endLine});
+  }
+  return entries;
+}
+
+class CollisionJobView : public CollisionView {
+ protected:
+  void SetUp() override {
+    CollisionView::SetUp();
+    data = std::make_unique<testsupport::OwnDataFolder>(view);
+    ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+    const std::string mill = testsupport::machineText("vertical-mill");
+    ASSERT_EQ(SIM_CreateMachine(view, mill.c_str(), 0, 0), 0);
+    const testsupport::BoxModel table("mill-table.stl", {-450, -200, -260}, {450, 200, -200});
+    const testsupport::BoxModel head("mill-head.stl", {-60, -60, 100}, {60, 400, 800});
+    const SIM_MachineModelRecord records[] = {table.record(), head.record()};
+    ASSERT_EQ(SIM_LoadMachineModels(view, {records, 2}), 0);
+    ASSERT_EQ(host.countOf(SIM_EVENT_MACHINE_LOADED), 1u);
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+      return !host.valuesOf(SIM_EVENT_MESH_CACHE_PROGRESS).empty() &&
+             host.valuesOf(SIM_EVENT_MESH_CACHE_PROGRESS).back() == 100;
+    }, std::chrono::seconds(20)));
+    const SIM_ToolTableRecord tools = job.tools.record();
+    ASSERT_EQ(SIM_SetToolTable(view, &tools), 0);
+    const SIM_ToolpathRecord path = job.path.record();
+    ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+  }
+  void TearDown() override {
+    data.reset();
+    CollisionView::TearDown();
+  }
+  // Runs a full check and waits for its end.
+  void runCheck() {
+    const size_t done = host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).size();
+    ASSERT_EQ(SIM_RunCollisionDetection(view), 0);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).size() > done; },
+                                       std::chrono::seconds(60)));
+    view->collisions().run().join();
+  }
+
+  testsupport::EventRecorder host;
+  std::unique_ptr<testsupport::OwnDataFolder> data;
+  CollidingJob job;
+};
+
+TEST_F(CollisionJobView, ThePlungeIntoTheTableIsReportedWithTheTravelLimits) {
+  runCheck();
+  const std::vector<Entry> expected = {
+      {SIM_COLLISION_MACHINE, "flat6", "X Axis", 3, 3},
+      {SIM_COLLISION_MACHINE, "Z Axis", "X Axis", 3, 3},
+      {SIM_COLLISION_TRAVEL_LIMIT, "Z", "", 3, 3},
+      {SIM_COLLISION_TRAVEL_LIMIT, "Z", "", 4, 4},  // the climb starts below the limit
+      {SIM_COLLISION_TRAVEL_LIMIT, "Z", "", 5, 5},
+  };
+  const SIM_CollisionReport report = SIM_GetCollisionReport(view);
+  EXPECT_EQ(entriesOf(report), expected);
+  ASSERT_EQ(report.count, expected.size());
+  // Where along the plunge: the tip enters the table at z 0, the nose at
+  // tip z -30; a pair done with at its first hit reports that sample.
+  const std::shared_ptr<const toolpath::Toolpath> path = view->job().toolpath.current();
+  const double step = collision::timeAt(*path, 2, 0.2 / 140.0) - collision::timeAt(*path, 2, 0.0);
+  EXPECT_NEAR(report.entries[0].startPosition, collision::timeAt(*path, 2, 100.0 / 140.0), 2 * step);
+  EXPECT_EQ(report.entries[0].endPosition, report.entries[0].startPosition);
+  EXPECT_NEAR(report.entries[1].startPosition, collision::timeAt(*path, 2, 130.0 / 140.0), 2 * step);
+  EXPECT_EQ(report.entries[0].startEntity, 30u);
+  // The limit entries sit where each move is worst: the plunge's end, the
+  // climb's start, the rise's end.
+  EXPECT_DOUBLE_EQ(report.entries[2].startPosition, collision::timeAt(*path, 2, 1.0));
+  EXPECT_DOUBLE_EQ(report.entries[3].startPosition, collision::timeAt(*path, 3, 0.0));
+  EXPECT_DOUBLE_EQ(report.entries[4].endPosition, collision::timeAt(*path, 4, 1.0));
+
+  // Preparing, then checking, then done: in that order, each ending at 100.
+  std::vector<std::pair<uint64_t, int64_t>> events;
+  for (const auto& m : host.messages())
+    if (m.message == SIM_MESSAGE_NOTIFY && m.wparam >= SIM_EVENT_COLLISION_CHECK_DONE &&
+        m.wparam <= SIM_EVENT_COLLISION_PREPARE_PROGRESS)
+      events.emplace_back(m.wparam, m.lparam);
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(events.front(), std::make_pair(uint64_t{SIM_EVENT_COLLISION_PREPARE_PROGRESS}, int64_t{0}));
+  const auto prepared = std::find(events.begin(), events.end(),
+                                  std::make_pair(uint64_t{SIM_EVENT_COLLISION_PREPARE_PROGRESS}, int64_t{100}));
+  ASSERT_NE(prepared, events.end());
+  EXPECT_TRUE(std::all_of(events.begin(), prepared, [](const auto& e) { return e.first == SIM_EVENT_COLLISION_PREPARE_PROGRESS; }));
+  EXPECT_EQ(events[events.size() - 2], std::make_pair(uint64_t{SIM_EVENT_COLLISION_CHECK_PROGRESS}, int64_t{100}));
+  EXPECT_EQ(events.back(), std::make_pair(uint64_t{SIM_EVENT_COLLISION_CHECK_DONE}, int64_t{0}));
+
+  // Keeping every hit, the tool's interval runs from entering the table on
+  // the plunge to leaving it on the climb.
+  SIM_CollisionDetectionSettings settings = SIM_GetCollisionDetectionSettings(view);
+  settings.mode = 3;
+  ASSERT_EQ(SIM_SetCollisionDetectionSettings(view, &settings), 0);
+  EXPECT_EQ(SIM_GetCollisionReport(view).count, 0u) << "a mode change clears";
+  runCheck();
+  const SIM_CollisionReport every = SIM_GetCollisionReport(view);
+  ASSERT_EQ(every.count, 5u);
+  EXPECT_EQ(every.entries[0].startLine, 3u);
+  EXPECT_EQ(every.entries[0].endLine, 4u);
+  EXPECT_NEAR(every.entries[0].endPosition, collision::timeAt(*path, 3, 40.0 / 140.0), 2 * step);
+}
+
+TEST_F(CollisionJobView, RunsAreRefusedAbortedAndClearedByTheRules) {
+  // Null views.
+  EXPECT_EQ(SIM_RunCollisionDetection(nullptr), 1);
+  EXPECT_EQ(SIM_AbortCollisionDetection(nullptr), 1);
+  const SIM_CollisionDetectionSettings defaults = SIM_GetCollisionDetectionSettings(nullptr);
+  EXPECT_EQ(std::vector<double>({defaults.stepSize, double(defaults.options), double(defaults.mode),
+                                 double(defaults.machineSwitch)}),
+            std::vector<double>({0.2f, 0, 2, 0}));
+  EXPECT_EQ(SIM_GetCollisionReport(nullptr).entries, nullptr);
+  EXPECT_EQ(SIM_GetCollisionHighlightSettings(nullptr).tint[2], 1);
+  EXPECT_EQ(SIM_AbortCollisionDetection(view), -1) << "nothing runs";
+
+  // Bad steps are refused and change nothing.
+  SIM_CollisionDetectionSettings settings = SIM_GetCollisionDetectionSettings(view);
+  for (float bad : {NAN, INFINITY, 0.0f, -1.0f}) {
+    SIM_CollisionDetectionSettings s = settings;
+    s.stepSize = bad;
+    EXPECT_EQ(SIM_SetCollisionDetectionSettings(view, &s), std::isfinite(bad) ? SIM_STATUS_OUT_OF_RANGE : SIM_STATUS_NOT_FINITE);
+  }
+  EXPECT_EQ(SIM_SetCollisionDetectionSettings(view, nullptr), -1);
+  EXPECT_FLOAT_EQ(SIM_GetCollisionDetectionSettings(view).stepSize, 0.2f);
+  // In inches the step reads back in inches.
+  ASSERT_EQ(SIM_SetUnits(view, 1), 0);
+  EXPECT_NEAR(SIM_GetCollisionDetectionSettings(view).stepSize, 0.2 / 25.4, 1e-7);
+  ASSERT_EQ(SIM_SetUnits(view, 0), 0);
+  const SIM_CollisionHighlightSettings tint{{1, 0, 1}};
+  ASSERT_EQ(SIM_SetCollisionHighlightSettings(view, tint), 0);
+  EXPECT_EQ(SIM_GetCollisionHighlightSettings(view).tint[1], 0);
+
+  // A second full run while one runs is refused; the abort keeps what was
+  // found (here the travel limits, listed before the check starts).
+  ASSERT_EQ(SIM_RunCollisionDetection(view), 0);
+  EXPECT_EQ(SIM_RunCollisionDetection(view), -1);
+  EXPECT_EQ(SIM_AbortCollisionDetection(view), 0);
+  view->collisions().run().join();
+  EXPECT_EQ(SIM_AbortCollisionDetection(view), -1);
+  EXPECT_EQ(host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).size(), 1u);
+
+  runCheck();
+  const size_t found = SIM_GetCollisionReport(view).count;
+  ASSERT_EQ(found, 5u);
+  // Options stay with the results; a step moved by 1e-6 clears them.
+  settings.options = 7;
+  ASSERT_EQ(SIM_SetCollisionDetectionSettings(view, &settings), 0);
+  EXPECT_EQ(SIM_GetCollisionReport(view).count, found);
+  EXPECT_EQ(SIM_GetCollisionDetectionSettings(view).options, 7u);
+  settings.stepSize += 1e-6f;
+  ASSERT_EQ(SIM_SetCollisionDetectionSettings(view, &settings), 0);
+  EXPECT_EQ(SIM_GetCollisionReport(view).count, 0u);
+}
+
+// Without a machine a run ends at once with nothing found.
+TEST_F(CollisionView, ARunWithoutAMachineEndsAtOnce) {
+  testsupport::EventRecorder host;
+  ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
+  ASSERT_EQ(SIM_RunCollisionDetection(view), 0);
+  ASSERT_EQ(host.countOf(SIM_EVENT_COLLISION_CHECK_DONE), 1u);
+  EXPECT_EQ(SIM_GetCollisionReport(view).count, 0u);
+  EXPECT_TRUE(host.valuesOf(SIM_EVENT_COLLISION_PREPARE_PROGRESS).empty());
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include "view/CollisionChecks.h"
+
+#include <cmath>
+#include <mutex>
+#include <shared_mutex>
+
+#include "tools/ToolSolid.h"
+
+namespace view {
+namespace {
+
+machine::IndexedMesh meshOf(const std::vector<glm::vec3>& soup) {
+  machine::IndexedMesh mesh;
+  mesh.vertices = soup;
+  mesh.indices.resize(soup.size());
+  for (uint32_t i = 0; i < mesh.indices.size(); ++i) mesh.indices[i] = i;
+  return mesh;
+}
+
+// Every geometry of a role as one soup in the program frame.
+machine::IndexedMesh geometriesOf(const JobData& job, uint64_t role) {
+  std::vector<glm::vec3> soup;
+  const glm::dmat4 workpiece = job.stocks.workpiecePlacement();
+  for (const stock::Geometry& g : job.stocks.geometries()) {
+    if (g.role != role) continue;
+    const glm::dmat4 placement = workpiece * g.placement();
+    const std::vector<float> triangles = g.triangleSoup();
+    for (size_t i = 0; i + 2 < triangles.size(); i += 3)
+      soup.emplace_back(placement * glm::dvec4(triangles[i], triangles[i + 1], triangles[i + 2], 1.0));
+  }
+  return meshOf(soup);
+}
+
+}  // namespace
+
+CollisionChecks::CollisionChecks(JobData& job, Notifier& notifier)
+    : job_(job),
+      run_([this] { return gather(); },
+           [&notifier](int32_t event, int64_t value) { notifier.notify(SIM_MESSAGE_NOTIFY, event, value, true); }) {}
+
+std::optional<collision::RunInputs> CollisionChecks::gather() {
+  collision::RunInputs in;
+  in.path = job_.toolpath.current();
+  {
+    std::shared_lock machine(job_.machine.lock());
+    const machine::Machine* m = job_.machine.machine();
+    if (!in.path || !m) return std::nullopt;
+    in.machine = std::make_unique<const machine::Machine>(machine::MachineDefinition(m->definition()),
+                                                          m->kinematics().directionMode());
+    in.sources.machine = in.machine.get();
+    in.sources.meshes = job_.machine.meshes();
+  }
+  in.programZero = job_.machine.origin();
+  {
+    std::shared_lock tools(job_.toolTableLock);
+    const tools::ToolTable& table = job_.toolTable();
+    for (size_t i = 0; i < table.toolCount(); ++i) {
+      const tools::Tool& tool = table.tool(i);
+      collision::ToolSolid solid;
+      solid.hash = tool.identifierHash;
+      solid.name = tool.identifier;
+      solid.gaugeLength = std::fabs(tool.mountPoint.y);
+      in.sources.tools.push_back(std::move(solid));
+      in.sources.toolMeshes.push_back(meshOf(tools::solidTriangles(tool)));
+    }
+  }
+  in.sources.workpiece = geometriesOf(job_, SIM_GEOMETRY_WORKPIECE);
+  in.sources.fixture = geometriesOf(job_, SIM_GEOMETRY_FIXTURE);
+  return in;
+}
+
+}  // namespace view
