@@ -110,6 +110,12 @@ void CollisionRun::clearResults() {
   ++resultsRevision_;
 }
 
+void CollisionRun::clearCollided() {
+  std::lock_guard lock(resultsMutex_);
+  collided_.clear();
+  ++resultsRevision_;
+}
+
 SIM_CollisionReport CollisionRun::report() {
   std::lock_guard lock(resultsMutex_);
   report_ = reportEntries(machine_, limits_);

@@ -91,6 +91,8 @@ class CollisionRun {
   std::vector<LimitResult> limitResults() const;
   // The objects found colliding (for the tint): class and node.
   std::vector<std::pair<ObjectClass, int32_t>> collided() const;
+  // Forgets which objects collided (their tint), keeping the report.
+  void clearCollided();
   // Counts up whenever the results change.
   uint64_t resultsRevision() const { return resultsRevision_.load(); }
   // The last full run's figures.

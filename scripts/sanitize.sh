@@ -43,4 +43,4 @@ cmake --build build-tsan -j"$jobs" --target korvane_view_tests
 OMP_NUM_THREADS=1 \
 TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
   "${display[@]}" build-tsan/tests/korvane_view_tests \
-  --gtest_filter='ViewTest.*:WindowSystem.*:HostWindow.*:*OnView.*:SnapshotStress.*:RunningView.*:CameraOnView.*:FrameCommands.*:RibbonView.*:RibbonByXEvents.*'
+  --gtest_filter='ViewTest.*:WindowSystem.*:HostWindow.*:*OnView.*:SnapshotStress.*:RunningView.*:CameraOnView.*:FrameCommands.*:RibbonView.*:RibbonByXEvents.*:CollisionJobView.*:CollisionView.*'

@@ -315,6 +315,7 @@ void Render::runFrame(double now, bool drawing) {
   }
   view::FrameState frame{played};
   toolpath_.setContentScale(static_cast<float>(window_.dpiX()) / 96.0f);
+  followCollisions(frame);
   for (view::FramePart* part : parts_) part->update(frame);
   for (uint32_t stock : stock_.takeTooCoarse())
     notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_STOCK_TOO_COARSE, stock, true);
@@ -342,6 +343,25 @@ void Render::followTool() {
   const glm::dvec3 tip = job_.displayFrame() * playback_.toolPose().tip;
   if (followedTip_) camera_.camera().follow(tip - *followedTip_);
   followedTip_ = tip;
+}
+
+// The collided parts take the tint the highlight settings allow: machine
+// parts, the tool with its holder.
+void Render::followCollisions(view::FrameState& frame) {
+  const collision::CollisionRun& run = collisions_.run();
+  const std::pair shown{run.resultsRevision(), run.highlight()};
+  if (shown == shownCollisions_) return;
+  shownCollisions_ = shown;
+  const auto& tint = shown.second;
+  std::vector<int32_t> nodes;
+  bool tool = false;
+  for (const auto& [kind, node] : run.collided()) {
+    if (kind == collision::ObjectClass::Part && tint[0]) nodes.push_back(node);
+    if (kind == collision::ObjectClass::Tool && tint[1]) tool = true;
+  }
+  machine_.setCollided(std::move(nodes));
+  tool_.tintedParts = tool ? 0xFu : 0u;
+  frame.changed = true;
 }
 
 camera::SceneBox Render::sceneBox() const {

@@ -108,6 +108,8 @@ void MachineStage::update(FrameState& frame) {
       model.mesh = meshes[i];
       model.placement = glm::mat4(machineToDisplay * carried);
       if (slot.entry->color) model.colour = glm::vec4(glm::vec3(*slot.entry->color), 1.0f);
+      if (std::find(collided_.begin(), collided_.end(), slot.node) != collided_.end())
+        model.colour = glm::mix(model.colour, kCollisionTint, kCollisionTintShare);
       for (int corner = 0; corner < 8; ++corner) {
         const glm::vec3& lo = model.mesh->min;
         const glm::vec3& hi = model.mesh->max;

@@ -22,6 +22,9 @@ namespace view {
 
 // The theme's machine colour until themes arrive.
 inline constexpr glm::vec4 kMachineColour{0.62f, 0.64f, 0.68f, 1.0f};
+// What collided parts are tinted towards, and how far.
+inline constexpr glm::vec4 kCollisionTint{0.92f, 0.12f, 0.08f, 1.0f};
+inline constexpr float kCollisionTintShare = 0.7f;
 
 class MachineStage final : public FramePart {
  public:
@@ -50,6 +53,9 @@ class MachineStage final : public FramePart {
   // The user's axis control: the node stands at value (millimetres or
   // radians) from the next update until the played position moves.
   void jog(int32_t node, double value);
+  // Render thread: the nodes (-1 the base) whose models show the collision
+  // tint from the next update.
+  void setCollided(std::vector<int32_t> nodes) { collided_ = std::move(nodes); }
 
  private:
   struct GpuMesh {
@@ -75,6 +81,7 @@ class MachineStage final : public FramePart {
   JobData& job_;
   const Playback& playback_;
   std::vector<DrawnModel> drawn_;  // render thread
+  std::vector<int32_t> collided_;  // render thread
   std::vector<double> shownValues_;
   std::vector<std::pair<int32_t, double>> jogs_;
   std::pair<int64_t, double> jogPosition_{-1, 0.0};  // the played move and fraction the jogs were made at

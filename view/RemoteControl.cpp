@@ -159,7 +159,7 @@ bool interfaceCommand(Render& view, uint32_t code, uint64_t argument) {
 void resetStock(Render& view) {
   view.commands().post(CommandStage::BeforeFrame, [&view] {
     view.stock().resetCuts();
-    view.toolStage().tintedParts = 0;
+    view.collisions().run().clearCollided();
     view.requestRedraw();
   });
 }

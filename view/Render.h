@@ -211,6 +211,7 @@ struct Render {
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
   void followTool();
+  void followCollisions(view::FrameState& frame);
   camera::SceneBox sceneBox() const;
   void shutdown(bool closedByUser);
   double milliseconds() const;
@@ -243,6 +244,7 @@ struct Render {
     std::optional<float> distance;
   } compareRead_;  // render thread
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows
+  std::pair<uint64_t, std::array<uint8_t, 3>> shownCollisions_{~uint64_t{0}, {}};  // render thread
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};
   view::GeometryStage geometries_{job_};

@@ -4,7 +4,9 @@
 // for starting, aborting and clearing.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,26 @@ TEST_F(CollisionJobView, ThePlungeIntoTheTableIsReportedWithTheTravelLimits) {
   EXPECT_EQ(events[events.size() - 2], std::make_pair(uint64_t{SIM_EVENT_COLLISION_CHECK_PROGRESS}, int64_t{100}));
   EXPECT_EQ(events.back(), std::make_pair(uint64_t{SIM_EVENT_COLLISION_CHECK_DONE}, int64_t{0}));
 
+  // The table, the head and the tool show the collision tint as the
+  // highlight settings allow; a stock reset takes it away.
+  const auto tinted = [&] {
+    onRenderThread([] { return 0; });  // a frame that follows the results
+    return onRenderThread([&] {
+      int models = 0;
+      for (const view::MachineStage::DrawnModel& d : view->machineStage().drawn())
+        models += d.colour.r > 0.7f && d.colour.g < 0.35f;
+      return std::make_pair(models, view->toolStage().tintedParts.load());
+    });
+  };
+  EXPECT_EQ(tinted(), std::make_pair(2, 0xFu));
+  ASSERT_EQ(SIM_SetCollisionHighlightSettings(view, SIM_CollisionHighlightSettings{{0, 1, 1}}), 0);
+  EXPECT_EQ(tinted(), std::make_pair(0, 0xFu));
+  ASSERT_EQ(SIM_SetCollisionHighlightSettings(view, SIM_CollisionHighlightSettings{{1, 0, 1}}), 0);
+  EXPECT_EQ(tinted(), std::make_pair(2, 0u));
+  ASSERT_EQ(SIM_Command(view, SIM_COMMAND_RESET_STOCK, 0), 0);
+  EXPECT_EQ(tinted(), std::make_pair(0, 0u));
+  EXPECT_EQ(SIM_GetCollisionReport(view).count, expected.size()) << "the report stays";
+
   // Keeping every hit, the tool's interval runs from entering the table on
   // the plunge to leaving it on the climb.
   SIM_CollisionDetectionSettings settings = SIM_GetCollisionDetectionSettings(view);
@@ -191,7 +213,7 @@ TEST_F(CollisionJobView, RunsAreRefusedAbortedAndClearedByTheRules) {
   EXPECT_EQ(SIM_AbortCollisionDetection(view), 0);
   view->collisions().run().join();
   EXPECT_EQ(SIM_AbortCollisionDetection(view), -1);
-  EXPECT_EQ(host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).size(), 1u);
+  EXPECT_EQ(host.countOf(SIM_EVENT_COLLISION_CHECK_DONE), 1u);
 
   runCheck();
   const size_t found = SIM_GetCollisionReport(view).count;
@@ -204,6 +226,39 @@ TEST_F(CollisionJobView, RunsAreRefusedAbortedAndClearedByTheRules) {
   settings.stepSize += 1e-6f;
   ASSERT_EQ(SIM_SetCollisionDetectionSettings(view, &settings), 0);
   EXPECT_EQ(SIM_GetCollisionReport(view).count, 0u);
+}
+
+// Hosts may start, abort, read and set from any thread; the run keeps its
+// rules and ends idle (the thread checker's run looks at the locking).
+TEST_F(CollisionJobView, RunsAbortsReportsAndSettingsFromSeveralThreads) {
+  std::atomic<int> started{0}, refused{0};
+  std::vector<std::thread> hosts;
+  for (int t = 0; t < 4; ++t)
+    hosts.emplace_back([&, t] {
+      for (int i = 0; i < 25; ++i) {
+        switch ((t + i) % 4) {
+          case 0: (SIM_RunCollisionDetection(view) == 0 ? started : refused)++; break;
+          case 1: SIM_AbortCollisionDetection(view); break;
+          case 2: (void)SIM_GetCollisionReport(view).count; break;
+          default: {
+            SIM_CollisionDetectionSettings s = SIM_GetCollisionDetectionSettings(view);
+            s.options = uint32_t(i);
+            s.stepSize = i % 8 == 3 ? 0.25f : 0.2f;
+            SIM_SetCollisionDetectionSettings(view, &s);
+            SIM_SetCollisionHighlightSettings(view, SIM_CollisionHighlightSettings{{uint8_t(i & 1), 1, 1}});
+          }
+        }
+      }
+    });
+  for (std::thread& h : hosts) h.join();
+  view->collisions().run().join();
+  EXPECT_GT(started.load(), 0);
+  EXPECT_EQ(started.load() + refused.load(), 25) << "a quarter of the calls start";
+  EXPECT_EQ(view->collisions().run().state(), collision::RunState::Idle);
+  EXPECT_EQ(SIM_AbortCollisionDetection(view), -1);
+  // Every full run that started ended with its event.
+  EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).size() == size_t(started.load()); }));
 }
 
 // Without a machine a run ends at once with nothing found.
