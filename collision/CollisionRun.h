@@ -114,7 +114,6 @@ class CollisionRun {
   std::thread worker_;
   std::mutex runLock_;     // one run at a time
   std::atomic<uint8_t> state_{0};
-  CheckProgress* progress_ = nullptr;  // the running check's, under startMutex_
   std::atomic<bool> abort_{false};
 
   mutable std::mutex settingsMutex_;

@@ -60,6 +60,9 @@ void usage() {
                "  --timeout S        give up playing after S seconds (default 900)\n"
                "  --timings          print the time and peak memory of each phase at the end\n"
                "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n"
+               "  --collisions       check the job on the machine (--machine) for collisions and travel\n"
+               "                     limits before playing: a line per report entry, collided parts tinted\n"
+               "  --collision-step S  the check's sampling step along the toolpath (mm, default 0.2)\n"
                "  --design FILE      the design part, an STL model (mm): --geometry design:FILE\n"
                "  --compare LO,HI    colour the stock by its distance to the design (mm): red below\n"
                "                     LO (cut too deep), green within, blue above HI (material left)\n"
@@ -96,6 +99,8 @@ struct Options {
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
   std::string machine;
+  bool collisions = false;
+  std::optional<double> collisionStep;
   std::vector<std::pair<uint64_t, std::string>> geometries;  // role, STL file
   std::optional<std::pair<double, double>> compare;           // the range on the design (mm)
   int width = 1600, height = 900;
@@ -233,6 +238,11 @@ Options optionsOf(int argc, char** argv) {
       o.compare = std::make_pair(lo, hi);
     } else if (arg == "--machine") {
       o.machine = value();
+    } else if (arg == "--collisions") {
+      o.collisions = true;
+    } else if (arg == "--collision-step") {
+      o.collisionStep = numberOf(value(), "--collision-step");
+      if (!(*o.collisionStep > 0)) throw InputError{"--collision-step must be above 0"};
     } else if (arg == "--timings") {
       o.timings = true;
     } else if (arg == "--headless") {
@@ -316,6 +326,7 @@ Options optionsOf(int argc, char** argv) {
   const bool hasDesign = std::any_of(o.geometries.begin(), o.geometries.end(),
                                      [](const auto& g) { return g.first == SIM_GEOMETRY_WORKPIECE; });
   if (o.compare && !hasDesign) throw InputError{"--compare needs a design model: --design FILE"};
+  if ((o.collisions || o.collisionStep) && o.machine.empty()) throw InputError{"--collisions needs a machine: --machine DIR"};
   if (!o.uiShot.empty() && o.headless) throw InputError{"--ui-shot needs a window (leave out --headless)"};
   return o;
 }
@@ -326,6 +337,7 @@ struct ViewNews {
   std::atomic<int> line{0};
   std::atomic<bool> tooCoarse{false};
   std::atomic<int> machineLoaded{0};
+  std::atomic<int> collisionsChecked{0};
   std::atomic<bool> closed{false};
 };
 
@@ -337,6 +349,7 @@ void onMessage(void* context, SIM_Window, uint32_t message, uint64_t event, int6
   if (event == SIM_EVENT_CURRENT_LINE_CHANGED) news->line = static_cast<int>(value);
   if (event == SIM_EVENT_STOCK_TOO_COARSE) news->tooCoarse = true;
   if (event == SIM_EVENT_MACHINE_LOADED) ++news->machineLoaded;
+  if (event == SIM_EVENT_COLLISION_CHECK_DONE) ++news->collisionsChecked;
 }
 
 // Every tool the program changes to is in the table, and no feed move comes
@@ -628,6 +641,33 @@ bool loadMachine(Render* view, const std::string& folder, ViewNews& news, double
 }
 
 
+// Runs the collision check and prints its report: a line per entry.
+bool checkCollisions(Render* view, const Options& o, ViewNews& news) {
+  if (o.collisionStep) {
+    SIM_CollisionDetectionSettings settings = SIM_GetCollisionDetectionSettings(view);
+    settings.stepSize = static_cast<float>(*o.collisionStep);
+    SIM_SetCollisionDetectionSettings(view, &settings);
+  }
+  const auto start = Clock::now();
+  if (SIM_RunCollisionDetection(view) != 0 || !waitFor([&] { return news.collisionsChecked.load() > 0; }, o.timeout)) {
+    std::fprintf(stderr, "korvane-view: the collision check did not finish\n");
+    return false;
+  }
+  const SIM_CollisionReport report = SIM_GetCollisionReport(view);
+  std::printf("collision check: %ju entries in %.2f s\n", static_cast<uintmax_t>(report.count), secondsSince(start));
+  for (uint64_t i = 0; i < report.count; ++i) {
+    const SIM_CollisionReportEntry& e = report.entries[i];
+    if (e.kind == SIM_COLLISION_TRAVEL_LIMIT)
+      std::printf("  travel limit: %s at line %u (entity %u), %.3f s\n", e.firstName, e.startLine, e.startEntity,
+                  e.startPosition);
+    else
+      std::printf("  collision (kind %u): %s with %s, lines %u-%u (entities %u-%u), %.3f-%.3f s\n", e.kind, e.firstName,
+                  e.secondName, e.startLine, e.endLine, e.startEntity, e.endEntity, e.startPosition, e.endPosition);
+  }
+  std::fflush(stdout);
+  return true;
+}
+
 int run(const Options& o) {
   // The job: program, tools, stock.
   const auto runStart = Clock::now();
@@ -734,6 +774,7 @@ int run(const Options& o) {
     float ox = 0, oy = 0, oz = 0;
     SIM_SuggestMachineOrigin(view, &ox, &oy, &oz);
     SIM_SetMachineOrigin(view, ox, oy, oz);
+    if (o.collisions && !checkCollisions(view, o, news)) return closeView(view, window, kRunError);
   }
   SIM_SetToolpathMode(view, o.toolpathMode);
   SIM_SetToolpathDisplay(view, &o.display);

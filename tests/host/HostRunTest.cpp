@@ -512,3 +512,39 @@ TEST_F(HostRun, InteractiveKeepsTheWindowUntilTheUserClosesIt) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << host.output();
   EXPECT_NE(host.output().find("closed at 0.0 %"), std::string::npos) << host.output();
 }
+
+// The sample jobs that collide on purpose, checked on the sample machines:
+// the report's lines, and the collided parts tinted in the picture.
+TEST_F(HostRun, TheCollidingSampleJobsReportWhatTheyHit) {
+  struct Job {
+    const char* program;
+    const char* machine;
+    const char* stock;
+    std::vector<std::string> lines;
+  } jobs[] = {
+      {"collide_mill.ngc", "vertical-mill", "0,0,-20,100,80,0",
+       {"collision check: 4 entries", "collision (kind 2): T1 with X Axis, lines 12-12",
+        "collision (kind 2): Z Axis with X Axis, lines 16-16", "travel limit: Z at line 19", "travel limit: Z at line 20"}},
+      {"collide_five.ngc", "five-axis-ac", "-30,-30,0,30,30,40",
+       {"collision check: 1 entries", "collision (kind 2): Z Axis with C Axis, lines 7-7"}},
+  };
+  const std::filesystem::path tools = out_ / "tools.txt";
+  std::filesystem::create_directories(out_);
+  std::ofstream(tools) << "T1 flat 10 80\n";
+  for (const Job& job : jobs) {
+    const Finished r = run(std::string("--headless --no-stl --size 400x300 --collisions --tools ") + tools.string() +
+                           " --stock " + job.stock + " --machine " KORVANE_SAMPLE_MACHINES "/" + job.machine + " --out " +
+                           out_.string() + " " KORVANE_TEST_DATA "/" + job.program);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    for (const std::string& line : job.lines) EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << r.output;
+    const std::string picture = (out_ / std::filesystem::path(job.program).stem()).string() + ".png";
+    int width = 0, height = 0, channels = 0;
+    unsigned char* rgb = stbi_load(picture.c_str(), &width, &height, &channels, 3);
+    ASSERT_NE(rgb, nullptr) << picture;
+    int red = 0;
+    for (int i = 0; i < width * height; ++i)
+      red += rgb[3 * i] > 100 && rgb[3 * i] > 1.8 * rgb[3 * i + 1] && rgb[3 * i] > 1.8 * rgb[3 * i + 2];
+    stbi_image_free(rgb);
+    EXPECT_GT(red, width * height / 50) << job.program << ": the collided parts are tinted";
+  }
+}
