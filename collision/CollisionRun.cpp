@@ -197,8 +197,9 @@ void CollisionRun::work(double start, bool partial) {
     // Progress every 100 ms; an abort passes to the check's threads.
     while (check.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
       if (abort_.load()) progress.abort.store(true);
-      if (!partial && progress.blocks > 0)
-        notify_(SIM_EVENT_COLLISION_CHECK_PROGRESS, int64_t(100 * progress.blocksDone.load() / progress.blocks));
+      const uint32_t blocks = progress.blocks.load();
+      if (!partial && blocks > 0)
+        notify_(SIM_EVENT_COLLISION_CHECK_PROGRESS, int64_t(100 * progress.blocksDone.load() / blocks));
     }
     const CheckOutcome outcome = check.get();
     std::vector<MachineResult> results = collectResults(outcome, set, path);

@@ -32,7 +32,7 @@ struct CheckRequest {
 struct CheckProgress {
   std::atomic<bool> abort{false};
   std::atomic<uint32_t> blocksDone{0};
-  uint32_t blocks = 0;  // set once the grid is known
+  std::atomic<uint32_t> blocks{0};  // set by the check once the grid is known
 };
 
 struct CheckOutcome {
