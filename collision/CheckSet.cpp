@@ -82,16 +82,24 @@ CheckSet buildCheckSet(CheckSources sources, const std::function<void(int)>& pro
       if (keys[i] == key) return uint32_t(i);
     keys.push_back(key);
     CheckObject& o = set.objects.emplace_back();
+    auto describe = [&o](ObjectClass kind, std::string name, Carrier carrier, int32_t carrierNode = -1) {
+      o.kind = kind;
+      o.name = std::move(name);
+      o.carrier = carrier;
+      o.node = carrierNode;
+    };
     switch (end.member) {
-      case machine::PairMember::Workpiece: o = {ObjectClass::Workpiece, "Workpiece", Carrier::ProgramFrame}; break;
-      case machine::PairMember::Fixture: o = {ObjectClass::Fixture, "Fixture", Carrier::ProgramFrame}; break;
-      case machine::PairMember::Tool: o = {ObjectClass::Tool, "Tool", Carrier::Tool}; break;
-      case machine::PairMember::RevolverTools: o = {ObjectClass::RevolverTools, "Revolver Tools", Carrier::None}; break;
-      case machine::PairMember::Part:
-        o = {ObjectClass::Part, node >= -1 ? partName(m, node) : "Machine", node >= -1 ? Carrier::MachineNode : Carrier::None,
-             node};
+      case machine::PairMember::Workpiece: describe(ObjectClass::Workpiece, "Workpiece", Carrier::ProgramFrame); break;
+      case machine::PairMember::Fixture: describe(ObjectClass::Fixture, "Fixture", Carrier::ProgramFrame); break;
+      case machine::PairMember::Tool: describe(ObjectClass::Tool, "Tool", Carrier::Tool); break;
+      case machine::PairMember::RevolverTools:
+        describe(ObjectClass::RevolverTools, "Revolver Tools", Carrier::None);
         break;
-      default: o = {ObjectClass::Unresolved, "Machine", Carrier::None}; break;
+      case machine::PairMember::Part:
+        describe(ObjectClass::Part, node >= -1 ? partName(m, node) : "Machine",
+                 node >= -1 ? Carrier::MachineNode : Carrier::None, node);
+        break;
+      default: describe(ObjectClass::Unresolved, "Machine", Carrier::None); break;
     }
     return uint32_t(set.objects.size() - 1);
   };

@@ -26,13 +26,14 @@ driver=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so
 # against the library and say nothing about its memory; the two random-move
 # cut comparisons spend their minutes in the test's own CPU sweep reference,
 # while every library path they take runs in the other cut tests; the
-# host's kept-open window and its compare round trip spend theirs drawing
-# frames whose library paths the view tests already take.
+# host's kept-open window, its compare round trip, its bear run and the
+# orientation cube's ray sweep spend theirs drawing frames whose library
+# paths the view tests already take.
 LD_PRELOAD="$driver" \
 ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "${display[@]}" ctest --test-dir build-asan --output-on-failure -j"$jobs" \
-  -E 'InstalledPackageIsFound|LayersRefuseUpwardIncludes|MillCutTest.MillShapesOnRandomMoves|MillCutTest.RingExtrudedAndPolygonSidedToolsOnRandomMoves|HostRun.InteractiveKeepsTheWindowUntilTheUserClosesIt|HostRun.ARunsSolidAsTheDesignOfACoarserRunComparesWithinOneCell'
+  -E 'InstalledPackageIsFound|LayersRefuseUpwardIncludes|MillCutTest.MillShapesOnRandomMoves|MillCutTest.RingExtrudedAndPolygonSidedToolsOnRandomMoves|HostRun.InteractiveKeepsTheWindowUntilTheUserClosesIt|HostRun.ARunsSolidAsTheDesignOfACoarserRunComparesWithinOneCell|HostRun.ARealProgramLeavesAClosedStlAndAPicture|Orientation.TheCubeLightsTheElementTheRayTestFinds'
 
 echo "== ThreadSanitizer: the view, playback and lifecycle tests"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines[@]}" -DKORVANE_SANITIZE=thread \
