@@ -25,7 +25,8 @@ std::vector<LimitResult> limitResultsOf(const std::vector<MoveViolation>& violat
 
 }  // namespace
 
-CollisionRun::CollisionRun(Gather gather, Notify notify) : gather_(std::move(gather)), notify_(std::move(notify)) {}
+CollisionRun::CollisionRun(Gather gather, Notify notify, InputsKey inputsKey)
+    : gather_(std::move(gather)), notify_(std::move(notify)), inputsKey_(std::move(inputsKey)) {}
 
 CollisionRun::~CollisionRun() {
   abort_.store(true);
@@ -47,24 +48,42 @@ int32_t CollisionRun::startFull() {
   abort_.store(true);  // a partial run gives way
   if (worker_.joinable()) worker_.join();
   abort_.store(false);
+  const uint64_t key = inputsKey_ ? inputsKey_() : 0;
+  {
+    std::lock_guard results(resultsMutex_);
+    checkedKey_ = key;
+  }
   state_.store(uint8_t(RunState::Full));  // refuses a second start at once
   worker_ = std::thread([this] { work(0.0, false); });
   return 0;
 }
 
-bool CollisionRun::startPartial(double position) {
+CollisionRun::PartialStart CollisionRun::startPartial(double position, double totalLength) {
   std::lock_guard lock(startMutex_);
-  if (state() == RunState::Full) return false;
+  const uint64_t key = inputsKey_ ? inputsKey_() : 0;
   {
     std::lock_guard results(resultsMutex_);
-    if (position >= checkedFrom_ && position <= checkedTo_) return false;
+    if (key == checkedKey_ && position >= checkedFrom_ && position <= checkedTo_) return PartialStart::Covered;
   }
-  abort_.store(true);
-  if (worker_.joinable()) worker_.join();
+  if (state() == RunState::Full) return PartialStart::Busy;
+  if (state() == RunState::Partial) {
+    abort_.store(true);  // this position is outside its range: it gives way
+    return PartialStart::Busy;
+  }
+  if (worker_.joinable()) worker_.join();  // idle: it has ended
   abort_.store(false);
+  // The range it will check is claimed at once, so that the positions
+  // playback passes next do not start it again.
+  const SampleGrid grid = sampleGrid(settings().stepMm, totalLength);
+  {
+    std::lock_guard results(resultsMutex_);
+    checkedFrom_ = std::max(0.0, double(grid.blockAt(position)) * kSampleBlock * grid.fractionStep);
+    checkedTo_ = 1.0;
+    checkedKey_ = key;
+  }
   state_.store(uint8_t(RunState::Partial));
   worker_ = std::thread([this, position] { work(position, true); });
-  return true;
+  return PartialStart::Started;
 }
 
 int32_t CollisionRun::abort() {
@@ -110,6 +129,14 @@ void CollisionRun::clearResults() {
   ++resultsRevision_;
 }
 
+void CollisionRun::clearLists() {
+  std::lock_guard lock(resultsMutex_);
+  machine_.clear();
+  limits_.clear();
+  collided_.clear();
+  ++resultsRevision_;
+}
+
 void CollisionRun::clearCollided() {
   std::lock_guard lock(resultsMutex_);
   collided_.clear();
@@ -132,7 +159,7 @@ std::vector<LimitResult> CollisionRun::limitResults() const {
   return limits_;
 }
 
-std::vector<std::pair<ObjectClass, int32_t>> CollisionRun::collided() const {
+std::vector<CollisionRun::Collided> CollisionRun::collided() const {
   std::lock_guard lock(resultsMutex_);
   return collided_;
 }
@@ -149,7 +176,12 @@ void CollisionRun::work(double start, bool partial) {
     return;
   }
   const CheckSettings settings = this->settings();
-  clearResults();
+  // A full run checks everything again; a partial run keeps the range its
+  // start claimed.
+  if (partial)
+    clearLists();
+  else
+    clearResults();
   std::optional<RunInputs> inputs = gather_ ? gather_() : std::nullopt;
   if (inputs && inputs->path && inputs->sources.machine && inputs->path->moveCount() > 0) {
     const toolpath::Toolpath& path = *inputs->path;
@@ -207,16 +239,28 @@ void CollisionRun::work(double start, bool partial) {
       std::lock_guard lock(resultsMutex_);
       for (size_t p = 0; p < set.pairs.size(); ++p) {
         if (outcome.hits[p].empty()) continue;
+        const double fraction = grid.fractionOf(outcome.hits[p].front());
         for (uint32_t o : {set.pairs[p].first, set.pairs[p].second}) {
-          const std::pair key{set.objects[o].kind, set.objects[o].node};
-          if (std::find(collided_.begin(), collided_.end(), key) == collided_.end()) collided_.push_back(key);
+          const CheckObject& object = set.objects[o];
+          auto known = std::find_if(collided_.begin(), collided_.end(), [&](const Collided& c) {
+            return c.kind == object.kind && c.node == object.node;
+          });
+          if (known == collided_.end())
+            collided_.push_back({object.kind, object.node, fraction});
+          else
+            known->fraction = std::min(known->fraction, fraction);
         }
       }
       if (!partial) machine_ = std::move(results);
-      const uint32_t doneBlocks = progress.blocksDone.load();
-      checkedFrom_ = grid.fractionOf(outcome.firstBlock * kSampleBlock) - grid.fractionStep;
-      checkedTo_ = std::min(1.0, grid.fractionOf(std::min<uint64_t>(uint64_t(outcome.firstBlock + doneBlocks) * kSampleBlock,
-                                                                     grid.samples) - 1));
+      // What was checked: the whole path after a full run, the claimed
+      // range after a partial one; nothing when it was stopped.
+      if (progress.abort.load()) {
+        checkedFrom_ = 1.0;
+        checkedTo_ = 0.0;
+      } else if (!partial) {
+        checkedFrom_ = 0.0;
+        checkedTo_ = 1.0;
+      }
       figures_ = {grid.samples, outcome.samplesPosed, outcome.figures, prepareSeconds, secondsSince(checked),
                   request.threads};
       ++resultsRevision_;

@@ -15,7 +15,8 @@
 //      (events 4: 0, then percent, then 100) and checks from the start,
 //      reporting event 3 with the percent every 100 ms, then 3/100 and
 //      2/0 at the end; partial runs check from their block on, keep every
-//      hit (they drive the tint at each position) and report nothing.
+//      hit and report nothing: their hits drive the tint, which shows an
+//      object from its first hit on as playback passes it.
 // Aborting only sets a flag: what was found stays until the next run.
 #include <atomic>
 #include <cstdint>
@@ -59,17 +60,24 @@ class CollisionRun {
  public:
   using Gather = std::function<std::optional<RunInputs>()>;
   using Notify = std::function<void(int32_t event, int64_t value)>;
+  // What the inputs are now (toolpath, machine, tools): a range checked
+  // with other inputs counts as not checked.
+  using InputsKey = std::function<uint64_t()>;
 
-  CollisionRun(Gather gather, Notify notify);
+  CollisionRun(Gather gather, Notify notify, InputsKey inputsKey = {});
   ~CollisionRun();
   CollisionRun(const CollisionRun&) = delete;
   CollisionRun& operator=(const CollisionRun&) = delete;
 
   // 0 started, -1 a full run is running.
   int32_t startFull();
-  // Starts a partial run at a length fraction unless it lies in the range
-  // already checked or a full run is running; whether it started.
-  bool startPartial(double position);
+  // Starts a partial run at a length fraction of a toolpath of that length
+  // unless the position lies in the range already checked (or claimed by
+  // the partial run under way). A full run makes it wait; a partial run
+  // still running elsewhere is asked to stop, and a later call starts the
+  // new one: the caller (the render thread) never waits.
+  enum class PartialStart { Started, Covered, Busy };
+  PartialStart startPartial(double position, double totalLength);
   // 0 the running check was asked to stop, -1 none runs.
   int32_t abort();
   RunState state() const { return static_cast<RunState>(state_.load()); }
@@ -89,8 +97,15 @@ class CollisionRun {
   SIM_CollisionReport report();
   std::vector<MachineResult> machineResults() const;
   std::vector<LimitResult> limitResults() const;
-  // The objects found colliding (for the tint): class and node.
-  std::vector<std::pair<ObjectClass, int32_t>> collided() const;
+  // An object found colliding: its class, its node (machine parts) and the
+  // length fraction of its first hit.
+  struct Collided {
+    ObjectClass kind = ObjectClass::Unresolved;
+    int32_t node = -1;
+    double fraction = 0.0;
+    bool operator==(const Collided&) const = default;
+  };
+  std::vector<Collided> collided() const;
   // Forgets which objects collided (their tint), keeping the report.
   void clearCollided();
   // Counts up whenever the results change.
@@ -107,9 +122,11 @@ class CollisionRun {
  private:
   void work(double start, bool partial);
   void clearResults();
+  void clearLists();
 
   Gather gather_;
   Notify notify_;
+  InputsKey inputsKey_;
   std::mutex startMutex_;  // host-side starts and the worker handle
   std::thread worker_;
   std::mutex runLock_;     // one run at a time
@@ -124,9 +141,10 @@ class CollisionRun {
   mutable std::mutex resultsMutex_;  // both lists, the report, the checked range
   std::vector<MachineResult> machine_;
   std::vector<LimitResult> limits_;
-  std::vector<std::pair<ObjectClass, int32_t>> collided_;
+  std::vector<Collided> collided_;
   std::vector<SIM_CollisionReportEntry> report_;
   double checkedFrom_ = 1.0, checkedTo_ = 0.0;  // length fractions; empty when from > to
+  uint64_t checkedKey_ = 0;                      // the inputs they were checked with
   std::atomic<uint64_t> resultsRevision_{0};
   Figures figures_;
 };

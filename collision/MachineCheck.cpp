@@ -61,6 +61,13 @@ double timeAt(const toolpath::Toolpath& path, int64_t move, double fraction) {
   return before + std::clamp(fraction, 0.0, 1.0) * (path.cumulativeTime(move) - before);
 }
 
+double lengthFractionAt(const toolpath::Toolpath& path, int64_t move, double fraction) {
+  const double total = path.totalLength();
+  if (!(total > 0.0) || move < 0) return 0.0;
+  const double before = move > 0 ? path.cumulativeLength(move - 1) : 0.0;
+  return (before + std::clamp(fraction, 0.0, 1.0) * (path.cumulativeLength(move) - before)) / total;
+}
+
 CheckOutcome runMachineCheck(const toolpath::Toolpath& path, const machine::Machine& m, const glm::dvec3& programZero,
                              const CheckSet& set, const CheckRequest& request, CheckProgress& progress) {
   CheckOutcome outcome;

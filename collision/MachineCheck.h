@@ -51,6 +51,8 @@ CheckOutcome runMachineCheck(const toolpath::Toolpath& path, const machine::Mach
 
 // The toolpath time at a fraction of a move.
 double timeAt(const toolpath::Toolpath& path, int64_t move, double fraction);
+// The fraction of the toolpath's length at a fraction of a move.
+double lengthFractionAt(const toolpath::Toolpath& path, int64_t move, double fraction);
 
 // Consecutive hit samples make one interval, with the time, line and
 // entity at both ends and the two objects' names (the tool's own name

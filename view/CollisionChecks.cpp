@@ -1,5 +1,6 @@
 #include "view/CollisionChecks.h"
 
+#include <bit>
 #include <cmath>
 #include <mutex>
 #include <shared_mutex>
@@ -36,7 +37,29 @@ machine::IndexedMesh geometriesOf(const JobData& job, uint64_t role) {
 CollisionChecks::CollisionChecks(JobData& job, Notifier& notifier)
     : job_(job),
       run_([this] { return gather(); },
-           [&notifier](int32_t event, int64_t value) { notifier.notify(SIM_MESSAGE_NOTIFY, event, value, true); }) {}
+           [&notifier](int32_t event, int64_t value) { notifier.notify(SIM_MESSAGE_NOTIFY, event, value, true); },
+           [this] { return inputsKey(); }) {}
+
+// The toolpath snapshot, the machine's kinematics (one per load), its
+// meshes and the tool table: any change makes a new key.
+uint64_t CollisionChecks::inputsKey() const {
+  uint64_t key = 14695981039346656037ull;
+  const auto mix = [&key](uint64_t value) { key = (key ^ value) * 1099511628211ull; };
+  mix(reinterpret_cast<uintptr_t>(job_.toolpath.current().get()));
+  mix(reinterpret_cast<uintptr_t>(job_.machine.kinematics().get()));
+  mix(job_.machine.meshRevision());
+  mix(job_.toolsVersion.load());
+  mix(job_.stocks.geometryRevision());
+  const glm::dvec3 origin = job_.machine.origin();
+  for (int k = 0; k < 3; ++k) mix(std::bit_cast<uint64_t>(origin[k]));
+  return key;
+}
+
+bool CollisionChecks::machineHasPairs() const {
+  std::shared_lock machine(job_.machine.lock(), std::try_to_lock);
+  return machine.owns_lock() && job_.machine.machine() &&
+         !job_.machine.machine()->definition().collisionPairs.empty();
+}
 
 std::optional<collision::RunInputs> CollisionChecks::gather() {
   collision::RunInputs in;

@@ -16,9 +16,13 @@ class CollisionChecks {
 
   collision::CollisionRun& run() { return run_; }
   const collision::CollisionRun& run() const { return run_; }
+  // Whether a machine with collision pairs is loaded (false while a load
+  // holds the machine).
+  bool machineHasPairs() const;
 
  private:
   std::optional<collision::RunInputs> gather();
+  uint64_t inputsKey() const;
 
   JobData& job_;
   collision::CollisionRun run_;

@@ -345,21 +345,39 @@ void Render::followTool() {
   followedTip_ = tip;
 }
 
-// The collided parts take the tint the highlight settings allow: machine
-// parts, the tool with its holder.
+// Where playback stands the machine is checked from (a partial run, when
+// that part of the path is not checked yet), and the collided parts take
+// the tint, as the highlight settings allow, from their first hit on:
+// machine parts, the tool with its holder.
 void Render::followCollisions(view::FrameState& frame) {
-  const collision::CollisionRun& run = collisions_.run();
-  const std::pair shown{run.resultsRevision(), run.highlight()};
-  if (shown == shownCollisions_) return;
-  shownCollisions_ = shown;
-  const auto& tint = shown.second;
+  collision::CollisionRun& run = collisions_.run();
+  const toolpath::Toolpath* path = frame.played.toolpath.get();
+  double played = 0.0;
+  if (path && frame.played.at.move >= 0) {
+    played = collision::lengthFractionAt(*path, frame.played.at.move, frame.played.at.fraction);
+    // Position changes (playback, steps, jumps, a new toolpath) ask for a
+    // partial run until one starts or the position is covered.
+    const std::tuple position{path, frame.played.at.move, frame.played.at.fraction};
+    if (position != partialAskedAt_) {
+      partialAskedAt_ = position;
+      partialWanted_ = true;
+    }
+    if (partialWanted_ && collisions_.machineHasPairs() &&
+        run.startPartial(played, path->totalLength()) != collision::CollisionRun::PartialStart::Busy)
+      partialWanted_ = false;
+  }
+  const std::array<uint8_t, 3> tint = run.highlight();
   std::vector<int32_t> nodes;
   bool tool = false;
-  for (const auto& [kind, node] : run.collided()) {
-    if (kind == collision::ObjectClass::Part && tint[0]) nodes.push_back(node);
-    if (kind == collision::ObjectClass::Tool && tint[1]) tool = true;
+  for (const collision::CollisionRun::Collided& c : run.collided()) {
+    if (c.fraction > played + 1e-12) continue;
+    if (c.kind == collision::ObjectClass::Part && tint[0]) nodes.push_back(c.node);
+    if (c.kind == collision::ObjectClass::Tool && tint[1]) tool = true;
   }
-  machine_.setCollided(std::move(nodes));
+  const std::pair shown{std::move(nodes), tool};
+  if (shown == shownCollisions_) return;
+  shownCollisions_ = shown;
+  machine_.setCollided(shown.first);
   tool_.tintedParts = tool ? 0xFu : 0u;
   frame.changed = true;
 }

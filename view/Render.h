@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "korvane/Korvane.h"
@@ -244,7 +245,9 @@ struct Render {
     std::optional<float> distance;
   } compareRead_;  // render thread
   std::optional<glm::dvec3> followedTip_;  // render thread: the tip the camera follows
-  std::pair<uint64_t, std::array<uint8_t, 3>> shownCollisions_{~uint64_t{0}, {}};  // render thread
+  std::pair<std::vector<int32_t>, bool> shownCollisions_;  // render thread: tinted nodes, tool
+  std::tuple<const toolpath::Toolpath*, int64_t, double> partialAskedAt_{nullptr, -1, 0.0};  // render thread
+  bool partialWanted_ = false;                                                              // render thread
   view::StockStage stock_{job_, closeRequested_, timings_};
   view::ToolpathStage toolpath_{job_};
   view::GeometryStage geometries_{job_};

@@ -97,6 +97,31 @@ class CollisionJobView : public CollisionView {
     view->collisions().run().join();
   }
 
+  // How many drawn machine models show the tint, and the tool's tinted
+  // parts, after a frame.
+  std::pair<int, uint32_t> tinted() {
+    onRenderThread([] { return 0; });  // a frame that follows the results and the position
+    return onRenderThread([&] {
+      int models = 0;
+      for (const view::MachineStage::DrawnModel& d : view->machineStage().drawn())
+        models += d.colour.r > 0.7f && d.colour.g < 0.35f;
+      return std::make_pair(models, view->toolStage().tintedParts.load());
+    });
+  }
+  // Waits for every run to end, playback's own partial runs included (a
+  // position change or an empty checked range starts one).
+  void settle() {
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+      onRenderThread([] { return 0; });
+      view->collisions().run().join();
+      onRenderThread([] { return 0; });
+      return view->collisions().run().state() == collision::RunState::Idle;
+    }, std::chrono::seconds(20)));
+  }
+  bool tintedBecomes(std::pair<int, uint32_t> wanted) {
+    return testsupport::waitUntil([&] { return tinted() == wanted; }, std::chrono::seconds(10));
+  }
+
   testsupport::EventRecorder host;
   std::unique_ptr<testsupport::OwnDataFolder> data;
   CollidingJob job;
@@ -143,24 +168,24 @@ TEST_F(CollisionJobView, ThePlungeIntoTheTableIsReportedWithTheTravelLimits) {
   EXPECT_EQ(events[events.size() - 2], std::make_pair(uint64_t{SIM_EVENT_COLLISION_CHECK_PROGRESS}, int64_t{100}));
   EXPECT_EQ(events.back(), std::make_pair(uint64_t{SIM_EVENT_COLLISION_CHECK_DONE}, int64_t{0}));
 
-  // The table, the head and the tool show the collision tint as the
-  // highlight settings allow; a stock reset takes it away.
-  const auto tinted = [&] {
-    onRenderThread([] { return 0; });  // a frame that follows the results
-    return onRenderThread([&] {
-      int models = 0;
-      for (const view::MachineStage::DrawnModel& d : view->machineStage().drawn())
-        models += d.colour.r > 0.7f && d.colour.g < 0.35f;
-      return std::make_pair(models, view->toolStage().tintedParts.load());
-    });
-  };
-  EXPECT_EQ(tinted(), std::make_pair(2, 0xFu));
+  // From their first hit on, the table, the head and the tool show the
+  // collision tint as the highlight settings allow; a stock reset takes it
+  // away.
+  EXPECT_EQ(tinted(), std::make_pair(0, 0u)) << "playback stands before the hits";
+  ASSERT_EQ(SIM_GotoLine(view, 5), 0);
+  EXPECT_TRUE(tintedBecomes({2, 0xFu}));
   ASSERT_EQ(SIM_SetCollisionHighlightSettings(view, SIM_CollisionHighlightSettings{{0, 1, 1}}), 0);
-  EXPECT_EQ(tinted(), std::make_pair(0, 0xFu));
+  EXPECT_TRUE(tintedBecomes({0, 0xFu}));
   ASSERT_EQ(SIM_SetCollisionHighlightSettings(view, SIM_CollisionHighlightSettings{{1, 0, 1}}), 0);
-  EXPECT_EQ(tinted(), std::make_pair(2, 0u));
+  EXPECT_TRUE(tintedBecomes({2, 0u}));
+  ASSERT_EQ(SIM_SetCollisionHighlightSettings(view, SIM_CollisionHighlightSettings{{1, 1, 1}}), 0);
+  ASSERT_EQ(SIM_GotoLine(view, 2), 0);
+  EXPECT_TRUE(tintedBecomes({0, 0u}));
+  ASSERT_EQ(SIM_GotoLine(view, 5), 0);
+  EXPECT_TRUE(tintedBecomes({2, 0xFu}));
   ASSERT_EQ(SIM_Command(view, SIM_COMMAND_RESET_STOCK, 0), 0);
-  EXPECT_EQ(tinted(), std::make_pair(0, 0u));
+  EXPECT_TRUE(tintedBecomes({0, 0u}));
+  EXPECT_EQ(view->collisions().run().state(), collision::RunState::Idle) << "the full run checked it all";
   EXPECT_EQ(SIM_GetCollisionReport(view).count, expected.size()) << "the report stays";
 
   // Keeping every hit, the tool's interval runs from entering the table on
@@ -187,6 +212,7 @@ TEST_F(CollisionJobView, RunsAreRefusedAbortedAndClearedByTheRules) {
             std::vector<double>({0.2f, 0, 2, 0}));
   EXPECT_EQ(SIM_GetCollisionReport(nullptr).entries, nullptr);
   EXPECT_EQ(SIM_GetCollisionHighlightSettings(nullptr).tint[2], 1);
+  settle();
   EXPECT_EQ(SIM_AbortCollisionDetection(view), -1) << "nothing runs";
 
   // Bad steps are refused and change nothing.
@@ -212,6 +238,7 @@ TEST_F(CollisionJobView, RunsAreRefusedAbortedAndClearedByTheRules) {
   EXPECT_EQ(SIM_RunCollisionDetection(view), -1);
   EXPECT_EQ(SIM_AbortCollisionDetection(view), 0);
   view->collisions().run().join();
+  settle();
   EXPECT_EQ(SIM_AbortCollisionDetection(view), -1);
   EXPECT_EQ(host.countOf(SIM_EVENT_COLLISION_CHECK_DONE), 1u);
 
@@ -251,7 +278,7 @@ TEST_F(CollisionJobView, RunsAbortsReportsAndSettingsFromSeveralThreads) {
       }
     });
   for (std::thread& h : hosts) h.join();
-  view->collisions().run().join();
+  settle();
   EXPECT_GT(started.load(), 0);
   EXPECT_EQ(started.load() + refused.load(), 25) << "a quarter of the calls start";
   EXPECT_EQ(view->collisions().run().state(), collision::RunState::Idle);
@@ -259,6 +286,36 @@ TEST_F(CollisionJobView, RunsAbortsReportsAndSettingsFromSeveralThreads) {
   // Every full run that started ended with its event.
   EXPECT_TRUE(testsupport::waitUntil(
       [&] { return host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).size() == size_t(started.load()); }));
+}
+
+// Where playback goes, the machine is checked from there on in the
+// background: the hits tint the parts from where they happen, and the
+// report stays the host's full run's alone. A checked range is not checked
+// again until the job changes.
+TEST_F(CollisionJobView, PlaybackChecksFromWhereItStandsAndTintsWhatItPasses) {
+  ASSERT_EQ(SIM_GotoLine(view, 3), 0);
+  EXPECT_TRUE(tintedBecomes({2, 0xFu}));
+  EXPECT_EQ(SIM_GetCollisionReport(view).count, 0u);
+  EXPECT_TRUE(host.valuesOf(SIM_EVENT_COLLISION_CHECK_DONE).empty()) << "partial runs tell the host nothing";
+  ASSERT_EQ(SIM_GotoLine(view, 2), 0);
+  EXPECT_TRUE(tintedBecomes({0, 0u}));
+  EXPECT_EQ(view->collisions().run().state(), collision::RunState::Idle);
+  const size_t found = view->collisions().run().collided().size();
+  EXPECT_EQ(found, 3u) << "tool, table and head";
+
+  // A new toolpath that stays clear of the table: checked again, nothing hit.
+  ToolpathBuilder clear;
+  clear.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 100}), 1)
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {100, 50, 10}), 2)
+      .toolChange("flat6", 0);
+  const SIM_ToolpathRecord record = clear.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  ASSERT_EQ(SIM_GotoLine(view, 2), 0);
+  EXPECT_TRUE(testsupport::waitUntil([&] {
+    return view->collisions().run().state() == collision::RunState::Idle &&
+           view->collisions().run().collided().empty();
+  }, std::chrono::seconds(10)));
+  EXPECT_EQ(tinted(), std::make_pair(0, 0u));
 }
 
 // Without a machine a run ends at once with nothing found.
