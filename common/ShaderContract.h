@@ -28,6 +28,29 @@
 #define GPU_PROFILE_BLOCK_BINDING 8
 #define GPU_PROFILE_MAX_SEGMENTS 128
 
+// ---- The stock check of the tool's non-cutting parts: it reads the chunk
+// index, the move records and the lattice at the cut's bindings, and writes
+// per move record k (bits most significant first within each word):
+//   the pre-filter byte (binding 6): bit 8 k + 2 slot + mode for passes 0, 1;
+//   the result field (binding 4): bit 4 k + slot for pass 2;
+//   the range (binding 5): words 2 k, 2 k + 1, the smallest and largest
+//   position along the move (0 ... 65535) where a part met material.
+// The pre-filter's hull comes at binding 9 (up to 16 segments), the part's
+// profile at binding 10 (the cut's profile block layout).
+#define GPU_COLLISION_RESULT_BITS_BINDING 4
+#define GPU_COLLISION_RANGES_BINDING 5
+#define GPU_COLLISION_FILTER_BITS_BINDING 6
+#define GPU_COLLISION_HULL_BLOCK_BINDING 9
+#define GPU_COLLISION_PROFILE_BLOCK_BINDING 10
+#define GPU_COLLISION_HULL_MAX_SEGMENTS 16
+#define GPU_COLLISION_SLOTS 4u
+#define GPU_COLLISION_NO_MODE 0xFFFFFFFFu  // PrevProximityMode of a pass no pre-filter gates
+#define GPU_COLLISION_FILTER_BIT(k, slot, mode) (8u * (k) + 2u * (slot) + (mode))
+#define GPU_COLLISION_RESULT_BIT(k, slot) (4u * (k) + (slot))
+#define GPU_FIELD_WORD(bit) ((bit) / 32u)
+#define GPU_FIELD_MASK(bit) (1u << (31u - (bit) % 32u))
+#define GPU_COLLISION_NO_POSITION 65535u
+
 // The stock lattice as the creation and surface passes bind it.
 #define GPU_LATTICE_NODE_WORDS_BINDING 0
 #define GPU_LATTICE_SIGN_FIELD_BINDING 1

@@ -98,6 +98,14 @@ std::vector<SIM_ProfilePoint> groovingBlade(const HostTool& blade) {
 
 }  // namespace
 
+// A collet chuck above a mill's length: a nut a little wider than the
+// tool, then the wider body.
+std::vector<SIM_ProfilePoint> holderOf(const HostTool& mill) {
+  const double top = mill.length, nut = mill.diameter / 2 + 6, body = mill.diameter / 2 + 16;
+  return {straight(0, top),       straight(nut, top),       straight(nut, top + 25),
+          straight(body, top + 35), straight(body, top + 60), straight(0, top + 60)};
+}
+
 std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
   if (mill.kind == HostTool::Kind::Turn) return turningInsert(mill);
   if (mill.kind == HostTool::Kind::Groove) return groovingBlade(mill);
@@ -208,13 +216,21 @@ SIM_ToolTableRecord ToolLibrary::record() {
     part.depth = mill.lathe() ? kInsertThickness : 0;
     part.points = profiles_.back().data();
     part.pointCount = profiles_.back().size();
-    parts_.push_back(part);
+    std::vector<SIM_ToolPart>& parts = parts_.emplace_back(1, part);
+    if (!mill.lathe()) {
+      profiles_.push_back(holderOf(mill));
+      SIM_ToolPart holder = part;
+      holder.kind = SIM_PART_HOLDER;
+      holder.points = profiles_.back().data();
+      holder.pointCount = profiles_.back().size();
+      parts.push_back(holder);
+    }
     SIM_ToolRecord tool{};
     std::strncpy(tool.name, nameOf(number).c_str(), sizeof tool.name - 1);
     tool.number = static_cast<uint32_t>(number);
     tool.machineNumber = static_cast<uint32_t>(number);
-    tool.parts = &parts_.back();
-    tool.partCount = 1;
+    tool.parts = parts.data();
+    tool.partCount = static_cast<uint32_t>(parts.size());
     tool.holder = 0;
     tool.deriveMountPoint = 1;
     if (mill.kind == HostTool::Kind::Turn) tool.turning = SIM_TURNING_TURN;

@@ -61,7 +61,7 @@ class ToolLibrary {
 
   std::map<int, HostTool> mills_;
   std::deque<std::vector<SIM_ProfilePoint>> profiles_;
-  std::deque<SIM_ToolPart> parts_;
+  std::deque<std::vector<SIM_ToolPart>> parts_;  // per tool
   std::vector<SIM_ToolRecord> records_;
   SIM_HolderRecord spindleHolder_{};
 };

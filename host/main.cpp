@@ -872,6 +872,11 @@ int run(const Options& o) {
       status = kRunError;
     }
   }
+  // The stock check of the tool's non-cutting parts runs with the cut.
+  if (o.collisions)
+    std::printf(SIM_Question(view, SIM_QUESTION_HAS_COLLISION)
+                    ? "stock check: a tool's shaft, shoulder or holder met the stock\n"
+                    : "stock check: every tool's shaft, shoulder and holder stayed clear of the stock\n");
   // The files are written, but the solid is not to be trusted.
   if (news.tooCoarse) {
     std::fprintf(stderr,

@@ -17,6 +17,7 @@ ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const t
   }
   for (size_t t = 0; t < table.toolCount(); ++t) {
     out.cutRecords.push_back(table.cutRecords(t)[0]);
+    out.parts.push_back(checkedParts(table.cutRecords(t)));
     out.colours.push_back(static_cast<uint32_t>(2 + t % 254));
   }
   return out;

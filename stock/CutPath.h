@@ -9,6 +9,7 @@
 
 #include "machine/Kinematics.h"
 #include "stock/MoveStream.h"
+#include "stock/StockCollisionCheck.h"
 #include "toolpath/GPUToolpath.h"
 #include "toolpath/Toolpath.h"
 #include "tools/ToolTable.h"
@@ -20,6 +21,7 @@ struct ToolAssignment {
   std::vector<int32_t> toolOfMove;           // -1: no tool (nothing is cut)
   std::vector<tools::CutRecord> cutRecords;  // per tool of the table
   std::vector<uint32_t> colours;             // owner code per tool, 2 ... 255
+  std::vector<CheckedParts> parts;           // per tool: its non-cutting parts
 
   static ToolAssignment build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table);
 };

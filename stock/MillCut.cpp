@@ -90,6 +90,7 @@ void MillCut::clearReport() {
   reported_.clear();
   reportWords_.clear();
   if (reportBits_) reportBits_->fill(0u);
+  collisions_.clear();
 }
 
 void MillCut::undoPartial(StockGrid& grid) { partialUndo_.restore(grid); }
@@ -115,6 +116,7 @@ void MillCut::holdForUndo(StockGrid& grid, const PartialMove& move, const tools:
 void MillCut::release() {
   partialUndo_.release();
   turning_.release();
+  collisions_.release();
   chunkIndex_.reset();
   reportBits_.reset();
   profileBlock_.reset();
@@ -246,13 +248,25 @@ void MillCut::readReport() {
 
 bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
                   const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
-                  const std::optional<PartialMove>& partial) {
+                  const std::optional<PartialMove>& partial, const CheckedParts* parts) {
   const std::span<const GPUMoveRecord> records = stream.records();
   if (!tool.valid || !grid.buffersReady() || records.empty()) return true;
   const uint32_t size = static_cast<uint32_t>(records.size());
   firstEnd = std::min(std::max(firstEnd, 1u), size);
   endEnd = std::max(std::min(endEnd, size), firstEnd);
   if (isTurningShape(tool.shape)) return cutTurning(grid, stream, firstEnd, endEnd, tool, colourIndex, switches, partial);
+  const bool checking = parts && switches.checkParts &&
+                        std::any_of(parts->begin(), parts->end(), [](const CheckedPart& p) { return p.valid; });
+  if (checking && endEnd > firstEnd) {
+    // Groups cut, then checked; the partial move after them, unchecked.
+    for (uint32_t group = firstEnd; group < endEnd; group += std::min(kRecordsPerCheck, endEnd - group)) {
+      const uint32_t groupEnd = group + std::min(kRecordsPerCheck, endEnd - group);
+      if (!cut(grid, stream, group, groupEnd, tool, colourIndex, switches) ||
+          !check(grid, stream, group, groupEnd, *parts, switches))
+        return false;
+    }
+    return partial ? cut(grid, stream, endEnd, endEnd, tool, colourIndex, switches, partial) : true;
+  }
   const gpu::BaseToolShader* program = bindTool(tool, colourIndex);
   if (!program) return true;
   const uint32_t raysPerChunk = program->groupSize();
@@ -266,6 +280,32 @@ bool MillCut::cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
                        : 0;
   pass.bind = [&] { return bindTool(tool, colourIndex); };
   return run(grid, stream, firstEnd, endEnd, pass, switches, partial);
+}
+
+bool MillCut::check(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
+                    const CheckedParts& parts, const CutSwitches& switches) {
+  const std::span<const GPUMoveRecord> records = stream.records();
+  for (uint32_t slot = 0; slot < kCheckedSlots; ++slot) {
+    const CheckedPart& part = parts[slot];
+    if (!part.valid) continue;
+    const ToolReach reach{part.hull.widest, part.hull.lowest, part.hull.highest};
+    const std::vector<uint32_t> everyMove = moveChunks(grid.frame(), records, firstEnd, endEnd, reach, GPU_CUT_GROUP_SIZE);
+    std::vector<uint8_t> through(endEnd - firstEnd, 1);
+    for (uint32_t mode = 0; mode < 3; ++mode) {
+      Pass pass;
+      pass.cuts = false;
+      pass.chunks = everyMove;
+      for (size_t i = 0; i < through.size(); ++i)
+        if (!through[i]) pass.chunks[i] = 0;
+      pass.bind = [&] { return collisions_.bind(part, slot, mode); };
+      pass.bindFields = [&] { collisions_.bindFields(records.size()); };
+      if (!run(grid, stream, firstEnd, endEnd, pass, switches, std::nullopt)) return false;
+      if (std::all_of(pass.chunks.begin(), pass.chunks.end(), [](uint32_t c) { return c == 0; })) break;
+      if (mode < 2) through = collisions_.flagged(firstEnd, endEnd, slot, mode);
+    }
+  }
+  collisions_.noteChecked(firstEnd, endEnd);
+  return true;
 }
 
 bool MillCut::cutTurning(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
@@ -310,6 +350,7 @@ bool MillCut::run(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
     if (pieceEnd == pieceFirst) ++pieceEnd;  // one move always fits
     const RangeIndex range = writeIndex(chunks, firstEnd, pieceFirst, pieceEnd, records.size());
     bindBuffers(grid, stream);
+    if (pass.bindFields) pass.bindFields();
     setCommonUniforms(*program, grid, range, switches, std::nullopt);
     done = dispatch(*program, range, switches);
     pieceFirst = pieceEnd;
@@ -326,7 +367,7 @@ bool MillCut::run(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, 
     done = dispatch(*program, range, switches);
   }
   // The report is read when asked for (see readReport).
-  if (endEnd > firstEnd) {
+  if (pass.cuts && endEnd > firstEnd) {
     unreadFirst_ = std::min(unreadFirst_, firstEnd);
     unreadEnd_ = std::max(unreadEnd_, endEnd);
   }

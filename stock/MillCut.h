@@ -20,6 +20,7 @@
 #include "stock/MillPrograms.h"
 #include "stock/MoveStream.h"
 #include "stock/PartialUndo.h"
+#include "stock/StockCollisionCheck.h"
 #include "stock/StockGrid.h"
 #include "stock/TurningCut.h"
 #include "tools/CutRecords.h"
@@ -39,6 +40,9 @@ struct CutSwitches {
   // Turning: a quarter of the columns stands for all four when the lathe
   // axis lies at the grid's centre (off: every column computed).
   bool turningSymmetry = true;
+  // The tool's non-cutting parts are checked against the stock the cut
+  // leaves (see StockCollisionCheck) when the cut is given them.
+  bool checkParts = true;
 };
 
 // The move being played, cut up to where the tool stands now.
@@ -60,17 +64,28 @@ class MillCut {
   // this many, and a stop request waits for no more than one.
   static constexpr uint32_t kChunksPerDispatch = 2048;
 
+  // With the parts checked, a cut goes out in groups of this many records,
+  // each cut and then checked: a part is tested against the stock its own
+  // move and the others of its group leave, so material a later move of
+  // the group takes away is not seen.
+  static constexpr uint32_t kRecordsPerCheck = 256;
+
   explicit MillCut(uint64_t chunksPerPiece = kChunksPerPiece, uint32_t chunksPerDispatch = kChunksPerDispatch)
       : chunksPerPiece_(chunksPerPiece), chunksPerDispatch_(chunksPerDispatch) {}
 
   // Render thread. Cuts the moves ending at records [firstEnd, endEnd) of
   // the stream and, when given, the partial move, with one tool; the grid's
   // buffers must be allocated. Turning inserts cut with TurningCut's
-  // passes; other shapes without a mill shader cut nothing.
+  // passes; other shapes without a mill shader cut nothing. With parts
+  // (and the switch on), the tool's non-cutting parts are checked along the
+  // whole moves; the partial move is not.
   // False when the switches' stop flag ended it early.
   bool cut(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
            const tools::CutRecord& tool, uint32_t colourIndex, const CutSwitches& switches,
-           const std::optional<PartialMove>& partial = std::nullopt);
+           const std::optional<PartialMove>& partial = std::nullopt, const CheckedParts* parts = nullptr);
+  // The records whose parts met the stock, since the last clearReport.
+  // Reading waits for the GPU.
+  const std::vector<RecordHit>& partHits() { return collisions_.hits(); }
 
   // Moves (end record indices) that removed material while rapid or with the
   // spindle stopped, from every cut since the last clearReport. Reading
@@ -103,7 +118,14 @@ class MillCut {
     std::vector<uint32_t> chunks;
     uint32_t extra = 0;
     std::function<const gpu::BaseToolShader*()> bind;
+    // A check binds its fields after the cut's buffers and reports nothing
+    // of the cut's.
+    std::function<void()> bindFields;
+    bool cuts = true;
   };
+  // The stock check of parts over [firstEnd, endEnd) (see StockCollisionCheck).
+  bool check(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd, const CheckedParts& parts,
+             const CutSwitches& switches);
   bool run(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd, const Pass& pass,
            const CutSwitches& switches, const std::optional<PartialMove>& partial);
   bool cutTurning(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd, uint32_t endEnd,
@@ -126,6 +148,7 @@ class MillCut {
   uint32_t unreadFirst_ = UINT32_MAX, unreadEnd_ = 0;  // end records cut since the report was read
   MillPrograms programs_;
   TurningCut turning_;
+  StockCollisionCheck collisions_;
   std::optional<gpu::SSBO> chunkIndex_, reportBits_;
   std::optional<gpu::UniformBuffer> profileBlock_;
   uint32_t indexWrittenFrom_ = 0, indexWrittenTo_ = 0;  // entries to clear before the next cut

@@ -16,6 +16,28 @@ std::vector<uint32_t> StockCutter::reportedMoves(const CutPath& path) {
   return moves;
 }
 
+std::vector<PartHit> StockCutter::partHits(const CutPath& path) {
+  const toolpath::Toolpath::GPUToolpath& moves = path.moves();
+  const size_t lastRecord = moves.records().size() - 1;
+  std::vector<PartHit> hits;
+  for (const RecordHit& hit : mill_.partHits()) {
+    if (hit.record == 0 || hit.record > lastRecord) continue;
+    // Where along the move: the record is one chord of it.
+    const uint32_t move = moves.moveOfRecord(hit.record);
+    const uint32_t first = move == 0 ? 1 : moves.endRecordOf(move - 1) + 1;
+    const float chords = static_cast<float>(moves.endRecordOf(move) - first + 1);
+    const float from = (static_cast<float>(hit.record - first) + hit.from) / chords;
+    const float to = (static_cast<float>(hit.record - first) + hit.to) / chords;
+    if (!hits.empty() && hits.back().move == move) {
+      hits.back().slots |= hit.slots;
+      hits.back().to = std::max(hits.back().to, to);
+    } else {
+      hits.push_back({move, hit.slots, from, to});
+    }
+  }
+  return hits;
+}
+
 void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end,
                            const CutSwitches& switches, uint32_t firstRecord) {
   const ToolAssignment& tools = path.tools();
@@ -31,7 +53,8 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
     if (tool >= 0) {
       const uint32_t runStart = std::max(firstRecord, m == 0 ? 1 : moves.endRecordOf(m - 1) + 1);
       const uint32_t endRecord = moves.endRecordOf(stop - 1) + 1;
-      mill_.cut(grid, path.stream(), runStart, endRecord, tools.cutRecords[tool], tools.colours[tool], switches);
+      mill_.cut(grid, path.stream(), runStart, endRecord, tools.cutRecords[tool], tools.colours[tool], switches,
+                std::nullopt, &tools.parts[tool]);
     }
     m = stop;
   }
@@ -94,7 +117,8 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   }
   const uint32_t chordsFirst = std::max(chordsEnd_, startRecord + 1);
   chordsEnd_ = std::max(chordsEnd_, chord);
-  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches);
+  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches,
+            std::nullopt, &tools.parts[tool]);
   partialChord_ = chord;
   partialTool_ = tool;
   partialT_ = t;

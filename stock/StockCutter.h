@@ -12,6 +12,13 @@
 
 namespace stock {
 
+// A move whose non-cutting parts met the stock.
+struct PartHit {
+  uint32_t move = 0;
+  uint32_t slots = 0;      // bit s: the part of slot s (shoulder, shaft, holder)
+  float from = 0, to = 0;  // where along the move (0 ... 1)
+};
+
 class StockCutter {
  public:
   // The lattice was rebuilt: nothing of it is cut.
@@ -69,6 +76,9 @@ class StockCutter {
   // The toolpath moves that removed material while rapid or with the
   // spindle stopped, in move order, from every cut since the last rebuild.
   std::vector<uint32_t> reportedMoves(const CutPath& path);
+  // The toolpath moves whose non-cutting parts met the stock, in move
+  // order, from every cut since the last rebuild. Waits for the GPU.
+  std::vector<PartHit> partHits(const CutPath& path);
 
  private:
   // The chord under way is forgotten; what of it was cut is taken back out.

@@ -293,6 +293,7 @@ bool answer(Render& view, uint32_t code) {
     case SIM_QUESTION_ACTIVE_OFFSET_SHOWN: return bytes.activeOffset.load() != 0;
     case SIM_QUESTION_GRID_SHOWN: return bytes.grid.load() != 0;
     case SIM_QUESTION_COLLISION_CHECK_RUNNING: return view.collisions().run().state() == collision::RunState::Full;
+    case SIM_QUESTION_HAS_COLLISION: return view.stock().anyPartCollision();
     // Absent true: what the view shows unless told otherwise.
     case SIM_QUESTION_TOOL_SHOWN:
     case SIM_QUESTION_MOUSE_MODE_ZERO:

@@ -1,6 +1,7 @@
 #include "view/StockStage.h"
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <utility>
 
@@ -100,6 +101,7 @@ void StockStage::update(FrameState& frame) {
     frame.changed = true;
   }
   const toolpath::PositionAtFraction& at = played.at;
+  bool cut = false;
   for (const auto& model : scene_->models()) {
     if (!stocksEnabled_.load() || !model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
     checkFidelity(*model);
@@ -107,10 +109,41 @@ void StockStage::update(FrameState& frame) {
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
       model->markChanged();
       frame.changed = true;
+      cut = true;
     } else {
       timed.discard();
     }
   }
+  if (cut) collectPartCollisions();
+}
+
+void StockStage::collectPartCollisions() {
+  std::vector<stock::PartHit> all;
+  for (const auto& model : scene_->models()) {
+    if (!model->built() || !cutPath_) continue;
+    const std::vector<stock::PartHit> hits = model->cutter().partHits(*cutPath_);
+    std::vector<stock::PartHit> merged;
+    std::merge(all.begin(), all.end(), hits.begin(), hits.end(), std::back_inserter(merged),
+               [](const stock::PartHit& a, const stock::PartHit& b) { return a.move < b.move; });
+    all.clear();
+    for (const stock::PartHit& hit : merged) {
+      if (!all.empty() && all.back().move == hit.move) {
+        all.back().slots |= hit.slots;
+        all.back().from = std::min(all.back().from, hit.from);
+        all.back().to = std::max(all.back().to, hit.to);
+      } else {
+        all.push_back(hit);
+      }
+    }
+  }
+  partCollision_ = !all.empty();
+  std::lock_guard lock(partCollisionMutex_);
+  partCollisions_ = std::move(all);
+}
+
+std::vector<stock::PartHit> StockStage::partCollisions() const {
+  std::lock_guard lock(partCollisionMutex_);
+  return partCollisions_;
 }
 
 void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const toolpath::Toolpath> path,
@@ -133,6 +166,7 @@ void StockStage::cutBatch(uint32_t first, uint32_t end, std::shared_ptr<const to
     model->cutter().cutBatch(model->grid(), *cutPath_, first, end, at.move, at.fraction, switches());
     model->markChanged();
   }
+  collectPartCollisions();
 }
 
 void StockStage::resetCuts() {
@@ -144,6 +178,7 @@ void StockStage::resetCuts() {
     model->rebuild(limits_);
     model->markChanged();
   }
+  collectPartCollisions();
 }
 
 bool StockStage::anyStockEnabled() {

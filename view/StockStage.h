@@ -87,6 +87,11 @@ class StockStage final : public FramePart {
   std::vector<uint32_t> takeTooCoarse();
   // A stock's cell size in millimetres, 0 while not built; any thread.
   double cellSize(uint32_t identifier) const;
+  // Any thread: whether a stock solid has its collision flag set (a tool's
+  // shaft, shoulder or holder met its material since it was built), and
+  // the moves where, over every stock, in move order.
+  bool anyPartCollision() const { return partCollision_.load(); }
+  std::vector<stock::PartHit> partCollisions() const;
   // Render thread: the surface of a stock as played, the part of the move
   // under way cut into its lattice first (playback leaves that to the
   // frames that show or export the stock).
@@ -99,6 +104,8 @@ class StockStage final : public FramePart {
   // Under the stock lock.
   bool buildChanged();
   stock::CutSwitches switches() const;
+  // Render thread, after cuts: the stocks' part collisions read back.
+  void collectPartCollisions();
   // Render thread: notes a stock whose cells are coarser than the tools allow.
   void checkFidelity(const stock::StockModel& model);
   // Makes the cut path for the snapshot when it is not made from it, or
@@ -123,6 +130,9 @@ class StockStage final : public FramePart {
   mutable std::mutex fidelityMutex_;   // guards the two below
   std::vector<uint32_t> tooCoarse_;
   std::vector<std::pair<uint32_t, double>> cellSizes_;
+  mutable std::mutex partCollisionMutex_;  // guards the list below
+  std::vector<stock::PartHit> partCollisions_;
+  std::atomic<bool> partCollision_{false};
   std::shared_mutex lock_;
   gpu::DeviceLimits limits_;
   std::unique_ptr<stock::StockScene> scene_;

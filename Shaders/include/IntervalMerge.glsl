@@ -1,6 +1,6 @@
 // The union of intervals a ray meets one piece at a time: intervals that
 // overlap are merged; two disjoint ones are kept pending, and a third one
-// first takes the second off the ray.
+// first applies the second to the ray (applyInterval).
 vec2 gPending[2];
 int gPendingCount;
 
@@ -22,12 +22,12 @@ void addInterval(uint axis, uvec3 rayNode, vec2 span) {
     }
   }
   if (gPendingCount == 2) {
-    subtractInterval(axis, rayNode, gPending[1].x, gPending[1].y);
+    applyInterval(axis, rayNode, gPending[1].x, gPending[1].y);
     gPendingCount = 1;
   }
   gPending[gPendingCount++] = span;
 }
 
 void endIntervals(uint axis, uvec3 rayNode) {
-  for (int p = 0; p < gPendingCount; ++p) subtractInterval(axis, rayNode, gPending[p].x, gPending[p].y);
+  for (int p = 0; p < gPendingCount; ++p) applyInterval(axis, rayNode, gPending[p].x, gPending[p].y);
 }

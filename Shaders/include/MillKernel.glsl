@@ -9,7 +9,7 @@
 //     widest radius, lowest and highest height, in tool units
 //   void prepareShape();   // invocation 0, after the move is built
 //   void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode);
-//     calls subtractInterval for the material the sweep takes off the ray
+//     calls applyInterval for each interval of the sweep on the ray
 // (SingleInterval.glsl defines shapeCut for shapes with convex sweeps).
 //
 // A software renderer runs a group's invocations as coroutines, and any
@@ -45,6 +45,16 @@ void toolDimensions(out float radius, out float bottom, out float top);
 void prepareShape();
 void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode);
 
+// What a ray does with an interval of the sweep: a cut takes it off the
+// ray; the stock check of a non-cutting part (COLLISION_CHECK) only asks
+// whether it meets material.
+#ifdef COLLISION_CHECK
+#include "CollisionFramework.glsl"
+void applyInterval(uint axis, uvec3 rayNode, float lo, float hi) { meetInterval(axis, rayNode, lo, hi); }
+#else
+void applyInterval(uint axis, uvec3 rayNode, float lo, float hi) { subtractInterval(axis, rayNode, lo, hi); }
+#endif
+
 void buildMove(uint chunk) {
   CutMove m = loadMove(chunk);
   bool rapid = isRapid(m);
@@ -66,6 +76,9 @@ void buildMove(uint chunk) {
   float shrinkBasis = min(radius, len);
 #endif
   sShrink = rapid ? clamp(0.01 * shrinkBasis * ToolScale, 2.0 / 128.0, 16.0 / 128.0) : 0.0;
+#ifdef COLLISION_CHECK
+  sShrink = 0.0;  // a part that grazes the stock touches it, rapid or not
+#endif
   sRadius = max(sFullRadius - sShrink, 0.0);
 
   vec3 move = sEnd - sStart;
@@ -85,6 +98,9 @@ void buildMove(uint chunk) {
   sLow = clamp(ivec3(floor(lo)), ivec3(0), last);
   sHigh = clamp(ivec3(ceil(hi)), ivec3(0), last);
   if (any(lessThan(hi, vec3(0.0))) || any(greaterThan(lo, vec3(last)))) sHigh = sLow - 1;
+#ifdef COLLISION_CHECK
+  if (!checkedMove()) sHigh = sLow - 1;  // no rays
+#endif
   prepareShape();
 }
 
@@ -140,5 +156,9 @@ void main() {
   barrier();
   bool reports = gl_LocalInvocationID.x == 0u && sFlagged;
 #endif
+#ifdef COLLISION_CHECK
+  markMove(reports);
+#else
   reportMove(reports);
+#endif
 }

@@ -2,23 +2,30 @@
 // with the segment count, the start point and, per segment, its end point
 // (xy) and arc centre (zw); straight segments carry a centre height far
 // below any arc's.
+// The including source may read another block of the same layout by
+// defining PROFILE_BLOCK_BINDING and PROFILE_BLOCK_SEGMENTS first.
 #include "ShaderContract.h"
 
-layout(std140, binding = GPU_PROFILE_BLOCK_BINDING) uniform ProfileBlock {
+#ifndef PROFILE_BLOCK_BINDING
+#define PROFILE_BLOCK_BINDING GPU_PROFILE_BLOCK_BINDING
+#define PROFILE_BLOCK_SEGMENTS GPU_PROFILE_MAX_SEGMENTS
+#endif
+
+layout(std140, binding = PROFILE_BLOCK_BINDING) uniform ProfileBlock {
   uint segmentCount;
   vec2 profileStart;
-  vec4 segments[GPU_PROFILE_MAX_SEGMENTS];
+  vec4 segments[PROFILE_BLOCK_SEGMENTS];
 };
 
 // The profile as a polyline of (radius, height) points, arcs whose centre
 // height is at least arcThreshold replaced by 7 chords of equal angle.
-const int kMaxProfilePoints = 1 + GPU_PROFILE_MAX_SEGMENTS * 7;
+const int kMaxProfilePoints = 1 + PROFILE_BLOCK_SEGMENTS * 7;
 
 int profilePolyline(float arcThreshold, out vec2 points[kMaxProfilePoints]) {
   int count = 0;
   points[count++] = profileStart;
   vec2 previous = profileStart;
-  uint n = min(segmentCount, uint(GPU_PROFILE_MAX_SEGMENTS));
+  uint n = min(segmentCount, uint(PROFILE_BLOCK_SEGMENTS));
   for (uint s = 0u; s < n; ++s) {
     vec2 end = segments[s].xy, centre = segments[s].zw;
     if (centre.y >= arcThreshold) {

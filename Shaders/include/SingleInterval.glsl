@@ -4,5 +4,5 @@ bool shapeInterval(vec3 origin, vec3 dir, out float lo, out float hi);
 
 void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode) {
   float lo, hi;
-  if (shapeInterval(origin, dir, lo, hi)) subtractInterval(axis, rayNode, lo, hi);
+  if (shapeInterval(origin, dir, lo, hi)) applyInterval(axis, rayNode, lo, hi);
 }

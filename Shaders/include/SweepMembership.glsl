@@ -36,12 +36,12 @@ void cutStretches(uint axis, uvec3 rayNode, vec3 origin, vec3 dir, float from, f
     if (next - previous >= 1e-5) {
       bool inside = sweepContains(origin + dir * (0.5 * (previous + next)));
       if (inside && !open) runStart = previous;
-      if (!inside && open) subtractInterval(axis, rayNode, runStart, previous);
+      if (!inside && open) applyInterval(axis, rayNode, runStart, previous);
       open = inside;
     }
     previous = next;
   }
-  if (open) subtractInterval(axis, rayNode, runStart, to);
+  if (open) applyInterval(axis, rayNode, runStart, to);
 }
 
 void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode) {
@@ -68,7 +68,7 @@ void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode) {
       collectHits(origin, dir, lo, hi);
     }
     if (gHitCount > kMaxHits) {
-      if (sweepContains(origin + dir * (0.5 * (a + b)))) subtractInterval(axis, rayNode, a, b);
+      if (sweepContains(origin + dir * (0.5 * (a + b)))) applyInterval(axis, rayNode, a, b);
       continue;
     }
     sortHits(gHitCount);

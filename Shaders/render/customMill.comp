@@ -1,23 +1,11 @@
 #version 430
 // A tool with any profile whose every level is a disc (a neck or a waist is
-// fine): each profile segment, closed by its level discs, is a convex solid
-// with a convex sweep, and the ray's material goes in the union of their
-// intervals.
+// fine): the union of its segments' convex sweeps.
 
 #define SHRINK_FROM_WIDEST_RADIUS
 #include "MillKernel.glsl"
 #include "ProfileSweep.glsl"
 #include "IntervalMerge.glsl"
+#include "ProfileUnionSweep.glsl"
 
 void prepareShape() { prepareProfile(-10000.0); }
-
-void shapeCut(vec3 origin, vec3 dir, uint axis, uvec3 rayNode) {
-  vec3 move = sEnd - sStart;
-  beginIntervals();
-  for (int i = 1; i < sProfileCount; ++i) {
-    float lo = 3.0e38, hi = -3.0e38;
-    segmentPieces(origin, dir, sProfile[i - 1], sProfile[i], move, true, lo, hi);
-    if (hi > lo) addInterval(axis, rayNode, vec2(lo, hi));
-  }
-  endIntervals(axis, rayNode);
-}

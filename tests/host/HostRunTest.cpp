@@ -524,13 +524,15 @@ TEST_F(HostRun, TheCollidingSampleJobsReportWhatTheyHit) {
   } jobs[] = {
       {"collide_mill.ngc", "vertical-mill", "0,0,-20,100,80,0",
        {"collision check: 4 entries", "collision (kind 2): T1 with X Axis, lines 12-12",
-        "collision (kind 2): Z Axis with X Axis, lines 16-16", "travel limit: Z at line 19", "travel limit: Z at line 20"}},
+        "collision (kind 2): Z Axis with X Axis, lines 16-16", "travel limit: Z at line 19", "travel limit: Z at line 20",
+        "stock check: a tool's shaft, shoulder or holder met the stock"}},
       {"collide_five.ngc", "five-axis-ac", "-30,-30,0,30,30,40",
-       {"collision check: 1 entries", "collision (kind 2): Z Axis with C Axis, lines 7-7"}},
+       {"collision check: 1 entries", "collision (kind 2): Z Axis with C Axis, lines 7-7",
+        "stock check: every tool's shaft, shoulder and holder stayed clear of the stock"}},
   };
   const std::filesystem::path tools = out_ / "tools.txt";
   std::filesystem::create_directories(out_);
-  std::ofstream(tools) << "T1 flat 10 80\n";
+  std::ofstream(tools) << "T1 flat 10 80\nT2 flat 6 15\n";
   for (const Job& job : jobs) {
     const Finished r = run(std::string("--headless --no-stl --size 400x300 --collisions --tools ") + tools.string() +
                            " --stock " + job.stock + " --machine " KORVANE_SAMPLE_MACHINES "/" + job.machine + " --out " +

@@ -18,6 +18,7 @@
 #include "support/ToolpathBuilder.h"
 #include "tools/CutRecords.h"
 #include "tools/CutterShape.h"
+#include "tools/PartHull.h"
 #include "tools/ToolDataReader.h"
 #include "tools/ToolTable.h"
 #include "view/Render.h"
@@ -216,6 +217,77 @@ TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
                                                 {SIM_PART_SHAFT_ALTERNATE, testsupport::flatProfile(9, 9)},
                                                 {SIM_PART_SHAFT, testsupport::flatProfile(3, 12)}});
   EXPECT_NEAR(both[2].widest, 3 + 0.002 * 12, 1e-3) << "from the shaft, not the alternate";
+}
+
+// The stock check's pre-filter hull holds every point of its part (arcs
+// included), stands on the axis at both ends, bulges outward only, and
+// fits its block, a wide profile giving way to the bounding cylinder.
+TEST(CutRecordTest, PartHullsHoldTheirParts) {
+  Points zigzag{straightTo(0, 0)};
+  for (int i = 0; i < 40; ++i) zigzag.push_back(straightTo(i % 2 ? 4.0f : 5.0f + 0.01f * float(i), float(i)));
+  zigzag.push_back(straightTo(0, 39));
+  struct Case {
+    const char* name;
+    Points profile;
+    size_t points;  // of the hull, 0: any (clearance rounds the corners)
+    glm::dvec2 filled{-1, -1};  // a point outside the part that the hull holds
+  };
+  const Case cases[] = {
+      {"a holder", {straightTo(0, 14), straightTo(8, 14), straightTo(8, 40), straightTo(0, 40)}, 0},
+      {"a notch", {straightTo(0, 0), straightTo(4, 0), straightTo(2, 3), straightTo(4, 6), straightTo(0, 6)}, 0, {3.9, 3}},
+      {"a ball end", testsupport::ballProfile(3, 12), 0},
+      {"a neck", {straightTo(0, 0), straightTo(5, 0), straightTo(5, 2), straightTo(2, 4), straightTo(2, 8),
+                  straightTo(6, 12), straightTo(0, 12)}, 0, {4, 6}},
+      {"forty corners", zigzag, 4},
+  };
+  for (const Case& c : cases) {
+    const tools::ToolCutRecords r = recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)},
+                                               {SIM_PART_SHAFT, c.profile}});
+    ASSERT_TRUE(r[2].valid) << c.name;
+    const std::optional<tools::PartHull> hull = tools::partHull(r[2].profile);
+    ASSERT_TRUE(hull) << c.name;
+    const std::vector<glm::dvec2>& h = hull->points;
+    ASSERT_GE(h.size(), 3u) << c.name;
+    if (c.points) EXPECT_EQ(h.size(), c.points) << c.name;
+    EXPECT_LE(h.size() - 1, size_t{GPU_COLLISION_HULL_MAX_SEGMENTS}) << c.name;
+    EXPECT_EQ(h.front().x, 0.0) << c.name;
+    EXPECT_EQ(h.back().x, 0.0) << c.name;
+    uint32_t blockSegments = 0;
+    std::memcpy(&blockSegments, hull->block.data(), 4);
+    EXPECT_EQ(blockSegments, h.size() - 1) << c.name;
+    // Left turns only, going up with the radius to the right.
+    for (size_t i = 2; i < h.size(); ++i) {
+      const glm::dvec2 a = h[i - 1] - h[i - 2], b = h[i] - h[i - 1];
+      EXPECT_GT(a.x * b.y - a.y * b.x, 0.0) << c.name << " at " << i;
+    }
+    // Every point of the record's profile, arcs sampled, lies inside.
+    auto inside = [&](glm::dvec2 p) {
+      for (size_t i = 0, j = h.size() - 1; i < h.size(); j = i++) {
+        const glm::dvec2 e = h[i] - h[j], q = p - h[j];
+        if (e.x * q.y - e.y * q.x < -1e-6) return false;
+      }
+      return true;
+    };
+    glm::dvec2 previous = blockPoint(r[2].profile, 8);
+    EXPECT_TRUE(inside(previous)) << c.name;
+    for (uint32_t s = 0; s < segmentsIn(r[2].profile); ++s) {
+      const glm::dvec2 end = blockPoint(r[2].profile, 16 + 16 * s), centre = blockPoint(r[2].profile, 24 + 16 * s);
+      if (centre.y > -1e8)
+        for (int k = 1; k < 16; ++k) {
+          const double a0 = std::atan2(previous.y - centre.y, previous.x - centre.x);
+          double sweep = std::atan2(end.y - centre.y, end.x - centre.x) - a0;
+          if (sweep < 0) sweep += 2 * M_PI;
+          const double angle = a0 + sweep * k / 16.0;
+          const glm::dvec2 p = centre + glm::length(previous - centre) * glm::dvec2(std::cos(angle), std::sin(angle));
+          EXPECT_TRUE(inside(p)) << c.name << " arc point " << k;
+        }
+      EXPECT_TRUE(inside(end)) << c.name << " point " << s;
+      previous = end;
+    }
+    if (c.filled.x >= 0) EXPECT_TRUE(inside(c.filled)) << c.name << ": the hull fills its hollows";
+    EXPECT_FLOAT_EQ(hull->widest, float(std::max_element(h.begin(), h.end(), [](auto& a, auto& b) { return a.x < b.x; })->x))
+        << c.name;
+  }
 }
 
 // The kind of each collision record, below a flat cutter: arcs of type 1 on

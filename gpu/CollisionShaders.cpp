@@ -1,0 +1,14 @@
+#include "gpu/CollisionShaders.h"
+
+namespace gpu {
+
+BaseCollisionShader::BaseCollisionShader(std::string_view computeName) : BaseToolShader(computeName) {
+  proximityMode = location("ProximityMode");
+  prevProximityMode = location("PrevProximityMode");
+  collisionSlot = location("CollisionSlot");
+  toolOffset = location("ToolOffset");
+  toolLength = location("ToolLength");
+  toolWidestRadius = location("ToolWidestRadius");
+}
+
+}  // namespace gpu
