@@ -1,6 +1,7 @@
 // Figures of the milling cut on this machine's GPU, on the standard job (see
 // StandardJob.h): moves per second, rays tested per second (rays of the
-// moves' sweep boxes) and the whole job, at stock quality 0.5 and 0.75.
+// moves' sweep boxes) and the whole job, at stock quality 0.5 and 0.75, and
+// the whole job again with the stock check of the tools' holders.
 #include <chrono>
 #include <cstdio>
 
@@ -68,6 +69,19 @@ void otherShapes(stock::StockGrid& grid, const stock::BoxShape& box, const std::
   }
 }
 
+// The parts the stock check sweeps of a tool in a collet chuck, out of it
+// by the given length.
+stock::CheckedParts chuckedParts(const testsupport::Points& cutting, float out) {
+  using testsupport::straightTo;
+  testsupport::ToolTableBuilder b;
+  b.addTool("T", {{SIM_PART_CUTTING, cutting},
+                  {SIM_PART_HOLDER, {straightTo(0, out), straightTo(9, out), straightTo(9, out + 25),
+                                     straightTo(19, out + 35), straightTo(19, out + 60), straightTo(0, out + 60)}}});
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  return stock::checkedParts(table.cutRecords(0));
+}
+
 }  // namespace
 
 int main() {
@@ -77,6 +91,15 @@ int main() {
   const tools::CutRecord &flat = standard.flat, &ball = standard.ball;
   const auto &pocket = standard.pocket, &finish = standard.finish;
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
+  // Held 40 mm out, the holders stay clear; 8 mm out, they meet the
+  // pocket's walls on its last levels and the finish's high ground.
+  struct Holding {
+    float out;
+    stock::CheckedParts flat, ball;
+  };
+  const Holding holdings[] = {
+      {40, chuckedParts(testsupport::flatProfile(3, 40), 40), chuckedParts(testsupport::ballProfile(3, 40), 40)},
+      {8, chuckedParts(testsupport::flatProfile(3, 40), 8), chuckedParts(testsupport::ballProfile(3, 40), 8)}};
   for (double quality : {0.5, 0.75}) {
     const stock::BoxShape box = standard.box();
     stock::StockGrid grid;
@@ -87,9 +110,11 @@ int main() {
     mill.cut(grid, stock::MoveStream(finish), 1, 2, ball, 6, {});
     stock::SolidStockCreator().create(grid, box);
     glFinish();
-    auto timed = [&](const std::vector<toolpath::GPUMoveRecord>& moves, const tools::CutRecord& tool) {
+    auto timed = [&](const std::vector<toolpath::GPUMoveRecord>& moves, const tools::CutRecord& tool,
+                     const stock::CheckedParts* parts = nullptr) {
       const auto start = Clock::now();
-      mill.cut(grid, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), tool, 5, {});
+      mill.cut(grid, stock::MoveStream(moves), 1, static_cast<uint32_t>(moves.size()), tool, 5, {}, std::nullopt,
+               parts);
       glFinish();
       return std::chrono::duration<double>(Clock::now() - start).count();
     };
@@ -103,6 +128,17 @@ int main() {
     std::printf("  finish, ball 6 mm: %zu moves in %.3f s: %.0f moves/s, %.1f M rays/s\n", finish.size() - 1,
                 finishTime, (finish.size() - 1) / finishTime, finishRays / finishTime / 1e6);
     std::printf("  whole job: %.3f s\n", pocketTime + finishTime);
+    // Again on fresh stock, the holders checked after every group of moves.
+    for (const Holding& holding : holdings) {
+      stock::SolidStockCreator().create(grid, box);
+      mill.cut(grid, stock::MoveStream(pocket), 1, 2, flat, 5, {}, std::nullopt, &holding.flat);  // compiles
+      stock::SolidStockCreator().create(grid, box);
+      mill.clearReport();
+      glFinish();
+      const double checkedTime = timed(pocket, flat, &holding.flat) + timed(finish, ball, &holding.ball);
+      std::printf("  whole job, holders %.0f mm out, checked: %.3f s (%+.1f %%), %zu records hit\n", holding.out,
+                  checkedTime, 100.0 * (checkedTime / (pocketTime + finishTime) - 1.0), mill.partHits().size());
+    }
     if (quality == 0.5) otherShapes(grid, box, pocket);
   }
   return 0;

@@ -189,16 +189,12 @@ void CollisionRun::work(double start, bool partial) {
     std::vector<std::pair<uint64_t, double>> lengths;
     for (const ToolSolid& t : inputs->sources.tools) lengths.emplace_back(t.hash, t.gaugeLength);
     if (!partial) {
-      const auto toolLength = [&](int64_t move) {
-        uint64_t hash = 0;
-        for (const toolpath::NamedMove& change : path.toolChanges())
-          if (int64_t(change.move) <= move) hash = change.nameHash;
-        for (const auto& [h, length] : lengths)
-          if (h == hash) return length;
-        return 0.0;
-      };
-      std::vector<LimitResult> limits =
-          limitResultsOf(travelViolations(m, path, toolLength, inputs->programZero, abort_), path);
+      // The machine-motion thread's violations when it is done with these
+      // inputs; else worked out here.
+      std::optional<std::vector<MoveViolation>> violations = precomputed_ ? precomputed_() : std::nullopt;
+      if (!violations)
+        violations = travelViolations(m, path, toolLengthsAlong(path, lengths), inputs->programZero, abort_);
+      std::vector<LimitResult> limits = limitResultsOf(*violations, path);
       std::lock_guard lock(resultsMutex_);
       limits_ = std::move(limits);
       ++resultsRevision_;

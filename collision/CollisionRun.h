@@ -31,6 +31,7 @@
 #include "collision/CollisionResults.h"
 #include "collision/MachineCheck.h"
 #include "collision/MachineMotion.h"
+#include "collision/MotionPrecompute.h"
 #include "korvane/Korvane.h"
 #include "toolpath/Toolpath.h"
 
@@ -68,6 +69,11 @@ class CollisionRun {
   ~CollisionRun();
   CollisionRun(const CollisionRun&) = delete;
   CollisionRun& operator=(const CollisionRun&) = delete;
+
+  // Where a full run takes the travel-limit violations from when they are
+  // worked out already for its inputs (none: it works them out itself).
+  using Precomputed = std::function<std::optional<std::vector<MoveViolation>>()>;
+  void setPrecomputed(Precomputed precomputed) { precomputed_ = std::move(precomputed); }
 
   // 0 started, -1 a full run is running.
   int32_t startFull();
@@ -126,6 +132,7 @@ class CollisionRun {
 
   Gather gather_;
   Notify notify_;
+  Precomputed precomputed_;
   InputsKey inputsKey_;
   std::mutex startMutex_;  // host-side starts and the worker handle
   std::thread worker_;

@@ -45,9 +45,13 @@ bool PairTester::swallows(const PosedTree& outer, const PosedTree& inner) {
   const ConvexNode& root = inner.tree->nodes.front();
   const glm::dvec3 point =
       inner.pose.rotation * glm::dvec3(root.hulls.front().front()) + inner.pose.translation;
+  // The rotation is orthonormal: its transpose undoes it.
+  const glm::dvec3 inOuter = glm::transpose(outer.pose.rotation) * (point - outer.pose.translation);
   for (const machine::IndexedMesh& mesh : outer.tree->meshes) {
     if (mesh.indices.size() / 3 > kLargestSwallowingMesh) continue;
-    if (insideClosedMesh(point, posedTriangles(mesh, everyTriangle(mesh), outer.pose))) return true;
+    auto [own, added] = ownTriangles_.try_emplace(&mesh);
+    if (added) own->second = posedTriangles(mesh, everyTriangle(mesh), Pose{});
+    if (insideClosedMesh(inOuter, own->second)) return true;
   }
   return false;
 }

@@ -15,12 +15,14 @@
 // tester, and takes consecutive samples in blocks, so its entries stay warm.
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include <glm/mat3x3.hpp>
 #include <glm/vec3.hpp>
 
 #include "collision/ConvexTree.h"
 #include "collision/Gjk.h"
+#include "collision/TriangleContact.h"
 
 namespace collision {
 
@@ -45,6 +47,8 @@ struct PairFigures {
 // (design models): a tool enters them through their surface first.
 constexpr size_t kLargestSwallowingMesh = 20000;
 
+// One per thread and check set: it keeps simplices and triangles of the
+// set's objects between samples.
 class PairTester {
  public:
   bool touch(const PosedTree& first, const PosedTree& second, uint32_t sample);
@@ -64,6 +68,9 @@ class PairTester {
   bool exactTouch(const PosedTree& first, const ExactElement& a, const PosedTree& second, const ExactElement& b);
 
   std::unordered_map<uint64_t, Stored> table_;
+  // The triangles of the meshes swallows tested, in their own frame: a
+  // point is taken into the mesh's frame instead of the mesh to the point's.
+  std::unordered_map<const machine::IndexedMesh*, std::vector<Triangle>> ownTriangles_;
   bool finestTouched_ = false;
   PairFigures figures_;
 };

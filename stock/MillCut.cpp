@@ -24,17 +24,21 @@ uint32_t chunksOf(uint64_t rays, uint32_t raysPerChunk) {
   return static_cast<uint32_t>((rays + raysPerChunk - 1) / raysPerChunk);
 }
 
+using RayCount = uint64_t (*)(const GridFrame&, const glm::dvec3&, const glm::dvec3&, const glm::dvec3&, double,
+                               double, double);
+
 // The chunks of each move of [firstEnd, endEnd), in order.
 std::vector<uint32_t> moveChunks(const GridFrame& frame, std::span<const GPUMoveRecord> records, uint32_t firstEnd,
-                                 uint32_t endEnd, const ToolReach& reach, uint32_t raysPerChunk) {
+                                 uint32_t endEnd, const ToolReach& reach, uint32_t raysPerChunk,
+                                 RayCount rays = sweepRays) {
   std::vector<uint32_t> chunks;
   chunks.reserve(endEnd - firstEnd);
   for (uint32_t k = firstEnd; k < endEnd; ++k) {
     // A record that starts an arc's chords moves with its end's axis.
     const bool arcStart = (records[k - 1].type & toolpath::kShaderTypeBits) == GPU_MOVE_ARC_START;
     const glm::dvec3 startAxis = arcStart ? axisOf(records[k]) : axisOf(records[k - 1]);
-    chunks.push_back(chunksOf(sweepRays(frame, positionOf(records[k - 1]), positionOf(records[k]),
-                                        startAxis + axisOf(records[k]), reach.radius, reach.top, reach.bottom),
+    chunks.push_back(chunksOf(rays(frame, positionOf(records[k - 1]), positionOf(records[k]),
+                                   startAxis + axisOf(records[k]), reach.radius, reach.top, reach.bottom),
                               raysPerChunk));
   }
   return chunks;
@@ -82,6 +86,14 @@ uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::d
   if (!box) return 0;
   const glm::u64vec3 n = glm::u64vec3(box->high - box->low) + uint64_t{1};
   return n.y * n.z + n.x * n.z + n.x * n.y;
+}
+
+uint64_t sweepRaysOneWay(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end,
+                         const glm::dvec3& axis, double radius, double length, double bottom) {
+  const std::optional<NodeBox> box = sweepNodes(frame, start, end, axis, radius, length, bottom);
+  if (!box) return 0;
+  const glm::u64vec3 n = glm::u64vec3(box->high - box->low) + uint64_t{1};
+  return std::min({n.y * n.z, n.x * n.z, n.x * n.y});
 }
 
 void MillCut::clearReport() {
@@ -289,19 +301,22 @@ bool MillCut::check(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd
     const CheckedPart& part = parts[slot];
     if (!part.valid) continue;
     const ToolReach reach{part.hull.widest, part.hull.lowest, part.hull.highest};
-    const std::vector<uint32_t> everyMove = moveChunks(grid.frame(), records, firstEnd, endEnd, reach, GPU_CUT_GROUP_SIZE);
+    const std::vector<uint32_t> everyMove =
+        moveChunks(grid.frame(), records, firstEnd, endEnd, reach, GPU_CUT_GROUP_SIZE, sweepRaysOneWay);
     std::vector<uint8_t> through(endEnd - firstEnd, 1);
-    for (uint32_t mode = 0; mode < 3; ++mode) {
+    uint32_t after = GPU_COLLISION_NO_MODE;
+    for (uint32_t mode : StockCollisionCheck::passesOf(part)) {
       Pass pass;
       pass.cuts = false;
       pass.chunks = everyMove;
       for (size_t i = 0; i < through.size(); ++i)
         if (!through[i]) pass.chunks[i] = 0;
-      pass.bind = [&] { return collisions_.bind(part, slot, mode); };
+      if (std::all_of(pass.chunks.begin(), pass.chunks.end(), [](uint32_t c) { return c == 0; })) break;
+      pass.bind = [&] { return collisions_.bind(part, slot, mode, after); };
       pass.bindFields = [&] { collisions_.bindFields(records.size()); };
       if (!run(grid, stream, firstEnd, endEnd, pass, switches, std::nullopt)) return false;
-      if (std::all_of(pass.chunks.begin(), pass.chunks.end(), [](uint32_t c) { return c == 0; })) break;
       if (mode < 2) through = collisions_.flagged(firstEnd, endEnd, slot, mode);
+      after = mode;
     }
   }
   collisions_.noteChecked(firstEnd, endEnd);

@@ -164,5 +164,9 @@ std::optional<NodeBox> sweepNodes(const GridFrame& frame, const glm::dvec3& star
 // past the box they compute).
 uint64_t sweepRays(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end, const glm::dvec3& axis,
                    double radius, double length, double bottom = 0);
+// The rays of one direction that cross every node of the box: those along
+// its longest side (what the stock check tests).
+uint64_t sweepRaysOneWay(const GridFrame& frame, const glm::dvec3& start, const glm::dvec3& end,
+                         const glm::dvec3& axis, double radius, double length, double bottom = 0);
 
 }  // namespace stock

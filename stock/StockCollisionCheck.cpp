@@ -55,7 +55,14 @@ gpu::BaseCollisionShader& StockCollisionCheck::program(int which) {
   return *programs_[which];
 }
 
-const gpu::BaseCollisionShader* StockCollisionCheck::bind(const CheckedPart& part, uint32_t slot, uint32_t mode) {
+std::vector<uint32_t> StockCollisionCheck::passesOf(const CheckedPart& part) {
+  if (!part.valid) return {};
+  if (part.record.secondProfile) return {0, 1, 2};
+  return {0, 2};  // the wider profile is the part's own
+}
+
+const gpu::BaseCollisionShader* StockCollisionCheck::bind(const CheckedPart& part, uint32_t slot, uint32_t mode,
+                                                          uint32_t after) {
   if (!part.valid || mode > 2) return nullptr;
   const tools::CutRecord& record = part.record;
   const gpu::BaseCollisionShader& p = program(mode == 0 ? kHull : programOf(record));
@@ -69,16 +76,17 @@ const gpu::BaseCollisionShader* StockCollisionCheck::bind(const CheckedPart& par
     glUniform1f(p.toolWidestRadius, part.hull.widest);
   } else {
     if (!profileBlock_) profileBlock_.emplace();
-    // Pass 1 takes the wider clearance where the part has one.
-    profileBlock_->update(mode == 1 && record.secondProfile ? *record.secondProfile : record.profile);
+    // Pass 1 takes the wider clearance, which fits in the hull's
+    // dimensions; pass 2 the part's own.
+    const bool wider = mode == 1 && record.secondProfile;
+    profileBlock_->update(wider ? *record.secondProfile : record.profile);
     profileBlock_->bindBase(GPU_COLLISION_PROFILE_BLOCK_BINDING);
-    // The wider profile fits in the hull's dimensions.
-    glUniform1f(p.toolOffset, part.hull.lowest);
-    glUniform1f(p.toolLength, part.hull.highest);
-    glUniform1f(p.toolWidestRadius, part.hull.widest);
+    glUniform1f(p.toolOffset, wider ? part.hull.lowest : record.lowest);
+    glUniform1f(p.toolLength, wider ? part.hull.highest : record.highest);
+    glUniform1f(p.toolWidestRadius, wider ? part.hull.widest : record.widest);
   }
   glUniform1ui(p.proximityMode, mode);
-  glUniform1ui(p.prevProximityMode, mode == 0 ? GPU_COLLISION_NO_MODE : mode - 1);
+  glUniform1ui(p.prevProximityMode, after);
   glUniform1ui(p.collisionSlot, slot);
   return &p;
 }

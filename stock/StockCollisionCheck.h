@@ -49,9 +49,13 @@ class StockCollisionCheck {
   StockCollisionCheck(const StockCollisionCheck&) = delete;
   StockCollisionCheck& operator=(const StockCollisionCheck&) = delete;
 
+  // The passes of a part in order: 0, 1 (only for a part with a wider
+  // clearance than its own) and 2.
+  static std::vector<uint32_t> passesOf(const CheckedPart& part);
   // Render thread. Binds the program of part's pass (0, 1, 2) with its
-  // profile and uniforms; null when it has none.
-  const gpu::BaseCollisionShader* bind(const CheckedPart& part, uint32_t slot, uint32_t mode);
+  // profile and uniforms, to check the moves the pass `after` flagged
+  // (GPU_COLLISION_NO_MODE: every move); null when it has none.
+  const gpu::BaseCollisionShader* bind(const CheckedPart& part, uint32_t slot, uint32_t mode, uint32_t after);
   // Binds the three fields (sized for records first).
   void bindFields(size_t records);
   // Per record of [firstEnd, endEnd): whether pass mode (0 or 1) flagged

@@ -38,7 +38,47 @@ CollisionChecks::CollisionChecks(JobData& job, Notifier& notifier)
     : job_(job),
       run_([this] { return gather(); },
            [&notifier](int32_t event, int64_t value) { notifier.notify(SIM_MESSAGE_NOTIFY, event, value, true); },
-           [this] { return inputsKey(); }) {}
+           [this] { return inputsKey(); }) {
+  run_.setPrecomputed([this] { return motion_.violations(motionKey()); });
+}
+
+uint64_t CollisionChecks::motionKey() const {
+  uint64_t key = 14695981039346656037ull;
+  const auto mix = [&key](uint64_t value) { key = (key ^ value) * 1099511628211ull; };
+  mix(reinterpret_cast<uintptr_t>(job_.toolpath.current().get()));
+  mix(reinterpret_cast<uintptr_t>(job_.machine.kinematics().get()));
+  mix(job_.toolsVersion.load());
+  const glm::dvec3 origin = job_.machine.origin();
+  for (int k = 0; k < 3; ++k) mix(std::bit_cast<uint64_t>(origin[k]));
+  return key;
+}
+
+std::vector<std::pair<uint64_t, double>> CollisionChecks::toolLengths() const {
+  std::vector<std::pair<uint64_t, double>> lengths;
+  std::shared_lock tools(job_.toolTableLock);
+  const tools::ToolTable& table = job_.toolTable();
+  for (size_t i = 0; i < table.toolCount(); ++i)
+    lengths.emplace_back(table.tool(i).identifierHash, std::fabs(table.tool(i).mountPoint.y));
+  return lengths;
+}
+
+void CollisionChecks::followMotion() {
+  const uint64_t key = motionKey();
+  if (key == motion_.key()) return;
+  collision::MotionInputs in;
+  in.key = key;
+  in.path = job_.toolpath.current();
+  {
+    std::shared_lock machine(job_.machine.lock(), std::try_to_lock);
+    if (!machine.owns_lock()) return;  // a load holds it: next frame
+    if (const machine::Machine* m = job_.machine.machine())
+      in.machine = std::make_unique<const machine::Machine>(machine::MachineDefinition(m->definition()),
+                                                            m->kinematics().directionMode());
+  }
+  in.programZero = job_.machine.origin();
+  in.toolLengths = toolLengths();
+  motion_.restart(std::move(in));
+}
 
 // The toolpath snapshot, the machine's kinematics (one per load), its
 // meshes and the tool table: any change makes a new key.

@@ -350,6 +350,7 @@ void Render::followTool() {
 // the tint, as the highlight settings allow, from their first hit on:
 // machine parts, the tool with its holder.
 void Render::followCollisions(view::FrameState& frame) {
+  collisions_.followMotion();
   collision::CollisionRun& run = collisions_.run();
   const toolpath::Toolpath* path = frame.played.toolpath.get();
   double played = 0.0;

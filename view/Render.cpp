@@ -52,6 +52,7 @@ Render::~Render() {
   machineModels_.join(true);
   collisions_.run().abort();
   collisions_.run().join();
+  collisions_.stopMotion();
 }
 
 void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hints) {
@@ -90,6 +91,7 @@ void Render::stopThreads() {
   solidExports_.joinAll();
   collisions_.run().abort();
   collisions_.run().join();
+  collisions_.stopMotion();
 }
 
 bool Render::isOwnThread() const { return std::this_thread::get_id() == renderThread_.get_id(); }

@@ -7,11 +7,14 @@
 //
 // Passes, per part slot:
 //   0: the convex hull of the part's wider profile, every move;
-//   1: the wider profile (the proximity clearance), moves pass 0 flagged;
-//   2: the part's own profile, moves pass 1 flagged; a hit sets the move's
-//      result bit and widens its range of positions along the move.
+//   1: the wider profile (the holder's proximity clearance), moves pass 0
+//      flagged; parts without a wider profile skip it;
+//   2: the part's own profile, moves the pass before flagged; a hit sets
+//      the move's result bit and widens its range of positions along the
+//      move.
 // A pass that finds material sets its move's bit in the pre-filter byte
-// (passes 0, 1) or the result field (pass 2).
+// (passes 0, 1) or the result field (pass 2); in passes 0 and 1 the groups
+// of a move already flagged skip their rays.
 //
 // An interval is taken to meet material when one of the nodes it covers is
 // inside: a part that reaches more than a cell into material covers one,
@@ -25,52 +28,50 @@ uniform uint ProximityMode;      // this pass: 0, 1 or 2
 uniform uint PrevProximityMode;  // the pass whose bit a move needs, GPU_COLLISION_NO_MODE for none
 uniform uint CollisionSlot;      // the part: 0 ... 3
 
-bool insideProfile(vec2 p);  // ProfilePolygon.glsl
-
 bool fieldBit(uint bit) { return (filterBits[GPU_FIELD_WORD(bit)] & GPU_FIELD_MASK(bit)) != 0u; }
 
-// Whether the pre-filter lets the group's move through.
+// Whether the group's move is to be checked: the pre-filter let it through,
+// and in a pre-filter pass no other group of the move flagged it already.
 bool checkedMove() {
   if (sMove == kNoMove) return false;
+  if (ProximityMode < 2u && fieldBit(GPU_COLLISION_FILTER_BIT(sMove, CollisionSlot, ProximityMode))) return false;
   if (PrevProximityMode == GPU_COLLISION_NO_MODE) return true;
   return fieldBit(GPU_COLLISION_FILTER_BIT(sMove, CollisionSlot, PrevProximityMode));
 }
 
-bool partHolds(vec3 p, float t) {
-  vec3 q = p - (sStart + t * (sEnd - sStart));
-  float h = dot(q, sAxis);
-  return insideProfile(vec2(length(q - h * sAxis), h));
-}
-
-// The edge between t0 (held as held0 says) and t1 (the other way).
-float heldEdge(vec3 p, float t0, float t1, bool held0) {
-  for (int i = 0; i < 12; ++i) {
-    float mid = 0.5 * (t0 + t1);
-    if (partHolds(p, mid) == held0) t0 = mid; else t1 = mid;
-  }
-  return 0.5 * (t0 + t1);
-}
-
-// Where along the move (0 ... 1) the part holds grid point p: from the
-// first to the last of 33 evenly spaced positions at which p lies inside
-// the part's profile in the tool's frame, each edge found to 1/131072 of
-// the move between its sample and the one outside it; the projection on
-// the move when no sample holds p (a sliver thinner than their spacing).
+// Where along the move (0 ... 1) the part's bounding cylinder (its widest
+// radius, its lowest and highest heights) holds grid point p: the heights
+// pass p while t runs through one interval, the radius through another, and
+// the part holds p only inside both. Exact for a cylindrical part, a bracket
+// of the part's own contact otherwise. The projection on the move when the
+// intervals miss (rounding at their ends).
 vec2 heldAlongMove(vec3 p) {
-  const int kSamples = 32;
-  int first = -1, last = -1;
-  for (int s = 0; s <= kSamples; ++s)
-    if (partHolds(p, float(s) / float(kSamples))) {
-      if (first < 0) first = s;
-      last = s;
-    }
-  if (first >= 0) {
-    float from = first == 0 ? 0.0 : heldEdge(p, float(first - 1) / float(kSamples), float(first) / float(kSamples), false);
-    float to = last == kSamples ? 1.0 : heldEdge(p, float(last) / float(kSamples), float(last + 1) / float(kSamples), true);
-    return vec2(from, to);
+  vec3 move = sEnd - sStart, q = p - sStart;
+  float h0 = dot(q, sAxis), hm = dot(move, sAxis);
+  vec3 qr = q - h0 * sAxis, mr = move - hm * sAxis;
+  vec2 span = vec2(0.0, 1.0);
+  // Height h0 - t hm between the bottom and the top.
+  if (abs(hm) > 1e-7) {
+    float a = (h0 - sLength) / hm, b = (h0 - sBottom) / hm;
+    span = vec2(max(span.x, min(a, b)), min(span.y, max(a, b)));
+  } else if (h0 < sBottom || h0 > sLength) {
+    span = vec2(1.0, 0.0);
   }
-  vec3 move = sEnd - sStart;
-  float along = dot(move, move) > 1e-12 ? clamp(dot(p - sStart, move) / dot(move, move), 0.0, 1.0) : 0.0;
+  // Radius |qr - t mr| at most the widest.
+  float mm = dot(mr, mr), qm = dot(qr, mr), c = dot(qr, qr) - sFullRadius * sFullRadius;
+  if (mm > 1e-12) {
+    float d = qm * qm - mm * c;
+    if (d >= 0.0) {
+      float root = sqrt(d);
+      span = vec2(max(span.x, (qm - root) / mm), min(span.y, (qm + root) / mm));
+    } else {
+      span = vec2(1.0, 0.0);
+    }
+  } else if (c > 0.0) {
+    span = vec2(1.0, 0.0);
+  }
+  if (span.x <= span.y) return span;
+  float along = dot(move, move) > 1e-12 ? clamp(dot(q, move) / dot(move, move), 0.0, 1.0) : 0.0;
   return vec2(along);
 }
 
@@ -105,6 +106,14 @@ void meetInterval(uint axis, uvec3 rayNode, float lo, float hi) {
   dir[axis] = 1.0;
   widenRange(origin + dir * float(firstInside));
   if (lastInside != firstInside) widenRange(origin + dir * float(lastInside));
+}
+
+// Every node of the box lies on one ray of each direction, so the rays of
+// one direction test them all: those along the box's longest side, the
+// fewest.
+uint checkedRayAxis(ivec3 n) {
+  if (n.x >= n.y && n.x >= n.z) return 0u;
+  return n.y >= n.z ? 1u : 2u;
 }
 
 // Invocation 0 marks the group's move when one of its rays met material.

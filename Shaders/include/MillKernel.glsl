@@ -106,6 +106,9 @@ void buildMove(uint chunk) {
 
 uint raysAcross(uint axis) {
   ivec3 n = max(sHigh - sLow + 1, ivec3(0));
+#ifdef COLLISION_CHECK
+  if (axis != checkedRayAxis(n)) return 0u;
+#endif
   return axis == 0u ? uint(n.y * n.z) : axis == 1u ? uint(n.x * n.z) : uint(n.x * n.y);
 }
 

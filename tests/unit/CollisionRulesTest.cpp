@@ -3,11 +3,15 @@
 // linear and rotary moves.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "collision/CollisionResults.h"
 #include "collision/MachineMotion.h"
+#include "collision/MotionPrecompute.h"
 #include "collision/Sampling.h"
 #include "machine/DefinitionReader.h"
 #include "support/MachineFiles.h"
@@ -143,6 +147,63 @@ TEST(CollisionRules, TravelLimitsOnLinearAndRotaryMoves) {
   EXPECT_EQ(collision::travelViolations(*box, pathOf(zigzag), {}, glm::dvec3(0.0), go).size(), 1001u);
   const std::atomic<bool> stop{true};
   EXPECT_TRUE(collision::travelViolations(*box, pathOf(zigzag), {}, glm::dvec3(0.0), stop).empty());
+}
+
+// The machine-motion thread works the violations out for the inputs of its
+// last restart only: a restart drops what was found or under way, and a
+// path of one move or no time gives nothing to take.
+TEST(CollisionRules, MotionPrecomputeFollowsItsLastInputs) {
+  const std::string boxText =
+      R"({"Table": {"Axis": {"AxisLetter": "X", "Direction": [1, 0, 0], "Limits": {"Min": -100, "Max": 100}}},
+         "Head": {"Axis": {"AxisLetter": "Z", "Direction": [0, 0, 1], "Limits": {"Min": -100, "Max": 100}, "Axis":
+          {"AxisLetter": "S", "AxisType": "Spindle", "Mounts": [{"MountPos": [0, 0, 0]}]}}}})";
+  ToolpathBuilder zigzag, once, twice;
+  for (int i = 0; i < 3000; ++i) zigzag.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {i % 2 ? 150.0 : -150.0, 0, 0}));
+  once.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {150, 0, 0}));
+  twice.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0})).add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {150, 0, 0}));
+  const auto inputs = [&](uint64_t key, const ToolpathBuilder& path) {
+    collision::MotionInputs in;
+    in.key = key;
+    in.path = std::make_shared<const toolpath::Toolpath>(pathOf(path));
+    in.machine = loaded(boxText);
+    return in;
+  };
+  const auto waitFor = [](collision::MotionPrecompute& motion, uint64_t key) {
+    for (int i = 0; i < 2000 && !motion.violations(key); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return motion.violations(key);
+  };
+  collision::MotionPrecompute motion;
+  motion.restart(inputs(1, zigzag));
+  motion.restart(inputs(2, twice));  // the zigzag is stopped under way
+  const auto found = waitFor(motion, 2);
+  ASSERT_TRUE(found);
+  ASSERT_EQ(found->size(), 1u);
+  EXPECT_EQ((*found)[0].move, 1);
+  EXPECT_FALSE(motion.violations(1)) << "another key";
+  motion.restart(inputs(3, zigzag));
+  EXPECT_FALSE(motion.violations(2)) << "a restart clears the result";
+  const auto many = waitFor(motion, 3);
+  ASSERT_TRUE(many);
+  EXPECT_EQ(many->size(), 1001u);
+  motion.restart(inputs(4, once));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(motion.violations(4)) << "one move: nothing worked out";
+  EXPECT_EQ(motion.key(), 4u);
+
+  // The gauge length of the tool of each move follows the tool changes.
+  ToolpathBuilder changes;
+  changes.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {1, 0, 0}))
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {2, 0, 0}))
+      .toolChange("short", 1)
+      .toolChange("long", 2);
+  const toolpath::Toolpath path = pathOf(changes);
+  ASSERT_EQ(path.toolChanges().size(), 2u);
+  const collision::ToolLengthAt length =
+      collision::toolLengthsAlong(path, {{path.toolChanges()[0].nameHash, 30.0}, {path.toolChanges()[1].nameHash, 80.0}});
+  EXPECT_EQ(length(0), 0.0);
+  EXPECT_EQ(length(1), 30.0);
+  EXPECT_EQ(length(2), 80.0);
 }
 
 }  // namespace
