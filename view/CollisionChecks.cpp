@@ -10,6 +10,9 @@
 namespace view {
 namespace {
 
+// FNV-1a over 64-bit words.
+void mixInto(uint64_t& key, uint64_t value) { key = (key ^ value) * 1099511628211ull; }
+
 machine::IndexedMesh meshOf(const std::vector<glm::vec3>& soup) {
   machine::IndexedMesh mesh;
   mesh.vertices = soup;
@@ -42,14 +45,15 @@ CollisionChecks::CollisionChecks(JobData& job, Notifier& notifier)
   run_.setPrecomputed([this] { return motion_.violations(motionKey()); });
 }
 
+// The toolpath snapshot, the machine's kinematics (one per load), the tool
+// table and the origin.
 uint64_t CollisionChecks::motionKey() const {
   uint64_t key = 14695981039346656037ull;
-  const auto mix = [&key](uint64_t value) { key = (key ^ value) * 1099511628211ull; };
-  mix(reinterpret_cast<uintptr_t>(job_.toolpath.current().get()));
-  mix(reinterpret_cast<uintptr_t>(job_.machine.kinematics().get()));
-  mix(job_.toolsVersion.load());
+  mixInto(key, reinterpret_cast<uintptr_t>(job_.toolpath.current().get()));
+  mixInto(key, reinterpret_cast<uintptr_t>(job_.machine.kinematics().get()));
+  mixInto(key, job_.toolsVersion.load());
   const glm::dvec3 origin = job_.machine.origin();
-  for (int k = 0; k < 3; ++k) mix(std::bit_cast<uint64_t>(origin[k]));
+  for (int k = 0; k < 3; ++k) mixInto(key, std::bit_cast<uint64_t>(origin[k]));
   return key;
 }
 
@@ -80,18 +84,12 @@ void CollisionChecks::followMotion() {
   motion_.restart(std::move(in));
 }
 
-// The toolpath snapshot, the machine's kinematics (one per load), its
-// meshes and the tool table: any change makes a new key.
+// The motion's inputs with the machine's meshes and the host's geometries:
+// any change makes a new key.
 uint64_t CollisionChecks::inputsKey() const {
-  uint64_t key = 14695981039346656037ull;
-  const auto mix = [&key](uint64_t value) { key = (key ^ value) * 1099511628211ull; };
-  mix(reinterpret_cast<uintptr_t>(job_.toolpath.current().get()));
-  mix(reinterpret_cast<uintptr_t>(job_.machine.kinematics().get()));
-  mix(job_.machine.meshRevision());
-  mix(job_.toolsVersion.load());
-  mix(job_.stocks.geometryRevision());
-  const glm::dvec3 origin = job_.machine.origin();
-  for (int k = 0; k < 3; ++k) mix(std::bit_cast<uint64_t>(origin[k]));
+  uint64_t key = motionKey();
+  mixInto(key, job_.machine.meshRevision());
+  mixInto(key, job_.stocks.geometryRevision());
   return key;
 }
 
