@@ -191,7 +191,7 @@ void CollisionRun::work(double start, bool partial) {
     if (!partial) {
       // The machine-motion thread's violations when it is done with these
       // inputs; else worked out here.
-      std::optional<std::vector<MoveViolation>> violations = precomputed_ ? precomputed_() : std::nullopt;
+      std::optional<std::vector<MoveViolation>> violations = precomputed_ ? precomputed_(&path) : std::nullopt;
       if (!violations)
         violations = travelViolations(m, path, toolLengthsAlong(path, lengths), inputs->programZero, abort_);
       std::vector<LimitResult> limits = limitResultsOf(*violations, path);

@@ -71,8 +71,9 @@ class CollisionRun {
   CollisionRun& operator=(const CollisionRun&) = delete;
 
   // Where a full run takes the travel-limit violations from when they are
-  // worked out already for its inputs (none: it works them out itself).
-  using Precomputed = std::function<std::optional<std::vector<MoveViolation>>()>;
+  // worked out already for its inputs, along its toolpath (none: it works
+  // them out itself).
+  using Precomputed = std::function<std::optional<std::vector<MoveViolation>>(const toolpath::Toolpath* path)>;
   void setPrecomputed(Precomputed precomputed) { precomputed_ = std::move(precomputed); }
 
   // 0 started, -1 a full run is running.

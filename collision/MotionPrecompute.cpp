@@ -31,26 +31,29 @@ void MotionPrecompute::restart(MotionInputs inputs) {
   if (thread_.joinable()) thread_.join();
   stop_.store(false);
   key_.store(inputs.key);
+  auto in = std::make_shared<const MotionInputs>(std::move(inputs));
   {
     std::lock_guard result(resultMutex_);
     result_.reset();
-    resultKey_ = inputs.key;
+    resultKey_ = in->key;
+    resultInputs_ = in;
   }
-  const toolpath::Toolpath* path = inputs.path.get();
-  if (!path || !inputs.machine || path->moveCount() < 2 || !(path->totalTime() > 1e-9)) return;
-  thread_ = std::thread([this, in = std::move(inputs)] {
-    const ToolLengthAt lengths = toolLengthsAlong(*in.path, in.toolLengths);
-    std::vector<MoveViolation> found = travelViolations(*in.machine, *in.path, lengths, in.programZero, stop_);
+  const toolpath::Toolpath* path = in->path.get();
+  if (!path || !in->machine || path->moveCount() < 2 || !(path->totalTime() > 1e-9)) return;
+  thread_ = std::thread([this, in] {
+    const ToolLengthAt lengths = toolLengthsAlong(*in->path, in->toolLengths);
+    std::vector<MoveViolation> found = travelViolations(*in->machine, *in->path, lengths, in->programZero, stop_);
     if (stop_.load()) return;  // cut short: not a result
     std::lock_guard result(resultMutex_);
-    if (resultKey_ != in.key) return;
+    if (resultInputs_ != in) return;
     result_ = std::move(found);
   });
 }
 
-std::optional<std::vector<MoveViolation>> MotionPrecompute::violations(uint64_t key) const {
+std::optional<std::vector<MoveViolation>> MotionPrecompute::violations(uint64_t key,
+                                                                        const toolpath::Toolpath* path) const {
   std::lock_guard lock(resultMutex_);
-  if (resultKey_ != key) return std::nullopt;
+  if (resultKey_ != key || !resultInputs_ || resultInputs_->path.get() != path) return std::nullopt;
   return result_;
 }
 

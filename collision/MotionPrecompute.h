@@ -24,6 +24,9 @@ namespace collision {
 
 struct MotionInputs {
   uint64_t key = 0;  // what the inputs are; results are asked for by it
+  // Objects whose addresses the key hashes, kept alive with the inputs and
+  // the result, so that no new object takes an address the key stands for.
+  std::vector<std::shared_ptr<const void>> held;
   std::shared_ptr<const toolpath::Toolpath> path;
   std::unique_ptr<const machine::Machine> machine;
   glm::dvec3 programZero{0.0};
@@ -45,9 +48,10 @@ class MotionPrecompute {
   void restart(MotionInputs inputs);
   // Stops and joins the thread; the result stays.
   void stop();
-  // The violations worked out from the inputs of key; none while they are
-  // being worked out, or when the last inputs were others or could not be.
-  std::optional<std::vector<MoveViolation>> violations(uint64_t key) const;
+  // The violations worked out from the inputs of key along path; none
+  // while they are being worked out, or when the last inputs were others or
+  // could not be.
+  std::optional<std::vector<MoveViolation>> violations(uint64_t key, const toolpath::Toolpath* path) const;
   // The key of the inputs of the last restart.
   uint64_t key() const { return key_.load(); }
 
@@ -56,9 +60,10 @@ class MotionPrecompute {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<uint64_t> key_{0};
-  mutable std::mutex resultMutex_;  // guards the two below
+  mutable std::mutex resultMutex_;  // guards the three below
   std::optional<std::vector<MoveViolation>> result_;
   uint64_t resultKey_ = 0;
+  std::shared_ptr<const MotionInputs> resultInputs_;  // what the result was worked out from
 };
 
 }  // namespace collision

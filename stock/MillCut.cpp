@@ -314,7 +314,10 @@ bool MillCut::check(StockGrid& grid, const MoveStream& stream, uint32_t firstEnd
       if (std::all_of(pass.chunks.begin(), pass.chunks.end(), [](uint32_t c) { return c == 0; })) break;
       pass.bind = [&] { return collisions_.bind(part, slot, mode, after); };
       pass.bindFields = [&] { collisions_.bindFields(records.size()); };
-      if (!run(grid, stream, firstEnd, endEnd, pass, switches, std::nullopt)) return false;
+      if (!run(grid, stream, firstEnd, endEnd, pass, switches, std::nullopt)) {
+        collisions_.noteChecked(firstEnd, endEnd);  // what it found so far is read
+        return false;
+      }
       if (mode < 2) through = collisions_.flagged(firstEnd, endEnd, slot, mode);
       after = mode;
     }

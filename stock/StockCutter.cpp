@@ -18,8 +18,9 @@ std::vector<uint32_t> StockCutter::reportedMoves(const CutPath& path) {
 
 std::vector<PartHit> StockCutter::partHits(const CutPath& path) {
   const toolpath::Toolpath::GPUToolpath& moves = path.moves();
-  const size_t lastRecord = moves.records().size() - 1;
   std::vector<PartHit> hits;
+  if (moves.records().empty()) return hits;
+  const size_t lastRecord = moves.records().size() - 1;
   for (const RecordHit& hit : mill_.partHits()) {
     if (hit.record == 0 || hit.record > lastRecord) continue;
     // Where along the move: the record is one chord of it.

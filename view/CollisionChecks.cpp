@@ -42,7 +42,7 @@ CollisionChecks::CollisionChecks(JobData& job, Notifier& notifier)
       run_([this] { return gather(); },
            [&notifier](int32_t event, int64_t value) { notifier.notify(SIM_MESSAGE_NOTIFY, event, value, true); },
            [this] { return inputsKey(); }) {
-  run_.setPrecomputed([this] { return motion_.violations(motionKey()); });
+  run_.setPrecomputed([this](const toolpath::Toolpath* path) { return motion_.violations(motionKey(), path); });
 }
 
 // The toolpath snapshot, the machine's kinematics (one per load), the tool
@@ -72,6 +72,7 @@ void CollisionChecks::followMotion() {
   collision::MotionInputs in;
   in.key = key;
   in.path = job_.toolpath.current();
+  in.held = {in.path, job_.machine.kinematics()};
   {
     std::shared_lock machine(job_.machine.lock(), std::try_to_lock);
     if (!machine.owns_lock()) return;  // a load holds it: next frame

@@ -90,6 +90,7 @@ void StockStage::update(FrameState& frame) {
   }
   if (buildChanged()) frame.changed = true;
   const PlayedPosition& played = frame.played;
+  if (scene_ && !played.toolpath) collectPartCollisions();  // nothing is cut
   if (!scene_ || !played.toolpath) return;
   if (refreshCutPath(played.toolpath)) {
     frame.changed = true;
@@ -101,7 +102,6 @@ void StockStage::update(FrameState& frame) {
     frame.changed = true;
   }
   const toolpath::PositionAtFraction& at = played.at;
-  bool cut = false;
   for (const auto& model : scene_->models()) {
     if (!stocksEnabled_.load() || !model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
     checkFidelity(*model);
@@ -109,18 +109,20 @@ void StockStage::update(FrameState& frame) {
     if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
       model->markChanged();
       frame.changed = true;
-      cut = true;
     } else {
       timed.discard();
     }
   }
-  if (cut) collectPartCollisions();
+  // After cuts, rebuilds and removed stocks alike (a read-back only when
+  // something was checked since the last).
+  collectPartCollisions();
 }
 
 void StockStage::collectPartCollisions() {
   std::vector<stock::PartHit> all;
   for (const auto& model : scene_->models()) {
-    if (!model->built() || !cutPath_) continue;
+    // Hits of another cut path's records say nothing of this one's moves.
+    if (!model->built() || !cutPath_ || model->cutter().cutFromOther(*cutPath_)) continue;
     const std::vector<stock::PartHit> hits = model->cutter().partHits(*cutPath_);
     std::vector<stock::PartHit> merged;
     std::merge(all.begin(), all.end(), hits.begin(), hits.end(), std::back_inserter(merged),
@@ -296,6 +298,11 @@ void StockStage::release() {
   compare_.release();
   drawing_.reset();
   cutPath_.reset();
+  {
+    std::lock_guard lock(partCollisionMutex_);
+    partCollisions_.clear();
+    partCollision_ = false;
+  }
   if (scene_) scene_->release();
   scene_.reset();
   revisionBuilt_ = 0;

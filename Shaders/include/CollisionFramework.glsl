@@ -1,5 +1,5 @@
-// The stock check of a tool's non-cutting part (shoulder, shaft, holder or
-// the extra profile): the mill framework sweeps the part along each move
+// The stock check of a tool's non-cutting part (shoulder, shaft or holder,
+// slots 0 to 2): the mill framework sweeps the part along each move
 // as it would cut, but a ray's interval only asks whether it holds an
 // inside node of the lattice, which it leaves as it is. Moves are the end
 // records k of the chunk index; the partial move of playback is not
@@ -17,8 +17,9 @@
 // of a move already flagged skip their rays.
 //
 // An interval is taken to meet material when one of the nodes it covers is
-// inside: a part that reaches more than a cell into material covers one,
-// and a part that stays more than a cell clear covers none.
+// inside: a part that reaches into material by more than a cell's diagonal
+// (and is at least that thick) covers one, and a part that stays more than
+// a cell clear covers none.
 
 // Binding 4 (CutReportBits of the framework) holds the result field here.
 layout(std430, binding = GPU_COLLISION_RANGES_BINDING) buffer CollisionRanges { uint collisionRanges[]; };
@@ -26,7 +27,7 @@ layout(std430, binding = GPU_COLLISION_FILTER_BITS_BINDING) buffer CollisionFilt
 
 uniform uint ProximityMode;      // this pass: 0, 1 or 2
 uniform uint PrevProximityMode;  // the pass whose bit a move needs, GPU_COLLISION_NO_MODE for none
-uniform uint CollisionSlot;      // the part: 0 ... 3
+uniform uint CollisionSlot;      // the part: 0 ... 2 (3 is kept free)
 
 bool fieldBit(uint bit) { return (filterBits[GPU_FIELD_WORD(bit)] & GPU_FIELD_MASK(bit)) != 0u; }
 

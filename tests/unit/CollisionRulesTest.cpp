@@ -161,33 +161,38 @@ TEST(CollisionRules, MotionPrecomputeFollowsItsLastInputs) {
   for (int i = 0; i < 3000; ++i) zigzag.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {i % 2 ? 150.0 : -150.0, 0, 0}));
   once.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {150, 0, 0}));
   twice.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 0})).add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {150, 0, 0}));
-  const auto inputs = [&](uint64_t key, const ToolpathBuilder& path) {
+  const auto zigzagPath = std::make_shared<const toolpath::Toolpath>(pathOf(zigzag));
+  const auto oncePath = std::make_shared<const toolpath::Toolpath>(pathOf(once));
+  const auto twicePath = std::make_shared<const toolpath::Toolpath>(pathOf(twice));
+  const auto inputs = [&](uint64_t key, std::shared_ptr<const toolpath::Toolpath> path) {
     collision::MotionInputs in;
     in.key = key;
-    in.path = std::make_shared<const toolpath::Toolpath>(pathOf(path));
+    in.path = std::move(path);
     in.machine = loaded(boxText);
     return in;
   };
-  const auto waitFor = [](collision::MotionPrecompute& motion, uint64_t key) {
-    for (int i = 0; i < 2000 && !motion.violations(key); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return motion.violations(key);
+  const auto waitFor = [](collision::MotionPrecompute& motion, uint64_t key, const toolpath::Toolpath* path) {
+    for (int i = 0; i < 2000 && !motion.violations(key, path); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return motion.violations(key, path);
   };
   collision::MotionPrecompute motion;
-  motion.restart(inputs(1, zigzag));
-  motion.restart(inputs(2, twice));  // the zigzag is stopped under way
-  const auto found = waitFor(motion, 2);
+  motion.restart(inputs(1, zigzagPath));
+  motion.restart(inputs(2, twicePath));  // the zigzag is stopped under way
+  const auto found = waitFor(motion, 2, twicePath.get());
   ASSERT_TRUE(found);
   ASSERT_EQ(found->size(), 1u);
   EXPECT_EQ((*found)[0].move, 1);
-  EXPECT_FALSE(motion.violations(1)) << "another key";
-  motion.restart(inputs(3, zigzag));
-  EXPECT_FALSE(motion.violations(2)) << "a restart clears the result";
-  const auto many = waitFor(motion, 3);
+  EXPECT_FALSE(motion.violations(1, zigzagPath.get())) << "another key";
+  EXPECT_FALSE(motion.violations(2, zigzagPath.get())) << "the key along another path";
+  motion.restart(inputs(3, zigzagPath));
+  EXPECT_FALSE(motion.violations(2, twicePath.get())) << "a restart clears the result";
+  const auto many = waitFor(motion, 3, zigzagPath.get());
   ASSERT_TRUE(many);
   EXPECT_EQ(many->size(), 1001u);
-  motion.restart(inputs(4, once));
+  motion.restart(inputs(4, oncePath));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_FALSE(motion.violations(4)) << "one move: nothing worked out";
+  EXPECT_FALSE(motion.violations(4, oncePath.get())) << "one move: nothing worked out";
   EXPECT_EQ(motion.key(), 4u);
 
   // The gauge length of the tool of each move follows the tool changes.
