@@ -93,7 +93,7 @@ CheckSet buildCheckSet(CheckSources sources, const std::function<void(int)>& pro
       case machine::PairMember::Fixture: describe(ObjectClass::Fixture, "Fixture", Carrier::ProgramFrame); break;
       case machine::PairMember::Tool: describe(ObjectClass::Tool, "Tool", Carrier::Tool); break;
       case machine::PairMember::RevolverTools:
-        describe(ObjectClass::RevolverTools, "Revolver Tools", Carrier::None);
+        describe(ObjectClass::RevolverTools, "Revolver Tools", m.revolverNode() >= 0 ? Carrier::Revolver : Carrier::None);
         break;
       case machine::PairMember::Part:
         describe(ObjectClass::Part, node >= -1 ? partName(m, node) : "Machine",
@@ -124,6 +124,9 @@ CheckSet buildCheckSet(CheckSources sources, const std::function<void(int)>& pro
     ToolSolid solid = std::move(sources.tools[t]);
     if (t < sources.toolMeshes.size()) solid.tree = surfaceTree(std::move(sources.toolMeshes[t]));
     nextHull = solid.tree.numberHulls(nextHull);
+    if (solid.slot >= 0)
+      if (const std::optional<double> turn = m.turnForSlot(solid.slot))
+        set.turretTools.push_back({uint32_t(set.tools.size()), *turn});
     set.tools.push_back(std::move(solid));
     step();
   }

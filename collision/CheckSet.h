@@ -5,8 +5,10 @@
 // Machine parts are named by an axis's identifier (all the models it
 // carries) or the base's; the workpiece and fixtures are the host's
 // geometries of those roles; the tool is the tool in use at each sample,
-// with its holder. Revolver tools and names that match nothing are
-// unresolved, and pairs with an unresolved object are not tested.
+// with its holder; the revolver's tools are every tool mounted in one of
+// its slots, each where its slot has turned to. Revolver tools on a machine
+// without a revolver and names that match nothing are unresolved, and pairs
+// with an unresolved object are not tested.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,7 +24,7 @@
 
 namespace collision {
 
-enum class Carrier : uint8_t { ProgramFrame, MachineNode, Tool, None };
+enum class Carrier : uint8_t { ProgramFrame, MachineNode, Tool, Revolver, None };
 
 struct CheckObject {
   ObjectClass kind = ObjectClass::Unresolved;
@@ -38,7 +40,15 @@ struct ToolSolid {
   uint64_t hash = 0;
   std::string name;
   double gaugeLength = 0.0;
+  int32_t slot = -1;  // the revolver slot it is mounted in, -1 none
   ConvexTree tree;
+};
+
+// A tool of the revolver: its index into the set's tools and the turret
+// turn that brings its slot to the working position.
+struct TurretTool {
+  uint32_t tool = 0;
+  double turn = 0.0;
 };
 
 struct CheckPair {
@@ -49,6 +59,7 @@ struct CheckSet {
   std::vector<CheckObject> objects;
   std::vector<CheckPair> pairs;
   std::vector<ToolSolid> tools;
+  std::vector<TurretTool> turretTools;
 
   bool tested(const CheckPair& pair) const;
 };

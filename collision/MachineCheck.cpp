@@ -25,6 +25,30 @@ SamplePoint pointOf(const toolpath::Toolpath& path, double lengthFraction) {
   return {move, move < 0 ? 0.0 : path.fractionWithinMove(move, lengthFraction, toolpath::Measure::Length)};
 }
 
+// One solid of a pair's member at a sample: a revolver's tools make
+// several, each carrying its tool's index so that a tool is never tried
+// against itself.
+struct PosedMember {
+  PosedTree posed;
+  int32_t tool = -1;
+};
+
+// A revolver tool's placement (machine frame). The turret carries its
+// tools as it carries the tool in use: turned to the working position a
+// tool would stand where the tool in use stands, moved along the axis by
+// the difference of their gauge lengths so that their mount points meet;
+// from there the turret turns it from its own slot's turn to the turret's
+// present value.
+glm::dmat4 turretToolFrame(const machine::Machine& m, std::span<const double> values,
+                           std::span<const glm::dmat4> poses, const glm::dmat4& toolFrame, double gaugeInUse,
+                           const ToolSolid& tool, double turn) {
+  std::vector<double> atStation(values.begin(), values.end());
+  atStation[m.revolverNode()] = turn;
+  const glm::dmat4 turretThere = m.pose(atStation)[m.revolverNode()];
+  const glm::dmat4 atWork = toolFrame * glm::translate(glm::dmat4(1.0), {0.0, gaugeInUse - tool.gaugeLength, 0.0});
+  return poses[m.revolverNode()] * glm::inverse(turretThere) * atWork;
+}
+
 struct Retired {
   std::unique_ptr<std::atomic<uint32_t>[]> at;  // the first hit's sample; ~0: none
   explicit Retired(size_t pairs) : at(new std::atomic<uint32_t>[pairs]) {
@@ -94,6 +118,8 @@ CheckOutcome runMachineCheck(const toolpath::Toolpath& path, const machine::Mach
     std::vector<std::vector<uint32_t>>& hits = threadHits[me];
     hits.resize(set.pairs.size());
     std::vector<double> state = m.initialState();
+    std::vector<glm::dmat4> turretFrames;
+    std::vector<PosedMember> firstMembers, secondMembers;
     uint64_t myPosed = 0;
 #pragma omp for schedule(dynamic, 1)
     for (int64_t block = outcome.firstBlock; block < int64_t(outcome.endBlock); ++block) {
@@ -107,9 +133,12 @@ CheckOutcome runMachineCheck(const toolpath::Toolpath& path, const machine::Mach
         if (request.onlyRapids && path.move(at.move).type != SIM_MOVE_RAPID) continue;
         const int32_t toolIndex = toolOfMove[at.move];
         const ToolSolid* tool = toolIndex >= 0 ? &set.tools[toolIndex] : nullptr;
-        const auto values =
+        auto values =
             axisValuesAt(m, path, at.move, at.fraction, tool ? tool->gaugeLength : 0.0, programZero, state);
         if (!values) continue;  // out of the machine's reach: the travel limits say so
+        // The turret turns the tool in use to the work.
+        if (tool && tool->slot >= 0)
+          if (const std::optional<double> turn = m.turnForSlot(tool->slot)) (*values)[m.revolverNode()] = *turn;
         state = *values;
         ++myPosed;
         const std::vector<glm::dmat4> poses = m.pose(*values);
@@ -117,23 +146,45 @@ CheckOutcome runMachineCheck(const toolpath::Toolpath& path, const machine::Mach
         const glm::dvec3 rotary = rotaryAt(path, at.move, at.fraction, directionMode);
         const glm::dmat4 toolFrame = program * glm::translate(glm::dmat4(1.0), path.pointAt(at.move, at.fraction)) *
                                      kinematics.toolTransform(rotary) * glm::dmat4(toolpath::kToolToSpindle);
-        auto posedOf = [&](const CheckObject& o) -> PosedTree {
+        turretFrames.clear();
+        auto membersOf = [&](const CheckObject& o, std::vector<PosedMember>& out) {
+          out.clear();
           switch (o.carrier) {
-            case Carrier::ProgramFrame: return {&o.tree, poseOf(program)};
+            case Carrier::ProgramFrame: out.push_back({{&o.tree, poseOf(program)}}); break;
             case Carrier::MachineNode:
-              return {&o.tree, poseOf(o.node >= 0 ? m.modelPlacement(o.node, poses) : glm::dmat4(1.0))};
-            case Carrier::Tool: return {tool ? &tool->tree : nullptr, poseOf(toolFrame)};
-            default: return {};
+              out.push_back({{&o.tree, poseOf(o.node >= 0 ? m.modelPlacement(o.node, poses) : glm::dmat4(1.0))}});
+              break;
+            case Carrier::Tool:
+              if (tool) out.push_back({{&tool->tree, poseOf(toolFrame)}, toolIndex});
+              break;
+            case Carrier::Revolver:
+              if (turretFrames.empty())
+                for (const TurretTool& t : set.turretTools)
+                  turretFrames.push_back(turretToolFrame(m, *values, poses, toolFrame, tool ? tool->gaugeLength : 0.0,
+                                                         set.tools[t.tool], t.turn));
+              for (size_t t = 0; t < set.turretTools.size(); ++t) {
+                const uint32_t index = set.turretTools[t].tool;
+                out.push_back({{&set.tools[index].tree, poseOf(turretFrames[t])}, int32_t(index)});
+              }
+              break;
+            default: break;
           }
         };
         for (size_t p = 0; p < set.pairs.size(); ++p) {
           if (!request.keepEveryHit && sample > retired.at[p].load(std::memory_order_relaxed)) continue;
           const CheckPair& pair = set.pairs[p];
           if (!set.tested(pair)) continue;
-          const PosedTree a = posedOf(set.objects[pair.first]);
-          const PosedTree b = posedOf(set.objects[pair.second]);
-          if (!a.tree || !b.tree) continue;
-          if (!tester.touch(a, b, sample)) continue;
+          membersOf(set.objects[pair.first], firstMembers);
+          membersOf(set.objects[pair.second], secondMembers);
+          bool touched = false;
+          for (size_t i = 0; i < firstMembers.size() && !touched; ++i)
+            for (size_t j = 0; j < secondMembers.size() && !touched; ++j) {
+              const PosedMember& a = firstMembers[i];
+              const PosedMember& b = secondMembers[j];
+              if (a.tool >= 0 && a.tool == b.tool) continue;  // the tool in use is also a revolver tool
+              touched = tester.touch(a.posed, b.posed, sample);
+            }
+          if (!touched) continue;
           hits[p].push_back(sample);
           retired.hit(p, sample);
         }

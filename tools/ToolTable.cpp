@@ -192,6 +192,13 @@ std::optional<size_t> ToolTable::indexOf(uint64_t hash) const {
   return it == nameMap_.end() ? std::nullopt : std::optional(it->second);
 }
 
+std::optional<uint32_t> ToolTable::slotOf(size_t index) const {
+  for (const auto& [slot, mounted] : slots_)
+    if (mounted == index) return slot;
+  if (index < tools_.size() && tools_[index]->machineNumberKnown) return tools_[index]->machineNumber;
+  return std::nullopt;
+}
+
 void ToolTable::mountSlots(std::span<const uint32_t> slots, std::span<const uint32_t> tools) {
   const size_t count = std::min(slots.size(), tools.size());
   for (size_t i = 0; i < count; ++i) {

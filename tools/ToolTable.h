@@ -44,6 +44,9 @@ class ToolTable final : public toolpath::ToolOrientationSource {
   // earlier one.
   void mountSlots(std::span<const uint32_t> slots, std::span<const uint32_t> tools);
   const std::map<uint32_t, uint32_t>& slots() const { return slots_; }
+  // The turret slot a tool sits in: where the host mounted it, else the
+  // slot its machine number names when the machine knows that number.
+  std::optional<uint32_t> slotOf(size_t index) const;
 
   // ToolOrientationSource
   bool anyToolHasOrientation() const override;

@@ -122,6 +122,7 @@ std::optional<collision::RunInputs> CollisionChecks::gather() {
       solid.hash = tool.identifierHash;
       solid.name = tool.identifier;
       solid.gaugeLength = std::fabs(tool.mountPoint.y);
+      if (const std::optional<uint32_t> slot = table.slotOf(i)) solid.slot = int32_t(*slot);
       in.sources.tools.push_back(std::move(solid));
       in.sources.toolMeshes.push_back(meshOf(tools::solidTriangles(tool)));
     }

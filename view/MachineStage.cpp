@@ -52,10 +52,7 @@ MachineStage::ToolInUse MachineStage::toolAt(const toolpath::Toolpath& path, int
   if (!index) return in;
   const tools::Tool& tool = table.tool(*index);
   in.length = std::fabs(tool.mountPoint.y);
-  // The slot the host mounted it in, else the slot its machine number names.
-  for (const auto& [slot, mounted] : table.slots())
-    if (mounted == *index) in.slot = static_cast<int32_t>(slot);
-  if (!in.slot && tool.machineNumberKnown) in.slot = static_cast<int32_t>(tool.machineNumber);
+  if (const std::optional<uint32_t> slot = table.slotOf(*index)) in.slot = static_cast<int32_t>(*slot);
   return in;
 }
 

@@ -519,23 +519,26 @@ TEST_F(HostRun, TheCollidingSampleJobsReportWhatTheyHit) {
   struct Job {
     const char* program;
     const char* machine;
-    const char* stock;
+    const char* stock;  // the job's stock options
     std::vector<std::string> lines;
   } jobs[] = {
-      {"collide_mill.ngc", "vertical-mill", "0,0,-20,100,80,0",
+      {"collide_mill.ngc", "vertical-mill", "--stock 0,0,-20,100,80,0",
        {"collision check: 4 entries", "collision (kind 2): T1 with X Axis, lines 12-12",
         "collision (kind 2): Z Axis with X Axis, lines 16-16", "travel limit: Z at line 19", "travel limit: Z at line 20",
         "stock check: a tool's shaft, shoulder or holder met the stock"}},
-      {"collide_five.ngc", "five-axis-ac", "-30,-30,0,30,30,40",
+      {"collide_five.ngc", "five-axis-ac", "--stock -30,-30,0,30,30,40",
        {"collision check: 1 entries", "collision (kind 2): Z Axis with C Axis, lines 7-7",
         "stock check: every tool's shaft, shoulder and holder stayed clear of the stock"}},
+      {"collide_lathe.ngc", "lathe", "--lathe --bar 25,60",
+       {"collision check: 2 entries", "collision (kind 2): Revolver Tools with Spindle, lines 8-8",
+        "collision (kind 2): Turret with Spindle, lines 8-8"}},
   };
   const std::filesystem::path tools = out_ / "tools.txt";
   std::filesystem::create_directories(out_);
-  std::ofstream(tools) << "T1 flat 10 80\nT2 flat 6 15\n";
+  std::ofstream(tools) << "T1 flat 10 80\nT2 flat 6 15\nT3 turn 55 0.4\nT4 flat 16 120\n";
   for (const Job& job : jobs) {
     const Finished r = run(std::string("--headless --no-stl --size 400x300 --collisions --tools ") + tools.string() +
-                           " --stock " + job.stock + " --machine " KORVANE_SAMPLE_MACHINES "/" + job.machine + " --out " +
+                           " " + job.stock + " --machine " KORVANE_SAMPLE_MACHINES "/" + job.machine + " --out " +
                            out_.string() + " " KORVANE_TEST_DATA "/" + job.program);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     for (const std::string& line : job.lines) EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << r.output;

@@ -6,13 +6,17 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "collision/CheckSet.h"
 #include "collision/CollisionResults.h"
+#include "collision/MachineCheck.h"
 #include "collision/MachineMotion.h"
 #include "collision/MotionPrecompute.h"
 #include "collision/Sampling.h"
+#include "common/Fnv1a.h"
 #include "machine/DefinitionReader.h"
 #include "support/MachineFiles.h"
 #include "support/ToolpathBuilder.h"
@@ -212,3 +216,76 @@ TEST(CollisionRules, MotionPrecomputeFollowsItsLastInputs) {
 }
 
 }  // namespace
+
+machine::IndexedMesh boxMesh(const glm::vec3& lo, const glm::vec3& hi) {
+  machine::IndexedMesh box;
+  for (int corner = 0; corner < 8; ++corner)
+    box.vertices.emplace_back(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y, corner & 4 ? hi.z : lo.z);
+  box.indices = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
+                 2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+  return box;
+}
+
+// A square bar in tool coordinates, from the tip (origin) up the axis (+Y).
+machine::IndexedMesh barMesh(float halfWidth, float length) {
+  return boxMesh({-halfWidth, 0, -halfWidth}, {halfWidth, length, halfWidth});
+}
+
+// The sample lathe's turret carries a short tool in use and a long bar;
+// the "spindle" here is a guard box behind the turret. The check places
+// the tool in use as it is drawn (tip at the path, axis along +Z), which
+// puts the turret's centre 80 mm out along x; the turret carries its other
+// tools the same way. A bar of 100 mm in the slot opposite stands 160 mm
+// out, its mount level with the tool in use's (its tip 80 mm lower, at z
+// -30), and its lower end meets the guard (from x 220 on, z -40 to -20)
+// once the tip of the tool in use passes x 55; a bar a quarter turn away
+// or in no slot never does. The tool in use is also one of the revolver's tools and
+// is never tried against itself.
+TEST(CollisionRules, RevolverToolsTurnWithTheirSlots) {
+  std::string text = testsupport::machineText("lathe");
+  const std::string workpiecePair = R"({"First": "Tool", "Second": "Workpiece"})";
+  text.replace(text.find(workpiecePair), workpiecePair.size(), R"({"First": "Tool", "Second": "RevolverTools"})");
+  const auto lathe = loaded(text);
+  ToolpathBuilder builder;
+  builder.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {0, 0, 50}), 1)
+      .add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {100, 0, 50}), 2)
+      .toolChange("short", 0);
+  const toolpath::Toolpath path = pathOf(builder);
+  auto guard = std::make_shared<machine::ModelMesh>();
+  guard->mesh = boxMesh({220, -50, -40}, {240, 50, -20});
+  int32_t spindle = -1;
+  for (size_t n = 0; n < lathe->nodes().size(); ++n)
+    if (lathe->nodes()[n].axis->id == "LatheSpindle") spindle = int32_t(n);
+  ASSERT_GE(spindle, 0);
+
+  struct Case {
+    int32_t inUse, bar;
+    std::optional<double> hitAt;  // the fraction of the cut where the bar meets the guard
+  } cases[] = {{1, 5, 0.55}, {3, 7, 0.55}, {5, 1, 0.55}, {1, 3, std::nullopt}, {1, -1, std::nullopt}};
+  for (const Case& c : cases) {
+    collision::CheckSources sources;
+    sources.machine = lathe.get();
+    for (const machine::ModelSlot& model : lathe->models())
+      sources.meshes.push_back(model.node == spindle ? guard : nullptr);
+    sources.tools = {{common::fnv1a64("short"), "short", 20.0, c.inUse, {}},
+                     {common::fnv1a64("bar"), "bar", 100.0, c.bar, {}}};
+    sources.toolMeshes = {barMesh(5, 20), barMesh(5, 100)};
+    const collision::CheckSet set = collision::buildCheckSet(std::move(sources));
+    ASSERT_EQ(set.pairs.size(), 4u);
+    ASSERT_EQ(set.objects[set.pairs[0].first].kind, collision::ObjectClass::RevolverTools);
+    collision::CheckProgress progress;
+    const collision::CheckOutcome outcome =
+        collision::runMachineCheck(path, *lathe, glm::dvec3(0.0), set, {}, progress);
+    const std::string which = std::to_string(c.inUse) + " with " + std::to_string(c.bar);
+    EXPECT_TRUE(outcome.hits[3].empty()) << which << ": the tool in use met itself";
+    if (!c.hitAt) {
+      EXPECT_TRUE(outcome.hits[0].empty()) << which;
+      continue;
+    }
+    ASSERT_EQ(outcome.hits[0].size(), 1u) << which;
+    const double step = 0.2 / path.totalLength();
+    EXPECT_NEAR(outcome.grid.fractionOf(outcome.hits[0][0]), collision::lengthFractionAt(path, 1, *c.hitAt),
+                2 * step)
+        << which;
+  }
+}

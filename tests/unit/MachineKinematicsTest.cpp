@@ -163,7 +163,7 @@ TEST(MachineKinematicsTest, LettersFillSlotsAndJawsTakeSpareOnes) {
   });
   ASSERT_NE(turret, lathe->nodes().end());
   EXPECT_EQ(turret->parent, lathe->nodeInSlot(machine::letterCode("X")));
-  // Limits hold the initial state: the X slide starts at 0, inside -20..200.
+  // Limits hold the initial state: the X slide starts at 0, inside -200..100.
   const std::vector<double> state = lathe->initialState();
   for (size_t i = 0; i < state.size(); ++i) EXPECT_TRUE(lathe->withinLimits(static_cast<int32_t>(i), state[i]));
 }
