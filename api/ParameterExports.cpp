@@ -4,7 +4,7 @@
 
 #include "api/OnView.h"
 #include "korvane/Korvane.h"
-#include "platform/DataFolder.h"
+#include "platform/Folders.h"
 #include "view/Render.h"
 
 extern "C" {

@@ -54,6 +54,7 @@ SIM_EXPORT int32_t SIM_CloseView(Render* view) {
   return api::onView<int32_t>(view, 0, -1, [](Render& closing) {
     // A view's own thread (a handler of a sent notification) cannot wait for
     // itself to end: the view closes and frees itself once that handler returned.
+    closing.saveSetup();
     if (closing.isOwnThread()) {
       closing.releaseFromOwnThread();
       return 0;

@@ -59,6 +59,9 @@ void usage() {
                "  --ui-shot FILE     also save the window as shown, interface included, as PNG\n"
                "  --timeout S        give up playing after S seconds (default 900)\n"
                "  --timings          print the time and peak memory of each phase at the end\n"
+               "  --settings-dir DIR  keep the saved display choices (setup.bin) and read the tuning\n"
+               "                     file (custom settings.json) in DIR/TARVOSimulationViewer/ instead\n"
+               "                     of the user's ~/.config/TARVOSimulationViewer/\n"
                "  --machine DIR      show the machine of DIR/machine.json with its models from DIR\n"
                "  --collisions       check the job on the machine (--machine) for collisions and travel\n"
                "                     limits before playing: a line per report entry, collided parts tinted\n"
@@ -98,6 +101,7 @@ struct Options {
   std::optional<std::pair<double, double>> bar;  // diameter, length (mm)
   double quality = 0.5, speed = 1.0, timeout = 900;
   std::string out = "korvane-out";
+  std::string settingsDir;  // XDG_CONFIG_HOME for the views of this run
   std::string machine;
   bool collisions = false;
   std::optional<double> collisionStep;
@@ -245,6 +249,8 @@ Options optionsOf(int argc, char** argv) {
       if (!(*o.collisionStep > 0)) throw InputError{"--collision-step must be above 0"};
     } else if (arg == "--timings") {
       o.timings = true;
+    } else if (arg == "--settings-dir") {
+      o.settingsDir = std::filesystem::absolute(value()).string();
     } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--hidden") {
@@ -720,6 +726,7 @@ int run(const Options& o) {
     return kRunError;
   }
   if (o.language >= 0) SIM_Localize(o.language);
+  if (!o.settingsDir.empty()) ::setenv("XDG_CONFIG_HOME", o.settingsDir.c_str(), 1);
   SIM_Hint(SIM_HINT_HEADLESS, o.headless ? 1 : 0);
   SIM_Hint(SIM_HINT_START_HIDDEN, o.hidden ? 1 : 0);
   SIM_Hint(SIM_HINT_TIMINGS, o.timings ? 1 : 0);

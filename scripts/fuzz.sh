@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets (in build-asan/, the tree the sanitizer suite
 # uses) and runs each for the given seconds (default 60): the STL reader, the
 # sample host's G-code reader, machine definitions, the mesh cache's files,
-# the interface's texts and the record-taking exports on a headless view (on
+# the interface's texts, the saved state file and the record-taking exports
+# on a headless view (on
 # a virtual display with Mesa's software OpenGL). Seeds come from the test
 # data; what a run finds is kept in build-asan/findings and fails the script.
 set -euo pipefail
@@ -10,10 +11,11 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 export LIBGL_ALWAYS_SOFTWARE=1
 ./scripts/asan-build.sh fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports fuzz_machine_definition \
-  fuzz_mesh_cache fuzz_interface_text
+  fuzz_mesh_cache fuzz_interface_text fuzz_setup_file
 
 corpus=build-asan/corpus
 mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache "$corpus"/text \
+  "$corpus"/setup \
   build-asan/findings
 cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
@@ -36,6 +38,11 @@ done
 python3 -c 'import struct, sys; sys.stdout.buffer.write(bytes([3, 5]) + struct.pack("<I3f2I", 1, 1, 2, 3, 0, 1)
   + struct.pack("<I6f3I", 2, 0, 0, 0, 1, 0, 0, 0, 1, 1) + struct.pack("<q", 0))' >"$corpus"/cache/entry
 
+# A saved state's body (the target seals it): format 1, two answers, the
+# four bytes.
+python3 -c 'import struct, sys; sys.stdout.buffer.write(struct.pack("<I", 1) + struct.pack("<IQ", 0, 14)
+  + struct.pack("<IIBIB", 2, 2, 1, 56, 0) + struct.pack("<IQ", 1, 4) + bytes([1, 3, 0, 1]))' >"$corpus"/setup/state
+
 run() {
   local target="$1" dir="$2"
   shift 2
@@ -48,6 +55,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_reader gcode
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_machine_definition machine
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_mesh_cache cache
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_interface_text text
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_setup_file setup
 # The driver is preloaded for the reason scripts/sanitize.sh gives; its
 # leaks at exit are the driver's.
 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \

@@ -11,7 +11,8 @@
 
 #include "gpu/ProgramCache.h"
 #include "machine/MeshCache.h"
-#include "platform/DataFolder.h"
+#include "platform/Folders.h"
+#include "view/SavedToggles.h"
 #include "view/Render.h"
 #include "view/EntityId.h"
 #include "ui/CubeElement.h"
@@ -180,6 +181,7 @@ bool Render::createWindow(SIM_Window parent) {
   clockStart_ = view::Clock::now();
   framesDrawn_ = 0;
   iterations_ = 0;
+  view::applySavedAnswers(*this, savedAnswers_);
   windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Created);
   return true;
 }

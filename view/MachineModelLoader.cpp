@@ -7,7 +7,7 @@
 #include <omp.h>
 
 #include "machine/ConvexDecomposition.h"
-#include "platform/DataFolder.h"
+#include "platform/Folders.h"
 #include "tools/ToolDataReader.h"
 
 namespace view {

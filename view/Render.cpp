@@ -5,9 +5,12 @@
 
 #include "gpu/GL.h"
 #include "gpu/OffscreenTarget.h"
+#include "platform/Folders.h"
+#include "platform/WholeFile.h"
 #include "ui/ProcessStrings.h"
 #include "view/Fulfil.h"
 #include "view/RemoteControl.h"
+#include "view/SavedToggles.h"
 
 namespace {
 
@@ -41,6 +44,29 @@ Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()
     if (!viewBytes_.measuring.load()) view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
   };
   notifier_.setDefaultHandling(std::move(handling));
+  readCustomSettings();
+  // The last view's display choices: its bytes now, its answers once the
+  // window exists. The grid comes with the bytes.
+  if (std::optional<formats::SetupState> saved = view::readSetupFile()) {
+    view::applySetupBytes(*this, saved->bytes);
+    saved->answers.erase(SIM_QUESTION_GRID_SHOWN);
+    savedAnswers_ = std::move(saved->answers);
+  }
+}
+
+// The administrator's drawing constants; the toolpath's line widths and
+// point sizes take effect now, the rest is kept for the parts that draw
+// with it.
+void Render::readCustomSettings() {
+  if (const auto text = platform::readWholeFile(platform::settingsFolder() / "custom settings.json"))
+    customSettings_ = formats::readCustomSettings(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+  const formats::CustomSettings& c = customSettings_;
+  toolpath_.setSizes({c.toolpathLineWidth, c.toolpathLineWidthLarge, c.toolpathPointSize, c.toolpathPointSizeLarge});
+}
+
+void Render::saveSetup() {
+  if (hints_.headless) return;
+  view::writeSetupFile(view::currentSetup(*this));
 }
 
 Render::~Render() {

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "formats/CustomSettings.h"
 #include "korvane/Korvane.h"
 #include "ui/InterfaceState.h"
 #include "ui/RibbonState.h"
@@ -133,6 +135,11 @@ struct Render {
   // made with a window (not headless) before it opens, kept for the view's
   // life; null when headless.
   view::ViewBytes& viewBytes() { return viewBytes_; }
+  // Keeps the display choices for the next view ("setup.bin"); a headless
+  // view has no interface whose choices it could keep and writes nothing.
+  void saveSetup();
+  // "custom settings.json" as the view read it when it was made.
+  const formats::CustomSettings& customSettings() const { return customSettings_; }
   UI::RibbonState* ribbon() { return ribbon_.get(); }
   UI::InterfaceState* interfaceState() { return interface_.get(); }
   // The NC program texts the host handed over (any thread; its own lock).
@@ -186,6 +193,7 @@ struct Render {
 
  private:
   void renderThreadMain(SIM_Window parent);
+  void readCustomSettings();
   bool createWindow(SIM_Window parent);
   void cleanMeshCache();
   void finishOwnRelease();
@@ -225,6 +233,9 @@ struct Render {
   view::ViewCamera camera_;
   view::PhaseTimings timings_;
   view::ViewBytes viewBytes_;
+  // The saved answers read at construction, applied once the window exists.
+  std::map<uint32_t, bool> savedAnswers_;
+  formats::CustomSettings customSettings_;
   UI::StringTable strings_;
   std::optional<int32_t> language_;  // a built-in language to load at window creation
   view::StockPlacement stockPlacement_;

@@ -15,9 +15,6 @@ namespace view {
 
 namespace {
 
-constexpr float kLineWidth = 1.0f, kLineWidthLarge = 2.0f;
-constexpr float kPointSize = 4.0f, kPointSizeLarge = 7.0f;
-
 glm::vec4 faded(glm::vec4 colour, float alpha) { return {glm::vec3(colour), colour.a * alpha}; }
 
 }  // namespace
@@ -190,7 +187,7 @@ std::vector<std::pair<uint32_t, uint32_t>> ToolpathStage::shownSpans() const {
 void ToolpathStage::collectPickables(PickList& list) {
   if (!lines_ || lines_->vertices.empty() || !linesUploaded_ || !source_) return;
   const glm::mat4 model(glm::dmat4(job_.displayFrame()));
-  const float size = kPointSizeLarge * contentScale_;
+  const float size = sizes_.pointLarge * contentScale_;
   const bool rapids = job_.toolpathDisplay.showRapid.load(), feeds = job_.toolpathDisplay.showCutting.load();
   for (const auto& [first, last] : shownSpans())
     list.points.push_back(
@@ -266,7 +263,7 @@ void ToolpathStage::draw(const SceneDraw& scene) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   const bool wide = settings.thickLines.load() || settings.colourBy.load() != toolpath::ColourBy::Kind;
-  const float width = (wide ? kLineWidthLarge : kLineWidth) * contentScale_;
+  const float width = (wide ? sizes_.lineLarge : sizes_.line) * contentScale_;
   if (width != lineWidth_) {
     glLineWidth(width);
     lineWidth_ = width;
@@ -285,14 +282,14 @@ void ToolpathStage::draw(const SceneDraw& scene) {
     const toolpath::ToolpathColours& colours = colours_;
     setColours(linesProgram_, colours.point, colours.point, colours.point, 1.0f);
     const toolpath::DrawRange move = lines_->rangeOfMoves(current_, current_);
-    glLineWidth(kLineWidthLarge * 2 * contentScale_);
+    glLineWidth(sizes_.lineLarge * 2 * contentScale_);
     glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(move.firstVertex),
                  static_cast<GLsizei>(move.lastVertex - move.firstVertex + 1));
     glLineWidth(lineWidth_);
   }
   if (settings.points.load()) {
     common(pointsProgram_);
-    glPointSize((settings.largePoints.load() ? kPointSizeLarge : kPointSize) * contentScale_);
+    glPointSize((settings.largePoints.load() ? sizes_.pointLarge : sizes_.point) * contentScale_);
     const toolpath::ToolpathColours& colours = colours_;
     glUniform4fv(gpu::uniformLocation(pointsProgram_, "ColorPoint"), 1, glm::value_ptr(colours.point));
     drawRanges(pointsProgram_, GL_POINTS, current_);
@@ -302,9 +299,19 @@ void ToolpathStage::draw(const SceneDraw& scene) {
     drawVectors();
   }
   glBindVertexArray(vertexArray_);
-  selection_.draw(model, camera, colours_.selected, (kPointSizeLarge + 3.0f) * contentScale_);
+  selection_.draw(model, camera, colours_.selected, (sizes_.pointLarge + 3.0f) * contentScale_);
   glBindVertexArray(0);
   glDisable(GL_BLEND);
+}
+
+void ToolpathStage::setSizes(const Sizes& sizes) {
+  auto take = [](float wanted, float& size) {
+    if (wanted > 0.0f) size = wanted;
+  };
+  take(sizes.line, sizes_.line);
+  take(sizes.lineLarge, sizes_.lineLarge);
+  take(sizes.point, sizes_.point);
+  take(sizes.pointLarge, sizes_.pointLarge);
 }
 
 void ToolpathStage::release() {

@@ -30,6 +30,14 @@ class ToolpathStage final : public FramePart {
 
   // Render thread: the window's content scale, which line widths follow.
   void setContentScale(float scale) { contentScale_ = scale > 0.0f ? scale : 1.0f; }
+  // Line widths and point sizes in pixels at a content scale of 1: plain
+  // and with thick lines or large points on. Set before the render thread
+  // starts; sizes that are not positive keep the last ones.
+  struct Sizes {
+    float line = 1.0f, lineLarge = 2.0f, point = 4.0f, pointLarge = 7.0f;
+  };
+  void setSizes(const Sizes& sizes);
+  const Sizes& sizes() const { return sizes_; }
   void update(FrameState& frame) override;
   // The toolpath's box in the display frame as it is now.
   camera::SceneBox sceneBox() const override;
@@ -87,6 +95,7 @@ class ToolpathStage final : public FramePart {
   GLuint linesProgram_ = 0, pointsProgram_ = 0, valuesProgram_ = 0, vectorsProgram_ = 0;
   float lineWidth_ = 0.0f;
   float contentScale_ = 1.0f;
+  Sizes sizes_;
 };
 
 }  // namespace view
