@@ -1,6 +1,8 @@
 #include "formats/CustomSettings.h"
 
 #include <cmath>
+#include <exception>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -9,11 +11,16 @@
 namespace formats {
 namespace {
 
+// A number that a float holds; a larger one is no value of ours.
+std::optional<float> floatOf(const Json::Value& v) {
+  if (!v.isNumeric()) return std::nullopt;
+  const double value = v.asDouble();
+  if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) return std::nullopt;
+  return static_cast<float>(value);
+}
+
 void readNumber(const Json::Value& object, const char* name, float& into) {
-  const Json::Value& v = object[name];
-  if (!v.isNumeric()) return;
-  const float value = v.asFloat();
-  if (std::isfinite(value)) into = value;
+  if (const std::optional<float> value = floatOf(object[name])) into = *value;
 }
 
 void readColour(const Json::Value& object, const char* name, std::optional<Rgba>& into) {
@@ -21,8 +28,9 @@ void readColour(const Json::Value& object, const char* name, std::optional<Rgba>
   if (!v.isArray() || v.size() != 4) return;
   Rgba colour{};
   for (Json::ArrayIndex i = 0; i < 4; ++i) {
-    if (!v[i].isNumeric() || !std::isfinite(v[i].asFloat())) return;
-    colour[i] = v[i].asFloat();
+    const std::optional<float> component = floatOf(v[i]);
+    if (!component) return;
+    colour[i] = *component;
   }
   into = colour;
 }
@@ -36,7 +44,13 @@ CustomSettings readCustomSettings(std::string_view text) {
   const std::unique_ptr<Json::CharReader> parser(builder.newCharReader());
   Json::Value document;
   std::string errors;
-  if (!parser->parse(text.data(), text.data() + text.size(), &document, &errors) || !document.isObject()) return s;
+  try {
+    // The reader throws on nesting deeper than its stack limit.
+    if (!parser->parse(text.data(), text.data() + text.size(), &document, &errors)) return s;
+  } catch (const std::exception&) {
+    return s;
+  }
+  if (!document.isObject()) return s;
   if (const Json::Value& ui = document["UI"]; ui.isObject()) {
     readNumber(ui, "ToolpathLineWidth", s.toolpathLineWidth);
     readNumber(ui, "ToolpathLineWidthLarge", s.toolpathLineWidthLarge);

@@ -721,12 +721,12 @@ int run(const Options& o) {
                 box.max.y, box.max.z);
 
   // The view.
+  if (!o.settingsDir.empty()) ::setenv("XDG_CONFIG_HOME", o.settingsDir.c_str(), 1);
   if (SIM_InitOpenGL() != 1) {
     std::fprintf(stderr, "korvane-view: the window system could not be initialised (is DISPLAY set?)\n");
     return kRunError;
   }
   if (o.language >= 0) SIM_Localize(o.language);
-  if (!o.settingsDir.empty()) ::setenv("XDG_CONFIG_HOME", o.settingsDir.c_str(), 1);
   SIM_Hint(SIM_HINT_HEADLESS, o.headless ? 1 : 0);
   SIM_Hint(SIM_HINT_START_HIDDEN, o.hidden ? 1 : 0);
   SIM_Hint(SIM_HINT_TIMINGS, o.timings ? 1 : 0);

@@ -1,21 +1,37 @@
 #include "platform/WholeFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace platform {
 
-std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return std::nullopt;
+std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path, size_t limit) {
+  // What is checked is what was opened: a file swapped for a pipe between
+  // a check and the open cannot block the caller.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::vector<uint8_t>> bytes;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && uint64_t(info.st_size) <= limit) {
+    std::vector<uint8_t> read(size_t(info.st_size));
+    size_t at = 0;
+    while (at < read.size()) {
+      const ssize_t got = ::read(fd, read.data() + at, read.size() - at);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      at += size_t(got);
+    }
+    // A file that shrank meanwhile is read as far as it goes.
+    read.resize(at);
+    bytes = std::move(read);
+  }
+  ::close(fd);
   return bytes;
 }
 

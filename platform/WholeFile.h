@@ -11,8 +11,10 @@
 
 namespace platform {
 
-// None when the file is missing, unreadable or not a regular file.
-std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path);
+// None when the file is missing, unreadable, not a regular file (a pipe
+// or a device is not opened for long: the open does not wait) or larger
+// than `limit` bytes.
+std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path, size_t limit = 16u << 20);
 // False when nothing was replaced.
 bool replaceWholeFile(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 

@@ -45,13 +45,22 @@ Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()
   };
   notifier_.setDefaultHandling(std::move(handling));
   readCustomSettings();
-  // The last view's display choices: its bytes now, its answers once the
-  // window exists. The grid comes with the bytes.
-  if (std::optional<formats::SetupState> saved = view::readSetupFile()) {
-    view::applySetupBytes(*this, saved->bytes);
-    saved->answers.erase(SIM_QUESTION_GRID_SHOWN);
-    savedAnswers_ = std::move(saved->answers);
+}
+
+// The last windowed view's display choices: their bytes now, their answers
+// once the window exists. The grid comes with the bytes. Headless views
+// draw the same whatever the user chose.
+void Render::readSavedSetup() {
+  std::optional<formats::SetupState> saved;
+  try {
+    saved = view::readSetupFile();
+  } catch (...) {
+    // Out of memory or a folder that cannot be listed: the defaults stay.
   }
+  if (!saved) return;
+  view::applySetupBytes(*this, saved->bytes);
+  saved->answers.erase(SIM_QUESTION_GRID_SHOWN);
+  savedAnswers_ = std::move(saved->answers);
 }
 
 // The administrator's drawing constants; the toolpath's line widths and
@@ -64,9 +73,15 @@ void Render::readCustomSettings() {
   toolpath_.setSizes({c.toolpathLineWidth, c.toolpathLineWidthLarge, c.toolpathPointSize, c.toolpathPointSizeLarge});
 }
 
-void Render::saveSetup() {
-  if (hints_.headless) return;
-  view::writeSetupFile(view::currentSetup(*this));
+// Only a view whose window came up has applied the last choices and can
+// hold the user's; the window's status is stored after they were applied.
+void Render::saveSetup() noexcept {
+  if (hints_.headless || windowStatus() != view::WindowStatus::Created) return;
+  try {
+    view::writeSetupFile(view::currentSetup(*this));
+  } catch (...) {
+    // The old file stays.
+  }
 }
 
 Render::~Render() {
@@ -87,6 +102,7 @@ void Render::startRenderThread(SIM_Window parent, const view::CreationHints& hin
   if (!hints.headless && !ribbon_) {
     ribbon_ = std::make_unique<UI::RibbonState>();
     interface_ = std::make_unique<UI::InterfaceState>();
+    readSavedSetup();
   }
   timings_.enable(hints.timings);
   windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Pending);

@@ -136,8 +136,9 @@ struct Render {
   // life; null when headless.
   view::ViewBytes& viewBytes() { return viewBytes_; }
   // Keeps the display choices for the next view ("setup.bin"); a headless
-  // view has no interface whose choices it could keep and writes nothing.
-  void saveSetup();
+  // view, or one whose window never came up, has no choices of the user's
+  // to keep and writes nothing.
+  void saveSetup() noexcept;
   // "custom settings.json" as the view read it when it was made.
   const formats::CustomSettings& customSettings() const { return customSettings_; }
   UI::RibbonState* ribbon() { return ribbon_.get(); }
@@ -194,6 +195,7 @@ struct Render {
  private:
   void renderThreadMain(SIM_Window parent);
   void readCustomSettings();
+  void readSavedSetup();
   bool createWindow(SIM_Window parent);
   void cleanMeshCache();
   void finishOwnRelease();

@@ -16,10 +16,12 @@ constexpr const char* kSetupFileName = "setup.bin";
 
 // The codes with a setter. Codes 5 and 6 (the stock kinds present), the
 // running checks and the states a job or the pointer brings read no
-// choice of the user's and have none.
-constexpr std::array<uint32_t, 35> kSavedCodes = {
+// choice of the user's and have none. Code 4 (the cut stock shown) reads
+// the stocks too: its choice travels in the first byte instead, which a
+// view without a stock yet would otherwise flip back.
+constexpr std::array<uint32_t, 34> kSavedCodes = {
     SIM_QUESTION_MACHINE_PANEL_OPTION,  SIM_QUESTION_TOOLPATH_SHOWN,
-    SIM_QUESTION_STOCK_SHOWN,           SIM_QUESTION_STOCK_CUT_SHOWN,
+    SIM_QUESTION_STOCK_SHOWN,
     SIM_QUESTION_TOOL_SHOWN,            SIM_QUESTION_MOUSE_MODE_TWO,
     SIM_QUESTION_MOUSE_MODE_ONE,        SIM_QUESTION_MOUSE_MODE_ZERO,
     SIM_QUESTION_RAPID_MOVES_SHOWN,     SIM_QUESTION_CUTTING_MOVES_SHOWN,
@@ -42,7 +44,6 @@ constexpr std::array<uint32_t, 35> kSavedCodes = {
 uint32_t toggleOf(uint32_t code) {
   switch (code) {
     case SIM_QUESTION_TOOLPATH_SHOWN: return SIM_COMMAND_TOGGLE_TOOLPATH;
-    case SIM_QUESTION_STOCK_CUT_SHOWN: return SIM_COMMAND_TOGGLE_STOCK_CUT;
     case SIM_QUESTION_TOOL_SHOWN: return SIM_COMMAND_TOGGLE_TOOL;
     case SIM_QUESTION_RAPID_MOVES_SHOWN: return SIM_COMMAND_TOGGLE_RAPID_MOVES;
     case SIM_QUESTION_CUTTING_MOVES_SHOWN: return SIM_COMMAND_TOGGLE_CUTTING_MOVES;

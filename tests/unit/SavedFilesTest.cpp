@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "formats/CustomSettings.h"
@@ -111,12 +112,14 @@ TEST(SavedFiles, CustomSettingsTakeWhatHasTheRightType) {
       {R"({"Colors": {"CrossSection": {"Workpiece": [1, 0, 0, 0, 1], "StockAndWorkpiece": [0, "1", 0, 1]}}})", {}},
       {R"({"UI": {"ToolpathLineWidth": "3", "GridLabelPixels": true, "GridFadeMinPixels": null}})", {}},
       {R"({"UI": 5, "Colors": {"CrossSection": [1, 0, 0, 1]}})", {}},
-      {R"({"UI": {"GridFadeMaxPixels": 1e999}})", {}},
+      {R"({"UI": {"GridFadeMaxPixels": 1e999, "GridLabelPixels": 1e300}})", {}},  // beyond a float
       {R"([{"UI": {"ToolpathLineWidth": 3}}])", {}},
       {R"({"UI": {"ToolpathLineWidth": 3})", {}},  // not JSON
       {"", {}},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(formats::readCustomSettings(text), expected) << text;
+  // Nesting past the reader's limit is no JSON of ours either.
+  EXPECT_EQ(formats::readCustomSettings(std::string(5000, '[') + std::string(5000, ']')), CustomSettings{});
 }
 
 class ScratchFolder : public ::testing::Test {
@@ -149,6 +152,13 @@ TEST_F(WholeFiles, WritersRacingForOneFileLeaveOneOfThemWhole) {
   ASSERT_TRUE(read);
   EXPECT_TRUE(*read == a || *read == b);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1) << "no partial file is left";
+
+  // A pipe is not waited for; a file past the limit is not read.
+  ASSERT_EQ(::mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(platform::readWholeFile(folder_ / "pipe"));
+  EXPECT_FALSE(platform::readWholeFile(target, 1000));
+  EXPECT_TRUE(platform::readWholeFile(target, 100000));
+  std::filesystem::remove(folder_ / "pipe");
 
   // A folder where the file should be is not replaced.
   std::filesystem::create_directories(folder_ / "taken.bin");

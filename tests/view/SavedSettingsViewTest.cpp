@@ -1,6 +1,6 @@
 // A view's display choices kept from one use to the next: every choice a
 // windowed view's questions answer survives closing and opening a view,
-// a headless view leaves the file alone, and a damaged file or two views
+// a headless view neither reads nor writes the file, and a damaged file or two views
 // closing at once never cost the defaults or a whole file. The tuning file
 // sizes the toolpath's lines.
 #include <gtest/gtest.h>
@@ -78,26 +78,28 @@ TEST_F(SavedSettingsView, EveryChoiceSurvivesClosingAndOpening) {
   int changed = 0;
   for (const auto& [code, value] : chosen) {
     changed += value != defaults.at(code);
-    // The cut stock reads as shown only with a stock.
-    if (code != SIM_QUESTION_STOCK_CUT_SHOWN) {
-      EXPECT_EQ(value, wanted.at(code)) << "code " << code;
-    }
+    EXPECT_EQ(value, wanted.at(code)) << "code " << code;
   }
   EXPECT_GE(changed, 30);
+  // The cut stock shown travels in the bytes.
+  ASSERT_EQ(view->viewBytes().stockDisplay.load(), 1);
+  SIM_Command(view, SIM_COMMAND_TOGGLE_STOCK_CUT, 0);
   close();
   ASSERT_TRUE(std::filesystem::is_regular_file(file_));
 
   openWindowed();
   EXPECT_EQ(answers(), chosen);
   EXPECT_EQ(view->viewBytes().grid.load(), uint8_t{chosen.at(SIM_QUESTION_GRID_SHOWN)}) << "the grid rides the bytes";
+  EXPECT_EQ(view->viewBytes().stockDisplay.load(), 0);
 
-  // A headless view reads the file but keeps nothing of its own.
+  // A headless view neither takes the user's choices nor keeps its own.
   close();
   const auto written = platform::readWholeFile(file_);
   SIM_Hint(SIM_HINT_HEADLESS, 1);
   view = SIM_CreateView(0, true);
   SIM_Hint(SIM_HINT_HEADLESS, 0);
   ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->viewBytes().stockDisplay.load(), 1);
   EXPECT_EQ(SIM_Command(view, SIM_COMMAND_TOGGLE_GRID, 0), 0);
   close();
   EXPECT_EQ(platform::readWholeFile(file_), written);
