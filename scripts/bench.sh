@@ -7,6 +7,7 @@ runner=()
 [[ -n "${DISPLAY:-}" ]] || runner=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 build/bench/toolpath_load_bench
 build/bench/stl_parse_bench
+build/bench/dxf_parse_bench
 build/bench/machine_bench
 "${runner[@]}" build/bench/view_lifecycle_bench
 [[ ! -x build/bench/tool_table_bench ]] || build/bench/tool_table_bench

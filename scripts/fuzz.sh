@@ -2,20 +2,20 @@
 # Builds the libFuzzer targets (in build-asan/, the tree the sanitizer suite
 # uses) and runs each for the given seconds (default 60): the STL reader, the
 # sample host's G-code reader, machine definitions, the mesh cache's files,
-# the interface's texts, the saved state file and the record-taking exports
-# on a headless view (on
-# a virtual display with Mesa's software OpenGL). Seeds come from the test
-# data; what a run finds is kept in build-asan/findings and fails the script.
+# the interface's texts, the saved state file, DXF drawings and the
+# record-taking exports on a headless view (on a virtual display with Mesa's
+# software OpenGL). Seeds come from the test data; what a run finds is kept
+# in build-asan/findings and fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 export LIBGL_ALWAYS_SOFTWARE=1
 ./scripts/asan-build.sh fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports fuzz_machine_definition \
-  fuzz_mesh_cache fuzz_interface_text fuzz_setup_file
+  fuzz_mesh_cache fuzz_interface_text fuzz_setup_file fuzz_dxf_drawing
 
 corpus=build-asan/corpus
 mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache "$corpus"/text \
-  "$corpus"/setup \
+  "$corpus"/setup "$corpus"/dxf \
   build-asan/findings
 cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
@@ -43,6 +43,10 @@ python3 -c 'import struct, sys; sys.stdout.buffer.write(bytes([3, 5]) + struct.p
 python3 -c 'import struct, sys; sys.stdout.buffer.write(struct.pack("<I", 1) + struct.pack("<IQ", 0, 14)
   + struct.pack("<IIBIB", 2, 2, 1, 56, 0) + struct.pack("<IQ", 1, 4) + bytes([1, 3, 0, 1]))' >"$corpus"/setup/state
 
+# A drawing of a line, an arc and a closed polyline with a bulge.
+printf '0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n0\nARC\n8\n0\n10\n5\n20\n5\n40\n3\n50\n0\n51\n90\n0\nLWPOLYLINE\n8\n0\n90\n2\n70\n1\n10\n0\n20\n0\n42\n0.5\n10\n4\n20\n0\n0\nENDSEC\n0\nEOF\n' \
+  >"$corpus"/dxf/drawing.dxf
+
 run() {
   local target="$1" dir="$2"
   shift 2
@@ -56,6 +60,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_machine_definition m
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_mesh_cache cache
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_interface_text text
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_setup_file setup
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_dxf_drawing dxf
 # The driver is preloaded for the reason scripts/sanitize.sh gives; its
 # leaks at exit are the driver's.
 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \

@@ -714,6 +714,18 @@ SIM_EXPORT int32_t SIM_UpdateGnomon(Render* view, const SIM_GnomonRecord* record
 /* Reads an STL file (binary or ASCII, UTF-8 path) and reports its bounding
  * box; status 1 with an all-zero box when it holds no usable triangles. */
 SIM_EXPORT SIM_StlAnalysis SIM_AnalyseSTL(const char* path);
+/* Reads an ASCII DXF drawing (UTF-8 path) into straight segments
+ * (SIM_DxfSegment): LINE, ARC, CIRCLE, LWPOLYLINE and 2D POLYLINE (bulges
+ * are arcs), and the blocks INSERT places, in the insert's position, scale,
+ * turn and array, blocks within blocks to 16 deep. Arcs become chords
+ * within 0.01 drawing units of the arc, at least one per 45 degrees; Z is
+ * dropped; other entities are left out; a drawing cut short gives what it
+ * holds. A drawing of more than 2^26 segments is refused (1). count is set to 0 on
+ * entry. When capacity (in segments) is at least the segments read plus
+ * one, they are written with an all-zero segment after them, count is set
+ * and the answer is 0; otherwise nothing is written and the answer is 2.
+ * 1: the file cannot be read as a DXF drawing; -1: a null path or count. */
+SIM_EXPORT int32_t SIM_ParseDxfFile(const char* path, SIM_DxfSegment* segments, int32_t capacity, uint32_t* count);
 
 /* ---- Export ----------------------------------------------------------- */
 

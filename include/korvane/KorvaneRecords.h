@@ -821,6 +821,15 @@ typedef struct SIM_InputEvent {
 } SIM_InputEvent;
 SIM_ASSERT_SIZE(SIM_InputEvent, 32);
 
+/* ==== DXF drawings ====================================================== */
+
+/* A straight segment of a drawing, in drawing units (SIM_ParseDxfFile). */
+typedef struct SIM_DxfSegment {
+  float start[2]; /* x, y */
+  float end[2];
+} SIM_DxfSegment;
+SIM_ASSERT_SIZE(SIM_DxfSegment, 16);
+
 /* ==== STL analysis ====================================================== */
 
 typedef struct SIM_StlAnalysis {
