@@ -7,6 +7,7 @@
 #include "common/Utf16.h"
 #include "korvane/Korvane.h"
 #include "view/PlaybackRules.h"
+#include "view/RemoteControl.h"
 #include "view/Render.h"
 
 extern "C" {
@@ -63,6 +64,18 @@ SIM_EXPORT int32_t SIM_Pause(Render* view) {
 
 SIM_EXPORT int32_t SIM_IsPlaying(Render* view) {
   return api::onView(view, [](Render& v) { return v.playback().playing() ? 1 : 0; });
+}
+
+SIM_EXPORT int32_t SIM_SetStopConditions(Render* view, uint64_t conditions) {
+  return api::onView(view, [&](Render& v) {
+    v.playback().stopConditions().set(conditions);
+    view::syncStopConditions(v);
+    return 0;
+  });
+}
+
+SIM_EXPORT uint64_t SIM_GetStopConditions(Render* view) {
+  return api::onView<uint64_t>(view, 0, 0, [](Render& v) { return v.playback().stopConditions().bytes(); });
 }
 
 SIM_EXPORT double SIM_GetProgress(Render* view) {

@@ -1,5 +1,9 @@
 // The host's length unit and the chord tolerance of models and the cut.
+#include <algorithm>
 #include <cmath>
+
+#include <glm/mat3x3.hpp>
+#include <glm/matrix.hpp>
 
 #include "api/OnView.h"
 #include "korvane/Korvane.h"
@@ -16,6 +20,36 @@ extern "C" {
 SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit) {
   return api::onView(view, [&](Render& v) {
     v.job().units.set(unit);
+    v.requestRedraw();
+    return 0;
+  });
+}
+
+SIM_EXPORT int32_t SIM_SetDecimals(Render* view, uint8_t digits) {
+  return api::onView(view, [&](Render& v) {
+    // More than nine places say nothing a length in this view holds.
+    v.job().units.decimals = std::min<int>(digits, 9);
+    v.requestRedraw();
+    return 0;
+  });
+}
+
+SIM_EXPORT int32_t SIM_SetAxisTransformation(Render* view, const double rotation[9]) {
+  if (!rotation) return -1;
+  return api::onView(view, [&](Render& v) {
+    glm::dmat3 m;
+    for (int row = 0; row < 3; ++row)
+      for (int column = 0; column < 3; ++column) {
+        const double value = rotation[row * 3 + column];
+        if (!std::isfinite(value)) return int32_t{SIM_STATUS_NOT_FINITE};
+        m[column][row] = value;
+      }
+    const glm::dmat3 product = glm::transpose(m) * m;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        if (std::abs(product[i][j] - (i == j ? 1.0 : 0.0)) > 1e-6) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (glm::determinant(m) < 0.0) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    v.job().setHostAxes(m);
     v.requestRedraw();
     return 0;
   });

@@ -1,13 +1,19 @@
 // Figures of the view lifecycle: how long creating (waiting for the first
-// frame) and closing a view take, and how much CPU an idle view costs.
+// frame) and closing a view take, with and without the saved choices and
+// the tuning file to read, and how much CPU an idle view costs. The views
+// keep their settings in a folder of the benchmark's own.
 #include <korvane/Korvane.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -43,6 +49,25 @@ double cpuPercent(const std::function<void()>& during) {
   return 100.0 * (processCpuSeconds() - cpu0) / (msSince(wall0) / 1000.0);
 }
 
+// Median creation time over rounds views; each round starts with the
+// settings files present or removed.
+Stats creationTimes(int rounds, const std::filesystem::path& folder, bool withFiles) {
+  std::vector<double> create;
+  for (int i = 0; i < rounds; ++i) {
+    if (withFiles) {
+      std::ofstream(folder / "custom settings.json") << R"({"UI": {"ToolpathLineWidth": 1.5}, "Colors": {"CrossSection": {"Plane": [1, 0, 0, 0.5]}}})";
+    } else {
+      std::filesystem::remove(folder / "setup.bin");
+      std::filesystem::remove(folder / "custom settings.json");
+    }
+    const auto start = Clock::now();
+    Render* view = SIM_CreateView(0, true);
+    create.push_back(msSince(start));
+    SIM_CloseView(view);  // writes setup.bin
+  }
+  return stats(create);
+}
+
 void sleepSeconds(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 struct ViewCpu {
@@ -67,6 +92,10 @@ ViewCpu viewCpuPercent(bool headless, double idleSeconds) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  const std::filesystem::path config = std::filesystem::temp_directory_path() / ("korvane-bench-config-" + std::to_string(::getpid()));
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const std::filesystem::path settings = config / "TARVOSimulationViewer";
+  std::filesystem::create_directories(settings);
   if (SIM_InitOpenGL() != 1) {
     std::fprintf(stderr, "view_lifecycle_bench: no display\n");
     return 1;
@@ -93,14 +122,19 @@ int main(int argc, char** argv) {
     close.push_back(msSince(start));
   }
   const Stats c = stats(create), d = stats(close);
+  const Stats without = creationTimes(rounds, settings, false), with = creationTimes(rounds, settings, true);
   std::printf("first view: create(wait) %.1f ms, close %.1f ms\n", firstCreate, firstClose);
   std::printf("create(wait) over %d views: median %.1f ms (min %.1f, max %.1f)\n", rounds, c.median, c.min, c.max);
   std::printf("close over %d views:        median %.1f ms (min %.1f, max %.1f)\n", rounds, d.median, d.min, d.max);
+  std::printf("create(wait) without settings files: median %.1f ms (min %.1f); with setup.bin and custom "
+              "settings.json: median %.1f ms (min %.1f)\n",
+              without.median, without.min, with.median, with.min);
   const ViewCpu visible = viewCpuPercent(false, 5.0);
   const ViewCpu headless = viewCpuPercent(true, 5.0);
   std::printf("visible 1600x900 view, drawing every frame: %.1f %% of one core\n", visible.active);
   std::printf("idle visible view, 5 s:  %.2f %% of one core\n", visible.idle);
   std::printf("idle headless view, 5 s: %.2f %% of one core\n", headless.idle);
   SIM_TerminateOpenGL();
+  std::filesystem::remove_all(config);
   return 0;
 }

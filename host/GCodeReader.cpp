@@ -117,7 +117,7 @@ int codeOf(const Word& w) {
 // What one block asks for besides its words' values.
 struct BlockCodes {
   std::optional<Motion> motion;
-  bool toolChange = false, dwell = false, lengthOffset = false, blending = false;
+  bool toolChange = false, optionalStop = false, dwell = false, lengthOffset = false, blending = false;
   bool surfaceSpeed = false, revolutions = false;  // G96, G97
 };
 
@@ -167,7 +167,7 @@ class Reader {
           gCode(codeOf(w), codes);
           break;
         case 'M':
-          mCode(codeOf(w), codes.toolChange);
+          mCode(codeOf(w), codes);
           break;
         case 'N':
           break;
@@ -199,10 +199,13 @@ class Reader {
     const bool axes = values.count('X') || values.count('Y') || values.count('Z') || values.count('A') ||
                       values.count('B') || values.count('C');
     const bool arcWords = values.count('I') || values.count('J') || values.count('K') || values.count('R');
-    if (!axes && !arcWords) return;
-    if (codes.dwell) throw BlockError("axis words with G4");
-    if (!modes_.motion) throw BlockError("axis words before any G0, G1, G2 or G3");
-    move(values, line, scale);
+    if (axes || arcWords) {
+      if (codes.dwell) throw BlockError("axis words with G4");
+      if (!modes_.motion) throw BlockError("axis words before any G0, G1, G2 or G3");
+      move(values, line, scale);
+    }
+    // M1 acts once the block's motion is done: before the next move.
+    if (codes.optionalStop) program_.optionalStops.push_back(program_.moves.size());
   }
 
   // S, and G96's D: revolutions per minute, or under G96 the surface speed
@@ -281,13 +284,14 @@ class Reader {
     motion = wanted;
   }
 
-  void mCode(int code, bool& toolChange) {
+  void mCode(int code, BlockCodes& codes) {
     switch (code) {
       case 30: case 40: modes_.spindleOn = true; break;
       case 50: modes_.spindleOn = false; break;
-      case 60: toolChange = true; break;
+      case 60: codes.toolChange = true; break;
+      case 10: codes.optionalStop = true; break;
       case 20: case 300: ended_ = true; break;
-      case 0: case 10: case 70: case 80: case 90: break;
+      case 0: case 70: case 80: case 90: break;
       default:
         throw BlockError("unsupported M" + number(code / 10.0));
     }

@@ -9,8 +9,9 @@
 // (surface speed or revolutions per minute), F, S, M3 M4 M5, T with M6, N
 // numbers, comments in parentheses or after ';'. Accepted and ignored
 // because they do not change the tool's path: G4 (with P), G40, G43 (with
-// H), G49, G54, G61, G64 (with P), G80, M0 M1 M7 M8 M9; M2 and M30 end the
-// program. Anything else is an error with the file and line, never a guess.
+// H), G49, G54, G61, G64 (with P), G80, M0 M7 M8 M9; M2 and M30 end the
+// program. M1 is an optional stop before the next move. Anything else is
+// an error with the file and line, never a guess.
 //
 // A lathe program (ReadOptions::lathe) starts in G18 and also reads G7 and
 // G8: in diameter mode (G7) X words, absolute or incremental, are
@@ -56,6 +57,8 @@ struct Program {
   bool lathe = false;  // read as a lathe program: X is the radius, Z the axis
   std::vector<ProgramMove> moves;
   std::vector<ProgramToolChange> toolChanges;
+  // Each M1 stops before this move (the move count at the M1).
+  std::vector<size_t> optionalStops;
   // Where the tool stands before the first move. A lathe's tool waits at
   // the turret's home, which the program does not give, while the origin
   // lies on the work's front face: a lathe program starts where its first

@@ -65,6 +65,8 @@ SIM_ToolpathRecord ToolpathArrays::record() const {
   r.toolChanges = toolChanges.empty() ? nullptr : toolChanges.data();
   r.operationCount = operations.size();
   r.operations = operations.empty() ? nullptr : operations.data();
+  r.eventCount = static_cast<int32_t>(events.size());
+  r.events = events.empty() ? nullptr : events.data();
   return r;
 }
 
@@ -91,8 +93,10 @@ ToolpathArrays toolpathOf(const Program& program) {
       add(moveTo(SIM_MOVE_NONE, at), c.line, 0, 0);
     }
   };
+  std::vector<uint32_t> recordMove(program.moves.size());  // of each program move
   for (size_t i = 0; i < program.moves.size(); ++i) {
     toolChangesUpTo(i);
+    recordMove[i] = static_cast<uint32_t>(out.moves.size());
     const ProgramMove& p = program.moves[i];
     SIM_ToolpathMove m = moveTo(typeOf(p.motion), p.end);
     m.axes[0] = p.rotary.x, m.axes[1] = p.rotary.y, m.axes[2] = p.rotary.z;
@@ -105,6 +109,14 @@ ToolpathArrays toolpathOf(const Program& program) {
     at = p.end;
   }
   toolChangesUpTo(program.moves.size());
+  for (const size_t before : program.optionalStops) {
+    // An M1 after the last move stops nowhere.
+    if (before >= program.moves.size()) continue;
+    SIM_MoveEvent stop{};
+    stop.move = recordMove[before];
+    stop.categories = SIM_EVENT_CATEGORY_OPTIONAL_STOP;
+    out.events.push_back(stop);
+  }
   // One operation per tool change, to the next change or the end.
   for (size_t k = 0; k < out.toolChanges.size(); ++k) {
     const uint32_t first = k == 0 ? 0 : out.toolChanges[k].move;

@@ -21,6 +21,7 @@ struct ToolpathArrays {
   std::vector<uint16_t> flags;  // a lathe program's: its moves turn
   std::vector<SIM_NamedMove> toolChanges;
   std::vector<SIM_OperationRange> operations;
+  std::vector<SIM_MoveEvent> events;  // M1's optional stops
 
   // Points into these arrays.
   SIM_ToolpathRecord record() const;

@@ -26,6 +26,7 @@
 #include "JobRecords.h"
 #include "PngWriter.h"
 #include "QuestionNames.h"
+#include "SettingWords.h"
 #include "ToolLibrary.h"
 
 namespace {
@@ -77,11 +78,16 @@ void usage() {
                "  --no-toolpath      hide the toolpath (rapid and cutting moves): the stock alone\n"
                "  --color-by feed|operation|tool  colour the toolpath by that instead of move kind\n"
                "  --no-tool, --no-holder  leave the tool or its holder out of the picture\n"
+               "  --colour-by B      colour the stock's cut faces by tool (default), operation or none\n"
+               "  --theme T          the light (default) or dark colour theme\n"
+               "  --units U          show lengths in mm (default) or inch\n"
                "  --section P        cut the scene open: X-, X+, Y-, Y+, Z- or Z+ removes that side\n"
                "                     of the plane through the stock's centre\n"
                "  --command N[:ARG]  run SIM_Command N (with ARG) before playing; repeatable\n"
                "  --keep-open        after the job, read lines from standard input: 'command N [ARG]',\n"
-               "                     'question N', 'png FILE' (a picture of the view),\n"
+               "                     'question N', 'png FILE' (a picture of the view), 'units U',\n"
+               "                     'theme T', 'section P', 'stop-at LIST', 'colour-by B' (as the\n"
+               "                     options),\n"
                "                     'ui-shot FILE' (the window with its interface), pointer input\n"
                "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', keyboard\n"
                "                     input 'type TEXT', 'key NAME' (Enter, Escape, Backspace, Delete,\n"
@@ -89,6 +95,9 @@ void usage() {
                "                     Backslash), 'wait MS', 'quit'\n"
                "  --questions        print every SIM_Question's code, name and answer after the run\n"
                "  --stop-at F        stop playing at fraction F (0..1) of the job, so the tool shows mid-job\n"
+               "  --stop-at LIST     pause playing where the job meets one of LIST, a comma list of\n"
+               "                     tool (changes), operation (changes), rapid (moves into the stock),\n"
+               "                     spindle (cuts with it stopped), optional (stops, M1)\n"
                "  --interactive      keep the window open after the job until it is closed\n"
                "                     (Home, Space, N and P step through the job)\n");
 }
@@ -118,6 +127,10 @@ struct Options {
   bool questions = false;
   bool keepOpen = false;
   double stopAt = 1.0;
+  uint64_t stopConditions = 0;
+  uint32_t unit = 0;
+  uint32_t themeCommand = SIM_COMMAND_LIGHT_THEME;
+  host::ColourBy colourBy = host::ColourBy::Tool;
   int32_t language = -1;  // none chosen: the library's English
   std::string uiShot;
 };
@@ -290,11 +303,21 @@ Options optionsOf(int argc, char** argv) {
     } else if (arg == "--no-holder") {
       o.display.showHolder = 0;
     } else if (arg == "--section") {
-      static const char* const kPlanes[] = {"X-", "X+", "Y-", "Y+", "Z-", "Z+"};
-      const std::string plane = value();
-      const auto named = std::find(std::begin(kPlanes), std::end(kPlanes), plane);
-      if (named == std::end(kPlanes)) throw InputError{"--section takes X-, X+, Y-, Y+, Z- or Z+"};
-      o.section.plane = static_cast<uint32_t>(named - std::begin(kPlanes));
+      const std::optional<uint32_t> plane = host::sectionNamed(value());
+      if (!plane) throw InputError{"--section takes X-, X+, Y-, Y+, Z-, Z+ or none"};
+      o.section.plane = *plane;
+    } else if (arg == "--units") {
+      const std::optional<uint32_t> unit = host::unitNamed(value());
+      if (!unit) throw InputError{"--units takes mm or inch"};
+      o.unit = *unit;
+    } else if (arg == "--theme") {
+      const std::optional<uint32_t> command = host::themeCommandNamed(value());
+      if (!command) throw InputError{"--theme takes light or dark"};
+      o.themeCommand = *command;
+    } else if (arg == "--colour-by") {
+      const std::optional<host::ColourBy> by = host::colourByNamed(value());
+      if (!by) throw InputError{"--colour-by takes tool, operation or none"};
+      o.colourBy = *by;
     } else if (arg == "--command") {
       const std::string text = value();
       const size_t colon = text.find(':');
@@ -309,8 +332,14 @@ Options optionsOf(int argc, char** argv) {
     } else if (arg == "--questions") {
       o.questions = true;
     } else if (arg == "--stop-at") {
-      o.stopAt = numberOf(value(), "--stop-at");
-      if (o.stopAt < 0 || o.stopAt > 1) throw InputError{"--stop-at must lie between 0 and 1"};
+      const std::string text = value();
+      if (const std::optional<uint64_t> conditions = host::stopConditionsNamed(text)) {
+        o.stopConditions = *conditions;
+      } else {
+        o.stopAt = numberOf(text, "--stop-at");
+        if (o.stopAt < 0 || o.stopAt > 1)
+          throw InputError{"--stop-at takes a fraction 0 to 1 or a list of tool, operation, rapid, spindle, optional"};
+      }
     } else if (arg == "--interactive") {
       o.interactive = true;
     } else if (arg == "--lathe") {
@@ -437,6 +466,15 @@ constexpr NamedKey kNamedKeys[] = {
     {"Space", 32, 0}, {"[", 91, 0}, {"]", 93, 0}, {"Backslash", 92, 0},
 };
 
+// The stock's cut faces (and the toolpath) coloured by tool, by operation
+// or neither.
+void setColourBy(Render* view, host::ColourBy by) {
+  SIM_StockRemovalSettings settings = SIM_GetStockRemovalSettings(view);
+  settings.colourByTool = by == host::ColourBy::Tool;
+  settings.colourByOperation = by == host::ColourBy::Operation;
+  SIM_SetStockRemovalSettings(view, &settings);
+}
+
 // --keep-open: lines from standard input drive the view until 'quit' or
 // the end of the input.
 void serveLines(Render* view, const Options& o) {
@@ -447,6 +485,38 @@ void serveLines(Render* view, const Options& o) {
     std::string verb;
     words >> verb;
     if (verb == "quit") break;
+    if (verb == "units" || verb == "theme" || verb == "section" || verb == "stop-at" || verb == "colour-by") {
+      std::string word;
+      words >> word;
+      const auto refuse = [&] { std::fprintf(stderr, "korvane-view: '%s' does not name a setting\n", line.c_str()); };
+      if (verb == "units") {
+        if (const std::optional<uint32_t> unit = host::unitNamed(word)) std::printf("units: %d\n", SIM_SetUnits(view, *unit));
+        else refuse();
+      } else if (verb == "theme") {
+        if (const std::optional<uint32_t> command = host::themeCommandNamed(word))
+          std::printf("theme: %d\n", SIM_Command(view, *command, 0));
+        else refuse();
+      } else if (verb == "section") {
+        if (const std::optional<uint32_t> plane = host::sectionNamed(word)) {
+          SIM_CuttingPlane section = SIM_GetCuttingPlane(view);
+          section.plane = *plane;
+          std::printf("section: %d\n", SIM_SetCuttingPlane(view, &section));
+        } else {
+          refuse();
+        }
+      } else if (verb == "stop-at") {
+        if (const std::optional<uint64_t> conditions = host::stopConditionsNamed(word))
+          std::printf("stop-at: %d\n", SIM_SetStopConditions(view, *conditions));
+        else refuse();
+      } else if (const std::optional<host::ColourBy> by = host::colourByNamed(word)) {
+        setColourBy(view, *by);
+        std::printf("colour-by: 0\n");
+      } else {
+        refuse();
+      }
+      std::fflush(stdout);
+      continue;
+    }
     if (verb == "command") {
       uint64_t code = 0, argument = 0;
       if (!(words >> code) || code > UINT32_MAX) {
@@ -783,9 +853,15 @@ int run(const Options& o) {
     SIM_SetMachineOrigin(view, ox, oy, oz);
     if (o.collisions && !checkCollisions(view, o, news)) return closeView(view, window, kRunError);
   }
+  setColourBy(view, o.colourBy);
   SIM_SetToolpathMode(view, o.toolpathMode);
   SIM_SetToolpathDisplay(view, &o.display);
   SIM_SetCuttingPlane(view, &o.section);
+  SIM_Command(view, o.themeCommand, 0);
+  SIM_SetStopConditions(view, o.stopConditions);
+  // The job's records are in millimetres; from here on the view shows,
+  // and the console's records speak, the unit chosen.
+  SIM_SetUnits(view, o.unit);
   if (o.compare) {
     const SIM_StockCompare compare{SIM_COMPARE_SHOWN, float(o.compare->first), float(o.compare->second)};
     SIM_SetStockCompare(view, &compare);
@@ -839,7 +915,10 @@ int run(const Options& o) {
     std::fprintf(stderr, "korvane-view: playing did not finish within %g s\n", o.timeout);
     status = kRunError;
   } else if (!o.atOnce) {
-    std::printf("played %s in %.2f s\n", o.stopAt < 1 ? "to the stop" : "to the end", played);
+    const double at = SIM_GetProgress(view);
+    const bool condition = at < o.stopAt && at < 1.0;
+    std::printf("played %s in %.2f s\n", o.stopAt < 1 || condition ? "to the stop" : "to the end", played);
+    if (condition) std::printf("paused by a stop condition at %.4f of the job\n", at);
   }
 
   // The results.

@@ -1,5 +1,6 @@
 #include "stock/CutPath.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cassert>
 
@@ -7,7 +8,8 @@
 
 namespace stock {
 
-ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table) {
+ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table,
+                                     bool ownersByOperation) {
   ToolAssignment out;
   out.toolOfMove.assign(toolpath.moveCount(), -1);
   for (const toolpath::NamedMove& change : toolpath.toolChanges()) {
@@ -20,6 +22,16 @@ ToolAssignment ToolAssignment::build(const toolpath::Toolpath& toolpath, const t
     out.parts.push_back(checkedParts(table.cutRecords(t)));
     out.colours.push_back(static_cast<uint32_t>(2 + t % 254));
   }
+  if (ownersByOperation) {
+    // As tools are numbered: the first operation's cuts take the stock's
+    // own colour, the others one of the palette.
+    out.operationOwners.assign(toolpath.moveCount(), 2);
+    for (size_t k = 0; k < toolpath.operationCount(); ++k) {
+      const toolpath::OperationRange range = toolpath.operation(k);
+      for (size_t m = range.first; m < std::min<size_t>(range.end, toolpath.moveCount()); ++m)
+        out.operationOwners[m] = static_cast<uint32_t>(2 + k % 254);
+    }
+  }
   return out;
 }
 
@@ -29,14 +41,16 @@ uint64_t CutPath::nextSerial() {
 }
 
 CutPath::CutPath(std::shared_ptr<const toolpath::Toolpath> toolpath, double chordTolerance, uint64_t precisionVersion,
-                 const machine::Kinematics& kinematics, const tools::ToolTable& table, uint64_t toolsVersion)
+                 const machine::Kinematics& kinematics, const tools::ToolTable& table, uint64_t toolsVersion,
+                 bool ownersByOperation)
     : toolpath_(std::move(toolpath)),
       chordTolerance_(chordTolerance),
       precisionVersion_(precisionVersion),
       toolsVersion_(toolsVersion),
       serial_(nextSerial()),
+      ownersByOperation_(ownersByOperation),
       moves_(toolpath::Toolpath::GPUToolpath::build(*toolpath_, kinematics, chordTolerance)),
-      tools_(ToolAssignment::build(*toolpath_, table)),
+      tools_(ToolAssignment::build(*toolpath_, table, ownersByOperation)),
       stream_(moves_.records()) {
   // Every move has a tool entry and an end record; the cut relies on both.
   assert(tools_.toolOfMove.size() == toolpath_->moveCount());
@@ -56,7 +70,7 @@ bool CutPath::applyMoveParameters() {
 }
 
 void CutPath::retool(const tools::ToolTable& table, uint64_t toolsVersion) {
-  tools_ = ToolAssignment::build(*toolpath_, table);
+  tools_ = ToolAssignment::build(*toolpath_, table, ownersByOperation_);
   if (applyMoveParameters()) stream_.resend();
   toolsVersion_ = toolsVersion;
   serial_ = nextSerial();

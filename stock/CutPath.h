@@ -22,8 +22,17 @@ struct ToolAssignment {
   std::vector<tools::CutRecord> cutRecords;  // per tool of the table
   std::vector<uint32_t> colours;             // owner code per tool, 2 ... 255
   std::vector<CheckedParts> parts;           // per tool: its non-cutting parts
+  // Cut faces coloured by operation: the owner code of every move's
+  // operation, 2 ... 255 (empty: by tool).
+  std::vector<uint32_t> operationOwners;
 
-  static ToolAssignment build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table);
+  // The owner code a cut of move with tool leaves.
+  uint32_t ownerOf(size_t move, int32_t tool) const {
+    return move < operationOwners.size() ? operationOwners[move] : colours[static_cast<size_t>(tool)];
+  }
+
+  static ToolAssignment build(const toolpath::Toolpath& toolpath, const tools::ToolTable& table,
+                              bool ownersByOperation = false);
 };
 
 class CutPath {
@@ -32,7 +41,8 @@ class CutPath {
   // toolsVersion and precisionVersion tell which table and which applied
   // tolerance it was made with.
   CutPath(std::shared_ptr<const toolpath::Toolpath> toolpath, double chordTolerance, uint64_t precisionVersion,
-          const machine::Kinematics& kinematics, const tools::ToolTable& table, uint64_t toolsVersion);
+          const machine::Kinematics& kinematics, const tools::ToolTable& table, uint64_t toolsVersion,
+          bool ownersByOperation = false);
   CutPath(const CutPath&) = delete;
   CutPath& operator=(const CutPath&) = delete;
 
@@ -43,6 +53,7 @@ class CutPath {
   uint64_t precisionVersion() const { return precisionVersion_; }
   double chordTolerance() const { return chordTolerance_; }
   uint64_t toolsVersion() const { return toolsVersion_; }
+  bool ownersByOperation() const { return ownersByOperation_; }
   // Changes with every cut path made and every retool, process-wide: a
   // stock cut with another serial holds cuts of other moves or tools.
   uint64_t serial() const { return serial_; }
@@ -61,6 +72,7 @@ class CutPath {
   std::shared_ptr<const toolpath::Toolpath> toolpath_;
   double chordTolerance_;
   uint64_t precisionVersion_ = 0, toolsVersion_ = 0, serial_ = 0;
+  bool ownersByOperation_ = false;
   toolpath::Toolpath::GPUToolpath moves_;
   ToolAssignment tools_;
   MoveStream stream_;

@@ -45,16 +45,20 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
   const toolpath::Toolpath::GPUToolpath& moves = path.moves();
   pathSerial_ = path.serial();
   end = std::min<uint32_t>({end, static_cast<uint32_t>(moves.moveCount()), static_cast<uint32_t>(tools.toolOfMove.size())});
-  // Runs of moves with one tool go out in one cut each.
+  // Runs of moves with one tool, leaving one owner code, go out in one cut
+  // each.
   for (uint32_t m = first; m < end;) {
     const int32_t tool = tools.toolOfMove[m];
+    const auto sameRun = [&](uint32_t k) {
+      return tools.toolOfMove[k] == tool && (tool < 0 || tools.ownerOf(k, tool) == tools.ownerOf(m, tool));
+    };
     uint32_t stop = m + 1;
-    while (stop < end && tools.toolOfMove[stop] == tool) ++stop;
+    while (stop < end && sameRun(stop)) ++stop;
     assert(tool < static_cast<int32_t>(tools.cutRecords.size()));
     if (tool >= 0) {
       const uint32_t runStart = std::max(firstRecord, m == 0 ? 1 : moves.endRecordOf(m - 1) + 1);
       const uint32_t endRecord = moves.endRecordOf(stop - 1) + 1;
-      mill_.cut(grid, path.stream(), runStart, endRecord, tools.cutRecords[tool], tools.colours[tool], switches,
+      mill_.cut(grid, path.stream(), runStart, endRecord, tools.cutRecords[tool], tools.ownerOf(m, tool), switches,
                 std::nullopt, &tools.parts[tool]);
     }
     m = stop;
@@ -118,7 +122,7 @@ bool StockCutter::cutTo(StockGrid& grid, const CutPath& cutPath, int64_t move, d
   }
   const uint32_t chordsFirst = std::max(chordsEnd_, startRecord + 1);
   chordsEnd_ = std::max(chordsEnd_, chord);
-  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.colours[tool], switches,
+  mill_.cut(grid, cutPath.stream(), chordsFirst, chordsEnd_, tools.cutRecords[tool], tools.ownerOf(current, tool), switches,
             std::nullopt, &tools.parts[tool]);
   partialChord_ = chord;
   partialTool_ = tool;
@@ -155,7 +159,8 @@ void StockCutter::settle(StockGrid& grid, const CutPath& cutPath, const CutSwitc
   piece.axisFrom = axisAt(settledT_);
   piece.axisTo = axisAt(partialT_);
   settledT_ = partialT_;
-  mill_.cut(grid, cutPath.stream(), partialChord_, partialChord_, tool, tools.colours[partialTool_], switches, piece);
+  const uint32_t owner = tools.ownerOf(cutPath.moves().moveOfRecord(partialChord_), partialTool_);
+  mill_.cut(grid, cutPath.stream(), partialChord_, partialChord_, tool, owner, switches, piece);
 }
 
 }  // namespace stock

@@ -55,6 +55,17 @@ std::vector<RibbonButtonEntry> makeLayout() {
       {67, IconId::Measure, 164, 240, -1, false, true, {}},
       {-1, IconId::Panels, 194, 241, 242, true, false,
        {{70, 189, false}, {74, 195, false}, {75, 51, false}, {83, 200, false}, {84, 201, false}, {86, 211, false}}},
+      // "Stop at": the main part is "Collision", which switches the four
+      // collision conditions together.
+      {13, IconId::StopCollision, 181, 235, 236, false, false,
+       {{12, 56, false},
+        {79, 57, false},
+        {14, 182, false},
+        {15, 183, false},
+        {16, 184, false},
+        {17, 185, false},
+        {18, 186, false},
+        {19, 187, false}}},
       {78, IconId::Machine, 176, 243, -1, false, true, {}},
       {71, IconId::SavePresentation, 190, 248, -1, false, false, {}},
       {72, IconId::Setup, 191, 249, -1, false, false, {}},

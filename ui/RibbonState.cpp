@@ -3,13 +3,13 @@
 namespace UI {
 
 RibbonState::RibbonState() {
-  // The bar's entries: fit to window, the toolpath display and animation
-  // menus, views, stock and colour entries, the compare, panels, the
-  // machine and the box modes.
+  // The bar's entries: fit to window, the stop conditions, the toolpath
+  // display and animation menus, views, stock and colour entries, the
+  // compare, panels, the machine and the box modes.
   auto offer = [this](uint32_t from, uint32_t to) {
     for (uint32_t action = from; action <= to; ++action) entries_[action].present = 1;
   };
-  offer(11, 11);
+  offer(11, 19);
   offer(20, 58);
   offer(65, 92);
   // Ticked from the start: the toolpath, rapid and cutting moves, the tool

@@ -29,7 +29,7 @@ std::u16string labelOf(const machine::Axis& axis, const UI::StringTable& texts) 
 }  // namespace
 
 AxisControl axisControlOf(const machine::Machine& machine, const std::vector<double>& values,
-                          const UI::StringTable& texts, bool inch) {
+                          const UI::StringTable& texts, bool inch, int decimals) {
   // Rotary axes first; the linear X, Y and Z where there are none.
   std::vector<int32_t> chosen;
   for (bool rotary : {true, false}) {
@@ -56,7 +56,7 @@ AxisControl axisControlOf(const machine::Machine& machine, const std::vector<dou
       row.min = (axis.limits ? axis.limits->first : -kFreeLinearTravel) * scale;
       row.max = (axis.limits ? axis.limits->second : kFreeLinearTravel) * scale;
       row.value = values[node] * scale;
-      row.decimals = inch ? 4 : 3;
+      row.decimals = decimals;
       row.unit = texts[inch ? 24 : 23];
     }
     control.nodes.push_back(node);

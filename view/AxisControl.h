@@ -20,7 +20,7 @@ struct AxisControl {
 
 // values: the machine's axis values (millimetres, radians).
 AxisControl axisControlOf(const machine::Machine& machine, const std::vector<double>& values,
-                          const UI::StringTable& texts, bool inch);
+                          const UI::StringTable& texts, bool inch, int decimals);
 // The machine value (millimetres, radians) of a row's value.
 double machineValueOf(const machine::Machine& machine, int32_t node, double shown, bool inch);
 

@@ -23,6 +23,7 @@
 #include "view/ColourDialog.h"
 #include "view/StockQualityOf.h"
 #include "common/Utf16.h"
+#include "toolpath/ToolpathColours.h"
 #include "view/RemoteControl.h"
 
 #define GLFW_INCLUDE_NONE
@@ -271,6 +272,7 @@ void Render::runFrame(double now, bool drawing) {
     if (!interfaceFrame_.pointerOverUI())
       for (int i = 0; i < input.clicks; ++i) notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_VIEWPORT_CLICKED, 0, true);
   }
+  followTheme();
   playback_.setLoop(interface_ && interface_->loop.load());
   // The speed slider's length once it is laid out in a real window.
   if (UI::Navigation* bar = interfaceFrame_.navigation(); bar && bar->speed().lengthPixels() >= 20)
@@ -283,7 +285,7 @@ void Render::runFrame(double now, bool drawing) {
     interfaceFrame_.showRange(playback_.range());
     interfaceFrame_.showPlayback(played.toolpath.get(), played.timeFraction, playback_.playing(), playback_.speed(),
                                  view::playbackRate(playback_.speed(), playback_.speedSliderPixels()));
-    if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0))
+    if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0, job_.units.decimalsShown()))
       interfaceFrame_.showStatus(ncCodeFollower_.status(), ncCodeFollower_.subprogram());
     if (const std::optional<view::ProgressTasks::Shown> task = progressTasks_.shown())
       interfaceFrame_.showProgress(std::pair{task->percent, task->caption});
@@ -318,7 +320,12 @@ void Render::runFrame(double now, bool drawing) {
   view::FrameState frame{played};
   toolpath_.setContentScale(static_cast<float>(window_.dpiX()) / 96.0f);
   followCollisions(frame);
+  const uint64_t stops = playback_.stopConditions().bytes();
+  stock_.reportRemoval = view::StopConditions::isOn(stops, SIM_STOP_RAPID_INTO_STOCK) ||
+                         view::StopConditions::isOn(stops, SIM_STOP_STOPPED_SPINDLE_CUT);
   for (view::FramePart* part : parts_) part->update(frame);
+  if (stock_.reportRemoval.load() && playback_.playing() && played.toolpath)
+    playback_.stopAtReported(*played.toolpath, stock_.removalReport());
   for (uint32_t stock : stock_.takeTooCoarse())
     notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_STOCK_TOO_COARSE, stock, true);
   if (frame.changed) {
@@ -333,6 +340,21 @@ void Render::runFrame(double now, bool drawing) {
   followTool();
   if (camera_.update(sceneBox(), frameTimeRatio_.load())) redrawRequested_ = true;
   if (drawing) draw(now);
+}
+
+void Render::followTheme() {
+  if (!activeColours_.follow(viewBytes_.darkTheme.load() != 0)) return;
+  const UI::ColourTheme& c = activeColours_.colours();
+  interfaceFrame_.setTheme(c.ui);
+  toolpath::ToolpathColours toolpath = toolpath::toolpathColours(viewBytes_.darkTheme.load() != 0);
+  const auto vec4 = [](const UI::Colour& colour) { return glm::vec4(colour[0], colour[1], colour[2], colour[3]); };
+  toolpath.cut = vec4(c.cut);
+  toolpath.arc = vec4(c.arc);
+  toolpath.rapid = vec4(c.rapid);
+  job_.toolpathDisplay.setColours(toolpath);
+  window_.setBackground(c.background);
+  stock_.setOwnerColours(c.rapidRemoved, c.owners);
+  redrawRequested_ = true;
 }
 
 // Follow the tool: the camera moves with the tool tip, keeping the tool
@@ -567,7 +589,7 @@ void Render::followAxisControl() {
   for (const auto& [row, value] : interfaceFrame_.takeAxisMoves())
     if (m && row < axisNodes_.size()) machine_.jog(axisNodes_[row], view::machineValueOf(*m, axisNodes_[row], value, inch));
   view::AxisControl control;
-  if (m) control = view::axisControlOf(*m, job_.machine.axisValues(), strings_, inch);
+  if (m) control = view::axisControlOf(*m, job_.machine.axisValues(), strings_, inch, job_.units.decimalsShown());
   axisNodes_ = control.nodes;
   interfaceFrame_.showAxes(control.rows);
 }
@@ -577,7 +599,7 @@ UI::MeasureValues Render::measureValues() {
   v.active = viewBytes_.measuring.load() != 0;
   v.count = measurement_.count();
   v.inch = job_.units.unit.load() != 0;
-  v.decimals = v.inch ? 4 : 3;
+  v.decimals = job_.units.decimalsShown();
   const glm::dmat4 toHost = glm::inverse(glm::dmat4(job_.displayFrame()));
   const camera::Camera& camera = camera_.camera();
   const camera::Camera::Pose pose = camera.pose();

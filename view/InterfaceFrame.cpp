@@ -352,6 +352,12 @@ bool InterfaceFrame::update(const InputState& frame, int width, int height) {
   return changed;
 }
 
+void InterfaceFrame::setTheme(const UI::Theme& theme) {
+  const bool bright = theme_.brightText();
+  theme_ = theme;
+  if (manager_ && links_.texts && theme.brightText() != bright) manager_->ensureAtlas(*links_.texts, theme.brightText(), dpi_);
+}
+
 void InterfaceFrame::followDpi(int dpi) {
   if (!manager_ || dpi <= 0 || dpi == dpi_) return;
   dpi_ = dpi;

@@ -69,6 +69,9 @@ class InterfaceFrame {
   // The window's DPI: another one builds the glyphs again (and loads the
   // icons of another size class); the texts follow on their next frame.
   void followDpi(int dpi);
+  // The interface's colours; glyphs are made again when the text turns
+  // from dark to bright or back.
+  void setTheme(const UI::Theme& theme);
   void draw();
   void release();
   // Walked in this order each frame.

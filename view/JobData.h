@@ -22,6 +22,7 @@
 #include "view/CompareSetting.h"
 #include "view/CuttingPlaneSetting.h"
 #include "view/HostAnswers.h"
+#include "view/StockRemoval.h"
 
 namespace view {
 
@@ -32,6 +33,13 @@ struct HostUnits {
   void set(uint32_t newUnit) {
     unit = newUnit;
     scale = newUnit == 0 ? 1.0 : 25.4;
+  }
+  // Decimals the interface shows (SIM_SetDecimals); until the host sets
+  // them, 3 in millimetres and 4 in inches.
+  std::atomic<int> decimals{-1};
+  int decimalsShown() const {
+    const int d = decimals.load();
+    return d >= 0 ? d : unit.load() == 0 ? 3 : 4;
   }
 };
 
@@ -52,14 +60,19 @@ class JobData {
   // The machine, its lock (ViewLocks' machine lock) and origin.
   machine::ViewMachine machine;
   // The frame the scene is shown in (program coordinates to the Y-up display
-  // frame): Z up, or the loaded machine's kind's frame.
+  // frame): the host's axes turned to the machine's (SIM_SetAxisTransformation),
+  // then the machine's kind's frame (Z up without a machine).
   glm::dmat3 displayFrame() const {
     std::lock_guard lock(displayFrameMutex_);
-    return displayFrame_;
+    return displayFrame_ * hostToMachine_;
   }
   void setDisplayFrame(const glm::dmat3& frame) {
     std::lock_guard lock(displayFrameMutex_);
     displayFrame_ = frame;
+  }
+  void setHostAxes(const glm::dmat3& hostToMachine) {
+    std::lock_guard lock(displayFrameMutex_);
+    hostToMachine_ = hostToMachine;
   }
   // The machine's kinematics; the identity until a machine is loaded.
   std::shared_ptr<const machine::Kinematics> kinematics() const { return machine.kinematics(); }
@@ -89,6 +102,7 @@ class JobData {
   toolpath::ToolpathDisplaySettings toolpathDisplay;
   CuttingPlaneSetting cuttingPlane;
   CompareSetting stockCompare;
+  StockRemoval stockRemoval;
   std::atomic<uint8_t> loadingToolpath{0};
   // The stand-alone viewer program a presentation bundle packs.
   std::mutex viewerProgramMutex;
@@ -101,6 +115,7 @@ class JobData {
   std::shared_ptr<const tools::MachineHolders> machineHolders_;
   mutable std::mutex displayFrameMutex_;
   glm::dmat3 displayFrame_ = camera::defaultAxisTransformation();
+  glm::dmat3 hostToMachine_{1.0};
 };
 
 }  // namespace view

@@ -18,17 +18,17 @@ std::u16string displayed(const std::string& line) {
 
 }  // namespace
 
-bool NcCodeFollower::follow(const PlayedPosition& played, const UI::NcCodeModel& code, bool inch) {
+bool NcCodeFollower::follow(const PlayedPosition& played, const UI::NcCodeModel& code, bool inch, int decimals) {
   const toolpath::Toolpath* path = played.toolpath.get();
   const bool playing = path && played.at.move >= 0;
-  const Key key{path, playing ? path->lineOf(played.at.move) : 0, code.revision(), inch};
+  const Key key{path, playing ? path->lineOf(played.at.move) : 0, code.revision(), inch, decimals};
   if (shown_ == key) return false;
   shown_ = key;
 
   status_ = {};
   subprogram_ = {};
   status_.inch = inch;
-  status_.decimals = inch ? 4 : 3;
+  status_.decimals = decimals;
   if (!path) return true;
   status_.hasToolpath = true;
   status_.totalLength = path->totalLength();

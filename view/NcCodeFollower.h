@@ -19,7 +19,7 @@ namespace view {
 class NcCodeFollower {
  public:
   // True when the values changed.
-  bool follow(const PlayedPosition& played, const UI::NcCodeModel& code, bool inch);
+  bool follow(const PlayedPosition& played, const UI::NcCodeModel& code, bool inch, int decimals);
   const UI::StatusValues& status() const { return status_; }
   const UI::SubprogramValues& subprogram() const { return subprogram_; }
 
@@ -29,6 +29,7 @@ class NcCodeFollower {
     uint32_t line = 0;
     uint64_t revision = 0;
     bool inch = false;
+    int decimals = 3;
     bool operator==(const Key&) const = default;
   };
   std::optional<Key> shown_;

@@ -47,16 +47,32 @@ void Playback::setRangeEndHere(bool start) {
     setRange(here > rangeLow_ ? rangeLow_ : 0.0, here);
 }
 
-void Playback::takePending() {
+bool Playback::takePending() {
   const double pending = pending_.exchange(-1.0);
-  if (pending >= 0.0) moveSlider(pending);
+  if (pending < 0.0) return false;
+  moveSlider(pending);
+  return true;
+}
+
+void Playback::stopAtReported(const toolpath::Toolpath& path, std::span<const uint32_t> reported) {
+  if (!playing_.load() || reported.empty()) return;
+  const std::optional<double> stop = firstReportedStop(path, stops_.bytes(), reported, playedFrom_, sliderPosition());
+  if (!stop) return;
+  playing_ = false;
+  moveSlider(*stop);
+  position_ = sliderPosition();
+  // The next frame plays there: the stock is cut again up to the move.
+  requestPosition(*stop);
 }
 
 PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path, double frameRatio,
                                  double intervalMs) {
-  takePending();
+  const bool moved = takePending();
   const bool hasMoves = path && path->moveCount() > 0;
-  if (playing_.load()) {
+  const bool playing = playing_.load();
+  if (playing && (moved || !wasPlaying_)) playedFrom_ = sliderPosition();
+  wasPlaying_ = playing;
+  if (playing) {
     const double rate = playbackRate(speed_.load(), speedPixels_.load());
     if (rate != 0.0) {
       std::optional<double> total;
@@ -71,7 +87,14 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
       } else if (looping && rate < 0.0 && slider_ <= 0.0) {
         moveSlider(rangeHigh_);
       } else {
-        const double p = std::clamp(sliderPosition() + advance, rangeLow_, rangeHigh_);
+        const double from = sliderPosition();
+        double p = std::clamp(from + advance, rangeLow_, rangeHigh_);
+        const std::optional<double> stop =
+            rate > 0.0 && hasMoves ? firstMarkedStop(*path, stops_.bytes(), from, p) : std::nullopt;
+        if (stop) {
+          p = *stop;
+          playing_ = false;
+        }
         moveSlider(p);
         // Playing stops at either end of the range, unless it loops.
         if (!looping && ((rate > 0.0 && p >= rangeHigh_) || (rate < 0.0 && p <= rangeLow_))) playing_ = false;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "view/Notifier.h"
 #include "view/PlaybackRules.h"
 #include "view/PositionReport.h"
+#include "view/StopConditions.h"
 
 namespace view {
 
@@ -71,6 +73,8 @@ class Playback {
   void setSpeedSliderPixels(float pixels) { speedPixels_ = pixels; }
   float speedSliderPixels() const { return speedPixels_.load(); }
   ToolPose toolPose() const;
+  StopConditions& stopConditions() { return stops_; }
+  const StopConditions& stopConditions() const { return stops_; }
 
   // ---- Render thread
   // The frame's position: the pending one taken, the advance while
@@ -87,12 +91,17 @@ class Playback {
   // toolpath's time; the position stays where it is, moved into the range
   // when it lies outside. An empty or reversed range is refused.
   bool setRange(double lo, double hi);
+  // After the frame's cut: while playing, the first reported move (rapid
+  // into the stock, cut with the spindle stopped) played since playing
+  // began whose condition is on pauses playback at its end.
+  void stopAtReported(const toolpath::Toolpath& path, std::span<const uint32_t> reported);
   std::array<double, 2> range() const { return {rangeLow_, rangeHigh_}; }
 
  private:
   double sliderPosition() const { return rangeLow_ + (rangeHigh_ - rangeLow_) * slider_; }
   void moveSlider(double position);
-  void takePending();
+  // True when a pending position was taken.
+  bool takePending();
   // [ (start) or ] (end) at the position now.
   void setRangeEndHere(bool start);
 
@@ -105,6 +114,11 @@ class Playback {
   std::atomic<bool> loop_{false};
   // Render thread: the position slider and its range.
   double slider_ = 0.0, rangeLow_ = 0.0, rangeHigh_ = 1.0;
+  // Where playing last began or was moved to: reported stops before it are
+  // behind the user.
+  double playedFrom_ = 0.0;
+  bool wasPlaying_ = false;
+  StopConditions stops_;
   PositionReport report_;
   mutable std::mutex poseMutex_;
   ToolPose pose_;  // under poseMutex_

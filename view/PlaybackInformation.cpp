@@ -29,7 +29,7 @@ std::u16string toolAt(const toolpath::Toolpath& path, int64_t move, JobData& job
 UI::InformationValues informationAt(const PlayedPosition& played, JobData& job) {
   UI::InformationValues v;
   v.inch = job.units.unit.load() != 0;
-  v.decimals = v.inch ? 4 : 3;
+  v.decimals = job.units.decimalsShown();
   const toolpath::Toolpath* path = played.toolpath.get();
   if (!path || played.at.move < 0) return v;
   const int64_t move = played.at.move;

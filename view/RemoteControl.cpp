@@ -1,6 +1,7 @@
 #include "view/RemoteControl.h"
 
 #include <atomic>
+#include <cstring>
 #include <utility>
 
 #include "toolpath/ToolpathColours.h"
@@ -66,8 +67,9 @@ void togglePanel(Render& view, uint32_t action) {
 }
 
 void selectTheme(Render& view, bool dark) {
+  // The next frame copies the theme.
   view.viewBytes().darkTheme = dark ? 1 : 0;
-  view.job().toolpathDisplay.setColours(toolpath::toolpathColours(dark));
+  view.requestRedraw();
 }
 
 // After the frame's cut, like a standard view asked for just before: the
@@ -266,7 +268,54 @@ bool interfaceAnswer(Render& view, uint32_t code, bool absent) {
   }
 }
 
+// The "Stop at" menu's entries, condition k at kStopEntries[k]; "Collision"
+// (13) switches conditions 2 to 5 together.
+constexpr uint32_t kStopEntries[8] = {12, 79, 14, 15, 16, 17, 18, 19};
+constexpr uint32_t kStopCollisionEntry = 13;
+
 }  // namespace
+
+SIM_StockRemovalSettings stockRemovalOf(Render& view) {
+  SIM_StockRemovalSettings s = view.job().stockRemoval.record();
+  const UI::InterfaceState* ui = view.interfaceState();
+  s.stockShown = !ui || ui->stockShown.load() != 0;
+  s.cutFacesMarked = view.viewBytes().stockDisplay.load() != 0;
+  return s;
+}
+
+bool applyStockRemoval(Render& view, const SIM_StockRemovalSettings& settings) {
+  const SIM_StockRemovalSettings before = stockRemovalOf(view);
+  if (std::memcmp(&before, &settings, sizeof settings) == 0) return false;
+  runCommand(view, settings.stockShown ? SIM_COMMAND_SHOW_STOCK : SIM_COMMAND_HIDE_STOCK, 0);
+  view.viewBytes().stockDisplay = settings.cutFacesMarked != 0;
+  view.job().stockRemoval.set(settings);
+  // The toolpath takes the same colouring as the stock.
+  const StockColourBy by = view.job().stockRemoval.colourBy();
+  toolpath::ToolpathDisplaySettings& display = view.job().toolpathDisplay;
+  display.colourBy = by == StockColourBy::Operation ? toolpath::ColourBy::Operation
+                     : by == StockColourBy::Tool    ? toolpath::ColourBy::Tool
+                                                    : toolpath::ColourBy::Kind;
+  ++display.revision;
+  if (UI::RibbonState* ribbon = view.ribbon()) {
+    ribbon->check(56, by == StockColourBy::Operation);
+    ribbon->check(57, by == StockColourBy::Tool);
+    ribbon->check(87, view.job().stockRemoval.record().removeChips != 0);
+  }
+  view.stock().refreshSurfaces();
+  view.requestRedraw();
+  return true;
+}
+
+void syncStopConditions(Render& view) {
+  UI::RibbonState* ribbon = view.ribbon();
+  if (!ribbon) return;
+  const uint64_t stops = view.playback().stopConditions().bytes();
+  for (uint32_t k = 0; k < 8; ++k)
+    ribbon->check(kStopEntries[k], StopConditions::isOn(stops, k));
+  ribbon->check(kStopCollisionEntry, StopConditions::isOn(stops, SIM_STOP_RAPID_INTO_STOCK) ||
+                                         StopConditions::isOn(stops, SIM_STOP_STOPPED_SPINDLE_CUT) ||
+                                         StopConditions::isOn(stops, SIM_STOP_HOLDER_INTO_STOCK));
+}
 
 int32_t runCommand(Render& view, uint32_t code, uint64_t argument) {
   if (code > SIM_COMMAND_TOGGLE_GRID) return 0;
@@ -324,7 +373,19 @@ void chooseRibbonAction(Render& view, uint32_t action) {
     view.requestView(kViews[action - 44]);
     return;
   }
+  for (uint32_t k = 0; k < 8; ++k)
+    if (action == kStopEntries[k]) {
+      StopConditions& stops = view.playback().stopConditions();
+      const auto condition = k;
+      stops.set(condition, !stops.on(condition));
+      syncStopConditions(view);
+      return;
+    }
   switch (action) {
+    case kStopCollisionEntry:
+      view.playback().stopConditions().toggleCollisionGroup();
+      syncStopConditions(view);
+      return;
     case 11: view.requestView(SIM_VIEW_FIT); return;
     case 27: {
       // "Thick lines" switches thick lines and large points together: off
@@ -346,12 +407,14 @@ void chooseRibbonAction(Render& view, uint32_t action) {
       return;
     case 56:
     case 57: {
-      const toolpath::ColourBy by = action == 56 ? toolpath::ColourBy::Operation : toolpath::ColourBy::Tool;
-      display.colourBy = display.colourBy.load() == by ? toolpath::ColourBy::Kind : by;
-      ++display.revision;
-      ribbon->check(56, display.colourBy.load() == toolpath::ColourBy::Operation);
-      ribbon->check(57, display.colourBy.load() == toolpath::ColourBy::Tool);
-      view.requestRedraw();
+      // The stock's colouring, and the toolpath's with it: chosen again,
+      // neither.
+      const StockColourBy by = action == 56 ? StockColourBy::Operation : StockColourBy::Tool;
+      SIM_StockRemovalSettings settings = stockRemovalOf(view);
+      const bool on = view.job().stockRemoval.colourBy() != by;
+      settings.colourByOperation = on && by == StockColourBy::Operation;
+      settings.colourByTool = on && by == StockColourBy::Tool;
+      applyStockRemoval(view, settings);
       return;
     }
     case 65: {  // "Compare": the stocks against the design, on or off

@@ -6,6 +6,8 @@
 // lock, and so wait while the render thread cuts. Any thread.
 #include <cstdint>
 
+#include "korvane/Korvane.h"
+
 struct Render;
 
 namespace view {
@@ -18,5 +20,14 @@ bool answer(Render& view, uint32_t code);
 // makes, or the entry's own (animation modes, views, projection, colouring,
 // the events of "Save\npresentation", "Setup" and "About").
 void chooseRibbonAction(Render& view, uint32_t action);
+// The "Stop at" menu's ticks from the view's stop conditions.
+void syncStopConditions(Render& view);
+// The stock removal record as the view holds it: the stock shown and its
+// cut faces marked come from the interface and the view's bytes.
+SIM_StockRemovalSettings stockRemovalOf(Render& view);
+// Takes a record (checked): the stock shown, cut faces marked, the rest
+// for the stock; the stocks drawn again and the ribbon's colouring entries
+// ticked as it says. false when it equals what the view holds.
+bool applyStockRemoval(Render& view, const SIM_StockRemovalSettings& settings);
 
 }  // namespace view

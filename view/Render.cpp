@@ -71,6 +71,9 @@ void Render::readCustomSettings() {
     customSettings_ = formats::readCustomSettings(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
   const formats::CustomSettings& c = customSettings_;
   toolpath_.setSizes({c.toolpathLineWidth, c.toolpathLineWidthLarge, c.toolpathPointSize, c.toolpathPointSizeLarge});
+  // Cross-section colours go into both themes, and so into every view's
+  // active colours at its next frame.
+  UI::themes::setSectionColours(c.sectionPlane, c.sectionStock, c.sectionWorkpiece, c.sectionStockAndWorkpiece);
 }
 
 // Only a view whose window came up has applied the last choices and can
@@ -216,7 +219,11 @@ std::vector<uint8_t> Render::renderImage(int width, int height) {
   camera::Camera& camera = camera_.camera();
   camera.completeTransition();
   camera.setViewport(width, height);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  // The theme's background, with its own opacity; a theme set since the
+  // last frame is the one the host expects.
+  followTheme();
+  const UI::Colour& background = activeColours_.colours().background;
+  glClearColor(background[0], background[1], background[2], background[3]);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   drawParts(camera.drawState());
   camera.setViewport(window_.framebufferWidth(), window_.framebufferHeight());
@@ -231,8 +238,8 @@ Render::WindowImage Render::windowImage() {
   if (image.width <= 0 || image.height <= 0) return image;
   const gpu::OffscreenTarget target(image.width, image.height);
   if (!target.complete()) return image;
-  glClearColor(view::ViewWindow::kBackground[0], view::ViewWindow::kBackground[1], view::ViewWindow::kBackground[2],
-               1.0f);
+  const std::array<float, 4>& background = window_.background();
+  glClearColor(background[0], background[1], background[2], 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   // As renderImage: a view the host asked for is the view it gets.
   camera_.camera().completeTransition();

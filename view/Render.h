@@ -35,6 +35,7 @@
 #include "view/MachineModelLoader.h"
 #include "view/MachineStage.h"
 #include "view/Measuring.h"
+#include "view/ActiveColours.h"
 #include "view/AxisControl.h"
 #include "view/ToolStage.h"
 #include "view/ViewBytes.h"
@@ -222,6 +223,9 @@ struct Render {
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
   void followTool();
+  // The chosen theme copied anew: interface, toolpath, background and
+  // stock colours take it.
+  void followTheme();
   void followCollisions(view::FrameState& frame);
   camera::SceneBox sceneBox() const;
   void shutdown(bool closedByUser);
@@ -242,6 +246,7 @@ struct Render {
   std::optional<int32_t> language_;  // a built-in language to load at window creation
   view::StockPlacement stockPlacement_;
   view::InterfaceFrame interfaceFrame_;  // render thread; open with a window, not headless
+  view::ActiveColours activeColours_;    // render thread
   // Set by work that ends off the render thread (a dialog's answer): draw
   // again. Shared, so a late answer never touches a closed view.
   std::shared_ptr<std::atomic<bool>> lateRedraw_ = std::make_shared<std::atomic<bool>>(false);

@@ -36,7 +36,35 @@ StockStage::StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings
 stock::CutSwitches StockStage::switches() const {
   stock::CutSwitches switches;
   switches.stop = &stop_;
+  switches.reportRapidMoves = switches.reportSpindleStoppedMoves = reportRemoval.load();
+  const SIM_StockRemovalSettings removal = job_.stockRemoval.record();
+  switches.applyRapidMoves = removal.rapidsPass == 0;
+  switches.stoppedSpindleMode = removal.stoppedSpindleCut;
   return switches;
+}
+
+void StockStage::setOwnerColours(const std::array<float, 4>& rapidRemoved,
+                                 const std::array<std::array<float, 4>, 8>& palette) {
+  const auto packed = [](const std::array<float, 4>& c) {
+    const auto byte = [](float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    return stock::packRgba(byte(c[0]), byte(c[1]), byte(c[2]), byte(c[3]));
+  };
+  // Owner 0 and 2 are never cut (the stock's own colour, set per stock).
+  for (size_t owner = 3; owner < look_.colours.size(); ++owner) look_.colours[owner] = packed(palette[owner % palette.size()]);
+  look_.colours[1] = packed(rapidRemoved);
+}
+
+std::vector<uint32_t> StockStage::removalReport() {
+  std::vector<uint32_t> moves;
+  if (!scene_ || !cutPath_) return moves;
+  for (const auto& model : scene_->models()) {
+    if (!model->built() || model->cutter().cutFromOther(*cutPath_)) continue;
+    const std::vector<uint32_t> reported = model->cutter().reportedMoves(*cutPath_);
+    moves.insert(moves.end(), reported.begin(), reported.end());
+  }
+  std::sort(moves.begin(), moves.end());
+  moves.erase(std::unique(moves.begin(), moves.end()), moves.end());
+  return moves;
 }
 
 StockStage::~StockStage() = default;
@@ -58,7 +86,9 @@ bool StockStage::buildChanged() {
 bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path) {
   const uint64_t tools = job_.toolsVersion.load(), precision = job_.precisionVersion.load();
   const double tolerance = job_.geometryPrecision.load();
-  const bool samePath = cutPath_ && cutPath_->snapshot() == path && cutPath_->precisionVersion() == precision;
+  const bool byOperation = job_.stockRemoval.colourBy() == StockColourBy::Operation;
+  const bool samePath = cutPath_ && cutPath_->snapshot() == path && cutPath_->precisionVersion() == precision &&
+                        cutPath_->ownersByOperation() == byOperation;
   if (samePath && cutPath_->toolsVersion() == tools) return false;
   const auto timed = timings_.time(Phase::ToolpathLoad, true);
   if (samePath) {
@@ -69,13 +99,14 @@ bool StockStage::refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>&
     }
   }
   std::shared_lock table(job_.toolTableLock);
-  cutPath_ = std::make_unique<stock::CutPath>(path, tolerance, precision, *job_.kinematics(), job_.toolTable(), tools);
+  cutPath_ = std::make_unique<stock::CutPath>(path, tolerance, precision, *job_.kinematics(), job_.toolTable(), tools,
+                                              byOperation);
   return true;
 }
 
-bool StockStage::readyToCut(stock::StockModel& model, int64_t move, double fraction) {
+bool StockStage::readyToCut(stock::StockModel& model, int64_t move, double fraction, bool removalChanged) {
   const stock::StockCutter& cutter = model.cutter();
-  if (cutter.cutFromOther(*cutPath_) || cutter.needsRebuild(move, fraction)) {
+  if (removalChanged || cutter.cutFromOther(*cutPath_) || cutter.needsRebuild(move, fraction)) {
     const auto timed = timings_.time(Phase::StockBuild, true);
     model.rebuild(limits_);
   }
@@ -102,11 +133,17 @@ void StockStage::update(FrameState& frame) {
     frame.changed = true;
   }
   const toolpath::PositionAtFraction& at = played.at;
+  // What a cut takes changed: every stock is cut again from the start.
+  const uint64_t removal = job_.stockRemoval.cutRevision();
+  const bool removalChanged = removal != removalCut_;
+  removalCut_ = removal;
+  // Following whole moves, the move under way waits until played in full.
+  const double fraction = job_.stockRemoval.record().followMode == 0 && at.fraction < 1.0 ? 0.0 : at.fraction;
   for (const auto& model : scene_->models()) {
-    if (!stocksEnabled_.load() || !model->built() || !readyToCut(*model, at.move, at.fraction)) continue;
+    if (!stocksEnabled_.load() || !model->built() || !readyToCut(*model, at.move, fraction, removalChanged)) continue;
     checkFidelity(*model);
     auto timed = timings_.time(Phase::Cut, true);
-    if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, at.fraction, switches())) {
+    if (model->cutter().cutTo(model->grid(), *cutPath_, at.move, fraction, switches())) {
       model->markChanged();
       frame.changed = true;
     } else {
@@ -243,6 +280,8 @@ void StockStage::draw(const SceneDraw& scene) {
   glEnable(GL_DEPTH_TEST);
   const glm::mat4 toDisplay(job_.displayFrame());
   compare_.beginFrame();
+  const StockColourBy colourBy = job_.stockRemoval.colourBy();
+  look_.vertexNormals = job_.stockRemoval.record().smoothShading != 0;
   for (const auto& model : scene_->models()) {
     const stock::StockDefinition& definition = model->description().definition;
     if (!model->built() || !definition.visible) continue;
@@ -252,8 +291,16 @@ void StockStage::draw(const SceneDraw& scene) {
     auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
     look.colours[0] = look.colours[2] =
         stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
-    // Cuts not marked: every face in the stock's own colour.
-    if (!cutColours.load()) look.colours.fill(look.colours[0]);
+    // Cuts not marked: every face in the stock's own colour. Coloured by
+    // neither tool nor operation, material taken by rapid moves still
+    // shows its own.
+    if (!cutColours.load()) {
+      look.colours.fill(look.colours[0]);
+    } else if (colourBy == StockColourBy::Nothing) {
+      const uint32_t rapid = look.colours[1];
+      look.colours.fill(look.colours[0]);
+      look.colours[1] = rapid;
+    }
     stock::SurfaceExtraction& surface = playedSurface(*model);
     if (compare_.draw(*model, *drawing_, scene, look, &stop_)) continue;
     drawing_->drawStockCubes(surface, model->grid().frame(), camera, toDisplay, look, &stop_);

@@ -73,6 +73,15 @@ class StockStage final : public FramePart {
   // Cut faces in the colours of the tools and rapids that cut them; off,
   // the whole stock in its own colour. Any thread.
   std::atomic<bool> cutColours{true};
+  // Cuts report the moves that removed material while rapid or with the
+  // spindle stopped (the stop conditions read them). Any thread.
+  std::atomic<bool> reportRemoval{false};
+  // Render thread: those moves, ascending, over every stock, from every cut
+  // since each stock's last rebuild.
+  std::vector<uint32_t> removalReport();
+  // Render thread: the theme's owner colours (material taken by rapid
+  // moves, the palette of cut faces).
+  void setOwnerColours(const std::array<float, 4>& rapidRemoved, const std::array<std::array<float, 4>, 8>& palette);
 
  private:
   std::atomic<bool> refreshRequested_{false};
@@ -113,7 +122,7 @@ class StockStage final : public FramePart {
   bool refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path);
   // Starts a stock over when it was cut from another cut path, or when the
   // position went back before what it holds; false when it has no lattice.
-  bool readyToCut(stock::StockModel& model, int64_t move, double fraction);
+  bool readyToCut(stock::StockModel& model, int64_t move, double fraction, bool removalChanged = false);
 
   JobData& job_;
   const std::atomic<bool>& stop_;
@@ -142,6 +151,7 @@ class StockStage final : public FramePart {
 
   std::unique_ptr<stock::CutPath> cutPath_;
   uint64_t revisionBuilt_ = 0;
+  uint64_t removalCut_ = 0;  // the stock removal's cut revision the stocks hold
 };
 
 }  // namespace view

@@ -336,7 +336,7 @@ bool ViewWindow::drawFrame(const std::function<void()>& drawScene) {
   }
   platform::XTraffic traffic = platform::xTraffic();
   if (!headless_) {
-    glClearColor(kBackground[0], kBackground[1], kBackground[2], 1.0f);
+    glClearColor(background_[0], background_[1], background_[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScene();
     if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load());

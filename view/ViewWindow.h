@@ -31,7 +31,10 @@ namespace view {
 class ViewWindow {
  public:
   // What the window shows behind the scene.
-  static constexpr float kBackground[3] = {0.93f, 0.94f, 0.96f};
+  // Render thread: the colour the window clears to (opaque whatever the
+  // alpha).
+  void setBackground(const std::array<float, 4>& colour) { background_ = colour; }
+  const std::array<float, 4>& background() const { return background_; }
   // keyEvents hears every key the window sees (event 19).
   explicit ViewWindow(CallbackWindow keyEvents);
   ~ViewWindow();
@@ -88,6 +91,7 @@ class ViewWindow {
   void setKeysCaptured(bool captured) { keysCaptured_ = captured; }
 
  private:
+  std::array<float, 4> background_{0.93f, 0.94f, 0.96f, 1.0f};
   class HostWindowEvents;
   void registerCallbacks();
   void readDpi();

@@ -153,6 +153,16 @@ SIM_EXPORT int32_t SIM_Localize(int32_t language);
 SIM_EXPORT int32_t SIM_SetStrings(const SIM_StringRecord* record);
 SIM_EXPORT SIM_StringRecord SIM_GetStrings(void);
 
+/* ---- Colour themes --------------------------------------------------- */
+
+/* The process-wide light (0) and dark (1) themes (SIM_ColorTheme). A view
+ * shows the one commands 23 and 24 chose and takes a changed theme at its
+ * next frame. SIM_SetColorTheme with another theme number changes nothing;
+ * it returns -1 for a null record, else 0. SIM_GetColorTheme answers the
+ * theme's record, all zero for another number. */
+SIM_EXPORT int32_t SIM_SetColorTheme(const SIM_ColorTheme* record, int32_t theme);
+SIM_EXPORT SIM_ColorTheme SIM_GetColorTheme(int32_t theme);
+
 /* ---- View lifecycle -------------------------------------------------- */
 
 /* Creates a view, parented into parent when it is not 0. With wait the call
@@ -260,6 +270,16 @@ SIM_EXPORT SIM_CuttingPlane SIM_GetCuttingPlane(Render* view);
  * keeping what was set; it ticks the ribbon's Compare button as the record
  * shows. The getter answers in the host units in force; without a view
  * {0, 1.0, 0.0}. */
+/* How the stock shows and takes material (SIM_StockRemovalSettings). A
+ * record equal to the one in force returns at once; otherwise the stocks
+ * shown are drawn again, and cut again from the start when what a move
+ * takes or the colour it leaves changed. The ribbon's "Color by operation"
+ * and "Color by tool" are bytes 5 and 4 (never both: byte 5 wins). The
+ * setter returns -1 for a null view or record and SIM_STATUS_OUT_OF_RANGE
+ * for a byte 3 above 2 or a follow mode above 1; the getter answers the
+ * view's state, the defaults without a view. */
+SIM_EXPORT int32_t SIM_SetStockRemovalSettings(Render* view, const SIM_StockRemovalSettings* settings);
+SIM_EXPORT SIM_StockRemovalSettings SIM_GetStockRemovalSettings(Render* view);
 SIM_EXPORT int32_t SIM_SetStockCompare(Render* view, const SIM_StockCompare* compare);
 SIM_EXPORT SIM_StockCompare SIM_GetStockCompare(Render* view);
 /* The compare colours (SIM_StockCompareColors). The setter returns -1 for
@@ -518,8 +538,32 @@ SIM_EXPORT int32_t SIM_SetProgressBar(Render* view, uint32_t task, uint32_t perc
 SIM_EXPORT int32_t SIM_Play(Render* view);
 SIM_EXPORT int32_t SIM_Pause(Render* view);
 SIM_EXPORT int32_t SIM_IsPlaying(Render* view);
+
 SIM_EXPORT double SIM_GetProgress(Render* view);
 SIM_EXPORT double SIM_GetSpeed(Render* view);
+
+/* What pauses playing (the ribbon's "Stop at" menu edits the same): eight
+ * bytes of a u64, byte k for condition k (SIM_STOP_*), any non-zero byte
+ * taken as 1. A tool change and the first move of an operation pause
+ * playing exactly where the step to that move lands; an optional stop (a
+ * move event of SIM_EVENT_CATEGORY_OPTIONAL_STOP) before its move runs. A
+ * rapid move that removed
+ * material, and a cut with the spindle stopped that did, pause playing at
+ * the end of the move, found once the cut reports it. Holder into stock,
+ * tool against machine models and travel limits are kept for the collision
+ * checks. The setter returns -1 for a null view; the getter 0. */
+enum {
+  SIM_STOP_TOOL_CHANGE = 0,
+  SIM_STOP_OPERATION_CHANGE = 1,
+  SIM_STOP_RAPID_INTO_STOCK = 2,
+  SIM_STOP_STOPPED_SPINDLE_CUT = 3,
+  SIM_STOP_HOLDER_INTO_STOCK = 4,
+  SIM_STOP_TOOL_AGAINST_MACHINE = 5,
+  SIM_STOP_TRAVEL_LIMITS = 6,
+  SIM_STOP_OPTIONAL_STOP = 7
+};
+SIM_EXPORT int32_t SIM_SetStopConditions(Render* view, uint64_t conditions);
+SIM_EXPORT uint64_t SIM_GetStopConditions(Render* view);
 
 /* Replaces the tool table: tools (with their parts and profiles) and
  * holders are copied, tool meshes and cut shapes built, and a toolpath
@@ -650,6 +694,16 @@ SIM_EXPORT int32_t SIM_SuggestMachineOrigin(Render* view, float* x, float* y, fl
 /* The host's length unit: 0 millimetres, anything else inches. Lengths in
  * the stock and geometry records are in this unit. -1 for a null view. */
 SIM_EXPORT int32_t SIM_SetUnits(Render* view, uint32_t unit);
+/* Decimals the interface shows lengths with (at most 9); until set, 3 in
+ * millimetres and 4 in inches. -1 for a null view. */
+SIM_EXPORT int32_t SIM_SetDecimals(Render* view, uint8_t digits);
+/* The turn from the host's axes to the machine's: a 3 x 3 rotation, row by
+ * row (identity until set). The scene is shown, and host camera records
+ * read, through it. -1 for a null view or matrix, SIM_STATUS_NOT_FINITE for
+ * a value that is not a number, SIM_STATUS_OUT_OF_RANGE for a matrix that is
+ * not a rotation (orthonormal within 1e-6, determinant +1), keeping what was
+ * set. */
+SIM_EXPORT int32_t SIM_SetAxisTransformation(Render* view, const double rotation[9]);
 /* The chord tolerance (host units) models and the cut path are made with;
  * 0.01 mm until set. With applyNow the toolpath is cut again at the new
  * precision; otherwise it applies from the next toolpath or tool table.
@@ -740,8 +794,9 @@ SIM_EXPORT int32_t SIM_ExportSolid(Render* view, int32_t solid, const char* path
 /* Addition of this library: a picture of the view drawn for the host, the
  * stocks as the view's camera sees them in an image of width x height
  * (the camera framing it as it would a window of that size). rgba receives
- * width * height * 4 bytes, rows from the top down; alpha is 0 where
- * nothing was drawn. Waits for the render thread (at most a minute).
+ * width * height * 4 bytes, rows from the top down; where nothing was
+ * drawn, the theme's background with its alpha (0 in the built-in
+ * themes). Waits for the render thread (at most a minute).
  * 0 done; -1 for a null view or bad arguments; 1 when the view could not
  * draw it (closed, or called from the view's own thread). */
 SIM_EXPORT int32_t SIM_RenderImage(Render* view, int32_t width, int32_t height, uint8_t* rgba);

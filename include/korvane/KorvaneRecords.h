@@ -609,6 +609,31 @@ typedef struct SIM_StockList {
 } SIM_StockList;
 SIM_ASSERT_SIZE(SIM_StockList, 16);
 
+/* How the stock shows and takes material (SIM_SetStockRemovalSettings). A
+ * view starts with {{1, 1}, {0, 1}, 0, 0, {0, 0}, 1, 0, 0, {0, 0}}. */
+typedef struct SIM_StockRemovalSettings {
+  uint8_t stockShown;        /* 0: the stocks are hidden (the ribbon's Stock button) */
+  uint8_t cutFacesMarked;    /* 0: cut faces in the stock's own colour (command 4) */
+  uint8_t rapidsPass;        /* 1: rapid moves pass through the stock without cutting */
+  uint8_t stoppedSpindleCut; /* a cut with the spindle stopped: 0 takes nothing,
+                                1 takes material in the tool's colour, 2 in the
+                                colour of material taken by rapid moves */
+  uint8_t colourByTool;      /* cut faces in their tool's colour */
+  uint8_t colourByOperation; /* cut faces in their operation's colour; with
+                                neither set, in the stock's own colour (material
+                                taken by rapid moves always shows its own) */
+  uint8_t padding6[2];
+  uint32_t followMode;       /* 1: the move under way is cut as the tool moves;
+                                0: moves are cut once played in full */
+  uint8_t smoothShading;     /* 1: cut faces shaded with vertex normals */
+  uint8_t removeChips;       /* kept for chip removal */
+  uint8_t padding14[2];
+} SIM_StockRemovalSettings;
+SIM_ASSERT_SIZE(SIM_StockRemovalSettings, 16);
+SIM_ASSERT_OFFSET(SIM_StockRemovalSettings, colourByTool, 4);
+SIM_ASSERT_OFFSET(SIM_StockRemovalSettings, followMode, 8);
+SIM_ASSERT_OFFSET(SIM_StockRemovalSettings, smoothShading, 12);
+
 /* ==== Geometries ======================================================== */
 
 /* What a geometry is to the simulation (also its collision class). */
@@ -794,6 +819,32 @@ typedef struct SIM_StringRecord {
   const SIM_Char16* text[SIM_STRING_SLOTS];
 } SIM_StringRecord;
 SIM_ASSERT_SIZE(SIM_StringRecord, 1408);
+
+/* A colour theme (SIM_SetColorTheme, SIM_GetColorTheme): 46 floats, each
+ * component 0..1 (others are clamped). The background's alpha is the
+ * opacity of the background in pictures (SIM_RenderImage); the window
+ * always clears opaque. */
+typedef struct SIM_ColorTheme {
+  float background[4]; /* RGBA */
+  float text[3];
+  float panel[3];      /* bars, menus and panels */
+  float sliderTrack[3];
+  float sliderFill[3];
+  float sliderDot[3];
+  float disabled[3];   /* a disabled slider's parts */
+  float selection[3];  /* a rectangle dragged over the scene */
+  float axisX[3];      /* the gnomon's axes */
+  float axisY[3];
+  float axisZ[3];
+  float cutMoves[3];   /* the toolpath's feed moves */
+  float arcMoves[3];
+  float rapidMoves[3];
+  float machine[3];    /* machine models without a colour of their own */
+} SIM_ColorTheme;
+SIM_ASSERT_SIZE(SIM_ColorTheme, 184);
+SIM_ASSERT_OFFSET(SIM_ColorTheme, text, 16);
+SIM_ASSERT_OFFSET(SIM_ColorTheme, sliderTrack, 40);
+SIM_ASSERT_OFFSET(SIM_ColorTheme, machine, 172);
 
 /* ==== Host-driven input (addition of this library) ===================== */
 

@@ -12,6 +12,7 @@
 #include "GCodeReader.h"
 #include "JobRecords.h"
 #include "PngWriter.h"
+#include "SettingWords.h"
 #include "ToolLibrary.h"
 #include "toolpath/Toolpath.h"
 
@@ -118,6 +119,16 @@ TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
   EXPECT_NEAR(zx.x, 30, 1e-6);
   EXPECT_NEAR(zx.z, 10, 1e-6);
 
+  // M1 stops before the next move: an optional-stop event there; one after
+  // the last move stops nowhere.
+  const host::ToolpathArrays stops =
+      host::toolpathOf(host::readGCode("T1 M6\nG0 X1\nM1\nG1 X2 F100\nG1 X3 M1\nG1 X4\nM1\n", "job.nc"));
+  const std::vector<toolpath::MoveEvent> optional =
+      toolpath::Toolpath::fromRecord(stops.record()).eventsOfCategory(1);
+  ASSERT_EQ(optional.size(), 2u);
+  EXPECT_EQ(stops.moves[optional[0].move].end[0], 2.0) << "the M1 line's next move";
+  EXPECT_EQ(stops.moves[optional[1].move].end[0], 4.0) << "M1 in a block with motion: before the next";
+
   // A lathe program's own moves turn; the start and the tool change stand.
   EXPECT_TRUE(arrays.flags.empty()) << "a mill's moves have no flags";
   const host::ToolpathArrays lathe =
@@ -125,6 +136,27 @@ TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
   const uint16_t turning = SIM_MOVE_FLAG_TURNING;
   EXPECT_EQ(lathe.flags, (std::vector<uint16_t>{0, 0, turning, turning}));
   EXPECT_EQ(toolpath::Toolpath::fromRecord(lathe.record()).flagUnion(), turning);
+}
+
+// The view settings by name: every name, and words that are none.
+TEST(HostSettingWords, NamesGiveTheViewsValues) {
+  EXPECT_EQ(host::unitNamed("inch"), 1u);
+  EXPECT_EQ(host::unitNamed("mm"), 0u);
+  EXPECT_EQ(host::themeCommandNamed("dark"), uint32_t{SIM_COMMAND_DARK_THEME});
+  EXPECT_EQ(host::themeCommandNamed("light"), uint32_t{SIM_COMMAND_LIGHT_THEME});
+  EXPECT_EQ(host::sectionNamed("X+"), 1u);
+  EXPECT_EQ(host::sectionNamed("none"), 6u);
+  EXPECT_EQ(host::colourByNamed("operation"), host::ColourBy::Operation);
+  EXPECT_EQ(host::stopConditionsNamed("tool,rapid,optional"), 0x0100'0000'0001'0001ull);
+  EXPECT_EQ(host::stopConditionsNamed("none"), 0u);
+  EXPECT_EQ(host::stopConditionsNamed("limits,machine,holder,spindle,operation"), 0x0001'0101'0100'0100ull);
+  for (const char* word : {"", "MM", "0.5", "tool,", ",tool", "tool,,rapid", "x+", "grey"}) {
+    EXPECT_FALSE(host::unitNamed(word)) << word;
+    EXPECT_FALSE(host::themeCommandNamed(word)) << word;
+    EXPECT_FALSE(host::sectionNamed(word)) << word;
+    EXPECT_FALSE(host::stopConditionsNamed(word)) << word;
+    EXPECT_FALSE(host::colourByNamed(word)) << word;
+  }
 }
 
 // The pawn's facing passes start at X13.5, its finish at Z3.241, and its

@@ -430,7 +430,7 @@ TEST_F(HostRun, InteractiveKeepsTheWindowUntilTheUserClosesIt) {
   const size_t before = measuringPixels(first);
   // The ruler's button on the centred ribbon bar (it moves when the bar
   // gains or loses a button).
-  constexpr int kRuler[2] = {910, 25};
+  constexpr int kRuler[2] = {887, 25};
   click(1, kRuler[0], kRuler[1]);
   ASSERT_TRUE(host.waitFor("measuring on", patience)) << host.output();
   click(1, 769, 220);

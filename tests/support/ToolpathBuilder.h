@@ -21,6 +21,7 @@ struct ToolpathBuilder {
   std::vector<SIM_ValueChange> valueChanges;
   std::vector<SIM_CompensationChange> compensations;
   std::vector<SIM_OrientationEntry> orientations;
+  std::vector<SIM_MoveEvent> events;
 
   static SIM_ToolpathMove line(uint32_t type, glm::dvec3 end) {
     SIM_ToolpathMove m{};
@@ -72,6 +73,8 @@ struct ToolpathBuilder {
     r.compensations = compensations.empty() ? nullptr : compensations.data();
     r.orientationCount = orientations.size();
     r.orientations = orientations.empty() ? nullptr : orientations.data();
+    r.eventCount = static_cast<int32_t>(events.size());
+    r.events = events.empty() ? nullptr : events.data();
     return r;
   }
 };

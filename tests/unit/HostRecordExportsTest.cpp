@@ -2,6 +2,7 @@
 // default records, copies and host units.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "support/EventRecorder.h"
 #include "support/ToolpathBuilder.h"
 #include "support/ViewJobs.h"
+#include "ui/ColourThemes.h"
 #include "view/Render.h"
 
 using testing_support::ToolpathBuilder;
@@ -103,6 +105,11 @@ TEST(HostRecordExports, NullViewResults) {
   EXPECT_EQ(SIM_PanView(nullptr, 1, 0), -1);
   EXPECT_EQ(SIM_RotateView(nullptr, 1, 0), -1);
   EXPECT_EQ(SIM_SetCamera(nullptr, nullptr), -1);
+  const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  EXPECT_EQ(SIM_SetDecimals(nullptr, 2), -1);
+  EXPECT_EQ(SIM_SetAxisTransformation(nullptr, identity), -1);
+  EXPECT_EQ(SIM_SetStopConditions(nullptr, 1), -1);
+  EXPECT_EQ(SIM_GetStopConditions(nullptr), 0u);
 }
 
 TEST(HostRecordExports, DefaultRecordsAreAnsweredByteForByte) {
@@ -305,6 +312,66 @@ TEST(SettingsExports, GeometryPrecisionInHostUnits) {
   EXPECT_NEAR(SIM_GetGeometryPrecision(&view), 0.001, 1e-12) << "not a length: nothing changes";
   EXPECT_EQ(SIM_SetGeometryPrecision(nullptr, 0.1, true), -1);
   EXPECT_EQ(SIM_GetGeometryPrecision(nullptr), 0.0);
+}
+
+// Decimals, the host's axes and the stop conditions: refused values keep
+// what was set.
+TEST(SettingsExports, DecimalsAxesAndStopConditions) {
+  Render view;
+  EXPECT_EQ(view.job().units.decimalsShown(), 3);
+  SIM_SetUnits(&view, 1);
+  EXPECT_EQ(view.job().units.decimalsShown(), 4) << "the unit's own until set";
+  EXPECT_EQ(SIM_SetDecimals(&view, 2), 0);
+  EXPECT_EQ(view.job().units.decimalsShown(), 2);
+  EXPECT_EQ(SIM_SetDecimals(&view, 200), 0);
+  EXPECT_EQ(view.job().units.decimalsShown(), 9);
+
+  // A quarter turn about Z: host X is the machine's Y.
+  const glm::dmat3 before = view.job().displayFrame();
+  const double quarter[9] = {0, -1, 0, 1, 0, 0, 0, 0, 1};
+  EXPECT_EQ(SIM_SetAxisTransformation(&view, quarter), 0);
+  const glm::dvec3 x = view.job().displayFrame() * glm::dvec3(1, 0, 0);
+  EXPECT_LT(glm::distance(x, before * glm::dvec3(0, 1, 0)), 1e-12);
+  const double mirror[9] = {-1, 0, 0, 0, 1, 0, 0, 0, 1}, stretch[9] = {2, 0, 0, 0, 1, 0, 0, 0, 1},
+               notANumber[9] = {NAN, 0, 0, 0, 1, 0, 0, 0, 1};
+  EXPECT_EQ(SIM_SetAxisTransformation(&view, mirror), SIM_STATUS_OUT_OF_RANGE);
+  EXPECT_EQ(SIM_SetAxisTransformation(&view, stretch), SIM_STATUS_OUT_OF_RANGE);
+  EXPECT_EQ(SIM_SetAxisTransformation(&view, notANumber), SIM_STATUS_NOT_FINITE);
+  EXPECT_EQ(SIM_SetAxisTransformation(&view, nullptr), -1);
+  EXPECT_LT(glm::distance(view.job().displayFrame() * glm::dvec3(1, 0, 0), x), 1e-12) << "kept";
+
+  // Any non-zero byte is a 1.
+  EXPECT_EQ(SIM_GetStopConditions(&view), 0u);
+  EXPECT_EQ(SIM_SetStopConditions(&view, 0x8000'0000'0000'FF05ull), 0);
+  EXPECT_EQ(SIM_GetStopConditions(&view), 0x0100'0000'0000'0101ull);
+}
+
+// The two themes' records: a set record is answered back (clamped to 0..1),
+// other theme numbers change nothing, and every set moves the revision on.
+TEST(SettingsExports, ThemeRecordsRoundTrip) {
+  const SIM_ColorTheme light = SIM_GetColorTheme(0), dark = SIM_GetColorTheme(1);
+  SIM_ColorTheme none{};
+  EXPECT_NE(bytesOf(light), bytesOf(none));
+  EXPECT_EQ(bytesOf(SIM_GetColorTheme(2)), bytesOf(none));
+  EXPECT_EQ(bytesOf(SIM_GetColorTheme(-1)), bytesOf(none));
+  SIM_ColorTheme wanted = dark;
+  wanted.background[0] = 0.25f;
+  wanted.machine[2] = 0.75f;
+  wanted.axisX[1] = 7.0f;
+  const uint64_t revision = UI::themes::revision();
+  EXPECT_EQ(SIM_SetColorTheme(&wanted, 1), 0);
+  EXPECT_GT(UI::themes::revision(), revision);
+  SIM_ColorTheme answered = SIM_GetColorTheme(1);
+  EXPECT_EQ(answered.background[0], 0.25f);
+  EXPECT_EQ(answered.machine[2], 0.75f);
+  EXPECT_EQ(answered.axisX[1], 1.0f) << "clamped";
+  EXPECT_EQ(UI::themes::current(true).machine[2], 0.75f) << "the record's last colour is the machine's";
+  EXPECT_EQ(bytesOf(SIM_GetColorTheme(0)), bytesOf(light)) << "the other theme is untouched";
+  EXPECT_EQ(SIM_SetColorTheme(&wanted, 2), 0);
+  EXPECT_EQ(bytesOf(SIM_GetColorTheme(0)), bytesOf(light));
+  EXPECT_EQ(SIM_SetColorTheme(nullptr, 0), -1);
+  SIM_SetColorTheme(&dark, 1);
+  EXPECT_EQ(bytesOf(SIM_GetColorTheme(1)), bytesOf(dark));
 }
 
 // The section plane: refused values leave what was set; a set plane is

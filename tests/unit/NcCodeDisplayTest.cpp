@@ -94,16 +94,16 @@ TEST(NcCode, FollowerFindsTheLinePlayingInItsFile) {
   SubprogramJob job;
   view::NcCodeFollower follower;
 
-  ASSERT_TRUE(follower.follow(job.at(1), job.code, false));
+  ASSERT_TRUE(follower.follow(job.at(1), job.code, false, 3));
   EXPECT_EQ(follower.status().line, 2u);
   EXPECT_EQ(follower.status().code, u"G1 X10");
   EXPECT_FALSE(follower.subprogram().inside);
   EXPECT_DOUBLE_EQ(follower.status().totalLength, job.path->totalLength());
-  EXPECT_FALSE(follower.follow(job.at(1), job.code, false)) << "nothing changed";
+  EXPECT_FALSE(follower.follow(job.at(1), job.code, false, 3)) << "nothing changed";
 
   // Global line 11 is the subprogram's line 2; the panel gets lines 1 to 4,
   // tabs and leading blanks dropped.
-  ASSERT_TRUE(follower.follow(job.at(2), job.code, false));
+  ASSERT_TRUE(follower.follow(job.at(2), job.code, false, 3));
   EXPECT_EQ(follower.status().line, 11u);
   EXPECT_EQ(follower.status().code, u"G1 Y10");
   const UI::SubprogramValues& sub = follower.subprogram();
@@ -117,18 +117,20 @@ TEST(NcCode, FollowerFindsTheLinePlayingInItsFile) {
   // New texts and another unit are shown at once; a subprogram text that
   // ends before the line playing shows no panel.
   job.code.setSubprograms({UI::NcFile("O100", nullptr, 0)});
-  ASSERT_TRUE(follower.follow(job.at(2), job.code, false));
+  ASSERT_TRUE(follower.follow(job.at(2), job.code, false, 3));
   EXPECT_FALSE(follower.subprogram().inside);
   EXPECT_EQ(follower.status().code, u"");
   EXPECT_EQ(follower.status().line, 11u);
-  ASSERT_TRUE(follower.follow(job.at(2), job.code, true));
+  ASSERT_TRUE(follower.follow(job.at(2), job.code, true, 4));
   EXPECT_TRUE(follower.status().inch);
+  ASSERT_TRUE(follower.follow(job.at(2), job.code, true, 2)) << "other decimals are shown at once";
+  EXPECT_EQ(follower.status().decimals, 2);
 
   // Before anything plays, and without a toolpath.
-  ASSERT_TRUE(follower.follow(job.at(-1), job.code, true));
+  ASSERT_TRUE(follower.follow(job.at(-1), job.code, true, 4));
   EXPECT_TRUE(follower.status().hasToolpath);
   EXPECT_EQ(follower.status().line, 0u);
-  ASSERT_TRUE(follower.follow(view::PlayedPosition{}, job.code, true));
+  ASSERT_TRUE(follower.follow(view::PlayedPosition{}, job.code, true, 4));
   EXPECT_FALSE(follower.status().hasToolpath);
 }
 

@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -165,6 +167,86 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
   EXPECT_EQ(SIM_IsPlaying(nullptr), -1);
   EXPECT_EQ(SIM_SetProgressBar(view, 1, 40, "Cutting \xE2\x80\xA6"), 0);
   EXPECT_EQ(view->progressTasks().shown()->caption, u"Cutting \u2026");
+}
+
+// A job with one stop of each kind the view finds itself: the second
+// operation's first move (2), a rapid through the stock (3), an optional
+// stop before move 5 and a tool change (6).
+struct StopsJob {
+  testsupport::ToolTableBuilder tools;
+  ToolpathBuilder path;
+  StopsJob() {
+    tools.addTool("flat6", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}});
+    tools.addTool("flat6b", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 30)}});
+    for (const auto& [type, end] : std::vector<std::pair<uint32_t, glm::dvec3>>{{SIM_MOVE_RAPID, {5, 5, 30}},
+                                                                              {SIM_MOVE_LINEAR, {5, 5, 16}},
+                                                                              {SIM_MOVE_LINEAR, {35, 5, 16}},
+                                                                              {SIM_MOVE_RAPID, {35, 25, 16}},
+                                                                              {SIM_MOVE_LINEAR, {5, 25, 16}},
+                                                                              {SIM_MOVE_LINEAR, {5, 15, 16}},
+                                                                              {SIM_MOVE_NONE, {5, 15, 16}},
+                                                                              {SIM_MOVE_LINEAR, {35, 15, 16}},
+                                                                              {SIM_MOVE_RAPID, {35, 15, 30}}})
+      path.add(ToolpathBuilder::line(type, end));
+    path.toolChange("flat6", 0).toolChange("flat6b", 6);
+    path.operations = {{0, 2, 1}, {2, 9, 2}};
+    SIM_MoveEvent optional{};
+    optional.move = 5;
+    optional.categories = SIM_EVENT_CATEGORY_OPTIONAL_STOP;
+    path.events.push_back(optional);
+  }
+};
+
+// Each condition pauses playing where its move is, and playing on from
+// there meets the next one on; with none, playing runs to the end.
+TEST_F(PlaybackOnView, StopConditionsPauseWhereTheirMovesAre) {
+  StopsJob job;
+  testsupport::loadJob(view, job);
+  frames();
+  ASSERT_EQ(SIM_UpdateSpeed(view, 0.38), 0);  // fast: frames jump over the stops
+  const auto endOfMove = [&](uint32_t move) {
+    return onRenderThread([&] { return view->job().toolpath.current()->timeFractionOfMove(move); });
+  };
+  const auto stop = [](uint32_t condition) { return uint64_t{1} << (8 * condition); };
+  const auto playFromTheStart = [&] {
+    SIM_GotoCommand(view, 0);
+    frames(2);
+    SIM_Play(view);
+    EXPECT_TRUE(waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
+    frames(2);
+    return SIM_GetProgress(view);
+  };
+  const struct {
+    uint64_t conditions;
+    double pausedAt;
+  } cases[] = {
+      {0, 1.0},
+      {stop(SIM_STOP_OPERATION_CHANGE), endOfMove(2)},
+      {stop(SIM_STOP_RAPID_INTO_STOCK), endOfMove(3)},
+      {stop(SIM_STOP_OPTIONAL_STOP), endOfMove(4)},
+      {stop(SIM_STOP_TOOL_CHANGE), endOfMove(6)},
+      {stop(SIM_STOP_STOPPED_SPINDLE_CUT) | stop(SIM_STOP_TRAVEL_LIMITS), 1.0},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(SIM_SetStopConditions(view, c.conditions), 0);
+    EXPECT_EQ(playFromTheStart(), c.pausedAt) << std::hex << c.conditions;
+  }
+
+  // All of them: one after the other (the optional stop at the end of move
+  // 4, before 5 runs), then the end.
+  SIM_SetStopConditions(view, ~uint64_t{0});
+  EXPECT_EQ(playFromTheStart(), endOfMove(2));
+  for (const double next : {endOfMove(3), endOfMove(4), endOfMove(6), 1.0}) {
+    SIM_Play(view);
+    EXPECT_TRUE(waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
+    frames(2);
+    EXPECT_EQ(SIM_GetProgress(view), next);
+  }
+  // Paused at the rapid, the stock holds what it took: cut to its end.
+  SIM_SetStopConditions(view, stop(SIM_STOP_RAPID_INTO_STOCK));
+  playFromTheStart();
+  const uint32_t cut = onRenderThread([&] { return view->stock().scene()->model(1)->cutter().movesCut(); });
+  EXPECT_EQ(cut, 4u);
 }
 
 TEST_F(PlaybackOnView, KeysStepAtOnce) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <set>
 #include <thread>
@@ -288,6 +289,69 @@ TEST_F(RemoteControlEffects, HiddenStockLeavesTheBackgroundAndComesBack) {
   EXPECT_EQ(picture(), first);
 }
 
+// One tool, two operations, a groove each: coloured by operation, the
+// second operation's faces take a colour of their own (the first's is the
+// stock's); by tool, or by neither, every face is the stock's. A record
+// equal to the one in force changes nothing, not even the stock's build.
+TEST_F(RemoteControlEffects, StockColouredByToolOrByOperation) {
+  testsupport::ToolTableBuilder tools;
+  tools.addTool("T1", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}});
+  const SIM_ToolTableRecord table = tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  testing_support::ToolpathBuilder path;
+  for (const double y : {-5.0, 5.0})
+    path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {-15, y, 15}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {-15, y, 5}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {15, y, 5}))
+        .add(testing_support::ToolpathBuilder::line(SIM_MOVE_LINEAR, {15, y, 15}));
+  path.toolChange("T1", 0);
+  path.operations = {{0, 4, 1}, {4, 8, 2}};
+  const SIM_ToolpathRecord record = path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(view);
+  display.showRapid = display.showCutting = display.showTool = display.showHolder = 0;
+  ASSERT_EQ(SIM_SetToolpathDisplay(view, &display), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, SIM_PROGRESS_TIME_FRACTION), 0);
+  ASSERT_FALSE(pictureWithTheStock().empty());
+  const auto colouredBy = [&](uint8_t byTool, uint8_t byOperation) {
+    SIM_StockRemovalSettings removal = SIM_GetStockRemovalSettings(view);
+    removal.colourByTool = byTool;
+    removal.colourByOperation = byOperation;
+    EXPECT_EQ(SIM_SetStockRemovalSettings(view, &removal), 0);
+    // The stock is cut again with the new owners: pictures settle.
+    std::vector<uint8_t> last = picture(), now;
+    for (int attempt = 0; attempt < 50 && (now = picture()) != last; ++attempt) last = now;
+    return saturatedPixels(now);
+  };
+  EXPECT_GT(colouredBy(0, 1), 20u) << "by operation";
+  EXPECT_EQ(SIM_GetStockRemovalSettings(view).colourByOperation, 1);
+  EXPECT_EQ(colouredBy(1, 0), 0u) << "by tool: one tool, the stock's own colour";
+  EXPECT_EQ(colouredBy(0, 0), 0u) << "by neither";
+  EXPECT_GT(colouredBy(1, 1), 20u) << "both asked: by operation";
+  EXPECT_EQ(SIM_GetStockRemovalSettings(view).colourByTool, 0);
+
+  const auto builds = [&] {
+    return onRenderThread([&] { return view->stock().scene()->model(1)->buildCount(); });
+  };
+  const uint64_t before = builds();
+  const SIM_StockRemovalSettings same = SIM_GetStockRemovalSettings(view);
+  ASSERT_EQ(SIM_SetStockRemovalSettings(view, &same), 0);
+  picture();
+  EXPECT_EQ(builds(), before) << "nothing changed: nothing rebuilt";
+
+  SIM_StockRemovalSettings bad = same;
+  bad.stoppedSpindleCut = 3;
+  EXPECT_EQ(SIM_SetStockRemovalSettings(view, &bad), SIM_STATUS_OUT_OF_RANGE);
+  bad = same;
+  bad.followMode = 2;
+  EXPECT_EQ(SIM_SetStockRemovalSettings(view, &bad), SIM_STATUS_OUT_OF_RANGE);
+  EXPECT_EQ(SIM_SetStockRemovalSettings(view, nullptr), -1);
+  EXPECT_EQ(SIM_SetStockRemovalSettings(nullptr, &same), -1);
+  const SIM_StockRemovalSettings defaults = SIM_GetStockRemovalSettings(nullptr);
+  const uint8_t expected[16] = {1, 1, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(&defaults, expected, sizeof expected), 0);
+}
+
 // Cut faces in their tool's colour or the stock's own; a disabled stock left
 // as it is while the position moves on.
 TEST_F(RemoteControlEffects, StockDisplayAndDisabledStocks) {
@@ -298,6 +362,9 @@ TEST_F(RemoteControlEffects, StockDisplayAndDisabledStocks) {
   tools.addTool("T2", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}});
   const SIM_ToolTableRecord table = tools.record();
   ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  SIM_StockRemovalSettings removal = SIM_GetStockRemovalSettings(view);
+  removal.colourByTool = 1;
+  ASSERT_EQ(SIM_SetStockRemovalSettings(view, &removal), 0);
   // A slot 5 deep across the top of the 20 mm cube.
   testing_support::ToolpathBuilder path;
   path.add(testing_support::ToolpathBuilder::line(SIM_MOVE_RAPID, {-15, 0, 15}))

@@ -18,6 +18,7 @@
 #include "support/PrivateDisplay.h"
 #include "support/X11TestWindow.h"
 #include "ui/Ribbonbar.h"
+#include "view/RemoteControl.h"
 #include "view/Render.h"
 
 namespace {
@@ -99,6 +100,20 @@ TEST_F(RibbonView, EntriesDoWhatTheirCommandsDo) {
   EXPECT_EQ(host.valuesOf(SIM_EVENT_VIEWPORT_CLICKED).size(), 0u);
   click(scene);
   EXPECT_EQ(host.countOf(SIM_EVENT_VIEWPORT_CLICKED), 1u);
+
+  // "Stop at": its main part switches the four collision conditions
+  // together, its menu each condition; the host's bytes tick them.
+  const auto ticked = [&](uint32_t entry) { return view->ribbon()->ticked(entry); };
+  click(centreOf(13));
+  EXPECT_EQ(SIM_GetStopConditions(view), 0x0000'0101'0101'0000ull);
+  EXPECT_TRUE(ticked(13) && ticked(14) && ticked(17));
+  click(centreOf(13));
+  EXPECT_EQ(SIM_GetStopConditions(view), 0u);
+  EXPECT_FALSE(ticked(13) || ticked(14));
+  view::chooseRibbonAction(*view, 19);
+  EXPECT_EQ(SIM_GetStopConditions(view), uint64_t{1} << 56) << "entry 19 is the optional stop";
+  ASSERT_EQ(SIM_SetStopConditions(view, 0x0101), 0);
+  EXPECT_TRUE(ticked(12) && ticked(79) && !ticked(19));
 }
 
 // The information panel follows the played position: at the end of the
