@@ -859,13 +859,13 @@ int run(const Options& o) {
   SIM_SetCuttingPlane(view, &o.section);
   SIM_Command(view, o.themeCommand, 0);
   SIM_SetStopConditions(view, o.stopConditions);
-  // The job's records are in millimetres; from here on the view shows,
-  // and the console's records speak, the unit chosen.
-  SIM_SetUnits(view, o.unit);
   if (o.compare) {
     const SIM_StockCompare compare{SIM_COMPARE_SHOWN, float(o.compare->first), float(o.compare->second)};
     SIM_SetStockCompare(view, &compare);
   }
+  // The job's records are in millimetres; from here on the view shows,
+  // and the console's records speak, the unit chosen.
+  SIM_SetUnits(view, o.unit);
   // Once the stock is there: a lathe's part from the front, lit, as the
   // operator of a lathe with its tools before the spindle sees it from
   // above: Z across to the right, X towards the viewer's side (down), the
