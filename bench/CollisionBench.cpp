@@ -136,7 +136,7 @@ void machineCheckFigures(const fs::path& machines) {
     addCylinder(tool, 5, 0, 80);
     addCylinder(tool, 18, 25, 60);
     addCylinder(tool, 32, 60, 80);
-    s.tools.push_back({std::hash<std::string>{}("T1"), "T1", 80.0, {}});
+    s.tools.push_back({std::hash<std::string>{}("T1"), "T1", 80.0, -1, {}});
     s.toolMeshes.push_back(meshOf(tool));
     return s;
   };

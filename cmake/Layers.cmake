@@ -17,10 +17,12 @@ set(KORVANE_LAYER_PRECOMPILED
   <optional> <span> <string> <string_view> <unordered_map> <vector>
   <glm/vec3.hpp> <glm/geometric.hpp> <glm/mat4x4.hpp> <glm/gtc/matrix_transform.hpp>)
 
-# korvane_layer(<folder> [SOURCES extra...] [LINKS targets...] [INTERFACE])
-# Makes korvane_<folder> from the folder's *.cpp files.
+# korvane_layer(<folder> [SOURCES extra...] [LINKS targets...] [PRECOMPILED headers...] [INTERFACE])
+# Makes korvane_<folder> from the folder's *.cpp files. PRECOMPILED adds
+# headers of the layer's own to its precompiled set: one that nearly every
+# file of the layer includes and that takes seconds to parse.
 function(korvane_layer folder)
-  cmake_parse_arguments(LAYER "INTERFACE" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(LAYER "INTERFACE" "" "SOURCES;LINKS;PRECOMPILED" ${ARGN})
   set(target korvane_${folder})
   set(tree ${KORVANE_LAYER_TREES}/${folder})
   file(MAKE_DIRECTORY ${tree})
@@ -43,7 +45,7 @@ function(korvane_layer folder)
     # a few files would spend more making it than it saves.
     list(LENGTH sources count)
     if(count GREATER_EQUAL 6)
-      target_precompile_headers(${target} PRIVATE ${KORVANE_LAYER_PRECOMPILED})
+      target_precompile_headers(${target} PRIVATE ${KORVANE_LAYER_PRECOMPILED} ${LAYER_PRECOMPILED})
     endif()
   endif()
 endfunction()

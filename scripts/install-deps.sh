@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake pkg-config python3
+  build-essential cmake ninja-build pkg-config python3
   # window, GL loader generator, maths, JSON, polygon clipping, images, ZIP
   libglfw3-dev libx11-dev libxrandr-dev python3-glad libglm-dev libjsoncpp-dev
   libpolyclipping-dev libstb-dev zlib1g-dev libminizip-dev

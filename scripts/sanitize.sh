@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+source scripts/generator.sh
 export LIBGL_ALWAYS_SOFTWARE=1
 display=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 jobs="$(nproc)"
@@ -36,7 +37,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   -E 'InstalledPackageIsFound|LayersRefuseUpwardIncludes|MillCutTest.MillShapesOnRandomMoves|MillCutTest.RingExtrudedAndPolygonSidedToolsOnRandomMoves|HostRun.InteractiveKeepsTheWindowUntilTheUserClosesIt|HostRun.ARunsSolidAsTheDesignOfACoarserRunComparesWithinOneCell|HostRun.ARealProgramLeavesAClosedStlAndAPicture|Orientation.TheCubeLightsTheElementTheRayTestFinds'
 
 echo "== ThreadSanitizer: the view, playback and lifecycle tests"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines[@]}" -DKORVANE_SANITIZE=thread \
+cmake -S . -B build-tsan $(generator_for build-tsan) -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines[@]}" -DKORVANE_SANITIZE=thread \
   -DKORVANE_BUILD_BENCH=OFF -DKORVANE_BUILD_HOST=OFF >/dev/null
 cmake --build build-tsan -j"$jobs" --target korvane_view_tests
 # libgomp is not built with ThreadSanitizer, so the synchronisation of its

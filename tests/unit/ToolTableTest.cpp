@@ -248,7 +248,9 @@ TEST(CutRecordTest, PartHullsHoldTheirParts) {
     ASSERT_TRUE(hull) << c.name;
     const std::vector<glm::dvec2>& h = hull->points;
     ASSERT_GE(h.size(), 3u) << c.name;
-    if (c.points) EXPECT_EQ(h.size(), c.points) << c.name;
+    if (c.points) {
+      EXPECT_EQ(h.size(), c.points) << c.name;
+    }
     EXPECT_LE(h.size() - 1, size_t{GPU_COLLISION_HULL_MAX_SEGMENTS}) << c.name;
     EXPECT_EQ(h.front().x, 0.0) << c.name;
     EXPECT_EQ(h.back().x, 0.0) << c.name;
@@ -284,7 +286,9 @@ TEST(CutRecordTest, PartHullsHoldTheirParts) {
       EXPECT_TRUE(inside(end)) << c.name << " point " << s;
       previous = end;
     }
-    if (c.filled.x >= 0) EXPECT_TRUE(inside(c.filled)) << c.name << ": the hull fills its hollows";
+    if (c.filled.x >= 0) {
+      EXPECT_TRUE(inside(c.filled)) << c.name << ": the hull fills its hollows";
+    }
     EXPECT_FLOAT_EQ(hull->widest, float(std::max_element(h.begin(), h.end(), [](auto& a, auto& b) { return a.x < b.x; })->x))
         << c.name;
   }
