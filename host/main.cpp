@@ -55,6 +55,9 @@ void usage() {
                "  --no-stl, --no-png leave that file out\n"
                "  --headless         an invisible view that draws only the picture\n"
                "  --hidden           a window that is not shown\n"
+               "  --offscreen        draw into a hidden window and copy each frame into a plain one,\n"
+               "                     as hosts that cannot show OpenGL do (its render scale comes from\n"
+               "                     \"OffscreenGdiScalingRenderScale\" in custom settings.json)\n"
                "  --language CODE    the interface in a built-in language (0 da, 1 de, 3 es, 4 fi, 5 fr,\n"
                "                     6 it, 7 ja, 8 ko, 9 zh-Hans, 10 zh-Hant; others English)\n"
                "  --ui-shot FILE     also save the window as shown, interface included, as PNG\n"
@@ -117,7 +120,7 @@ struct Options {
   std::vector<std::pair<uint64_t, std::string>> geometries;  // role, STL file
   std::optional<std::pair<double, double>> compare;           // the range on the design (mm)
   int width = 1600, height = 900;
-  bool stl = true, png = true, headless = false, hidden = false, atOnce = false, timings = false;
+  bool stl = true, png = true, headless = false, hidden = false, offscreen = false, atOnce = false, timings = false;
   bool interactive = false;
   bool lathe = false;
   uint32_t toolpathMode = 0;
@@ -268,6 +271,8 @@ Options optionsOf(int argc, char** argv) {
       o.headless = true;
     } else if (arg == "--hidden") {
       o.hidden = true;
+    } else if (arg == "--offscreen") {
+      o.offscreen = true;
     } else if (arg == "--language") {
       const double code = numberOf(value(), "--language");
       if (code < 0 || code > 255 || code != std::floor(code)) throw InputError{"--language must be a code 0 to 255"};
@@ -362,6 +367,7 @@ Options optionsOf(int argc, char** argv) {
                                      [](const auto& g) { return g.first == SIM_GEOMETRY_WORKPIECE; });
   if (o.compare && !hasDesign) throw InputError{"--compare needs a design model: --design FILE"};
   if ((o.collisions || o.collisionStep) && o.machine.empty()) throw InputError{"--collisions needs a machine: --machine DIR"};
+  if (o.offscreen && (o.headless || o.hidden)) throw InputError{"--offscreen needs a shown window"};
   if (!o.uiShot.empty() && o.headless) throw InputError{"--ui-shot needs a window (leave out --headless)"};
   return o;
 }
@@ -799,6 +805,7 @@ int run(const Options& o) {
   if (o.language >= 0) SIM_Localize(o.language);
   SIM_Hint(SIM_HINT_HEADLESS, o.headless ? 1 : 0);
   SIM_Hint(SIM_HINT_START_HIDDEN, o.hidden ? 1 : 0);
+  SIM_Hint(SIM_HINT_OFFSCREEN_HOST, o.offscreen ? 1 : 0);
   SIM_Hint(SIM_HINT_TIMINGS, o.timings ? 1 : 0);
   Render* view = SIM_CreateView(0, true);
   if (!view) {

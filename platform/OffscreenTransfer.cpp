@@ -1,7 +1,6 @@
 #include "platform/OffscreenTransfer.h"
 
-#include <cstring>
-
+#include "platform/FrameScaling.h"
 #include "platform/SimpleWnd.h"
 
 namespace platform {
@@ -18,8 +17,8 @@ OffscreenTransfer::~OffscreenTransfer() {
   --live_;
 }
 
-void OffscreenTransfer::capture(int width, int height) {
-  if (width <= 0 || height <= 0) return;
+void OffscreenTransfer::capture(int width, int height, WindowSize shown) {
+  if (width <= 0 || height <= 0 || shown.width <= 0 || shown.height <= 0) return;
   const int slot = next_;
   const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
   glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[slot]);
@@ -33,6 +32,7 @@ void OffscreenTransfer::capture(int width, int height) {
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   width_[slot] = width;
   height_[slot] = height;
+  shown_[slot] = shown;
   pending_ = slot;
   next_ = 1 - slot;
 }
@@ -41,20 +41,18 @@ void OffscreenTransfer::finishPending(SimpleWnd& window) {
   if (pending_ < 0) return;
   const int slot = pending_;
   pending_ = -1;
-  const size_t row = static_cast<size_t>(width_[slot]) * 4;
+  const WindowSize shown = shown_[slot];
   glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[slot]);
   const auto* pixels = static_cast<const uint8_t*>(
       glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(bytes_[slot]), GL_MAP_READ_BIT));
   if (pixels) {
-    // OpenGL rows run bottom-up, X11 images top-down.
-    flipped_.resize(bytes_[slot]);
-    for (int y = 0; y < height_[slot]; ++y)
-      std::memcpy(flipped_.data() + static_cast<size_t>(y) * row,
-                  pixels + static_cast<size_t>(height_[slot] - 1 - y) * row, row);
+    shownPixels_.resize(static_cast<size_t>(shown.width) * static_cast<size_t>(shown.height) * 4);
+    flipAndResample({pixels, static_cast<size_t>(bytes_[slot])}, width_[slot], height_[slot], shownPixels_, shown.width,
+                    shown.height);
     glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
   }
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-  if (pixels) window.present(flipped_.data(), width_[slot], height_[slot]);
+  if (pixels) window.present(shownPixels_.data(), shown.width, shown.height);
 }
 
 }  // namespace platform

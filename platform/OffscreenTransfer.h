@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gpu/GL.h"
+#include "platform/X11Embedding.h"
 
 namespace platform {
 
@@ -19,8 +20,9 @@ class OffscreenTransfer {
   OffscreenTransfer(const OffscreenTransfer&) = delete;
   OffscreenTransfer& operator=(const OffscreenTransfer&) = delete;
 
-  // Starts copying the drawn back buffer (width x height) into the next buffer.
-  void capture(int width, int height);
+  // Starts copying the drawn back buffer (width x height) into the next
+  // buffer; the frame is shown at the size given.
+  void capture(int width, int height, WindowSize shown);
   // Shows the captured frame in window, if one is pending.
   void finishPending(SimpleWnd& window);
 
@@ -31,9 +33,10 @@ class OffscreenTransfer {
   uint64_t bytes_[2] = {0, 0};
   int width_[2] = {0, 0};
   int height_[2] = {0, 0};
+  WindowSize shown_[2] = {};
   int next_ = 0;
   int pending_ = -1;
-  std::vector<uint8_t> flipped_;
+  std::vector<uint8_t> shownPixels_;
   static std::atomic<int> live_;
 };
 

@@ -20,6 +20,7 @@ void setSceneLighting(GLuint program, const camera::Camera::DrawState& camera, c
   glUniform1i(at("cuttingPlaneEnabled"), cuttingPlane.enabled ? 1 : 0);
   glUniform3fv(at("cuttingPlaneDirection"), 1, glm::value_ptr(cuttingPlane.direction));
   glUniform3fv(at("cuttingPlaneOrigin"), 1, glm::value_ptr(cuttingPlane.origin));
+  glUniform4fv(at("sectionColor"), 1, glm::value_ptr(cuttingPlane.insideColour));
 }
 
 }  // namespace stock

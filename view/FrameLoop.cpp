@@ -12,6 +12,7 @@
 #include "gpu/ProgramCache.h"
 #include "machine/MeshCache.h"
 #include "platform/Folders.h"
+#include "platform/FrameScaling.h"
 #include "view/SavedToggles.h"
 #include "view/Render.h"
 #include "view/EntityId.h"
@@ -92,6 +93,7 @@ void Render::cleanMeshCache() {
 bool Render::createWindow(SIM_Window parent) {
   // After the host's last SIM_TerminateOpenGL no new window is made, even
   // while open views keep the window system up.
+  window_.setOffscreenRenderScale(platform::offscreenRenderScale(customSettings_.offscreenRenderScale));
   if (view::windowSystemReferences() == 0 || !window_.create(parent, hints_)) {
     windowStatus_ = static_cast<uint32_t>(view::WindowStatus::Failed);
     return false;
@@ -354,6 +356,7 @@ void Render::followTheme() {
   job_.toolpathDisplay.setColours(toolpath);
   window_.setBackground(c.background);
   stock_.setOwnerColours(c.rapidRemoved, c.owners);
+  machine_.setModelColour(vec4(c.machine));
   redrawRequested_ = true;
 }
 
@@ -421,9 +424,18 @@ bool Render::shown(const view::FramePart& part) const {
   return true;
 }
 
+// The plane the user chose, placed in the scene, and the theme's colour for
+// the stock's inside that it opens.
+stock::CuttingPlane Render::sceneCuttingPlane() {
+  stock::CuttingPlane plane = job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame());
+  const UI::Colour& inside = activeColours_.colours().sectionStock;
+  plane.insideColour = glm::vec4(inside[0], inside[1], inside[2], inside[3]);
+  return plane;
+}
+
 void Render::drawParts(const camera::Camera::DrawState& camera, bool probeDepth) {
   stock_.cutColours = viewBytes_.stockDisplay.load() != 0;
-  const view::SceneDraw scene{camera, job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
+  const view::SceneDraw scene{camera, sceneCuttingPlane()};
   for (view::FramePart* part : parts_) {
     // The depth under the cursor for the next gesture's pivot is the
     // workpiece's and the toolpath's: over the tool, what lies behind it
@@ -624,8 +636,7 @@ std::optional<float> Render::compareDistanceUnderCursor() {
     return std::nullopt;
   }
   if (compareRead_.at == cursor_ && compareRead_.frames == framesDrawn_) return compareRead_.distance;
-  const view::SceneDraw scene{camera_.camera().drawState(),
-                              job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
+  const view::SceneDraw scene{camera_.camera().drawState(), sceneCuttingPlane()};
   compareRead_.at = cursor_;
   compareRead_.frames = framesDrawn_;
   compareRead_.distance = stock_.compareDistanceAt(scene, window_.framebufferWidth(), window_.framebufferHeight(),
@@ -634,8 +645,7 @@ std::optional<float> Render::compareDistanceUnderCursor() {
 }
 
 view::PickHit Render::pickAt(int x, int y) {
-  const view::SceneDraw scene{camera_.camera().drawState(),
-                              job_.cuttingPlane.resolve(stock_.sceneBox(), sceneBox(), job_.displayFrame())};
+  const view::SceneDraw scene{camera_.camera().drawState(), sceneCuttingPlane()};
   view::PickList list;
   for (view::FramePart* part : parts_)
     if (shown(*part)) part->collectPickables(list);

@@ -90,7 +90,8 @@ void MachineStage::update(FrameState& frame) {
       if (node >= 0 && static_cast<size_t>(node) < values.size()) values[node] = value;
     // Only a machine that moved or got new meshes asks for a picture: an
     // idle view stays idle.
-    if (values != shownValues_ || vm.meshRevision() != shownMeshRevision_) frame.changed = true;
+    if (values != shownValues_ || vm.meshRevision() != shownMeshRevision_ || modelColourChanged_) frame.changed = true;
+    modelColourChanged_ = false;
     shownValues_ = values;
     shownMeshRevision_ = vm.meshRevision();
     const std::vector<glm::dmat4> poses = m->pose(values);
@@ -104,6 +105,7 @@ void MachineStage::update(FrameState& frame) {
       DrawnModel model;
       model.mesh = meshes[i];
       model.placement = glm::mat4(machineToDisplay * carried);
+      model.colour = modelColour_;
       if (slot.entry->color) model.colour = glm::vec4(glm::vec3(*slot.entry->color), 1.0f);
       if (std::find(collided_.begin(), collided_.end(), slot.node) != collided_.end())
         model.colour = glm::mix(model.colour, kCollisionTint, kCollisionTintShare);

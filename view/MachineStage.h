@@ -20,7 +20,8 @@
 
 namespace view {
 
-// The theme's machine colour until themes arrive.
+// The colour of machine models without one of their own before the first
+// frame takes the theme's, and of holders the machine mounts.
 inline constexpr glm::vec4 kMachineColour{0.62f, 0.64f, 0.68f, 1.0f};
 // What collided parts are tinted towards, and how far.
 inline constexpr glm::vec4 kCollisionTint{0.92f, 0.12f, 0.08f, 1.0f};
@@ -56,6 +57,13 @@ class MachineStage final : public FramePart {
   // Render thread: the nodes (-1 the base) whose models show the collision
   // tint from the next update.
   void setCollided(std::vector<int32_t> nodes) { collided_ = std::move(nodes); }
+  // Render thread: the theme's colour for models without one of their own,
+  // from the next update.
+  void setModelColour(const glm::vec4& colour) {
+    if (colour == modelColour_) return;
+    modelColour_ = colour;
+    modelColourChanged_ = true;
+  }
 
  private:
   struct GpuMesh {
@@ -70,6 +78,8 @@ class MachineStage final : public FramePart {
   };
   static void uploadEdges(GpuMesh& g);
   static void deleteBuffers(GpuMesh& g);
+  glm::vec4 modelColour_ = kMachineColour;
+  bool modelColourChanged_ = false;
   struct ToolInUse {
     double length = 0.0;
     std::optional<int32_t> slot;

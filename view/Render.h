@@ -220,6 +220,7 @@ struct Render {
   void followAxisControl();
   std::optional<float> compareDistanceUnderCursor();
   // probeDepth: the window's frame, whose depth under the cursor is read.
+  stock::CuttingPlane sceneCuttingPlane();
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
   bool shown(const view::FramePart& part) const;
   void followTool();

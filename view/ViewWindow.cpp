@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "gpu/DebugOutput.h"
+#include "platform/FrameScaling.h"
 #include "platform/GlfwLock.h"
 #include "platform/OffscreenTransfer.h"
 #include "platform/SimpleWnd.h"
@@ -103,7 +104,9 @@ class ViewWindow::HostWindowEvents : public platform::SimpleWnd::EventSink {
   }
   void character(uint32_t codepoint) override { window_.input_.recordCharacter(codepoint); }
   void button(int button, bool pressed) override { window_.input_.recordButton(button, pressed); }
-  void cursor(double x, double y) override { window_.input_.recordCursor(x, y); }
+  void cursor(double x, double y) override {
+    window_.input_.recordCursor(x * window_.inputScale(), y * window_.inputScale());
+  }
   void scroll(double dy) override { window_.input_.recordScroll(dy); }
   void closeRequested() override { window_.hostWindowClosed_ = true; }
 
@@ -143,8 +146,9 @@ bool ViewWindow::create(SIM_Window parent, const CreationHints& hints) {
   const bool offscreen = hostWindow_ != nullptr;
   if (offscreen) {
     const platform::WindowSize client = hostWindow_->size();
-    framebufferWidth_ = std::max(1, client.width);
-    framebufferHeight_ = std::max(1, client.height);
+    shownSize_ = {std::max(1, client.width), std::max(1, client.height)};
+    framebufferWidth_ = platform::scaledEdge(shownSize_.width, renderScale_);
+    framebufferHeight_ = platform::scaledEdge(shownSize_.height, renderScale_);
   }
   {
     std::lock_guard glfw(platform::glfwLock());
@@ -239,11 +243,15 @@ void ViewWindow::registerCallbacks() {
   for (int i = 0; i < 5; ++i) cursors_[i] = glfwCreateStandardCursor(shapes[i]);
 }
 
+// Drawn at a render scale, everything sized in points grows with it, so
+// that the frame brought back to the host window's size shows it as large
+// as a frame drawn at 1 would.
 void ViewWindow::readDpi() {
   float sx = 1.0f, sy = 1.0f;
   glfwGetWindowContentScale(window_, &sx, &sy);
-  dpi_[0] = static_cast<int>(sx * 96.0f + 0.5f);
-  dpi_[1] = static_cast<int>(sy * 96.0f + 0.5f);
+  const double scale = inputScale();
+  dpi_[0] = std::max(1, static_cast<int>(std::lround(sx * 96.0 * scale)));
+  dpi_[1] = std::max(1, static_cast<int>(std::lround(sy * 96.0 * scale)));
 }
 
 InputState ViewWindow::takeInput() {
@@ -270,7 +278,7 @@ void ViewWindow::applyHostInput() {
     const SIM_InputEvent event = hostInput_.front();
     hostInput_.pop_front();
     switch (event.kind) {
-      case SIM_INPUT_MOVE: input_.recordCursor(event.x, event.y); break;
+      case SIM_INPUT_MOVE: input_.recordCursor(event.x * inputScale(), event.y * inputScale()); break;
       case SIM_INPUT_BUTTON_DOWN:
       case SIM_INPUT_BUTTON_UP:
         input_.recordButton(event.button, event.kind == SIM_INPUT_BUTTON_DOWN);
@@ -309,10 +317,13 @@ bool ViewWindow::resize(int width, int height) {
 void ViewWindow::followHostWindowSize() {
   const platform::WindowSize client = hostWindow_->size();
   if (client.width <= 0 || client.height <= 0) return;
-  if (client.width == framebufferWidth_.load() && client.height == framebufferHeight_.load()) return;
+  if (client.width == shownSize_.width && client.height == shownSize_.height) return;
+  shownSize_ = client;
+  const int width = platform::scaledEdge(client.width, renderScale_);
+  const int height = platform::scaledEdge(client.height, renderScale_);
   std::lock_guard glfw(platform::glfwLock());
-  glfwSetWindowSize(window_, client.width, client.height);
-  input_.recordResize(client.width, client.height);
+  glfwSetWindowSize(window_, width, height);
+  input_.recordResize(width, height);
 }
 
 void ViewWindow::finishTransfer() {
@@ -339,7 +350,7 @@ bool ViewWindow::drawFrame(const std::function<void()>& drawScene) {
     glClearColor(background_[0], background_[1], background_[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScene();
-    if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load());
+    if (transfer_) transfer_->capture(framebufferWidth_.load(), framebufferHeight_.load(), shownSize_);
   }
   glfwSwapBuffers(window_);
   return true;

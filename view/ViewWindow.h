@@ -14,6 +14,7 @@
 
 #include "gpu/DeviceLimits.h"
 #include "korvane/Korvane.h"
+#include "platform/X11Embedding.h"
 #include "view/InputState.h"
 #include "view/Notifier.h"
 #include "view/ProcessState.h"
@@ -56,6 +57,10 @@ class ViewWindow {
   int dpiX() const { return dpi_[0].load(); }
 
   // ---- Render thread
+  // The offscreen host mode draws at this multiple of the host window's
+  // size (see platform::offscreenRenderScale) and shows each frame brought
+  // back to it; set before create.
+  void setOffscreenRenderScale(float scale) { renderScale_ = scale; }
   // Creates the window (hidden and 1 x 1 when headless), makes its context
   // current and loads the GL entry points; false when there is no window.
   bool create(SIM_Window parent, const CreationHints& hints);
@@ -96,6 +101,8 @@ class ViewWindow {
   void registerCallbacks();
   void readDpi();
   void followHostWindowSize();
+  // What a host window pixel is in the framebuffer's.
+  double inputScale() const { return hostWindow_ ? renderScale_ : 1.0; }
 
   CallbackWindow keyEvents_;
   std::atomic<bool> keysCaptured_{false};
@@ -103,6 +110,8 @@ class ViewWindow {
   std::unique_ptr<platform::SimpleWnd> hostWindow_;        // offscreen host mode only
   std::unique_ptr<platform::OffscreenTransfer> transfer_;  // offscreen host mode only
   bool hostWindowClosed_ = false;                          // the user closed the offscreen host window
+  float renderScale_ = 1.0f;                               // offscreen host mode only
+  platform::WindowSize shownSize_{1, 1};                   // the host window's size the frames are drawn for
   std::atomic<SIM_Window> nativeWindow_{0};
   SIM_Window parent_ = 0;
   bool headless_ = false;

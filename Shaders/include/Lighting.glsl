@@ -7,10 +7,15 @@ uniform bool projectionView;
 uniform bool cuttingPlaneEnabled;
 uniform vec3 cuttingPlaneDirection;
 uniform vec3 cuttingPlaneOrigin;
+uniform vec4 sectionColor;  // a closed surface's inside where the plane opens it
 uniform vec4 uniformColor;
 uniform uint useUniformColor;
 
 bool cutAway(vec3 p) { return cuttingPlaneEnabled && dot(p - cuttingPlaneOrigin, cuttingPlaneDirection) > 0.0; }
+
+// Of a closed surface whose faces wind outwards, only inner faces are seen
+// from behind, and only through the opening the plane cut.
+bool insideThroughCut() { return cuttingPlaneEnabled && !gl_FrontFacing; }
 
 // c: surface colour, n: normal, p: world position, specularWeight: k_s,
 // light: the light's colour, dim: how much the light, the highlight and the

@@ -11,5 +11,9 @@ layout(location = 0) out vec4 fragColor;
 
 void main() {
   if (cutAway(gWorld)) discard;
+  if (insideThroughCut()) {
+    fragColor = sectionColor;
+    return;
+  }
   fragColor = lit(gColor, gNormal, gWorld, gSpecular, vec4(1.0));
 }

@@ -45,6 +45,11 @@ vec3 compareColour(float d) {
 
 void main() {
   if (cutAway(sWorld)) discard;
+  if (insideThroughCut()) {
+    fragColor = sectionColor;
+    compareOut = vec4(0.0);
+    return;
+  }
   uvec2 t = triangles[gl_PrimitiveID];
   vec3 n = HasVertexNormals && (t.x & 0x80000000u) != 0u ? sVertexNormal : mat3(model) * unpackNormal(t.x);
   vec4 c = vec4(float(t.y & 0xFFu), float((t.y >> 8) & 0xFFu), float((t.y >> 16) & 0xFFu), 255.0) / 255.0;

@@ -117,6 +117,19 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
     }
   EXPECT_GT(leftDrawn, 1000u);
   EXPECT_EQ(differences, 0u) << "the kept half looks as before";
+
+  // Seen at an angle, the inside the plane opens takes its flat inside
+  // colour; uncut, no pixel has it.
+  camera::showMachineBox(camera, box.min, box.max, camera::StandardView::Isometric);
+  look.cuttingPlane.insideColour = {0.2f, 0.8f, 0.4f, 1.0f};
+  const auto insidePixels = [&](const stock::StockLook& l) {
+    const std::vector<uint8_t> pixels = drawPixels(drawing, camera, l);
+    size_t count = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4) count += pixels[i] == 51 && pixels[i + 1] == 204 && pixels[i + 2] == 102;
+    return count;
+  };
+  EXPECT_GT(insidePixels(look), 1000u);
+  EXPECT_EQ(insidePixels({}), 0u);
 }
 
 TEST_F(StockDrawingTest, SolidMeshLooksLikeTheCubesAndComparesByColour) {

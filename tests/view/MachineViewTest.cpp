@@ -154,7 +154,12 @@ TEST_F(MachineView, ModelsLoadAndDrawWhereTheyArePosed) {
   const OwnDataFolder data(view);
   testsupport::EventRecorder host;
   ASSERT_EQ(SIM_SetCallbackWindow(view, host.window, true), 0);
-  const std::string mill = testsupport::machineText("vertical-mill");
+  // The base without a colour of its own.
+  std::string mill = testsupport::machineText("vertical-mill");
+  const std::string ownColour = R"(, "Color": [0.55, 0.58, 0.62]})";
+  const size_t base = mill.find(R"("mill-base.stl")");
+  ASSERT_NE(base, std::string::npos);
+  mill.replace(mill.find(ownColour, base), ownColour.size(), "}");
   ASSERT_EQ(SIM_CreateMachine(view, mill.c_str(), 0, 0), 0);
   const std::vector<BoxModel> boxes = {
       {"mill-base.stl", {-400, -350, -700}, {400, 350, -400}},  {"mill-column.stl", {-250, 350, -700}, {250, 650, 800}},
@@ -210,6 +215,24 @@ TEST_F(MachineView, ModelsLoadAndDrawWhereTheyArePosed) {
   }
   // The table moved: what the picture covers changed.
   EXPECT_NE(coverage[0], coverage[1]);
+
+  // A model without a colour of its own takes the theme's machine colour,
+  // and a theme the host changes reaches it; the others keep theirs.
+  const SIM_ColorTheme kept = SIM_GetColorTheme(0);
+  SIM_ColorTheme green = kept;
+  const float machineGreen[3] = {0.1f, 0.8f, 0.3f};
+  std::copy(std::begin(machineGreen), std::end(machineGreen), green.machine);
+  ASSERT_EQ(SIM_SetColorTheme(&green, 0), 0);
+  settleView(SIM_VIEW_ISOMETRIC);
+  const std::vector<glm::vec4> colours = onRenderThread([&] {
+    std::vector<glm::vec4> out;
+    for (const view::MachineStage::DrawnModel& drawn : view->machineStage().drawn()) out.push_back(drawn.colour);
+    return out;
+  });
+  SIM_SetColorTheme(&kept, 0);
+  const auto count = [&](const glm::vec4& colour) { return std::count(colours.begin(), colours.end(), colour); };
+  EXPECT_EQ(count(glm::vec4(0.1f, 0.8f, 0.3f, 1.0f)), 1) << "the base";
+  EXPECT_EQ(count(glm::vec4(glm::vec3(glm::dvec3(0.55, 0.58, 0.62)), 1.0f)), 1) << "the column";
 }
 
 // The machine mounts the host's tools: a machine holder past the host's,

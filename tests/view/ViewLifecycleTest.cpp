@@ -8,12 +8,18 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
+
+#include <unistd.h>
 
 #include "korvane/Korvane.h"
 #include "support/EventRecorder.h"
@@ -209,6 +215,65 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   EXPECT_EQ(SIM_SetCallbackWindow(view, other.id(), true), 0);
   EXPECT_EQ(host.parentOf(window), other.id());
   EXPECT_EQ(SIM_CloseView(view), 0);
+}
+
+// The administrator's render scale: the hidden framebuffer is that multiple
+// of the host window, and the frame arrives at the host window's size
+// looking as a frame drawn at 1 does (bars, panels and text at their size,
+// the whole frame, not a corner of it).
+TEST_F(ViewTest, ARenderScaleDrawsLargerAndShowsTheFrameAtTheHostWindowsSize) {
+  // What an offscreen view in a 320 x 200 host window shows once its
+  // frames stop changing.
+  auto shownPixels = [](Render* view, testsupport::X11TestWindow& host, int framebufferWidth) {
+    std::vector<uint32_t> pixels;
+    SIM_Window window = 0;
+    EXPECT_EQ(SIM_GetWindowHandle(view, &window), 0);
+    EXPECT_EQ(view->framebufferWidth(), framebufferWidth);
+    EXPECT_TRUE(waitUntil([&] { return host.pixelAt(window, 300, 80) == 0xEDF0F5; }));
+    for (int tries = 0; tries < 50; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::vector<uint32_t> now = host.pixelsOf(window);
+      if (now == pixels) break;
+      pixels = std::move(now);
+    }
+    return pixels;
+  };
+  // One host window at a time: a window on top of another hides its pixels.
+  auto plainHost = std::make_unique<testsupport::X11TestWindow>(320, 200);
+  ASSERT_TRUE(plainHost->ok());
+  Render* plain = createWithHint(SIM_HINT_OFFSCREEN_HOST, 1, plainHost->id());
+  ASSERT_NE(plain, nullptr);
+  const std::vector<uint32_t> atOne = shownPixels(plain, *plainHost, 320);
+  EXPECT_EQ(SIM_CloseView(plain), 0);
+  plainHost.reset();
+
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("korvane-scale-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder / "TARVOSimulationViewer");
+  std::ofstream(folder / "TARVOSimulationViewer" / "custom settings.json") << R"({"UI": {"OffscreenGdiScalingRenderScale": 2}})";
+  const std::string before = std::getenv("XDG_CONFIG_HOME");
+  ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  testsupport::X11TestWindow scaledHost(320, 200);
+  ASSERT_TRUE(scaledHost.ok());
+  Render* scaled = createWithHint(SIM_HINT_OFFSCREEN_HOST, 1, scaledHost.id());
+  ::setenv("XDG_CONFIG_HOME", before.c_str(), 1);
+  std::filesystem::remove_all(folder);
+  ASSERT_NE(scaled, nullptr);
+  EXPECT_EQ(scaled->dpiX(), 192) << "points grow with the scale";
+  const std::vector<uint32_t> atTwo = shownPixels(scaled, scaledHost, 640);
+  EXPECT_EQ(scaled->framebufferHeight(), 400);
+  EXPECT_EQ(SIM_CloseView(scaled), 0);
+
+  ASSERT_EQ(atOne.size(), 320u * 200u);
+  ASSERT_EQ(atTwo.size(), atOne.size());
+  // Edges and text are smoothed differently; everything else matches.
+  size_t differing = 0;
+  for (size_t i = 0; i < atOne.size(); ++i)
+    for (int shift = 0; shift < 24; shift += 8)
+      if (std::abs(int((atOne[i] >> shift) & 0xFF) - int((atTwo[i] >> shift) & 0xFF)) > 24) {
+        ++differing;
+        break;
+      }
+  EXPECT_LT(differing, atOne.size() / 20) << differing << " of " << atOne.size() << " pixels differ";
 }
 
 // Without a parent the offscreen-mode window is a top-level window of its
