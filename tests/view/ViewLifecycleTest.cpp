@@ -23,6 +23,7 @@
 
 #include "korvane/Korvane.h"
 #include "support/EventRecorder.h"
+#include "support/PrivateDisplay.h"
 #include "support/X11TestWindow.h"
 #include "view/ProcessState.h"
 #include "view/Render.h"
@@ -217,11 +218,19 @@ TEST_F(ViewTest, OffscreenHostModeCopiesFramesIntoAPlainChildWindow) {
   EXPECT_EQ(SIM_CloseView(view), 0);
 }
 
+// Whole windows' pixels are compared: another test's window on a shared
+// display would cover them.
+class ViewOnOwnDisplay : public ViewTest {
+ protected:
+  testsupport::PrivateDisplay ownDisplay;  // made before SetUp opens the display
+};
+
 // The administrator's render scale: the hidden framebuffer is that multiple
 // of the host window, and the frame arrives at the host window's size
 // looking as a frame drawn at 1 does (bars, panels and text at their size,
 // the whole frame, not a corner of it).
-TEST_F(ViewTest, ARenderScaleDrawsLargerAndShowsTheFrameAtTheHostWindowsSize) {
+TEST_F(ViewOnOwnDisplay, ARenderScaleDrawsLargerAndShowsTheFrameAtTheHostWindowsSize) {
+  ASSERT_TRUE(ownDisplay.ok());
   // What an offscreen view in a 320 x 200 host window shows once its
   // frames stop changing.
   auto shownPixels = [](Render* view, testsupport::X11TestWindow& host, int framebufferWidth) {
