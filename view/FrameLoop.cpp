@@ -279,6 +279,7 @@ void Render::runFrame(double now, bool drawing) {
   // The speed slider's length once it is laid out in a real window.
   if (UI::Navigation* bar = interfaceFrame_.navigation(); bar && bar->speed().lengthPixels() >= 20)
     playback_.setSpeedSliderPixels(bar->speed().lengthPixels());
+  followCheckStops();
   const view::PlayedPosition played = playback_.advance(frameToolpath_, frameTimeRatio_.load(), frameIntervalMs_);
   if (playback_.playing()) lastActivity_ = now;
   if (played.at.move >= 0 && !dataReady_.exchange(true)) camera_.applyKeptView(sceneBox());
@@ -326,8 +327,12 @@ void Render::runFrame(double now, bool drawing) {
   stock_.reportRemoval = view::StopConditions::isOn(stops, SIM_STOP_RAPID_INTO_STOCK) ||
                          view::StopConditions::isOn(stops, SIM_STOP_STOPPED_SPINDLE_CUT);
   for (view::FramePart* part : parts_) part->update(frame);
-  if (stock_.reportRemoval.load() && playback_.playing() && played.toolpath)
-    playback_.stopAtReported(*played.toolpath, stock_.removalReport());
+  const bool partStops = view::StopConditions::isOn(stops, SIM_STOP_HOLDER_INTO_STOCK);
+  if ((stock_.reportRemoval.load() || partStops) && playback_.playing() && played.toolpath) {
+    const std::vector<uint32_t> reported = stock_.reportRemoval.load() ? stock_.removalReport() : std::vector<uint32_t>{};
+    const std::vector<stock::PartHit> hits = partStops ? stock_.partCollisions() : std::vector<stock::PartHit>{};
+    playback_.stopAtFound(view::cutStops(*played.toolpath, reported, hits));
+  }
   for (uint32_t stock : stock_.takeTooCoarse())
     notifier_.notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_STOCK_TOO_COARSE, stock, true);
   if (frame.changed) {
@@ -358,6 +363,23 @@ void Render::followTheme() {
   stock_.setOwnerColours(c.rapidRemoved, c.owners);
   machine_.setModelColour(vec4(c.machine));
   redrawRequested_ = true;
+}
+
+// The machine check's collisions and travel-limit violations as places
+// where playing stops, worked out again when its results or the toolpath
+// changed.
+void Render::followCheckStops() {
+  const uint64_t revision = collisions_.run().resultsRevision();
+  if (revision == checkStopsRevision_ && frameToolpath_ == checkStopsPath_) return;
+  checkStopsRevision_ = revision;
+  checkStopsPath_ = frameToolpath_;
+  if (!frameToolpath_) {
+    playback_.setCheckStops({});
+    return;
+  }
+  const std::vector<collision::MachineResult> collided = collisions_.run().machineResults();
+  const std::vector<collision::LimitResult> limits = collisions_.run().limitResults();
+  playback_.setCheckStops(view::checkStops(*frameToolpath_, collided, limits));
 }
 
 // Follow the tool: the camera moves with the tool tip, keeping the tool

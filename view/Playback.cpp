@@ -54,9 +54,9 @@ bool Playback::takePending() {
   return true;
 }
 
-void Playback::stopAtReported(const toolpath::Toolpath& path, std::span<const uint32_t> reported) {
-  if (!playing_.load() || reported.empty()) return;
-  const std::optional<double> stop = firstReportedStop(path, stops_.bytes(), reported, playedFrom_, sliderPosition());
+void Playback::stopAtFound(std::span<const FoundStop> found) {
+  if (!playing_.load() || found.empty()) return;
+  const std::optional<double> stop = firstFoundStop(found, stops_.bytes(), playedFrom_, sliderPosition());
   if (!stop) return;
   playing_ = false;
   moveSlider(*stop);
@@ -89,8 +89,12 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
       } else {
         const double from = sliderPosition();
         double p = std::clamp(from + advance, rangeLow_, rangeHigh_);
-        const std::optional<double> stop =
-            rate > 0.0 && hasMoves ? firstMarkedStop(*path, stops_.bytes(), from, p) : std::nullopt;
+        std::optional<double> stop;
+        if (rate > 0.0 && hasMoves) {
+          const std::optional<double> marked = firstMarkedStop(*path, stops_.bytes(), from, p);
+          const std::optional<double> checked = firstFoundStop(checkStops_, stops_.bytes(), from, p);
+          stop = marked && checked ? std::min(*marked, *checked) : marked ? marked : checked;
+        }
         if (stop) {
           p = *stop;
           playing_ = false;

@@ -91,10 +91,13 @@ class Playback {
   // toolpath's time; the position stays where it is, moved into the range
   // when it lies outside. An empty or reversed range is refused.
   bool setRange(double lo, double hi);
-  // After the frame's cut: while playing, the first reported move (rapid
-  // into the stock, cut with the spindle stopped) played since playing
-  // began whose condition is on pauses playback at its end.
-  void stopAtReported(const toolpath::Toolpath& path, std::span<const uint32_t> reported);
+  // After the frame's cut: while playing, the first stop the cut found
+  // (see cutStops) since playing began whose condition is on pauses
+  // playback there.
+  void stopAtFound(std::span<const FoundStop> found);
+  // The stops the machine check found (see checkStops): playing stops there
+  // as it does at the toolpath's marked stops.
+  void setCheckStops(std::vector<FoundStop> found) { checkStops_ = std::move(found); }
   std::array<double, 2> range() const { return {rangeLow_, rangeHigh_}; }
 
  private:
@@ -119,6 +122,7 @@ class Playback {
   double playedFrom_ = 0.0;
   bool wasPlaying_ = false;
   StopConditions stops_;
+  std::vector<FoundStop> checkStops_;
   PositionReport report_;
   mutable std::mutex poseMutex_;
   ToolPose pose_;  // under poseMutex_

@@ -228,6 +228,7 @@ struct Render {
   // stock colours take it.
   void followTheme();
   void followCollisions(view::FrameState& frame);
+  void followCheckStops();
   camera::SceneBox sceneBox() const;
   void shutdown(bool closedByUser);
   double milliseconds() const;
@@ -310,6 +311,9 @@ struct Render {
   view::DrawPacing drawPacing_;  // render thread
   // The toolpath snapshot of the frame under way, for commands too.
   std::shared_ptr<const toolpath::Toolpath> frameToolpath_;  // render thread
+  // The toolpath and check results the playback's check stops come from.
+  std::shared_ptr<const toolpath::Toolpath> checkStopsPath_;
+  uint64_t checkStopsRevision_ = 0;
 
   std::thread renderThread_;
 };

@@ -1,7 +1,10 @@
 #include "view/StopConditions.h"
 
+#include <algorithm>
 #include <bit>
 
+#include "collision/CollisionResults.h"
+#include "stock/StockCutter.h"
 #include "toolpath/Toolpath.h"
 
 namespace view {
@@ -60,16 +63,42 @@ std::optional<double> firstMarkedStop(const toolpath::Toolpath& path, uint64_t c
   return first;
 }
 
-std::optional<double> firstReportedStop(const toolpath::Toolpath& path, uint64_t conditions,
-                                        std::span<const uint32_t> reported, double from, double to) {
+std::vector<FoundStop> cutStops(const toolpath::Toolpath& path, std::span<const uint32_t> reported,
+                                std::span<const stock::PartHit> partHits) {
+  std::vector<FoundStop> found;
   for (const uint32_t move : reported) {
     if (move >= path.moveCount()) continue;
     const bool rapid = path.move(move).type == SIM_MOVE_RAPID;
-    if (!StopConditions::isOn(conditions, rapid ? SIM_STOP_RAPID_INTO_STOCK : SIM_STOP_STOPPED_SPINDLE_CUT)) continue;
-    const double t = path.timeFractionOfMove(move);
-    if (ahead(t, from, to)) return t;
+    found.push_back({path.timeFractionOfMove(move), rapid ? SIM_STOP_RAPID_INTO_STOCK : SIM_STOP_STOPPED_SPINDLE_CUT});
   }
-  return std::nullopt;
+  const double total = path.totalTime();
+  for (const stock::PartHit& hit : partHits) {
+    if (hit.move >= path.moveCount() || !(total > 0.0)) continue;
+    const double before = hit.move > 0 ? path.cumulativeTime(hit.move - 1) : 0.0;
+    const double along = std::clamp(static_cast<double>(hit.from), 0.0, 1.0);
+    found.push_back({(before + along * (path.cumulativeTime(hit.move) - before)) / total, SIM_STOP_HOLDER_INTO_STOCK});
+  }
+  return found;
+}
+
+std::vector<FoundStop> checkStops(const toolpath::Toolpath& path, std::span<const collision::MachineResult> collisions,
+                                  std::span<const collision::LimitResult> limits) {
+  std::vector<FoundStop> found;
+  const double total = path.totalTime();
+  if (!(total > 0.0)) return found;
+  for (const collision::MachineResult& r : collisions)
+    found.push_back({std::clamp(r.startPosition / total, 0.0, 1.0), SIM_STOP_TOOL_AGAINST_MACHINE});
+  for (const collision::LimitResult& r : limits)
+    found.push_back({std::clamp(r.position / total, 0.0, 1.0), SIM_STOP_TRAVEL_LIMITS});
+  return found;
+}
+
+std::optional<double> firstFoundStop(std::span<const FoundStop> found, uint64_t conditions, double from, double to) {
+  std::optional<double> first;
+  for (const FoundStop& stop : found)
+    if (StopConditions::isOn(conditions, stop.condition) && ahead(stop.at, from, to) && (!first || stop.at < *first))
+      first = stop.at;
+  return first;
 }
 
 }  // namespace view

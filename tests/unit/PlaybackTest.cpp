@@ -5,14 +5,19 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <vector>
 
+#include "collision/CollisionResults.h"
 #include "common/Utf16.h"
+#include "stock/StockCutter.h"
 #include "support/ToolpathBuilder.h"
 #include "toolpath/Toolpath.h"
 #include "view/PlaybackRules.h"
 #include "view/PlaybackSteps.h"
 #include "view/PositionReport.h"
 #include "view/ProgressTasks.h"
+#include "view/StopConditions.h"
 
 using testing_support::ToolpathBuilder;
 using toolpath::Measure;
@@ -164,6 +169,68 @@ TEST(PlaybackProgress, EveryModeOnAJobWhoseTimeIsNotItsLength) {
   EXPECT_EQ(*view::progressTarget(nullptr, 0.5, 1), 0.0);
   EXPECT_EQ(*view::progressTarget(nullptr, 0.5, 2), 0.0);
   EXPECT_EQ(*view::progressTarget(nullptr, 0.5, 0), 0.5);
+}
+
+// Where the checks' findings stop playing: a reported rapid at its end, a
+// non-cutting part where along its move it met material, the machine
+// check's results at their toolpath time; each only under its own condition
+// and only ahead of where playing stands.
+TEST(PlaybackStops, FoundStopsLieWhereTheChecksFoundThemUnderTheirConditions) {
+  // From the start point, four 10 mm moves: a rapid, then feeds of 1 s each.
+  ToolpathBuilder b;
+  b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {0, 0, 0}));
+  b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {10, 0, 0}));
+  for (float x : {20.0f, 30.0f, 40.0f}) b.add(ToolpathBuilder::line(SIM_MOVE_LINEAR, {x, 0, 0}));
+  b.feeds = {600, 600, 600, 600, 600};
+  const Toolpath path = Toolpath::fromRecord(b.record());
+  ASSERT_EQ(path.moveCount(), 5u);
+  const double total = path.totalTime();
+  ASSERT_GT(total, 0.0);
+  const auto at = [&](int64_t move, double along) {
+    const double before = move > 0 ? path.cumulativeTime(move - 1) : 0.0;
+    return (before + along * (path.cumulativeTime(move) - before)) / total;
+  };
+
+  const uint32_t reported[] = {1, 3, 9};  // a rapid, a feed with the spindle stopped, a move past the end
+  const stock::PartHit hits[] = {{4, 4u, 0.25f, 0.5f}, {7, 1u, 0.0f, 1.0f}};
+  const std::vector<view::FoundStop> cut = view::cutStops(path, reported, hits);
+  const std::vector<view::FoundStop> cutExpected = {{at(1, 1.0), SIM_STOP_RAPID_INTO_STOCK},
+                                                    {at(3, 1.0), SIM_STOP_STOPPED_SPINDLE_CUT},
+                                                    {at(4, 0.25), SIM_STOP_HOLDER_INTO_STOCK}};
+  EXPECT_EQ(cut, cutExpected);
+
+  collision::MachineResult collided;
+  collided.startPosition = 0.5 * (path.cumulativeTime(2) + path.cumulativeTime(3));
+  collision::LimitResult limit;
+  limit.position = path.cumulativeTime(4);
+  const std::vector<view::FoundStop> checked = view::checkStops(path, {&collided, 1}, {&limit, 1});
+  const std::vector<view::FoundStop> checkedExpected = {{at(3, 0.5), SIM_STOP_TOOL_AGAINST_MACHINE},
+                                                        {1.0, SIM_STOP_TRAVEL_LIMITS}};
+  EXPECT_EQ(checked, checkedExpected);
+  EXPECT_TRUE(view::checkStops(Toolpath::fromRecord(SIM_ToolpathRecord{}), {&collided, 1}, {&limit, 1}).empty());
+
+  std::vector<view::FoundStop> all = cut;
+  all.insert(all.end(), checked.begin(), checked.end());
+  const auto on = [](std::initializer_list<uint32_t> conditions) {
+    uint64_t bytes = 0;
+    for (uint32_t c : conditions) bytes |= uint64_t{1} << (8 * c);
+    return bytes;
+  };
+  const struct {
+    uint64_t conditions;
+    double from, to;
+    std::optional<double> stop;
+  } cases[] = {
+      {0, 0.0, 1.0, std::nullopt},
+      {~uint64_t{0}, 0.0, 1.0, at(1, 1.0)},
+      {~uint64_t{0}, at(1, 1.0), 1.0, at(3, 0.5)},  // a stop where playing resumed is behind it
+      {on({SIM_STOP_HOLDER_INTO_STOCK, SIM_STOP_TRAVEL_LIMITS}), 0.0, 1.0, at(4, 0.25)},
+      {on({SIM_STOP_HOLDER_INTO_STOCK}), 0.0, at(4, 0.2), std::nullopt},  // not reached yet
+      {on({SIM_STOP_TRAVEL_LIMITS}), 0.0, 1.0, 1.0},
+      {on({SIM_STOP_TOOL_CHANGE, SIM_STOP_OPTIONAL_STOP}), 0.0, 1.0, std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(view::firstFoundStop(all, c.conditions, c.from, c.to), c.stop) << std::hex << c.conditions << " " << c.from;
 }
 
 TEST(PlaybackReport, OneEventPerChangeAtMostEvery100ms) {

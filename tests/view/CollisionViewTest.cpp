@@ -139,6 +139,7 @@ TEST_F(CollisionJobView, ThePlungeIntoTheTableIsReportedWithTheTravelLimits) {
   const SIM_CollisionReport report = SIM_GetCollisionReport(view);
   EXPECT_EQ(entriesOf(report), expected);
   ASSERT_EQ(report.count, expected.size());
+  const double firstCollision = report.entries[0].startPosition, firstViolation = report.entries[2].startPosition;
   // Where along the plunge: the tip enters the table at z 0, the nose at
   // tip z -30; a pair done with at its first hit reports that sample.
   const std::shared_ptr<const toolpath::Toolpath> path = view->job().toolpath.current();
@@ -187,6 +188,24 @@ TEST_F(CollisionJobView, ThePlungeIntoTheTableIsReportedWithTheTravelLimits) {
   EXPECT_TRUE(tintedBecomes({0, 0u}));
   EXPECT_EQ(view->collisions().run().state(), collision::RunState::Idle) << "the full run checked it all";
   EXPECT_EQ(SIM_GetCollisionReport(view).count, expected.size()) << "the report stays";
+
+  // Playing stops at the first collision and at the first violation, each
+  // under its condition, where the report puts them.
+  view->playback().setSpeed(1.0);
+  const struct {
+    uint32_t condition;
+    double at;
+  } stops[] = {{SIM_STOP_TOOL_AGAINST_MACHINE, firstCollision / path->totalTime()},
+               {SIM_STOP_TRAVEL_LIMITS, firstViolation / path->totalTime()},
+               {SIM_STOP_HOLDER_INTO_STOCK, 1.0}};  // no stock: nothing to meet
+  for (const auto& s : stops) {
+    ASSERT_EQ(SIM_SetStopConditions(view, uint64_t{1} << (8 * s.condition)), 0);
+    ASSERT_EQ(SIM_GotoCommand(view, 0), 0);
+    onRenderThread([] { return 0; });
+    ASSERT_EQ(SIM_Play(view), 0);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_IsPlaying(view) == 0; }, std::chrono::seconds(30)));
+    EXPECT_NEAR(SIM_GetProgress(view), s.at, 1e-9) << s.condition;
+  }
 
   // Keeping every hit, the tool's interval runs from entering the table on
   // the plunge to leaving it on the climb.
