@@ -328,7 +328,7 @@ void Render::runFrame(double now, bool drawing) {
                          view::StopConditions::isOn(stops, SIM_STOP_STOPPED_SPINDLE_CUT);
   for (view::FramePart* part : parts_) part->update(frame);
   const bool partStops = view::StopConditions::isOn(stops, SIM_STOP_HOLDER_INTO_STOCK);
-  if ((stock_.reportRemoval.load() || partStops) && playback_.playing() && played.toolpath) {
+  if ((stock_.reportRemoval.load() || partStops) && playback_.playedThisFrame() && played.toolpath) {
     const std::vector<uint32_t> reported = stock_.reportRemoval.load() ? stock_.removalReport() : std::vector<uint32_t>{};
     const std::vector<stock::PartHit> hits = partStops ? stock_.partCollisions() : std::vector<stock::PartHit>{};
     playback_.stopAtFound(view::cutStops(*played.toolpath, reported, hits));

@@ -55,7 +55,7 @@ bool Playback::takePending() {
 }
 
 void Playback::stopAtFound(std::span<const FoundStop> found) {
-  if (!playing_.load() || found.empty()) return;
+  if (!playedThisFrame_ || found.empty()) return;
   const std::optional<double> stop = firstFoundStop(found, stops_.bytes(), playedFrom_, sliderPosition());
   if (!stop) return;
   playing_ = false;
@@ -72,6 +72,7 @@ PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path,
   const bool playing = playing_.load();
   if (playing && (moved || !wasPlaying_)) playedFrom_ = sliderPosition();
   wasPlaying_ = playing;
+  playedThisFrame_ = playing;
   if (playing) {
     const double rate = playbackRate(speed_.load(), speedPixels_.load());
     if (rate != 0.0) {

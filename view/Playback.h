@@ -91,10 +91,11 @@ class Playback {
   // toolpath's time; the position stays where it is, moved into the range
   // when it lies outside. An empty or reversed range is refused.
   bool setRange(double lo, double hi);
-  // After the frame's cut: while playing, the first stop the cut found
+  // After the cut of a frame that played: the first stop the cut found
   // (see cutStops) since playing began whose condition is on pauses
-  // playback there.
+  // playback there, also before a marked stop the frame already met.
   void stopAtFound(std::span<const FoundStop> found);
+  bool playedThisFrame() const { return playedThisFrame_; }
   // The stops the machine check found (see checkStops): playing stops there
   // as it does at the toolpath's marked stops.
   void setCheckStops(std::vector<FoundStop> found) { checkStops_ = std::move(found); }
@@ -121,6 +122,9 @@ class Playback {
   // behind the user.
   double playedFrom_ = 0.0;
   bool wasPlaying_ = false;
+  // Whether this frame's advance played: a Play that lands later in the
+  // frame must not meet the stops behind the last run's start.
+  bool playedThisFrame_ = false;
   StopConditions stops_;
   std::vector<FoundStop> checkStops_;
   PositionReport report_;

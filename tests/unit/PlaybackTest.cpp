@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "stock/StockCutter.h"
 #include "support/ToolpathBuilder.h"
 #include "toolpath/Toolpath.h"
+#include "view/Notifier.h"
+#include "view/Playback.h"
 #include "view/PlaybackRules.h"
 #include "view/PlaybackSteps.h"
 #include "view/PositionReport.h"
@@ -231,6 +234,38 @@ TEST(PlaybackStops, FoundStopsLieWhereTheChecksFoundThemUnderTheirConditions) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(view::firstFoundStop(all, c.conditions, c.from, c.to), c.stop) << std::hex << c.conditions << " " << c.from;
+}
+
+// The cut's stops pause the frame that played over them, also one that ran
+// on to the end; a Play that lands after a frame's advance does not meet
+// again the stop it was paused at.
+TEST(PlaybackStops, TheCutsStopsPauseTheFramesThatPlayedOverThem) {
+  ToolpathBuilder b;
+  for (float x : {0.0f, 10.0f, 20.0f, 30.0f}) b.add(ToolpathBuilder::line(SIM_MOVE_RAPID, {x, 0, 0}));
+  const auto path = std::make_shared<const Toolpath>(Toolpath::fromRecord(b.record()));
+  const uint32_t reported[] = {1, 2};
+  const std::vector<view::FoundStop> found = view::cutStops(*path, reported, {});
+  ASSERT_EQ(found.size(), 2u);
+
+  view::Notifier notifier;
+  view::Playback playback(notifier);
+  playback.setSpeed(1.0);  // the fastest speed: one 2.5 s frame plays it all
+  playback.stopConditions().set(~uint64_t{0});
+  const auto frame = [&] {
+    playback.advance(path, 1.0, 2500.0);
+    playback.stopAtFound(found);
+  };
+  playback.play();
+  frame();
+  EXPECT_FALSE(playback.playing());
+  EXPECT_EQ(playback.position(), found[0].at);
+  playback.advance(path, 1.0, 2500.0);  // paused, it shows the stop
+  playback.play();
+  playback.stopAtFound(found);
+  EXPECT_TRUE(playback.playing());
+  frame();
+  EXPECT_FALSE(playback.playing());
+  EXPECT_EQ(playback.position(), found[1].at);
 }
 
 TEST(PlaybackReport, OneEventPerChangeAtMostEvery100ms) {
