@@ -19,6 +19,7 @@
 
 #include "korvane/Korvane.h"
 #include "common/PopulatedAllocator.h"
+#include "formats/ToolpathRecordCopy.h"
 #include "toolpath/ArcGeometry.h"
 #include "toolpath/MoveEvents.h"
 #include "toolpath/SubprogramLineMap.h"
@@ -98,6 +99,8 @@ class Toolpath {
   // Everything from the host's record, and what derives from it. Throws
   // std::bad_alloc or std::length_error for counts no memory holds.
   static Toolpath fromRecord(const SIM_ToolpathRecord& record);
+  // The record the host handed over, every array as it came.
+  formats::ToolpathRecordCopy hostRecord() const;
 
   // ---- New snapshots made from this one.
   // The orientation list rebuilt from the tool changes and the tools'
@@ -218,6 +221,11 @@ class Toolpath {
     Box bounds, cuttingBounds;
     uint16_t flagUnion = 0;
     double maxTurningRadius = 0.0;
+    // What the host record holds that the view keeps in its own terms
+    // (names as hashes, sorted lists): its lists as they came, and the
+    // types of the moves that tool changes made motionless.
+    formats::ToolpathRecordCopy hostLists;
+    std::vector<std::pair<uint32_t, uint32_t>> typesAtToolChanges;
   };
   static void fill(HostData& d, std::vector<OrientationEntry>& orientations, const SIM_ToolpathRecord& record);
   static void computeDerived(HostData& d, bool lengthsGiven, bool timesGiven);

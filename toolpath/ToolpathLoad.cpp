@@ -82,6 +82,29 @@ Toolpath Toolpath::fromRecord(const SIM_ToolpathRecord& record) {
   return path;
 }
 
+formats::ToolpathRecordCopy Toolpath::hostRecord() const {
+  const HostData& d = *host_;
+  formats::ToolpathRecordCopy copy = d.hostLists;
+  const auto perMove = [](const auto& values, bool given, auto& out) {
+    if (given) out.assign(values.begin(), values.end());
+  };
+  copy.moves.assign(d.moves.begin(), d.moves.end());
+  // Changes at the same move: the first one saw the host's type.
+  for (auto it = d.typesAtToolChanges.rbegin(); it != d.typesAtToolChanges.rend(); ++it)
+    copy.moves[it->first].type = it->second;
+  copy.moveCount = copy.moves.size();
+  const formats::ToolpathRecordCopy::Given& given = d.hostLists.given;
+  perMove(d.entities, given.entityIds, copy.entityIds);
+  perMove(d.lines, given.lineNumbers, copy.lineNumbers);
+  perMove(d.feeds, given.feeds, copy.feeds);
+  perMove(d.cumLength, given.cumulativeLengths, copy.cumulativeLengths);
+  perMove(d.cumTime, given.cumulativeTimes, copy.cumulativeTimes);
+  perMove(d.spindles, given.spindleSpeeds, copy.spindleSpeeds);
+  perMove(d.flags, given.moveFlags, copy.moveFlags);
+  perMove(d.extraAxes, given.extraAxes, copy.extraAxes);
+  return copy;
+}
+
 std::optional<Toolpath> Toolpath::withOperationsVisible(uint32_t first, uint32_t end, bool visible) const {
   end = std::min<uint32_t>(end, static_cast<uint32_t>(operationVisible_->size()));
   bool changes = false;
@@ -96,6 +119,7 @@ std::optional<Toolpath> Toolpath::withOperationsVisible(uint32_t first, uint32_t
 
 void Toolpath::fill(HostData& d, std::vector<OrientationEntry>& orientations, const SIM_ToolpathRecord& r) {
   const size_t n = r.moveCount;
+  d.hostLists = formats::ToolpathRecordCopy::listsOf(r);
   copyOr(d.moves, r.moves, n, ToolpathMove{});
   copyOr(d.entities, r.entityIds, n, 0u);
   copyOr(d.lines, r.lineNumbers, n, 0u);
@@ -113,7 +137,10 @@ void Toolpath::fill(HostData& d, std::vector<OrientationEntry>& orientations, co
   for (const SIM_NamedMove& change : copyList(r.toolChanges, r.toolChangeCount)) {
     const std::string_view name(change.name, strnlen(change.name, sizeof change.name));
     d.toolChanges.push_back({common::fnv1a64(name), change.move});
-    if (change.move < n) d.moves[change.move].type = NoMotion;
+    if (change.move < n) {
+      d.typesAtToolChanges.emplace_back(change.move, d.moves[change.move].type);
+      d.moves[change.move].type = NoMotion;
+    }
   }
 
   d.infoRecords = copyList(r.infoRecords, r.infoRecordCount);
