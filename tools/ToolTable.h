@@ -54,6 +54,11 @@ class ToolTable final : public toolpath::ToolOrientationSource {
 
   // The table in the host's layout, lengths in host units: tool records
   // without parts, holders shared by tools with equal holder data.
+  // The record the host last handed over, in the unit scale it came in;
+  // null before the first.
+  const HostTableCopy* hostCopy() const { return host_.get(); }
+  double hostUnitScale() const { return unitScale_; }
+
   void hostRecords(std::vector<SIM_ToolRecord>& tools, std::vector<SIM_HolderRecord>& holders,
                    double unitScale) const;
 

@@ -68,6 +68,12 @@ std::vector<uint32_t> NcCodeModel::values(int32_t id) const {
   return f ? f->values() : std::vector<uint32_t>();
 }
 
+std::string NcCodeModel::text(int32_t id) const {
+  std::lock_guard lock(mutex_);
+  const NcFile* f = file(id);
+  return f ? f->text() : std::string();
+}
+
 size_t NcCodeModel::subprogramCount() const {
   std::lock_guard lock(mutex_);
   return subprograms_.size();

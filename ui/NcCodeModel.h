@@ -24,6 +24,7 @@ class NcFile {
   // end (LF or CR LF) is not part of it.
   std::string_view line(uint32_t number) const;
   const std::vector<uint32_t>& values() const { return values_; }
+  const std::string& text() const { return text_; }
 
  private:
   std::string text_;
@@ -45,6 +46,8 @@ class NcCodeModel {
   std::vector<std::pair<uint32_t, std::string>> lines(int32_t file, uint32_t first, uint32_t count) const;
   size_t lineCount(int32_t file) const;
   std::vector<uint32_t> values(int32_t file) const;
+  // The whole text as the host gave it; empty when unknown.
+  std::string text(int32_t file) const;
   size_t subprogramCount() const;
   // Counts every change of the texts: readers show them again when it moved.
   uint64_t revision() const;

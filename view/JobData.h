@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "korvane/Korvane.h"
 #include "machine/Kinematics.h"
 #include "machine/ViewMachine.h"
+#include "platform/ExtractedFiles.h"
 #include "stock/StockCollection.h"
 #include "toolpath/PublishedToolpath.h"
 #include "toolpath/ToolpathDisplaySettings.h"
@@ -74,6 +76,10 @@ class JobData {
     std::lock_guard lock(displayFrameMutex_);
     hostToMachine_ = hostToMachine;
   }
+  glm::dmat3 hostAxes() const {
+    std::lock_guard lock(displayFrameMutex_);
+    return hostToMachine_;
+  }
   // The machine's kinematics; the identity until a machine is loaded.
   std::shared_ptr<const machine::Kinematics> kinematics() const { return machine.kinematics(); }
 
@@ -108,6 +114,10 @@ class JobData {
   std::mutex viewerProgramMutex;
   std::string viewerProgram;
   HostAnswers answers;
+  // The model files of the simulation file loaded last, in a folder that
+  // lasts as long as the view or until the next load.
+  std::mutex loadedFilesMutex;
+  std::optional<platform::ExtractedFiles> loadedFiles;
 
  private:
   tools::ToolTable toolTable_;

@@ -41,6 +41,26 @@ bool MouseBindingTable::add(const SIM_KeyBinding& binding) {
   return true;
 }
 
+std::vector<SIM_KeyBinding> MouseBindingTable::bound() const {
+  std::lock_guard lock(mutex_);
+  std::vector<SIM_KeyBinding> out;
+  for (int input = 0; input < kInputs; ++input)
+    for (int condition = 0; condition < kConditions; ++condition) {
+      const uint8_t action = table_[input][condition];
+      if (action == 0) continue;
+      SIM_KeyBinding b{};
+      b.input = static_cast<uint32_t>(input);
+      const int state = condition & 7;
+      b.state = state == 1 ? 0 : state == 2 ? 1 : state == 4 ? 2 : 3;  // 3: modifiers alone
+      b.modifiers[0] = (condition & kControlBit) ? 1 : 0;
+      b.modifiers[1] = (condition & kShiftBit) ? 1 : 0;
+      b.modifiers[2] = (condition & kAltBit) ? 1 : 0;
+      b.action = action;
+      out.push_back(b);
+    }
+  return out;
+}
+
 void MouseBindingTable::release() {
   std::lock_guard lock(mutex_);
   for (auto& row : table_) row.fill(0);

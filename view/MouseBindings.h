@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "korvane/Korvane.h"
 
@@ -44,6 +45,8 @@ class MouseBindingTable {
   void evaluate(const BindingInput& input);
 
   bool isBound(int action) const;
+  // Every bound slot as the binding that would bind it again.
+  std::vector<SIM_KeyBinding> bound() const;
   bool fired(int action) const;
 
  private:

@@ -791,6 +791,30 @@ SIM_EXPORT int32_t SIM_ParseDxfFile(const char* path, SIM_DxfSegment* segments, 
  * an unknown solid, or while that solid's previous export runs. */
 SIM_EXPORT int32_t SIM_ExportSolid(Render* view, int32_t solid, const char* path);
 
+/* Writes the whole simulation to path (UTF-8) as a simulation file
+ * (".TarvoSimData"): the toolpath, tool table, stocks and geometries with
+ * the model files they name, the settings, saved display choices, playback
+ * position, NC text and mouse bindings, read on the calling thread. The
+ * file is written beside the target and renamed over it. 0, also when
+ * writing failed; -1 for a null view. */
+SIM_EXPORT int32_t SIM_ExportSimulation(Render* view, const char* path);
+
+/* Addition of this library, for a viewer: replaces the view's simulation
+ * with a simulation file's. The file is read and checked whole before the
+ * view changes; its model files go to a folder of their own below
+ * "TarvoSimData" in the temporary folder, removed with the view or at the
+ * next load. 0 loaded; -1 for a null view or path; SIM_LOAD_* otherwise,
+ * the view unchanged. */
+enum {
+  SIM_LOAD_UNREADABLE = 1,     /* missing, not a file, or unreadable */
+  SIM_LOAD_BAD_CHECKSUM = 2,   /* not a simulation file, or a damaged one */
+  SIM_LOAD_UNKNOWN_FORMAT = 3, /* a format number this library does not read */
+  SIM_LOAD_MALFORMED = 4,      /* a section past its parent, counts that do not match the bytes, a repeated part */
+  SIM_LOAD_REFUSED = 5,        /* a record the view refuses (as its setter would) */
+  SIM_LOAD_NO_FOLDER = 6       /* its model files could not be written out */
+};
+SIM_EXPORT int32_t SIM_LoadSimulation(Render* view, const char* path);
+
 /* Addition of this library: a picture of the view drawn for the host, the
  * stocks as the view's camera sees them in an image of width x height
  * (the camera framing it as it would a window of that size). rgba receives

@@ -1,0 +1,172 @@
+// The simulation file on running views: a view loaded from a file holds
+// what the exporting view held (its export is the same bytes), and a file
+// that cannot be read leaves a view as it was.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "formats/SimulationFile.h"
+#include "platform/WholeFile.h"
+#include "support/EventRecorder.h"
+#include "support/HeadlessView.h"
+#include "support/ViewJobs.h"
+
+namespace {
+
+using testing_support::ToolpathBuilder;
+using namespace std::chrono_literals;
+
+// The slot job with events, subprogram lines and feeds of its own.
+struct RichJob : testsupport::SlotJob {
+  const uint32_t localLines[2] = {4, 5};
+  SIM_SubprogramLines subprogram{0, 2, 4, 0, localLines};
+  RichJob() {
+    path.feeds = {800, 900, 1000};
+    SIM_MoveEvent stop{};
+    stop.move = 2;
+    stop.categories = SIM_EVENT_CATEGORY_OPTIONAL_STOP;
+    stop.name = "M1";
+    path.events.push_back(stop);
+  }
+  SIM_ToolpathRecord record() const {
+    SIM_ToolpathRecord r = path.record();
+    r.subprogramCount = 1;
+    r.subprograms = &subprogram;
+    return r;
+  }
+};
+
+class SimulationFileOnView : public testsupport::HeadlessViewTest {
+ protected:
+  std::filesystem::path folder;
+  void SetUp() override {
+    HeadlessViewTest::SetUp();
+    char pattern[] = "/tmp/korvane-simfile-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    HeadlessViewTest::TearDown();
+  }
+  std::vector<uint8_t> exported(Render* from, const char* name) {
+    const std::string path = (folder / name).string();
+    EXPECT_EQ(SIM_ExportSimulation(from, path.c_str()), 0);
+    return platform::readWholeFile(path, size_t{1} << 30).value_or(std::vector<uint8_t>{});
+  }
+};
+
+TEST_F(SimulationFileOnView, AViewLoadedFromItsFileHoldsWhatTheExportingViewHeld) {
+  RichJob job;
+  ASSERT_EQ(SIM_CreateStock(view, testsupport::boxStock(1, {0, 0, 0}, {40, 30, 20})), 0);
+  const SIM_ToolTableRecord table = job.tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  const SIM_ToolpathRecord record = job.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &record), 0);
+  // An STL model, so that a file travels inside.
+  const std::filesystem::path stl = folder / "fixture.stl";
+  {
+    std::vector<uint8_t> bytes(84 + 50, 0);
+    bytes[80] = 1;
+    const float triangle[12] = {0, 0, 1, 0, 0, 0, 10, 0, 0, 0, 10, 0};
+    std::memcpy(bytes.data() + 84, triangle, sizeof triangle);
+    std::ofstream(stl, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  SIM_GeometryRecord fixture = testsupport::namedGeometry("fixture", SIM_GEOMETRY_FIXTURE);
+  const std::string stlPath = stl.string();
+  fixture.modelPath = stlPath.c_str();
+  ASSERT_EQ(SIM_CreateGeometries(view, {&fixture, 1}, true), 0);
+  ASSERT_EQ(SIM_SetStopConditions(view, uint64_t{1} << 56), 0);
+  SIM_CuttingPlane plane = SIM_GetCuttingPlane(view);
+  plane.plane = SIM_CUTTING_PLANE_Y_PLUS;
+  ASSERT_EQ(SIM_SetCuttingPlane(view, &plane), 0);
+  const uint32_t values[2] = {11, 12};
+  ASSERT_EQ(SIM_SetNCFile(view, "G0 X10\r\nG1 Z15\n", values, 2), 0);
+  SIM_KeyBinding binding{};
+  binding.input = 3;
+  binding.state = 1;
+  binding.modifiers[0] = 1;
+  binding.action = 2;
+  ASSERT_EQ(SIM_AddKeyBinding(view, binding), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 0.5, SIM_PROGRESS_TIME_FRACTION), 0);
+
+  const std::vector<uint8_t> first = exported(view, "first.TarvoSimData");
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(exported(view, "again.TarvoSimData"), first);
+
+  SIM_Hint(SIM_HINT_HEADLESS, 1);
+  Render* loaded = SIM_CreateView(0, true);
+  SIM_Hint(SIM_HINT_HEADLESS, 0);
+  ASSERT_NE(loaded, nullptr);
+  const std::string firstPath = (folder / "first.TarvoSimData").string();
+  EXPECT_EQ(SIM_LoadSimulation(loaded, firstPath.c_str()), 0);
+
+  // The toolpath as the host gave it, bit for bit, the tool change's move
+  // type included.
+  const formats::ToolpathRecordCopy copy = loaded->job().toolpath.current()->hostRecord();
+  ASSERT_EQ(copy.moves.size(), job.path.moves.size());
+  EXPECT_EQ(std::memcmp(copy.moves.data(), job.path.moves.data(), copy.moves.size() * sizeof(SIM_ToolpathMove)), 0);
+  EXPECT_EQ(copy.feeds, job.path.feeds);
+  EXPECT_TRUE(copy.lineNumbers.empty() == job.path.lines.empty());
+  ASSERT_EQ(copy.eventNames.size(), 1u);
+  EXPECT_EQ(copy.eventNames[0], "M1");
+  EXPECT_EQ(copy.subprogramLines, (std::vector<std::vector<uint32_t>>{{4, 5}}));
+  EXPECT_EQ(SIM_GetToolTable(loaded).toolCount, 1u);
+  EXPECT_EQ(SIM_GetStopConditions(loaded), uint64_t{1} << 56);
+  EXPECT_EQ(SIM_GetCuttingPlane(loaded).plane, uint32_t{SIM_CUTTING_PLANE_Y_PLUS});
+  EXPECT_EQ(loaded->ncCode().lineText(UI::NcCodeModel::kMainProgram, 2), "G1 Z15");
+  EXPECT_TRUE(loaded->mouseBindings().isBound(2));
+  EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_GetProgress(loaded) == 0.5; }, 5s));
+  // The model file came along into a folder of the view's own.
+  const SIM_GeometryRecord model = SIM_GetGeometry(loaded, "fixture");
+  ASSERT_NE(model.modelPath, nullptr);
+  const std::filesystem::path extracted = model.modelPath;
+  EXPECT_NE(extracted, stl);
+  EXPECT_EQ(platform::readWholeFile(extracted), platform::readWholeFile(stl));
+  EXPECT_TRUE(std::filesystem::exists(extracted.parent_path() / ".idxlist"));
+
+  // Everything else the file holds: the loaded view writes it again as it
+  // was read, but for where the model file lies now.
+  const std::vector<uint8_t> again = exported(loaded, "loaded.TarvoSimData");
+  std::optional<formats::SimulationContent> a = formats::decodeSimulation(first).content;
+  std::optional<formats::SimulationContent> b = formats::decodeSimulation(again).content;
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(b->files.at(0).path, extracted.string());
+  b->files[0].path = a->files[0].path;
+  b->geometries[0].modelPath = a->geometries[0].modelPath;
+  EXPECT_EQ(formats::encodeSimulation(*a), formats::encodeSimulation(*b));
+
+  SIM_CloseView(loaded);
+  EXPECT_FALSE(std::filesystem::exists(extracted.parent_path()));
+}
+
+TEST_F(SimulationFileOnView, AFileThatCannotBeReadLeavesTheViewAsItWas) {
+  testsupport::SlotJob job;
+  testsupport::loadJob(view, job);
+  const std::vector<uint8_t> before = exported(view, "before.TarvoSimData");
+  std::vector<uint8_t> damaged = before;
+  damaged[damaged.size() / 2] ^= 1;
+  const auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (folder / name).string();
+    platform::replaceWholeFile(path, bytes);
+    return path;
+  };
+  const std::string damagedPath = write("damaged.TarvoSimData", damaged);
+  const std::string emptyPath = write("empty.TarvoSimData", {});
+  const std::string missing = (folder / "missing.TarvoSimData").string();
+  EXPECT_EQ(SIM_LoadSimulation(nullptr, damagedPath.c_str()), -1);
+  EXPECT_EQ(SIM_LoadSimulation(view, nullptr), -1);
+  EXPECT_EQ(SIM_LoadSimulation(view, missing.c_str()), SIM_LOAD_UNREADABLE);
+  EXPECT_EQ(SIM_LoadSimulation(view, folder.string().c_str()), SIM_LOAD_UNREADABLE);
+  EXPECT_EQ(SIM_LoadSimulation(view, damagedPath.c_str()), SIM_LOAD_BAD_CHECKSUM);
+  EXPECT_EQ(SIM_LoadSimulation(view, emptyPath.c_str()), SIM_LOAD_BAD_CHECKSUM);
+  EXPECT_EQ(SIM_ExportSimulation(nullptr, damagedPath.c_str()), -1);
+  EXPECT_EQ(SIM_ExportSimulation(view, (folder / "no" / "such" / "folder").string().c_str()), 0);
+  EXPECT_EQ(exported(view, "after.TarvoSimData"), before);
+}
+
+}  // namespace
