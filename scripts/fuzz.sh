@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets (in build-asan/, the tree the sanitizer suite
 # uses) and runs each for the given seconds (default 60): the STL reader, the
 # sample host's G-code reader, machine definitions, the mesh cache's files,
-# the interface's texts, the saved state file, DXF drawings and the
+# the interface's texts, the saved state file, DXF drawings, the simulation
+# file and the
 # record-taking exports on a headless view (on a virtual display with Mesa's
 # software OpenGL). Seeds come from the test data; what a run finds is kept
 # in build-asan/findings and fails the script.
@@ -11,11 +12,11 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 export LIBGL_ALWAYS_SOFTWARE=1
 ./scripts/asan-build.sh fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports fuzz_machine_definition \
-  fuzz_mesh_cache fuzz_interface_text fuzz_setup_file fuzz_dxf_drawing
+  fuzz_mesh_cache fuzz_interface_text fuzz_setup_file fuzz_dxf_drawing fuzz_simulation_file
 
 corpus=build-asan/corpus
 mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache "$corpus"/text \
-  "$corpus"/setup "$corpus"/dxf \
+  "$corpus"/setup "$corpus"/dxf "$corpus"/simulation \
   build-asan/findings
 cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
@@ -47,6 +48,19 @@ python3 -c 'import struct, sys; sys.stdout.buffer.write(struct.pack("<I", 1) + s
 printf '0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n0\nARC\n8\n0\n10\n5\n20\n5\n40\n3\n50\n0\n51\n90\n0\nLWPOLYLINE\n8\n0\n90\n2\n70\n1\n10\n0\n20\n0\n42\n0.5\n10\n4\n20\n0\n0\nENDSEC\n0\nEOF\n' \
   >"$corpus"/dxf/drawing.dxf
 
+# A simulation file's body (the target seals it): format 14, the document
+# section, a toolpath of two moves with feeds and an event name, a tool
+# table of one tool with one part of two points.
+python3 -c 'import struct, sys
+def section(tag, payload): return struct.pack("<IQ", tag, len(payload)) + payload
+toolpath = section(1, bytes(208)) + section(4, struct.pack("<2d", 800, 900)) + section(18, bytes(80)) \
+  + section(19, b"\x01" + struct.pack("<I", 2) + b"M1")
+tool = bytearray(400); tool[56] = 1
+part = bytearray(104); part[96] = 2
+table = section(0, struct.pack("<d", 1.0)) + section(1, bytes(tool)) + section(2, bytes(part)) + section(3, bytes(40))
+sys.stdout.buffer.write(struct.pack("<I", 14) + section(0, struct.pack("<I", 0)) + section(1, toolpath)
+  + section(2, table) + section(7, section(27, struct.pack("<d", 0.5))))' >"$corpus"/simulation/job
+
 run() {
   local target="$1" dir="$2"
   shift 2
@@ -61,6 +75,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_mesh_cache cache
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_interface_text text
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_setup_file setup
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_dxf_drawing dxf
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_simulation_file simulation
 # The driver is preloaded for the reason scripts/sanitize.sh gives; its
 # leaks at exit are the driver's.
 LD_PRELOAD=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so \
