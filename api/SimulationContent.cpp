@@ -103,10 +103,12 @@ void applySettings(Render& v, const formats::SimulationContent& c) {
   view::JobData& job = v.job();
   if (auto d = simValue<int32_t>(c, kSimValueDecimals); d && *d >= -1 && *d <= 15) job.units.decimals = *d;
   if (auto mode = simValue<uint32_t>(c, kSimValueToolpathMode)) SIM_SetToolpathMode(&v, *mode);
-  if (auto display = simValue<SIM_ToolpathDisplay>(c, kSimValueToolpathDisplay)) SIM_SetToolpathDisplay(&v, &*display);
-  if (auto plane = simValue<SIM_CuttingPlane>(c, kSimValueCuttingPlane)) SIM_SetCuttingPlane(&v, &*plane);
+  // The stock's colouring also colours the toolpath: the display's own
+  // choice comes after it.
   if (auto removal = simValue<SIM_StockRemovalSettings>(c, kSimValueStockRemoval))
     SIM_SetStockRemovalSettings(&v, &*removal);
+  if (auto display = simValue<SIM_ToolpathDisplay>(c, kSimValueToolpathDisplay)) SIM_SetToolpathDisplay(&v, &*display);
+  if (auto plane = simValue<SIM_CuttingPlane>(c, kSimValueCuttingPlane)) SIM_SetCuttingPlane(&v, &*plane);
   if (auto compare = simValue<SIM_StockCompare>(c, kSimValueStockCompare)) SIM_SetStockCompare(&v, &*compare);
   if (auto colours = simValue<SIM_StockCompareColors>(c, kSimValueCompareColours))
     SIM_SetStockCompareColors(&v, &*colours);

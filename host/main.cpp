@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <iostream>
@@ -101,6 +102,10 @@ void usage() {
                "  --stop-at LIST     pause playing where the job meets one of LIST, a comma list of\n"
                "                     tool (changes), operation (changes), rapid (moves into the stock),\n"
                "                     spindle (cuts with it stopped), optional (stops, M1)\n"
+               "  --save-sim FILE    after playing, write the whole simulation to FILE (.TarvoSimData)\n"
+               "  --load-sim FILE    play a simulation file instead of a program, from the start: its\n"
+               "                     toolpath, tools, stocks, models and settings (display options\n"
+               "                     of this command line are not applied)\n"
                "  --interactive      keep the window open after the job until it is closed\n"
                "                     (Home, Space, N and P step through the job)\n");
 }
@@ -136,6 +141,8 @@ struct Options {
   host::ColourBy colourBy = host::ColourBy::Tool;
   int32_t language = -1;  // none chosen: the library's English
   std::string uiShot;
+  std::string saveSim;  // write the simulation file here after playing
+  std::string loadSim;  // play this simulation file instead of a program
 };
 
 // What a refusal status means, for messages.
@@ -265,6 +272,10 @@ Options optionsOf(int argc, char** argv) {
       if (!(*o.collisionStep > 0)) throw InputError{"--collision-step must be above 0"};
     } else if (arg == "--timings") {
       o.timings = true;
+    } else if (arg == "--save-sim") {
+      o.saveSim = value();
+    } else if (arg == "--load-sim") {
+      o.loadSim = value();
     } else if (arg == "--settings-dir") {
       o.settingsDir = std::filesystem::absolute(value()).string();
     } else if (arg == "--headless") {
@@ -369,6 +380,8 @@ Options optionsOf(int argc, char** argv) {
   if ((o.collisions || o.collisionStep) && o.machine.empty()) throw InputError{"--collisions needs a machine: --machine DIR"};
   if (o.offscreen && (o.headless || o.hidden)) throw InputError{"--offscreen needs a shown window"};
   if (!o.uiShot.empty() && o.headless) throw InputError{"--ui-shot needs a window (leave out --headless)"};
+  if (!o.loadSim.empty() && (!o.program.empty() || o.lathe || o.stock || o.bar || !o.toolFile.empty() || !o.tools.empty()))
+    throw InputError{"--load-sim plays the job its file holds: leave out the program, tools and stock"};
   return o;
 }
 
@@ -750,10 +763,17 @@ bool checkCollisions(Render* view, const Options& o, ViewNews& news) {
   return true;
 }
 
-int run(const Options& o) {
-  // The job: program, tools, stock.
-  const auto runStart = Clock::now();
-  HostTimes hostTimes;
+// A job read from G-code (or the built-in one): program, tools, stock.
+struct HostJob {
+  std::string name;
+  host::Program program;
+  host::ToolLibrary tools;
+  std::optional<host::BarStock> bar;
+  host::StockBox box;
+  host::ToolpathArrays path;
+};
+
+std::unique_ptr<HostJob> readJob(const Options& o) {
   const bool builtIn = o.program.empty();
   const std::string name = builtIn ? "main-job" : std::filesystem::path(o.program).stem().string();
   host::Program program = builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc")
@@ -787,7 +807,6 @@ int run(const Options& o) {
     throw InputError{o.program + ": no feed moves, so no stock to guess; give one with --stock"};
   }
   const host::ToolpathArrays path = host::toolpathOf(program);
-  hostTimes.read = secondsSince(runStart);
   if (bar)
     std::printf("%s: %zu moves, %zu tool changes; bar of %.3g mm diameter, %.3g mm long from Z%.3g\n", name.c_str(),
                 program.moves.size(), program.toolChanges.size(), bar->diameter, bar->length, bar->front);
@@ -795,6 +814,99 @@ int run(const Options& o) {
     std::printf("%s: %zu moves, %zu tool changes; stock %.3g,%.3g,%.3g to %.3g,%.3g,%.3g mm\n", name.c_str(),
                 program.moves.size(), program.toolChanges.size(), box.min.x, box.min.y, box.min.z, box.max.x,
                 box.max.y, box.max.z);
+  auto job = std::make_unique<HostJob>();
+  job->name = name;
+  job->program = std::move(program);
+  job->tools = std::move(tools);
+  job->bar = bar;
+  job->box = box;
+  job->path = path;
+  return job;
+}
+
+// The job handed to the view as an NC editor hands its own: tools, stock,
+// models, toolpath, NC text, machine, then the display options. 0, or the
+// exit status of a refusal (reported).
+int handOver(Render* view, const Options& o, HostJob& job, ViewNews& news) {
+  const SIM_ToolTableRecord toolTable = job.tools.record();
+  if (const int32_t refused = SIM_SetToolTable(view, &toolTable); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the tools were refused: %s\n", refusalOf(refused));
+    return kInputError;
+  }
+  SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
+  stock.identifier = 1;
+  stock.kind = job.bar ? SIM_STOCK_CYLINDER : SIM_STOCK_BOX;
+  stock.quality = static_cast<float>(o.quality);
+  if (job.bar) {
+    stock.cylinderAxis = 2;
+    stock.cylinderBase[2] = job.bar->front;
+    stock.cylinderLength = -job.bar->length;
+    stock.outerDiameter = job.bar->diameter;
+  }
+  // Light bar stock, so that the shading of the cut shows.
+  stock.colour[0] = 0.62f, stock.colour[1] = 0.65f, stock.colour[2] = 0.70f;
+  const double lo[3] = {job.box.min.x, job.box.min.y, job.box.min.z}, hi[3] = {job.box.max.x, job.box.max.y, job.box.max.z};
+  for (int k = 0; k < 3; ++k) stock.boxMin[k] = lo[k], stock.boxMax[k] = hi[k];
+  if (const int32_t refused = SIM_CreateStock(view, stock); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the stock box (%g, %g, %g) to (%g, %g, %g) was refused: %s\n", lo[0], lo[1], lo[2],
+                 hi[0], hi[1], hi[2], refusalOf(refused));
+    return kInputError;
+  }
+  if (!addGeometries(view, o.geometries)) return kInputError;
+  const SIM_ToolpathRecord toolpath = job.path.record();
+  if (const int32_t refused = SIM_SetToolpath(view, &toolpath); refused != 0) {
+    std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));
+    return kInputError;
+  }
+  SIM_SetNCFile(view, job.program.text.c_str(), nullptr, 0);
+  if (!o.machine.empty()) {
+    if (!loadMachine(view, o.machine, news, o.timeout)) return kInputError;
+    // The stock sits on the table.
+    float ox = 0, oy = 0, oz = 0;
+    SIM_SuggestMachineOrigin(view, &ox, &oy, &oz);
+    SIM_SetMachineOrigin(view, ox, oy, oz);
+    if (o.collisions && !checkCollisions(view, o, news)) return kRunError;
+  }
+  setColourBy(view, o.colourBy);
+  SIM_SetToolpathMode(view, o.toolpathMode);
+  SIM_SetToolpathDisplay(view, &o.display);
+  SIM_SetCuttingPlane(view, &o.section);
+  SIM_Command(view, o.themeCommand, 0);
+  SIM_SetStopConditions(view, o.stopConditions);
+  if (o.compare) {
+    const SIM_StockCompare compare{SIM_COMPARE_SHOWN, float(o.compare->first), float(o.compare->second)};
+    SIM_SetStockCompare(view, &compare);
+  }
+  // The job's records are in millimetres; from here on the view shows,
+  // and the console's records speak, the unit chosen.
+  SIM_SetUnits(view, o.unit);
+  return 0;
+}
+
+// A simulation file in place of a job: 0, or the exit status of a refusal.
+int loadSimulationFile(Render* view, const std::string& path) {
+  const int32_t loaded = SIM_LoadSimulation(view, path.c_str());
+  if (loaded == 0) {
+    std::printf("%s: loaded\n", path.c_str());
+    return 0;
+  }
+  const char* reason = loaded == SIM_LOAD_UNREADABLE       ? "cannot be read"
+                       : loaded == SIM_LOAD_BAD_CHECKSUM   ? "is not a simulation file, or a damaged one"
+                       : loaded == SIM_LOAD_UNKNOWN_FORMAT ? "has a format this program does not read"
+                       : loaded == SIM_LOAD_REFUSED        ? "holds a record the view refuses"
+                       : loaded == SIM_LOAD_NO_FOLDER      ? "has model files that could not be written out"
+                                                           : "is malformed";
+  std::fprintf(stderr, "korvane-view: %s %s\n", path.c_str(), reason);
+  return kInputError;
+}
+
+int run(const Options& o) {
+  const auto runStart = Clock::now();
+  HostTimes hostTimes;
+  const bool fromFile = !o.loadSim.empty();
+  const std::unique_ptr<HostJob> job = fromFile ? nullptr : readJob(o);
+  const std::string name = fromFile ? std::filesystem::path(o.loadSim).stem().string() : job->name;
+  hostTimes.read = secondsSince(runStart);
 
   // The view.
   if (!o.settingsDir.empty()) ::setenv("XDG_CONFIG_HOME", o.settingsDir.c_str(), 1);
@@ -821,63 +933,17 @@ int run(const Options& o) {
   // context menu on a click in the viewport.
   SIM_SetCallbackWindow(view, window, false);
 
-  const SIM_ToolTableRecord toolTable = tools.record();
-  if (const int32_t refused = SIM_SetToolTable(view, &toolTable); refused != 0) {
-    std::fprintf(stderr, "korvane-view: the tools were refused: %s\n", refusalOf(refused));
-    return closeView(view, window, kInputError);
-  }
-  SIM_StockRecord stock = SIM_GetStock(nullptr, 0);
-  stock.identifier = 1;
-  stock.kind = bar ? SIM_STOCK_CYLINDER : SIM_STOCK_BOX;
-  stock.quality = static_cast<float>(o.quality);
-  if (bar) {
-    stock.cylinderAxis = 2;
-    stock.cylinderBase[2] = bar->front;
-    stock.cylinderLength = -bar->length;
-    stock.outerDiameter = bar->diameter;
-  }
-  // Light bar stock, so that the shading of the cut shows.
-  stock.colour[0] = 0.62f, stock.colour[1] = 0.65f, stock.colour[2] = 0.70f;
-  const double lo[3] = {box.min.x, box.min.y, box.min.z}, hi[3] = {box.max.x, box.max.y, box.max.z};
-  for (int k = 0; k < 3; ++k) stock.boxMin[k] = lo[k], stock.boxMax[k] = hi[k];
-  if (const int32_t refused = SIM_CreateStock(view, stock); refused != 0) {
-    std::fprintf(stderr, "korvane-view: the stock box (%g, %g, %g) to (%g, %g, %g) was refused: %s\n", lo[0], lo[1], lo[2],
-                 hi[0], hi[1], hi[2], refusalOf(refused));
-    return closeView(view, window, kInputError);
-  }
-  if (!addGeometries(view, o.geometries)) return closeView(view, window, kInputError);
-  const SIM_ToolpathRecord toolpath = path.record();
-  if (const int32_t refused = SIM_SetToolpath(view, &toolpath); refused != 0) {
-    std::fprintf(stderr, "korvane-view: the toolpath was refused: %s\n", refusalOf(refused));
-    return closeView(view, window, kInputError);
-  }
-  SIM_SetNCFile(view, program.text.c_str(), nullptr, 0);
-  if (!o.machine.empty()) {
-    if (!loadMachine(view, o.machine, news, o.timeout)) return closeView(view, window, kInputError);
-    // The stock sits on the table.
-    float ox = 0, oy = 0, oz = 0;
-    SIM_SuggestMachineOrigin(view, &ox, &oy, &oz);
-    SIM_SetMachineOrigin(view, ox, oy, oz);
-    if (o.collisions && !checkCollisions(view, o, news)) return closeView(view, window, kRunError);
-  }
-  setColourBy(view, o.colourBy);
-  SIM_SetToolpathMode(view, o.toolpathMode);
-  SIM_SetToolpathDisplay(view, &o.display);
-  SIM_SetCuttingPlane(view, &o.section);
-  SIM_Command(view, o.themeCommand, 0);
-  SIM_SetStopConditions(view, o.stopConditions);
-  if (o.compare) {
-    const SIM_StockCompare compare{SIM_COMPARE_SHOWN, float(o.compare->first), float(o.compare->second)};
-    SIM_SetStockCompare(view, &compare);
-  }
-  // The job's records are in millimetres; from here on the view shows,
-  // and the console's records speak, the unit chosen.
-  SIM_SetUnits(view, o.unit);
+  const int handedOver = fromFile ? loadSimulationFile(view, o.loadSim) : handOver(view, o, *job, news);
+  if (handedOver != 0) return closeView(view, window, handedOver);
+  // The viewer of presentation bundles: this program.
+  std::error_code ownPath;
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe", ownPath).string();
+  if (!ownPath) SIM_SetParameter(view, SIM_PARAMETER_VIEWER_PROGRAM, self.c_str());
   // Once the stock is there: a lathe's part from the front, lit, as the
   // operator of a lathe with its tools before the spindle sees it from
   // above: Z across to the right, X towards the viewer's side (down), the
   // horizon free (it would stand Z up again); anything else from the corner.
-  if (program.lathe) {
+  if (job && job->program.lathe) {
     // The command runs at the view's next frame; the pose waits for it.
     if (SIM_Question(view, SIM_QUESTION_KEEP_HORIZON)) SIM_Command(view, SIM_COMMAND_TOGGLE_KEEP_HORIZON, 0);
     for (int wait = 0; wait < 200 && SIM_Question(view, SIM_QUESTION_KEEP_HORIZON); ++wait)
@@ -891,6 +957,11 @@ int run(const Options& o) {
   } else {
     SIM_SetView(view, SIM_VIEW_ISOMETRIC);
   }
+  // Stock 1 of a job read here; a file's first stock.
+  const SIM_StockList stocks = SIM_GetStockModels(view);
+  const int32_t stockId = stocks.count > 0 ? static_cast<int32_t>(stocks.stocks[0].identifier) : 1;
+  // A file plays from the start, wherever it was saved.
+  if (fromFile) SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION);
   for (const auto& [code, argument] : o.commands) SIM_Command(view, code, argument);
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 
@@ -898,7 +969,7 @@ int run(const Options& o) {
   const auto start = Clock::now();
   bool finished = true;
   if (o.atOnce) {
-    const uint32_t everyMove[2] = {0, static_cast<uint32_t>(path.moves.size())};
+    const uint32_t everyMove[2] = {0, job ? static_cast<uint32_t>(job->path.moves.size()) : UINT32_MAX};
     SIM_CutStock(view, everyMove);
   } else {
     SIM_Play(view);
@@ -934,7 +1005,7 @@ int run(const Options& o) {
   if (status == 0 && o.stl) {
     const std::string stl = (std::filesystem::path(o.out) / (name + ".stl")).string();
     std::filesystem::remove(stl, error);  // what is there afterwards is this run's
-    const bool written = SIM_ExportSolid(view, 1, stl.c_str()) == 0 &&
+    const bool written = SIM_ExportSolid(view, stockId, stl.c_str()) == 0 &&
                          waitFor([&] { return news.exportDone.load() > 0; }, 120) && std::filesystem::exists(stl);
     if (written) {
       std::printf("wrote %s (%ju bytes)\n", stl.c_str(), static_cast<uintmax_t>(std::filesystem::file_size(stl)));
@@ -975,14 +1046,25 @@ int run(const Options& o) {
     std::fprintf(stderr,
                  "korvane-view: the stock's cells of %.3g mm are coarser than a quarter of the smallest tool's radius;"
                  " thin walls lose volume or vanish: give a higher --quality or a smaller stock\n",
-                 SIM_GetStockCellSize(view, 1));
+                 SIM_GetStockCellSize(view, stockId));
     if (status == 0) status = kRunError;
+  }
+  if (status == 0 && !o.saveSim.empty()) {
+    std::filesystem::remove(o.saveSim, error);
+    SIM_ExportSimulation(view, o.saveSim.c_str());
+    if (std::filesystem::exists(o.saveSim)) {
+      std::printf("wrote %s (%ju bytes)\n", o.saveSim.c_str(),
+                  static_cast<uintmax_t>(std::filesystem::file_size(o.saveSim)));
+    } else {
+      std::fprintf(stderr, "korvane-view: %s could not be written\n", o.saveSim.c_str());
+      status = kRunError;
+    }
   }
   if (o.questions)
     for (uint32_t code = 0; code <= 56; ++code) printAnswer(view, code);
   if (o.keepOpen && status == 0) serveLines(view, o);
   hostTimes.whole = secondsSince(runStart);
-  if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, 1));
+  if (o.timings) printTimings(view, hostTimes, SIM_GetStockCellSize(view, stockId));
   if (o.interactive && status == 0) {
     // The window's X id lets a test or a script send it input.
     std::printf("the view stays open until its window is closed (window 0x%lx)\n", static_cast<unsigned long>(window));
