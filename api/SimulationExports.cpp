@@ -35,6 +35,14 @@ SIM_EXPORT int32_t SIM_ExportSimulation(Render* view, const char* path) {
   });
 }
 
+SIM_EXPORT int32_t SIM_ExportPresentation(Render* view, const char* path) {
+  if (!path || !*path) return -1;
+  return api::onView<int32_t>(view, -1, 1, [&](Render& v) {
+    const view::PresentationOutcome outcome = view::writePresentation(v.presentationRequest(), path);
+    return outcome == view::PresentationOutcome::Exported || outcome == view::PresentationOutcome::Bundled ? 0 : 1;
+  });
+}
+
 SIM_EXPORT int32_t SIM_LoadSimulation(Render* view, const char* path) {
   if (!path) return -1;
   return api::onView<int32_t>(view, -1, SIM_LOAD_UNREADABLE, [&](Render& v) {

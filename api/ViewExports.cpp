@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "api/OnView.h"
+#include "api/SimulationContent.h"
 #include "korvane/Korvane.h"
 #include "platform/MessageBus.h"
 #include "view/ProcessState.h"
@@ -29,6 +30,8 @@ SIM_EXPORT int32_t SIM_Hint(uint32_t hint, int32_t value) {
 SIM_EXPORT Render* SIM_CreateView(SIM_Window parent, bool wait) {
   try {
     auto view = std::make_unique<Render>();
+    view->setSimulationDocument(
+        [](Render& v) { return formats::encodeSimulation(api::simulationContentOf(v)); });
     view::viewOpened();
     try {
       view->startRenderThread(parent, view::currentHints());

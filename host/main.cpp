@@ -103,6 +103,8 @@ void usage() {
                "                     tool (changes), operation (changes), rapid (moves into the stock),\n"
                "                     spindle (cuts with it stopped), optional (stops, M1)\n"
                "  --save-sim FILE    after playing, write the whole simulation to FILE (.TarvoSimData)\n"
+               "  --bundle FILE.zip  after playing, write a presentation bundle: this program as the\n"
+               "                     viewer (TARVOSimulation.exe) and the simulation file\n"
                "  --load-sim FILE    play a simulation file instead of a program, from the start: its\n"
                "                     toolpath, tools, stocks, models and settings (display options\n"
                "                     of this command line are not applied)\n"
@@ -142,6 +144,7 @@ struct Options {
   int32_t language = -1;  // none chosen: the library's English
   std::string uiShot;
   std::string saveSim;  // write the simulation file here after playing
+  std::string bundle;   // and a presentation bundle (ZIP) with this program
   std::string loadSim;  // play this simulation file instead of a program
 };
 
@@ -272,6 +275,10 @@ Options optionsOf(int argc, char** argv) {
       if (!(*o.collisionStep > 0)) throw InputError{"--collision-step must be above 0"};
     } else if (arg == "--timings") {
       o.timings = true;
+    } else if (arg == "--bundle") {
+      o.bundle = value();
+      if (o.bundle.size() < 5 || o.bundle.substr(o.bundle.size() - 4) != ".zip")
+        throw InputError{"--bundle needs a file name ending in .zip"};
     } else if (arg == "--save-sim") {
       o.saveSim = value();
     } else if (arg == "--load-sim") {
@@ -1057,6 +1064,15 @@ int run(const Options& o) {
                   static_cast<uintmax_t>(std::filesystem::file_size(o.saveSim)));
     } else {
       std::fprintf(stderr, "korvane-view: %s could not be written\n", o.saveSim.c_str());
+      status = kRunError;
+    }
+  }
+  if (status == 0 && !o.bundle.empty()) {
+    if (SIM_ExportPresentation(view, o.bundle.c_str()) == 0) {
+      std::printf("wrote %s (%ju bytes)\n", o.bundle.c_str(),
+                  static_cast<uintmax_t>(std::filesystem::file_size(o.bundle)));
+    } else {
+      std::fprintf(stderr, "korvane-view: %s could not be written\n", o.bundle.c_str());
       status = kRunError;
     }
   }

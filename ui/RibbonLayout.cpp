@@ -18,9 +18,8 @@ std::vector<RibbonMenuEntry> animationModes() {
 std::vector<RibbonButtonEntry> makeLayout() {
   return {
       {54, IconId::Stock, 153, 222, 223, false, false,
-       // "Save as STL" (55) and "Remove Chips" (87) join when they have
-       // something to run.
-       {{56, 154, false}, {57, 155, false}, {58, 92, false}, {66, 159, false}}},
+       // "Remove Chips" (87) joins when chips are removed.
+       {{55, 156, false}, {56, 154, false}, {57, 155, false}, {58, 92, false}, {66, 159, false}}},
       {-1, IconId::StockQuality, 91, 226, -1, false, false, {}, InterfaceToggle::StockQualityPanel},
       {65, IconId::Compare, 157, 229, 230, false, false, {}, InterfaceToggle::Nothing, InterfaceToggle::ComparePanels},
       {-1, IconId::Section, 167, 231, 232, false, true, {}, InterfaceToggle::Section, InterfaceToggle::SectionPanel},

@@ -440,6 +440,7 @@ void chooseRibbonAction(Render& view, uint32_t action) {
         view.requestRedraw();
       }
       return;
+    case 55: view.saveSolidAsStl(); return;
     case 71: view.notifier().notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_SAVE_PRESENTATION_REQUESTED, 0, true); return;
     case 72: view.notifier().notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_SETUP_REQUESTED, 0, true); return;
     case 76: view.notifier().notify(SIM_MESSAGE_NOTIFY, SIM_EVENT_ABOUT_REQUESTED, 0, true); return;

@@ -9,6 +9,7 @@
 #include "platform/WholeFile.h"
 #include "ui/ProcessStrings.h"
 #include "view/Fulfil.h"
+#include "view/PresentationExport.h"
 #include "view/RemoteControl.h"
 #include "view/SavedToggles.h"
 
@@ -23,7 +24,8 @@ void joinThread(std::thread& thread) {
 
 }  // namespace
 
-Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()) {
+Render::Render()
+    : window_(notifier_.callback()), link_(std::make_shared<view::ViewLink>(*this)), clockStart_(view::Clock::now()) {
   // The interface's texts: the process-wide table, or the built-in language
   // picked for new views, loaded once the window exists.
   UI::ProcessStrings::ForView texts = UI::ProcessStrings::instance().forNewView();
@@ -43,6 +45,7 @@ Render::Render() : window_(notifier_.callback()), clockStart_(view::Clock::now()
   handling.viewportClickAction = [this] {
     if (!viewBytes_.measuring.load()) view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
   };
+  handling.presentationExport = [this] { exportPresentation(); };
   notifier_.setDefaultHandling(std::move(handling));
   readCustomSettings();
 }
@@ -88,6 +91,7 @@ void Render::saveSetup() noexcept {
 }
 
 Render::~Render() {
+  link_->cut();
   closeRequested_ = true;
   // A destructor must not throw; the owner joins from another thread first.
   if (renderThread_.joinable() && renderThread_.get_id() != std::this_thread::get_id()) renderThread_.join();
@@ -188,6 +192,25 @@ void Render::cutStockMoves(uint32_t first, uint32_t end) {
   assert(isOwnThread());
   stock_.cutBatch(first, end, frameToolpath_, playback_.position());
   requestRedraw();
+}
+
+void Render::saveSolidAsStl() {
+  view::startSolidExportDialog(link_, [](Render& view, const std::string& path) {
+    for (const stock::StockDescription& s : view.job().stocks.stocks())
+      if (view.exportSolid(s.definition.identifier, path)) return;
+  });
+}
+
+view::PresentationRequest Render::presentationRequest() {
+  view::PresentationRequest request;
+  if (simulationDocument_) request.document = simulationDocument_(*this);
+  std::lock_guard lock(job_.viewerProgramMutex);
+  request.viewerProgram = job_.viewerProgram;
+  return request;
+}
+
+void Render::exportPresentation() {
+  if (simulationDocument_) view::startPresentationExport(presentationRequest());
 }
 
 bool Render::exportSolid(uint32_t solid, std::string path) {

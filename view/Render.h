@@ -58,6 +58,8 @@
 #include "view/CompareFollower.h"
 #include "view/ViewCamera.h"
 #include "view/ViewWindow.h"
+#include "view/ViewLink.h"
+#include "view/PresentationExport.h"
 
 namespace view {
 
@@ -169,6 +171,20 @@ struct Render {
   // Starts writing a stock solid's surface as binary STL in host units on
   // the solid's export thread; false while that solid's last export runs.
   bool exportSolid(uint32_t solid, std::string path);
+  // Ribbon "Save as STL": a save dialog, then the first solid not busy
+  // exporting goes to the chosen path.
+  void saveSolidAsStl();
+  // The presentation export (event 17's own handling): the simulation file
+  // of the view as it is now, written where the user chooses, bundled with
+  // the viewer program when one is set.
+  void exportPresentation();
+  // What a presentation of the view now holds; no document without the
+  // export layer's writer.
+  view::PresentationRequest presentationRequest();
+  // What writes the simulation file: the export layer installs it when it
+  // makes the view (the file holds what the exports answer).
+  using SimulationDocument = std::function<std::vector<uint8_t>(Render&)>;
+  void setSimulationDocument(SimulationDocument document) { simulationDocument_ = std::move(document); }
   // Render thread: the stocks drawn from the camera into an image of the
   // given size, RGBA rows from the bottom up.
   std::vector<uint8_t> renderImage(int width, int height);
@@ -288,6 +304,9 @@ struct Render {
   std::optional<std::array<double, 2>> measureClick_;  // render thread: for the next drawn frame
   view::ProgressTasks progressTasks_;
   view::SolidExports solidExports_{timings_};  // joined before the view is freed
+  SimulationDocument simulationDocument_;      // set before the view is shared
+  // Dialog threads reach the view through it; cut first when the view goes.
+  std::shared_ptr<view::ViewLink> link_;
   view::MachineModelLoader machineModels_{job_, notifier_};  // joined with the threads
   view::CollisionChecks collisions_{job_, notifier_};        // its worker joined with the threads
 

@@ -815,6 +815,14 @@ enum {
 };
 SIM_EXPORT int32_t SIM_LoadSimulation(Render* view, const char* path);
 
+/* Addition of this library: the presentation export without its dialogs,
+ * for hosts that ask for the path themselves. With a viewer program set
+ * (SIM_SetParameter key 1) that can be opened and a path ending in ".zip",
+ * a ZIP bundle of the viewer ("TARVOSimulation.exe") and the simulation
+ * file (named after the bundle); otherwise the simulation file at path.
+ * 0 written; 1 when it could not be; -1 for a null view or path. */
+SIM_EXPORT int32_t SIM_ExportPresentation(Render* view, const char* path);
+
 /* Addition of this library: a picture of the view drawn for the host, the
  * stocks as the view's camera sees them in an image of width x height
  * (the camera framing it as it would a window of that size). rgba receives

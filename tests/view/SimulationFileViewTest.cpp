@@ -14,6 +14,8 @@
 #include "support/EventRecorder.h"
 #include "support/HeadlessView.h"
 #include "support/ViewJobs.h"
+#include "platform/Dialogs.h"
+#include "view/RemoteControl.h"
 
 namespace {
 
@@ -167,6 +169,62 @@ TEST_F(SimulationFileOnView, AFileThatCannotBeReadLeavesTheViewAsItWas) {
   EXPECT_EQ(SIM_ExportSimulation(nullptr, damagedPath.c_str()), -1);
   EXPECT_EQ(SIM_ExportSimulation(view, (folder / "no" / "such" / "folder").string().c_str()), 0);
   EXPECT_EQ(exported(view, "after.TarvoSimData"), before);
+}
+
+// The ribbon's "Save presentation" (the host leaves event 17 to the view)
+// and "Save as STL" ask the user where, then write there.
+class SavingFromTheRibbon : public testsupport::HeadlessViewTest {
+ protected:
+  void SetUp() override { setUpHiddenWindow(); }
+};
+
+TEST_F(SavingFromTheRibbon, ThePresentationAndTheStlGoWhereTheUserChose) {
+  struct User : platform::DialogProvider {
+    std::mutex mutex;
+    std::string answer;
+    std::vector<std::string> messages;
+    void messageBox(const std::string&, const std::string& text, Icon) override {
+      std::lock_guard lock(mutex);
+      messages.push_back(text);
+    }
+    std::optional<std::string> saveFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+      std::lock_guard lock(mutex);
+      return answer;
+    }
+    std::optional<platform::Rgb> chooseColour(const std::string&, platform::Rgb) override { return std::nullopt; }
+  };
+  auto user = std::make_shared<User>();
+  platform::setDialogProvider(user);
+  char pattern[] = "/tmp/korvane-ribbon-save-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::filesystem::path folder = pattern;
+  testsupport::SlotJob job;
+  testsupport::loadJob(view, job);
+
+  user->answer = (folder / "job.TarvoSimData").string();
+  onRenderThread([&] { view::chooseRibbonAction(*view, 71); });
+  EXPECT_TRUE(testsupport::waitUntil(
+      [&] {
+        std::lock_guard lock(user->mutex);
+        return !user->messages.empty();
+      },
+      10s));
+  {
+    std::lock_guard lock(user->mutex);
+    ASSERT_EQ(user->messages.size(), 1u);
+    EXPECT_EQ(user->messages[0], "Simulation file successfully exported.");
+    user->answer = (folder / "stock.stl").string();
+  }
+  const std::optional<std::vector<uint8_t>> file = platform::readWholeFile(folder / "job.TarvoSimData");
+  ASSERT_TRUE(file);
+  const std::optional<formats::SimulationContent> content = formats::decodeSimulation(*file).content;
+  ASSERT_TRUE(content);
+  EXPECT_EQ(content->toolpath.moves.size(), job.path.moves.size());
+
+  onRenderThread([&] { view::chooseRibbonAction(*view, 55); });
+  EXPECT_TRUE(testsupport::waitUntil([&] { return std::filesystem::exists(folder / "stock.stl"); }, 20s));
+  platform::setDialogProvider(nullptr);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
