@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "api/OnView.h"
+#include "api/SettingChecks.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
@@ -11,8 +12,7 @@ extern "C" {
 SIM_EXPORT int32_t SIM_SetCollisionDetectionSettings(Render* view, const SIM_CollisionDetectionSettings* settings) {
   return api::onView(view, [&](Render& v) {
     if (!settings) return -1;
-    if (!std::isfinite(settings->stepSize)) return int32_t{SIM_STATUS_NOT_FINITE};
-    if (!(settings->stepSize > 0.0f)) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (int32_t refused = api::checkCollisionDetection(*settings)) return refused;
     collision::CheckSettings s;
     s.stepMm = settings->stepSize * v.job().units.scale.load();
     s.options = settings->options;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "api/RecordChecks.h"
+#include "api/SettingChecks.h"
 #include "api/StockRecords.h"
 #include "platform/WholeFile.h"
 #include "view/Render.h"
@@ -94,6 +95,12 @@ void addModelFiles(formats::SimulationContent& c) {
       c.files.push_back({path, std::move(*bytes)});
 }
 
+// The range a view answers before any compare was set.
+bool comparesNothing(const SIM_StockCompare& compare) {
+  const view::CompareSetting::Values none;
+  return compare.flags == none.flags && compare.lower == none.lower && compare.upper == none.upper;
+}
+
 // The unit whose scale a tool table's lengths came in.
 uint32_t unitOfScale(double scale) { return scale == 1.0 ? 0 : 1; }
 double scaleOfUnit(uint32_t unit) { return unit == 0 ? 1.0 : 25.4; }
@@ -109,7 +116,13 @@ void applySettings(Render& v, const formats::SimulationContent& c) {
     SIM_SetStockRemovalSettings(&v, &*removal);
   if (auto display = simValue<SIM_ToolpathDisplay>(c, kSimValueToolpathDisplay)) SIM_SetToolpathDisplay(&v, &*display);
   if (auto plane = simValue<SIM_CuttingPlane>(c, kSimValueCuttingPlane)) SIM_SetCuttingPlane(&v, &*plane);
-  if (auto compare = simValue<SIM_StockCompare>(c, kSimValueStockCompare)) SIM_SetStockCompare(&v, &*compare);
+  if (auto compare = simValue<SIM_StockCompare>(c, kSimValueStockCompare)) {
+    // A view without a compare answers a range no setter takes.
+    if (comparesNothing(*compare))
+      job.stockCompare.set(view::CompareSetting::Values{});
+    else
+      SIM_SetStockCompare(&v, &*compare);
+  }
   if (auto colours = simValue<SIM_StockCompareColors>(c, kSimValueCompareColours))
     SIM_SetStockCompareColors(&v, &*colours);
   if (auto detection = simValue<SIM_CollisionDetectionSettings>(c, kSimValueCollisionDetection))
@@ -130,20 +143,6 @@ void applySettings(Render& v, const formats::SimulationContent& c) {
                     [&v, toggles = c.toggles] { view::applySavedAnswers(v, toggles); });
   if (auto position = simValue<double>(c, kSimValuePlaybackPosition); position && std::isfinite(*position))
     SIM_SetProgress(&v, std::clamp(*position, 0.0, 1.0), SIM_PROGRESS_TIME_FRACTION);
-}
-
-void applyNcText(Render& v, const formats::SimulationContent& c) {
-  SIM_SetNCFile(&v, c.program.text.c_str(), c.program.values.empty() ? nullptr : c.program.values.data(),
-                static_cast<uint32_t>(c.program.values.size()));
-  std::vector<const char*> texts;
-  std::vector<const uint32_t*> values;
-  std::vector<uint32_t> lengths;
-  for (const formats::NcText& sub : c.subprograms) {
-    texts.push_back(sub.text.c_str());
-    values.push_back(sub.values.empty() ? nullptr : sub.values.data());
-    lengths.push_back(static_cast<uint32_t>(sub.values.size()));
-  }
-  SIM_SetSubProgramFiles(&v, texts.data(), values.data(), lengths.data(), static_cast<uint32_t>(texts.size()));
 }
 
 }  // namespace
@@ -171,10 +170,11 @@ formats::SimulationContent simulationContentOf(Render& v) {
 }
 
 int32_t checkSimulationContent(const formats::SimulationContent& c) {
+  using namespace formats;
   const formats::ToolpathRecordView toolpath = c.toolpath.view();
   if (int32_t refused = checkToolpath(toolpath.record)) return refused;
   const formats::ToolTableView table = formats::toolTableView(c.toolTable);
-  if (int32_t refused = checkToolTable(table.record, c.toolTable.unitScale)) return refused;
+  if (int32_t refused = checkToolTable(table.record, scaleOfUnit(unitOfScale(c.toolTable.unitScale)))) return refused;
   const double scale = scaleOfUnit(c.hostUnit);
   for (const formats::StockContent& s : c.stocks) {
     SIM_StockRecord record = s.record;
@@ -188,68 +188,125 @@ int32_t checkSimulationContent(const formats::SimulationContent& c) {
     record.vertexCount = g.vertices.size() / 3;
     if (int32_t refused = checkGeometry(record, scale)) return refused;
   }
+  // The settings as their setters check them.
+  const auto refusal = [](int32_t code) { return code != 0; };
+  if (auto mode = simValue<uint32_t>(c, kSimValueToolpathMode); mode && !view::isToolpathMode(*mode))
+    return SIM_STATUS_OUT_OF_RANGE;
+  if (auto d = simValue<int32_t>(c, kSimValueDecimals); d && (*d < -1 || *d > 15)) return SIM_STATUS_OUT_OF_RANGE;
+  if (auto v = simValue<SIM_ToolpathDisplay>(c, kSimValueToolpathDisplay); v && refusal(checkToolpathDisplay(*v)))
+    return checkToolpathDisplay(*v);
+  if (auto v = simValue<SIM_CuttingPlane>(c, kSimValueCuttingPlane); v && refusal(checkCuttingPlane(*v)))
+    return checkCuttingPlane(*v);
+  if (auto v = simValue<SIM_StockRemovalSettings>(c, kSimValueStockRemoval); v && refusal(checkStockRemoval(*v)))
+    return checkStockRemoval(*v);
+  if (auto v = simValue<SIM_StockCompare>(c, kSimValueStockCompare);
+      v && !comparesNothing(*v) && refusal(checkStockCompare(*v)))
+    return checkStockCompare(*v);
+  if (auto v = simValue<SIM_StockCompareColors>(c, kSimValueCompareColours); v && refusal(checkCompareColours(*v)))
+    return checkCompareColours(*v);
+  if (auto v = simValue<SIM_CollisionDetectionSettings>(c, kSimValueCollisionDetection);
+      v && refusal(checkCollisionDetection(*v)))
+    return checkCollisionDetection(*v);
+  if (auto v = simValue<std::array<double, 9>>(c, kSimValueAxisTransformation);
+      v && refusal(checkAxisTransformation(v->data())))
+    return checkAxisTransformation(v->data());
+  if (auto v = simValue<double>(c, kSimValueGeometryPrecision); v && refusal(checkGeometryPrecision(*v)))
+    return checkGeometryPrecision(*v);
+  for (const uint32_t key : {kSimValueSpeed, kSimValuePlaybackPosition})
+    if (auto v = simValue<double>(c, key); v && !(*v >= 0.0 && *v <= 1.0)) return SIM_STATUS_OUT_OF_RANGE;
   return 0;
 }
 
-int32_t applySimulationContent(Render& v, const formats::SimulationContent& c) {
-  // The model files first: without them the records name nothing.
+namespace {
+
+// Every record a load hands to the setters, built (and every allocation
+// made) before the first of them changes the view.
+struct PreparedLoad {
   std::optional<platform::ExtractedFiles> files;
-  std::map<std::string, std::string> moved;
-  if (!c.files.empty()) {
-    files = platform::ExtractedFiles::create();
-    if (!files) return SIM_LOAD_NO_FOLDER;
-    for (const formats::EmbeddedFile& f : c.files) {
-      const std::optional<std::filesystem::path> written = files->add(f.path, f.bytes);
-      if (!written) return SIM_LOAD_NO_FOLDER;
-      moved[f.path] = written->string();
-    }
-  }
-  const auto pathFor = [&](const std::string& path) {
+  std::map<std::string, std::string> moved;  // path in the records -> the copy written out
+  formats::ToolTableContent toolTable;
+  formats::ToolTableView toolTableView;
+  std::vector<std::string> geometryPaths, stockPaths;
+  std::vector<SIM_GeometryRecord> geometries;
+  std::vector<SIM_StockRecord> stocks;
+  formats::ToolpathRecordView toolpath;
+  std::vector<const char*> subprogramTexts;
+  std::vector<const uint32_t*> subprogramValues;
+  std::vector<uint32_t> subprogramLengths;
+
+  std::string pathFor(const std::string& path) const {
     const auto found = moved.find(path);
     return found == moved.end() ? path : found->second;
-  };
+  }
+};
 
-  // The tool table in the unit its lengths came in, then the job's unit.
-  formats::ToolTableContent toolTable = c.toolTable;
-  for (SIM_HolderRecord& h : toolTable.holders) {
-    const std::string path = pathFor(fixedText(h.modelPath, sizeof h.modelPath));
+// False when the model files could not be written out.
+bool prepare(const formats::SimulationContent& c, PreparedLoad& p) {
+  if (!c.files.empty()) {
+    p.files = platform::ExtractedFiles::create();
+    if (!p.files) return false;
+    for (const formats::EmbeddedFile& f : c.files) {
+      const std::optional<std::filesystem::path> written = p.files->add(f.path, f.bytes);
+      if (!written) return false;
+      p.moved[f.path] = written->string();
+    }
+  }
+  p.toolTable = c.toolTable;
+  for (SIM_HolderRecord& h : p.toolTable.holders) {
+    const std::string path = p.pathFor(fixedText(h.modelPath, sizeof h.modelPath));
     if (path.size() < sizeof h.modelPath) std::snprintf(h.modelPath, sizeof h.modelPath, "%s", path.c_str());
   }
-  SIM_SetUnits(&v, unitOfScale(c.toolTable.unitScale));
-  const formats::ToolTableView table = formats::toolTableView(toolTable);
-  SIM_SetToolTable(&v, c.toolTable.empty() ? nullptr : &table.record);
-  SIM_SetUnits(&v, c.hostUnit);
-
-  std::vector<std::string> geometryPaths;
-  std::vector<SIM_GeometryRecord> geometries;
-  for (const formats::GeometryContent& g : c.geometries) geometryPaths.push_back(pathFor(g.modelPath));
+  p.toolTableView = formats::toolTableView(p.toolTable);
+  for (const formats::GeometryContent& g : c.geometries) p.geometryPaths.push_back(p.pathFor(g.modelPath));
   for (size_t i = 0; i < c.geometries.size(); ++i) {
     SIM_GeometryRecord record = c.geometries[i].record;
-    record.modelPath = geometryPaths[i].empty() ? nullptr : geometryPaths[i].c_str();
+    record.modelPath = p.geometryPaths[i].empty() ? nullptr : p.geometryPaths[i].c_str();
     record.vertices = c.geometries[i].vertices.empty() ? nullptr : c.geometries[i].vertices.data();
     record.vertexCount = c.geometries[i].vertices.size() / 3;
-    geometries.push_back(record);
+    p.geometries.push_back(record);
   }
-  SIM_CreateGeometries(&v, {geometries.empty() ? nullptr : geometries.data(), geometries.size()}, true);
-
-  for (const stock::StockDescription& s : v.job().stocks.stocks()) SIM_RemoveStock(&v, s.definition.identifier);
-  for (const formats::StockContent& s : c.stocks) {
-    SIM_StockRecord record = s.record;
-    const std::string meshPath = pathFor(s.meshPath);
-    record.meshGeometry = s.meshGeometry.empty() ? nullptr : s.meshGeometry.c_str();
-    record.meshPath = meshPath.empty() ? nullptr : meshPath.c_str();
-    SIM_CreateStock(&v, record);
+  for (const formats::StockContent& s : c.stocks) p.stockPaths.push_back(p.pathFor(s.meshPath));
+  for (size_t i = 0; i < c.stocks.size(); ++i) {
+    SIM_StockRecord record = c.stocks[i].record;
+    record.meshGeometry = c.stocks[i].meshGeometry.empty() ? nullptr : c.stocks[i].meshGeometry.c_str();
+    record.meshPath = p.stockPaths[i].empty() ? nullptr : p.stockPaths[i].c_str();
+    p.stocks.push_back(record);
   }
+  p.toolpath = c.toolpath.view();
+  for (const formats::NcText& sub : c.subprograms) {
+    p.subprogramTexts.push_back(sub.text.c_str());
+    p.subprogramValues.push_back(sub.values.empty() ? nullptr : sub.values.data());
+    p.subprogramLengths.push_back(static_cast<uint32_t>(sub.values.size()));
+  }
+  return true;
+}
 
-  const formats::ToolpathRecordView toolpath = c.toolpath.view();
-  SIM_SetToolpath(&v, &toolpath.record);
-  applyNcText(v, c);
+}  // namespace
+
+int32_t applySimulationContent(Render& v, const formats::SimulationContent& c) {
+  PreparedLoad p;
+  if (!prepare(c, p)) return SIM_LOAD_NO_FOLDER;
+  std::vector<uint32_t> oldStocks;
+  for (const stock::StockDescription& s : v.job().stocks.stocks()) oldStocks.push_back(s.definition.identifier);
+
+  // The tool table in the unit its lengths came in, then the job's unit.
+  SIM_SetUnits(&v, unitOfScale(c.toolTable.unitScale));
+  SIM_SetToolTable(&v, c.toolTable.empty() ? nullptr : &p.toolTableView.record);
+  SIM_SetUnits(&v, c.hostUnit);
+  SIM_CreateGeometries(&v, {p.geometries.empty() ? nullptr : p.geometries.data(), p.geometries.size()}, true);
+  for (const uint32_t id : oldStocks) SIM_RemoveStock(&v, id);
+  for (const SIM_StockRecord& record : p.stocks) SIM_CreateStock(&v, record);
+  SIM_SetToolpath(&v, &p.toolpath.record);
+  SIM_SetNCFile(&v, c.program.text.c_str(), c.program.values.empty() ? nullptr : c.program.values.data(),
+                static_cast<uint32_t>(c.program.values.size()));
+  SIM_SetSubProgramFiles(&v, p.subprogramTexts.data(), p.subprogramValues.data(), p.subprogramLengths.data(),
+                         static_cast<uint32_t>(p.subprogramTexts.size()));
   SIM_ReleaseKeyBindings(&v);
   for (const SIM_KeyBinding& b : c.bindings) SIM_AddKeyBinding(&v, b);
   applySettings(v, c);
 
   std::lock_guard lock(v.job().loadedFilesMutex);
-  v.job().loadedFiles = std::move(files);
+  v.job().loadedFiles = std::move(p.files);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "api/SimulationContent.h"
 #include "formats/SimulationFile.h"
 #include "platform/WholeFile.h"
+#include "view/PresentationExport.h"
 #include "view/Render.h"
 
 namespace {
@@ -38,7 +39,9 @@ SIM_EXPORT int32_t SIM_ExportSimulation(Render* view, const char* path) {
 SIM_EXPORT int32_t SIM_ExportPresentation(Render* view, const char* path) {
   if (!path || !*path) return -1;
   return api::onView<int32_t>(view, -1, 1, [&](Render& v) {
-    const view::PresentationOutcome outcome = view::writePresentation(v.presentationRequest(), path);
+    const std::optional<std::vector<uint8_t>> document = v.simulationDocument();
+    if (!document) return 1;
+    const view::PresentationOutcome outcome = view::writePresentation(v.viewerProgram(), *document, path);
     return outcome == view::PresentationOutcome::Exported || outcome == view::PresentationOutcome::Bundled ? 0 : 1;
   });
 }

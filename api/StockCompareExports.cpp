@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "api/OnView.h"
+#include "api/SettingChecks.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
@@ -23,8 +24,7 @@ extern "C" {
 SIM_EXPORT int32_t SIM_SetStockCompare(Render* view, const SIM_StockCompare* compare) {
   return api::onView(view, [&](Render& v) {
     if (!compare) return -1;
-    if (!view::CompareSetting::finite(*compare)) return int32_t{SIM_STATUS_NOT_FINITE};
-    if (compare->lower > compare->upper) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (int32_t refused = api::checkStockCompare(*compare)) return refused;
     const double scale = v.job().units.scale.load();
     v.job().stockCompare.set({compare->flags, compare->lower * scale, compare->upper * scale});
     if (UI::RibbonState* ribbon = v.ribbon()) ribbon->check(kCompareAction, (compare->flags & SIM_COMPARE_SHOWN) != 0);
@@ -46,14 +46,10 @@ SIM_EXPORT SIM_StockCompare SIM_GetStockCompare(Render* view) {
 SIM_EXPORT int32_t SIM_SetStockCompareColors(Render* view, const SIM_StockCompareColors* colours) {
   return api::onView(view, [&](Render& v) {
     if (!colours) return -1;
+    if (int32_t refused = api::checkCompareColours(*colours)) return refused;
     view::CompareSetting::Colours set{};
     for (size_t band = 0; band < set.size(); ++band)
-      for (int c = 0; c < 3; ++c) {
-        const float value = colours->colour[band][c];
-        if (!std::isfinite(value)) return int32_t{SIM_STATUS_NOT_FINITE};
-        if (value < 0 || value > 1) return int32_t{SIM_STATUS_OUT_OF_RANGE};
-        set[band][c] = value;
-      }
+      for (int c = 0; c < 3; ++c) set[band][c] = colours->colour[band][c];
     v.job().stockCompare.setColours(set);
     v.requestRedraw();
     return 0;

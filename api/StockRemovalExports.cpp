@@ -1,5 +1,6 @@
 // The stock removal settings: how the stock takes material and shows it.
 #include "api/OnView.h"
+#include "api/SettingChecks.h"
 #include "korvane/Korvane.h"
 #include "view/RemoteControl.h"
 #include "view/Render.h"
@@ -10,7 +11,7 @@ extern "C" {
 SIM_EXPORT int32_t SIM_SetStockRemovalSettings(Render* view, const SIM_StockRemovalSettings* settings) {
   return api::onView(view, [&](Render& v) {
     if (!settings) return -1;
-    if (settings->stoppedSpindleCut > 2 || settings->followMode > 1) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (int32_t refused = api::checkStockRemoval(*settings)) return refused;
     view::applyStockRemoval(v, *settings);
     return 0;
   });

@@ -1,6 +1,7 @@
 // Exports that set and read the toolpath display's switches and the section
 // plane through the scene.
 #include "api/OnView.h"
+#include "api/SettingChecks.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
@@ -30,7 +31,7 @@ extern "C" {
 SIM_EXPORT int32_t SIM_SetToolpathDisplay(Render* view, const SIM_ToolpathDisplay* display) {
   return api::onView(view, [&](Render& v) {
     if (!display) return -1;
-    if (display->colourBy > static_cast<uint8_t>(toolpath::ColourBy::Tool)) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (int32_t refused = api::checkToolpathDisplay(*display)) return refused;
     toolpath::ToolpathDisplaySettings& s = v.job().toolpathDisplay;
     s.showRapid = display->showRapid != 0;
     s.showCutting = display->showCutting != 0;
@@ -59,7 +60,7 @@ SIM_EXPORT SIM_ToolpathDisplay SIM_GetToolpathDisplay(Render* view) {
 SIM_EXPORT int32_t SIM_SetCuttingPlane(Render* view, const SIM_CuttingPlane* plane) {
   return api::onView(view, [&](Render& v) {
     if (!plane) return -1;
-    if (!view::CuttingPlaneSetting::valid(*plane)) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (int32_t refused = api::checkCuttingPlane(*plane)) return refused;
     v.job().cuttingPlane.set(*plane);
     v.requestRedraw();
     return 0;

@@ -6,12 +6,12 @@
 #include <glm/matrix.hpp>
 
 #include "api/OnView.h"
+#include "api/SettingChecks.h"
 #include "korvane/Korvane.h"
 #include "view/Render.h"
 
 namespace {
 
-constexpr double kFinestPrecisionMm = 1e-4;
 
 }  // namespace
 
@@ -37,18 +37,10 @@ SIM_EXPORT int32_t SIM_SetDecimals(Render* view, uint8_t digits) {
 SIM_EXPORT int32_t SIM_SetAxisTransformation(Render* view, const double rotation[9]) {
   if (!rotation) return -1;
   return api::onView(view, [&](Render& v) {
+    if (int32_t refused = api::checkAxisTransformation(rotation)) return refused;
     glm::dmat3 m;
     for (int row = 0; row < 3; ++row)
-      for (int column = 0; column < 3; ++column) {
-        const double value = rotation[row * 3 + column];
-        if (!std::isfinite(value)) return int32_t{SIM_STATUS_NOT_FINITE};
-        m[column][row] = value;
-      }
-    const glm::dmat3 product = glm::transpose(m) * m;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j)
-        if (std::abs(product[i][j] - (i == j ? 1.0 : 0.0)) > 1e-6) return int32_t{SIM_STATUS_OUT_OF_RANGE};
-    if (glm::determinant(m) < 0.0) return int32_t{SIM_STATUS_OUT_OF_RANGE};
+      for (int column = 0; column < 3; ++column) m[column][row] = rotation[row * 3 + column];
     v.job().setHostAxes(m);
     v.requestRedraw();
     return 0;
@@ -60,9 +52,7 @@ SIM_EXPORT int32_t SIM_SetGeometryPrecision(Render* view, double precision, bool
     view::JobData& job = v.job();
     // A precision that is not a length between a micrometre and the largest changes nothing.
     if (!std::isfinite(precision)) return int32_t{SIM_STATUS_NOT_FINITE};
-    const double millimetres = precision * job.units.scale.load();
-    if (!(millimetres >= kFinestPrecisionMm) || millimetres > SIM_LARGEST_LENGTH_MM)
-      return int32_t{SIM_STATUS_OUT_OF_RANGE};
+    if (int32_t refused = api::checkGeometryPrecision(precision * job.units.scale.load())) return refused;
     job.geometryPrecision = precision * job.units.scale.load();
     if (applyNow) ++job.precisionVersion;
     v.requestRedraw();

@@ -266,6 +266,8 @@ bool readToolTable(Payload payload, ToolTableContent& table) {
   if (payload.empty()) return true;
   const std::optional<std::map<uint32_t, Payload>> s = uniqueSections(payload);
   if (!s || !readOne(sectionOr(*s, kUnitScale), table.unitScale)) return false;
+  // Tables come in millimetres or inches.
+  if (table.unitScale != 1.0 && table.unitScale != 25.4) return false;
   if (!readArrayAt(*s, kTools, table.tools) || !readArrayAt(*s, kParts, table.parts) ||
       !readArrayAt(*s, kPoints, table.points) || !readArrayAt(*s, kHolders, table.holders))
     return false;
@@ -299,7 +301,7 @@ bool readGeometry(Payload payload, GeometryContent& geometry) {
   geometry.record.modelPath = nullptr;
   geometry.record.vertices = nullptr;
   geometry.modelPath = textOf(sectionOr(*s, 1));
-  if (!readArrayAt(*s, 2, geometry.vertices)) return false;
+  if (!readArrayAt(*s, 2, geometry.vertices) || geometry.vertices.size() % 9 != 0) return false;
   geometry.record.vertexCount = geometry.vertices.size() / 3;
   return true;
 }

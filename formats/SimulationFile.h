@@ -18,13 +18,13 @@
 //     byte 1 and a u32 length and the text, or a byte 0 for none), 20
 //     values, 21 compensations, 22 subprogram entries, 23 their local
 //     lines one after the other, 24 value changes.
-//   2 tool table: 0 the f64 unit scale its lengths are in, 1 tools, 2 every
+//   2 tool table: 0 the f64 unit scale its lengths are in (1 or 25.4), 1 tools, 2 every
 //     tool's parts in turn (partCount each), 3 every part's profile points
 //     in turn (pointCount each), 4 holders. Empty: no table.
 //   3 stocks: per stock a section 0 holding 0 the record, 1 its mesh
 //     geometry's name, 2 its STL path.
 //   4 geometries: per geometry a section 0 holding 0 the record, 1 its
-//     model path, 2 its vertices (f32).
+//     model path, 2 its vertices (f32, whole triangles).
 //   5 embedded files: per file a section 0 holding 0 its path as the
 //     records name it, 1 its bytes.
 //   6 saved display choices: u32 count, then per choice a u32 question code

@@ -1,8 +1,11 @@
 #include "platform/ExtractedFiles.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -27,13 +30,20 @@ std::string safeExtension(const std::string& path) {
   return extension;
 }
 
+// The shared parent is used only when it is a real folder of this user's:
+// one another user made (or planted) is passed by for a folder of this
+// load's own directly in the temporary folder.
+bool ownFolder(const std::filesystem::path& path) {
+  struct stat info{};
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
+}
+
 }  // namespace
 
 std::optional<ExtractedFiles> ExtractedFiles::create() {
-  std::error_code error;
   const std::filesystem::path parent = temporaryFolder() / kParentFolder;
-  std::filesystem::create_directories(parent, error);
-  std::string pattern = (parent / "XXXXXX").string();
+  if (mkdir(parent.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+  std::string pattern = ownFolder(parent) ? (parent / "XXXXXX").string() : (parent.string() + "-XXXXXX");
   if (!mkdtemp(pattern.data())) return std::nullopt;
   return ExtractedFiles(pattern);
 }
@@ -61,7 +71,8 @@ std::optional<std::filesystem::path> ExtractedFiles::add(const std::string& orig
   if (folder_.empty()) return std::nullopt;
   char name[32];
   std::snprintf(name, sizeof name, "%04zu", count_);
-  const std::string fileName = name + safeExtension(originalPath);
+  std::string fileName = name;
+  fileName.append(safeExtension(originalPath));
   const std::filesystem::path target = folder_ / fileName;
   if (!replaceWholeFile(target, bytes)) return std::nullopt;
   ++count_;

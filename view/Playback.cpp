@@ -58,11 +58,13 @@ void Playback::stopAtFound(std::span<const FoundStop> found) {
   if (!playedThisFrame_ || found.empty()) return;
   const std::optional<double> stop = firstFoundStop(found, stops_.bytes(), playedFrom_, sliderPosition());
   if (!stop) return;
+  // The next frame plays there: the stock is cut again up to the move. A
+  // position the host asked for since this frame's advance goes first.
+  double none = -1.0;
+  if (!pending_.compare_exchange_strong(none, *stop)) return;
   playing_ = false;
   moveSlider(*stop);
   position_ = sliderPosition();
-  // The next frame plays there: the stock is cut again up to the move.
-  requestPosition(*stop);
 }
 
 PlayedPosition Playback::advance(std::shared_ptr<const toolpath::Toolpath> path, double frameRatio,

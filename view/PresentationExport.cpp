@@ -1,5 +1,7 @@
 #include "view/PresentationExport.h"
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -7,6 +9,7 @@
 #include "formats/ZipArchive.h"
 #include "platform/Folders.h"
 #include "platform/WholeFile.h"
+#include "view/Render.h"
 #include "view/ViewLink.h"
 
 namespace view {
@@ -35,14 +38,27 @@ std::string baseNameOf(const std::string& path) {
   return name.substr(0, name.find('.'));
 }
 
+// The bundle is packed beside its place and renamed there once whole: a
+// failure leaves what was there before.
 bool packBundle(const std::string& bundle, const std::string& viewer, const std::filesystem::path& simulation) {
-  std::error_code ignored;
-  std::filesystem::remove(bundle, ignored);
-  std::unique_ptr<formats::ZipArchive> zip = formats::ZipArchive::create(bundle);
-  bool added = zip && zip->add(viewer, kViewerEntryName, kProgramMode);
-  if (added) added = zip->add(simulation, simulation.filename().string(), kFileMode);
-  if (zip && !zip->close()) added = false;
-  return added;
+  const std::filesystem::path packing = bundle + ".part";
+  std::unique_ptr<formats::ZipArchive> zip = formats::ZipArchive::create(packing);
+  bool packed = zip && zip->add(viewer, kViewerEntryName, kProgramMode);
+  if (packed) packed = zip->add(simulation, simulation.filename().string(), kFileMode);
+  if (zip && !zip->close()) packed = false;
+  std::error_code error;
+  if (packed) std::filesystem::rename(packing, bundle, error);
+  if (!packed || error) std::filesystem::remove(packing, error);
+  return packed && !error;
+}
+
+// A folder of this export's own in the temporary folder: the simulation
+// file keeps its name there without meeting another export's, or a file
+// of the user's.
+std::optional<std::filesystem::path> privateTemporaryFolder() {
+  std::string pattern = (platform::temporaryFolder() / "korvane-bundle-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return std::nullopt;
+  return std::filesystem::path(pattern);
 }
 
 template <typename Work>
@@ -62,26 +78,29 @@ void onThreadOfItsOwn(Work work) {
 
 }  // namespace
 
-PresentationOutcome writePresentation(const PresentationRequest& request, const std::string& chosen) {
-  const bool bundle = opens(request.viewerProgram) && extensionOf(chosen) == kBundleExtension;
-  const std::filesystem::path target =
-      bundle ? platform::temporaryFolder() / (baseNameOf(chosen) + kSimulationExtension) : std::filesystem::path(chosen);
-  const bool written = platform::replaceWholeFile(target, request.document);
-  if (!bundle) return written ? PresentationOutcome::Exported : PresentationOutcome::NotSaved;
-  const bool packed = written && packBundle(chosen, request.viewerProgram, target);
+PresentationOutcome writePresentation(const std::string& viewerProgram, const std::vector<uint8_t>& document,
+                                      const std::string& chosen) {
+  if (!(opens(viewerProgram) && extensionOf(chosen) == kBundleExtension))
+    return platform::replaceWholeFile(chosen, document) ? PresentationOutcome::Exported : PresentationOutcome::NotSaved;
+  const std::optional<std::filesystem::path> folder = privateTemporaryFolder();
+  const std::filesystem::path simulation = folder ? *folder / (baseNameOf(chosen) + kSimulationExtension) : "";
+  const bool packed =
+      folder && platform::replaceWholeFile(simulation, document) && packBundle(chosen, viewerProgram, simulation);
   std::error_code ignored;
-  if (written) std::filesystem::remove(target, ignored);
+  if (folder) std::filesystem::remove_all(*folder, ignored);
   return packed ? PresentationOutcome::Bundled : PresentationOutcome::NotBundled;
 }
 
-void runPresentationExport(const PresentationRequest& request, platform::DialogProvider& dialogs) {
+void runPresentationExport(const PresentationSource& source, platform::DialogProvider& dialogs) {
   using Icon = platform::DialogProvider::Icon;
   std::vector<platform::DialogProvider::FileFilter> filters;
-  if (opens(request.viewerProgram)) filters.push_back({kBundleFilter, kBundleExtension});
+  if (opens(source.viewerProgram)) filters.push_back({kBundleFilter, kBundleExtension});
   filters.push_back({kSimulationFilter, kSimulationExtension});
   const std::optional<std::string> chosen = dialogs.saveFile(kPresentationTitle, "", filters);
   if (!chosen || chosen->empty()) return;
-  switch (writePresentation(request, *chosen)) {
+  const std::optional<std::vector<uint8_t>> document = source.document();
+  if (!document) return;  // the view went while the user chose
+  switch (writePresentation(source.viewerProgram, *document, *chosen)) {
     case PresentationOutcome::Exported: dialogs.messageBox(kPresentationTitle, kExported, Icon::Information); break;
     case PresentationOutcome::NotSaved: dialogs.messageBox(kPresentationTitle, kNotSaved, Icon::Error); break;
     case PresentationOutcome::Bundled: dialogs.messageBox(kPresentationTitle, kBundled, Icon::Information); break;
@@ -89,9 +108,18 @@ void runPresentationExport(const PresentationRequest& request, platform::DialogP
   }
 }
 
-void startPresentationExport(PresentationRequest request) {
+void startPresentationExport(std::shared_ptr<ViewLink> link) {
   std::shared_ptr<platform::DialogProvider> dialogs = platform::dialogs();
-  onThreadOfItsOwn([request = std::move(request), dialogs] { runPresentationExport(request, *dialogs); });
+  onThreadOfItsOwn([link = std::move(link), dialogs] {
+    PresentationSource source;
+    if (!link->with([&](Render& view) { source.viewerProgram = view.viewerProgram(); })) return;
+    source.document = [&link] {
+      std::optional<std::vector<uint8_t>> document;
+      link->with([&](Render& view) { document = view.simulationDocument(); });
+      return document;
+    };
+    runPresentationExport(source, *dialogs);
+  });
 }
 
 void startSolidExportDialog(std::shared_ptr<ViewLink> link,

@@ -201,16 +201,18 @@ void Render::saveSolidAsStl() {
   });
 }
 
-view::PresentationRequest Render::presentationRequest() {
-  view::PresentationRequest request;
-  if (simulationDocument_) request.document = simulationDocument_(*this);
+std::string Render::viewerProgram() {
   std::lock_guard lock(job_.viewerProgramMutex);
-  request.viewerProgram = job_.viewerProgram;
-  return request;
+  return job_.viewerProgram;
+}
+
+std::optional<std::vector<uint8_t>> Render::simulationDocument() {
+  if (!simulationDocument_) return std::nullopt;
+  return simulationDocument_(*this);
 }
 
 void Render::exportPresentation() {
-  if (simulationDocument_) view::startPresentationExport(presentationRequest());
+  if (simulationDocument_) view::startPresentationExport(link_);
 }
 
 bool Render::exportSolid(uint32_t solid, std::string path) {

@@ -59,7 +59,6 @@
 #include "view/ViewCamera.h"
 #include "view/ViewWindow.h"
 #include "view/ViewLink.h"
-#include "view/PresentationExport.h"
 
 namespace view {
 
@@ -178,9 +177,11 @@ struct Render {
   // of the view as it is now, written where the user chooses, bundled with
   // the viewer program when one is set.
   void exportPresentation();
-  // What a presentation of the view now holds; no document without the
-  // export layer's writer.
-  view::PresentationRequest presentationRequest();
+  // The viewer program of presentation bundles (SIM_SetParameter key 1).
+  std::string viewerProgram();
+  // The simulation file of the view as it is now; none without the export
+  // layer's writer. Any thread.
+  std::optional<std::vector<uint8_t>> simulationDocument();
   // What writes the simulation file: the export layer installs it when it
   // makes the view (the file holds what the exports answer).
   using SimulationDocument = std::function<std::vector<uint8_t>(Render&)>;

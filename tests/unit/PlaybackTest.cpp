@@ -266,6 +266,16 @@ TEST(PlaybackStops, TheCutsStopsPauseTheFramesThatPlayedOverThem) {
   frame();
   EXPECT_FALSE(playback.playing());
   EXPECT_EQ(playback.position(), found[1].at);
+
+  // A rewind the host asks for between a frame's advance and its cut is
+  // not overwritten by a stop the cut found.
+  playback.requestPosition(0.0);
+  playback.advance(path, 1.0, 2500.0);
+  playback.play();
+  playback.advance(path, 1.0, 2500.0);
+  playback.requestPosition(0.0);
+  playback.stopAtFound(found);
+  EXPECT_EQ(playback.pendingPosition(), 0.0);
 }
 
 TEST(PlaybackReport, OneEventPerChangeAtMostEvery100ms) {

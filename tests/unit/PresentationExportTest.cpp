@@ -57,9 +57,14 @@ class PresentationExport : public ::testing::Test {
 TEST_F(PresentationExport, EachAnswerOfTheUserEndsInItsFileAndMessage) {
   const std::filesystem::path viewer = folder / "viewer";
   platform::replaceWholeFile(viewer, std::vector<uint8_t>(70000, 0x7f));  // enough to deflate
-  view::PresentationRequest request;
-  request.document.assign(5000, 0);
-  for (size_t i = 0; i < request.document.size(); ++i) request.document[i] = uint8_t(i * 7);
+  std::vector<uint8_t> document(5000);
+  for (size_t i = 0; i < document.size(); ++i) document[i] = uint8_t(i * 7);
+  view::PresentationSource source;
+  int asked = 0;  // times the document was asked for
+  source.document = [&] {
+    ++asked;
+    return std::optional(document);
+  };
 
   const std::string both = "Presentation Bundle .zip|Simulation File .TarvoSimData";
   const std::string plain = "Simulation File .TarvoSimData";
@@ -87,8 +92,11 @@ TEST_F(PresentationExport, EachAnswerOfTheUserEndsInItsFileAndMessage) {
   for (const auto& c : cases) {
     ScriptedUser user;
     user.answer = c.answer;
-    request.viewerProgram = c.viewer;
-    view::runPresentationExport(request, user);
+    source.viewerProgram = c.viewer;
+    asked = 0;
+    view::runPresentationExport(source, user);
+    // Only an answer asks the view for its document.
+    EXPECT_EQ(asked, c.answer && !c.answer->empty() ? 1 : 0) << c.what;
     std::string offered;
     for (const std::string& o : user.offered) offered += (offered.empty() ? "" : "|") + o;
     EXPECT_EQ(offered, c.offered) << c.what;
@@ -97,22 +105,30 @@ TEST_F(PresentationExport, EachAnswerOfTheUserEndsInItsFileAndMessage) {
       EXPECT_EQ(user.messages[0], *c.message) << c.what;
     }
     if (!c.written.empty()) {
-      EXPECT_EQ(platform::readWholeFile(folder / c.written), request.document) << c.what;
+      EXPECT_EQ(platform::readWholeFile(folder / c.written), document) << c.what;
     }
     EXPECT_TRUE(std::filesystem::is_empty(temporary)) << c.what;
   }
 
+  // A bundle that cannot be packed (a "viewer" that opens but cannot be
+  // read: a folder) leaves the file that was there, and no part file.
+  const std::vector<uint8_t> old = {1, 2, 3};
+  platform::replaceWholeFile(folder / "show.zip", old);
+  EXPECT_EQ(view::writePresentation(temporary.string(), document, (folder / "show.zip").string()),
+            view::PresentationOutcome::NotBundled);
+  EXPECT_EQ(platform::readWholeFile(folder / "show.zip"), old);
+  EXPECT_FALSE(std::filesystem::exists(folder / "show.zip.part"));
+
   // The bundle: the viewer and the simulation file named after the
   // bundle, as Python's zipfile reads them; an old file there is replaced.
-  platform::replaceWholeFile(folder / "show.zip", std::vector<uint8_t>{1, 2, 3});
   ScriptedUser user;
   user.answer = (folder / "show.zip").string();
-  request.viewerProgram = viewer.string();
-  view::runPresentationExport(request, user);
+  source.viewerProgram = viewer.string();
+  view::runPresentationExport(source, user);
   ASSERT_EQ(user.messages.size(), 1u);
   EXPECT_EQ(user.messages[0], std::pair(std::string("Presentation bundle successfully created."), Icon::Information));
   EXPECT_TRUE(std::filesystem::is_empty(temporary));
-  platform::replaceWholeFile(folder / "document", request.document);
+  platform::replaceWholeFile(folder / "document", document);
   const std::string check =
       "python3 -c 'import sys, zipfile\n"
       "z = zipfile.ZipFile(sys.argv[1])\n"

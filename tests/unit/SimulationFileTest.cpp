@@ -173,6 +173,11 @@ TEST(SimulationFile, DamagedAndMalformedFilesAreRefusedWithTheirReason) {
   pastItsEnd[4] += 1;  // the moves' length one byte past the toolpath's end
   std::vector<uint8_t> tool(sizeof(SIM_ToolRecord));
   tool[56] = 1;  // one part, and no parts section
+  const std::vector<uint8_t> noPartsTool(sizeof(SIM_ToolRecord));
+  std::vector<uint8_t> twoMillimetres(8), inches(8);
+  const double two = 2.0, inch = 25.4;
+  std::memcpy(twoMillimetres.data(), &two, 8);
+  std::memcpy(inches.data(), &inch, 8);
   const struct {
     const char* what;
     std::vector<uint8_t> file;
@@ -198,7 +203,17 @@ TEST(SimulationFile, DamagedAndMalformedFilesAreRefusedWithTheirReason) {
        SimulationFileError::Malformed},
       {"a part count past the parts",
        sealed(14, {{0, document}, {2, joined({section(0, oneFeed), section(1, tool)})}}), SimulationFileError::Malformed},
-      {"a tool table without its unit", sealed(14, {{0, document}, {2, section(1, tool)}}),
+      {"a tool table without its unit", sealed(14, {{0, document}, {2, section(1, noPartsTool)}}),
+       SimulationFileError::Malformed},
+      {"a tool table in a unit of 2 mm",
+       sealed(14, {{0, document}, {2, joined({section(0, twoMillimetres), section(1, noPartsTool)})}}),
+       SimulationFileError::Malformed},
+      {"a tool table in inches",
+       sealed(14, {{0, document}, {2, joined({section(0, inches), section(1, noPartsTool)})}}), std::nullopt},
+      {"a geometry with part of a triangle",
+       sealed(14, {{0, document},
+                   {4, section(0, joined({section(0, std::vector<uint8_t>(sizeof(SIM_GeometryRecord))),
+                                          section(2, std::vector<uint8_t>(4 * 6))}))}}),
        SimulationFileError::Malformed},
       {"a toggle of 2", sealed(14, {{0, document}, {6, {1, 0, 0, 0, 3, 0, 0, 0, 2}}}), SimulationFileError::Malformed},
       {"a stock item of another tag", sealed(14, {{0, document}, {3, section(1, {})}}),

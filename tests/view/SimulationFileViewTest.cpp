@@ -3,12 +3,14 @@
 // that cannot be read leaves a view as it was.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
+#include "formats/SimDocument.h"
 #include "formats/SimulationFile.h"
 #include "platform/WholeFile.h"
 #include "support/EventRecorder.h"
@@ -157,6 +159,38 @@ TEST_F(SimulationFileOnView, AFileThatCannotBeReadLeavesTheViewAsItWas) {
     platform::replaceWholeFile(path, bytes);
     return path;
   };
+  // Whole files the view must refuse: a setting no setter takes, a move
+  // that is not finite, a malformed section, another format.
+  formats::SimulationContent content = *formats::decodeSimulation(before).content;
+  formats::SimulationContent badSetting = content;
+  SIM_CuttingPlane plane = *formats::simValue<SIM_CuttingPlane>(content, formats::kSimValueCuttingPlane);
+  plane.plane = 9;
+  formats::setSimValue(badSetting, formats::kSimValueCuttingPlane, plane);
+  formats::SimulationContent badMove = content;
+  badMove.toolpath.moves[1].end[0] = std::nan("");
+  std::vector<uint8_t> malformed = formats::encodeSimulation(content);
+  malformed.resize(malformed.size() - 8);
+  malformed.insert(malformed.end(), {6, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0});  // a toggles section of one byte
+  formats::sealDocument(malformed);
+  std::vector<uint8_t> otherFormat = formats::encodeSimulation(content);
+  otherFormat.resize(otherFormat.size() - 8);
+  otherFormat[0] = 16;
+  formats::sealDocument(otherFormat);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    int32_t code;
+  } refused[] = {
+      {"setting.TarvoSimData", formats::encodeSimulation(badSetting), SIM_LOAD_REFUSED},
+      {"move.TarvoSimData", formats::encodeSimulation(badMove), SIM_LOAD_REFUSED},
+      {"malformed.TarvoSimData", malformed, SIM_LOAD_MALFORMED},
+      {"format.TarvoSimData", otherFormat, SIM_LOAD_UNKNOWN_FORMAT},
+  };
+  for (const auto& r : refused) {
+    const std::string path = (folder / r.name).string();
+    platform::replaceWholeFile(path, r.bytes);
+    EXPECT_EQ(SIM_LoadSimulation(view, path.c_str()), r.code) << r.name;
+  }
   const std::string damagedPath = write("damaged.TarvoSimData", damaged);
   const std::string emptyPath = write("empty.TarvoSimData", {});
   const std::string missing = (folder / "missing.TarvoSimData").string();
@@ -167,7 +201,9 @@ TEST_F(SimulationFileOnView, AFileThatCannotBeReadLeavesTheViewAsItWas) {
   EXPECT_EQ(SIM_LoadSimulation(view, damagedPath.c_str()), SIM_LOAD_BAD_CHECKSUM);
   EXPECT_EQ(SIM_LoadSimulation(view, emptyPath.c_str()), SIM_LOAD_BAD_CHECKSUM);
   EXPECT_EQ(SIM_ExportSimulation(nullptr, damagedPath.c_str()), -1);
-  EXPECT_EQ(SIM_ExportSimulation(view, (folder / "no" / "such" / "folder").string().c_str()), 0);
+  // A path that cannot be written gets nothing, and the call still answers 0.
+  EXPECT_EQ(SIM_ExportSimulation(view, (folder / "no" / "such.TarvoSimData").string().c_str()), 0);
+  EXPECT_FALSE(std::filesystem::exists(folder / "no"));
   EXPECT_EQ(exported(view, "after.TarvoSimData"), before);
 }
 
