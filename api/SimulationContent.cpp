@@ -101,6 +101,14 @@ bool comparesNothing(const SIM_StockCompare& compare) {
   return compare.flags == none.flags && compare.lower == none.lower && compare.upper == none.upper;
 }
 
+// The refusal a setting's check gives the value the file holds for it; 0
+// when the file holds none.
+template <typename Value>
+int32_t refusalOf(const formats::SimulationContent& c, uint32_t key, int32_t (*check)(const Value&)) {
+  const std::optional<Value> v = simValue<Value>(c, key);
+  return v ? check(*v) : 0;
+}
+
 // The unit whose scale a tool table's lengths came in.
 uint32_t unitOfScale(double scale) { return scale == 1.0 ? 0 : 1; }
 double scaleOfUnit(uint32_t unit) { return unit == 0 ? 1.0 : 25.4; }
@@ -189,29 +197,20 @@ int32_t checkSimulationContent(const formats::SimulationContent& c) {
     if (int32_t refused = checkGeometry(record, scale)) return refused;
   }
   // The settings as their setters check them.
-  const auto refusal = [](int32_t code) { return code != 0; };
   if (auto mode = simValue<uint32_t>(c, kSimValueToolpathMode); mode && !view::isToolpathMode(*mode))
     return SIM_STATUS_OUT_OF_RANGE;
   if (auto d = simValue<int32_t>(c, kSimValueDecimals); d && (*d < -1 || *d > 15)) return SIM_STATUS_OUT_OF_RANGE;
-  if (auto v = simValue<SIM_ToolpathDisplay>(c, kSimValueToolpathDisplay); v && refusal(checkToolpathDisplay(*v)))
-    return checkToolpathDisplay(*v);
-  if (auto v = simValue<SIM_CuttingPlane>(c, kSimValueCuttingPlane); v && refusal(checkCuttingPlane(*v)))
-    return checkCuttingPlane(*v);
-  if (auto v = simValue<SIM_StockRemovalSettings>(c, kSimValueStockRemoval); v && refusal(checkStockRemoval(*v)))
-    return checkStockRemoval(*v);
-  if (auto v = simValue<SIM_StockCompare>(c, kSimValueStockCompare);
-      v && !comparesNothing(*v) && refusal(checkStockCompare(*v)))
-    return checkStockCompare(*v);
-  if (auto v = simValue<SIM_StockCompareColors>(c, kSimValueCompareColours); v && refusal(checkCompareColours(*v)))
-    return checkCompareColours(*v);
-  if (auto v = simValue<SIM_CollisionDetectionSettings>(c, kSimValueCollisionDetection);
-      v && refusal(checkCollisionDetection(*v)))
-    return checkCollisionDetection(*v);
-  if (auto v = simValue<std::array<double, 9>>(c, kSimValueAxisTransformation);
-      v && refusal(checkAxisTransformation(v->data())))
-    return checkAxisTransformation(v->data());
-  if (auto v = simValue<double>(c, kSimValueGeometryPrecision); v && refusal(checkGeometryPrecision(*v)))
-    return checkGeometryPrecision(*v);
+  const std::optional<SIM_StockCompare> compare = simValue<SIM_StockCompare>(c, kSimValueStockCompare);
+  const std::optional<std::array<double, 9>> axes = simValue<std::array<double, 9>>(c, kSimValueAxisTransformation);
+  const std::optional<double> precision = simValue<double>(c, kSimValueGeometryPrecision);
+  for (const int32_t refused :
+       {refusalOf(c, kSimValueToolpathDisplay, checkToolpathDisplay),
+        refusalOf(c, kSimValueCuttingPlane, checkCuttingPlane), refusalOf(c, kSimValueStockRemoval, checkStockRemoval),
+        compare && !comparesNothing(*compare) ? checkStockCompare(*compare) : 0,
+        refusalOf(c, kSimValueCompareColours, checkCompareColours),
+        refusalOf(c, kSimValueCollisionDetection, checkCollisionDetection),
+        axes ? checkAxisTransformation(axes->data()) : 0, precision ? checkGeometryPrecision(*precision) : 0})
+    if (refused != 0) return refused;
   for (const uint32_t key : {kSimValueSpeed, kSimValuePlaybackPosition})
     if (auto v = simValue<double>(c, key); v && !(*v >= 0.0 && *v <= 1.0)) return SIM_STATUS_OUT_OF_RANGE;
   return 0;

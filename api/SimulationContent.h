@@ -6,7 +6,7 @@
 
 #include "formats/SimulationFile.h"
 
-class Render;
+struct Render;
 
 namespace api {
 

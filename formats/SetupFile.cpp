@@ -1,5 +1,6 @@
 #include "formats/SetupFile.h"
 
+#include "formats/AnswerMap.h"
 #include "formats/SimDocument.h"
 
 namespace formats {
@@ -8,7 +9,6 @@ namespace {
 constexpr uint32_t kSetupFormat = 1;
 constexpr uint32_t kAnswersSection = 0;
 constexpr uint32_t kBytesSection = 1;
-constexpr size_t kAnswerSize = sizeof(uint32_t) + 1;
 
 uint32_t u32At(std::span<const uint8_t> bytes, size_t at) {
   uint32_t value = 0;
@@ -16,29 +16,11 @@ uint32_t u32At(std::span<const uint8_t> bytes, size_t at) {
   return value;
 }
 
-std::optional<std::map<uint32_t, bool>> answersOf(std::span<const uint8_t> payload) {
-  if (payload.size() < 4) return std::nullopt;
-  const uint32_t count = u32At(payload, 0);
-  if (payload.size() != 4 + uint64_t(count) * kAnswerSize) return std::nullopt;
-  std::map<uint32_t, bool> answers;
-  for (uint32_t i = 0; i < count; ++i) {
-    const size_t at = 4 + i * kAnswerSize;
-    const uint8_t value = payload[at + 4];
-    if (value > 1) return std::nullopt;
-    answers[u32At(payload, at)] = value != 0;
-  }
-  return answers;
-}
-
 }  // namespace
 
 std::vector<uint8_t> encodeSetup(const SetupState& state) {
   std::vector<uint8_t> answers;
-  appendU32(answers, uint32_t(state.answers.size()));
-  for (const auto& [code, value] : state.answers) {
-    appendU32(answers, code);
-    answers.push_back(value ? 1 : 0);
-  }
+  appendAnswerMap(answers, state.answers);
   std::vector<uint8_t> document;
   appendU32(document, kSetupFormat);
   appendSection(document, kAnswersSection, answers);
@@ -56,7 +38,7 @@ std::optional<SetupState> decodeSetup(std::span<const uint8_t> file) {
   bool answersFound = false, bytesFound = false;
   for (const Section& s : *sections) {
     if (s.tag == kAnswersSection) {
-      std::optional<std::map<uint32_t, bool>> answers = answersOf(s.payload);
+      std::optional<std::map<uint32_t, bool>> answers = answerMapOf(s.payload);
       if (!answers) return std::nullopt;
       state.answers = std::move(*answers);
       answersFound = true;

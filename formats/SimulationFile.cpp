@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "formats/AnswerMap.h"
 #include "formats/SimDocument.h"
 
 namespace formats {
@@ -327,18 +328,6 @@ bool readList(Payload payload, std::vector<Item>& items, Read read) {
   return true;
 }
 
-bool readToggles(Payload payload, std::map<uint32_t, bool>& toggles) {
-  if (payload.size() < 4) return false;
-  const uint32_t count = u32At(payload, 0);
-  if ((payload.size() - 4) / 5 != count || (payload.size() - 4) % 5 != 0) return false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const size_t at = 4 + 5 * size_t(i);
-    if (payload[at + 4] > 1) return false;
-    if (!toggles.emplace(u32At(payload, at), payload[at + 4] != 0).second) return false;
-  }
-  return true;
-}
-
 bool readNcText(Payload payload, NcText& text) {
   const std::optional<std::map<uint32_t, Payload>> s = uniqueSections(payload);
   if (!s) return false;
@@ -385,7 +374,11 @@ bool readContent(const std::map<uint32_t, Payload>& top, SimulationContent& c) {
   if (!readList(sectionOr(top, kStocksSection), c.stocks, readStock)) return false;
   if (!readList(sectionOr(top, kGeometriesSection), c.geometries, readGeometry)) return false;
   if (!readList(sectionOr(top, kFilesSection), c.files, readFile)) return false;
-  if (const auto t = top.find(kTogglesSection); t != top.end() && !readToggles(t->second, c.toggles)) return false;
+  if (const auto t = top.find(kTogglesSection); t != top.end()) {
+    std::optional<std::map<uint32_t, bool>> toggles = answerMapOf(t->second);
+    if (!toggles) return false;
+    c.toggles = std::move(*toggles);
+  }
   const std::optional<std::map<uint32_t, Payload>> values = uniqueSections(sectionOr(top, kValuesSection));
   if (!values) return false;
   for (const auto& [key, bytes] : *values) c.values[key].assign(bytes.begin(), bytes.end());
@@ -471,11 +464,7 @@ std::vector<uint8_t> encodeSimulation(const SimulationContent& c) {
                   appendSection(out, 1, f.bytes);
                 }));
   std::vector<uint8_t> toggles;
-  appendU32(toggles, static_cast<uint32_t>(c.toggles.size()));
-  for (const auto& [code, on] : c.toggles) {
-    appendU32(toggles, code);
-    toggles.push_back(on ? 1 : 0);
-  }
+  appendAnswerMap(toggles, c.toggles);
   appendSection(document, kTogglesSection, toggles);
   std::vector<uint8_t> values;
   for (const auto& [key, bytes] : c.values) appendSection(values, key, bytes);

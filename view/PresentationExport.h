@@ -17,7 +17,7 @@
 
 #include "platform/Dialogs.h"
 
-class Render;
+struct Render;
 
 namespace view {
 

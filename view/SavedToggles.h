@@ -17,7 +17,7 @@
 
 #include "formats/SetupFile.h"
 
-class Render;
+struct Render;
 
 namespace view {
 

@@ -4,7 +4,7 @@
 // and work done through the link after that does nothing.
 #include <mutex>
 
-class Render;
+struct Render;
 
 namespace view {
 
