@@ -2,7 +2,7 @@
 # may use only the layers below it:
 #
 #   public headers (include/korvane), common, formats, machine, gpu, platform
-#     < toolpath, tools, camera, ui < collision, stock < view < api
+#     < toolpath, tools, camera, ui < collision, stock < enhance < view < api
 #
 # A layer sees no other folder: its include path is a tree of its own that
 # holds a link to its folder alone, and the trees of the layers it links

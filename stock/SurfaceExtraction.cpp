@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "gpu/Dispatch.h"
+#include "gpu/PrefixSum.h"
 #include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
 #include "stock/TriangleTable.h"
@@ -33,26 +34,6 @@ gpu::SSBO& SurfaceExtraction::buffer(std::optional<gpu::SSBO>& slot, uint64_t by
   if (!slot) slot.emplace();
   slot->resize(std::max<uint64_t>(bytes, 16));  // reallocates only for a new size
   return *slot;
-}
-
-void SurfaceExtraction::prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t count) {
-  const GLuint program = useProgram("Shaders\\prefixSum.comp");
-  values.bindBase(0);
-  sums.bindBase(1);
-  glUniform1ui(gpu::uniformLocation(program, "SizesCount"), count);
-  const uint32_t steps = std::min<uint32_t>(std::bit_width(std::max<uint32_t>(count, 1) - 1) + 1, 32);
-  for (uint32_t step = 0; step < steps; ++step) {
-    glUniform1ui(gpu::uniformLocation(program, "Iteration"), step);
-    run(program, count, kMeshGroupSize);
-  }
-  if ((steps - 1) % 2 == 1) {  // the last step wrote the first buffer
-    glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
-    glBindBuffer(GL_COPY_READ_BUFFER, values.id());
-    glBindBuffer(GL_COPY_WRITE_BUFFER, sums.id());
-    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{count} * 4);
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
-  }
 }
 
 bool SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct, const std::atomic<bool>* stop) {
@@ -93,7 +74,7 @@ bool SurfaceExtraction::extract(StockGrid& grid, bool initialBlockDistinct, cons
   outside.bindBase(2);
   counts.bindBase(3);
   run(program, columns, kGroupSize);
-  prefixSum(counts, sums, static_cast<uint32_t>(columns));
+  gpu::inclusivePrefixSum(counts, sums, static_cast<uint32_t>(columns));
   if (stopped()) return false;
   const uint32_t words = gpu::readElement<uint32_t>(sums, columns - 1);
   complete_ = fits(uint64_t{words} * 4);
@@ -136,7 +117,7 @@ uint32_t SurfaceExtraction::runIndexedPasses() {
   GLuint program = common("Shaders\\MarchingCubesCounts.comp");
   counts.bindBase(2);
   run(program, cubes, kMeshGroupSize);
-  prefixSum(counts, sums, cubes);
+  gpu::inclusivePrefixSum(counts, sums, cubes);
   const uint32_t indices = gpu::readElement<uint32_t>(sums, cubes - 1);
   if (indices == 0) return 0;
   complete_ = fits(uint64_t{indices} * 16);
@@ -160,6 +141,12 @@ void SurfaceExtraction::releaseIndexedBuffers() {
   indexSums_.reset();
   identifiers_.reset();
   positions_.reset();
+}
+
+SurfaceExtraction::IndexedBuffers SurfaceExtraction::runIndexedMesh() {
+  const uint32_t corners = runIndexedPasses();
+  if (corners == 0) return {};
+  return {&*identifiers_, &*positions_, corners};
 }
 
 IndexedSurface SurfaceExtraction::indexedSurface() {

@@ -49,18 +49,29 @@ class SurfaceExtraction {
   // Render thread: the indexed mesh passes over the current list. Their
   // buffers are given back afterwards: the display never reads them.
   IndexedSurface indexedSurface();
+  // Render thread: the indexed mesh passes' buffers, lent until
+  // releaseIndexedBuffers: per triangle corner its vertex identifier and
+  // its position in grid coordinates, corners in the passes' order. No
+  // buffers (and no corners) for an empty surface.
+  struct IndexedBuffers {
+    const gpu::SSBO* identifiers = nullptr;
+    const gpu::SSBO* positions = nullptr;
+    uint32_t corners = 0;
+  };
+  IndexedBuffers runIndexedMesh();
+  void releaseIndexedBuffers();
+  // A bound above every vertex identifier of the current list.
+  uint64_t identifierBound() const { return uint64_t{cells_.x + 1} * (cells_.y + 1) * (cells_.z + 1) * 3; }
+
   // The same welded by vertex identifier, in world coordinates; read back
   // and welded piece by piece, so that the whole list is never held twice.
   SurfaceMesh weldedMesh(const GridFrame& frame);
 
  private:
-  // Inclusive prefix sums of count values: they end up in sums.
-  void prefixSum(gpu::SSBO& values, gpu::SSBO& sums, uint32_t count);
   gpu::SSBO& buffer(std::optional<gpu::SSBO>& slot, uint64_t bytes);
   // Runs the indexed mesh passes; the number of indices they wrote (0 for
   // none, or when they would not fit the device).
   uint32_t runIndexedPasses();
-  void releaseIndexedBuffers();
 
   std::optional<gpu::SSBO> outsideBits_, columnCounts_, columnSums_, cubes_;
   std::optional<gpu::SSBO> triangleTable_, indexCounts_, indexSums_, identifiers_, positions_;

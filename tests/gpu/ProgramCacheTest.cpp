@@ -49,8 +49,8 @@ GLint linkStatus(GLuint program) {
   return ok;
 }
 
-// Every compute kernel compiles and links, in the variant this renderer
-// gets: a kernel that fails would only cut or draw nothing.
+// Every compute kernel of both registries compiles and links, in the
+// variant this renderer gets: a kernel that fails would only cut or draw nothing.
 TEST_F(ProgramCacheTest, EveryComputeKernelLinks) {
   std::vector<std::string> failures;
   gpu::setShaderErrorHook([&](const std::string& text) { failures.push_back(text.substr(0, 400)); });
@@ -63,6 +63,11 @@ TEST_F(ProgramCacheTest, EveryComputeKernelLinks) {
     EXPECT_EQ(failures.size(), before) << name << ": " << (failures.empty() ? "" : failures.back());
   }
   EXPECT_GT(kernels, 30);
+  for (const auto& [name, text] : gpu::AlgoShaderTable()) {
+    const size_t before = failures.size();
+    EXPECT_EQ(linkStatus(gpu::algoProgramCache().compute(name)), GL_TRUE) << name;
+    EXPECT_EQ(failures.size(), before) << name << ": " << (failures.empty() ? "" : failures.back());
+  }
 }
 
 TEST_F(ProgramCacheTest, SameWindowReusesTheProgramAndAnotherWindowCompilesAgain) {
