@@ -4,9 +4,9 @@
 #include <bit>
 #include <utility>
 
+#include "enhance/AlgoDispatch.h"
 #include "gpu/Dispatch.h"
 #include "gpu/PrefixSum.h"
-#include "gpu/ProgramCache.h"
 #include "gpu/UniformName.h"
 
 namespace enhance {
@@ -15,20 +15,7 @@ namespace {
 constexpr uint32_t kGroupSize = 256;
 constexpr uint32_t kBitsPerPass = 8;
 
-GLuint useAlgoProgram(const char* name) {
-  const GLuint program = gpu::algoProgramCache().compute(name);
-  glUseProgram(program);
-  return program;
-}
-
-void setUint(GLuint program, const char* name, uint32_t value) {
-  glUniform1ui(gpu::uniformLocation(program, name), value);
-}
-
-void run(GLuint program, uint64_t invocations) {
-  gpu::dispatchInBatches(invocations, kGroupSize, gpu::uniformLocation(program, "InvocationOffset"));
-  gpu::storageBarrier();
-}
+void run(GLuint program, uint64_t invocations) { runKernel(program, invocations, kGroupSize); }
 
 // The inclusive prefix sum of count words of values, into a new buffer.
 gpu::SSBO prefixSumOf(gpu::SSBO& values, uint32_t count) {

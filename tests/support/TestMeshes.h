@@ -19,6 +19,19 @@ inline void addTriangle(Soup& soup, const glm::dvec3& a, const glm::dvec3& b, co
     for (int k = 0; k < 3; ++k) soup.push_back(static_cast<float>(p[k]));
 }
 
+// An axis-aligned box, two triangles a face.
+inline Soup boxMesh(const glm::dvec3& lo, const glm::dvec3& hi) {
+  Soup soup;
+  auto corner = [&](int i) { return glm::dvec3(i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z); };
+  // Faces as corner quads, counter-clockwise seen from outside.
+  const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  for (const auto& f : faces) {
+    addTriangle(soup, corner(f[0]), corner(f[1]), corner(f[2]));
+    addTriangle(soup, corner(f[0]), corner(f[2]), corner(f[3]));
+  }
+  return soup;
+}
+
 // An icosahedron subdivided `levels` times and pushed onto the sphere.
 inline Soup sphereMesh(const glm::dvec3& centre, double radius, int levels) {
   const double t = (1 + std::sqrt(5.0)) / 2;
