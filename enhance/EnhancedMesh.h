@@ -10,9 +10,11 @@
 namespace enhance {
 
 struct EnhancedMesh {
-  gpu::SSBO positions;   // vec4 per vertex, world coordinates
-  gpu::SSBO triangles;   // uint per corner
-  gpu::SSBO attributes;  // two uint per triangle
+  gpu::SSBO positions;      // vec4 per vertex, world coordinates
+  gpu::SSBO triangles;      // uint per corner
+  gpu::SSBO attributes;     // two uint per triangle
+  gpu::SSBO packedNormals;  // uint per vertex: three 10-bit fields
+  gpu::SSBO projections;    // uvec4 per vertex: where it went (ProjectionRecord.h)
   uint32_t vertexCount = 0;
   uint32_t triangleCount = 0;
 };

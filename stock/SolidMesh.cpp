@@ -30,6 +30,35 @@ SolidMesh::SolidMesh() {
   triangles_.emplace();
 }
 
+void SolidMesh::describeVertices() {
+  glBindVertexArray(vertexArray_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertices_);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SolidVertex), nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, sizeof(SolidVertex), reinterpret_cast<const void*>(12));
+  glEnableVertexAttribArray(2);
+  glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, sizeof(SolidVertex), reinterpret_cast<const void*>(16));
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void SolidMesh::allocate(uint32_t vertexCount, uint32_t indexCount) {
+  glBindBuffer(GL_ARRAY_BUFFER, vertices_);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(std::max<uint64_t>(uint64_t{vertexCount} * sizeof(SolidVertex), 16)), nullptr,
+               GL_STATIC_DRAW);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, indices_);
+  glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(std::max<uint64_t>(uint64_t{indexCount} * 4, 16)), nullptr,
+               GL_STATIC_DRAW);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  describeVertices();
+  triangles_->resize(std::max<uint64_t>(uint64_t{indexCount} / 3 * 8, 16));
+  indexCount_ = indexCount;
+  vertexCount_ = vertexCount;
+}
+
 SolidMesh::~SolidMesh() {
   glDeleteBuffers(1, &vertices_);
   glDeleteBuffers(1, &indices_);
@@ -57,19 +86,14 @@ void SolidMesh::upload(const SurfaceMesh& mesh, uint32_t rgb, float specularWeig
     vertices[v] = {{float(mesh.vertices[v].x), float(mesh.vertices[v].y), float(mesh.vertices[v].z)},
                    v < distances.size() ? distances[v] : 0.0f, tools::packToolNormal(unit)};
   }
-  glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, vertices_);
   glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(SolidVertex)), vertices.data(), GL_STATIC_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SolidVertex), nullptr);
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, sizeof(SolidVertex), reinterpret_cast<const void*>(12));
-  glEnableVertexAttribArray(2);
-  glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, sizeof(SolidVertex), reinterpret_cast<const void*>(16));
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh.triangles.size() * 4), mesh.triangles.data(), GL_STATIC_DRAW);
-  glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
+  // (The index buffer is only bound as such inside the vertex array.)
+  glBindBuffer(GL_COPY_WRITE_BUFFER, indices_);
+  glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(mesh.triangles.size() * 4), mesh.triangles.data(), GL_STATIC_DRAW);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  describeVertices();
   triangles_->resize(std::max<uint64_t>(records.size() * 8, 16));
   if (!records.empty()) {
     glBindBuffer(GL_SHADER_STORAGE_BUFFER, triangles_->id());

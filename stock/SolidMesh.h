@@ -25,6 +25,14 @@ class SolidMesh {
   void upload(const SurfaceMesh& mesh, uint32_t rgb, float specularWeight, const std::vector<float>& distances = {},
               bool smooth = false);
 
+  // Render thread: room for vertexCount vertices and indexCount indices
+  // (and their triangles' records), to be filled on the GPU: the vertex
+  // buffer as words at binding-free offsets, the index buffer and the
+  // triangle records by copies.
+  void allocate(uint32_t vertexCount, uint32_t indexCount);
+  GLuint indexBuffer() const { return indices_; }
+  gpu::SSBO& triangles() { return *triangles_; }
+
   // Vertices of five floats: the position (0-2), the compare distance (3)
   // and the packed normal's bits (4).
   static constexpr uint32_t kFloatsPerVertex = 5, kPositionFloat = 0, kDistanceFloat = 3;
@@ -36,6 +44,9 @@ class SolidMesh {
   const gpu::SSBO& triangles() const { return *triangles_; }
 
  private:
+  // The vertex array's layout over the vertex and index buffers.
+  void describeVertices();
+
   GLuint vertexArray_ = 0, vertices_ = 0, indices_ = 0;
   std::optional<gpu::SSBO> triangles_;
   uint32_t indexCount_ = 0, vertexCount_ = 0;

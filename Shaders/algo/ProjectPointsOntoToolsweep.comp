@@ -1,0 +1,24 @@
+#version 430
+// First pass over the candidate list: each candidate in reach offers its
+// competing distance to its vertex (atomic minimum) and keeps its flags.
+layout(local_size_x = 64) in;
+
+#include "ToolSweepCandidate.glsl"
+
+layout(std430, binding = 5) buffer Candidates { uvec2 candidates[]; };
+
+uniform uint nCandidates;
+uniform uint InvocationOffset;
+
+void main() {
+  uint c = InvocationOffset + gl_GlobalInvocationID.x;
+  if (c >= nCandidates) return;
+  uvec2 candidate = candidates[c];
+  uint vertex = candidate.x & kCandidateVertexMask;
+  uint flags;
+  int encoded;
+  ToolPoint point;
+  if (!evaluateCandidate(vertex, candidate.y, flags, encoded, point)) return;
+  candidates[c].x = vertex | flags;
+  atomicMin(distances[vertex], encoded);
+}

@@ -1,0 +1,211 @@
+#include "enhance/StockEnhancement.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "enhance/AlgoDispatch.h"
+#include "enhance/InitialStockProjection.h"
+#include "enhance/MeshWeld.h"
+#include "enhance/ProjectionRecord.h"
+#include "enhance/SweepProjection.h"
+#include "enhance/VertexNormals.h"
+#include "gpu/Dispatch.h"
+#include "gpu/PrefixSum.h"
+#include "gpu/UniformBuffer.h"
+#include "gpu/UniformName.h"
+
+namespace enhance {
+namespace {
+
+constexpr GLuint kColourTableBinding = 8;
+constexpr GLuint kSweepColoursBinding = 6;
+// A triangle is shaded smooth when its vertices' normals stay within this
+// of its face (cos 30 degrees).
+constexpr float kSmoothCosine = 0.866f;
+
+gpu::SSBO sweepColoursOf(const std::vector<uint8_t>& colours) {
+  std::vector<uint32_t> words((colours.size() + 3) / 4 + 1, 0u);
+  for (size_t i = 0; i < colours.size(); ++i) words[i / 4] |= uint32_t{colours[i]} << (8 * (i % 4));
+  gpu::SSBO buffer(words.size() * 4);
+  buffer.upload(words.data(), words.size() * 4);
+  return buffer;
+}
+
+// The std140 block of 256 vec4 colours.
+void fillColourTable(gpu::UniformBuffer& block, const std::array<uint32_t, 256>& colours) {
+  std::array<float, 256 * 4> table{};
+  for (size_t i = 0; i < colours.size(); ++i)
+    for (int k = 0; k < 4; ++k) table[4 * i + k] = float((colours[i] >> (8 * k)) & 0xFFu) / 255.0f;
+  block.update(std::span(reinterpret_cast<const uint8_t*>(table.data()), sizeof(table)));
+}
+
+// Stage 8: every triangle's colour, mixed ones by the vote of their vertices.
+uint32_t colourTriangles(const EnhancementInput& input, EnhancedMesh& mesh) {
+  const gpu::SSBO sweepColours = sweepColoursOf(input.sweeps.colours);
+  gpu::UniformBuffer table;
+  fillColourTable(table, input.colours);
+  table.bindBase(kColourTableBinding);
+  sweepColours.bindBase(kSweepColoursBinding);
+  const auto common = [&](const char* name) {
+    const GLuint program = useAlgoProgram(name);
+    setUint(program, "initialColorIndex", input.initialColourIndex);
+    mesh.projections.bindBase(0);
+    mesh.triangles.bindBase(1);
+    return program;
+  };
+  GLuint program = common("RecolorUniformTriangles.comp");
+  mesh.attributes.bindBase(2);
+  setUint(program, "nTriangles", mesh.triangleCount);
+  runKernel(program, mesh.triangleCount);
+
+  gpu::SSBO flags(uint64_t{mesh.triangleCount} * 4), sums(uint64_t{mesh.triangleCount} * 4);
+  program = common("FlagMixedTriangles.comp");
+  flags.bindBase(2);
+  setUint(program, "nTriangles", mesh.triangleCount);
+  runKernel(program, mesh.triangleCount);
+  gpu::SSBO flagsCopy(uint64_t{mesh.triangleCount} * 4);
+  glBindBuffer(GL_COPY_READ_BUFFER, flags.id());
+  glBindBuffer(GL_COPY_WRITE_BUFFER, flagsCopy.id());
+  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{mesh.triangleCount} * 4);
+  glBindBuffer(GL_COPY_READ_BUFFER, 0);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  gpu::inclusivePrefixSum(flagsCopy, sums, mesh.triangleCount);  // (the sum overwrites its input)
+  const uint32_t mixed = gpu::readElement<uint32_t>(sums, mesh.triangleCount - 1);
+  if (mixed > 0) {
+    gpu::SSBO list(uint64_t{mixed} * 4);
+    program = useAlgoProgram("FilterMixedTriangles.comp");
+    flags.bindBase(0);
+    sums.bindBase(1);
+    list.bindBase(2);
+    setUint(program, "nTriangles", mesh.triangleCount);
+    runKernel(program, mesh.triangleCount);
+    table.bindBase(kColourTableBinding);
+    sweepColours.bindBase(kSweepColoursBinding);
+    program = common("RecolorMixedTriangles.comp");
+    mesh.attributes.bindBase(2);
+    list.bindBase(3);
+    setUint(program, "nMixed", mixed);
+    runKernel(program, mixed);
+  }
+  glBindBufferBase(GL_UNIFORM_BUFFER, kColourTableBinding, 0);
+  return mixed;
+}
+
+}  // namespace
+
+std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const std::function<void(int)>& progress,
+                                           EnhancementReport* report) {
+  const auto say = [&](int percent) {
+    if (progress) progress(percent);
+  };
+  if (!input.surface) return nullptr;
+  // 2. The welded surface in the world.
+  const stock::SurfaceExtraction::IndexedBuffers corners = input.surface->runIndexedMesh();
+  if (corners.corners == 0) {
+    input.surface->releaseIndexedBuffers();
+    return nullptr;
+  }
+  auto mesh = std::make_unique<EnhancedMesh>(weldMesh(
+      {corners.identifiers, corners.positions, corners.corners, input.surface->identifierBound()},
+      input.frame.gridToWorld));
+  input.surface->releaseIndexedBuffers();
+  say(10);
+  // 3. Vertex normals.
+  const gpu::SSBO normals = vertexNormalsOf(*mesh);
+  // 4. The initial stock, 5. the sweeps.
+  const float maxError = static_cast<float>(input.frame.exactCellSize);
+  VertexProjections projections = projectOntoInitialStock(input.initialShape, *mesh, normals);
+  say(20);
+  SweepProjectionSettings settings;
+  settings.maxError = maxError;
+  settings.lengthUnit = maxError / 4;
+  const SweepProjectionReport swept = projectOntoSweeps(input.sweeps.sweeps, *mesh, normals, projections, settings);
+  say(50);
+
+  // The vertices onto their surfaces.
+  mesh->packedNormals = gpu::SSBO(uint64_t{std::max(mesh->vertexCount, 1u)} * 4);
+  gpu::SSBO moved(uint64_t{std::max(mesh->vertexCount, 1u)} * 4);
+  GLuint program = useAlgoProgram("ApplyProjections.comp");
+  mesh->positions.bindBase(0);
+  normals.bindBase(1);
+  projections.records.bindBase(2);
+  projections.distances.bindBase(3);
+  mesh->packedNormals.bindBase(4);
+  moved.bindBase(5);
+  setUint(program, "nVertices", mesh->vertexCount);
+  setFloat(program, "maxError", maxError);
+  runKernel(program, mesh->vertexCount);
+  mesh->projections = std::move(projections.records);
+  say(60);
+
+  // 8. Colours, 9. face normals and smooth marks.
+  mesh->attributes = gpu::SSBO(uint64_t{std::max(mesh->triangleCount, 1u)} * 8);
+  const uint32_t mixed = colourTriangles(input, *mesh);
+  program = useAlgoProgram("ComputeTriangleFaceNormals.comp");
+  mesh->positions.bindBase(0);
+  mesh->triangles.bindBase(1);
+  mesh->attributes.bindBase(2);
+  setUint(program, "nTriangles", mesh->triangleCount);
+  runKernel(program, mesh->triangleCount);
+  program = useAlgoProgram("MarkSmoothTriangles.comp");
+  mesh->packedNormals.bindBase(0);
+  mesh->triangles.bindBase(1);
+  mesh->attributes.bindBase(2);
+  mesh->projections.bindBase(3);
+  moved.bindBase(4);
+  setUint(program, "nTriangles", mesh->triangleCount);
+  setFloat(program, "SmoothCosine", kSmoothCosine);
+  runKernel(program, mesh->triangleCount);
+  say(90);
+
+  if (report) {
+    report->vertices = mesh->vertexCount;
+    report->triangles = mesh->triangleCount;
+    report->mixedTriangles = mixed;
+    report->sweeps = static_cast<uint32_t>(input.sweeps.sweeps.size());
+    report->crowdedSweeps = swept.crowdedSweeps;
+    report->batches = swept.batches;
+    report->candidates = swept.candidates;
+    report->maxError = maxError;
+    const std::vector<uint32_t> movedFlags = gpu::readBack<uint32_t>(moved, 0, mesh->vertexCount);
+    const std::vector<ProjectionWords> records = gpu::readBack<ProjectionWords>(mesh->projections, 0, mesh->vertexCount);
+    for (uint32_t v = 0; v < mesh->vertexCount; ++v) {
+      report->movedVertices += movedFlags[v];
+      report->sweepVertices += movedFlags[v] != 0 && static_cast<int32_t>(records[v][3]) >= 0;
+    }
+  }
+  return mesh;
+}
+
+void copyIntoSolidMesh(const EnhancedMesh& mesh, stock::SolidMesh& solid) {
+  solid.allocate(mesh.vertexCount, mesh.triangleCount * 3);
+  const GLuint program = useAlgoProgram("AdvancedCopy.comp");
+  mesh.positions.bindBase(0);
+  mesh.packedNormals.bindBase(1);
+  glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 2, solid.vertexBuffer());
+  setUint(program, "nVertices", mesh.vertexCount);
+  runKernel(program, mesh.vertexCount);
+  glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 2, 0);
+  const auto copy = [](GLuint from, GLuint to, uint64_t bytes) {
+    if (bytes == 0) return;
+    glBindBuffer(GL_COPY_READ_BUFFER, from);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, to);
+    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(bytes));
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  };
+  copy(mesh.triangles.id(), solid.indexBuffer(), uint64_t{mesh.triangleCount} * 12);
+  copy(mesh.attributes.id(), solid.triangles().id(), uint64_t{mesh.triangleCount} * 8);
+  glMemoryBarrier(GL_VERTEX_ATTRIB_ARRAY_BARRIER_BIT | GL_ELEMENT_ARRAY_BARRIER_BIT | GL_SHADER_STORAGE_BARRIER_BIT);
+}
+
+stock::SurfaceMesh readBackSurface(const EnhancedMesh& mesh) {
+  stock::SurfaceMesh surface;
+  const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(mesh.positions, 0, mesh.vertexCount);
+  surface.vertices.reserve(positions.size());
+  for (const glm::vec4& p : positions) surface.vertices.emplace_back(p.x, p.y, p.z);
+  surface.triangles = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{mesh.triangleCount} * 3);
+  return surface;
+}
+
+}  // namespace enhance

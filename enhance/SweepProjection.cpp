@@ -1,0 +1,197 @@
+#include "enhance/SweepProjection.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <glm/vec3.hpp>
+
+#include "enhance/AlgoDispatch.h"
+#include "enhance/MeshWeld.h"
+#include "gpu/Dispatch.h"
+#include "gpu/PrefixSum.h"
+#include "gpu/UniformName.h"
+
+namespace enhance {
+namespace {
+
+constexpr uint32_t kProjectionGroupSize = 64;
+constexpr uint32_t kMaxBinsPerDim = 128;
+// A sweep whose box meets more bins than this is crowded, whatever they
+// hold: walking them would cost more than trying each vertex.
+constexpr uint32_t kMaxBinsPerSweep = 4096;
+
+// The vertices' grid: a cube of bins over their box.
+struct Bins {
+  glm::vec3 origin{0.0f};
+  float size = 1.0f;
+  uint32_t perDim = 1;
+  gpu::SSBO ends;      // inclusive sums of the vertex counts per bin
+  gpu::SSBO vertices;  // vertex indices, bin by bin
+};
+
+Bins binVertices(const EnhancedMesh& mesh, uint32_t elementsPerBin) {
+  Bins bins;
+  const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(mesh.positions, 0, mesh.vertexCount);
+  glm::vec3 lo(3e38f), hi(-3e38f);
+  for (const glm::vec4& p : positions) {
+    lo = glm::min(lo, glm::vec3(p));
+    hi = glm::max(hi, glm::vec3(p));
+  }
+  const float extent = std::max({hi.x - lo.x, hi.y - lo.y, hi.z - lo.z, 1e-3f});
+  bins.perDim = std::clamp<uint32_t>(
+      static_cast<uint32_t>(std::cbrt(double(mesh.vertexCount) / std::max(elementsPerBin, 1u))), 1, kMaxBinsPerDim);
+  bins.size = extent / bins.perDim * 1.0001f;
+  bins.origin = lo;
+  const uint32_t binCount = bins.perDim * bins.perDim * bins.perDim;
+
+  gpu::SSBO keys(uint64_t{mesh.vertexCount} * 4), counts(uint64_t{binCount} * 4, 0u);
+  const GLuint program = useAlgoProgram("AssignVertexBins.comp");
+  mesh.positions.bindBase(0);
+  keys.bindBase(1);
+  counts.bindBase(2);
+  setUint(program, "nVertices", mesh.vertexCount);
+  setUint(program, "nBinsPerDim", bins.perDim);
+  glUniform3f(gpu::uniformLocation(program, "BinOrigin"), bins.origin.x, bins.origin.y, bins.origin.z);
+  setFloat(program, "BinSize", bins.size);
+  runKernel(program, mesh.vertexCount);
+  bins.ends = gpu::SSBO(uint64_t{binCount} * 4);
+  gpu::inclusivePrefixSum(counts, bins.ends, binCount);
+  bins.vertices = gpu::SSBO(uint64_t{mesh.vertexCount} * 4);
+  radixSort(keys, bins.vertices, mesh.vertexCount, binCount, true);
+  return bins;
+}
+
+void setBinUniforms(GLuint program, const Bins& bins) {
+  setUint(program, "nBinsPerDim", bins.perDim);
+  glUniform3f(gpu::uniformLocation(program, "BinOrigin"), bins.origin.x, bins.origin.y, bins.origin.z);
+  setFloat(program, "BinSize", bins.size);
+}
+
+void setCandidateUniforms(GLuint program, const SweepProjectionSettings& settings, uint32_t sweepBase,
+                          uint32_t vertices) {
+  setFloat(program, "maxError", settings.maxError);
+  setFloat(program, "LengthUnit", settings.lengthUnit);
+  setUint(program, "SweepBase", sweepBase);
+  setUint(program, "nVertices", vertices);
+}
+
+void bindCandidateBuffers(const EnhancedMesh& mesh, const gpu::SSBO& normals, VertexProjections& projections,
+                          const gpu::SSBO& sweeps) {
+  mesh.positions.bindBase(0);
+  normals.bindBase(1);
+  projections.records.bindBase(2);
+  projections.distances.bindBase(3);
+  sweeps.bindBase(4);
+}
+
+// One batch of sweeps [first, first + count): false when its candidates
+// would pass the budget (the caller halves it).
+bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t count, const Bins& bins,
+                  const EnhancedMesh& mesh, const gpu::SSBO& normals, VertexProjections& projections,
+                  const SweepProjectionSettings& settings, SweepProjectionReport& report) {
+  gpu::SSBO sweeps(uint64_t{count} * sizeof(ToolSweep));
+  sweeps.upload(all.data() + first, uint64_t{count} * sizeof(ToolSweep));
+
+  // Bin ranges, candidate counts, crowded sweeps.
+  gpu::SSBO ranges(uint64_t{count} * 32), sweepCounts(uint64_t{count} * 4);
+  const uint32_t words = (count + 31) / 32;
+  gpu::SSBO crowded(uint64_t{words} * 4, 0u);
+  GLuint program = useAlgoProgram("RangeRangeQuery.comp");
+  sweeps.bindBase(0);
+  ranges.bindBase(1);
+  setUint(program, "nSweeps", count);
+  setBinUniforms(program, bins);
+  setFloat(program, "ExpandBoxesBy", settings.maxError);
+  runKernel(program, count);
+  program = useAlgoProgram("CountRanges.comp");
+  ranges.bindBase(0);
+  bins.ends.bindBase(1);
+  sweepCounts.bindBase(2);
+  setUint(program, "nSweeps", count);
+  setUint(program, "nBinsPerDim", bins.perDim);
+  setUint(program, "MaxBinsPerSweep", kMaxBinsPerSweep);
+  setUint(program, "crowdedCutoff", settings.crowdedCutoff);
+  runKernel(program, count);
+  program = useAlgoProgram("FilterOutCrowdedSweeps.comp");
+  sweepCounts.bindBase(0);
+  crowded.bindBase(1);
+  setUint(program, "nSweeps", count);
+  setUint(program, "crowdedCutoff", settings.crowdedCutoff);
+  runKernel(program, count);
+  gpu::SSBO sweepEnds(uint64_t{count} * 4);
+  gpu::inclusivePrefixSum(sweepCounts, sweepEnds, count);
+  const uint32_t candidates = gpu::readElement<uint32_t>(sweepEnds, count - 1);
+  if (candidates > settings.candidatesPerBatch && count > 1) return false;
+
+  // The crowded sweeps' list, from their bits.
+  std::vector<uint32_t> crowdedList;
+  const std::vector<uint32_t> bits = gpu::readBack<uint32_t>(crowded, 0, words);
+  for (uint32_t s = 0; s < count; ++s)
+    if (bits[s / 32] & (1u << (s % 32))) crowdedList.push_back(s);
+
+  // The candidate list.
+  gpu::SSBO pairs(uint64_t{std::max(candidates, 1u)} * 8);
+  if (candidates > 0) {
+    program = useAlgoProgram("TransformRangesToIndices.comp");
+    ranges.bindBase(0);
+    bins.ends.bindBase(1);
+    bins.vertices.bindBase(2);
+    sweepEnds.bindBase(3);
+    pairs.bindBase(4);
+    crowded.bindBase(5);
+    setUint(program, "nSweeps", count);
+    setUint(program, "nBinsPerDim", bins.perDim);
+    runKernel(program, count);
+  }
+  gpu::SSBO crowdedSweeps(std::max<uint64_t>(crowdedList.size() * 4, 16));
+  if (!crowdedList.empty()) crowdedSweeps.upload(crowdedList.data(), crowdedList.size() * 4);
+
+  // Distances first, then the records of the winners.
+  for (const bool apply : {false, true}) {
+    if (candidates > 0) {
+      program = useAlgoProgram(apply ? "ProjectPointsOntoToolsweepApply.comp" : "ProjectPointsOntoToolsweep.comp");
+      bindCandidateBuffers(mesh, normals, projections, sweeps);
+      pairs.bindBase(5);
+      setCandidateUniforms(program, settings, first, mesh.vertexCount);
+      setUint(program, "nCandidates", candidates);
+      runKernel(program, candidates, kProjectionGroupSize);
+    }
+    if (!crowdedList.empty()) {
+      program = useAlgoProgram("ProjectPointsOntoToolsweep2.comp");
+      bindCandidateBuffers(mesh, normals, projections, sweeps);
+      crowdedSweeps.bindBase(5);
+      setCandidateUniforms(program, settings, first, mesh.vertexCount);
+      setUint(program, "nCrowded", static_cast<uint32_t>(crowdedList.size()));
+      setUint(program, "Apply", apply ? 1 : 0);
+      runKernel(program, mesh.vertexCount, kProjectionGroupSize);
+    }
+  }
+  ++report.batches;
+  report.candidates += candidates;
+  report.crowdedSweeps += static_cast<uint32_t>(crowdedList.size());
+  return true;
+}
+
+}  // namespace
+
+SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, const EnhancedMesh& mesh,
+                                        const gpu::SSBO& vertexNormals, VertexProjections& projections,
+                                        const SweepProjectionSettings& settings) {
+  SweepProjectionReport report;
+  if (sweeps.empty() || mesh.vertexCount == 0) return report;
+  const Bins bins = binVertices(mesh, settings.elementsPerBin);
+  report.binsPerDim = bins.perDim;
+  uint32_t first = 0, batch = std::max(settings.sweepsPerBatch, 1u);
+  const uint32_t total = static_cast<uint32_t>(sweeps.size());
+  while (first < total) {
+    const uint32_t count = std::min(batch, total - first);
+    if (!projectBatch(sweeps, first, count, bins, mesh, vertexNormals, projections, settings, report)) {
+      batch = std::max(count / 2, 1u);
+      continue;
+    }
+    first += count;
+  }
+  return report;
+}
+
+}  // namespace enhance

@@ -1,0 +1,141 @@
+#include "enhance/ToolSweeps.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <glm/geometric.hpp>
+
+#include "common/ShaderContract.h"
+
+namespace enhance {
+namespace {
+
+// A chord whose ends lie on the arc's circle within this share of its
+// radius runs on the arc itself.
+constexpr double kOnCircle = 1e-5;
+
+struct MillDimensions {
+  float radius = 0, corner = 0, length = 0;
+};
+
+std::optional<MillDimensions> millOf(const tools::CutRecord& record) {
+  if (!record.valid) return std::nullopt;
+  switch (record.shape) {
+    case tools::kShapeFlat: return MillDimensions{record.p1, 0.0f, record.p2};
+    case tools::kShapeBall: return MillDimensions{record.p1, record.p1, record.p2};
+    case tools::kShapeBullNose: return MillDimensions{record.p1 + record.p3, record.p3, record.p2};
+    default: return std::nullopt;
+  }
+}
+
+glm::dvec3 tipOf(const toolpath::GPUMoveRecord& r) { return {r.x, r.y, r.z}; }
+glm::dvec3 axisOf(const toolpath::GPUMoveRecord& r) {
+  const glm::dvec3 a(r.i, r.j, r.k);
+  const double len = glm::length(a);
+  return len > 0 ? a / len : glm::dvec3(0, 0, 1);
+}
+
+// Sets the sweep to run along the arc when both its ends lie on the circle.
+void followArc(ToolSweep& sweep, const toolpath::ArcGeometry& arc) {
+  if (!arc.valid || arc.radius <= 0) return;
+  const glm::dvec3 n = glm::normalize(arc.normal);
+  const glm::dvec3 s(sweep.start), e(sweep.end);
+  const auto inPlane = [&](const glm::dvec3& p) {
+    const glm::dvec3 d = p - arc.centre;
+    return d - n * glm::dot(d, n);
+  };
+  const glm::dvec3 u = inPlane(s), v = inPlane(e);
+  if (std::abs(glm::length(u) - arc.radius) > kOnCircle * arc.radius ||
+      std::abs(glm::length(v) - arc.radius) > kOnCircle * arc.radius)
+    return;
+  const double angle = std::atan2(glm::dot(glm::cross(u, v), n), glm::dot(u, v));
+  const glm::dvec3 centre = s - u;  // the centre at the start's height
+  sweep.end.w = 1.0f;
+  sweep.arcCentre = glm::vec4(glm::vec3(centre), static_cast<float>(angle));
+  sweep.arcNormal = glm::vec4(glm::vec3(n), 0.0f);
+}
+
+void setBox(ToolSweep& sweep, const MillDimensions& mill, float grow) {
+  // The tool's box at a few positions along the way, grown by its radius.
+  glm::dvec3 lo(1e300), hi(-1e300);
+  for (int i = 0; i <= 8; ++i) {
+    const double t = i / 8.0;
+    const glm::dvec3 tip = sweepTipAt(sweep, t);
+    const glm::dvec3 axis = glm::normalize(glm::mix(glm::dvec3(sweep.startAxis), glm::dvec3(sweep.endAxis), t));
+    for (const glm::dvec3& p : {tip, tip + axis * double(mill.length)}) {
+      lo = glm::min(lo, p);
+      hi = glm::max(hi, p);
+    }
+  }
+  // An arc's eighths stray from it by at most its sagitta.
+  const double radius = glm::length(glm::dvec3(sweep.start) - glm::dvec3(sweep.arcCentre));
+  const double sagitta = sweep.end.w != 0 ? radius * (1 - std::cos(std::abs(sweep.arcCentre.w) / 16)) : 0.0;
+  const double reach = mill.radius + grow + sagitta;
+  sweep.boxMin = glm::vec4(glm::vec3(lo - reach), 0.0f);
+  sweep.boxMax = glm::vec4(glm::vec3(hi + reach), 0.0f);
+}
+
+}  // namespace
+
+glm::dvec3 sweepTipAt(const ToolSweep& sweep, double t) {
+  const glm::dvec3 s(sweep.start), e(sweep.end);
+  if (sweep.end.w == 0) return glm::mix(s, e, t);
+  const glm::dvec3 n(sweep.arcNormal), c(sweep.arcCentre);
+  glm::dvec3 u = s - c;
+  u -= n * glm::dot(u, n);
+  const double angle = sweep.arcCentre.w * t;
+  return c + u * std::cos(angle) + glm::cross(n, u) * std::sin(angle) + n * (glm::dot(e - s, n) * t);
+}
+
+SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, float grow) {
+  SweepList list;
+  const auto& records = path.moves().records();
+  const stock::ToolAssignment& tools = path.tools();
+  const size_t moveCount = path.moves().moveCount();
+  const auto addMove = [&](uint32_t move, double fraction) {
+    if (move == 0 || move >= moveCount) return;  // move 0 only places the tool
+    const int32_t tool = move < tools.toolOfMove.size() ? tools.toolOfMove[move] : -1;
+    if (tool < 0 || static_cast<size_t>(tool) >= tools.cutRecords.size()) return;
+    const std::optional<MillDimensions> mill = millOf(tools.cutRecords[static_cast<size_t>(tool)]);
+    if (!mill) return;
+    const uint32_t first = path.moves().endRecordOf(move - 1) + 1, last = path.moves().endRecordOf(move);
+    if ((records[last].type & GPU_MOVE_KIND_MASK) == GPU_MOVE_RAPID &&
+        !std::binary_search(extent.rapidsThatCut.begin(), extent.rapidsThatCut.end(), move))
+      return;
+    // How far along the move's records the played part reaches.
+    double length = 0;
+    for (uint32_t k = first; k <= last; ++k) length += glm::length(tipOf(records[k]) - tipOf(records[k - 1]));
+    double reach = fraction >= 1.0 ? 1e300 : fraction * length;
+    const toolpath::ArcGeometry arc = path.toolpath().arcOf(move);
+    const uint8_t colour = static_cast<uint8_t>(tools.ownerOf(move, tool));
+    for (uint32_t k = first; k <= last && reach > 0; ++k) {
+      const glm::dvec3 from = tipOf(records[k - 1]), to = tipOf(records[k]);
+      const double piece = glm::length(to - from);
+      const double t = piece > reach ? reach / piece : 1.0;
+      reach -= piece;
+      ToolSweep sweep{};
+      sweep.start = glm::vec4(glm::vec3(from), mill->length);
+      sweep.end = glm::vec4(glm::vec3(to), 0.0f);
+      sweep.startAxis = glm::vec4(glm::vec3(axisOf(records[k - 1])), mill->radius);
+      sweep.endAxis = glm::vec4(glm::vec3(axisOf(records[k])), mill->corner);
+      if ((records[k].type & GPU_MOVE_KIND_MASK) == GPU_MOVE_MARKED) followArc(sweep, arc);
+      if (t < 1.0) {
+        // The part played: the end moves back along the way.
+        const glm::dvec3 partEnd = sweepTipAt(sweep, t);
+        sweep.end = glm::vec4(glm::vec3(partEnd), sweep.end.w);
+        sweep.arcCentre.w *= static_cast<float>(t);
+        sweep.endAxis = glm::vec4(glm::vec3(glm::normalize(glm::mix(axisOf(records[k - 1]), axisOf(records[k]), t))),
+                                  mill->corner);
+      }
+      setBox(sweep, *mill, grow);
+      list.sweeps.push_back(sweep);
+      list.colours.push_back(colour);
+    }
+  };
+  for (uint32_t move = 0; move < extent.wholeMoves && move < moveCount; ++move) addMove(move, 1.0);
+  if (extent.partialMove >= static_cast<int64_t>(extent.wholeMoves))
+    addMove(static_cast<uint32_t>(extent.partialMove), std::clamp(extent.partialFraction, 0.0, 1.0));
+  return list;
+}
+
+}  // namespace enhance

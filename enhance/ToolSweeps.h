@@ -1,0 +1,53 @@
+#pragma once
+// The tool sweeps an enhancement projects onto: one per move record that
+// cut, with its tool's shape, its path (straight, or the true arc where
+// the record is the chord of one), its box and the colour index of its
+// cut. Only mills of the analytic shapes (flat, ball, bull nose) sweep
+// surfaces the projection knows; the vertices other tools made keep their
+// lattice positions.
+#include <cstdint>
+#include <vector>
+
+#include <glm/vec4.hpp>
+
+#include "stock/CutPath.h"
+
+namespace enhance {
+
+// One sweep as the projection shaders read it (Shaders/include/ToolSweep.glsl).
+struct ToolSweep {
+  glm::vec4 start;      // tip; w: the tool's length
+  glm::vec4 end;        // tip; w: 1 along a true arc
+  glm::vec4 startAxis;  // w: the tool's radius
+  glm::vec4 endAxis;    // w: its corner radius
+  glm::vec4 arcCentre;  // w: the arc's signed angle
+  glm::vec4 arcNormal;
+  glm::vec4 boxMin, boxMax;
+};
+static_assert(sizeof(ToolSweep) == 128);
+
+// How far the lattice is cut: moves [0, wholeMoves) in full and, when
+// partialMove is set, that move up to partialFraction of its length.
+// Rapid moves count only when they removed material (rapidsThatCut, in
+// move order).
+struct CutExtent {
+  uint32_t wholeMoves = 0;
+  int64_t partialMove = -1;
+  double partialFraction = 0;
+  std::vector<uint32_t> rapidsThatCut;
+};
+
+struct SweepList {
+  std::vector<ToolSweep> sweeps;
+  std::vector<uint8_t> colours;  // per sweep: the owner code of its cut
+};
+
+// The sweeps of what was cut, in cutting order (a later sweep's index is
+// higher). Boxes are grown by grow.
+SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, float grow);
+
+// The tool position along record k's sweep at t (0 ... 1), as the shaders
+// take it; for checks.
+glm::dvec3 sweepTipAt(const ToolSweep& sweep, double t);
+
+}  // namespace enhance
