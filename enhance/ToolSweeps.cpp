@@ -102,20 +102,17 @@ SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, floa
     if ((records[last].type & GPU_MOVE_KIND_MASK) == GPU_MOVE_RAPID &&
         !std::binary_search(extent.rapidsThatCut.begin(), extent.rapidsThatCut.end(), move))
       return;
-    // How far along the move's records the played part reaches.
-    double length = 0;
-    for (uint32_t k = first; k <= last; ++k) length += glm::length(tipOf(records[k]) - tipOf(records[k - 1]));
-    double reach = fraction >= 1.0 ? 1e300 : fraction * length;
+    // The played part of a move covers an equal share of its records each,
+    // as the cut takes it.
+    const uint32_t recordCount = last - first + 1;
+    const double position = fraction >= 1.0 ? recordCount : fraction * recordCount;
     const toolpath::ArcGeometry arc = path.toolpath().arcOf(move);
     const uint8_t colour = static_cast<uint8_t>(tools.ownerOf(move, tool));
-    for (uint32_t k = first; k <= last && reach > 0; ++k) {
-      const glm::dvec3 from = tipOf(records[k - 1]), to = tipOf(records[k]);
-      const double piece = glm::length(to - from);
-      const double t = piece > reach ? reach / piece : 1.0;
-      reach -= piece;
+    for (uint32_t k = first; k <= last && k - first < position; ++k) {
+      const double t = std::min(1.0, position - (k - first));
       ToolSweep sweep{};
-      sweep.start = glm::vec4(glm::vec3(from), mill->length);
-      sweep.end = glm::vec4(glm::vec3(to), 0.0f);
+      sweep.start = glm::vec4(glm::vec3(tipOf(records[k - 1])), mill->length);
+      sweep.end = glm::vec4(glm::vec3(tipOf(records[k])), 0.0f);
       sweep.startAxis = glm::vec4(glm::vec3(axisOf(records[k - 1])), mill->radius);
       sweep.endAxis = glm::vec4(glm::vec3(axisOf(records[k])), mill->corner);
       if ((records[k].type & GPU_MOVE_KIND_MASK) == GPU_MOVE_MARKED) followArc(sweep, arc);

@@ -51,6 +51,9 @@ void usage() {
                "  --quality Q        stock quality 0..1 (default 0.5)\n"
                "  --speed V          speed slider 0.5..1 (default 1, as fast as the view goes)\n"
                "  --at-once          cut every move at once instead of playing (the same solid)\n"
+               "  --refine           show (and export) the stock's exact mesh once playback rests: every\n"
+               "                     vertex on the stock face or tool sweep that made it, faces in the\n"
+               "                     colour of their cut\n"
                "  --out DIR          where NAME.stl and NAME.png go (default korvane-out)\n"
                "  --size WxH         picture size (default 1600x900)\n"
                "  --no-stl, --no-png leave that file out\n"
@@ -127,7 +130,8 @@ struct Options {
   std::vector<std::pair<uint64_t, std::string>> geometries;  // role, STL file
   std::optional<std::pair<double, double>> compare;           // the range on the design (mm)
   int width = 1600, height = 900;
-  bool stl = true, png = true, headless = false, hidden = false, offscreen = false, atOnce = false, timings = false;
+  bool stl = true, png = true, headless = false, hidden = false, offscreen = false, atOnce = false, timings = false,
+       refine = false;
   bool interactive = false;
   bool lathe = false;
   uint32_t toolpathMode = 0;
@@ -244,6 +248,8 @@ Options optionsOf(int argc, char** argv) {
       o.png = false;
     } else if (arg == "--at-once") {
       o.atOnce = true;
+    } else if (arg == "--refine") {
+      o.refine = true;
     } else if (arg == "--geometry") {
       const std::string text = value();
       const size_t colon = text.find(':');
@@ -844,6 +850,7 @@ int handOver(Render* view, const Options& o, HostJob& job, ViewNews& news) {
   stock.identifier = 1;
   stock.kind = job.bar ? SIM_STOCK_CYLINDER : SIM_STOCK_BOX;
   stock.quality = static_cast<float>(o.quality);
+  stock.refine = o.refine ? 1 : 0;
   if (job.bar) {
     stock.cylinderAxis = 2;
     stock.cylinderBase[2] = job.bar->front;

@@ -3,6 +3,7 @@
 // yet cut up to the position, with the tool of its run, plus the part of the
 // current move played so far once the stock is shown (taken back out and
 // cut in full once playback passes it).
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -45,6 +46,11 @@ class StockCutter {
   bool cutFromOther(const CutPath& path) const { return !fresh() && pathSerial_ != path.serial(); }
   // Moves cut in full: [0, movesCut()).
   uint32_t movesCut() const { return cutMoves_; }
+  // What the lattice holds: moves [0, wholeMovesCut()) in full (a batch
+  // included) and the move played last up to its fraction.
+  uint32_t wholeMovesCut() const { return std::max(cutMoves_, batchEnd_); }
+  int64_t lastMove() const { return lastMove_; }
+  double lastFraction() const { return lastFraction_; }
   // Playing back to before what is cut needs fresh contents first.
   bool needsRebuild(int64_t move, double fraction) const {
     // A move played to its end is cut in full.

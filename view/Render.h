@@ -285,7 +285,7 @@ struct Render {
   std::pair<std::vector<int32_t>, bool> shownCollisions_;  // render thread: tinted nodes, tool
   std::tuple<const toolpath::Toolpath*, int64_t, double> partialAskedAt_{nullptr, -1, 0.0};  // render thread
   bool partialWanted_ = false;                                                              // render thread
-  view::StockStage stock_{job_, closeRequested_, timings_};
+  view::StockStage stock_{job_, closeRequested_, timings_, playback_};
   view::ToolpathStage toolpath_{job_};
   view::GeometryStage geometries_{job_};
   view::ToolStage tool_{job_, playback_};

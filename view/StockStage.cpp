@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "camera/DisplayFrame.h"
+#include "enhance/StockEnhancement.h"
+#include "enhance/ToolSweeps.h"
 #include "gpu/GL.h"
 #include "platform/ProcessMemory.h"
 
@@ -30,8 +32,8 @@ double smallestCuttingRadius(const stock::CutPath& path) {
 
 }  // namespace
 
-StockStage::StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings& timings)
-    : job_(job), stop_(stop), timings_(timings) {}
+StockStage::StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings& timings, const Playback& playback)
+    : job_(job), stop_(stop), timings_(timings), playback_(playback) {}
 
 stock::CutSwitches StockStage::switches() const {
   stock::CutSwitches switches;
@@ -68,6 +70,78 @@ std::vector<uint32_t> StockStage::removalReport() {
 }
 
 StockStage::~StockStage() = default;
+
+stock::StockLook StockStage::lookOf(const stock::StockModel& model) const {
+  const stock::StockDefinition& definition = model.description().definition;
+  // Material never cut shows the stock's own colour.
+  stock::StockLook look = look_;
+  auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
+  look.colours[0] = look.colours[2] =
+      stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
+  // Cuts not marked: every face in the stock's own colour. Coloured by
+  // neither tool nor operation, material taken by rapid moves still
+  // shows its own.
+  if (!cutColours.load()) {
+    look.colours.fill(look.colours[0]);
+  } else if (job_.stockRemoval.colourBy() == StockColourBy::Nothing) {
+    const uint32_t rapid = look.colours[1];
+    look.colours.fill(look.colours[0]);
+    look.colours[1] = rapid;
+  }
+  return look;
+}
+
+EnhancedStocks& StockStage::enhanced() {
+  if (!enhanced_)
+    enhanced_ = std::make_unique<EnhancedStocks>(
+        [this](uint32_t id, const std::function<void(int)>& progress) { return enhance(id, progress); },
+        [this](uint32_t id) { return enhancementKey(id); });
+  return *enhanced_;
+}
+
+stock::StockModel* StockStage::refinedModel(uint32_t identifier) {
+  stock::StockModel* model = scene_ ? scene_->model(identifier) : nullptr;
+  if (!model || !model->built() || model->description().definition.refine != 1) return nullptr;
+  return model;
+}
+
+std::optional<EnhancedStocks::Key> StockStage::enhancementKey(uint32_t identifier) {
+  stock::StockModel* model = refinedModel(identifier);
+  if (!model) return std::nullopt;
+  // The colours count by their bytes: a new theme or colouring makes the
+  // mesh again.
+  const stock::OwnerColours colours = lookOf(*model).colours;
+  uint64_t colourHash = 1469598103934665603ull;
+  for (const uint32_t c : colours) colourHash = (colourHash ^ c) * 1099511628211ull;
+  return EnhancedStocks::Key{model->buildCount(), model->contentsVersion(), cutPath_ ? cutPath_->serial() : 0,
+                             colourHash ^ (reportRemoval.load() ? 1u : 0u)};
+}
+
+std::unique_ptr<enhance::EnhancedMesh> StockStage::enhance(uint32_t identifier,
+                                                           const std::function<void(int)>& progress) {
+  stock::StockModel* model = refinedModel(identifier);
+  if (!model) return nullptr;
+  // The enhancement welds, and more.
+  const auto timed = timings_.time(Phase::Weld, true);;
+  enhance::EnhancementInput input;
+  input.surface = &playedSurface(*model);
+  input.frame = model->grid().frame();
+  input.initialShape = model->description().shape;
+  if (cutPath_ && !model->cutter().cutFromOther(*cutPath_)) {
+    const stock::StockCutter& cutter = model->cutter();
+    enhance::CutExtent extent;
+    extent.wholeMoves = cutter.wholeMovesCut();
+    if (cutter.lastFraction() > 0) {
+      extent.partialMove = cutter.lastMove();
+      extent.partialFraction = cutter.lastFraction();
+    }
+    // Rapid moves that cut are known only while cuts report them.
+    if (reportRemoval.load()) extent.rapidsThatCut = model->cutter().reportedMoves(*cutPath_);
+    input.sweeps = enhance::toolSweepsOf(*cutPath_, extent, static_cast<float>(input.frame.exactCellSize));
+  }
+  input.colours = lookOf(*model).colours;
+  return enhance::enhanceStock(input, progress);
+}
 
 bool StockStage::busy() const { return job_.stocks.stockRevision() != revisionBuilt_; }
 
@@ -153,6 +227,27 @@ void StockStage::update(FrameState& frame) {
   // After cuts, rebuilds and removed stocks alike (a read-back only when
   // something was checked since the last).
   collectPartCollisions();
+  refreshEnhanced(frame);
+}
+
+void StockStage::refreshEnhanced(FrameState& frame) {
+  std::vector<uint32_t> refined;
+  for (const auto& model : scene_->models())
+    if (model->built() && model->description().definition.refine == 1) refined.push_back(model->identifier());
+  if (refined.empty() && !enhanced_) return;
+  EnhancedStocks& stocks = enhanced();
+  stocks.sync(refined);
+  stocks.runRequested();
+  // The exact mesh is made once the playback rests: a playing stock changes
+  // every frame.
+  if (playback_.playing() || frame.deferred) return;
+  for (const uint32_t identifier : refined) {
+    const stock::StockModel* model = scene_->model(identifier);
+    if (!model || !model->description().definition.visible) continue;
+    if (enhanced().shown(identifier)) continue;
+    enhanced().refresh(identifier);
+    frame.changed = true;
+  }
 }
 
 void StockStage::collectPartCollisions() {
@@ -280,29 +375,18 @@ void StockStage::draw(const SceneDraw& scene) {
   glEnable(GL_DEPTH_TEST);
   const glm::mat4 toDisplay(job_.displayFrame());
   compare_.beginFrame();
-  const StockColourBy colourBy = job_.stockRemoval.colourBy();
   look_.vertexNormals = job_.stockRemoval.record().smoothShading != 0;
   for (const auto& model : scene_->models()) {
     const stock::StockDefinition& definition = model->description().definition;
     if (!model->built() || !definition.visible) continue;
-    // Material never cut shows the stock's own colour.
-    stock::StockLook look = look_;
+    stock::StockLook look = lookOf(*model);
     look.cuttingPlane = scene.cuttingPlane;
-    auto byte = [](float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
-    look.colours[0] = look.colours[2] =
-        stock::packRgba(byte(definition.colour.r), byte(definition.colour.g), byte(definition.colour.b));
-    // Cuts not marked: every face in the stock's own colour. Coloured by
-    // neither tool nor operation, material taken by rapid moves still
-    // shows its own.
-    if (!cutColours.load()) {
-      look.colours.fill(look.colours[0]);
-    } else if (colourBy == StockColourBy::Nothing) {
-      const uint32_t rapid = look.colours[1];
-      look.colours.fill(look.colours[0]);
-      look.colours[1] = rapid;
-    }
     stock::SurfaceExtraction& surface = playedSurface(*model);
     if (compare_.draw(*model, *drawing_, scene, look, &stop_)) continue;
+    if (const stock::SolidMesh* exact = definition.refine == 1 ? enhanced().shown(model->identifier()) : nullptr) {
+      drawing_->drawStockMesh(*exact, toDisplay, camera, look);
+      continue;
+    }
     drawing_->drawStockCubes(surface, model->grid().frame(), camera, toDisplay, look, &stop_);
   }
 }
@@ -315,6 +399,12 @@ std::optional<float> StockStage::compareDistanceAt(const SceneDraw& scene, int w
 stock::SurfaceMesh StockStage::solidMesh(uint32_t solid, const std::function<void(uint32_t)>& progress) {
   stock::StockModel* model = scene_ ? scene_->model(solid) : nullptr;
   if (!model || !model->built()) return {};
+  if (refinedModel(solid)) {
+    // Refined: the exact mesh, made within the export's first half.
+    std::optional<stock::SurfaceMesh> exact = enhanced().surfaceFor(solid, [](int) {});
+    progress(50);
+    if (exact) return std::move(*exact);
+  }
   stock::SurfaceExtraction& surface = playedSurface(*model);
   progress(50);
   const auto timed = timings_.time(Phase::Weld, true);
@@ -343,6 +433,7 @@ void StockStage::release() {
   // window closed): it goes under the lock.
   std::unique_lock stockLock(lock_);
   compare_.release();
+  enhanced_.reset();
   drawing_.reset();
   cutPath_.reset();
   {

@@ -23,6 +23,7 @@
 #include "view/JobData.h"
 #include "view/PhaseTimings.h"
 #include "view/Playback.h"
+#include "view/EnhancedStocks.h"
 #include "view/StockCompareView.h"
 
 namespace view {
@@ -30,7 +31,7 @@ namespace view {
 class StockStage final : public FramePart {
  public:
   // stop: set when the view closes; cuts end between dispatches then.
-  StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings& timings);
+  StockStage(JobData& job, const std::atomic<bool>& stop, PhaseTimings& timings, const Playback& playback);
   ~StockStage() override;
   StockStage(const StockStage&) = delete;
   StockStage& operator=(const StockStage&) = delete;
@@ -105,6 +106,8 @@ class StockStage final : public FramePart {
   // under way cut into its lattice first (playback leaves that to the
   // frames that show or export the stock).
   stock::SurfaceExtraction& playedSurface(stock::StockModel& model);
+  // Render thread: the exact meshes of the stocks whose refine option is on.
+  EnhancedStocks& enhanced();
   // The stock models; null until the first stock was built.
   stock::StockScene* scene() { return scene_.get(); }
   void release() override;
@@ -117,6 +120,14 @@ class StockStage final : public FramePart {
   void collectPartCollisions();
   // Render thread: notes a stock whose cells are coarser than the tools allow.
   void checkFidelity(const stock::StockModel& model);
+  // Render thread: keeps the exact meshes of refined stocks up to date
+  // while the playback rests.
+  void refreshEnhanced(FrameState& frame);
+  // The colours a stock is drawn in.
+  stock::StockLook lookOf(const stock::StockModel& model) const;
+  std::optional<EnhancedStocks::Key> enhancementKey(uint32_t identifier);
+  std::unique_ptr<enhance::EnhancedMesh> enhance(uint32_t identifier, const std::function<void(int)>& progress);
+  stock::StockModel* refinedModel(uint32_t identifier);
   // Makes the cut path for the snapshot when it is not made from it, or
   // gives it the tools of a new tool table; true when it changed.
   bool refreshCutPath(const std::shared_ptr<const toolpath::Toolpath>& path);
@@ -148,6 +159,8 @@ class StockStage final : public FramePart {
   std::unique_ptr<stock::StockDrawing> drawing_;
   StockCompareView compare_{job_};
   stock::StockLook look_;
+  const Playback& playback_;
+  std::unique_ptr<EnhancedStocks> enhanced_;  // render thread, on first use
 
   std::unique_ptr<stock::CutPath> cutPath_;
   uint64_t revisionBuilt_ = 0;

@@ -44,6 +44,7 @@ struct ToolPoint {
   vec3 target;     // closest point of the tool's surface
   vec3 normal;     // outward of the tool there
   bool top;        // on the top, which does not cut
+  float rho;       // the point's distance from the tool's axis
 };
 
 // The closest point of the tool standing at tip with axis to p.
@@ -72,9 +73,14 @@ ToolPoint toolPointOf(ToolSweep s, vec3 tip, vec3 axis, vec3 p) {
     n2 = away / outside;
     d = outside - corner;
   } else {
-    // Inside the core: its nearest face.
+    // Inside the core: its nearest face. A point inside the sweep lies as
+    // deep under the bottom for a stretch of tool positions, and at the
+    // stretch's ends the side is as near: but there the side lies inside
+    // the swept solid, the bottom on its boundary. Near ties go to the
+    // bottom and top.
+    const float kTie = 5e-5;
     float side = hi.x - q.x, bottom = q.y - lo.y, top = hi.y - q.y;
-    if (side <= bottom && side <= top) { n2 = vec2(1.0, 0.0); c = vec2(hi.x, q.y); d = -side - corner; }
+    if (side + kTie < bottom && side + kTie < top) { n2 = vec2(1.0, 0.0); c = vec2(hi.x, q.y); d = -side - corner; }
     else if (bottom <= top) { n2 = vec2(0.0, -1.0); c = vec2(q.x, lo.y); d = -bottom - corner; }
     else { n2 = vec2(0.0, 1.0); c = vec2(q.x, hi.y); d = -top - corner; }
   }
@@ -84,30 +90,39 @@ ToolPoint toolPointOf(ToolSweep s, vec3 tip, vec3 axis, vec3 p) {
   r.target = tip + axis * t2.y + radial * t2.x;
   r.normal = normalize(axis * n2.y + radial * n2.x);
   r.top = n2.y > 0.5 && t2.y > len - corner - 1e-6;
+  r.rho = rho;
   return r;
 }
 
 ToolPoint sweepPointAt(ToolSweep s, vec3 p, float t) { return toolPointOf(s, sweepTipAt(s, t), sweepAxisAt(s, t), p); }
 
+// What the search along the move minimises: the distance, and by a hair
+// the distance from the axis. The distance alone is flat wherever the
+// point lies under the tool's bottom (or top) for a stretch of positions;
+// at that stretch's ends the tool's side comes as near, but only the
+// bottom there is the sweep's surface. The hair picks the stretch's middle.
+float searchValue(ToolSweep s, vec3 p, float t) {
+  ToolPoint at = sweepPointAt(s, p, t);
+  return at.distance + 1e-3 * at.rho;
+}
+
 // The closest point of the swept surface to p.
 ToolPoint closestOnSweep(ToolSweep s, vec3 p) {
   const int kSamples = 8;
-  float bestT = 0.0, bestD = sweepPointAt(s, p, 0.0).distance;
+  float bestT = 0.0, bestD = searchValue(s, p, 0.0);
   for (int i = 1; i <= kSamples; ++i) {
     float t = float(i) / float(kSamples);
-    float d = sweepPointAt(s, p, t).distance;
+    float d = searchValue(s, p, t);
     if (d < bestD) { bestD = d; bestT = t; }
   }
   float a = max(bestT - 1.0 / float(kSamples), 0.0), b = min(bestT + 1.0 / float(kSamples), 1.0);
   const float kGolden = 0.6180339887;
   float x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
-  float f1 = sweepPointAt(s, p, x1).distance, f2 = sweepPointAt(s, p, x2).distance;
+  float f1 = searchValue(s, p, x1), f2 = searchValue(s, p, x2);
   for (int i = 0; i < 24; ++i) {
-    if (f1 < f2) { b = x2; x2 = x1; f2 = f1; x1 = b - kGolden * (b - a); f1 = sweepPointAt(s, p, x1).distance; }
-    else { a = x1; x1 = x2; f1 = f2; x2 = a + kGolden * (b - a); f2 = sweepPointAt(s, p, x2).distance; }
+    if (f1 < f2) { b = x2; x2 = x1; f2 = f1; x1 = b - kGolden * (b - a); f1 = searchValue(s, p, x1); }
+    else { a = x1; x1 = x2; f1 = f2; x2 = a + kGolden * (b - a); f2 = searchValue(s, p, x2); }
   }
   float t = 0.5 * (a + b);
-  ToolPoint best = sweepPointAt(s, p, t);
-  ToolPoint sampled = sweepPointAt(s, p, bestT);
-  return sampled.distance < best.distance ? sampled : best;
+  return searchValue(s, p, bestT) < searchValue(s, p, t) ? sweepPointAt(s, p, bestT) : sweepPointAt(s, p, t);
 }

@@ -13,6 +13,7 @@
 #include "support/HeadlessView.h"
 #include "support/LatticeCheck.h"
 #include "support/SoupFacts.h"
+#include "support/SweepReference.h"
 #include "support/ViewJobs.h"
 #include "view/Render.h"
 
@@ -150,4 +151,44 @@ TEST_F(SolidExportOnView, ATimedViewCountsEveryPhaseOfAJob) {
     EXPECT_GT(times.peakResidentBytes[phase], 0u) << "phase " << phase;
     EXPECT_LE(times.peakResidentBytes[phase], times.wholePeakResidentBytes) << "phase " << phase;
   }
+}
+
+// A refined stock, once the playback rests, is shown and exported as its
+// exact mesh: every vertex on the box or on the slot the flat mill swept
+// (measured against the exact sweeps, not the shaders), where the lattice's
+// own surface strays by up to a cell's fraction.
+TEST_F(SolidExportOnView, ARefinedStockExportsItsExactMesh) {
+  testsupport::SlotJob job;
+  SIM_StockRecord stock = testsupport::boxStock(1, {0, 0, 0}, {40, 30, 20});
+  stock.refine = 1;
+  ASSERT_EQ(SIM_CreateStock(view, stock), 0);
+  const SIM_ToolTableRecord table = job.tools.record();
+  ASSERT_EQ(SIM_SetToolTable(view, &table), 0);
+  const SIM_ToolpathRecord path = job.path.record();
+  ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
+  ASSERT_EQ(SIM_SetProgress(view, 1.0, 0), 0);
+  ASSERT_TRUE(testsupport::waitUntil(
+      [&] { return onRenderThread([&] { return view->stock().enhanced().shown(1) != nullptr; }); }, 20s))
+      << "the exact mesh is made once the playback rests";
+
+  const std::string file = (folder_ / "exact.stl").string();
+  ASSERT_EQ(SIM_ExportSolid(view, 1, file.c_str()), 0);
+  ASSERT_TRUE(finished(1));
+  EXPECT_EQ(host_.valuesOf(SIM_EVENT_EXPORT_PROGRESS), (std::vector<int64_t>{10, 50, 90, 100}));
+  const formats::StlVertices soup = formats::readStl(file);
+  ASSERT_FALSE(soup.empty());
+  EXPECT_TRUE(factsOf(soup).closed) << "the lattice's topology, every vertex moved";
+  const testsupport::LinearSweep plunge{{10, 15, 30}, {10, 15, 15}, {0, 0, 1}, testsupport::flatMillSolid(3, 30)};
+  const testsupport::LinearSweep slot{{10, 15, 15}, {30, 15, 15}, {0, 0, 1}, testsupport::flatMillSolid(3, 30)};
+  size_t onSurface = 0;
+  for (const formats::StlVertex& v : soup) {
+    const glm::dvec3 p(v.x, v.y, v.z);
+    double face = 1e300;
+    for (int k = 0; k < 3; ++k) face = std::min({face, std::abs(p[k]), std::abs(p[k] - glm::dvec3(40, 30, 20)[k])});
+    const double nearest = std::min({face, std::abs(plunge.distance(p)), std::abs(slot.distance(p))});
+    onSurface += nearest < 1e-4;
+  }
+  // Only vertices with no surface within a cell stay where the lattice put
+  // them: none here.
+  EXPECT_EQ(onSurface, soup.size());
 }
