@@ -1,6 +1,9 @@
 #pragma once
 // What the GPU benchmarks share: an OpenGL 4.3 context with the device
-// named, and the standard job's moves with its two tools.
+// named, the best time of a few runs of GPU work, and the standard job's
+// moves with its two tools.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -24,6 +27,20 @@ inline bool openContext(testsupport::GlContext& context) {
   context.makeCurrent();
   std::printf("device: %s\n", glGetString(GL_RENDERER));
   return true;
+}
+
+// The best wall time of runs of work, in seconds, each waited for on the GPU.
+template <typename Work>
+double bestOf(int runs, Work work) {
+  double best = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    glFinish();
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    glFinish();
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
 }
 
 // The standard job as cut records: a 6 mm flat end mill for the pocket and

@@ -23,20 +23,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Work>
-double bestOf(int runs, Work work) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
-    glFinish();
-    const auto start = Clock::now();
-    work();
-    glFinish();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
+using bench::bestOf;
 
 // One frame of the stock drawn from the isometric view into a 1600 x 900
 // target, the best of a few.

@@ -98,6 +98,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   const auto say = [&](int percent) {
     if (progress) progress(percent);
   };
+  if (report) *report = {};
   if (!input.surface) return nullptr;
   // 2. The welded surface in the world.
   const stock::SurfaceExtraction::IndexedBuffers corners = input.surface->runIndexedMesh();

@@ -7,7 +7,9 @@
 //            sum of that array gives every block its place per digit.
 //   Stage 1: every element goes to its digit's place for its block plus
 //            the number of elements before it in the block with the same
-//            digit, which keeps equal digits in their order.
+//            digit, which keeps equal digits in their order. The block's
+//            digits are packed four to a word, so that one step compares
+//            four of them.
 // On the first pass the values are the elements' own indices.
 layout(local_size_x = 256) in;
 
@@ -24,10 +26,14 @@ uniform uint Shift;
 uniform uint FirstPass;
 uniform uint InvocationOffset;
 
-const uint kNoDigit = 0xFFFFFFFFu;
-
 shared uint blockCounts[256];
-shared uint blockDigits[256];
+shared uint packedDigits[64];
+
+// The number of zero bytes in x.
+uint zeroBytes(uint x) {
+  uint nonZero = ((x & 0x7F7F7F7Fu) + 0x7F7F7F7Fu) | x;  // high bit of each nonzero byte
+  return bitCount(~nonZero & 0x80808080u);
+}
 
 void main() {
   uint element = InvocationOffset + gl_GlobalInvocationID.x;
@@ -35,7 +41,7 @@ void main() {
   uint local = gl_LocalInvocationID.x;
   bool present = element < nElements;
   uint key = present ? keysIn[element] : 0u;
-  uint digit = present ? (key >> Shift) & 0xFFu : kNoDigit;
+  uint digit = present ? (key >> Shift) & 0xFFu : 0u;
 
   if (Stage == 0u) {
     blockCounts[local] = 0u;
@@ -46,11 +52,17 @@ void main() {
     return;
   }
 
-  blockDigits[local] = digit;
+  // Elements past the end come last in their block: they never count.
+  if (local < 64u) packedDigits[local] = 0u;
+  barrier();
+  atomicOr(packedDigits[local / 4u], digit << (8u * (local % 4u)));
   barrier();
   if (!present) return;
   uint rank = 0u;
-  for (uint j = 0u; j < local; ++j) rank += blockDigits[j] == digit ? 1u : 0u;
+  uint spread = digit * 0x01010101u;
+  for (uint w = 0u; w < local / 4u; ++w) rank += zeroBytes(packedDigits[w] ^ spread);
+  uint last = packedDigits[local / 4u] ^ spread;
+  for (uint b = 0u; b < local % 4u; ++b) rank += ((last >> (8u * b)) & 0xFFu) == 0u ? 1u : 0u;
   uint slot = digit * nBlocks + block;
   uint place = (slot == 0u ? 0u : counts[slot - 1u]) + rank;
   keysOut[place] = key;

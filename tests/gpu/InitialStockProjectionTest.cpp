@@ -14,8 +14,8 @@
 #include "enhance/ProjectionRecord.h"
 #include "enhance/VertexNormals.h"
 #include "gpu/Dispatch.h"
-#include "stock/SolidStockCreator.h"
 #include "stock/SurfaceExtraction.h"
+#include "support/BoxStock.h"
 #include "support/GpuTest.h"
 #include "support/TestMeshes.h"
 
@@ -130,15 +130,11 @@ TEST_F(InitialStockProjectionTest, PointsGoToTheClosestPointOfEachKindOfStock) {
 }
 
 TEST_F(InitialStockProjectionTest, TheSurfaceOfATurnedBoxLandsOnItsFaces) {
-  stock::StockGrid grid;
-  stock::SolidStockCreator solids;
+  testsupport::BoxStock stock;
+  ASSERT_TRUE(stock.make({0, 0, 0}, {12, 7, 5}, 40'000, limits_, glm::rotate(glm::dmat4(1.0), 0.5, glm::dvec3(0, 0, 1))));
+  stock::StockGrid& grid = stock.grid;
+  const stock::BoxShape& box = stock.box;
   stock::SurfaceExtraction extraction;
-  stock::BoxShape box;
-  box.min = {0, 0, 0};
-  box.max = {12, 7, 5};
-  box.placement = glm::rotate(glm::dmat4(1.0), 0.5, glm::dvec3(0, 0, 1));
-  ASSERT_TRUE(grid.setUp(stock::boundsOf(box), 40'000, limits_));
-  solids.create(grid, box);
   extraction.extract(grid);
   const stock::SurfaceExtraction::IndexedBuffers corners = extraction.runIndexedMesh();
   const enhance::EnhancedMesh mesh = enhance::weldMesh(

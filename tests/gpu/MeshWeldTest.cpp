@@ -10,8 +10,8 @@
 #include "enhance/MeshWeld.h"
 #include "gpu/Dispatch.h"
 #include "stock/MillCut.h"
-#include "stock/SolidStockCreator.h"
 #include "stock/SurfaceExtraction.h"
+#include "support/BoxStock.h"
 #include "support/GpuTest.h"
 #include "support/ToolBuilder.h"
 
@@ -44,14 +44,10 @@ TEST_F(MeshWeldTest, RadixSortIsAStableSortOfTheKeys) {
 }
 
 TEST_F(MeshWeldTest, WeldOfACutStockMatchesTheCpuWeld) {
-  stock::StockGrid grid;
-  stock::SolidStockCreator solids;
+  testsupport::BoxStock stock;
+  ASSERT_TRUE(stock.make({0, 0, 0}, {20, 12, 8}, 30'000, limits_));
+  stock::StockGrid& grid = stock.grid;
   stock::SurfaceExtraction extraction;
-  stock::BoxShape box;
-  box.min = {0, 0, 0};
-  box.max = {20, 12, 8};
-  ASSERT_TRUE(grid.setUp(stock::boundsOf(box), 30'000, limits_));
-  solids.create(grid, box);
   stock::MillCut mill;
   const tools::CutRecord ball = testsupport::cuttingRecordOf(testsupport::ballProfile(1.5, 20));
   const std::vector<toolpath::GPUMoveRecord> moves{{2, 6, 5, 0, 0, 1, 0, toolpath::kMoveCut},

@@ -11,8 +11,8 @@
 #include "enhance/StockEnhancement.h"
 #include "gpu/Dispatch.h"
 #include "stock/MillCut.h"
-#include "stock/SolidStockCreator.h"
 #include "stock/StockDrawing.h"
+#include "support/BoxStock.h"
 #include "support/GpuTest.h"
 #include "support/SweepReference.h"
 #include "support/ToolBuilder.h"
@@ -42,14 +42,11 @@ enhance::ToolSweep sweepOf(const Cut& c) {
 }
 
 TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
-  stock::StockGrid grid;
-  stock::SolidStockCreator solids;
+  testsupport::BoxStock stock;
+  ASSERT_TRUE(stock.make({0, 0, 0}, {20, 12, 8}, 30'000, limits_));
+  stock::StockGrid& grid = stock.grid;
+  const stock::BoxShape& box = stock.box;
   stock::SurfaceExtraction extraction;
-  stock::BoxShape box;
-  box.min = {0, 0, 0};
-  box.max = {20, 12, 8};
-  ASSERT_TRUE(grid.setUp(stock::boundsOf(box), 30'000, limits_));
-  solids.create(grid, box);
   const std::vector<Cut> cuts{
       {{2, 6, 5.5}, {18, 3, 6.5}, testsupport::ballMillSolid(1.5, 20), 1.5f, 1.5f, 20.0f,
        testsupport::cuttingRecordOf(testsupport::ballProfile(1.5, 20)), 7},

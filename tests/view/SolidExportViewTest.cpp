@@ -168,7 +168,7 @@ TEST_F(SolidExportOnView, ARefinedStockExportsItsExactMesh) {
   ASSERT_EQ(SIM_SetToolpath(view, &path), 0);
   ASSERT_EQ(SIM_SetProgress(view, 1.0, 0), 0);
   ASSERT_TRUE(testsupport::waitUntil(
-      [&] { return onRenderThread([&] { return view->stock().enhanced().shown(1) != nullptr; }); }, 20s))
+      [&] { return onRenderThread([&] { return view->stock().enhanced().shown(1) != nullptr; }); }, 90s))
       << "the exact mesh is made once the playback rests";
 
   const std::string file = (folder_ / "exact.stl").string();

@@ -1,0 +1,93 @@
+// Figures of the stock enhancement on this machine's GPU, for the standard
+// job's stock after its pocket and finish (about 40,000 sweeps) at quality
+// 0.25 and 0.5: the GPU weld against the CPU weld of the same surface, and
+// the whole enhancement with what it found (vertices moved onto a surface,
+// onto a sweep, candidates, crowded sweeps, mixed triangles).
+#include <chrono>
+#include <cstdio>
+
+#include "GpuBench.h"
+#include "StandardJob.h"
+#include "enhance/MeshWeld.h"
+#include "enhance/StockEnhancement.h"
+#include "gpu/DeviceLimits.h"
+#include "gpu/GL.h"
+#include "stock/MillCut.h"
+#include "stock/StockDrawing.h"
+#include "stock/SurfaceExtraction.h"
+#include "support/GlContext.h"
+
+namespace {
+
+using bench::bestOf;
+
+// Straight sweeps of an upright mill along consecutive points.
+void addSweeps(enhance::SweepList& list, const std::vector<glm::dvec3>& points, float radius, float corner,
+               float length, uint8_t owner, float grow) {
+  for (size_t i = 1; i < points.size(); ++i) {
+    enhance::ToolSweep s{};
+    s.start = glm::vec4(glm::vec3(points[i - 1]), length);
+    s.end = glm::vec4(glm::vec3(points[i]), 0.0f);
+    s.startAxis = glm::vec4(0, 0, 1, radius);
+    s.endAxis = glm::vec4(0, 0, 1, corner);
+    const glm::vec3 lo = glm::min(glm::vec3(points[i - 1]), glm::vec3(points[i]));
+    const glm::vec3 hi = glm::max(glm::vec3(points[i - 1]), glm::vec3(points[i]));
+    s.boxMin = glm::vec4(lo - glm::vec3(radius + grow), 0.0f);
+    s.boxMax = glm::vec4(hi + glm::vec3(radius + grow, radius + grow, length + radius + grow), 0.0f);
+    list.sweeps.push_back(s);
+    list.colours.push_back(owner);
+  }
+}
+
+}  // namespace
+
+int main() {
+  testsupport::GlContext context;
+  if (!bench::openContext(context)) return 1;
+  const bench::StandardCut standard;
+  const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
+  for (double quality : {0.25, 0.5}) {
+    stock::StockGrid grid;
+    standard.freshStock(grid, standard.cellsAt(quality), limits);
+    stock::MillCut mill;
+    mill.cut(grid, stock::MoveStream(standard.pocket), 1, static_cast<uint32_t>(standard.pocket.size()), standard.flat, 5, {});
+    mill.cut(grid, stock::MoveStream(standard.finish), 1, static_cast<uint32_t>(standard.finish.size()), standard.ball, 6, {});
+    stock::SurfaceExtraction extraction;
+    extraction.extract(grid);
+    const double h = grid.frame().exactCellSize;
+
+    size_t cpuVertices = 0;
+    const double cpuWeld = bestOf(3, [&] { cpuVertices = extraction.weldedMesh(grid.frame()).vertices.size(); });
+    uint32_t gpuVertices = 0;
+    const auto gpuWeldOnce = [&] {
+      const stock::SurfaceExtraction::IndexedBuffers corners = extraction.runIndexedMesh();
+      gpuVertices = enhance::weldMesh({corners.identifiers, corners.positions, corners.corners, extraction.identifierBound()},
+                                      grid.frame().gridToWorld)
+                        .vertexCount;
+      extraction.releaseIndexedBuffers();
+    };
+    gpuWeldOnce();  // compiles the programs
+    const double gpuWeld = bestOf(3, gpuWeldOnce);
+
+    enhance::EnhancementInput input;
+    input.surface = &extraction;
+    input.frame = grid.frame();
+    input.initialShape = standard.box();
+    input.colours = stock::defaultOwnerColours();
+    addSweeps(input.sweeps, standard.job.pocket, 3, 0, 40, 5, float(h));
+    addSweeps(input.sweeps, standard.job.finish, 3, 3, 40, 6, float(h));
+    enhance::EnhancementReport report;
+    enhance::enhanceStock(input, {}, &report);  // compiles the programs
+    const double whole = bestOf(2, [&] { enhance::enhanceStock(input, {}, &report); });
+
+    std::printf("quality %.2f: cell %.3f mm, %u vertices, %u triangles\n", quality, h, report.vertices, report.triangles);
+    std::printf("  weld: CPU %.1f ms (%zu vertices), GPU %.1f ms (%u vertices)\n", cpuWeld * 1e3, cpuVertices,
+                gpuWeld * 1e3, gpuVertices);
+    std::printf("  enhancement: %.1f ms; %u sweeps in %u batches, %llu candidates, %u crowded\n", whole * 1e3,
+                report.sweeps, report.batches, static_cast<unsigned long long>(report.candidates), report.crowdedSweeps);
+    std::printf("  vertices moved onto a surface %.2f %% (onto a sweep %.2f %%), mixed triangles %u, reach %.3f mm\n",
+                100.0 * report.movedVertices / std::max(report.vertices, 1u),
+                100.0 * report.sweepVertices / std::max(report.vertices, 1u), report.mixedTriangles, report.maxError);
+  }
+  return 0;
+}
