@@ -14,19 +14,21 @@ namespace enhance {
 namespace {
 
 constexpr uint32_t kGroupSize = 128;
+// A mesh stock is searched triangle by triangle for every vertex: past
+// this many pairs that would hold the render thread for seconds, and its
+// vertices keep their lattice positions instead.
+constexpr uint64_t kMostMeshPairs = uint64_t{1} << 29;
 
 enum Kind : uint32_t { kNone = 0, kBox = 1, kCylinder = 2, kMesh = 3 };
 
 // Mesh buffers in world coordinates: positions, vertex normals, corners.
 struct MeshBuffers {
-  gpu::SSBO positions, normals, triangles;
+  gpu::SSBO positions{16}, normals{16}, triangles{16};  // bound even when unused
   uint32_t triangleCount = 0;
 };
 
 MeshBuffers meshBuffersOf(const stock::MeshShape& shape) {
   MeshBuffers out;
-  // Bound even when unused.
-  for (gpu::SSBO* b : {&out.positions, &out.normals, &out.triangles}) b->resize(16);
   if (!shape.mesh || shape.mesh->empty()) return out;
   const stock::StockMesh& mesh = *shape.mesh;
   const glm::dmat3 normalMap = glm::transpose(glm::inverse(glm::dmat3(shape.placement)));
@@ -88,7 +90,9 @@ VertexProjections projectOntoInitialStock(const std::optional<stock::StockShape>
       setFloat(program, "OuterRadius", static_cast<float>(cylinder->radius));
       setFloat(program, "BoreRadius", static_cast<float>(cylinder->boreRadius));
       setFloat(program, "CylinderLength", static_cast<float>(glm::length(cylinder->to - cylinder->from)));
-    } else if (const auto* meshShape = std::get_if<stock::MeshShape>(&*shape)) {
+    } else if (const auto* meshShape = std::get_if<stock::MeshShape>(&*shape);
+               meshShape && meshShape->mesh &&
+               uint64_t{meshShape->mesh->triangles.size()} * mesh.vertexCount <= kMostMeshPairs) {
       kind = kMesh;
       meshStock = meshBuffersOf(*meshShape);
     }

@@ -17,7 +17,8 @@ struct VertexProjections {
 };
 
 // Render thread. A mesh stock is searched triangle by triangle, and one
-// limited to its box is taken as the mesh alone.
+// limited to its box is taken as the mesh alone; a mesh of so many
+// triangles that the search would take seconds counts as no stock.
 VertexProjections projectOntoInitialStock(const std::optional<stock::StockShape>& shape, const EnhancedMesh& mesh,
                                           const gpu::SSBO& vertexNormals);
 

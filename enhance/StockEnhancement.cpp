@@ -99,7 +99,8 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
     if (progress) progress(percent);
   };
   if (report) *report = {};
-  if (!input.surface) return nullptr;
+  const auto stopped = [&] { return input.stop && input.stop->load(); };
+  if (!input.surface || stopped()) return nullptr;
   // 2. The welded surface in the world.
   const stock::SurfaceExtraction::IndexedBuffers corners = input.surface->runIndexedMesh();
   if (corners.corners == 0) {
@@ -120,7 +121,9 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   SweepProjectionSettings settings;
   settings.maxError = maxError;
   settings.lengthUnit = maxError / 4;
+  settings.stop = input.stop;
   const SweepProjectionReport swept = projectOntoSweeps(input.sweeps.sweeps, *mesh, normals, projections, settings);
+  if (swept.stopped || stopped()) return nullptr;
   say(50);
 
   // The vertices onto their surfaces.

@@ -11,6 +11,7 @@
 // away did not make it; a vertex with no surface in reach stays where the
 // lattice put it.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,9 @@ struct EnhancementInput {
   SweepList sweeps;
   uint8_t initialColourIndex = 2;         // the owner code of uncut faces
   std::array<uint32_t, 256> colours{};    // RGBA bytes per owner code
+  // Set when the view closes: the enhancement ends between stages and
+  // batches, with no mesh.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 struct EnhancementReport {

@@ -184,6 +184,10 @@ SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, co
   uint32_t first = 0, batch = std::max(settings.sweepsPerBatch, 1u);
   const uint32_t total = static_cast<uint32_t>(sweeps.size());
   while (first < total) {
+    if (settings.stop && settings.stop->load()) {
+      report.stopped = true;
+      return report;
+    }
     const uint32_t count = std::min(batch, total - first);
     if (!projectBatch(sweeps, first, count, bins, mesh, vertexNormals, projections, settings, report)) {
       batch = std::max(count / 2, 1u);

@@ -6,6 +6,7 @@
 // instead. Candidates within reach compete for their vertex by atomic
 // minimum on the encoded distance, and the winner writes the vertex's
 // projection record.
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct SweepProjectionSettings {
   uint32_t crowdedCutoff = 1u << 16;   // candidates that make a sweep crowded
   uint32_t sweepsPerBatch = 1u << 15;
   uint64_t candidatesPerBatch = 1u << 23;  // a batch with more is split
+  const std::atomic<bool>* stop = nullptr;  // ends the work between batches
 };
 
 // What the projection did, for benchmarks and checks.
@@ -31,10 +33,12 @@ struct SweepProjectionReport {
   uint64_t candidates = 0;
   uint32_t crowdedSweeps = 0;
   uint32_t binsPerDim = 0;
+  bool stopped = false;
 };
 
 // Render thread: offers every sweep to every vertex it may have made;
-// projections holds the initial stock's results and ends with the winners.
+// projections holds the initial stock's results and ends with the winners
+// (the report's stopped flag says when a stop cut that short).
 SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, const EnhancedMesh& mesh,
                                         const gpu::SSBO& vertexNormals, VertexProjections& projections,
                                         const SweepProjectionSettings& settings);

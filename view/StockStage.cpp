@@ -140,6 +140,7 @@ std::unique_ptr<enhance::EnhancedMesh> StockStage::enhance(uint32_t identifier,
     input.sweeps = enhance::toolSweepsOf(*cutPath_, extent, static_cast<float>(input.frame.exactCellSize));
   }
   input.colours = lookOf(*model).colours;
+  input.stop = &stop_;
   return enhance::enhanceStock(input, progress);
 }
 
