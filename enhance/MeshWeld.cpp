@@ -63,10 +63,14 @@ void radixSort(gpu::SSBO& keys, gpu::SSBO& values, uint32_t count, uint64_t keyB
 EnhancedMesh weldMesh(const IndexedCorners& input, const glm::mat4& gridToWorld) {
   EnhancedMesh mesh;
   const uint32_t n = input.corners - input.corners % 3;
-  if (n == 0 || !input.identifiers || !input.positions) return mesh;
+  // Identifiers are 32-bit words: a lattice whose edges they cannot all
+  // name would weld the wrong vertices together.
+  constexpr uint64_t kIdentifierLimit = 0xFFFFFFFFull;
+  if (n == 0 || !input.identifiers || !input.positions || input.identifierBound > kIdentifierLimit) return mesh;
 
   // 1. Identifiers sorted, with the corner each came from.
   gpu::SSBO keys(uint64_t{n} * 4), corners(uint64_t{n} * 4);
+  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
   glBindBuffer(GL_COPY_READ_BUFFER, input.identifiers->id());
   glBindBuffer(GL_COPY_WRITE_BUFFER, keys.id());
   glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{n} * 4);

@@ -21,7 +21,8 @@ struct IndexedCorners {
 };
 
 // Render thread: the welded mesh in world coordinates. Its attributes are
-// left empty for the later stages.
+// left empty for the later stages. No mesh (no vertices) when the
+// identifiers could reach past 32 bits.
 EnhancedMesh weldMesh(const IndexedCorners& input, const glm::mat4& gridToWorld);
 
 // Render thread: sorts keys with their values (radix sort, stable). keys and

@@ -17,7 +17,11 @@ size_t JobIdHash::operator()(int id) const {
 
 RireRir::RireRir(Enhance enhance) : enhance_(std::move(enhance)) {}
 
-RireRir::~RireRir() { close(); }
+RireRir::~RireRir() {
+  close();
+  // A waiter may be between its last look at the table and leaving.
+  while (waiters_.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 void RireRir::addJob(int id) {
   std::lock_guard lock(tableMutex_);
@@ -66,6 +70,11 @@ void RireRir::clearMesh(int id) {
 }
 
 void RireRir::EnhanceStockModel(int id, void* context, ProgressCallback progress) {
+  ++waiters_;
+  struct Leave {
+    std::atomic<int>& count;
+    ~Leave() { --count; }
+  } leave{waiters_};
   const std::shared_ptr<Job> job = find(id);
   if (!job) return;
   {

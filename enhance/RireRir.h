@@ -52,7 +52,8 @@ class RireRir {
   void addJob(int id);
   // Removes a job; its waiter returns.
   void removeJob(int id);
-  // Removes every job and refuses new ones; every waiter returns.
+  // Removes every job and refuses new ones; every waiter returns. The
+  // destructor also waits until the last waiter has left.
   void close();
   bool hasJob(int id) const;
   // Render thread: the mesh of the job's last enhancement; null when there
@@ -63,7 +64,8 @@ class RireRir {
 
   // Asks for the job's enhancement and returns once it is done, or at once
   // when there is no such job. With a context the progress callback is kept
-  // with the job for the worker to call.
+  // with the job for the worker to call (it must not ask for an
+  // enhancement itself).
   void EnhanceStockModel(int id, void* context, ProgressCallback progress);
 
   // Worker: the number of requested jobs not yet run.
@@ -85,6 +87,7 @@ class RireRir {
 
   Enhance enhance_;
   std::atomic<std::thread::id> worker_{};
+  std::atomic<int> waiters_{0};  // threads inside EnhanceStockModel
   mutable std::mutex tableMutex_;
   bool closed_ = false;
   std::unordered_map<int, std::shared_ptr<Job>, JobIdHash> jobs_;

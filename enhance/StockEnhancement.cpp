@@ -64,6 +64,7 @@ uint32_t colourTriangles(const EnhancementInput& input, EnhancedMesh& mesh) {
   setUint(program, "nTriangles", mesh.triangleCount);
   runKernel(program, mesh.triangleCount);
   gpu::SSBO flagsCopy(uint64_t{mesh.triangleCount} * 4);
+  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);  // copies read what shaders wrote only behind it
   glBindBuffer(GL_COPY_READ_BUFFER, flags.id());
   glBindBuffer(GL_COPY_WRITE_BUFFER, flagsCopy.id());
   glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{mesh.triangleCount} * 4);
@@ -115,7 +116,9 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   // 3. Vertex normals.
   const gpu::SSBO normals = vertexNormalsOf(*mesh);
   // 4. The initial stock, 5. the sweeps.
-  const float maxError = static_cast<float>(input.frame.exactCellSize);
+  // A cell, but no more than the projection record's displacement holds.
+  constexpr double kLongestDisplacement = 5.0;
+  const float maxError = static_cast<float>(std::min(input.frame.exactCellSize, kLongestDisplacement));
   VertexProjections projections = projectOntoInitialStock(input.initialShape, *mesh, normals);
   say(20);
   SweepProjectionSettings settings;
@@ -190,6 +193,7 @@ void copyIntoSolidMesh(const EnhancedMesh& mesh, stock::SolidMesh& solid) {
   setUint(program, "nVertices", mesh.vertexCount);
   runKernel(program, mesh.vertexCount);
   glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 2, 0);
+  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
   const auto copy = [](GLuint from, GLuint to, uint64_t bytes) {
     if (bytes == 0) return;
     glBindBuffer(GL_COPY_READ_BUFFER, from);

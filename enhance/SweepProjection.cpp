@@ -75,20 +75,29 @@ void setCandidateUniforms(GLuint program, const SweepProjectionSettings& setting
   setUint(program, "nVertices", vertices);
 }
 
-void bindCandidateBuffers(const EnhancedMesh& mesh, const gpu::SSBO& normals, VertexProjections& projections,
-                          const gpu::SSBO& sweeps) {
-  mesh.positions.bindBase(0);
-  normals.bindBase(1);
-  projections.records.bindBase(2);
-  projections.distances.bindBase(3);
+// What every candidate pass reads and writes.
+struct CandidateBuffers {
+  const EnhancedMesh& mesh;
+  const gpu::SSBO& normals;
+  VertexProjections& projections;
+  const gpu::SSBO& winners;  // per vertex: the elected sweep
+};
+
+void bindCandidateBuffers(const CandidateBuffers& b, const gpu::SSBO& sweeps) {
+  b.mesh.positions.bindBase(0);
+  b.normals.bindBase(1);
+  b.projections.records.bindBase(2);
+  b.projections.distances.bindBase(3);
   sweeps.bindBase(4);
+  b.winners.bindBase(7);
 }
 
 // One batch of sweeps [first, first + count): false when its candidates
 // would pass the budget (the caller halves it).
 bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t count, const Bins& bins,
-                  const EnhancedMesh& mesh, const gpu::SSBO& normals, VertexProjections& projections,
-                  const SweepProjectionSettings& settings, SweepProjectionReport& report) {
+                  const CandidateBuffers& buffers, const SweepProjectionSettings& settings,
+                  SweepProjectionReport& report) {
+  const EnhancedMesh& mesh = buffers.mesh;
   gpu::SSBO sweeps(uint64_t{count} * sizeof(ToolSweep));
   sweeps.upload(all.data() + first, uint64_t{count} * sizeof(ToolSweep));
 
@@ -146,23 +155,26 @@ bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t co
   gpu::SSBO crowdedSweeps(std::max<uint64_t>(crowdedList.size() * 4, 16));
   if (!crowdedList.empty()) crowdedSweeps.upload(crowdedList.data(), crowdedList.size() * 4);
 
-  // Distances first, then the records of the winners.
-  for (const bool apply : {false, true}) {
+  // Values first, then the election, then the winners' records.
+  gpu::SSBO values(uint64_t{std::max(candidates, 1u)} * 4);
+  for (const uint32_t pass : {0u, 1u, 2u}) {
     if (candidates > 0) {
-      program = useAlgoProgram(apply ? "ProjectPointsOntoToolsweepApply.comp" : "ProjectPointsOntoToolsweep.comp");
-      bindCandidateBuffers(mesh, normals, projections, sweeps);
+      program = useAlgoProgram(pass == 0 ? "ProjectPointsOntoToolsweep.comp" : "ProjectPointsOntoToolsweepApply.comp");
+      bindCandidateBuffers(buffers, sweeps);
       pairs.bindBase(5);
+      values.bindBase(6);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);
       setUint(program, "nCandidates", candidates);
+      if (pass > 0) setUint(program, "Stage", pass - 1);
       runKernel(program, candidates, kProjectionGroupSize);
     }
     if (!crowdedList.empty()) {
       program = useAlgoProgram("ProjectPointsOntoToolsweep2.comp");
-      bindCandidateBuffers(mesh, normals, projections, sweeps);
+      bindCandidateBuffers(buffers, sweeps);
       crowdedSweeps.bindBase(5);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);
       setUint(program, "nCrowded", static_cast<uint32_t>(crowdedList.size()));
-      setUint(program, "Apply", apply ? 1 : 0);
+      setUint(program, "Apply", pass);
       runKernel(program, mesh.vertexCount, kProjectionGroupSize);
     }
   }
@@ -181,6 +193,8 @@ SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, co
   if (sweeps.empty() || mesh.vertexCount == 0) return report;
   const Bins bins = binVertices(mesh, settings.elementsPerBin);
   report.binsPerDim = bins.perDim;
+  const gpu::SSBO winners(uint64_t{mesh.vertexCount} * 4, 0xFFFFFFFFu);  // -1: the initial stock
+  const CandidateBuffers buffers{mesh, vertexNormals, projections, winners};
   uint32_t first = 0, batch = std::max(settings.sweepsPerBatch, 1u);
   const uint32_t total = static_cast<uint32_t>(sweeps.size());
   while (first < total) {
@@ -189,7 +203,7 @@ SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, co
       return report;
     }
     const uint32_t count = std::min(batch, total - first);
-    if (!projectBatch(sweeps, first, count, bins, mesh, vertexNormals, projections, settings, report)) {
+    if (!projectBatch(sweeps, first, count, bins, buffers, settings, report)) {
       batch = std::max(count / 2, 1u);
       continue;
     }

@@ -29,6 +29,13 @@ std::optional<MillDimensions> millOf(const tools::CutRecord& record) {
 }
 
 glm::dvec3 tipOf(const toolpath::GPUMoveRecord& r) { return {r.x, r.y, r.z}; }
+
+// A unit vector, or fallback where v has no direction (opposite axes
+// mixed half way, a degenerate record).
+glm::dvec3 unitOr(const glm::dvec3& v, const glm::dvec3& fallback) {
+  const double len = glm::length(v);
+  return len > 1e-12 && std::isfinite(len) ? v / len : fallback;
+}
 glm::dvec3 axisOf(const toolpath::GPUMoveRecord& r) {
   const glm::dvec3 a(r.i, r.j, r.k);
   const double len = glm::length(a);
@@ -37,7 +44,7 @@ glm::dvec3 axisOf(const toolpath::GPUMoveRecord& r) {
 
 // Sets the sweep to run along the arc when both its ends lie on the circle.
 void followArc(ToolSweep& sweep, const toolpath::ArcGeometry& arc) {
-  if (!arc.valid || arc.radius <= 0) return;
+  if (!arc.valid || !(arc.radius > 0) || !(glm::length(arc.normal) > 0)) return;
   const glm::dvec3 n = glm::normalize(arc.normal);
   const glm::dvec3 s(sweep.start), e(sweep.end);
   const auto inPlane = [&](const glm::dvec3& p) {
@@ -61,7 +68,8 @@ void setBox(ToolSweep& sweep, const MillDimensions& mill, float grow) {
   for (int i = 0; i <= 8; ++i) {
     const double t = i / 8.0;
     const glm::dvec3 tip = sweepTipAt(sweep, t);
-    const glm::dvec3 axis = glm::normalize(glm::mix(glm::dvec3(sweep.startAxis), glm::dvec3(sweep.endAxis), t));
+    const glm::dvec3 axis =
+        unitOr(glm::mix(glm::dvec3(sweep.startAxis), glm::dvec3(sweep.endAxis), t), glm::dvec3(sweep.startAxis));
     for (const glm::dvec3& p : {tip, tip + axis * double(mill.length)}) {
       lo = glm::min(lo, p);
       hi = glm::max(hi, p);
@@ -85,6 +93,16 @@ glm::dvec3 sweepTipAt(const ToolSweep& sweep, double t) {
   u -= n * glm::dot(u, n);
   const double angle = sweep.arcCentre.w * t;
   return c + u * std::cos(angle) + glm::cross(n, u) * std::sin(angle) + n * (glm::dot(e - s, n) * t);
+}
+
+CutExtent cutExtentOf(const stock::StockCutter& cutter) {
+  CutExtent extent;
+  extent.wholeRanges = cutter.wholeMoveRanges();
+  if (cutter.lastFraction() > 0) {
+    extent.partialMove = cutter.lastMove();
+    extent.partialFraction = cutter.lastFraction();
+  }
+  return extent;
 }
 
 SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, float grow) {
@@ -121,17 +139,30 @@ SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, floa
         const glm::dvec3 partEnd = sweepTipAt(sweep, t);
         sweep.end = glm::vec4(glm::vec3(partEnd), sweep.end.w);
         sweep.arcCentre.w *= static_cast<float>(t);
-        sweep.endAxis = glm::vec4(glm::vec3(glm::normalize(glm::mix(axisOf(records[k - 1]), axisOf(records[k]), t))),
-                                  mill->corner);
+        sweep.endAxis = glm::vec4(
+            glm::vec3(unitOr(glm::mix(axisOf(records[k - 1]), axisOf(records[k]), t), axisOf(records[k - 1]))),
+            mill->corner);
       }
       setBox(sweep, *mill, grow);
       list.sweeps.push_back(sweep);
       list.colours.push_back(colour);
     }
   };
-  for (uint32_t move = 0; move < extent.wholeMoves && move < moveCount; ++move) addMove(move, 1.0);
-  if (extent.partialMove >= static_cast<int64_t>(extent.wholeMoves))
-    addMove(static_cast<uint32_t>(extent.partialMove), std::clamp(extent.partialFraction, 0.0, 1.0));
+  // In move order, the move under way where it falls among the ranges.
+  const auto whole = [&](int64_t move) {
+    return std::any_of(extent.wholeRanges.begin(), extent.wholeRanges.end(),
+                       [&](const auto& r) { return move >= r.first && move < r.second; });
+  };
+  const bool partial = extent.partialMove >= 0 && !whole(extent.partialMove);
+  bool partialDone = !partial;
+  for (const auto& [first, end] : extent.wholeRanges) {
+    if (!partialDone && extent.partialMove < first) {
+      addMove(static_cast<uint32_t>(extent.partialMove), std::clamp(extent.partialFraction, 0.0, 1.0));
+      partialDone = true;
+    }
+    for (uint32_t move = first; move < end && move < moveCount; ++move) addMove(move, 1.0);
+  }
+  if (!partialDone) addMove(static_cast<uint32_t>(extent.partialMove), std::clamp(extent.partialFraction, 0.0, 1.0));
   return list;
 }
 

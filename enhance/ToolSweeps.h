@@ -11,6 +11,7 @@
 #include <glm/vec4.hpp>
 
 #include "stock/CutPath.h"
+#include "stock/StockCutter.h"
 
 namespace enhance {
 
@@ -26,16 +27,19 @@ struct ToolSweep {
 };
 static_assert(sizeof(ToolSweep) == 128);
 
-// How far the lattice is cut: moves [0, wholeMoves) in full and, when
-// partialMove is set, that move up to partialFraction of its length.
-// Rapid moves count only when they removed material (rapidsThatCut, in
-// move order).
+// How far the lattice is cut: the moves of wholeRanges ([first, end),
+// ascending, apart) in full and, when partialMove is set, that move up to
+// partialFraction of its records. Rapid moves count only when they removed
+// material (rapidsThatCut, in move order).
 struct CutExtent {
-  uint32_t wholeMoves = 0;
+  std::vector<std::pair<uint32_t, uint32_t>> wholeRanges;
   int64_t partialMove = -1;
   double partialFraction = 0;
   std::vector<uint32_t> rapidsThatCut;
 };
+
+// What a stock's cutter holds; rapidsThatCut is left to the caller.
+CutExtent cutExtentOf(const stock::StockCutter& cutter);
 
 struct SweepList {
   std::vector<ToolSweep> sweeps;

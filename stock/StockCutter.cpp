@@ -65,6 +65,21 @@ void StockCutter::cutMoves(StockGrid& grid, const CutPath& path, uint32_t first,
   }
 }
 
+std::vector<std::pair<uint32_t, uint32_t>> StockCutter::wholeMoveRanges() const {
+  std::vector<std::pair<uint32_t, uint32_t>> ranges = batchRanges_;
+  if (cutMoves_ > 0) ranges.emplace_back(0, cutMoves_);
+  std::sort(ranges.begin(), ranges.end());
+  std::vector<std::pair<uint32_t, uint32_t>> merged;
+  for (const auto& range : ranges) {
+    if (range.first >= range.second) continue;
+    if (!merged.empty() && range.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, range.second);
+    else
+      merged.push_back(range);
+  }
+  return merged;
+}
+
 void StockCutter::cutBatch(StockGrid& grid, const CutPath& path, uint32_t first, uint32_t end, int64_t move,
                            double fraction, const CutSwitches& switches) {
   // The playback's partial move goes first; the next frame cuts it again.
@@ -72,6 +87,7 @@ void StockCutter::cutBatch(StockGrid& grid, const CutPath& path, uint32_t first,
   lastFraction_ = -1;
   cutMoves(grid, path, first, end, switches);
   batchEnd_ = std::max(batchEnd_, std::min<uint32_t>(end, static_cast<uint32_t>(path.moves().moveCount())));
+  if (first < end) batchRanges_.emplace_back(first, std::min<uint32_t>(end, static_cast<uint32_t>(path.moves().moveCount())));
   batchMove_ = move;
   batchFraction_ = fraction;
 }

@@ -5,6 +5,7 @@
 // cut in full once playback passes it).
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "stock/CutPath.h"
@@ -26,6 +27,7 @@ class StockCutter {
   void reset() {
     mill_.clearReport();
     cutMoves_ = 0;
+    batchRanges_.clear();
     lastMove_ = -1;
     lastFraction_ = 0;
     batchEnd_ = 0;
@@ -46,9 +48,10 @@ class StockCutter {
   bool cutFromOther(const CutPath& path) const { return !fresh() && pathSerial_ != path.serial(); }
   // Moves cut in full: [0, movesCut()).
   uint32_t movesCut() const { return cutMoves_; }
-  // What the lattice holds: moves [0, wholeMovesCut()) in full (a batch
-  // included) and the move played last up to its fraction.
-  uint32_t wholeMovesCut() const { return std::max(cutMoves_, batchEnd_); }
+  // What the lattice holds: the moves of these ranges in full ([0,
+  // movesCut()) and every batch since the last reset, merged, ascending)
+  // and the move played last up to its fraction.
+  std::vector<std::pair<uint32_t, uint32_t>> wholeMoveRanges() const;
   int64_t lastMove() const { return lastMove_; }
   double lastFraction() const { return lastFraction_; }
   // Playing back to before what is cut needs fresh contents first.
@@ -112,6 +115,7 @@ class StockCutter {
   MillCut mill_;
   uint32_t cutMoves_ = 0;
   uint32_t batchEnd_ = 0;  // moves cut at once reach to here
+  std::vector<std::pair<uint32_t, uint32_t>> batchRanges_;  // every batch since the last reset
   int64_t batchMove_ = -1;  // the position then
   double batchFraction_ = 0;
   int64_t lastMove_ = -1;  // the position cut last

@@ -41,10 +41,14 @@ std::unique_ptr<enhance::EnhancedMesh> EnhancedStocks::run(int stock, const enha
   const std::optional<Key> key = keyOf_(id);
   Made& made = made_[id];
   made.solid.reset();
+  made.tried = false;
   if (!key) return nullptr;
   std::unique_ptr<enhance::EnhancedMesh> mesh = make_(id, report);
-  if (!mesh) return nullptr;
+  // A state that gave no mesh (no surface, a lattice too large for the
+  // device, a closing view) is not tried again every frame.
   made.key = *key;
+  made.tried = true;
+  if (!mesh) return nullptr;
   made.solid = std::make_unique<stock::SolidMesh>();
   enhance::copyIntoSolidMesh(*mesh, *made.solid);
   return mesh;
@@ -52,7 +56,7 @@ std::unique_ptr<enhance::EnhancedMesh> EnhancedStocks::run(int stock, const enha
 
 bool EnhancedStocks::current(uint32_t stock) const {
   const auto at = made_.find(stock);
-  if (at == made_.end() || !at->second.solid) return false;
+  if (at == made_.end() || !at->second.tried) return false;
   const std::optional<Key> key = keyOf_(stock);
   return key && *key == at->second.key;
 }
@@ -65,9 +69,11 @@ const stock::SolidMesh* EnhancedStocks::shown(uint32_t stock) const {
   return current(stock) ? made_.at(stock).solid.get() : nullptr;
 }
 
+bool EnhancedStocks::settled(uint32_t stock) const { return current(stock); }
+
 std::optional<stock::SurfaceMesh> EnhancedStocks::surfaceFor(uint32_t stock,
                                                              const std::function<void(int)>& progress) {
-  if (!current(stock) || !jobs_.meshOf(static_cast<int>(stock)))
+  if (!current(stock))
     jobs_.EnhanceStockModel(static_cast<int>(stock), const_cast<std::function<void(int)>*>(&progress),
                             &forwardProgress);
   const enhance::EnhancedMesh* mesh = jobs_.meshOf(static_cast<int>(stock));

@@ -38,8 +38,11 @@ class EnhancedStocks {
   void sync(const std::vector<uint32_t>& stocks);
   // Makes the stock's mesh unless it is made for its current state.
   void refresh(uint32_t stock);
-  // The mesh to draw for the stock's current state; none when stale.
+  // The mesh to draw for the stock's current state; none when stale or
+  // when the state gave none.
   const stock::SolidMesh* shown(uint32_t stock) const;
+  // The stock's current state was enhanced, with a mesh or without.
+  bool settled(uint32_t stock) const;
   // The mesh read back for export, made first when stale; progress hears
   // the enhancement's percentages. None for a stock without a surface.
   std::optional<stock::SurfaceMesh> surfaceFor(uint32_t stock, const std::function<void(int)>& progress);
@@ -50,6 +53,7 @@ class EnhancedStocks {
  private:
   struct Made {
     Key key;
+    bool tried = false;  // the key's state was enhanced (a mesh or none)
     std::unique_ptr<stock::SolidMesh> solid;
   };
   std::unique_ptr<enhance::EnhancedMesh> run(int stock, const enhance::RireRir::Report& report);

@@ -128,13 +128,7 @@ std::unique_ptr<enhance::EnhancedMesh> StockStage::enhance(uint32_t identifier,
   input.frame = model->grid().frame();
   input.initialShape = model->description().shape;
   if (cutPath_ && !model->cutter().cutFromOther(*cutPath_)) {
-    const stock::StockCutter& cutter = model->cutter();
-    enhance::CutExtent extent;
-    extent.wholeMoves = cutter.wholeMovesCut();
-    if (cutter.lastFraction() > 0) {
-      extent.partialMove = cutter.lastMove();
-      extent.partialFraction = cutter.lastFraction();
-    }
+    enhance::CutExtent extent = enhance::cutExtentOf(model->cutter());
     // Rapid moves that cut are known only while cuts report them.
     if (reportRemoval.load()) extent.rapidsThatCut = model->cutter().reportedMoves(*cutPath_);
     input.sweeps = enhance::toolSweepsOf(*cutPath_, extent, static_cast<float>(input.frame.exactCellSize));
@@ -196,7 +190,10 @@ void StockStage::update(FrameState& frame) {
   }
   if (buildChanged()) frame.changed = true;
   const PlayedPosition& played = frame.played;
-  if (scene_ && !played.toolpath) collectPartCollisions();  // nothing is cut
+  if (scene_ && !played.toolpath) {
+    collectPartCollisions();  // nothing is cut
+    refreshEnhanced(frame);
+  }
   if (!scene_ || !played.toolpath) return;
   if (refreshCutPath(played.toolpath)) {
     frame.changed = true;
@@ -245,7 +242,7 @@ void StockStage::refreshEnhanced(FrameState& frame) {
   for (const uint32_t identifier : refined) {
     const stock::StockModel* model = scene_->model(identifier);
     if (!model || !model->description().definition.visible) continue;
-    if (enhanced().shown(identifier)) continue;
+    if (enhanced().settled(identifier)) continue;
     enhanced().refresh(identifier);
     frame.changed = true;
   }

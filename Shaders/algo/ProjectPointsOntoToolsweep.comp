@@ -1,11 +1,13 @@
 #version 430
 // First pass over the candidate list: each candidate in reach offers its
-// competing distance to its vertex (atomic minimum) and keeps its flags.
+// competing value to its vertex (atomic minimum) and keeps the value and
+// its flags for the passes after.
 layout(local_size_x = 64) in;
 
 #include "ToolSweepCandidate.glsl"
 
 layout(std430, binding = 5) buffer Candidates { uvec2 candidates[]; };
+layout(std430, binding = 6) writeonly buffer CandidateValues { int candidateValues[]; };
 
 uniform uint nCandidates;
 uniform uint InvocationOffset;
@@ -18,7 +20,11 @@ void main() {
   uint flags;
   int encoded;
   ToolPoint point;
-  if (!evaluateCandidate(vertex, candidate.y, flags, encoded, point)) return;
+  if (!evaluateCandidate(vertex, candidate.y, flags, encoded, point)) {
+    candidateValues[c] = kOutOfReach;
+    return;
+  }
   candidates[c].x = vertex | flags;
+  candidateValues[c] = encoded;
   atomicMin(distances[vertex], encoded);
 }

@@ -1,7 +1,8 @@
 #version 430
 // The crowded sweeps, vertex by vertex: each vertex tries every crowded
-// sweep of the batch whose box holds it. Apply 0 offers the distances,
-// Apply 1 writes the winner's record, as the two candidate-list passes do.
+// sweep of the batch whose box holds it, in the three passes of the
+// candidate list (Apply 0 offers the values, 1 elects, 2 writes). One
+// program runs all three, so that its values agree between them.
 layout(local_size_x = 64) in;
 
 #include "ToolSweepCandidate.glsl"
@@ -23,7 +24,9 @@ void main() {
     if (!evaluateCandidate(vertex, sweep, flags, encoded, point)) continue;
     if (Apply == 0u)
       atomicMin(distances[vertex], encoded);
-    else
-      applyCandidate(vertex, sweep, encoded, point);
+    else if (Apply == 1u)
+      electCandidate(vertex, sweep, encoded);
+    else if (candidateWon(vertex, sweep, encoded))
+      writeCandidate(vertex, sweep, point);
   }
 }

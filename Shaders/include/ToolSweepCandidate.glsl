@@ -5,6 +5,12 @@
 // the sweep, 30 the surface there faces against the vertex's normal, 31
 // the point is on the tool's top, which does not cut. Each of the last two
 // makes the candidate four length units worse.
+//
+// Three passes settle a vertex: every candidate offers its value (atomic
+// minimum), the candidates that hold the minimum elect the latest sweep
+// among them (atomic maximum: a later cut made the surface), and the
+// elected one writes the record. Values are kept from the first pass, not
+// computed again, so that the passes agree to the bit.
 #include "ProjectionRecord.glsl"
 #include "ToolSweep.glsl"
 
@@ -13,6 +19,7 @@ layout(std430, binding = 1) readonly buffer VertexNormals { vec4 vertexNormals[]
 layout(std430, binding = 2) buffer Records { uvec4 records[]; };
 layout(std430, binding = 3) buffer Distances { int distances[]; };
 layout(std430, binding = 4) readonly buffer Sweeps { ToolSweep sweeps[]; };
+layout(std430, binding = 7) buffer Winners { int winners[]; };  // per vertex: the elected sweep, -1 none
 
 uniform float maxError;
 uniform float LengthUnit;
@@ -41,8 +48,18 @@ bool evaluateCandidate(uint vertex, uint sweep, out uint flags, out int encoded,
   return true;
 }
 
-// The second pass: the candidate that holds the vertex's minimum writes it.
-void applyCandidate(uint vertex, uint sweep, int encoded, ToolPoint point) {
-  if (distances[vertex] != encoded) return;
+const int kOutOfReach = 2147483647;
+
+// The second pass: a candidate holding its vertex's minimum stands.
+void electCandidate(uint vertex, uint sweep, int encoded) {
+  if (encoded == distances[vertex]) atomicMax(winners[vertex], int(SweepBase + sweep));
+}
+
+// The third pass: whether the candidate won its vertex.
+bool candidateWon(uint vertex, uint sweep, int encoded) {
+  return encoded == distances[vertex] && winners[vertex] == int(SweepBase + sweep);
+}
+
+void writeCandidate(uint vertex, uint sweep, ToolPoint point) {
   records[vertex] = encodeProjection(point.target - positions[vertex].xyz, -point.normal, int(SweepBase + sweep));
 }

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "enhance/ToolSweeps.h"
 #include "machine/Kinematics.h"
 #include "stock/CutPath.h"
 #include "stock/SolidStockCreator.h"
@@ -131,4 +132,53 @@ TEST_F(PlayedCutTest, TheMoveUnderWayIsCutWhenShown) {
   const double removedAll = double(atLineStart - testsupport::LatticeImage(grid_).insideCount());
   EXPECT_GT(removedHalf, 0.35 * removedAll);
   EXPECT_LT(removedHalf, 0.65 * removedAll);
+}
+
+// The enhancement's sweeps are what the cutter holds: a batch of moves 3
+// and 4 gives the records of those moves alone (the arc's chords along the
+// arc itself), a move played half way ends half way along its records, and
+// rapid moves count only when reported.
+TEST_F(PlayedCutTest, TheEnhancementSweepsWhatTheCutterHolds) {
+  const stock::CutPath cutPath(toolpath_, 0.01, 0, machine::IdentityKinematics(), table_, 0);
+  const auto& moves = cutPath.moves();
+  const auto tip = [&](uint32_t record) {
+    const toolpath::GPUMoveRecord& r = moves.records()[record];
+    return glm::dvec3(r.x, r.y, r.z);
+  };
+  solids_.create(grid_, box_);
+  stock::StockCutter batch;
+  batch.cutBatch(grid_, cutPath, 3, 5, 4, 1.0, {});
+  enhance::SweepList sweeps = enhance::toolSweepsOf(cutPath, enhance::cutExtentOf(batch), 0.1f);
+  ASSERT_EQ(sweeps.sweeps.size(), moves.endRecordOf(4) - moves.endRecordOf(2));
+  EXPECT_LT(glm::length(glm::dvec3(sweeps.sweeps.front().start) - tip(moves.endRecordOf(2))), 1e-5);
+  const toolpath::ArcGeometry arc = toolpath_->arcOf(3);
+  const uint32_t chords = moves.endRecordOf(3) - moves.endRecordOf(2);
+  ASSERT_GT(chords, 2u);
+  for (uint32_t k = 0; k < chords; ++k) {
+    const enhance::ToolSweep& s = sweeps.sweeps[k];
+    EXPECT_EQ(s.end.w, 1.0f) << "chord " << k << " runs along the arc";
+    const glm::dvec3 middle = enhance::sweepTipAt(s, 0.5) - arc.centre;
+    EXPECT_NEAR(glm::length(middle - glm::normalize(arc.normal) * glm::dot(middle, glm::normalize(arc.normal))),
+                arc.radius, 1e-4);
+  }
+  EXPECT_EQ(sweeps.sweeps.back().end.w, 0.0f) << "the line after the arc";
+
+  stock::StockCutter played;
+  solids_.create(grid_, box_);
+  played.cutTo(grid_, cutPath, 2, 0.5, {});
+  sweeps = enhance::toolSweepsOf(cutPath, enhance::cutExtentOf(played), 0.1f);
+  ASSERT_FALSE(sweeps.sweeps.empty());
+  const glm::dvec3 from = tip(moves.endRecordOf(1)), to = tip(moves.endRecordOf(2));
+  ASSERT_EQ(moves.endRecordOf(2) - moves.endRecordOf(1), 1u) << "a straight line is one record";
+  EXPECT_LT(glm::length(glm::dvec3(sweeps.sweeps.back().end) - (from + to) * 0.5), 1e-4);
+  EXPECT_LT(glm::length(glm::dvec3(sweeps.sweeps.front().start) - tip(moves.endRecordOf(0))), 1e-5)
+      << "the plunge comes first";
+
+  // Everything cut: the rapids 5 and 6 give no sweep unless reported.
+  played.cutTo(grid_, cutPath, 9, 1.0, {});
+  enhance::CutExtent extent = enhance::cutExtentOf(played);
+  const size_t withoutRapids = enhance::toolSweepsOf(cutPath, extent, 0.1f).sweeps.size();
+  extent.rapidsThatCut = {5};
+  EXPECT_EQ(enhance::toolSweepsOf(cutPath, extent, 0.1f).sweeps.size(),
+            withoutRapids + (moves.endRecordOf(5) - moves.endRecordOf(4)));
 }
