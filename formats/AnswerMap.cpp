@@ -7,12 +7,6 @@ namespace {
 
 constexpr size_t kAnswerSize = sizeof(uint32_t) + 1;
 
-uint32_t u32At(std::span<const uint8_t> bytes, size_t at) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= uint32_t(bytes[at + i]) << (8 * i);
-  return value;
-}
-
 }  // namespace
 
 void appendAnswerMap(std::vector<uint8_t>& out, const std::map<uint32_t, bool>& answers) {

@@ -10,12 +10,6 @@ constexpr uint32_t kSetupFormat = 1;
 constexpr uint32_t kAnswersSection = 0;
 constexpr uint32_t kBytesSection = 1;
 
-uint32_t u32At(std::span<const uint8_t> bytes, size_t at) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= uint32_t(bytes[at + i]) << (8 * i);
-  return value;
-}
-
 }  // namespace
 
 std::vector<uint8_t> encodeSetup(const SetupState& state) {

@@ -35,6 +35,8 @@ uint64_t documentChecksum(std::span<const uint8_t> bytes) {
 void appendU32(std::vector<uint8_t>& out, uint32_t value) { appendLittleEndian(out, value); }
 void appendU64(std::vector<uint8_t>& out, uint64_t value) { appendLittleEndian(out, value); }
 
+uint32_t u32At(std::span<const uint8_t> bytes, size_t at) { return readLittleEndian<uint32_t>(bytes.subspan(at)); }
+
 void appendSection(std::vector<uint8_t>& out, uint32_t tag, std::span<const uint8_t> payload) {
   appendU32(out, tag);
   appendU64(out, payload.size());

@@ -24,6 +24,8 @@ struct Section {
 
 void appendU32(std::vector<uint8_t>& out, uint32_t value);
 void appendU64(std::vector<uint8_t>& out, uint64_t value);
+// The little-endian u32 at `at`; the caller has checked that four bytes are there.
+uint32_t u32At(std::span<const uint8_t> bytes, size_t at);
 void appendSection(std::vector<uint8_t>& out, uint32_t tag, std::span<const uint8_t> payload);
 
 // The sections of a stream in order; none when a header or a payload runs

@@ -193,12 +193,6 @@ Payload sectionOr(const std::map<uint32_t, Payload>& sections, uint32_t tag) {
 
 std::string textOf(Payload bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-uint32_t u32At(Payload bytes, size_t at) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= uint32_t(bytes[at + i]) << (8 * i);
-  return value;
-}
-
 bool readEventNames(Payload bytes, size_t count, std::vector<std::optional<std::string>>& names) {
   size_t at = 0;
   for (size_t i = 0; i < count; ++i) {
