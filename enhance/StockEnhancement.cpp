@@ -63,21 +63,13 @@ uint32_t colourTriangles(const EnhancementInput& input, EnhancedMesh& mesh) {
   flags.bindBase(2);
   setUint(program, "nTriangles", mesh.triangleCount);
   runKernel(program, mesh.triangleCount);
-  gpu::SSBO flagsCopy(uint64_t{mesh.triangleCount} * 4);
-  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);  // copies read what shaders wrote only behind it
-  glBindBuffer(GL_COPY_READ_BUFFER, flags.id());
-  glBindBuffer(GL_COPY_WRITE_BUFFER, flagsCopy.id());
-  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{mesh.triangleCount} * 4);
-  glBindBuffer(GL_COPY_READ_BUFFER, 0);
-  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
-  gpu::inclusivePrefixSum(flagsCopy, sums, mesh.triangleCount);  // (the sum overwrites its input)
+  gpu::inclusivePrefixSum(flags, sums, mesh.triangleCount);  // the filter reads the sums alone
   const uint32_t mixed = gpu::readElement<uint32_t>(sums, mesh.triangleCount - 1);
   if (mixed > 0) {
     gpu::SSBO list(uint64_t{mixed} * 4);
     program = useAlgoProgram("FilterMixedTriangles.comp");
-    flags.bindBase(0);
-    sums.bindBase(1);
-    list.bindBase(2);
+    sums.bindBase(0);
+    list.bindBase(1);
     setUint(program, "nTriangles", mesh.triangleCount);
     runKernel(program, mesh.triangleCount);
     table.bindBase(kColourTableBinding);
@@ -124,6 +116,9 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   SweepProjectionSettings settings;
   settings.maxError = maxError;
   settings.lengthUnit = maxError / 4;
+  // The welded vertices lie on the lattice's cells: its box holds them.
+  settings.verticesLow = glm::vec3(input.frame.toWorld(glm::dvec3(0.0)));
+  settings.verticesHigh = glm::vec3(input.frame.toWorld(glm::dvec3(input.frame.nodes - 1u)));
   settings.stop = input.stop;
   const SweepProjectionReport swept = projectOntoSweeps(input.sweeps.sweeps, *mesh, normals, projections, settings);
   if (swept.stopped || stopped()) return nullptr;

@@ -29,17 +29,13 @@ struct Bins {
   gpu::SSBO vertices;  // vertex indices, bin by bin
 };
 
-Bins binVertices(const EnhancedMesh& mesh, uint32_t elementsPerBin) {
+Bins binVertices(const EnhancedMesh& mesh, const SweepProjectionSettings& settings) {
   Bins bins;
-  const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(mesh.positions, 0, mesh.vertexCount);
-  glm::vec3 lo(3e38f), hi(-3e38f);
-  for (const glm::vec4& p : positions) {
-    lo = glm::min(lo, glm::vec3(p));
-    hi = glm::max(hi, glm::vec3(p));
-  }
+  const glm::vec3 lo = settings.verticesLow, hi = settings.verticesHigh;
   const float extent = std::max({hi.x - lo.x, hi.y - lo.y, hi.z - lo.z, 1e-3f});
   bins.perDim = std::clamp<uint32_t>(
-      static_cast<uint32_t>(std::cbrt(double(mesh.vertexCount) / std::max(elementsPerBin, 1u))), 1, kMaxBinsPerDim);
+      static_cast<uint32_t>(std::cbrt(double(mesh.vertexCount) / std::max(settings.elementsPerBin, 1u))), 1,
+      kMaxBinsPerDim);
   bins.size = extent / bins.perDim * 1.0001f;
   bins.origin = lo;
   const uint32_t binCount = bins.perDim * bins.perDim * bins.perDim;
@@ -191,7 +187,7 @@ SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, co
                                         const SweepProjectionSettings& settings) {
   SweepProjectionReport report;
   if (sweeps.empty() || mesh.vertexCount == 0) return report;
-  const Bins bins = binVertices(mesh, settings.elementsPerBin);
+  const Bins bins = binVertices(mesh, settings);
   report.binsPerDim = bins.perDim;
   const gpu::SSBO winners(uint64_t{mesh.vertexCount} * 4, 0xFFFFFFFFu);  // -1: the initial stock
   const CandidateBuffers buffers{mesh, vertexNormals, projections, winners};

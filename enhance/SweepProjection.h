@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <glm/vec3.hpp>
+
 #include "enhance/EnhancedMesh.h"
 #include "enhance/InitialStockProjection.h"
 #include "enhance/ToolSweeps.h"
@@ -20,6 +22,8 @@ namespace enhance {
 struct SweepProjectionSettings {
   float maxError = 0;     // candidates farther from their vertex are out of reach
   float lengthUnit = 0;   // a penalty is four of these
+  // A box that holds every vertex (the lattice's, say): the bins cover it.
+  glm::vec3 verticesLow{0.0f}, verticesHigh{0.0f};
   uint32_t elementsPerBin = 32;        // the grid is made for about this many vertices a bin
   uint32_t crowdedCutoff = 1u << 16;   // candidates that make a sweep crowded
   uint32_t sweepsPerBatch = 1u << 15;

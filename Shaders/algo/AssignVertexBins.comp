@@ -1,5 +1,5 @@
 #version 430
-// Every vertex's bin in a grid of nBinsPerDim^3 bins over the mesh's box,
+// Every vertex's bin in a grid of nBinsPerDim^3 bins over a box holding the mesh,
 // as a sort key, and the number of vertices per bin.
 layout(local_size_x = 256) in;
 
