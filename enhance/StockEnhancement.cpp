@@ -5,6 +5,7 @@
 
 #include "enhance/AlgoDispatch.h"
 #include "enhance/InitialStockProjection.h"
+#include "enhance/MeshSimplification.h"
 #include "enhance/MeshWeld.h"
 #include "enhance/ProjectionRecord.h"
 #include "enhance/SweepProjection.h"
@@ -22,6 +23,9 @@ constexpr GLuint kSweepColoursBinding = 6;
 // A triangle is shaded smooth when its vertices' normals stay within this
 // of its face (cos 30 degrees).
 constexpr float kSmoothCosine = 0.866f;
+// Edges are scored for collapse in steps of this part of a cell: fine
+// enough that lengths a cell's marching cubes make stay apart.
+constexpr double kScoreStepsPerCell = 64;
 
 gpu::SSBO sweepColoursOf(const std::vector<uint8_t>& colours) {
   std::vector<uint32_t> words((colours.size() + 3) / 4 + 1, 0u);
@@ -140,9 +144,17 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   mesh->projections = std::move(projections.records);
   say(60);
 
-  // 8. Colours, 9. face normals and smooth marks.
+  // 8. Colours, 10. simplification, 9. face normals and smooth marks of
+  // the triangles that remain.
   mesh->attributes = gpu::SSBO(uint64_t{std::max(mesh->triangleCount, 1u)} * 8);
   const uint32_t mixed = colourTriangles(input, *mesh);
+  SimplificationReport simplified;
+  if (input.tolerance > 0) {
+    SimplificationSettings simplify;
+    simplify.maxError = static_cast<float>(input.tolerance);
+    simplify.unitLength = static_cast<float>(input.frame.exactCellSize / kScoreStepsPerCell);
+    simplified = simplifyMesh(*mesh, simplify);
+  }
   program = useAlgoProgram("ComputeTriangleFaceNormals.comp");
   mesh->positions.bindBase(0);
   mesh->triangles.bindBase(1);
@@ -164,6 +176,8 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
     report->vertices = mesh->vertexCount;
     report->triangles = mesh->triangleCount;
     report->mixedTriangles = mixed;
+    report->simplifiedTriangles = mesh->triangleCount;
+    report->collapseRounds = simplified.rounds;
     report->sweeps = static_cast<uint32_t>(input.sweeps.sweeps.size());
     report->crowdedSweeps = swept.crowdedSweeps;
     report->batches = swept.batches;

@@ -31,6 +31,9 @@ struct EnhancementInput {
   stock::GridFrame frame;
   std::optional<stock::StockShape> initialShape;  // none: project onto sweeps only
   SweepList sweeps;
+  // How far the simplified mesh may stray from the exact surface; 0 keeps
+  // every triangle.
+  double tolerance = 0;
   uint8_t initialColourIndex = 2;         // the owner code of uncut faces
   std::array<uint32_t, 256> colours{};    // RGBA bytes per owner code
   // Set when the view closes: the enhancement ends between stages and
@@ -43,6 +46,8 @@ struct EnhancementReport {
   uint32_t movedVertices = 0;   // onto a surface in reach
   uint32_t sweepVertices = 0;   // of those, onto a tool sweep
   uint32_t mixedTriangles = 0;
+  uint32_t simplifiedTriangles = 0;  // triangles left after the collapses
+  uint32_t collapseRounds = 0;
   uint32_t sweeps = 0, crowdedSweeps = 0, batches = 0;
   uint64_t candidates = 0;
   float maxError = 0;

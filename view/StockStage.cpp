@@ -122,11 +122,12 @@ std::unique_ptr<enhance::EnhancedMesh> StockStage::enhance(uint32_t identifier,
   stock::StockModel* model = refinedModel(identifier);
   if (!model) return nullptr;
   // The enhancement welds, and more.
-  const auto timed = timings_.time(Phase::Weld, true);;
+  const auto timed = timings_.time(Phase::Weld, true);
   enhance::EnhancementInput input;
   input.surface = &playedSurface(*model);
   input.frame = model->grid().frame();
   input.initialShape = model->description().shape;
+  input.tolerance = model->tolerance();
   if (cutPath_ && !model->cutter().cutFromOther(*cutPath_)) {
     enhance::CutExtent extent = enhance::cutExtentOf(model->cutter());
     // Rapid moves that cut are known only while cuts report them.

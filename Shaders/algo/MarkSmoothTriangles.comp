@@ -4,6 +4,8 @@
 // its normal word): curved faces then show no facets.
 layout(local_size_x = 256) in;
 
+#include "PackedNormal.glsl"
+
 layout(std430, binding = 0) readonly buffer PackedNormals { uint packedNormals[]; };
 layout(std430, binding = 1) readonly buffer Triangles { uint triangles[]; };
 layout(std430, binding = 2) buffer Attributes { uvec2 attributes[]; };
@@ -13,8 +15,6 @@ layout(std430, binding = 4) readonly buffer Moved { uint moved[]; };
 uniform uint nTriangles;
 uniform float SmoothCosine;
 uniform uint InvocationOffset;
-
-vec3 unpackNormal(uint p) { return vec3(p & 1023u, (p >> 10) & 1023u, (p >> 20) & 1023u) / 511.5 - 1.0; }
 
 void main() {
   uint t = InvocationOffset + gl_GlobalInvocationID.x;

@@ -2,10 +2,15 @@
 // made them (a face of the box, or the sweep of the cut that left it, both
 // checked against the exact sweeps of the test support, not the shaders),
 // no vertex ends inside a cut, triangles take their surface's colour, and
-// the solid program's buffers receive the mesh.
+// the solid program's buffers receive the mesh; collapses keep the mesh
+// closed and within the tolerance.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
+
+#include <glm/glm.hpp>
 
 #include "enhance/ProjectionRecord.h"
 #include "enhance/StockEnhancement.h"
@@ -18,8 +23,6 @@
 #include "support/ToolBuilder.h"
 
 namespace {
-
-class StockEnhancementTest : public testsupport::GpuTest {};
 
 struct Cut {
   glm::dvec3 from, to;
@@ -41,13 +44,8 @@ enhance::ToolSweep sweepOf(const Cut& c) {
   return s;
 }
 
-TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
-  testsupport::BoxStock stock;
-  ASSERT_TRUE(stock.make({0, 0, 0}, {20, 12, 8}, 30'000, limits_));
-  stock::StockGrid& grid = stock.grid;
-  const stock::BoxShape& box = stock.box;
-  stock::SurfaceExtraction extraction;
-  const std::vector<Cut> cuts{
+const std::vector<Cut>& threeCuts() {
+  static const std::vector<Cut> cuts{
       {{2, 6, 5.5}, {18, 3, 6.5}, testsupport::ballMillSolid(1.5, 20), 1.5f, 1.5f, 20.0f,
        testsupport::cuttingRecordOf(testsupport::ballProfile(1.5, 20)), 7},
       {{10, -1, 4}, {10, 13, 4}, testsupport::flatMillSolid(2, 20), 2.0f, 0.0f, 20.0f,
@@ -55,22 +53,100 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
       {{3, 10, 6}, {16, 9, 6}, testsupport::bullNoseSolid(1, 1, 20), 2.0f, 1.0f, 20.0f,
        testsupport::cuttingRecordOf(testsupport::bullNoseProfile(1, 1, 20, true)), 11},
   };
-  stock::MillCut mill;
-  enhance::EnhancementInput input;
-  for (const Cut& c : cuts) {
-    const std::vector<toolpath::GPUMoveRecord> moves{
-        {float(c.from.x), float(c.from.y), float(c.from.z), 0, 0, 1, 0, toolpath::kMoveCut},
-        {float(c.to.x), float(c.to.y), float(c.to.z), 0, 0, 1, 0, toolpath::kMoveCut}};
-    mill.cut(grid, stock::MoveStream(moves), 1, 2, c.record, c.owner, {});
-    input.sweeps.sweeps.push_back(sweepOf(c));
-    input.sweeps.colours.push_back(c.owner);
+  return cuts;
+}
+
+// A 20 x 12 x 8 box cut by a ball, a flat and a bull-nose move, ready to
+// enhance.
+class StockEnhancementTest : public testsupport::GpuTest {
+ protected:
+  void cutTheBox() {
+    ASSERT_TRUE(stock.make({0, 0, 0}, {20, 12, 8}, 30'000, limits_));
+    stock::MillCut mill;
+    for (const Cut& c : threeCuts()) {
+      const std::vector<toolpath::GPUMoveRecord> moves{
+          {float(c.from.x), float(c.from.y), float(c.from.z), 0, 0, 1, 0, toolpath::kMoveCut},
+          {float(c.to.x), float(c.to.y), float(c.to.z), 0, 0, 1, 0, toolpath::kMoveCut}};
+      mill.cut(stock.grid, stock::MoveStream(moves), 1, 2, c.record, c.owner, {});
+      input.sweeps.sweeps.push_back(sweepOf(c));
+      input.sweeps.colours.push_back(c.owner);
+      exact.push_back({c.from, c.to, {0, 0, 1}, c.solid});
+    }
+    extraction.extract(stock.grid);
+    input.surface = &extraction;
+    input.frame = stock.grid.frame();
+    input.initialShape = stock.box;
+    input.colours = stock::defaultOwnerColours();
+    input.colours[2] = stock::packRgba(40, 40, 40);
   }
-  extraction.extract(grid);
-  input.surface = &extraction;
-  input.frame = grid.frame();
-  input.initialShape = box;
-  input.colours = stock::defaultOwnerColours();
-  input.colours[2] = stock::packRgba(40, 40, 40);
+
+  // How far p lies from the exact surface `source` names.
+  double offSurface(const glm::dvec3& p, int32_t source) const {
+    if (source >= 0) return std::abs(exact[size_t(source)].distance(p));
+    double off = 1e300;
+    for (int k = 0; k < 3; ++k) off = std::min({off, std::abs(p[k] - stock.box.min[k]), std::abs(p[k] - stock.box.max[k])});
+    return off;
+  }
+
+  testsupport::BoxStock stock;
+  stock::SurfaceExtraction extraction;
+  enhance::EnhancementInput input;
+  std::vector<testsupport::LinearSweep> exact;
+};
+
+double distanceToSegment(const glm::dvec3& p, const glm::dvec3& a, const glm::dvec3& b) {
+  const glm::dvec3 ab = b - a;
+  const double t = std::clamp(glm::dot(p - a, ab) / std::max(glm::dot(ab, ab), 1e-300), 0.0, 1.0);
+  return glm::distance(p, a + t * ab);
+}
+
+double distanceToTriangle(const glm::dvec3& p, const glm::dvec3& a, const glm::dvec3& b, const glm::dvec3& c) {
+  const glm::dvec3 n = glm::cross(b - a, c - a);
+  const double area2 = glm::dot(n, n);
+  if (area2 > 0) {
+    const glm::dvec3 q = p - glm::dot(p - a, n) / area2 * n;  // p in the triangle's plane
+    const bool inside = glm::dot(glm::cross(b - a, q - a), n) >= 0 && glm::dot(glm::cross(c - b, q - b), n) >= 0 &&
+                        glm::dot(glm::cross(a - c, q - c), n) >= 0;
+    if (inside) return glm::distance(p, q);
+  }
+  return std::min({distanceToSegment(p, a, b), distanceToSegment(p, b, c), distanceToSegment(p, c, a)});
+}
+
+struct MeshOnHost {
+  std::vector<glm::dvec3> positions;
+  std::vector<uint32_t> corners;
+  std::vector<enhance::ProjectionWords> records;
+};
+
+MeshOnHost readMesh(const enhance::EnhancedMesh& mesh) {
+  MeshOnHost host;
+  for (const glm::vec4& p : gpu::readBack<glm::vec4>(mesh.positions, 0, mesh.vertexCount)) host.positions.emplace_back(p);
+  host.corners = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{mesh.triangleCount} * 3);
+  host.records = gpu::readBack<enhance::ProjectionWords>(mesh.projections, 0, mesh.vertexCount);
+  return host;
+}
+
+// Closed and two-manifold: every edge is met once in each direction, and no
+// triangle repeats a corner.
+std::string openingsOf(const std::vector<uint32_t>& corners) {
+  std::map<std::pair<uint32_t, uint32_t>, int> directed;
+  for (size_t t = 0; t < corners.size(); t += 3) {
+    for (size_t k = 0; k < 3; ++k) {
+      const uint32_t a = corners[t + k], b = corners[t + (k + 1) % 3];
+      if (a == b) return "triangle " + std::to_string(t / 3) + " repeats a corner";
+      ++directed[{a, b}];
+    }
+  }
+  for (const auto& [edge, count] : directed) {
+    if (count != 1 || directed.count({edge.second, edge.first}) == 0 || directed.at({edge.second, edge.first}) != 1)
+      return "edge " + std::to_string(edge.first) + "-" + std::to_string(edge.second) + " is not shared by two triangles";
+  }
+  return {};
+}
+
+TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
+  cutTheBox();
+  const std::vector<Cut>& cuts = threeCuts();
   std::vector<int> percents;
   enhance::EnhancementReport report;
   const std::unique_ptr<enhance::EnhancedMesh> mesh =
@@ -82,8 +158,6 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
   EXPECT_GT(report.sweepVertices, report.vertices / 10);
   EXPECT_GT(report.mixedTriangles, 0u);
 
-  std::vector<testsupport::LinearSweep> exact;
-  for (const Cut& c : cuts) exact.push_back({c.from, c.to, {0, 0, 1}, c.solid});
   const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(mesh->positions, 0, mesh->vertexCount);
   const auto records = gpu::readBack<enhance::ProjectionWords>(mesh->projections, 0, mesh->vertexCount);
   std::array<uint32_t, 4> bySource{};  // initial stock, then each cut
@@ -94,13 +168,7 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
     ASSERT_GE(source, -1);
     ASSERT_LT(source, 3);
     ++bySource[size_t(source + 1)];
-    double onSurface = 1e300;
-    if (source >= 0) {
-      onSurface = std::abs(exact[size_t(source)].distance(p));
-    } else {
-      for (int k = 0; k < 3; ++k) onSurface = std::min({onSurface, std::abs(p[k] - box.min[k]), std::abs(p[k] - box.max[k])});
-    }
-    worstOnSurface = std::max(worstOnSurface, onSurface);
+    worstOnSurface = std::max(worstOnSurface, offSurface(p, source));
     for (const testsupport::LinearSweep& s : exact) deepestInsideACut = std::max(deepestInsideACut, -s.distance(p));
   }
   EXPECT_LT(worstOnSurface, 2e-4) << "moved vertices lie on their surfaces";
@@ -132,6 +200,53 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
   for (size_t v = 0; v < positions.size(); v += 97)
     EXPECT_EQ(glm::vec3(vertexData[5 * v], vertexData[5 * v + 1], vertexData[5 * v + 2]), glm::vec3(positions[v]));
   EXPECT_EQ(enhance::readBackSurface(*mesh).triangles, triangles);
+}
+
+TEST_F(StockEnhancementTest, CollapsesKeepTheMeshClosedAndWithinTheTolerance) {
+  cutTheBox();
+  const std::unique_ptr<enhance::EnhancedMesh> fine = enhance::enhanceStock(input, {});
+  input.tolerance = 0.02;
+  enhance::EnhancementReport report;
+  const std::unique_ptr<enhance::EnhancedMesh> coarse = enhance::enhanceStock(input, {}, &report);
+  ASSERT_TRUE(fine && coarse);
+  const MeshOnHost before = readMesh(*fine), after = readMesh(*coarse);
+  EXPECT_EQ(openingsOf(before.corners), "");
+  EXPECT_EQ(openingsOf(after.corners), "");
+  EXPECT_EQ(report.simplifiedTriangles, coarse->triangleCount);
+  EXPECT_GT(report.collapseRounds, 1u);
+  // The box's faces and the flat cut's floor and walls are planes: most of
+  // their triangles go.
+  EXPECT_LT(coarse->triangleCount, fine->triangleCount / 2);
+
+  std::vector<bool> used(after.positions.size(), false);
+  for (const uint32_t v : after.corners) used[v] = true;
+  double worstOnSurface = 0;
+  for (size_t v = 0; v < used.size(); ++v) {
+    if (used[v]) worstOnSurface = std::max(worstOnSurface, offSurface(after.positions[v], static_cast<int32_t>(after.records[v][3])));
+  }
+  EXPECT_LT(worstOnSurface, 2e-4) << "the vertices that remain have not moved off their surfaces";
+
+  // Every vertex of the full mesh, on the exact surface, is near what
+  // replaced it.
+  std::vector<std::pair<glm::dvec3, glm::dvec3>> boxes;
+  for (size_t t = 0; t < after.corners.size(); t += 3) {
+    const glm::dvec3 &a = after.positions[after.corners[t]], &b = after.positions[after.corners[t + 1]],
+                     &c = after.positions[after.corners[t + 2]];
+    boxes.emplace_back(glm::min(a, glm::min(b, c)) - 0.1, glm::max(a, glm::max(b, c)) + 0.1);
+  }
+  double worstGap = 0;
+  for (size_t v = 0; v < before.positions.size(); v += 3) {
+    const glm::dvec3& p = before.positions[v];
+    double gap = 1e300;
+    for (size_t t = 0; t < boxes.size(); ++t) {
+      if (glm::any(glm::lessThan(p, boxes[t].first)) || glm::any(glm::greaterThan(p, boxes[t].second))) continue;
+      gap = std::min(gap, distanceToTriangle(p, after.positions[after.corners[3 * t]],
+                                             after.positions[after.corners[3 * t + 1]],
+                                             after.positions[after.corners[3 * t + 2]]));
+    }
+    worstGap = std::max(worstGap, gap);
+  }
+  EXPECT_LT(worstGap, input.tolerance + 1e-4);
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#version 430
+// Locks the vertices a collapse must keep: those whose triangles differ in
+// colour (the border between two tools' surfaces) and those where a face
+// turns more than CollapseThreshold (a cosine) from the vertex's normal on
+// its exact surface (edges and corners of the part).
+layout(local_size_x = 256) in;
+
+#include "PackedNormal.glsl"
+#include "Simplify.glsl"
+
+layout(std430, binding = 7) readonly buffer PackedNormals { uint packedNormals[]; };
+
+uniform float CollapseThreshold;
+
+void main() {
+  uint t = InvocationOffset + gl_GlobalInvocationID.x;
+  if (t >= nTriangles) return;
+  uvec3 v = cornersOf(t);
+  if (degenerate(v)) return;
+  vec3 n = cross(positionOf(v.y) - positionOf(v.x), positionOf(v.z) - positionOf(v.x));
+  float len = length(n);
+  uint colour = attributes[t].y;
+  for (int k = 0; k < 3; ++k) {
+    uint seen = atomicCompSwap(vertexColours[v[k]], kNone, colour);
+    bool lock = (seen != kNone && seen != colour) || len == 0.0 ||
+                dot(n / max(len, 1e-30), unpackNormal(packedNormals[v[k]])) < CollapseThreshold;
+    if (lock) atomicOr(vertexFlags[v[k]], kLocked);
+  }
+}

@@ -1,0 +1,105 @@
+#include "enhance/MeshSimplification.h"
+
+#include "enhance/AlgoDispatch.h"
+#include "gpu/Dispatch.h"
+#include "gpu/PrefixSum.h"
+
+namespace enhance {
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+// The per-vertex words of a round (see Simplify.glsl), at bindings 3 to 6.
+struct RoundState {
+  gpu::SSBO flags, colours, scores, targets;
+
+  explicit RoundState(uint32_t vertices)
+      : flags(uint64_t{vertices} * 4), colours(uint64_t{vertices} * 4), scores(uint64_t{vertices} * 4),
+        targets(uint64_t{vertices} * 4) {}
+
+  void reset() {
+    flags.fill(0u);
+    colours.fill(kNone);
+    scores.fill(kNone);
+    targets.fill(kNone);
+  }
+};
+
+GLuint useSimplifyPass(const char* name, EnhancedMesh& mesh, const RoundState& state) {
+  const GLuint program = useAlgoProgram(name);
+  mesh.positions.bindBase(0);
+  mesh.triangles.bindBase(1);
+  mesh.attributes.bindBase(2);
+  state.flags.bindBase(3);
+  state.colours.bindBase(4);
+  state.scores.bindBase(5);
+  state.targets.bindBase(6);
+  setUint(program, "nTriangles", mesh.triangleCount);
+  return program;
+}
+
+// Drops the triangles a round left without area; returns how many remain.
+uint32_t deleteDegenerateTriangles(EnhancedMesh& mesh, const RoundState& state) {
+  const uint32_t count = mesh.triangleCount;
+  gpu::SSBO kept(uint64_t{count} * 4), sums(uint64_t{count} * 4);
+  GLuint program = useSimplifyPass("SimplifyDeleteDegenerateTriangles.comp", mesh, state);
+  kept.bindBase(7);
+  setUint(program, "Stage", 0);
+  runKernel(program, count);
+  gpu::inclusivePrefixSum(kept, sums, count);
+  const uint32_t remaining = gpu::readElement<uint32_t>(sums, count - 1);
+  if (remaining == count || remaining == 0) return count;
+  gpu::SSBO triangles(uint64_t{remaining} * 12), attributes(uint64_t{remaining} * 8);
+  program = useSimplifyPass("SimplifyDeleteDegenerateTriangles.comp", mesh, state);
+  sums.bindBase(7);
+  triangles.bindBase(8);
+  attributes.bindBase(9);
+  setUint(program, "Stage", 1);
+  runKernel(program, count);
+  mesh.triangles = std::move(triangles);
+  mesh.attributes = std::move(attributes);
+  mesh.triangleCount = remaining;
+  return remaining;
+}
+
+void collapseRound(EnhancedMesh& mesh, const RoundState& state, const SimplificationSettings& settings,
+                   uint32_t round) {
+  GLuint program = useSimplifyPass("SimplifyMarkTriangles.comp", mesh, state);
+  mesh.packedNormals.bindBase(7);
+  setFloat(program, "CollapseThreshold", settings.collapseThreshold);
+  runKernel(program, mesh.triangleCount);
+  program = useSimplifyPass("SimplifyVertexEdgeCollapseScores.comp", mesh, state);
+  setFloat(program, "UnitLen", settings.unitLength);
+  runKernel(program, mesh.triangleCount);
+  program = useSimplifyPass("SimplifyMarkEdges.comp", mesh, state);
+  setFloat(program, "UnitLen", settings.unitLength);
+  setUint(program, "RoundSeed", round * 0x9e3779b9u);
+  runKernel(program, mesh.triangleCount);
+  program = useSimplifyPass("SimplifyCollapseEdges.comp", mesh, state);
+  setFloat(program, "CollapseThreshold", settings.collapseThreshold);
+  setFloat(program, "maxError", settings.maxError);
+  runKernel(program, mesh.triangleCount);
+  program = useSimplifyPass("SimplifyCollapseTriangles.comp", mesh, state);
+  runKernel(program, mesh.triangleCount);
+}
+
+}  // namespace
+
+SimplificationReport simplifyMesh(EnhancedMesh& mesh, const SimplificationSettings& settings) {
+  SimplificationReport report;
+  report.trianglesBefore = report.trianglesAfter = mesh.triangleCount;
+  if (mesh.triangleCount == 0 || mesh.vertexCount == 0 || !(settings.unitLength > 0)) return report;
+  RoundState state(mesh.vertexCount);
+  while (report.rounds < settings.maxRounds) {
+    state.reset();
+    const uint32_t before = mesh.triangleCount;
+    collapseRound(mesh, state, settings, report.rounds);
+    ++report.rounds;
+    const uint32_t after = deleteDegenerateTriangles(mesh, state);
+    if (before - after < settings.leastShareRemoved * before) break;
+  }
+  report.trianglesAfter = mesh.triangleCount;
+  return report;
+}
+
+}  // namespace enhance
