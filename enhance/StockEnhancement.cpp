@@ -148,7 +148,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   // the triangles that remain.
   mesh->attributes = gpu::SSBO(uint64_t{std::max(mesh->triangleCount, 1u)} * 8);
   const uint32_t mixed = colourTriangles(input, *mesh);
-  SimplificationReport simplified;
+  SimplificationReport simplified{.trianglesBefore = mesh->triangleCount, .trianglesAfter = mesh->triangleCount};
   if (input.tolerance > 0) {
     SimplificationSettings simplify;
     simplify.maxError = static_cast<float>(input.tolerance);
@@ -174,9 +174,9 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
 
   if (report) {
     report->vertices = mesh->vertexCount;
-    report->triangles = mesh->triangleCount;
+    report->triangles = simplified.trianglesBefore;
     report->mixedTriangles = mixed;
-    report->simplifiedTriangles = mesh->triangleCount;
+    report->simplifiedTriangles = simplified.trianglesAfter;
     report->collapseRounds = simplified.rounds;
     report->sweeps = static_cast<uint32_t>(input.sweeps.sweeps.size());
     report->crowdedSweeps = swept.crowdedSweeps;

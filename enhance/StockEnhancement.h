@@ -42,7 +42,7 @@ struct EnhancementInput {
 };
 
 struct EnhancementReport {
-  uint32_t vertices = 0, triangles = 0;
+  uint32_t vertices = 0, triangles = 0;  // of the welded surface
   uint32_t movedVertices = 0;   // onto a surface in reach
   uint32_t sweepVertices = 0;   // of those, onto a tool sweep
   uint32_t mixedTriangles = 0;
