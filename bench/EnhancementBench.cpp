@@ -88,8 +88,9 @@ int main() {
                 gpuWeld * 1e3, gpuVertices);
     std::printf("  enhancement: %.1f ms; %u sweeps in %u batches, %llu candidates, %u crowded\n", whole * 1e3,
                 report.sweeps, report.batches, static_cast<unsigned long long>(report.candidates), report.crowdedSweeps);
-    std::printf("  vertices moved onto a surface %.2f %% (onto a sweep %.2f %%), mixed triangles %u, reach %.3f mm\n",
-                100.0 * report.movedVertices / std::max(report.vertices, 1u),
+    std::printf("  %u crease edges split; vertices moved onto a surface %.2f %% (onto a sweep %.2f %%), mixed triangles %u, reach %.3f mm\n",
+                report.splitEdges,
+                100.0 * report.movedVertices / std::max(report.vertices + report.splitEdges, 1u),
                 100.0 * report.sweepVertices / std::max(report.vertices, 1u), report.mixedTriangles, report.maxError);
     std::printf("  simplification: %.1f ms, %u rounds, %u of %u triangles left (%.1f %%), tolerance %.3f mm\n",
                 (whole - unsimplified) * 1e3, report.collapseRounds, report.simplifiedTriangles, report.triangles,

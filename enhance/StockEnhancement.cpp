@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "enhance/AlgoDispatch.h"
-#include "enhance/InitialStockProjection.h"
+#include "enhance/CreaseSplit.h"
 #include "enhance/MeshSimplification.h"
 #include "enhance/MeshWeld.h"
 #include "enhance/ProjectionRecord.h"
+#include "enhance/SurfacePlacement.h"
 #include "enhance/SweepProjection.h"
 #include "enhance/VertexNormals.h"
 #include "gpu/Dispatch.h"
@@ -26,6 +27,8 @@ constexpr float kSmoothCosine = 0.866f;
 // Edges are scored for collapse in steps of this part of a cell: fine
 // enough that lengths a cell's marching cubes make stay apart.
 constexpr double kScoreStepsPerCell = 64;
+// A crease whose chamfer is shallower than this part of a cell is left.
+constexpr float kLeastChamferPerCell = 32;
 
 gpu::SSBO sweepColoursOf(const std::vector<uint8_t>& colours) {
   std::vector<uint32_t> words((colours.size() + 3) / 4 + 1, 0u);
@@ -111,37 +114,33 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   say(10);
   // 3. Vertex normals.
   const gpu::SSBO normals = vertexNormalsOf(*mesh);
-  // 4. The initial stock, 5. the sweeps.
+  // 4. The initial stock, 5. the sweeps: every vertex onto its surface.
   // A cell, but no more than the projection record's displacement holds.
   constexpr double kLongestDisplacement = 5.0;
   const float maxError = static_cast<float>(std::min(input.frame.exactCellSize, kLongestDisplacement));
-  VertexProjections projections = projectOntoInitialStock(input.initialShape, *mesh, normals);
-  say(20);
-  SweepProjectionSettings settings;
-  settings.maxError = maxError;
-  settings.lengthUnit = maxError / 4;
   // The welded vertices lie on the lattice's cells: its box holds them.
-  settings.verticesLow = glm::vec3(input.frame.toWorld(glm::dvec3(0.0)));
-  settings.verticesHigh = glm::vec3(input.frame.toWorld(glm::dvec3(input.frame.nodes - 1u)));
-  settings.stop = input.stop;
-  const SweepProjectionReport swept = projectOntoSweeps(input.sweeps.sweeps, *mesh, normals, projections, settings);
-  if (swept.stopped || stopped()) return nullptr;
+  const PlacementInput placement{input.initialShape,
+                                 input.sweeps.sweeps,
+                                 maxError,
+                                 glm::vec3(input.frame.toWorld(glm::dvec3(0.0))),
+                                 glm::vec3(input.frame.toWorld(glm::dvec3(input.frame.nodes - 1u))),
+                                 input.stop};
+  std::optional<PlacedVertices> placed = placeOnSurfaces(placement, *mesh, normals, say);
+  if (!placed) return nullptr;
   say(50);
-
-  // The vertices onto their surfaces.
-  mesh->packedNormals = gpu::SSBO(uint64_t{std::max(mesh->vertexCount, 1u)} * 4);
-  gpu::SSBO moved(uint64_t{std::max(mesh->vertexCount, 1u)} * 4);
-  GLuint program = useAlgoProgram("ApplyProjections.comp");
-  mesh->positions.bindBase(0);
-  normals.bindBase(1);
-  projections.records.bindBase(2);
-  projections.distances.bindBase(3);
-  mesh->packedNormals.bindBase(4);
-  moved.bindBase(5);
-  setUint(program, "nVertices", mesh->vertexCount);
-  setFloat(program, "maxError", maxError);
-  runKernel(program, mesh->vertexCount);
-  mesh->projections = std::move(projections.records);
+  // 7. Creases the lattice cut as chamfers are split.
+  uint32_t splitEdges = 0;
+  if (input.splitCreases) {
+    CreaseSplitSettings split;
+    split.maxError = maxError;
+    split.minChamfer = maxError / kLeastChamferPerCell;
+    splitEdges = splitCreases(*mesh, placed->moved, split, [&](EnhancedMesh& points, const gpu::SSBO& pointNormals) {
+      return placeOnSurfaces(placement, points, pointNormals, {});
+    });
+    if (stopped()) return nullptr;
+  }
+  const gpu::SSBO& moved = placed->moved;
+  const SweepProjectionReport& swept = placed->swept;
   say(60);
 
   // 8. Colours, 10. simplification, 9. face normals and smooth marks of
@@ -155,7 +154,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
     simplify.unitLength = static_cast<float>(input.frame.exactCellSize / kScoreStepsPerCell);
     simplified = simplifyMesh(*mesh, simplify);
   }
-  program = useAlgoProgram("ComputeTriangleFaceNormals.comp");
+  GLuint program = useAlgoProgram("ComputeTriangleFaceNormals.comp");
   mesh->positions.bindBase(0);
   mesh->triangles.bindBase(1);
   mesh->attributes.bindBase(2);
@@ -173,9 +172,10 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   say(90);
 
   if (report) {
-    report->vertices = mesh->vertexCount;
+    report->vertices = mesh->vertexCount - splitEdges;
     report->triangles = simplified.trianglesBefore;
     report->mixedTriangles = mixed;
+    report->splitEdges = splitEdges;
     report->simplifiedTriangles = simplified.trianglesAfter;
     report->collapseRounds = simplified.rounds;
     report->sweeps = static_cast<uint32_t>(input.sweeps.sweeps.size());

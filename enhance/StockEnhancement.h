@@ -34,6 +34,9 @@ struct EnhancementInput {
   // How far the simplified mesh may stray from the exact surface; 0 keeps
   // every triangle.
   double tolerance = 0;
+  // Edges across a crease (two surfaces, or one that turns sharply) are
+  // split where the surfaces meet, so the lattice's chamfers go.
+  bool splitCreases = true;
   uint8_t initialColourIndex = 2;         // the owner code of uncut faces
   std::array<uint32_t, 256> colours{};    // RGBA bytes per owner code
   // Set when the view closes: the enhancement ends between stages and
@@ -43,9 +46,10 @@ struct EnhancementInput {
 
 struct EnhancementReport {
   uint32_t vertices = 0, triangles = 0;  // of the welded surface
-  uint32_t movedVertices = 0;   // onto a surface in reach
+  uint32_t movedVertices = 0;   // vertices and split points onto a surface in reach
   uint32_t sweepVertices = 0;   // of those, onto a tool sweep
   uint32_t mixedTriangles = 0;
+  uint32_t splitEdges = 0;  // each gave a point, which follows the welded vertices
   uint32_t simplifiedTriangles = 0;  // triangles left after the collapses
   uint32_t collapseRounds = 0;
   uint32_t sweeps = 0, crowdedSweeps = 0, batches = 0;

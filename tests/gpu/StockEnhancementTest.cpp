@@ -2,11 +2,12 @@
 // made them (a face of the box, or the sweep of the cut that left it, both
 // checked against the exact sweeps of the test support, not the shaders),
 // no vertex ends inside a cut, triangles take their surface's colour, and
-// the solid program's buffers receive the mesh; collapses keep the mesh
-// closed and within the tolerance.
+// the solid program's buffers receive the mesh; split creases lose their
+// chamfers, and collapses keep the mesh closed and within the tolerance.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <string>
 
@@ -88,6 +89,16 @@ class StockEnhancementTest : public testsupport::GpuTest {
     return off;
   }
 
+  // The signed distance of the cut part (negative in its material), exact
+  // on its surface.
+  double partDistance(const glm::dvec3& p) const {
+    const glm::dvec3 centre = (stock.box.min + stock.box.max) / 2.0, half = (stock.box.max - stock.box.min) / 2.0;
+    const glm::dvec3 q = glm::abs(p - centre) - half;
+    double d = glm::length(glm::max(q, 0.0)) + std::min(std::max({q.x, q.y, q.z}), 0.0);
+    for (const testsupport::LinearSweep& s : exact) d = std::max(d, -s.distance(p));
+    return d;
+  }
+
   testsupport::BoxStock stock;
   stock::SurfaceExtraction extraction;
   enhance::EnhancementInput input;
@@ -154,14 +165,18 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
   ASSERT_TRUE(mesh);
   EXPECT_FALSE(percents.empty());
   EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-  ASSERT_EQ(report.movedVertices, report.vertices) << "every vertex has its surface in reach";
+  ASSERT_EQ(report.movedVertices, mesh->vertexCount) << "every vertex and split point has its surface in reach";
+  ASSERT_EQ(report.vertices + report.splitEdges, mesh->vertexCount);
   EXPECT_GT(report.sweepVertices, report.vertices / 10);
   EXPECT_GT(report.mixedTriangles, 0u);
 
   const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(mesh->positions, 0, mesh->vertexCount);
   const auto records = gpu::readBack<enhance::ProjectionWords>(mesh->projections, 0, mesh->vertexCount);
   std::array<uint32_t, 4> bySource{};  // initial stock, then each cut
-  double worstOnSurface = 0, deepestInsideACut = 0;
+  // Split points lie where two surfaces meet: on the one they were placed
+  // on, and on the other as nearly as its tangent plane is it.
+  double worstOnSurface = 0;
+  std::array<double, 2> deepestInsideACut{};  // welded vertices, split points
   for (size_t v = 0; v < positions.size(); ++v) {
     const glm::dvec3 p(positions[v]);
     const int32_t source = enhance::decodeProjection(records[v]).source;
@@ -169,10 +184,12 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
     ASSERT_LT(source, 3);
     ++bySource[size_t(source + 1)];
     worstOnSurface = std::max(worstOnSurface, offSurface(p, source));
-    for (const testsupport::LinearSweep& s : exact) deepestInsideACut = std::max(deepestInsideACut, -s.distance(p));
+    double& deepest = deepestInsideACut[v < report.vertices ? 0 : 1];
+    for (const testsupport::LinearSweep& s : exact) deepest = std::max(deepest, -s.distance(p));
   }
   EXPECT_LT(worstOnSurface, 2e-4) << "moved vertices lie on their surfaces";
-  EXPECT_LT(deepestInsideACut, 2e-4) << "no vertex inside material a cut removed";
+  EXPECT_LT(deepestInsideACut[0], 2e-4) << "no vertex inside material a cut removed";
+  EXPECT_LT(deepestInsideACut[1], 2e-3) << "no split point deep inside material a cut removed";
   for (size_t s = 0; s < bySource.size(); ++s) EXPECT_GT(bySource[s], 30u) << "source " << int(s) - 1;
 
   // Triangles whose corners all lie on one surface take its colour.
@@ -248,6 +265,35 @@ TEST_F(StockEnhancementTest, CollapsesKeepTheMeshClosedAndWithinTheTolerance) {
     worstGap = std::max(worstGap, gap);
   }
   EXPECT_LT(worstGap, input.tolerance + 1e-4);
+}
+
+TEST_F(StockEnhancementTest, SplitsTakeTheChamfersOffTheCreases) {
+  cutTheBox();
+  input.splitCreases = false;
+  const std::unique_ptr<enhance::EnhancedMesh> chamfered = enhance::enhanceStock(input, {});
+  input.splitCreases = true;
+  enhance::EnhancementReport report;
+  const std::unique_ptr<enhance::EnhancedMesh> split = enhance::enhanceStock(input, {}, &report);
+  ASSERT_TRUE(chamfered && split);
+  EXPECT_GT(report.splitEdges, 0u);
+  EXPECT_EQ(split->vertexCount, chamfered->vertexCount + report.splitEdges);
+  // Where a triangle's middle lies off the part, it cuts a corner.
+  const auto offPart = [&](const enhance::EnhancedMesh& mesh) {
+    const MeshOnHost host = readMesh(mesh);
+    std::array<size_t, 2> off{};  // beyond a tenth of the reach, beyond a third
+    for (size_t t = 0; t < host.corners.size(); t += 3) {
+      const glm::dvec3 middle =
+          (host.positions[host.corners[t]] + host.positions[host.corners[t + 1]] + host.positions[host.corners[t + 2]]) / 3.0;
+      const double d = std::abs(partDistance(middle));
+      off[0] += d > 0.1 * report.maxError;
+      off[1] += d > report.maxError / 3;
+    }
+    EXPECT_EQ(openingsOf(host.corners), "");
+    return off;
+  };
+  const std::array<size_t, 2> before = offPart(*chamfered), after = offPart(*split);
+  EXPECT_LT(after[0] * 3, before[0]);
+  EXPECT_LT(after[1] * 3, before[1]);
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "enhance/CreaseSplit.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "enhance/AlgoDispatch.h"
+#include "gpu/Dispatch.h"
+#include "gpu/PrefixSum.h"
+
+namespace enhance {
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+// buffer's first `bytes`, then tail's first `tailBytes`.
+void append(gpu::SSBO& buffer, uint64_t bytes, const gpu::SSBO& tail, uint64_t tailBytes) {
+  gpu::SSBO joined(bytes + tailBytes);
+  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);  // copies read what shaders wrote only behind it
+  glBindBuffer(GL_COPY_WRITE_BUFFER, joined.id());
+  glBindBuffer(GL_COPY_READ_BUFFER, buffer.id());
+  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(bytes));
+  glBindBuffer(GL_COPY_READ_BUFFER, tail.id());
+  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, static_cast<GLintptr>(bytes),
+                      static_cast<GLsizeiptr>(tailBytes));
+  glBindBuffer(GL_COPY_READ_BUFFER, 0);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  buffer = std::move(joined);
+}
+
+GLuint useEdgePass(const char* name, const EnhancedMesh& mesh, const gpu::SSBO& table) {
+  const GLuint program = useAlgoProgram(name);
+  mesh.positions.bindBase(0);
+  mesh.triangles.bindBase(1);
+  table.bindBase(2);
+  setUint(program, "nTriangles", mesh.triangleCount);
+  setUint(program, "TableMask", static_cast<uint32_t>(table.size() / 4 - 1));
+  return program;
+}
+
+// Remakes every triangle from its corners and the split points of its edges.
+void remakeTriangles(EnhancedMesh& mesh, const gpu::SSBO& edgeVertices) {
+  const uint32_t count = mesh.triangleCount;
+  gpu::SSBO pieces(uint64_t{count} * 4), ends(uint64_t{count} * 4);
+  GLuint program = useAlgoProgram("RemakeEdgeSplitTriangles.comp");
+  mesh.triangles.bindBase(1);
+  edgeVertices.bindBase(11);
+  pieces.bindBase(12);
+  setUint(program, "nTriangles", count);
+  setUint(program, "Stage", 0);
+  runKernel(program, count);
+  gpu::inclusivePrefixSum(pieces, ends, count);
+  const uint32_t remade = gpu::readElement<uint32_t>(ends, count - 1);
+  gpu::SSBO triangles(uint64_t{remade} * 12);
+  program = useAlgoProgram("RemakeEdgeSplitTriangles.comp");
+  mesh.triangles.bindBase(1);
+  edgeVertices.bindBase(11);
+  ends.bindBase(12);
+  triangles.bindBase(13);
+  setUint(program, "nTriangles", count);
+  setUint(program, "Stage", 1);
+  runKernel(program, count);
+  mesh.triangles = std::move(triangles);
+  mesh.triangleCount = remade;
+}
+
+}  // namespace
+
+uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSettings& settings,
+                      const PlacePoints& place) {
+  if (mesh.triangleCount == 0) return 0;
+  const uint32_t halfEdges = mesh.triangleCount * 3;
+  // Split edges are few; a table of twice the half-edges keeps probes short
+  // whatever they number.
+  gpu::SSBO table(uint64_t{std::bit_ceil(2 * halfEdges)} * 4, kNone);
+  gpu::SSBO flags(uint64_t{halfEdges} * 4), points(uint64_t{halfEdges} * 16), pointNormals(uint64_t{halfEdges} * 16);
+  GLuint program = useEdgePass("EdgeSplitCandidates.comp", mesh, table);
+  mesh.packedNormals.bindBase(3);
+  mesh.projections.bindBase(4);
+  moved.bindBase(5);
+  flags.bindBase(6);
+  points.bindBase(7);
+  pointNormals.bindBase(8);
+  setFloat(program, "minSplitprojectionerrorToAllowSplit", settings.minChamfer);
+  setFloat(program, "maxError", settings.maxError);
+  setFloat(program, "CreaseCosine", settings.creaseCosine);
+  runKernel(program, halfEdges);
+  gpu::SSBO sums(uint64_t{halfEdges} * 4);
+  gpu::inclusivePrefixSum(flags, sums, halfEdges);
+  const uint32_t split = gpu::readElement<uint32_t>(sums, halfEdges - 1);
+  if (split == 0) return 0;
+
+  EnhancedMesh newPoints;
+  newPoints.positions = gpu::SSBO(uint64_t{split} * 16);
+  newPoints.vertexCount = split;
+  gpu::SSBO newNormals(uint64_t{split} * 16), edgeVertices(uint64_t{halfEdges} * 4);
+  program = useEdgePass("EdgeSplitElect.comp", mesh, table);
+  sums.bindBase(6);
+  points.bindBase(7);
+  pointNormals.bindBase(8);
+  newPoints.positions.bindBase(9);
+  newNormals.bindBase(10);
+  edgeVertices.bindBase(11);
+  setUint(program, "nVertices", mesh.vertexCount);
+  runKernel(program, halfEdges);
+
+  std::optional<PlacedVertices> placed = place(newPoints, newNormals);
+  if (!placed) return 0;
+  remakeTriangles(mesh, edgeVertices);
+  const uint64_t n = mesh.vertexCount;
+  append(mesh.positions, n * 16, newPoints.positions, uint64_t{split} * 16);
+  append(mesh.packedNormals, n * 4, newPoints.packedNormals, uint64_t{split} * 4);
+  append(mesh.projections, n * 16, newPoints.projections, uint64_t{split} * 16);
+  append(moved, n * 4, placed->moved, uint64_t{split} * 4);
+  mesh.vertexCount += split;
+  return split;
+}
+
+}  // namespace enhance
