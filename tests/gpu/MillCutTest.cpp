@@ -3,7 +3,6 @@
 // independence.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <set>
 
@@ -159,12 +158,6 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
   const double h = grid_.frame().exactCellSize;
   // Along the top face, the tool's bottom a hair (0.2 % of a cell) into it.
   const double graze = kBoxMax.z - 0.002 * h;
-  const std::vector<uint8_t> uncut = [&] {
-    testsupport::LatticeImage image(grid_);
-    std::vector<uint8_t> bytes(image.nodeWords.size() * 4);
-    std::memcpy(bytes.data(), image.nodeWords.data(), bytes.size());
-    return bytes;
-  }();
   auto words = [&] { return testsupport::LatticeImage(grid_).nodeWords; };
   const std::vector<uint32_t> before = words();
 
@@ -178,8 +171,6 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
 
   std::vector<toolpath::GPUMoveRecord> cut = rapid;
   cut[1].type = toolpath::kMoveCut;
-  const double topCell = kBoxMax.z / h;
-  (void)topCell;
   mill_.cut(grid_, stock::MoveStream(cut), 1, 2, flat, 7, {});
   EXPECT_NE(words(), before) << "the same move as a cut takes a thin layer";
 
@@ -214,7 +205,6 @@ TEST_F(MillCutTest, RapidAndStoppedSpindleSwitches) {
       EXPECT_FALSE(owners.count(mode == 1 ? 1u : 7u)) << "mode " << mode;
     }
   }
-  (void)uncut;
 }
 
 TEST_F(MillCutTest, ReportedRapidsAreToolpathMoves) {
