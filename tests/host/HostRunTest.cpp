@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -57,7 +56,7 @@ class HostRun : public ::testing::Test {
   void SetUp() override {
     out_ = std::filesystem::temp_directory_path() / ("korvane-host-" + std::to_string(::getpid()));
     std::filesystem::create_directories(out_);
-  }
+    }
   void TearDown() override { std::filesystem::remove_all(out_); }
   std::filesystem::path out_;
 };
@@ -166,29 +165,14 @@ TEST_F(HostRun, ADeepPlungeGivesTheRightSolidOrSaysTheCellsAreTooCoarse) {
   }
 }
 
-// A lathe program read as one: the pawn in diameter mode names no tool, so
-// the table's only tool cuts it; read as a mill's, G7 is refused.
-// The volume a binary STL encloses, from its triangles' signed tetrahedra.
+// The volume an STL file encloses.
 double enclosedVolume(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.size() < 84) return 0;
-  uint32_t count = 0;
-  std::memcpy(&count, bytes.data() + 80, 4);
-  double volume = 0;
-  for (uint32_t t = 0; t < count && 84 + 50 * (t + 1) <= bytes.size(); ++t) {
-    float v[9];
-    std::memcpy(v, bytes.data() + 84 + 50 * t + 12, sizeof v);
-    volume += (double(v[0]) * (double(v[4]) * v[8] - double(v[5]) * v[7]) -
-               double(v[1]) * (double(v[3]) * v[8] - double(v[5]) * v[6]) +
-               double(v[2]) * (double(v[3]) * v[7] - double(v[4]) * v[6])) / 6;
-  }
-  return volume;
+  return testsupport::factsOf(formats::readStl(path.string())).volume;
 }
 
 // The pawn turned with the table's only insert: a part well inside its
 // bar, the same from the radius program and from its diameter twin, played
-// or cut at once.
+// or cut at once; read as a mill's program, G7 is refused.
 TEST_F(HostRun, ALatheProgramTurnsWithTheTablesOnlyTool) {
   const std::string common = "--headless --no-png --tool 1:turn:35:0.4 --out " + out_.string() + " ";
   Finished r = run(common + "--at-once --lathe " KORVANE_TEST_DATA "/lathe_pawn_g7.ngc");
@@ -211,29 +195,24 @@ TEST_F(HostRun, ALatheProgramTurnsWithTheTablesOnlyTool) {
 
 TEST_F(HostRun, BadInputStopsWithAMessage) {
   const std::string out = " --headless --out " + out_.string() + " ";
-  Finished r = run(out + "/nonexistent/job.nc");
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("/nonexistent/job.nc: cannot be read"), std::string::npos) << r.output;
-
   const std::filesystem::path bad = out_ / "bad.nc";
-  std::FILE* f = std::fopen(bad.c_str(), "w");
-  std::fputs("T1 M6\nG0 X0 Y0\nG2 X10 Y0 I4 F100\n", f);
-  std::fclose(f);
-  r = run(out + "--tool 1:flat:6:30 " + bad.string());
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("bad.nc:3: arc radius differs"), std::string::npos) << r.output;
-
-  r = run(out + KORVANE_TEST_DATA "/bear.nc");
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("bear.nc:1: tool T1 is not defined"), std::string::npos) << r.output;
-
+  std::ofstream(bad) << "T1 M6\nG0 X0 Y0\nG2 X10 Y0 I4 F100\n";
+  const std::pair<std::string, const char*> explained[] = {
+      {"/nonexistent/job.nc", "/nonexistent/job.nc: cannot be read"},
+      {"--tool 1:flat:6:30 " + bad.string(), "bad.nc:3: arc radius differs"},
+      {KORVANE_TEST_DATA "/bear.nc", "bear.nc:1: tool T1 is not defined"}};
+  for (const auto& [arguments, message] : explained) {
+    const Finished r = run(out + arguments);
+    EXPECT_EQ(r.exitCode, 2) << arguments;
+    EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+  }
   for (const char* refused : {"--tool 1:drill:6:30", "--frobnicate", "--interactive", "--color-by speed",
                                "--toolpath-mode 11", "--stop-at 1.5", "--geometry vise.stl",
                                "--geometry fixture:/nonexistent/vise.stl", "--lathe", "--bar 10", "--bar -1,5",
                                "--bar 10,5 --stock 0,0,0,1,1,1", "--tool 1:turn:95:0.4",
                                "--tool 1:groove:2:1.5", "--tool 1:turn:55", "--compare -0.1,0.1",
                                "--compare 0.2,0.1 --design /dev/null", "--design /nonexistent/part.stl"}) {
-    r = run(out + refused);
+    const Finished r = run(out + refused);
     EXPECT_EQ(r.exitCode, 2) << refused << ": " << r.output;
   }
 }
@@ -242,7 +221,6 @@ TEST_F(HostRun, BadInputStopsWithAMessage) {
 // tool colours, the marked mode and a fixture model still writes its picture.
 TEST_F(HostRun, DisplayOptionsAndAStopHalfWay) {
   const std::filesystem::path model = out_ / "clamp.stl";
-  std::filesystem::create_directories(out_);
   std::ofstream(model) << "solid c\nfacet normal 0 0 1\nouter loop\nvertex -20 -20 0\nvertex -10 -20 0\n"
                           "vertex -10 -10 0\nendloop\nendfacet\nendsolid c\n";
   const Finished r = run("--headless --no-stl --size 320x200 --points --vectors --color-by tool --toolpath-mode 9 "
@@ -256,7 +234,6 @@ TEST_F(HostRun, DisplayOptionsAndAStopHalfWay) {
 // write pictures; the stock hidden by command 6 is gone from the picture.
 TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
   const std::filesystem::path lines = out_ / "lines.txt", picture = out_ / "later.png";
-  std::filesystem::create_directories(out_);
   std::ofstream(lines) << "question 3\ncommand 6\nquestion 3\npng " << picture.string() << "\nquit\n";
   const Finished r =
       run("--hidden --no-stl --size 320x200 --keep-open --out " + out_.string() + " < " + lines.string());
@@ -534,7 +511,6 @@ TEST_F(HostRun, TheCollidingSampleJobsReportWhatTheyHit) {
         "collision (kind 2): Turret with Spindle, lines 8-8"}},
   };
   const std::filesystem::path tools = out_ / "tools.txt";
-  std::filesystem::create_directories(out_);
   std::ofstream(tools) << "T1 flat 10 80\nT2 flat 6 15\nT3 turn 55 0.4\nT4 flat 16 120\n";
   for (const Job& job : jobs) {
     const Finished r = run(std::string("--headless --no-stl --size 400x300 --collisions --tools ") + tools.string() +
