@@ -219,8 +219,7 @@ TEST_F(MillCutTest, ReportedRapidsAreToolpathMoves) {
   auto toolpath = std::make_shared<const toolpath::Toolpath>(toolpath::Toolpath::fromRecord(path.record()));
   testsupport::ToolTableBuilder b;
   b.addTool("mill", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 12)}});
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const tools::ToolTable table = testsupport::tableOf(b);
   const stock::CutPath cutPath(toolpath, 0.05, 0, machine::IdentityKinematics(), table, 0);
   stock::StockCutter cutter;
   stock::CutSwitches switches;

@@ -102,17 +102,6 @@ Insert groove(std::mt19937& rng) {
   return g;
 }
 
-tools::CutRecord turningRecord(const Points& outline, uint32_t kind = SIM_TURNING_TURN, int32_t side = 1) {
-  testsupport::ToolTableBuilder b;
-  SIM_ToolRecord& tool = b.addTool("T", {{SIM_PART_CUTTING, outline}});
-  tool.turning = kind;
-  tool.insertSide = side;
-  b.parts.back()[0].profileKind = SIM_PROFILE_EXTRUDED;
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0)[0];
-}
-
 // A move of the insert in the (z, x) plane: its records' kind, the tool
 // axis (+X or -X) and the insert side.
 struct PlaneMove {
@@ -260,7 +249,7 @@ TEST_F(TurningCutTest, RandomInsertsAgainstTheirSweptOutlines) {
       const Insert insert = make(rng);
       const double axisX = pass == 0 ? 1.0 : -1.0;
       const int32_t side = (rng() & 1) ? 1 : -1;
-      const tools::CutRecord tool = turningRecord(insert.points, kind, side);
+      const tools::CutRecord tool = testsupport::turningRecordOf(insert.points, kind, side);
       ASSERT_TRUE(tool.valid) << insert.name;
       std::vector<PlaneMove> moves = randomMoves(rng);
       for (PlaneMove& m : moves) m.from.y *= axisX, m.to.y *= axisX;
@@ -301,7 +290,7 @@ TEST_F(TurningCutTest, RandomInsertsAgainstTheirSweptOutlines) {
 TEST_F(TurningCutTest, FacingTakesAFullDiscAndTheQuarterGridMatchesTheWhole) {
   std::mt19937 rng(7);
   const Insert insert = groove(rng);
-  const tools::CutRecord tool = turningRecord(insert.points, SIM_TURNING_GROOVE);
+  const tools::CutRecord tool = testsupport::turningRecordOf(insert.points, SIM_TURNING_GROOVE);
   const std::vector<toolpath::GPUMoveRecord> records = {record({-12, 12}, 1, tool.moveParameter, toolpath::kMoveCut),
                                                         record({-12, -1}, 1, tool.moveParameter, toolpath::kMoveCut)};
   std::set<uint32_t> parities;
@@ -339,7 +328,7 @@ TEST_F(TurningCutTest, FacingTakesAFullDiscAndTheQuarterGridMatchesTheWhole) {
 TEST_F(TurningCutTest, AGrooveToTheAxisPartsTheFreeEndOff) {
   std::mt19937 rng(3);
   const Insert insert = groove(rng);
-  const tools::CutRecord tool = turningRecord(insert.points, SIM_TURNING_GROOVE);
+  const tools::CutRecord tool = testsupport::turningRecordOf(insert.points, SIM_TURNING_GROOVE);
   const double halfWidth = tool.insertSize[0] / 2, h = grid_.frame().exactCellSize;
   for (const double depth : {-0.2, 2.0}) {
     solids_.create(grid_, bar_);
@@ -380,7 +369,7 @@ TEST_F(TurningCutTest, AGrooveToTheAxisPartsTheFreeEndOff) {
 TEST_F(TurningCutTest, PiecesOfAMoveTakenBackLeaveTheWholeCut) {
   std::mt19937 rng(11);
   const Insert insert = diamond(rng);
-  const tools::CutRecord tool = turningRecord(insert.points);
+  const tools::CutRecord tool = testsupport::turningRecordOf(insert.points);
   const std::vector<toolpath::GPUMoveRecord> records = {record({2, 7}, 1, tool.moveParameter, toolpath::kMoveCut),
                                                         record({-20, 5}, 1, tool.moveParameter, toolpath::kMoveCut)};
   const stock::MoveStream stream(records);

@@ -83,6 +83,13 @@ struct ToolTableBuilder {
   }
 };
 
+// The table of the builder's tools, without machine holders.
+inline tools::ToolTable tableOf(ToolTableBuilder& b) {
+  tools::ToolTable table;
+  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  return table;
+}
+
 // The cutting record of a tool whose one part is the given cutting profile
 // (extruded profiles: over depth; the part's axis when not zero; flat
 // sides when polygonSides is 3 or more).
@@ -96,9 +103,18 @@ inline tools::CutRecord cuttingRecordOf(const Points& profile, uint32_t profileK
   part.depth = depth;
   for (int k = 0; k < 3; ++k) part.axis[k] = partAxis[k];
   part.polygonSides = polygonSides;
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0)[0];
+  return tableOf(b).cutRecords(0)[0];
+}
+
+// The cutting record of a turning tool whose insert is the given outline:
+// its turning kind and insert side.
+inline tools::CutRecord turningRecordOf(const Points& outline, uint32_t turning = SIM_TURNING_TURN, int32_t side = 1) {
+  ToolTableBuilder b;
+  SIM_ToolRecord& tool = b.addTool("T", {{SIM_PART_CUTTING, outline}});
+  tool.turning = turning;
+  tool.insertSide = side;
+  b.parts.back()[0].profileKind = SIM_PROFILE_EXTRUDED;
+  return tableOf(b).cutRecords(0)[0];
 }
 
 }  // namespace testsupport

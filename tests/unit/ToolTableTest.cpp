@@ -189,9 +189,7 @@ tools::ToolCutRecords recordsOf(std::vector<std::pair<uint32_t, Points>> parts,
   ToolTableBuilder b;
   b.addTool("T", std::move(parts));
   if (edit) edit(b.parts.back());
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  return table.cutRecords(0);
+  return testsupport::tableOf(b).cutRecords(0);
 }
 
 TEST(CutRecordTest, CollisionProfilesKeepTheirClearance) {
@@ -241,26 +239,27 @@ TEST(CutRecordTest, PartHullsHoldTheirParts) {
       {"forty corners", zigzag, 4},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     const tools::ToolCutRecords r = recordsOf({{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)},
                                                {SIM_PART_SHAFT, c.profile}});
-    ASSERT_TRUE(r[2].valid) << c.name;
+    ASSERT_TRUE(r[2].valid);
     const std::optional<tools::PartHull> hull = tools::partHull(r[2].profile);
-    ASSERT_TRUE(hull) << c.name;
+    ASSERT_TRUE(hull);
     const std::vector<glm::dvec2>& h = hull->points;
-    ASSERT_GE(h.size(), 3u) << c.name;
+    ASSERT_GE(h.size(), 3u);
     if (c.points) {
-      EXPECT_EQ(h.size(), c.points) << c.name;
+      EXPECT_EQ(h.size(), c.points);
     }
-    EXPECT_LE(h.size() - 1, size_t{GPU_COLLISION_HULL_MAX_SEGMENTS}) << c.name;
-    EXPECT_EQ(h.front().x, 0.0) << c.name;
-    EXPECT_EQ(h.back().x, 0.0) << c.name;
+    EXPECT_LE(h.size() - 1, size_t{GPU_COLLISION_HULL_MAX_SEGMENTS});
+    EXPECT_EQ(h.front().x, 0.0);
+    EXPECT_EQ(h.back().x, 0.0);
     uint32_t blockSegments = 0;
     std::memcpy(&blockSegments, hull->block.data(), 4);
-    EXPECT_EQ(blockSegments, h.size() - 1) << c.name;
+    EXPECT_EQ(blockSegments, h.size() - 1);
     // Left turns only, going up with the radius to the right.
     for (size_t i = 2; i < h.size(); ++i) {
       const glm::dvec2 a = h[i - 1] - h[i - 2], b = h[i] - h[i - 1];
-      EXPECT_GT(a.x * b.y - a.y * b.x, 0.0) << c.name << " at " << i;
+      EXPECT_GT(a.x * b.y - a.y * b.x, 0.0) << "at " << i;
     }
     // Every point of the record's profile, arcs sampled, lies inside.
     auto inside = [&](glm::dvec2 p) {
@@ -271,7 +270,7 @@ TEST(CutRecordTest, PartHullsHoldTheirParts) {
       return true;
     };
     glm::dvec2 previous = blockPoint(r[2].profile, 8);
-    EXPECT_TRUE(inside(previous)) << c.name;
+    EXPECT_TRUE(inside(previous));
     for (uint32_t s = 0; s < segmentsIn(r[2].profile); ++s) {
       const glm::dvec2 end = blockPoint(r[2].profile, 16 + 16 * s), centre = blockPoint(r[2].profile, 24 + 16 * s);
       if (centre.y > -1e8)
@@ -281,16 +280,16 @@ TEST(CutRecordTest, PartHullsHoldTheirParts) {
           if (sweep < 0) sweep += 2 * M_PI;
           const double angle = a0 + sweep * k / 16.0;
           const glm::dvec2 p = centre + glm::length(previous - centre) * glm::dvec2(std::cos(angle), std::sin(angle));
-          EXPECT_TRUE(inside(p)) << c.name << " arc point " << k;
+          EXPECT_TRUE(inside(p)) << "arc point " << k;
         }
-      EXPECT_TRUE(inside(end)) << c.name << " point " << s;
+      EXPECT_TRUE(inside(end)) << "point " << s;
       previous = end;
     }
     if (c.filled.x >= 0) {
-      EXPECT_TRUE(inside(c.filled)) << c.name << ": the hull fills its hollows";
+      EXPECT_TRUE(inside(c.filled)) << "the hull fills its hollows";
     }
-    EXPECT_FLOAT_EQ(hull->widest, float(std::max_element(h.begin(), h.end(), [](auto& a, auto& b) { return a.x < b.x; })->x))
-        << c.name;
+    const auto widest = std::max_element(h.begin(), h.end(), [](auto& a, auto& b) { return a.x < b.x; });
+    EXPECT_FLOAT_EQ(hull->widest, float(widest->x));
   }
 }
 
@@ -364,9 +363,7 @@ TEST(CutRecordTest, AHolderPartLevelWithTheCutterTopBreaksMonotony) {
     ToolTableBuilder b;
     b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(5, 20)}, {SIM_PART_HOLDER, testsupport::flatProfile(12, 30)}});
     b.parts.back()[1].origin[1] = c.origin;
-    tools::ToolTable table;
-    table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-    EXPECT_EQ(table.cutRecords(0)[0].monotonic, c.monotonic) << c.name;
+    EXPECT_EQ(testsupport::tableOf(b).cutRecords(0)[0].monotonic, c.monotonic) << c.name;
   }
 }
 
@@ -401,20 +398,18 @@ class OneMachineHolder final : public tools::MachineHolders {
 // bounding rectangle, shape and side; outlines that bound nothing cut
 // nothing.
 TEST(CutRecordTest, TurningInsertsAndOutlinesThatBoundNothing) {
-  using testsupport::arcTo;
-  using testsupport::straightTo;
   // A round insert of n straight segments, closed.
   auto polygon = [](int n) {
-    testsupport::Points points{straightTo(0, 0)};
+    Points points{straightTo(0, 0)};
     for (int i = 1; i < n; ++i)
       points.push_back(straightTo(float(std::sin(2 * M_PI * i / n)), float(1 - std::cos(2 * M_PI * i / n))));
     points.push_back(straightTo(0, 0));
     return points;
   };
-  const testsupport::Points most = polygon(128), tooMany = polygon(129);
+  const Points most = polygon(128), tooMany = polygon(129);
   struct Case {
     const char* name;
-    testsupport::Points outline;
+    Points outline;
     uint32_t turning;
     int32_t side;
     bool valid;
@@ -435,33 +430,23 @@ TEST(CutRecordTest, TurningInsertsAndOutlinesThatBoundNothing) {
        SIM_TURNING_TURN, 0, false, {}},
   };
   for (const Case& c : cases) {
-    testsupport::ToolTableBuilder b;
-    SIM_ToolRecord& tool = b.addTool("T", {{SIM_PART_CUTTING, c.outline}});
-    tool.turning = c.turning;
-    tool.insertSide = c.side;
-    b.parts.back()[0].profileKind = SIM_PROFILE_EXTRUDED;
-    tools::ToolTable table;
-    table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-    const tools::CutRecord& r = table.cutRecords(0)[0];
-    EXPECT_EQ(r.valid, c.valid) << c.name;
+    SCOPED_TRACE(c.name);
+    const tools::CutRecord r = testsupport::turningRecordOf(c.outline, c.turning, c.side);
+    EXPECT_EQ(r.valid, c.valid);
     if (!c.valid) continue;
-    EXPECT_EQ(r.shape, c.turning) << c.name;
-    EXPECT_EQ(r.moveParameter, c.side < 0 ? 1.0f : -1.0f) << c.name;
+    EXPECT_EQ(r.shape, c.turning);
+    EXPECT_EQ(r.moveParameter, c.side < 0 ? 1.0f : -1.0f);
     for (int k = 0; k < 2; ++k) {
-      EXPECT_NEAR(r.insertOffset[k], c.box[k], 2 * tools::kInsertBoxTolerance) << c.name;
-      EXPECT_NEAR(r.insertSize[k], c.box[2 + k], 4 * tools::kInsertBoxTolerance) << c.name;
+      EXPECT_NEAR(r.insertOffset[k], c.box[k], 2 * tools::kInsertBoxTolerance);
+      EXPECT_NEAR(r.insertSize[k], c.box[2 + k], 4 * tools::kInsertBoxTolerance);
     }
-    uint32_t segments = 0;
-    std::memcpy(&segments, r.profile.data(), 4);
-    EXPECT_EQ(segments, c.outline.size() - (c.outline.back().x == c.outline.front().x &&
-                                            c.outline.back().y == c.outline.front().y ? 1 : 0)) << c.name;
+    const bool closed = c.outline.back().x == c.outline.front().x && c.outline.back().y == c.outline.front().y;
+    EXPECT_EQ(segmentsIn(r.profile), c.outline.size() - (closed ? 1 : 0));
   }
   // An unknown turning code makes an ordinary (milling) record.
-  testsupport::ToolTableBuilder b;
+  ToolTableBuilder b;
   b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 20)}}).turning = 5;
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
-  EXPECT_EQ(table.cutRecords(0)[0].shape, tools::kShapeFlat);
+  EXPECT_EQ(testsupport::tableOf(b).cutRecords(0)[0].shape, tools::kShapeFlat);
 }
 
 TEST(ToolTableTest, MachineHoldersPastTheHostOnesAndAdoptedMeshes) {
@@ -696,8 +681,7 @@ TEST(ToolMeshTest, RevolvedPartsLookEquallyRoundAtAnySize) {
   for (float radius : {0.5f, 50.0f}) {
     ToolTableBuilder b;
     b.addTool("T", {{SIM_PART_CUTTING, testsupport::ballProfile(radius, radius * 4)}});
-    tools::ToolTable table;
-    table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+    const tools::ToolTable table = testsupport::tableOf(b);
     const tools::Tool& tool = table.tool(0);
     // Every vertex lies on the surface of revolution: on the ball or the shank.
     double worst = 0;
@@ -718,8 +702,7 @@ TEST(ToolMeshTest, PolygonSidedPartsHaveFlatsAtTheProfileRadius) {
   ToolTableBuilder b;
   b.addTool("T", {{SIM_PART_CUTTING, testsupport::flatProfile(3, 10)}});
   b.parts.back()[0].polygonSides = 6;
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const tools::ToolTable table = testsupport::tableOf(b);
   const tools::Tool& tool = table.tool(0);
   EXPECT_EQ(tool.cutter.kind, CutterKind::Extruded) << "it does not turn";
   // Corners on the x axis and every 60 degrees, flats 3 from the axis.
@@ -758,8 +741,7 @@ TEST(ToolMeshTest, TiltedExtrudedPartsUseTheCutsFrame) {
   part.profileKind = SIM_PROFILE_EXTRUDED;
   part.depth = 2;
   for (int k = 0; k < 3; ++k) part.axis[k] = axis[k];
-  tools::ToolTable table;
-  table.rebuild(b.record(), 1.0, tools::NoMachineHolders());
+  const tools::ToolTable table = testsupport::tableOf(b);
   const glm::dvec3 x = glm::normalize(glm::dvec3(1, 0, 0) - axis.x * axis), depth = glm::cross(axis, x);
   double lowX = 1e9, highX = -1e9, lowDepth = 1e9, highDepth = -1e9;
   for (const tools::PackedVertex& v : table.tool(0).parts[0].mesh) {
