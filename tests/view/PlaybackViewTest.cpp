@@ -61,18 +61,10 @@ class PlaybackOnView : public testsupport::HeadlessViewTest {
   void frames(int count = 3) {
     for (int i = 0; i < count; ++i) onRenderThread([] { return 0; });
   }
-  bool waitUntil(auto done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(5ms);
-    }
-    return true;
-  }
   void playToTheEnd() {
     ASSERT_EQ(SIM_Play(view), 0);
     EXPECT_EQ(SIM_IsPlaying(view), 1);
-    ASSERT_TRUE(waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
     EXPECT_EQ(SIM_GetProgress(view), 1.0);
     frames();
   }
@@ -103,9 +95,13 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
   ZigzagJob job;
   testsupport::loadJob(view, job);
   frames();
-  ASSERT_EQ(SIM_SetProgress(view, 0.5, 0), 0);
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), 0.5) << "half the total time at the next frame";
+  // The position a frame after a request.
+  const auto progressAfter = [&](int32_t requested) {
+    EXPECT_EQ(requested, 0);
+    frames(2);
+    return SIM_GetProgress(view);
+  };
+  EXPECT_EQ(progressAfter(SIM_SetProgress(view, 0.5, 0)), 0.5) << "half the total time at the next frame";
   // The tool stands half way along the job (every move at the same feed,
   // so half the time is half the length).
   {
@@ -126,34 +122,20 @@ TEST_F(PlaybackOnView, PositionsStepsAndSpeedFromTheHost) {
     const glm::dvec3 tip = view->playback().toolPose().tip;
     EXPECT_NEAR(glm::distance(tip, expected), 0.0, 1e-4) << tip.x << " " << tip.y << " " << tip.z;
   }
-  ASSERT_EQ(SIM_SetProgress(view, 0.9, 7), 0);
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), 0.5) << "mode 7 changes nothing";
-  ASSERT_EQ(SIM_SetProgress(view, 2.0, 0), 0);
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), 1.0);
-
-  ASSERT_EQ(SIM_GotoCommand(view, 0), 0);
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), 0.0);
+  EXPECT_EQ(progressAfter(SIM_SetProgress(view, 0.9, 7)), 0.5) << "mode 7 changes nothing";
+  EXPECT_EQ(progressAfter(SIM_SetProgress(view, 2.0, 0)), 1.0);
+  EXPECT_EQ(progressAfter(SIM_GotoCommand(view, 0)), 0.0);
   // A position set just before a step counts, and steps add up.
-  auto endOfMove = [&](uint32_t move) {
-    return onRenderThread([&] { return view->job().toolpath.current()->timeFractionOfMove(move); });
-  };
-  ASSERT_EQ(SIM_SetProgress(view, endOfMove(5), 0), 0);
+  // (The ends are read first: reading one takes a frame.)
+  double endOfMove[8];
+  for (uint32_t move = 0; move < 8; ++move)
+    endOfMove[move] = onRenderThread([&] { return view->job().toolpath.current()->timeFractionOfMove(move); });
+  ASSERT_EQ(SIM_SetProgress(view, endOfMove[5], 0), 0);
   ASSERT_EQ(SIM_GotoCommand(view, 2), 0);
-  ASSERT_EQ(SIM_GotoCommand(view, 2), 0);
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), endOfMove(7));
-  ASSERT_EQ(SIM_GotoCommand(view, 11), 0);  // back to the first operation
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), endOfMove(0));
-  ASSERT_EQ(SIM_GotoCommand(view, 6), 0);  // on to the second
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), endOfMove(4));
-  ASSERT_EQ(SIM_GotoCommand(view, 6), 0);  // no third operation: nothing
-  frames(2);
-  EXPECT_EQ(SIM_GetProgress(view), endOfMove(4));
+  EXPECT_EQ(progressAfter(SIM_GotoCommand(view, 2)), endOfMove[7]);
+  EXPECT_EQ(progressAfter(SIM_GotoCommand(view, 11)), endOfMove[0]) << "back to the first operation";
+  EXPECT_EQ(progressAfter(SIM_GotoCommand(view, 6)), endOfMove[4]) << "on to the second";
+  EXPECT_EQ(progressAfter(SIM_GotoCommand(view, 6)), endOfMove[4]) << "no third operation: nothing";
   EXPECT_EQ(SIM_GotoCommand(nullptr, 0), 1);
 
   EXPECT_NEAR(SIM_GetSpeed(view), 0.58, 1e-12);
@@ -212,7 +194,7 @@ TEST_F(PlaybackOnView, StopConditionsPauseWhereTheirMovesAre) {
     SIM_GotoCommand(view, 0);
     frames(2);
     SIM_Play(view);
-    EXPECT_TRUE(waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
     frames(2);
     return SIM_GetProgress(view);
   };
@@ -238,7 +220,7 @@ TEST_F(PlaybackOnView, StopConditionsPauseWhereTheirMovesAre) {
   EXPECT_EQ(playFromTheStart(), endOfMove(2));
   for (const double next : {endOfMove(3), endOfMove(4), endOfMove(6), 1.0}) {
     SIM_Play(view);
-    EXPECT_TRUE(waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return SIM_IsPlaying(view) == 0; }, 30s));
     frames(2);
     EXPECT_EQ(SIM_GetProgress(view), next);
   }
