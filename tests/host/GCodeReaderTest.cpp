@@ -12,9 +12,9 @@ using host::readGCode;
 
 namespace {
 
-std::string errorOf(const std::string& text) {
+std::string errorOf(const std::string& text, host::ReadOptions options = {}) {
   try {
-    readGCode(text, "job.nc");
+    readGCode(text, "job.nc", options);
   } catch (const host::GCodeError& e) {
     return e.what();
   }
@@ -178,14 +178,6 @@ TEST(GCodeReader, LathePrograms) {
   EXPECT_NEAR(p.start.z, 2, 1e-12);
   EXPECT_EQ(readGCode("G0 X10 Z2\n", "job.nc").start.x, 0.0);
 
-  auto latheError = [](const std::string& text) {
-    try {
-      readGCode(text, "job.nc", {true});
-    } catch (const host::GCodeError& e) {
-      return std::string(e.what());
-    }
-    return std::string("no error");
-  };
   const std::vector<std::pair<std::string, std::string>> errors{
       {"T12345\n", "job.nc:1: a lathe's T has at most four digits (tool and offset)"},
       {"G95 G1 X1 F0.1\n", "job.nc:1: feed per revolution (G95) while the spindle stands"},
@@ -196,7 +188,7 @@ TEST(GCodeReader, LathePrograms) {
       {"G0 X1 P5\n", "job.nc:1: word P without G4 or G64"},
       {"G7 G0 X0 Z0\nG3 X4 Z-2 I1 F1\n", "job.nc:2: arc radius differs at start (1) and end (2.23607)"},
   };
-  for (const auto& [text, message] : errors) EXPECT_EQ(latheError(text), message) << text;
+  for (const auto& [text, message] : errors) EXPECT_EQ(errorOf(text, {true}), message) << text;
 
   // G97 without S keeps the speed G96 last turned at, for feeds per turn.
   const host::Program kept = readGCode("G96 S100 D2000 M3\nG0 X10 Z1\nG97\nG95 G1 X5 F0.1\n", "job.nc", {true});
