@@ -11,6 +11,9 @@ namespace enhance {
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
+// Half-edges are counted in 32 bits and the edge table holds twice their
+// number: larger meshes keep their creases.
+constexpr uint32_t kMostTriangles = 1u << 28;
 
 // buffer's first `bytes`, then tail's first `tailBytes`.
 void append(gpu::SSBO& buffer, uint64_t bytes, const gpu::SSBO& tail, uint64_t tailBytes) {
@@ -67,7 +70,7 @@ void remakeTriangles(EnhancedMesh& mesh, const gpu::SSBO& edgeVertices) {
 
 uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSettings& settings,
                       const PlacePoints& place) {
-  if (mesh.triangleCount == 0) return 0;
+  if (mesh.triangleCount == 0 || mesh.triangleCount > kMostTriangles) return 0;
   const uint32_t halfEdges = mesh.triangleCount * 3;
   // Split edges are few; a table of twice the half-edges keeps probes short
   // whatever they number.

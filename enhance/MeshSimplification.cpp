@@ -1,5 +1,7 @@
 #include "enhance/MeshSimplification.h"
 
+#include <bit>
+
 #include "enhance/AlgoDispatch.h"
 #include "gpu/Dispatch.h"
 #include "gpu/PrefixSum.h"
@@ -8,20 +10,29 @@ namespace enhance {
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
+// The edge table is counted in 32 bits: larger meshes are left as they are.
+constexpr uint32_t kMostTriangles = 1u << 28;
 
-// The per-vertex words of a round (see Simplify.glsl), at bindings 3 to 6.
+// The per-vertex words (see Simplify.glsl): a round's at bindings 3 to 6
+// and 11, the errors kept across rounds at 10.
 struct RoundState {
-  gpu::SSBO flags, colours, scores, targets;
+  gpu::SSBO flags, colours, scores, targets, removalErrors, opposites, edgeTable;
+  gpu::SSBO errors;
 
-  explicit RoundState(uint32_t vertices)
+  // The edge table holds twice the first round's edges: never half full.
+  RoundState(uint32_t vertices, uint32_t triangles)
       : flags(uint64_t{vertices} * 4), colours(uint64_t{vertices} * 4), scores(uint64_t{vertices} * 4),
-        targets(uint64_t{vertices} * 4) {}
+        targets(uint64_t{vertices} * 4), removalErrors(uint64_t{vertices} * 4), opposites(uint64_t{vertices} * 8),
+        edgeTable(uint64_t{std::bit_ceil(3 * triangles)} * 4), errors(uint64_t{vertices} * 4, 0u) {}
 
   void reset() {
     flags.fill(0u);
     colours.fill(kNone);
     scores.fill(kNone);
     targets.fill(kNone);
+    removalErrors.fill(0u);
+    opposites.fill(kNone);
+    edgeTable.fill(kNone);
   }
 };
 
@@ -34,7 +45,12 @@ GLuint useSimplifyPass(const char* name, EnhancedMesh& mesh, const RoundState& s
   state.colours.bindBase(4);
   state.scores.bindBase(5);
   state.targets.bindBase(6);
+  state.errors.bindBase(10);
+  state.removalErrors.bindBase(11);
+  state.edgeTable.bindBase(12);
+  state.opposites.bindBase(13);
   setUint(program, "nTriangles", mesh.triangleCount);
+  setUint(program, "TableMask", static_cast<uint32_t>(state.edgeTable.size() / 4 - 1));
   return program;
 }
 
@@ -48,7 +64,11 @@ uint32_t deleteDegenerateTriangles(EnhancedMesh& mesh, const RoundState& state) 
   runKernel(program, count);
   gpu::inclusivePrefixSum(kept, sums, count);
   const uint32_t remaining = gpu::readElement<uint32_t>(sums, count - 1);
-  if (remaining == count || remaining == 0) return count;
+  if (remaining == count) return count;
+  if (remaining == 0) {
+    mesh.triangleCount = 0;
+    return 0;
+  }
   gpu::SSBO triangles(uint64_t{remaining} * 12), attributes(uint64_t{remaining} * 8);
   program = useSimplifyPass("SimplifyDeleteDegenerateTriangles.comp", mesh, state);
   sums.bindBase(7);
@@ -75,10 +95,13 @@ void collapseRound(EnhancedMesh& mesh, const RoundState& state, const Simplifica
   setFloat(program, "UnitLen", settings.unitLength);
   setUint(program, "RoundSeed", round * 0x9e3779b9u);
   runKernel(program, mesh.triangleCount);
-  program = useSimplifyPass("SimplifyCollapseEdges.comp", mesh, state);
-  setFloat(program, "CollapseThreshold", settings.collapseThreshold);
-  setFloat(program, "maxError", settings.maxError);
-  runKernel(program, mesh.triangleCount);
+  for (const uint32_t stage : {0u, 1u}) {
+    program = useSimplifyPass("SimplifyCollapseEdges.comp", mesh, state);
+    setFloat(program, "CollapseThreshold", settings.collapseThreshold);
+    setFloat(program, "maxError", settings.maxError);
+    setUint(program, "Stage", stage);
+    runKernel(program, mesh.triangleCount);
+  }
   program = useSimplifyPass("SimplifyCollapseTriangles.comp", mesh, state);
   runKernel(program, mesh.triangleCount);
 }
@@ -88,8 +111,10 @@ void collapseRound(EnhancedMesh& mesh, const RoundState& state, const Simplifica
 SimplificationReport simplifyMesh(EnhancedMesh& mesh, const SimplificationSettings& settings) {
   SimplificationReport report;
   report.trianglesBefore = report.trianglesAfter = mesh.triangleCount;
-  if (mesh.triangleCount == 0 || mesh.vertexCount == 0 || !(settings.unitLength > 0)) return report;
-  RoundState state(mesh.vertexCount);
+  if (mesh.triangleCount == 0 || mesh.vertexCount == 0 || mesh.triangleCount > kMostTriangles ||
+      !(settings.unitLength > 0))
+    return report;
+  RoundState state(mesh.vertexCount, mesh.triangleCount);
   while (report.rounds < settings.maxRounds) {
     state.reset();
     const uint32_t before = mesh.triangleCount;

@@ -111,6 +111,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
       {corners.identifiers, corners.positions, corners.corners, input.surface->identifierBound()},
       input.frame.gridToWorld));
   input.surface->releaseIndexedBuffers();
+  const uint32_t weldedTriangles = mesh->triangleCount;
   say(10);
   // 3. Vertex normals.
   const gpu::SSBO normals = vertexNormalsOf(*mesh);
@@ -173,7 +174,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
 
   if (report) {
     report->vertices = mesh->vertexCount - splitEdges;
-    report->triangles = simplified.trianglesBefore;
+    report->triangles = weldedTriangles;
     report->mixedTriangles = mixed;
     report->splitEdges = splitEdges;
     report->simplifiedTriangles = simplified.trianglesAfter;

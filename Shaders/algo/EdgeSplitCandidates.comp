@@ -39,12 +39,14 @@ void main() {
   m = normalize(m);
   mat2 planes = mat2(dot(e, na), dot(e, nb), dot(m, na), dot(m, nb));  // columns: t, s
   float det = determinant(planes);
-  if (abs(det) < 1e-3 * length(e)) return;  // parallel planes: no crease between the ends
+  // Ends in one place, or parallel planes: no crease between the ends.
+  if (dot(e, e) < 1e-12 || !(abs(det) > 1e-3 * length(e))) return;
   vec2 ts = inverse(planes) * vec2(0.0, dot(e, nb));
+  if (any(isnan(ts)) || any(isinf(ts))) return;
   if (ts.x < 0.02 || ts.x > 0.98) return;
   if (abs(ts.y) < minSplitprojectionerrorToAllowSplit || abs(ts.y) > maxError) return;
   splitFlags[h] = 1u;
   splitPoints[h] = vec4(pa + ts.x * e + ts.y * m, 1.0);
   splitNormals[h] = vec4(m, 0.0);
-  enterOwner(h);
+  enterHalfEdge(h);
 }

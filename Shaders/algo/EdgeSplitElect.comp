@@ -23,7 +23,7 @@ void main() {
   uint h = InvocationOffset + gl_GlobalInvocationID.x;
   if (h >= 3u * nTriangles) return;
   uint a = halfEdgeStart(h), b = halfEdgeEnd(h);
-  uint owner = a < b ? (splitAt(h) ? h : kNone) : splitOwnerOf(b, a);
+  uint owner = a < b ? (splitAt(h) ? h : kNone) : enteredHalfEdge(b, a);
   if (owner == kNone) {
     edgeVertices[h] = kNone;
     return;

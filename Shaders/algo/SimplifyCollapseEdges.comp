@@ -1,16 +1,36 @@
 #version 430
-// Vetoes a collapse that would spoil one of the removed vertex's other
-// triangles: one that would lose its area, turn its face more than
+// Vetoes the collapses that would spoil the mesh. Stage 0 finds, for every
+// vertex about to collapse, the far corners of the two triangles on its
+// edge (a third such triangle means the edge is not a plain fold: veto).
+// Stage 1 looks at the removed vertex's other triangles: a collapse is
+// vetoed when one of them would lose its area, turn its face more than
 // CollapseThreshold (a cosine) allows, or pass farther than maxError from
-// the removed vertex, which lies on the exact surface. The kept end stays
-// where it is (the collapse is onto an end, not a midpoint), so every
-// remaining vertex stays on its surface.
+// the removed vertex, which lies on the exact surface, counting what
+// earlier collapses already left at it; and when it would join the kept
+// end to a vertex it already meets by an edge other than across those two
+// triangles, which would pinch the surface (two sheets along one edge).
+// The kept end stays where it is (the collapse is onto an end, not a
+// midpoint), so every remaining vertex stays on its surface.
 layout(local_size_x = 256) in;
 
 #include "Simplify.glsl"
 
 uniform float CollapseThreshold;
 uniform float maxError;
+uniform uint Stage;
+
+bool mayCollapse(uint v) { return (vertexFlags[v] & (kLocked | kBlocked)) == 0u && vertexTargets[v] != kNone; }
+
+void noteOpposite(uint removed, uint far) {
+  uint first = atomicCompSwap(opposites[2u * removed], kNone, far);
+  if (first == kNone || first == far) return;
+  uint second = atomicCompSwap(opposites[2u * removed + 1u], kNone, far);
+  if (second != kNone && second != far) atomicOr(vertexFlags[removed], kVetoed);
+}
+
+bool pinches(uint removed, uint kept, uint other) {
+  return other != opposites[2u * removed] && other != opposites[2u * removed + 1u] && edgeExists(kept, other);
+}
 
 void main() {
   uint t = InvocationOffset + gl_GlobalInvocationID.x;
@@ -19,16 +39,27 @@ void main() {
   if (degenerate(v)) return;
   for (int k = 0; k < 3; ++k) {
     uint removed = v[k];
-    if ((vertexFlags[removed] & (kLocked | kBlocked)) != 0u || vertexTargets[removed] == kNone) continue;
+    if (!mayCollapse(removed)) continue;
     uint kept = vertexTargets[removed];
-    if (kept == v[(k + 1) % 3] || kept == v[(k + 2) % 3]) continue;  // this one goes
-    vec3 a = positionOf(removed), b = positionOf(v[(k + 1) % 3]), c = positionOf(v[(k + 2) % 3]);
+    uint next = v[(k + 1) % 3], last = v[(k + 2) % 3];
+    if (Stage == 0u) {
+      if (kept == next) noteOpposite(removed, last);
+      if (kept == last) noteOpposite(removed, next);
+      continue;
+    }
+    if (kept == next || kept == last) continue;  // this one goes
+    vec3 a = positionOf(removed), b = positionOf(next), c = positionOf(last);
     vec3 moved = positionOf(kept);
     vec3 before = cross(b - a, c - a), after = cross(b - moved, c - moved);
     float lenBefore = length(before), lenAfter = length(after);
-    bool spoilt = lenAfter <= 1e-6 * lenBefore || lenAfter == 0.0 ||
-                  dot(before, after) < CollapseThreshold * lenBefore * lenAfter ||
-                  abs(dot(a - moved, after)) > maxError * lenAfter;
-    if (spoilt) atomicOr(vertexFlags[removed], kVetoed);
+    if (lenAfter <= 1e-6 * lenBefore || lenAfter == 0.0 || dot(before, after) < CollapseThreshold * lenBefore * lenAfter ||
+        pinches(removed, kept, next) || pinches(removed, kept, last)) {
+      atomicOr(vertexFlags[removed], kVetoed);
+      continue;
+    }
+    // What earlier collapses left at this vertex adds to what this one does.
+    float error = uintBitsToFloat(vertexErrors[removed]) + abs(dot(a - moved, after)) / lenAfter;
+    if (!(error <= maxError)) atomicOr(vertexFlags[removed], kVetoed);
+    else atomicMax(removalErrors[removed], floatBitsToUint(error));
   }
 }

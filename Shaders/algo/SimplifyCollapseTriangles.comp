@@ -1,7 +1,7 @@
 #version 430
 // Every corner whose vertex collapses this round takes its target's index.
 // A triangle that held both ends of the edge is left with a repeated
-// corner, and deleted next.
+// corner, and deleted next. The target inherits the removed vertex's error.
 layout(local_size_x = 256) in;
 
 #include "Simplify.glsl"
@@ -11,6 +11,8 @@ void main() {
   if (t >= nTriangles) return;
   for (uint k = 0u; k < 3u; ++k) {
     uint v = triangles[3u * t + k];
-    if (collapses(v)) triangles[3u * t + k] = vertexTargets[v];
+    if (!collapses(v)) continue;
+    triangles[3u * t + k] = vertexTargets[v];
+    atomicMax(vertexErrors[vertexTargets[v]], removalErrors[v]);
   }
 }

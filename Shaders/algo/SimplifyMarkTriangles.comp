@@ -2,7 +2,8 @@
 // Locks the vertices a collapse must keep: those whose triangles differ in
 // colour (the border between two tools' surfaces) and those where a face
 // turns more than CollapseThreshold (a cosine) from the vertex's normal on
-// its exact surface (edges and corners of the part).
+// its exact surface (edges and corners of the part). Enters the mesh's
+// edges in the round's table.
 layout(local_size_x = 256) in;
 
 #include "PackedNormal.glsl"
@@ -19,6 +20,9 @@ void main() {
   if (degenerate(v)) return;
   vec3 n = cross(positionOf(v.y) - positionOf(v.x), positionOf(v.z) - positionOf(v.x));
   float len = length(n);
+  for (uint k = 0u; k < 3u; ++k) {
+    if (v[k] < v[(k + 1u) % 3u]) enterHalfEdge(3u * t + k);
+  }
   uint colour = attributes[t].y;
   for (int k = 0; k < 3; ++k) {
     uint seen = atomicCompSwap(vertexColours[v[k]], kNone, colour);

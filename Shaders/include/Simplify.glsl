@@ -1,10 +1,11 @@
 // What the edge-collapse passes know of a vertex, one word each, and how a
 // triangle's corners are read. A round of collapses starts with every word
-// at its reset value: flags 0, colour, score and target all ones.
+// at its reset value: flags and removal errors 0, colour, score, target,
+// edge table and opposites all ones.
 const uint kNone = 0xFFFFFFFFu;
 const uint kLocked = 1u;   // on a crease or a colour border: never removed
 const uint kBlocked = 2u;  // a neighbour goes first this round
-const uint kVetoed = 4u;   // its collapse would fold or move the surface too far
+const uint kVetoed = 4u;   // its collapse would fold, pinch or move the surface too far
 
 layout(std430, binding = 0) buffer Positions { vec4 positions[]; };
 layout(std430, binding = 1) buffer Triangles { uint triangles[]; };
@@ -13,10 +14,25 @@ layout(std430, binding = 3) buffer VertexFlags { uint vertexFlags[]; };
 layout(std430, binding = 4) buffer VertexColours { uint vertexColours[]; };
 layout(std430, binding = 5) buffer VertexScores { uint vertexScores[]; };
 layout(std430, binding = 6) buffer VertexTargets { uint vertexTargets[]; };
+// Kept across rounds: how far the surface may already have strayed from
+// where this vertex's removed neighbours lay (float bits; non-negative
+// floats order as their bits do, so atomicMax takes the larger).
+layout(std430, binding = 10) buffer VertexErrors { uint vertexErrors[]; };
+// This round: the error a removed vertex leaves (float bits).
+layout(std430, binding = 11) buffer RemovalErrors { uint removalErrors[]; };
+// This round: the mesh's edges, each entered by its half-edge from the
+// lower index to the higher.
+layout(std430, binding = 12) buffer EdgeTable { uint edgeTable[]; };
+// This round, two words a vertex: the far corners of the triangles on the
+// edge it collapses along.
+layout(std430, binding = 13) buffer Opposites { uint opposites[]; };
 
 uniform uint nTriangles;
 uniform uint InvocationOffset;
 uniform uint RoundSeed;  // another scramble each round
+uniform uint TableMask;
+
+#include "EdgeHash.glsl"
 
 uvec3 cornersOf(uint t) { return uvec3(triangles[3u * t], triangles[3u * t + 1u], triangles[3u * t + 2u]); }
 
@@ -49,3 +65,5 @@ bool goesBefore(uint u, uint v) {
   uint su = scrambled(u ^ RoundSeed), sv = scrambled(v ^ RoundSeed);
   return su < sv || (su == sv && u < v);
 }
+
+bool edgeExists(uint a, uint b) { return enteredHalfEdge(min(a, b), max(a, b)) != kNone; }

@@ -45,6 +45,19 @@ enhance::ToolSweep sweepOf(const Cut& c) {
   return s;
 }
 
+// Two slots that leave a wall 0.5 mm thick between them, about a cell:
+// both its sides are near, where a careless collapse would pinch them
+// together.
+const std::vector<Cut>& thinWall() {
+  static const std::vector<Cut> cuts{
+      {{7.75, -1, 4}, {7.75, 13, 4}, testsupport::flatMillSolid(2, 20), 2.0f, 0.0f, 20.0f,
+       testsupport::cuttingRecordOf(testsupport::flatProfile(2, 20)), 9},
+      {{12.25, -1, 5}, {12.25, 13, 5}, testsupport::flatMillSolid(2, 20), 2.0f, 0.0f, 20.0f,
+       testsupport::cuttingRecordOf(testsupport::flatProfile(2, 20)), 11},
+  };
+  return cuts;
+}
+
 const std::vector<Cut>& threeCuts() {
   static const std::vector<Cut> cuts{
       {{2, 6, 5.5}, {18, 3, 6.5}, testsupport::ballMillSolid(1.5, 20), 1.5f, 1.5f, 20.0f,
@@ -57,14 +70,16 @@ const std::vector<Cut>& threeCuts() {
   return cuts;
 }
 
-// A 20 x 12 x 8 box cut by a ball, a flat and a bull-nose move, ready to
-// enhance.
+// A 20 x 12 x 8 box (cells of about 0.4 mm) cut by a ball, a flat and a
+// bull-nose move, or by other cuts, ready to enhance.
 class StockEnhancementTest : public testsupport::GpuTest {
  protected:
-  void cutTheBox() {
+  void cutTheBox(const std::vector<Cut>& cuts = threeCuts()) {
+    input = {};
+    exact.clear();
     ASSERT_TRUE(stock.make({0, 0, 0}, {20, 12, 8}, 30'000, limits_));
     stock::MillCut mill;
-    for (const Cut& c : threeCuts()) {
+    for (const Cut& c : cuts) {
       const std::vector<toolpath::GPUMoveRecord> moves{
           {float(c.from.x), float(c.from.y), float(c.from.z), 0, 0, 1, 0, toolpath::kMoveCut},
           {float(c.to.x), float(c.to.y), float(c.to.z), 0, 0, 1, 0, toolpath::kMoveCut}};
@@ -166,7 +181,6 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
   EXPECT_FALSE(percents.empty());
   EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
   ASSERT_EQ(report.movedVertices, mesh->vertexCount) << "every vertex and split point has its surface in reach";
-  ASSERT_EQ(report.vertices + report.splitEdges, mesh->vertexCount);
   EXPECT_GT(report.sweepVertices, report.vertices / 10);
   EXPECT_GT(report.mixedTriangles, 0u);
 
@@ -220,51 +234,53 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
 }
 
 TEST_F(StockEnhancementTest, CollapsesKeepTheMeshClosedAndWithinTheTolerance) {
-  cutTheBox();
-  const std::unique_ptr<enhance::EnhancedMesh> fine = enhance::enhanceStock(input, {});
-  input.tolerance = 0.02;
-  enhance::EnhancementReport report;
-  const std::unique_ptr<enhance::EnhancedMesh> coarse = enhance::enhanceStock(input, {}, &report);
-  ASSERT_TRUE(fine && coarse);
-  const MeshOnHost before = readMesh(*fine), after = readMesh(*coarse);
-  EXPECT_EQ(openingsOf(before.corners), "");
-  EXPECT_EQ(openingsOf(after.corners), "");
-  EXPECT_EQ(report.triangles, fine->triangleCount);
-  EXPECT_EQ(report.simplifiedTriangles, coarse->triangleCount);
-  EXPECT_GT(report.collapseRounds, 1u);
-  // The box's faces and the flat cut's floor and walls are planes: most of
-  // their triangles go.
-  EXPECT_LT(coarse->triangleCount, fine->triangleCount / 2);
+  for (const auto* cuts : {&threeCuts(), &thinWall()}) {
+    SCOPED_TRACE(cuts == &thinWall() ? "a thin wall" : "three cuts");
+    cutTheBox(*cuts);
+    const std::unique_ptr<enhance::EnhancedMesh> fine = enhance::enhanceStock(input, {});
+    input.tolerance = 0.02;
+    enhance::EnhancementReport report;
+    const std::unique_ptr<enhance::EnhancedMesh> coarse = enhance::enhanceStock(input, {}, &report);
+    ASSERT_TRUE(fine && coarse);
+    ASSERT_GT(report.splitEdges, 0u);
+    const MeshOnHost before = readMesh(*fine), after = readMesh(*coarse);
+    EXPECT_EQ(openingsOf(before.corners), "");
+    EXPECT_EQ(openingsOf(after.corners), "");
+    EXPECT_GT(report.collapseRounds, 1u);
+    // The box's faces and the flat cut's floor and walls are planes: most of
+    // their triangles go.
+    EXPECT_LT(coarse->triangleCount, fine->triangleCount / 2);
 
-  std::vector<bool> used(after.positions.size(), false);
-  for (const uint32_t v : after.corners) used[v] = true;
-  double worstOnSurface = 0;
-  for (size_t v = 0; v < used.size(); ++v) {
-    if (used[v]) worstOnSurface = std::max(worstOnSurface, offSurface(after.positions[v], static_cast<int32_t>(after.records[v][3])));
-  }
-  EXPECT_LT(worstOnSurface, 2e-4) << "the vertices that remain have not moved off their surfaces";
-
-  // Every vertex of the full mesh, on the exact surface, is near what
-  // replaced it.
-  std::vector<std::pair<glm::dvec3, glm::dvec3>> boxes;
-  for (size_t t = 0; t < after.corners.size(); t += 3) {
-    const glm::dvec3 &a = after.positions[after.corners[t]], &b = after.positions[after.corners[t + 1]],
-                     &c = after.positions[after.corners[t + 2]];
-    boxes.emplace_back(glm::min(a, glm::min(b, c)) - 0.1, glm::max(a, glm::max(b, c)) + 0.1);
-  }
-  double worstGap = 0;
-  for (size_t v = 0; v < before.positions.size(); v += 3) {
-    const glm::dvec3& p = before.positions[v];
-    double gap = 1e300;
-    for (size_t t = 0; t < boxes.size(); ++t) {
-      if (glm::any(glm::lessThan(p, boxes[t].first)) || glm::any(glm::greaterThan(p, boxes[t].second))) continue;
-      gap = std::min(gap, distanceToTriangle(p, after.positions[after.corners[3 * t]],
-                                             after.positions[after.corners[3 * t + 1]],
-                                             after.positions[after.corners[3 * t + 2]]));
+    std::vector<bool> used(after.positions.size(), false);
+    for (const uint32_t v : after.corners) used[v] = true;
+    double worstOnSurface = 0;
+    for (size_t v = 0; v < used.size(); ++v) {
+      if (used[v]) worstOnSurface = std::max(worstOnSurface, offSurface(after.positions[v], static_cast<int32_t>(after.records[v][3])));
     }
-    worstGap = std::max(worstGap, gap);
+    EXPECT_LT(worstOnSurface, 2e-4) << "the vertices that remain have not moved off their surfaces";
+
+    // Every vertex of the full mesh, on the exact surface, is near what
+    // replaced it.
+    std::vector<std::pair<glm::dvec3, glm::dvec3>> boxes;
+    for (size_t t = 0; t < after.corners.size(); t += 3) {
+      const glm::dvec3 &a = after.positions[after.corners[t]], &b = after.positions[after.corners[t + 1]],
+                       &c = after.positions[after.corners[t + 2]];
+      boxes.emplace_back(glm::min(a, glm::min(b, c)) - 0.1, glm::max(a, glm::max(b, c)) + 0.1);
+    }
+    double worstGap = 0;
+    for (size_t v = 0; v < before.positions.size(); ++v) {
+      const glm::dvec3& p = before.positions[v];
+      double gap = 1e300;
+      for (size_t t = 0; t < boxes.size(); ++t) {
+        if (glm::any(glm::lessThan(p, boxes[t].first)) || glm::any(glm::greaterThan(p, boxes[t].second))) continue;
+        gap = std::min(gap, distanceToTriangle(p, after.positions[after.corners[3 * t]],
+                                               after.positions[after.corners[3 * t + 1]],
+                                               after.positions[after.corners[3 * t + 2]]));
+      }
+      worstGap = std::max(worstGap, gap);
+    }
+    EXPECT_LT(worstGap, input.tolerance + 1e-4);
   }
-  EXPECT_LT(worstGap, input.tolerance + 1e-4);
 }
 
 TEST_F(StockEnhancementTest, SplitsTakeTheChamfersOffTheCreases) {
