@@ -88,10 +88,11 @@ int main() {
                 gpuWeld * 1e3, gpuVertices);
     std::printf("  enhancement: %.1f ms; %u sweeps in %u batches, %llu candidates, %u crowded\n", whole * 1e3,
                 report.sweeps, report.batches, static_cast<unsigned long long>(report.candidates), report.crowdedSweeps);
-    std::printf("  %u crease edges split; vertices moved onto a surface %.2f %% (onto a sweep %.2f %%), mixed triangles %u, reach %.3f mm\n",
-                report.splitEdges,
-                100.0 * report.movedVertices / std::max(report.vertices + report.splitEdges, 1u),
-                100.0 * report.sweepVertices / std::max(report.vertices, 1u), report.mixedTriangles, report.maxError);
+    const uint32_t points = std::max(report.vertices + report.splitEdges, 1u);  // vertices and split points
+    std::printf("  %u crease edges split; points moved onto a surface %.2f %% (onto a sweep %.2f %%), "
+                "mixed triangles %u, reach %.3f mm\n",
+                report.splitEdges, 100.0 * report.movedVertices / points, 100.0 * report.sweepVertices / points,
+                report.mixedTriangles, report.maxError);
     std::printf("  simplification: %.1f ms, %u rounds, %u of %u triangles left (%.1f %%), tolerance %.3f mm\n",
                 (whole - unsimplified) * 1e3, report.collapseRounds, report.simplifiedTriangles, report.triangles,
                 100.0 * report.simplifiedTriangles / std::max(report.triangles, 1u), input.tolerance);

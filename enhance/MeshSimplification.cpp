@@ -13,17 +13,19 @@ constexpr uint32_t kNone = 0xFFFFFFFFu;
 // The edge table is counted in 32 bits: larger meshes are left as they are.
 constexpr uint32_t kMostTriangles = 1u << 28;
 
-// The per-vertex words (see Simplify.glsl): a round's at bindings 3 to 6
-// and 11, the errors kept across rounds at 10.
+// The per-vertex words (see Simplify.glsl): a round's at bindings 3 to 6,
+// 11 and 13 and its edge table at 12; kept across rounds, the errors at 10
+// and the vetoed marks at 14.
 struct RoundState {
   gpu::SSBO flags, colours, scores, targets, removalErrors, opposites, edgeTable;
-  gpu::SSBO errors;
+  gpu::SSBO errors, vetoed;
 
   // The edge table holds twice the first round's edges: never half full.
   RoundState(uint32_t vertices, uint32_t triangles)
       : flags(uint64_t{vertices} * 4), colours(uint64_t{vertices} * 4), scores(uint64_t{vertices} * 4),
         targets(uint64_t{vertices} * 4), removalErrors(uint64_t{vertices} * 4), opposites(uint64_t{vertices} * 8),
-        edgeTable(uint64_t{std::bit_ceil(3 * triangles)} * 4), errors(uint64_t{vertices} * 4, 0u) {}
+        edgeTable(uint64_t{std::bit_ceil(3 * triangles)} * 4), errors(uint64_t{vertices} * 4, 0u),
+        vetoed(uint64_t{vertices} * 4, 0u) {}
 
   void reset() {
     flags.fill(0u);
@@ -49,6 +51,7 @@ GLuint useSimplifyPass(const char* name, EnhancedMesh& mesh, const RoundState& s
   state.removalErrors.bindBase(11);
   state.edgeTable.bindBase(12);
   state.opposites.bindBase(13);
+  state.vetoed.bindBase(14);
   setUint(program, "nTriangles", mesh.triangleCount);
   setUint(program, "TableMask", static_cast<uint32_t>(state.edgeTable.size() / 4 - 1));
   return program;

@@ -25,7 +25,7 @@ void noteOpposite(uint removed, uint far) {
   uint first = atomicCompSwap(opposites[2u * removed], kNone, far);
   if (first == kNone || first == far) return;
   uint second = atomicCompSwap(opposites[2u * removed + 1u], kNone, far);
-  if (second != kNone && second != far) atomicOr(vertexFlags[removed], kVetoed);
+  if (second != kNone && second != far) veto(removed);
 }
 
 bool pinches(uint removed, uint kept, uint other) {
@@ -54,12 +54,12 @@ void main() {
     float lenBefore = length(before), lenAfter = length(after);
     if (lenAfter <= 1e-6 * lenBefore || lenAfter == 0.0 || dot(before, after) < CollapseThreshold * lenBefore * lenAfter ||
         pinches(removed, kept, next) || pinches(removed, kept, last)) {
-      atomicOr(vertexFlags[removed], kVetoed);
+      veto(removed);
       continue;
     }
     // What earlier collapses left at this vertex adds to what this one does.
     float error = uintBitsToFloat(vertexErrors[removed]) + abs(dot(a - moved, after)) / lenAfter;
-    if (!(error <= maxError)) atomicOr(vertexFlags[removed], kVetoed);
+    if (!(error <= maxError)) veto(removed);
     else atomicMax(removalErrors[removed], floatBitsToUint(error));
   }
 }

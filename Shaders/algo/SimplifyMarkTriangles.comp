@@ -1,9 +1,9 @@
 #version 430
-// Locks the vertices a collapse must keep: those whose triangles differ in
-// colour (the border between two tools' surfaces) and those where a face
-// turns more than CollapseThreshold (a cosine) from the vertex's normal on
-// its exact surface (edges and corners of the part). Enters the mesh's
-// edges in the round's table.
+// Locks the vertices a collapse must keep: those vetoed before, those whose
+// triangles differ in colour (the border between two tools' surfaces) and
+// those where a face turns more than CollapseThreshold (a cosine) from the
+// vertex's normal on its exact surface (edges and corners of the part).
+// Enters the mesh's edges in the round's table.
 layout(local_size_x = 256) in;
 
 #include "PackedNormal.glsl"
@@ -26,7 +26,7 @@ void main() {
   uint colour = attributes[t].y;
   for (int k = 0; k < 3; ++k) {
     uint seen = atomicCompSwap(vertexColours[v[k]], kNone, colour);
-    bool lock = (seen != kNone && seen != colour) || len == 0.0 ||
+    bool lock = vetoed[v[k]] != 0u || (seen != kNone && seen != colour) || len == 0.0 ||
                 dot(n / max(len, 1e-30), unpackNormal(packedNormals[v[k]])) < CollapseThreshold;
     if (lock) atomicOr(vertexFlags[v[k]], kLocked);
   }

@@ -18,6 +18,10 @@ layout(std430, binding = 6) buffer VertexTargets { uint vertexTargets[]; };
 // where this vertex's removed neighbours lay (float bits; non-negative
 // floats order as their bits do, so atomicMax takes the larger).
 layout(std430, binding = 10) buffer VertexErrors { uint vertexErrors[]; };
+// Kept across rounds: 1 once a collapse of the vertex was vetoed. Its
+// next round would likely pick the same edge and be vetoed again, and
+// only hold its neighbours back; it stays from then on.
+layout(std430, binding = 14) buffer Vetoed { uint vetoed[]; };
 // This round: the error a removed vertex leaves (float bits).
 layout(std430, binding = 11) buffer RemovalErrors { uint removalErrors[]; };
 // This round: the mesh's edges, each entered by its half-edge from the
@@ -67,3 +71,8 @@ bool goesBefore(uint u, uint v) {
 }
 
 bool edgeExists(uint a, uint b) { return enteredHalfEdge(min(a, b), max(a, b)) != kNone; }
+
+void veto(uint v) {
+  atomicOr(vertexFlags[v], kVetoed);
+  vetoed[v] = 1u;
+}
