@@ -86,6 +86,9 @@ uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSet
   setFloat(program, "minSplitprojectionerrorToAllowSplit", settings.minChamfer);
   setFloat(program, "maxError", settings.maxError);
   setFloat(program, "CreaseCosine", settings.creaseCosine);
+  setUint(program, "Stage", 0);
+  runKernel(program, halfEdges);
+  setUint(program, "Stage", 1);
   runKernel(program, halfEdges);
   gpu::SSBO sums(uint64_t{halfEdges} * 4);
   gpu::inclusivePrefixSum(flags, sums, halfEdges);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "enhance/AlgoDispatch.h"
+#include "enhance/CoincidentVertices.h"
 #include "enhance/CreaseSplit.h"
 #include "enhance/MeshSimplification.h"
 #include "enhance/MeshWeld.h"
@@ -128,6 +129,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
                                  input.stop};
   std::optional<PlacedVertices> placed = placeOnSurfaces(placement, *mesh, normals, say);
   if (!placed) return nullptr;
+  mergeCoincidentVertices(*mesh);
   say(50);
   // 7. Creases the lattice cut as chamfers are split.
   uint32_t splitEdges = 0;

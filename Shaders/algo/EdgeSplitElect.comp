@@ -23,8 +23,9 @@ void main() {
   uint h = InvocationOffset + gl_GlobalInvocationID.x;
   if (h >= 3u * nTriangles) return;
   uint a = halfEdgeStart(h), b = halfEdgeEnd(h);
-  uint owner = a < b ? (splitAt(h) ? h : kNone) : enteredHalfEdge(b, a);
-  if (owner == kNone) {
+  // Owners whose split was withdrawn stay in the table.
+  uint owner = a < b ? h : enteredHalfEdge(b, a);
+  if (owner == kNone || !splitAt(owner)) {
     edgeVertices[h] = kNone;
     return;
   }

@@ -13,6 +13,7 @@
 
 #include <glm/glm.hpp>
 
+#include "enhance/CoincidentVertices.h"
 #include "enhance/ProjectionRecord.h"
 #include "enhance/StockEnhancement.h"
 #include "gpu/Dispatch.h"
@@ -152,20 +153,27 @@ MeshOnHost readMesh(const enhance::EnhancedMesh& mesh) {
   return host;
 }
 
-// Closed and two-manifold: every edge is met once in each direction, and no
-// triangle repeats a corner.
-std::string openingsOf(const std::vector<uint32_t>& corners) {
+// Closed as an STL file sees it, by positions: every edge is met once in
+// each direction, and no triangle has two corners in one place.
+std::string openingsOf(const MeshOnHost& mesh) {
+  std::map<std::array<double, 3>, uint32_t> places;
+  const auto placeOf = [&](uint32_t v) {
+    const glm::dvec3& p = mesh.positions[v];
+    return places.emplace(std::array<double, 3>{p.x, p.y, p.z}, static_cast<uint32_t>(places.size())).first->second;
+  };
   std::map<std::pair<uint32_t, uint32_t>, int> directed;
-  for (size_t t = 0; t < corners.size(); t += 3) {
+  for (size_t t = 0; t < mesh.corners.size(); t += 3) {
     for (size_t k = 0; k < 3; ++k) {
-      const uint32_t a = corners[t + k], b = corners[t + (k + 1) % 3];
-      if (a == b) return "triangle " + std::to_string(t / 3) + " repeats a corner";
+      const uint32_t a = placeOf(mesh.corners[t + k]), b = placeOf(mesh.corners[t + (k + 1) % 3]);
+      if (a == b) return "triangle " + std::to_string(t / 3) + " has two corners in one place";
       ++directed[{a, b}];
     }
   }
   for (const auto& [edge, count] : directed) {
-    if (count != 1 || directed.count({edge.second, edge.first}) == 0 || directed.at({edge.second, edge.first}) != 1)
-      return "edge " + std::to_string(edge.first) + "-" + std::to_string(edge.second) + " is not shared by two triangles";
+    const auto back = directed.find({edge.second, edge.first});
+    if (count != 1 || back == directed.end() || back->second != 1)
+      return "an edge is met " + std::to_string(count) + " and " +
+             std::to_string(back == directed.end() ? 0 : back->second) + " times";
   }
   return {};
 }
@@ -244,8 +252,8 @@ TEST_F(StockEnhancementTest, CollapsesKeepTheMeshClosedAndWithinTheTolerance) {
     ASSERT_TRUE(fine && coarse);
     ASSERT_GT(report.splitEdges, 0u);
     const MeshOnHost before = readMesh(*fine), after = readMesh(*coarse);
-    EXPECT_EQ(openingsOf(before.corners), "");
-    EXPECT_EQ(openingsOf(after.corners), "");
+    EXPECT_EQ(openingsOf(before), "");
+    EXPECT_EQ(openingsOf(after), "");
     EXPECT_GT(report.collapseRounds, 1u);
     // The box's faces and the flat cut's floor and walls are planes: most of
     // their triangles go.
@@ -304,7 +312,7 @@ TEST_F(StockEnhancementTest, SplitsTakeTheChamfersOffTheCreases) {
       off[0] += d > 0.1 * report.maxError;
       off[1] += d > report.maxError / 3;
     }
-    EXPECT_EQ(openingsOf(host.corners), "");
+    EXPECT_EQ(openingsOf(host), "");
     return off;
   };
   const std::array<size_t, 2> before = offPart(*chamfered), after = offPart(*split);
@@ -312,4 +320,38 @@ TEST_F(StockEnhancementTest, SplitsTakeTheChamfersOffTheCreases) {
   EXPECT_LT(after[1] * 3, before[1]);
 }
 
+TEST_F(StockEnhancementTest, VerticesInOnePlaceBecomeOneAndTheirSliversGo) {
+  // A fan of triangles about the origin, and beside every corner of the fan
+  // a second vertex in the same place, joined to it by a sliver.
+  constexpr uint32_t kSides = 40;
+  std::vector<glm::vec4> positions{glm::vec4(0, 0, 0, 1)};
+  for (uint32_t k = 0; k < kSides; ++k) {
+    const double a = 2 * 3.14159265358979 * k / kSides;
+    positions.emplace_back(float(std::cos(a)), float(std::sin(a)), 0.0f, 1.0f);
+  }
+  for (uint32_t k = 0; k < kSides; ++k) positions.push_back(positions[1 + k]);  // the twins, 1 + kSides + k
+  std::vector<uint32_t> corners;
+  for (uint32_t k = 0; k < kSides; ++k) {
+    const uint32_t rim = 1 + k, next = 1 + (k + 1) % kSides, twin = 1 + kSides + (k + 1) % kSides;
+    corners.insert(corners.end(), {0, rim, k % 2 == 0 ? next : twin});  // every other fan triangle takes the twin
+    corners.insert(corners.end(), {rim, next, twin});                     // the sliver
+  }
+  enhance::EnhancedMesh mesh;
+  mesh.vertexCount = static_cast<uint32_t>(positions.size());
+  mesh.triangleCount = static_cast<uint32_t>(corners.size() / 3);
+  mesh.positions = gpu::SSBO(positions.size() * 16);
+  mesh.positions.upload(positions.data(), positions.size() * 16);
+  mesh.triangles = gpu::SSBO(corners.size() * 4);
+  mesh.triangles.upload(corners.data(), corners.size() * 4);
+
+  EXPECT_EQ(enhance::mergeCoincidentVertices(mesh), kSides) << "every sliver goes";
+  ASSERT_EQ(mesh.triangleCount, kSides);
+  const std::vector<uint32_t> merged = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{kSides} * 3);
+  for (uint32_t k = 0; k < kSides; ++k) {
+    SCOPED_TRACE(k);
+    const std::vector<uint32_t> expected{0, 1 + k, 1 + (k + 1) % kSides};
+    EXPECT_EQ(std::vector<uint32_t>(merged.begin() + 3 * k, merged.begin() + 3 * k + 3), expected)
+        << "the fan in order, on the first vertex of each place";
+  }
+}
 }  // namespace
