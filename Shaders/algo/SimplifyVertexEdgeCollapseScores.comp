@@ -5,10 +5,6 @@ layout(local_size_x = 256) in;
 
 #include "Simplify.glsl"
 
-uniform float UnitLen;
-
-uint edgeScore(uint a, uint b) { return uint(min(distance(positionOf(a), positionOf(b)) / UnitLen, 4.0e9)); }
-
 void main() {
   uint t = InvocationOffset + gl_GlobalInvocationID.x;
   if (t >= nTriangles) return;

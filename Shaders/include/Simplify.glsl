@@ -46,6 +46,11 @@ bool degenerate(uvec3 v) { return v.x == v.y || v.y == v.z || v.z == v.x; }
 
 vec3 positionOf(uint v) { return positions[v].xyz; }
 
+// An edge's length in UnitLen steps: the scoring pass and the pass that
+// finds each vertex's target must agree to the bit, so both use this.
+uniform float UnitLen;
+uint edgeScore(uint a, uint b) { return uint(min(distance(positionOf(a), positionOf(b)) / UnitLen, 4.0e9)); }
+
 // Removed this round: free, first among its neighbours, a target found and
 // no veto.
 bool collapses(uint v) { return vertexFlags[v] == 0u && vertexTargets[v] != kNone; }
