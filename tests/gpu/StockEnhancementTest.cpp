@@ -153,29 +153,35 @@ MeshOnHost readMesh(const enhance::EnhancedMesh& mesh) {
   return host;
 }
 
-// Closed as an STL file sees it, by positions: every edge is met once in
-// each direction, and no triangle has two corners in one place.
+// Closed as the mesh's indices say, and as an STL file sees it, by
+// positions: every edge is met once in each direction, and no triangle has
+// two corners in one place. Either can fail alone: vertices in one place
+// that share no edge, an edge met by four triangles.
 std::string openingsOf(const MeshOnHost& mesh) {
   std::map<std::array<double, 3>, uint32_t> places;
   const auto placeOf = [&](uint32_t v) {
     const glm::dvec3& p = mesh.positions[v];
     return places.emplace(std::array<double, 3>{p.x, p.y, p.z}, static_cast<uint32_t>(places.size())).first->second;
   };
-  std::map<std::pair<uint32_t, uint32_t>, int> directed;
-  for (size_t t = 0; t < mesh.corners.size(); t += 3) {
-    for (size_t k = 0; k < 3; ++k) {
-      const uint32_t a = placeOf(mesh.corners[t + k]), b = placeOf(mesh.corners[t + (k + 1) % 3]);
-      if (a == b) return "triangle " + std::to_string(t / 3) + " has two corners in one place";
-      ++directed[{a, b}];
+  const auto openingsBy = [&](const auto& placeOfVertex) -> std::string {
+    std::map<std::pair<uint32_t, uint32_t>, int> directed;
+    for (size_t t = 0; t < mesh.corners.size(); t += 3) {
+      for (size_t k = 0; k < 3; ++k) {
+        const uint32_t a = placeOfVertex(mesh.corners[t + k]), b = placeOfVertex(mesh.corners[t + (k + 1) % 3]);
+        if (a == b) return "triangle " + std::to_string(t / 3) + " has two corners in one place";
+        ++directed[{a, b}];
+      }
     }
-  }
-  for (const auto& [edge, count] : directed) {
-    const auto back = directed.find({edge.second, edge.first});
-    if (count != 1 || back == directed.end() || back->second != 1)
-      return "an edge is met " + std::to_string(count) + " and " +
-             std::to_string(back == directed.end() ? 0 : back->second) + " times";
-  }
-  return {};
+    for (const auto& [edge, count] : directed) {
+      const auto back = directed.find({edge.second, edge.first});
+      if (count != 1 || back == directed.end() || back->second != 1)
+        return "an edge is met " + std::to_string(count) + " and " +
+               std::to_string(back == directed.end() ? 0 : back->second) + " times";
+    }
+    return {};
+  };
+  const std::string byIndex = openingsBy([](uint32_t v) { return v; });
+  return byIndex.empty() ? openingsBy(placeOf) : "by index: " + byIndex;
 }
 
 TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
@@ -320,7 +326,7 @@ TEST_F(StockEnhancementTest, SplitsTakeTheChamfersOffTheCreases) {
   EXPECT_LT(after[1] * 3, before[1]);
 }
 
-TEST_F(StockEnhancementTest, VerticesInOnePlaceBecomeOneAndTheirSliversGo) {
+TEST_F(StockEnhancementTest, VerticesJoinedByEdgesOfNoLengthBecomeOneAndTheirSliversGo) {
   // A fan of triangles about the origin, and beside every corner of the fan
   // a second vertex in the same place, joined to it by a sliver.
   constexpr uint32_t kSides = 40;
@@ -336,6 +342,12 @@ TEST_F(StockEnhancementTest, VerticesInOnePlaceBecomeOneAndTheirSliversGo) {
     corners.insert(corners.end(), {0, rim, k % 2 == 0 ? next : twin});  // every other fan triangle takes the twin
     corners.insert(corners.end(), {rim, next, twin});                     // the sliver
   }
+  // Off the fan: a sheet that only touches vertex 1's place, which must keep
+  // its own vertex, and a third vertex at vertex 2's place joined to vertex
+  // 2's twin alone, which must reach vertex 2 through it.
+  const uint32_t touching = static_cast<uint32_t>(positions.size()), third = touching + 1, far = touching + 2;
+  positions.insert(positions.end(), {positions[1], positions[2], glm::vec4(5, 0, 0, 1), glm::vec4(5, 1, 0, 1)});
+  corners.insert(corners.end(), {touching, far, far + 1, 0, 2 + kSides, third, third, far + 1, far});
   enhance::EnhancedMesh mesh;
   mesh.vertexCount = static_cast<uint32_t>(positions.size());
   mesh.triangleCount = static_cast<uint32_t>(corners.size() / 3);
@@ -344,14 +356,16 @@ TEST_F(StockEnhancementTest, VerticesInOnePlaceBecomeOneAndTheirSliversGo) {
   mesh.triangles = gpu::SSBO(corners.size() * 4);
   mesh.triangles.upload(corners.data(), corners.size() * 4);
 
-  EXPECT_EQ(enhance::mergeCoincidentVertices(mesh), kSides) << "every sliver goes";
-  ASSERT_EQ(mesh.triangleCount, kSides);
-  const std::vector<uint32_t> merged = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{kSides} * 3);
+  EXPECT_EQ(enhance::mergeCoincidentVertices(mesh), kSides + 1) << "every sliver goes";
+  ASSERT_EQ(mesh.triangleCount, kSides + 2);
+  const std::vector<uint32_t> merged = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{kSides + 2} * 3);
+  const auto cornersOf = [&](uint32_t t) { return std::vector<uint32_t>(merged.begin() + 3 * t, merged.begin() + 3 * t + 3); };
   for (uint32_t k = 0; k < kSides; ++k) {
     SCOPED_TRACE(k);
-    const std::vector<uint32_t> expected{0, 1 + k, 1 + (k + 1) % kSides};
-    EXPECT_EQ(std::vector<uint32_t>(merged.begin() + 3 * k, merged.begin() + 3 * k + 3), expected)
+    EXPECT_EQ(cornersOf(k), std::vector<uint32_t>({0, 1 + k, 1 + (k + 1) % kSides}))
         << "the fan in order, on the first vertex of each place";
   }
+  EXPECT_EQ(cornersOf(kSides), std::vector<uint32_t>({touching, far, far + 1})) << "only touching";
+  EXPECT_EQ(cornersOf(kSides + 1), std::vector<uint32_t>({2, far + 1, far})) << "joined through the twin";
 }
 }  // namespace
