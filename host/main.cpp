@@ -91,10 +91,12 @@ void usage() {
                "  --section P        cut the scene open: X-, X+, Y-, Y+, Z- or Z+ removes that side\n"
                "                     of the plane through the stock's centre\n"
                "  --command N[:ARG]  run SIM_Command N (with ARG) before playing; repeatable\n"
+               "  --nc-selection A,B  select program lines A to B in the NC code panel (command 69\n"
+               "                     opens it)\n"
                "  --keep-open        after the job, read lines from standard input: 'command N [ARG]',\n"
                "                     'question N', 'png FILE' (a picture of the view), 'units U',\n"
-               "                     'theme T', 'section P', 'stop-at LIST', 'colour-by B' (as the\n"
-               "                     options),\n"
+               "                     'theme T', 'section P', 'stop-at LIST', 'colour-by B',\n"
+               "                     'nc-selection A B' (as the options; 'nc-selection none' clears),\n"
                "                     'ui-shot FILE' (the window with its interface), pointer input\n"
                "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', keyboard\n"
                "                     input 'type TEXT', 'key NAME' (Enter, Escape, Backspace, Delete,\n"
@@ -138,6 +140,7 @@ struct Options {
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
   SIM_CuttingPlane section = SIM_GetCuttingPlane(nullptr);
   std::vector<std::pair<uint32_t, uint64_t>> commands;
+  std::optional<std::pair<uint32_t, uint32_t>> ncSelection;
   bool questions = false;
   bool keepOpen = false;
   double stopAt = 1.0;
@@ -347,6 +350,14 @@ Options optionsOf(int argc, char** argv) {
       const std::optional<host::ColourBy> by = host::colourByNamed(value());
       if (!by) throw InputError{"--colour-by takes tool, operation or none"};
       o.colourBy = *by;
+    } else if (arg == "--nc-selection") {
+      const std::string text = value();
+      const size_t comma = text.find(',');
+      const double first = numberOf(text.substr(0, comma), "--nc-selection");
+      const double last = comma == std::string::npos ? first : numberOf(text.substr(comma + 1), "--nc-selection");
+      if (first != std::floor(first) || last != std::floor(last) || first < 1 || last < first || last > INT32_MAX)
+        throw InputError{"--nc-selection takes A,B, lines 1 <= A <= B"};
+      o.ncSelection = std::pair{static_cast<uint32_t>(first), static_cast<uint32_t>(last)};
     } else if (arg == "--command") {
       const std::string text = value();
       const size_t colon = text.find(':');
@@ -545,6 +556,21 @@ void serveLines(Render* view, const Options& o) {
         std::printf("colour-by: 0\n");
       } else {
         refuse();
+      }
+      std::fflush(stdout);
+      continue;
+    }
+    if (verb == "nc-selection") {
+      std::string first;
+      uint32_t a = 0;
+      int32_t b = 0;
+      words >> first;
+      if (first == "none") {
+        std::printf("nc-selection: %d\n", SIM_SetNCFileSelection(view, false, 0, 0));
+      } else if (std::istringstream(first) >> a && words >> b && a >= 1 && b >= int64_t{a}) {
+        std::printf("nc-selection: %d\n", SIM_SetNCFileSelection(view, true, a, b));
+      } else {
+        std::fprintf(stderr, "korvane-view: '%s' needs lines A B with 1 <= A <= B, or none\n", line.c_str());
       }
       std::fflush(stdout);
       continue;
@@ -977,6 +1003,8 @@ int run(const Options& o) {
   // A file plays from the start, wherever it was saved.
   if (fromFile) SIM_SetProgress(view, 0.0, SIM_PROGRESS_TIME_FRACTION);
   for (const auto& [code, argument] : o.commands) SIM_Command(view, code, argument);
+  if (o.ncSelection)
+    SIM_SetNCFileSelection(view, true, o.ncSelection->first, static_cast<int32_t>(o.ncSelection->second));
   SIM_UpdateSpeed(view, o.speed - SIM_GetSpeed(view));
 
   // Play to the end, or cut it all at once (the exports below wait for it).

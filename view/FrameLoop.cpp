@@ -90,6 +90,16 @@ void Render::cleanMeshCache() {
   }
 }
 
+view::NcCodeListing Render::ncCodeListing() const {
+  view::NcCodeListing listing;
+  if (!interface_ || !ribbon_ || !ribbon_->ticked(84)) return listing;
+  listing.open = true;
+  listing.line = ncListedLine_.load();
+  listing.selectedFirst = interface_->ncSelectionStart.load();
+  listing.selectedLast = interface_->ncSelectionEnd.load();
+  return listing;
+}
+
 bool Render::createWindow(SIM_Window parent) {
   // After the host's last SIM_TerminateOpenGL no new window is made, even
   // while open views keep the window system up.
@@ -288,7 +298,8 @@ void Render::runFrame(double now, bool drawing) {
     interfaceFrame_.showRange(playback_.range());
     interfaceFrame_.showPlayback(played.toolpath.get(), played.timeFraction, playback_.playing(), playback_.speed(),
                                  view::playbackRate(playback_.speed(), playback_.speedSliderPixels()));
-    if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0, job_.units.decimalsShown()))
+    if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0, job_.units.decimalsShown(),
+                               ncCodeListing()))
       interfaceFrame_.showStatus(ncCodeFollower_.status(), ncCodeFollower_.subprogram());
     if (const std::optional<view::ProgressTasks::Shown> task = progressTasks_.shown())
       interfaceFrame_.showProgress(std::pair{task->percent, task->caption});

@@ -46,6 +46,10 @@ Render::Render()
     if (!viewBytes_.measuring.load()) view::runCommand(*this, SIM_COMMAND_OPEN_CONTEXT_MENU, 0);
   };
   handling.presentationExport = [this] { exportPresentation(); };
+  handling.showLine = [this](int64_t line) {
+    ncListedLine_ = line;
+    requestRedraw();
+  };
   notifier_.setDefaultHandling(std::move(handling));
   readCustomSettings();
 }

@@ -239,6 +239,7 @@ struct Render {
   // probeDepth: the window's frame, whose depth under the cursor is read.
   stock::CuttingPlane sceneCuttingPlane();
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
+  view::NcCodeListing ncCodeListing() const;  // the "NC code" panel, ribbon 84
   bool shown(const view::FramePart& part) const;
   void followTool();
   // The chosen theme copied anew: interface, toolpath, background and
@@ -275,6 +276,7 @@ struct Render {
   std::unique_ptr<UI::InterfaceState> interface_;
   UI::NcCodeModel ncCode_;
   view::NcCodeFollower ncCodeFollower_;  // render thread
+  std::atomic<int64_t> ncListedLine_{-1};  // where event 5 moved the NC-code list
   view::CompareFollower compareFollower_;  // render thread
   struct CompareRead {
     std::array<double, 2> at{-1, -1};  // the cursor it was read at

@@ -134,6 +134,61 @@ TEST(NcCode, FollowerFindsTheLinePlayingInItsFile) {
   EXPECT_FALSE(follower.status().hasToolpath);
 }
 
+TEST(NcCode, TheOpenPanelListsTheReportedLineAndTheHostsSelection) {
+  SubprogramJob job;
+  view::NcCodeFollower follower;
+  std::string program;
+  for (int k = 1; k <= 30; ++k) program += "N" + std::to_string(k) + "\n";
+  job.code.setProgram(UI::NcFile(program.c_str(), nullptr, 0));
+  constexpr uint32_t kContext = view::NcCodeFollower::kListingContext;
+  const auto numbers = [&] {
+    std::vector<uint32_t> n;
+    for (const auto& line : follower.subprogram().lines) n.push_back(line.first);
+    return n;
+  };
+  const auto from = [](uint32_t first, uint32_t last) {
+    std::vector<uint32_t> n;
+    for (uint32_t k = first; k <= last; ++k) n.push_back(k);
+    return n;
+  };
+
+  struct Case {
+    const char* name;
+    int64_t move;
+    view::NcCodeListing listing;
+    std::vector<uint32_t> lines;
+    uint32_t current, selectedFirst, selectedLast;
+    bool inside;
+  };
+  const Case cases[] = {
+      {"closed, main program: nothing listed", 1, {}, {}, 0, 0, 0, false},
+      {"open before event 5: the line playing", 1, {true}, from(1, 2 + kContext), 2, 0, 0, false},
+      {"open: the reported line, not the one playing", 1, {true, 20}, from(20 - kContext, 20 + kContext), 20, 0, 0, false},
+      {"near the end", 0, {true, 29}, from(29 - kContext, 30), 29, 0, 0, false},
+      {"the selection", 1, {true, 22, 20, 23}, from(22 - kContext, 22 + kContext), 22, 20, 23, false},
+      {"a selection of one line", 1, {true, 22, 21, -1}, from(22 - kContext, 22 + kContext), 22, 21, 21, false},
+      {"open, nothing playing", -1, {true}, from(1, 2 * kContext + 1), 0, 0, 0, false},
+      {"a reported subprogram line", 1, {true, 11}, from(1, 4), 2, 0, 0, true},
+      {"closed, in the subprogram", 2, {}, from(1, 4), 2, 0, 0, true},
+      {"a line past the text", 1, {true, 40}, {}, 0, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(follower.follow(job.at(c.move), job.code, false, 3, c.listing));
+    const UI::SubprogramValues& v = follower.subprogram();
+    EXPECT_EQ(numbers(), c.lines);
+    EXPECT_EQ(v.current, c.lines.empty() ? 0u : c.current);
+    EXPECT_EQ(v.selectedFirst, c.selectedFirst);
+    EXPECT_EQ(v.selectedLast, c.selectedLast);
+    EXPECT_EQ(v.inside, c.inside);
+    EXPECT_EQ(v.listing, c.listing.open);
+    EXPECT_EQ(v.title.empty(), !c.inside) << "only a subprogram is titled";
+    EXPECT_EQ(follower.status().line, c.move == 2 ? 11u : c.move == 1 ? 2u : c.move == 0 ? 1u : 0u)
+        << "the status bar keeps the line playing";
+  }
+  EXPECT_FALSE(follower.follow(job.at(1), job.code, false, 3, cases[std::size(cases) - 1].listing)) << "unchanged";
+}
+
 TEST(NcCode, StatusBarCutsTheLineToItsRoomAndRepeatsItsRecords) {
   testsupport::UIFrames frames(1200, 700);
   UI::StatusBar bar(&frames.context, &frames.theme, &UI::englishStrings());
@@ -201,7 +256,24 @@ TEST(NcCode, SubprogramPanelMarksTheLinePlaying) {
   EXPECT_GE(marker.y + marker.h, text.y);
   EXPECT_GT(marker.y + marker.h, panel.row(3).getRect().y) << "below the next row's top";
 
+  // The open panel lists main-program lines untitled, with the host's
+  // selection behind rows 8 and 9.
   v.inside = false;
+  v.listing = true;
+  v.title.clear();
+  v.selectedFirst = 7;
+  v.selectedLast = 9;
+  panel.show(v);
+  frames.frame({&panel}, {-1, -1}, false);
+  ASSERT_EQ(panel.rowCount(), 3u);
+  EXPECT_EQ(panel.currentRow(), 1u);
+  ASSERT_TRUE(panel.selectionMarker().visible);
+  const UI::Rect selected = panel.selectionMarker().getRect();
+  EXPECT_GE(selected.y + selected.h, panel.row(0).getRect().y);
+  EXPECT_LE(selected.y, panel.row(1).getRect().y);
+  EXPECT_GT(selected.y, panel.row(2).getRect().y) << "row 10 is not selected";
+
+  v.listing = false;
   panel.show(v);
   EXPECT_FALSE(panel.visible);
   const std::vector<UI::UIInstance> hidden = frames.frame({&panel}, {-1, -1}, false);
