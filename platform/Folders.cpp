@@ -46,8 +46,8 @@ void setDataFolder(const std::string& folder) {
 
 std::filesystem::path dataFolder() {
   const std::string host = hostFolderSet();
-  if (host.empty()) return userFolder("XDG_DATA_HOME", ".local/share", "Tarvo");
-  return std::filesystem::path(host) / "";
+  if (host.empty()) return made(userFolder("XDG_DATA_HOME", ".local/share", "Tarvo"));
+  return made(std::filesystem::path(host) / "");
 }
 
 std::filesystem::path meshCacheRoot() {

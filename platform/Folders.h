@@ -13,7 +13,8 @@ namespace platform {
 
 // An empty text goes back to the default folders.
 void setDataFolder(const std::string& folder);
-// Empty when neither the host nor the environment names a folder.
+// Made when missing; empty when neither the host nor the environment names
+// a folder.
 std::filesystem::path dataFolder();
 // Where machine meshes' convex pieces are cached.
 std::filesystem::path meshCacheRoot();

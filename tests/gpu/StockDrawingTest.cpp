@@ -118,9 +118,36 @@ TEST_F(StockDrawingTest, SilhouetteAndCuttingPlane) {
   EXPECT_GT(leftDrawn, 1000u);
   EXPECT_EQ(differences, 0u) << "the kept half looks as before";
 
+  // Seen at an angle, what is drawn covers what the mesh clipped at the
+  // plane covers, rasterised on the CPU.
+  stock::SurfaceMesh clipped;
+  for (size_t t = 0; t < mesh.triangles.size(); t += 3) {
+    std::vector<glm::dvec3> kept;  // the triangle's polygon on the plane's kept side
+    for (size_t k = 0; k < 3; ++k) {
+      const glm::dvec3 a = mesh.vertices[mesh.triangles[t + k]], b = mesh.vertices[mesh.triangles[t + (k + 1) % 3]];
+      if (a.x <= 15) kept.push_back(a);
+      if ((a.x <= 15) != (b.x <= 15)) kept.push_back(a + (b - a) * ((15 - a.x) / (b.x - a.x)));
+    }
+    for (size_t k = 1; k + 1 < kept.size(); ++k) {
+      for (const glm::dvec3& corner : {kept[0], kept[k], kept[k + 1]}) {
+        clipped.triangles.push_back(static_cast<uint32_t>(clipped.vertices.size()));
+        clipped.vertices.push_back(corner);
+      }
+    }
+  }
+  camera::showMachineBox(camera, box.min, box.max, camera::StandardView::Isometric);
+  const std::vector<bool> drawnCut = draw(drawing, camera, look);
+  const std::vector<bool> expectedCut = testsupport::coveredPixels(clipped, camera.projView(), toDisplay, kWidth, kHeight);
+  const std::vector<bool> wholeAtAnAngle = draw(drawing, camera, {});
+  size_t agree = 0, covered = 0, wholeCovered = 0;
+  for (size_t i = 0; i < drawnCut.size(); ++i)
+    agree += drawnCut[i] == expectedCut[i], covered += expectedCut[i], wholeCovered += wholeAtAnAngle[i];
+  EXPECT_GT(covered, drawnCut.size() / 20);
+  EXPECT_LT(covered * 10, wholeCovered * 8) << "the plane took a good part off";
+  EXPECT_GT(double(agree) / drawnCut.size(), 0.995);
+
   // Seen at an angle, the inside the plane opens takes its flat inside
   // colour; uncut, no pixel has it.
-  camera::showMachineBox(camera, box.min, box.max, camera::StandardView::Isometric);
   look.cuttingPlane.insideColour = {0.2f, 0.8f, 0.4f, 1.0f};
   const auto insidePixels = [&](const stock::StockLook& l) {
     const std::vector<uint8_t> pixels = drawPixels(drawing, camera, l);

@@ -224,9 +224,12 @@ TEST_F(HostRun, DisplayOptionsAndAStopHalfWay) {
   std::ofstream(model) << "solid c\nfacet normal 0 0 1\nouter loop\nvertex -20 -20 0\nvertex -10 -20 0\n"
                           "vertex -10 -10 0\nendloop\nendfacet\nendsolid c\n";
   const Finished r = run("--headless --no-stl --size 320x200 --points --vectors --color-by tool --toolpath-mode 9 "
-                         "--stop-at 0.5 --geometry fixture:" + model.string() + " --out " + out_.string());
+                         "--stop-at 0.5 --theme dark --units inch --section X+ --colour-by operation "
+                         "--command 69 --nc-selection 2,4 --settings-dir " + (out_ / "settings").string() +
+                         " --geometry fixture:" + model.string() + " --out " + out_.string());
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("played to the stop"), std::string::npos) << r.output;
+  EXPECT_TRUE(std::filesystem::is_directory(out_ / "settings" / "TARVOSimulationViewer")) << "--settings-dir";
   EXPECT_GT(std::filesystem::file_size(out_ / "main-job.png"), 1000u);
 }
 
@@ -234,7 +237,9 @@ TEST_F(HostRun, DisplayOptionsAndAStopHalfWay) {
 // write pictures; the stock hidden by command 6 is gone from the picture.
 TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
   const std::filesystem::path lines = out_ / "lines.txt", picture = out_ / "later.png";
-  std::ofstream(lines) << "question 3\ncommand 6\nquestion 3\npng " << picture.string() << "\nquit\n";
+  std::ofstream(lines) << "question 3\ncommand 6\nquestion 3\npng " << picture.string()
+                       << "\nunits inch\ntheme dark\nsection X+\nstop-at tool,rapid\ncolour-by operation\n"
+                          "nc-selection 2 3\nnc-selection none\nunits yard\nquit\n";
   const Finished r =
       run("--hidden --no-stl --size 320x200 --keep-open --out " + out_.string() + " < " + lines.string());
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -244,6 +249,9 @@ TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
   ASSERT_NE(hidden, std::string::npos) << r.output;
   EXPECT_LT(shown, hidden);
   EXPECT_NE(r.output.find("command 6: 0"), std::string::npos);
+  for (const char* reply : {"units: 0", "theme: 0", "section: 0", "stop-at: 0", "colour-by: 0", "nc-selection: 0"})
+    EXPECT_NE(r.output.find(reply), std::string::npos) << reply << "\n" << r.output;
+  EXPECT_NE(r.output.find("'units yard' does not name a setting"), std::string::npos) << r.output;
   ASSERT_TRUE(std::filesystem::exists(picture));
   EXPECT_LT(std::filesystem::file_size(picture), std::filesystem::file_size(out_ / "main-job.png"))
       << "without the stock the picture holds less";

@@ -182,6 +182,13 @@ TEST_F(Folders, TheEnvironmentAndTheHostNameThem) {
   ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
   EXPECT_EQ(platform::settingsFolder(), folder_ / "home" / ".config" / "TARVOSimulationViewer" / "");
   ::setenv("HOME", home.c_str(), 1);
+  // The data folder, from its own variable, made when missing too.
+  const char* savedData = std::getenv("XDG_DATA_HOME");
+  const std::string dataBefore = savedData ? savedData : "";
+  ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+  EXPECT_EQ(platform::dataFolder(), folder_ / "data" / "Tarvo" / "");
+  EXPECT_TRUE(std::filesystem::is_directory(folder_ / "data" / "Tarvo"));
+  if (savedData) ::setenv("XDG_DATA_HOME", dataBefore.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
   // The host's folder takes the settings along.
   platform::setDataFolder((folder_ / "host").string());
   EXPECT_EQ(platform::settingsFolder(), folder_ / "host" / "");

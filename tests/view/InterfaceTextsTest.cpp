@@ -2,6 +2,8 @@
 // what a new view starts from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,17 +65,26 @@ TEST(BuiltInLanguages, EveryLanguageHasEveryEntryInItsOwnWords) {
 }
 
 TEST_F(InterfaceTexts, HostSlotsMapOntoTheTable) {
+  // Each slot's own text, with a CJK word and a character beyond the basic
+  // plane (a surrogate pair); the host frees its texts as soon as the call
+  // returns.
   std::vector<std::u16string> texts;
+  for (size_t slot = 0; slot < SIM_STRING_SLOTS; ++slot)
+    texts.push_back(u"slot " + std::u16string(1, static_cast<char16_t>(u'A' + slot % 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'0' + slot / 26)) + u" \u5207\u524A \U0001F527");
+  auto hostCopies = std::make_unique<std::vector<std::u16string>>(texts);
   SIM_StringRecord record{};
-  for (size_t slot = 0; slot < SIM_STRING_SLOTS; ++slot) texts.push_back(u"slot " + std::u16string(1, static_cast<char16_t>(u'A' + slot % 26)) + std::u16string(1, static_cast<char16_t>(u'0' + slot / 26)));
-  for (size_t slot = 0; slot < SIM_STRING_SLOTS; ++slot) record.text[slot] = texts[slot].c_str();
+  for (size_t slot = 0; slot < SIM_STRING_SLOTS; ++slot) record.text[slot] = (*hostCopies)[slot].c_str();
   const SIM_StringRecord defaults = SIM_GetStrings();
   EXPECT_EQ(std::u16string(defaults.text[41]), u"Z-");
   EXPECT_EQ(std::u16string(defaults.text[175]), u"Abort");
+  const std::vector<std::u16string> english(defaults.text, defaults.text + SIM_STRING_SLOTS);
   ASSERT_EQ(SIM_SetStrings(&record), 0);  // the table's pointers in defaults are stale now
+  for (std::u16string& text : *hostCopies) std::fill(text.begin(), text.end(), u'#');
+  hostCopies.reset();
   const SIM_StringRecord back = SIM_GetStrings();
   for (size_t slot = 0; slot < SIM_STRING_SLOTS; ++slot) {
-    const std::u16string expected = slot <= 90 ? texts[slot] : std::u16string(defaults.text[slot]);
+    const std::u16string expected = slot <= 90 ? texts[slot] : english[slot];
     EXPECT_EQ(std::u16string(back.text[slot]), expected) << "slot " << slot;
   }
   // Slot 43 is entry 49, 61 is 68; entries between stay English.
