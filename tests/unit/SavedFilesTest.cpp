@@ -3,11 +3,13 @@
 // and the folders the environment names.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -165,6 +167,24 @@ TEST_F(WholeFiles, WritersRacingForOneFileLeaveOneOfThemWhole) {
   EXPECT_FALSE(platform::replaceWholeFile(folder_ / "taken.bin", a));
   EXPECT_TRUE(std::filesystem::is_directory(folder_ / "taken.bin"));
   EXPECT_FALSE(platform::replaceWholeFile(folder_ / "missing" / "state.bin", a));
+
+  // A write that fails part way (here: past the process's file size limit,
+  // as a full disk would) keeps the old file whole.
+  ASSERT_TRUE(platform::replaceWholeFile(target, b));
+  rlimit before{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = before;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool replaced = platform::replaceWholeFile(target, a);
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, oldSignal);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(platform::readWholeFile(target), b);
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_)) ++files;
+  EXPECT_EQ(files, 2u) << "the partial file is gone (the folder keeps state.bin and taken.bin)";
 }
 
 using Folders = ScratchFolder;
