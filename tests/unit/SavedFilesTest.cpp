@@ -120,6 +120,24 @@ TEST(SavedFiles, CustomSettingsTakeWhatHasTheRightType) {
       {"", {}},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(formats::readCustomSettings(text), expected) << text;
+  // Every member with a value of every wrong type keeps its default.
+  const char* numbers[] = {"ToolpathLineWidth", "ToolpathLineWidthLarge", "ToolpathPointSize", "ToolpathPointSizeLarge",
+                           "OffscreenGdiScalingRenderScale", "GridLabelPixels", "GridFadeMinPixels",
+                           "GridFadeMaxPixels", "GridGhostAlpha"};
+  const char* colours[] = {"Plane", "Stock", "Workpiece", "StockAndWorkpiece"};
+  const char* wrongForBoth[] = {"\"2\"", "true", "null", "{}", "[]", "{\"a\": 1}", "-1e999"};
+  for (const char* value : wrongForBoth) {
+    for (const char* name : numbers) {
+      const std::string text = std::string(R"({"UI": {")") + name + "\": " + value + "}}";
+      EXPECT_EQ(formats::readCustomSettings(text), CustomSettings{}) << text;
+    }
+    for (const char* name : colours) {
+      const std::string text = std::string(R"({"Colors": {"CrossSection": {")") + name + "\": " + value + "}}}";
+      EXPECT_EQ(formats::readCustomSettings(text), CustomSettings{}) << text;
+    }
+  }
+  EXPECT_EQ(formats::readCustomSettings(R"({"UI": {"GridGhostAlpha": [0.5, 0.5, 0.5, 0.5]}})"), CustomSettings{});
+  EXPECT_EQ(formats::readCustomSettings(R"({"Colors": {"CrossSection": {"Stock": 0.5}}})"), CustomSettings{});
   // Nesting past the reader's limit is no JSON of ours either.
   EXPECT_EQ(formats::readCustomSettings(std::string(5000, '[') + std::string(5000, ']')), CustomSettings{});
 }
