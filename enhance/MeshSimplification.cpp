@@ -14,17 +14,17 @@ constexpr uint32_t kNone = 0xFFFFFFFFu;
 constexpr uint32_t kMostTriangles = 1u << 28;
 
 // The per-vertex words (see Simplify.glsl): a round's at bindings 3 to 6,
-// 11 and 13 and its edge table at 12; kept across rounds, the errors at 10
-// and the vetoed marks at 14.
+// 11, 13 and 15 and its edge table at 12; kept across rounds, the errors at
+// 10 and the vetoed marks at 14.
 struct RoundState {
-  gpu::SSBO flags, colours, scores, targets, removalErrors, opposites, edgeTable;
+  gpu::SSBO flags, colours, scores, targets, removalErrors, opposites, claims, edgeTable;
   gpu::SSBO errors, vetoed;
 
   // The edge table holds twice the first round's edges: never half full.
   RoundState(uint32_t vertices, uint32_t triangles)
       : flags(uint64_t{vertices} * 4), colours(uint64_t{vertices} * 4), scores(uint64_t{vertices} * 4),
         targets(uint64_t{vertices} * 4), removalErrors(uint64_t{vertices} * 4), opposites(uint64_t{vertices} * 8),
-        edgeTable(uint64_t{std::bit_ceil(3 * triangles)} * 4), errors(uint64_t{vertices} * 4, 0u),
+        claims(uint64_t{vertices} * 4), edgeTable(uint64_t{std::bit_ceil(3 * triangles)} * 4), errors(uint64_t{vertices} * 4, 0u),
         vetoed(uint64_t{vertices} * 4, 0u) {}
 
   void reset() {
@@ -34,6 +34,7 @@ struct RoundState {
     targets.fill(kNone);
     removalErrors.fill(0u);
     opposites.fill(kNone);
+    claims.fill(kNone);
     edgeTable.fill(kNone);
   }
 };
@@ -52,6 +53,7 @@ GLuint useSimplifyPass(const char* name, EnhancedMesh& mesh, const RoundState& s
   state.edgeTable.bindBase(12);
   state.opposites.bindBase(13);
   state.vetoed.bindBase(14);
+  state.claims.bindBase(15);
   setUint(program, "nTriangles", mesh.triangleCount);
   setUint(program, "TableMask", static_cast<uint32_t>(state.edgeTable.size() / 4 - 1));
   return program;
@@ -98,10 +100,11 @@ void collapseRound(EnhancedMesh& mesh, const RoundState& state, const Simplifica
   setFloat(program, "UnitLen", settings.unitLength);
   setUint(program, "RoundSeed", round * 0x9e3779b9u);
   runKernel(program, mesh.triangleCount);
-  for (const uint32_t stage : {0u, 1u}) {
+  for (const uint32_t stage : {0u, 1u, 2u, 3u, 4u}) {
     program = useSimplifyPass("SimplifyCollapseEdges.comp", mesh, state);
     setFloat(program, "CollapseThreshold", settings.collapseThreshold);
     setFloat(program, "maxError", settings.maxError);
+    setUint(program, "RoundSeed", round * 0x9e3779b9u);
     setUint(program, "Stage", stage);
     runKernel(program, mesh.triangleCount);
   }

@@ -9,6 +9,12 @@
 // earlier collapses already left at it; and when it would join the kept
 // end to a vertex it already meets by an edge other than across those two
 // triangles, which would pinch the surface (two sheets along one edge).
+// Stages 2 to 4 keep two collapses of a round from making one new edge
+// twice, which would give it four triangles: stage 2 has every collapse
+// claim its target, and stage 3 blocks those that lost the claim, so one
+// collapse goes onto a vertex. Stage 4 looks for a collapse r onto k and
+// another r' onto x where x is a neighbour of r and k one of r' (both would
+// join k and x): the one with the higher claim key waits.
 // The kept end stays where it is (the collapse is onto an end, not a
 // midpoint), so every remaining vertex stays on its surface.
 layout(local_size_x = 256) in;
@@ -39,6 +45,20 @@ void main() {
   if (degenerate(v)) return;
   for (int k = 0; k < 3; ++k) {
     uint removed = v[k];
+    if (Stage >= 2u) {
+      if (!collapses(removed)) continue;
+      uint key = claimKey(removed), target = vertexTargets[removed];
+      if (Stage == 2u) atomicMin(claims[target], key);
+      if (Stage == 3u && claims[target] != key) atomicOr(vertexFlags[removed], kBlocked);
+      if (Stage == 4u) {
+        for (int j = 1; j < 3; ++j) {
+          uint x = v[(k + j) % 3], other = claims[x];
+          if (x != target && other != kNone && other < key && edgeExists(target, claimant(other)))
+            atomicOr(vertexFlags[removed], kBlocked);
+        }
+      }
+      continue;
+    }
     if (!mayCollapse(removed)) continue;
     uint kept = vertexTargets[removed];
     uint next = v[(k + 1) % 3], last = v[(k + 2) % 3];

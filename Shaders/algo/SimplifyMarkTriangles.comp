@@ -20,9 +20,7 @@ void main() {
   if (degenerate(v)) return;
   vec3 n = cross(positionOf(v.y) - positionOf(v.x), positionOf(v.z) - positionOf(v.x));
   float len = length(n);
-  for (uint k = 0u; k < 3u; ++k) {
-    if (v[k] < v[(k + 1u) % 3u]) enterHalfEdge(3u * t + k);
-  }
+  for (uint k = 0u; k < 3u; ++k) enterEdge(3u * t + k);
   uint colour = attributes[t].y;
   for (int k = 0; k < 3; ++k) {
     uint seen = atomicCompSwap(vertexColours[v[k]], kNone, colour);

@@ -32,3 +32,32 @@ uint enteredHalfEdge(uint from, uint to) {
   }
   return 0xFFFFFFFFu;
 }
+
+// The same table keyed by an edge's ends in either order: each edge is
+// entered once, by whichever of its half-edges comes first. A border edge
+// that only one triangle holds is entered all the same.
+bool isHalfEdgeOf(uint h, uint a, uint b) {
+  uint from = halfEdgeStart(h), to = halfEdgeEnd(h);
+  return (from == a && to == b) || (from == b && to == a);
+}
+
+void enterEdge(uint h) {
+  uint a = halfEdgeStart(h), b = halfEdgeEnd(h);
+  uint slot = edgeSlot(min(a, b), max(a, b));
+  for (uint probe = 0u; probe <= TableMask; ++probe) {
+    uint held = atomicCompSwap(edgeTable[slot], 0xFFFFFFFFu, h);
+    if (held == 0xFFFFFFFFu || isHalfEdgeOf(held, a, b)) return;
+    slot = (slot + 1u) & TableMask;
+  }
+}
+
+bool edgeEntered(uint a, uint b) {
+  uint slot = edgeSlot(min(a, b), max(a, b));
+  for (uint probe = 0u; probe <= TableMask; ++probe) {
+    uint h = edgeTable[slot];
+    if (h == 0xFFFFFFFFu) return false;
+    if (isHalfEdgeOf(h, a, b)) return true;
+    slot = (slot + 1u) & TableMask;
+  }
+  return false;
+}

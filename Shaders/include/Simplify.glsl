@@ -24,12 +24,14 @@ layout(std430, binding = 10) buffer VertexErrors { uint vertexErrors[]; };
 layout(std430, binding = 14) buffer Vetoed { uint vetoed[]; };
 // This round: the error a removed vertex leaves (float bits).
 layout(std430, binding = 11) buffer RemovalErrors { uint removalErrors[]; };
-// This round: the mesh's edges, each entered by its half-edge from the
-// lower index to the higher.
+// This round: the mesh's edges, each entered once by either half-edge.
 layout(std430, binding = 12) buffer EdgeTable { uint edgeTable[]; };
 // This round, two words a vertex: the far corners of the triangles on the
 // edge it collapses along.
 layout(std430, binding = 13) buffer Opposites { uint opposites[]; };
+// This round: the lowest claim key of the collapses onto the vertex, which
+// is the one that goes.
+layout(std430, binding = 15) buffer Claims { uint claims[]; };
 
 uniform uint nTriangles;
 uniform uint InvocationOffset;
@@ -51,8 +53,8 @@ vec3 positionOf(uint v) { return positions[v].xyz; }
 uniform float UnitLen;
 uint edgeScore(uint a, uint b) { return uint(min(distance(positionOf(a), positionOf(b)) / UnitLen, 4.0e9)); }
 
-// Removed this round: free, first among its neighbours, a target found and
-// no veto.
+// Removed this round: free, first among its neighbours, a target found, no
+// veto and no collapse before it on a vertex it touches.
 bool collapses(uint v) { return vertexFlags[v] == 0u && vertexTargets[v] != kNone; }
 
 // A scramble of vertex indices: the weld numbers vertices in the order of
@@ -75,7 +77,12 @@ bool goesBefore(uint u, uint v) {
   return su < sv || (su == sv && u < v);
 }
 
-bool edgeExists(uint a, uint b) { return enteredHalfEdge(min(a, b), max(a, b)) != kNone; }
+bool edgeExists(uint a, uint b) { return edgeEntered(a, b); }
+
+// A collapse's claim key: its index scrambled by an odd factor, another
+// order each round, and one that gives the index back.
+uint claimKey(uint v) { return (v ^ RoundSeed) * 0x9e3779b1u; }
+uint claimant(uint key) { return (key * 0x0e8b2f51u) ^ RoundSeed; }
 
 void veto(uint v) {
   atomicOr(vertexFlags[v], kVetoed);
