@@ -29,12 +29,15 @@ driver=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so
 # while every library path they take runs in the other cut tests; the
 # host's kept-open window, its compare round trip, its bear run and the
 # orientation cube's ray sweep spend theirs drawing frames whose library
-# paths the view tests already take.
+# paths the view tests already take; so do the longest pointer-driven
+# navigation and box-selection runs (the plain run keeps them), whose path
+# from X events through gestures to the camera the other tests of their
+# suites take.
 LD_PRELOAD="$driver" \
 ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "${display[@]}" ctest --test-dir build-asan --output-on-failure -j"$jobs" \
-  -E 'InstalledPackageIsFound|LayersRefuseUpwardIncludes|MillCutTest.MillShapesOnRandomMoves|MillCutTest.RingExtrudedAndPolygonSidedToolsOnRandomMoves|HostRun.InteractiveKeepsTheWindowUntilTheUserClosesIt|HostRun.ARunsSolidAsTheDesignOfACoarserRunComparesWithinOneCell|HostRun.ARealProgramLeavesAClosedStlAndAPicture|Orientation.TheCubeLightsTheElementTheRayTestFinds'
+  -E 'InstalledPackageIsFound|LayersRefuseUpwardIncludes|MillCutTest.MillShapesOnRandomMoves|MillCutTest.RingExtrudedAndPolygonSidedToolsOnRandomMoves|HostRun.InteractiveKeepsTheWindowUntilTheUserClosesIt|HostRun.ARunsSolidAsTheDesignOfACoarserRunComparesWithinOneCell|HostRun.ARealProgramLeavesAClosedStlAndAPicture|Orientation.TheCubeLightsTheElementTheRayTestFinds|NavigationByX.RightDragPansRightClickOpensTheMenuMiddleFits|NavigationByX.BindingsChangeWhatTheWheelAndACtrlGestureDo|BoxSelectionView.ABoxSelectsTheMoveEndsInsideFramesThemAndAnEmptyBoxClears'
 
 echo "== ThreadSanitizer: the view, playback and lifecycle tests"
 cmake -S . -B build-tsan $(generator_for build-tsan) -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines[@]}" -DKORVANE_SANITIZE=thread \
