@@ -18,7 +18,7 @@ struct SimplificationSettings {
   float collapseThreshold = 0.9f;
   float maxError = 0;         // how far a removed vertex may lie from the triangles that replace it
   float unitLength = 0;       // the step edge scores are counted in
-  uint32_t maxRounds = 32;
+  uint32_t maxRounds = 24;
   // Rounds end when one removes fewer than this share of the triangles.
   float leastShareRemoved = 0.005f;
 };
