@@ -9,9 +9,11 @@
 namespace enhance {
 namespace {
 
-// Label rounds before the merge gives up and keeps the labels it has: each
-// round at least halves the longest chain of joined vertices.
-constexpr int kMostRounds = 64;
+// Label rounds before the merge gives up. Roots hook onto lower roots and
+// labels jump to their labels' labels, so a group joins in rounds of about
+// the logarithm of its size; a merge that has not settled by then merges
+// nothing (its labels could join vertices no edge of no length joins).
+constexpr int kMostRounds = 256;
 
 GLuint useMergePass(const EnhancedMesh& mesh, const gpu::SSBO& labels, const gpu::SSBO& changed, uint32_t stage) {
   const GLuint program = useAlgoProgram("MergeCoincidentVertices.comp");
@@ -26,25 +28,27 @@ GLuint useMergePass(const EnhancedMesh& mesh, const gpu::SSBO& labels, const gpu
 }
 
 // Lowers every vertex's label to the lowest index joined to it by edges of
-// no length.
-void labelJoinedVertices(const EnhancedMesh& mesh, const gpu::SSBO& labels, gpu::SSBO& changed) {
+// no length; false when the labels did not settle.
+bool labelJoinedVertices(const EnhancedMesh& mesh, const gpu::SSBO& labels, gpu::SSBO& changed) {
   runKernel(useMergePass(mesh, labels, changed, 0), mesh.vertexCount);
   for (int round = 0; round < kMostRounds; ++round) {
     changed.fill(0u);
     runKernel(useMergePass(mesh, labels, changed, 1), uint64_t{mesh.triangleCount} * 3);
     runKernel(useMergePass(mesh, labels, changed, 2), mesh.vertexCount);
-    if (gpu::readElement<uint32_t>(changed, 0) == 0) return;
+    if (gpu::readElement<uint32_t>(changed, 0) == 0) return true;
   }
+  return false;
 }
 
 }  // namespace
 
 uint32_t mergeCoincidentVertices(EnhancedMesh& mesh) {
   const uint32_t count = mesh.triangleCount;
-  if (count == 0 || mesh.vertexCount == 0 || uint64_t{count} * 3 > UINT32_MAX) return 0;
+  // Invocation indices count in 32 bits, the last batch's padding included.
+  if (count == 0 || mesh.vertexCount == 0 || uint64_t{count} * 3 > UINT32_MAX - 256) return 0;
   const gpu::SSBO labels(uint64_t{mesh.vertexCount} * 4);
   gpu::SSBO changed(4, 0u);
-  labelJoinedVertices(mesh, labels, changed);
+  if (!labelJoinedVertices(mesh, labels, changed)) return 0;
   runKernel(useMergePass(mesh, labels, changed, 3), uint64_t{count} * 3);
   gpu::SSBO kept(uint64_t{count} * 4), sums(uint64_t{count} * 4);
   GLuint program = useMergePass(mesh, labels, changed, 4);

@@ -112,13 +112,23 @@ void collapseRound(EnhancedMesh& mesh, const RoundState& state, const Simplifica
   runKernel(program, mesh.triangleCount);
 }
 
+// The collapse passes bind storage buffers up to binding 15 and use ten in
+// one program, where OpenGL 4.3 promises eight: a device with fewer keeps
+// the mesh as it is.
+bool deviceHoldsTheBuffers() {
+  GLint blocks = 0, bindings = 0;
+  glGetIntegerv(GL_MAX_COMPUTE_SHADER_STORAGE_BLOCKS, &blocks);
+  glGetIntegerv(GL_MAX_SHADER_STORAGE_BUFFER_BINDINGS, &bindings);
+  return blocks >= 16 && bindings >= 16;
+}
+
 }  // namespace
 
 SimplificationReport simplifyMesh(EnhancedMesh& mesh, const SimplificationSettings& settings) {
   SimplificationReport report;
   report.trianglesBefore = report.trianglesAfter = mesh.triangleCount;
   if (mesh.triangleCount == 0 || mesh.vertexCount == 0 || mesh.triangleCount > kMostTriangles ||
-      !(settings.unitLength > 0))
+      !(settings.unitLength > 0) || !deviceHoldsTheBuffers())
     return report;
   RoundState state(mesh.vertexCount, mesh.triangleCount);
   while (report.rounds < settings.maxRounds) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -96,7 +97,7 @@ void usage() {
                "  --keep-open        after the job, read lines from standard input: 'command N [ARG]',\n"
                "                     'question N', 'png FILE' (a picture of the view), 'units U',\n"
                "                     'theme T', 'section P', 'stop-at LIST', 'colour-by B',\n"
-               "                     'nc-selection A B' (as the options; 'nc-selection none' clears),\n"
+               "                     'nc-selection A [B]' (as the options; 'nc-selection none' clears),\n"
                "                     'ui-shot FILE' (the window with its interface), pointer input\n"
                "                     'move X Y', 'down B', 'up B', 'click X Y', 'wheel STEPS', keyboard\n"
                "                     input 'type TEXT', 'key NAME' (Enter, Escape, Backspace, Delete,\n"
@@ -561,16 +562,23 @@ void serveLines(Render* view, const Options& o) {
       continue;
     }
     if (verb == "nc-selection") {
-      std::string first;
-      uint32_t a = 0;
-      int32_t b = 0;
-      words >> first;
-      if (first == "none") {
+      std::string first, last, extra;
+      words >> first >> last >> extra;
+      const auto lineNumber = [](const std::string& text) -> std::optional<int64_t> {
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > INT32_MAX) return std::nullopt;
+        return value;
+      };
+      const std::optional<int64_t> a = lineNumber(first), b = last.empty() ? a : lineNumber(last);
+      if (first == "none" && last.empty()) {
         std::printf("nc-selection: %d\n", SIM_SetNCFileSelection(view, false, 0, 0));
-      } else if (std::istringstream(first) >> a && words >> b && a >= 1 && b >= int64_t{a}) {
-        std::printf("nc-selection: %d\n", SIM_SetNCFileSelection(view, true, a, b));
+      } else if (a && b && *b >= *a && extra.empty()) {
+        std::printf("nc-selection: %d\n",
+                    SIM_SetNCFileSelection(view, true, static_cast<uint32_t>(*a), static_cast<int32_t>(*b)));
       } else {
-        std::fprintf(stderr, "korvane-view: '%s' needs lines A B with 1 <= A <= B, or none\n", line.c_str());
+        std::fprintf(stderr, "korvane-view: '%s' needs lines A [B] with 1 <= A <= B, or none\n", line.c_str());
       }
       std::fflush(stdout);
       continue;

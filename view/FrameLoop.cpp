@@ -90,9 +90,16 @@ void Render::cleanMeshCache() {
   }
 }
 
-view::NcCodeListing Render::ncCodeListing() const {
+// A closed panel, or another toolpath, forgets the line event 5 reported:
+// the panel opens on the line playing until the next report.
+view::NcCodeListing Render::ncCodeListing(const toolpath::Toolpath* played) {
   view::NcCodeListing listing;
-  if (!interface_ || !ribbon_ || !ribbon_->ticked(84)) return listing;
+  if (played != listedToolpath_) ncListedLine_ = -1;
+  listedToolpath_ = played;
+  if (!interface_ || !ribbon_ || !ribbon_->ticked(84)) {
+    ncListedLine_ = -1;
+    return listing;
+  }
   listing.open = true;
   listing.line = ncListedLine_.load();
   listing.selectedFirst = interface_->ncSelectionStart.load();
@@ -299,7 +306,7 @@ void Render::runFrame(double now, bool drawing) {
     interfaceFrame_.showPlayback(played.toolpath.get(), played.timeFraction, playback_.playing(), playback_.speed(),
                                  view::playbackRate(playback_.speed(), playback_.speedSliderPixels()));
     if (ncCodeFollower_.follow(played, ncCode_, job_.units.unit.load() != 0, job_.units.decimalsShown(),
-                               ncCodeListing()))
+                               ncCodeListing(played.toolpath.get())))
       interfaceFrame_.showStatus(ncCodeFollower_.status(), ncCodeFollower_.subprogram());
     if (const std::optional<view::ProgressTasks::Shown> task = progressTasks_.shown())
       interfaceFrame_.showProgress(std::pair{task->percent, task->caption});

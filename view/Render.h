@@ -239,7 +239,7 @@ struct Render {
   // probeDepth: the window's frame, whose depth under the cursor is read.
   stock::CuttingPlane sceneCuttingPlane();
   void drawParts(const camera::Camera::DrawState& camera, bool probeDepth = false);
-  view::NcCodeListing ncCodeListing() const;  // the "NC code" panel, ribbon 84
+  view::NcCodeListing ncCodeListing(const toolpath::Toolpath* played);  // the "NC code" panel, ribbon 84
   bool shown(const view::FramePart& part) const;
   void followTool();
   // The chosen theme copied anew: interface, toolpath, background and
@@ -277,6 +277,7 @@ struct Render {
   UI::NcCodeModel ncCode_;
   view::NcCodeFollower ncCodeFollower_;  // render thread
   std::atomic<int64_t> ncListedLine_{-1};  // where event 5 moved the NC-code list
+  const toolpath::Toolpath* listedToolpath_ = nullptr;  // render thread: the toolpath it belongs to
   view::CompareFollower compareFollower_;  // render thread
   struct CompareRead {
     std::array<double, 2> at{-1, -1};  // the cursor it was read at

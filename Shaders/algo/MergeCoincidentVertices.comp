@@ -4,10 +4,12 @@
 // joined to it by edges of no length. Vertices that meet only by position,
 // on sheets of the surface that share no triangle there, stay apart: joining
 // them would give edges with four triangles.
-// Stage 0 starts every vertex's label at its own index; stage 1 lowers the
-// labels of both ends of every edge whose ends have the same bits to the
-// lower of the two; stage 2 follows each label to its label's label. Stages
-// 1 and 2 repeat until neither changes a label (Changed stays 0). Stage 3
+// Stage 0 starts every vertex's label at its own index; stage 1, for every
+// edge whose ends have the same bits, lowers both ends and the higher of
+// their labels' vertices to the lower label (hooking one group's root onto
+// the other's, so a chain joins in few rounds whatever its index order);
+// stage 2 follows each label to its label's label. Stages 1 and 2 repeat
+// until neither changes a label (Changed stays 0). Stage 3
 // points every triangle's corners at their labels, stage 4 flags the
 // triangles that keep three corners and stage 5 moves those to their places
 // in the kept list, by the flags' inclusive prefix sum.
@@ -45,7 +47,9 @@ void main() {
     uint t = i / 3u, corner = i % 3u;
     uint a = triangles[i], b = triangles[3u * t + (corner + 1u) % 3u];
     if (a == b || !samePlace(a, b)) return;
-    uint low = min(labels[a], labels[b]);
+    uint la = labels[a], lb = labels[b];
+    uint low = min(la, lb);
+    lowerTo(max(la, lb), low);
     lowerTo(a, low);
     lowerTo(b, low);
     return;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <numeric>
+#include <random>
 #include <string>
 
 #include <glm/glm.hpp>
@@ -348,6 +350,17 @@ TEST_F(StockEnhancementTest, VerticesJoinedByEdgesOfNoLengthBecomeOneAndTheirSli
   const uint32_t touching = static_cast<uint32_t>(positions.size()), third = touching + 1, far = touching + 2;
   positions.insert(positions.end(), {positions[1], positions[2], glm::vec4(5, 0, 0, 1), glm::vec4(5, 1, 0, 1)});
   corners.insert(corners.end(), {touching, far, far + 1, 0, 2 + kSides, third, third, far + 1, far});
+  // A chain of 200 vertices in one place, each joined by a sliver to the
+  // next in an order their indices do not follow; a triangle on its last
+  // one must reach the lowest index of them all.
+  constexpr uint32_t kChain = 200;
+  const uint32_t chainStart = static_cast<uint32_t>(positions.size());
+  std::vector<uint32_t> chain(kChain);
+  std::iota(chain.begin(), chain.end(), chainStart);
+  std::shuffle(chain.begin(), chain.end(), std::mt19937(5));
+  positions.insert(positions.end(), kChain, glm::vec4(9, 9, 0, 1));
+  for (uint32_t k = 0; k + 1 < kChain; ++k) corners.insert(corners.end(), {chain[k], chain[k + 1], far});
+  corners.insert(corners.end(), {chain.back(), far, far + 1});
   enhance::EnhancedMesh mesh;
   mesh.vertexCount = static_cast<uint32_t>(positions.size());
   mesh.triangleCount = static_cast<uint32_t>(corners.size() / 3);
@@ -356,9 +369,9 @@ TEST_F(StockEnhancementTest, VerticesJoinedByEdgesOfNoLengthBecomeOneAndTheirSli
   mesh.triangles = gpu::SSBO(corners.size() * 4);
   mesh.triangles.upload(corners.data(), corners.size() * 4);
 
-  EXPECT_EQ(enhance::mergeCoincidentVertices(mesh), kSides + 1) << "every sliver goes";
-  ASSERT_EQ(mesh.triangleCount, kSides + 2);
-  const std::vector<uint32_t> merged = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{kSides + 2} * 3);
+  EXPECT_EQ(enhance::mergeCoincidentVertices(mesh), kSides + 1 + kChain - 1) << "every sliver goes";
+  ASSERT_EQ(mesh.triangleCount, kSides + 3);
+  const std::vector<uint32_t> merged = gpu::readBack<uint32_t>(mesh.triangles, 0, uint64_t{kSides + 3} * 3);
   const auto cornersOf = [&](uint32_t t) { return std::vector<uint32_t>(merged.begin() + 3 * t, merged.begin() + 3 * t + 3); };
   for (uint32_t k = 0; k < kSides; ++k) {
     SCOPED_TRACE(k);
@@ -367,5 +380,6 @@ TEST_F(StockEnhancementTest, VerticesJoinedByEdgesOfNoLengthBecomeOneAndTheirSli
   }
   EXPECT_EQ(cornersOf(kSides), std::vector<uint32_t>({touching, far, far + 1})) << "only touching";
   EXPECT_EQ(cornersOf(kSides + 1), std::vector<uint32_t>({2, far + 1, far})) << "joined through the twin";
+  EXPECT_EQ(cornersOf(kSides + 2), std::vector<uint32_t>({chainStart, far, far + 1})) << "along the whole chain";
 }
 }  // namespace

@@ -239,7 +239,8 @@ TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
   const std::filesystem::path lines = out_ / "lines.txt", picture = out_ / "later.png";
   std::ofstream(lines) << "question 3\ncommand 6\nquestion 3\npng " << picture.string()
                        << "\nunits inch\ntheme dark\nsection X+\nstop-at tool,rapid\ncolour-by operation\n"
-                          "nc-selection 2 3\nnc-selection none\nunits yard\nquit\n";
+                          "nc-selection 2 3\nnc-selection none\nnc-selection 2.5 3\nunits yard\ncommand 69\nquestion 52\n"
+                          "quit\n";
   const Finished r =
       run("--hidden --no-stl --size 320x200 --keep-open --out " + out_.string() + " < " + lines.string());
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -252,6 +253,8 @@ TEST_F(HostRun, KeptOpenTheViewTakesLinesFromStandardInput) {
   for (const char* reply : {"units: 0", "theme: 0", "section: 0", "stop-at: 0", "colour-by: 0", "nc-selection: 0"})
     EXPECT_NE(r.output.find(reply), std::string::npos) << reply << "\n" << r.output;
   EXPECT_NE(r.output.find("'units yard' does not name a setting"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("'nc-selection 2.5 3' needs lines"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("question 52 NcCodeShown              true"), std::string::npos) << r.output;
   ASSERT_TRUE(std::filesystem::exists(picture));
   EXPECT_LT(std::filesystem::file_size(picture), std::filesystem::file_size(out_ / "main-job.png"))
       << "without the stock the picture holds less";
