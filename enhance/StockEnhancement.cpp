@@ -11,6 +11,7 @@
 #include "enhance/ProjectionRecord.h"
 #include "enhance/SurfacePlacement.h"
 #include "enhance/SweepProjection.h"
+#include "enhance/TurnedProfile.h"
 #include "enhance/VertexNormals.h"
 #include "gpu/Dispatch.h"
 #include "gpu/PrefixSum.h"
@@ -121,11 +122,19 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   constexpr double kLongestDisplacement = 5.0;
   const float maxError = static_cast<float>(std::min(input.frame.exactCellSize, kLongestDisplacement));
   // The welded vertices lie on the lattice's cells: its box holds them.
+  const glm::dvec3 low = input.frame.toWorld(glm::dvec3(0.0)),
+                   high = input.frame.toWorld(glm::dvec3(input.frame.nodes - 1u));
+  // 1. What turning left, made now that the reach is known: the profile's
+  // rectangle stays out of reach of every vertex.
+  const TurnedProfile turned = turnedProfileOf(
+      input.sweeps.turning, static_cast<int32_t>(input.sweeps.sweeps.size()), glm::dvec2(low.z, high.z),
+      glm::length(glm::max(glm::abs(glm::dvec2(low)), glm::abs(glm::dvec2(high)))), 1.0 + 4.0 * maxError);
   const PlacementInput placement{input.initialShape,
                                  input.sweeps.sweeps,
+                                 turned.empty() ? nullptr : &turned,
                                  maxError,
-                                 glm::vec3(input.frame.toWorld(glm::dvec3(0.0))),
-                                 glm::vec3(input.frame.toWorld(glm::dvec3(input.frame.nodes - 1u))),
+                                 glm::vec3(low),
+                                 glm::vec3(high),
                                  input.stop};
   std::optional<PlacedVertices> placed = placeOnSurfaces(placement, *mesh, normals, say);
   if (!placed) return nullptr;

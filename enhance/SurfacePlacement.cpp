@@ -4,12 +4,14 @@
 
 #include "enhance/AlgoDispatch.h"
 #include "enhance/InitialStockProjection.h"
+#include "enhance/TurnedProfileProjection.h"
 
 namespace enhance {
 
 std::optional<PlacedVertices> placeOnSurfaces(const PlacementInput& input, EnhancedMesh& mesh,
                                               const gpu::SSBO& normals, const std::function<void(int)>& progress) {
   VertexProjections projections = projectOntoInitialStock(input.initialShape, mesh, normals);
+  if (input.turned) projectOntoTurnedProfile(*input.turned, mesh, projections, input.maxError);
   if (progress) progress(20);
   SweepProjectionSettings settings;
   settings.maxError = input.maxError;

@@ -1,6 +1,7 @@
 #pragma once
-// Every vertex of a mesh onto the surface that made it: the initial stock's
-// or the nearest tool sweep's, when that lies within reach. The enhancement
+// Every vertex of a mesh onto the surface that made it: the initial stock's,
+// the turned profile's or the nearest tool sweep's, when that lies within
+// reach. The enhancement
 // places the welded surface so, and then the points that split its creases.
 #include <atomic>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "enhance/EnhancedMesh.h"
 #include "enhance/SweepProjection.h"
 #include "enhance/ToolSweeps.h"
+#include "enhance/TurnedProfile.h"
 #include "gpu/SSBO.h"
 #include "stock/StockShape.h"
 
@@ -20,6 +22,7 @@ namespace enhance {
 struct PlacementInput {
   const std::optional<stock::StockShape>& initialShape;
   const std::vector<ToolSweep>& sweeps;
+  const TurnedProfile* turned = nullptr;  // what turning left, when anything
   float maxError = 0;  // the reach: surfaces farther away are not taken
   glm::vec3 boxLow{0.0f}, boxHigh{0.0f};  // holds every vertex
   const std::atomic<bool>* stop = nullptr;

@@ -6,6 +6,7 @@
 #include <glm/geometric.hpp>
 
 #include "common/ShaderContract.h"
+#include "stock/TurningCut.h"
 
 namespace enhance {
 namespace {
@@ -83,7 +84,39 @@ void setBox(ToolSweep& sweep, const MillDimensions& mill, float grow) {
   sweep.boxMax = glm::vec4(glm::vec3(hi + reach), 0.0f);
 }
 
+// The outline transform of the cut: turned from the radial direction
+// (0, 1) to the tool axis in the plane, then mirrored across the axial
+// direction by flip.
+glm::dmat2 outlineTransform(const glm::dvec3& axis, double flip) {
+  const glm::dvec2 toward(flip * axis.z, axis.x);
+  const double theta = glm::length(toward) < 1e-7 ? 0.0 : std::atan2(-toward.x, toward.y);
+  const double c = std::cos(theta), s = std::sin(theta);
+  return glm::dmat2(flip, 0.0, 0.0, 1.0) * glm::dmat2(c, -s, s, c);
+}
+
 }  // namespace
+
+TurningSweep turningSweepOf(const toolpath::GPUMoveRecord& from, const toolpath::GPUMoveRecord& to,
+                            const tools::CutRecord& insert) {
+  TurningSweep sweep;
+  // A continuation record starts with the axis of its own move's end.
+  const glm::dvec3 axisTo(to.i, to.j, to.k);
+  const glm::dvec3 axisFrom =
+      (from.type & GPU_MOVE_SHADER_BITS) == GPU_MOVE_ARC_START ? axisTo : glm::dvec3(from.i, from.j, from.k);
+  const glm::dvec3 axis = unitOr(axisFrom + axisTo, glm::dvec3(0, 0, 1));
+  const glm::dmat2 place = outlineTransform(axis, to.parameter > 0 ? -1.0 : 1.0);
+  sweep.outline.reserve(insert.insertPolygon.size());
+  for (const glm::dvec2& p : insert.insertPolygon) sweep.outline.push_back(place * p);
+  sweep.from = glm::dvec2(from.z, from.x);
+  sweep.to = glm::dvec2(to.z, to.x);
+  const double length3 = glm::length(glm::dvec3(to.x, to.y, to.z) - glm::dvec3(from.x, from.y, from.z));
+  if ((to.type & GPU_MOVE_KIND_MASK) == GPU_MOVE_RAPID && length3 > 0) {
+    const double shift =
+        std::min(0.01 * std::min(insert.insertSize[0], insert.insertSize[1]), length3);
+    sweep.from += (sweep.to - sweep.from) * (shift / length3);
+  }
+  return sweep;
+}
 
 glm::dvec3 sweepTipAt(const ToolSweep& sweep, double t) {
   const glm::dvec3 s(sweep.start), e(sweep.end);
@@ -107,6 +140,7 @@ CutExtent cutExtentOf(const stock::StockCutter& cutter) {
 
 SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, float grow) {
   SweepList list;
+  std::vector<uint8_t> turningColours;
   const auto& records = path.moves().records();
   const stock::ToolAssignment& tools = path.tools();
   const size_t moveCount = path.moves().moveCount();
@@ -114,8 +148,10 @@ SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, floa
     if (move == 0 || move >= moveCount) return;  // move 0 only places the tool
     const int32_t tool = move < tools.toolOfMove.size() ? tools.toolOfMove[move] : -1;
     if (tool < 0 || static_cast<size_t>(tool) >= tools.cutRecords.size()) return;
-    const std::optional<MillDimensions> mill = millOf(tools.cutRecords[static_cast<size_t>(tool)]);
-    if (!mill) return;
+    const tools::CutRecord& record = tools.cutRecords[static_cast<size_t>(tool)];
+    const std::optional<MillDimensions> mill = millOf(record);
+    const bool turning = record.valid && stock::isTurningShape(record.shape) && !record.insertPolygon.empty();
+    if (!mill && !turning) return;
     const uint32_t first = path.moves().endRecordOf(move - 1) + 1, last = path.moves().endRecordOf(move);
     if ((records[last].type & GPU_MOVE_KIND_MASK) == GPU_MOVE_RAPID &&
         !std::binary_search(extent.rapidsThatCut.begin(), extent.rapidsThatCut.end(), move))
@@ -124,8 +160,18 @@ SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, floa
     // as the cut takes it.
     const uint32_t recordCount = last - first + 1;
     const double position = fraction >= 1.0 ? recordCount : fraction * recordCount;
-    const toolpath::ArcGeometry arc = path.toolpath().arcOf(move);
     const uint8_t colour = static_cast<uint8_t>(tools.ownerOf(move, tool));
+    if (turning) {
+      for (uint32_t k = first; k <= last && k - first < position; ++k) {
+        TurningSweep sweep = turningSweepOf(records[k - 1], records[k], record);
+        const double t = std::min(1.0, position - (k - first));
+        sweep.to = glm::mix(sweep.from, sweep.to, t);
+        list.turning.push_back(std::move(sweep));
+        turningColours.push_back(colour);
+      }
+      return;
+    }
+    const toolpath::ArcGeometry arc = path.toolpath().arcOf(move);
     for (uint32_t k = first; k <= last && k - first < position; ++k) {
       const double t = std::min(1.0, position - (k - first));
       ToolSweep sweep{};
@@ -163,6 +209,7 @@ SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, floa
     for (uint32_t move = first; move < end && move < moveCount; ++move) addMove(move, 1.0);
   }
   if (!partialDone) addMove(static_cast<uint32_t>(extent.partialMove), std::clamp(extent.partialFraction, 0.0, 1.0));
+  list.colours.insert(list.colours.end(), turningColours.begin(), turningColours.end());
   return list;
 }
 

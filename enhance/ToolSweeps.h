@@ -2,16 +2,20 @@
 // The tool sweeps an enhancement projects onto: one per move record that
 // cut, with its tool's shape, its path (straight, or the true arc where
 // the record is the chord of one), its box and the colour index of its
-// cut. Only mills of the analytic shapes (flat, ball, bull nose) sweep
-// surfaces the projection knows; the vertices other tools made keep their
-// lattice positions.
+// cut. Mills of the analytic shapes (flat, ball, bull nose) sweep surfaces
+// the projection knows; turning, grooving and threading inserts sweep
+// their outline in the lathe's plane, which the turned profile takes up.
+// The vertices other tools made keep their lattice positions.
 #include <cstdint>
 #include <vector>
 
+#include <glm/vec2.hpp>
 #include <glm/vec4.hpp>
 
 #include "stock/CutPath.h"
 #include "stock/StockCutter.h"
+#include "toolpath/GPUMoveRecord.h"
+#include "tools/CutRecords.h"
 
 namespace enhance {
 
@@ -41,9 +45,26 @@ struct CutExtent {
 // What a stock's cutter holds; rapidsThatCut is left to the caller.
 CutExtent cutExtentOf(const stock::StockCutter& cutter);
 
+// One record of a turning insert's move in the lathe's plane, (axial,
+// radial) = world (z, x) about the world z axis: the outline placed as the
+// cut places it (turned to the tool axis, mirrored for the insert side)
+// but not moved, and the reference point's way.
+struct TurningSweep {
+  std::vector<glm::dvec2> outline;
+  glm::dvec2 from{0.0}, to{0.0};
+};
+
+// The sweep of an insert between two records, as the cut takes it (a rapid
+// starts a little way along, so that one that grazes removes nothing).
+TurningSweep turningSweepOf(const toolpath::GPUMoveRecord& from, const toolpath::GPUMoveRecord& to,
+                            const tools::CutRecord& insert);
+
 struct SweepList {
   std::vector<ToolSweep> sweeps;
-  std::vector<uint8_t> colours;  // per sweep: the owner code of its cut
+  std::vector<TurningSweep> turning;
+  // Per sweep, then per turning sweep: the owner code of its cut. A
+  // projection's source counts the same way.
+  std::vector<uint8_t> colours;
 };
 
 // The sweeps of what was cut, in cutting order (a later sweep's index is

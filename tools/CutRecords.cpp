@@ -140,6 +140,8 @@ CutRecord turningRecord(const Tool& tool) {
   record.insertSize[0] = static_cast<float>(hi.x - lo.x);
   record.insertSize[1] = static_cast<float>(hi.y - lo.y);
   record.moveParameter = tool.insertSide < 0 ? 1.0f : -1.0f;
+  record.insertPolygon = polyline(*outline, kInsertPolygonTolerance);
+  record.insertPolygon.pop_back();  // closed back to the first point
   // The insert's reach from its tip sizes what the view treats as the tool.
   record.widest = record.outerRadius = static_cast<float>(0.5 * std::min(hi.x - lo.x, hi.y - lo.y));
   record.lowest = static_cast<float>(lo.y);

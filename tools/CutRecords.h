@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "common/ShaderContract.h"
 #include "tools/Profile.h"
@@ -68,6 +69,10 @@ struct CutRecord {
   // records carry as parameter (the insert side: -1 as given, +1 mirrored).
   float insertOffset[2] = {0, 0}, insertSize[2] = {0, 0};
   float moveParameter = 0;
+  // Turning inserts: the outline as a polygon, arcs in chords within
+  // kInsertPolygonTolerance, (axial, radial) from the reference point; the
+  // exact turned profile is made from it.
+  std::vector<glm::dvec2> insertPolygon;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };
@@ -84,6 +89,7 @@ inline constexpr double kOffsetTolerance = 0.01;
 // the smallest one bound nothing.
 inline constexpr double kInsertBoxTolerance = 0.001;
 inline constexpr double kSmallestInsertLength = 1e-6;
+inline constexpr double kInsertPolygonTolerance = 0.0002;
 
 // A turning insert's outline from the cutting part's points: at least 3
 // points, closed back to the first, up to 128 segments, arcs of a radius

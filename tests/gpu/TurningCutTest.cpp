@@ -11,9 +11,13 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "enhance/ProjectionRecord.h"
+#include "enhance/StockEnhancement.h"
+#include "gpu/Dispatch.h"
 #include "stock/MillCut.h"
 #include "stock/SolidStockCreator.h"
 #include "stock/StockShape.h"
+#include "stock/SurfaceExtraction.h"
 #include "stock/TurningCut.h"
 #include "support/GpuTest.h"
 #include "support/LatticeCheck.h"
@@ -396,6 +400,83 @@ TEST_F(TurningCutTest, PiecesOfAMoveTakenBackLeaveTheWholeCut) {
   const testsupport::LatticeImage afterUndo(grid_);
   EXPECT_EQ(afterUndo.signWords, atOnce.signWords);
   EXPECT_EQ(afterUndo.nodeWords, atOnce.nodeWords);
+}
+
+// The enhancement puts a turned bar's vertices onto the swept outlines
+// turned about the axis, where marching cubes leaves them up to half a cell
+// off, and gives each the sweep of the insert that made its face: a diamond
+// turning the outside, a groove insert cutting a groove and facing the end.
+TEST_F(TurningCutTest, EnhancedVerticesLieOnTheTurnedOutlines) {
+  std::mt19937 rng(5);
+  const Insert diamondInsert = diamond(rng), grooveInsert = groove(rng);
+  const tools::CutRecord turningTool = testsupport::turningRecordOf(diamondInsert.points);
+  const tools::CutRecord grooveTool = testsupport::turningRecordOf(grooveInsert.points, SIM_TURNING_GROOVE);
+  ASSERT_FALSE(turningTool.insertPolygon.empty());
+  const double width = grooveTool.insertSize[0];
+  struct Pass {
+    const tools::CutRecord& tool;
+    const Insert& insert;
+    std::vector<PlaneMove> moves;
+    uint8_t owner;
+  };
+  const std::vector<Pass> passes{
+      {turningTool, diamondInsert, {{{2, 8.5}, {-22, 8.5}}, {{-22, 8.5}, {-25, 11}}}, 5},
+      {grooveTool, grooveInsert, {{{-12, 11}, {-12, 5.5}}, {{-12, 5.5}, {-12, 12}}, {{-12, 12}, {-1, 12}}, {{-1, 12}, {-1, 2.5}}}, 7},
+  };
+  enhance::EnhancementInput input;
+  std::vector<SweptOutlines> references;
+  for (const Pass& pass : passes) {
+    const std::vector<toolpath::GPUMoveRecord> records = recordsOf(pass.moves, 1, pass.tool.moveParameter);
+    cut_.cut(grid_, stock::MoveStream(records), 1, uint32_t(records.size()), pass.tool, pass.owner, {});
+    references.emplace_back(pass.insert.polygon, 1.0, 1.0);
+    for (size_t k = 1; k < records.size(); ++k) {
+      input.sweeps.turning.push_back(enhance::turningSweepOf(records[k - 1], records[k], pass.tool));
+      input.sweeps.colours.push_back(pass.owner);
+      references.back().add({records[k - 1].z, records[k - 1].x}, {records[k].z, records[k].x});
+    }
+    references.back().finish();
+  }
+  const auto exact = [&](const glm::dvec3& p) {
+    return std::max(references[0].signedDistance(p), references[1].signedDistance(p));
+  };
+  stock::SurfaceExtraction extraction;
+  ASSERT_TRUE(extraction.extract(grid_));
+  input.surface = &extraction;
+  input.frame = grid_.frame();
+  input.initialShape = bar_;
+  input.colours = stock::defaultOwnerColours();
+  enhance::EnhancementReport report;
+  const std::unique_ptr<enhance::EnhancedMesh> mesh = enhance::enhanceStock(input, {}, &report);
+  ASSERT_TRUE(mesh);
+  const double h = grid_.frame().exactCellSize;
+  EXPECT_EQ(report.movedVertices, mesh->vertexCount) << "every vertex has its surface in reach";
+
+  const std::vector<glm::vec4> positions = gpu::readBack<glm::vec4>(mesh->positions, 0, mesh->vertexCount);
+  const std::vector<enhance::ProjectionWords> records =
+      gpu::readBack<enhance::ProjectionWords>(mesh->projections, 0, mesh->vertexCount);
+  double worst = 0;
+  std::array<uint32_t, 3> byOwner{};  // the initial bar, the diamond, the groove insert
+  uint32_t facesChecked = 0, wrongOwners = 0;
+  for (uint32_t v = 0; v < mesh->vertexCount; ++v) {
+    const glm::dvec3 p(positions[v]);
+    worst = std::max(worst, std::abs(exact(p)));
+    const int32_t source = enhance::decodeProjection(records[v]).source;
+    ASSERT_LT(source, int32_t(input.sweeps.colours.size()));
+    const uint8_t owner = source < 0 ? 0 : input.sweeps.colours[size_t(source)];
+    ++byOwner[owner == 0 ? 0 : owner == 5 ? 1 : 2];
+    // The faces each insert left: the groove's flanks and floor, the
+    // end faced to z = -1 - width / 2, the diamond's long pass.
+    const double rho = std::hypot(p.x, p.y);
+    const bool groove = std::abs(p.z + 12) < width / 2 - h && rho < 8,
+               faced = std::abs(p.z - (-1 - width / 2)) < 1e-3 && rho < 8 && rho > 3,
+               turned = std::abs(rho - 8.5) < 1e-3 && p.z < -14 && p.z > -20;
+    facesChecked += groove || faced || turned;
+    wrongOwners += ((groove || faced) && owner != 7) || (turned && owner != 5);
+  }
+  EXPECT_GT(facesChecked, 100u);
+  EXPECT_EQ(wrongOwners, 0u) << "of " << facesChecked;
+  EXPECT_LT(worst, 0.01 * h) << "cells of " << h << " mm";
+  for (const uint32_t count : byOwner) EXPECT_GT(count, 50u);
 }
 
 }  // namespace
