@@ -130,7 +130,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
       input.sweeps.turning, static_cast<int32_t>(input.sweeps.sweeps.size()), glm::dvec2(low.z, high.z),
       glm::length(glm::max(glm::abs(glm::dvec2(low)), glm::abs(glm::dvec2(high)))), 1.0 + 4.0 * maxError);
   const PlacementInput placement{input.initialShape,
-                                 input.sweeps.sweeps,
+                                 input.sweeps,
                                  turned.empty() ? nullptr : &turned,
                                  maxError,
                                  glm::vec3(low),

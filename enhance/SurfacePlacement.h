@@ -21,7 +21,7 @@ namespace enhance {
 
 struct PlacementInput {
   const std::optional<stock::StockShape>& initialShape;
-  const std::vector<ToolSweep>& sweeps;
+  const SweepList& sweeps;
   const TurnedProfile* turned = nullptr;  // what turning left, when anything
   float maxError = 0;  // the reach: surfaces farther away are not taken
   glm::vec3 boxLow{0.0f}, boxHigh{0.0f};  // holds every vertex

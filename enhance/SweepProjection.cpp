@@ -90,12 +90,21 @@ void bindCandidateBuffers(const CandidateBuffers& b, const gpu::SSBO& sweeps) {
 
 // One batch of sweeps [first, first + count): false when its candidates
 // would pass the budget (the caller halves it).
-bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t count, const Bins& bins,
+bool projectBatch(const SweepList& all, uint32_t first, uint32_t count, const Bins& bins,
                   const CandidateBuffers& buffers, const SweepProjectionSettings& settings,
                   SweepProjectionReport& report) {
   const EnhancedMesh& mesh = buffers.mesh;
-  gpu::SSBO sweeps(uint64_t{count} * sizeof(ToolSweep));
-  sweeps.upload(all.data() + first, uint64_t{count} * sizeof(ToolSweep));
+  // The batch's sweeps, then every general profile's points (two a vec4):
+  // the candidate passes read them from the same buffer.
+  const uint64_t sweepBytes = uint64_t{count} * sizeof(ToolSweep);
+  const uint64_t profileBytes = (all.profilePoints.size() + 1) / 2 * 16;
+  gpu::SSBO sweeps(sweepBytes + profileBytes);
+  sweeps.upload(all.sweeps.data() + first, sweepBytes);
+  if (profileBytes > 0) {
+    std::vector<glm::vec2> points = all.profilePoints;
+    points.resize(profileBytes / sizeof(glm::vec2));
+    sweeps.upload(points.data(), profileBytes, sweepBytes);
+  }
 
   // Bin ranges, candidate counts, crowded sweeps.
   gpu::SSBO ranges(uint64_t{count} * 32), sweepCounts(uint64_t{count} * 4);
@@ -160,6 +169,7 @@ bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t co
       pairs.bindBase(5);
       values.bindBase(6);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);
+      setUint(program, "ProfileBase", count * 8);
       setUint(program, "nCandidates", candidates);
       if (pass > 0) setUint(program, "Stage", pass - 1);
       runKernel(program, candidates, kProjectionGroupSize);
@@ -169,6 +179,7 @@ bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t co
       bindCandidateBuffers(buffers, sweeps);
       crowdedSweeps.bindBase(5);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);
+      setUint(program, "ProfileBase", count * 8);
       setUint(program, "nCrowded", static_cast<uint32_t>(crowdedList.size()));
       setUint(program, "Apply", pass);
       runKernel(program, mesh.vertexCount, kProjectionGroupSize);
@@ -182,17 +193,17 @@ bool projectBatch(const std::vector<ToolSweep>& all, uint32_t first, uint32_t co
 
 }  // namespace
 
-SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, const EnhancedMesh& mesh,
+SweepProjectionReport projectOntoSweeps(const SweepList& sweeps, const EnhancedMesh& mesh,
                                         const gpu::SSBO& vertexNormals, VertexProjections& projections,
                                         const SweepProjectionSettings& settings) {
   SweepProjectionReport report;
-  if (sweeps.empty() || mesh.vertexCount == 0) return report;
+  if (sweeps.sweeps.empty() || mesh.vertexCount == 0) return report;
   const Bins bins = binVertices(mesh, settings);
   report.binsPerDim = bins.perDim;
   const gpu::SSBO winners(uint64_t{mesh.vertexCount} * 4, 0xFFFFFFFFu);  // -1: the initial stock
   const CandidateBuffers buffers{mesh, vertexNormals, projections, winners};
   uint32_t first = 0, batch = std::max(settings.sweepsPerBatch, 1u);
-  const uint32_t total = static_cast<uint32_t>(sweeps.size());
+  const uint32_t total = static_cast<uint32_t>(sweeps.sweeps.size());
   while (first < total) {
     if (settings.stop && settings.stop->load()) {
       report.stopped = true;

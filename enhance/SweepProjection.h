@@ -43,7 +43,7 @@ struct SweepProjectionReport {
 // Render thread: offers every sweep to every vertex it may have made;
 // projections holds the initial stock's results and ends with the winners
 // (the report's stopped flag says when a stop cut that short).
-SweepProjectionReport projectOntoSweeps(const std::vector<ToolSweep>& sweeps, const EnhancedMesh& mesh,
+SweepProjectionReport projectOntoSweeps(const SweepList& sweeps, const EnhancedMesh& mesh,
                                         const gpu::SSBO& vertexNormals, VertexProjections& projections,
                                         const SweepProjectionSettings& settings);
 

@@ -17,6 +17,8 @@ constexpr double kOnCircle = 1e-5;
 
 struct MillDimensions {
   float radius = 0, corner = 0, length = 0;
+  float lowest = 0;                  // a general profile may reach below the tip
+  const tools::CutRecord* profile = nullptr;  // a general profile's tool
 };
 
 std::optional<MillDimensions> millOf(const tools::CutRecord& record) {
@@ -25,8 +27,21 @@ std::optional<MillDimensions> millOf(const tools::CutRecord& record) {
     case tools::kShapeFlat: return MillDimensions{record.p1, 0.0f, record.p2};
     case tools::kShapeBall: return MillDimensions{record.p1, record.p1, record.p2};
     case tools::kShapeBullNose: return MillDimensions{record.p1 + record.p3, record.p3, record.p2};
-    default: return std::nullopt;
+    default:
+      if (record.profilePolygon.size() < 3 || stock::isTurningShape(record.shape)) return std::nullopt;
+      return MillDimensions{record.widest, 0.0f, record.highest, std::min(record.lowest, 0.0f), &record};
   }
+}
+
+// The tool's polygon in the list, once per tool: where it starts.
+uint32_t profileOffset(SweepList& list, const tools::CutRecord& record,
+                       std::vector<std::pair<const tools::CutRecord*, uint32_t>>& known) {
+  for (const auto& [tool, offset] : known)
+    if (tool == &record) return offset;
+  const uint32_t offset = static_cast<uint32_t>(list.profilePoints.size());
+  for (const glm::dvec2& p : record.profilePolygon) list.profilePoints.emplace_back(p);
+  known.emplace_back(&record, offset);
+  return offset;
 }
 
 glm::dvec3 tipOf(const toolpath::GPUMoveRecord& r) { return {r.x, r.y, r.z}; }
@@ -71,7 +86,7 @@ void setBox(ToolSweep& sweep, const MillDimensions& mill, float grow) {
     const glm::dvec3 tip = sweepTipAt(sweep, t);
     const glm::dvec3 axis =
         unitOr(glm::mix(glm::dvec3(sweep.startAxis), glm::dvec3(sweep.endAxis), t), glm::dvec3(sweep.startAxis));
-    for (const glm::dvec3& p : {tip, tip + axis * double(mill.length)}) {
+    for (const glm::dvec3& p : {tip + axis * double(mill.lowest), tip + axis * double(mill.length)}) {
       lo = glm::min(lo, p);
       hi = glm::max(hi, p);
     }
@@ -80,8 +95,25 @@ void setBox(ToolSweep& sweep, const MillDimensions& mill, float grow) {
   const double radius = glm::length(glm::dvec3(sweep.start) - glm::dvec3(sweep.arcCentre));
   const double sagitta = sweep.end.w != 0 ? radius * (1 - std::cos(std::abs(sweep.arcCentre.w) / 16)) : 0.0;
   const double reach = mill.radius + grow + sagitta;
-  sweep.boxMin = glm::vec4(glm::vec3(lo - reach), 0.0f);
-  sweep.boxMax = glm::vec4(glm::vec3(hi + reach), 0.0f);
+  sweep.boxMin = glm::vec4(glm::vec3(lo - reach), sweep.boxMin.w);
+  sweep.boxMax = glm::vec4(glm::vec3(hi + reach), sweep.boxMax.w);
+}
+
+// The sweep between two tips with their axes, for a known mill.
+ToolSweep straightSweep(const glm::dvec3& from, const glm::dvec3& to, const glm::dvec3& axisFrom,
+                        const glm::dvec3& axisTo, const MillDimensions& mill) {
+  ToolSweep sweep{};
+  sweep.start = glm::vec4(glm::vec3(from), mill.length);
+  sweep.end = glm::vec4(glm::vec3(to), 0.0f);
+  sweep.startAxis = glm::vec4(glm::vec3(axisFrom), mill.radius);
+  sweep.endAxis = glm::vec4(glm::vec3(axisTo), mill.corner);
+  return sweep;
+}
+
+void referToProfile(ToolSweep& sweep, const MillDimensions& mill, uint32_t offset) {
+  if (!mill.profile) return;
+  sweep.boxMin.w = static_cast<float>(offset + 1);
+  sweep.boxMax.w = static_cast<float>(mill.profile->profilePolygon.size());
 }
 
 // The outline transform of the cut: turned from the radial direction
@@ -118,6 +150,19 @@ TurningSweep turningSweepOf(const toolpath::GPUMoveRecord& from, const toolpath:
   return sweep;
 }
 
+bool addMillSweep(SweepList& list, const glm::dvec3& from, const glm::dvec3& to, const glm::dvec3& axisFrom,
+                  const glm::dvec3& axisTo, const tools::CutRecord& tool, uint8_t colour, float grow) {
+  const std::optional<MillDimensions> mill = millOf(tool);
+  if (!mill) return false;
+  ToolSweep sweep = straightSweep(from, to, unitOr(axisFrom, {0, 0, 1}), unitOr(axisTo, {0, 0, 1}), *mill);
+  std::vector<std::pair<const tools::CutRecord*, uint32_t>> known;
+  if (mill->profile) referToProfile(sweep, *mill, profileOffset(list, tool, known));
+  setBox(sweep, *mill, grow);
+  list.sweeps.push_back(sweep);
+  list.colours.push_back(colour);
+  return true;
+}
+
 glm::dvec3 sweepTipAt(const ToolSweep& sweep, double t) {
   const glm::dvec3 s(sweep.start), e(sweep.end);
   if (sweep.end.w == 0) return glm::mix(s, e, t);
@@ -141,6 +186,7 @@ CutExtent cutExtentOf(const stock::StockCutter& cutter) {
 SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, float grow) {
   SweepList list;
   std::vector<uint8_t> turningColours;
+  std::vector<std::pair<const tools::CutRecord*, uint32_t>> profiles;
   const auto& records = path.moves().records();
   const stock::ToolAssignment& tools = path.tools();
   const size_t moveCount = path.moves().moveCount();
@@ -174,11 +220,9 @@ SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, floa
     const toolpath::ArcGeometry arc = path.toolpath().arcOf(move);
     for (uint32_t k = first; k <= last && k - first < position; ++k) {
       const double t = std::min(1.0, position - (k - first));
-      ToolSweep sweep{};
-      sweep.start = glm::vec4(glm::vec3(tipOf(records[k - 1])), mill->length);
-      sweep.end = glm::vec4(glm::vec3(tipOf(records[k])), 0.0f);
-      sweep.startAxis = glm::vec4(glm::vec3(axisOf(records[k - 1])), mill->radius);
-      sweep.endAxis = glm::vec4(glm::vec3(axisOf(records[k])), mill->corner);
+      ToolSweep sweep =
+          straightSweep(tipOf(records[k - 1]), tipOf(records[k]), axisOf(records[k - 1]), axisOf(records[k]), *mill);
+      if (mill->profile) referToProfile(sweep, *mill, profileOffset(list, *mill->profile, profiles));
       if ((records[k].type & GPU_MOVE_KIND_MASK) == GPU_MOVE_MARKED) followArc(sweep, arc);
       if (t < 1.0) {
         // The part played: the end moves back along the way.

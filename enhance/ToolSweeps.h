@@ -2,14 +2,17 @@
 // The tool sweeps an enhancement projects onto: one per move record that
 // cut, with its tool's shape, its path (straight, or the true arc where
 // the record is the chord of one), its box and the colour index of its
-// cut. Mills of the analytic shapes (flat, ball, bull nose) sweep surfaces
-// the projection knows; turning, grooving and threading inserts sweep
-// their outline in the lathe's plane, which the turned profile takes up.
-// The vertices other tools made keep their lattice positions.
+// cut. Mills of the analytic shapes (flat, ball, bull nose) and mills of a
+// general profile turned about their axis sweep surfaces the projection
+// knows; turning, grooving and threading inserts sweep their outline in
+// the lathe's plane, which the turned profile takes up. The vertices other
+// tools made (extruded and polygon-sided cutters, profiles on a tilted
+// part axis) keep their lattice positions.
 #include <cstdint>
 #include <vector>
 
 #include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
 
 #include "stock/CutPath.h"
@@ -27,7 +30,8 @@ struct ToolSweep {
   glm::vec4 endAxis;    // w: its corner radius
   glm::vec4 arcCentre;  // w: the arc's signed angle
   glm::vec4 arcNormal;
-  glm::vec4 boxMin, boxMax;
+  glm::vec4 boxMin;     // w: a general profile's first point in the list's profile points, plus 1; 0 none
+  glm::vec4 boxMax;     // w: its point count
 };
 static_assert(sizeof(ToolSweep) == 128);
 
@@ -62,6 +66,9 @@ TurningSweep turningSweepOf(const toolpath::GPUMoveRecord& from, const toolpath:
 struct SweepList {
   std::vector<ToolSweep> sweeps;
   std::vector<TurningSweep> turning;
+  // The general profiles' polygons, (radius, height) counter-clockwise,
+  // one after the other.
+  std::vector<glm::vec2> profilePoints;
   // Per sweep, then per turning sweep: the owner code of its cut. A
   // projection's source counts the same way.
   std::vector<uint8_t> colours;
@@ -70,6 +77,12 @@ struct SweepList {
 // The sweeps of what was cut, in cutting order (a later sweep's index is
 // higher). Boxes are grown by grow.
 SweepList toolSweepsOf(const stock::CutPath& path, const CutExtent& extent, float grow);
+
+// A straight sweep of a mill between two tips, as toolSweepsOf makes
+// them, added with its colour; false for a tool whose surface the
+// projection does not know.
+bool addMillSweep(SweepList& list, const glm::dvec3& from, const glm::dvec3& to, const glm::dvec3& axisFrom,
+                  const glm::dvec3& axisTo, const tools::CutRecord& tool, uint8_t colour, float grow);
 
 // The tool position along record k's sweep at t (0 ... 1), as the shaders
 // take it; for checks.

@@ -60,6 +60,26 @@ void setExtrusion(CutRecord& record, const ToolPartShape& part) {
   record.widest = static_cast<float>(std::hypot(record.widest, across));
 }
 
+// The region a turned profile bounds in its meridian half plane: the
+// profile's polygon, closed along the axis unless it closes itself,
+// counter-clockwise.
+std::vector<glm::dvec2> regionPolygon(const Profile& profile) {
+  std::vector<glm::dvec2> polygon = polyline(profile, kInsertPolygonTolerance);
+  if (isClosed(profile)) {
+    polygon.pop_back();
+  } else {
+    polygon.insert(polygon.begin(), glm::dvec2(0.0, polygon.front().y));
+    polygon.push_back(glm::dvec2(0.0, polygon.back().y));
+  }
+  double area = 0;
+  for (size_t i = 0; i < polygon.size(); ++i) {
+    const glm::dvec2 a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+    area += a.x * b.y - b.x * a.y;
+  }
+  if (area < 0) std::reverse(polygon.begin(), polygon.end());
+  return polygon;
+}
+
 CutRecord cuttingRecord(const Tool& tool) {
   CutRecord record;
   const ToolPartShape* part = tool.part(SIM_PART_CUTTING);
@@ -91,6 +111,8 @@ CutRecord cuttingRecord(const Tool& tool) {
   else if (kind == CutterKind::Extruded && !polygonSided)
     record.convexPolygon = isConvexPolygon(profile) && profile.segmentCount() <= kMaxProfileSegments;
   record.profile = profileBlock(profile);
+  if (revolvedOnAxis && (record.shape == kShapeConvex || record.shape == kShapeCustom || record.shape == kShapeClosed))
+    record.profilePolygon = regionPolygon(profile);
   sizeFrom(record, profile);
   if (polygonSided) {
     record.polygonSides = static_cast<uint32_t>(part->placement.sides);

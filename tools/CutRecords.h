@@ -73,6 +73,12 @@ struct CutRecord {
   // kInsertPolygonTolerance, (axial, radial) from the reference point; the
   // exact turned profile is made from it.
   std::vector<glm::dvec2> insertPolygon;
+  // Mills of a general profile turned about their axis (convex, custom and
+  // closed shapes): the region they sweep, as a counter-clockwise polygon
+  // of (radius, height) points within kInsertPolygonTolerance of the
+  // profile, closed along the axis where the profile is open. The exact
+  // stock mesh projects onto it.
+  std::vector<glm::dvec2> profilePolygon;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance
 };
@@ -89,6 +95,7 @@ inline constexpr double kOffsetTolerance = 0.01;
 // the smallest one bound nothing.
 inline constexpr double kInsertBoxTolerance = 0.001;
 inline constexpr double kSmallestInsertLength = 1e-6;
+// Insert outlines and mill profiles as polygons: chords of arcs within this.
 inline constexpr double kInsertPolygonTolerance = 0.0002;
 
 // A turning insert's outline from the cutting part's points: at least 3

@@ -25,6 +25,6 @@ void main() {
     return;
   }
   if (!candidateWon(vertex, candidate.y, encoded)) return;
-  ToolPoint point = closestOnSweep(sweeps[candidate.y], positions[vertex].xyz);
+  ToolPoint point = closestOnSweep(sweepAt(candidate.y), positions[vertex].xyz);
   writeCandidate(vertex, candidate.y, point);
 }

@@ -6,6 +6,9 @@
 // grown by the corner radius r. r = 0 is a flat end mill, r = R a ball end
 // mill, anything between a bull nose; only the top's rounding differs from
 // the real tool, and the top never cuts.
+// A mill of a general profile (boxMin.w > 0, where the includer defines
+// SWEEP_PROFILES and profilePoint) is its polygon of (radius, height)
+// points, closed along the axis, whose segments on the axis are no face.
 //
 // Along the move the tip runs straight from start to end, or, for the chord
 // of an arc, on the arc itself; the axis turns linearly. The distance to the
@@ -19,8 +22,8 @@ struct ToolSweep {
   vec4 endAxis;    // w: the corner radius r
   vec4 arcCentre;  // the arc's centre at the start's height; w: the arc's signed angle
   vec4 arcNormal;  // the arc's plane normal (the angle turns about it)
-  vec4 boxMin;     // the sweep's box, grown by the largest error
-  vec4 boxMax;
+  vec4 boxMin;     // the sweep's box, grown by the largest error; w: a general profile's first point + 1, or 0
+  vec4 boxMax;     // w: its point count
 };
 
 vec3 sweepTipAt(ToolSweep s, float t) {
@@ -47,6 +50,41 @@ struct ToolPoint {
   float rho;       // the point's distance from the tool's axis
 };
 
+#ifdef SWEEP_PROFILES
+// The closest point of a general profile's region to q = (rho, h): the
+// signed distance (negative inside), the point and the outward normal.
+float profileDistance(ToolSweep s, vec2 q, out vec2 closest, out vec2 normal) {
+  uint first = uint(s.boxMin.w) - 1u, count = uint(s.boxMax.w);
+  bool inside = false;
+  float best = 3.0e38;
+  bool atCorner = false;
+  closest = q;
+  normal = vec2(1.0, 0.0);
+  vec2 a = profilePoint(first + count - 1u);
+  for (uint i = 0u; i < count; ++i) {
+    vec2 b = profilePoint(first + i);
+    if ((a.y > q.y) != (b.y > q.y) && q.x < a.x + (q.y - a.y) / (b.y - a.y) * (b.x - a.x)) inside = !inside;
+    if (max(a.x, b.x) > 1e-9) {
+      vec2 ab = b - a;
+      float len2 = dot(ab, ab);
+      float t = len2 > 0.0 ? clamp(dot(q - a, ab) / len2, 0.0, 1.0) : 0.0;
+      vec2 c = a + t * ab;
+      float d = length(q - c);
+      if (d < best) {
+        best = d;
+        closest = c;
+        atCorner = t <= 0.0 || t >= 1.0;
+        if (len2 > 0.0) normal = vec2(ab.y, -ab.x) / sqrt(len2);  // counter-clockwise: outward on the right
+      }
+    }
+    a = b;
+  }
+  // From a corner the normal points along the way to the point.
+  if (atCorner && best > 1e-6) normal = (inside ? closest - q : q - closest) / best;
+  return inside ? -best : best;
+}
+#endif
+
 // The closest point of the tool standing at tip with axis to p.
 ToolPoint toolPointOf(ToolSweep s, vec3 tip, vec3 axis, vec3 p) {
   float radius = s.startAxis.w, corner = min(s.endAxis.w, radius), len = max(s.start.w, 2.0 * corner);
@@ -61,6 +99,18 @@ ToolPoint toolPointOf(ToolSweep s, vec3 tip, vec3 axis, vec3 p) {
     vec3 helper = abs(axis.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 1.0, 0.0);
     radial = normalize(cross(helper, axis));
   }
+#ifdef SWEEP_PROFILES
+  if (s.boxMin.w > 0.0) {
+    vec2 closest, normal;
+    ToolPoint r;
+    r.distance = profileDistance(s, vec2(rho, h), closest, normal);
+    r.target = tip + axis * closest.y + radial * closest.x;
+    r.normal = normalize(axis * normal.y + radial * normal.x);
+    r.top = normal.y > 0.5 && closest.y > s.start.w - 1e-6;
+    r.rho = rho;
+    return r;
+  }
+#endif
   // The core rectangle, mirrored about the axis so that rho = 0 is no face.
   vec2 lo = vec2(-(radius - corner), corner), hi = vec2(radius - corner, len - corner);
   vec2 q = vec2(rho, h);
@@ -106,16 +156,20 @@ float searchValue(ToolSweep s, vec3 p, float t) {
   return at.distance + 1e-3 * at.rho;
 }
 
-// The closest point of the swept surface to p.
+// The closest point of the swept surface to p. The distance along the
+// move is convex for the analytic shapes, so a few samples bracket its
+// least value; a general profile's may have a minimum per convex part,
+// and is sampled finely enough that the narrowest (a part's rim just
+// reaching the point) falls between samples.
 ToolPoint closestOnSweep(ToolSweep s, vec3 p) {
-  const int kSamples = 8;
+  int samples = s.boxMin.w > 0.0 ? 48 : 8;
   float bestT = 0.0, bestD = searchValue(s, p, 0.0);
-  for (int i = 1; i <= kSamples; ++i) {
-    float t = float(i) / float(kSamples);
+  for (int i = 1; i <= samples; ++i) {
+    float t = float(i) / float(samples);
     float d = searchValue(s, p, t);
     if (d < bestD) { bestD = d; bestT = t; }
   }
-  float a = max(bestT - 1.0 / float(kSamples), 0.0), b = min(bestT + 1.0 / float(kSamples), 1.0);
+  float a = max(bestT - 1.0 / float(samples), 0.0), b = min(bestT + 1.0 / float(samples), 1.0);
   const float kGolden = 0.6180339887;
   float x1 = b - kGolden * (b - a), x2 = a + kGolden * (b - a);
   float f1 = searchValue(s, p, x1), f2 = searchValue(s, p, x2);

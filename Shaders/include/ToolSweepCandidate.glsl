@@ -12,13 +12,30 @@
 // elected one writes the record. Values are kept from the first pass, not
 // computed again, so that the passes agree to the bit.
 #include "ProjectionRecord.glsl"
+
+// The batch's sweeps, eight words each, then from word ProfileBase the
+// general profiles' points, two a word.
+layout(std430, binding = 4) readonly buffer Sweeps { vec4 sweepWords[]; };
+uniform uint ProfileBase;
+
+vec2 profilePoint(uint i) {
+  vec4 w = sweepWords[ProfileBase + i / 2u];
+  return (i & 1u) == 0u ? w.xy : w.zw;
+}
+
+#define SWEEP_PROFILES
 #include "ToolSweep.glsl"
+
+ToolSweep sweepAt(uint s) {
+  uint w = 8u * s;
+  return ToolSweep(sweepWords[w], sweepWords[w + 1u], sweepWords[w + 2u], sweepWords[w + 3u], sweepWords[w + 4u],
+                   sweepWords[w + 5u], sweepWords[w + 6u], sweepWords[w + 7u]);
+}
 
 layout(std430, binding = 0) readonly buffer Positions { vec4 positions[]; };
 layout(std430, binding = 1) readonly buffer VertexNormals { vec4 vertexNormals[]; };
 layout(std430, binding = 2) buffer Records { uvec4 records[]; };
 layout(std430, binding = 3) buffer Distances { int distances[]; };
-layout(std430, binding = 4) readonly buffer Sweeps { ToolSweep sweeps[]; };
 layout(std430, binding = 7) buffer Winners { int winners[]; };  // per vertex: the elected sweep, -1 none
 
 uniform float maxError;
@@ -34,7 +51,7 @@ const uint kCandidateVertexMask = kCandidateInside - 1u;
 bool evaluateCandidate(uint vertex, uint sweep, out uint flags, out int encoded, out ToolPoint point) {
   flags = 0u;
   encoded = 0;
-  ToolSweep s = sweeps[sweep];
+  ToolSweep s = sweepAt(sweep);
   vec3 p = positions[vertex].xyz;
   if (any(lessThan(p, s.boxMin.xyz)) || any(greaterThan(p, s.boxMax.xyz))) return false;
   point = closestOnSweep(s, p);
