@@ -1,11 +1,15 @@
 // Figures of the stock enhancement on this machine's GPU, for the standard
 // job's stock after its pocket and finish (about 40,000 sweeps) at quality
-// 0.25 and 0.5: the GPU weld against the CPU weld of the same surface, and
-// the whole enhancement with what it found (vertices moved onto a surface,
-// onto a sweep, candidates, crowded sweeps, mixed triangles).
+// 0.5 and 0.75: the GPU weld against the CPU weld of the same surface, the
+// whole enhancement with what it found (vertices moved onto a surface,
+// onto a sweep, candidates, crowded sweeps, mixed triangles) and the time
+// of its stages, the triangles and STL bytes before and after, and how far
+// the lattice's mesh and the enhanced one stray from the exact part.
 #include <chrono>
 #include <cstdio>
+#include <map>
 
+#include "ExactStandardPart.h"
 #include "GpuBench.h"
 #include "StandardJob.h"
 #include "enhance/MeshWeld.h"
@@ -46,7 +50,13 @@ int main() {
   if (!bench::openContext(context)) return 1;
   const bench::StandardCut standard;
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
-  for (double quality : {0.25, 0.5}) {
+  const bench::ExactStandardPart exact(standard.job);
+  const auto printStray = [](const char* what, const bench::MeshStray& s) {
+    std::printf("    %-28s vertices %7.4f / %7.4f / %7.4f   triangle points %7.4f / %7.4f / %7.4f\n", what,
+                s.vertices.max, s.vertices.mean, s.vertices.rms, s.triangles.max, s.triangles.mean, s.triangles.rms);
+  };
+  const auto stlBytes = [](size_t triangles) { return 84 + 50 * triangles; };
+  for (double quality : {0.5, 0.75}) {
     stock::StockGrid grid;
     standard.freshStock(grid, standard.cellsAt(quality), limits);
     stock::MillCut mill;
@@ -79,9 +89,22 @@ int main() {
     enhance::EnhancementReport report;
     enhance::enhanceStock(input, {}, &report);  // compiles the programs
     const double unsimplified = bestOf(1, [&] { enhance::enhanceStock(input, {}, &report); });
+    const stock::SurfaceMesh unsimplifiedMesh = enhance::readBackSurface(*enhance::enhanceStock(input, {}, &report));
     input.tolerance = std::min(2 * h, 0.02);  // the stock's
     enhance::enhanceStock(input, {}, &report);
     const double whole = bestOf(2, [&] { enhance::enhanceStock(input, {}, &report); });
+    // The stages, by the progress they report: the weld ends at 10, the
+    // initial stock at 20, the sweeps and the merge at 50, the crease
+    // splits at 60, colours, simplification and face normals at 90.
+    std::map<int, double> reached;
+    const auto start = std::chrono::steady_clock::now();
+    const auto since = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    const std::unique_ptr<enhance::EnhancedMesh> enhanced =
+        enhance::enhanceStock(input, [&](int percent) { reached[percent] = since(); }, &report);
+    glFinish();
+    const double end = since();
+    const stock::SurfaceMesh simplifiedMesh = enhance::readBackSurface(*enhanced);
+    const stock::SurfaceMesh latticeMesh = extraction.weldedMesh(grid.frame());
 
     std::printf("quality %.2f: cell %.3f mm, %u vertices, %u triangles\n", quality, h, report.vertices, report.triangles);
     std::printf("  weld: CPU %.1f ms (%zu vertices), GPU %.1f ms (%u vertices)\n", cpuWeld * 1e3, cpuVertices,
@@ -96,6 +119,19 @@ int main() {
     std::printf("  simplification: %.1f ms, %u rounds, %u of %u triangles left (%.1f %%), tolerance %.3f mm\n",
                 (whole - unsimplified) * 1e3, report.collapseRounds, report.simplifiedTriangles, report.triangles,
                 100.0 * report.simplifiedTriangles / std::max(report.triangles, 1u), input.tolerance);
+    const auto at = [&](int percent) { return reached.count(percent) ? reached[percent] : 0.0; };
+    std::printf("  stages (ms): weld %.0f, initial stock %.0f, sweeps and merge %.0f, crease splits %.0f, "
+                "colours, simplification and face normals %.0f, the rest %.0f; total %.0f\n",
+                at(10) * 1e3, (at(20) - at(10)) * 1e3, (at(50) - at(20)) * 1e3, (at(60) - at(50)) * 1e3,
+                (at(90) - at(60)) * 1e3, (end - at(90)) * 1e3, end * 1e3);
+    std::printf("  STL: lattice %zu triangles (%zu bytes), enhanced %zu (%zu bytes), simplified %zu (%zu bytes)\n",
+                latticeMesh.triangles.size() / 3, stlBytes(latticeMesh.triangles.size() / 3),
+                unsimplifiedMesh.triangles.size() / 3, stlBytes(unsimplifiedMesh.triangles.size() / 3),
+                simplifiedMesh.triangles.size() / 3, stlBytes(simplifiedMesh.triangles.size() / 3));
+    std::printf("  distance from the exact part, mm (max / mean / RMS):\n");
+    printStray("marching cubes", bench::strayOf(latticeMesh, exact));
+    printStray("enhanced", bench::strayOf(unsimplifiedMesh, exact));
+    printStray("enhanced and simplified", bench::strayOf(simplifiedMesh, exact));
   }
   return 0;
 }

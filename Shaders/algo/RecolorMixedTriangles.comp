@@ -1,7 +1,9 @@
 #version 430
 // A mixed triangle takes the colour two of its vertices share; with three
 // different colours, that of the latest surface (the highest source: the
-// last cut there).
+// last cut there). The first word, which the face normal takes after the
+// simplification, marks the triangle mixed until then: simplification
+// keeps its corners.
 layout(local_size_x = 256) in;
 
 #include "SourceColours.glsl"
@@ -25,5 +27,5 @@ void main() {
   if (c.x == c.y || c.x == c.z) chosen = c.x;
   else if (c.y == c.z) chosen = c.y;
   else chosen = colourIndexOf(max(s.x, max(s.y, s.z)));
-  attributes[t].y = colourRecord(chosen);
+  attributes[t] = uvec2(1u, colourRecord(chosen));
 }

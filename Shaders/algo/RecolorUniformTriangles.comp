@@ -1,6 +1,7 @@
 #version 430
 // Every triangle takes the colour of its first vertex's surface: right for
-// every triangle whose vertices share one colour, which is nearly all.
+// every triangle whose vertices share one colour, which is nearly all. The
+// first word (not mixed) waits for the face normal.
 layout(local_size_x = 256) in;
 
 #include "SourceColours.glsl"
@@ -15,5 +16,5 @@ uniform uint InvocationOffset;
 void main() {
   uint t = InvocationOffset + gl_GlobalInvocationID.x;
   if (t >= nTriangles) return;
-  attributes[t].y = colourRecord(colourIndexOf(int(records[triangles[3u * t]].w)));
+  attributes[t] = uvec2(0u, colourRecord(colourIndexOf(int(records[triangles[3u * t]].w))));
 }
