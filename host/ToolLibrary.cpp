@@ -124,6 +124,9 @@ std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
       points.push_back(arc(r, c, r - c, c));
       break;
     }
+    case HostTool::Kind::Vee:
+      points.push_back(straight(r, r / std::tan(mill.angle / 2 * M_PI / 180)));
+      break;
     case HostTool::Kind::Turn:
     case HostTool::Kind::Groove: break;  // inserts, above
   }
@@ -134,7 +137,7 @@ std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
 
 HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::string& where) {
   // fields: kind and its numbers
-  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball, bull, turn or groove)");
+  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball, bull, vee, turn or groove)");
   HostTool mill;
   const std::string& kind = fields[0];
   const size_t numbers = fields.size() - 1;
@@ -151,6 +154,16 @@ HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::
     mill.length = positive(fields[3], "the length", where);
     if (mill.cornerRadius > mill.diameter / 2)
       throw ToolError(where + ": the corner radius is larger than half the diameter");
+  } else if (kind == "vee") {
+    mill.kind = HostTool::Kind::Vee;
+    if (numbers != 3) throw ToolError(where + ": vee needs a diameter, an included angle and a length");
+    mill.diameter = positive(fields[1], "the diameter", where);
+    mill.angle = positive(fields[2], "the included angle", where);
+    mill.length = positive(fields[3], "the length", where);
+    if (mill.angle < 10 || mill.angle > 170) throw ToolError(where + ": the included angle lies outside 10 to 170 degrees");
+    if (mill.length <= mill.diameter / 2 / std::tan(mill.angle / 2 * M_PI / 180))
+      throw ToolError(where + ": the length is shorter than the tool's point");
+    return mill;
   } else if (kind == "turn") {
     mill.kind = HostTool::Kind::Turn;
     if (numbers != 2) throw ToolError(where + ": turn needs an included angle and a nose radius");
@@ -167,7 +180,7 @@ HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::
     if (mill.cornerRadius > mill.width / 2) throw ToolError(where + ": the corner radius is larger than half the width");
     return mill;
   } else {
-    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball, bull, turn or groove)");
+    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball, bull, vee, turn or groove)");
   }
   if (mill.length < mill.diameter / 2) throw ToolError(where + ": the length is shorter than the tool's tip");
   return mill;

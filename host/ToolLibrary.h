@@ -1,11 +1,12 @@
 #pragma once
 // The sample host's tool table: flat, ball and bull-nose end mills by
-// diameter, corner radius and length, and lathe inserts, from a text file or
-// the command line, turned into the view's tool records. Tool n is named
-// "T<n>".
+// diameter, corner radius and length, V-bits, and lathe inserts, from a
+// text file or the command line, turned into the view's tool records. Tool
+// n is named "T<n>".
 //
 // File lines: "T<n> flat <diameter> <length>", "T<n> ball <diameter>
-// <length>", "T<n> bull <diameter> <corner radius> <length>", "T<n> turn
+// <length>", "T<n> bull <diameter> <corner radius> <length>", "T<n> vee
+// <diameter> <included angle> <length>" (a cone from its point), "T<n> turn
 // <included angle> <nose radius>" (a rhombic insert for turning towards the
 // chuck and facing, led by its nose's tip), "T<n> groove <width> <corner radius>" (a
 // grooving and parting blade led by the middle of its edge); millimetres and
@@ -22,12 +23,12 @@
 namespace host {
 
 struct HostTool {
-  enum class Kind { Flat, Ball, BullNose, Turn, Groove };
+  enum class Kind { Flat, Ball, BullNose, Vee, Turn, Groove };
   Kind kind = Kind::Flat;
   double diameter = 0;      // mills
   double cornerRadius = 0;  // bull-nose mills, grooving blades; turning inserts: the nose radius
   double length = 0;        // mills
-  double angle = 0;         // turning inserts: the included angle, degrees
+  double angle = 0;         // V-bits and turning inserts: the included angle, degrees
   double width = 0;         // grooving blades
   bool lathe() const { return kind == Kind::Turn || kind == Kind::Groove; }
 };

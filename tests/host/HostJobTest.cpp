@@ -75,12 +75,15 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
     }
     return std::string("no error");
   };
-  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball, bull, turn or groove)");
+  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball, bull, vee, turn or groove)");
   EXPECT_EQ(errorOf("\nT1 flat 6\n"), "tools.txt:2: flat needs a diameter and a length");
   EXPECT_EQ(errorOf("T1 bull 6 4 40\n"), "tools.txt:1: the corner radius is larger than half the diameter");
   EXPECT_EQ(errorOf("T1 ball -3 40\n"), "tools.txt:1: the diameter must be a positive number, got '-3'");
   EXPECT_EQ(errorOf("T1 turn 120 0.4\n"), "tools.txt:1: the included angle lies outside 20 to 90 degrees");
   EXPECT_EQ(errorOf("T1 groove 3 2\n"), "tools.txt:1: the corner radius is larger than half the width");
+  EXPECT_EQ(errorOf("T1 vee 6 5 40\n"), "tools.txt:1: the included angle lies outside 10 to 170 degrees");
+  EXPECT_EQ(errorOf("T1 vee 6 20 8\n"), "tools.txt:1: the length is shorter than the tool's point");
+  EXPECT_EQ(errorOf("T1 vee 6 90\n"), "tools.txt:1: vee needs a diameter, an included angle and a length");
   EXPECT_THROW(host::ToolLibrary().addOption("x:flat:1:2"), host::ToolError);
 }
 
