@@ -8,9 +8,8 @@
 
 namespace enhance {
 
-// Render thread: merges mesh's vertices joined by edges of no length
-// (the lowest index of them stays; the others stay in the buffers,
-// unused) and
+// Render thread: merges mesh's vertices joined by edges of no length (the
+// lowest index of them stays; the others stay in the buffers, unused) and
 // deletes the triangles left with a repeated corner. Returns how many
 // triangles went. Runs before the triangles have attribute records.
 uint32_t mergeCoincidentVertices(EnhancedMesh& mesh);

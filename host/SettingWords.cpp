@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstdint>
 #include <iterator>
 
 namespace host {
@@ -50,6 +52,19 @@ std::optional<ColourBy> colourByNamed(std::string_view word) {
   const std::optional<uint32_t> by = indexIn(std::array<std::string_view, 3>{"none", "tool", "operation"}, word);
   if (!by) return std::nullopt;
   return static_cast<ColourBy>(*by);
+}
+
+std::optional<std::pair<uint32_t, uint32_t>> lineRangeNamed(std::string_view first, std::string_view last) {
+  const auto lineOf = [](std::string_view word) -> std::optional<uint32_t> {
+    uint32_t line = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), line);
+    if (word.empty() || error != std::errc() || end != word.data() + word.size() || line < 1 || line > INT32_MAX)
+      return std::nullopt;
+    return line;
+  };
+  const std::optional<uint32_t> a = lineOf(first), b = last.empty() ? a : lineOf(last);
+  if (!a || !b || *b < *a) return std::nullopt;
+  return std::pair{*a, *b};
 }
 
 }  // namespace host

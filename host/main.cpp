@@ -354,11 +354,10 @@ Options optionsOf(int argc, char** argv) {
     } else if (arg == "--nc-selection") {
       const std::string text = value();
       const size_t comma = text.find(',');
-      const double first = numberOf(text.substr(0, comma), "--nc-selection");
-      const double last = comma == std::string::npos ? first : numberOf(text.substr(comma + 1), "--nc-selection");
-      if (first != std::floor(first) || last != std::floor(last) || first < 1 || last < first || last > INT32_MAX)
+      o.ncSelection = host::lineRangeNamed(std::string_view(text).substr(0, comma),
+                                           comma == std::string::npos ? "" : std::string_view(text).substr(comma + 1));
+      if (!o.ncSelection || (comma != std::string::npos && comma + 1 == text.size()))
         throw InputError{"--nc-selection takes A,B, lines 1 <= A <= B"};
-      o.ncSelection = std::pair{static_cast<uint32_t>(first), static_cast<uint32_t>(last)};
     } else if (arg == "--command") {
       const std::string text = value();
       const size_t colon = text.find(':');
@@ -564,19 +563,12 @@ void serveLines(Render* view, const Options& o) {
     if (verb == "nc-selection") {
       std::string first, last, extra;
       words >> first >> last >> extra;
-      const auto lineNumber = [](const std::string& text) -> std::optional<int64_t> {
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > INT32_MAX) return std::nullopt;
-        return value;
-      };
-      const std::optional<int64_t> a = lineNumber(first), b = last.empty() ? a : lineNumber(last);
+      const std::optional<std::pair<uint32_t, uint32_t>> lines = host::lineRangeNamed(first, last);
       if (first == "none" && last.empty()) {
         std::printf("nc-selection: %d\n", SIM_SetNCFileSelection(view, false, 0, 0));
-      } else if (a && b && *b >= *a && extra.empty()) {
+      } else if (lines && extra.empty()) {
         std::printf("nc-selection: %d\n",
-                    SIM_SetNCFileSelection(view, true, static_cast<uint32_t>(*a), static_cast<int32_t>(*b)));
+                    SIM_SetNCFileSelection(view, true, lines->first, static_cast<int32_t>(lines->second)));
       } else {
         std::fprintf(stderr, "korvane-view: '%s' needs lines A [B] with 1 <= A <= B, or none\n", line.c_str());
       }

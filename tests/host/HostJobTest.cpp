@@ -160,6 +160,14 @@ TEST(HostSettingWords, NamesGiveTheViewsValues) {
     EXPECT_FALSE(host::stopConditionsNamed(word)) << word;
     EXPECT_FALSE(host::colourByNamed(word)) << word;
   }
+  using Lines = std::optional<std::pair<uint32_t, uint32_t>>;
+  const std::tuple<const char*, const char*, Lines> ranges[] = {
+      {"3", "", std::pair{3u, 3u}},   {"2", "4", std::pair{2u, 4u}},  {"7", "7", std::pair{7u, 7u}},
+      {"2147483647", "", std::pair{2147483647u, 2147483647u}},        {"4", "2", std::nullopt},
+      {"0", "3", std::nullopt},       {"1.5", "", std::nullopt},      {"2", "3x", std::nullopt},
+      {"-1", "", std::nullopt},       {"2147483648", "", std::nullopt}, {"", "", std::nullopt},
+      {"+2", "", std::nullopt},       {"2", "99999999999", std::nullopt}};
+  for (const auto& [first, last, lines] : ranges) EXPECT_EQ(host::lineRangeNamed(first, last), lines) << first << " " << last;
 }
 
 // The pawn's facing passes start at X13.5, its finish at Z3.241, and its
