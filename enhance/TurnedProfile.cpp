@@ -23,6 +23,15 @@ constexpr double kScale = 1e5;
 constexpr double kOnSweep = 1e-3;
 // Sweeps are found by their axial extent in slabs of about this many.
 constexpr size_t kSweepsPerSlab = 8;
+// Sweeps that reach farther than this (mm) from the origin are left out:
+// no lattice is that large, and the integers would overflow.
+constexpr double kFarthest = 1e6;
+
+bool withinReach(const TurningSweep& sweep) {
+  const auto near = [](glm::dvec2 p) { return std::abs(p.x) < kFarthest && std::abs(p.y) < kFarthest; };
+  if (!near(sweep.from) || !near(sweep.to)) return false;
+  return std::all_of(sweep.outline.begin(), sweep.outline.end(), near);
+}
 
 IntPoint toInt(glm::dvec2 p) { return {static_cast<cInt>(std::llround(p.x * kScale)), static_cast<cInt>(std::llround(p.y * kScale))}; }
 glm::dvec2 toPlane(const IntPoint& p) { return glm::dvec2(double(p.X), double(p.Y)) / kScale; }
@@ -147,7 +156,9 @@ class SweepFinder {
 TurnedProfile turnedProfileOf(const std::vector<TurningSweep>& sweeps, int32_t firstSource, glm::dvec2 axialRange,
                               double radialReach, double margin) {
   TurnedProfile profile;
-  if (sweeps.empty()) return profile;
+  const bool inRange = std::abs(axialRange.x) < kFarthest && std::abs(axialRange.y) < kFarthest &&
+                       std::abs(radialReach) < kFarthest && std::abs(margin) < kFarthest;
+  if (sweeps.empty() || !inRange) return profile;
   profile.axialLow = axialRange.x - margin;
   profile.axialHigh = axialRange.y + margin;
   const double top = radialReach + margin;
@@ -156,7 +167,7 @@ TurnedProfile turnedProfileOf(const std::vector<TurningSweep>& sweeps, int32_t f
   pieces.reserve(sweeps.size());
   ClipperLib::Clipper clipper;
   for (const TurningSweep& sweep : sweeps) {
-    pieces.push_back(piecesOf(sweep));
+    pieces.push_back(withinReach(sweep) ? piecesOf(sweep) : Paths{});
     clipper.AddPaths(pieces.back(), ClipperLib::ptClip, true);
     Paths mirror;
     for (const Path& path : pieces.back()) mirror.push_back(mirrored(path));
