@@ -109,8 +109,10 @@ int main() {
     std::printf("quality %.2f: cell %.3f mm, %u vertices, %u triangles\n", quality, h, report.vertices, report.triangles);
     std::printf("  weld: CPU %.1f ms (%zu vertices), GPU %.1f ms (%u vertices)\n", cpuWeld * 1e3, cpuVertices,
                 gpuWeld * 1e3, gpuVertices);
-    std::printf("  enhancement: %.1f ms; %u sweeps in %u batches, %llu candidates, %u crowded\n", whole * 1e3,
-                report.sweeps, report.batches, static_cast<unsigned long long>(report.candidates), report.crowdedSweeps);
+    std::printf("  enhancement: %.1f ms; %u sweeps in %u batches, %llu candidates, %u crowded; "
+                "%u vertices took the second shot\n",
+                whole * 1e3, report.sweeps, report.batches, static_cast<unsigned long long>(report.candidates),
+                report.crowdedSweeps, report.secondShots);
     const uint32_t points = std::max(report.vertices + report.splitEdges, 1u);  // vertices and split points
     std::printf("  %u crease edges split; points moved onto a surface %.2f %% (onto a sweep %.2f %%), "
                 "mixed triangles %u, reach %.3f mm\n",

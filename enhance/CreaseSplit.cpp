@@ -18,15 +18,8 @@ constexpr uint32_t kMostTriangles = 1u << 28;
 // buffer's first `bytes`, then tail's first `tailBytes`.
 void append(gpu::SSBO& buffer, uint64_t bytes, const gpu::SSBO& tail, uint64_t tailBytes) {
   gpu::SSBO joined(bytes + tailBytes);
-  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);  // copies read what shaders wrote only behind it
-  glBindBuffer(GL_COPY_WRITE_BUFFER, joined.id());
-  glBindBuffer(GL_COPY_READ_BUFFER, buffer.id());
-  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(bytes));
-  glBindBuffer(GL_COPY_READ_BUFFER, tail.id());
-  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, static_cast<GLintptr>(bytes),
-                      static_cast<GLsizeiptr>(tailBytes));
-  glBindBuffer(GL_COPY_READ_BUFFER, 0);
-  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  gpu::copyBufferBytes(buffer.id(), 0, joined.id(), 0, bytes);
+  gpu::copyBufferBytes(tail.id(), 0, joined.id(), bytes, tailBytes);
   buffer = std::move(joined);
 }
 

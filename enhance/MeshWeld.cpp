@@ -70,12 +70,7 @@ EnhancedMesh weldMesh(const IndexedCorners& input, const glm::mat4& gridToWorld)
 
   // 1. Identifiers sorted, with the corner each came from.
   gpu::SSBO keys(uint64_t{n} * 4), corners(uint64_t{n} * 4);
-  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
-  glBindBuffer(GL_COPY_READ_BUFFER, input.identifiers->id());
-  glBindBuffer(GL_COPY_WRITE_BUFFER, keys.id());
-  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{n} * 4);
-  glBindBuffer(GL_COPY_READ_BUFFER, 0);
-  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+  gpu::copyBufferBytes(input.identifiers->id(), 0, keys.id(), 0, uint64_t{n} * 4);
   radixSort(keys, corners, n, input.identifierBound, true);
 
   // 2. Where an identifier changes, and 3. the unique vertices' numbers.

@@ -192,6 +192,7 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
     report->collapseRounds = simplified.rounds;
     report->sweeps = static_cast<uint32_t>(input.sweeps.sweeps.size());
     report->crowdedSweeps = swept.crowdedSweeps;
+    report->secondShots = swept.secondShots;
     report->batches = swept.batches;
     report->candidates = swept.candidates;
     report->maxError = maxError;
@@ -214,17 +215,8 @@ void copyIntoSolidMesh(const EnhancedMesh& mesh, stock::SolidMesh& solid) {
   setUint(program, "nVertices", mesh.vertexCount);
   runKernel(program, mesh.vertexCount);
   glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 2, 0);
-  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
-  const auto copy = [](GLuint from, GLuint to, uint64_t bytes) {
-    if (bytes == 0) return;
-    glBindBuffer(GL_COPY_READ_BUFFER, from);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, to);
-    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(bytes));
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
-  };
-  copy(mesh.triangles.id(), solid.indexBuffer(), uint64_t{mesh.triangleCount} * 12);
-  copy(mesh.attributes.id(), solid.triangles().id(), uint64_t{mesh.triangleCount} * 8);
+  gpu::copyBufferBytes(mesh.triangles.id(), 0, solid.indexBuffer(), 0, uint64_t{mesh.triangleCount} * 12);
+  gpu::copyBufferBytes(mesh.attributes.id(), 0, solid.triangles().id(), 0, uint64_t{mesh.triangleCount} * 8);
   glMemoryBarrier(GL_VERTEX_ATTRIB_ARRAY_BARRIER_BIT | GL_ELEMENT_ARRAY_BARRIER_BIT | GL_SHADER_STORAGE_BARRIER_BIT);
 }
 

@@ -53,6 +53,7 @@ struct EnhancementReport {
   uint32_t simplifiedTriangles = 0;  // triangles left after the collapses
   uint32_t collapseRounds = 0;
   uint32_t sweeps = 0, crowdedSweeps = 0, batches = 0;
+  uint32_t secondShots = 0;  // welded vertices that took the projection without penalties
   uint64_t candidates = 0;
   float maxError = 0;
 };

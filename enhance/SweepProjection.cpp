@@ -69,21 +69,22 @@ void setCandidateUniforms(GLuint program, const SweepProjectionSettings& setting
   setFloat(program, "LengthUnit", settings.lengthUnit);
   setUint(program, "SweepBase", sweepBase);
   setUint(program, "nVertices", vertices);
+  setUint(program, "ShotStride", vertices);
 }
 
 // What every candidate pass reads and writes.
 struct CandidateBuffers {
   const EnhancedMesh& mesh;
   const gpu::SSBO& normals;
-  VertexProjections& projections;
-  const gpu::SSBO& winners;  // per vertex: the elected sweep
+  VertexProjections& shots;   // both shots' slots, the second after the first
+  const gpu::SSBO& winners;  // per slot: the elected sweep
 };
 
 void bindCandidateBuffers(const CandidateBuffers& b, const gpu::SSBO& sweeps) {
   b.mesh.positions.bindBase(0);
   b.normals.bindBase(1);
-  b.projections.records.bindBase(2);
-  b.projections.distances.bindBase(3);
+  b.shots.records.bindBase(2);
+  b.shots.distances.bindBase(3);
   sweeps.bindBase(4);
   b.winners.bindBase(7);
 }
@@ -191,6 +192,35 @@ bool projectBatch(const SweepList& all, uint32_t first, uint32_t count, const Bi
   return true;
 }
 
+// Both shots start from the initial stock's results.
+VertexProjections twoShotsOf(const VertexProjections& first, uint32_t vertices) {
+  const uint64_t n = vertices;
+  VertexProjections shots{gpu::SSBO(2 * n * 16), gpu::SSBO(2 * n * 4)};
+  for (const uint64_t slot : {uint64_t{0}, n}) {
+    gpu::copyBufferBytes(first.records.id(), 0, shots.records.id(), slot * 16, n * 16);
+    gpu::copyBufferBytes(first.distances.id(), 0, shots.distances.id(), slot * 4, n * 4);
+  }
+  return shots;
+}
+
+// The better shot of every vertex into projections; returns how many
+// vertices took the second.
+uint32_t selectBestShot(const VertexProjections& shots, uint32_t vertices, float maxError,
+                        VertexProjections& projections) {
+  const gpu::SSBO replaced(4, 0u);
+  const GLuint program = useAlgoProgram("SelectBestProjectionFrom2Shot.comp");
+  shots.records.bindBase(2);
+  shots.distances.bindBase(3);
+  replaced.bindBase(4);
+  setUint(program, "nVertices", vertices);
+  setUint(program, "nTriangleVertices", vertices);
+  setFloat(program, "maxError", maxError);
+  runKernel(program, vertices);
+  gpu::copyBufferBytes(shots.records.id(), 0, projections.records.id(), 0, uint64_t{vertices} * 16);
+  gpu::copyBufferBytes(shots.distances.id(), 0, projections.distances.id(), 0, uint64_t{vertices} * 4);
+  return gpu::readElement<uint32_t>(replaced, 0);
+}
+
 }  // namespace
 
 SweepProjectionReport projectOntoSweeps(const SweepList& sweeps, const EnhancedMesh& mesh,
@@ -200,8 +230,9 @@ SweepProjectionReport projectOntoSweeps(const SweepList& sweeps, const EnhancedM
   if (sweeps.sweeps.empty() || mesh.vertexCount == 0) return report;
   const Bins bins = binVertices(mesh, settings);
   report.binsPerDim = bins.perDim;
-  const gpu::SSBO winners(uint64_t{mesh.vertexCount} * 4, 0xFFFFFFFFu);  // -1: the initial stock
-  const CandidateBuffers buffers{mesh, vertexNormals, projections, winners};
+  VertexProjections shots = twoShotsOf(projections, mesh.vertexCount);
+  const gpu::SSBO winners(uint64_t{mesh.vertexCount} * 8, 0xFFFFFFFFu);  // -1: the initial stock
+  const CandidateBuffers buffers{mesh, vertexNormals, shots, winners};
   uint32_t first = 0, batch = std::max(settings.sweepsPerBatch, 1u);
   const uint32_t total = static_cast<uint32_t>(sweeps.sweeps.size());
   while (first < total) {
@@ -216,6 +247,7 @@ SweepProjectionReport projectOntoSweeps(const SweepList& sweeps, const EnhancedM
     }
     first += count;
   }
+  report.secondShots = selectBestShot(shots, mesh.vertexCount, settings.maxError, projections);
   return report;
 }
 

@@ -5,7 +5,10 @@
 // ("crowded", a long move across the work) is tried vertex by vertex
 // instead. Candidates within reach compete for their vertex by atomic
 // minimum on the encoded distance, and the winner writes the vertex's
-// projection record.
+// projection record. Each vertex is settled in two shots, with the
+// heuristic penalties and without; the bare one replaces the other where
+// it is clearly nearer, or where the vertex already sits on its surface
+// and a penalty would move it away.
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -37,6 +40,7 @@ struct SweepProjectionReport {
   uint64_t candidates = 0;
   uint32_t crowdedSweeps = 0;
   uint32_t binsPerDim = 0;
+  uint32_t secondShots = 0;  // vertices that took the shot without penalties
   bool stopped = false;
 };
 

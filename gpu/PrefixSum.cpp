@@ -25,12 +25,7 @@ void inclusivePrefixSum(SSBO& values, SSBO& sums, uint32_t count) {
     storageBarrier();
   }
   if ((steps - 1) % 2 == 1) {  // the last step wrote the first buffer
-    glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
-    glBindBuffer(GL_COPY_READ_BUFFER, values.id());
-    glBindBuffer(GL_COPY_WRITE_BUFFER, sums.id());
-    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, GLsizeiptr{count} * 4);
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+    copyBufferBytes(values.id(), 0, sums.id(), 0, uint64_t{count} * 4);
   }
 }
 

@@ -101,13 +101,7 @@ void SSBO::reserve(uint64_t bytes) {
 void SSBO::growPreserving(uint64_t bytes) {
   if (bytes <= size_) return;
   SSBO grown(bytes);
-  if (size_ > 0) {
-    glBindBuffer(GL_COPY_READ_BUFFER, id_);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, grown.id_);
-    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, static_cast<GLsizeiptr>(size_));
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
-  }
+  copyBufferBytes(id_, 0, grown.id_, 0, size_);
   // Only the storage changes hands: counts and fill values stay this buffer's.
   release();
   id_ = std::exchange(grown.id_, kNoBuffer);
@@ -163,6 +157,17 @@ void SSBO::resizeAndFill(uint64_t bytes, int32_t value) {
 void SSBO::resizeAndFill(uint64_t bytes, uint32_t value) {
   resize(bytes);
   fill(value);
+}
+
+void copyBufferBytes(GLuint from, uint64_t fromOffset, GLuint to, uint64_t toOffset, uint64_t bytes) {
+  if (bytes == 0) return;
+  glMemoryBarrier(GL_BUFFER_UPDATE_BARRIER_BIT);
+  glBindBuffer(GL_COPY_READ_BUFFER, from);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, to);
+  glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(fromOffset),
+                      static_cast<GLintptr>(toOffset), static_cast<GLsizeiptr>(bytes));
+  glBindBuffer(GL_COPY_READ_BUFFER, 0);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
 }
 
 }  // namespace gpu

@@ -70,4 +70,9 @@ class SSBO {
   static std::atomic<uint64_t> uploaded_;
 };
 
+// Copies bytes between two buffers (ids, so that any GL buffer will do)
+// after the shader writes before it: copies see those only behind a
+// barrier.
+void copyBufferBytes(GLuint from, uint64_t fromOffset, GLuint to, uint64_t toOffset, uint64_t bytes);
+
 }  // namespace gpu

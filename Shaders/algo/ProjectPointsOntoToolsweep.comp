@@ -1,7 +1,7 @@
 #version 430
 // First pass over the candidate list: each candidate in reach offers its
-// competing value to its vertex (atomic minimum) and keeps the value and
-// its flags for the passes after.
+// competing values to its vertex (atomic minimum) and keeps the bare value
+// and its flags for the passes after.
 layout(local_size_x = 64) in;
 
 #include "ToolSweepCandidate.glsl"
@@ -18,13 +18,13 @@ void main() {
   uvec2 candidate = candidates[c];
   uint vertex = candidate.x & kCandidateVertexMask;
   uint flags;
-  int encoded;
+  int bare;
   ToolPoint point;
-  if (!evaluateCandidate(vertex, candidate.y, flags, encoded, point)) {
+  if (!evaluateCandidate(vertex, candidate.y, flags, bare, point)) {
     candidateValues[c] = kOutOfReach;
     return;
   }
   candidates[c].x = vertex | flags;
-  candidateValues[c] = encoded;
-  atomicMin(distances[vertex], encoded);
+  candidateValues[c] = bare;
+  offerCandidate(vertex, flags, bare);
 }

@@ -19,14 +19,14 @@ void main() {
   for (uint k = 0u; k < nCrowded; ++k) {
     uint sweep = crowdedSweeps[k];
     uint flags;
-    int encoded;
+    int bare;
     ToolPoint point;
-    if (!evaluateCandidate(vertex, sweep, flags, encoded, point)) continue;
+    if (!evaluateCandidate(vertex, sweep, flags, bare, point)) continue;
     if (Apply == 0u)
-      atomicMin(distances[vertex], encoded);
+      offerCandidate(vertex, flags, bare);
     else if (Apply == 1u)
-      electCandidate(vertex, sweep, encoded);
-    else if (candidateWon(vertex, sweep, encoded))
-      writeCandidate(vertex, sweep, point);
+      electCandidate(vertex, sweep, flags, bare);
+    else
+      writeWinningCandidate(vertex, sweep, flags, bare, point);
   }
 }

@@ -1,7 +1,7 @@
 #version 430
-// The passes after the first over the candidate list: Stage 0 elects, among
-// the candidates that hold their vertex's minimum, the latest sweep; Stage
-// 1 lets the elected one write the vertex's projection record.
+// The passes after the first over the candidate list: Stage 0 elects, in
+// each shot, among the candidates that hold their vertex's minimum, the
+// latest sweep; Stage 1 lets the elected ones write their shot's record.
 layout(local_size_x = 64) in;
 
 #include "ToolSweepCandidate.glsl"
@@ -16,15 +16,18 @@ uniform uint InvocationOffset;
 void main() {
   uint c = InvocationOffset + gl_GlobalInvocationID.x;
   if (c >= nCandidates) return;
-  int encoded = candidateValues[c];
-  if (encoded == kOutOfReach) return;
+  int bare = candidateValues[c];
+  if (bare == kOutOfReach) return;
   uvec2 candidate = candidates[c];
   uint vertex = candidate.x & kCandidateVertexMask;
+  uint flags = candidate.x & ~kCandidateVertexMask;
   if (Stage == 0u) {
-    electCandidate(vertex, candidate.y, encoded);
+    electCandidate(vertex, candidate.y, flags, bare);
     return;
   }
-  if (!candidateWon(vertex, candidate.y, encoded)) return;
+  if (!candidateWon(vertex, candidate.y, penalisedValue(bare, flags)) &&
+      !candidateWon(ShotStride + vertex, candidate.y, bare))
+    return;
   ToolPoint point = closestOnSweep(sweepAt(candidate.y), positions[vertex].xyz);
-  writeCandidate(vertex, candidate.y, point);
+  writeWinningCandidate(vertex, candidate.y, flags, bare, point);
 }
