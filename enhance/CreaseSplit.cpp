@@ -33,27 +33,75 @@ GLuint useEdgePass(const char* name, const EnhancedMesh& mesh, const gpu::SSBO& 
   return program;
 }
 
-// Remakes every triangle from its corners and the split points of its edges.
-void remakeTriangles(EnhancedMesh& mesh, const gpu::SSBO& edgeVertices) {
+// The centre points of the triangles that hold a corner, after the split
+// points in newPoints and newNormals; triangleCentres gets each
+// triangle's centre vertex or none. Returns how many.
+uint32_t addCentrePoints(const EnhancedMesh& mesh, const gpu::SSBO& edgeVertices, const CreaseSplitSettings& settings,
+                         EnhancedMesh& newPoints, gpu::SSBO& newNormals, gpu::SSBO& triangleCentres) {
+  const uint32_t count = mesh.triangleCount, split = newPoints.vertexCount;
+  gpu::SSBO flags(uint64_t{count} * 4), sums(uint64_t{count} * 4);
+  const auto use = [&](uint32_t stage) {
+    const GLuint program = useAlgoProgram("SplitTriangles.comp");
+    mesh.positions.bindBase(0);
+    mesh.triangles.bindBase(1);
+    mesh.packedNormals.bindBase(3);
+    newPoints.positions.bindBase(9);
+    edgeVertices.bindBase(11);
+    setUint(program, "nTriangles", count);
+    setUint(program, "nVertices", mesh.vertexCount);
+    setUint(program, "nSplitPoints", split);
+    setFloat(program, "maxError", settings.maxError);
+    setFloat(program, "minSplitprojectionerrorToAllowSplit", settings.minChamfer);
+    setUint(program, "Stage", stage);
+    return program;
+  };
+  GLuint program = use(0);
+  flags.bindBase(12);
+  runKernel(program, count);
+  gpu::inclusivePrefixSum(flags, sums, count);
+  const uint32_t centres = gpu::readElement<uint32_t>(sums, count - 1);
+  if (centres == 0) return 0;
+  gpu::SSBO points(uint64_t{centres} * 16), normals(uint64_t{centres} * 16);
+  program = use(1);
+  sums.bindBase(12);
+  points.bindBase(13);
+  normals.bindBase(14);
+  triangleCentres.bindBase(15);
+  runKernel(program, count);
+  append(newPoints.positions, uint64_t{split} * 16, points, uint64_t{centres} * 16);
+  append(newNormals, uint64_t{split} * 16, normals, uint64_t{centres} * 16);
+  newPoints.vertexCount += centres;
+  return centres;
+}
+
+// Remakes every triangle from its corners, the split points of its edges
+// and its centre.
+void remakeTriangles(EnhancedMesh& mesh, const gpu::SSBO& edgeVertices, const gpu::SSBO& triangleCentres) {
   const uint32_t count = mesh.triangleCount;
   gpu::SSBO pieces(uint64_t{count} * 4), ends(uint64_t{count} * 4);
-  GLuint program = useAlgoProgram("RemakeEdgeSplitTriangles.comp");
-  mesh.triangles.bindBase(1);
-  edgeVertices.bindBase(11);
+  const auto use = [&](const char* name) {
+    const GLuint program = useAlgoProgram(name);
+    mesh.triangles.bindBase(1);
+    edgeVertices.bindBase(11);
+    triangleCentres.bindBase(14);
+    setUint(program, "nTriangles", count);
+    return program;
+  };
+  GLuint program = use("RemakeEdgeSplitTriangles.comp");
   pieces.bindBase(12);
-  setUint(program, "nTriangles", count);
   setUint(program, "Stage", 0);
   runKernel(program, count);
   gpu::inclusivePrefixSum(pieces, ends, count);
   const uint32_t remade = gpu::readElement<uint32_t>(ends, count - 1);
   gpu::SSBO triangles(uint64_t{remade} * 12);
-  program = useAlgoProgram("RemakeEdgeSplitTriangles.comp");
-  mesh.triangles.bindBase(1);
-  edgeVertices.bindBase(11);
+  program = use("RemakeEdgeSplitTriangles.comp");
   ends.bindBase(12);
   triangles.bindBase(13);
-  setUint(program, "nTriangles", count);
   setUint(program, "Stage", 1);
+  runKernel(program, count);
+  program = use("RemakeCenterSplitTriangles.comp");
+  ends.bindBase(12);
+  triangles.bindBase(13);
   runKernel(program, count);
   mesh.triangles = std::move(triangles);
   mesh.triangleCount = remade;
@@ -61,9 +109,10 @@ void remakeTriangles(EnhancedMesh& mesh, const gpu::SSBO& edgeVertices) {
 
 }  // namespace
 
-uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSettings& settings,
-                      const PlacePoints& place) {
-  if (mesh.triangleCount == 0 || mesh.triangleCount > kMostTriangles) return 0;
+CreaseSplitReport splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSettings& settings,
+                               const PlacePoints& place) {
+  CreaseSplitReport report;
+  if (mesh.triangleCount == 0 || mesh.triangleCount > kMostTriangles) return report;
   const uint32_t halfEdges = mesh.triangleCount * 3;
   // Split edges are few; a table of twice the half-edges keeps probes short
   // whatever they number.
@@ -86,7 +135,7 @@ uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSet
   gpu::SSBO sums(uint64_t{halfEdges} * 4);
   gpu::inclusivePrefixSum(flags, sums, halfEdges);
   const uint32_t split = gpu::readElement<uint32_t>(sums, halfEdges - 1);
-  if (split == 0) return 0;
+  if (split == 0) return report;
 
   EnhancedMesh newPoints;
   newPoints.positions = gpu::SSBO(uint64_t{split} * 16);
@@ -102,16 +151,21 @@ uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSet
   setUint(program, "nVertices", mesh.vertexCount);
   runKernel(program, halfEdges);
 
+  gpu::SSBO triangleCentres(uint64_t{mesh.triangleCount} * 4, kNone);
+  const uint32_t centres = addCentrePoints(mesh, edgeVertices, settings, newPoints, newNormals, triangleCentres);
+
   std::optional<PlacedVertices> placed = place(newPoints, newNormals);
-  if (!placed) return 0;
-  remakeTriangles(mesh, edgeVertices);
-  const uint64_t n = mesh.vertexCount;
-  append(mesh.positions, n * 16, newPoints.positions, uint64_t{split} * 16);
-  append(mesh.packedNormals, n * 4, newPoints.packedNormals, uint64_t{split} * 4);
-  append(mesh.projections, n * 16, newPoints.projections, uint64_t{split} * 16);
-  append(moved, n * 4, placed->moved, uint64_t{split} * 4);
-  mesh.vertexCount += split;
-  return split;
+  if (!placed) return report;
+  remakeTriangles(mesh, edgeVertices, triangleCentres);
+  const uint64_t n = mesh.vertexCount, added = newPoints.vertexCount;
+  append(mesh.positions, n * 16, newPoints.positions, added * 16);
+  append(mesh.packedNormals, n * 4, newPoints.packedNormals, added * 4);
+  append(mesh.projections, n * 16, newPoints.projections, added * 16);
+  append(moved, n * 4, placed->moved, added * 4);
+  mesh.vertexCount += newPoints.vertexCount;
+  report.edges = split;
+  report.centres = centres;
+  return report;
 }
 
 }  // namespace enhance

@@ -2,9 +2,11 @@
 // The lattice cuts every crease of the part (where two surfaces meet, or
 // one turns sharply) as a chamfer across the triangles that straddle it.
 // Each edge across a crease is split where the tangent planes of its ends
-// meet; the new point is placed on its surface like every vertex, and each
-// triangle is remade from its corners and split points (two, three or four
-// pieces).
+// meet, and a triangle that holds a corner where three surfaces meet takes
+// a centre point where the tangent planes of its three corners meet. New
+// points are placed on their surfaces like every vertex, and each triangle
+// is remade from its corners, split points and centre (two, three, four or
+// six pieces).
 #include <functional>
 #include <optional>
 
@@ -26,10 +28,16 @@ struct CreaseSplitSettings {
 // normals onto their surfaces.
 using PlacePoints = std::function<std::optional<PlacedVertices>(EnhancedMesh& points, const gpu::SSBO& normals)>;
 
-// Render thread: splits mesh's crease edges; mesh was placed (its packed
-// normals and projection records are filled) and moved holds its moved
-// flags; all of them grow by the new points. Returns the edges split.
-uint32_t splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSettings& settings,
+struct CreaseSplitReport {
+  uint32_t edges = 0;    // split points
+  uint32_t centres = 0;  // centre points, which follow them
+  uint32_t points() const { return edges + centres; }
+};
+
+// Render thread: splits mesh's crease edges and corners; mesh was placed
+// (its packed normals and projection records are filled) and moved holds
+// its moved flags; all of them grow by the new points.
+CreaseSplitReport splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const CreaseSplitSettings& settings,
                       const PlacePoints& place);
 
 }  // namespace enhance

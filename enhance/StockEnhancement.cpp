@@ -140,13 +140,13 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   if (!placed) return nullptr;
   mergeCoincidentVertices(*mesh);
   say(50);
-  // 7. Creases the lattice cut as chamfers are split.
-  uint32_t splitEdges = 0;
+  // 7. Creases and corners the lattice cut as chamfers are split.
+  CreaseSplitReport split;
   if (input.splitCreases) {
-    CreaseSplitSettings split;
-    split.maxError = maxError;
-    split.minChamfer = maxError / kLeastChamferPerCell;
-    splitEdges = splitCreases(*mesh, placed->moved, split, [&](EnhancedMesh& points, const gpu::SSBO& pointNormals) {
+    CreaseSplitSettings settings;
+    settings.maxError = maxError;
+    settings.minChamfer = maxError / kLeastChamferPerCell;
+    split = splitCreases(*mesh, placed->moved, settings, [&](EnhancedMesh& points, const gpu::SSBO& pointNormals) {
       return placeOnSurfaces(placement, points, pointNormals, {});
     });
     if (stopped()) return nullptr;
@@ -184,10 +184,11 @@ std::unique_ptr<EnhancedMesh> enhanceStock(const EnhancementInput& input, const 
   say(90);
 
   if (report) {
-    report->vertices = mesh->vertexCount - splitEdges;
+    report->vertices = mesh->vertexCount - split.points();
     report->triangles = weldedTriangles;
     report->mixedTriangles = mixed;
-    report->splitEdges = splitEdges;
+    report->splitEdges = split.edges;
+    report->centrePoints = split.centres;
     report->simplifiedTriangles = simplified.trianglesAfter;
     report->collapseRounds = simplified.rounds;
     report->sweeps = static_cast<uint32_t>(input.sweeps.sweeps.size());

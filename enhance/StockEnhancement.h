@@ -50,6 +50,7 @@ struct EnhancementReport {
   uint32_t sweepVertices = 0;   // of those, onto a tool sweep
   uint32_t mixedTriangles = 0;
   uint32_t splitEdges = 0;  // each gave a point, which follows the welded vertices
+  uint32_t centrePoints = 0;  // at corners of three surfaces, after the split points
   uint32_t simplifiedTriangles = 0;  // triangles left after the collapses
   uint32_t collapseRounds = 0;
   uint32_t sweeps = 0, crowdedSweeps = 0, batches = 0;

@@ -30,7 +30,7 @@ uint oppositeCorner(uint h) { return triangles[h - h % 3u + (h % 3u + 2u) % 3u];
 // A crease point next to the corner across from the edge would leave a
 // sliver: that corner already stands on the crease.
 bool besideOppositeCorner(uint h, vec3 point, float edgeLength) {
-  return distance(point, positions[oppositeCorner(h)].xyz) < 0.2 * edgeLength;
+  return distance(point, positions[oppositeCorner(h)].xyz) < 0.05 * edgeLength;
 }
 
 // Stage 1: the half-edge opposite an owner withdraws the split when its own

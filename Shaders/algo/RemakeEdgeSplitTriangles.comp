@@ -1,13 +1,16 @@
 #version 430
 // Stage 0 counts the triangles each triangle becomes (one more per split
-// edge); stage 1 writes them, in order, by the counts' inclusive prefix
-// sum. Corners keep their turn, so every piece faces as its triangle did.
+// edge, six about a centre point); stage 1 writes them, in order, by the
+// counts' inclusive prefix sum, but for those about a centre, which
+// RemakeCenterSplitTriangles writes. Corners keep their turn, so every
+// piece faces as its triangle did.
 layout(local_size_x = 256) in;
 
 layout(std430, binding = 1) readonly buffer Triangles { uint triangles[]; };
 layout(std430, binding = 11) readonly buffer EdgeVertices { uint edgeVertices[]; };
 layout(std430, binding = 12) buffer Pieces { uint pieces[]; };
 layout(std430, binding = 13) writeonly buffer NewTriangles { uint newTriangles[]; };
+layout(std430, binding = 14) readonly buffer TriangleCentres { uint triangleCentres[]; };
 
 const uint kNone = 0xFFFFFFFFu;
 
@@ -31,10 +34,12 @@ void main() {
   uvec3 v = uvec3(triangles[3u * t], triangles[3u * t + 1u], triangles[3u * t + 2u]);
   uvec3 m = uvec3(edgeVertices[3u * t], edgeVertices[3u * t + 1u], edgeVertices[3u * t + 2u]);  // m[k] on v[k] v[k+1]
   uint splits = uint(m.x != kNone) + uint(m.y != kNone) + uint(m.z != kNone);
+  bool centred = triangleCentres[t] != kNone;
   if (Stage == 0u) {
-    pieces[t] = 1u + splits;
+    pieces[t] = centred ? 6u : 1u + splits;
     return;
   }
+  if (centred) return;
   firstPiece = pieces[t] - 1u - splits;
   if (splits == 0u) {
     emit(v.x, v.y, v.z);
