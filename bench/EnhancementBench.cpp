@@ -52,8 +52,10 @@ int main() {
   const gpu::DeviceLimits limits = gpu::queryDeviceLimits();
   const bench::ExactStandardPart exact(standard.job);
   const auto printStray = [](const char* what, const bench::MeshStray& s) {
-    std::printf("    %-28s vertices %7.4f / %7.4f / %7.4f   triangle points %7.4f / %7.4f / %7.4f\n", what,
-                s.vertices.max, s.vertices.mean, s.vertices.rms, s.triangles.max, s.triangles.mean, s.triangles.rms);
+    std::printf("    %-24s vertices %7.4f / %7.4f / %7.4f   triangle points %7.4f / %7.4f / %7.4f, worst at "
+                "(%.2f %.2f %.2f)\n",
+                what, s.vertices.max, s.vertices.mean, s.vertices.rms, s.triangles.max, s.triangles.mean,
+                s.triangles.rms, s.worstTrianglePoint.x, s.worstTrianglePoint.y, s.worstTrianglePoint.z);
   };
   const auto stlBytes = [](size_t triangles) { return 84 + 50 * triangles; };
   for (double quality : {0.5, 0.75}) {
@@ -113,10 +115,10 @@ int main() {
                 "%u vertices took the second shot\n",
                 whole * 1e3, report.sweeps, report.batches, static_cast<unsigned long long>(report.candidates),
                 report.crowdedSweeps, report.secondShots);
-    const uint32_t points = std::max(report.vertices + report.splitEdges, 1u);  // vertices and split points
-    std::printf("  %u crease edges split; points moved onto a surface %.2f %% (onto a sweep %.2f %%), "
-                "mixed triangles %u, reach %.3f mm\n",
-                report.splitEdges, 100.0 * report.movedVertices / points, 100.0 * report.sweepVertices / points,
+    const uint32_t points = std::max(report.vertices + report.splitEdges + report.centrePoints, 1u);
+    std::printf("  %u crease edges split, %u corner centres; points moved onto a surface %.2f %% "
+                "(onto a sweep %.2f %%), mixed triangles %u, reach %.3f mm\n",
+                report.splitEdges, report.centrePoints, 100.0 * report.movedVertices / points, 100.0 * report.sweepVertices / points,
                 report.mixedTriangles, report.maxError);
     std::printf("  simplification: %.1f ms, %u rounds, %u of %u triangles left (%.1f %%), tolerance %.3f mm\n",
                 (whole - unsimplified) * 1e3, report.collapseRounds, report.simplifiedTriangles, report.triangles,
@@ -131,9 +133,13 @@ int main() {
                 unsimplifiedMesh.triangles.size() / 3, stlBytes(unsimplifiedMesh.triangles.size() / 3),
                 simplifiedMesh.triangles.size() / 3, stlBytes(simplifiedMesh.triangles.size() / 3));
     std::printf("  distance from the exact part, mm (max / mean / RMS):\n");
+    const auto measured = std::chrono::steady_clock::now();
     printStray("marching cubes", bench::strayOf(latticeMesh, exact));
     printStray("enhanced", bench::strayOf(unsimplifiedMesh, exact));
     printStray("enhanced and simplified", bench::strayOf(simplifiedMesh, exact));
+    std::printf("  (measured in %.0f s)\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - measured).count());
+    std::fflush(stdout);
   }
   return 0;
 }

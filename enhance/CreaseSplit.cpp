@@ -135,12 +135,12 @@ CreaseSplitReport splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const Creas
   gpu::SSBO sums(uint64_t{halfEdges} * 4);
   gpu::inclusivePrefixSum(flags, sums, halfEdges);
   const uint32_t split = gpu::readElement<uint32_t>(sums, halfEdges - 1);
-  if (split == 0) return report;
 
   EnhancedMesh newPoints;
-  newPoints.positions = gpu::SSBO(uint64_t{split} * 16);
+  // Split points, then centres; a corner may take a centre with no edge split.
+  newPoints.positions = gpu::SSBO(uint64_t{std::max(split, 1u)} * 16);
   newPoints.vertexCount = split;
-  gpu::SSBO newNormals(uint64_t{split} * 16), edgeVertices(uint64_t{halfEdges} * 4);
+  gpu::SSBO newNormals(uint64_t{std::max(split, 1u)} * 16), edgeVertices(uint64_t{halfEdges} * 4);
   program = useEdgePass("EdgeSplitElect.comp", mesh, table);
   sums.bindBase(6);
   points.bindBase(7);
@@ -153,6 +153,7 @@ CreaseSplitReport splitCreases(EnhancedMesh& mesh, gpu::SSBO& moved, const Creas
 
   gpu::SSBO triangleCentres(uint64_t{mesh.triangleCount} * 4, kNone);
   const uint32_t centres = addCentrePoints(mesh, edgeVertices, settings, newPoints, newNormals, triangleCentres);
+  if (newPoints.vertexCount == 0) return report;
 
   std::optional<PlacedVertices> placed = place(newPoints, newNormals);
   if (!placed) return report;

@@ -1,9 +1,9 @@
 #version 430
 // The triangles about a centre point: each corner's part of the triangle,
 // between the split points of its two edges and the centre, as two
-// triangles, six in all, written where the pieces' inclusive prefix sum
-// puts them. Corners keep their turn, so every piece faces as its
-// triangle did.
+// triangles, six in all; or, with no split edge, a fan of three about the
+// centre. They go where the pieces' inclusive prefix sum puts them.
+// Corners keep their turn, so every piece faces as its triangle did.
 layout(local_size_x = 256) in;
 
 layout(std430, binding = 1) readonly buffer Triangles { uint triangles[]; };
@@ -24,6 +24,15 @@ void main() {
   if (centre == kNone) return;
   uvec3 v = uvec3(triangles[3u * t], triangles[3u * t + 1u], triangles[3u * t + 2u]);
   uvec3 m = uvec3(edgeVertices[3u * t], edgeVertices[3u * t + 1u], edgeVertices[3u * t + 2u]);  // m[k] on v[k] v[k+1]
+  if (m.x == kNone) {
+    uint at = 3u * (pieces[t] - 3u);
+    for (uint k = 0u; k < 3u; ++k) {
+      newTriangles[at + 3u * k] = v[k];
+      newTriangles[at + 3u * k + 1u] = v[(k + 1u) % 3u];
+      newTriangles[at + 3u * k + 2u] = centre;
+    }
+    return;
+  }
   uint at = 3u * (pieces[t] - 6u);
   for (uint k = 0u; k < 3u; ++k) {
     // Corner k lies between the split point of the edge before it and

@@ -1,6 +1,6 @@
 #version 430
 // Stage 0 counts the triangles each triangle becomes (one more per split
-// edge, six about a centre point); stage 1 writes them, in order, by the
+// edge; about a centre point, six or, with no split edge, three); stage 1 writes them, in order, by the
 // counts' inclusive prefix sum, but for those about a centre, which
 // RemakeCenterSplitTriangles writes. Corners keep their turn, so every
 // piece faces as its triangle did.
@@ -36,7 +36,7 @@ void main() {
   uint splits = uint(m.x != kNone) + uint(m.y != kNone) + uint(m.z != kNone);
   bool centred = triangleCentres[t] != kNone;
   if (Stage == 0u) {
-    pieces[t] = centred ? 6u : 1u + splits;
+    pieces[t] = centred ? (splits == 0u ? 3u : 6u) : 1u + splits;
     return;
   }
   if (centred) return;

@@ -1,11 +1,13 @@
 #version 430
-// Where three surfaces meet in a corner, the triangle that holds it has
-// all three edges split at their creases, and its middle piece, between
-// the split points, cuts the corner off. The corner is where the tangent
-// planes of the triangle's three corners meet; when they meet in one
-// point (three normals well apart) that stands off the middle piece by at
-// least minSplitprojectionerrorToAllowSplit and at most maxError, over
-// the piece, the triangle takes that point as its centre.
+// Where three surfaces meet in a corner, the triangle that holds it cuts
+// the corner off: with all three edges split at their creases, its middle
+// piece between the split points does; with none split (its corners lie
+// on the creases themselves, as on the edges of a box) the whole triangle
+// does. The corner is where the tangent planes of the triangle's three
+// corners meet; when they meet in one point (three normals well apart)
+// that stands off that piece by at least
+// minSplitprojectionerrorToAllowSplit and at most maxError, over the
+// piece, the triangle takes that point as its centre.
 // Stage 0 flags those triangles; stage 1 writes, by the flags' inclusive
 // prefix sum, their points and normals (the new vertices after the split
 // points: nVertices + nSplitPoints on) and each one's centre vertex.
@@ -39,7 +41,8 @@ const float kLeastCornerVolume = 0.2;
 
 bool hasCentre(uint t, out vec3 centre, out vec3 normal) {
   uvec3 m = uvec3(edgeVertices[3u * t], edgeVertices[3u * t + 1u], edgeVertices[3u * t + 2u]);
-  if (any(equal(m, uvec3(kNone)))) return false;
+  bvec3 split = notEqual(m, uvec3(kNone));
+  if (any(split) && !all(split)) return false;
   uvec3 v = uvec3(triangles[3u * t], triangles[3u * t + 1u], triangles[3u * t + 2u]);
   vec3 n[3], p[3];
   for (int k = 0; k < 3; ++k) {
@@ -51,9 +54,13 @@ bool hasCentre(uint t, out vec3 centre, out vec3 normal) {
   if (!(abs(determinant(planes)) >= kLeastCornerVolume)) return false;
   centre = inverse(planes) * vec3(dot(n[0], p[0]), dot(n[1], p[1]), dot(n[2], p[2]));
   normal = normalize(n[0] + n[1] + n[2]);
-  // The middle piece, and where the corner stands over it.
-  vec3 a = splitPositions[m.x - nVertices].xyz, b = splitPositions[m.y - nVertices].xyz,
-       c = splitPositions[m.z - nVertices].xyz;
+  // The piece that cuts the corner, and where the corner stands over it.
+  vec3 a = p[0], b = p[1], c = p[2];
+  if (all(split)) {
+    a = splitPositions[m.x - nVertices].xyz;
+    b = splitPositions[m.y - nVertices].xyz;
+    c = splitPositions[m.z - nVertices].xyz;
+  }
   vec3 across = cross(b - a, c - a);
   float area = length(across);
   if (!(area > 0.0)) return false;

@@ -1,8 +1,10 @@
 // A triangle across the corner of a box, one corner on each of the three
 // faces there: each edge is split on the crease it crosses, and the corner
 // itself becomes the triangle's centre, so that every piece lies on a face
-// and none cuts the corner off. A triangle across a single crease gets its
-// split points and no centre. Each triangle comes with its back, so that
+// and none cuts the corner off. A triangle whose corners lie on the box's
+// edges there is fanned about the corner. A triangle across a single
+// crease gets its split points and no centre, also where its far corner
+// stands a little way from where the crease crosses the edge. Each triangle comes with its back, so that
 // every edge has both its half-edges, as in a closed mesh.
 #include <gtest/gtest.h>
 
@@ -39,9 +41,22 @@ TEST_F(CreaseSplitTest, ATriangleAcrossABoxCornerIsRemadeOnTheFaces) {
        {{10, 9.6f, 9.7f}, {9.7f, 10, 9.6f}, {9.6f, 9.7f, 10}},
        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
        3, 2, 12},
+      // A hair off the box's edges, so that each is placed on the face
+      // its normal names.
+      {"one corner on each of three edges",
+       {{10, 9.9998f, 9.7f}, {9.7f, 10, 9.9998f}, {9.9998f, 9.7f, 10}},
+       {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+       0, 2, 6},
       {"two corners on one face, one on another",
        {{10, 5, 9.6f}, {10, 5.6f, 9.6f}, {9.7f, 5.3f, 10}},
        {{1, 0, 0}, {1, 0, 0}, {0, 0, 1}},
+       2, 0, 6},
+      // The crease crosses the first and last corners' edge 0.05 mm from
+      // the middle corner, a ninth of the edge: that corner does not stand
+      // on the crease there, and the edge must be split.
+      {"one corner on a face, its far corner near the crease",
+       {{5, 9.72f, 10}, {5, 10, 9.97f}, {4.9f, 10, 9.66f}},
+       {{0, 0, 1}, {0, 1, 0}, {0, 1, 0}},
        2, 0, 6},
   };
   stock::BoxShape box;
