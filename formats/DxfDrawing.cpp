@@ -76,6 +76,13 @@ double valueOf(Groups entity, int code, double fallback = 0.0) {
     if (g.code == code) return number(g.value, fallback);
   return fallback;
 }
+// An entity's flags (group 70, a 16-bit integer); a value out of that
+// range is no flags.
+int flagsOf(Groups entity) {
+  const double value = valueOf(entity, 70);
+  return value >= 0 && value <= 65535 ? static_cast<int>(value) : 0;
+}
+
 std::string_view textOf(Groups entity, int code) {
   for (const Group& g : entity)
     if (g.code == code) return g.value;
@@ -204,9 +211,9 @@ class Drawing {
         if (group.code == 20) vertices.back().y = number(group.value, 0);
         if (group.code == 42) vertices.back().bulge = number(group.value, 0);
       }
-      polyline(place, vertices, (static_cast<int>(valueOf(g, 70)) & 1) != 0);
+      polyline(place, vertices, (flagsOf(g) & 1) != 0);
     } else if (e.type == "POLYLINE") {
-      const int flags = static_cast<int>(valueOf(g, 70));
+      const int flags = flagsOf(g);
       if (flags & (16 | 64)) return room();  // meshes and faces are surfaces, not outlines
       std::vector<Vertex> vertices;
       for (const Groups v : e.vertices) vertices.push_back({valueOf(v, 10), valueOf(v, 20), valueOf(v, 42)});

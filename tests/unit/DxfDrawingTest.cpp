@@ -139,6 +139,10 @@ TEST_F(DxfDrawing, DamagedFilesAreRefusedOrReadInPart) {
   }
   write("this is not a drawing\n");
   EXPECT_NE(SIM_ParseDxfFile(path_.c_str(), segments.data(), int32_t(segments.size()), &count), 0);
+  // Flags far beyond their 16 bits are no flags: the polyline stays open.
+  write("0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n70\n1e94\n10\n0\n20\n0\n10\n5\n20\n0\n0\nENDSEC\n0\nEOF\n");
+  EXPECT_EQ(SIM_ParseDxfFile(path_.c_str(), segments.data(), int32_t(segments.size()), &count), 0);
+  EXPECT_EQ(count, 1u);
 }
 
 // Chords of an arc keep within the tolerance whatever the radius, and a
