@@ -15,6 +15,8 @@ namespace enhance {
 namespace {
 
 constexpr uint32_t kProjectionGroupSize = 64;
+// The vec4 words of one sweep in the candidates' buffer.
+constexpr uint32_t kSweepWords = sizeof(ToolSweep) / 16;
 constexpr uint32_t kMaxBinsPerDim = 128;
 // A sweep whose box meets more bins than this is crowded, whatever they
 // hold: walking them would cost more than trying each vertex.
@@ -170,7 +172,7 @@ bool projectBatch(const SweepList& all, uint32_t first, uint32_t count, const Bi
       pairs.bindBase(5);
       values.bindBase(6);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);
-      setUint(program, "ProfileBase", count * 8);
+      setUint(program, "ProfileBase", count * kSweepWords);
       setUint(program, "nCandidates", candidates);
       if (pass > 0) setUint(program, "Stage", pass - 1);
       runKernel(program, candidates, kProjectionGroupSize);
@@ -180,7 +182,7 @@ bool projectBatch(const SweepList& all, uint32_t first, uint32_t count, const Bi
       bindCandidateBuffers(buffers, sweeps);
       crowdedSweeps.bindBase(5);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);
-      setUint(program, "ProfileBase", count * 8);
+      setUint(program, "ProfileBase", count * kSweepWords);
       setUint(program, "nCrowded", static_cast<uint32_t>(crowdedList.size()));
       setUint(program, "Apply", pass);
       runKernel(program, mesh.vertexCount, kProjectionGroupSize);

@@ -19,7 +19,17 @@ struct MillDimensions {
   float radius = 0, corner = 0, length = 0;
   float lowest = 0;                  // a general profile may reach below the tip
   const tools::CutRecord* profile = nullptr;  // a general profile's tool
+  glm::vec4 form{0.0f};              // as ToolSweep::form
 };
+
+// How a general profile's polygon makes the tool (ToolSweep::form).
+glm::vec4 formOf(const tools::CutRecord& record) {
+  if (record.shape != tools::kShapeExtruded || record.turnedShape != 0) return glm::vec4(0.0f);
+  if (record.polygonSides >= 3) return glm::vec4(static_cast<float>(record.polygonSides), 0.0f, 0.0f, 0.0f);
+  const float near = std::min(record.extrusionStart, record.extrusionStart + record.extrusionDepth);
+  const float far = std::max(record.extrusionStart, record.extrusionStart + record.extrusionDepth);
+  return glm::vec4(1.0f, near, far, 0.0f);
+}
 
 std::optional<MillDimensions> millOf(const tools::CutRecord& record) {
   if (!record.valid) return std::nullopt;
@@ -29,7 +39,7 @@ std::optional<MillDimensions> millOf(const tools::CutRecord& record) {
     case tools::kShapeBullNose: return MillDimensions{record.p1 + record.p3, record.p3, record.p2};
     default:
       if (record.profilePolygon.size() < 3 || stock::isTurningShape(record.shape)) return std::nullopt;
-      return MillDimensions{record.widest, 0.0f, record.highest, std::min(record.lowest, 0.0f), &record};
+      return MillDimensions{record.widest, 0.0f, record.highest, std::min(record.lowest, 0.0f), &record, formOf(record)};
   }
 }
 
@@ -114,6 +124,7 @@ void referToProfile(ToolSweep& sweep, const MillDimensions& mill, uint32_t offse
   if (!mill.profile) return;
   sweep.boxMin.w = static_cast<float>(offset + 1);
   sweep.boxMax.w = static_cast<float>(mill.profile->profilePolygon.size());
+  sweep.form = mill.form;
 }
 
 // The outline transform of the cut: turned from the radial direction

@@ -32,8 +32,12 @@ struct ToolSweep {
   glm::vec4 arcNormal;
   glm::vec4 boxMin;     // w: a general profile's first point in the list's profile points, plus 1; 0 none
   glm::vec4 boxMax;     // w: its point count
+  // A general profile's form: x 0 turned about the axis, 1 extruded, n >= 3
+  // turned with n flat sides; y, z: an extruded profile's extent along
+  // axis x across.
+  glm::vec4 form;
 };
-static_assert(sizeof(ToolSweep) == 128);
+static_assert(sizeof(ToolSweep) == 144);
 
 // How far the lattice is cut: the moves of wholeRanges ([first, end),
 // ascending, apart) in full and, when partialMove is set, that move up to
@@ -66,8 +70,7 @@ TurningSweep turningSweepOf(const toolpath::GPUMoveRecord& from, const toolpath:
 struct SweepList {
   std::vector<ToolSweep> sweeps;
   std::vector<TurningSweep> turning;
-  // The general profiles' polygons, (radius, height) counter-clockwise,
-  // one after the other.
+  // The general profiles' polygons, counter-clockwise, one after the other.
   std::vector<glm::vec2> profilePoints;
   // Per sweep, then per turning sweep: the owner code of its cut. A
   // projection's source counts the same way.

@@ -60,6 +60,16 @@ void setExtrusion(CutRecord& record, const ToolPartShape& part) {
   record.widest = static_cast<float>(std::hypot(record.widest, across));
 }
 
+// Twice the polygon's area, positive counter-clockwise.
+double signedArea(const std::vector<glm::dvec2>& polygon) {
+  double area = 0;
+  for (size_t i = 0; i < polygon.size(); ++i) {
+    const glm::dvec2 a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+    area += a.x * b.y - b.x * a.y;
+  }
+  return area;
+}
+
 // The region a turned profile bounds in its meridian half plane: the
 // profile's polygon, closed along the axis unless it closes itself,
 // counter-clockwise.
@@ -71,12 +81,16 @@ std::vector<glm::dvec2> regionPolygon(const Profile& profile) {
     polygon.insert(polygon.begin(), glm::dvec2(0.0, polygon.front().y));
     polygon.push_back(glm::dvec2(0.0, polygon.back().y));
   }
-  double area = 0;
-  for (size_t i = 0; i < polygon.size(); ++i) {
-    const glm::dvec2 a = polygon[i], b = polygon[(i + 1) % polygon.size()];
-    area += a.x * b.y - b.x * a.y;
-  }
-  if (area < 0) std::reverse(polygon.begin(), polygon.end());
+  if (signedArea(polygon) < 0) std::reverse(polygon.begin(), polygon.end());
+  return polygon;
+}
+
+// The polygon an extruded profile closes (last point back to the first),
+// counter-clockwise.
+std::vector<glm::dvec2> extrudedPolygon(const Profile& profile) {
+  std::vector<glm::dvec2> polygon = polyline(profile, kInsertPolygonTolerance);
+  if (polygon.size() > 1 && polygon.front() == polygon.back()) polygon.pop_back();
+  if (signedArea(polygon) < 0) std::reverse(polygon.begin(), polygon.end());
   return polygon;
 }
 
@@ -111,8 +125,12 @@ CutRecord cuttingRecord(const Tool& tool) {
   else if (kind == CutterKind::Extruded && !polygonSided)
     record.convexPolygon = isConvexPolygon(profile) && profile.segmentCount() <= kMaxProfileSegments;
   record.profile = profileBlock(profile);
-  if (revolvedOnAxis && (record.shape == kShapeConvex || record.shape == kShapeCustom || record.shape == kShapeClosed))
+  const bool turnedProfile =
+      revolvedOnAxis && (record.shape == kShapeConvex || record.shape == kShapeCustom || record.shape == kShapeClosed);
+  if (turnedProfile || turnedOnTilt || polygonSided)
     record.profilePolygon = regionPolygon(profile);
+  else if (kind == CutterKind::Extruded)
+    record.profilePolygon = extrudedPolygon(profile);
   sizeFrom(record, profile);
   if (polygonSided) {
     record.polygonSides = static_cast<uint32_t>(part->placement.sides);

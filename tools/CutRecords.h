@@ -73,11 +73,13 @@ struct CutRecord {
   // kInsertPolygonTolerance, (axial, radial) from the reference point; the
   // exact turned profile is made from it.
   std::vector<glm::dvec2> insertPolygon;
-  // Mills of a general profile turned about their axis (convex, custom and
-  // closed shapes): the region they sweep, as a counter-clockwise polygon
-  // of (radius, height) points within kInsertPolygonTolerance of the
-  // profile, closed along the axis where the profile is open. The exact
-  // stock mesh projects onto it.
+  // Mills of a general profile (convex, custom and closed shapes, and the
+  // extruded family): the region they sweep, as a counter-clockwise polygon
+  // within kInsertPolygonTolerance of the profile. A turned profile's, and
+  // a flat-sided one's, is of (radius, height) points closed along the axis
+  // where the profile is open; an extruded one's of (across, height) points
+  // closed from the last point back to the first. The exact stock mesh
+  // projects onto it.
   std::vector<glm::dvec2> profilePolygon;
   ProfileBlock profile{};
   std::optional<ProfileBlock> secondProfile;  // the holder purpose's wider clearance

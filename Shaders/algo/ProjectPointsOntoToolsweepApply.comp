@@ -28,6 +28,6 @@ void main() {
   if (!candidateWon(vertex, candidate.y, penalisedValue(bare, flags)) &&
       !candidateWon(ShotStride + vertex, candidate.y, bare))
     return;
-  ToolPoint point = closestOnSweep(sweepAt(candidate.y), positions[vertex].xyz);
+  ToolPoint point = sweepPointFor(vertex, sweepAt(candidate.y));
   writeWinningCandidate(vertex, candidate.y, flags, bare, point);
 }

@@ -19,7 +19,7 @@
 // integers, so that the passes agree to the bit.
 #include "ProjectionRecord.glsl"
 
-// The batch's sweeps, eight words each, then from word ProfileBase the
+// The batch's sweeps, nine words each, then from word ProfileBase the
 // general profiles' points, two a word.
 layout(std430, binding = 4) readonly buffer Sweeps { vec4 sweepWords[]; };
 uniform uint ProfileBase;
@@ -33,9 +33,9 @@ vec2 profilePoint(uint i) {
 #include "ToolSweep.glsl"
 
 ToolSweep sweepAt(uint s) {
-  uint w = 8u * s;
+  uint w = 9u * s;
   return ToolSweep(sweepWords[w], sweepWords[w + 1u], sweepWords[w + 2u], sweepWords[w + 3u], sweepWords[w + 4u],
-                   sweepWords[w + 5u], sweepWords[w + 6u], sweepWords[w + 7u]);
+                   sweepWords[w + 5u], sweepWords[w + 6u], sweepWords[w + 7u], sweepWords[w + 8u]);
 }
 
 layout(std430, binding = 0) readonly buffer Positions { vec4 positions[]; };
@@ -57,6 +57,13 @@ const uint kCandidateVertexMask = kCandidateInside - 1u;
 
 const uint kCandidatePenalties = kCandidateAgainstNormal | kCandidateOnTop;
 
+// The vertex's point of the sweep's surface. From inside a sweep, the
+// vertex's normal points the way out of it.
+ToolPoint sweepPointFor(uint vertex, ToolSweep s) {
+  vec3 p = positions[vertex].xyz;
+  return surfaceFromInside(s, p, vertexNormals[vertex].xyz, maxError, closestOnSweep(s, p));
+}
+
 // The bare competing value: -d with d the signed distance of the vertex
 // from the surface (negative inside the sweep), encoded.
 bool evaluateCandidate(uint vertex, uint sweep, out uint flags, out int bare, out ToolPoint point) {
@@ -65,7 +72,7 @@ bool evaluateCandidate(uint vertex, uint sweep, out uint flags, out int bare, ou
   ToolSweep s = sweepAt(sweep);
   vec3 p = positions[vertex].xyz;
   if (any(lessThan(p, s.boxMin.xyz)) || any(greaterThan(p, s.boxMax.xyz))) return false;
-  point = closestOnSweep(s, p);
+  point = sweepPointFor(vertex, s);
   if (!(abs(point.distance) <= maxError)) return false;
   if (point.distance < 0.0) flags |= kCandidateInside;
   // The material lies outside the tool: its outward normal points into it.

@@ -33,6 +33,7 @@ struct Cut {
   testsupport::ToolSolid solid;
   tools::CutRecord record;
   uint8_t owner;
+  glm::dvec3 axis{0.0, 0.0, 1.0};
 };
 
 // Two slots that leave a wall 0.5 mm thick between them, about a cell:
@@ -79,6 +80,26 @@ const std::vector<Cut>& profileCuts() {
   return cuts;
 }
 
+// Tools that do not turn, or turn about a tilted axis: an L-shaped blade
+// on a tilted axis (its across direction follows the axis), a pointed
+// hexagonal punch, and a notched profile on a tilted part axis, which the
+// toolpath's tilted axis turns.
+const std::vector<Cut>& unturnedCuts() {
+  static const std::vector<glm::dvec2> blade{{0, 0}, {3, 0}, {3, 2}, {1, 2}, {1, 8}, {0, 8}},
+      hexagonal{{0, 0}, {1.5, 0}, {3, 2}, {3, 10}, {0, 10}},
+      notched{{0, 0}, {3, 0}, {3, 3}, {1.5, 5}, {3, 7}, {3, 10}, {0, 10}};
+  static const std::vector<Cut> cuts{
+      {{2, 2, 5}, {9, 9, 5.5}, testsupport::prismSolid(blade, 0, 2),
+       testsupport::cuttingRecordOf(pointsOf(blade), SIM_PROFILE_EXTRUDED, 2), 7, glm::normalize(glm::dvec3(0.2, -0.3, 1))},
+      {{12, 3, 5}, {16, 9, 5.5}, testsupport::polygonSidedSolid(hexagonal, 6),
+       testsupport::cuttingRecordOf(pointsOf(hexagonal), SIM_PROFILE_REVOLVED, 0, {}, 6), 9},
+      {{4, 10, 3.5}, {15, 11, 3.5}, testsupport::frustaSolid(notched),
+       testsupport::cuttingRecordOf(pointsOf(notched), SIM_PROFILE_REVOLVED, 0, {0.3, 1, 0}), 11,
+       glm::normalize(glm::dvec3(-0.25, 0, 1))},
+  };
+  return cuts;
+}
+
 // A 20 x 12 x 8 box (cells of about 0.4 mm) cut by a ball, a flat and a
 // bull-nose move, or by other cuts, ready to enhance.
 class StockEnhancementTest : public testsupport::GpuTest {
@@ -89,12 +110,13 @@ class StockEnhancementTest : public testsupport::GpuTest {
     ASSERT_TRUE(stock.make({0, 0, 0}, {20, 12, 8}, 30'000, limits_));
     stock::MillCut mill;
     for (const Cut& c : cuts) {
+      const glm::vec3 axis(c.axis);
       const std::vector<toolpath::GPUMoveRecord> moves{
-          {float(c.from.x), float(c.from.y), float(c.from.z), 0, 0, 1, 0, toolpath::kMoveCut},
-          {float(c.to.x), float(c.to.y), float(c.to.z), 0, 0, 1, 0, toolpath::kMoveCut}};
+          {float(c.from.x), float(c.from.y), float(c.from.z), axis.x, axis.y, axis.z, 0, toolpath::kMoveCut},
+          {float(c.to.x), float(c.to.y), float(c.to.z), axis.x, axis.y, axis.z, 0, toolpath::kMoveCut}};
       mill.cut(stock.grid, stock::MoveStream(moves), 1, 2, c.record, c.owner, {});
-      ASSERT_TRUE(enhance::addMillSweep(input.sweeps, c.from, c.to, {0, 0, 1}, {0, 0, 1}, c.record, c.owner, 1.0f));
-      exact.push_back({c.from, c.to, {0, 0, 1}, c.solid});
+      ASSERT_TRUE(enhance::addMillSweep(input.sweeps, c.from, c.to, c.axis, c.axis, c.record, c.owner, 1.0f));
+      exact.push_back({c.from, c.to, c.axis, c.solid});
     }
     extraction.extract(stock.grid);
     input.surface = &extraction;
@@ -122,7 +144,8 @@ class StockEnhancementTest : public testsupport::GpuTest {
     return d;
   }
 
-  void landOnTheirSurfaces(const std::vector<Cut>& cuts, double tolerance);
+  // Split points may lie splitTolerance off, when that is larger.
+  void landOnTheirSurfaces(const std::vector<Cut>& cuts, double tolerance, double splitTolerance = 0);
 
   testsupport::BoxStock stock;
   stock::SurfaceExtraction extraction;
@@ -201,10 +224,17 @@ TEST_F(StockEnhancementTest, VerticesLandOnTheSurfacesThatMadeThem) {
   // up to 0.2 mm.
   landOnTheirSurfaces(threeCuts(), 2e-4);
   landOnTheirSurfaces(profileCuts(), 4e-3);
+  // From inside the sweep of a tool that does not turn, a split point in a
+  // groove where two swept faces meet reaches the surface along the
+  // nearest of a fan of ways, not square to it: within about 0.01 mm.
+  landOnTheirSurfaces(unturnedCuts(), 4e-3, 0.012);
 }
 
-void StockEnhancementTest::landOnTheirSurfaces(const std::vector<Cut>& cuts, double tolerance) {
-  SCOPED_TRACE(&cuts == &profileCuts() ? "general profiles" : "ball, flat and bull nose");
+void StockEnhancementTest::landOnTheirSurfaces(const std::vector<Cut>& cuts, double tolerance,
+                                               double splitTolerance) {
+  SCOPED_TRACE(&cuts == &profileCuts()    ? "general profiles"
+               : &cuts == &unturnedCuts() ? "extruded, flat-sided and tilted"
+                                          : "ball, flat and bull nose");
   cutTheBox(cuts);
   std::vector<int> percents;
   enhance::EnhancementReport report;
@@ -222,21 +252,23 @@ void StockEnhancementTest::landOnTheirSurfaces(const std::vector<Cut>& cuts, dou
   std::array<uint32_t, 4> bySource{};  // initial stock, then each cut
   // Split points lie where two surfaces meet: on the one they were placed
   // on, and on the other as nearly as its tangent plane is it.
-  double worstOnSurface = 0;
-  std::array<double, 2> deepestInsideACut{};  // welded vertices, split points
+  std::array<double, 2> worstOnSurface{}, deepestInsideACut{};  // welded vertices, split points
   for (size_t v = 0; v < positions.size(); ++v) {
     const glm::dvec3 p(positions[v]);
     const int32_t source = enhance::decodeProjection(records[v]).source;
     ASSERT_GE(source, -1);
     ASSERT_LT(source, 3);
     ++bySource[size_t(source + 1)];
-    worstOnSurface = std::max(worstOnSurface, offSurface(p, source));
-    double& deepest = deepestInsideACut[v < report.vertices ? 0 : 1];
+    const size_t kind = v < report.vertices ? 0 : 1;
+    worstOnSurface[kind] = std::max(worstOnSurface[kind], offSurface(p, source));
+    double& deepest = deepestInsideACut[kind];
     for (const testsupport::LinearSweep& s : exact) deepest = std::max(deepest, -s.distance(p));
   }
-  EXPECT_LT(worstOnSurface, tolerance) << "moved vertices lie on their surfaces";
+  EXPECT_LT(worstOnSurface[0], tolerance) << "moved vertices lie on their surfaces";
+  EXPECT_LT(worstOnSurface[1], std::max(tolerance, splitTolerance)) << "split points lie on their surfaces";
   EXPECT_LT(deepestInsideACut[0], tolerance) << "no vertex inside material a cut removed";
-  EXPECT_LT(deepestInsideACut[1], std::max(tolerance, 2e-3)) << "no split point deep inside material a cut removed";
+  EXPECT_LT(deepestInsideACut[1], std::max({tolerance, splitTolerance, 2e-3}))
+      << "no split point deep inside material a cut removed";
   for (size_t s = 0; s < bySource.size(); ++s) EXPECT_GT(bySource[s], 30u) << "source " << int(s) - 1;
 
   // Triangles whose corners all lie on one surface take its colour.
