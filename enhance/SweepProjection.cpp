@@ -164,10 +164,14 @@ bool projectBatch(const SweepList& all, uint32_t first, uint32_t count, const Bi
   if (!crowdedList.empty()) crowdedSweeps.upload(crowdedList.data(), crowdedList.size() * 4);
 
   // Values first, then the election, then the winners' records.
+  const bool profiles = std::any_of(all.sweeps.begin() + first, all.sweeps.begin() + first + count,
+                                    [](const ToolSweep& s) { return s.boxMin.w > 0; });
   gpu::SSBO values(uint64_t{std::max(candidates, 1u)} * 4);
   for (const uint32_t pass : {0u, 1u, 2u}) {
     if (candidates > 0) {
-      program = useAlgoProgram(pass == 0 ? "ProjectPointsOntoToolsweep.comp" : "ProjectPointsOntoToolsweepApply.comp");
+      program = useAlgoProgram(pass == 0 ? (profiles ? "ProjectPointsOntoProfileToolsweep.comp" : "ProjectPointsOntoToolsweep.comp")
+                                         : (profiles ? "ProjectPointsOntoProfileToolsweepApply.comp"
+                                                     : "ProjectPointsOntoToolsweepApply.comp"));
       bindCandidateBuffers(buffers, sweeps);
       pairs.bindBase(5);
       values.bindBase(6);
@@ -178,7 +182,7 @@ bool projectBatch(const SweepList& all, uint32_t first, uint32_t count, const Bi
       runKernel(program, candidates, kProjectionGroupSize);
     }
     if (!crowdedList.empty()) {
-      program = useAlgoProgram("ProjectPointsOntoToolsweep2.comp");
+      program = useAlgoProgram(profiles ? "ProjectPointsOntoProfileToolsweep2.comp" : "ProjectPointsOntoToolsweep2.comp");
       bindCandidateBuffers(buffers, sweeps);
       crowdedSweeps.bindBase(5);
       setCandidateUniforms(program, settings, first, mesh.vertexCount);

@@ -263,6 +263,7 @@ ToolPoint sweepPointAt(ToolSweep s, vec3 p, float t) {
   return r;
 }
 
+#ifdef SWEEP_PROFILES
 // Whether a face of the tool at a position along the move can bound the
 // swept solid: one that leads or trails the move is covered by the tool
 // just after or before, but at the move's end or start.
@@ -275,6 +276,7 @@ bool faceCanBound(ToolSweep s, ToolPoint at) {
   if (abs(facing) <= kSquare) return true;
   return facing > 0.0 ? at.t >= 1.0 : at.t <= 0.0;
 }
+#endif
 
 // What the search along the move minimises: the distance, and by a hair
 // the distance from the axis. The distance alone is flat wherever the
@@ -311,6 +313,7 @@ ToolPoint closestOnSweep(ToolSweep s, vec3 p) {
   return searchValue(s, p, bestT) < searchValue(s, p, t) ? sweepPointAt(s, p, bestT) : sweepPointAt(s, p, t);
 }
 
+#ifdef SWEEP_PROFILES
 // How fast the tool's points move along the way, at most: the tip's
 // chords, a tenth more for an arc's bulge, and the axis's turn over the
 // tool's reach.
@@ -378,12 +381,14 @@ float exitAlong(ToolSweep s, vec3 p, vec3 way, float reach) {
   return outside;
 }
 
-// Inside a sweep, the nearest face at the position the point lies deepest
-// in may lead or trail the move, inside the swept solid rather than on its
-// surface: any face of a tool that does not turn, and a turned tool's
-// bottom where its axis leans along the move or the move ramps. A face
-// that can bound the sweep, and whose outside, a hair off it, lies outside
-// the whole sweep, is on the surface. Otherwise the surface is sought
+// Inside the sweep of a general profile, the nearest face at the position
+// the point lies deepest in may lead or trail the move, inside the swept
+// solid rather than on its surface: any face of a tool that does not turn,
+// and a turned tool's bottom where its axis leans along the move. (The
+// analytic shapes' search settles such points on the bottom, whose
+// stretch under the point it finds.) A face that can bound the sweep, and
+// whose outside, a hair off it, the search finds outside the sweep, is on
+// the surface. Otherwise the surface is sought
 // along a fan of ways and the nearest exit taken: against `direction` (the
 // vertex's normal, out of the material), out of that face, out of it
 // square to the move (where an edge of the tool sweeps the surface), and
@@ -391,15 +396,15 @@ float exitAlong(ToolSweep s, vec3 p, vec3 way, float reach) {
 // (where two swept pieces meet in a groove). The exit is on the surface,
 // and within a few degrees' slant of the nearest point.
 ToolPoint surfaceFromInside(ToolSweep s, vec3 p, vec3 direction, float reach, ToolPoint deepest) {
-  if (deepest.distance >= 0.0) return deepest;
+  if (s.boxMin.w == 0.0 || deepest.distance >= 0.0) return deepest;
   float hair = 1e-3 * reach;
-  if (faceCanBound(s, deepest) && !insideSweep(s, deepest.target + deepest.normal * hair)) return deepest;
+  if (faceCanBound(s, deepest) && closestOnSweep(s, deepest.target + deepest.normal * hair).distance > 0.0)
+    return deepest;
   vec3 move = sweepTipAt(s, min(deepest.t + 1e-3, 1.0)) - sweepTipAt(s, max(deepest.t - 1e-3, 0.0));
   vec3 square = deepest.normal;
   if (length(move) > 1e-9) square -= dot(square, move) * move / dot(move, move);
   vec3 axis = sweepAxisAt(s, deepest.t);
-  vec3 across = s.form.x == 0.0 ? normalize(cross(abs(axis.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 1.0, 0.0), axis))
-                                : toolAcrossOf(axis);
+  vec3 across = toolAcrossOf(axis);
   mat3 frame = mat3(across, axis, cross(axis, across));
   float nearest = reach;
   vec3 exitWay = vec3(0.0);
@@ -429,3 +434,4 @@ ToolPoint surfaceFromInside(ToolSweep s, vec3 p, vec3 direction, float reach, To
   r.distance = -length(r.target - p);
   return r;
 }
+#endif

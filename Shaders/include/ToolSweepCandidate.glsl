@@ -17,6 +17,10 @@
 // elected one writes the record. The bare value is kept from the first
 // pass, not computed again, and the penalised one follows from it in
 // integers, so that the passes agree to the bit.
+//
+// The includer defines SWEEP_PROFILES where the batch holds a tool of a
+// general profile: its forms, and the search for the surface from inside
+// a sweep, cost every invocation something even where no sweep needs them.
 #include "ProjectionRecord.glsl"
 
 // The batch's sweeps, nine words each, then from word ProfileBase the
@@ -29,7 +33,6 @@ vec2 profilePoint(uint i) {
   return (i & 1u) == 0u ? w.xy : w.zw;
 }
 
-#define SWEEP_PROFILES
 #include "ToolSweep.glsl"
 
 ToolSweep sweepAt(uint s) {
@@ -61,7 +64,11 @@ const uint kCandidatePenalties = kCandidateAgainstNormal | kCandidateOnTop;
 // vertex's normal points the way out of it.
 ToolPoint sweepPointFor(uint vertex, ToolSweep s) {
   vec3 p = positions[vertex].xyz;
+#ifdef SWEEP_PROFILES
   return surfaceFromInside(s, p, vertexNormals[vertex].xyz, maxError, closestOnSweep(s, p));
+#else
+  return closestOnSweep(s, p);
+#endif
 }
 
 // The bare competing value: -d with d the signed distance of the vertex
