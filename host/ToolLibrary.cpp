@@ -113,6 +113,7 @@ std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
   std::vector<SIM_ProfilePoint> points{straight(0, 0)};
   switch (mill.kind) {
     case HostTool::Kind::Flat:
+    case HostTool::Kind::Punch:
       points.push_back(straight(r, 0));
       break;
     case HostTool::Kind::Ball:
@@ -137,7 +138,7 @@ std::vector<SIM_ProfilePoint> profileOf(const HostTool& mill) {
 
 HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::string& where) {
   // fields: kind and its numbers
-  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball, bull, vee, turn or groove)");
+  if (fields.empty()) throw ToolError(where + ": a tool needs a kind (flat, ball, bull, vee, punch, turn or groove)");
   HostTool mill;
   const std::string& kind = fields[0];
   const size_t numbers = fields.size() - 1;
@@ -164,6 +165,16 @@ HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::
     if (mill.length <= mill.diameter / 2 / std::tan(mill.angle / 2 * M_PI / 180))
       throw ToolError(where + ": the length is shorter than the tool's point");
     return mill;
+  } else if (kind == "punch") {
+    // A tool that does not turn, its flats square to the tool's x.
+    mill.kind = HostTool::Kind::Punch;
+    if (numbers != 3) throw ToolError(where + ": punch needs a number of sides, a diameter across the flats and a length");
+    const double sides = positive(fields[1], "the number of sides", where);
+    if (sides != std::floor(sides) || sides < 3 || sides > 120)
+      throw ToolError(where + ": the number of sides is not a whole number from 3 to 120");
+    mill.sides = static_cast<uint32_t>(sides);
+    mill.diameter = positive(fields[2], "the diameter", where);
+    mill.length = positive(fields[3], "the length", where);
   } else if (kind == "turn") {
     mill.kind = HostTool::Kind::Turn;
     if (numbers != 2) throw ToolError(where + ": turn needs an included angle and a nose radius");
@@ -180,7 +191,7 @@ HostTool ToolLibrary::toolOf(const std::vector<std::string>& fields, const std::
     if (mill.cornerRadius > mill.width / 2) throw ToolError(where + ": the corner radius is larger than half the width");
     return mill;
   } else {
-    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball, bull, vee, turn or groove)");
+    throw ToolError(where + ": unknown tool kind '" + kind + "' (flat, ball, bull, vee, punch, turn or groove)");
   }
   if (mill.length < mill.diameter / 2) throw ToolError(where + ": the length is shorter than the tool's tip");
   return mill;
@@ -227,6 +238,7 @@ SIM_ToolTableRecord ToolLibrary::record() {
     part.profileKind = mill.lathe() ? SIM_PROFILE_EXTRUDED_SYMMETRIC : SIM_PROFILE_REVOLVED;
     part.axis[1] = 1.0;  // tool coordinates have the spindle axis along +y
     part.depth = mill.lathe() ? kInsertThickness : 0;
+    part.polygonSides = mill.sides;
     part.points = profiles_.back().data();
     part.pointCount = profiles_.back().size();
     std::vector<SIM_ToolPart>& parts = parts_.emplace_back(1, part);

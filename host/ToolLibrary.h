@@ -23,13 +23,14 @@
 namespace host {
 
 struct HostTool {
-  enum class Kind { Flat, Ball, BullNose, Vee, Turn, Groove };
+  enum class Kind { Flat, Ball, BullNose, Vee, Punch, Turn, Groove };
   Kind kind = Kind::Flat;
   double diameter = 0;      // mills
   double cornerRadius = 0;  // bull-nose mills, grooving blades; turning inserts: the nose radius
   double length = 0;        // mills
   double angle = 0;         // V-bits and turning inserts: the included angle, degrees
   double width = 0;         // grooving blades
+  uint32_t sides = 0;       // punches: the flats about the axis; the diameter is across them
   bool lathe() const { return kind == Kind::Turn || kind == Kind::Groove; }
 };
 

@@ -75,7 +75,7 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
     }
     return std::string("no error");
   };
-  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball, bull, vee, turn or groove)");
+  EXPECT_EQ(errorOf("T1 drill 6 40\n"), "tools.txt:1: unknown tool kind 'drill' (flat, ball, bull, vee, punch, turn or groove)");
   EXPECT_EQ(errorOf("\nT1 flat 6\n"), "tools.txt:2: flat needs a diameter and a length");
   EXPECT_EQ(errorOf("T1 bull 6 4 40\n"), "tools.txt:1: the corner radius is larger than half the diameter");
   EXPECT_EQ(errorOf("T1 ball -3 40\n"), "tools.txt:1: the diameter must be a positive number, got '-3'");
@@ -84,7 +84,17 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
   EXPECT_EQ(errorOf("T1 vee 6 5 40\n"), "tools.txt:1: the included angle lies outside 10 to 170 degrees");
   EXPECT_EQ(errorOf("T1 vee 6 20 8\n"), "tools.txt:1: the length is shorter than the tool's point");
   EXPECT_EQ(errorOf("T1 vee 6 90\n"), "tools.txt:1: vee needs a diameter, an included angle and a length");
+  EXPECT_EQ(errorOf("T1 punch 2.5 6 40\n"), "tools.txt:1: the number of sides is not a whole number from 3 to 120");
+  EXPECT_EQ(errorOf("T1 punch 6 40\n"),
+            "tools.txt:1: punch needs a number of sides, a diameter across the flats and a length");
   EXPECT_THROW(host::ToolLibrary().addOption("x:flat:1:2"), host::ToolError);
+
+  // A punch keeps its flats: the tool's part says how many.
+  host::ToolLibrary punch;
+  punch.addOption("4:punch:6:8:30");
+  const SIM_ToolTableRecord punches = punch.record();
+  EXPECT_EQ(punches.tools[0].parts[0].polygonSides, 6u);
+  EXPECT_EQ(punches.tools[0].parts[0].points[1].x, 4.0f) << "the flats at half the diameter";
 }
 
 TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
