@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (in build-asan/, the tree the sanitizer suite
 # uses) and runs each for the given seconds (default 60): the STL reader, the
-# sample host's G-code reader, machine definitions, the mesh cache's files,
-# the interface's texts, the saved state file, DXF drawings, the simulation
-# file and the
-# record-taking exports on a headless view (on a virtual display with Mesa's
-# software OpenGL). Seeds come from the test data; what a run finds is kept
-# in build-asan/findings and fails the script.
+# sample host's G-code reader, the RS274NGC interpreter, machine definitions,
+# the mesh cache's files, the interface's texts, the saved state file, DXF
+# drawings, the simulation file and the record-taking exports on a headless
+# view (on a virtual display with Mesa's software OpenGL). Seeds come from
+# the test data; what a run finds is kept in build-asan/findings and fails
+# the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 export LIBGL_ALWAYS_SOFTWARE=1
-./scripts/asan-build.sh fuzz_stl_reader fuzz_gcode_reader fuzz_record_exports fuzz_machine_definition \
+./scripts/asan-build.sh fuzz_stl_reader fuzz_gcode_reader fuzz_gcode_interpreter fuzz_record_exports fuzz_machine_definition \
   fuzz_mesh_cache fuzz_interface_text fuzz_setup_file fuzz_dxf_drawing fuzz_simulation_file
 
 corpus=build-asan/corpus
@@ -70,6 +70,7 @@ run() {
 }
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_stl_reader stl
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_reader gcode
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_gcode_interpreter gcode
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_machine_definition machine
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_mesh_cache cache
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" run fuzz_interface_text text

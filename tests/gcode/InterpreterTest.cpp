@@ -1,0 +1,221 @@
+// Programs with hand-computed moves: motion and arcs, units and offsets,
+// every O-word form with parameters scoped across calls, messages, and
+// errors that name file, line and column, loops without end stopped.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include <korvane/KorvaneGCode.h>
+
+namespace {
+
+using namespace korvane::gcode;
+
+Program run(const std::string& text, const Options& options = {}) { return interpret(text, "test.ngc", options); }
+
+std::string errorOf(const std::string& text, const Options& options = {}) {
+  try {
+    run(text, options);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+void expectEnd(const Move& m, double x, double y, double z, const std::string& what) {
+  EXPECT_NEAR(m.end.x, x, 1e-9) << what;
+  EXPECT_NEAR(m.end.y, y, 1e-9) << what;
+  EXPECT_NEAR(m.end.z, z, 1e-9) << what;
+}
+
+TEST(GCodeInterpreter, MovesUnitsAndOffsets) {
+  const Program p = run(
+      "G21 G90 G17\n"
+      "G0 X10 Y5 Z2\n"
+      "G1 Z-1 F100\n"
+      "G91 G1 X5\n"                     // incremental
+      "G90 G20 G1 X1 F10\n"             // inches: 25.4 mm at 254 mm/min
+      "G21 G10 L2 P2 X100 Y200\n"       // G55's offsets
+      "G55 G0 X1 Y1\n"
+      "G92 X0 Y0\n"                     // here is now 0, 0
+      "G0 X2\n"
+      "G92.1 G54 G0 X3 Y4\n"
+      "G53 G0 Z50\n"
+      "M30\n");
+  ASSERT_EQ(p.moves.size(), 8u);
+  expectEnd(p.moves[0], 10, 5, 2, "rapid");
+  EXPECT_EQ(p.moves[0].motion, Motion::Rapid);
+  EXPECT_EQ(p.moves[1].feed, 100);
+  expectEnd(p.moves[2], 15, 5, -1, "incremental");
+  expectEnd(p.moves[3], 25.4, 5, -1, "inches");
+  EXPECT_NEAR(p.moves[3].feed, 254, 1e-9);
+  expectEnd(p.moves[4], 101, 201, -1, "G55");
+  expectEnd(p.moves[5], 103, 201, -1, "G92");
+  expectEnd(p.moves[6], 3, 4, -1, "back in G54, G92 gone");
+  expectEnd(p.moves[7], 3, 4, 50, "machine coordinates");
+  EXPECT_TRUE(p.ended);
+  EXPECT_EQ(p.moves[3].line, 5u);
+}
+
+TEST(GCodeInterpreter, ArcsByCentreRadiusTurnsAndHelix) {
+  const Program p = run(
+      "G17 G0 X0 Y0 Z0\n"
+      "G2 X10 Y0 R5 F100\n"              // a half circle, centre between
+      "G2 X0 Y0 R-5\n"
+      "G3 X10 Y0 I5 J0 Z-2 P2\n"         // two turns' helix
+      "G0 X0 Y0\n"
+      "G2 X10 Y0 R10\n"                  // the shorter arc: centre below the chord
+      "G3 X20.03 Y0 I5 J0\n"             // the radius differs by 0.03: accepted
+      "G18 G2 X10 Z10 R-10\n");          // in ZX
+  ASSERT_EQ(p.moves.size(), 8u);
+  EXPECT_NEAR(p.moves[1].centre.x, 5, 1e-9);
+  EXPECT_EQ(p.moves[1].motion, Motion::ArcClockwise);
+  EXPECT_EQ(p.moves[3].turns, 1);
+  EXPECT_NEAR(p.moves[3].end.z, -2, 1e-9);
+  EXPECT_NEAR(p.moves[3].feed, 100, 1e-9);
+  EXPECT_NEAR(p.moves[5].centre.y, -std::sqrt(75.0), 1e-9);
+  EXPECT_NEAR(p.moves[6].end.x, 20.03, 1e-9);
+  EXPECT_EQ(p.moves[7].axis.y, 1.0) << "G18 arcs are seen from +Y";
+  EXPECT_EQ(errorOf("G0 X0 Y0\nG2 X10 Y0 I5 J0.5 F1\n"), "no error") << "a centre on the chord's bisector";
+  EXPECT_EQ(errorOf("G0 X0 Y0\nG2 X10.2 Y0 I5 F1\n"), "test.ngc:2:1: the arc's radius is 5 at its start and 5.2 at its end");
+  EXPECT_EQ(errorOf("G0 X0 Y0\nG2 X10 Y0 R4 F1\n"), "test.ngc:2:11: R is too small for the arc's chord");
+  EXPECT_EQ(errorOf("G1 X1\n"), "test.ngc:1:1: a feed move without a feed rate (F)");
+
+  // Probes reach their targets; a thread feeds its pitch per revolution,
+  // a rigid tap comes back.
+  const Program t = run("G0 X0 Y0 Z5\nG38.2 Z-10 F50\nS200 M3\nG33 Z-20 K1.5\nG0 Z0\nG33.1 Z-8 K1\n");
+  ASSERT_EQ(t.moves.size(), 6u);
+  EXPECT_EQ(t.moves[1].end.z, -10);
+  EXPECT_EQ(t.moves[2].feed, 300);
+  EXPECT_EQ(t.moves[4].end.z, -8);
+  EXPECT_EQ(t.moves[5].end.z, 0);
+  EXPECT_EQ(t.moves[5].feed, 200);
+  EXPECT_EQ(errorOf("G33 Z-2 K1\n"), "test.ngc:1:1: a thread with the spindle stopped");
+}
+
+// The drill's levels, hole by hole: each cycle as its moves along Z.
+std::string levels(const Program& p, size_t from = 0) {
+  std::string out;
+  for (size_t i = from; i < p.moves.size(); ++i) {
+    const Move& m = p.moves[i];
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%g,%g,%g ", m.motion == Motion::Rapid ? "r" : "f", m.end.x, m.end.y, m.end.z);
+    out += text;
+  }
+  return out;
+}
+
+TEST(GCodeInterpreter, CannedCyclesInAbsoluteAndIncrementalWithBothRetracts) {
+  const struct {
+    const char* program;
+    const char* moves;
+  } cases[] = {
+      {"G0 X0 Y0 Z10\nG98 G81 X1 Y2 Z-3 R2 F100\nX4\nG80\n",
+       "r1,2,10 r1,2,2 f1,2,-3 r1,2,10 r4,2,10 r4,2,2 f4,2,-3 r4,2,10 "},
+      {"G0 X0 Y0 Z10\nG99 G81 X1 Y2 Z-3 R2 F100\nX4\n",
+       "r1,2,10 r1,2,2 f1,2,-3 r1,2,2 r4,2,2 r4,2,2 f4,2,-3 r4,2,2 "},
+      // Incremental: R from the start, Z from R, L holes 2 apart.
+      {"G0 X0 Y0 Z10\nG91 G99 G81 X2 Z-5 R-8 L3 F100\n",
+       "r2,0,10 r2,0,2 f2,0,-3 r2,0,2 r4,0,2 r4,0,2 f4,0,-3 r4,0,2 r6,0,2 r6,0,2 f6,0,-3 r6,0,2 "},
+      // Below R, the cycle first rises to it.
+      {"G0 X0 Y0 Z0\nG99 G82 X1 Z-3 R2 P0.5 F100\n", "r0,0,2 r1,0,2 r1,0,2 f1,0,-3 r1,0,2 "},
+      // Pecks of 2 back to R, then down to 0.254 above the last depth.
+      {"G0 X0 Y0 Z5\nG99 G83 X1 Z-3 R1 Q2 F100\n",
+       "r1,0,5 r1,0,1 f1,0,-1 r1,0,1 r1,0,-0.746 f1,0,-3 r1,0,1 "},
+      // Chip breaking: back 0.254 only.
+      {"G0 X0 Y0 Z5\nG99 G73 X1 Z-3 R1 Q2 F100\n", "r1,0,5 r1,0,1 f1,0,-1 r1,0,-0.746 f1,0,-3 r1,0,1 "},
+      // Boring out at the feed.
+      {"G0 X0 Y0 Z5\nG98 G85 X1 Z-3 R1 F100\n", "r1,0,5 r1,0,1 f1,0,-3 f1,0,1 r1,0,5 "},
+      // Polar holes: six about the origin, 60 degrees apart in G91.
+      {"G0 X2 Y0 Z5\nG91 G98 G81 R-4 Z-2 ^60 L2 F10\n",
+       "r1,1.73205,5 r1,1.73205,1 f1,1.73205,-1 r1,1.73205,5 r-1,1.73205,5 r-1,1.73205,1 f-1,1.73205,-1 r-1,1.73205,5 "},
+  };
+  for (const auto& c : cases) EXPECT_EQ(levels(run(c.program), 1), c.moves) << c.program;
+  EXPECT_EQ(errorOf("G0 Z5\nG81 X1 Z-3 F100\n"), "test.ngc:2:1: a canned cycle needs R");
+  EXPECT_EQ(errorOf("G0 Z5\nG81 X1 R1 F100\n"), "test.ngc:2:1: a canned cycle needs R and its depth");
+  EXPECT_EQ(errorOf("G0 Z5\nG83 X1 Z-3 R1 F100\n"), "test.ngc:2:1: a pecking cycle needs Q");
+  EXPECT_EQ(errorOf("G0 Z5\nG81 X1 Z3 R1 F100\n"), "test.ngc:2:1: a canned cycle's depth lies above its R plane");
+  EXPECT_EQ(errorOf("G0 Z5\nG81 X1 Z-3 R1 F100\nG80 X2\n"), "test.ngc:3:1: axis words without a motion (G80 is in force)");
+}
+
+TEST(GCodeInterpreter, EveryOWordForm) {
+  const Program p = run(
+      "o<twice> sub\n"
+      "  #<local> = [#1 * 2]\n"
+      "  #<_seen> = #<local>\n"
+      "  o<twice> return [#<local>]\n"
+      "o<twice> endsub\n"
+      "#<local> = 7\n"
+      "o<twice> call [21]\n"
+      "G0 X#<_value> Y#<local>\n"              // 42, and the caller's own 7
+      "#1 = 0\n"
+      "o1 while [#1 lt 3]\n"
+      "  #1 = [#1 + 1]\n"
+      "  o2 if [#1 eq 2]\n"
+      "    o1 continue\n"
+      "  o2 endif\n"
+      "  G0 X#1\n"                             // 1 and 3
+      "o1 endwhile\n"
+      "o3 do\n"
+      "  G0 Y#1\n"                             // 3, once
+      "o3 while [#1 lt 3]\n"
+      "o4 repeat [5]\n"
+      "  #1 = [#1 + 1]\n"
+      "  o5 if [#1 gt 5]\n"
+      "    o4 break\n"
+      "  o5 elseif [#1 eq 5]\n"
+      "    G0 Z5\n"
+      "  o5 else\n"
+      "    G0 Z#1\n"                           // 4
+      "  o5 endif\n"
+      "o4 endrepeat\n"
+      "G0 X[#<_seen>]\n");
+  std::vector<double> xs, ys, zs;
+  for (const Move& m : p.moves) xs.push_back(m.end.x), ys.push_back(m.end.y), zs.push_back(m.end.z);
+  ASSERT_EQ(p.moves.size(), 7u);
+  EXPECT_EQ(xs[0], 42);
+  EXPECT_EQ(ys[0], 7);
+  EXPECT_EQ(xs[1], 1);
+  EXPECT_EQ(xs[2], 3);
+  EXPECT_EQ(ys[3], 3);
+  EXPECT_EQ(zs[4], 4);
+  EXPECT_EQ(zs[5], 5);
+  EXPECT_EQ(xs[6], 42);
+}
+
+TEST(GCodeInterpreter, SubroutineFilesMessagesAndErrors) {
+  Options options;
+  options.readFile = [](const std::string& path) -> std::optional<std::string> {
+    if (path == "./hole.ngc") return std::string("o<hole> sub\nG0 X#1\no<hole> endsub\n");
+    return std::nullopt;
+  };
+  const Program p = run("o<hole> call [4]\n(PRINT, at #<_x>)\n(MSG, done)\nM100\n", options);
+  ASSERT_EQ(p.moves.size(), 1u);
+  EXPECT_EQ(p.moves[0].end.x, 4);
+  EXPECT_EQ(p.moves[0].file, 1u);
+  ASSERT_EQ(p.files.size(), 2u);
+  ASSERT_EQ(p.messages.size(), 3u);
+  EXPECT_EQ(p.messages[0].text, " at 4");
+  EXPECT_EQ(p.messages[1].text, " done");
+  EXPECT_EQ(p.messages[2].kind, Message::Kind::Warning);
+
+  Options small;
+  small.blockLimit = 1000;
+  EXPECT_EQ(errorOf("o1 while [1]\no1 endwhile\n", small),
+            "test.ngc:1:1: the program ran past 1000 blocks (a loop without end?)");
+  EXPECT_EQ(errorOf("o<r> sub\no<r> call\no<r> endsub\no<r> call\n"),
+            "test.ngc:2:1: subroutines call each other deeper than 100");
+  EXPECT_EQ(errorOf("G1 X1 F10\nG5.2 X1\n"), "test.ngc:2:1: G5.2 is not supported yet");
+  EXPECT_EQ(errorOf("G1 X1 F10\nG6 X1\n"), "test.ngc:2:1: unknown G code G6");
+  EXPECT_EQ(errorOf("G0 G1 X1\n"), "test.ngc:1:4: two G codes of one modal group on one line");
+  EXPECT_EQ(errorOf("o<nowhere> call\n"), "test.ngc:1:1: no subroutine o<nowhere>");
+  EXPECT_EQ(errorOf("o1 if [0]\n"), "test.ngc:1:1: o1 if has no endif");
+  EXPECT_EQ(errorOf("G0 X[1/0]\n"), "test.ngc:1:7: division by zero");
+  EXPECT_EQ(errorOf("G0 X1" + std::string(400, '0') + "\n"), "test.ngc:1:5: the number is not a finite number");
+  EXPECT_EQ(errorOf("%\nG0 X1\n%\nthis is not G-code\n"), "no error") << "nothing after the closing %";
+}
+
+}  // namespace
