@@ -88,13 +88,13 @@ std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-class Interpreter {
+class Interpreter : private PublishedValues {
  public:
-  Interpreter(const Options& options, Program& program) : options_(options), out_(program) {
+  Interpreter(const Options& options, Program& program) : options_(options), out_(program), parameters_(*this) {
     for (int a = 0; a < kAxes; ++a) position_[size_t(a)] = 0;
-    tool_ = options.toolInSpindle;
-    parameters_.publish(kCoordinateSystem, 1);
-    publishState();
+    tool_ = selected_ = options.toolInSpindle;
+    if (options.lathe) modal_.plane = Plane::ZX;
+    parameters_.store(kCoordinateSystem, 1);
   }
 
   void run(std::string_view text, const std::string& name) {
@@ -266,7 +266,7 @@ class Interpreter {
     }
     const auto [file, start] = findSub(o, text);
     parameters_.enterCall(arguments, o.column);
-    parameters_.publish("_value_returned", 0);
+    valueReturned_ = false;
     calls_.push_back({file_, line + 1, loops_.size(), std::nullopt});
     file_ = file;
     return start + 1;
@@ -313,8 +313,8 @@ class Interpreter {
     loops_.resize(c.loops);
     parameters_.leaveCall();
     if (c.restore) modal_ = *c.restore;
-    parameters_.publish("_value_returned", value ? 1 : 0);
-    if (value) parameters_.publish("_value", *value);
+    valueReturned_ = value.has_value();
+    if (value) value_ = *value;
     file_ = c.file;
     return c.returnLine;
   }
@@ -324,8 +324,6 @@ class Interpreter {
   // #n and #<name> in a PRINT or DEBUG text take their values.
   std::string substituted(const std::string& text) const {
     std::string out;
-    const BlockText words = blockTextOf("");
-    (void)words;
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] != '#') {
         out.push_back(text[i]);
@@ -386,28 +384,37 @@ class Interpreter {
   // Runs a block in RS274NGC's order; false when it ends the program.
   bool execute(const Block& b);
 
-  void publishState() {
-    for (int a = 0; a < kAxes; ++a) {
-      const double program = toProgram(a, position_[size_t(a)]);
-      parameters_.publish(kPosition + a, program);
-      parameters_.publish(std::string("_") + kAxisLetters[a], program);
+  // The read-only values, from the state as it stands when a program
+  // reads them.
+  double numbered(int number) const override {
+    if (number >= kPosition && number < kPosition + kAxes) return toProgram(number - kPosition, position_[size_t(number - kPosition)]);
+    return number == kToolNumber ? tool_ : 0.0;
+  }
+  std::optional<double> named(const std::string& name) const override {
+    if (name.size() == 2 && name[0] == '_') {
+      const char* letter = std::find(kAxisLetters, kAxisLetters + kAxes, name[1]);
+      if (letter != kAxisLetters + kAxes) return numbered(kPosition + int(letter - kAxisLetters));
     }
-    parameters_.publish(kToolNumber, tool_);
-    parameters_.publish("_current_tool", tool_);
-    parameters_.publish("_selected_tool", selected_);
-    parameters_.publish("_metric", modal_.units == 1 ? 1 : 0);
-    parameters_.publish("_imperial", modal_.units == 1 ? 0 : 1);
-    parameters_.publish("_absolute", modal_.absolute ? 1 : 0);
-    parameters_.publish("_incremental", modal_.absolute ? 0 : 1);
-    parameters_.publish("_feed", modal_.feed);
-    parameters_.publish("_rpm", modal_.speed);
-    parameters_.publish("_spindle_on", modal_.spindle != 0 ? 1 : 0);
-    parameters_.publish("_flood", modal_.flood ? 1 : 0);
-    parameters_.publish("_mist", modal_.mist ? 1 : 0);
-    parameters_.publish("_coord_system", system() * 10 < 590 ? 540 + 10 * (system() - 1) : 590 + system() - 6);
-    parameters_.publish("_lathe_diameter_mode", modal_.diameterMode ? 1 : 0);
-    parameters_.publish("_call_level", static_cast<double>(calls_.size()));
-    parameters_.publish("_line", static_cast<double>(line_ + 1));
+    const auto flag = [](bool b) { return std::optional<double>(b ? 1.0 : 0.0); };
+    if (name == "_current_tool") return tool_;
+    if (name == "_selected_tool") return selected_;
+    if (name == "_metric") return flag(modal_.units == 1);
+    if (name == "_imperial") return flag(modal_.units != 1);
+    if (name == "_absolute") return flag(modal_.absolute);
+    if (name == "_incremental") return flag(!modal_.absolute);
+    if (name == "_feed") return modal_.feed;
+    if (name == "_rpm") return modal_.speed;
+    if (name == "_spindle_on") return flag(modal_.spindle != 0);
+    if (name == "_flood") return flag(modal_.flood);
+    if (name == "_mist") return flag(modal_.mist);
+    // 540-580 for G54-G58, then 590-593 for G59-G59.3.
+    if (name == "_coord_system") return system() <= 6 ? 530.0 + 10 * system() : 584.0 + system();
+    if (name == "_lathe_diameter_mode") return flag(modal_.diameterMode);
+    if (name == "_call_level") return static_cast<double>(calls_.size());
+    if (name == "_line") return static_cast<double>(line_ + 1);
+    if (name == "_value_returned") return flag(valueReturned_);
+    if (name == "_value" && value_) return value_;
+    return std::nullopt;
   }
 
   int system() const {
@@ -470,25 +477,32 @@ class Interpreter {
     return true;
   }
 
-  double spindleRpm() const {
+  // Revolutions per minute over a move to `to`, signed by the direction.
+  // Under G96 the speed keeps the surface speed at the larger of the
+  // move's two radii (|X|), which never asks more of the spindle than its
+  // ends do; D caps it.
+  double spindleRpm(const Axes& to, size_t column) const {
     if (modal_.spindle == 0) return 0;
     double rpm = modal_.speed;
     if (modal_.surfaceSpeed) {
-      // Surface speed in m/min (ft/min in inches) at the tool's radius.
-      const double radius = std::abs(position_[0]);
+      const double radius = std::max(std::abs(position_[0]), std::abs(to[0]));
+      // Surface speed in m/min (ft/min in inches).
       const double metres = modal_.speed * (modal_.units == 1 ? 1.0 : 0.3048);
-      rpm = radius > 1e-6 ? metres * 1000 / (2 * M_PI * radius) : modal_.speedLimit;
+      if (radius < 1e-6 && modal_.speedLimit <= 0)
+        throw LineError(column, "G96 without D (the highest speed) for a move on the axis");
+      rpm = radius >= 1e-6 ? metres * 1000 / (2 * M_PI * radius) : modal_.speedLimit;
       if (modal_.speedLimit > 0) rpm = std::min(rpm, modal_.speedLimit);
     }
-    return modal_.spindle * rpm;
+    return modal_.spindle * finite(rpm, column, "the spindle speed");
   }
 
-  Move moveTo(Motion motion, const Axes& target, size_t column) const {
+  Move moveTo(Motion motion, const Axes& target, size_t column) {
     Move m;
     m.motion = motion;
     m.end = {target[0], target[1], target[2]};
     m.rotary = {target[3], target[4], target[5]};
-    m.spindle = spindleRpm();
+    m.spindle = spindleRpm(target, column);
+    if (modal_.surfaceSpeed) lastSurfaceRpm_ = std::abs(m.spindle);
     m.flood = modal_.flood;
     m.mist = modal_.mist;
     m.tool = tool_;
@@ -499,12 +513,14 @@ class Interpreter {
     return m;
   }
 
-  // The feed of a move `length` mm long (and `minutes` long in inverse time).
-  double feedFor(double lengthMm, size_t column) const {
+  // The feed of move m, `lengthMm` long.
+  double feedFor(const Move& m, double lengthMm, size_t column) const {
     switch (modal_.feedMode) {
       case FeedMode::PerMinute: return modal_.feed * modal_.units;
       case FeedMode::InverseTime: return finite(lengthMm * modal_.feed, column, "the feed");
-      case FeedMode::PerRevolution: return finite(modal_.feed * modal_.units * std::abs(spindleRpm()), column, "the feed");
+      case FeedMode::PerRevolution:
+        if (m.spindle == 0) throw LineError(column, "feed per revolution (G95) while the spindle stands");
+        return finite(modal_.feed * modal_.units * std::abs(m.spindle), column, "the feed");
     }
     return 0;
   }
@@ -528,7 +544,7 @@ class Interpreter {
         for (int a = 3; a < kAxes; ++a) turn = std::max(turn, std::abs(target[size_t(a)] - position_[size_t(a)]));
         len = turn;  // a rotary move alone: degrees for millimetres
       }
-      m.feed = feedFor(len, column);
+      m.feed = feedFor(m, len, column);
       if (m.feed <= 0 && modal_.feedMode != FeedMode::PerRevolution)
         throw LineError(column, "a feed move without a feed rate (F)");
     }
@@ -546,6 +562,8 @@ class Interpreter {
   Program& out_;
   std::vector<ProgramFile> files_;
   Parameters parameters_;
+  bool valueReturned_ = false;     // by the last return
+  std::optional<double> value_;    // the last value a return gave
   std::vector<Loop> loops_;
   std::vector<Call> calls_;
   std::optional<Modal> saved_;  // M70
@@ -554,6 +572,7 @@ class Interpreter {
   Axes position_{};
   int tool_ = 0, selected_ = 0;
   double toolLength_ = 0;
+  double lastSurfaceRpm_ = 0;  // what G96 last turned the spindle at
   uint64_t blocks_ = 0;
   size_t file_ = 0, line_ = 0;
 };
@@ -641,6 +660,10 @@ bool Interpreter::execute(const Block& b) {
   if (b.has('t')) {
     if (b['t'] < 0 || b['t'] != std::floor(b['t'])) throw LineError(column('t'), "a tool number must be a whole number");
     selected_ = static_cast<int>(b['t']);
+    if (options_.lathe && selected_ != tool_) {
+      tool_ = selected_;
+      out_.toolChanges.push_back({tool_, out_.moves.size(), static_cast<uint32_t>(line_ + 1)});
+    }
   }
   // 7: tool change.
   if (m[6] == 60) {
@@ -694,7 +717,7 @@ bool Interpreter::execute(const Block& b) {
   if (g[8] == 431) toolLength_ = b.has('z') ? b['z'] * modal_.units : 0;
   if (g[12] >= 0) {
     const int system = g[12] < 590 ? (g[12] - 540) / 10 + 1 : g[12] == 590 ? 6 : 6 + (g[12] - 590);
-    parameters_.publish(kCoordinateSystem, system);
+    parameters_.store(kCoordinateSystem, system);
   }
   if (g[3] >= 0) modal_.absolute = g[3] == 900;
   if (g[10] >= 0) cycle_.retractToStart = g[10] == 980;
@@ -704,9 +727,15 @@ bool Interpreter::execute(const Block& b) {
     cycle_.retractToStart = retractToStart;
   }
   if (g[4] >= 0) modal_.arcAbsolute = g[4] == 901;
-  if (g[14] >= 0) {
-    modal_.surfaceSpeed = g[14] == 960;
-    if (modal_.surfaceSpeed && b.has('d')) modal_.speedLimit = b['d'];
+  if (g[14] == 960) {
+    if (!b.has('s')) throw LineError(b.gCodes.front().column, "G96 without S (the surface speed)");
+    if (b.has('d') && b['d'] <= 0) throw LineError(b.words.at('d').column, "G96's D (the highest speed) must be positive");
+    modal_.surfaceSpeed = true;
+    if (b.has('d')) modal_.speedLimit = b['d'];
+  } else if (g[14] == 970) {
+    // Without S the spindle keeps the speed G96 last turned it at.
+    if (modal_.surfaceSpeed && !b.has('s')) modal_.speed = lastSurfaceRpm_;
+    modal_.surfaceSpeed = false;
   }
   // 22: homes, coordinate data, offsets.
   bool axesUsed = false;
@@ -752,11 +781,10 @@ bool Interpreter::execute(const Block& b) {
         // A thread or a rigid tap at K per revolution; the tap comes back.
         if (machine) throw LineError(at, "G53 with a thread");
         if (!b.has('k') || b['k'] <= 0) throw LineError(at, "G33 needs K, the pitch, above zero");
-        const double rpm = std::abs(spindleRpm());
-        if (rpm == 0) throw LineError(at, "a thread with the spindle stopped");
         const Axes from = position_, to = targetOf(b, false);
         Move in = moveTo(Motion::Feed, to, at);
-        in.feed = finite(b['k'] * modal_.units * rpm, at, "the feed");
+        if (in.spindle == 0) throw LineError(at, "a thread with the spindle stopped");
+        in.feed = finite(b['k'] * modal_.units * std::abs(in.spindle), at, "the feed");
         emit(in);
         if (modal_.motion == 331) {
           Move out = moveTo(Motion::Feed, from, at);
@@ -776,7 +804,6 @@ bool Interpreter::execute(const Block& b) {
              g[1] != 330 && g[1] != 331 && (g[1] < 382 || g[1] > 385)) {
     throw LineError(b.gCodes.front().column, "this motion is not supported yet");
   }
-  publishState();
   // 24: stops.
   switch (m[4]) {
     case 0: out_.stops.push_back({StopKind::Program, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
@@ -850,7 +877,7 @@ void Interpreter::arc(bool clockwise, const Block& b, size_t column) {
   if (sweep <= 1e-12) sweep += 2 * M_PI;
   sweep += 2 * M_PI * turns;
   const double rise = target[size_t(normal)] - position_[size_t(normal)];
-  move.feed = feedFor(std::hypot(r * sweep, rise), column);
+  move.feed = feedFor(move, std::hypot(r * sweep, rise), column);
   if (move.feed <= 0 && modal_.feedMode != FeedMode::PerRevolution) throw LineError(column, "an arc without a feed rate (F)");
   emit(move);
 }
@@ -894,7 +921,7 @@ void Interpreter::cannedCycle(int code, const Block& b, size_t column) {
   const auto go = [&](Motion motion, const Axes& to, double feedLength) {
     Move m = moveTo(motion, to, column);
     if (motion == Motion::Feed) {
-      m.feed = feedFor(feedLength, column);
+      m.feed = feedFor(m, feedLength, column);
       if (m.feed <= 0 && modal_.feedMode != FeedMode::PerRevolution) throw LineError(column, "a canned cycle without a feed rate (F)");
     }
     emit(m);

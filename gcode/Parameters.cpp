@@ -4,7 +4,7 @@
 
 namespace korvane::gcode {
 
-Parameters::Parameters() : numbered_(kHighest + 1, 0.0) {}
+Parameters::Parameters(const PublishedValues& published) : numbered_(kHighest + 1, 0.0), published_(published) {}
 
 bool Parameters::readOnly(int number) {
   return number == 0 || (number >= 5400 && number <= 5413) || (number >= 5420 && number <= 5428);
@@ -12,7 +12,7 @@ bool Parameters::readOnly(int number) {
 
 double Parameters::value(const ParameterRef& ref, size_t column) const {
   if (ref.named()) {
-    if (const auto p = published_.find(ref.name); p != published_.end()) return p->second;
+    if (const std::optional<double> p = published_.named(ref.name)) return *p;
     const std::map<std::string, double>& names = global(ref.name) ? globals_ : top_.locals;
     const auto it = names.find(ref.name);
     if (it == names.end()) throw LineError(column, "#<" + ref.name + "> is not set");
@@ -21,17 +21,18 @@ double Parameters::value(const ParameterRef& ref, size_t column) const {
   if (ref.number < 0 || ref.number > kHighest)
     throw LineError(column, "parameter #" + std::to_string(ref.number) + " is out of range (0 to 5602)");
   if (ref.number >= 1 && ref.number <= kArguments) return top_.arguments[size_t(ref.number - 1)];
+  if (ref.number != 0 && readOnly(ref.number)) return published_.numbered(ref.number);
   return numbered_[size_t(ref.number)];
 }
 
 bool Parameters::exists(const std::string& name) const {
-  if (published_.count(name)) return true;
+  if (published_.named(name)) return true;
   return global(name) ? globals_.count(name) != 0 : top_.locals.count(name) != 0;
 }
 
 void Parameters::set(const ParameterRef& ref, double value, size_t column) {
   if (ref.named()) {
-    if (published_.count(ref.name)) throw LineError(column, "#<" + ref.name + "> is read-only");
+    if (published_.named(ref.name)) throw LineError(column, "#<" + ref.name + "> is read-only");
     (global(ref.name) ? globals_ : top_.locals)[ref.name] = value;
     return;
   }
@@ -59,10 +60,8 @@ void Parameters::leaveCall() {
   frames_.pop_back();
 }
 
-void Parameters::publish(int number, double value) {
+void Parameters::store(int number, double value) {
   if (number >= 0 && number <= kHighest) numbered_[size_t(number)] = value;
 }
-
-void Parameters::publish(const std::string& name, double value) { published_[name] = value; }
 
 }  // namespace korvane::gcode

@@ -1,31 +1,26 @@
 #pragma once
-// A small G-code reader for the sample host: the three-axis subset that
-// plain milling programs use, and the two-axis subset of lathe programs.
+// The sample host's programs: G-code read by libKorvaneGCode (RS274NGC as
+// LinuxCNC reads it) and turned into the moves the view's records take.
 // Lengths come out in millimetres, feeds in millimetres per minute,
 // spindle speeds in revolutions per minute.
 //
-// Read: G0 G1 G2 G3 (arcs by I J K or R), G17 G18 G19, G20 G21, G90 G91,
-// G94 and G95 (feed per minute or per revolution), G96 (with D) and G97
-// (surface speed or revolutions per minute), F, S, M3 M4 M5, T with M6, N
-// numbers, comments in parentheses or after ';'. Accepted and ignored
-// because they do not change the tool's path: G4 (with P), G40, G43 (with
-// H), G49, G54, G61, G64 (with P), G80, M0 M7 M8 M9; M2 and M30 end the
-// program. M1 is an optional stop before the next move. Anything else is
-// an error with the file and line, never a guess.
+// What the interpreter hands out and the view does not draw as it stands
+// is made into what it draws: an arc of full turns (G2/G3 with P, or a
+// whole circle) becomes arcs of at most half a turn, and an arc whose
+// radius differs at its ends becomes chords along its spiral.
 //
-// A lathe program (ReadOptions::lathe) starts in G18 and also reads G7 and
-// G8: in diameter mode (G7) X words, absolute or incremental, are
-// diameters; I, K and R stay radii in both modes. A T word changes the
-// tool at once, M6 or not. Below 100 it is the tool (T1, T12); from 100 on
-// its last two digits are the offset and the rest the tool (T0101, read
-// as the number 101, is tool 1 with offset 1), and the view takes the
-// offset from the tool itself; a T of tool 0 changes nothing. G97 without
-// S keeps the speed G96 last turned the spindle at.
+// A lathe program (ReadOptions::lathe) starts in G18, and its T words
+// change the tool at once, M6 or not. Below 100 a T is the tool (T1, T12);
+// from 100 on its last two digits are the offset and the rest the tool
+// (T0101, read as the number 101, is tool 1 with offset 1), and the view
+// takes the offset from the tool itself; a T of tool 0 changes nothing.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <korvane/KorvaneGCode.h>
 
 namespace host {
 
@@ -43,7 +38,8 @@ struct ProgramMove {
   Point rotary;  // A, B, C at the end of the move, radians (the words are degrees)
   double feed = 0;     // mm/min; 0 for rapids
   double spindle = 0;  // rpm, 0 while the spindle is off
-  uint32_t line = 0;   // line in the file, from 1
+  int tool = 0;        // the tool in the spindle, 0 for none
+  uint32_t line = 0;   // line in the program's own file, from 1; 0 for a move of a subroutine file
 };
 
 // The tool is in the spindle from move `move` on.
@@ -59,6 +55,9 @@ struct Program {
   std::vector<ProgramToolChange> toolChanges;
   // Each M1 stops before this move (the move count at the M1).
   std::vector<size_t> optionalStops;
+  // What the program says as it runs: (MSG,...), (PRINT,...), (DEBUG,...)
+  // and the interpreter's warnings, each as "file:line: text".
+  std::vector<std::string> messages;
   // Where the tool stands before the first move. A lathe's tool waits at
   // the turret's home, which the program does not give, while the origin
   // lies on the work's front face: a lathe program starts where its first
@@ -75,11 +74,16 @@ class GCodeError : public std::runtime_error {
 
 struct ReadOptions {
   bool lathe = false;
+  // For G43 and cutter compensation.
+  std::vector<korvane::gcode::ToolEntry> tools;
+  // In the spindle before the program starts (a host's only tool); the
+  // moves before the program's first tool change run with it.
+  int toolInSpindle = 0;
 };
 
-// Throws GCodeError with "name:line: what went wrong".
-Program readGCode(std::string_view text, const std::string& name, ReadOptions options = {});
+// Throws GCodeError with "name:line:column: what went wrong".
+Program readGCode(std::string_view text, const std::string& name, const ReadOptions& options = {});
 // The file at path; a file that cannot be read is a GCodeError too.
-Program readGCodeFile(const std::string& path, ReadOptions options = {});
+Program readGCodeFile(const std::string& path, const ReadOptions& options = {});
 
 }  // namespace host

@@ -1,5 +1,8 @@
 #include "ToolLibrary.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -201,13 +204,49 @@ void ToolLibrary::readText(const std::string& text, const std::string& name) {
   std::istringstream in(text);
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
-    const size_t comment = line.find('#');
+    // '#' starts a comment here, ';' in LinuxCNC's tool tables.
+    const size_t comment = line.find_first_of("#;");
     if (comment != std::string::npos) line.erase(comment);
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
     const std::vector<std::string> fields = split(line, ' ');
     if (fields.empty()) continue;
     const std::string where = name + ":" + std::to_string(number);
-    add(toolNumber(fields[0], where), toolOf({fields.begin() + 1, fields.end()}, where));
+    const std::vector<std::string> rest(fields.begin() + 1, fields.end());
+    add(toolNumber(fields[0], where), lettered(rest) ? tableEntryOf(rest, where) : toolOf(rest, where));
   }
+}
+
+// A LinuxCNC tool table's line after its T word: P1 D6 Z25 and the like,
+// a letter and a number each; a kind of ours is a word.
+bool ToolLibrary::lettered(const std::vector<std::string>& fields) {
+  if (fields.empty()) return false;
+  for (const std::string& f : fields)
+    if (f.size() < 2 || !std::isalpha(static_cast<unsigned char>(f[0])) ||
+        std::isalpha(static_cast<unsigned char>(f[1])))
+      return false;
+  return true;
+}
+
+// A flat end mill of the entry's diameter D (mm) as long as its length
+// offset Z, or four diameters where Z gives none. Pockets, the other
+// offsets and a lathe tool's angles do not shape the tool.
+HostTool ToolLibrary::tableEntryOf(const std::vector<std::string>& fields, const std::string& where) {
+  HostTool mill;
+  mill.kind = HostTool::Kind::Flat;
+  for (const std::string& f : fields) {
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(f[0])));
+    if (letter == 'D') mill.diameter = positive(f.substr(1), "the diameter (D)", where);
+    if (letter == 'Z') {
+      char* end = nullptr;
+      const double z = std::strtod(f.c_str() + 1, &end);
+      if (*end != '\0' || !std::isfinite(z)) throw ToolError(where + ": '" + f + "' is not a number");
+      mill.length = std::abs(z);
+    }
+  }
+  if (mill.diameter == 0) throw ToolError(where + ": a tool table entry needs its diameter (D)");
+  if (mill.length == 0) mill.length = 4 * mill.diameter;
+  return mill;
 }
 
 void ToolLibrary::readFile(const std::string& path) {

@@ -41,7 +41,9 @@ class ToolError : public std::runtime_error {
 
 class ToolLibrary {
  public:
-  // Throws ToolError with "name:line: what" for a bad line.
+  // Lines "T<n> <kind> <numbers...>", or LinuxCNC's tool table lines
+  // "T<n> P<pocket> D<diameter> Z<length offset> ;comment", which give flat
+  // end mills. Throws ToolError with "name:line: what" for a bad line.
   void readText(const std::string& text, const std::string& name);
   void readFile(const std::string& path);
   // "<n>:<kind>:<numbers...>"; throws ToolError.
@@ -60,6 +62,8 @@ class ToolLibrary {
 
  private:
   static HostTool toolOf(const std::vector<std::string>& fields, const std::string& where);
+  static bool lettered(const std::vector<std::string>& fields);
+  static HostTool tableEntryOf(const std::vector<std::string>& fields, const std::string& where);
 
   std::map<int, HostTool> mills_;
   std::deque<std::vector<SIM_ProfilePoint>> profiles_;

@@ -36,6 +36,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kInputError = 2;
 constexpr int kRunError = 1;
+constexpr double kDegree = 0.017453292519943295;
 
 void usage() {
   std::fprintf(stderr,
@@ -43,6 +44,7 @@ void usage() {
                "  program.nc         G-code to play; without it the built-in main job runs\n"
                "  --lathe            read program.nc as a lathe program: X is the radius (G8) or the\n"
                "                     diameter (G7), Z the spindle axis, T0101 changes the tool at once\n"
+               "  --print-moves      print the moves the program makes, one a line, before playing\n"
                "  --tools FILE       tool table: lines 'T1 flat|ball D L', 'T1 bull D R L', 'T1 vee D ANGLE L'\n"
                "                     or 'T1 punch SIDES D L' (mm), lathe\n"
                "                     inserts 'T1 turn ANGLE NOSE' and 'T2 groove WIDTH CORNER'\n"
@@ -138,6 +140,7 @@ struct Options {
        refine = false;
   bool interactive = false;
   bool lathe = false;
+  bool printMoves = false;  // the interpreted moves as text on standard output
   uint32_t toolpathMode = 0;
   SIM_ToolpathDisplay display = SIM_GetToolpathDisplay(nullptr);
   SIM_CuttingPlane section = SIM_GetCuttingPlane(nullptr);
@@ -385,6 +388,8 @@ Options optionsOf(int argc, char** argv) {
       o.interactive = true;
     } else if (arg == "--lathe") {
       o.lathe = true;
+    } else if (arg == "--print-moves") {
+      o.printMoves = true;
     } else if (arg == "--help" || arg == "-h") {
       usage();
       std::exit(0);
@@ -438,10 +443,30 @@ void checkTools(const host::Program& program, const host::ToolLibrary& tools, co
     if (!tools.has(change.tool))
       throw InputError{name + ":" + std::to_string(change.line) + ": tool T" + std::to_string(change.tool) +
                        " is not defined (give it with --tool or --tools)"};
-  const size_t firstChange = program.toolChanges.empty() ? program.moves.size() : program.toolChanges.front().move;
-  for (size_t i = 0; i < firstChange; ++i)
-    if (program.moves[i].motion != host::Motion::Rapid)
-      throw InputError{name + ":" + std::to_string(program.moves[i].line) + ": a feed move before any tool change (T.. M6)"};
+  for (const host::ProgramMove& move : program.moves)
+    if (move.motion != host::Motion::Rapid && move.tool == 0)
+      throw InputError{name + ":" + std::to_string(move.line) +
+                       ": a feed move with no tool in the spindle (T.. M6, or a table of one tool)"};
+}
+
+// The moves as text, one a line: what the interpreter made of the program.
+void printMoves(const host::Program& program) {
+  static const char* const kinds[] = {"rapid", "line", "arc-cw", "arc-ccw"};
+  size_t change = 0;
+  for (size_t i = 0; i < program.moves.size(); ++i) {
+    for (; change < program.toolChanges.size() && program.toolChanges[change].move <= i; ++change)
+      std::printf("tool T%d\n", program.toolChanges[change].tool);
+    const host::ProgramMove& m = program.moves[i];
+    std::printf("%u %s X%.4f Y%.4f Z%.4f", m.line, kinds[int(m.motion)], m.end.x, m.end.y, m.end.z);
+    if (m.rotary.x != 0 || m.rotary.y != 0 || m.rotary.z != 0)
+      std::printf(" A%.4f B%.4f C%.4f", m.rotary.x / kDegree, m.rotary.y / kDegree, m.rotary.z / kDegree);
+    if (m.motion == host::Motion::ArcClockwise || m.motion == host::Motion::ArcCounterClockwise)
+      std::printf(" centre %.4f,%.4f,%.4f axis %g,%g,%g", m.centre.x, m.centre.y, m.centre.z, m.axis.x, m.axis.y,
+                  m.axis.z);
+    if (m.motion != host::Motion::Rapid) std::printf(" F%.4g", m.feed);
+    if (m.spindle != 0) std::printf(" S%.6g", m.spindle);
+    std::printf("\n");
+  }
 }
 
 double largestRadius(const host::ToolLibrary& tools) {
@@ -816,15 +841,20 @@ struct HostJob {
 std::unique_ptr<HostJob> readJob(const Options& o) {
   const bool builtIn = o.program.empty();
   const std::string name = builtIn ? "main-job" : std::filesystem::path(o.program).stem().string();
-  host::Program program = builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc")
-                                  : host::readGCodeFile(o.program, {o.lathe});
   host::ToolLibrary tools;
   if (builtIn) tools.readText(host::defaultJobTools(), "main-job tools");
   if (!o.toolFile.empty()) tools.readFile(o.toolFile);
   for (const std::string& tool : o.tools) tools.addOption(tool);
-  // A program that never names a tool runs with the table's only one.
-  if (program.toolChanges.empty() && tools.mills().size() == 1)
-    program.toolChanges.push_back({tools.mills().begin()->first, 0, 0});
+  host::ReadOptions reading;
+  reading.lathe = o.lathe;
+  for (const auto& [number, tool] : tools.mills())
+    reading.tools.push_back({number, tool.lathe() ? tool.width : tool.diameter, 0.0});
+  // The table's only tool is in the spindle from the start.
+  if (tools.mills().size() == 1) reading.toolInSpindle = tools.mills().begin()->first;
+  host::Program program = builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc", reading)
+                                  : host::readGCodeFile(o.program, reading);
+  for (const std::string& message : program.messages) std::printf("%s\n", message.c_str());
+  if (o.printMoves) printMoves(program);
   checkTools(program, tools, builtIn ? "main-job.nc" : o.program);
   // A bar for a lathe program, or when asked for; a box otherwise.
   std::optional<host::BarStock> bar;
@@ -845,6 +875,9 @@ std::unique_ptr<HostJob> readJob(const Options& o) {
            {host::kDefaultStockMax[0], host::kDefaultStockMax[1], host::kDefaultStockMax[2]}};
   } else if (!host::stockAround(program, largestRadius(tools), box)) {
     throw InputError{o.program + ": no feed moves, so no stock to guess; give one with --stock"};
+  } else if (box.min.x >= box.max.x || box.min.y >= box.max.y || box.min.z >= box.max.z) {
+    throw InputError{o.program + ": the feed moves span no volume, so no stock to guess (a lathe program? read it "
+                                 "with --lathe); give one with --stock"};
   }
   const host::ToolpathArrays path = host::toolpathOf(program);
   if (bar)

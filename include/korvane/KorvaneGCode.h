@@ -33,7 +33,11 @@ struct Move {
   Motion motion = Motion::Rapid;
   Point end;
   Point rotary;           // A, B, C at the end, degrees
-  Point centre;           // arcs: the centre, at the start's height along the axis
+  // Arcs: the centre, at the start's height along the axis. The radius at
+  // the end may differ from the start's by as much as LinuxCNC allows
+  // (0.05 mm and 0.1 % of the radius); the tool then moves along a spiral
+  // between the two.
+  Point centre;
   Point axis;             // arcs: the plane's normal the turn is seen from (+Z in G17, +Y in G18, +X in G19)
   int turns = 0;          // arcs: full turns beyond the first (a G2/G3 P word less one)
   double feed = 0;        // mm/min; 0 for rapids
@@ -86,6 +90,9 @@ struct ToolEntry {
 struct Options {
   std::vector<ToolEntry> tools;
   int toolInSpindle = 0;  // before the program starts: a host's only tool, say
+  // A lathe: the program starts in the XZ plane (G18), and a T word
+  // changes the tool at once, as a turret does, M6 or not.
+  bool lathe = false;
   // Where `O<name> CALL` looks for name.ngc when the program does not hold
   // the subroutine: the program's folder first, then these.
   std::vector<std::string> searchPath;

@@ -12,8 +12,18 @@ namespace {
 
 using namespace korvane::gcode;
 
+// The interpreter's state, as a test sets it.
+struct FixedState : PublishedValues {
+  std::optional<double> named(const std::string& name) const override {
+    return name == "_x" ? std::optional<double>(x) : std::nullopt;
+  }
+  double numbered(int number) const override { return number == 5420 ? x : 0; }
+  double x = 0;
+};
+
 TEST(GCodeBlock, WordsCodesSettingsAndOWords) {
-  Parameters parameters;
+  FixedState state;
+  Parameters parameters(state);
   parameters.set({1, ""}, 2, 1);
   const Block b = blockOf(blockTextOf("N10 G1 g90 X[#1 * 3] y-2.5 M3 S1000 #2 = [#1 + 1] #<depth>=4 (cut)"), parameters);
   ASSERT_TRUE(b.lineNumber);
@@ -74,7 +84,8 @@ TEST(GCodeBlock, MistakesAtTheirColumns) {
       {"G1 (open", 4, "a comment is left open"},
       {"G1 X[1", 7, "an expression lacks its closing ']'"},
   };
-  Parameters parameters;
+  FixedState state;
+  Parameters parameters(state);
   for (const auto& c : cases) {
     try {
       blockOf(blockTextOf(c.line), parameters);
@@ -88,7 +99,8 @@ TEST(GCodeBlock, MistakesAtTheirColumns) {
 }
 
 TEST(GCodeParameters, CallsKeepTheirOwnAndShareTheGlobals) {
-  Parameters p;
+  FixedState state;
+  Parameters p(state);
   const auto get = [&](const ParameterRef& ref) { return p.value(ref, 1); };
   p.set({1, ""}, 11, 1);
   p.set({0, "local"}, 1, 1);
@@ -108,10 +120,11 @@ TEST(GCodeParameters, CallsKeepTheirOwnAndShareTheGlobals) {
   EXPECT_EQ(get({0, "local"}), 1);
   EXPECT_EQ(get({0, "_global"}), 6);
 
-  p.publish(5420, 1.5);
-  p.publish("_x", 1.5);
-  EXPECT_EQ(get({5420, ""}), 1.5);
+  state.x = 1.5;
+  EXPECT_EQ(get({5420, ""}), 1.5) << "read when asked for";
+  EXPECT_EQ(get({0, "_x"}), 1.5);
   EXPECT_TRUE(p.exists("_x"));
+  EXPECT_FALSE(p.exists("_y")) << "a name the state does not answer is the program's own";
   EXPECT_THROW(p.set({5420, ""}, 0, 1), LineError);
   EXPECT_THROW(p.set({0, "_x"}, 0, 1), LineError);
   EXPECT_THROW(p.set({0, ""}, 1, 1), LineError);

@@ -218,4 +218,54 @@ TEST(GCodeInterpreter, SubroutineFilesMessagesAndErrors) {
   EXPECT_EQ(errorOf("%\nG0 X1\n%\nthis is not G-code\n"), "no error") << "nothing after the closing %";
 }
 
+// The read-only values a program reads are the state where it reads them.
+TEST(GCodeInterpreter, PublishedValuesFollowTheState) {
+  struct Case {
+    const char* program;
+    const char* value;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"G0 X15\nG10 L20 P1 X5\n", "#<_x>", "5"},
+      {"G0 X15\n", "#5420", "15"},
+      {"G20 G0 X1\n", "#<_x>", "1"},
+      {"G20 G0 X1\nG21\n", "#<_x>", "25.4"},
+      {"G59.1\n", "#<_coord_system>", "591"},
+      {"G56\n", "#<_coord_system>", "560"},
+      {"G59\n", "#5220", "6"},
+      {"T3 M6\nT4\n", "#<_current_tool>", "3"},
+      {"T3 M6\nT4\n", "#<_selected_tool>", "4"},
+      {"T3 M6\n", "#5400", "3"},
+      {"G91\n", "#<_incremental>", "1"},
+      {"M3 S1200 M8\n", "#<_spindle_on>", "1"},
+      {"M3 S1200 M8\n", "#<_rpm>", "1200"},
+      {"M3 S1200 M8\n", "#<_flood>", "1"},
+      {"G7\n", "#<_lathe_diameter_mode>", "1"},
+      {"o<f> sub\no<f> return [6]\no<f> endsub\no<f> call\n", "#<_value>", "6"},
+      {"o<f> sub\no<f> return [6]\no<f> endsub\no<f> call\n", "#<_value_returned>", "1"},
+      {"\n\n", "#<_line>", "3"},
+  };
+  for (const Case& c : cases) {
+    const Program p = run(std::string(c.program) + "(DEBUG," + c.value + ")\n");
+    ASSERT_EQ(p.messages.size(), 1u) << c.program;
+    EXPECT_EQ(p.messages[0].text, c.expected) << c.program << " " << c.value;
+  }
+  EXPECT_EQ(errorOf("#<_x> = 1\n"), "test.ngc:1:1: #<_x> is read-only");
+  EXPECT_EQ(errorOf("#5420 = 1\n"), "test.ngc:1:1: parameter #5420 is read-only");
+}
+
+// A lathe starts in XZ and its T words change the tool at once.
+TEST(GCodeInterpreter, ALatheTurretChangesAtTheTWord) {
+  Options lathe;
+  lathe.lathe = true;
+  const Program p = run("T2\nG0 X10 Z2\nG2 X10 Z-8 R5 F50\n", lathe);
+  ASSERT_EQ(p.toolChanges.size(), 1u);
+  EXPECT_EQ(p.toolChanges[0].tool, 2);
+  EXPECT_EQ(p.toolChanges[0].move, 0u);
+  ASSERT_EQ(p.moves.size(), 2u);
+  EXPECT_EQ(p.moves[1].axis.y, 1) << "the arc turns in XZ";
+  EXPECT_EQ(p.moves[1].tool, 2);
+  EXPECT_TRUE(run("T2\n").toolChanges.empty()) << "a mill's T only selects";
+}
+
 }  // namespace

@@ -145,7 +145,7 @@ TEST(HostToolpath, ToolChangesAndArcsAsTheViewSeesThem) {
   // A lathe program's own moves turn; the start and the tool change stand.
   EXPECT_TRUE(arrays.flags.empty()) << "a mill's moves have no flags";
   const host::ToolpathArrays lathe =
-      host::toolpathOf(host::readGCode("T0101\nG0 X12 Z2\nG1 Z-10 F50\n", "job.nc", {true}));
+      host::toolpathOf(host::readGCode("T0101\nG0 X12 Z2\nG1 Z-10 F50\n", "job.nc", {true, {}, 0}));
   const uint16_t turning = SIM_MOVE_FLAG_TURNING;
   EXPECT_EQ(lathe.flags, (std::vector<uint16_t>{0, 0, turning, turning}));
   EXPECT_EQ(toolpath::Toolpath::fromRecord(lathe.record()).flagUnion(), turning);
@@ -184,11 +184,11 @@ TEST(HostSettingWords, NamesGiveTheViewsValues) {
 // last cut ends at Z-38.1.
 TEST(HostToolpath, ABarAroundALatheProgram) {
   host::BarStock bar;
-  ASSERT_TRUE(host::barAround(host::readGCodeFile(KORVANE_TEST_DATA "/lathe_pawn.ngc", {true}), bar));
+  ASSERT_TRUE(host::barAround(host::readGCodeFile(KORVANE_TEST_DATA "/lathe_pawn.ngc", {true, {}, 0}), bar));
   EXPECT_DOUBLE_EQ(bar.diameter, 27.0);
   EXPECT_DOUBLE_EQ(bar.front, 3.241);
   EXPECT_NEAR(bar.length, 3.241 + 38.1 + 5, 1e-9);
-  EXPECT_FALSE(host::barAround(host::readGCode("G0 X5 Z1\n", "job.nc", {true}), bar)) << "no feed moves";
+  EXPECT_FALSE(host::barAround(host::readGCode("G0 X5 Z1\n", "job.nc", {true, {}, 0}), bar)) << "no feed moves";
 }
 
 TEST(HostToolpath, StockAroundTheFeedMoves) {
