@@ -10,6 +10,7 @@
 #include "Error.h"
 #include "Parameters.h"
 #include "ProgramFile.h"
+#include "Splines.h"
 
 namespace korvane::gcode {
 
@@ -553,6 +554,12 @@ class Interpreter : private PublishedValues {
   }
 
   void arc(bool clockwise, const Block& b, size_t column);
+  void cubicSpline(const Block& b, size_t column);
+  void quadraticSpline(const Block& b, size_t column);
+  void openNurbs(const Block& b, size_t column);
+  void nurbsPoint(const Block& b, size_t column);
+  void closeNurbs(size_t column);
+  void chords(const std::function<Vec3(double)>& curve, size_t pieces, size_t column);
   void cannedCycle(int code, const Block& b, size_t column);
   void goHome(const Block& b, int home, size_t column);
   void setCoordinates(const Block& b, size_t column);
@@ -573,9 +580,26 @@ class Interpreter : private PublishedValues {
   int tool_ = 0, selected_ = 0;
   double toolLength_ = 0;
   double lastSurfaceRpm_ = 0;  // what G96 last turned the spindle at
+  // The last G5's second control point, from its end (mm): the next G5
+  // without I and J starts along the same tangent.
+  std::optional<std::array<double, 2>> cubicLead_;
+  // An open G5.2 block: its control points (the start first), weights,
+  // order, and where it began.
+  struct NurbsBlock {
+    std::vector<Vec3> points;
+    std::vector<double> weights;
+    int order = 3;
+    size_t line = 0, column = 1;
+  };
+  std::optional<NurbsBlock> nurbs_;
   uint64_t blocks_ = 0;
   size_t file_ = 0, line_ = 0;
 };
+
+// G81, G5.2: a code in tenths as programs write it.
+std::string gName(int code) {
+  return "G" + std::to_string(code / 10) + (code % 10 ? "." + std::to_string(code % 10) : "");
+}
 
 // The modal group of a G code (tenths), as RS274NGC has them; -1 for one
 // the interpreter does not know.
@@ -623,8 +647,7 @@ bool Interpreter::execute(const Block& b) {
   for (const Word& w : b.gCodes) {
     const int code = codeOf(w);
     const int group = groupOf(code);
-    if (group < 0) throw LineError(w.column, "unknown G code G" + std::to_string(code / 10) +
-                                                 (code % 10 ? "." + std::to_string(code % 10) : ""));
+    if (group < 0) throw LineError(w.column, "unknown G code " + gName(code));
     if (group == 0 && g[0] >= 0) throw LineError(w.column, "two G codes of group 0 on one line");
     if (g[size_t(group)] >= 0 && group != 0) throw LineError(w.column, "two G codes of one modal group on one line");
     g[size_t(group)] = code;
@@ -758,6 +781,13 @@ bool Interpreter::execute(const Block& b) {
     default: break;
   }
   // 23: motion.
+  if (nurbs_ && g[1] >= 0 && g[1] != 53)
+    throw LineError(b.gCodes.front().column, "a NURBS block (G5.2) is still open: close it with G5.3");
+  if (g[1] == 52) openNurbs(b, b.gCodes.front().column);
+  if (g[1] == 53) {
+    closeNurbs(b.gCodes.front().column);
+    g[1] = 800;
+  }
   if (g[1] >= 0) modal_.motion = g[1];
   const bool machine = g[0] == 530;
   if (hasAxisWord(b) && !axesUsed) {
@@ -771,6 +801,16 @@ bool Interpreter::execute(const Block& b) {
         arc(modal_.motion == 20, b, at);
         break;
       case 800: throw LineError(at, "axis words without a motion (G80 is in force)");
+      case 50:
+      case 51:
+        if (machine) throw LineError(at, "G53 with a spline");
+        if (modal_.motion == 50) cubicSpline(b, at);
+        else quadraticSpline(b, at);
+        break;
+      case 52:
+        if (machine) throw LineError(at, "G53 in a NURBS block");
+        nurbsPoint(b, at);
+        break;
       case 382: case 383: case 384: case 385:
         // A probe in a simulation meets nothing: the whole way to its target.
         if (machine) throw LineError(at, "G53 with a probe");
@@ -797,13 +837,15 @@ bool Interpreter::execute(const Block& b) {
         if (machine) throw LineError(at, "G53 with a canned cycle");
         cannedCycle(modal_.motion, b, at);
         break;
-      default: throw LineError(at, "G" + std::to_string(modal_.motion / 10) + "." + std::to_string(modal_.motion % 10) +
-                                       " is not supported yet");
+      default: throw LineError(at, gName(modal_.motion) + " is not supported yet");
     }
+  } else if (g[1] == 50 || g[1] == 51) {
+    throw LineError(b.gCodes.front().column, "a spline needs its end point (X, Y)");
   } else if (g[1] >= 0 && g[1] != 800 && g[1] != 0 && g[1] != 10 && g[1] != 20 && g[1] != 30 && (g[1] < 730 || g[1] > 890) &&
-             g[1] != 330 && g[1] != 331 && (g[1] < 382 || g[1] > 385)) {
+             g[1] != 330 && g[1] != 331 && (g[1] < 382 || g[1] > 385) && g[1] != 52) {
     throw LineError(b.gCodes.front().column, "this motion is not supported yet");
   }
+  if (modal_.motion != 50) cubicLead_.reset();
   // 24: stops.
   switch (m[4]) {
     case 0: out_.stops.push_back({StopKind::Program, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
@@ -880,6 +922,113 @@ void Interpreter::arc(bool clockwise, const Block& b, size_t column) {
   move.feed = feedFor(move, std::hypot(r * sweep, rise), column);
   if (move.feed <= 0 && modal_.feedMode != FeedMode::PerRevolution) throw LineError(column, "an arc without a feed rate (F)");
   emit(move);
+}
+
+// G5: a cubic Bézier in XY from here to X Y, its first control point I J
+// from the start (or, without them, along the last G5's end tangent), its
+// second P Q from the end.
+void Interpreter::cubicSpline(const Block& b, size_t column) {
+  if (modal_.plane != Plane::XY) throw LineError(column, "G5 works in the XY plane only");
+  if (b.has('z') || b.has('a') || b.has('b') || b.has('c')) throw LineError(column, "G5 moves X and Y only");
+  if (!b.has('p') || !b.has('q')) throw LineError(column, "G5 needs P and Q, the second control point");
+  if (b.has('i') != b.has('j')) throw LineError(column, "G5 needs both I and J or neither");
+  const Axes target = targetOf(b, false);
+  std::array<double, 2> lead{};
+  if (b.has('i')) {
+    lead = {b['i'] * modal_.units, b['j'] * modal_.units};
+  } else {
+    if (!cubicLead_) throw LineError(column, "the first G5 of a run needs I and J");
+    lead = {-(*cubicLead_)[0], -(*cubicLead_)[1]};
+  }
+  const std::array<double, 2> trail{b['p'] * modal_.units, b['q'] * modal_.units};
+  const Vec3 start{position_[0], position_[1], position_[2]}, end{target[0], target[1], target[2]};
+  const std::vector<Vec3> control{start,
+                                  {start[0] + lead[0], start[1] + lead[1], start[2]},
+                                  {end[0] + trail[0], end[1] + trail[1], end[2]},
+                                  end};
+  for (const Vec3& p : control) finite(p[0] + p[1], column, "a control point");
+  chords([&](double t) { return bezierAt(control, t); }, 8, column);
+  cubicLead_ = trail;
+}
+
+// G5.1: a quadratic Bézier in XY from here to X Y about the control point
+// I J from the start.
+void Interpreter::quadraticSpline(const Block& b, size_t column) {
+  if (modal_.plane != Plane::XY) throw LineError(column, "G5.1 works in the XY plane only");
+  if (b.has('z') || b.has('a') || b.has('b') || b.has('c')) throw LineError(column, "G5.1 moves X and Y only");
+  const double i = b.has('i') ? b['i'] * modal_.units : 0.0, j = b.has('j') ? b['j'] * modal_.units : 0.0;
+  if (i == 0 && j == 0) throw LineError(column, "G5.1 needs I or J, the control point");
+  const Axes target = targetOf(b, false);
+  const Vec3 start{position_[0], position_[1], position_[2]};
+  const std::vector<Vec3> control{start, {start[0] + i, start[1] + j, start[2]}, {target[0], target[1], target[2]}};
+  finite(control[1][0] + control[1][1], column, "the control point");
+  chords([&](double t) { return bezierAt(control, t); }, 8, column);
+}
+
+// G5.2 opens a NURBS block: the tool's place is its first control point
+// (weighted by P when the line names no point of its own), L its order
+// (3 unless given).
+void Interpreter::openNurbs(const Block& b, size_t column) {
+  NurbsBlock block;
+  block.points.push_back({position_[0], position_[1], position_[2]});
+  const bool ownPoint = hasAxisWord(b);
+  block.weights.push_back(!ownPoint && b.has('p') ? b['p'] : 1.0);
+  if (block.weights.back() <= 0) throw LineError(b.words.at('p').column, "a NURBS weight (P) must be above zero");
+  if (b.has('l')) {
+    const double order = b['l'];
+    if (order < 2 || order > 10 || order != std::floor(order))
+      throw LineError(b.words.at('l').column, "a NURBS order (L) is a whole number from 2 to 10");
+    block.order = static_cast<int>(order);
+  }
+  block.line = line_;
+  block.column = column;
+  nurbs_ = std::move(block);
+}
+
+// A line of the block: its point (X Y Z) with its weight P (1 unless given).
+void Interpreter::nurbsPoint(const Block& b, size_t column) {
+  if (!nurbs_) throw LineError(column, "a NURBS point outside a G5.2 block");
+  if (b.has('a') || b.has('b') || b.has('c')) throw LineError(column, "a NURBS point moves X, Y and Z only");
+  const double weight = b.has('p') ? b['p'] : 1.0;
+  if (weight <= 0) throw LineError(b.words.at('p').column, "a NURBS weight (P) must be above zero");
+  if (nurbs_->points.size() >= 10000) throw LineError(column, "a NURBS of more than 10000 control points");
+  Axes target = position_;
+  for (int a = 0; a < 3; ++a)
+    if (b.has(kAxisLetters[a])) target[size_t(a)] = targetOf(b, false)[size_t(a)];
+  // The block's points are where the tool goes next: G91 counts from the last.
+  const Vec3& last = nurbs_->points.back();
+  for (int a = 0; a < 3; ++a) {
+    const char letter = kAxisLetters[a];
+    if (!b.has(letter)) target[size_t(a)] = last[size_t(a)];
+    else if (!modal_.absolute) target[size_t(a)] = last[size_t(a)] + length(a, b[letter]);
+  }
+  nurbs_->points.push_back({target[0], target[1], target[2]});
+  nurbs_->weights.push_back(weight);
+}
+
+// G5.3 closes the block: the curve through its points as chords.
+void Interpreter::closeNurbs(size_t column) {
+  if (!nurbs_) throw LineError(column, "G5.3 without a G5.2 block");
+  const NurbsBlock block = std::move(*nurbs_);
+  nurbs_.reset();
+  if (block.points.size() < size_t(block.order))
+    throw LineError(column, "a NURBS of order " + std::to_string(block.order) + " needs at least as many control points");
+  const Nurbs curve(block.points, block.weights, block.order);
+  chords([&](double t) { return curve.at(t); }, 8 * curve.spans(), column);
+}
+
+// The curve as feed moves along chords within the spline tolerance.
+void Interpreter::chords(const std::function<Vec3(double)>& curve, size_t pieces, size_t column) {
+  const double tolerance = std::max(options_.splineTolerance, 1e-6);
+  for (const Vec3& p : chordEnds(curve, tolerance, pieces, 1'000'000)) {
+    Axes target = position_;
+    for (int a = 0; a < 3; ++a) target[size_t(a)] = finite(p[size_t(a)], column, "a point of the curve");
+    Move m = moveTo(Motion::Feed, target, column);
+    const double len = std::hypot(target[0] - position_[0], target[1] - position_[1], target[2] - position_[2]);
+    m.feed = feedFor(m, len, column);
+    if (m.feed <= 0 && modal_.feedMode != FeedMode::PerRevolution) throw LineError(column, "a spline without a feed rate (F)");
+    emit(m);
+  }
 }
 
 // G73, G74, G81-G86, G88, G89 at each hole: to the hole over the retract

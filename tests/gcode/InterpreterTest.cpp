@@ -3,6 +3,7 @@
 // errors that name file, line and column, loops without end stopped.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -208,7 +209,7 @@ TEST(GCodeInterpreter, SubroutineFilesMessagesAndErrors) {
             "test.ngc:1:1: the program ran past 1000 blocks (a loop without end?)");
   EXPECT_EQ(errorOf("o<r> sub\no<r> call\no<r> endsub\no<r> call\n"),
             "test.ngc:2:1: subroutines call each other deeper than 100");
-  EXPECT_EQ(errorOf("G1 X1 F10\nG5.2 X1\n"), "test.ngc:2:1: G5.2 is not supported yet");
+  EXPECT_EQ(errorOf("G1 X1 F10\nG87 X1\n"), "test.ngc:2:1: G87 is not supported yet");
   EXPECT_EQ(errorOf("G1 X1 F10\nG6 X1\n"), "test.ngc:2:1: unknown G code G6");
   EXPECT_EQ(errorOf("G0 G1 X1\n"), "test.ngc:1:4: two G codes of one modal group on one line");
   EXPECT_EQ(errorOf("o<nowhere> call\n"), "test.ngc:1:1: no subroutine o<nowhere>");
@@ -266,6 +267,75 @@ TEST(GCodeInterpreter, ALatheTurretChangesAtTheTWord) {
   EXPECT_EQ(p.moves[1].axis.y, 1) << "the arc turns in XZ";
   EXPECT_EQ(p.moves[1].tool, 2);
   EXPECT_TRUE(run("T2\n").toolChanges.empty()) << "a mill's T only selects";
+}
+
+// The largest distance of a chord's middle from the curve y = f(x).
+template <class F>
+double largestStray(const Program& p, size_t end, double x0, double y0, F f) {
+  double worst = 0;
+  for (size_t i = 0; i < std::min(end, p.moves.size()); ++i) {
+    const double mx = (x0 + p.moves[i].end.x) / 2, my = (y0 + p.moves[i].end.y) / 2;
+    worst = std::max(worst, std::abs(my - f(mx)));
+    x0 = p.moves[i].end.x, y0 = p.moves[i].end.y;
+  }
+  return worst;
+}
+
+// Splines and NURBS come out as chords whose ends lie on the curve and
+// whose middles stray from it by no more than the tolerance.
+TEST(GCodeInterpreter, SplinesAsChordsWithinTheTolerance) {
+  // G5.1 from (0, 0) to (2, 0) about (1, 1): y = x - x²/2.
+  const auto parabola = [](double x) { return x - x * x / 2; };
+  const Program q = run("G1 F100\nG5.1 X2 Y0 I1 J1\n");
+  ASSERT_GT(q.moves.size(), 8u);
+  for (const Move& m : q.moves) EXPECT_NEAR(m.end.y, parabola(m.end.x), 1e-12);
+  EXPECT_EQ(q.moves.back().end.x, 2);
+  EXPECT_LE(largestStray(q, q.moves.size(), 0, 0, parabola), 0.001 + 1e-9);
+  Options coarse;
+  coarse.splineTolerance = 0.1;
+  EXPECT_LT(run("G1 F100\nG5.1 X2 Y0 I1 J1\n", coarse).moves.size(), q.moves.size()) << "a looser tolerance, fewer chords";
+
+  // G5 from (0, 0) to (3, 0), controls (1, 1) and (2, 1): x = 3t,
+  // y = 3t(1 - t). The next G5 without I J leaves along the same tangent:
+  // from (3, 0) towards (4, -1).
+  const Program c = run("G1 F100\nG5 X3 Y0 I1 J1 P-1 Q1\nG5 X6 Y0 P-1 Q-1\n");
+  size_t second = 0;
+  while (second < c.moves.size() && c.moves[second].line == 2) ++second;
+  ASSERT_LT(second, c.moves.size());
+  EXPECT_LE(largestStray(c, second, 0, 0, [](double x) { return x - x * x / 3; }), 0.001 + 1e-9);
+  EXPECT_NEAR(c.moves[second - 1].end.x, 3, 1e-12);
+  const Move& leaving = c.moves[second];
+  EXPECT_NEAR((leaving.end.y - 0) / (leaving.end.x - 3), -1, 0.05) << "a short chord, near the tangent";
+  EXPECT_NEAR(c.moves.back().end.x, 6, 1e-12);
+
+  // A NURBS of order 2 is its control polygon: every corner a chord's end.
+  const Program corner = run("G1 F100\nG5.2 L2 X1 Y0\nX1 Y1\nX3 Y1\nG5.3\nG0 X0\n");
+  std::vector<std::pair<double, double>> corners;
+  for (const Move& m : corner.moves) corners.emplace_back(m.end.x, m.end.y);
+  for (const auto& expected : {std::make_pair(1.0, 0.0), std::make_pair(1.0, 1.0), std::make_pair(3.0, 1.0)})
+    EXPECT_NE(std::find(corners.begin(), corners.end(), expected), corners.end()) << expected.first << "," << expected.second;
+  EXPECT_EQ(corner.moves.back().motion, Motion::Rapid) << "the block closed, G0 moves again";
+
+  // Order 3 from (0, 0) over (1, 1) to (2, 0): the quadratic above; a
+  // heavier middle point pulls the curve towards it.
+  const Program even = run("G1 F100\nG5.2 L3 X1 Y1\nX2 Y0\nG5.3\n");
+  EXPECT_LE(largestStray(even, even.moves.size(), 0, 0, parabola), 0.001 + 1e-9);
+  const Program heavy = run("G1 F100\nG5.2 L3 X1 Y1 P3\nX2 Y0\nG5.3\n");
+  double highest = 0;
+  for (const Move& m : heavy.moves) highest = std::max(highest, m.end.y);
+  EXPECT_NEAR(highest, 0.75, 0.01) << "at t = 1/2: (3 / 2) / (1 / 2 + 3 / 2)";
+
+  const std::pair<const char*, const char*> errors[] = {
+      {"G1 F100\nG5 X1 Y1 I1 J0\n", "test.ngc:2:1: G5 needs P and Q, the second control point"},
+      {"G1 F100\nG5 X1 Y1 P1 Q0\n", "test.ngc:2:1: the first G5 of a run needs I and J"},
+      {"G18 G1 F100\nG5.1 X1 Z1 I1\n", "test.ngc:2:1: G5.1 works in the XY plane only"},
+      {"G5.1 X1 Y1\n", "test.ngc:1:1: G5.1 needs I or J, the control point"},
+      {"G5.3\n", "test.ngc:1:1: G5.3 without a G5.2 block"},
+      {"G1 F100\nG5.2 L4 X1\nX2\nG5.3\n", "test.ngc:4:1: a NURBS of order 4 needs at least as many control points"},
+      {"G1 F100\nG5.2 X1\nG1 X2\n", "test.ngc:3:1: a NURBS block (G5.2) is still open: close it with G5.3"},
+      {"G1 F100\nG5.2 X1 P0\n", "test.ngc:2:9: a NURBS weight (P) must be above zero"},
+  };
+  for (const auto& [program, message] : errors) EXPECT_EQ(errorOf(program), message) << program;
 }
 
 }  // namespace

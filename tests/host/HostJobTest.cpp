@@ -35,6 +35,17 @@ TEST(HostTools, FileAndOptionsMakeEndMills) {
   EXPECT_EQ(table.tools[0].parts[0].axis[1], 1.0) << "the spindle axis in tool coordinates";
   EXPECT_EQ(table.tools[0].turning, uint32_t{SIM_TURNING_NONE});
 
+  // LinuxCNC's tool table: flat mills of diameter D, as long as |Z| or four
+  // diameters; an entry without D is refused.
+  host::ToolLibrary linuxcnc;
+  linuxcnc.readText("T1 P1 D6.35 Z-25 ;quarter inch\nT2\tP2 X0 D3\nT3 bull 10 1 40\n", "tool.tbl");
+  EXPECT_EQ(linuxcnc.mills().at(1).kind, host::HostTool::Kind::Flat);
+  EXPECT_EQ(linuxcnc.mills().at(1).diameter, 6.35);
+  EXPECT_EQ(linuxcnc.mills().at(1).length, 25);
+  EXPECT_EQ(linuxcnc.mills().at(2).length, 12);
+  EXPECT_EQ(linuxcnc.mills().at(3).kind, host::HostTool::Kind::BullNose) << "the two forms mix";
+  EXPECT_THROW(linuxcnc.readText("T4 P4 Z10\n", "tool.tbl"), host::ToolError);
+
   // Lathe inserts: closed outlines led by their lowest point.
   host::ToolLibrary lathe;
   lathe.readText("T1 turn 55 0.4\nT2 groove 3 0.2\nT3 groove 2 0\n", "lathe.txt");
