@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.blockLimit = 20'000;
   options.moveLimit = 20'000;
   options.readFile = [](const std::string&) { return std::optional<std::string>(); };
+  // Tools for cutter compensation: one in the spindle, one small.
+  options.tools = {{1, 6.0, 50.0}, {2, 0.5, 20.0}};
+  options.toolInSpindle = 1;
   try {
     const korvane::gcode::Program program =
         korvane::gcode::interpret(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.ngc", options);

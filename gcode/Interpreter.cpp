@@ -9,6 +9,7 @@
 #include "Block.h"
 #include "Error.h"
 #include "Parameters.h"
+#include "CutterCompensation.h"
 #include "ProgramFile.h"
 #include "Splines.h"
 
@@ -136,6 +137,13 @@ class Interpreter : private PublishedValues {
         fail(file, line, e.column(), e.what());
       }
       line = next;
+    }
+    // A program that ends with compensation on: its last move ends on its
+    // own offset.
+    try {
+      endCompensation();
+    } catch (const LineError& e) {
+      fail(file_, line_, e.column(), e.what());
     }
   }
 
@@ -526,12 +534,28 @@ class Interpreter : private PublishedValues {
     return 0;
   }
 
-  void emit(Move m) {
+  // A programmed move: the program stands at its end; the tool goes there,
+  // or beside it under cutter compensation.
+  void emit(const Move& m) {
+    const Point from{position_[0], position_[1], position_[2]};
+    position_ = {m.end.x, m.end.y, m.end.z, m.rotary.x, m.rotary.y, m.rotary.z};
+    if (compensation_) compensation_->add(m, from, m.column);
+    else place(m);
+  }
+
+  // The tool's move, out.
+  void place(const Move& m) {
     if (out_.moves.size() >= options_.moveLimit)
       throw LineError(m.column, "the program made more than " + std::to_string(options_.moveLimit) + " moves");
-    if (out_.moves.empty()) out_.start = {position_[0], position_[1], position_[2]};
+    if (out_.moves.empty()) out_.start = toolAt_;
     out_.moves.push_back(m);
-    position_ = {m.end.x, m.end.y, m.end.z, m.rotary.x, m.rotary.y, m.rotary.z};
+    toolAt_ = m.end;
+  }
+
+  void compensate(int code, const Block& b);
+  void endCompensation() {
+    if (compensation_) compensation_->finish();
+    compensation_.reset();
   }
 
   void straight(Motion motion, const Axes& target, const Block& b, size_t column) {
@@ -561,6 +585,7 @@ class Interpreter : private PublishedValues {
   void closeNurbs(size_t column);
   void chords(const std::function<Vec3(double)>& curve, size_t pieces, size_t column);
   void cannedCycle(int code, const Block& b, size_t column);
+  void threadingCycle(const Block& b, size_t column);
   void goHome(const Block& b, int home, size_t column);
   void setCoordinates(const Block& b, size_t column);
   void setG92(const Block& b, size_t column);
@@ -592,6 +617,8 @@ class Interpreter : private PublishedValues {
     size_t line = 0, column = 1;
   };
   std::optional<NurbsBlock> nurbs_;
+  std::optional<CutterCompensation> compensation_;  // G41/G42 in force
+  Point toolAt_;  // where the tool stands: the program's place, or beside it under compensation
   uint64_t blocks_ = 0;
   size_t file_ = 0, line_ = 0;
 };
@@ -690,6 +717,8 @@ bool Interpreter::execute(const Block& b) {
   }
   // 7: tool change.
   if (m[6] == 60) {
+    if (selected_ != tool_ && compensation_)
+      throw LineError(b.mCodes.front().column, "the tool cannot change under cutter compensation (G40 first)");
     if (selected_ != tool_) {
       tool_ = selected_;
       out_.toolChanges.push_back({tool_, out_.moves.size(), static_cast<uint32_t>(line_ + 1)});
@@ -725,11 +754,12 @@ bool Interpreter::execute(const Block& b) {
   // 14-21: plane, units, compensation, length offset, system, path, distance, retract.
   if (g[2] >= 0) {
     if (g[2] % 10) throw LineError(b.gCodes.front().column, "the U, V and W planes are not supported");
+    if (compensation_) throw LineError(b.gCodes.front().column, "the plane cannot change under cutter compensation");
     modal_.plane = g[2] == 170 ? Plane::XY : g[2] == 180 ? Plane::ZX : Plane::YZ;
   }
   if (g[6] >= 0) modal_.units = g[6] == 200 ? kInch : 1.0;
   if (g[15] >= 0) modal_.diameterMode = g[15] == 70;
-  if (g[7] >= 0 && g[7] != 400) throw LineError(b.gCodes.front().column, "cutter radius compensation is not supported yet");
+  if (g[7] >= 0) compensate(g[7], b);
   if (g[8] == 490) toolLength_ = 0;
   if (g[8] == 430) {
     const int which = b.has('h') ? static_cast<int>(b['h']) : tool_;
@@ -761,6 +791,8 @@ bool Interpreter::execute(const Block& b) {
     modal_.surfaceSpeed = false;
   }
   // 22: homes, coordinate data, offsets.
+  if (compensation_ && (g[0] == 530 || g[0] == 280 || g[0] == 300))
+    throw LineError(b.gCodes.front().column, gName(g[0]) + " cannot move under cutter compensation");
   bool axesUsed = false;
   switch (g[0]) {
     case 280: goHome(b, kG28Home, b.gCodes.front().column); axesUsed = true; break;
@@ -833,8 +865,14 @@ bool Interpreter::execute(const Block& b) {
         }
         break;
       }
+      case 760:
+        if (machine) throw LineError(at, "G53 with a canned cycle");
+        if (compensation_) throw LineError(at, "canned cycles cannot run under cutter compensation");
+        threadingCycle(b, at);
+        break;
       case 730: case 740: case 810: case 820: case 830: case 840: case 850: case 860: case 880: case 890:
         if (machine) throw LineError(at, "G53 with a canned cycle");
+        if (compensation_) throw LineError(at, "canned cycles cannot run under cutter compensation");
         cannedCycle(modal_.motion, b, at);
         break;
       default: throw LineError(at, gName(modal_.motion) + " is not supported yet");
@@ -852,7 +890,9 @@ bool Interpreter::execute(const Block& b) {
     case 10: out_.stops.push_back({StopKind::Optional, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
     case 600: out_.stops.push_back({StopKind::PalletChange, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
     case 20:
-    case 300: return false;
+    case 300:
+      endCompensation();
+      return false;
     default: break;
   }
   return true;
@@ -1020,7 +1060,9 @@ void Interpreter::closeNurbs(size_t column) {
 // The curve as feed moves along chords within the spline tolerance.
 void Interpreter::chords(const std::function<Vec3(double)>& curve, size_t pieces, size_t column) {
   const double tolerance = std::max(options_.splineTolerance, 1e-6);
-  for (const Vec3& p : chordEnds(curve, tolerance, pieces, 1'000'000)) {
+  // Chords past the move limit would be refused: none are made.
+  const size_t room = options_.moveLimit - std::min(options_.moveLimit, out_.moves.size()) + 1;
+  for (const Vec3& p : chordEnds(curve, tolerance, pieces, room)) {
     Axes target = position_;
     for (int a = 0; a < 3; ++a) target[size_t(a)] = finite(p[size_t(a)], column, "a point of the curve");
     Move m = moveTo(Motion::Feed, target, column);
@@ -1028,6 +1070,72 @@ void Interpreter::chords(const std::function<Vec3(double)>& curve, size_t pieces
     m.feed = feedFor(m, len, column);
     if (m.feed <= 0 && modal_.feedMode != FeedMode::PerRevolution) throw LineError(column, "a spline without a feed rate (F)");
     emit(m);
+  }
+}
+
+// G76: a thread cut in passes in the XZ plane. The drive line runs along
+// Z where the tool stands; the thread's crest lies I from it, and the
+// passes go J·n^(1/R) deeper (n = 1, 2, ...) up to K, then H spring passes
+// at K. Q (degrees) moves each pass's start back along Z by its depth
+// times tan Q, so the tool cuts on one flank; E and L (1 the start, 2 the
+// end, 3 both) taper the ends from the crest over E along Z. Each pass:
+// in to depth, along the thread at P per revolution, out to the drive
+// line and back to the start.
+void Interpreter::threadingCycle(const Block& b, size_t column) {
+  if (modal_.plane != Plane::ZX) throw LineError(column, "G76 works in the XZ plane (G18)");
+  for (const char letter : {'p', 'z', 'i', 'j', 'k'})
+    if (!b.has(letter)) throw LineError(column, std::string("G76 needs ") + char(std::toupper(letter)));
+  const auto word = [&](char letter, double fallback) { return b.has(letter) ? b[letter] : fallback; };
+  const double pitch = b['p'] * modal_.units, crestOffset = b['i'] * modal_.units;
+  const double first = b['j'] * modal_.units, full = b['k'] * modal_.units, taper = word('e', 0) * modal_.units;
+  const double degression = word('r', 1), angle = word('q', 0), springs = word('h', 0), ends = word('l', 0);
+  if (pitch <= 0 || first <= 0 || full <= 0) throw LineError(column, "G76's P, J and K must be above zero");
+  if (crestOffset == 0) throw LineError(column, "G76's I must not be zero: it says on which side the thread lies");
+  if (degression < 1) throw LineError(column, "G76's R must be 1 or more");
+  if (angle < 0 || angle >= 90) throw LineError(column, "G76's Q is an angle from 0 to below 90 degrees");
+  if (springs < 0 || springs > 1000 || springs != std::floor(springs)) throw LineError(column, "G76's H is a whole number of spring passes");
+  if (ends < 0 || ends > 3 || ends != std::floor(ends)) throw LineError(column, "G76's L is 0, 1, 2 or 3");
+  if (taper < 0) throw LineError(column, "G76's E must not be negative");
+  const Axes start = position_;
+  const double endZ = targetOf(b, false)[2];
+  const double zWay = endZ >= start[2] ? 1.0 : -1.0, xWay = crestOffset < 0 ? -1.0 : 1.0;
+  const double crest = start[0] + crestOffset;
+  if (std::abs(endZ - start[2]) < (int(ends) == 3 ? 2 : ends > 0 ? 1 : 0) * taper)
+    throw LineError(column, "G76's tapers (E) are longer than the thread");
+  std::vector<double> depths;
+  for (int n = 1;; ++n) {
+    const double depth = first * std::pow(double(n), 1 / degression);
+    if (depth >= full) break;
+    if (depths.size() >= 10000) throw LineError(column, "G76 would cut in more than 10000 passes");
+    depths.push_back(depth);
+  }
+  depths.insert(depths.end(), size_t(springs) + 1, full);
+  const auto go = [&](Motion motion, double x, double z) {
+    Axes to = position_;
+    to[0] = finite(x, column, "the position");
+    to[2] = finite(z, column, "the position");
+    Move m = moveTo(motion, to, column);
+    if (motion == Motion::Feed) {
+      if (m.spindle == 0) throw LineError(column, "a thread with the spindle stopped");
+      m.feed = finite(pitch * std::abs(m.spindle), column, "the feed");
+    }
+    emit(m);
+  };
+  const bool taperIn = (int(ends) & 1) && taper > 0, taperOut = (int(ends) & 2) && taper > 0;
+  for (const double depth : depths) {
+    const double shift = -zWay * depth * std::tan(angle * M_PI / 180);
+    const double from = start[2] + shift, to = endZ + shift, x = crest + xWay * depth;
+    if (shift != 0) go(Motion::Rapid, start[0], from);
+    if (taperIn) {
+      go(Motion::Rapid, crest, from);
+      go(Motion::Feed, x, from + zWay * taper);
+    } else {
+      go(Motion::Rapid, x, from);
+    }
+    go(Motion::Feed, x, taperOut ? to - zWay * taper : to);
+    if (taperOut) go(Motion::Feed, crest, to);
+    go(Motion::Rapid, start[0], to);
+    go(Motion::Rapid, start[0], start[2]);
   }
 }
 
@@ -1161,6 +1269,42 @@ void Interpreter::setCoordinates(const Block& b, size_t column) {
 }
 
 // G92: offsets such that the tool stands at the words given.
+// G40 ends cutter compensation; G41/G42 (D: a tool of the table, the
+// tool in the spindle without it) and G41.1/G42.1 (D: the diameter) start
+// it, to the left or right of the path, in the XY or (lathes) XZ plane.
+void Interpreter::compensate(int code, const Block& b) {
+  const auto word = std::find_if(b.gCodes.begin(), b.gCodes.end(), [&](const Word& w) { return codeOf(w) == code; });
+  const size_t column = word->column;
+  if (code == 400) {
+    endCompensation();
+    return;
+  }
+  if (compensation_) throw LineError(column, "cutter compensation is already on (G40 ends it)");
+  if (modal_.plane == Plane::YZ) throw LineError(column, "cutter compensation works in the XY and XZ planes");
+  double diameter = 0;
+  if (code == 410 || code == 420) {
+    const double d = b.has('d') ? b['d'] : tool_;
+    if (d < 0 || d != std::floor(d)) throw LineError(b.has('d') ? b.words.at('d').column : column, "D names a tool: a whole number");
+    const int number = static_cast<int>(d);
+    if (number != 0) {
+      const auto entry = std::find_if(options_.tools.begin(), options_.tools.end(),
+                                      [&](const ToolEntry& t) { return t.number == number; });
+      if (entry == options_.tools.end())
+        throw LineError(column, "cutter compensation needs tool T" + std::to_string(number) + "'s diameter (in the tool table)");
+      diameter = entry->diameter;
+    }
+  } else {
+    if (!b.has('d')) throw LineError(column, gName(code) + " needs D, the tool's diameter");
+    diameter = b['d'] * modal_.units;
+  }
+  if (!(diameter >= 0) || !std::isfinite(diameter)) throw LineError(column, "a tool's diameter must not be negative");
+  const bool left = code == 410 || code == 411;
+  const bool xy = modal_.plane == Plane::XY;
+  compensation_.emplace(left ? CutterCompensation::Side::Left : CutterCompensation::Side::Right, diameter / 2,
+                        xy ? 0 : 2, xy ? 1 : 0, xy ? Point{0, 0, 1} : Point{0, 1, 0}, toolAt_,
+                        [this](const Move& m) { place(m); });
+}
+
 void Interpreter::setG92(const Block& b, size_t column) {
   if (!hasAxisWord(b)) throw LineError(column, "G92 needs an axis word");
   for (int a = 0; a < kAxes; ++a) {

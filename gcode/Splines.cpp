@@ -40,8 +40,8 @@ Vec3 Nurbs::at(double t) const {
   const size_t n = points_.size(), k = size_t(order_);
   // The span that holds t: knots_[span] <= t < knots_[span + 1], the last
   // span closed at 1.
-  size_t span = k - 1;
-  while (span + 1 < n && knots_[span + 1] <= t) ++span;
+  const size_t after = size_t(std::upper_bound(knots_.begin() + long(k), knots_.begin() + long(n), t) - knots_.begin());
+  const size_t span = after - 1;
   // De Boor's algorithm on the points in homogeneous coordinates.
   std::vector<std::array<double, 4>> d(k);
   for (size_t j = 0; j < k; ++j) {

@@ -338,4 +338,128 @@ TEST(GCodeInterpreter, SplinesAsChordsWithinTheTolerance) {
   for (const auto& [program, message] : errors) EXPECT_EQ(errorOf(program), message) << program;
 }
 
+// Cutter compensation with a tool of radius 1 (T1, 2 mm across).
+Program compensated(const std::string& text) {
+  Options options;
+  options.tools = {{1, 2.0, 0.0}};
+  options.toolInSpindle = 1;
+  return run(text, options);
+}
+
+std::string compensationError(const std::string& text) {
+  try {
+    compensated(text);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(GCodeInterpreter, CutterCompensationOutsideAndInsideCorners) {
+  // Right of a square run counter-clockwise: outside it, each corner
+  // rounded about the square's own. The entry from (-5, 0) touches the
+  // circle about (0, 0) at (-0.2, -0.98), then rounds to (0, -1).
+  const Program out = compensated("G0 X-5 Y0\nG42 G1 X0 Y0 F100\nX10\nY10\nX0\nY0\nG40 G0 X-5 Y-5\n");
+  struct Expected {
+    Motion motion;
+    double x, y, cx, cy;
+  };
+  const double t = std::sqrt(24.0) / 5;  // the entry's cosine, away from the axis
+  const Expected outside[] = {
+      {Motion::Feed, -5 + std::sqrt(24.0) * t, -std::sqrt(24.0) * 0.2, 0, 0},
+      {Motion::ArcCounterClockwise, 0, -1, 0, 0},
+      {Motion::Feed, 10, -1, 0, 0},
+      {Motion::ArcCounterClockwise, 11, 0, 10, 0},
+      {Motion::Feed, 11, 10, 0, 0},
+      {Motion::ArcCounterClockwise, 10, 11, 10, 10},
+      {Motion::Feed, 0, 11, 0, 0},
+      {Motion::ArcCounterClockwise, -1, 10, 0, 10},
+      {Motion::Feed, -1, 0, 0, 0},
+      {Motion::Rapid, -5, -5, 0, 0},
+  };
+  ASSERT_EQ(out.moves.size(), std::size(outside) + 1) << "the first rapid, then the compensated path";
+  for (size_t i = 0; i < std::size(outside); ++i) {
+    const Move& m = out.moves[i + 1];
+    EXPECT_EQ(m.motion, outside[i].motion) << i;
+    EXPECT_NEAR(m.end.x, outside[i].x, 1e-9) << i;
+    EXPECT_NEAR(m.end.y, outside[i].y, 1e-9) << i;
+    if (m.motion == Motion::ArcCounterClockwise) {
+      EXPECT_NEAR(m.centre.x, outside[i].cx, 1e-9) << i;
+      EXPECT_NEAR(m.centre.y, outside[i].cy, 1e-9) << i;
+    }
+  }
+  EXPECT_NEAR(std::hypot(out.moves[1].end.x, out.moves[1].end.y), 1, 1e-9) << "the entry ends a radius from the corner";
+
+  // Left of it: inside, each corner where the offset sides meet.
+  const Program in = compensated("G0 X5 Y5\nG41 G1 X0 Y0 F100\nX10\nY10\nX0\nY0\nX5\nG40 G0 X5 Y5\n");
+  ASSERT_EQ(in.moves.size(), 8u);
+  EXPECT_NEAR(in.moves[1].end.y, 1, 1e-9) << "the entry stops on the first side's offset";
+  const double corners[][2] = {{9, 1}, {9, 9}, {1, 9}, {1, 1}, {5, 1}, {5, 5}};
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_NEAR(in.moves[i + 2].end.x, corners[i][0], 1e-9) << i;
+    EXPECT_NEAR(in.moves[i + 2].end.y, corners[i][1], 1e-9) << i;
+  }
+
+  // Inside a circle of radius 10: the pocket's wall at 9, the entry from
+  // its centre meeting it at 9 along the entry's own line.
+  const Program pocket = compensated("G0 X0 Y0\nG41 G1 X10 Y0 F100\nG3 X10 Y0 I-10 J0\nG40 G1 X0 Y0\n");
+  ASSERT_EQ(pocket.moves.size(), 4u);
+  const Move &entry = pocket.moves[1], &wall = pocket.moves[2];
+  EXPECT_NEAR(std::hypot(entry.end.x, entry.end.y), 9, 1e-9);
+  EXPECT_NEAR(entry.end.y / entry.end.x, std::tan(std::asin(0.1)), 1e-9);
+  EXPECT_EQ(wall.motion, Motion::ArcCounterClockwise);
+  EXPECT_NEAR(wall.end.x, 9, 1e-9);
+  EXPECT_NEAR(wall.end.y, 0, 1e-9);
+  EXPECT_NEAR(wall.centre.x, 0, 1e-9);
+  // G41.1 gives the diameter itself: 4 across, the wall at 8.
+  const Program wider = compensated("G0 X0 Y0\nG41.1 D4 G1 X10 Y0 F100\nG3 X10 Y0 I-10 J0\nG40\n");
+  EXPECT_NEAR(wider.moves[2].end.x, 8, 1e-9);
+
+  const std::pair<const char*, const char*> errors[] = {
+      {"G41 G1 X10 F100\nY1\nX0\nX-1\n", "test.ngc:3:1: the tool is too large for this inside corner: it would gouge"},
+      {"G1 X10 F100\nG41 Y10\nG3 X10 Y11 J0.5\n", "test.ngc:3:1: the tool's radius is not smaller than the arc's: the tool would gouge"},
+      {"G41 G1 X0.5 F100\n", "test.ngc:1:1: the entry move after G41/G42 is not longer than the tool's radius"},
+      {"G41 G1 X5 F100\nT2 M6\n", "test.ngc:2:4: the tool cannot change under cutter compensation (G40 first)"},
+      {"G41\nG42\n", "test.ngc:2:1: cutter compensation is already on (G40 ends it)"},
+      {"G19 G41\n", "test.ngc:1:5: cutter compensation works in the XY and XZ planes"},
+      {"G41 D7\n", "test.ngc:1:1: cutter compensation needs tool T7's diameter (in the tool table)"},
+      {"G41 G1 X5 F100\nG81 X1 Y1 Z-1 R1\n", "test.ngc:2:1: canned cycles cannot run under cutter compensation"},
+  };
+  for (const auto& [program, message] : errors) EXPECT_EQ(compensationError(program), message) << program;
+}
+
+// G76 from X12 Z2 to Z-20: the crest at X10, passes 0.4 deeper each (R1)
+// to 1.2, at 1.5 mm a turn of 100 rpm.
+TEST(GCodeInterpreter, ThreadingCycleInPasses) {
+  const std::string setup = "G18 G21 M3 S100\nG0 X12 Z2\n";
+  const Program plain = run(setup + "G76 P1.5 Z-20 I-2 J0.4 K1.2\n");
+  ASSERT_EQ(plain.moves.size(), 1u + 3 * 4);
+  const double depths[] = {9.6, 9.2, 8.8};
+  for (size_t pass = 0; pass < 3; ++pass) {
+    const Move* m = &plain.moves[1 + 4 * pass];
+    expectEnd(m[0], depths[pass], 0, 2, "in");
+    expectEnd(m[1], depths[pass], 0, -20, "along");
+    EXPECT_EQ(m[1].feed, 150);
+    expectEnd(m[2], 12, 0, -20, "out");
+    expectEnd(m[3], 12, 0, 2, "back");
+    EXPECT_EQ(m[0].motion, Motion::Rapid);
+  }
+  EXPECT_EQ(run(setup + "G76 P1.5 Z-20 I-2 J0.4 K1.2 H2\n").moves.size(), 1u + 5 * 4) << "two spring passes at full depth";
+  // A compound angle of 30°: each pass starts its depth times tan 30° back
+  // along Z; tapers of 2 at both ends run from the crest.
+  const Program slanted = run(setup + "G76 P1.5 Z-20 I-2 J0.4 K1.2 Q30 E2 L3\n");
+  const double back = 0.4 * std::tan(M_PI / 6);
+  ASSERT_EQ(slanted.moves.size(), 1u + 3 * 7);
+  const Move* m = &slanted.moves[1];
+  expectEnd(m[0], 12, 0, 2 + back, "moved back");
+  expectEnd(m[1], 10, 0, 2 + back, "to the crest");
+  expectEnd(m[2], 9.6, 0, back, "tapered in");
+  expectEnd(m[3], 9.6, 0, -18 + back, "along");
+  expectEnd(m[4], 10, 0, -20 + back, "tapered out");
+  EXPECT_EQ(m[4].motion, Motion::Feed);
+  EXPECT_EQ(errorOf("G18 G0 X12 Z2\nG76 P1.5 Z-20 I-2 J0.4 K1.2\n"), "test.ngc:2:1: a thread with the spindle stopped");
+  EXPECT_EQ(errorOf(setup + "G76 P1.5 Z-20 J0.4 K1.2\n"), "test.ngc:3:1: G76 needs I");
+  EXPECT_EQ(errorOf("G17 M3 S100\nG76 P1.5 Z-20 I-2 J0.4 K1.2\n"), "test.ngc:2:1: G76 works in the XZ plane (G18)");
+}
+
 }  // namespace
