@@ -51,6 +51,12 @@ std::optional<OWord> oWordOf(const BlockText& block) {
     const size_t first = o.label.find_first_not_of('0');
     o.label = first == std::string::npos ? "0" : o.label.substr(first);
   }
+  // A number alone names a program that M98 calls.
+  if (at == t.size() && o.label.front() != '<') {
+    o.keyword = OKeyword::Program;
+    o.expressionsAt = at;
+    return o;
+  }
   for (const auto& k : kKeywords) {
     const std::string_view name(k.name);
     if (t.compare(at, name.size(), name) == 0) {

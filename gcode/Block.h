@@ -27,7 +27,8 @@ struct Assignment {
 };
 
 enum class OKeyword {
-  Sub, EndSub, Return, Call, Do, While, EndWhile, If, ElseIf, Else, EndIf, Repeat, EndRepeat, Break, Continue
+  Sub, EndSub, Return, Call, Do, While, EndWhile, If, ElseIf, Else, EndIf, Repeat, EndRepeat, Break, Continue,
+  Program  // O1000 alone: where a numbered (Fanuc-style) program starts, for M98
 };
 
 struct OWord {

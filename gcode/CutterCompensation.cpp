@@ -67,6 +67,7 @@ CutterCompensation::Element CutterCompensation::elementOf(const Move& m, const P
   const bool inside = e.counterClockwise == (side_ == Side::Left);
   const double startRadius = std::hypot(s.u - e.centre.u, s.v - e.centre.v);
   const double endRadius = std::hypot(t.u - e.centre.u, t.v - e.centre.v);
+  if (std::min(startRadius, endRadius) <= kTiny) throw LineError(column, "an arc of no radius");
   if (inside && std::min(startRadius, endRadius) <= radius_ + kTiny)
     throw LineError(column, "the tool's radius is not smaller than the arc's: the tool would gouge");
   e.tangentStart = tangentAt(s);
@@ -153,19 +154,8 @@ void CutterCompensation::join(Element& next, size_t column) {
   if (straightOn || !inside) {
     release(held);
     const V2 from = planar(tool_);
-    if (!straightOn && std::hypot(from.u - next.start.u, from.v - next.start.v) > kTiny) {
-      // Round the outside corner, turning the way away from the tool's side.
-      Move round = next.move;
-      round.end = placed(tool_, next.start);
-      if (round.motion != Motion::Rapid) {
-        round.motion = side_ == Side::Left ? Motion::ArcClockwise : Motion::ArcCounterClockwise;
-        round.centre = placed(tool_, corner);
-        round.axis = normal_;
-        round.turns = 0;
-      }
-      emit_(round);
-      tool_ = round.end;
-    }
+    if (!straightOn && std::hypot(from.u - next.start.u, from.v - next.start.v) > kTiny)
+      roundCorner(held, next, corner);
     held_ = next;
     return;
   }
@@ -210,15 +200,54 @@ void CutterCompensation::join(Element& next, size_t column) {
       const double part = (to.u - from.u) * e.tangentEnd.u + (to.v - from.v) * e.tangentEnd.v;
       return part >= -kTiny && part <= whole + 1e-7;
     }
+    // Nothing left of an arc would read as a whole circle.
+    if (std::hypot(to.u - from.u, to.v - from.v) < 1e-7) return false;
     const double whole = sweepOf(e.centre.u, e.centre.v, e.start.u, e.start.v, e.end.u, e.end.v, e.counterClockwise);
     const double part = sweepOf(e.centre.u, e.centre.v, from.u, from.v, to.u, to.v, e.counterClockwise);
-    return whole < 1e-9 || part <= whole + 1e-7 || part >= kTurn - 1e-7;
+    return whole < 1e-9 || part <= whole + 1e-7;
   };
   if (!shortened(held, held.start, meet) || !shortened(next, meet, next.end)) throw LineError(column, gouge);
   held.end = meet;
   next.start = meet;
   release(held);
   held_ = next;
+}
+
+// Round the outside corner about the programmed one, turning away from the
+// tool's side, the rotary axes still where the held move left them. A feed
+// goes along the arc; a rapid, which cannot, along straight moves that
+// circumscribe it (a quarter of a half turn each), never nearer the corner
+// than the radius.
+void CutterCompensation::roundCorner(const Element& held, const Element& next, const V2& corner) {
+  Move round = next.move;
+  round.rotary = held.waiting.empty() ? held.move.rotary : held.waiting.back().rotary;
+  round.turns = 0;
+  if (round.motion != Motion::Rapid) {
+    round.motion = side_ == Side::Left ? Motion::ArcClockwise : Motion::ArcCounterClockwise;
+    round.end = placed(tool_, next.start);
+    round.centre = placed(tool_, corner);
+    round.axis = normal_;
+    emit_(round);
+    tool_ = round.end;
+    return;
+  }
+  const V2 from = planar(tool_);
+  const bool counterClockwise = side_ == Side::Right;
+  const double start = std::atan2(from.v - corner.v, from.u - corner.u);
+  const double sweep = sweepOf(corner.u, corner.v, from.u, from.v, next.start.u, next.start.v, counterClockwise);
+  const int pieces = std::max(1, int(std::ceil(sweep / (M_PI / 4))));
+  const double step = (counterClockwise ? 1 : -1) * sweep / pieces, reach = radius_ / std::cos(sweep / pieces / 2);
+  for (int k = 0; k < pieces; ++k) {
+    // Through the corner of the circumscribing polygon, on to the next
+    // point on the arc.
+    const double middle = start + step * (k + 0.5);
+    round.end = placed(tool_, {corner.u + reach * std::cos(middle), corner.v + reach * std::sin(middle)});
+    emit_(round);
+    tool_ = round.end;
+  }
+  round.end = placed(tool_, next.start);
+  emit_(round);
+  tool_ = round.end;
 }
 
 void CutterCompensation::release(const Element& e) {

@@ -36,6 +36,8 @@ class CutterCompensation {
   void add(const Move& programmed, const Point& from, size_t column);
   // The held move ends on its own offset (G40, the program's end).
   void finish();
+  // Moves held back, not yet emitted.
+  size_t held() const { return held_ ? 1 + held_->waiting.size() : 0; }
 
  private:
   struct V2 {
@@ -57,6 +59,7 @@ class CutterCompensation {
   Element elementOf(const Move& m, const Point& from, size_t column) const;
   Element entryOf(const Move& m, size_t column) const;
   void join(Element& next, size_t column);
+  void roundCorner(const Element& held, const Element& next, const V2& corner);
   void release(const Element& e);
 
   Side side_;

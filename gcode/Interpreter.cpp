@@ -33,6 +33,7 @@ constexpr char kAxisLetters[kAxes] = {'x', 'y', 'z', 'a', 'b', 'c'};
 constexpr int kG28Home = 5161, kG30Home = 5181, kG92Applied = 5210, kG92Offsets = 5211;
 constexpr int kCoordinateSystem = 5220, kFirstSystem = 5221, kSystemStride = 20;
 constexpr int kToolNumber = 5400, kPosition = 5420;
+constexpr int kProbePlace = 5061, kProbeTripped = 5070;
 // An arc's radii at its start and end may differ by this much (mm), and by
 // this share of the radius more, before the arc is refused.
 constexpr double kArcRadiusSlack = 0.05, kArcRadiusShare = 0.001;
@@ -75,6 +76,15 @@ struct Call {
   size_t file = 0, returnLine = 0;
   size_t loops = 0;
   std::optional<Modal> restore;  // M73
+  // M98's calls: the program's first line, and how many more times it runs.
+  bool numbered = false;
+  size_t startFile = 0, startLine = 0;
+  int64_t repeats = 0;
+};
+
+// Where the run goes on after a block that jumps (M98, M99).
+struct Jump {
+  size_t file = 0, line = 0;
 };
 
 std::optional<std::string> readFromDisk(const std::string& path) {
@@ -115,6 +125,10 @@ class Interpreter : private PublishedValues {
       line_ = line;
       size_t next = line + 1;
       try {
+        if (grblCommand(f.lines[line])) {
+          line = next;
+          continue;
+        }
         const BlockText text = blockTextOf(f.lines[line]);
         if (text.blockDelete) {
           line = next;
@@ -133,6 +147,12 @@ class Interpreter : private PublishedValues {
           out_.ended = true;
           break;
         }
+        if (jump_) {
+          file = file_ = jump_->file;
+          line = jump_->line;
+          jump_.reset();
+          continue;
+        }
       } catch (const LineError& e) {
         fail(file, line, e.column(), e.what());
       }
@@ -141,6 +161,7 @@ class Interpreter : private PublishedValues {
     // A program that ends with compensation on: its last move ends on its
     // own offset.
     try {
+      if (nurbs_) fail(file_, nurbs_->line, nurbs_->column, "a NURBS block (G5.2) is left open: close it with G5.3");
       endCompensation();
     } catch (const LineError& e) {
       fail(file_, line_, e.column(), e.what());
@@ -148,6 +169,17 @@ class Interpreter : private PublishedValues {
   }
 
  private:
+  // Grbl's '$' lines ($H homing, $X unlock, $J= jogging, $$ settings) are
+  // commands to the controller, not G-code: passed over with a warning.
+  bool grblCommand(const std::string& line) {
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] != '$') return false;
+    std::string command = line.substr(first);
+    while (!command.empty() && (command.back() == '\r' || command.back() == ' ')) command.pop_back();
+    message_(Message::Kind::Warning, "Grbl's " + command + " is a command to the controller, not G-code: passed over");
+    return true;
+  }
+
   [[noreturn]] void fail(size_t file, size_t line, size_t column, const std::string& reason) const {
     throw Error(files_[file].name, static_cast<uint32_t>(line + 1), static_cast<uint32_t>(column), reason);
   }
@@ -245,6 +277,7 @@ class Interpreter : private PublishedValues {
         if (found.kind == OKeyword::While) return found.start;
         return end;
       }
+      case OKeyword::Program: return line + 1;  // a label M98 finds
     }
     return line + 1;
   }
@@ -314,6 +347,7 @@ class Interpreter : private PublishedValues {
 
   size_t returnFrom(const BlockText& text, const OWord& o) {
     if (calls_.empty()) throw LineError(o.column, "return or endsub outside a subroutine");
+    if (calls_.back().numbered) throw LineError(o.column, "return or endsub in a program M98 called (it ends with M99)");
     size_t at = o.expressionsAt;
     std::optional<double> value;
     if (at < text.text.size()) value = ExpressionReader(text, parameters_).value(at);
@@ -321,6 +355,8 @@ class Interpreter : private PublishedValues {
     calls_.pop_back();
     loops_.resize(c.loops);
     parameters_.leaveCall();
+    if (c.restore && compensation_ && c.restore->plane != modal_.plane)
+      throw LineError(o.column, "the plane cannot change under cutter compensation");
     if (c.restore) modal_ = *c.restore;
     valueReturned_ = value.has_value();
     if (value) value_ = *value;
@@ -497,8 +533,14 @@ class Interpreter : private PublishedValues {
       const double radius = std::max(std::abs(position_[0]), std::abs(to[0]));
       // Surface speed in m/min (ft/min in inches).
       const double metres = modal_.speed * (modal_.units == 1 ? 1.0 : 0.3048);
-      if (radius < 1e-6 && modal_.speedLimit <= 0)
-        throw LineError(column, "G96 without D (the highest speed) for a move on the axis");
+      if (radius < 1e-6 && modal_.speedLimit <= 0) {
+        // On the axis without D the machine's own limit would hold, which
+        // the program does not give: a feed per turn cannot be known, any
+        // other move keeps the speed the spindle last turned at.
+        if (modal_.feedMode == FeedMode::PerRevolution)
+          throw LineError(column, "G96 without D (the highest speed) for a feed per revolution on the axis");
+        return modal_.spindle * lastSurfaceRpm_;
+      }
       rpm = radius >= 1e-6 ? metres * 1000 / (2 * M_PI * radius) : modal_.speedLimit;
       if (modal_.speedLimit > 0) rpm = std::min(rpm, modal_.speedLimit);
     }
@@ -539,9 +581,15 @@ class Interpreter : private PublishedValues {
   void emit(const Move& m) {
     const Point from{position_[0], position_[1], position_[2]};
     position_ = {m.end.x, m.end.y, m.end.z, m.rotary.x, m.rotary.y, m.rotary.z};
-    if (compensation_) compensation_->add(m, from, m.column);
-    else place(m);
+    if (!compensation_) return place(m);
+    if (out_.moves.size() + compensation_->held() >= options_.moveLimit)
+      throw LineError(m.column, "the program made more than " + std::to_string(options_.moveLimit) + " moves");
+    compensation_->add(m, from, m.column);
   }
+
+  // Moves made so far, those compensation still holds included: a stop or
+  // a tool change comes after them.
+  size_t movesMade() const { return out_.moves.size() + (compensation_ ? compensation_->held() : 0); }
 
   // The tool's move, out.
   void place(const Move& m) {
@@ -586,6 +634,46 @@ class Interpreter : private PublishedValues {
   void chords(const std::function<Vec3(double)>& curve, size_t pieces, size_t column);
   void cannedCycle(int code, const Block& b, size_t column);
   void threadingCycle(const Block& b, size_t column);
+
+  // M98 P.. L..: the numbered program P (a line "O<P>" in one of the files
+  // read), L times; its M99 comes back here. Parameters are shared, as
+  // such programs expect.
+  Jump callNumbered(const Block& b) {
+    const size_t column = b.mCodes.front().column;
+    if (!b.has('p') || b['p'] < 0 || b['p'] != std::floor(b['p']) || b['p'] > 1e9)
+      throw LineError(column, "M98 needs P, the number of the program to call");
+    const double times = b.has('l') ? b['l'] : 1;
+    if (times < 0 || times != std::floor(times)) throw LineError(column, "M98's L is a whole number of times");
+    const std::string label = std::to_string(static_cast<long long>(b['p']));
+    for (size_t f = 0; f < files_.size(); ++f) {
+      const auto it = files_[f].labelLines.find(label);
+      if (it == files_[f].labelLines.end()) continue;
+      for (const size_t l : it->second) {
+        if (files_[f].oWords[l]->keyword != OKeyword::Program) continue;
+        if (times == 0) return {file_, line_ + 1};
+        if (calls_.size() >= Parameters::kMaxCallDepth)
+          throw LineError(column, "programs call each other deeper than " + std::to_string(Parameters::kMaxCallDepth));
+        Call c{file_, line_ + 1, loops_.size(), std::nullopt, true, f, l + 1, static_cast<int64_t>(std::min(times, 1e15)) - 1};
+        calls_.push_back(c);
+        return {f, l + 1};
+      }
+    }
+    throw LineError(column, "no program O" + label + " for M98");
+  }
+
+  // M99 in a called program: again while L lasts, then back to the caller.
+  Jump returnNumbered() {
+    Call& c = calls_.back();
+    if (c.repeats > 0) {
+      --c.repeats;
+      loops_.resize(c.loops);
+      return {c.startFile, c.startLine};
+    }
+    const Jump back{c.file, c.returnLine};
+    loops_.resize(c.loops);
+    calls_.pop_back();
+    return back;
+  }
   void goHome(const Block& b, int home, size_t column);
   void setCoordinates(const Block& b, size_t column);
   void setG92(const Block& b, size_t column);
@@ -618,6 +706,7 @@ class Interpreter : private PublishedValues {
   };
   std::optional<NurbsBlock> nurbs_;
   std::optional<CutterCompensation> compensation_;  // G41/G42 in force
+  std::optional<Jump> jump_;                        // set by M98 and M99
   Point toolAt_;  // where the tool stands: the program's place, or beside it under compensation
   uint64_t blocks_ = 0;
   size_t file_ = 0, line_ = 0;
@@ -635,6 +724,7 @@ int groupOf(int code) {
     case 0: case 10: case 20: case 30: case 330: case 331: case 382: case 383: case 384: case 385:
     case 730: case 760: case 800: case 810: case 820: case 830: case 840: case 850: case 860: case 870:
     case 880: case 890: case 50: case 51: case 52: case 53:
+    case 700: case 710: case 711: case 712: case 720: case 721: case 722:  // lathe cycles: known, not read yet
       return 1;
     case 170: case 180: case 190: case 171: case 181: case 191: return 2;
     case 900: case 910: return 3;
@@ -656,7 +746,7 @@ int groupOf(int code) {
 
 int mGroupOf(int code) {
   switch (code) {
-    case 0: case 10: case 20: case 300: case 600: return 4;
+    case 0: case 10: case 20: case 300: case 600: case 980: case 990: return 4;
     case 60: case 610: return 6;
     case 30: case 40: case 50: case 190: return 7;
     case 70: case 80: case 90: return 8;
@@ -711,8 +801,9 @@ bool Interpreter::execute(const Block& b) {
     if (b['t'] < 0 || b['t'] != std::floor(b['t'])) throw LineError(column('t'), "a tool number must be a whole number");
     selected_ = static_cast<int>(b['t']);
     if (options_.lathe && selected_ != tool_) {
+      if (compensation_) throw LineError(column('t'), "the tool cannot change under cutter compensation (G40 first)");
       tool_ = selected_;
-      out_.toolChanges.push_back({tool_, out_.moves.size(), static_cast<uint32_t>(line_ + 1)});
+      out_.toolChanges.push_back({tool_, movesMade(), static_cast<uint32_t>(line_ + 1)});
     }
   }
   // 7: tool change.
@@ -721,12 +812,13 @@ bool Interpreter::execute(const Block& b) {
       throw LineError(b.mCodes.front().column, "the tool cannot change under cutter compensation (G40 first)");
     if (selected_ != tool_) {
       tool_ = selected_;
-      out_.toolChanges.push_back({tool_, out_.moves.size(), static_cast<uint32_t>(line_ + 1)});
+      out_.toolChanges.push_back({tool_, movesMade(), static_cast<uint32_t>(line_ + 1)});
     }
   } else if (m[6] == 610) {
     if (!b.has('q')) throw LineError(b.mCodes.front().column, "M61 needs Q");
+    if (compensation_) throw LineError(b.mCodes.front().column, "the tool cannot change under cutter compensation (G40 first)");
     tool_ = selected_ = static_cast<int>(b['q']);
-    out_.toolChanges.push_back({tool_, out_.moves.size(), static_cast<uint32_t>(line_ + 1)});
+    out_.toolChanges.push_back({tool_, movesMade(), static_cast<uint32_t>(line_ + 1)});
   }
   // 8: spindle.
   if (m[7] == 30) modal_.spindle = 1;
@@ -737,6 +829,8 @@ bool Interpreter::execute(const Block& b) {
   if (m[10] == 710) saved_.reset();
   if (m[10] == 720) {
     if (!saved_) throw LineError(b.mCodes.front().column, "M72 without a state saved by M70");
+    if (compensation_ && saved_->plane != modal_.plane)
+      throw LineError(b.mCodes.front().column, "the plane cannot change under cutter compensation");
     modal_ = *saved_;
   }
   if (m[10] == 730) {
@@ -844,9 +938,14 @@ bool Interpreter::execute(const Block& b) {
         nurbsPoint(b, at);
         break;
       case 382: case 383: case 384: case 385:
-        // A probe in a simulation meets nothing: the whole way to its target.
+        // A probe in a simulation meets nothing: it goes the whole way to
+        // its target (#5061-#5069), where a probe towards the work
+        // (G38.2, G38.3) found no contact (#5070 = 0) and one away from it
+        // (G38.4, G38.5) lost what it never had (#5070 = 1).
         if (machine) throw LineError(at, "G53 with a probe");
         straight(Motion::Feed, targetOf(b, false), b, at);
+        for (int a = 0; a < kAxes; ++a) parameters_.store(kProbePlace + a, toProgram(a, position_[size_t(a)]));
+        parameters_.store(kProbeTripped, modal_.motion >= 384 ? 1 : 0);
         break;
       case 330:
       case 331: {
@@ -883,16 +982,28 @@ bool Interpreter::execute(const Block& b) {
              g[1] != 330 && g[1] != 331 && (g[1] < 382 || g[1] > 385) && g[1] != 52) {
     throw LineError(b.gCodes.front().column, "this motion is not supported yet");
   }
-  if (modal_.motion != 50) cubicLead_.reset();
+  if (modal_.motion != 50 || axesUsed) cubicLead_.reset();
   // 24: stops.
   switch (m[4]) {
-    case 0: out_.stops.push_back({StopKind::Program, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
-    case 10: out_.stops.push_back({StopKind::Optional, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
-    case 600: out_.stops.push_back({StopKind::PalletChange, out_.moves.size(), static_cast<uint32_t>(line_ + 1)}); break;
+    case 0: out_.stops.push_back({StopKind::Program, movesMade(), static_cast<uint32_t>(line_ + 1)}); break;
+    case 10: out_.stops.push_back({StopKind::Optional, movesMade(), static_cast<uint32_t>(line_ + 1)}); break;
+    case 600: out_.stops.push_back({StopKind::PalletChange, movesMade(), static_cast<uint32_t>(line_ + 1)}); break;
     case 20:
     case 300:
+      if (nurbs_) throw LineError(b.mCodes.front().column, "a NURBS block (G5.2) is left open: close it with G5.3");
       endCompensation();
       return false;
+    case 980: jump_ = callNumbered(b); break;
+    case 990:
+      if (!calls_.empty() && !calls_.back().numbered)
+        throw LineError(b.mCodes.front().column, "M99 in an O-word subroutine (it ends with endsub)");
+      if (calls_.empty()) {
+        message_(Message::Kind::Warning, "M99 in the main program would run it again without end: the program ends here");
+        endCompensation();
+        return false;
+      }
+      jump_ = returnNumbered();
+      break;
     default: break;
   }
   return true;
@@ -932,7 +1043,7 @@ void Interpreter::arc(bool clockwise, const Block& b, size_t column) {
     c1 = finite(modal_.arcAbsolute ? o1 + offset(first) : s1 + o1, column, "the arc's centre");
     c2 = finite(modal_.arcAbsolute ? o2 + offset(second) : s2 + o2, column, "the arc's centre");
     const double r1 = std::hypot(s1 - c1, s2 - c2), r2 = std::hypot(e1 - c1, e2 - c2);
-    if (r1 == 0) throw LineError(column, "an arc of no radius");
+    if (r1 == 0 || r2 == 0) throw LineError(column, "an arc of no radius");
     if (std::abs(r1 - r2) > kArcRadiusSlack + kArcRadiusShare * r1) {
       std::ostringstream why;
       why << "the arc's radius is " << r1 / modal_.units << " at its start and " << r2 / modal_.units << " at its end";

@@ -47,8 +47,11 @@ void usage() {
                "  --print-moves      print the moves the program makes, one a line, before playing\n"
                "  --tools FILE       tool table: lines 'T1 flat|ball D L', 'T1 bull D R L', 'T1 vee D ANGLE L'\n"
                "                     or 'T1 punch SIDES D L' (mm), lathe\n"
-               "                     inserts 'T1 turn ANGLE NOSE' and 'T2 groove WIDTH CORNER'\n"
+               "                     inserts 'T1 turn ANGLE NOSE' and 'T2 groove WIDTH CORNER'; or LinuxCNC's\n"
+               "                     'T1 P1 D6 Z25 ;comment' (flat end mills of diameter D)\n"
                "  --tool N:KIND:...  one tool, e.g. 1:ball:3.175:25.4, 2:bull:10:1:40 or 3:turn:55:0.4\n"
+               "  --spindle N        tool N is in the spindle when the program starts (default: the\n"
+               "                     table's only tool; with several, none until T.. M6)\n"
                "  --stock X0,Y0,Z0,X1,Y1,Z1  stock box (mm); default: around the feed moves\n"
                "  --bar D,LENGTH     a bar stock along Z (mm), its front at the highest cut; lathe\n"
                "                     programs get one from their largest |X| without --stock\n"
@@ -133,6 +136,7 @@ struct Options {
   std::string machine;
   bool collisions = false;
   std::optional<double> collisionStep;
+  int spindleTool = -1;  // the tool in the spindle at the start; -1: the table's only tool
   std::vector<std::pair<uint64_t, std::string>> geometries;  // role, STL file
   std::optional<std::pair<double, double>> compare;           // the range on the design (mm)
   int width = 1600, height = 900;
@@ -214,6 +218,10 @@ Options optionsOf(int argc, char** argv) {
       o.toolFile = value();
     } else if (arg == "--tool") {
       o.tools.push_back(value());
+    } else if (arg == "--spindle") {
+      const double tool = numberOf(value(), "--spindle");
+      if (tool < 0 || tool > 99999 || tool != std::floor(tool)) throw InputError{"--spindle takes a tool number"};
+      o.spindleTool = static_cast<int>(tool);
     } else if (arg == "--stock") {
       const std::string text = value();
       double v[6];
@@ -847,10 +855,23 @@ std::unique_ptr<HostJob> readJob(const Options& o) {
   for (const std::string& tool : o.tools) tools.addOption(tool);
   host::ReadOptions reading;
   reading.lathe = o.lathe;
-  for (const auto& [number, tool] : tools.mills())
-    reading.tools.push_back({number, tool.lathe() ? tool.width : tool.diameter, 0.0});
-  // The table's only tool is in the spindle from the start.
-  if (tools.mills().size() == 1) reading.toolInSpindle = tools.mills().begin()->first;
+  // Cutter compensation offsets by the cutting edge's radius: a mill's, a
+  // turning insert's nose, half a grooving blade.
+  for (const auto& [number, tool] : tools.mills()) {
+    const double across = tool.kind == host::HostTool::Kind::Turn ? 2 * tool.cornerRadius
+                          : tool.lathe()                          ? tool.width
+                                                                  : tool.diameter;
+    reading.tools.push_back({number, across, 0.0});
+  }
+  // The tool asked for, or the table's only tool, is in the spindle from
+  // the start.
+  if (o.spindleTool >= 0) {
+    if (o.spindleTool > 0 && !tools.has(o.spindleTool))
+      throw InputError{"--spindle " + std::to_string(o.spindleTool) + ": no such tool (give it with --tool or --tools)"};
+    reading.toolInSpindle = o.spindleTool;
+  } else if (tools.mills().size() == 1) {
+    reading.toolInSpindle = tools.mills().begin()->first;
+  }
   host::Program program = builtIn ? host::readGCode(host::defaultJobProgram(), "main-job.nc", reading)
                                   : host::readGCodeFile(o.program, reading);
   for (const std::string& message : program.messages) std::printf("%s\n", message.c_str());

@@ -35,8 +35,9 @@ struct Move {
   Point rotary;           // A, B, C at the end, degrees
   // Arcs: the centre, at the start's height along the axis. The radius at
   // the end may differ from the start's by as much as LinuxCNC allows
-  // (0.05 mm and 0.1 % of the radius); the tool then moves along a spiral
-  // between the two.
+  // (0.05 mm and 0.1 % of the radius), and by up to the tool's radius for
+  // the entry arc of cutter compensation; the tool then moves along a
+  // spiral between the two.
   Point centre;
   Point axis;             // arcs: the plane's normal the turn is seen from (+Z in G17, +Y in G18, +X in G19)
   int turns = 0;          // arcs: full turns beyond the first (a G2/G3 P word less one)

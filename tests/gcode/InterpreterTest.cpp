@@ -245,6 +245,9 @@ TEST(GCodeInterpreter, PublishedValuesFollowTheState) {
       {"o<f> sub\no<f> return [6]\no<f> endsub\no<f> call\n", "#<_value>", "6"},
       {"o<f> sub\no<f> return [6]\no<f> endsub\no<f> call\n", "#<_value_returned>", "1"},
       {"\n\n", "#<_line>", "3"},
+      {"G38.3 X5 F100\n", "#5061", "5"},
+      {"G38.3 X5 F100\n", "#5070", "0"},
+      {"G38.5 X5 F100\n", "#5070", "1"},
   };
   for (const Case& c : cases) {
     const Program p = run(std::string(c.program) + "(DEBUG," + c.value + ")\n");
@@ -460,6 +463,95 @@ TEST(GCodeInterpreter, ThreadingCycleInPasses) {
   EXPECT_EQ(errorOf("G18 G0 X12 Z2\nG76 P1.5 Z-20 I-2 J0.4 K1.2\n"), "test.ngc:2:1: a thread with the spindle stopped");
   EXPECT_EQ(errorOf(setup + "G76 P1.5 Z-20 J0.4 K1.2\n"), "test.ngc:3:1: G76 needs I");
   EXPECT_EQ(errorOf("G17 M3 S100\nG76 P1.5 Z-20 I-2 J0.4 K1.2\n"), "test.ngc:2:1: G76 works in the XZ plane (G18)");
+}
+
+// What other controls' programs say, where LinuxCNC would not: numbered
+// programs called by M98 and ended by M99, G28 G91 Z0 for "Z home
+// straight up", Grbl's controller commands; and G10 L2 P0, which both
+// read as the system in force.
+TEST(GCodeInterpreter, OtherDialects) {
+  const Program fanuc = run(
+      "%\nO1000\nG0 X1\nM98 P2000 L2\nG0 Y7\nM30\n"
+      "O2000\nG91 G0 X1\nM98 P3000\nG90\nM99\n"
+      "O3000\nG91 G0 Y1\nM99\n%\n");
+  std::vector<std::pair<double, double>> ends;
+  for (const Move& m : fanuc.moves) ends.emplace_back(m.end.x, m.end.y);
+  EXPECT_EQ(ends, (std::vector<std::pair<double, double>>{{1, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 2}, {3, 7}}));
+  EXPECT_TRUE(fanuc.ended);
+
+  const Program endless = run("O1\nG0 X1\nM99\n");
+  ASSERT_EQ(endless.messages.size(), 1u);
+  EXPECT_EQ(endless.messages[0].kind, Message::Kind::Warning) << "M99 in the main program ends it";
+  EXPECT_EQ(errorOf("M98 P42\n"), "test.ngc:1:1: no program O42 for M98");
+  EXPECT_EQ(errorOf("o<s> sub\nM99\no<s> endsub\no<s> call\n"), "test.ngc:2:1: M99 in an O-word subroutine (it ends with endsub)");
+  EXPECT_EQ(errorOf("M98 P1\nM30\nO1\no2 return\n"), "test.ngc:4:1: return or endsub in a program M98 called (it ends with M99)");
+
+  const Program home = run("G0 X5 Y5 Z5\nG28 G91 Z0\n");
+  ASSERT_GE(home.moves.size(), 2u);
+  expectEnd(home.moves.back(), 5, 5, 0, "Z home, X and Y where they were");
+
+  const Program grbl = run("$H\n$J=G91 X10 F100\nG0 X1\n");
+  ASSERT_EQ(grbl.moves.size(), 1u);
+  ASSERT_EQ(grbl.messages.size(), 2u);
+  EXPECT_EQ(grbl.messages[0].text, "Grbl's $H is a command to the controller, not G-code: passed over");
+
+  const Program current = run("G55\nG10 L2 P0 X5\nG0 X1\nG54 G0 X1\n");
+  EXPECT_EQ(current.moves[0].end.x, 6) << "P0: G55, the system in force";
+  EXPECT_EQ(current.moves[1].end.x, 1) << "G54 untouched";
+}
+
+// The distance of point c from the segment a-b in XY.
+double fromSegment(const Point& a, const Point& b, double cx, double cy) {
+  const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+  const double t = length2 > 0 ? std::clamp(((cx - a.x) * dx + (cy - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+  return std::hypot(a.x + t * dx - cx, a.y + t * dy - cy);
+}
+
+// What compensation holds back still comes in order: a stop after the
+// moves before it; a rapid's corner stays a radius from the programmed
+// one; the XZ plane of a lathe; what may not change under it.
+TEST(GCodeInterpreter, CutterCompensationHoldsStopsRapidsAndLathes) {
+  const Program stopped = compensated("G0 X-5 Y0\nG42 G1 X0 Y0 F100\nX10\nM0\nY10\nG40 G0 X20 Y20\n");
+  ASSERT_EQ(stopped.stops.size(), 1u);
+  EXPECT_EQ(stopped.stops[0].move, 4u) << "after the rapid, the entry, its corner and the X10 side";
+  EXPECT_NEAR(stopped.moves[3].end.x, 10, 1e-9);
+
+  const Program back = compensated("G0 X-5 Y0\nG41 G1 X0 Y0 F100\nX10\nG0 X0\nG40\n");
+  size_t rapids = 0;
+  for (size_t i = 4; i < back.moves.size(); ++i) {
+    EXPECT_EQ(back.moves[i].motion, Motion::Rapid) << i;
+    EXPECT_GE(fromSegment(back.moves[i - 1].end, back.moves[i].end, 10, 0), 1 - 1e-9) << "move " << i;
+    ++rapids;
+  }
+  EXPECT_GE(rapids, 5u) << "a half turn in rapids round the outside, then the way back";
+  EXPECT_NEAR(back.moves.back().end.y, -1, 1e-9) << "back along the other side";
+
+  // A lathe profile in XZ, seen from +Y: right of -Z is +X. The inside
+  // corner at Z-10 meets the shoulder's offset a radius before it.
+  const Program lathe = compensated("G18 G0 X10 Z5\nG42 G1 X10 Z0 F100\nZ-10\nX15\nG40 G0 X20\n");
+  ASSERT_GE(lathe.moves.size(), 5u);
+  const Move &along = lathe.moves[lathe.moves.size() - 3], &up = lathe.moves[lathe.moves.size() - 2];
+  EXPECT_NEAR(along.end.x, 11, 1e-9);
+  EXPECT_NEAR(along.end.z, -9, 1e-9);
+  EXPECT_NEAR(up.end.x, 15, 1e-9);
+  EXPECT_NEAR(up.end.z, -9, 1e-9);
+
+  EXPECT_EQ(compensationError("G18\nM70\nG17 G41 G1 X5 F100\nX10\nM72\n"),
+            "test.ngc:5:1: the plane cannot change under cutter compensation");
+  EXPECT_EQ(compensationError("G0 X-5 Y0\nG42 G1 X0 Y0 F100\nG3 X0.04 Y0 I0.04 J0\n"), "test.ngc:3:1: an arc of no radius");
+  EXPECT_EQ(errorOf("G1 F100\nG5.2 X1 Y0\nX2 Y1\nX3 Y0\nM30\n"),
+            "test.ngc:5:1: a NURBS block (G5.2) is left open: close it with G5.3");
+  EXPECT_EQ(errorOf("G1 F100\nG5.2 X1 Y0\nX2 Y1\n"), "test.ngc:2:1: a NURBS block (G5.2) is left open: close it with G5.3");
+  Options turret;
+  turret.lathe = true;
+  turret.tools = {{1, 2.0, 0.0}, {2, 2.0, 0.0}};
+  turret.toolInSpindle = 1;
+  try {
+    run("G0 X20 Z5\nG42 G1 X10 Z0 F100\nZ-10\nT2\n", turret);
+    ADD_FAILURE() << "a turret turned under compensation";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "test.ngc:4:1: the tool cannot change under cutter compensation (G40 first)");
+  }
 }
 
 }  // namespace

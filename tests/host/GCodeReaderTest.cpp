@@ -161,7 +161,7 @@ TEST(GCodeReader, LathePrograms) {
       {"G95 G1 X1 F0.1\n", "job.nc:1:1: feed per revolution (G95) while the spindle stands"},
       {"G96 D100\n", "job.nc:1:1: G96 without S (the surface speed)"},
       {"G96 S100 D0\n", "job.nc:1:10: G96's D (the highest speed) must be positive"},
-      {"G96 S100 M3\nG1 Z1 F100\n", "job.nc:2:1: G96 without D (the highest speed) for a move on the axis"},
+      {"G96 S100 M3\nG95 G1 Z1 F0.1\n", "job.nc:2:1: G96 without D (the highest speed) for a feed per revolution on the axis"},
   };
   for (const auto& [text, message] : errors) EXPECT_EQ(errorOf(text, kLathe), message) << text;
 

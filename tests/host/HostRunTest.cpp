@@ -193,6 +193,26 @@ TEST_F(HostRun, ALatheProgramTurnsWithTheTablesOnlyTool) {
   EXPECT_NE(r.output.find("lathe_pawn_g7.ngc: the feed moves span no volume"), std::string::npos) << r.output;
 }
 
+// The moves as the interpreter made them, one a line, with the program's
+// messages; --spindle puts a tool of a larger table in the spindle.
+TEST_F(HostRun, PrintsTheMovesItPlays) {
+  const std::filesystem::path program = out_ / "job.nc";
+  std::ofstream(program) << "G0 X0 Y0 Z1\nG1 Z-1 F100\nG2 X10 Y0 I5 J0\n(MSG, done)\n";
+  const std::string common = "--headless --no-png --no-stl --print-moves --stock -10,-10,-5,20,10,0 --out " + out_.string();
+  const Finished r = run(common + " --tool 1:flat:3:20 " + program.string());
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  for (const char* line : {"tool T1\n", "2 line X0.0000 Y0.0000 Z-1.0000 F100\n",
+                           "3 arc-cw X10.0000 Y0.0000 Z-1.0000 centre 5.0000,0.0000,-1.0000 axis 0,0,1 F100\n",
+                           "job.nc:4:  done\n"})
+    EXPECT_NE(r.output.find(line), std::string::npos) << line << " in\n" << r.output;
+  const std::string table = common + " --tool 1:flat:3:20 --tool 2:ball:6:30 ";
+  EXPECT_EQ(run(table + program.string()).exitCode, 2) << "two tools, none in the spindle";
+  EXPECT_EQ(run(table + "--spindle 2 " + program.string()).exitCode, 0);
+  const Finished missing = run(table + "--spindle 9 " + program.string());
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.output.find("--spindle 9: no such tool"), std::string::npos) << missing.output;
+}
+
 TEST_F(HostRun, BadInputStopsWithAMessage) {
   const std::string out = " --headless --out " + out_.string() + " ";
   const std::filesystem::path bad = out_ / "bad.nc";
