@@ -1,7 +1,5 @@
 #include "BlockText.h"
 
-#include <cctype>
-
 #include "Error.h"
 
 namespace korvane::gcode {
@@ -13,6 +11,8 @@ size_t BlockText::columnAt(size_t at) const {
 
 BlockText blockTextOf(std::string_view raw) {
   BlockText block;
+  block.text.reserve(raw.size());
+  block.columns.reserve(raw.size());
   size_t i = 0;
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   while (i < raw.size() && blank(raw[i])) ++i;
@@ -36,7 +36,8 @@ BlockText blockTextOf(std::string_view raw) {
       i = close;
       continue;
     }
-    block.text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    // ASCII letters only: a locale's lower case is not G-code's.
+    block.text.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
     block.columns.push_back(i + 1);
   }
   block.percent = block.text == "%" && !block.blockDelete;

@@ -1,9 +1,11 @@
 #include "Expression.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
+#include <system_error>
 
 #include "Error.h"
 
@@ -165,8 +167,14 @@ double ExpressionReader::number(size_t& at) const {
     }
   }
   if (!digit) throw LineError(columnAt(start), "a number has no digits");
-  const std::string digits = t.substr(start, at - start);
-  return finite(std::strtod(digits.c_str(), nullptr), columnAt(start), "the number");
+  double v = 0;
+  const std::from_chars_result read = std::from_chars(t.data() + start, t.data() + at, v);
+  if (read.ec == std::errc::result_out_of_range) {
+    // Beyond a double either way: strtod tells an overflow (infinite) from
+    // a number too small to hold (zero).
+    v = std::strtod(t.substr(start, at - start).c_str(), nullptr);
+  }
+  return finite(v, columnAt(start), "the number");
 }
 
 double ExpressionReader::expression(size_t& at) const {
@@ -178,16 +186,20 @@ double ExpressionReader::expression(size_t& at) const {
 }
 
 bool ExpressionReader::peekOperator(size_t at, int& level, int& op, size_t& length) const {
-  const std::string_view rest = std::string_view(block_.text).substr(std::min(at, block_.text.size()));
-  for (const OperatorName& o : kOperators) {
-    if (rest.substr(0, o.text.size()) == o.text) {
-      level = o.level;
-      op = o.op;
-      length = o.text.size();
-      return true;
+  if (peek_.at != at) {
+    peek_ = Peek{at};
+    const std::string_view rest = std::string_view(block_.text).substr(std::min(at, block_.text.size()));
+    for (const OperatorName& o : kOperators) {
+      if (!rest.empty() && rest[0] == o.text[0] && rest.substr(0, o.text.size()) == o.text) {
+        peek_ = Peek{at, true, o.level, o.op, o.text.size()};
+        break;
+      }
     }
   }
-  return false;
+  level = peek_.level;
+  op = peek_.op;
+  length = peek_.length;
+  return peek_.found;
 }
 
 double ExpressionReader::binary(size_t& at, int level) const {

@@ -15,6 +15,7 @@
 // not be (a division by zero, a root of a negative, an overflow) is an
 // error at the column where it arose.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "BlockText.h"
@@ -57,6 +58,15 @@ class ExpressionReader {
   double unaryFunction(size_t& at) const;
   double number(size_t& at) const;
   bool peekOperator(size_t at, int& level, int& op, size_t& length) const;
+  // The last look for an operator: every precedence level looks at the
+  // same place after a value, so it is read once.
+  struct Peek {
+    size_t at = SIZE_MAX;
+    bool found = false;
+    int level = 0, op = 0;
+    size_t length = 0;
+  };
+  mutable Peek peek_;
   size_t columnAt(size_t at) const { return block_.columnAt(at); }
 
   const BlockText& block_;

@@ -112,6 +112,9 @@ class Interpreter : private PublishedValues {
   void run(std::string_view text, const std::string& name) {
     files_.push_back(programFileOf(text, name));
     out_.files.push_back(name);
+    // Most lines of a program are moves: room for as many, not a copy of
+    // every move each time the list doubles.
+    out_.moves.reserve(std::min(files_[0].lines.size(), options_.moveLimit));
     size_t file = 0, line = files_[0].first;
     for (;;) {
       const ProgramFile& f = files_[file];

@@ -18,7 +18,7 @@ corpus=build-asan/corpus
 mkdir -p "$corpus"/stl "$corpus"/gcode "$corpus"/exports "$corpus"/machine "$corpus"/cache "$corpus"/text \
   "$corpus"/setup "$corpus"/dxf "$corpus"/simulation \
   build-asan/findings
-cp -n tests/data/*.nc "$corpus"/gcode/ 2>/dev/null || true
+cp -n tests/data/*.nc tests/data/gcode/*.ngc "$corpus"/gcode/ 2>/dev/null || true
 find tests -name '*.stl' -exec cp -n {} "$corpus"/stl/ \; 2>/dev/null || true
 printf 'solid s\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid s\n' \
   >"$corpus"/stl/triangle.stl
