@@ -149,8 +149,10 @@ void CutterCompensation::join(Element& next, size_t column) {
   Element held = *held_;
   const V2 a = held.tangentEnd, b = next.tangentStart, corner = held.corner;
   const double cross = a.u * b.v - a.v * b.u, dot = a.u * b.u + a.v * b.v;
-  const bool straightOn = std::abs(cross) <= 1e-9 && dot > 0;
-  const bool inside = !straightOn && sign_ * cross > 1e-9;
+  // Moves that meet at a tangent (a slot's side and its end's arc) are
+  // computed apart: they join straight on within a millionth.
+  const bool straightOn = std::abs(cross) <= 1e-6 && dot > 0;
+  const bool inside = !straightOn && sign_ * cross > 0;
   if (straightOn || !inside) {
     release(held);
     const V2 from = planar(tool_);
@@ -189,6 +191,10 @@ void CutterCompensation::join(Element& next, size_t column) {
     }
   }
   const char* gouge = "the tool is too large for this inside corner: it would gouge";
+  // Offset moves that touch rather than cross, as near tangents do, meet
+  // where they touch.
+  if (meets.empty() && std::hypot(held.end.u - next.start.u, held.end.v - next.start.v) <= 1e-4)
+    meets.push_back({(held.end.u + next.start.u) / 2, (held.end.v + next.start.v) / 2});
   if (meets.empty()) throw LineError(column, gouge);
   V2 meet = meets.front();
   for (const V2& m : meets)

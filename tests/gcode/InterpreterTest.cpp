@@ -536,6 +536,24 @@ TEST(GCodeInterpreter, CutterCompensationHoldsStopsRapidsAndLathes) {
   EXPECT_NEAR(up.end.x, 15, 1e-9);
   EXPECT_NEAR(up.end.z, -9, 1e-9);
 
+  // A slot from (0, 12.7) to (25.4, 25.4), 4.826 wide, its sides running
+  // into its ends' arcs at tangents that ATAN, SIN and COS leave a hair
+  // off: the tool stays a radius inside, with no gouge.
+  const Program slot = compensated(
+      "#1 = 0\n#2 = 12.7\n#3 = 25.4\n#4 = 25.4\n#10 = 2.413\n#11 = [ATAN[#4 - #2]/[#3 - #1] + 180]\n"
+      "#12 = [#11 + 90]\n#15 = [#10 * COS[#12]]\n#16 = [#10 * SIN[#12]]\n"
+      "G0 X[#1 - 5] Y[#2 + #16]\nG41 G0 X[#1 + #15] Y[#2 + #16]\nG1 X[#3 + #15] Y[#4 + #16] Z-1 F100\n"
+      "G3 X[#3 - #15] Y[#4 - #16] R#10\nG1 X[#1 - #15] Y[#2 - #16]\nG3 X[#1 + #15] Y[#2 + #16] R#10\n"
+      "G1 X[#3 + #15] Y[#4 + #16]\nG40\n");
+  const double c = std::cos(std::atan2(12.7, 25.4)), sn = std::sin(std::atan2(12.7, 25.4));
+  const double length = std::hypot(25.4, 12.7);
+  ASSERT_GE(slot.moves.size(), 6u);
+  for (size_t i = 3; i < slot.moves.size(); ++i) {
+    const Point& p = slot.moves[i].end;
+    const double along = std::clamp(p.x * c + (p.y - 12.7) * sn, 0.0, length);
+    EXPECT_NEAR(std::hypot(p.x - along * c, p.y - 12.7 - along * sn), 2.413 - 1, 1e-6) << "move " << i;
+  }
+
   EXPECT_EQ(compensationError("G18\nM70\nG17 G41 G1 X5 F100\nX10\nM72\n"),
             "test.ngc:5:1: the plane cannot change under cutter compensation");
   EXPECT_EQ(compensationError("G0 X-5 Y0\nG42 G1 X0 Y0 F100\nG3 X0.04 Y0 I0.04 J0\n"), "test.ngc:3:1: an arc of no radius");
