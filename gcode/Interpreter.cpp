@@ -105,6 +105,7 @@ class Interpreter : private PublishedValues {
   Interpreter(const Options& options, Program& program) : options_(options), out_(program), parameters_(*this) {
     for (int a = 0; a < kAxes; ++a) position_[size_t(a)] = 0;
     tool_ = selected_ = options.toolInSpindle;
+    tools_ = options.tools;
     if (options.lathe) modal_.plane = Plane::ZX;
     parameters_.store(kCoordinateSystem, 1);
   }
@@ -604,6 +605,7 @@ class Interpreter : private PublishedValues {
   }
 
   void compensate(int code, const Block& b);
+  void setToolEntry(const Block& b, int l, size_t column);
   void endCompensation() {
     if (compensation_) compensation_->finish();
     compensation_.reset();
@@ -696,6 +698,7 @@ class Interpreter : private PublishedValues {
   int tool_ = 0, selected_ = 0;
   double toolLength_ = 0;
   double lastSurfaceRpm_ = 0;  // what G96 last turned the spindle at
+  std::vector<ToolEntry> tools_;  // the host's table, as G10 L1/L10/L11 change it
   // The last G5's second control point, from its end (mm): the next G5
   // without I and J starts along the same tangent.
   std::optional<std::array<double, 2>> cubicLead_;
@@ -861,10 +864,19 @@ bool Interpreter::execute(const Block& b) {
   if (g[8] == 430) {
     const int which = b.has('h') ? static_cast<int>(b['h']) : tool_;
     toolLength_ = 0;
-    for (const ToolEntry& t : options_.tools)
+    for (const ToolEntry& t : tools_)
       if (t.number == which) toolLength_ = t.length;
   }
   if (g[8] == 431) toolLength_ = b.has('z') ? b['z'] * modal_.units : 0;
+  if (g[8] == 432) {
+    // An offset more: the H tool's length, or Z as given.
+    if (b.has('h')) {
+      for (const ToolEntry& t : tools_)
+        if (t.number == static_cast<int>(b['h'])) toolLength_ += t.length;
+    } else if (b.has('z')) {
+      toolLength_ += b['z'] * modal_.units;
+    }
+  }
   if (g[12] >= 0) {
     const int system = g[12] < 590 ? (g[12] - 540) / 10 + 1 : g[12] == 590 ? 6 : 6 + (g[12] - 590);
     parameters_.store(kCoordinateSystem, system);
@@ -890,7 +902,8 @@ bool Interpreter::execute(const Block& b) {
   // 22: homes, coordinate data, offsets.
   if (compensation_ && (g[0] == 530 || g[0] == 280 || g[0] == 300))
     throw LineError(b.gCodes.front().column, gName(g[0]) + " cannot move under cutter compensation");
-  bool axesUsed = false;
+  // G43.1 and G43.2 take their axis words as offsets, not as a move.
+  bool axesUsed = g[8] == 431 || (g[8] == 432 && !b.has('h'));
   switch (g[0]) {
     case 280: goHome(b, kG28Home, b.gCodes.front().column); axesUsed = true; break;
     case 300: goHome(b, kG30Home, b.gCodes.front().column); axesUsed = true; break;
@@ -1376,13 +1389,33 @@ void Interpreter::setCoordinates(const Block& b, size_t column) {
     return;
   }
   if (l == 1 || l == 10 || l == 11) {
-    message_(Message::Kind::Warning, "G10 L" + std::to_string(l) + " (the tool table) is ignored");
+    setToolEntry(b, l, column);
     return;
   }
   throw LineError(b.words.at('l').column, "G10 L" + std::to_string(l) + " is not supported");
 }
 
-// G92: offsets such that the tool stands at the words given.
+// G10 L1 (as given), L10 (so that the tool reads Z here, in the system in
+// force) and L11 (the same in G59.3): tool P's radius R and length Z, in
+// the program's own copy of the table.
+void Interpreter::setToolEntry(const Block& b, int l, size_t column) {
+  if (!b.has('p') || b['p'] < 0 || b['p'] != std::floor(b['p']) || b['p'] > 99999)
+    throw LineError(column, "G10 L" + std::to_string(l) + " needs P, a tool number");
+  const int number = static_cast<int>(b['p']);
+  auto entry = std::find_if(tools_.begin(), tools_.end(), [&](const ToolEntry& t) { return t.number == number; });
+  if (entry == tools_.end()) entry = tools_.insert(tools_.end(), ToolEntry{number, 0.0, 0.0});
+  if (b.has('r')) {
+    const double radius = b['r'] * modal_.units;
+    if (!(radius >= 0) || !std::isfinite(radius)) throw LineError(b.words.at('r').column, "a tool's radius must not be negative");
+    entry->diameter = 2 * radius;
+  }
+  if (b.has('z')) {
+    const double z = b['z'] * modal_.units;
+    const double base = l == 1 ? 0.0 : position_[2] - (l == 11 ? systemOffset(9, 2) : offset(2));
+    entry->length = finite(l == 1 ? z : base - z, b.words.at('z').column, "the tool's length");
+  }
+}
+
 // G40 ends cutter compensation; G41/G42 (D: a tool of the table, the
 // tool in the spindle without it) and G41.1/G42.1 (D: the diameter) start
 // it, to the left or right of the path, in the XY or (lathes) XZ plane.
@@ -1401,9 +1434,9 @@ void Interpreter::compensate(int code, const Block& b) {
     if (d < 0 || d != std::floor(d)) throw LineError(b.has('d') ? b.words.at('d').column : column, "D names a tool: a whole number");
     const int number = static_cast<int>(d);
     if (number != 0) {
-      const auto entry = std::find_if(options_.tools.begin(), options_.tools.end(),
+      const auto entry = std::find_if(tools_.begin(), tools_.end(),
                                       [&](const ToolEntry& t) { return t.number == number; });
-      if (entry == options_.tools.end())
+      if (entry == tools_.end())
         throw LineError(column, "cutter compensation needs tool T" + std::to_string(number) + "'s diameter (in the tool table)");
       diameter = entry->diameter;
     }
@@ -1419,6 +1452,7 @@ void Interpreter::compensate(int code, const Block& b) {
                         [this](const Move& m) { place(m); });
 }
 
+// G92: offsets such that the tool stands at the words given.
 void Interpreter::setG92(const Block& b, size_t column) {
   if (!hasAxisWord(b)) throw LineError(column, "G92 needs an axis word");
   for (int a = 0; a < kAxes; ++a) {

@@ -572,4 +572,22 @@ TEST(GCodeInterpreter, CutterCompensationHoldsStopsRapidsAndLathes) {
   }
 }
 
+// The program's own copy of the tool table: G10 L1 sets a radius that
+// compensation then offsets by, L1 and L10 set lengths, G43.2 adds one.
+TEST(GCodeInterpreter, ToolTableChangesAndLengthOffsets) {
+  const Program wider = compensated("G10 L1 P1 R2\nG0 X0 Y-10\nG41 G1 X0 Y0 F100\nX10\nG40\n");
+  EXPECT_NEAR(wider.moves.back().end.y, 2, 1e-9) << "offset by the radius G10 set";
+  Options options;
+  options.tools = {{1, 6.0, 30.0}, {2, 3.0, 5.0}};
+  options.toolInSpindle = 1;
+  const auto lengthAfter = [&](const std::string& text) { return run(text + "G0 X1\n", options).moves.back().toolLength; };
+  EXPECT_EQ(lengthAfter("G43\n"), 30) << "the tool in the spindle";
+  EXPECT_EQ(lengthAfter("G43 H1\nG43.2 H2\n"), 35);
+  EXPECT_EQ(lengthAfter("G43 H1\nG43.2 Z1.5\n"), 31.5);
+  EXPECT_EQ(lengthAfter("G10 L1 P2 Z7\nG43 H2\n"), 7);
+  EXPECT_EQ(lengthAfter("G10 L2 P1 Z1\nG0 Z12\nG10 L10 P3 Z2\nG43 H3\n"), 10) << "Z12 in G54 is to read Z2";
+  EXPECT_EQ(lengthAfter("G43 H1\nG49\n"), 0);
+  EXPECT_EQ(errorOf("G10 L1 R2\n"), "test.ngc:1:1: G10 L1 needs P, a tool number");
+}
+
 }  // namespace
